@@ -1,0 +1,169 @@
+#pragma once
+
+#include "editor/Keywords.h"
+#include "platform/Color.h"
+
+#include <QByteArray>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QsciScintilla;
+class EditorBuffer;
+using EditorBufferPtr = std::shared_ptr<EditorBuffer>;
+
+// Lines and columns count from 0; the end point is the caret.
+struct EditorSelection {
+    bool Present = false;  // something is selected
+    int StartColumn = 0;
+    int StartLine = 0;
+    int EndColumn = 0;
+    int EndLine = 0;
+    bool operator==(const EditorSelection&) const = default;
+};
+
+// Column from 0, line from 1 (the numbering of LineText and SetCaret).
+struct CaretPosition {
+    int Column = 0;
+    int Line = 1;
+};
+
+// One coloured token of a line: its kind code (KeywordKind, 0 for anything
+// else), its first column (from 0, a tab counting as one column) and text.
+struct LineToken {
+    int Kind = 0;
+    int StartColumn = 0;
+    QByteArray Text;
+};
+
+// A key on its way into the editor. Handlers set `key` (KeyDown) or
+// `character` (KeyPress) to 0 to keep it from the editor.
+struct EditorKeyEvent {
+    int key = 0;        // Qt::Key
+    int character = 0;  // the character it types: 13 Enter, 9 Tab, 32 blank...
+    Qt::KeyboardModifiers modifiers;
+};
+
+// What the settings decide about the editor's look and behaviour.
+struct EditorAppearance {
+    Color TextColor = 0, BackColor = 0xFFFFFF, CaretColor = 0;
+    Color CommentColor = 0, StringColor = 0, NumberColor = 0, OperatorColor = 0;
+    Color KeywordColor = 0, FunctionColor = 0, LabelColor = 0, TypeColor = 0;
+    Color VarColor = 0, ConstColor = 0, LocalColor = 0;
+    Color HighlightLineColor = 0, ErrorLineColor = 0;
+    Color GutterBackColor = 0, GutterForeColor = 0, GutterCurrentLineColor = 0;
+    QString FontName = QStringLiteral("Monospace");
+    double FontSize = 10;
+    int TabSize = 3;
+    int GutterMode = 2;  // 0 none, 1 fixed width, 2 sized to the line count
+    int GutterFixedWidth = 0;
+    int WheelScrollLines = 3;
+    QString CommentChar = QStringLiteral(";");
+    QString StringChar = QStringLiteral("\"");
+    QString Operators = QStringLiteral("+-/*=<>^!&|");
+    QString Delimiters;
+    QString IndentMoreTokens = QStringLiteral("  ");
+    QString IndentLessTokens = QStringLiteral("  ");
+    bool AutoIndent = true;
+};
+
+// The one editor of the main window. Each open document owns an
+// EditorBuffer (its text, undo history, caret, selection and encoding);
+// the editor shows whichever buffer is selected. Text is bytes.
+class EditCtrl : public QWidget {
+    Q_OBJECT
+public:
+    explicit EditCtrl(QWidget* parent = nullptr);
+    ~EditCtrl() override;
+
+    // Whole text of the selected buffer, exactly as stored.
+    QByteArray Text() const;
+    void SetText(const QByteArray& text);
+    // Text of a 1-based line, without its line end.
+    QByteArray LineText(int line) const;
+    int LineCount() const;
+
+    CaretPosition CaretPos() const;
+    // The caret's position in pixels, relative to this widget.
+    QPoint CaretPoint() const;
+    // Moves the caret to a column (from 0) of a 1-based line and scrolls it
+    // into view.
+    void SetCaret(int column, int line, bool ensureVisible = true);
+
+    EditorSelection Selection() const;
+    void SetSelection(const EditorSelection& selection);
+    QByteArray SelectedText() const;
+    void SelectWholeLines();
+    void ReplaceSelection(const QByteArray& text);
+    // Searches `range`; returns the match (which becomes the selection) or a
+    // selection with StartColumn -1 when there is none.
+    EditorSelection Find(const QByteArray& what, const EditorSelection& range, bool matchCase);
+    QByteArray WordAtCaret() const;
+
+    // 0 none, 1 highlighted, 2 error: shows the 1-based line in that colour
+    // until the marker is cleared.
+    void SetLineMarker(int line, int marker);
+    int LineMarker(int line) const;
+
+    void Undo();
+    void Redo();
+    void Cut();
+    void Copy();
+    void Paste();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    bool CanCopy() const;
+    bool CanPaste() const;
+
+    // A fresh empty buffer, which becomes the selected one.
+    EditorBufferPtr NewBuffer();
+    EditorBufferPtr CurrentBuffer() const;
+    // Shows `buffer` with the caret, selection and scroll position it had.
+    void SelectBuffer(const EditorBufferPtr& buffer);
+    // The text of any buffer, selected or not.
+    QByteArray BufferText(const EditorBuffer& buffer) const;
+
+    // Reads a file into the selected buffer as bytes. A trailing CR LF is the
+    // file's own and is not shown; the buffer remembers it. On failure the
+    // buffer is unchanged and `error` says why.
+    bool LoadFile(const QString& path, QString* error = nullptr);
+    // The bytes a save writes for `buffer`: its text plus the final CR LF.
+    QByteArray FileBytes(const EditorBuffer& buffer) const;
+
+    // The command vocabulary, coloured as kind 1.
+    void SetKeywords(EditorKeywordListPtr& keywords);
+    // The names the selected document declares, coloured by their kind.
+    void SetDeclaredKeywords(EditorKeywordListPtr keywords);
+    EditorKeywordListPtr DeclaredKeywords() const;
+
+    void ApplyAppearance(const EditorAppearance& appearance);
+    void SetAutoIndent(bool on);
+    bool AutoIndent() const;
+
+    // Tokens of a 1-based line as the colouring sees them.
+    std::vector<LineToken> LineTokens(int line);
+
+    void ResetStyles();
+    void Refresh(bool all = false);
+    void RefreshLine(int line);
+
+    void SetBusy(bool busy);
+    bool Busy() const;
+
+Q_SIGNALS:
+    void CaretMove(int column, int line);
+    void KeyDown(EditorKeyEvent* event);
+    void KeyPress(EditorKeyEvent* event);
+    void CharAdded(int character);
+    void Change();
+    void MouseUp(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
+    // Files dropped on the editor, in order.
+    void FilesDropped(const QStringList& paths);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

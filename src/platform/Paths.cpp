@@ -1,0 +1,83 @@
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace paths {
+
+static bool IsSeparator(QChar c)
+{
+    return c == u'/' || c == u'\\';
+}
+
+bool IsAbsolute(const QString& path)
+{
+    return (!path.isEmpty() && IsSeparator(path.front())) || path.contains(u':');
+}
+
+QString Join(const QString& dir, const QString& name)
+{
+    if (dir.isEmpty())
+        return name;
+    if (IsSeparator(dir.back()))
+        return dir + name;
+    return dir + u'/' + name;
+}
+
+static qsizetype LastSeparator(const QString& path)
+{
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+}
+
+QString DirOf(const QString& path)
+{
+    return path.left(LastSeparator(path) + 1);
+}
+
+QString FileNameOf(const QString& path)
+{
+    return path.mid(LastSeparator(path) + 1);
+}
+
+QString ToSlashes(const QString& path)
+{
+    QString p = path;
+    p.replace(u'\\', u'/');
+    return p;
+}
+
+QString ResolveOnDisk(const QString& path)
+{
+    const QString slashed = ToSlashes(path);
+    if (slashed.isEmpty() || QFileInfo::exists(slashed))
+        return slashed;
+
+    // Walk the path one part at a time, matching each part without regard to
+    // case when the exact name is missing.
+    const bool absolute = slashed.startsWith(u'/');
+    const QStringList parts = slashed.split(u'/', Qt::SkipEmptyParts);
+    QString current = absolute ? QStringLiteral("/") : QStringLiteral(".");
+    for (const QString& part : parts) {
+        const QString exact = Join(current, part);
+        if (QFileInfo::exists(exact)) {
+            current = exact;
+            continue;
+        }
+        if (part == u"." || part == u"..")
+            return slashed;
+        QDir dir(current);
+        const QStringList entries =
+            dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        auto it = std::find_if(entries.begin(), entries.end(), [&](const QString& e) {
+            return e.compare(part, Qt::CaseInsensitive) == 0;
+        });
+        if (it == entries.end())
+            return slashed;
+        current = Join(current, *it);
+    }
+    if (!absolute && current.startsWith(QStringLiteral("./")))
+        current = current.mid(2);
+    return current;
+}
+
+}  // namespace paths

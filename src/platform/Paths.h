@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Paths as users write them: prefs.ini, Include lines and command lines come
+// from Windows and may use "\" or "/". The program joins with "/".
+namespace paths {
+
+// True when the path starts with a separator or holds a ":" (a drive).
+bool IsAbsolute(const QString& path);
+// Joins a folder and a relative name with exactly one separator between.
+QString Join(const QString& dir, const QString& name);
+// The folder part of a path, with its trailing separator ("" when none).
+QString DirOf(const QString& path);
+// The part after the last separator.
+QString FileNameOf(const QString& path);
+// "\" becomes "/" (a no-op for paths that already use "/").
+QString ToSlashes(const QString& path);
+
+// Finds an existing file or folder for a path written on Windows: separators
+// of either kind, and letter case that may differ from the names on disk.
+// Returns the path as it exists, or the slash form of `path` when nothing
+// matches.
+QString ResolveOnDisk(const QString& path);
+
+}  // namespace paths

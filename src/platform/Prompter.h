@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Every message box of the program goes through a Prompter, so tests can
+// answer them without a person.
+enum class MsgIcon { None, Critical, Exclamation, Information, Question };
+enum class MsgButtons { Ok, OkCancel, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // Shows `text` captioned with the program's title and returns the answer;
+    // closing the box counts as Cancel (or Ok for a box with only Ok).
+    virtual MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) = 0;
+
+    void Tell(const QString& text, MsgIcon icon) { Ask(text, icon, MsgButtons::Ok); }
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+// Small byte-string helpers shared by the parsers. Sources, command lists and
+// the program's own files are 8-bit text; these work on bytes and never assume
+// an encoding, except FromBytes, which is where bytes become display text.
+namespace text {
+
+// Removes leading and trailing blanks (spaces only, as the file grammars say).
+std::string_view TrimBlanks(std::string_view s);
+// Removes leading and trailing spaces and tabs.
+std::string_view TrimSpace(std::string_view s);
+
+// ASCII lower case; bytes above 0x7F are left as they are.
+std::string ToLower(std::string_view s);
+char ToLower(char c);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+bool IsValidUtf8(std::string_view s);
+bool HasNonAscii(std::string_view s);
+
+// Display text for bytes read from a file: UTF-8 when the bytes are valid
+// UTF-8, otherwise Latin-1 (the closest match to the Windows code page the
+// files were written in).
+QString FromBytes(std::string_view s);
+// Bytes for a text that will be written to one of the program's own files.
+std::string ToBytes(const QString& s);
+
+// Replaces every occurrence of `from` by `to`.
+QString ReplaceAll(QString s, const QString& from, const QString& to);
+
+}  // namespace text
