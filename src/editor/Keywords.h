@@ -26,6 +26,12 @@ struct EditorKeywordStyle {
 };
 using EditorKeywordStylePtr = std::shared_ptr<EditorKeywordStyle>;
 
+// The styles the scanner gives declared names, one per kind. Made anew each
+// time the settings are applied; entries keep the style they were made with.
+struct DeclStyles {
+    EditorKeywordStylePtr DeclStyle2, DeclStyle3, DeclStyle4, DeclStyle5, DeclStyle6, DeclStyle8;
+};
+
 struct EditorKeywordParam {
     std::string Name;       // with its type suffix when written so
     bool Optional = false;  // written in square brackets
