@@ -1,0 +1,40 @@
+#include "mainwindow/Commands.h"
+
+#include "startup/DebugLog.h"
+
+void CommandDispatcher::SetAction(const QString& menuName, Handler handler)
+{
+    m_menuActions.insert(menuName.toLower(), std::move(handler));
+}
+
+void CommandDispatcher::SetButtonAction(const QString& toolbar, const QString& key, Handler handler)
+{
+    m_buttonActions.insert(toolbar + u'/' + key, std::move(handler));
+}
+
+void CommandDispatcher::DoCommand(const QString& menuName)
+{
+    if (m_before)
+        m_before();
+    const QString name = menuName.toLower();
+    if (m_log.LogToFile())
+        m_log.LogLine(QStringLiteral("Clicked menu item ") + name);
+    auto it = m_menuActions.constFind(name);
+    if (it != m_menuActions.constEnd() && *it)
+        (*it)();
+}
+
+void CommandDispatcher::ButtonClick(const QString& toolbar, const QString& key)
+{
+    if (m_before)
+        m_before();
+    // Keys compare exactly, and only within their own toolbar.
+    auto it = m_buttonActions.constFind(toolbar + u'/' + key);
+    if (it != m_buttonActions.constEnd() && *it)
+        (*it)();
+}
+
+bool CommandDispatcher::HasAction(const QString& menuName) const
+{
+    return m_menuActions.contains(menuName.toLower());
+}

@@ -1,0 +1,261 @@
+#include "mainwindow/MenuBar.h"
+
+#include "mainwindow/Commands.h"
+#include "startup/Labels.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+enum ItemFlag {
+    kDispatch = 1,   // the click goes to the dispatcher
+    kDisabled = 2,   // disabled at design time
+    kCheckable = 4,
+    kChecked = 8,
+    kSeparatorAfter = 16,
+};
+
+struct MenuItemDef {
+    const char* name;
+    const char* shortcut;
+    int flags;
+};
+
+struct MenuDef {
+    const char* name;
+    const char* caption;
+    std::initializer_list<MenuItemDef> items;
+};
+
+const MenuDef kMenus[] = {
+    {"mnuFile", "File",
+     {{"mnuNewProject", "", kDispatch},
+      {"mnuOpenProject", "", kDispatch},
+      {"mnuSaveProject", "", kDispatch | kDisabled},
+      {"mnuSaveProjectAS", "", kDispatch | kDisabled},
+      {"mnucloseProject", "", kDispatch | kDisabled | kSeparatorAfter},
+      {"mnuNewBBFile", "Ctrl+N", kDispatch},
+      {"mnuOpenBBFile", "Ctrl+O", kDispatch},
+      {"mnuSaveBBFile", "Ctrl+S", kDispatch},
+      {"mnuSaveBBFileAS", "", kDispatch},
+      {"mnuSaveBBFileAll", "Ctrl+W", kDispatch | kSeparatorAfter},
+      {"mnuAddBBtoPrj", "", kDispatch | kDisabled},
+      {"mnuRemoveBBFromPrj", "", kDispatch | kDisabled | kSeparatorAfter},
+      {"mnuCloseBBFile", "", kDispatch},
+      {"mnuCloseBBFileAll", "", kDispatch | kSeparatorAfter},
+      {"mnuExit", "", kDispatch}}},
+    {"mnuEditTop", "Edit",
+     {{"mnuUndo", "", kDispatch},
+      {"mnuRedo", "", kDispatch | kSeparatorAfter},
+      {"mnuCut", "", kDispatch},
+      {"mnuCopy", "", kDispatch},
+      {"mnuPaste", "", kDispatch | kSeparatorAfter},
+      {"mnuFindReplace", "Ctrl+F", kDispatch | kSeparatorAfter},
+      {"mnuAutoindent", "", kDispatch | kCheckable},
+      {"mnuIndentBlock", "", kDispatch},
+      {"mnuUnindentBlock", "", kSeparatorAfter},
+      {"mnuCommentBlock", "Ctrl+E", kDispatch},
+      {"mnuUncommentBlock", "Ctrl+R", kDispatch}}},
+    {"mnuProgramTop", "Build",
+     {{"mnuCheck", "F7", kDispatch},
+      {"mnuCompile", "F5", kDispatch},
+      {"mnuRun", "F6", kDispatch},
+      {"mnuBuildExe", "F8", kDispatch},
+      {"mnuCommandLine", "", kDispatch | kSeparatorAfter},
+      {"mnuDebugEnabled", "", kDispatch | kCheckable}}},
+    {"mnuHelpTop", "Help",
+     {{"mnuAbout", "", kDispatch | kSeparatorAfter},
+      {"mnuShowHelp", "", kDispatch},
+      {"mnuPrev", "", kDispatch},
+      {"mnuNext", "", kDispatch | kSeparatorAfter},
+      {"mnuPrefs", "", kDispatch},
+      {"mnuAutoUpdate", "", kDispatch}}},
+    {"mnuDebugTop", "Debug",
+     {{"mnuDisableParsing", "", kCheckable},
+      {"mnuLogToFile", "", kCheckable}}},
+};
+
+// Captions the Debug menu keeps whatever the labels say.
+const char* const kDebugCaptions[][2] = {
+    {"mnuDisableParsing", "Disable Parsing"},
+    {"mnuLogToFile", "Log to File"},
+};
+
+// Menu item and the label of its caption, in the order they are set.
+const char* const kCaptionLabels[][2] = {
+    {"mnuFile", "mnufile"}, {"mnuNewProject", "mnunewproject"}, {"mnuOpenProject", "mnuopenproject"},
+    {"mnuSaveProject", "mnusaveproject"}, {"mnuSaveProjectAS", "mnusaveprojectas"},
+    {"mnucloseProject", "mnucloseproject"}, {"mnuNewBBFile", "mnunewbbfile"}, {"mnuOpenBBFile", "mnuopenbbfile"},
+    {"mnuSaveBBFile", "mnusavebbfile"}, {"mnuSaveBBFileAS", "mnusavebbfileas"},
+    {"mnuSaveBBFileAll", "mnusavebbfileall"}, {"mnuAddBBtoPrj", "mnuaddbbtoprj"},
+    {"mnuRemoveBBFromPrj", "mnuremovebbfromprj"}, {"mnuCloseBBFile", "mnuclosebbfile"},
+    {"mnuCloseBBFileAll", "mnuclosebbfileall"}, {"mnuExit", "mnuexit"}, {"mnuEditTop", "mnuedit"},
+    {"mnuUndo", "mnuundo"}, {"mnuRedo", "mnuredo"}, {"mnuCut", "mnucut"}, {"mnuCopy", "mnucopy"},
+    {"mnuPaste", "mnupaste"}, {"mnuFindReplace", "mnufindreplace"}, {"mnuAutoindent", "mnuautoindent"},
+    {"mnuIndentBlock", "mnuindentblock"}, {"mnuUnindentBlock", "mnuunindentblock"},
+    {"mnuCommentBlock", "mnucomment"}, {"mnuUncommentBlock", "mnuuncomment"}, {"mnuProgramTop", "mnuprogram"},
+    {"mnuCheck", "mnucheck"}, {"mnuCompile", "mnucompile"}, {"mnuRun", "mnurun"}, {"mnuBuildExe", "mnuBuildExe"},
+    {"mnuDebugEnabled", "mnudebugenabled"}, {"mnuCommandLine", "mnucommandline"}, {"mnuHelpTop", "mnuhelp"},
+    {"mnuAbout", "mnuabout"}, {"mnuShowHelp", "mnushowhelp"}, {"mnuPrev", "mnuprev"}, {"mnuNext", "mnunext"},
+    {"mnuPrefs", "mnuprefs"}, {"mnuAutoUpdate", "mnuautoupdate"}, {"mnuInsertHex", "colorhex"},
+    {"mnuInsertRGB", "colorrgb"},
+};
+
+enum ButtonStyle { kButton, kCheck, kDropDown, kSeparator };
+
+struct ButtonDef {
+    const char* key;
+    const char* tooltip;  // label key
+    ButtonStyle style;
+    bool enabled;
+    QStyle::StandardPixmap standIn;  // until the toolbar pictures are drawn
+};
+
+struct ToolbarDef {
+    const char* name;
+    std::initializer_list<ButtonDef> buttons;
+};
+
+const ToolbarDef kToolbars[] = {
+    {"cProjectbar",
+     {{"btNewProject", "", kButton, true, QStyle::SP_FileDialogNewFolder},
+      {"btOpenProject", "", kButton, true, QStyle::SP_DirOpenIcon},
+      {"btSaveProject", "", kButton, false, QStyle::SP_DriveFDIcon}}},
+    {"cDocBar",
+     {{"btNewBBFile", "mnunewbbfile", kButton, true, QStyle::SP_FileIcon},
+      {"btOpenBBFile", "mnuopenbbfile", kButton, true, QStyle::SP_DialogOpenButton},
+      {"btSaveBBFile", "mnusavebbfile", kButton, false, QStyle::SP_DialogSaveButton},
+      {"btSaveBBFileAs", "mnusavebbfileas", kButton, false, QStyle::SP_DriveHDIcon},
+      {"btSaveBBFileAll", "mnusavebbfileall", kButton, false, QStyle::SP_DriveNetIcon},
+      {"btAddBBToPrj", "mnuaddbbtoprj", kButton, false, QStyle::SP_ArrowRight},
+      {"btRemBBFromPrj", "mnuremovebbfromprj", kButton, false, QStyle::SP_ArrowLeft},
+      {"btCloseBBFile", "mnuclosebbfile", kButton, false, QStyle::SP_DialogCloseButton}}},
+    {"cEditBar",
+     {{"btCut", "mnucut", kButton, false, QStyle::SP_DialogDiscardButton},
+      {"btCopy", "mnucopy", kButton, false, QStyle::SP_FileDialogContentsView},
+      {"btPaste", "mnupaste", kButton, false, QStyle::SP_FileDialogDetailedView},
+      {"btFindReplace", "mnufindreplace", kButton, false, QStyle::SP_FileDialogInfoView},
+      {"", "", kSeparator, true, QStyle::SP_CustomBase},
+      {"btUndo", "mnuundo", kButton, false, QStyle::SP_ArrowBack},
+      {"btRedo", "mnuredo", kButton, false, QStyle::SP_ArrowForward}}},
+    {"cBuildBar",
+     {{"btDebugEnabled", "mnudebugenabled", kCheck, true, QStyle::SP_MessageBoxWarning},
+      {"btCheck", "mnucheck", kButton, false, QStyle::SP_DialogApplyButton},
+      {"btCompile", "mnuCompile", kButton, false, QStyle::SP_MediaPlay},
+      {"btBuildExe", "mnubuildexe", kButton, false, QStyle::SP_ComputerIcon}}},
+    {"cOptionsBar",
+     {{"btColor", "mnucolor", kDropDown, false, QStyle::SP_DesktopIcon},
+      {"btCalc", "mnucalc", kButton, true, QStyle::SP_TitleBarMenuButton}}},
+    {"cHelpBar",
+     {{"btHome", "mnugohome", kButton, true, QStyle::SP_DirHomeIcon},
+      {"btPrev", "mnuprev", kButton, true, QStyle::SP_MediaSeekBackward},
+      {"btNext", "mnunext", kButton, true, QStyle::SP_MediaSeekForward},
+      {"", "", kSeparator, true, QStyle::SP_CustomBase},
+      {"btPrefs", "mnuprefs", kButton, true, QStyle::SP_FileDialogListView},
+      {"", "", kSeparator, true, QStyle::SP_CustomBase},
+      {"btHelp", "mnuhelp", kButton, true, QStyle::SP_MessageBoxQuestion}}},
+};
+
+QAction* AddItem(QMenu* menu, MainMenus& menus, CommandDispatcher& dispatcher, const MenuItemDef& def)
+{
+    const QString name = QString::fromLatin1(def.name);
+    QAction* action = menu->addAction(name);
+    action->setObjectName(name);
+    if (*def.shortcut)
+        action->setShortcut(QKeySequence(QString::fromLatin1(def.shortcut)));
+    action->setEnabled(!(def.flags & kDisabled));
+    action->setCheckable(def.flags & kCheckable);
+    action->setChecked(def.flags & kChecked);
+    if (def.flags & kDispatch)
+        QObject::connect(action, &QAction::triggered, menu, [&dispatcher, name] { dispatcher.DoCommand(name); });
+    if (def.flags & kSeparatorAfter)
+        menu->addSeparator();
+    menus.items.insert(name, action);
+    return action;
+}
+
+}  // namespace
+
+MainMenus BuildMenus(QMainWindow& window, CommandDispatcher& dispatcher)
+{
+    MainMenus menus;
+    for (const MenuDef& def : kMenus) {
+        const QString name = QString::fromLatin1(def.name);
+        QMenu* menu = window.menuBar()->addMenu(QString::fromLatin1(def.caption));
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        menus.menus.insert(name, menu);
+        menus.items.insert(name, menu->menuAction());
+        for (const MenuItemDef& item : def.items)
+            AddItem(menu, menus, dispatcher, item);
+    }
+    for (const auto& caption : kDebugCaptions)
+        menus.item(QString::fromLatin1(caption[0]))->setText(QString::fromLatin1(caption[1]));
+
+    // Opening the Edit menu reaches the dispatcher too; it has no action.
+    QMenu* edit = menus.menus.value(QStringLiteral("mnuEditTop"));
+    QObject::connect(edit, &QMenu::aboutToShow, edit, [&dispatcher] { dispatcher.DoCommand(QStringLiteral("mnuEditTop")); });
+
+    // The colour format menu pops up under the colour button, not in the bar.
+    QMenu* colors = new QMenu(&window);
+    colors->setObjectName(QStringLiteral("mnuColorChooser"));
+    menus.menus.insert(colors->objectName(), colors);
+    AddItem(colors, menus, dispatcher, {"mnuInsertHex", "", kCheckable | kChecked});
+    AddItem(colors, menus, dispatcher, {"mnuInsertRGB", "", kCheckable});
+    return menus;
+}
+
+void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dispatcher, const CUILabels& labels)
+{
+    QStyle* style = QApplication::style();
+    for (const ToolbarDef& def : kToolbars) {
+        const QString toolbarName = QString::fromLatin1(def.name);
+        QToolBar* bar = menus.toolbars.value(toolbarName);
+        if (!bar) {
+            bar = window.addToolBar(toolbarName);
+            bar->setObjectName(toolbarName);
+            bar->setIconSize(QSize(20, 20));
+            menus.toolbars.insert(toolbarName, bar);
+            if (toolbarName == u"cBuildBar")
+                window.insertToolBarBreak(bar);
+        }
+        bar->clear();
+        for (const ButtonDef& b : def.buttons) {
+            if (b.style == kSeparator) {
+                bar->addSeparator();
+                continue;
+            }
+            const QString key = QString::fromLatin1(b.key);
+            QAction* action = bar->addAction(style->standardIcon(b.standIn), key);
+            action->setObjectName(key);
+            action->setToolTip(*b.tooltip ? labels.getValue(QString::fromLatin1(b.tooltip)) : QString());
+            action->setEnabled(b.enabled);
+            action->setCheckable(b.style == kCheck);
+            if (b.style == kDropDown) {
+                action->setMenu(menus.menus.value(QStringLiteral("mnuColorChooser")));
+                if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action)))
+                    button->setPopupMode(QToolButton::MenuButtonPopup);
+            }
+            QObject::connect(action, &QAction::triggered, bar,
+                             [&dispatcher, toolbarName, key] { dispatcher.ButtonClick(toolbarName, key); });
+            menus.buttons.insert(key, action);
+        }
+    }
+}
+
+void ApplyMenuCaptions(MainMenus& menus, const CUILabels& labels)
+{
+    for (const auto& caption : kCaptionLabels) {
+        if (QAction* action = menus.item(QString::fromLatin1(caption[0])))
+            action->setText(labels.getValue(QString::fromLatin1(caption[1])));
+    }
+    if (QAction* debug = menus.item(QStringLiteral("mnuDebugTop")))
+        debug->setVisible(true);
+}

@@ -1,0 +1,184 @@
+#include "platform/IniFile.h"
+
+#include "platform/Text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+std::string_view SectionName(std::string_view line)
+{
+    line = text::TrimSpace(line);
+    if (line.size() < 2 || line.front() != '[')
+        return {};
+    const auto close = line.find(']');
+    if (close == std::string_view::npos)
+        return {};
+    return text::TrimSpace(line.substr(1, close - 1));
+}
+
+bool IsSectionHeader(std::string_view line)
+{
+    line = text::TrimSpace(line);
+    return !line.empty() && line.front() == '[' && line.find(']') != std::string_view::npos;
+}
+
+// The key of a "key=value" line, or nothing.
+bool SplitEntry(std::string_view line, std::string_view& key, std::string_view& value)
+{
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    key = text::TrimSpace(line.substr(0, eq));
+    value = text::TrimSpace(line.substr(eq + 1));
+    return true;
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string contents)
+{
+    std::string_view rest(contents);
+    if (rest.empty())
+        return;
+    m_endsWithNewline = rest.back() == '\n' || rest.back() == '\r';
+    while (!rest.empty()) {
+        auto nl = rest.find_first_of("\r\n");
+        if (nl == std::string_view::npos) {
+            m_lines.emplace_back(rest);
+            break;
+        }
+        m_lines.emplace_back(rest.substr(0, nl));
+        if (rest[nl] == '\r' && nl + 1 < rest.size() && rest[nl + 1] == '\n')
+            ++nl;
+        rest.remove_prefix(nl + 1);
+    }
+}
+
+IniFile IniFile::Load(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return IniFile();
+    const QByteArray bytes = f.readAll();
+    return IniFile(std::string(bytes.constData(), std::size_t(bytes.size())));
+}
+
+IniFile::Found IniFile::Locate(std::string_view section, std::string_view key) const
+{
+    Found found;
+    for (int i = 0; i < int(m_lines.size()); ++i) {
+        const std::string_view line = m_lines[std::size_t(i)];
+        if (IsSectionHeader(line)) {
+            if (found.sectionLine >= 0)
+                break;  // only the first section of that name counts
+            if (text::EqualsNoCase(SectionName(line), section)) {
+                found.sectionLine = i;
+                found.sectionEnd = i + 1;
+            }
+            continue;
+        }
+        if (found.sectionLine < 0)
+            continue;
+        if (!text::TrimSpace(line).empty())
+            found.sectionEnd = i + 1;
+        std::string_view k, v;
+        if (found.keyLine < 0 && SplitEntry(line, k, v) && text::EqualsNoCase(k, key))
+            found.keyLine = i;
+    }
+    return found;
+}
+
+std::string IniFile::Get(std::string_view section, std::string_view key, std::string_view defaultValue) const
+{
+    const Found f = Locate(section, key);
+    std::string_view value = defaultValue;
+    if (f.keyLine >= 0) {
+        std::string_view k;
+        SplitEntry(m_lines[std::size_t(f.keyLine)], k, value);
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+            && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, kMaxValueLength));
+}
+
+bool IniFile::Has(std::string_view section, std::string_view key) const
+{
+    return Locate(section, key).keyLine >= 0;
+}
+
+void IniFile::Set(std::string_view section, std::string_view key, std::string_view value)
+{
+    std::string line = std::string(key) + "=" + std::string(value);
+    const Found f = Locate(section, key);
+    if (f.keyLine >= 0) {
+        m_lines[std::size_t(f.keyLine)] = std::move(line);
+    } else if (f.sectionLine >= 0) {
+        m_lines.insert(m_lines.begin() + f.sectionEnd, std::move(line));
+    } else {
+        if (!m_lines.empty() && !text::TrimSpace(m_lines.back()).empty())
+            m_lines.emplace_back();
+        m_lines.push_back("[" + std::string(section) + "]");
+        m_lines.push_back(std::move(line));
+    }
+    m_endsWithNewline = true;
+}
+
+std::string IniFile::Contents() const
+{
+    std::string out;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        out += m_lines[i];
+        if (i + 1 < m_lines.size() || m_endsWithNewline)
+            out += "\r\n";
+    }
+    return out;
+}
+
+bool IniFile::Save(const QString& path, QString* error) const
+{
+    return WriteFileAtomically(path, Contents(), error);
+}
+
+bool WriteFileAtomically(const QString& path, std::string_view bytes, QString* error)
+{
+    QSaveFile f(path);
+    // Without direct-write fallback, a folder we cannot create files in fails
+    // instead of truncating the original in place.
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
+        if (error)
+            *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString GetIniString(const QString& fileName, const QString& section, const QString& key,
+                     const QString& defaultValue)
+{
+    const IniFile ini = IniFile::Load(fileName);
+    return text::FromBytes(ini.Get(section.toStdString(), key.toStdString(), defaultValue.toStdString()));
+}
+
+bool WriteIniString(const QString& fileName, const QString& section, const QString& key,
+                    const QString& value)
+{
+    IniFile ini = IniFile::Load(fileName);
+    ini.Set(section.toStdString(), key.toStdString(), value.toStdString());
+    return ini.Save(fileName);
+}

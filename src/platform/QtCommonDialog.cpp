@@ -1,0 +1,71 @@
+#include "platform/QtCommonDialog.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QRegularExpression>
+
+QString ToQtFilter(const QString& filter)
+{
+    const QStringList items = filter.split(QRegularExpression(QStringLiteral("[|:]")));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < items.size(); i += 2) {
+        const QString description = items[i].trimmed();
+        const QString patterns = QString(items[i + 1]).replace(u';', u' ').trimmed();
+        out << (description.contains(patterns) ? description : description + QStringLiteral(" (") + patterns + u')');
+    }
+    if (out.isEmpty() && !filter.isEmpty())
+        out << filter;
+    return out.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtCommonDialog::OpenFile(const FileDialogRequest& request)
+{
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title,
+                                                      request.initialName, ToQtFilter(request.filter));
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> QtCommonDialog::SaveFile(const FileDialogRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.initialName, ToQtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (request.defaultExtension.size() > 1)
+        dialog.setDefaultSuffix(request.defaultExtension.mid(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+std::optional<QString> QtCommonDialog::ChooseFolder(const QString& title, const QString& start)
+{
+    const QString dir = QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
+    if (dir.isEmpty())
+        return std::nullopt;
+    return dir;
+}
+
+std::optional<Color> QtCommonDialog::ChooseColor(Color initial)
+{
+    const QColor c = QColorDialog::getColor(QColor(RedOf(initial), GreenOf(initial), BlueOf(initial)),
+                                            QApplication::activeWindow());
+    if (!c.isValid())
+        return std::nullopt;
+    return Rgb(c.red(), c.green(), c.blue());
+}
+
+std::optional<FontChoice> QtCommonDialog::ChooseFont(const FontChoice& initial)
+{
+    bool ok = false;
+    QFont start(initial.face);
+    if (initial.size > 0)
+        start.setPointSizeF(initial.size);
+    const QFont f = QFontDialog::getFont(&ok, start, QApplication::activeWindow());
+    if (!ok)
+        return std::nullopt;
+    return FontChoice{f.family(), f.pointSizeF()};
+}

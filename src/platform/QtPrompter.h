@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/Prompter.h"
+
+
+// Message boxes on the desktop, captioned with the program's title and owned
+// by the active window.
+class QtPrompter : public Prompter {
+public:
+    MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) override;
+};

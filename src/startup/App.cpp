@@ -1,0 +1,102 @@
+#include "startup/App.h"
+
+#include "mainwindow/MainWindow.h"
+#include "platform/CommonDialog.h"
+#include "platform/IniFile.h"
+#include "platform/Prompter.h"
+#include "startup/LabelsFile.h"
+#include "startup/Preferences.h"
+#include "startup/Splash.h"
+
+#include <QApplication>
+
+#include <exception>
+
+App::App(QString programDir_, Prompter& prompter_, CommonDialog& dialogs_)
+    : programDir(std::move(programDir_)), prompter(prompter_), dialogs(dialogs_), log(programDir)
+{
+}
+
+App::~App() = default;
+
+bool App::Start(const QStringList& documents)
+{
+    frmSplash splash;
+    splash.show();
+    QApplication::processEvents();
+    try {
+        return RunStartup(splash, documents);
+    } catch (const std::exception& e) {
+        prompter.Tell(QStringLiteral("Error during initialization process:") + QString::fromStdString(e.what()),
+                      MsgIcon::Critical);
+        m_mainWindow.reset();
+        return false;
+    }
+}
+
+bool App::RunStartup(frmSplash& splash, const QStringList& documents)
+{
+    splash.SetProgress(QStringLiteral("Loading Strings...."));
+    auto loaded = LoadLabels(programDir, prompter);
+    if (!loaded) {
+        prompter.Tell(QStringLiteral("Cannot Load UILabels from locale.txt"), MsgIcon::Critical);
+        return false;
+    }
+    labels = std::move(*loaded);
+
+    splash.SetProgress(QStringLiteral("Loading Program Settings...."));
+    if (!LoadSettings(programDir, settings, labels, prompter))
+        return false;
+
+    while (settings.B3DDir.isEmpty())
+        AskForBlitzDir();
+    while (settings.FontName.isEmpty())
+        AskForFont();
+
+    splash.SetProgress(QStringLiteral("Loading Commands list...."));
+    if (!LoadVocabulary())
+        return false;
+
+    splash.SetProgress(QStringLiteral("Initializing IDE...."));
+    m_mainWindow = std::make_unique<MainWindow>(*this, documents);
+
+    splash.SetProgress(QStringLiteral("Init Complete. Good Work!"), true);
+    splash.hide();
+
+    m_mainWindow->Load();
+    m_mainWindow->show();
+    return true;
+}
+
+void App::AskForBlitzDir()
+{
+    prompter.Tell(QStringLiteral("Blitz3D directory is not set correctly. Please select where Blitz3D.exe is "
+                                 "located before continue")
+                      + QStringLiteral("\n\nChoose the Blitz3D folder in the next window."),
+                  MsgIcon::Exclamation);
+    if (auto dir = dialogs.ChooseFolder(QStringLiteral("Select the Blitz3D folder"), QString())) {
+        settings.B3DDir = *dir;
+        WriteIniString(programDir + QStringLiteral("/prefs.ini"), QStringLiteral("PATHS"), QStringLiteral("B3dDir"),
+                       settings.B3DDir);
+    }
+}
+
+void App::AskForFont()
+{
+    prompter.Tell(QStringLiteral("Editor Font is not set. Please select font to use in Settings Dialog")
+                      + QStringLiteral("\n\nChoose the editor font in the next window."),
+                  MsgIcon::Exclamation);
+    if (auto font = dialogs.ChooseFont({QStringLiteral("Monospace"), 10})) {
+        settings.FontName = font->face;
+        settings.FontSize = font->size;
+        const QString prefs = programDir + QStringLiteral("/prefs.ini");
+        WriteIniString(prefs, QStringLiteral("IDEFONT"), QStringLiteral("FontName"), settings.FontName);
+        WriteIniString(prefs, QStringLiteral("IDEFONT"), QStringLiteral("FontSize"),
+                       QString::number(static_cast<long long>(settings.FontSize)));
+    }
+}
+
+bool App::LoadVocabulary()
+{
+    return true;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "editor/Keywords.h"
+#include "startup/DebugLog.h"
+#include "startup/Labels.h"
+#include "startup/Settings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CommonDialog;
+class MainWindow;
+class Prompter;
+class frmSplash;
+
+// The application object: the program directory, the message and dialog
+// seams, and the state loaded at start-up that lives as long as the program.
+// Tests make as many as they like, each on its own program directory.
+class App {
+public:
+    App(QString programDir, Prompter& prompter, CommonDialog& dialogs);
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Shows the splash, loads the labels, the settings and the command
+    // vocabulary, and shows the main window, which opens `documents` when it
+    // is first activated. Returns false when start-up ended; the reason was
+    // shown and no main window exists.
+    bool Start(const QStringList& documents = {});
+
+    MainWindow* mainWindow() const { return m_mainWindow.get(); }
+
+    const QString programDir;
+    Prompter& prompter;
+    CommonDialog& dialogs;
+
+    Settings settings;
+    CUILabels labels;
+    // The command vocabulary: built-in commands and user-library functions.
+    EditorKeywordListPtr keywordList = std::make_shared<EditorKeywordList>();
+    DebugLog log;
+
+private:
+    bool RunStartup(frmSplash& splash, const QStringList& documents);
+    // Keeps the user choosing until the setting holds something.
+    void AskForBlitzDir();
+    void AskForFont();
+    bool LoadVocabulary();
+
+    std::unique_ptr<MainWindow> m_mainWindow;
+};

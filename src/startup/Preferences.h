@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/Color.h"
+#include "startup/Settings.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class CUILabels;
+class Prompter;
+
+// Reading and writing prefs.ini in the program directory.
+
+// Converts a number written as text to an integer the way the settings
+// expect: surrounding blanks allowed, a fraction rounded to the nearest
+// integer with halves going to the even neighbour (10.5 gives 10, 11.5 gives
+// 12). Nothing when the text is not a number or does not fit in `bits`.
+std::optional<long long> ParseSettingInteger(std::string_view text, int bits = 32);
+
+// "r,g,b" to a colour; a part above 255 counts as 255, parts after the third
+// are ignored. Nothing (with a description in `error`) when it cannot be read.
+std::optional<Color> ParseColorText(std::string_view text, std::string* error = nullptr);
+// As above, but a malformed colour is reported through `prompter` with the
+// "parseColorError" label and gives black.
+Color ParseColor(const QString& text, const CUILabels& labels, Prompter& prompter);
+QString ColorToString(Color colour);
+
+// Fills `settings` from <programDir>/prefs.ini. A missing file says
+// "prefs.ini not found!" and returns false with `settings` untouched. A
+// malformed TabSize, LineGutterMode, ScrollLines or FontSize throws
+// std::runtime_error, which ends start-up.
+bool LoadSettings(const QString& programDir, Settings& settings, const CUILabels& labels, Prompter& prompter);
+class IniFile;
+// The conversions of LoadSettings over an already read file.
+Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& prompter);
+
+// What the settings dialog stores: paths, the nineteen colours, font and
+// editor options. Every other line of the file is kept.
+bool WriteSettings(const QString& programDir, const Settings& settings, QString* error = nullptr);
+// The two menu toggles written when the program closes.
+bool SaveIdeOptions(const QString& programDir, bool autoIndent, bool debugEnabled, QString* error = nullptr);
+
+// A relative Commands path made absolute against the program directory.
+QString ResolveCommandsPath(const QString& programDir, const QString& commands);

@@ -1,0 +1,126 @@
+#include "platform/IniFile.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kUserFile =
+    "; my settings\r\n"
+    "[Paths]\r\n"
+    "  b3ddir =  C:\\Blitz3D  \r\n"
+    "Custom=kept\r\n"
+    "\r\n"
+    "[IDEOPTS]\r\n"
+    "TabSize=4\r\n"
+    "Empty=\r\n"
+    "Quoted=\"  spaced  \"\r\n"
+    "Lone=\"\r\n"
+    "\r\n"
+    "[LANGUAGE]\r\n"
+    "CommentChar=;\r\n";
+
+TEST(IniFile, ReadsLikeTheProfileFunctions)
+{
+    const IniFile ini{std::string(kUserFile)};
+    struct Row {
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"PATHS", "B3DDir", "C:\\Blitz3D"},  // sections and keys ignore case, values are trimmed
+        {"paths", "CUSTOM", "kept"},
+        {"IDEOPTS", "Empty", ""},            // present but empty: empty, not the default
+        {"IDEOPTS", "Missing", "dflt"},      // missing key: the default
+        {"NoSuch", "TabSize", "dflt"},       // missing section: the default
+        {"IDEOPTS", "Quoted", "  spaced  "}, // matching quotes are removed
+        {"IDEOPTS", "Lone", "\""},           // a single quote character stays
+        {"LANGUAGE", "CommentChar", ";"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(ini.Get(r.section, r.key, "dflt"), r.expected) << r.section << "/" << r.key;
+}
+
+TEST(IniFile, CutsLongValuesAt254Characters)
+{
+    const IniFile ini("[A]\r\nK=" + std::string(300, 'x') + "\r\n");
+    EXPECT_EQ(ini.Get("A", "K", "").size(), 254u);
+}
+
+TEST(IniFile, OnlyTheFirstSectionAndKeyOfANameCount)
+{
+    const IniFile ini(std::string("[A]\r\nK=1\r\nK=2\r\n[a]\r\nK=3\r\nJ=4\r\n"));
+    EXPECT_EQ(ini.Get("A", "K", ""), "1");
+    EXPECT_EQ(ini.Get("A", "J", "none"), "none");
+}
+
+TEST(IniFile, WritingKeepsEveryOtherLine)
+{
+    IniFile ini{std::string(kUserFile)};
+    ini.Set("PATHS", "B3dDir", "/opt/blitz");   // replaces the line, in the writer's spelling
+    ini.Set("IDEOPTS", "ScrollLines", "5");     // new key: after the section's last line
+    ini.Set("IDECOLORS", "TextColor", "1,2,3"); // new section: at the end of the file
+    EXPECT_EQ(ini.Contents(),
+              "; my settings\r\n"
+              "[Paths]\r\n"
+              "B3dDir=/opt/blitz\r\n"
+              "Custom=kept\r\n"
+              "\r\n"
+              "[IDEOPTS]\r\n"
+              "TabSize=4\r\n"
+              "Empty=\r\n"
+              "Quoted=\"  spaced  \"\r\n"
+              "Lone=\"\r\n"
+              "ScrollLines=5\r\n"
+              "\r\n"
+              "[LANGUAGE]\r\n"
+              "CommentChar=;\r\n"
+              "\r\n"
+              "[IDECOLORS]\r\n"
+              "TextColor=1,2,3\r\n");
+    EXPECT_EQ(ini.Get("paths", "b3ddir", ""), "/opt/blitz");
+}
+
+TEST(IniFile, WriteThroughTheProfileCallsRoundTrips)
+{
+    TempDir dir;
+    const QString path = dir.write("prefs.ini", "[PATHS]\nCommands=commands.txt\n");
+    EXPECT_TRUE(WriteIniString(path, "PATHS", "B3dDir", "/opt/blitz"));
+    EXPECT_EQ(GetIniString(path, "paths", "B3DDIR", "x"), "/opt/blitz");
+    EXPECT_EQ(GetIniString(path, "PATHS", "Commands", "x"), "commands.txt");
+    EXPECT_EQ(GetIniString(dir.file("missing.ini"), "PATHS", "Commands", "x"), "x");
+}
+
+TEST(IniFile, AFailedWriteLeavesTheFileWhole)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    const std::string original = "[PATHS]\r\nB3DDir=/old\r\n";
+    const QString path = dir.write("ro/prefs.ini", original);
+    ASSERT_EQ(chmod(dir.file("ro").toLocal8Bit().constData(), 0555), 0);
+    QString error;
+    IniFile ini = IniFile::Load(path);
+    ini.Set("PATHS", "B3DDir", "/new");
+    EXPECT_FALSE(ini.Save(path, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(ReadFileBytes(path), original);
+    chmod(dir.file("ro").toLocal8Bit().constData(), 0755);
+}
+
+TEST(IniFile, AFailedWriteIntoAFolderPathReportsWhy)
+{
+    TempDir dir;
+    QString error;
+    // The target names a folder that does not exist: nothing can be written.
+    EXPECT_FALSE(WriteFileAtomically(dir.file("no/such/dir/prefs.ini"), "x", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+}  // namespace

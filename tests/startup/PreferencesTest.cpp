@@ -1,0 +1,149 @@
+#include "startup/Labels.h"
+#include "startup/Preferences.h"
+#include "support/Scripted.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+struct Loaded {
+    bool ok = false;
+    Settings settings;
+    QStringList messages;
+};
+
+Loaded Load(const std::string& prefs)
+{
+    TempDir dir;
+    dir.write("prefs.ini", prefs);
+    CUILabels labels;
+    labels.add("Bad colour #colorString#", "parseColorError");
+    ScriptedPrompter prompter;
+    Loaded out;
+    out.ok = LoadSettings(dir.path(), out.settings, labels, prompter);
+    out.messages = prompter.texts();
+    return out;
+}
+
+TEST(Preferences, AnEmptyFileGivesEveryDefault)
+{
+    const Loaded l = Load("[PATHS]\r\n");
+    ASSERT_TRUE(l.ok);
+    EXPECT_TRUE(l.messages.isEmpty());
+    Settings expected;
+    expected.B3DDir = "";
+    EXPECT_EQ(l.settings, expected);
+    EXPECT_EQ(l.settings.FontName, "Blitz");
+    EXPECT_EQ(l.settings.BackColor, Rgb(255, 255, 255));
+    EXPECT_EQ(l.settings.Delimiters, QString::fromUtf8("\\,()[]{}\xC2\xA3$%#@:"));
+    EXPECT_EQ(l.settings.IndentMoreTokens, "  ");
+}
+
+TEST(Preferences, ConvertsEachKindOfValue)
+{
+    const Loaded l = Load("[paths]\r\nb3ddir=/opt/Blitz3D\r\n"
+                          "[IDEFONT]\r\nFontName=DejaVu Sans Mono\r\nFontSize=12\r\n"
+                          "[IDEOPTS]\r\nAutoIndent=TRUE\r\nDebugEnabled=yes\r\nTabSize=10.5\r\nScrollLines=11.5\r\n"
+                          "[IDECOLORS]\r\nTextColor=300,0,7\r\nCaretColor=1,2,3,4\r\n"
+                          "[LANGUAGE]\r\nIndentMoreTokens=  If Then \r\n");
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.settings.B3DDir, "/opt/Blitz3D");
+    EXPECT_EQ(l.settings.B3DBinDir(), "/opt/Blitz3D/bin/");
+    EXPECT_EQ(l.settings.B3DHelpDir(), "/opt/Blitz3D/help");
+    EXPECT_EQ(l.settings.FontName, "DejaVu Sans Mono");
+    EXPECT_EQ(l.settings.FontSize, 12);
+    EXPECT_TRUE(l.settings.AutoIndent);
+    EXPECT_FALSE(l.settings.DebugEnabled);
+    EXPECT_EQ(l.settings.TabSize, 10);       // halves round to the even neighbour
+    EXPECT_EQ(l.settings.ScrollLines, 12);
+    EXPECT_EQ(l.settings.TextColor, Rgb(255, 0, 7));
+    EXPECT_EQ(l.settings.CaretColor, Rgb(1, 2, 3));
+    EXPECT_EQ(l.settings.IndentMoreTokens, " If Then ");
+}
+
+TEST(Preferences, AnEmptyFontSizeIsZero)
+{
+    EXPECT_EQ(Load("[IDEFONT]\r\nFontSize=\r\n").settings.FontSize, 0);
+}
+
+TEST(Preferences, AMalformedColourSaysSoAndGivesBlack)
+{
+    const Loaded l = Load("[IDECOLORS]\r\nBackColor=12,34\r\nTextColor=red,0,0\r\n");
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.settings.BackColor, 0u);
+    EXPECT_EQ(l.settings.TextColor, 0u);
+    ASSERT_EQ(l.messages.size(), 2);
+    EXPECT_TRUE(l.messages[0].startsWith("Bad colour red,0,0: ")) << l.messages[0].toStdString();
+    EXPECT_TRUE(l.messages[1].startsWith("Bad colour 12,34: ")) << l.messages[1].toStdString();
+}
+
+TEST(Preferences, MalformedNumbersEndTheLoad)
+{
+    for (const char* prefs : {"[IDEOPTS]\r\nTabSize=abc\r\n", "[IDEOPTS]\r\nTabSize=\r\n",
+                              "[IDEOPTS]\r\nTabSize=40000\r\n", "[IDEOPTS]\r\nLineGutterMode=2x\r\n",
+                              "[IDEOPTS]\r\nScrollLines=three\r\n", "[IDEFONT]\r\nFontSize=big\r\n"})
+        EXPECT_THROW(Load(prefs), std::runtime_error) << prefs;
+}
+
+TEST(Preferences, AMissingFileChangesNothing)
+{
+    TempDir dir;
+    CUILabels labels;
+    ScriptedPrompter prompter;
+    Settings s;
+    s.B3DDir = "keep";
+    EXPECT_FALSE(LoadSettings(dir.path(), s, labels, prompter));
+    EXPECT_EQ(s.B3DDir, "keep");
+    EXPECT_EQ(prompter.texts(), QStringList{"prefs.ini not found!"});
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+}
+
+TEST(Preferences, ColourText)
+{
+    EXPECT_EQ(ColorToString(Rgb(255, 128, 0)), "255,128,0");
+    EXPECT_EQ(ParseColorText("255,255,255"), Rgb(255, 255, 255));
+    EXPECT_EQ(ParseColorText(" 1 , 2 , 3 "), Rgb(1, 2, 3));
+    for (const char* bad : {"", "1,2", "1,,3", "a,b,c", "-1,0,0", "1,2,99999999999"})
+        EXPECT_FALSE(ParseColorText(bad)) << bad;
+}
+
+TEST(Preferences, SavingKeepsTheUsersLinesAndReadsBack)
+{
+    TempDir dir;
+    dir.write("prefs.ini", "; mine\r\n[PATHS]\r\nB3DDir=/old\r\nMyKey=1\r\n"
+                           "[LANGUAGE]\r\nCommentChar=;\r\nIndentMoreTokens=If\r\n");
+    Settings s;
+    s.B3DDir = "/new/Blitz3D";
+    s.Commands = "commands.txt";
+    s.TextColor = Rgb(10, 20, 30);
+    s.FontName = "DejaVu Sans Mono";
+    s.FontSize = 11.6;
+    s.TabSize = 2;
+    ASSERT_TRUE(WriteSettings(dir.path(), s));
+    ASSERT_TRUE(SaveIdeOptions(dir.path(), false, true));
+
+    const std::string written = dir.read("prefs.ini");
+    EXPECT_NE(written.find("; mine\r\n"), std::string::npos);
+    EXPECT_NE(written.find("B3dDir=/new/Blitz3D\r\n"), std::string::npos);
+    EXPECT_EQ(written.find("B3DDir=/old"), std::string::npos);
+    EXPECT_NE(written.find("MyKey=1\r\n"), std::string::npos);
+    EXPECT_NE(written.find("IndentMoreTokens=If\r\n"), std::string::npos);
+    EXPECT_NE(written.find("FontSize=11\r\n"), std::string::npos);
+
+    CUILabels labels;
+    ScriptedPrompter prompter;
+    Settings back;
+    ASSERT_TRUE(LoadSettings(dir.path(), back, labels, prompter));
+    EXPECT_EQ(back.B3DDir, "/new/Blitz3D");
+    EXPECT_EQ(back.Commands, dir.file("commands.txt"));  // stored absolute
+    EXPECT_EQ(back.TextColor, Rgb(10, 20, 30));
+    EXPECT_EQ(back.TabSize, 2);
+    EXPECT_FALSE(back.AutoIndent);
+    EXPECT_TRUE(back.DebugEnabled);
+    EXPECT_EQ(back.IndentMoreTokens, " If ");
+}
+
+}  // namespace
