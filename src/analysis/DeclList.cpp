@@ -1,0 +1,172 @@
+#include "analysis/DeclList.h"
+
+#include "analysis/KindIcons.h"
+#include "platform/Text.h"
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace {
+
+struct TabKind {
+    const char* key;
+    int kind;
+};
+const TabKind kTabs[] = {
+    {"Const", kKindConst}, {"Globals", kKindGlobal}, {"Types", kKindType},
+    {"Functions", kKindFunction}, {"Labels", kKindLabel},
+};
+
+}  // namespace
+
+// The rows of the list: names with their keys, without a widget per row, so
+// that a rebuild after every scan stays cheap on long files.
+class DeclListModel : public QAbstractListModel {
+public:
+    struct Row {
+        QString name;
+        std::string key;
+    };
+
+    void Reset(std::vector<Row> rows, int kind)
+    {
+        beginResetModel();
+        m_rows = std::move(rows);
+        m_icon = KindIcon(kind);
+        endResetModel();
+    }
+    const Row& At(int row) const { return m_rows[std::size_t(row)]; }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_rows.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= int(m_rows.size()))
+            return {};
+        if (role == Qt::DisplayRole)
+            return At(index.row()).name;
+        if (role == Qt::DecorationRole)
+            return m_icon;
+        return {};
+    }
+
+private:
+    std::vector<Row> m_rows;
+    QIcon m_icon;
+};
+
+DeclList::DeclList(QWidget* parent) : QWidget(parent), m_model(new DeclListModel)
+{
+    setObjectName(QStringLiteral("DocTreeContainer"));
+    TabStripDocTree = new QTabBar(this);
+    TabStripDocTree->setObjectName(QStringLiteral("TabStripDocTree"));
+    TabStripDocTree->setExpanding(false);
+    TabStripDocTree->setDocumentMode(true);
+    for (const TabKind& t : kTabs)
+        TabStripDocTree->addTab(QString::fromLatin1(t.key));
+
+    ListView1 = new QListView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    m_model->setParent(ListView1);
+    ListView1->setModel(m_model);
+    ListView1->setUniformItemSizes(true);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(TabStripDocTree);
+    layout->addWidget(ListView1, 1);
+
+    connect(TabStripDocTree, &QTabBar::currentChanged, this, [this] { RefreshDeclList(m_keywords); });
+    connect(ListView1, &QListView::doubleClicked, this, [this](const QModelIndex& i) { OnActivated(i.row()); });
+    connect(ListView1, &QListView::activated, this, [this](const QModelIndex& i) { OnActivated(i.row()); });
+}
+
+DeclList::~DeclList() = default;
+
+QString DeclList::SelectedTab() const
+{
+    return TabStripDocTree->tabText(TabStripDocTree->currentIndex());
+}
+
+void DeclList::SelectTab(const QString& key)
+{
+    for (int i = 0; i < TabStripDocTree->count(); ++i)
+        if (TabStripDocTree->tabText(i) == key)
+            TabStripDocTree->setCurrentIndex(i);
+}
+
+void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
+{
+    m_keywords = keywords;
+    const QString tab = SelectedTab();
+    int kind = 0;
+    for (const TabKind& t : kTabs)
+        if (tab == QLatin1String(t.key))
+            kind = t.kind;
+    if (kind == 0)
+        return;
+
+    // Where the list was scrolled to, so a rescan does not jump it to the top.
+    const int firstVisible = ListView1->indexAt(QPoint(2, 2)).row();
+    const int rowHeight = std::max(1, ListView1->sizeHintForRow(0));
+    const int perPage = ListView1->viewport()->height() / rowHeight;
+
+    std::vector<DeclListModel::Row> rows;
+    if (keywords) {
+        for (const EditorKeywordPtr& e : *keywords)
+            if (e->Line > 0 && e->Kind() == kind)
+                rows.push_back({text::FromBytes(e->Name), e->Key});
+    }
+
+    ListView1->setUpdatesEnabled(false);
+    m_model->Reset(std::move(rows), kind);
+    if (firstVisible > 0) {
+        const int target = std::min(firstVisible + perPage, m_model->rowCount() - 1);
+        if (target >= 0)
+            ListView1->scrollTo(m_model->index(target), QAbstractItemView::EnsureVisible);
+    }
+    ListView1->setUpdatesEnabled(true);
+}
+
+QStringList DeclList::Names() const
+{
+    QStringList out;
+    for (int i = 0; i < m_model->rowCount(); ++i)
+        out << m_model->At(i).name;
+    return out;
+}
+
+bool DeclList::Choose(const QString& name)
+{
+    for (int i = 0; i < m_model->rowCount(); ++i) {
+        if (m_model->At(i).name == name) {
+            ListView1->setCurrentIndex(m_model->index(i));
+            OnActivated(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+void DeclList::OnActivated(int row)
+{
+    if (row < 0 || row >= m_model->rowCount() || !m_keywords)
+        return;
+    // A row left over from an earlier scan whose entry is gone does nothing.
+    // An included file's entry may share the key; only the document's own
+    // entries have a line to go to.
+    const std::string& key = m_model->At(row).key;
+    for (const EditorKeywordPtr& e : *m_keywords) {
+        if (e->Key == key && e->Line > 0) {
+            Q_EMIT DeclarationChosen(*e);
+            return;
+        }
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "editor/Keywords.h"
+
+#include <QWidget>
+
+class QListView;
+class QTabBar;
+class DeclListModel;
+
+// The left pane's list of what the current document declares, one kind at a
+// time (constants, globals, types, functions, labels). Names from included
+// files and locals are not listed.
+class DeclList : public QWidget {
+    Q_OBJECT
+public:
+    explicit DeclList(QWidget* parent = nullptr);
+    ~DeclList() override;
+
+    // Rebuilds the list for the selected kind from `keywords` (null: empty),
+    // keeping roughly the region that was scrolled to.
+    void RefreshDeclList(const EditorKeywordListPtr& keywords);
+    void Clear() { RefreshDeclList(nullptr); }
+
+    // The kind shown ("Const", "Globals", "Types", "Functions", "Labels").
+    QString SelectedTab() const;
+    void SelectTab(const QString& key);
+    // Names listed, top to bottom.
+    QStringList Names() const;
+    // Acts as a double click on the row showing `name`.
+    bool Choose(const QString& name);
+
+Q_SIGNALS:
+    // A declaration was double-clicked: its entry in the current document.
+    void DeclarationChosen(const EditorKeyword& entry);
+
+private:
+    void OnActivated(int row);
+
+    QTabBar* TabStripDocTree;
+    QListView* ListView1;
+    DeclListModel* m_model;
+    EditorKeywordListPtr m_keywords;
+};

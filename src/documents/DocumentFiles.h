@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+// Document files on disk, apart from any window.
+
+// The folder part (with its separator) and the name part of a document path.
+struct DocPathParts {
+    QString FileDir;
+    QString FileTitle;
+};
+DocPathParts SplitDocPath(const QString& path);
+
+// A ".bb" file by its last three characters, in any letter case.
+bool IsBlitzSource(const QString& path);
+
+// Writes a document's bytes to `path` without ever leaving a half-written or
+// missing file: the bytes go to a temporary file beside it, which then
+// replaces the old one. A file marked read-only is not replaced. On failure
+// the file on disk is as it was and `error` says why.
+bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error);

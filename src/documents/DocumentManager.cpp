@@ -1,0 +1,319 @@
+#include "documents/DocumentManager.h"
+
+#include "documents/DocumentFiles.h"
+#include "documents/DocumentTabs.h"
+#include "editor/EditCtrl.h"
+#include "help/HelpArea.h"
+#include "platform/CommonDialog.h"
+#include "platform/Prompter.h"
+#include "startup/Labels.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+
+// The wait cursor for as long as a long step runs.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea& help, const CUILabels& labels,
+                                 Prompter& prompter, CommonDialog& dialogs, QObject* parent)
+    : QObject(parent), m_editor(editor), m_tabs(tabs), m_help(help), m_labels(labels), m_prompter(prompter),
+      m_dialogs(dialogs)
+{
+    connect(&m_tabs, &DocumentTabs::TabClicked, this, &DocumentManager::OnTabClicked);
+    connect(&m_tabs, &DocumentTabs::FilesDropped, this, &DocumentManager::OpenDroppedFiles);
+}
+
+DocumentManager::~DocumentManager() = default;
+
+QString DocumentManager::Label(const char* key) const
+{
+    return m_labels.getValue(QString::fromLatin1(key));
+}
+
+CDocPtr DocumentManager::FindDoc(const QString& key) const
+{
+    for (const CDocPtr& d : m_docs)
+        if (d->Key == key)
+            return d;
+    return nullptr;
+}
+
+void DocumentManager::NewDoc()
+{
+    SaveDocState();
+    auto doc = std::make_shared<CDoc>();
+    const int n = NextDocNumber();
+    doc->Key = QStringLiteral("Doc_%1").arg(n);
+    doc->FileTitle = Label("newfile") + QStringLiteral("_%1").arg(n);
+    doc->EditorState = m_editor.NewBuffer();
+    m_docs.append(doc);
+    m_current = doc;
+}
+
+void DocumentManager::NewDocCommand()
+{
+    NewDoc();
+    ActivateDoc(*m_current, -1);
+    RefreshTabs();
+}
+
+void DocumentManager::SaveDocState()
+{
+    if (!m_current)
+        return;
+    const CaretPosition caret = m_editor.CaretPos();
+    m_current->CaretCol = caret.Column;
+    m_current->CaretLine = caret.Line;
+    m_current->SavedSelection = m_editor.Selection();
+    m_current->EditorState = m_editor.CurrentBuffer();
+}
+
+void DocumentManager::ActivateDoc(CDoc& doc, int line)
+{
+    if (m_help.BrowserShown())
+        m_help.ShowEditor();
+    // The buffer brings back its text, undo history, caret, selection and
+    // scroll position.
+    m_editor.SelectBuffer(doc.EditorState);
+    if (doc.SavedSelection)
+        m_editor.SetSelection(*doc.SavedSelection);
+    m_editor.SetDeclaredKeywords(doc.DocKeywords);
+    if (line >= 0)
+        m_editor.SetCaret(0, line);
+    m_editor.Refresh();
+    Q_EMIT DocActivated(&doc);
+    m_editor.setFocus();
+}
+
+void DocumentManager::ShowDoc(CDoc& doc, int line)
+{
+    if (m_current.get() != &doc) {
+        SaveDocState();
+        m_current = FindDoc(doc.Key);
+    }
+    m_tabs.SelectQuietly(doc.Key);
+    ActivateDoc(doc, line);
+}
+
+void DocumentManager::RefreshTabs()
+{
+    m_tabs.SuppressTabClick = true;
+    m_tabs.RemoveAll();
+    m_tabs.AddTab(QString::fromLatin1(DocumentTabs::kHelpTabKey), Label("helptab"), DocumentTabs::kHelpPicture);
+    for (const CDocPtr& d : m_docs)
+        m_tabs.AddTab(d->Key, d->FileTitle, d->Modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture);
+    if (m_current)
+        m_tabs.setCurrentIndex(m_tabs.IndexOf(m_current->Key));
+    else
+        Q_EMIT ParsingHeld(true);
+    m_tabs.SuppressTabClick = false;
+}
+
+void DocumentManager::OnTabClicked(const QString& key)
+{
+    Q_EMIT TabClicking();
+    if (key == QLatin1String(DocumentTabs::kHelpTabKey)) {
+        // The document in the editor keeps its state while the help is shown.
+        Q_EMIT HelpTabChosen();
+        return;
+    }
+    SaveDocState();
+    m_current = FindDoc(key);
+    if (m_current)
+        ActivateDoc(*m_current, -1);
+}
+
+void DocumentManager::MarkModified()
+{
+    if (!m_current || m_current->Modified)
+        return;
+    m_current->Modified = true;
+    m_tabs.SetPicture(m_current->Key, DocumentTabs::kModifiedPicture);
+    Q_EMIT CommandStateChanged();
+}
+
+void DocumentManager::OpenDoc(const QString& givenPath)
+{
+    QString path = givenPath;
+    if (path.isEmpty()) {
+        FileDialogRequest request;
+        request.title = Label("openbbf");
+        request.filter = Label("bbf");
+        auto chosen = m_dialogs.OpenFile(request);
+        if (!chosen)
+            return;
+        path = *chosen;
+    }
+
+    for (const CDocPtr& d : m_docs) {
+        if (d->FilePath == path) {
+            SaveDocState();
+            ShowDoc(*d);
+            return;
+        }
+    }
+
+    Q_EMIT ParsingHeld(true);
+    m_editor.SetBusy(true);
+    CDocPtr previous = m_current;
+    {
+        WaitCursor wait;
+        NewDoc();
+        QString error;
+        if (!m_editor.LoadFile(path, &error)) {
+            // Nothing opens: the empty document goes again and the one that
+            // was shown comes back.
+            m_docs.removeAll(m_current);
+            m_current = previous;
+            m_editor.SetBusy(false);
+            if (m_current)
+                ActivateDoc(*m_current, -1);
+            Q_EMIT ParsingHeld(false);
+            m_prompter.Tell(QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error, MsgIcon::Critical);
+            return;
+        }
+        const DocPathParts parts = SplitDocPath(path);
+        m_current->FilePath = path;
+        m_current->FileDir = parts.FileDir;
+        m_current->FileTitle = parts.FileTitle;
+        m_current->Modified = false;
+        m_current->EditorState = m_editor.CurrentBuffer();
+        QApplication::processEvents();
+        Q_EMIT FileLoaded(m_current.get());
+        m_editor.Refresh(true);
+    }
+    m_editor.SetBusy(false);
+    Q_EMIT ParsingHeld(false);
+    ActivateDoc(*m_current, -1);
+    RefreshTabs();
+    Q_EMIT CommandStateChanged();
+}
+
+void DocumentManager::OpenDroppedFiles(const QStringList& paths)
+{
+    for (const QString& p : paths)
+        if (IsBlitzSource(p))
+            OpenDoc(p);
+}
+
+bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
+{
+    QString path = doc.FilePath;
+    if (path.isEmpty() || !useKnownPath) {
+        FileDialogRequest request;
+        request.title = Label("savebbf");
+        request.filter = Label("bbf");
+        request.defaultExtension = QStringLiteral(".bb");
+        request.initialName = doc.FilePath;
+        auto chosen = m_dialogs.SaveFile(request);
+        if (!chosen)
+            return false;
+        path = *chosen;
+        if (QFileInfo::exists(path)
+            && m_prompter.Ask(Label("overwrite"), MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
+            return false;
+    }
+
+    const QByteArray bytes = m_editor.FileBytes(*doc.EditorState);
+    QString error;
+    if (!SaveDocumentFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())), &error)) {
+        m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error
+                            + QStringLiteral("\n\nThe file on disk was not changed; your text is still open."),
+                        MsgIcon::Critical);
+        return false;
+    }
+    // The document follows its new name only once the file is written.
+    if (path != doc.FilePath) {
+        const DocPathParts parts = SplitDocPath(path);
+        doc.FilePath = path;
+        doc.FileDir = parts.FileDir;
+        doc.FileTitle = parts.FileTitle;
+        m_tabs.SetCaption(doc.Key, doc.FileTitle);
+    }
+    doc.Modified = false;
+    m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
+    Q_EMIT CommandStateChanged();
+    return true;
+}
+
+void DocumentManager::SaveAllDocs()
+{
+    const QList<CDocPtr> docs = m_docs;
+    for (const CDocPtr& d : docs)
+        SaveDoc(*d, true);
+}
+
+bool DocumentManager::CloseDoc(CDoc* doc)
+{
+    if (!doc)
+        return false;
+    CDocPtr keep = FindDoc(doc->Key);
+    if (!keep)
+        return false;
+    if (doc->Modified) {
+        QString question = Label("closebbf");
+        question.replace(QStringLiteral("#docname#"), doc->FileTitle);
+        switch (m_prompter.Ask(question, MsgIcon::Exclamation, MsgButtons::YesNoCancel)) {
+        case MsgAnswer::Yes:
+            if (!SaveDoc(*doc, true) || doc->Modified)
+                return false;
+            break;
+        case MsgAnswer::No:
+            break;
+        default:
+            return false;
+        }
+    }
+
+    // The document in the editor keeps what the user did to it before another
+    // one takes its place.
+    if (m_current != keep)
+        SaveDocState();
+    // The position of its tab (the help tab is the first) picks the next
+    // document: closing B of A, B, C, D shows D.
+    int t = int(m_docs.indexOf(keep)) + 2;
+    m_docs.removeAll(keep);
+    if (!m_docs.isEmpty()) {
+        while (t > m_docs.size())
+            --t;
+        m_current = m_docs[t - 1];
+        Q_EMIT CommandStateChanged();
+        ActivateDoc(*m_current, -1);
+    } else {
+        m_current.reset();
+        m_help.ShowHelpBrowser(false);
+        Q_EMIT CommandStateChanged();
+        Q_EMIT NoDocuments();
+    }
+    RefreshTabs();
+    return true;
+}
+
+void DocumentManager::CloseAllDocs()
+{
+    const QList<CDocPtr> docs = m_docs;
+    for (const CDocPtr& d : docs)
+        CloseDoc(d.get());
+}
+
+bool DocumentManager::CloseAllForExit()
+{
+    WaitCursor wait;
+    QApplication::processEvents();
+    const QList<CDocPtr> docs = m_docs;
+    for (const CDocPtr& d : docs)
+        if (!CloseDoc(d.get()))
+            return false;
+    return true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QIcon>
+#include <QTabBar>
+
+// The tab strip above the editor: the help tab first, then one tab per
+// document, each found by its document's key.
+class DocumentTabs : public QTabBar {
+    Q_OBJECT
+public:
+    static constexpr const char* kHelpTabKey = "HelpTab";
+    // Pictures of the tabs: help, a modified and a saved document.
+    enum Picture { kHelpPicture = 7, kModifiedPicture = 9, kSavedPicture = 4 };
+
+    explicit DocumentTabs(QWidget* parent = nullptr);
+
+    void RemoveAll();
+    void AddTab(const QString& key, const QString& caption, Picture picture);
+    int IndexOf(const QString& key) const;
+    QString KeyAt(int index) const;
+    QString SelectedKey() const { return KeyAt(currentIndex()); }
+    void SetCaption(const QString& key, const QString& caption);
+    void SetPicture(const QString& key, Picture picture);
+    Picture PictureOf(const QString& key) const;
+    // Selects a tab without reporting it as a click.
+    void SelectQuietly(const QString& key);
+
+    bool SuppressTabClick = false;
+
+Q_SIGNALS:
+    // The user (or the program, outside SelectQuietly) chose a tab.
+    void TabClicked(const QString& key);
+    // Files dragged over the strip and dropped on it.
+    void FilesDropped(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QIcon IconFor(Picture picture) const;
+};
