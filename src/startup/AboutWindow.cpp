@@ -2,7 +2,6 @@
 
 #include "startup/Version.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLinearGradient>
@@ -21,7 +20,7 @@ const char kAboutText[] =
     "Written by the Ovrel team\n"
     "Contact: team@ovrel.invalid\n"
     "\n"
-    "Ovrel is free to use, but it may not be redistributed without our permission.\n"
+    "Ovrel is free to use, but not to be redistributed without permission.\n"
     "This is beta software: you use it at your own risk.\n"
     "\n"
     "News, updates and help on the project page: http://ovrel.invalid/\n"
@@ -96,7 +95,7 @@ AboutWindow::AboutWindow(QWidget* owner) : QDialog(owner)
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_text->setPlainText(QString::fromUtf8(kAboutText)
                              .replace(QStringLiteral("#version#"), version::AboutVersion()));
-    m_text->setMinimumSize(460, 250);
+    m_text->setFixedSize(480, 210);
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("cmdOK"));
@@ -115,6 +114,7 @@ AboutWindow::AboutWindow(QWidget* owner) : QDialog(owner)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 12);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
 }

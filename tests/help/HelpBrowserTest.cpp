@@ -198,7 +198,6 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     QString text = WaitForGeneratedPage(FileUrl(noHelp + "/index.html"));
     EXPECT_TRUE(text.contains("The help folder was not found")) << text.toStdString();
     EXPECT_TRUE(text.contains(noHelp + "/index.html"));
-    EXPECT_TRUE(text.contains("The Blitz3D folder is set in the settings"));
 
     // The folder is there, one page is not.
     browser->SetHelpDir(helpDir);
@@ -207,7 +206,6 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     browser->Navigate(nope);
     text = WaitForGeneratedPage(FileUrl(nope));
     EXPECT_TRUE(text.contains("This help page was not found"));
-    EXPECT_FALSE(text.contains("The help folder was not found"));
 
     // A dead link inside the help gets the same page instead of the engine's.
     LoadAndWait([&] { browser->GoBack(); }, FileUrl(index));

@@ -54,10 +54,6 @@ TEST(HelpPages, CommandPageIsLookedForIn2DThen3DCommands)
     };
     for (const Case& c : cases)
         EXPECT_EQ(help::FindCommandPage(tree.helpDir, QString::fromUtf8(c.word)), c.page) << c.word;
-
-    EXPECT_EQ(help::CommandPageCandidates(QStringLiteral("/b3d/help"), QStringLiteral("Cls")),
-              QStringList({"/b3d/help/commands/2d_commands/Cls.htm",
-                           "/b3d/help/commands/3d_commands/Cls.htm"}));
 }
 
 TEST(HelpPages, BrowserUrlTellsUrlsFromPaths)
