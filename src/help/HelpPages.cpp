@@ -50,8 +50,13 @@ static bool IsInside(const QString& path, const QString& dir)
 {
     if (dir.isEmpty())
         return false;
-    const QString cleanDir = QDir::cleanPath(paths::ToSlashes(dir));
-    const QString cleanPath = QDir::cleanPath(paths::ToSlashes(path));
+    // Both made absolute the way the browser resolved the page, so that a
+    // relative help folder still recognises its pages.
+    const auto absolute = [](const QString& p) {
+        return QDir::cleanPath(QFileInfo(paths::ToSlashes(p)).absoluteFilePath());
+    };
+    const QString cleanDir = absolute(dir);
+    const QString cleanPath = absolute(path);
     return cleanPath.startsWith(cleanDir + u'/', Qt::CaseInsensitive);
 }
 

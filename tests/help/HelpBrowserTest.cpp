@@ -186,7 +186,7 @@ TEST_F(HelpBrowserTest, ElementsAreReadAndWrittenById)
     EXPECT_FALSE(Set(false, "nothere", "x"));
     EXPECT_FALSE(Set(true, "it's \"odd\"", "x"));
     EXPECT_EQ(Read(false, "nothere"), std::nullopt);
-    EXPECT_EQ(Read(true, "spMsg").value_or("").contains("#009900"), true);
+    EXPECT_TRUE(Read(true, "spMsg").value_or("").contains("#009900"));
 }
 
 TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)

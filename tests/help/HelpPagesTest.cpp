@@ -3,6 +3,8 @@
 
 #include "support/TempDir.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,6 +97,8 @@ TEST(HelpPages, MissingPageSaysWhatWasLookedForAndWhereTheFolderIsSet)
     const Case cases[] = {
         {tree.helpDir + "/commands/2d_commands/Nope.htm", tree.helpDir, true, false},
         {missingHelp + "/index.html", missingHelp, true, true},
+        {tree.helpDir + "/index.htm", tree.helpDir + "/", true, false},
+        {QDir::current().absoluteFilePath("rel/help/index.html"), "rel\\help", true, true},
         {tree.dir.file("AutoUpdate.html"), tree.helpDir, false, false},
         {tree.dir.file("AutoUpdate.html"), QString(), false, false},
     };
