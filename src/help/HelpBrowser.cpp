@@ -1,0 +1,192 @@
+#include "help/HelpBrowser.h"
+
+#include "help/HelpPages.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+bool IsMissingFile(const QUrl& url)
+{
+    return url.isLocalFile() && !QFileInfo::exists(url.toLocalFile());
+}
+
+// Catches every main-frame load of a file that is not there (the home page,
+// F1 pages, links inside the help) before the engine shows its own error page.
+// Going back or reloading is left alone: those entries are generated pages
+// already, and replacing them would grow the history on every step.
+class HelpPage : public QWebEnginePage {
+public:
+    HelpPage(std::function<void(const QUrl&)> onMissing, QObject* parent)
+        : QWebEnginePage(parent), m_onMissing(std::move(onMissing))
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        if (isMainFrame && type != NavigationTypeBackForward && type != NavigationTypeReload
+            && IsMissingFile(url)) {
+            m_onMissing(url);
+            return false;
+        }
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
+private:
+    std::function<void(const QUrl&)> m_onMissing;
+};
+
+// A call of an anonymous function with its arguments as JSON, so that ids and
+// values reach the page as data whatever quotes or line breaks they hold.
+QString ScriptCall(const QString& function, const QJsonArray& args)
+{
+    return QStringLiteral("(%1).apply(null, %2)")
+        .arg(function, QString::fromUtf8(QJsonDocument(args).toJson(QJsonDocument::Compact)));
+}
+
+}  // namespace
+
+HelpBrowser::HelpBrowser(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("HelpBrowserContainer"));
+    m_view = new QWebEngineView(this);
+    m_view->setObjectName(QStringLiteral("HelpBrowser"));
+    auto* page = new HelpPage(
+        [this](const QUrl& url) {
+            // The engine is in the middle of deciding; start the new load after.
+            QMetaObject::invokeMethod(
+                this, [this, url] { ShowMissingPage(url); }, Qt::QueuedConnection);
+        },
+        m_view);
+    m_view->setPage(page);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    connect(m_view, &QWebEngineView::loadFinished, this, &HelpBrowser::OnLoadFinished);
+}
+
+HelpBrowser::~HelpBrowser() = default;
+
+void HelpBrowser::SetHelpDir(const QString& helpDir)
+{
+    m_helpDir = helpDir;
+    m_homePage = help::HomePage(helpDir);
+}
+
+void HelpBrowser::Navigate(const QString& pathOrUrl)
+{
+    Navigate(help::ToBrowserUrl(pathOrUrl));
+}
+
+void HelpBrowser::Navigate(const QUrl& url)
+{
+    if (url.isEmpty() || !url.isValid())
+        return;
+    m_view->load(url);
+}
+
+void HelpBrowser::GoHome()
+{
+    Navigate(m_homePage);
+}
+
+void HelpBrowser::GoBack()
+{
+    m_view->back();
+}
+
+void HelpBrowser::GoForward()
+{
+    m_view->forward();
+}
+
+bool HelpBrowser::CanGoBack() const
+{
+    return m_view->history()->canGoBack();
+}
+
+bool HelpBrowser::CanGoForward() const
+{
+    return m_view->history()->canGoForward();
+}
+
+QUrl HelpBrowser::CurrentUrl() const
+{
+    return m_view->url();
+}
+
+void HelpBrowser::ShowMissingPage(const QUrl& url)
+{
+    // The missing file's own address stays the page's address, so the
+    // history and the current URL say what the user asked for.
+    m_view->setHtml(help::MissingPageHtml(url.toLocalFile(), m_helpDir), url);
+}
+
+void HelpBrowser::OnLoadFinished(bool ok)
+{
+    const QUrl url = m_view->url();
+    if (!ok || IsMissingFile(url))
+        return;
+    Q_EMIT DocumentComplete(url);
+}
+
+void HelpBrowser::SetElementText(const QString& id, const QString& text, FoundCallback done)
+{
+    SetElement(id, QStringLiteral("innerText"), text, std::move(done));
+}
+
+void HelpBrowser::SetElementHtml(const QString& id, const QString& html, FoundCallback done)
+{
+    SetElement(id, QStringLiteral("innerHTML"), html, std::move(done));
+}
+
+void HelpBrowser::ElementText(const QString& id, ReadCallback done) const
+{
+    ReadElement(id, QStringLiteral("innerText"), std::move(done));
+}
+
+void HelpBrowser::ElementHtml(const QString& id, ReadCallback done) const
+{
+    ReadElement(id, QStringLiteral("innerHTML"), std::move(done));
+}
+
+void HelpBrowser::SetElement(const QString& id, const QString& property, const QString& value,
+                             FoundCallback done)
+{
+    const QString script = ScriptCall(
+        QStringLiteral("function(id, prop, value) {"
+                       " var e = document.getElementById(id);"
+                       " if (!e) return false;"
+                       " e[prop] = value; return true; }"),
+        {id, property, value});
+    m_view->page()->runJavaScript(script, [done = std::move(done)](const QVariant& result) {
+        if (done)
+            done(result.toBool());
+    });
+}
+
+void HelpBrowser::ReadElement(const QString& id, const QString& property, ReadCallback done) const
+{
+    const QString script = ScriptCall(
+        QStringLiteral("function(id, prop) {"
+                       " var e = document.getElementById(id);"
+                       " return e ? String(e[prop]) : null; }"),
+        {id, property});
+    m_view->page()->runJavaScript(script, [done = std::move(done)](const QVariant& result) {
+        if (!done)
+            return;
+        if (result.typeId() == QMetaType::QString)
+            done(result.toString());
+        else
+            done(std::nullopt);
+    });
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QWebEngineView;
+
+// The embedded help browser: a web view inside a container that the main
+// window shows in place of the editor. Paths written with "\" or in another
+// letter case than on disk are found all the same. A page that does not exist
+// is replaced by a generated page that says what was looked for, so the user
+// never faces a blank view. Browser failures (back with no history) do nothing.
+class HelpBrowser : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpBrowser(QWidget* parent = nullptr);
+    ~HelpBrowser() override;
+
+    // The Blitz3D help folder: its index.html becomes the home page, and a
+    // missing page inside it gets a hint about the Blitz3D folder setting.
+    void SetHelpDir(const QString& helpDir);
+    QString HelpDir() const { return m_helpDir; }
+    void SetHomePage(const QString& pathOrUrl) { m_homePage = pathOrUrl; }
+    QString HomePage() const { return m_homePage; }
+
+    // A file path (absolute) or a URL with its scheme.
+    void Navigate(const QString& pathOrUrl);
+    void Navigate(const QUrl& url);
+    void GoHome();
+    void GoBack();
+    void GoForward();
+    bool CanGoBack() const;
+    bool CanGoForward() const;
+    // The page shown; for a generated "not found" page, the address it stands for.
+    QUrl CurrentUrl() const;
+
+    // Elements of the current page by id. `done` learns whether the element
+    // was there; the page is changed only when it was.
+    using FoundCallback = std::function<void(bool found)>;
+    void SetElementText(const QString& id, const QString& text, FoundCallback done = {});
+    void SetElementHtml(const QString& id, const QString& html, FoundCallback done = {});
+    // Reads an element's text or HTML; nullopt when the page has no such element.
+    using ReadCallback = std::function<void(std::optional<QString>)>;
+    void ElementText(const QString& id, ReadCallback done) const;
+    void ElementHtml(const QString& id, ReadCallback done) const;
+
+    QWebEngineView* View() const { return m_view; }
+
+Q_SIGNALS:
+    // A page has finished loading (also when reached again through the
+    // history). Not sent for failed loads nor for the generated "not found"
+    // pages, which are not the documents that were asked for.
+    void DocumentComplete(const QUrl& url);
+
+private:
+    void ShowMissingPage(const QUrl& url);
+    void OnLoadFinished(bool ok);
+    void SetElement(const QString& id, const QString& property, const QString& value,
+                    FoundCallback done);
+    void ReadElement(const QString& id, const QString& property, ReadCallback done) const;
+
+    QWebEngineView* m_view = nullptr;
+    QString m_helpDir;
+    QString m_homePage;
+};

@@ -1,0 +1,97 @@
+#include "help/HelpPages.h"
+
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace help {
+
+QString HomePage(const QString& helpDir)
+{
+    return paths::ResolveOnDisk(paths::Join(helpDir, QStringLiteral("index.html")));
+}
+
+QStringList CommandPageCandidates(const QString& helpDir, const QString& word)
+{
+    // The word comes from the text at the caret; a separator or a dot path
+    // in it must not reach files outside the command folders.
+    if (word.isEmpty() || word.contains(u'/') || word.contains(u'\\') || word.contains(u':')
+        || word.startsWith(u'.'))
+        return {};
+    const QString page = word + QStringLiteral(".htm");
+    return {paths::Join(helpDir, QStringLiteral("commands/2d_commands/") + page),
+            paths::Join(helpDir, QStringLiteral("commands/3d_commands/") + page)};
+}
+
+std::optional<QString> FindCommandPage(const QString& helpDir, const QString& word)
+{
+    for (const QString& candidate : CommandPageCandidates(helpDir, word)) {
+        const QString onDisk = paths::ResolveOnDisk(candidate);
+        if (QFileInfo(onDisk).isFile())
+            return onDisk;
+    }
+    return std::nullopt;
+}
+
+QUrl ToBrowserUrl(const QString& pathOrUrl)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    const QString s = pathOrUrl.trimmed();
+    if (scheme.match(s).hasMatch())
+        return QUrl(s);
+    if (s.isEmpty())
+        return {};
+    return QUrl::fromLocalFile(QFileInfo(paths::ResolveOnDisk(s)).absoluteFilePath());
+}
+
+static bool IsInside(const QString& path, const QString& dir)
+{
+    if (dir.isEmpty())
+        return false;
+    // Both made absolute the way the browser resolved the page, so that a
+    // relative help folder still recognises its pages.
+    const auto absolute = [](const QString& p) {
+        return QDir::cleanPath(QFileInfo(paths::ToSlashes(p)).absoluteFilePath());
+    };
+    const QString cleanDir = absolute(dir);
+    const QString cleanPath = absolute(path);
+    return cleanPath.startsWith(cleanDir + u'/', Qt::CaseInsensitive);
+}
+
+QString MissingPageHtml(const QString& missingPath, const QString& helpDir)
+{
+    const QString shown = missingPath.toHtmlEscaped();
+    QString body;
+    if (IsInside(missingPath, helpDir)) {
+        const bool folderThere = QFileInfo(paths::ResolveOnDisk(helpDir)).isDir();
+        body = QStringLiteral("<h1>The Blitz3D help could not be shown</h1>");
+        if (folderThere) {
+            body += QStringLiteral("<p>This help page was not found:</p><p class=path>%1</p>").arg(shown);
+        } else {
+            body += QStringLiteral("<p>The help folder was not found:</p><p class=path>%1</p>"
+                                   "<p>Ovrel was looking for the page:</p><p class=path>%2</p>")
+                        .arg(helpDir.toHtmlEscaped(), shown);
+        }
+        body += QStringLiteral(
+            "<p>The help pages come with Blitz3D, in the <b>help</b> folder of the Blitz3D "
+            "folder. The Blitz3D folder is set in the settings: open them with the settings "
+            "button of the help toolbar and choose the folder where Blitz3D is installed.</p>");
+    } else {
+        body = QStringLiteral("<h1>The page could not be shown</h1>"
+                              "<p>This file was not found:</p><p class=path>%1</p>")
+                   .arg(shown);
+    }
+    return QStringLiteral(
+               "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Page not found</title>"
+               "<style>"
+               "body{font-family:sans-serif;margin:2em 3em;color:#222;max-width:46em}"
+               "h1{font-size:1.4em;color:#1d3b6a;border-bottom:1px solid #c8d2e0;padding-bottom:.3em}"
+               ".path{font-family:monospace;background:#f2f4f8;border:1px solid #dde3ec;"
+               "padding:.4em .6em;word-break:break-all}"
+               "</style></head><body>%1</body></html>")
+        .arg(body);
+}
+
+}  // namespace help
