@@ -1,3 +1,4 @@
+#include "help/WebEngineSetup.h"
 #include "platform/QtCommonDialog.h"
 #include "platform/QtPrompter.h"
 #include "startup/App.h"
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv)
 {
+    help::PrepareWebEngine();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovrel"));
 
