@@ -1,0 +1,165 @@
+#include "build/CompilerCommand.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+namespace {
+
+CompilerCommandInput Input(BuildMode mode, bool debug = false, const QString& programArgs = {})
+{
+    return {QStringLiteral("C:\\Blitz3D\\bin\\"), QStringLiteral("C:\\src\\game.bb"), mode, debug,
+            programArgs};
+}
+
+}  // namespace
+
+TEST(CompilerCommand, CommandLineTextForEachMode)
+{
+    const QString compiler = QStringLiteral("\"C:\\Blitz3D\\bin\\blitzcc.exe\"");
+    const struct {
+        CompilerCommandInput input;
+        QString expected;
+    } rows[] = {
+        {Input(BuildMode::Check), compiler + " -c \"C:\\src\\game.bb\""},
+        {Input(BuildMode::Check, true), compiler + " -c \"C:\\src\\game.bb\""},
+        // Compile and run always keeps the blank after the source path.
+        {Input(BuildMode::CompileAndRun, true), compiler + " -d \"C:\\src\\game.bb\" "},
+        {Input(BuildMode::CompileAndRun, false), compiler + " \"C:\\src\\game.bb\" "},
+        {Input(BuildMode::CompileAndRun, false, "-level 3 \"my save\""),
+         compiler + " \"C:\\src\\game.bb\" -level 3 \"my save\""},
+        {Input(BuildMode::CompileAndRun, true, "x"), compiler + " -d \"C:\\src\\game.bb\" x"},
+        // The program command line belongs to compile and run only.
+        {Input(BuildMode::BuildExecutable, true, "x"),
+         compiler + " -o \"C:\\src\\game.exe\" \"C:\\src\\game.bb\""},
+        {{"/opt/blitz3d/bin/", "/home/me/My Game/main.bb", BuildMode::Check, false, {}},
+         "\"/opt/blitz3d/bin/blitzcc.exe\" -c \"/home/me/My Game/main.bb\""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CompilerCommandLine(row.input), row.expected) << row.expected.toStdString();
+}
+
+TEST(CompilerCommand, ExecutableIsTheSourceWithItsExtensionReplaced)
+{
+    const struct {
+        const char* source;
+        const char* exe;
+    } rows[] = {
+        {"C:\\src\\game.bb", "C:\\src\\game.exe"},
+        {"/home/me/game.BB", "/home/me/game.exe"},
+        {"/home/me/my.game.bb", "/home/me/my.game.exe"},
+        {"/home/me/game.", "/home/me/game.exe"},
+        // Without an extension the folder's dot must not be cut.
+        {"/home/me/v1.2/game", "/home/me/v1.2/game.exe"},
+        {"C:\\v1.2\\game", "C:\\v1.2\\game.exe"},
+        {"game", "game.exe"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ExecutablePath(row.source), row.exe) << row.source;
+}
+
+TEST(CompilerCommand, ProgramCommandLineSplitsAtBlanksOutsideQuotes)
+{
+    const struct {
+        const char* line;
+        QStringList args;
+    } rows[] = {
+        {"", {}},
+        {"   ", {}},
+        {"-windowed", {"-windowed"}},
+        {"a  b\tc ", {"a", "b", "c"}},
+        {"\"my level.dat\" 3", {"my level.dat", "3"}},
+        {"name=\"a b\"c", {"name=a bc"}},
+        {"\"\" x", {"", "x"}},
+        {"\"unclosed quote", {"unclosed quote"}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(SplitProgramArguments(row.line), row.args) << row.line;
+}
+
+TEST(CompilerCommand, ProcessGetsTheSamePiecesDirectlyOrThroughWine)
+{
+    const CompilerCommandInput run{"/b3d/bin/", "/src/my game.bb", BuildMode::CompileAndRun, true,
+                                   "-x \"/tmp/a b\""};
+    const CompilerCommandInput exe{"/b3d/bin/", "/src/game.bb", BuildMode::BuildExecutable, false, {}};
+    const CompilerCommandInput check{"/b3d/bin/", "/src/game.bb", BuildMode::Check, false, {}};
+    const CompilerCommandInput plainRun{"/b3d/bin/", "/src/game.bb", BuildMode::CompileAndRun, false, {}};
+
+    const struct {
+        ProcessCommand actual;
+        ProcessCommand expected;
+    } rows[] = {
+        {CompilerProcess(check), {"/b3d/bin/blitzcc.exe", {"-c", "/src/game.bb"}}},
+        {CompilerProcess(plainRun), {"/b3d/bin/blitzcc.exe", {"/src/game.bb"}}},
+        {CompilerProcess(run), {"/b3d/bin/blitzcc.exe", {"-d", "/src/my game.bb", "-x", "/tmp/a b"}}},
+        {CompilerProcess(exe), {"/b3d/bin/blitzcc.exe", {"-o", "/src/game.exe", "/src/game.bb"}}},
+        // Under Wine every path the compiler reads is a Wine path; the
+        // program's own arguments are its business.
+        {CompilerProcess(run, "/usr/bin/wine"),
+         {"/usr/bin/wine",
+          {"Z:\\b3d\\bin\\blitzcc.exe", "-d", "Z:\\src\\my game.bb", "-x", "/tmp/a b"}}},
+        {CompilerProcess(exe, "/usr/bin/wine"),
+         {"/usr/bin/wine",
+          {"Z:\\b3d\\bin\\blitzcc.exe", "-o", "Z:\\src\\game.exe", "Z:\\src\\game.bb"}}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.actual.program, row.expected.program);
+        EXPECT_EQ(row.actual.arguments, row.expected.arguments);
+    }
+
+    const struct {
+        const char* path;
+        const char* wine;
+    } paths[] = {
+        {"/home/me/game.bb", "Z:\\home\\me\\game.bb"},
+        {"/", "Z:\\"},
+        {"C:\\Blitz3D\\bin\\", "C:\\Blitz3D\\bin\\"},
+        {"D:/games/x.bb", "D:\\games\\x.bb"},
+        {"sub/x.bb", "sub\\x.bb"},
+    };
+    for (const auto& row : paths)
+        EXPECT_EQ(WinePath(row.path), row.wine) << row.path;
+}
+
+TEST(CompilerCommand, EnvironmentHoldsOnlyTheBlitzVariablesAndWhatWineNeeds)
+{
+    QProcessEnvironment system;
+    system.insert("PATH", "/usr/bin:/bin");
+    system.insert("HOME", "/root");
+    system.insert("DISPLAY", ":0");
+    system.insert("WINEPREFIX", "/root/.wine");
+    system.insert("LANG", "C.UTF-8");
+    system.insert("blitzpath", "/elsewhere");
+
+    const QProcessEnvironment native =
+        CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Native, system);
+    QStringList nativeKeys = native.keys();
+    nativeKeys.sort();
+    EXPECT_EQ(nativeKeys, QStringList({"blitzpath", "path"}));
+    EXPECT_EQ(native.value("blitzpath"), "/b3d");
+    EXPECT_EQ(native.value("path"), "/b3d/bin/");
+
+    QStringList wineKeys = CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Wine, system).keys();
+    wineKeys.sort();
+    EXPECT_EQ(wineKeys, QStringList({"DISPLAY", "HOME", "WINEDEBUG", "WINEPREFIX", "blitzpath", "path"}));
+    const QProcessEnvironment wine = CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Wine, system);
+    EXPECT_EQ(wine.value("blitzpath"), "Z:\\b3d");
+    EXPECT_EQ(wine.value("path"), "Z:\\b3d\\bin\\");
+    // Wine's own chatter would end up as the last output line.
+    EXPECT_EQ(wine.value("WINEDEBUG"), "-all");
+    system.insert("WINEDEBUG", "+relay");
+    EXPECT_EQ(CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Wine, system).value("WINEDEBUG"),
+              "+relay");
+}
+
+TEST(CompilerCommand, WindowsExecutableIsRecognisedByItsMark)
+{
+    TempDir dir;
+    EXPECT_TRUE(IsWindowsExecutable(dir.write("pe.exe", std::string("MZ\x90\0\3", 5))));
+    EXPECT_FALSE(IsWindowsExecutable(dir.write("script.exe", "#!/bin/sh\necho hi\n")));
+    EXPECT_FALSE(IsWindowsExecutable(dir.write("short.exe", "M")));
+    EXPECT_FALSE(IsWindowsExecutable(dir.write("empty.exe", "")));
+    EXPECT_FALSE(IsWindowsExecutable(dir.file("missing.exe")));
+}
