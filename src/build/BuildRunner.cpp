@@ -46,6 +46,12 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     if (IsRunning())
         return {false, QStringLiteral("The compiler is still running.")};
 
+    // Emptied first, even when the launch then fails, so that no output of an
+    // earlier build can pass for this one's.
+    QFile output(job.outputPath);
+    const bool captured = output.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    output.close();
+
     const QString compiler = CompilerPath(job.command.binDir);
     if (!QFileInfo(compiler).isFile())
         return {false, QStringLiteral("The compiler %1 does not exist.").arg(compiler)};
@@ -59,12 +65,6 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     }
     const PathForm form = wine.isEmpty() ? PathForm::Native : PathForm::Wine;
     const ProcessCommand command = CompilerProcess(job.command, wine);
-
-    // The file is made here, not only by the child, so that it is empty even
-    // when the launch fails.
-    QFile output(job.outputPath);
-    const bool captured = output.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    output.close();
 
     auto process = std::make_unique<QProcess>();
     process->setProgram(command.program);
