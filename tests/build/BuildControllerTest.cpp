@@ -2,23 +2,9 @@
 
 #include <QRegularExpression>
 
-namespace {
-
-// The debug log's messages, without the empty line after each.
-QStringList LogMessages(const QString& programDir)
-{
-    QString all = QString::fromStdString(ReadFileBytes(programDir + "/debug.log"));
-    QStringList messages = all.split("\r\n\r\n");
-    if (!messages.isEmpty() && messages.back().isEmpty())
-        messages.removeLast();
-    return messages;
-}
-
-}  // namespace
-
 TEST_F(BuildFixture, CheckRunsTheCompilerInItsFolderWithOnlyTheBlitzVariables)
 {
-    log->OpenLog();
+    log.OpenLog();
     blitz.Prints(Progress(gamePath));
     blitz.write("ide/output.txt", "left over from the last build\r\n");
     host.calls.clear();
@@ -38,21 +24,12 @@ TEST_F(BuildFixture, CheckRunsTheCompilerInItsFolderWithOnlyTheBlitzVariables)
     EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
     EXPECT_FALSE(build->IsBuilding());
 
-    const QStringList messages = LogMessages(blitz.programDir());
-    const QString stamp = R"(\(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\))";
-    const QStringList expected = {
-        QRegularExpression::escape("Inside builddoc: buildmode=0"),
-        "ValidDoc OK",
-        QRegularExpression::escape("cmdstr=\"" + blitz.compiler() + "\" -c \"" + gamePath + "\""),
-        QRegularExpression::escape("Calling Shell Command..."),
-        QRegularExpression::escape("Called Shell Command: res=1"),
-        "Enabling WaitExecute Timer " + stamp,
-        "Execution finished " + stamp,
-    };
-    ASSERT_EQ(messages.size(), expected.size()) << messages.join(" | ").toStdString();
-    for (int i = 0; i < expected.size(); ++i)
-        EXPECT_TRUE(QRegularExpression("^" + expected[i] + "$").match(messages[i]).hasMatch())
-            << messages[i].toStdString();
+    QString log = QString::fromStdString(ReadFileBytes(blitz.programDir() + "/debug.log"));
+    log.replace(QRegularExpression(R"(\(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\))"), "(time)");
+    EXPECT_EQ(log, "Inside builddoc: buildmode=0\r\n\r\nValidDoc OK\r\n\r\ncmdstr=\"" + blitz.compiler()
+                       + "\" -c \"" + gamePath + "\"\r\n\r\nCalling Shell Command...\r\n\r\n"
+                       "Called Shell Command: res=1\r\n\r\nEnabling WaitExecute Timer (time)\r\n\r\n"
+                       "Execution finished (time)\r\n\r\n");
 }
 
 TEST_F(BuildFixture, EachCommandPassesItsSwitchAndStatusText)
@@ -228,22 +205,4 @@ TEST_F(BuildFixture, RunRebuildsTheLastBuiltDocumentWhileItIsOpen)
     build->Run();
     EXPECT_FALSE(blitz.Started());
     EXPECT_TRUE(prompter.shown.empty());
-}
-
-TEST_F(BuildFixture, DebugToggleSignalsOnlyRealChanges)
-{
-    settings.DebugEnabled = false;
-    MakeController();
-    EXPECT_FALSE(build->DebugEnabled());
-
-    // The button and the menu item both follow this signal and both set the
-    // state back; a signal on an unchanged value would bounce between them.
-    QList<bool> seen;
-    QObject::connect(build.get(), &BuildController::DebugEnabledChanged, build.get(),
-                     [&](bool on) { seen << on; });
-    build->SetDebugEnabled(true);
-    build->SetDebugEnabled(true);
-    build->ToggleDebugEnabled();
-    build->SetDebugEnabled(false);
-    EXPECT_EQ(seen, QList<bool>({true, false}));
 }

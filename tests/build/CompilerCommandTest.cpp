@@ -1,10 +1,6 @@
 #include "build/CompilerCommand.h"
 
-#include "support/TempDir.h"
-
 #include <gtest/gtest.h>
-
-#include <QFile>
 
 namespace {
 
@@ -84,15 +80,11 @@ TEST(CompilerCommand, ProcessGetsTheSamePiecesDirectlyOrThroughWine)
     const CompilerCommandInput run{"/b3d/bin/", "/src/my game.bb", BuildMode::CompileAndRun, true,
                                    "-x \"/tmp/a b\""};
     const CompilerCommandInput exe{"/b3d/bin/", "/src/game.bb", BuildMode::BuildExecutable, false, {}};
-    const CompilerCommandInput check{"/b3d/bin/", "/src/game.bb", BuildMode::Check, false, {}};
-    const CompilerCommandInput plainRun{"/b3d/bin/", "/src/game.bb", BuildMode::CompileAndRun, false, {}};
 
     const struct {
         ProcessCommand actual;
         ProcessCommand expected;
     } rows[] = {
-        {CompilerProcess(check), {"/b3d/bin/blitzcc.exe", {"-c", "/src/game.bb"}}},
-        {CompilerProcess(plainRun), {"/b3d/bin/blitzcc.exe", {"/src/game.bb"}}},
         {CompilerProcess(run), {"/b3d/bin/blitzcc.exe", {"-d", "/src/my game.bb", "-x", "/tmp/a b"}}},
         {CompilerProcess(exe), {"/b3d/bin/blitzcc.exe", {"-o", "/src/game.exe", "/src/game.bb"}}},
         // Under Wine every path the compiler reads is a Wine path; the
@@ -121,45 +113,4 @@ TEST(CompilerCommand, ProcessGetsTheSamePiecesDirectlyOrThroughWine)
     };
     for (const auto& row : paths)
         EXPECT_EQ(WinePath(row.path), row.wine) << row.path;
-}
-
-TEST(CompilerCommand, EnvironmentHoldsOnlyTheBlitzVariablesAndWhatWineNeeds)
-{
-    QProcessEnvironment system;
-    system.insert("PATH", "/usr/bin:/bin");
-    system.insert("HOME", "/root");
-    system.insert("DISPLAY", ":0");
-    system.insert("WINEPREFIX", "/root/.wine");
-    system.insert("LANG", "C.UTF-8");
-    system.insert("blitzpath", "/elsewhere");
-
-    const QProcessEnvironment native =
-        CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Native, system);
-    QStringList nativeKeys = native.keys();
-    nativeKeys.sort();
-    EXPECT_EQ(nativeKeys, QStringList({"blitzpath", "path"}));
-    EXPECT_EQ(native.value("blitzpath"), "/b3d");
-    EXPECT_EQ(native.value("path"), "/b3d/bin/");
-
-    QStringList wineKeys = CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Wine, system).keys();
-    wineKeys.sort();
-    EXPECT_EQ(wineKeys, QStringList({"DISPLAY", "HOME", "WINEDEBUG", "WINEPREFIX", "blitzpath", "path"}));
-    const QProcessEnvironment wine = CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Wine, system);
-    EXPECT_EQ(wine.value("blitzpath"), "Z:\\b3d");
-    EXPECT_EQ(wine.value("path"), "Z:\\b3d\\bin\\");
-    // Wine's own chatter would end up as the last output line.
-    EXPECT_EQ(wine.value("WINEDEBUG"), "-all");
-    system.insert("WINEDEBUG", "+relay");
-    EXPECT_EQ(CompilerEnvironment("/b3d", "/b3d/bin/", PathForm::Wine, system).value("WINEDEBUG"),
-              "+relay");
-}
-
-TEST(CompilerCommand, WindowsExecutableIsRecognisedByItsMark)
-{
-    TempDir dir;
-    EXPECT_TRUE(IsWindowsExecutable(dir.write("pe.exe", std::string("MZ\x90\0\3", 5))));
-    EXPECT_FALSE(IsWindowsExecutable(dir.write("script.exe", "#!/bin/sh\necho hi\n")));
-    EXPECT_FALSE(IsWindowsExecutable(dir.write("short.exe", "M")));
-    EXPECT_FALSE(IsWindowsExecutable(dir.write("empty.exe", "")));
-    EXPECT_FALSE(IsWindowsExecutable(dir.file("missing.exe")));
 }

@@ -12,75 +12,42 @@
 
 #include <functional>
 
-namespace {
-
-CUILabels Labels()
+TEST(DialogCommandLine, OnlyOkKeepsTheEditedText)
 {
     CUILabels labels;
     labels.add("Abbrechen", "cancel");
     labels.add("Program command line", "mnucommandline");
-    return labels;
-}
-
-// Runs the command with `act` done to the dialog once it is up.
-QString RunWith(const QString& current, const std::function<void(DialogCommandLine&)>& act)
-{
-    const CUILabels labels = Labels();
-    QTimer::singleShot(0, qApp, [act] {
-        auto* dialog = qobject_cast<DialogCommandLine*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(dialog);
-        act(*dialog);
-    });
-    return RunCommandLineDialog(current, labels);
-}
-
-}  // namespace
-
-TEST(DialogCommandLine, ShowsItsLabelsAndFocusesTheTextBox)
-{
-    bool checked = false;
-    RunWith("-x", [&](DialogCommandLine& d) {
-        EXPECT_EQ(d.windowTitle(), "Program command line");
-        EXPECT_EQ(d.cmdOk()->text(), "OK");
-        EXPECT_EQ(d.cmdCancel()->text(), "Abbrechen");
-        EXPECT_EQ(d.txtCommandLine()->text(), "-x");
-        EXPECT_EQ(d.focusWidget(), d.txtCommandLine());
-        EXPECT_EQ(d.findChild<QLineEdit*>("txtCommandLine"), d.txtCommandLine());
-        checked = true;
-        d.cmdCancel()->click();
-    });
-    EXPECT_TRUE(checked);
-}
-
-TEST(DialogCommandLine, OnlyOkKeepsTheEditedText)
-{
+    auto key = [](QWidget* w, int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    };
     const struct {
-        const char* name;
         QString typed;
         std::function<void(DialogCommandLine&)> finish;
         QString result;
     } rows[] = {
-        {"ok", " -level 2 \"a b\" ", [](DialogCommandLine& d) { d.cmdOk()->click(); },
-         " -level 2 \"a b\" "},
-        {"ok with an empty box clears it", "", [](DialogCommandLine& d) { d.cmdOk()->click(); }, ""},
-        {"enter", "typed", [](DialogCommandLine& d) {
-             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-             QApplication::sendEvent(d.txtCommandLine(), &enter);
-         },
-         "typed"},
-        {"cancel", "edited", [](DialogCommandLine& d) { d.cmdCancel()->click(); }, "previous"},
-        {"closed", "edited", [](DialogCommandLine& d) { d.close(); }, "previous"},
-        {"escape", "edited", [](DialogCommandLine& d) {
-             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-             QApplication::sendEvent(&d, &esc);
-         },
-         "previous"},
+        {" -level 2 \"a b\" ", [](DialogCommandLine& d) { d.cmdOk()->click(); }, " -level 2 \"a b\" "},
+        {"", [](DialogCommandLine& d) { d.cmdOk()->click(); }, ""},
+        {"typed", [&](DialogCommandLine& d) { key(d.txtCommandLine(), Qt::Key_Return); }, "typed"},
+        {"edited", [](DialogCommandLine& d) { d.cmdCancel()->click(); }, "previous"},
+        {"edited", [](DialogCommandLine& d) { d.close(); }, "previous"},
+        {"edited", [&](DialogCommandLine& d) { key(&d, Qt::Key_Escape); }, "previous"},
     };
     for (const auto& row : rows) {
-        const QString result = RunWith("previous", [&](DialogCommandLine& d) {
-            d.txtCommandLine()->setText(row.typed);
-            row.finish(d);
+        bool shown = false;
+        QTimer::singleShot(0, qApp, [&] {
+            auto* d = qobject_cast<DialogCommandLine*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(d);
+            shown = true;
+            EXPECT_EQ(d->windowTitle(), "Program command line");
+            EXPECT_EQ(d->cmdOk()->text(), "OK");
+            EXPECT_EQ(d->cmdCancel()->text(), "Abbrechen");
+            EXPECT_EQ(d->txtCommandLine()->text(), "previous");
+            EXPECT_EQ(d->focusWidget(), d->txtCommandLine());
+            d->txtCommandLine()->setText(row.typed);
+            row.finish(*d);
         });
-        EXPECT_EQ(result, row.result) << row.name;
+        EXPECT_EQ(RunCommandLineDialog("previous", labels), row.result) << row.typed.toStdString();
+        EXPECT_TRUE(shown);
     }
 }
