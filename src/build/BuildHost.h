@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What the build needs to know of a document.
+struct BuildDocInfo {
+    QString Key;
+    QString FilePath;   // "" when never saved
+    QString FileTitle;
+    bool Modified = false;
+};
+
+// The build's view of the main window: its documents, their saving and
+// showing, and the status panel "infoPanel". Documents are named by Key.
+class BuildHost {
+public:
+    virtual ~BuildHost() = default;
+
+    virtual std::optional<BuildDocInfo> FindDoc(const QString& key) const = 0;
+    // The key of the document in the editor; "" when none is open.
+    virtual QString CurrentDocKey() const = 0;
+    // The plain save: to its path without asking, through the Save dialog
+    // when it has none. The document says afterwards whether it worked.
+    virtual void SaveDoc(const QString& key) = 0;
+    // Makes the document the current one the way a click on its tab does
+    // (the document being left keeps its state), selects its tab and puts
+    // the caret at column 0 of the 1-based `line`, scrolled into view. A
+    // negative line keeps the document's own caret.
+    virtual void ShowDocAtLine(const QString& key, int line) = 0;
+    // Shows the line of the editor briefly in the error-line colour,
+    // leaving no lasting mark.
+    virtual void FlashErrorLine(int line) = 0;
+
+    virtual QString InfoPanelText() const = 0;
+    virtual void SetInfoPanelText(const QString& text) = 0;
+};

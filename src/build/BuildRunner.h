@@ -1,0 +1,52 @@
+#pragma once
+
+#include "build/CompilerCommand.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QProcess;
+
+// One compiler run: which compiler, which document, where the output goes.
+struct BuildJob {
+    CompilerCommandInput command;
+    QString b3dDir;      // becomes "blitzpath"
+    QString outputPath;  // output.txt; created empty at each launch
+};
+
+// Runs the compiler as a child process without ever blocking the window:
+// its standard output and error go together into the job's output file, it
+// starts in the compiler's folder and sees only the Blitz3D variables. A
+// Windows compiler on a system that cannot run it runs through wine.
+class BuildRunner : public QObject {
+    Q_OBJECT
+public:
+    struct Launch {
+        bool started = false;
+        QString reason;  // why not, when not started
+    };
+
+    explicit BuildRunner(QObject* parent = nullptr);
+    // Ends a compiler that is still running, and whatever it started.
+    ~BuildRunner() override;
+
+    // Starts the compiler; refuses while a previous one still runs.
+    Launch Start(const BuildJob& job);
+    bool IsRunning() const;
+
+    // Where to look for wine; the system's PATH when empty.
+    void SetSearchPath(const QStringList& folders) { m_searchPath = folders; }
+
+Q_SIGNALS:
+    // The compiler has ended and its output file is complete.
+    void Finished();
+
+private:
+    void onFinished();
+    void endChild();
+
+    std::unique_ptr<QProcess> m_process;
+    QStringList m_searchPath;
+};

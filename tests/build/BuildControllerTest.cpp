@@ -1,0 +1,208 @@
+#include "BuildFixture.h"
+
+#include <QRegularExpression>
+
+TEST_F(BuildFixture, CheckRunsTheCompilerInItsFolderWithOnlyTheBlitzVariables)
+{
+    log.OpenLog();
+    blitz.Prints(Progress(gamePath));
+    blitz.write("ide/output.txt", "left over from the last build\r\n");
+    host.calls.clear();
+
+    build->Check();
+    EXPECT_TRUE(build->IsBuilding());
+    ASSERT_TRUE(Finish());
+
+    EXPECT_EQ(blitz.Args(), QStringList({"-c", gamePath}));
+    EXPECT_EQ(blitz.Cwd(), Canonical(blitz.binDir()));
+    QMap<QString, QString> expectedEnv{{"blitzpath", blitz.b3dDir()}, {"path", blitz.binDir()}};
+    EXPECT_EQ(blitz.Env(), expectedEnv);
+    EXPECT_EQ(ReadFileBytes(blitz.outputPath()), Progress(gamePath));
+    EXPECT_EQ(host.panel, "Checking game.bb...done");
+    EXPECT_EQ(host.calls, QStringList({"save:Doc_1"}));
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
+    EXPECT_FALSE(build->IsBuilding());
+
+    QString log = QString::fromStdString(ReadFileBytes(blitz.programDir() + "/debug.log"));
+    log.replace(QRegularExpression(R"(\(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\))"), "(time)");
+    EXPECT_EQ(log, "Inside builddoc: buildmode=0\r\n\r\nValidDoc OK\r\n\r\ncmdstr=\"" + blitz.compiler()
+                       + "\" -c \"" + gamePath + "\"\r\n\r\nCalling Shell Command...\r\n\r\n"
+                       "Called Shell Command: res=1\r\n\r\nEnabling WaitExecute Timer (time)\r\n\r\n"
+                       "Execution finished (time)\r\n\r\n");
+}
+
+TEST_F(BuildFixture, EachCommandPassesItsSwitchAndStatusText)
+{
+    const QString exe = blitz.file("src/game.exe");
+    const struct {
+        std::function<void()> command;
+        bool debug;
+        QString programArgs;
+        QStringList args;
+        QString status;
+    } rows[] = {
+        {[&] { build->Check(); }, true, "-x", {"-c", gamePath}, "Checking game.bb...done"},
+        {[&] { build->CompileAndRun(); }, true, "", {"-d", gamePath}, "Building game.bb...done"},
+        {[&] { build->CompileAndRun(); }, false, "", {gamePath}, "Building game.bb...done"},
+        {[&] { build->CompileAndRun(); }, false, "-level 2 \"save 1.dat\"",
+         {gamePath, "-level", "2", "save 1.dat"}, "Building game.bb...done"},
+        {[&] { build->BuildExecutable(); }, true, "-x", {"-o", exe, gamePath},
+         "Creating executable from game.bb...done"},
+    };
+    blitz.Prints(Progress(gamePath, "Creating executable \"" + exe.toStdString() + "\"..."));
+    for (const auto& row : rows) {
+        build->SetDebugEnabled(row.debug);
+        build->SetProgramCommandLine(row.programArgs);
+        row.command();
+        ASSERT_TRUE(Finish());
+        EXPECT_EQ(blitz.Args(), row.args) << row.status.toStdString();
+        EXPECT_EQ(host.panel, row.status);
+    }
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(BuildFixture, CompileErrorPutsTheCaretOnItsLineInTheBuiltDocument)
+{
+    const QString lower = blitz.file("src/inc/maths.bb").toLower();
+    const struct {
+        std::string out;
+        std::string err;
+        QString calls;
+        QString message;
+    } rows[] = {
+        {Progress(gamePath, "\"" + gamePath.toStdString() + "\":12:5:12:5:Expecting expression"), "",
+         "show:Doc_1:12 flash:12", "Error at line 12, column 5:\r\nExpecting expression"},
+        // Reported in an include, shown in the built document all the same.
+        {Progress(gamePath, "\"" + lower.toStdString() + "\":3:7:3:7:Function 'Foo' not found"), "",
+         "show:Doc_1:3 flash:3", "Error at line 3, column 7:\r\nFunction 'Foo' not found"},
+        // The report may come on standard error; the message stops at its colon.
+        {"BlitzCC V1.108\r\nParsing...\r\n",
+         "\"C:\\Games\\game.bb\":40:1:40:1:Illegal type conversion: Int to String\r\n",
+         "show:Doc_1:40 flash:40", "Error at line 40, column 1:\r\nIllegal type conversion"},
+    };
+    for (const auto& row : rows) {
+        blitz.Prints(row.out, row.err, 255);
+        host.calls.clear();
+        prompter.shown.clear();
+        host.current = "Doc_1";
+        build->Check();
+        // The user goes to another tab while the compiler runs.
+        host.current = "Doc_2";
+        host.panel.clear();
+        ASSERT_TRUE(Finish());
+
+        EXPECT_EQ(host.calls.mid(1).join(' '), row.calls);
+        EXPECT_EQ(host.current, "Doc_1");
+        EXPECT_EQ(host.panel, "Checking game.bb..." + QString(row.message).replace("\r\n", ". "));
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_EQ(prompter.shown[0].text, row.message);
+        EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+    }
+}
+
+TEST_F(BuildFixture, OnlyAQuotedLastLineCountsAsAnError)
+{
+    const std::string error = "\"" + gamePath.toStdString() + "\":2:1:2:1:Expecting Wend\r\n";
+    const struct {
+        std::string out;
+        QString status;
+        QString calls;
+        bool prompted;
+    } rows[] = {
+        {"", "Checking game.bb...done", "", false},
+        {Progress(gamePath), "Checking game.bb...done", "", false},
+        // An error anywhere but on the last line goes unreported.
+        {error + "Executing...\r\n", "Checking game.bb...done", "", false},
+        {"Unable to open input file\r\n", "Checking game.bb...done", "", false},
+        // No position: the document is brought up but nothing is flashed.
+        {"BlitzCC V1.108\r\n\"\":65536:65536:65536:65536:Not enough parameters\r\n",
+         "Checking game.bb...Error at line 65536, column 65536:. Not enough parameters",
+         "show:Doc_1:-1", true},
+        // Not takeable: said in the status bar, with no jump and no box.
+        {"\"" + gamePath.toStdString() + "\":x:1:1:1:odd\r\n",
+         "Checking game.bb...The compiler reported an error in a form that could not be read: \""
+             + gamePath + "\":x:1:1:1:odd",
+         "", false},
+        {"\"unterminated\r\n",
+         "Checking game.bb...The compiler reported an error in a form that could not be read: "
+         "\"unterminated",
+         "", false},
+    };
+    for (const auto& row : rows) {
+        blitz.Prints(row.out);
+        host.calls.clear();
+        prompter.shown.clear();
+        build->Check();
+        ASSERT_TRUE(Finish());
+        EXPECT_EQ(host.panel, row.status);
+        EXPECT_EQ(host.calls.mid(1).join(' '), row.calls) << row.status.toStdString();
+        EXPECT_EQ(prompter.shown.size(), row.prompted ? 1u : 0u) << row.status.toStdString();
+    }
+}
+
+TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
+{
+    // The document in the editor is saved first and then built.
+    host.docs["Doc_1"].Modified = true;
+    blitz.Prints("Executing...\r\n");
+    build->Check();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(host.calls.value(0), "save:Doc_1");
+    EXPECT_FALSE(host.docs["Doc_1"].Modified);
+    EXPECT_TRUE(blitz.Started());
+
+    // A never-saved document whose Save dialog is cancelled is not built.
+    host.Add("Doc_3", "");
+    host.current = "Doc_3";
+    blitz.Forget();
+    build->Check();
+    EXPECT_FALSE(build->IsBuilding());
+    EXPECT_EQ(prompter.texts(), QStringList({"Please save newfile_3 before building."}));
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
+
+    // Saved through the dialog, it is built under its new name.
+    const QString named = blitz.write("src/named.bb", "End\r\n");
+    host.saveAnswers.push_back(named);
+    build->CompileAndRun();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(blitz.Args(), QStringList({"-d", named}));
+    EXPECT_EQ(host.panel, "Building named.bb...done");
+    EXPECT_EQ(build->LastBuiltKey(), "Doc_3");
+
+    // Run builds a document that is not in the editor without saving it, so
+    // unsaved changes there refuse the build.
+    host.current = "Doc_1";
+    host.docs["Doc_3"].Modified = true;
+    host.calls.clear();
+    prompter.shown.clear();
+    blitz.Forget();
+    build->Run();
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_TRUE(host.calls.isEmpty());
+    EXPECT_EQ(prompter.texts(), QStringList({"Please save named.bb before building."}));
+}
+
+TEST_F(BuildFixture, RunRebuildsTheLastBuiltDocumentWhileItIsOpen)
+{
+    blitz.Prints("Executing...\r\n");
+    build->Run();
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_EQ(build->LastBuiltKey(), "");
+
+    host.current = "Doc_2";
+    build->Check();
+    ASSERT_TRUE(Finish());
+    host.current = "Doc_1";
+    build->Run();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(blitz.Args(), QStringList({"-d", otherPath}));
+    EXPECT_EQ(host.panel, "Building other.bb...done");
+
+    host.docs.erase("Doc_2");
+    blitz.Forget();
+    build->Run();
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_TRUE(prompter.shown.empty());
+}

@@ -1,0 +1,130 @@
+#include "BuildFixture.h"
+
+#include <QTimer>
+
+namespace {
+
+// True while the process exists and is not a zombie waiting to be reaped.
+bool Alive(qint64 pid)
+{
+    const std::string stat = ReadFileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    const std::size_t paren = stat.rfind(')');
+    return pid > 0 && paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
+
+}  // namespace
+
+TEST_F(BuildFixture, RunningCompilerLeavesTheWindowResponsiveAndRefusesASecondBuild)
+{
+    blitz.WriteScript(blitz.compiler(), "cc", "/bin/sleep 2\necho Executing...\n");
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, &timer, [&] { ++ticks; });
+    timer.start(50);
+
+    build->Check();
+    EXPECT_TRUE(build->IsBuilding());
+    ASSERT_TRUE(WaitUntil([&] { return blitz.Started(); }));
+    blitz.Forget();
+    host.current = "Doc_2";
+    build->CompileAndRun();
+    EXPECT_TRUE(host.panel.startsWith("The compiler is still running")) << host.panel.toStdString();
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
+
+    ASSERT_TRUE(Finish());
+    EXPECT_GE(ticks, 10);
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_EQ(host.panel, "Checking game.bb...done");
+
+    // Once it has ended the next build goes ahead.
+    build->CompileAndRun();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(blitz.Args(), QStringList({"-d", otherPath}));
+}
+
+TEST_F(BuildFixture, FailedLaunchSaysWhyAndKeepsTheLaunchState)
+{
+    const QString commandLine = "\"" + blitz.compiler() + "\" -c \"" + gamePath + "\"";
+    const struct {
+        std::string compiler;  // none when empty
+        QString reason;
+    } rows[] = {
+        {"", "does not exist"},
+        {"#!/bin/sh\necho not executable\n", "ermission denied"},
+        // A Windows compiler needs wine, which the search path lacks.
+        {std::string("MZ\x90\0", 4), "wine"},
+    };
+    build->SetToolSearchPath({blitz.file("tools")});
+    for (const auto& row : rows) {
+        if (!row.compiler.empty())
+            blitz.write("Blitz3D/bin/blitzcc.exe", row.compiler);
+        blitz.write("ide/output.txt", "old output\r\n");
+        prompter.shown.clear();
+        bool signalled = false;
+        QObject::connect(build.get(), &BuildController::BuildingChanged, build.get(),
+                         [&] { signalled = true; });
+
+        build->Check();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(build->IsBuilding());
+        EXPECT_FALSE(signalled);
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        const QString text = prompter.shown[0].text;
+        EXPECT_TRUE(text.startsWith("Unable to launch " + commandLine + "\r\n")) << text.toStdString();
+        EXPECT_TRUE(text.contains(row.reason)) << text.toStdString();
+        EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(host.panel, "Checking game.bb...");
+        EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
+        EXPECT_EQ(ReadFileBytes(blitz.outputPath()), "");
+        build->disconnect(build.get());
+    }
+}
+
+TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
+{
+    blitz.write("Blitz3D/bin/blitzcc.exe", std::string("MZ\x90\0", 4));
+    blitz.WriteScript(blitz.file("tools/wine"), "wine", "echo Executing...\n");
+    build->SetToolSearchPath({blitz.file("tools")});
+    qputenv("WINEPREFIX", "/tmp/prefix");
+    qputenv("OVREL_UNRELATED", "x");
+    build->BuildExecutable();
+    ASSERT_TRUE(Finish());
+
+    auto wine = [](QString p) { return "Z:" + p.replace('/', '\\'); };
+    EXPECT_EQ(blitz.Args("wine"), QStringList({wine(blitz.compiler()), "-o",
+                                               wine(blitz.file("src/game.exe")), wine(gamePath)}));
+    EXPECT_EQ(blitz.Cwd("wine"), Canonical(blitz.binDir()));
+    QMap<QString, QString> env = blitz.Env("wine");
+    EXPECT_EQ(env.take("blitzpath"), wine(blitz.b3dDir()));
+    EXPECT_EQ(env.take("path"), wine(blitz.binDir()));
+    EXPECT_EQ(env.take("WINEPREFIX"), "/tmp/prefix");
+    // Wine's own chatter would otherwise end the output.
+    EXPECT_EQ(env.take("WINEDEBUG"), "-all");
+    for (const QString& key : env.keys())
+        EXPECT_TRUE(QStringList({"HOME", "USER", "LOGNAME", "DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY",
+                                 "XDG_RUNTIME_DIR"})
+                        .contains(key))
+            << key.toStdString();
+    EXPECT_EQ(host.panel, "Creating executable from game.bb...done");
+    qunsetenv("WINEPREFIX");
+    qunsetenv("OVREL_UNRELATED");
+}
+
+TEST_F(BuildFixture, ClosingEndsTheCompilerAndTheProgramItRuns)
+{
+    // The compiler runs the compiled program, which would outlive it unless
+    // the whole group is ended.
+    blitz.WriteScript(blitz.compiler(), "cc",
+                      "/bin/sleep 60 &\necho $! > '" + blitz.file("record/game").toStdString()
+                          + "'\nwait\n");
+    build->CompileAndRun();
+    ASSERT_TRUE(WaitUntil([&] { return !blitz.Lines("game").isEmpty(); }));
+    const qint64 compiler = blitz.Pid();
+    const qint64 game = blitz.Lines("game").value(0).toLongLong();
+    ASSERT_TRUE(Alive(compiler) && Alive(game));
+
+    build.reset();
+    EXPECT_FALSE(Alive(compiler));
+    EXPECT_TRUE(WaitUntil([&] { return !Alive(game); }, 5000));
+}
