@@ -108,9 +108,7 @@ void EditCtrl::Impl::checkCaret()
         return;
     if (line != lastCaretLine) {
         clearFadingMarkers();
-        if (current->caretMarker >= 0)
-            sci(Sci::SCI_MARKERDELETEHANDLE, current->caretMarker);
-        current->caretMarker = static_cast<int>(sci(Sci::SCI_MARKERADD, line, kMarkCaretLine));
+        moveCaretMark(line);
     }
     lastCaretLine = line;
     lastCaretColumn = column;
@@ -155,10 +153,33 @@ void EditCtrl::Impl::applyAutoIndent()
     sci(Sci::SCI_GOTOPOS, lineStart(line) + result.newLineIndent.size());
 }
 
+void EditCtrl::Impl::moveCaretMark(int line)
+{
+    // Clearing a marker from every line walks the whole document, so the
+    // mark is looked for where it was put; only an edit that moved it makes
+    // the walk necessary.
+    const int was = current->caretMarkLine;
+    bool removed = false;
+    for (int l : {was, was + 1, was - 1}) {
+        if (l >= 0 && (sci(Sci::SCI_MARKERGET, l) & (1 << kMarkCaretLine))) {
+            sci(Sci::SCI_MARKERDELETE, l, kMarkCaretLine);
+            removed = true;
+            break;
+        }
+    }
+    if (!removed && was >= 0)
+        sci(Sci::SCI_MARKERDELETEALL, kMarkCaretLine);
+    sci(Sci::SCI_MARKERADD, line, kMarkCaretLine);
+    current->caretMarkLine = line;
+}
+
 void EditCtrl::Impl::clearFadingMarkers()
 {
+    if (!current || !current->fading)
+        return;
     sci(Sci::SCI_MARKERDELETEALL, kMarkHighlightFading);
     sci(Sci::SCI_MARKERDELETEALL, kMarkErrorFading);
+    current->fading = false;
 }
 
 // --- Colouring ---------------------------------------------------------------
@@ -247,8 +268,6 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     }
     updateGutter(true);
     lastCaretLine = lastCaretColumn = -1;
-    buffer->caretMarker = -1;
-    sci(Sci::SCI_MARKERDELETEALL, kMarkCaretLine);
     checkCaret();
 }
 

@@ -79,6 +79,7 @@ struct EditCtrl::Impl {
     void afterInput(bool newLine);
     void applyAutoIndent();
     void clearFadingMarkers();
+    void moveCaretMark(int line);
 
     // Colouring.
     void queueNamesCheck();

@@ -173,8 +173,10 @@ void EditCtrl::SetLineMarker(int line, int marker)
     d->sci(Sci::SCI_MARKERDELETE, l, kMarkErrorFading);
     if (marker == 1 || marker == 2)
         d->sci(Sci::SCI_MARKERADD, l, marker == 1 ? kMarkHighlight : kMarkError);
-    else if (had != 0)
+    else if (had != 0) {
         d->sci(Sci::SCI_MARKERADD, l, had == 1 ? kMarkHighlightFading : kMarkErrorFading);
+        d->current->fading = true;
+    }
 }
 
 int EditCtrl::LineMarker(int line) const

@@ -37,7 +37,8 @@ public:
     std::shared_ptr<const NameTable> styledCommands;
     std::shared_ptr<const NameTable> styledDeclared;
     LexRules styledRules;
-    int caretMarker = -1;  // handle of the current-line mark in the gutter
+    int caretMarkLine = -1;  // where the current-line mark of the gutter was put
+    bool fading = false;     // some cleared line marker is still painted
 
     EditorBuffer() { dirty.Reset(1, true); }
 
