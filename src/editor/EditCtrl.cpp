@@ -94,6 +94,10 @@ void EditCtrl::Impl::flushChange()
     changePending = false;
     clearFadingMarkers();
     updateGutter();
+    // Edited lines on screen are coloured when painted; any elsewhere (a
+    // replacement far from the view) while idle.
+    if (current->dirty.Count() > 0)
+        sweep.start();
     Q_EMIT q->Change();
 }
 
@@ -341,6 +345,11 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     d->sci(Sci::SCI_SETMARGINTYPEN, 0, Sci::SC_MARGIN_NUMBER);
     d->sci(Sci::SCI_SETMARGINMASKN, 0, 1 << kMarkCaretLine);
     d->view->setMarginWidth(2, 0);
+    d->sci(Sci::SCI_SETMARGINLEFT, 0, 4);
+    // The horizontal scroll bar follows the longest line seen, instead of a
+    // fixed 2000 pixels.
+    d->sci(Sci::SCI_SETSCROLLWIDTH, 1);
+    d->sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
 
     d->sweep.setInterval(0);
     connect(&d->sweep, &QTimer::timeout, this, [this] { d->sweepStep(); });

@@ -93,7 +93,7 @@ void EditorView::keyPressEvent(QKeyEvent* event)
     } else {
         QsciScintilla::keyPressEvent(event);
     }
-    const bool newLine = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+    const bool newLine = press.character == 13 && typed == 13 &&
                          !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     Q_EMIT inputHandled(newLine);
 }

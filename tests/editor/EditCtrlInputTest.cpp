@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,31 @@ TEST(EditCtrlMouse, RightButtonOnlyReportsAndDroppedFilesArePassedOn)
     QApplication::sendEvent(area, &drop);
     EXPECT_EQ(dropped, (QStringList{"/tmp/a.bb", "/tmp/b.txt"}));
     EXPECT_EQ(f.editor.Text(), "Cls\r\nFlip");
+}
+
+TEST(EditCtrlMouse, WheelScrollsTheConfiguredNumberOfLines)
+{
+    Fixture f;
+    QByteArray text;
+    for (int i = 0; i < 200; ++i)
+        text += "Print " + QByteArray::number(i) + "\r\n";
+    f.editor.SetText(text);
+    QWidget* area = f.editor.focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+    auto scrolledBy = [&](int lines) {
+        EditorAppearance look;
+        look.WheelScrollLines = lines;
+        f.editor.ApplyAppearance(look);
+        f.editor.SetCaret(0, 100);
+        f.editor.SetCaret(0, 1);
+        const int before = f.editor.CaretPoint().y();
+        QWheelEvent wheel(QPointF(5, 5), area->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area, &wheel);
+        return before - f.editor.CaretPoint().y();
+    };
+    const int two = scrolledBy(2);
+    EXPECT_GT(two, 0);
+    EXPECT_EQ(scrolledBy(6), 3 * two);
 }
 
 TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
