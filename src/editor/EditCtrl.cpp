@@ -520,10 +520,16 @@ void EditCtrl::ResetStyles()
 
 void EditCtrl::Refresh(bool all)
 {
-    if (all)
-        d->restyleAll();
-    else
-        d->styleVisible();
+    // Colours follow the text and the vocabulary by themselves; a full
+    // refresh also picks up names added to the lists in place.
+    if (all) {
+        EditorKeywordListPtr commands = d->commands;
+        if (commands)
+            SetKeywords(commands);
+        SetDeclaredKeywords(d->declared);
+        d->ensureNamesCurrent();
+    }
+    d->styleVisible();
 }
 
 void EditCtrl::RefreshLine(int line)

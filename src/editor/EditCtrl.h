@@ -167,6 +167,10 @@ public:
     // painted in, as coloured so far.
     Color TextColourAt(int line, int column) const;
 
+    // Colouring keeps up with edits and with new vocabularies by itself.
+    // ResetStyles re-applies the colours; Refresh repaints, and with `all`
+    // also recolours names added to the keyword lists in place; RefreshLine
+    // recolours a 1-based line at once.
     void ResetStyles();
     void Refresh(bool all = false);
     void RefreshLine(int line);

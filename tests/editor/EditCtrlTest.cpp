@@ -169,8 +169,9 @@ TEST(EditCtrlColours, EachKindOfTokenHasItsColour)
     FinishColouring(editor);
     EXPECT_EQ(editor.TextColourAt(5, 6), a.ConstColor);
     EXPECT_EQ(editor.TextColourAt(2, 0), a.TextColor);
+    // A name added to the held list in place shows after a full refresh.
     commands->Add(KeywordsOf({{"plain", 1}})->FindPtr("plain"));
-    editor.SetKeywords(commands);
+    editor.Refresh(true);
     FinishColouring(editor);
     EXPECT_EQ(editor.TextColourAt(5, 6), a.KeywordColor);
 }
