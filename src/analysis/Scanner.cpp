@@ -1,5 +1,6 @@
 #include "analysis/Scanner.h"
 
+#include "analysis/StagedEntries.h"
 #include "analysis/Statements.h"
 
 #include "platform/Paths.h"
@@ -109,10 +110,7 @@ private:
 // counter. One collector per file scanned.
 class Collector {
 public:
-    Collector(const DeclStyles& styles, int lineSign, std::vector<EditorKeywordPtr>& out)
-        : m_styles(styles), m_lineSign(lineSign), m_out(out)
-    {
-    }
+    Collector(int lineSign, StagedEntries& out) : m_lineSign(lineSign), m_out(out) {}
 
     // The declaration test of one statement, given where its keywords stand.
     // Labels are only looked for in the document itself.
@@ -132,7 +130,7 @@ public:
         if (labels && stmt.size() >= 2 && stmt[0] == '.') {
             const std::string_view name = stmt.substr(1, stmt.find(' ', 1) - 1);
             if (!name.empty())
-                Add(name, name, m_styles.DeclStyle5, {});
+                Add(kKindLabel, name, {}, {});
         }
     }
 
@@ -154,12 +152,12 @@ private:
         switch (k) {
         case kType:
             if (!items.empty())
-                Add(items, items, m_styles.DeclStyle3, {});
+                Add(kKindType, items, {}, {});
             return;
         case kFunction: {
             const std::string_view name = items.substr(0, items.find('('));
             if (!name.empty())
-                Add(name, name, m_styles.DeclStyle4, {});
+                Add(kKindFunction, name, {}, {});
             return;
         }
         default:
@@ -171,7 +169,7 @@ private:
             switch (k) {
             case kConst: {
                 const std::string_view name = text::TrimBlanks(item.substr(0, item.find('=')));
-                Add(name, name, m_styles.DeclStyle6, {});
+                Add(kKindConst, name, {}, {});
                 break;
             }
             case kDim: {
@@ -180,49 +178,34 @@ private:
                 if (open == npos || item.find(')') == npos)
                     break;
                 const VarName v = SplitVarName(text::TrimBlanks(item.substr(0, open)));
-                m_arrayName.assign(v.name);
-                m_arrayName += "()";
-                Add(m_arrayName, v.name, m_styles.DeclStyle2, v.tag);
+                Add(kKindGlobal, v.name, "()", v.tag);
                 break;
             }
             default: {
                 const VarName v = SplitVarName(text::TrimBlanks(item.substr(0, item.find('='))));
-                Add(v.name, v.name, k == kLocal ? m_styles.DeclStyle8 : m_styles.DeclStyle2, v.tag);
+                Add(k == kLocal ? kKindLocal : kKindGlobal, v.name, {}, v.tag);
                 break;
             }
             }
         }
     }
 
-    void Add(std::string_view name, std::string_view keyName, const EditorKeywordStylePtr& style,
-             std::string_view returnType)
+    void Add(int kind, std::string_view name, std::string_view nameTail, std::string_view returnType)
     {
-        auto e = std::make_shared<EditorKeyword>();
-        e->Name.assign(name);
-        char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, m_counter++).ptr;
-        e->Key.reserve(keyName.size() + std::size_t(end - digits));
-        e->Key.append(keyName).append(digits, end);
-        e->Style = style;
-        e->ReturnType.assign(returnType);
-        e->Line = m_line;
-        m_out.push_back(std::move(e));
+        m_out.Add(kind, m_line, m_counter++, name, nameTail, returnType);
     }
 
-    const DeclStyles& m_styles;
     const int m_lineSign;
-    std::vector<EditorKeywordPtr>& m_out;
+    StagedEntries& m_out;
     int m_line = 0;
-    long long m_counter = 0;
+    std::uint32_t m_counter = 0;
     std::string m_scratch;
-    std::string m_arrayName;
     std::vector<std::string_view> m_items;
 };
 
-void ScanIncludeText(std::string_view content, const DeclStyles& styles, Yielder* yielder,
-                     std::vector<EditorKeywordPtr>& out)
+void ScanIncludeText(std::string_view content, Yielder* yielder, StagedEntries& out)
 {
-    Collector collector(styles, -1, out);
+    Collector collector(-1, out);
     scan::ForEachStatement(content, kIncludeKeywords, [&](const Statement& st) {
         if (yielder)
             yielder->Tick();
@@ -230,67 +213,11 @@ void ScanIncludeText(std::string_view content, const DeclStyles& styles, Yielder
     });
 }
 
-std::uint8_t LowerByte(char c)
-{
-    return std::uint8_t(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-}
-
-// Puts entries in the keyword list's own order (ascending lower-cased Name,
-// ties in the order found), so the list need not sort them itself. Most
-// names differ in their first eight bytes, which compare as one number.
-void SortForList(std::vector<EditorKeywordPtr>& entries)
-{
-    struct Item {
-        std::uint64_t prefix;
-        std::uint32_t index;
-        std::uint32_t size;
-    };
-    std::vector<Item> items(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string& name = entries[i]->Name;
-        std::uint64_t prefix = 0;
-        for (std::size_t b = 0; b < 8; ++b)
-            prefix = (prefix << 8) | (b < name.size() ? LowerByte(name[b]) : 0);
-        items[i] = {prefix, std::uint32_t(i), std::uint32_t(std::min<std::size_t>(name.size(), UINT32_MAX))};
-    }
-    // Called only for equal prefixes, so the first eight bytes are equal.
-    auto restLess = [&](const Item& a, const Item& b) {
-        if (a.size <= 8 || b.size <= 8)
-            return a.size != b.size ? a.size < b.size : a.index < b.index;
-        const std::string& x = entries[a.index]->Name;
-        const std::string& y = entries[b.index]->Name;
-        const std::size_t n = std::min(x.size(), y.size());
-        for (std::size_t i = 8; i < n; ++i) {
-            if (LowerByte(x[i]) != LowerByte(y[i]))
-                return LowerByte(x[i]) < LowerByte(y[i]);
-        }
-        return x.size() != y.size() ? x.size() < y.size() : a.index < b.index;
-    };
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : restLess(a, b);
-    });
-    std::vector<EditorKeywordPtr> sorted;
-    sorted.reserve(entries.size());
-    for (const Item& item : items)
-        sorted.push_back(std::move(entries[item.index]));
-    entries = std::move(sorted);
-}
-
-EditorKeywordListPtr MakeList(std::vector<EditorKeywordPtr>& entries)
-{
-    SortForList(entries);
-    auto list = std::make_shared<EditorKeywordList>();
-    list->Option = true;
-    for (EditorKeywordPtr& e : entries)
-        list->Add(std::move(e));
-    return list;
-}
-
 class DocumentScan {
 public:
     DocumentScan(const QString& fileDir, const DeclStyles& styles, const ScanOptions& options)
         : m_fileDir(fileDir), m_styles(styles), m_read(options.readInclude), m_yielder(options),
-          m_collector(styles, 1, m_entries)
+          m_collector(1, m_entries)
     {
         if (!m_read)
             m_read = ReadIncludeFromDisk;
@@ -304,7 +231,7 @@ public:
                 return;
             m_collector.Declaration(st, true);
         });
-        return {MakeList(m_entries), m_includes};
+        return {m_entries.Build(m_styles), m_includes};
     }
 
 private:
@@ -325,17 +252,21 @@ private:
 
         // Windows file names ignore case, so a path differing only in case is
         // the same include.
-        if (!m_seen.contains(full.toLower())) {
-            m_seen.insert(full.toLower());
+        const QString key = full.toLower();
+        if (!m_seen.contains(key)) {
+            m_seen.insert(key);
             m_includes.push_back(full);
         }
         // A file included twice is appended twice; one scan reads it once.
-        auto [it, isNew] = m_readCache.try_emplace(full);
-        if (isNew) {
+        const auto cached = m_readCache.find(full);
+        if (cached != m_readCache.end()) {
+            m_entries.Repeat(cached->second.first, cached->second.second);
+        } else {
+            const std::size_t begin = m_entries.Size();
             if (const std::optional<std::string> content = m_read(full))
-                ScanIncludeText(*content, m_styles, &m_yielder, it->second);
+                ScanIncludeText(*content, &m_yielder, m_entries);
+            m_readCache.emplace(full, std::make_pair(begin, m_entries.Size()));
         }
-        m_entries.insert(m_entries.end(), it->second.begin(), it->second.end());
         return true;
     }
 
@@ -343,11 +274,11 @@ private:
     const DeclStyles& m_styles;
     IncludeReader m_read;
     Yielder m_yielder;
-    std::vector<EditorKeywordPtr> m_entries;
+    StagedEntries m_entries;
     Collector m_collector;
     QStringList m_includes;
     QSet<QString> m_seen;
-    std::unordered_map<QString, std::vector<EditorKeywordPtr>> m_readCache;
+    std::unordered_map<QString, std::pair<std::size_t, std::size_t>> m_readCache;
 };
 
 }  // namespace
@@ -372,10 +303,10 @@ ScanResult ScanDocument(std::string_view text, const QString& fileDir, const Dec
 
 void ScanInclude(CInclude& inc, const DeclStyles& styles, const IncludeReader& read)
 {
-    std::vector<EditorKeywordPtr> entries;
+    StagedEntries entries;
     if (const std::optional<std::string> content = (read ? read : ReadIncludeFromDisk)(inc.IncPath))
-        ScanIncludeText(*content, styles, nullptr, entries);
-    inc.IncKeywords = MakeList(entries);
+        ScanIncludeText(*content, nullptr, entries);
+    inc.IncKeywords = entries.Build(styles);
 }
 
 std::vector<std::string_view> SplitDeclList(std::string_view text)
