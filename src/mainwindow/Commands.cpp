@@ -19,7 +19,12 @@ void CommandDispatcher::DoCommand(const QString& menuName)
     const QString name = menuName.toLower();
     if (m_log.LogToFile())
         m_log.LogLine(QStringLiteral("Clicked menu item ") + name);
-    auto it = m_menuActions.constFind(name);
+    RunAction(name);
+}
+
+void CommandDispatcher::RunAction(const QString& menuName)
+{
+    auto it = m_menuActions.constFind(menuName.toLower());
     if (it != m_menuActions.constEnd() && *it)
         (*it)();
 }

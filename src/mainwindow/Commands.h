@@ -23,6 +23,8 @@ public:
     void SetBeforeCommand(Handler handler) { m_before = std::move(handler); }
 
     void DoCommand(const QString& menuName);
+    // The action of a menu item alone, for a button that does the same.
+    void RunAction(const QString& menuName);
     void ButtonClick(const QString& toolbar, const QString& key);
     bool HasAction(const QString& menuName) const;
 

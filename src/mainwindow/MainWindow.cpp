@@ -1,33 +1,169 @@
 #include "mainwindow/MainWindow.h"
 
+#include "analysis/CodeAssist.h"
+#include "analysis/DeclList.h"
+#include "analysis/EditorEvents.h"
+#include "build/BuildController.h"
+#include "documents/DocumentManager.h"
+#include "documents/DocumentTabs.h"
+#include "editor/EditCtrl.h"
+#include "editor/InitEditControl.h"
+#include "help/HelpArea.h"
+#include "help/HelpBrowser.h"
+#include "mainwindow/WindowBuildHost.h"
 #include "platform/Prompter.h"
+#include "startup/AboutWindow.h"
 #include "startup/App.h"
+#include "startup/Preferences.h"
 #include "startup/Version.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QEvent>
+#include <QCloseEvent>
+#include <QGridLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// A pane with a title above its content.
+QWidget* TitledPane(const QString& objectName, QLabel*& title, QWidget* content)
+{
+    auto* pane = new QWidget;
+    pane->setObjectName(objectName);
+    title = new QLabel(pane);
+    title->setStyleSheet(QStringLiteral("font-weight: bold; padding: 3px 6px; color: palette(window-text);"
+                                        "background: palette(midlight);"));
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(title);
+    layout->addWidget(content, 1);
+    return pane;
+}
+
+}  // namespace
 
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
 {
     setObjectName(QStringLiteral("mainForm"));
-    resize(1100, 760);
+    resize(1180, 780);
     m_menus = BuildMenus(*this, m_dispatcher);
+    m_dispatcher.SetBeforeCommand([this] { CloseCallTip(); });
+    BuildLayout();
+    ConnectParts();
+    RegisterCommands();
+    RegisterToolbarCommands();
+}
+
+MainWindow::~MainWindow()
+{
+    // The parts hold references to each other; the build first, so a
+    // running compiler ends before the window it reports to goes away.
+    delete m_build;
+    m_build = nullptr;
+}
+
+void MainWindow::BuildLayout()
+{
+    m_editor = new EditCtrl;
+    m_editor->setObjectName(QStringLiteral("EditCtrl"));
+    m_helpBrowser = new HelpBrowser;
+    m_help = std::make_unique<HelpArea>(m_editor, m_helpBrowser);
+    m_tabs = new DocumentTabs;
+
+    // The editor and the help browser share one place; one of them is shown.
+    auto* pages = new QWidget;
+    auto* pagesLayout = new QGridLayout(pages);
+    pagesLayout->setContentsMargins(0, 0, 0, 0);
+    pagesLayout->addWidget(m_editor, 0, 0);
+    pagesLayout->addWidget(m_helpBrowser, 0, 0);
+
+    auto* documentArea = new QWidget;
+    auto* areaLayout = new QVBoxLayout(documentArea);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    areaLayout->setSpacing(0);
+    areaLayout->addWidget(m_tabs);
+    areaLayout->addWidget(pages, 1);
+
+    auto* prjTreeView = new QTreeWidget;
+    prjTreeView->setObjectName(QStringLiteral("prjTreeView"));
+    prjTreeView->setHeaderHidden(true);
+    m_declList = new DeclList;
+    QLabel* l1 = nullptr;
+    QLabel* l2 = nullptr;
+    QWidget* projectPane = TitledPane(QStringLiteral("PrjTreeContainer"), l1, prjTreeView);
+    QWidget* declPane = TitledPane(QStringLiteral("DocTreePane"), l2, m_declList);
+    l1->setText(m_app.labels.getValue(QStringLiteral("l1")));
+    l2->setText(m_app.labels.getValue(QStringLiteral("l2")));
+
+    auto* leftPane = new QSplitter(Qt::Vertical);
+    leftPane->setObjectName(QStringLiteral("PrjDocContainer"));
+    leftPane->addWidget(projectPane);
+    leftPane->addWidget(declPane);
+    leftPane->setSizes({160, 520});
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->addWidget(leftPane);
+    split->addWidget(documentArea);
+    split->setStretchFactor(1, 1);
+    split->setSizes({224, 950});
+    setCentralWidget(split);
+
+    m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
+    m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
+    m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
+    m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
+                                  m_app.programDir, this);
+
+    TimerEditStatus = new QTimer(this);
+    TimerEditStatus->setInterval(400);
+    connect(TimerEditStatus, &QTimer::timeout, this, &MainWindow::OnEditStatusTick);
 
     m_infoPanel = new QLabel(this);
     m_infoPanel->setObjectName(QStringLiteral("infoPanel"));
+    m_infoPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_rowColPanel = new QLabel(this);
     m_rowColPanel->setObjectName(QStringLiteral("RowColPanel"));
     statusBar()->addWidget(m_infoPanel, 1);
     statusBar()->addPermanentWidget(m_rowColPanel);
-
-    RegisterCommands();
 }
 
-MainWindow::~MainWindow() = default;
+void MainWindow::ConnectParts()
+{
+    connect(m_docs, &DocumentManager::DocActivated, this, &MainWindow::OnDocActivated);
+    connect(m_docs, &DocumentManager::FileLoaded, this, [this] { m_events->ScanDocument(); });
+    connect(m_docs, &DocumentManager::NoDocuments, this, [this] {
+        m_declList->Clear();
+        UpdateRowColPanel(0, 0);
+    });
+    connect(m_docs, &DocumentManager::CommandStateChanged, this, &MainWindow::UpdateCommandState);
+    connect(m_docs, &DocumentManager::ParsingHeld, m_events, &EditorEvents::HoldParsing);
+    connect(m_docs, &DocumentManager::TabClicking, this, &MainWindow::CloseCallTip);
+    connect(m_docs, &DocumentManager::HelpTabChosen, this, [this] { ShowHelpBrowser(false); });
+    connect(m_events, &EditorEvents::CommandStateChanged, this, &MainWindow::UpdateCommandState);
+    connect(m_events, &EditorEvents::CaretMoved, this, &MainWindow::UpdateRowColPanel);
+    connect(m_events, &EditorEvents::ContextMenuRequested, this, [this](QPoint at) {
+        m_menus.menus.value(QStringLiteral("mnuEditTop"))->popup(at);
+    });
+    connect(m_declList, &DeclList::DeclarationChosen, this, [this](const EditorKeyword& entry) {
+        m_editor->SetCaret(0, entry.Line);
+        FlashLine(*m_editor, entry.Line, 1);
+        m_editor->setFocus();
+    });
+    connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
+        m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(on);
+        if (QAction* button = m_menus.button(QStringLiteral("btDebugEnabled")))
+            button->setChecked(on);
+    });
+}
 
 void MainWindow::Load()
 {
@@ -35,17 +171,39 @@ void MainWindow::Load()
     m_menus.item(QStringLiteral("mnuAutoindent"))->setChecked(m_app.settings.AutoIndent);
     FirstActivationPending = true;
     ApplyMenuCaptions(m_menus, m_app.labels);
+    InitEditControl();
     BuildToolbars(*this, m_menus, m_dispatcher, m_app.labels);
     const bool debug = m_app.settings.DebugEnabled;
+    m_build->SetDebugEnabled(debug);
     m_menus.button(QStringLiteral("btDebugEnabled"))->setChecked(debug);
     m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(debug);
-    m_rowColPanel->setText(
-        m_app.labels.getValue(QStringLiteral("l3")).replace(QStringLiteral("#row#"), QStringLiteral("0")).replace(QStringLiteral("#col#"), QStringLiteral("0")));
+    m_docs->RefreshTabs();
+    UpdateRowColPanel(0, 0);
+    m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
     QApplication::processEvents();
+    ShowHelpBrowser(true);
+    UpdateCommandState();
 }
 
-void MainWindow::UpdateCommandState()
+void MainWindow::InitEditControl()
 {
+    m_declStyles = ::InitEditControl(*m_editor, m_app.settings, m_app.keywordList);
+}
+
+void MainWindow::ApplySettings()
+{
+    m_editor->ResetStyles();
+    for (const EditorKeywordPtr& entry : *m_app.keywordList)
+        if (entry->Style)
+            entry->Style->Colour = m_app.settings.CommandsColor;
+    InitEditControl();
+    m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
+    m_editor->Refresh(true);
+}
+
+void MainWindow::ShowHelpBrowser(bool goHome)
+{
+    m_help->ShowHelpBrowser(goHome);
 }
 
 QString MainWindow::InfoPanel() const
@@ -58,32 +216,95 @@ void MainWindow::SetInfoPanel(const QString& text)
     m_infoPanel->setText(text);
 }
 
+void MainWindow::SetCodeAssist(CodeAssist* assist)
+{
+    m_assist = assist;
+    m_events->SetCodeAssist(assist);
+}
+
+void MainWindow::CloseCallTip()
+{
+    if (m_assist)
+        m_assist->CloseTip();
+}
+
+void MainWindow::OnDocActivated(CDoc* doc)
+{
+    TimerEditStatus->start();
+    UpdateCommandState();
+    m_declList->RefreshDeclList(doc ? doc->DocKeywords : nullptr);
+    ClearInfoPanel();
+    if (!m_events->ParsingDisabled())
+        m_events->HoldParsing(false);
+    const CaretPosition caret = m_editor->CaretPos();
+    UpdateRowColPanel(caret.Column, caret.Line - 1);
+}
+
+void MainWindow::UpdateRowColPanel(int column, int line)
+{
+    Q_UNUSED(column);
+    Q_UNUSED(line);
+    QString text = m_app.labels.getValue(QStringLiteral("l3"));
+    if (!m_docs->CurrentDoc()) {
+        text.replace(QStringLiteral("#row#"), QStringLiteral("0")).replace(QStringLiteral("#col#"), QStringLiteral("0"));
+    } else {
+        // The end line with the start column, as the selection reads.
+        const EditorSelection sel = m_editor->Selection();
+        text.replace(QStringLiteral("#row#"), QString::number(sel.EndLine + 1))
+            .replace(QStringLiteral("#col#"), QString::number(sel.StartColumn));
+    }
+    m_rowColPanel->setText(text);
+}
+
 bool MainWindow::event(QEvent* e)
 {
     const bool handled = QMainWindow::event(e);
-    if (e->type() == QEvent::WindowActivate && FirstActivationPending)
-        OnFirstActivation();
+    if (FirstActivationPending && (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)) {
+        // Opened once the window is up, from the event loop, so a slow file
+        // never keeps the window from appearing.
+        QTimer::singleShot(0, this, &MainWindow::OnFirstActivation);
+    }
     return handled;
 }
 
 void MainWindow::OnFirstActivation()
 {
+    if (!FirstActivationPending)
+        return;
     FirstActivationPending = false;
+    for (const QString& path : m_commandLineDocuments)
+        m_docs->OpenDoc(path);
 }
 
-void MainWindow::RegisterCommands()
+void MainWindow::changeEvent(QEvent* e)
 {
-    m_dispatcher.SetAction(QStringLiteral("mnuExit"), [this] {
-        if (m_app.prompter.Ask(m_app.labels.getValue(QStringLiteral("askexit")), MsgIcon::Information,
-                               MsgButtons::OkCancel)
-            == MsgAnswer::Ok)
-            close();
-    });
-    QAction* logToFile = m_menus.item(QStringLiteral("mnuLogToFile"));
-    connect(logToFile, &QAction::triggered, this, [this](bool on) {
-        if (on)
-            m_app.log.OpenLog();
-        else
-            m_app.log.CloseLog();
-    });
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && !isActiveWindow() && m_assist) {
+        m_assist->CloseList();
+        m_assist->CloseTip();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* e)
+{
+    if (m_assist) {
+        m_assist->CloseTip();
+        m_assist->CloseList();
+    }
+    if (!m_docs->CloseAllForExit()) {
+        e->ignore();
+        return;
+    }
+    QString error;
+    if (!SaveIdeOptions(m_app.programDir, m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked(),
+                        m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked(), &error))
+        m_app.prompter.Tell(QStringLiteral("Unable to save the settings to prefs.ini:\n") + error, MsgIcon::Critical);
+    m_app.log.CloseLog();
+    e->accept();
+}
+
+void MainWindow::ShowAbout()
+{
+    AboutWindow about(this);
+    about.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/Keywords.h"
 #include "mainwindow/Commands.h"
 #include "mainwindow/MenuBar.h"
 
@@ -9,10 +10,23 @@
 #include <memory>
 
 class App;
+class BuildController;
+class CodeAssist;
+class DeclList;
+class DocumentManager;
+class DocumentTabs;
+class EditCtrl;
+class EditorEvents;
+class HelpArea;
+class HelpBrowser;
 class QLabel;
+class QTimer;
+class WindowBuildHost;
+struct CDoc;
 
-// The main window: assembles the menus, toolbars, documents, editor, help
-// browser and build commands, which each own their actions.
+// The main window: assembles the menus and toolbars, the documents and their
+// tabs, the editor, the declaration list, the help browser and the build
+// commands. Each part owns its behaviour; the window wires them together.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -22,31 +36,73 @@ public:
     // The load steps run once before the window is first shown.
     void Load();
 
+    // Applies the settings to the editor and makes the declaration styles.
+    void InitEditControl();
+    // After the settings were saved: every command recoloured, the editor
+    // configured afresh and repainted.
+    void ApplySettings();
     // Recomputes which commands are enabled after the document situation
     // changed.
     void UpdateCommandState();
-
-    App& app() const { return m_app; }
-    CommandDispatcher& dispatcher() { return m_dispatcher; }
-    const MainMenus& menus() const { return m_menus; }
+    // Shows the help browser in place of the editor (and its home page).
+    void ShowHelpBrowser(bool goHome);
 
     // The status bar's build and message panel.
     QString InfoPanel() const;
     void SetInfoPanel(const QString& text);
+    void ClearInfoPanel() { SetInfoPanel(QString()); }
+
+    App& app() const { return m_app; }
+    CommandDispatcher& dispatcher() { return m_dispatcher; }
+    const MainMenus& menus() const { return m_menus; }
+    EditCtrl& editor() const { return *m_editor; }
+    DocumentManager& docs() const { return *m_docs; }
+    DocumentTabs& tabs() const { return *m_tabs; }
+    DeclList& declList() const { return *m_declList; }
+    EditorEvents& events() const { return *m_events; }
+    BuildController& build() const { return *m_build; }
+    HelpArea& help() const { return *m_help; }
+    HelpBrowser& helpBrowser() const { return *m_helpBrowser; }
+    const DeclStyles& declStyles() const { return m_declStyles; }
+    void SetCodeAssist(CodeAssist* assist);
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void BuildLayout();
+    void ConnectParts();
     void RegisterCommands();
+    void RegisterToolbarCommands();
+    void OnDocActivated(CDoc* doc);
     void OnFirstActivation();
+    void UpdateRowColPanel(int column, int line);
+    void ShowAbout();
+    void ShowSettings();
+    void CloseCallTip();
+    void OnEditStatusTick();
 
     App& m_app;
     CommandDispatcher m_dispatcher;
     MainMenus m_menus;
     QStringList m_commandLineDocuments;
     bool FirstActivationPending = false;
+    DeclStyles m_declStyles;
 
+    EditCtrl* m_editor = nullptr;
+    HelpBrowser* m_helpBrowser = nullptr;
+    std::unique_ptr<HelpArea> m_help;
+    DocumentTabs* m_tabs = nullptr;
+    DocumentManager* m_docs = nullptr;
+    DeclList* m_declList = nullptr;
+    EditorEvents* m_events = nullptr;
+    std::unique_ptr<WindowBuildHost> m_buildHost;
+    BuildController* m_build = nullptr;
+    CodeAssist* m_assist = nullptr;
+
+    QTimer* TimerEditStatus = nullptr;
     QLabel* m_infoPanel = nullptr;
     QLabel* m_rowColPanel = nullptr;
 };

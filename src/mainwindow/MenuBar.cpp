@@ -259,3 +259,15 @@ void ApplyMenuCaptions(MainMenus& menus, const CUILabels& labels)
     if (QAction* debug = menus.item(QStringLiteral("mnuDebugTop")))
         debug->setVisible(true);
 }
+
+QStringList MenuLabelKeys()
+{
+    QStringList keys;
+    for (const auto& caption : kCaptionLabels)
+        keys << QString::fromLatin1(caption[1]);
+    for (const ToolbarDef& bar : kToolbars)
+        for (const ButtonDef& b : bar.buttons)
+            if (*b.tooltip)
+                keys << QString::fromLatin1(b.tooltip);
+    return keys;
+}

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 class CUILabels;
 class CommandDispatcher;
@@ -28,3 +29,5 @@ MainMenus BuildMenus(QMainWindow& window, CommandDispatcher& dispatcher);
 void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dispatcher, const CUILabels& labels);
 // Menu captions from the label table; the Debug menu keeps its own texts.
 void ApplyMenuCaptions(MainMenus& menus, const CUILabels& labels);
+// Every label the menus and toolbars show.
+QStringList MenuLabelKeys();

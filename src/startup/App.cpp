@@ -1,5 +1,6 @@
 #include "startup/App.h"
 
+#include "editor/Vocabulary.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/CommonDialog.h"
 #include "platform/IniFile.h"
@@ -98,5 +99,8 @@ void App::AskForFont()
 
 bool App::LoadVocabulary()
 {
+    if (!LoadCommands(settings, programDir, *keywordList, prompter))
+        return false;
+    LoadDecls(settings, *keywordList);
     return true;
 }

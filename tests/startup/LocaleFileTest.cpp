@@ -1,5 +1,6 @@
 // The shipped locale.txt must hold every label the program asks for, so no
 // user ever reads "DEF NOT FOUND".
+#include "mainwindow/MenuBar.h"
 #include "startup/LabelsFile.h"
 #include "support/ProgramDir.h"
 
@@ -11,14 +12,13 @@
 
 namespace {
 
-// Label keys named in the sources: getValue calls on a literal key, and the
-// label columns of the menu and toolbar tables.
+// Label keys named in the sources (getValue calls on a literal key), and
+// those of the menu and toolbar tables.
 QStringList KeysAskedForBySources()
 {
     QStringList keys;
     const QRegularExpression call(QStringLiteral(R"re(getValue\(\s*QStringLiteral\("([A-Za-z0-9_]+)"\))re"));
     const QRegularExpression labelArg(QStringLiteral(R"re(Label\(\s*"([A-Za-z0-9_]+)"\))re"));
-    const QRegularExpression tableRow(QStringLiteral(R"re(\{"(?:mnu|bt)[A-Za-z]+",\s*"([a-z][A-Za-z0-9_]*)")re"));
     QDirIterator it(QStringLiteral(OVREL_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -26,12 +26,13 @@ QStringList KeysAskedForBySources()
         if (!f.open(QIODevice::ReadOnly))
             continue;
         const QString source = QString::fromUtf8(f.readAll());
-        for (const auto& re : {call, labelArg, tableRow}) {
+        for (const auto& re : {call, labelArg}) {
             auto matches = re.globalMatch(source);
             while (matches.hasNext())
                 keys << matches.next().captured(1);
         }
     }
+    keys << MenuLabelKeys();
     for (int i = 0; i <= 17; ++i)
         keys << QStringLiteral("colorlabel%1").arg(i);
     keys.removeDuplicates();

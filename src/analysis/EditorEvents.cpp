@@ -1,0 +1,233 @@
+#include "analysis/EditorEvents.h"
+
+#include "analysis/CodeAssist.h"
+#include "analysis/DeclList.h"
+#include "analysis/Scanner.h"
+#include "analysis/Words.h"
+#include "documents/DocumentManager.h"
+#include "editor/EditCtrl.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+
+EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
+                           QObject* parent)
+    : QObject(parent), m_editor(editor), m_docs(docs), m_declList(declList), m_styles(styles)
+{
+    Timer_parse.setInterval(50);
+    connect(&Timer_parse, &QTimer::timeout, this, &EditorEvents::OnParseTick);
+    connect(&m_editor, &EditCtrl::Change, this, &EditorEvents::OnChange);
+    connect(&m_editor, &EditCtrl::KeyDown, this, &EditorEvents::OnKeyDown);
+    connect(&m_editor, &EditCtrl::KeyPress, this, &EditorEvents::OnKeyPress);
+    connect(&m_editor, &EditCtrl::CharAdded, this, &EditorEvents::OnCharAdded);
+    connect(&m_editor, &EditCtrl::CaretMove, this, &EditorEvents::OnCaretMove);
+    connect(&m_editor, &EditCtrl::MouseUp, this, [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPoint) {
+        if (buttons & Qt::RightButton)
+            Q_EMIT ContextMenuRequested(QCursor::pos());
+        if (m_assist && m_assist->PopupShown())
+            m_assist->CloseList();
+    });
+    connect(&m_editor, &EditCtrl::FilesDropped, &m_docs, &DocumentManager::OpenDroppedFiles);
+}
+
+void EditorEvents::ScanDocument()
+{
+    CDoc* current = m_docs.CurrentDoc();
+    if (!current)
+        return;
+    const CDocPtr doc = m_docs.FindDoc(current->Key);
+    const QByteArray text = m_editor.Text();
+    ScanOptions options;
+    options.yield = [] { QCoreApplication::processEvents(); };
+    ScanResult result = ::ScanDocument(std::string_view(text.constData(), std::size_t(text.size())), doc->FileDir,
+                                       m_styles, options);
+    ++m_scanCount;
+    doc->DocKeywords = std::move(result.DocKeywords);
+    doc->Includes = std::move(result.Includes);
+    // The user may have switched documents while the scan let events run:
+    // the editor and the list only show the result when its document is
+    // still the one in the editor.
+    if (m_docs.CurrentDoc() == doc.get()) {
+        m_editor.SetDeclaredKeywords(doc->DocKeywords);
+        m_editor.Refresh();
+        m_declList.RefreshDeclList(doc->DocKeywords);
+    }
+}
+
+void EditorEvents::OnChange()
+{
+    m_docs.MarkModified();
+    Q_EMIT CommandStateChanged();
+    m_rescanPending = true;
+}
+
+void EditorEvents::OnParseTick()
+{
+    if (!m_rescanPending || m_scanBusy || !m_editor.isVisible())
+        return;
+    Timer_parse.stop();
+    m_rescanPending = false;
+    m_scanBusy = true;
+    ScanDocument();
+    m_scanBusy = false;
+    if (!m_parsingDisabled)
+        Timer_parse.start();
+}
+
+void EditorEvents::SetParsingDisabled(bool disabled)
+{
+    m_parsingDisabled = disabled;
+    if (disabled)
+        Timer_parse.stop();
+    else if (m_docs.CurrentDoc())
+        Timer_parse.start();
+}
+
+void EditorEvents::HoldParsing(bool held)
+{
+    if (held)
+        Timer_parse.stop();
+    else if (!m_parsingDisabled && !m_scanBusy && !Timer_parse.isActive())
+        Timer_parse.start();
+}
+
+std::string EditorEvents::CaretLine(int* endColumn, bool* selectionPresent) const
+{
+    const EditorSelection sel = m_editor.Selection();
+    *endColumn = sel.EndColumn;
+    *selectionPresent = sel.Present;
+    const QByteArray line = m_editor.LineText(sel.EndLine + 1);
+    return std::string(line.constData(), std::size_t(line.size()));
+}
+
+void EditorEvents::OnKeyDown(EditorKeyEvent* event)
+{
+    if (!m_assist)
+        return;
+    const bool listOpen = m_assist->PopupShown();
+    switch (event->key) {
+    case Qt::Key_Escape:
+        event->key = 0;
+        if (listOpen)
+            m_assist->CloseList();
+        m_assist->CloseTip();
+        break;
+    case Qt::Key_F1:
+        if (listOpen)
+            m_assist->CloseList();
+        m_assist->CloseTip();
+        m_assist->ShowCommandHelp(QString::fromLatin1(m_editor.WordAtCaret()));
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+        if (listOpen) {
+            event->key = 0;
+            event->character = 0;
+            m_assist->AutoCompleteToken();
+        }
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (listOpen) {
+            m_assist->ListKeyDown(event->key);
+            event->key = 0;
+        }
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (listOpen)
+            m_assist->CloseList();
+        break;
+    default:
+        break;
+    }
+}
+
+void EditorEvents::OnKeyPress(EditorKeyEvent* event)
+{
+    if (!m_assist || event->character != ' ' || !(event->modifiers & Qt::ControlModifier))
+        return;
+    event->character = 0;  // Ctrl+Space never types a blank
+    int column = 0;
+    bool selected = false;
+    const std::string line = CaretLine(&column, &selected);
+    if (IsCaretInComment(line, column) || IsCaretInString(line, column))
+        return;
+    const std::string delimiter = GetDelimiterBeforeCaret(line, column, selected);
+    if (delimiter == "\\")
+        m_assist->ShowFieldList(WordBeforeBackslash(line, column, selected),
+                                GetWordBeforeCaret(line, column, selected, false));
+    else if (delimiter == ".")
+        m_assist->ShowTypeList(GetWordBeforeCaret(line, column, selected, false));
+    else
+        m_assist->ShowCompletion();
+}
+
+void EditorEvents::OnCharAdded(int character)
+{
+    if (!m_assist)
+        return;
+    int column = 0;
+    bool selected = false;
+    const std::string line = CaretLine(&column, &selected);
+    const bool plainCode = !IsCaretInComment(line, column) && !IsCaretInString(line, column);
+    switch (character) {
+    case ' ':
+    case '(':
+    case ')':
+        if (plainCode)
+            m_assist->ShowCallTip();
+        break;
+    case ',':
+        if (plainCode) {
+            if (m_assist->TipVisible())
+                m_assist->UpdateCallTip(false);
+            else
+                m_assist->ShowCallTip();
+        }
+        break;
+    case '.':
+        if (plainCode) {
+            const std::string word = GetWordBeforeCaret(line, column, selected, true);
+            if (!word.empty() && !IsNumericWord(word)) {
+                m_assist->CloseTip();
+                m_assist->ShowTypeList("");
+            }
+        }
+        break;
+    case '\\':
+        if (plainCode) {
+            const std::string word = GetWordBeforeCaret(line, column, selected, true);
+            if (!word.empty()) {
+                m_assist->CloseTip();
+                m_assist->ShowFieldList(word, "");
+            }
+        }
+        break;
+    default:
+        if (m_assist->PopupShown())
+            m_assist->RefilterCompletion();
+        break;
+    }
+}
+
+void EditorEvents::OnCaretMove(int column, int line)
+{
+    Q_EMIT CaretMoved(column, line);
+    if (m_assist) {
+        if (m_assist->PopupShown() && line != m_lastCaretLine)
+            m_assist->CloseList();
+        if (m_assist->TipVisible()) {
+            if (line != m_lastCaretLine)
+                m_assist->HideCallTip();
+            else
+                m_assist->UpdateCallTip(false);
+        }
+    }
+    m_lastCaretLine = line;
+}

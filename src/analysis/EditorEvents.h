@@ -1,0 +1,73 @@
+#pragma once
+
+#include "editor/Keywords.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QTimer>
+
+class CodeAssist;
+class DeclList;
+class DocumentManager;
+class EditCtrl;
+struct EditorKeyEvent;
+
+// Routes the editor's events: an edit marks the document modified and asks
+// for a rescan, which the parse timer runs shortly after; keys and typed
+// characters steer the autocomplete list and the call tip; F1 asks for
+// command help; dropped ".bb" files open.
+class EditorEvents : public QObject {
+    Q_OBJECT
+public:
+    // `styles` is the window's member, renewed whenever the settings are
+    // applied; scans read it as it is at the time.
+    EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
+                 QObject* parent = nullptr);
+
+    void SetCodeAssist(CodeAssist* assist) { m_assist = assist; }
+
+    // Scans the current document now; the result stays with that document
+    // even when another one is shown by the time it ends.
+    void ScanDocument();
+
+    // The Debug menu's switch: no rescans while typing.
+    void SetParsingDisabled(bool disabled);
+    bool ParsingDisabled() const { return m_parsingDisabled; }
+    // Holds the parse timer while a file loads; releasing restarts it unless
+    // parsing is disabled.
+    void HoldParsing(bool held);
+
+    bool RescanPending() const { return m_rescanPending; }
+    bool ScanBusy() const { return m_scanBusy; }
+    int ScanCount() const { return m_scanCount; }
+    QTimer& ParseTimer() { return Timer_parse; }
+
+Q_SIGNALS:
+    // The document situation changed (first edit).
+    void CommandStateChanged();
+    void CaretMoved(int column, int line);
+    // The right mouse button was released over the editor.
+    void ContextMenuRequested(QPoint globalPosition);
+
+private:
+    void OnChange();
+    void OnParseTick();
+    void OnKeyDown(EditorKeyEvent* event);
+    void OnKeyPress(EditorKeyEvent* event);
+    void OnCharAdded(int character);
+    void OnCaretMove(int column, int line);
+    std::string CaretLine(int* endColumn, bool* selectionPresent) const;
+
+    EditCtrl& m_editor;
+    DocumentManager& m_docs;
+    DeclList& m_declList;
+    const DeclStyles& m_styles;
+    CodeAssist* m_assist = nullptr;
+
+    QTimer Timer_parse;
+    bool m_rescanPending = false;
+    bool m_scanBusy = false;
+    bool m_parsingDisabled = false;
+    int m_lastCaretLine = -1;
+    int m_scanCount = 0;
+};

@@ -1,0 +1,3 @@
+#include "help/UpdateCheck.h"
+
+void StartUpdateCheck(HelpArea&) {}

@@ -1,0 +1,133 @@
+// What every menu item and toolbar button of the main window does.
+#include "mainwindow/MainWindow.h"
+
+#include "analysis/EditorEvents.h"
+#include "build/BuildController.h"
+#include "documents/DocumentManager.h"
+#include "editing/EditingCommands.h"
+#include "editor/EditCtrl.h"
+#include "help/HelpArea.h"
+#include "help/UpdateCheck.h"
+#include "platform/Prompter.h"
+#include "startup/App.h"
+
+#include <QAction>
+#include <QActionGroup>
+
+void MainWindow::RegisterCommands()
+{
+    CommandDispatcher& d = m_dispatcher;
+    auto current = [this] { return m_docs->CurrentDoc(); };
+
+    // File
+    d.SetAction(QStringLiteral("mnuNewBBFile"), [this] { m_docs->NewDocCommand(); });
+    d.SetAction(QStringLiteral("mnuOpenBBFile"), [this] { m_docs->OpenDoc(QString()); });
+    d.SetAction(QStringLiteral("mnuSaveBBFile"), [this, current] {
+        if (CDoc* doc = current())
+            m_docs->SaveDoc(*doc, true);
+    });
+    d.SetAction(QStringLiteral("mnuSaveBBFileAS"), [this, current] {
+        if (CDoc* doc = current())
+            m_docs->SaveDoc(*doc, false);
+    });
+    d.SetAction(QStringLiteral("mnuSaveBBFileAll"), [this] { m_docs->SaveAllDocs(); });
+    d.SetAction(QStringLiteral("mnuCloseBBFile"), [this, current] { m_docs->CloseDoc(current()); });
+    d.SetAction(QStringLiteral("mnuCloseBBFileAll"), [this] { m_docs->CloseAllDocs(); });
+    d.SetAction(QStringLiteral("mnuExit"), [this] {
+        m_docs->SaveDocState();
+        if (m_app.prompter.Ask(m_app.labels.getValue(QStringLiteral("askexit")), MsgIcon::Information,
+                               MsgButtons::OkCancel)
+            == MsgAnswer::Ok)
+            close();
+    });
+
+    // Edit
+    d.SetAction(QStringLiteral("mnuUndo"), [this] { m_editor->Undo(); });
+    d.SetAction(QStringLiteral("mnuRedo"), [this] { m_editor->Redo(); });
+    d.SetAction(QStringLiteral("mnuCut"), [this] { m_editor->Cut(); });
+    d.SetAction(QStringLiteral("mnuCopy"), [this] { m_editor->Copy(); });
+    d.SetAction(QStringLiteral("mnuPaste"), [this] { m_editor->Paste(); });
+    d.SetAction(QStringLiteral("mnuFindReplace"), [this] { editing::ShowFindReplace(*m_editor); });
+    d.SetAction(QStringLiteral("mnuAutoindent"), [this] {
+        m_app.settings.AutoIndent = m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked();
+        m_editor->SetAutoIndent(m_app.settings.AutoIndent);
+    });
+    d.SetAction(QStringLiteral("mnuIndentBlock"), [this] { editing::IndentBlock(*m_editor); });
+    d.SetAction(QStringLiteral("mnuCommentBlock"), [this] { editing::CommentBlock(*m_editor); });
+    d.SetAction(QStringLiteral("mnuUncommentBlock"), [this] { editing::UncommentBlock(*m_editor); });
+
+    // Build
+    d.SetAction(QStringLiteral("mnuCheck"), [this] { m_build->Check(); });
+    d.SetAction(QStringLiteral("mnuCompile"), [this] { m_build->CompileAndRun(); });
+    d.SetAction(QStringLiteral("mnuRun"), [this] { m_build->Run(); });
+    d.SetAction(QStringLiteral("mnuBuildExe"), [this] { m_build->BuildExecutable(); });
+    d.SetAction(QStringLiteral("mnuCommandLine"), [this] { m_build->EditProgramCommandLine(); });
+    d.SetAction(QStringLiteral("mnuDebugEnabled"), [this] {
+        m_build->SetDebugEnabled(m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked());
+    });
+
+    // Help: the menu items do what the help toolbar's buttons do.
+    d.SetAction(QStringLiteral("mnuAbout"), [this] { ShowAbout(); });
+    d.SetAction(QStringLiteral("mnuShowHelp"), [this] { m_help->btHome(); });
+    d.SetAction(QStringLiteral("mnuPrev"), [this] { m_help->btPrev(); });
+    d.SetAction(QStringLiteral("mnuNext"), [this] { m_help->btNext(); });
+    d.SetAction(QStringLiteral("mnuPrefs"), [this] { ShowSettings(); });
+    d.SetAction(QStringLiteral("mnuAutoUpdate"), [this] { StartUpdateCheck(*m_help); });
+
+    // Menu items with handlers of their own.
+    auto* formats = new QActionGroup(this);
+    formats->addAction(m_menus.item(QStringLiteral("mnuInsertHex")));
+    formats->addAction(m_menus.item(QStringLiteral("mnuInsertRGB")));
+    connect(m_menus.item(QStringLiteral("mnuDisableParsing")), &QAction::toggled, this,
+            [this](bool on) { m_events->SetParsingDisabled(on); });
+    connect(m_menus.item(QStringLiteral("mnuLogToFile")), &QAction::toggled, this, [this](bool on) {
+        if (on)
+            m_app.log.OpenLog();
+        else
+            m_app.log.CloseLog();
+    });
+}
+
+void MainWindow::RegisterToolbarCommands()
+{
+    CommandDispatcher& d = m_dispatcher;
+    auto projects = [this] {
+        m_app.prompter.Tell(QStringLiteral("Project management still to do..."), MsgIcon::Information);
+    };
+    for (const char* key : {"btNewProject", "btOpenProject", "btSaveProject"})
+        d.SetButtonAction(QStringLiteral("cProjectbar"), QString::fromLatin1(key), projects);
+
+    // Buttons that do what a menu item does.
+    const char* const sameAsMenu[][3] = {
+        {"cDocBar", "btNewBBFile", "mnuNewBBFile"},       {"cDocBar", "btOpenBBFile", "mnuOpenBBFile"},
+        {"cDocBar", "btSaveBBFile", "mnuSaveBBFile"},     {"cDocBar", "btSaveBBFileAs", "mnuSaveBBFileAS"},
+        {"cDocBar", "btSaveBBFileAll", "mnuSaveBBFileAll"}, {"cDocBar", "btCloseBBFile", "mnuCloseBBFile"},
+        {"cEditBar", "btCut", "mnuCut"},                  {"cEditBar", "btCopy", "mnuCopy"},
+        {"cEditBar", "btPaste", "mnuPaste"},              {"cEditBar", "btUndo", "mnuUndo"},
+        {"cEditBar", "btRedo", "mnuRedo"},                {"cEditBar", "btFindReplace", "mnuFindReplace"},
+        {"cBuildBar", "btCheck", "mnuCheck"},             {"cBuildBar", "btCompile", "mnuCompile"},
+        {"cBuildBar", "btBuildExe", "mnuBuildExe"},       {"cHelpBar", "btPrefs", "mnuPrefs"},
+    };
+    for (const auto& row : sameAsMenu) {
+        const QString menu = QString::fromLatin1(row[2]).toLower();
+        d.SetButtonAction(QString::fromLatin1(row[0]), QString::fromLatin1(row[1]), [this, menu] {
+            // Straight to the action: the dispatcher logs menu clicks only.
+            m_dispatcher.RunAction(menu);
+        });
+    }
+    d.SetButtonAction(QStringLiteral("cBuildBar"), QStringLiteral("btDebugEnabled"), [this] {
+        m_build->SetDebugEnabled(m_menus.button(QStringLiteral("btDebugEnabled"))->isChecked());
+    });
+    d.SetButtonAction(QStringLiteral("cOptionsBar"), QStringLiteral("btColor"), [this] {
+        editing::InsertColour(*m_editor, m_menus.item(QStringLiteral("mnuInsertHex"))->isChecked());
+    });
+    d.SetButtonAction(QStringLiteral("cOptionsBar"), QStringLiteral("btCalc"), [] { editing::StartCalculator(); });
+    d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btHome"), [this] { m_help->btHome(); });
+    d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btPrev"), [this] { m_help->btPrev(); });
+    d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btNext"), [this] { m_help->btNext(); });
+    d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btHelp"), [this] { ShowAbout(); });
+}
+
+void MainWindow::ShowSettings()
+{
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "build/BuildHost.h"
+
+#include <functional>
+
+class DocumentManager;
+class EditCtrl;
+class MainWindow;
+
+// The build's view of the main window, over its documents and editor.
+class WindowBuildHost : public BuildHost {
+public:
+    WindowBuildHost(MainWindow& window, DocumentManager& docs, EditCtrl& editor);
+
+    std::optional<BuildDocInfo> FindDoc(const QString& key) const override;
+    QString CurrentDocKey() const override;
+    void SaveDoc(const QString& key) override;
+    void ShowDocAtLine(const QString& key, int line) override;
+    void FlashErrorLine(int line) override;
+    QString InfoPanelText() const override;
+    void SetInfoPanelText(const QString& text) override;
+
+private:
+    MainWindow& m_window;
+    DocumentManager& m_docs;
+    EditCtrl& m_editor;
+};
+
+// Shows a 1-based line in a marker's colour for a moment, leaving no lasting
+// mark: the error line after a build, a declaration jumped to.
+void FlashLine(EditCtrl& editor, int line, int marker);

@@ -1,0 +1,254 @@
+// The documents on the real main window: tabs, switching, opening, closing.
+#include "documents/DocumentTabs.h"
+#include "help/HelpArea.h"
+#include "support/AppFixture.h"
+
+#include <QAction>
+#include <QFile>
+
+namespace {
+
+class Documents : public AppFixture {
+protected:
+    QStringList TabCaptions() const
+    {
+        QStringList out;
+        for (int i = 0; i < window->tabs().count(); ++i)
+            out << window->tabs().tabText(i);
+        return out;
+    }
+    QStringList DocKeys() const
+    {
+        QStringList out;
+        for (const CDocPtr& d : docs().Docs())
+            out << d->Key;
+        return out;
+    }
+    void ClickTab(const QString& key) { window->tabs().setCurrentIndex(window->tabs().IndexOf(key)); }
+};
+
+TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
+{
+    EXPECT_EQ(TabCaptions(), QStringList{"Help"});
+    EXPECT_TRUE(window->help().BrowserShown());
+    Command("mnuNewBBFile");
+    Command("mnuNewBBFile");
+    Command("mnuNewBBFile");
+    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_2", "Doc_3"}));
+    EXPECT_EQ(TabCaptions(), (QStringList{"Help", "newfile_1", "newfile_2", "newfile_3"}));
+    EXPECT_FALSE(window->help().BrowserShown());
+    EXPECT_EQ(window->tabs().SelectedKey(), "Doc_3");
+
+    ClickTab("Doc_2");
+    Command("mnuCloseBBFile");
+    Command("mnuNewBBFile");
+    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_3", "Doc_4"}));
+    EXPECT_EQ(TabCaptions().last(), "newfile_4");
+}
+
+TEST_F(Documents, SwitchingKeepsEachDocumentsTextCaretSelectionAndUndo)
+{
+    Command("mnuNewBBFile");
+    editor().SetText("Graphics 640,480\r\nPrint \"one\"");
+    editor().SetSelection({true, 0, 1, 5, 1});
+    Command("mnuNewBBFile");
+    Type("Cls");
+    editor().SetCaret(1, 1);
+
+    ClickTab("Doc_1");
+    EXPECT_EQ(editor().Text(), "Graphics 640,480\r\nPrint \"one\"");
+    EXPECT_EQ(editor().Selection(), (EditorSelection{true, 0, 1, 5, 1}));
+    ClickTab("Doc_2");
+    EXPECT_EQ(editor().Text(), "Cls");
+    EXPECT_EQ(editor().CaretPos().Column, 1);
+    ASSERT_TRUE(editor().CanUndo());
+    editor().Undo();
+    EXPECT_NE(editor().Text(), "Cls");
+
+    // The help tab in between loses nothing either.
+    ClickTab(DocumentTabs::kHelpTabKey);
+    EXPECT_TRUE(window->help().BrowserShown());
+    ClickTab("Doc_1");
+    EXPECT_FALSE(window->help().BrowserShown());
+    EXPECT_EQ(editor().Text(), "Graphics 640,480\r\nPrint \"one\"");
+}
+
+TEST_F(Documents, TheFirstEditMarksTheDocumentModified)
+{
+    const QString path = dir.write("game.bb", "Print 1\r\n");
+    docs().OpenDoc(path);
+    ASSERT_EQ(docs().Docs().size(), 1);
+    EXPECT_FALSE(current().Modified);
+    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kSavedPicture);
+    Type("x");
+    EXPECT_TRUE(current().Modified);
+    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
+    editor().Undo();
+    EXPECT_TRUE(current().Modified) << "undoing every edit still leaves the document modified";
+}
+
+TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)
+{
+    const QString a = dir.write("a.bb", "Print \"a\"\r\n");
+    const QString b = dir.write("b.bb", "Print \"b\"\r\n");
+    docs().OpenDoc(a);
+    docs().OpenDoc(b);
+    docs().OpenDoc(a);
+    EXPECT_EQ(docs().Docs().size(), 2);
+    EXPECT_EQ(current().FilePath, a);
+    EXPECT_EQ(window->tabs().SelectedKey(), current().Key);
+    EXPECT_EQ(editor().Text(), "Print \"a\"");
+
+    // Through the Open dialog, the same.
+    dialogs.files = {b};
+    Command("mnuOpenBBFile");
+    EXPECT_EQ(docs().Docs().size(), 2);
+    EXPECT_EQ(current().FilePath, b);
+    EXPECT_TRUE(dialogs.requests.contains("open:" + app->labels.getValue("openbbf")));
+}
+
+TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
+{
+    QDir().mkpath(dir.file("folder.bb"));
+    for (const QString& path : {dir.file("missing.bb"), dir.file("folder.bb")}) {
+        prompter.shown.clear();
+        docs().OpenDoc(path);
+        EXPECT_TRUE(docs().Docs().isEmpty()) << path.toStdString();
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_TRUE(prompter.shown[0].text.startsWith("Unable to open " + path));
+        EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+    }
+    EXPECT_EQ(TabCaptions(), QStringList{"Help"});
+}
+
+TEST_F(Documents, OnlyDroppedSourcesOpen)
+{
+    const QString prog = dir.write("PROG.BB", "End\r\n");
+    const QString notes = dir.write("notes.txt", "hello\r\n");
+    docs().OpenDroppedFiles({notes, prog});
+    ASSERT_EQ(docs().Docs().size(), 1);
+    EXPECT_EQ(current().FileTitle, "PROG.BB");
+}
+
+TEST_F(Documents, ClosingPicksTheNextDocumentByTabPosition)
+{
+    for (const char* name : {"a.bb", "b.bb", "c.bb", "d.bb"})
+        docs().OpenDoc(dir.write(name, "End\r\n"));
+    ClickTab(docs().Docs()[1]->Key);
+    ASSERT_EQ(current().FileTitle, "b.bb");
+    Command("mnuCloseBBFile");
+    EXPECT_EQ(current().FileTitle, "d.bb");
+    EXPECT_EQ(window->tabs().SelectedKey(), current().Key);
+
+    Command("mnuCloseBBFileAll");
+    EXPECT_TRUE(docs().Docs().isEmpty());
+    EXPECT_EQ(docs().CurrentDoc(), nullptr);
+    EXPECT_EQ(TabCaptions(), QStringList{"Help"});
+    EXPECT_TRUE(window->help().BrowserShown());
+}
+
+TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
+{
+    const QString a = dir.write("a.bb", "Print 1\r\n");
+    const QString b = dir.write("b.bb", "Print 2\r\n");
+    const QString c = dir.write("c.bb", "Print 3\r\n");
+    docs().OpenDoc(a);
+    Type("; edited a\n");
+    docs().OpenDoc(b);
+    Type("; edited b\n");
+    docs().OpenDoc(c);
+
+    // Cancel keeps a open; Yes saves it; No drops b's edit; c closes unasked.
+    prompter.answers = {MsgAnswer::Cancel};
+    ClickTab(docs().Docs()[0]->Key);
+    EXPECT_FALSE(docs().CloseDoc(docs().CurrentDoc()));
+    EXPECT_EQ(docs().Docs().size(), 3);
+    EXPECT_EQ(prompter.texts().last(), app->labels.getValue("closebbf").replace("#docname#", "a.bb"));
+
+    prompter.answers = {MsgAnswer::Yes, MsgAnswer::No};
+    Command("mnuCloseBBFileAll");
+    EXPECT_TRUE(docs().Docs().isEmpty());
+    EXPECT_EQ(ReadFileBytes(a), "; edited a\r\nPrint 1\r\n");
+    EXPECT_EQ(ReadFileBytes(b), "Print 2\r\n");
+    EXPECT_EQ(ReadFileBytes(c), "Print 3\r\n");
+}
+
+TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
+{
+    docs().OpenDoc(dir.write("a.bb", "Print 1\r\n"));
+    Type("x");
+    docs().OpenDoc(dir.write("b.bb", "Print 2\r\n"));
+    Type("y");
+
+    prompter.answers = {MsgAnswer::Cancel};
+    Command("mnuExit");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(docs().Docs().size(), 2);
+
+    // OK, then No for a, then Cancel for b: a is closed, b and the window stay.
+    prompter.answers = {MsgAnswer::Ok, MsgAnswer::No, MsgAnswer::Cancel};
+    Command("mnuExit");
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(docs().Docs().size(), 1);
+    EXPECT_EQ(current().FileTitle, "b.bb");
+}
+
+TEST_F(Documents, ClosingTheWindowStoresTheMenuToggles)
+{
+    window->menus().item("mnuAutoindent")->trigger();
+    const bool autoIndent = window->menus().item("mnuAutoindent")->isChecked();
+    EXPECT_EQ(editor().AutoIndent(), autoIndent);
+    window->menus().item("mnuDebugEnabled")->trigger();
+    const bool debug = window->menus().item("mnuDebugEnabled")->isChecked();
+    EXPECT_EQ(window->menus().button("btDebugEnabled")->isChecked(), debug);
+    EXPECT_TRUE(window->close());
+    const std::string prefs = dir.read("prefs.ini");
+    EXPECT_NE(prefs.find(autoIndent ? "AutoIndent=True" : "AutoIndent=False"), std::string::npos);
+    EXPECT_NE(prefs.find(debug ? "DebugEnabled=True" : "DebugEnabled=False"), std::string::npos);
+    EXPECT_NE(prefs.find("[LANGUAGE]"), std::string::npos) << "the rest of the file stays";
+    window = nullptr;
+}
+
+TEST_F(Documents, CommandsReachTheirActions)
+{
+    window->menus().item("mnuLogToFile")->trigger();
+    Command("mnuNewBBFile");
+    Command("mnuNewBBFile");
+    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_2"}));
+    window->menus().item("mnuOpenBBFile")->trigger();  // the dialog is cancelled
+    window->menus().item("mnuLogToFile")->trigger();
+    EXPECT_NE(dir.read("debug.log").find("Clicked menu item mnuopenbbfile\r\n\r\n"), std::string::npos);
+
+    // The project toolbar only says it is not there yet, and changes nothing.
+    prompter.shown.clear();
+    window->menus().button("btNewProject")->trigger();
+    EXPECT_EQ(prompter.texts(), QStringList{"Project management still to do..."});
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_2"}));
+
+    // The debug button and the menu item show the same state.
+    QAction* button = window->menus().button("btDebugEnabled");
+    QAction* item = window->menus().item("mnuDebugEnabled");
+    button->trigger();
+    EXPECT_EQ(item->isChecked(), button->isChecked());
+    button->trigger();
+    EXPECT_EQ(item->isChecked(), button->isChecked());
+}
+
+class CommandLineDocuments : public Documents {
+protected:
+    QStringList StartDocuments() const override
+    {
+        return {dir.write("my game.bb", "Graphics 800,600\r\n"), dir.write("second.bb", "End\r\n")};
+    }
+};
+
+TEST_F(CommandLineDocuments, OpenWhenTheWindowFirstShows)
+{
+    ASSERT_TRUE(WaitFor([&] { return docs().Docs().size() == 2; }));
+    EXPECT_EQ(docs().Docs()[0]->FileTitle, "my game.bb");
+    EXPECT_EQ(docs().Docs()[1]->FileTitle, "second.bb");
+    EXPECT_EQ(current().FileTitle, "second.bb");
+}
+
+}  // namespace

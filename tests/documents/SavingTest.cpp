@@ -1,0 +1,150 @@
+// Nothing is lost: what is opened is written back byte for byte, and a save
+// that fails leaves both the file and the document as they were.
+#include "documents/DocumentTabs.h"
+#include "support/AppFixture.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+class Saving : public AppFixture {};
+
+std::string EveryByte()
+{
+    std::string s;
+    for (int c = 1; c < 256; ++c)
+        s += char(c);
+    return s;
+}
+
+TEST_F(Saving, OpenThenSaveWritesTheSameBytes)
+{
+    const std::string files[] = {
+        "Graphics 640,480\r\nPrint \"hello\"\r\n",        // the usual file, one final CR LF
+        "Print 1\r\nPrint 2",                               // no final line end
+        "Print 1\nPrint 2\n",                               // LF line ends
+        "mixed\r\nline\nends\r\n\r\n",                      // mixed, with an empty last line
+        "\t\tindented\r\n" + EveryByte() + "\r\n",          // tabs and every byte value
+        "caf\xC3\xA9 ; UTF-8 comment \xE2\x82\xAC\r\n",     // UTF-8 text
+        "",                                                 // empty
+    };
+    int n = 0;
+    for (const std::string& bytes : files) {
+        const QString path = dir.write(QStringLiteral("f%1.bb").arg(n++), bytes);
+        docs().OpenDoc(path);
+        ASSERT_EQ(current().FilePath, path);
+        Command("mnuSaveBBFile");
+        EXPECT_FALSE(current().Modified);
+        EXPECT_EQ(ReadFileBytes(path), bytes) << "file " << n - 1;
+    }
+}
+
+TEST_F(Saving, ANewDocumentIsSavedThroughTheDialogWithOneFinalLineEnd)
+{
+    Command("mnuNewBBFile");
+    Command("mnuSaveBBFile");  // the dialog is cancelled
+    EXPECT_EQ(current().FilePath, "");
+    EXPECT_TRUE(dialogs.requests.contains("save:" + app->labels.getValue("savebbf")));
+
+    Type("Print 1");
+    const QString target = dir.file("new.bb");
+    dialogs.files = {target};
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(target), "Print 1\r\n");
+    EXPECT_EQ(current().FileTitle, "new.bb");
+    EXPECT_EQ(window->tabs().tabText(1), "new.bb");
+    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kSavedPicture);
+    EXPECT_EQ(current().Key, "Doc_1") << "the key stays with the document";
+
+    // An empty document writes just the line end.
+    Command("mnuNewBBFile");
+    dialogs.files = {dir.file("empty.bb")};
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(dir.file("empty.bb")), "\r\n");
+}
+
+TEST_F(Saving, SaveAsOverAnExistingFileAsksFirst)
+{
+    const QString mine = dir.write("mine.bb", "Print \"mine\"\r\n");
+    const QString theirs = dir.write("theirs.bb", "Print \"theirs\"\r\n");
+    docs().OpenDoc(mine);
+    dialogs.files = {theirs};
+    prompter.answers = {MsgAnswer::Cancel};
+    Command("mnuSaveBBFileAS");
+    EXPECT_EQ(prompter.texts().last(), app->labels.getValue("overwrite"));
+    EXPECT_EQ(current().FilePath, mine);
+    EXPECT_EQ(ReadFileBytes(theirs), "Print \"theirs\"\r\n");
+
+    dialogs.files = {theirs};
+    prompter.answers = {MsgAnswer::Ok};
+    Command("mnuSaveBBFileAS");
+    EXPECT_EQ(current().FilePath, theirs);
+    EXPECT_EQ(ReadFileBytes(theirs), "Print \"mine\"\r\n");
+}
+
+TEST_F(Saving, SaveAllAsksForEachUnsavedDocumentInTabOrder)
+{
+    Command("mnuNewBBFile");
+    Type("Print 1");
+    Command("mnuNewBBFile");
+    Type("Print 2");
+    dialogs.files = {dir.file("one.bb"), dir.file("two.bb")};
+    Command("mnuSaveBBFileAll");
+    EXPECT_EQ(dialogs.requests.filter("save:").size(), 2);
+    EXPECT_EQ(ReadFileBytes(dir.file("one.bb")), "Print 1\r\n");
+    EXPECT_EQ(ReadFileBytes(dir.file("two.bb")), "Print 2\r\n");
+}
+
+TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
+{
+    const std::string original = "Print \"before\"\r\n";
+    const QString path = dir.write("locked.bb", original);
+    docs().OpenDoc(path);
+    Type("; my work\n");
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    prompter.shown.clear();
+    Command("mnuSaveBBFile");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.startsWith("Unable to save " + path)) << prompter.shown[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown[0].text.contains("read-only"));
+    EXPECT_EQ(ReadFileBytes(path), original);
+    EXPECT_TRUE(current().Modified);
+    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
+
+    // Closing it and answering Yes: the save fails again, so nothing closes.
+    prompter.answers = {MsgAnswer::Yes};
+    EXPECT_FALSE(docs().CloseDoc(docs().CurrentDoc()));
+    EXPECT_EQ(docs().Docs().size(), 1);
+    EXPECT_TRUE(editor().Text().startsWith("; my work"));
+
+    // Once the file is writable again the same document saves.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(path), "; my work\r\nPrint \"before\"\r\n");
+}
+
+TEST_F(Saving, ABinaryOrHugeFileOpensAndComesBackUnchanged)
+{
+    std::string binary;
+    for (int i = 0; i < 300000; ++i)
+        binary += char((i * 7919) & 0xFF);
+    const QString bin = dir.write("data.bb", binary);
+    docs().OpenDoc(bin);
+    ASSERT_EQ(current().FilePath, bin);
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(bin), binary);
+
+    std::string big;
+    const std::string line = "Global value = CountItems(list) + 1 ; running total\r\n";
+    while (big.size() < 20u * 1024 * 1024)
+        big += line;
+    const QString large = dir.write("large.bb", big);
+    docs().OpenDoc(large);
+    ASSERT_EQ(current().FilePath, large);
+    EXPECT_EQ(editor().LineCount(), int(big.size() / line.size()));
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(large), big);
+}
+
+}  // namespace

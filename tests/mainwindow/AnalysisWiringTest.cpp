@@ -1,0 +1,105 @@
+// The declaration scanner wired to the editor: edits lead to rescans, the
+// result colours the editor and fills the declaration list, and stays with
+// the document it was made from.
+#include "analysis/DeclList.h"
+#include "analysis/EditorEvents.h"
+#include "documents/DocumentTabs.h"
+#include "support/AppFixture.h"
+
+#include <QAction>
+
+namespace {
+
+class Analysis : public AppFixture {
+protected:
+    QStringList Declared(int kind) const
+    {
+        QStringList out;
+        if (const auto& list = current().DocKeywords)
+            for (const EditorKeywordPtr& e : *list)
+                if (e->Kind() == kind)
+                    out << QString::fromStdString(e->Name);
+        return out;
+    }
+};
+
+const char* const kSource =
+    "Include \"lib\\Shapes.bb\"\r\n"
+    "Const MAX_ENEMIES = 20\r\n"
+    "Global score%, lives = 3\r\n"
+    "Type Enemy\r\n"
+    "\tField x#, y#\r\n"
+    "End Type\r\n"
+    "Function Spawn.Enemy(x#, y#)\r\n"
+    "\tLocal e.Enemy = New Enemy\r\n"
+    "\tReturn e\r\n"
+    "End Function\r\n"
+    "Function Area#(w#, h#)\r\n"
+    "\tReturn w * h\r\n"
+    "End Function\r\n"
+    ".levels\r\n"
+    "Data 1, 2, 3\r\n";
+
+TEST_F(Analysis, OpeningScansTheFileAndItsIncludes)
+{
+    dir.write("game/lib/shapes.bb", "Function DrawBox(x, y)\r\nEnd Function\r\nGlobal boxes\r\n");
+    docs().OpenDoc(dir.write("game/main.bb", kSource));
+    EXPECT_EQ(Declared(kKindFunction), (QStringList{"Area#", "DrawBox", "Spawn.Enemy"}));
+    EXPECT_EQ(Declared(kKindGlobal), (QStringList{"boxes", "lives", "score"}));
+    EXPECT_EQ(Declared(kKindType), QStringList{"Enemy"});
+    EXPECT_EQ(Declared(kKindLabel), QStringList{"levels"});
+    EXPECT_EQ(current().Includes.size(), 1);
+
+    // The list shows the document's own names of the chosen kind only.
+    DeclList& list = window->declList();
+    list.SelectTab("Functions");
+    EXPECT_EQ(list.Names(), (QStringList{"Area#", "Spawn.Enemy"}));
+    list.SelectTab("Const");
+    EXPECT_EQ(list.Names(), QStringList{"MAX_ENEMIES"});
+    list.SelectTab("Globals");
+    EXPECT_EQ(list.Names(), (QStringList{"lives", "score"}));
+
+    // Double-clicking a name goes to its line.
+    list.SelectTab("Functions");
+    ASSERT_TRUE(list.Choose("Area#"));
+    EXPECT_EQ(editor().CaretPos().Line, 11);
+    EXPECT_EQ(editor().CaretPos().Column, 0);
+}
+
+TEST_F(Analysis, TypingRescansShortlyAfter)
+{
+    docs().OpenDoc(dir.write("main.bb", "Global a\r\n"));
+    EditorEvents& events = window->events();
+    const int before = events.ScanCount();
+    editor().SetCaret(0, 2);
+    Type("\nGlobal bonus");
+    EXPECT_TRUE(events.RescanPending());
+    ASSERT_TRUE(WaitFor([&] { return events.ScanCount() > before && !events.RescanPending(); }));
+    EXPECT_TRUE(Declared(kKindGlobal).contains("bonus"));
+    window->declList().SelectTab("Globals");
+    EXPECT_TRUE(window->declList().Names().contains("bonus"));
+
+    // With parsing switched off, typing changes nothing until it is back on.
+    window->menus().item("mnuDisableParsing")->trigger();
+    Type("\nGlobal later");
+    Pump(200);
+    EXPECT_FALSE(Declared(kKindGlobal).contains("later"));
+    window->menus().item("mnuDisableParsing")->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Declared(kKindGlobal).contains("later"); }));
+}
+
+TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
+{
+    docs().OpenDoc(dir.write("a.bb", "Global onlyInA\r\n"));
+    docs().OpenDoc(dir.write("b.bb", "Global onlyInB\r\n"));
+    CDoc* b = docs().CurrentDoc();
+    CDoc* a = docs().Docs()[0].get();
+    EXPECT_EQ(a->DocKeywords->Count(), 1u);
+    EXPECT_EQ(a->DocKeywords->Item(1).Name, "onlyInA");
+    EXPECT_EQ(b->DocKeywords->Item(1).Name, "onlyInB");
+    window->tabs().setCurrentIndex(1);
+    window->declList().SelectTab("Globals");
+    EXPECT_EQ(window->declList().Names(), QStringList{"onlyInA"});
+}
+
+}  // namespace
