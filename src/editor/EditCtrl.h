@@ -81,6 +81,8 @@ public:
 
     // Whole text of the selected buffer, exactly as stored.
     QByteArray Text() const;
+    // Replaces the whole text (one undoable step) and puts the caret at the
+    // start; raises no Change.
     void SetText(const QByteArray& text);
     // Text of a 1-based line, without its line end.
     QByteArray LineText(int line) const;
@@ -103,8 +105,10 @@ public:
     EditorSelection Find(const QByteArray& what, const EditorSelection& range, bool matchCase);
     QByteArray WordAtCaret() const;
 
-    // 0 none, 1 highlighted, 2 error: shows the 1-based line in that colour
-    // until the marker is cleared.
+    // 0 none, 1 highlighted, 2 error: shows the 1-based line in that colour.
+    // A cleared marker reads 0 at once but its colour stays until the caret
+    // leaves the line or the text changes, so setting a marker, refreshing
+    // and clearing it flashes the line.
     void SetLineMarker(int line, int marker);
     int LineMarker(int line) const;
 
@@ -125,12 +129,20 @@ public:
     void SelectBuffer(const EditorBufferPtr& buffer);
     // The text of any buffer, selected or not.
     QByteArray BufferText(const EditorBuffer& buffer) const;
+    // True when the buffer's file was valid UTF-8 holding non-ASCII
+    // characters and is shown as such; otherwise bytes show as 8-bit text.
+    bool BufferIsUtf8(const EditorBuffer& buffer) const;
 
-    // Reads a file into the selected buffer as bytes. A trailing CR LF is the
-    // file's own and is not shown; the buffer remembers it. On failure the
-    // buffer is unchanged and `error` says why.
+    // Reads a file into the selected buffer as bytes. A trailing CR LF (a
+    // trailing LF in a file of LF line ends) is the file's own and is not
+    // shown; the buffer remembers it. Typing uses LF line ends in a file of LF
+    // line ends and CR LF otherwise. Loading empties the undo history and
+    // raises no Change. On failure the buffer is unchanged and `error` says
+    // why.
     bool LoadFile(const QString& path, QString* error = nullptr);
-    // The bytes a save writes for `buffer`: its text plus the final CR LF.
+    // The bytes a save writes for `buffer`: its text plus the line end its
+    // file ended with (CR LF for a new buffer), so an unedited file is
+    // written back byte for byte.
     QByteArray FileBytes(const EditorBuffer& buffer) const;
 
     // The command vocabulary, coloured as kind 1.
@@ -143,9 +155,22 @@ public:
     void SetAutoIndent(bool on);
     bool AutoIndent() const;
 
-    // Tokens of a 1-based line as the colouring sees them.
-    std::vector<LineToken> LineTokens(int line);
+    // Tokens of a 1-based line as the colouring sees them, always current.
+    // With `tabWidth` above 1 a tab counts as that many columns in
+    // StartColumn (the call tip measures the caret that way).
+    std::vector<LineToken> LineTokens(int line, int tabWidth = 1);
+    // True while part of the selected buffer still waits to be coloured
+    // (after a load or a change of vocabulary the visible lines are coloured
+    // at once and the rest while the program is idle).
+    bool ColouringPending() const;
+    // The colour the character at a column (from 0) of a 1-based line is
+    // painted in, as coloured so far.
+    Color TextColourAt(int line, int column) const;
 
+    // Colouring keeps up with edits and with new vocabularies by itself.
+    // ResetStyles re-applies the colours; Refresh repaints, and with `all`
+    // also recolours names added to the keyword lists in place; RefreshLine
+    // recolours a 1-based line at once.
     void ResetStyles();
     void Refresh(bool all = false);
     void RefreshLine(int line);
@@ -154,11 +179,21 @@ public:
     bool Busy() const;
 
 Q_SIGNALS:
+    // The caret moved (column from 0, line from 1).
     void CaretMove(int column, int line);
+    // A key before the editor sees it; setting key to 0 keeps it from the
+    // editor. KeyPress still follows for a key that types a character, so a
+    // handler can act on the character of a swallowed key.
     void KeyDown(EditorKeyEvent* event);
+    // The character a key is about to type; 0 cancels it, another code types
+    // that character instead.
     void KeyPress(EditorKeyEvent* event);
     void CharAdded(int character);
+    // Once per edit (typing, pasting, undo, ReplaceSelection...), after the
+    // text changed; SetText and LoadFile raise none.
     void Change();
+    // A mouse button was released (position relative to this widget). The
+    // editor has no menu of its own: the right button only reports.
     void MouseUp(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
     // Files dropped on the editor, in order.
     void FilesDropped(const QStringList& paths);

@@ -1,0 +1,212 @@
+// Vocabulary loading, opening and colouring a long source, and typing in it.
+#include "editor/EditCtrl.h"
+#include "editor/Vocabulary.h"
+#include "platform/Prompter.h"
+#include "startup/Settings.h"
+#include "support/SourceGenerator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+struct SilentPrompter : Prompter {
+    MsgAnswer Ask(const QString&, MsgIcon, MsgButtons) override { return MsgAnswer::Ok; }
+};
+
+void Write(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Ten user libraries of 200 functions each.
+std::string MakeDeclsDir(const QTemporaryDir& dir)
+{
+    const std::filesystem::path root = dir.path().toStdString();
+    for (int f = 0; f < 10; ++f) {
+        std::string decls = ".lib \"lib" + std::to_string(f) + ".dll\"\r\n";
+        for (int i = 0; i < 199; ++i)
+            decls += "Lib" + std::to_string(f) + "Func" + std::to_string(i) +
+                     "%(handle%,name$,x#,y#[,flags%]):\"LibFunc" + std::to_string(i) + "\"\r\n";
+        Write(root / "userlibs" / ("lib" + std::to_string(f) + ".decls"), decls);
+    }
+    return root.string();
+}
+
+void BM_LoadVocabulary(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString b3d = QString::fromStdString(MakeDeclsDir(dir));
+    SilentPrompter prompter;
+    std::size_t count = 0;
+    for (auto _ : state) {
+        Settings settings;
+        settings.B3DDir = b3d;
+        EditorKeywordList list;
+        LoadCommands(settings, OVREL_RESOURCES_DIR, list, prompter);
+        LoadDecls(settings, list);
+        count = list.Count();
+        benchmark::DoNotOptimize(list.Find("loadimage"));
+    }
+    state.counters["entries"] = static_cast<double>(count);
+}
+BENCHMARK(BM_LoadVocabulary)->Unit(benchmark::kMillisecond);
+
+// A shown editor holding a generated 100,000-line source with its
+// declarations coloured.
+struct LongDocument {
+    QTemporaryDir dir;
+    QString path;
+    EditCtrl editor;
+    EditorKeywordListPtr commands = std::make_shared<EditorKeywordList>();
+
+    LongDocument()
+    {
+        path = dir.filePath("long.bb");
+        Write(path.toStdString(), gen::BlitzSource(100000) + "\r\n");
+        Settings settings;
+        SilentPrompter prompter;
+        LoadCommands(settings, OVREL_RESOURCES_DIR, *commands, prompter);
+        editor.resize(900, 700);
+        editor.show();
+        editor.SetKeywords(commands);
+        editor.SetDeclaredKeywords(Declared("m"));
+        QApplication::processEvents();
+    }
+
+    static EditorKeywordListPtr Declared(const std::string& prefix)
+    {
+        auto list = std::make_shared<EditorKeywordList>();
+        for (int n = 0; n < 2000; ++n) {
+            const std::pair<const char*, int> names[] = {{"score", 2}, {"Enemy", 3}, {"UpdateEnemy", 4},
+                                                         {"levelData", 5}, {"MAX_ENEMIES", 6}, {"dist", 8}};
+            for (const auto& [name, kind] : names) {
+                EditorKeyword e;
+                e.Name = prefix + name + std::to_string(n);
+                e.Style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0});
+                list->Add(std::move(e));
+            }
+        }
+        return list;
+    }
+
+    void finish()
+    {
+        while (editor.ColouringPending())
+            QApplication::processEvents();
+    }
+
+    void type(int key, const QString& text)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(editor.focusProxy(), &press);
+    }
+    // A character, then a Backspace, and so on: the line keeps its length.
+    void typeOrErase(int i)
+    {
+        if (i % 2 == 0)
+            type(Qt::Key_A, QStringLiteral("a"));
+        else
+            type(Qt::Key_Backspace, QStringLiteral("\b"));
+    }
+};
+
+void BM_OpenAndColourLongSource(benchmark::State& state)
+{
+    LongDocument doc;
+    for (auto _ : state) {
+        doc.editor.LoadFile(doc.path);
+        doc.finish();
+    }
+    state.counters["lines"] = doc.editor.LineCount();
+}
+BENCHMARK(BM_OpenAndColourLongSource)->Unit(benchmark::kMillisecond);
+
+// One key at the end of the document, the line restyled.
+void BM_TypeAtEndOfLongSource(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    const int last = doc.editor.LineCount();
+    doc.editor.SetCaret(0, last);
+    int i = 0;
+    for (auto _ : state) {
+        doc.typeOrErase(i++);
+        doc.editor.RefreshLine(last);
+    }
+}
+BENCHMARK(BM_TypeAtEndOfLongSource)->Unit(benchmark::kMicrosecond);
+
+// The same with the window painted, as a user sees it.
+void BM_TypeAtEndAndPaint(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    doc.editor.SetCaret(0, doc.editor.LineCount());
+    int i = 0;
+    for (auto _ : state) {
+        doc.typeOrErase(i++);
+        doc.editor.focusProxy()->repaint();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_TypeAtEndAndPaint)->Unit(benchmark::kMicrosecond);
+
+// What a rescan that changed the declared names costs the keystroke that
+// follows it: the visible lines at once, the rest left for idle time.
+void BM_DeclaredNamesChange(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    doc.editor.SetCaret(0, doc.editor.LineCount());
+    const EditorKeywordListPtr sets[] = {LongDocument::Declared("m"), LongDocument::Declared("m")};
+    sets[1]->Add(EditorKeyword{"extra", "extra", std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{2, 0}), {}, {}, 0});
+    int i = 0;
+    for (auto _ : state) {
+        doc.editor.SetDeclaredKeywords(sets[++i % 2]);
+        QApplication::processEvents();
+        state.PauseTiming();
+        doc.finish();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeclaredNamesChange)->Unit(benchmark::kMicrosecond);
+
+// The scanner hands over an equal list every 50 ms while the user types.
+void BM_DeclaredNamesUnchanged(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    const EditorKeywordListPtr equal[] = {LongDocument::Declared("m"), LongDocument::Declared("m")};
+    int i = 0;
+    for (auto _ : state) {
+        doc.editor.SetDeclaredKeywords(equal[++i % 2]);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_DeclaredNamesUnchanged)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,143 @@
+#include "analysis/CallTip.h"
+
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+// More command names than this before the caret are beyond what the tip
+// looks back over; only the nearest ones count.
+constexpr std::size_t kMaxCandidates = 200;
+
+std::string ParamText(const EditorKeywordParam& p)
+{
+    return p.Optional ? "[" + p.Name + "]" : p.Name;
+}
+
+}  // namespace
+
+std::optional<CallTipMatch> FindCallTip(std::string_view line, int endColumn, int tabWidth,
+                                        const std::vector<TipToken>& tokens,
+                                        const EditorKeywordList& vocabulary)
+{
+    endColumn = std::max(endColumn, 0);
+    tabWidth = std::max(tabWidth, 1);
+
+    // The caret's column and the line as the token columns see them. The
+    // byte under the caret is counted too, as the tokens were measured.
+    const std::string_view head = line.substr(0, std::size_t(endColumn) + 1);
+    const long long tabs = std::count(head.begin(), head.end(), '\t');
+    const long long col = endColumn + (tabWidth - 1) * tabs;
+    std::string expanded;
+    expanded.reserve(head.size() + std::size_t(tabs) * std::size_t(tabWidth));
+    for (char c : head) {
+        if (c == '\t')
+            expanded.append(std::size_t(tabWidth), ' ');
+        else
+            expanded += c;
+    }
+
+    std::vector<const TipToken*> candidates;
+    for (const TipToken& t : tokens) {
+        if (t.Kind != kKindCommand)
+            continue;
+        if (t.StartColumn + (long long)t.Text.size() >= col + 1)
+            break;
+        candidates.push_back(&t);
+    }
+
+    const std::size_t considered = std::min(candidates.size(), kMaxCandidates);
+    for (std::size_t i = 0; i < considered; ++i) {
+        const TipToken& t = *candidates[candidates.size() - 1 - i];
+        // 1-based columns: the name ends at `afterName` - 1.
+        const long long afterName = t.StartColumn + (long long)t.Text.size() + 1;
+        int opens = 0, closes = 0, commas = 0;
+        bool direct = false;
+        for (long long pos = std::max(afterName, 1LL); pos <= col; ++pos) {
+            if (std::size_t(pos - 1) >= expanded.size())
+                break;
+            const char c = expanded[std::size_t(pos - 1)];
+            if (c == '(') {
+                ++opens;
+                if (pos == afterName)
+                    direct = true;
+            } else if (c == ')') {
+                ++closes;
+            } else if (c == ',' && opens - (direct ? 1 : 0) <= closes) {
+                ++commas;
+            }
+        }
+        // A call whose own parentheses are closed is finished: look further
+        // left for the call it is an argument of.
+        if (direct && opens <= closes)
+            continue;
+        EditorKeywordPtr entry = vocabulary.FindPtr(text::ToLower(t.Text));
+        if (!entry || commas + 1 > int(entry->Params.size()))
+            return std::nullopt;
+        return CallTipMatch{std::move(entry), commas + 1};
+    }
+    return std::nullopt;
+}
+
+CallTipText MakeCallTipText(const EditorKeyword& entry, int argumentIndex)
+{
+    CallTipText t;
+    t.before = entry.Name + " ";
+    for (std::size_t i = 0; i < entry.Params.size(); ++i) {
+        const int index = int(i) + 1;
+        if (i > 0)
+            (index <= argumentIndex ? t.before : t.after) += ',';
+        (index < argumentIndex ? t.before : index == argumentIndex ? t.bold : t.after) +=
+            ParamText(entry.Params[i]);
+    }
+    return t;
+}
+
+std::string CommandSignature(const EditorKeyword& entry)
+{
+    std::string params;
+    for (const EditorKeywordParam& p : entry.Params)
+        params += p.Optional ? "[," + p.Name + "]" : "," + p.Name;
+    return entry.Name + " " + (params.empty() ? std::string() : params.substr(1));
+}
+
+QStringList HelpPageCandidates(const QString& helpDir, std::string_view word)
+{
+    const QString page = text::FromBytes(word) + QStringLiteral(".htm");
+    return {paths::Join(helpDir, QStringLiteral("commands/2d_commands/") + page),
+            paths::Join(helpDir, QStringLiteral("commands/3d_commands/") + page)};
+}
+
+CommandHelp::Action CommandHelp::Request(std::string_view word, const EditorKeywordList& vocabulary,
+                                         const QString& helpDir,
+                                         const std::function<std::optional<QString>(const QString&)>& findPage)
+{
+    const std::string_view w = text::TrimBlanks(word);
+    if (w.empty())
+        return {Action::ClearPanel, {}};
+
+    Action action;
+    if (w != m_lastHelpWord) {
+        if (const EditorKeyword* entry = vocabulary.Find(text::ToLower(w)))
+            action = {Action::ShowText, text::FromBytes(CommandSignature(*entry))};
+        else
+            action = {Action::ClearPanel, {}};
+    } else {
+        auto onDisk = [](const QString& p) -> std::optional<QString> {
+            const QString found = paths::ResolveOnDisk(p);
+            return QFileInfo(found).isFile() ? std::optional<QString>(found) : std::nullopt;
+        };
+        for (const QString& page : HelpPageCandidates(helpDir, w)) {
+            if (std::optional<QString> found = findPage ? findPage(page) : onDisk(page)) {
+                action = {Action::OpenPage, *found};
+                break;
+            }
+        }
+    }
+    m_lastHelpWord = std::string(w);
+    return action;
+}

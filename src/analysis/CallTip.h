@@ -1,0 +1,69 @@
+#pragma once
+
+#include "editor/Keywords.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A coloured token of a line as the editor reports it: its kind code (1 for
+// a name of the command vocabulary), first column and text.
+struct TipToken {
+    int Kind = 0;
+    int StartColumn = 0;
+    std::string_view Text;
+};
+
+// The command call around the caret and the argument being typed in it.
+struct CallTipMatch {
+    EditorKeywordPtr entry;  // from the vocabulary
+    int argumentIndex = 1;   // from 1
+};
+
+// Finds the innermost unclosed call of a vocabulary command left of the
+// caret on `line`. `endColumn` counts the bytes before the caret.
+// `tabWidth` is how many columns the tokens give a tab: EditCtrl::LineTokens
+// counts a tab as one column, so its tokens go with 1. Nothing when no
+// command call encloses the caret, the command is not in `vocabulary`, or the
+// argument lies past its parameters.
+std::optional<CallTipMatch> FindCallTip(std::string_view line, int endColumn, int tabWidth,
+                                        const std::vector<TipToken>& tokens,
+                                        const EditorKeywordList& vocabulary);
+
+// The tip's text in three runs, the middle one printed bold:
+// "Graphics " "width" ",height,[depth],[mode]".
+struct CallTipText {
+    std::string before, bold, after;
+    std::string full() const { return before + bold + after; }
+};
+CallTipText MakeCallTipText(const EditorKeyword& entry, int argumentIndex);
+
+// A command's signature for the status bar: Graphics width,height[,depth][,mode].
+std::string CommandSignature(const EditorKeyword& entry);
+
+// The two help pages that may describe `word`: the 2D command folder first,
+// then the 3D one, under the Blitz3D help folder.
+QStringList HelpPageCandidates(const QString& helpDir, std::string_view word);
+
+// F1 on a word: the first press shows the command's signature in the status
+// bar, a second press on the same word opens its help page.
+class CommandHelp {
+public:
+    struct Action {
+        enum Kind { ClearPanel, ShowText, OpenPage, Nothing } kind = Nothing;
+        QString text;  // the status-bar text, or the page's path
+    };
+
+    // `findPage` gives the path of an existing help page, or nothing; by
+    // default the disk is asked, whatever the letter case of the page's name.
+    Action Request(std::string_view word, const EditorKeywordList& vocabulary, const QString& helpDir,
+                   const std::function<std::optional<QString>(const QString&)>& findPage = {});
+    const std::string& LastHelpWord() const { return m_lastHelpWord; }
+
+private:
+    std::string m_lastHelpWord;
+};

@@ -1,0 +1,245 @@
+#include "analysis/Completion.h"
+
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// Ordinal comparison of the lower-cased texts, the order the keyword lists
+// keep their entries in.
+int CompareNoCase(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(text::ToLower(a[i]));
+        const auto cb = static_cast<unsigned char>(text::ToLower(b[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix)
+{
+    return s.size() >= prefix.size() && text::EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+CompletionList::CompletionList(EditorKeywordListPtr vocabulary) : m_vocabulary(std::move(vocabulary)) {}
+
+void CompletionList::setRowsPerPage(int rows)
+{
+    m_rowsPerPage = std::max(1, rows);
+}
+
+void CompletionList::setTokens(const EditorKeywordList& list, bool withCommands)
+{
+    m_tokens = EditorKeywordList();
+    m_tokens.Option = true;
+    if (withCommands && m_vocabulary)
+        m_tokens.AddAll(*m_vocabulary);
+    m_tokens.AddAll(list);
+    m_current = 0;
+    m_top = 1;
+    m_selectedName.clear();
+}
+
+int CompletionList::scrollMaximum() const
+{
+    return std::max(1, count() - m_rowsPerPage + 1);
+}
+
+void CompletionList::updateview(int first, int selected)
+{
+    m_top = first;
+    m_current = selected == -1 ? first : selected;
+    // Only a drawn row sets the name, as only a drawn row can be seen chosen.
+    const int last = std::min(first + m_rowsPerPage - 1, count());
+    if (m_current >= std::max(first, 1) && m_current <= last) {
+        const std::string& name = m_tokens.Item(std::size_t(m_current)).Name;
+        m_selectedName = name.substr(0, name.find('.'));
+    }
+}
+
+void CompletionList::ShowNearestToken(std::string_view prefix)
+{
+    const int n = count();
+    if (n == 0) {
+        m_current = 0;
+        m_top = 1;
+        return;
+    }
+    // A search by halving that stops on an exact hit and when the middle no
+    // longer moves; `hi` ends on the first entry not below the prefix.
+    int lo = 1;
+    int hi = n;
+    int mid = (n + 1) / 2;
+    while (true) {
+        const int c = CompareNoCase(m_tokens.Item(std::size_t(mid)).Name, prefix);
+        if (c < 0) {
+            lo = mid;
+        } else {
+            hi = mid;
+            if (c == 0)
+                lo = mid;
+        }
+        if (lo == hi)
+            break;
+        const int next = (lo + hi) / 2;
+        if (next == mid)
+            break;
+        mid = next;
+    }
+    updateview(std::min(hi, scrollMaximum()), hi);
+}
+
+bool CompletionList::isSingleToken(std::string_view prefix)
+{
+    ShowNearestToken(prefix);
+    if (m_current < 1)
+        return false;
+    if (!StartsWithNoCase(m_tokens.Item(std::size_t(m_current)).Name, prefix))
+        return false;
+    return m_current == count() ||
+           !StartsWithNoCase(m_tokens.Item(std::size_t(m_current) + 1).Name, prefix);
+}
+
+ListKeyOutcome CompletionList::KeyDown(ListKey key)
+{
+    switch (key) {
+    case ListKey::Down: m_current += 1; break;
+    case ListKey::Up: m_current -= 1; break;
+    case ListKey::PageDown: m_current += m_rowsPerPage; break;
+    case ListKey::PageUp: m_current -= m_rowsPerPage; break;
+    case ListKey::Escape:
+        m_selectedName.clear();
+        return ListKeyOutcome::Close;
+    case ListKey::Enter:
+    case ListKey::Tab:
+        return ListKeyOutcome::Close;
+    }
+    m_current = std::min(std::max(m_current, 1), count());
+    if (m_current < m_top)
+        m_top = m_current;
+    if (m_current >= m_top + m_rowsPerPage - 1)
+        m_top = m_current - m_rowsPerPage + 1;
+    m_top = std::max(std::min(m_top, count() - m_rowsPerPage + 1), 1);
+    updateview(m_top, m_current);
+    return ListKeyOutcome::Moved;
+}
+
+void CompletionList::ClickRow(int row)
+{
+    updateview(m_top, m_top + row);
+}
+
+void CompletionList::Scroll(int value)
+{
+    updateview(std::min(std::max(value, 1), scrollMaximum()), m_current);
+}
+
+std::vector<CompletionRow> CompletionList::VisibleRows() const
+{
+    std::vector<CompletionRow> rows;
+    const int last = std::min(m_top + m_rowsPerPage - 1, count());
+    for (int p = std::max(m_top, 1); p <= last; ++p) {
+        const EditorKeyword& e = m_tokens.Item(std::size_t(p));
+        rows.push_back({p, RowText(e), RowIcon(e.Kind()), p == m_current});
+    }
+    return rows;
+}
+
+std::string CompletionList::RowText(const EditorKeyword& entry)
+{
+    return entry.Name + entry.ReturnType;
+}
+
+int CompletionList::RowIcon(int kind)
+{
+    switch (kind) {
+    case 1: return 17;
+    case 2: return 1;
+    case 3: return 10;
+    case 4: return 13;
+    case 5: return 12;
+    case 6: return 14;
+    case 7: return 18;
+    default: return 20;
+    }
+}
+
+EditorKeywordList TypeList(const EditorKeywordList& docKeywords)
+{
+    EditorKeywordList types;
+    types.Option = true;
+    for (const EditorKeywordPtr& e : docKeywords)
+        if (e->Kind() == kKindType)
+            types.Add(e);
+    return types;
+}
+
+EditorKeywordListPtr FieldList(const EditorKeywordList& docKeywords, std::string_view varName,
+                               int lineCount, const std::function<QByteArray(int line)>& lineText,
+                               const DeclStyles& styles)
+{
+    const EditorKeyword* var = nullptr;
+    for (const EditorKeywordPtr& e : docKeywords) {
+        if ((e->Kind() == kKindGlobal || e->Kind() == kKindLocal) && e->ReturnType.starts_with('.') &&
+            text::EqualsNoCase(e->Name, varName)) {
+            var = e.get();
+            break;
+        }
+    }
+    if (!var)
+        return nullptr;
+    const std::string_view typeName = std::string_view(var->ReturnType).substr(1);
+    const EditorKeyword* type = nullptr;
+    for (const EditorKeywordPtr& e : docKeywords) {
+        if (e->Kind() == kKindType && text::EqualsNoCase(e->Name, typeName)) {
+            type = e.get();
+            break;
+        }
+    }
+    // A type from an included file has no lines in this document to read.
+    if (!type || type->Line <= 0)
+        return nullptr;
+
+    auto fields = std::make_shared<EditorKeywordList>();
+    fields->Option = true;
+    bool fieldLineMet = false;
+    for (int number = type->Line + 1; number <= lineCount; ++number) {
+        std::string line = lineText(number).toStdString();
+        std::replace(line.begin(), line.end(), '\t', ' ');
+        const std::string_view s = text::TrimBlanks(line);
+        if (s.empty())
+            continue;
+        const std::size_t field = s.find("Field");
+        if (field == std::string_view::npos) {
+            if (s.front() == ';')
+                continue;
+            break;
+        }
+        fieldLineMet = true;
+        const std::string_view code = s.substr(0, s.find(';'));
+        const std::string_view names = field + 6 < code.size() ? code.substr(field + 6) : "";
+        if (names.empty())
+            continue;
+        const std::string suffix = "_" + std::to_string(number);
+        std::size_t start = 0;
+        while (true) {
+            const std::size_t comma = names.find(',', start);
+            EditorKeyword e;
+            e.Name = text::TrimBlanks(names.substr(start, comma - start));
+            e.Key = e.Name + suffix;
+            e.Style = styles.DeclStyle3;
+            fields->Add(std::move(e));
+            if (comma == std::string_view::npos)
+                break;
+            start = comma + 1;
+        }
+    }
+    return fieldLineMet ? fields : nullptr;
+}

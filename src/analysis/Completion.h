@@ -1,0 +1,90 @@
+#pragma once
+
+#include "editor/Keywords.h"
+
+#include <QByteArray>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One visible row of the autocomplete list.
+struct CompletionRow {
+    int position = 0;  // 1-based position in the token list
+    std::string text;  // Name followed by ReturnType
+    int icon = 0;      // small image number for the entry's kind
+    bool selected = false;
+};
+
+// Keys the list reacts to while it is open; the editor hands them over.
+enum class ListKey { Up, Down, PageUp, PageDown, Enter, Tab, Escape };
+// Moved: redraw. Close: hide the list and insert SelectedName (nothing when
+// it is empty) once the key has been handled.
+enum class ListKeyOutcome { Moved, Close };
+
+// The model behind the autocomplete popup: the offered names in ascending
+// order of their lower-cased Name, the selected one and the visible window
+// of rows. Positions count from 1; current is 0 only for an empty list.
+class CompletionList {
+public:
+    // `vocabulary` is the command vocabulary merged in by setTokens.
+    explicit CompletionList(EditorKeywordListPtr vocabulary = {});
+
+    // Rows that fit on the list's page; the popup sets it from its height.
+    void setRowsPerPage(int rows);
+    int rowsPerPage() const { return m_rowsPerPage; }
+
+    // Offers the entries of `list`, preceded by the vocabulary when
+    // `withCommands`. Nothing is selected until the view is set.
+    void setTokens(const EditorKeywordList& list, bool withCommands);
+    const EditorKeywordList& tokens() const { return m_tokens; }
+
+    int count() const { return int(m_tokens.Count()); }
+    int current() const { return m_current; }
+    int top() const { return m_top; }
+    // Largest first row the scroll bar allows (at least 1).
+    int scrollMaximum() const;
+
+    // Shows the page starting at `first` with `selected` (first when -1).
+    void updateview(int first, int selected = -1);
+    // Selects the first entry not below `prefix` (case-insensitive); the last
+    // one when every entry is below it, nothing when the list is empty.
+    void ShowNearestToken(std::string_view prefix);
+    // Selects as ShowNearestToken and tells whether the selection is the only
+    // entry that starts with `prefix`, so it can be inserted at once.
+    bool isSingleToken(std::string_view prefix);
+
+    ListKeyOutcome KeyDown(ListKey key);
+    // A click on a visible row (from 0).
+    void ClickRow(int row);
+    // The scroll bar moved to `value`; the selection stays.
+    void Scroll(int value);
+
+    // The name to insert: the selected Name cut before its first "." (a
+    // field's type), "" after Escape or when nothing was selected.
+    const std::string& SelectedName() const { return m_selectedName; }
+
+    std::vector<CompletionRow> VisibleRows() const;
+    static std::string RowText(const EditorKeyword& entry);
+    static int RowIcon(int kind);
+
+private:
+    EditorKeywordListPtr m_vocabulary;
+    EditorKeywordList m_tokens;
+    int m_rowsPerPage = 8;
+    int m_current = 0;
+    int m_top = 1;
+    std::string m_selectedName;
+};
+
+// The document's types, for the list after a ".".
+EditorKeywordList TypeList(const EditorKeywordList& docKeywords);
+
+// The fields of the type that `varName` was declared with (Local p.Player,
+// Global p.Player), read from the Field lines after the type's Type line.
+// `lineText` gives a 1-based line of the document. Null when the variable,
+// its type or any Field line is missing.
+EditorKeywordListPtr FieldList(const EditorKeywordList& docKeywords, std::string_view varName,
+                               int lineCount, const std::function<QByteArray(int line)>& lineText,
+                               const DeclStyles& styles);

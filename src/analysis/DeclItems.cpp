@@ -1,0 +1,50 @@
+#include "analysis/DeclItems.h"
+
+#include <algorithm>
+
+std::optional<DeclTab> DeclTabFor(std::string_view tabKey)
+{
+    if (tabKey == "Const")
+        return DeclTab{kKindConst, 14};
+    if (tabKey == "Globals")
+        return DeclTab{kKindGlobal, 1};
+    if (tabKey == "Types")
+        return DeclTab{kKindType, 10};
+    if (tabKey == "Functions")
+        return DeclTab{kKindFunction, 13};
+    if (tabKey == "Labels")
+        return DeclTab{kKindLabel, 12};
+    return std::nullopt;
+}
+
+std::vector<DeclListItem> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey)
+{
+    std::vector<DeclListItem> items;
+    const std::optional<DeclTab> tab = DeclTabFor(tabKey);
+    if (!tab)
+        return items;
+    for (const EditorKeywordPtr& e : docKeywords)
+        if (e->Line > 0 && e->Kind() == tab->kind)
+            items.push_back({e->Key, e->Name, tab->icon});
+    return items;
+}
+
+int DeclListScrollTarget(int firstVisible, int perPage, int itemCount)
+{
+    if (firstVisible <= 0)
+        return 0;
+    const int target = std::min(firstVisible + perPage, itemCount - 1);
+    return target >= 1 ? target : 0;
+}
+
+const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key)
+{
+    const EditorKeyword* e = docKeywords.Find(key);
+    if (!e || e->Line > 0)
+        return e;
+    // An include's entry took the key first; the document's own comes later.
+    for (const EditorKeywordPtr& other : docKeywords)
+        if (other->Line > 0 && other->Key == key)
+            return other.get();
+    return nullptr;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "editor/Keywords.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the declaration pane shows: one kind of the document's own
+// declarations at a time, chosen by the tab strip above the list.
+
+// The kind a tab of the declaration pane shows and the icon of its items.
+struct DeclTab {
+    int kind = 0;
+    int icon = 0;
+};
+// For the tab keys "Const", "Globals", "Types", "Functions" and "Labels".
+std::optional<DeclTab> DeclTabFor(std::string_view tabKey);
+
+struct DeclListItem {
+    std::string key;   // finds the entry again with FindDeclaration
+    std::string text;  // the entry's Name
+    int icon = 0;
+};
+// The entries of the document itself (not of its includes) of the tab's
+// kind, in the list's order. Locals are never listed; an unknown tab lists
+// nothing.
+std::vector<DeclListItem> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey);
+
+// After a rescan, the 1-based item to scroll into view so the list shows
+// about the region it showed before: `firstVisible` is the 0-based first
+// visible item before the rescan and `perPage` the items a page holds.
+// 0 when the list was at its top, or is empty.
+int DeclListScrollTarget(int firstVisible, int perPage, int itemCount);
+
+// The document's own entry under `key` (an included file's entries may
+// share keys with the document's), or null when a rescan has dropped it.
+const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key);

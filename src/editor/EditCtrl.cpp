@@ -1,0 +1,551 @@
+#include "editor/EditCtrl.h"
+
+#include "editor/EditCtrlImpl.h"
+#include "platform/Text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using Sci = QsciScintillaBase;
+
+namespace {
+
+// Lines styled per idle step while a whole document is recoloured: a few
+// milliseconds of work, so keys stay responsive.
+constexpr int kSweepLines = 3000;
+
+}  // namespace
+
+EditCtrl::Impl::Impl(EditCtrl* owner) : q(owner) {}
+
+std::intptr_t EditCtrl::Impl::position(int line, int column) const
+{
+    const int last = lineCount() - 1;
+    if (line > last)
+        return sci(Sci::SCI_GETLENGTH);
+    line = std::max(line, 0);
+    const std::intptr_t start = lineStart(line);
+    return start + std::clamp<std::intptr_t>(column, 0, lineEnd(line) - start);
+}
+
+QByteArray EditCtrl::Impl::range(std::intptr_t from, std::intptr_t to) const
+{
+    if (to <= from)
+        return {};
+    const auto* p = reinterpret_cast<const char*>(sci(Sci::SCI_GETRANGEPOINTER, from, to - from));
+    return QByteArray(p, static_cast<qsizetype>(to - from));
+}
+
+int EditCtrl::Impl::visibleLast() const
+{
+    return visibleFirst() + static_cast<int>(sci(Sci::SCI_LINESONSCREEN)) + 1;
+}
+
+// --- Edits -----------------------------------------------------------------
+
+void EditCtrl::Impl::onModified(std::intptr_t pos)
+{
+    settleEdit();
+    pendingEdit = PendingEdit{lineOf(pos), lineCount()};
+    if (quiet == 0) {
+        changePending = true;
+        queueFlush();
+    }
+}
+
+void EditCtrl::Impl::settleEdit()
+{
+    if (!pendingEdit || !current)
+        return;
+    const int lines = lineCount();
+    current->dirty.Edited(pendingEdit->line, lines - pendingEdit->lineCount);
+    pendingEdit.reset();
+    if (current->dirty.LineCount() != lines)
+        current->dirty.Reset(lines, true);
+    if (current->dirty.Count() > 0)
+        lexer->reopenStyling();
+}
+
+void EditCtrl::Impl::queueFlush()
+{
+    // Most edits come from keys and calls that flush at their end; this
+    // catches the rest (drags, middle-button pastes) once the event is done.
+    if (flushQueued)
+        return;
+    flushQueued = true;
+    QMetaObject::invokeMethod(
+        q,
+        [this] {
+            flushQueued = false;
+            flushChange();
+            checkCaret();
+        },
+        Qt::QueuedConnection);
+}
+
+void EditCtrl::Impl::flushChange()
+{
+    settleEdit();
+    if (!changePending)
+        return;
+    changePending = false;
+    clearFadingMarkers();
+    updateGutter();
+    // Edited lines on screen are coloured when painted; any elsewhere (a
+    // replacement far from the view) while idle.
+    if (current->dirty.Count() > 0)
+        sweep.start();
+    Q_EMIT q->Change();
+}
+
+void EditCtrl::Impl::checkCaret()
+{
+    if (!current)
+        return;
+    const std::intptr_t pos = sci(Sci::SCI_GETCURRENTPOS);
+    const int line = lineOf(pos);
+    const int column = static_cast<int>(pos - lineStart(line));
+    if (line == lastCaretLine && column == lastCaretColumn)
+        return;
+    if (line != lastCaretLine) {
+        clearFadingMarkers();
+        moveCaretMark(line);
+    }
+    lastCaretLine = line;
+    lastCaretColumn = column;
+    Q_EMIT q->CaretMove(column, line + 1);
+}
+
+void EditCtrl::Impl::afterInput(bool newLine)
+{
+    if (newLine && autoIndent)
+        applyAutoIndent();
+    flushChange();
+    checkCaret();
+}
+
+void EditCtrl::Impl::applyAutoIndent()
+{
+    const int line = lineOf(sci(Sci::SCI_GETCURRENTPOS));
+    if (line == 0)
+        return;
+    const int ended = line - 1;
+    QByteArray above;
+    for (int l = ended - 1; l >= 0; --l) {
+        above = range(lineStart(l), lineEnd(l));
+        if (!text::TrimSpace(above.toStdString()).empty())
+            break;
+    }
+    const std::string endedText = range(lineStart(ended), lineEnd(ended)).toStdString();
+    const std::string rest = range(lineStart(line), lineEnd(line)).toStdString();
+    const IndentAfterEnter result = IndentForNewLine(above.toStdString(), endedText, rest, indent);
+
+    sci(Sci::SCI_BEGINUNDOACTION);
+    // The new line first: re-indenting the ended line moves its start.
+    const std::intptr_t newStart = lineStart(line);
+    sci(Sci::SCI_SETTARGETRANGE, newStart, newStart + LeadingIndent(rest).size());
+    sci.withPtr(Sci::SCI_REPLACETARGET, result.newLineIndent.size(), result.newLineIndent.data());
+    if (result.reindentLine) {
+        const std::intptr_t endedStart = lineStart(ended);
+        sci(Sci::SCI_SETTARGETRANGE, endedStart, endedStart + LeadingIndent(endedText).size());
+        sci.withPtr(Sci::SCI_REPLACETARGET, result.lineIndent.size(), result.lineIndent.data());
+    }
+    sci(Sci::SCI_ENDUNDOACTION);
+    sci(Sci::SCI_GOTOPOS, lineStart(line) + result.newLineIndent.size());
+}
+
+void EditCtrl::Impl::moveCaretMark(int line)
+{
+    // Clearing a marker from every line walks the whole document, so the
+    // mark is looked for where it was put; only an edit that moved it makes
+    // the walk necessary.
+    const int was = current->caretMarkLine;
+    bool removed = false;
+    for (int l : {was, was + 1, was - 1}) {
+        if (l >= 0 && (sci(Sci::SCI_MARKERGET, l) & (1 << kMarkCaretLine))) {
+            sci(Sci::SCI_MARKERDELETE, l, kMarkCaretLine);
+            removed = true;
+            break;
+        }
+    }
+    if (!removed && was >= 0)
+        sci(Sci::SCI_MARKERDELETEALL, kMarkCaretLine);
+    sci(Sci::SCI_MARKERADD, line, kMarkCaretLine);
+    current->caretMarkLine = line;
+}
+
+void EditCtrl::Impl::clearFadingMarkers()
+{
+    if (!current || !current->fading)
+        return;
+    sci(Sci::SCI_MARKERDELETEALL, kMarkHighlightFading);
+    sci(Sci::SCI_MARKERDELETEALL, kMarkErrorFading);
+    current->fading = false;
+}
+
+// --- Colouring ---------------------------------------------------------------
+
+void EditCtrl::Impl::queueNamesCheck()
+{
+    // Checked once the caller is done: a document switch sets the new names
+    // before it shows the new buffer, which may already be styled with them.
+    if (namesCheckQueued)
+        return;
+    namesCheckQueued = true;
+    QMetaObject::invokeMethod(
+        q,
+        [this] {
+            namesCheckQueued = false;
+            ensureNamesCurrent();
+        },
+        Qt::QueuedConnection);
+}
+
+void EditCtrl::Impl::ensureNamesCurrent()
+{
+    if (!current)
+        return;
+    if (current->styledCommands == commandNames && current->styledDeclared == declaredNames &&
+        current->styledRules == rules)
+        return;
+    current->styledCommands = commandNames;
+    current->styledDeclared = declaredNames;
+    current->styledRules = rules;
+    restyleAll();
+}
+
+void EditCtrl::Impl::restyleAll()
+{
+    settleEdit();
+    current->dirty.MarkAll();
+    styleVisible();
+    lexer->reopenStyling();
+    sweep.start();
+}
+
+void EditCtrl::Impl::styleVisible()
+{
+    settleEdit();
+    lexer->styleLines(visibleFirst(), visibleLast());
+    view->viewport()->update();
+}
+
+void EditCtrl::Impl::sweepStep()
+{
+    settleEdit();
+    ensureNamesCurrent();
+    if (!lexer->styleSome(kSweepLines))
+        sweep.stop();
+}
+
+// --- Buffers and look --------------------------------------------------------
+
+void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
+{
+    flushChange();
+    if (current) {
+        current->anchor = sci(Sci::SCI_GETANCHOR);
+        current->caret = sci(Sci::SCI_GETCURRENTPOS);
+        current->firstLine = visibleFirst();
+        current->xOffset = static_cast<int>(sci(Sci::SCI_GETXOFFSET));
+        clearFadingMarkers();
+    }
+    current = buffer;
+    ++quiet;
+    view->setDocument(buffer->doc);
+    --quiet;
+    pendingEdit.reset();
+    applyDocumentSettings();
+    lexer->setDirtyLines(&buffer->dirty);
+    if (buffer->dirty.LineCount() != lineCount())
+        buffer->dirty.Reset(lineCount(), true);
+    sci(Sci::SCI_SETSEL, buffer->anchor, buffer->caret);
+    sci(Sci::SCI_SETFIRSTVISIBLELINE, buffer->firstLine);
+    sci(Sci::SCI_SETXOFFSET, buffer->xOffset);
+    ensureNamesCurrent();
+    if (buffer->dirty.Count() > 0) {
+        lexer->reopenStyling();
+        sweep.start();
+    }
+    updateGutter(true);
+    lastCaretLine = lastCaretColumn = -1;
+    checkCaret();
+}
+
+void EditCtrl::Impl::applyDocumentSettings()
+{
+    // Code page, line ends and tabs belong to the control's document, so
+    // each buffer gets them when it is shown.
+    if (!current)
+        return;
+    sci(Sci::SCI_SETCODEPAGE, current->utf8 ? Sci::SC_CP_UTF8 : 0);
+    sci(Sci::SCI_SETEOLMODE, current->eolMode);
+    sci(Sci::SCI_SETTABWIDTH, std::max(look.TabSize, 1));
+    sci(Sci::SCI_SETINDENT, 0);
+    sci(Sci::SCI_SETUSETABS, 1);
+}
+
+void EditCtrl::Impl::loadBytes(QByteArray bytes)
+{
+    EditorBuffer& b = *current;
+    b.finalLineEnd.clear();
+    const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
+    if (bytes.endsWith("\r\n")) {
+        b.finalLineEnd = QByteArrayLiteral("\r\n");
+        bytes.chop(2);
+    } else if (lfOnly && bytes.endsWith('\n')) {
+        b.finalLineEnd = QByteArrayLiteral("\n");
+        bytes.chop(1);
+    }
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    b.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
+    b.eolMode = lfOnly ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
+
+    ++quiet;
+    applyDocumentSettings();
+    sci(Sci::SCI_CLEARALL);
+    sci.withPtr(Sci::SCI_APPENDTEXT, static_cast<std::uintptr_t>(bytes.size()), bytes.constData());
+    sci(Sci::SCI_EMPTYUNDOBUFFER);
+    sci(Sci::SCI_SETSAVEPOINT);
+    sci(Sci::SCI_GOTOPOS, 0);
+    --quiet;
+    pendingEdit.reset();
+    b.dirty.Reset(lineCount(), true);
+    b.styledCommands = commandNames;
+    b.styledDeclared = declaredNames;
+    b.styledRules = rules;
+    clearFadingMarkers();
+    styleVisible();
+    lexer->reopenStyling();
+    sweep.start();
+    updateGutter(true);
+    checkCaret();
+}
+
+// --- EditCtrl ------------------------------------------------------------------
+
+EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    d->view = new EditorView(this);
+    layout->addWidget(d->view);
+    setFocusProxy(d->view);
+    d->sci = SciCall(d->view);
+    d->lexer = new BlitzLexer(d->view);
+    d->view->setLexer(d->lexer);
+
+    // Only the notifications sent before an edit: the ones sent after it make
+    // the control count characters from the start of the text each time.
+    d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE);
+    d->sci(Sci::SCI_SETMARGINWIDTHN, 1, 0);
+    d->sci(Sci::SCI_SETMARGINTYPEN, 0, Sci::SC_MARGIN_NUMBER);
+    d->sci(Sci::SCI_SETMARGINMASKN, 0, 1 << kMarkCaretLine);
+    d->view->setMarginWidth(2, 0);
+    d->sci(Sci::SCI_SETMARGINLEFT, 0, 4);
+    // The horizontal scroll bar follows the longest line seen, instead of a
+    // fixed 2000 pixels.
+    d->sci(Sci::SCI_SETSCROLLWIDTH, 1);
+    d->sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
+
+    d->sweep.setInterval(0);
+    connect(&d->sweep, &QTimer::timeout, this, [this] { d->sweepStep(); });
+    connect(d->view, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int pos, int, const char*, int, int, int, int, int, int, int) { d->onModified(pos); });
+    connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });
+    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { d->checkCaret(); });
+    connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
+    connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
+    connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
+    connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
+    connect(d->view, &EditorView::mouseUp, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {
+                Q_EMIT MouseUp(buttons, modifiers, d->view->viewport()->mapTo(this, pos));
+            });
+
+    NewBuffer();
+    ApplyAppearance(d->look);
+}
+
+EditCtrl::~EditCtrl()
+{
+    // The view goes first, while the buffers it shows are still alive.
+    d->sweep.stop();
+    delete d->view;
+    d->view = nullptr;
+}
+
+EditorBufferPtr EditCtrl::NewBuffer()
+{
+    auto buffer = std::make_shared<EditorBuffer>();
+    buffer->styledCommands = d->commandNames;
+    buffer->styledDeclared = d->declaredNames;
+    buffer->styledRules = d->rules;
+    d->showBuffer(buffer);
+    return buffer;
+}
+
+EditorBufferPtr EditCtrl::CurrentBuffer() const
+{
+    return d->current;
+}
+
+void EditCtrl::SelectBuffer(const EditorBufferPtr& buffer)
+{
+    if (buffer && buffer != d->current)
+        d->showBuffer(buffer);
+}
+
+bool EditCtrl::BufferIsUtf8(const EditorBuffer& buffer) const
+{
+    return buffer.utf8;
+}
+
+QByteArray EditCtrl::BufferText(const EditorBuffer& buffer) const
+{
+    if (&buffer == d->current.get())
+        return Text();
+    if (!d->reader) {
+        d->reader = std::make_unique<QsciScintilla>();
+        d->reader->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0L);
+    }
+    // Shown in a hidden second view just long enough to copy the text.
+    const QsciDocument idle = d->reader->document();
+    d->reader->setDocument(buffer.doc);
+    const auto length = d->reader->SendScintilla(Sci::SCI_GETLENGTH);
+    const auto* text = static_cast<const char*>(d->reader->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
+    QByteArray bytes(text, static_cast<qsizetype>(length));
+    d->reader->setDocument(idle);
+    return bytes;
+}
+
+bool EditCtrl::LoadFile(const QString& path, QString* error)
+{
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("The file \"%1\" does not exist.").arg(path));
+    if (info.isDir())
+        return fail(QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+    d->loadBytes(std::move(bytes));
+    return true;
+}
+
+QByteArray EditCtrl::FileBytes(const EditorBuffer& buffer) const
+{
+    return BufferText(buffer) + buffer.finalLineEnd;
+}
+
+void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)
+{
+    if (!keywords)
+        keywords = std::make_shared<EditorKeywordList>();
+    d->commands = keywords;
+    auto names = std::make_shared<const NameTable>(*keywords, kKindCommand);
+    if (!(*names == *d->commandNames)) {
+        d->commandNames = std::move(names);
+        d->lexer->setCommands(d->commandNames);
+        d->queueNamesCheck();
+    }
+}
+
+void EditCtrl::SetDeclaredKeywords(EditorKeywordListPtr keywords)
+{
+    d->declared = keywords;
+    auto names = keywords ? std::make_shared<const NameTable>(*keywords) : std::make_shared<const NameTable>();
+    if (!(*names == *d->declaredNames)) {
+        d->declaredNames = std::move(names);
+        d->lexer->setDeclared(d->declaredNames);
+        d->queueNamesCheck();
+    }
+}
+
+EditorKeywordListPtr EditCtrl::DeclaredKeywords() const
+{
+    return d->declared;
+}
+
+bool EditCtrl::ColouringPending() const
+{
+    d->settleEdit();
+    return d->namesCheckQueued || (d->current && d->current->dirty.Count() > 0);
+}
+
+void EditCtrl::SetAutoIndent(bool on)
+{
+    d->autoIndent = on;
+}
+
+bool EditCtrl::AutoIndent() const
+{
+    return d->autoIndent;
+}
+
+std::vector<LineToken> EditCtrl::LineTokens(int line, int tabWidth)
+{
+    const QByteArray bytes = LineText(line);
+    std::vector<Token> tokens;
+    Tokenize(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), d->rules,
+             *d->commandNames, *d->declaredNames, tokens);
+    std::vector<LineToken> out;
+    out.reserve(tokens.size());
+    int tabs = 0;
+    int scanned = 0;
+    for (const Token& t : tokens) {
+        for (; scanned < t.start; ++scanned)
+            tabs += bytes[scanned] == '\t';
+        const int kind = t.cls == TokenClass::Name || t.cls == TokenClass::Label ? t.kind : 0;
+        out.push_back({kind, t.start + tabs * (std::max(tabWidth, 1) - 1), bytes.mid(t.start, t.length)});
+    }
+    return out;
+}
+
+void EditCtrl::ResetStyles()
+{
+    d->applyStyles();
+}
+
+void EditCtrl::Refresh(bool all)
+{
+    // Colours follow the text and the vocabulary by themselves; a full
+    // refresh also picks up names added to the lists in place.
+    if (all) {
+        EditorKeywordListPtr commands = d->commands;
+        if (commands)
+            SetKeywords(commands);
+        SetDeclaredKeywords(d->declared);
+        d->ensureNamesCurrent();
+    }
+    d->styleVisible();
+}
+
+void EditCtrl::RefreshLine(int line)
+{
+    d->settleEdit();
+    d->lexer->styleLines(line - 1, line - 1, true);
+    d->lexer->reopenStyling();
+    d->view->viewport()->update();
+}
+
+void EditCtrl::SetBusy(bool busy)
+{
+    d->busy = busy;
+}
+
+bool EditCtrl::Busy() const
+{
+    return d->busy;
+}

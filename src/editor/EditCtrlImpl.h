@@ -1,0 +1,98 @@
+#pragma once
+
+#include "editor/AutoIndent.h"
+#include "editor/BlitzLexer.h"
+#include "editor/EditCtrl.h"
+#include "editor/EditorBuffer.h"
+#include "editor/EditorView.h"
+#include "editor/SciCall.h"
+
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+// Marker numbers of the control.
+enum EditorMarker {
+    kMarkHighlight = 1,
+    kMarkError = 2,
+    kMarkCaretLine = 3,
+    // A cleared highlight or error stays painted until the caret leaves the
+    // line or the text changes, so a line can be flashed by setting its
+    // marker, refreshing and clearing it again.
+    kMarkHighlightFading = 4,
+    kMarkErrorFading = 5,
+};
+
+struct EditCtrl::Impl {
+    explicit Impl(EditCtrl* owner);
+
+    EditCtrl* q;
+    EditorView* view = nullptr;
+    BlitzLexer* lexer = nullptr;
+    SciCall sci;
+    EditorBufferPtr current;
+    EditorAppearance look;
+    IndentTokens indent;
+    bool autoIndent = true;
+    bool busy = false;
+
+    EditorKeywordListPtr commands;
+    EditorKeywordListPtr declared;
+    std::shared_ptr<const NameTable> commandNames = std::make_shared<NameTable>();
+    std::shared_ptr<const NameTable> declaredNames = std::make_shared<NameTable>();
+    LexRules rules;
+
+    // An edit announced by the control and not yet counted into the dirty
+    // lines (the control tells before it edits; the next look settles it).
+    struct PendingEdit {
+        int line;
+        int lineCount;
+    };
+    std::optional<PendingEdit> pendingEdit;
+    bool changePending = false;
+    bool flushQueued = false;
+    bool namesCheckQueued = false;
+    int quiet = 0;  // while > 0 edits are the program's own: no Change
+    int lastCaretLine = -1;
+    int lastCaretColumn = -1;
+    int gutterDigits = 0;
+    QTimer sweep;
+    std::unique_ptr<QsciScintilla> reader;  // reads buffers that are not shown
+
+    // Positions and lines.
+    int lineCount() const { return static_cast<int>(sci(QsciScintillaBase::SCI_GETLINECOUNT)); }
+    int lineOf(std::intptr_t pos) const { return static_cast<int>(sci(QsciScintillaBase::SCI_LINEFROMPOSITION, pos)); }
+    std::intptr_t lineStart(int line) const { return sci(QsciScintillaBase::SCI_POSITIONFROMLINE, line); }
+    std::intptr_t lineEnd(int line) const { return sci(QsciScintillaBase::SCI_GETLINEENDPOSITION, line); }
+    std::intptr_t position(int line, int column) const;
+    QByteArray range(std::intptr_t from, std::intptr_t to) const;
+    int visibleFirst() const { return static_cast<int>(sci(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE)); }
+    int visibleLast() const;
+
+    // Edits and events.
+    void onModified(std::intptr_t pos);
+    void settleEdit();
+    void queueFlush();
+    void flushChange();
+    void checkCaret();
+    void afterInput(bool newLine);
+    void applyAutoIndent();
+    void clearFadingMarkers();
+    void moveCaretMark(int line);
+
+    // Colouring.
+    void queueNamesCheck();
+    void ensureNamesCurrent();
+    void restyleAll();
+    void styleVisible();
+    void sweepStep();
+
+    // Buffers and look.
+    void showBuffer(const EditorBufferPtr& buffer);
+    void applyDocumentSettings();
+    void applyStyles();
+    Color styleColour(int style) const;
+    void updateGutter(bool force = false);
+    void loadBytes(QByteArray bytes);
+};

@@ -1,0 +1,346 @@
+// EditCtrl: text, caret, selection, clipboard, markers and look.
+#include "editor/EditCtrl.h"
+
+#include "editor/EditCtrlImpl.h"
+
+#include <QFont>
+
+#include <algorithm>
+
+using Sci = QsciScintillaBase;
+
+namespace {
+
+QColor ToQColor(Color c)
+{
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+long SciColor(Color c)
+{
+    return static_cast<long>(c & 0xFFFFFF);
+}
+
+}  // namespace
+
+QByteArray EditCtrl::Text() const
+{
+    const auto length = d->sci(Sci::SCI_GETLENGTH);
+    const auto* text = static_cast<const char*>(d->view->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
+    return QByteArray(text, static_cast<qsizetype>(length));
+}
+
+void EditCtrl::SetText(const QByteArray& text)
+{
+    ++d->quiet;
+    d->sci(Sci::SCI_BEGINUNDOACTION);
+    d->sci(Sci::SCI_SETTARGETRANGE, 0, d->sci(Sci::SCI_GETLENGTH));
+    d->sci.withPtr(Sci::SCI_REPLACETARGET, static_cast<std::uintptr_t>(text.size()), text.constData());
+    d->sci(Sci::SCI_ENDUNDOACTION);
+    d->sci(Sci::SCI_GOTOPOS, 0);
+    --d->quiet;
+    d->pendingEdit.reset();
+    d->current->dirty.Reset(d->lineCount(), true);
+    d->clearFadingMarkers();
+    d->styleVisible();
+    d->lexer->reopenStyling();
+    d->sweep.start();
+    d->updateGutter();
+    d->checkCaret();
+}
+
+QByteArray EditCtrl::LineText(int line) const
+{
+    if (line < 1 || line > d->lineCount())
+        return {};
+    return d->range(d->lineStart(line - 1), d->lineEnd(line - 1));
+}
+
+int EditCtrl::LineCount() const
+{
+    return d->lineCount();
+}
+
+CaretPosition EditCtrl::CaretPos() const
+{
+    const std::intptr_t pos = d->sci(Sci::SCI_GETCURRENTPOS);
+    const int line = d->lineOf(pos);
+    return {static_cast<int>(pos - d->lineStart(line)), line + 1};
+}
+
+QPoint EditCtrl::CaretPoint() const
+{
+    const std::intptr_t pos = d->sci(Sci::SCI_GETCURRENTPOS);
+    const QPoint inView(static_cast<int>(d->sci(Sci::SCI_POINTXFROMPOSITION, 0, pos)),
+                        static_cast<int>(d->sci(Sci::SCI_POINTYFROMPOSITION, 0, pos)));
+    return d->view->viewport()->mapTo(this, inView);
+}
+
+void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
+{
+    const std::intptr_t pos = d->position(line - 1, column);
+    if (ensureVisible)
+        d->sci(Sci::SCI_GOTOPOS, pos);
+    else
+        d->sci(Sci::SCI_SETEMPTYSELECTION, pos);
+    d->checkCaret();
+}
+
+EditorSelection EditCtrl::Selection() const
+{
+    const std::intptr_t anchor = d->sci(Sci::SCI_GETANCHOR);
+    const std::intptr_t caret = d->sci(Sci::SCI_GETCURRENTPOS);
+    const int startLine = d->lineOf(anchor);
+    const int endLine = d->lineOf(caret);
+    return {anchor != caret, static_cast<int>(anchor - d->lineStart(startLine)), startLine,
+            static_cast<int>(caret - d->lineStart(endLine)), endLine};
+}
+
+void EditCtrl::SetSelection(const EditorSelection& selection)
+{
+    const std::intptr_t caret = d->position(selection.EndLine, selection.EndColumn);
+    const std::intptr_t anchor =
+        selection.Present ? d->position(selection.StartLine, selection.StartColumn) : caret;
+    d->sci(Sci::SCI_SETSEL, anchor, caret);
+    d->checkCaret();
+}
+
+QByteArray EditCtrl::SelectedText() const
+{
+    const std::intptr_t a = d->sci(Sci::SCI_GETSELECTIONSTART);
+    const std::intptr_t b = d->sci(Sci::SCI_GETSELECTIONEND);
+    return d->range(a, b);
+}
+
+void EditCtrl::SelectWholeLines()
+{
+    const std::intptr_t a = d->sci(Sci::SCI_GETSELECTIONSTART);
+    const std::intptr_t b = d->sci(Sci::SCI_GETSELECTIONEND);
+    const int first = d->lineOf(a);
+    int last = d->lineOf(b);
+    // A selection that ends at the start of a line does not take that line.
+    if (last > first && b == d->lineStart(last))
+        --last;
+    d->sci(Sci::SCI_SETSEL, d->lineStart(first), d->lineEnd(last));
+    d->checkCaret();
+}
+
+void EditCtrl::ReplaceSelection(const QByteArray& text)
+{
+    d->sci(Sci::SCI_TARGETFROMSELECTION);
+    d->sci.withPtr(Sci::SCI_REPLACETARGET, static_cast<std::uintptr_t>(text.size()), text.constData());
+    d->sci(Sci::SCI_GOTOPOS, d->sci(Sci::SCI_GETTARGETEND));
+    d->flushChange();
+    d->checkCaret();
+}
+
+EditorSelection EditCtrl::Find(const QByteArray& what, const EditorSelection& range, bool matchCase)
+{
+    EditorSelection none;
+    none.StartColumn = -1;
+    if (what.isEmpty())
+        return none;
+    std::intptr_t from = d->position(range.StartLine, range.StartColumn);
+    std::intptr_t to = d->position(range.EndLine, range.EndColumn);
+    if (from > to)
+        std::swap(from, to);
+    d->sci(Sci::SCI_SETTARGETRANGE, from, to);
+    d->sci(Sci::SCI_SETSEARCHFLAGS, matchCase ? Sci::SCFIND_MATCHCASE : 0);
+    if (d->sci.withPtr(Sci::SCI_SEARCHINTARGET, static_cast<std::uintptr_t>(what.size()), what.constData()) < 0)
+        return none;
+    const std::intptr_t start = d->sci(Sci::SCI_GETTARGETSTART);
+    const std::intptr_t end = d->sci(Sci::SCI_GETTARGETEND);
+    d->sci(Sci::SCI_SETSEL, start, end);
+    d->checkCaret();
+    return Selection();
+}
+
+QByteArray EditCtrl::WordAtCaret() const
+{
+    const std::intptr_t pos = d->sci(Sci::SCI_GETCURRENTPOS);
+    return d->range(d->sci(Sci::SCI_WORDSTARTPOSITION, pos, 1), d->sci(Sci::SCI_WORDENDPOSITION, pos, 1));
+}
+
+void EditCtrl::SetLineMarker(int line, int marker)
+{
+    if (line < 1 || line > d->lineCount())
+        return;
+    const int l = line - 1;
+    const int had = LineMarker(line);
+    d->sci(Sci::SCI_MARKERDELETE, l, kMarkHighlight);
+    d->sci(Sci::SCI_MARKERDELETE, l, kMarkError);
+    d->sci(Sci::SCI_MARKERDELETE, l, kMarkHighlightFading);
+    d->sci(Sci::SCI_MARKERDELETE, l, kMarkErrorFading);
+    if (marker == 1 || marker == 2)
+        d->sci(Sci::SCI_MARKERADD, l, marker == 1 ? kMarkHighlight : kMarkError);
+    else if (had != 0) {
+        d->sci(Sci::SCI_MARKERADD, l, had == 1 ? kMarkHighlightFading : kMarkErrorFading);
+        d->current->fading = true;
+    }
+}
+
+int EditCtrl::LineMarker(int line) const
+{
+    if (line < 1 || line > d->lineCount())
+        return 0;
+    const auto mask = d->sci(Sci::SCI_MARKERGET, line - 1);
+    if (mask & (1 << kMarkError))
+        return 2;
+    if (mask & (1 << kMarkHighlight))
+        return 1;
+    return 0;
+}
+
+void EditCtrl::Undo()
+{
+    d->sci(Sci::SCI_UNDO);
+    d->flushChange();
+    d->checkCaret();
+}
+
+void EditCtrl::Redo()
+{
+    d->sci(Sci::SCI_REDO);
+    d->flushChange();
+    d->checkCaret();
+}
+
+void EditCtrl::Cut()
+{
+    d->sci(Sci::SCI_CUT);
+    d->flushChange();
+    d->checkCaret();
+}
+
+void EditCtrl::Copy()
+{
+    d->sci(Sci::SCI_COPY);
+}
+
+void EditCtrl::Paste()
+{
+    d->sci(Sci::SCI_PASTE);
+    d->flushChange();
+    d->checkCaret();
+}
+
+bool EditCtrl::CanUndo() const
+{
+    return d->sci(Sci::SCI_CANUNDO) != 0;
+}
+
+bool EditCtrl::CanRedo() const
+{
+    return d->sci(Sci::SCI_CANREDO) != 0;
+}
+
+bool EditCtrl::CanCopy() const
+{
+    return d->sci(Sci::SCI_GETSELECTIONSTART) != d->sci(Sci::SCI_GETSELECTIONEND);
+}
+
+bool EditCtrl::CanPaste() const
+{
+    return d->sci(Sci::SCI_CANPASTE) != 0;
+}
+
+// --- Look ----------------------------------------------------------------------
+
+Color EditCtrl::Impl::styleColour(int style) const
+{
+    const Color colours[BlitzLexer::StyleCount] = {
+        look.TextColor,     look.CommentColor, look.StringColor, look.NumberColor,
+        look.OperatorColor, look.KeywordColor, look.VarColor,    look.TypeColor,
+        look.FunctionColor, look.LabelColor,   look.ConstColor,  look.LocalColor,
+    };
+    return style >= 0 && style < BlitzLexer::StyleCount ? colours[style] : look.TextColor;
+}
+
+Color EditCtrl::TextColourAt(int line, int column) const
+{
+    return d->styleColour(static_cast<int>(d->sci(Sci::SCI_GETSTYLEAT, d->position(line - 1, column))));
+}
+
+void EditCtrl::ApplyAppearance(const EditorAppearance& appearance)
+{
+    d->look = appearance;
+    LexRules rules;
+    const QByteArray comment = appearance.CommentChar.toLatin1();
+    const QByteArray quote = appearance.StringChar.toLatin1();
+    rules.commentChar = comment.isEmpty() ? '\0' : comment.front();
+    rules.stringChar = quote.isEmpty() ? '\0' : quote.front();
+    rules.SetOperators(appearance.Operators.toLatin1().toStdString());
+    if (!(rules == d->rules)) {
+        d->rules = rules;
+        d->lexer->setRules(rules);
+        d->queueNamesCheck();
+    }
+    d->indent.more = appearance.IndentMoreTokens.toStdString();
+    d->indent.less = appearance.IndentLessTokens.toStdString();
+    d->indent.tabSize = std::max(appearance.TabSize, 1);
+    d->autoIndent = appearance.AutoIndent;
+    d->view->wheelLines = appearance.WheelScrollLines;
+    d->applyStyles();
+    d->applyDocumentSettings();
+    d->updateGutter(true);
+}
+
+void EditCtrl::Impl::applyStyles()
+{
+    QFont font(look.FontName);
+    font.setPointSizeF(look.FontSize > 0 ? look.FontSize : 10);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+
+    lexer->setDefaultFont(font);
+    lexer->setDefaultColor(ToQColor(look.TextColor));
+    lexer->setDefaultPaper(ToQColor(look.BackColor));
+    lexer->setFont(font, -1);
+    lexer->setPaper(ToQColor(look.BackColor), -1);
+    for (int style = 0; style < BlitzLexer::StyleCount; ++style)
+        lexer->setColor(ToQColor(styleColour(style)), style);
+
+    sci(Sci::SCI_STYLESETFONT, Sci::STYLE_LINENUMBER, 0);
+    view->setMarginsFont(font);
+    view->setMarginsBackgroundColor(ToQColor(look.GutterBackColor));
+    view->setMarginsForegroundColor(ToQColor(look.GutterForeColor));
+    sci(Sci::SCI_SETCARETFORE, SciColor(look.CaretColor));
+
+    sci(Sci::SCI_MARKERDEFINE, kMarkCaretLine, Sci::SC_MARK_LEFTRECT);
+    sci(Sci::SCI_MARKERSETBACK, kMarkCaretLine, SciColor(look.GutterCurrentLineColor));
+    const std::pair<int, Color> lineMarks[] = {
+        {kMarkHighlight, look.HighlightLineColor},
+        {kMarkHighlightFading, look.HighlightLineColor},
+        {kMarkError, look.ErrorLineColor},
+        {kMarkErrorFading, look.ErrorLineColor},
+    };
+    for (const auto& [mark, colour] : lineMarks) {
+        sci(Sci::SCI_MARKERDEFINE, mark, Sci::SC_MARK_BACKGROUND);
+        sci(Sci::SCI_MARKERSETBACK, mark, SciColor(colour));
+    }
+    updateGutter(true);
+}
+
+void EditCtrl::Impl::updateGutter(bool force)
+{
+    int digits = 1;
+    for (int n = lineCount(); n >= 10; n /= 10)
+        ++digits;
+    if (!force && digits == gutterDigits)
+        return;
+    gutterDigits = digits;
+    int width = 0;
+    switch (look.GutterMode) {
+    case 0:
+        break;
+    case 1:
+        width = look.GutterFixedWidth > 0 ? look.GutterFixedWidth : 48;
+        break;
+    default: {
+        const QByteArray sample(std::max(digits, 3) + 1, '9');
+        width = static_cast<int>(sci.withPtr(Sci::SCI_TEXTWIDTH, Sci::STYLE_LINENUMBER, sample.constData())) + 6;
+        break;
+    }
+    }
+    sci(Sci::SCI_SETMARGINWIDTHN, 0, width);
+}

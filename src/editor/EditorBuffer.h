@@ -1,0 +1,56 @@
+#pragma once
+
+#include "editor/DirtyLines.h"
+#include "editor/Tokenizer.h"
+
+#include "editor/QsciHeaders.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <memory>
+
+// One document's state in the editor: the control's document (text, undo
+// history, styles, markers) and what the view must give back when the
+// buffer is shown again.
+class EditorBuffer {
+public:
+    // The control releases a document through any live editor widget, and
+    // crashes when there is none; this hidden one outlives every buffer.
+    std::shared_ptr<QsciScintillaBase> releaser = Releaser();
+    QsciDocument doc;
+    bool utf8 = false;
+    int eolMode = QsciScintillaBase::SC_EOL_CRLF;
+    // The line end that followed the text in its file; a save writes it
+    // back, so an unedited file is saved byte for byte.
+    QByteArray finalLineEnd = QByteArrayLiteral("\r\n");
+
+    // Where the view stood when the buffer was last left.
+    std::intptr_t anchor = 0;
+    std::intptr_t caret = 0;
+    int firstLine = 0;
+    int xOffset = 0;
+
+    // Colouring: the lines still to style, and the vocabulary and rules the
+    // other lines were styled with.
+    DirtyLines dirty;
+    std::shared_ptr<const NameTable> styledCommands;
+    std::shared_ptr<const NameTable> styledDeclared;
+    LexRules styledRules;
+    int caretMarkLine = -1;  // where the current-line mark of the gutter was put
+    bool fading = false;     // some cleared line marker is still painted
+
+    EditorBuffer() { dirty.Reset(1, true); }
+
+private:
+    static std::shared_ptr<QsciScintillaBase> Releaser()
+    {
+        static std::weak_ptr<QsciScintillaBase> shared;
+        std::shared_ptr<QsciScintillaBase> widget = shared.lock();
+        if (!widget) {
+            widget = std::make_shared<QsciScintillaBase>();
+            shared = widget;
+        }
+        return widget;
+    }
+};

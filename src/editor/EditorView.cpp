@@ -1,0 +1,177 @@
+#include "editor/EditorView.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWheelEvent>
+
+namespace {
+
+// The control's own accessibility object converts the caret position to a
+// character offset by counting from the start of the text on every caret
+// update, which makes each keystroke cost time in proportion to its place
+// in a long file. A plain accessible widget takes its place.
+QAccessibleInterface* PlainAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("EditorView") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
+    return nullptr;
+}
+
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+    return files;
+}
+
+// The character a key types, in the codes Blitz3D programmers know: 13
+// Enter, 9 Tab, 8 Backspace, 27 Escape, 32 blank (also with Ctrl).
+int TypedCharacter(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Tab:
+        return event->modifiers() & Qt::ShiftModifier ? 0 : 9;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    default:
+        break;
+    }
+    const QString text = event->text();
+    if (text.isEmpty() || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
+        return 0;
+    return text.at(0).unicode();
+}
+
+}  // namespace
+
+EditorView::EditorView(QWidget* parent) : QsciScintilla(parent)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(PlainAccessible);
+        return true;
+    }();
+    (void)installed;
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+void EditorView::keyPressEvent(QKeyEvent* event)
+{
+    EditorKeyEvent down{event->key(), 0, event->modifiers()};
+    Q_EMIT keyDown(&down);
+
+    EditorKeyEvent press{event->key(), TypedCharacter(event), event->modifiers()};
+    const int typed = press.character;
+    if (typed != 0)
+        Q_EMIT keyPress(&press);
+
+    if (down.key == 0 || (typed != 0 && press.character == 0)) {
+        event->accept();
+        Q_EMIT inputHandled(false);
+        return;
+    }
+    if (press.character != typed && press.character > 0) {
+        // A handler asked for another character to be typed.
+        QKeyEvent other(event->type(), 0, event->modifiers(), QString(QChar(press.character)));
+        QsciScintilla::keyPressEvent(&other);
+    } else {
+        QsciScintilla::keyPressEvent(event);
+    }
+    const bool newLine = press.character == 13 && typed == 13 &&
+                         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    Q_EMIT inputHandled(newLine);
+}
+
+void EditorView::inputMethodEvent(QInputMethodEvent* event)
+{
+    QsciScintilla::inputMethodEvent(event);
+    Q_EMIT inputHandled(false);
+}
+
+void EditorView::mousePressEvent(QMouseEvent* event)
+{
+    // The right button only reports its release; it neither moves the caret
+    // nor opens a menu of the control's own.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QsciScintilla::mousePressEvent(event);
+}
+
+void EditorView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton)
+        QsciScintilla::mouseReleaseEvent(event);
+    Q_EMIT inputHandled(false);
+    Q_EMIT mouseUp(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void EditorView::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+}
+
+void EditorView::wheelEvent(QWheelEvent* event)
+{
+    const QPoint delta = event->angleDelta();
+    if (delta.y() == 0 || (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
+        QsciScintilla::wheelEvent(event);
+        return;
+    }
+    m_wheelRest += delta.y();
+    const int steps = m_wheelRest / 120;
+    m_wheelRest -= steps * 120;
+    if (steps != 0)
+        SendScintilla(SCI_LINESCROLL, 0, static_cast<long>(-steps * std::max(wheelLines, 1)));
+    event->accept();
+}
+
+void EditorView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return;
+    }
+    QsciScintilla::dragEnterEvent(event);
+}
+
+void EditorView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return;
+    }
+    QsciScintilla::dragMoveEvent(event);
+}
+
+void EditorView::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFiles(event->mimeData());
+    if (!files.isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        Q_EMIT filesDropped(files);
+        return;
+    }
+    QsciScintilla::dropEvent(event);
+    Q_EMIT inputHandled(false);
+}

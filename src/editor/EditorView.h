@@ -1,0 +1,39 @@
+#pragma once
+
+#include "editor/EditCtrl.h"
+
+#include "editor/QsciHeaders.h"
+
+// The editing widget inside EditCtrl. It hands keys, mouse releases and
+// file drops to EditCtrl before (or instead of) the control's own handling.
+class EditorView : public QsciScintilla {
+    Q_OBJECT
+public:
+    explicit EditorView(QWidget* parent);
+
+    int wheelLines = 3;
+
+Q_SIGNALS:
+    // Before the control sees a key; handlers zero the event to keep it.
+    void keyDown(EditorKeyEvent* event);
+    void keyPress(EditorKeyEvent* event);
+    // After the control has handled a key, or after any other input that
+    // may have edited the text.
+    void inputHandled(bool newLine);
+    void mouseUp(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
+    void filesDropped(const QStringList& paths);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    int m_wheelRest = 0;  // eighths of a degree not yet turned into lines
+};

@@ -1,0 +1,218 @@
+#include "editor/Tokenizer.h"
+
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+bool IsIdentStart(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+bool IsIdentChar(unsigned char c)
+{
+    return IsIdentStart(c) || (c >= '0' && c <= '9');
+}
+
+bool IsDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(unsigned char c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool IsBlank(unsigned char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Statement words of the language, lower case and sorted. The command list
+// holds the library's commands only, so without these the words that shape a
+// program would stay uncoloured.
+constexpr std::string_view kStatementWords[] = {
+    "after",  "and",    "before",  "case",   "const",    "data",   "default", "delete",
+    "dim",    "each",   "else",    "elseif", "endif",    "exit",   "false",   "field",
+    "first",  "float",  "for",     "forever", "function", "global", "gosub",   "goto",
+    "handle", "if",     "include", "insert", "int",      "last",   "local",   "mod",
+    "new",    "next",   "not",     "null",   "object",   "or",     "pi",      "read",
+    "repeat", "restore", "return", "sar",    "select",   "shl",    "shr",     "step",
+    "str",    "then",   "to",      "true",   "type",     "until",  "wend",    "while",
+    "xor",
+};
+
+}  // namespace
+
+bool IsStatementWord(std::string_view word)
+{
+    if (word.size() < 2 || word.size() > 8)
+        return false;
+    char buf[8];
+    for (std::size_t i = 0; i < word.size(); ++i)
+        buf[i] = text::ToLower(word[i]);
+    const std::string_view lower(buf, word.size());
+    return std::binary_search(std::begin(kStatementWords), std::end(kStatementWords), lower);
+}
+
+std::size_t NameTable::Hash::operator()(std::string_view s) const
+{
+    std::size_t h = 1469598103934665603ull;
+    for (char c : s) {
+        h ^= static_cast<unsigned char>(text::ToLower(c));
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+bool NameTable::Equal::operator()(std::string_view a, std::string_view b) const
+{
+    return text::EqualsNoCase(a, b);
+}
+
+NameTable::NameTable(const EditorKeywordList& list, int forcedKind)
+{
+    m_kinds.reserve(list.Count());
+    for (const EditorKeywordPtr& e : list)
+        Add(BareName(e->Name), forcedKind ? forcedKind : e->Kind());
+}
+
+void NameTable::Add(std::string_view name, int kind)
+{
+    if (name.empty() || kind == 0)
+        return;
+    if (m_kinds.find(name) == m_kinds.end())
+        m_kinds.emplace(text::ToLower(name), kind);
+}
+
+int NameTable::Find(std::string_view name) const
+{
+    auto it = m_kinds.find(name);
+    return it == m_kinds.end() ? 0 : it->second;
+}
+
+std::string_view BareName(std::string_view name)
+{
+    name = text::TrimSpace(name);
+    if (name.size() >= 2 && name.substr(name.size() - 2) == "()")
+        name.remove_suffix(2);
+    // The identifier at the front; whatever follows it (a type character, a
+    // ".Type" tag) is not part of the coloured word.
+    std::size_t n = 0;
+    while (n < name.size() && IsIdentChar(static_cast<unsigned char>(name[n])))
+        ++n;
+    return name.substr(0, n);
+}
+
+LexRules::LexRules()
+{
+    SetOperators("+-/*=<>^!&|");
+}
+
+void LexRules::SetOperators(std::string_view chars)
+{
+    operators.reset();
+    for (unsigned char c : chars)
+        operators.set(c);
+}
+
+void Tokenize(std::string_view line, const LexRules& rules, const NameTable& commands,
+              const NameTable& declared, std::vector<Token>& out)
+{
+    const int n = static_cast<int>(line.size());
+    auto at = [&](int i) -> unsigned char { return i < n ? static_cast<unsigned char>(line[i]) : 0; };
+    auto push = [&](TokenClass cls, int start, int length, int kind = 0) {
+        out.push_back({cls, static_cast<std::uint8_t>(kind), start, length});
+    };
+
+    int i = 0;
+    while (i < n && IsBlank(at(i)))
+        ++i;
+    // A label opens its line: ".name".
+    if (at(i) == '.' && IsIdentStart(at(i + 1))) {
+        int j = i + 1;
+        while (j < n && IsIdentChar(at(j)))
+            ++j;
+        push(TokenClass::Label, i, j - i, kKindLabel);
+        i = j;
+    }
+
+    const unsigned char comment = static_cast<unsigned char>(rules.commentChar);
+    const unsigned char quote = static_cast<unsigned char>(rules.stringChar);
+    bool afterName = false;  // the previous character ends an identifier
+    while (i < n) {
+        const unsigned char c = at(i);
+        const int start = i;
+        if (IsBlank(c)) {
+            ++i;
+            afterName = false;
+            continue;
+        }
+        if (comment && c == comment) {
+            push(TokenClass::Comment, i, n - i);
+            break;
+        }
+        if (quote && c == quote) {
+            int j = i + 1;
+            while (j < n && at(j) != quote)
+                ++j;
+            j = std::min(j + 1, n);
+            push(TokenClass::String, i, j - i);
+            i = j;
+            afterName = false;
+            continue;
+        }
+        if (IsIdentStart(c)) {
+            int j = i + 1;
+            while (j < n && IsIdentChar(at(j)))
+                ++j;
+            const std::string_view word = line.substr(i, j - i);
+            int kind = commands.Find(word);
+            TokenClass cls = TokenClass::Name;
+            if (kind == 0 && IsStatementWord(word))
+                cls = TokenClass::Keyword;
+            else if (kind == 0)
+                kind = declared.Find(word);
+            push(cls, i, j - i, cls == TokenClass::Name ? kind : 0);
+            i = j;
+            const unsigned char s = at(i);
+            if (cls == TokenClass::Name && (s == '$' || s == '#' || s == '%')) {
+                push(TokenClass::Suffix, i, 1, kind);
+                ++i;
+            }
+            afterName = true;
+            continue;
+        }
+        const bool hex = c == '$' && IsHexDigit(at(i + 1));
+        const bool bin = c == '%' && (at(i + 1) == '0' || at(i + 1) == '1');
+        const bool fraction = c == '.' && IsDigit(at(i + 1));
+        if (!afterName && (IsDigit(c) || hex || bin || fraction)) {
+            int j = i + 1;
+            if (hex)
+                while (j < n && IsHexDigit(at(j)))
+                    ++j;
+            else if (bin)
+                while (j < n && (at(j) == '0' || at(j) == '1'))
+                    ++j;
+            else {
+                bool dot = c == '.';
+                while (j < n && (IsDigit(at(j)) || (at(j) == '.' && !dot))) {
+                    dot = dot || at(j) == '.';
+                    ++j;
+                }
+            }
+            push(TokenClass::Number, start, j - start);
+            i = j;
+            afterName = false;
+            continue;
+        }
+        push(rules.operators.test(c) ? TokenClass::Operator : TokenClass::Text, i, 1);
+        ++i;
+        // After a closing bracket a "$" or "%" is not a literal either.
+        afterName = c == ')' || c == ']';
+    }
+}

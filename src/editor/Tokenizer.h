@@ -1,0 +1,84 @@
+#pragma once
+
+#include "editor/Keywords.h"
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Names looked up without regard to case, each with its kind code. Built
+// from a keyword list whenever the scanner hands one over, so it must be
+// cheap to build and to compare.
+class NameTable {
+public:
+    NameTable() = default;
+    // Every entry under its bare identifier (see BareName); the first entry
+    // of a name decides its kind.
+    explicit NameTable(const EditorKeywordList& list, int forcedKind = 0);
+
+    void Add(std::string_view name, int kind);
+    // The kind of `name` (any letter case), 0 when unknown.
+    int Find(std::string_view name) const;
+    std::size_t Size() const { return m_kinds.size(); }
+    bool operator==(const NameTable& other) const { return m_kinds == other.m_kinds; }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const;
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    // Keys are stored lower-cased, so two tables compare equal exactly when
+    // they colour the same words the same way.
+    std::unordered_map<std::string, int, Hash, Equal> m_kinds;
+};
+
+// The identifier a declared name colours: "name$" gives name, "Area#" gives
+// Area, "grid()" gives grid.
+std::string_view BareName(std::string_view name);
+
+// What a line's characters are, for colouring and for the call tip.
+enum class TokenClass : std::uint8_t {
+    Text,      // punctuation and anything unknown
+    Comment,
+    String,
+    Number,
+    Operator,
+    Keyword,   // a statement word of the language (If, While, Function...)
+    Name,      // an identifier; its kind says whether it is known
+    Suffix,    // the type character after a name ($ # %)
+    Label,     // ".name" opening a line
+};
+
+struct Token {
+    TokenClass cls = TokenClass::Text;
+    std::uint8_t kind = 0;  // KeywordKind of a Name (and of its Suffix); 0 otherwise
+    int start = 0;          // byte offset in the line
+    int length = 0;
+};
+
+// The characters that the settings give a meaning.
+struct LexRules {
+    char commentChar = ';';
+    char stringChar = '"';
+    std::bitset<256> operators;
+
+    LexRules();  // the default operators "+-/*=<>^!&|"
+    void SetOperators(std::string_view chars);
+    bool operator==(const LexRules&) const = default;
+};
+
+// Splits one line (without its line end) into tokens, appending them to
+// `out`. Blanks and tabs make no token. Names are looked up in `commands`
+// first (kind 1), then among the statement words, then in `declared`.
+void Tokenize(std::string_view line, const LexRules& rules, const NameTable& commands,
+              const NameTable& declared, std::vector<Token>& out);
+
+// True for the statement words of Blitz3D that the command list leaves out.
+bool IsStatementWord(std::string_view word);

@@ -1,0 +1,46 @@
+#include "editor/AutoIndent.h"
+
+#include <gtest/gtest.h>
+
+TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
+{
+    const IndentTokens tokens{" If For While Function Else Select ", " EndIf Next Wend End Else ", 3};
+    struct Row {
+        const char* above;
+        const char* line;
+        const char* rest;
+        const char* newIndent;
+        const char* reindent;  // null: the ended line stays as it is
+    };
+    const Row rows[] = {
+        {"", "\tPrint x", "", "\t", nullptr},
+        {"", "\tfor i = 1 To 10", "", "\t\t", nullptr},
+        {"", "  If a Then", "", "     ", nullptr},  // blanks give a level of blanks
+        {"\tFor i = 1 To 3", "\t\tNext", "", "\t", "\t"},
+        {"\t\tPrint i", "\t\tnext", "", "\t", "\t"},
+        {"\tPrint i", "Next", "", "", nullptr},  // already placed
+        {"If a", "\tElse", "", "\t", ""},
+        {"\t\tx = 1", "\t\tPrint x", "EndIf", "\t", nullptr},
+        {"", "Function F()", "  End Function", "", nullptr},
+        {"", "Iffy = 1", "", "", nullptr},  // a word, not a token
+        {"", "\t; For comment", "", "\t", nullptr},
+    };
+    for (const Row& r : rows) {
+        const IndentAfterEnter got = IndentForNewLine(r.above, r.line, r.rest, tokens);
+        EXPECT_EQ(got.newLineIndent, r.newIndent) << r.line;
+        EXPECT_EQ(got.reindentLine, r.reindent != nullptr) << r.line;
+        if (r.reindent) {
+            EXPECT_EQ(got.lineIndent, r.reindent) << r.line;
+        }
+    }
+}
+
+TEST(AutoIndent, EmptyTokenListsOnlyKeepTheIndentation)
+{
+    const IndentTokens none{"  ", "  ", 3};
+    for (const char* line : {"\tIf x", "  Next", "\t \tWend", "End"}) {
+        const IndentAfterEnter got = IndentForNewLine("\t\tFor", line, "Next", none);
+        EXPECT_EQ(got.newLineIndent, LeadingIndent(line)) << line;
+        EXPECT_FALSE(got.reindentLine) << line;
+    }
+}

@@ -1,0 +1,267 @@
+#include "editor/EditCtrl.h"
+
+#include "EditorTestSupport.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// An editor on screen with every signal counted.
+struct Fixture {
+    EditCtrl editor;
+    int changes = 0;
+    std::vector<int> added;
+    std::vector<int> downs;
+    std::vector<int> presses;
+    std::vector<std::pair<int, int>> moves;
+    std::function<void(EditorKeyEvent*)> onDown, onPress;
+
+    Fixture()
+    {
+        editor.resize(500, 300);
+        editor.show();
+        QObject::connect(&editor, &EditCtrl::Change, &editor, [this] { ++changes; });
+        QObject::connect(&editor, &EditCtrl::CharAdded, &editor, [this](int c) { added.push_back(c); });
+        QObject::connect(&editor, &EditCtrl::CaretMove, &editor,
+                         [this](int col, int line) { moves.emplace_back(col, line); });
+        QObject::connect(&editor, &EditCtrl::KeyDown, &editor, [this](EditorKeyEvent* e) {
+            downs.push_back(e->key);
+            if (onDown)
+                onDown(e);
+        });
+        QObject::connect(&editor, &EditCtrl::KeyPress, &editor, [this](EditorKeyEvent* e) {
+            presses.push_back(e->character);
+            if (onPress)
+                onPress(e);
+        });
+    }
+
+    void key(int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(editor.focusProxy(), &press);
+        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+        QApplication::sendEvent(editor.focusProxy(), &release);
+    }
+    void type(const QString& text)
+    {
+        for (QChar c : text)
+            key(c == u' ' ? int(Qt::Key_Space) : int(c.toUpper().unicode()), QString(c));
+    }
+    void enter() { key(Qt::Key_Return, QStringLiteral("\r")); }
+};
+
+}  // namespace
+
+TEST(EditCtrlKeys, HandlersSeeKeysFirstAndMayKeepThemFromTheText)
+{
+    Fixture f;
+    f.type("ab");
+    EXPECT_EQ(f.editor.Text(), "ab");
+    EXPECT_EQ(f.presses, (std::vector<int>{'a', 'b'}));
+    EXPECT_EQ(f.added, (std::vector<int>{'a', 'b'}));
+    EXPECT_EQ(f.changes, 2);  // one per edit
+    EXPECT_EQ(f.moves.back(), (std::pair<int, int>{2, 1}));
+
+    // Ctrl+Space arrives as a blank with Ctrl held; cancelled, it types nothing.
+    Qt::KeyboardModifiers mods;
+    f.onPress = [&](EditorKeyEvent* e) {
+        mods = e->modifiers;
+        if (e->character == 32 && (e->modifiers & Qt::ControlModifier))
+            e->character = 0;
+    };
+    f.key(Qt::Key_Space, " ", Qt::ControlModifier);
+    EXPECT_EQ(f.presses.back(), 32);
+    EXPECT_TRUE(mods & Qt::ControlModifier);
+    EXPECT_EQ(f.editor.Text(), "ab");
+    EXPECT_EQ(f.changes, 2);
+
+    // Enter and Tab type 13 and 9; a cancelled Enter adds no line.
+    f.onPress = [](EditorKeyEvent* e) {
+        if (e->character == 13)
+            e->character = 0;
+    };
+    f.enter();
+    f.key(Qt::Key_Tab, "\t");
+    EXPECT_EQ(f.editor.Text(), "ab\t");
+    EXPECT_EQ(f.presses[f.presses.size() - 2], 13);
+    EXPECT_EQ(f.presses.back(), 9);
+
+    // Another character may be typed instead.
+    f.onPress = [](EditorKeyEvent* e) {
+        if (e->character == 'x')
+            e->character = 'y';
+    };
+    f.type("x");
+    EXPECT_EQ(f.editor.Text(), "ab\ty");
+
+    // A key swallowed by KeyDown never reaches the text, though KeyPress hears it.
+    f.onPress = nullptr;
+    f.onDown = [](EditorKeyEvent* e) {
+        if (e->key == Qt::Key_Z)
+            e->key = 0;
+    };
+    const std::size_t heard = f.presses.size();
+    f.type("z");
+    EXPECT_EQ(f.editor.Text(), "ab\ty");
+    EXPECT_EQ(f.presses.size(), heard + 1);
+    f.key(Qt::Key_F1);
+    EXPECT_EQ(f.downs.back(), Qt::Key_F1);
+    EXPECT_EQ(f.presses.size(), heard + 1);  // F1 types nothing
+}
+
+TEST(EditCtrlKeys, ChangeFiresOncePerEditButNotForLoadingOrSettingText)
+{
+    Fixture f;
+    TempDir dir;
+    f.editor.SetText("Graphics 640,480\r\nEnd");
+    ASSERT_TRUE(f.editor.LoadFile(dir.write("a.bb", "Cls\r\nFlip\r\n")));
+    EXPECT_EQ(f.changes, 0);
+
+    f.editor.SetSelection({true, 0, 0, 3, 0});
+    f.editor.ReplaceSelection("Text 1,2,\"a\"\r\nPrint");
+    EXPECT_EQ(f.changes, 1);
+    f.editor.Undo();
+    EXPECT_EQ(f.changes, 2);
+    EXPECT_EQ(f.editor.Text(), "Cls\r\nFlip");
+    f.editor.Redo();
+    EXPECT_EQ(f.changes, 3);
+    f.editor.SetSelection({true, 0, 0, 4, 0});
+    f.editor.Cut();
+    EXPECT_EQ(f.changes, 4);
+    f.editor.Paste();
+    EXPECT_EQ(f.changes, 5);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.changes, 5);
+}
+
+TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
+{
+    Fixture f;
+    EditorAppearance look;
+    look.IndentMoreTokens = " If For ";
+    look.IndentLessTokens = " EndIf Next ";
+    f.editor.ApplyAppearance(look);
+    f.type("For i = 1 To 3");
+    f.enter();
+    f.type("Print i");
+    f.enter();
+    f.type("Next");
+    f.enter();
+    f.type("End");
+    EXPECT_EQ(f.editor.Text(), "For i = 1 To 3\r\n\tPrint i\r\nNext\r\nEnd");
+
+    f.editor.SetText("");
+    f.editor.SetAutoIndent(false);
+    EXPECT_FALSE(f.editor.AutoIndent());
+    f.type("If a");
+    f.enter();
+    f.type("b");
+    EXPECT_EQ(f.editor.Text(), "If a\r\nb");
+
+    // A file of LF line ends keeps typing LF.
+    TempDir dir;
+    ASSERT_TRUE(f.editor.LoadFile(dir.write("lf.bb", "a\nb\n")));
+    f.editor.SetCaret(1, 2);
+    f.enter();
+    EXPECT_EQ(f.editor.Text(), "a\nb\n");
+}
+
+TEST(EditCtrlMouse, RightButtonOnlyReportsAndDroppedFilesArePassedOn)
+{
+    Fixture f;
+    f.editor.SetText("Cls\r\nFlip");
+    f.editor.SetCaret(2, 1);
+    std::vector<Qt::MouseButtons> ups;
+    QObject::connect(&f.editor, &EditCtrl::MouseUp, &f.editor,
+                     [&](Qt::MouseButtons b, Qt::KeyboardModifiers, QPoint) { ups.push_back(b); });
+    QWidget* area = f.editor.focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+    ASSERT_NE(area, nullptr);
+    const QPointF at(5, 5);
+    QMouseEvent down(QEvent::MouseButtonPress, at, area->mapToGlobal(at), Qt::RightButton, Qt::RightButton, {});
+    QMouseEvent up(QEvent::MouseButtonRelease, at, area->mapToGlobal(at), Qt::RightButton, {}, {});
+    QApplication::sendEvent(area, &down);
+    QApplication::sendEvent(area, &up);
+    EXPECT_EQ(ups, (std::vector<Qt::MouseButtons>{Qt::RightButton}));
+    EXPECT_EQ(f.editor.CaretPos().Line, 1);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    QStringList dropped;
+    QObject::connect(&f.editor, &EditCtrl::FilesDropped, &f.editor, [&](const QStringList& p) { dropped = p; });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/a.bb"), QUrl::fromLocalFile("/tmp/b.txt")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton, {});
+    QApplication::sendEvent(area, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton, {});
+    QApplication::sendEvent(area, &drop);
+    EXPECT_EQ(dropped, (QStringList{"/tmp/a.bb", "/tmp/b.txt"}));
+    EXPECT_EQ(f.editor.Text(), "Cls\r\nFlip");
+}
+
+TEST(EditCtrlMouse, WheelScrollsTheConfiguredNumberOfLines)
+{
+    Fixture f;
+    QByteArray text;
+    for (int i = 0; i < 200; ++i)
+        text += "Print " + QByteArray::number(i) + "\r\n";
+    f.editor.SetText(text);
+    QWidget* area = f.editor.focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+    auto scrolledBy = [&](int lines) {
+        EditorAppearance look;
+        look.WheelScrollLines = lines;
+        f.editor.ApplyAppearance(look);
+        f.editor.SetCaret(0, 100);
+        f.editor.SetCaret(0, 1);
+        const int before = f.editor.CaretPoint().y();
+        QWheelEvent wheel(QPointF(5, 5), area->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area, &wheel);
+        return before - f.editor.CaretPoint().y();
+    };
+    const int two = scrolledBy(2);
+    EXPECT_GT(two, 0);
+    EXPECT_EQ(scrolledBy(6), 3 * two);
+}
+
+TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
+{
+    Fixture f;
+    f.editor.SetText("Text 1,1,\"a\"\r\ntext 2,2,\"b\"\r\nEnd");
+    const EditorSelection all{true, 0, 0, 2000, 2};
+    EditorSelection hit = f.editor.Find("text", all, true);
+    EXPECT_EQ(hit, (EditorSelection{true, 0, 1, 4, 1}));
+    EXPECT_EQ(f.editor.SelectedText(), "text");
+    hit = f.editor.Find("TEXT", {true, 1, 0, 2000, 2}, false);
+    EXPECT_EQ(hit, (EditorSelection{true, 0, 1, 4, 1}));
+    EXPECT_EQ(f.editor.Find("Text", {true, 1, 0, 2000, 2}, true).StartColumn, -1);
+    EXPECT_EQ(f.editor.Find("", all, true).StartColumn, -1);
+    EXPECT_EQ(f.editor.SelectedText(), "text");  // a failed search keeps the selection
+
+    f.editor.SetSelection({true, 3, 0, 1, 1});
+    f.editor.SelectWholeLines();
+    EXPECT_EQ(f.editor.SelectedText(), "Text 1,1,\"a\"\r\ntext 2,2,\"b\"");
+    f.editor.SetSelection({true, 0, 1, 0, 2});  // ends at the start of line 3
+    f.editor.SelectWholeLines();
+    EXPECT_EQ(f.editor.SelectedText(), "text 2,2,\"b\"");
+    EXPECT_TRUE(f.editor.CanCopy());
+
+    f.editor.SetCaret(2, 3);
+    EXPECT_EQ(f.editor.WordAtCaret(), "End");
+    f.editor.SetLineMarker(2, 2);
+    f.editor.SetLineMarker(3, 1);
+    EXPECT_EQ(f.editor.LineMarker(2), 2);
+    EXPECT_EQ(f.editor.LineMarker(3), 1);
+    EXPECT_EQ(f.editor.LineMarker(1), 0);
+    f.editor.SetLineMarker(2, 0);
+    EXPECT_EQ(f.editor.LineMarker(2), 0);
+    f.editor.SetLineMarker(99, 1);  // no such line: nothing happens
+}

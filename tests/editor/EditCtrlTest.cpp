@@ -1,0 +1,217 @@
+#include "editor/EditCtrl.h"
+
+#include "EditorTestSupport.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string Bytes(const QByteArray& b)
+{
+    return b.toStdString();
+}
+
+}  // namespace
+
+TEST(EditCtrlFiles, AnyByteComesBackUnchanged)
+{
+    std::string bytes;
+    for (int c = 1; c < 256; ++c)
+        bytes += static_cast<char>(c);
+    bytes += "\r\nbare LF\nafter\ttab\r\n";
+    bytes += std::string(1 << 20, 'x') + "\r\n";
+    bytes += "last line\r\n";
+    TempDir dir;
+    const QString path = dir.write("all.bb", bytes);
+
+    EditCtrl editor;
+    QString error;
+    ASSERT_TRUE(editor.LoadFile(path, &error)) << error.toStdString();
+    EXPECT_FALSE(editor.BufferIsUtf8(*editor.CurrentBuffer()));
+    EXPECT_EQ(Bytes(editor.Text()), bytes.substr(0, bytes.size() - 2));
+    EXPECT_EQ(Bytes(editor.FileBytes(*editor.CurrentBuffer())), bytes);
+    EXPECT_EQ(editor.LineText(editor.LineCount()), "last line");
+    EXPECT_EQ(editor.LineText(editor.LineCount() - 1).size(), 1 << 20);
+    EXPECT_FALSE(editor.CanUndo());
+}
+
+TEST(EditCtrlFiles, FinalLineEndAndEncodingFollowTheFile)
+{
+    struct Row {
+        std::string file, text;
+        bool utf8;
+    };
+    const Row rows[] = {
+        {"a\r\nb\r\n", "a\r\nb", false},
+        {"a\r\nb", "a\r\nb", false},  // no line end: none is added on save
+        {"a\r\nb\r\n\r\n", "a\r\nb\r\n", false},
+        {"a\nb\n", "a\nb", false},
+        {"", "", false},
+        {"Print \"Gr\xC3\xBC\xC3\x9F" "e\"\r\n", "Print \"Gr\xC3\xBC\xC3\x9F" "e\"", true},
+        {"Print \"caf\xE9\"\r\n", "Print \"caf\xE9\"", false},  // not UTF-8: 8-bit text
+        {"\xEF\xBB\xBFGlobal a\r\n", "\xEF\xBB\xBFGlobal a", true},
+    };
+    TempDir dir;
+    EditCtrl editor;
+    for (const Row& r : rows) {
+        editor.NewBuffer();
+        ASSERT_TRUE(editor.LoadFile(dir.write("f.bb", r.file)));
+        EXPECT_EQ(Bytes(editor.Text()), r.text) << r.file;
+        EXPECT_EQ(Bytes(editor.FileBytes(*editor.CurrentBuffer())), r.file);
+        EXPECT_EQ(editor.BufferIsUtf8(*editor.CurrentBuffer()), r.utf8) << r.file;
+    }
+    // A new buffer is saved with the final CR LF.
+    editor.NewBuffer();
+    editor.SetText("End");
+    EXPECT_EQ(Bytes(editor.FileBytes(*editor.CurrentBuffer())), "End\r\n");
+}
+
+TEST(EditCtrlFiles, UnreadableFileLeavesTheBufferAsItWas)
+{
+    TempDir dir;
+    dir.write("folder/x.bb", "x");
+    const QString locked = dir.write("locked.bb", "secret");
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    std::vector<QString> paths = {dir.file("missing.bb"), dir.file("folder")};
+#ifdef Q_OS_UNIX
+    if (geteuid() != 0)  // permissions do not stop the superuser
+        paths.push_back(locked);
+#endif
+
+    EditCtrl editor;
+    editor.SetText("kept");
+    for (const QString& path : paths) {
+        QString error;
+        EXPECT_FALSE(editor.LoadFile(path, &error)) << path.toStdString();
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_EQ(Bytes(editor.Text()), "kept");
+    }
+}
+
+TEST(EditCtrlBuffers, SwitchingKeepsTextCaretSelectionScrollAndUndo)
+{
+    EditCtrl editor;
+    editor.resize(400, 200);
+    editor.show();
+    std::string many;
+    for (int i = 1; i <= 300; ++i)
+        many += "Print " + std::to_string(i) + "\r\n";
+    const EditorBufferPtr first = editor.CurrentBuffer();
+    editor.SetText(QByteArray::fromStdString(many));
+    editor.SetCaret(2, 250);
+    editor.ReplaceSelection("x");  // an edit to undo later
+    EditorSelection sel{true, 1, 249, 4, 249};
+    editor.SetSelection(sel);
+    const QByteArray firstText = editor.Text();
+
+    const EditorBufferPtr second = editor.NewBuffer();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(editor.Text(), "");
+    EXPECT_FALSE(editor.CanUndo());
+    editor.SetText("Cls\r\nFlip");
+    editor.SetCaret(1, 2);
+    EXPECT_EQ(editor.BufferText(*first), firstText);
+
+    editor.SelectBuffer(first);
+    EXPECT_EQ(editor.CurrentBuffer(), first);
+    EXPECT_EQ(editor.Text(), firstText);
+    EXPECT_EQ(editor.Selection(), sel);
+    EXPECT_EQ(editor.SelectedText(), "rxi");
+    EXPECT_GT(editor.CaretPoint().y(), 0);  // still scrolled to the caret
+    EXPECT_LT(editor.CaretPoint().y(), editor.height());
+    EXPECT_EQ(Bytes(editor.BufferText(*second)), "Cls\r\nFlip");
+    ASSERT_TRUE(editor.CanUndo());
+    editor.Undo();
+    EXPECT_EQ(Bytes(editor.LineText(250)), "Print 250");
+
+    editor.SelectBuffer(second);
+    EXPECT_EQ(editor.CaretPos().Column, 1);
+    EXPECT_EQ(editor.CaretPos().Line, 2);
+}
+
+TEST(EditCtrlColours, EachKindOfTokenHasItsColour)
+{
+    EditCtrl editor;
+    editor.ApplyAppearance(DistinctColours());
+    EditorKeywordListPtr commands = KeywordsOf({{"Text", 1}, {"Print", 1}});
+    editor.SetKeywords(commands);
+    editor.SetDeclaredKeywords(KeywordsOf({{"score", 2}, {"Player", 3}, {"Area#", 4}, {"start", 5},
+                                           {"MAXLEN%", 6}, {"i", 8}}));
+    editor.SetText("Text 1, \"s\" ; c\r\n"
+                   "score = Area(MAXLEN) + i\r\n"
+                   ".start\r\n"
+                   "p.Player = Null\r\n"
+                   "print plain");
+    FinishColouring(editor);
+    const EditorAppearance a = DistinctColours();
+    struct Row {
+        int line, column;
+        Color colour;
+    };
+    const Row rows[] = {
+        {1, 0, a.KeywordColor}, {1, 5, a.NumberColor},   {1, 8, a.StringColor}, {1, 12, a.CommentColor},
+        {1, 6, a.TextColor},    {2, 0, a.VarColor},      {2, 6, a.OperatorColor}, {2, 8, a.FunctionColor},
+        {2, 13, a.ConstColor},  {2, 23, a.LocalColor},   {3, 0, a.LabelColor},  {4, 2, a.TypeColor},
+        {4, 11, a.KeywordColor}, {5, 0, a.KeywordColor}, {5, 6, a.TextColor},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(editor.TextColourAt(r.line, r.column), r.colour) << r.line << ":" << r.column;
+
+    // New declarations recolour the document; the same set again changes nothing.
+    editor.SetDeclaredKeywords(KeywordsOf({{"plain", 6}}));
+    FinishColouring(editor);
+    EXPECT_EQ(editor.TextColourAt(5, 6), a.ConstColor);
+    EXPECT_EQ(editor.TextColourAt(2, 0), a.TextColor);
+    // A name added to the held list in place shows after a full refresh.
+    commands->Add(KeywordsOf({{"plain", 1}})->FindPtr("plain"));
+    editor.Refresh(true);
+    FinishColouring(editor);
+    EXPECT_EQ(editor.TextColourAt(5, 6), a.KeywordColor);
+}
+
+TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
+{
+    EditCtrl editor;
+    editor.resize(400, 300);
+    editor.show();
+    editor.ApplyAppearance(DistinctColours());
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "\tspeed = speed + 1\r\n";
+    editor.SetText(QByteArray::fromStdString(text));
+    FinishColouring(editor);
+    EXPECT_EQ(editor.TextColourAt(20000, 1), DistinctColours().TextColor);
+
+    editor.SetDeclaredKeywords(KeywordsOf({{"speed", 2}}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor.TextColourAt(1, 1), DistinctColours().VarColor);  // on screen: at once
+    EXPECT_TRUE(editor.ColouringPending());
+    FinishColouring(editor);
+    EXPECT_EQ(editor.TextColourAt(20000, 1), DistinctColours().VarColor);
+    EXPECT_EQ(editor.TextColourAt(12345, 9), DistinctColours().VarColor);
+}
+
+TEST(EditCtrlTokens, LineTokensGiveKindColumnAndText)
+{
+    EditCtrl editor;
+    EditorKeywordListPtr commands = KeywordsOf({{"Text", 1}, {"Str", 1}});
+    editor.SetKeywords(commands);
+    editor.SetDeclaredKeywords(KeywordsOf({{"MyFunc", 4}}));
+    editor.SetText("\tText x,\tStr(5) + MyFunc(1)");
+    auto describe = [&](int tabWidth) {
+        std::string out;
+        for (const LineToken& t : editor.LineTokens(1, tabWidth))
+            out += std::to_string(t.Kind) + "@" + std::to_string(t.StartColumn) + ":" + t.Text.toStdString() + " ";
+        return out;
+    };
+    EXPECT_EQ(describe(1), "1@1:Text 0@6:x 0@7:, 1@9:Str 0@12:( 0@13:5 0@14:) 0@16:+ 4@18:MyFunc 0@24:( 0@25:1 0@26:) ");
+    EXPECT_EQ(describe(3), "1@3:Text 0@8:x 0@9:, 1@13:Str 0@16:( 0@17:5 0@18:) 0@20:+ 4@22:MyFunc 0@28:( 0@29:1 0@30:) ");
+    EXPECT_TRUE(editor.LineTokens(2).empty());
+}

@@ -1,0 +1,130 @@
+#include "editor/Tokenizer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* ClassName(TokenClass c)
+{
+    switch (c) {
+    case TokenClass::Text: return "T";
+    case TokenClass::Comment: return "C";
+    case TokenClass::String: return "S";
+    case TokenClass::Number: return "N";
+    case TokenClass::Operator: return "O";
+    case TokenClass::Keyword: return "K";
+    case TokenClass::Name: return "W";
+    case TokenClass::Suffix: return "X";
+    case TokenClass::Label: return "L";
+    }
+    return "?";
+}
+
+// "W1:Text" for a name of kind 1, "N:5" for a number, ...
+std::string Tokens(std::string_view line, const NameTable& commands, const NameTable& declared,
+                   const LexRules& rules = {})
+{
+    std::vector<Token> tokens;
+    Tokenize(line, rules, commands, declared, tokens);
+    std::string out;
+    for (const Token& t : tokens) {
+        if (!out.empty())
+            out += ' ';
+        out += ClassName(t.cls);
+        if (t.kind)
+            out += std::to_string(t.kind);
+        out += ':';
+        out += line.substr(t.start, t.length);
+    }
+    return out;
+}
+
+EditorKeyword Declared(const char* name, int kind)
+{
+    EditorKeyword e;
+    e.Name = name;
+    e.Style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0});
+    return e;
+}
+
+}  // namespace
+
+TEST(Tokenizer, SplitsALineIntoColouredTokens)
+{
+    NameTable commands;
+    for (const char* c : {"Text", "Str", "LoadImage", "Graphics", "Print", "End"})
+        commands.Add(c, kKindCommand);
+    const NameTable none;
+    const std::pair<std::string, std::string> rows[] = {
+        {"Text 10, 20, \"a;b\" ; note", "W1:Text N:10 T:, N:20 T:, S:\"a;b\" C:; note"},
+        {"text x,y,Str(5)", "W1:text W:x T:, W:y T:, W1:Str T:( N:5 T:)"},
+        {"a = $FF + %101 - 1.5 * .5", "W:a O:= N:$FF O:+ N:%101 O:- N:1.5 O:* N:.5"},
+        {"name$ = \"unterminated", "W:name X:$ O:= S:\"unterminated"},
+        {"x% = y# + z$", "W:x X:% O:= W:y X:# O:+ W:z X:$"},
+        {"f(a)%10", "W:f T:( W:a T:) T:% N:10"},
+        {"If x Then Print \"y\" Else End", "K:If W:x K:Then W1:Print S:\"y\" K:Else W1:End"},
+        {"\t.loop ; label", "L5:.loop C:; label"},
+        {"Goto loop : p.Player = First Player", "K:Goto W:loop T:: W:p T:. W:Player O:= K:First W:Player"},
+        {"x.5", "W:x T:. N:5"},
+        {"\t  ", ""},
+        {"; only a comment", "C:; only a comment"},
+        {"\xE9t\xE9 = 1", "T:\xE9 W:t T:\xE9 O:= N:1"},
+    };
+    for (const auto& [line, expected] : rows)
+        EXPECT_EQ(Tokens(line, commands, none), expected) << line;
+}
+
+TEST(Tokenizer, DeclaredNamesMatchTheirBareIdentifierInAnyCase)
+{
+    EditorKeywordList list;
+    list.Add(Declared("score", kKindGlobal));
+    list.Add(Declared("title$", kKindGlobal));
+    list.Add(Declared("Area#", kKindFunction));
+    list.Add(Declared("grid()", kKindGlobal));
+    list.Add(Declared("Player", kKindType));
+    list.Add(Declared("MAXLEN%", kKindConst));
+    list.Add(Declared("start", kKindLabel));
+    list.Add(Declared("i", kKindLocal));
+    list.Add(Declared("SCORE", kKindLocal));  // the first entry of a name decides
+    const NameTable declared(list);
+    NameTable commands;
+    commands.Add("Print", kKindCommand);
+
+    EXPECT_EQ(Tokens("Print Score + TITLE$ + area#(2) + Grid(i) + maxlen", commands, declared),
+              "W1:Print W2:Score O:+ W2:TITLE X2:$ O:+ W4:area X4:# T:( N:2 T:) O:+ W2:Grid T:( W8:i T:) "
+              "O:+ W6:maxlen");
+    EXPECT_EQ(Tokens("p.Player = New player : Gosub start", commands, declared),
+              "W:p T:. W3:Player O:= K:New W3:player T:: K:Gosub W5:start");
+
+    // Commands win over a declared name of the same spelling.
+    list.Add(Declared("print", kKindGlobal));
+    EXPECT_EQ(Tokens("print", commands, NameTable(list)), "W1:print");
+
+    EXPECT_EQ(NameTable(list), NameTable(list));
+    EditorKeywordList other;
+    other.Add(Declared("SCORE", kKindGlobal));
+    EXPECT_FALSE(NameTable(list) == NameTable(other));
+}
+
+TEST(Tokenizer, CommentStringAndOperatorCharactersComeFromTheSettings)
+{
+    LexRules rules;
+    rules.commentChar = '\'';
+    rules.stringChar = '`';
+    rules.SetOperators("+");
+    const NameTable none;
+    EXPECT_EQ(Tokens("a = `b;c` + 1 ' rest ; x", none, none, rules), "W:a T:= S:`b;c` O:+ N:1 C:' rest ; x");
+    rules.commentChar = '\0';
+    rules.stringChar = '\0';
+    EXPECT_EQ(Tokens("a ; \"b\"", none, none, rules), "W:a T:; T:\" W:b T:\"");
+}
+
+TEST(Tokenizer, BareNameStripsTypeTagsAndArrayBrackets)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"name$", "name"}, {"Area#", "Area"}, {"grid()", "grid"}, {" MAXLEN% ", "MAXLEN"},
+        {"p.Player", "p"},  {"plain", "plain"}, {"", ""},         {"()", ""},
+    };
+    for (const auto& [name, bare] : rows)
+        EXPECT_EQ(BareName(name), bare) << name;
+}
