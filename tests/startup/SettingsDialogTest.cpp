@@ -1,3 +1,5 @@
+#include "editor/EditCtrl.h"
+#include "editor/InitEditControl.h"
 #include "platform/IniFile.h"
 #include "startup/App.h"
 #include "startup/LabelsFile.h"
@@ -10,7 +12,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -383,6 +387,76 @@ TEST_F(SettingsDialogTest, FitsASmallScreenWithEveryTextWhole)
     d->resize(size + QSize(300, 0));
     QApplication::processEvents();
     EXPECT_GE(Child<QLineEdit>(*d, "txtB3DDir")->width(), narrow + 250);
+}
+
+// How wide ten characters and how tall one line are drawn in the editor.
+QSizeF TextExtent(EditCtrl& editor)
+{
+    editor.SetCaret(0, 1);
+    const QPoint start = editor.CaretPoint();
+    editor.SetCaret(10, 2);
+    const QPoint end = editor.CaretPoint();
+    return QSizeF(end.x() - start.x(), end.y() - start.y());
+}
+
+void FinishColouring(EditCtrl& editor)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do
+        QApplication::processEvents();
+    while (editor.ColouringPending() && timer.elapsed() < 10000);
+}
+
+TEST_F(SettingsDialogTest, ASaveRestylesTheRunningEditorThroughTheOwnersHook)
+{
+    // The running editor, set up from the settings the program started with.
+    EditCtrl editor;
+    editor.resize(900, 500);
+    editor.show();
+    editor.SetText("Print MMMMMMMMMM\r\nMMMMMMMMMMMM ; note");
+    auto vocabulary = std::make_shared<EditorKeywordList>();
+    EditorKeyword print;
+    print.Name = print.Key = "Print";
+    print.Style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, app.settings.CommandsColor});
+    vocabulary->Add(std::move(print));
+    InitEditControl(editor, app.settings, vocabulary);
+    FinishColouring(editor);
+    ASSERT_EQ(editor.TextColourAt(1, 0), app.settings.CommandsColor);
+
+    // What the main window does with a save.
+    int appliedHere = 0;
+    SettingsDialog d(app, [&] {
+        ++appliedHere;
+        editor.ResetStyles();
+        for (const EditorKeywordPtr& command : *vocabulary)
+            command->Style->Colour = app.settings.CommandsColor;
+        InitEditControl(editor, app.settings, vocabulary);
+        editor.Refresh(true);
+    });
+    d.show();
+    dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 22}};
+    d.findChild<QPushButton*>("Command4")->click();
+    dialogs.colors = {Rgb(200, 10, 20), Rgb(1, 90, 2)};
+    DoubleClick(Child<QWidget>(d, "ColorBox3"));  // commands
+    DoubleClick(Child<QWidget>(d, "ColorBox4"));  // comments
+
+    // Nothing reaches the editor before a save succeeds.
+    d.findChild<QLineEdit*>("txtCommandPath")->setText("missing.txt");
+    d.findChild<QPushButton*>("cmdSave")->click();
+    EXPECT_EQ(appliedHere, 0);
+    d.findChild<QLineEdit*>("txtCommandPath")->setText("commands.txt");
+    d.findChild<QPushButton*>("cmdSave")->click();
+    ASSERT_EQ(appliedHere, 1);
+    FinishColouring(editor);
+
+    EXPECT_EQ(editor.TextColourAt(1, 0), Rgb(200, 10, 20));
+    EXPECT_EQ(editor.TextColourAt(2, 15), Rgb(1, 90, 2));
+    EXPECT_EQ(editor.TextColourAt(1, 7), app.settings.TextColor);
+    const QSizeF drawn = TextExtent(editor);
+    const QFontMetricsF chosen(QFont("DejaVu Sans Mono", 22));
+    EXPECT_NEAR(drawn.width(), chosen.horizontalAdvance(QString(10, u'M')), 3);
+    EXPECT_NEAR(drawn.height(), chosen.height(), 3);
 }
 
 }  // namespace
