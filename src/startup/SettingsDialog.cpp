@@ -38,11 +38,11 @@ const char kNotAnInteger[] = "This property must be an Integer value >0";
 // The settings behind the colour boxes, in the order of their boxes and
 // captions ("colorlabel0" ...). ObjectVarsColor is kept but has no box.
 constexpr Color Settings::*kBoxSettings[SettingsDialog::kColorBoxCount] = {
-    &Settings::BackColor,         &Settings::TextColor,          &Settings::CaretColor,
-    &Settings::CommandsColor,     &Settings::CommentsColor,      &Settings::ErrorLineColor,
-    &Settings::FunctionsColor,    &Settings::HighlightedLineColor, &Settings::LabelsColor,
-    &Settings::NumbersColor,      &Settings::OperatorsColor,     &Settings::StringsColor,
-    &Settings::TypeVarsColor,     &Settings::ExtFunctionsColor,  &Settings::VarsColor,
+    &Settings::BackColor, &Settings::TextColor, &Settings::CaretColor,
+    &Settings::CommandsColor, &Settings::CommentsColor, &Settings::ErrorLineColor,
+    &Settings::FunctionsColor, &Settings::HighlightedLineColor, &Settings::LabelsColor,
+    &Settings::NumbersColor, &Settings::OperatorsColor, &Settings::StringsColor,
+    &Settings::TypeVarsColor, &Settings::ExtFunctionsColor, &Settings::VarsColor,
     &Settings::LineGutterBGColor, &Settings::LineGutterForeColor, &Settings::LineGutterCurrentLineColor,
 };
 
