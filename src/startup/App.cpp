@@ -2,11 +2,10 @@
 
 #include "editor/Vocabulary.h"
 #include "mainwindow/MainWindow.h"
-#include "platform/CommonDialog.h"
-#include "platform/IniFile.h"
 #include "platform/Prompter.h"
 #include "startup/LabelsFile.h"
 #include "startup/Preferences.h"
+#include "startup/SettingsDialog.h"
 #include "startup/Splash.h"
 
 #include <QApplication>
@@ -49,10 +48,16 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     if (!LoadSettings(programDir, settings, labels, prompter))
         return false;
 
-    while (settings.B3DDir.isEmpty())
-        AskForBlitzDir();
-    while (settings.FontName.isEmpty())
-        AskForFont();
+    if (settings.B3DDir.isEmpty() || settings.FontName.isEmpty()) {
+        // The splash stays above every window and would cover the questions.
+        splash.hide();
+        while (settings.B3DDir.isEmpty())
+            AskForBlitzDir();
+        while (settings.FontName.isEmpty())
+            AskForFont();
+        m_startupSettings.reset();
+        splash.show();
+    }
 
     splash.SetProgress(QStringLiteral("Loading Commands list...."));
     if (!LoadVocabulary())
@@ -72,29 +77,24 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
 void App::AskForBlitzDir()
 {
     prompter.Tell(QStringLiteral("Blitz3D directory is not set correctly. Please select where Blitz3D.exe is "
-                                 "located before continue")
-                      + QStringLiteral("\n\nChoose the Blitz3D folder in the next window."),
+                                 "located before continue"),
                   MsgIcon::Exclamation);
-    if (auto dir = dialogs.ChooseFolder(QStringLiteral("Select the Blitz3D folder"), QString())) {
-        settings.B3DDir = *dir;
-        WriteIniString(programDir + QStringLiteral("/prefs.ini"), QStringLiteral("PATHS"), QStringLiteral("B3dDir"),
-                       settings.B3DDir);
-    }
+    StartupSettingsDialog().exec();
 }
 
 void App::AskForFont()
 {
-    prompter.Tell(QStringLiteral("Editor Font is not set. Please select font to use in Settings Dialog")
-                      + QStringLiteral("\n\nChoose the editor font in the next window."),
+    prompter.Tell(QStringLiteral("Editor Font is not set. Please select font to use in Settings Dialog"),
                   MsgIcon::Exclamation);
-    if (auto font = dialogs.ChooseFont({QStringLiteral("Monospace"), 10})) {
-        settings.FontName = font->face;
-        settings.FontSize = font->size;
-        const QString prefs = programDir + QStringLiteral("/prefs.ini");
-        WriteIniString(prefs, QStringLiteral("IDEFONT"), QStringLiteral("FontName"), settings.FontName);
-        WriteIniString(prefs, QStringLiteral("IDEFONT"), QStringLiteral("FontSize"),
-                       QString::number(static_cast<long long>(settings.FontSize)));
-    }
+    StartupSettingsDialog().exec();
+}
+
+SettingsDialog& App::StartupSettingsDialog()
+{
+    // No main window yet, so nothing to apply a save to.
+    if (!m_startupSettings)
+        m_startupSettings = std::make_unique<SettingsDialog>(*this);
+    return *m_startupSettings;
 }
 
 bool App::LoadVocabulary()

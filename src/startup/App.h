@@ -13,6 +13,7 @@
 class CommonDialog;
 class MainWindow;
 class Prompter;
+class SettingsDialog;
 class frmSplash;
 
 // The application object: the program directory, the message and dialog
@@ -45,10 +46,14 @@ public:
 
 private:
     bool RunStartup(frmSplash& splash, const QStringList& documents);
-    // Keeps the user choosing until the setting holds something.
+    // Each says why and shows the settings dialog once; start-up repeats
+    // them until the setting holds something.
     void AskForBlitzDir();
     void AskForFont();
+    // One dialog for all the asking, shown again as the user left it.
+    SettingsDialog& StartupSettingsDialog();
     bool LoadVocabulary();
 
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<SettingsDialog> m_startupSettings;
 };

@@ -1,10 +1,21 @@
 #include "mainwindow/MainWindow.h"
 #include "startup/App.h"
+#include "startup/LabelsFile.h"
+#include "startup/SettingsDialog.h"
 #include "support/ProgramDir.h"
 #include "support/Scripted.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QFontInfo>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -79,27 +90,117 @@ TEST(Startup, AMalformedColourIsReportedAndStartupGoesOn)
     EXPECT_EQ(r.settings.CommandsColor, 0u);
 }
 
+// Answers each settings dialog that start-up shows with the next step, once
+// the dialog is on screen and runs its own event loop.
+class SettingsDialogDriver : public QObject {
+public:
+    using Step = std::function<void(SettingsDialog&)>;
+    explicit SettingsDialogDriver(std::deque<Step> steps) : m_steps(std::move(steps))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~SettingsDialogDriver() override { qApp->removeEventFilter(this); }
+
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* dialog = qobject_cast<SettingsDialog*>(watched);
+        if (dialog && event->type() == QEvent::Show) {
+            ++shown;
+            QTimer::singleShot(0, dialog, [this, dialog] {
+                if (m_steps.empty()) {
+                    // Leave with something typed, or start-up would ask forever.
+                    ADD_FAILURE() << "the settings dialog was shown once more than expected";
+                    dialog->findChild<QLineEdit*>("txtB3DDir")->setText("/unexpected");
+                    dialog->findChild<QPushButton*>("cmdSave")->click();
+                    dialog->reject();
+                    return;
+                }
+                const Step step = std::move(m_steps.front());
+                m_steps.pop_front();
+                step(*dialog);
+            });
+        }
+        return false;
+    }
+
+private:
+    std::deque<Step> m_steps;
+};
+
+void Click(SettingsDialog& d, const char* button)
+{
+    d.findChild<QAbstractButton*>(button)->click();
+}
+
 TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
 {
     ProgramDir dir;
     dir.setPref("PATHS", "B3DDir", "");
     dir.setPref("IDEFONT", "FontName", "");
     ScriptedDialog dialogs;
-    dialogs.files = {std::nullopt, dir.blitzDir()};  // cancelled once, then chosen
+    dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
     dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 12}};
+    SettingsDialogDriver driver({
+        // Discarded without a save: asked again.
+        [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
+        // A wrong folder is refused but kept, so the folder question ends.
+        [](SettingsDialog& d) {
+            d.findChild<QLineEdit*>("txtB3DDir")->setText("/nowhere");
+            Click(d, "cmdSave");
+            Click(d, "cmdDiscard");
+        },
+        // Then the font; the same dialog comes back as it was left.
+        [](SettingsDialog& d) {
+            EXPECT_EQ(d.findChild<QLineEdit*>("txtB3DDir")->text(), "/nowhere");
+            Click(d, "Command1");
+            Click(d, "Command4");
+            Click(d, "cmdSave");
+        },
+    });
     const Outcome r = Start(dir, dialogs);
     EXPECT_TRUE(r.started);
-    ASSERT_EQ(r.messages.size(), 3);
-    EXPECT_TRUE(r.messages[0].startsWith("Blitz3D directory is not set correctly."));
-    EXPECT_TRUE(r.messages[1].startsWith("Blitz3D directory is not set correctly."));
-    EXPECT_TRUE(r.messages[2].startsWith("Editor Font is not set."));
+    EXPECT_EQ(driver.shown, 3);
+    ScriptedPrompter quiet;
+    const QString notFound = LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound");
+    ASSERT_EQ(r.messages.size(), 4) << r.messages.join("|").toStdString();
+    EXPECT_EQ(r.messages[0], "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
+                             "before continue");
+    EXPECT_EQ(r.messages[1], r.messages[0]);
+    EXPECT_EQ(r.messages[2], notFound);
+    EXPECT_EQ(r.messages[3], "Editor Font is not set. Please select font to use in Settings Dialog");
     EXPECT_EQ(r.settings.B3DDir, dir.blitzDir());
     EXPECT_EQ(r.settings.FontName, "DejaVu Sans Mono");
+    EXPECT_EQ(r.settings.FontSize, 12);
 
     // The choices are stored: the next start asks nothing.
     const Outcome again = Start(dir);
     EXPECT_TRUE(again.started);
     EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join("|").toStdString();
+}
+
+TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
+{
+    ProgramDir dir;
+    dir.setPref("PATHS", "B3DDir", "");
+    dir.setPref("IDEFONT", "FontName", "");
+    ScriptedDialog dialogs;
+    dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
+    SettingsDialogDriver driver({[](SettingsDialog& d) {
+        Click(d, "Command1");
+        Click(d, "cmdSave");
+    }});
+    const Outcome r = Start(dir, dialogs);
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(driver.shown, 1);
+    EXPECT_EQ(r.messages.size(), 1);
+    // The sample's own font is stored, and it is a fixed-width one.
+    EXPECT_FALSE(r.settings.FontName.isEmpty());
+    EXPECT_GT(r.settings.FontSize, 0);
+    QFont font(r.settings.FontName);
+    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << r.settings.FontName.toStdString();
 }
 
 TEST(Startup, ShowsTheMainWindowWithItsCaptions)

@@ -1,0 +1,447 @@
+#include "editor/EditCtrl.h"
+#include "editor/EditorTestSupport.h"
+#include "editor/InitEditControl.h"
+#include "platform/IniFile.h"
+#include "startup/App.h"
+#include "startup/LabelsFile.h"
+#include "startup/Preferences.h"
+#include "startup/SettingsDialog.h"
+#include "support/ProgramDir.h"
+#include "support/Scripted.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kNotAnInteger = QStringLiteral("This property must be an Integer value >0");
+
+// A program directory whose prefs.ini carries lines the dialog does not own.
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    SettingsDialogTest()
+    {
+        dir.write("prefs.ini", "; my own notes\r\n" + ShippedResource("prefs.ini") + "\r\n[MINE]\r\nKeep=this\r\n");
+        dir.setPref("PATHS", "B3DDir", dir.blitzDir());
+        dir.setPref("PATHS", "Favourite", "kept too");
+        auto labels = LoadLabels(dir.path(), prompter);
+        if (!labels || !LoadSettings(dir.path(), app.settings, *labels, prompter))
+            throw std::runtime_error("cannot load the program directory");
+        app.labels = std::move(*labels);
+        prompter.shown.clear();
+    }
+
+    std::unique_ptr<SettingsDialog> Open()
+    {
+        auto d = std::make_unique<SettingsDialog>(app, [this] {
+            ++applied;
+            // By the time the owner applies them, the settings are stored.
+            appliedSettings = app.settings;
+            appliedFile = dir.read("prefs.ini");
+        });
+        d->show();
+        return d;
+    }
+
+    std::string Prefs() const { return dir.read("prefs.ini"); }
+    std::string Pref(const char* section, const char* key) const
+    {
+        return IniFile(Prefs()).Get(section, key, "<missing>");
+    }
+
+    ProgramDir dir;
+    ScriptedPrompter prompter;
+    ScriptedDialog dialogs;
+    App app{dir.path(), prompter, dialogs};
+    int applied = 0;
+    Settings appliedSettings;
+    std::string appliedFile;
+};
+
+template <typename T>
+T* Child(QWidget& w, const QString& name)
+{
+    T* child = w.findChild<T*>(name);
+    if (!child)
+        throw std::runtime_error("no control " + name.toStdString());
+    return child;
+}
+
+void Key(QWidget* w, int key, const QString& text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+// Replaces the box's text in one user edit, as pasting over a selection
+// does (typing it key by key would be checked after every key).
+void Type(QLineEdit* box, const QString& text)
+{
+    box->selectAll();
+    if (text.isEmpty())
+        Key(box, Qt::Key_Delete);
+    else
+        Key(box, 0, text);
+}
+
+void DoubleClick(QWidget* w)
+{
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent e(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST_F(SettingsDialogTest, RefusesPathsWithoutTheCompilerOrTheCommandList)
+{
+    dir.write("Elsewhere/Blitz3D.exe", "");
+    struct Row {
+        const char* name;
+        std::function<void(SettingsDialog&)> act;
+        QString typedDir;
+        const char* message;
+        const char* focused;
+    };
+    const std::vector<Row> rows = {
+        {"chosen folder without bin/blitzcc.exe",
+         [&](SettingsDialog& d) {
+             dialogs.files = {dir.file("Elsewhere/Blitz3D.exe")};
+             Child<QAbstractButton>(d, "Command1")->click();
+         },
+         dir.file("Elsewhere"), "blitzdirnotfound", "txtB3DDir"},
+        {"empty folder", [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->clear(); }, "",
+         "blitzdirnotfound", "txtB3DDir"},
+        {"missing command list",
+         [](SettingsDialog& d) { Child<QLineEdit>(d, "txtCommandPath")->setText("nowhere/commands.txt"); },
+         dir.blitzDir(), "commandsnotfound", "txtCommandPath"},
+    };
+    for (const Row& row : rows) {
+        const Settings before = app.settings;
+        const std::string file = Prefs();
+        prompter.shown.clear();
+        auto d = Open();
+        row.act(*d);
+        dialogs.colors = {Rgb(1, 2, 3)};
+        DoubleClick(Child<QWidget>(*d, "ColorBox3"));
+        Child<QTabWidget>(*d, "TabStrip1")->setCurrentIndex(2);
+
+        Child<QPushButton>(*d, "cmdSave")->click();
+        EXPECT_TRUE(d->isVisible()) << row.name;
+        ASSERT_EQ(prompter.shown.size(), 1u) << row.name;
+        EXPECT_EQ(prompter.shown[0].text, app.labels.getValue(row.message)) << row.name;
+        EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(d->currentPage(), 0) << row.name;
+        EXPECT_EQ(d->focusWidget(), Child<QLineEdit>(*d, row.focused)) << row.name;
+
+        // The paths are taken as typed; nothing else changes and nothing is written.
+        EXPECT_EQ(app.settings.B3DDir, row.typedDir) << row.name;
+        Settings expected = before;
+        expected.B3DDir = app.settings.B3DDir;
+        expected.Commands = app.settings.Commands;
+        EXPECT_EQ(app.settings, expected) << row.name;
+        EXPECT_EQ(Prefs(), file) << row.name;
+        EXPECT_EQ(applied, 0) << row.name;
+        app.settings = before;
+    }
+}
+
+TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
+{
+    auto d = Open();
+    EXPECT_EQ(d->windowTitle(), "Ovrel Settings");
+    EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text(), dir.blitzDir());
+    EXPECT_EQ(Child<QLabel>(*d, "lbIdeFont")->text(), "DejaVu Sans Mono 11");
+
+    // Paths: the Blitz3D program's folder, and a relative command list.
+    dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
+    Child<QLineEdit>(*d, "txtB3DDir")->setText("/somewhere/else");
+    Child<QAbstractButton>(*d, "Command1")->click();
+    EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text(), dir.blitzDir());
+    dialogs.files = {dir.file("commands.txt")};
+    Child<QAbstractButton>(*d, "Command2")->click();
+    EXPECT_EQ(Child<QLineEdit>(*d, "txtCommandPath")->text(), dir.file("commands.txt"));
+    EXPECT_EQ(dialogs.requests, QStringList({"open:" + app.labels.getValue("setting_selectb3dtitle"),
+                                             "open:" + app.labels.getValue("setting_selectcommandstitle")}));
+    Type(Child<QLineEdit>(*d, "txtCommandPath"), "commands.txt");
+
+    // Any font is taken; the sample shows its name and size.
+    dialogs.fonts = {FontChoice{"Liberation Serif", 13}};
+    Child<QPushButton>(*d, "Command4")->click();
+    EXPECT_EQ(Child<QLabel>(*d, "lbIdeFont")->text(), "Liberation Serif 13");
+
+    Type(Child<QLineEdit>(*d, "txttabSize"), "8");
+    Child<QComboBox>(*d, "LineGutterCombo")->setCurrentIndex(1);
+    Type(Child<QLineEdit>(*d, "txtLGFixedSize"), "40");
+    Type(Child<QLineEdit>(*d, "txtMouseWheelScroll"), "5");
+
+    // Every box, by mouse or keyboard, gets its own colour.
+    const char* const keys[SettingsDialog::kColorBoxCount] = {
+        "BackColor",      "TextColor",     "CaretColor",           "CommandsColor", "CommentsColor",
+        "ErrorLineColor", "FunctionsColor", "HighlightedLineColor", "LabelsColor",   "NumbersColor",
+        "OperatorsColor", "StringsColor",  "TypeVarsColor",        "ExtFunctionsColor", "VarsColor",
+        "LineGutterBGColor", "LineGutterForeColor", "LineGutterCurrentLineColor"};
+    for (int i = 0; i < SettingsDialog::kColorBoxCount; ++i) {
+        dialogs.colors = {Rgb(i, 100 + i, 200 + i)};
+        auto* box = Child<QWidget>(*d, QStringLiteral("ColorBox%1").arg(i));
+        if (i % 3 == 0)
+            DoubleClick(box);
+        else
+            Key(box, i % 3 == 1 ? Qt::Key_Return : Qt::Key_Space, i % 3 == 1 ? "\r" : " ");
+    }
+    EXPECT_EQ(dialogs.requests.count("color"), SettingsDialog::kColorBoxCount);
+    EXPECT_TRUE(d->isVisible()) << "Enter on a colour box chooses a colour, it does not save";
+    EXPECT_EQ(applied, 0);
+
+    // Enter in a text box saves.
+    Key(Child<QLineEdit>(*d, "txttabSize"), Qt::Key_Return, "\r");
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
+    EXPECT_EQ(applied, 1);
+    EXPECT_EQ(appliedSettings, app.settings);
+    EXPECT_EQ(appliedFile, Prefs());
+
+    const std::string file = Prefs();
+    for (const char* mine : {"; my own notes\r\n", "[MINE]\r\nKeep=this\r\n", "Favourite=kept too\r\n",
+                             "[LANGUAGE]\r\nIndentMoreTokens=If Else"})
+        EXPECT_NE(file.find(mine), std::string::npos) << mine;
+    EXPECT_EQ(Pref("PATHS", "B3DDir"), dir.blitzDir().toStdString());
+    EXPECT_EQ(Pref("PATHS", "Commands"), dir.file("commands.txt").toStdString());
+    for (int i = 0; i < SettingsDialog::kColorBoxCount; ++i)
+        EXPECT_EQ(Pref("IDECOLORS", keys[i]), ColorToString(Rgb(i, 100 + i, 200 + i)).toStdString()) << keys[i];
+    EXPECT_EQ(Pref("IDECOLORS", "ObjectVarsColor"), "0,110,110");
+    EXPECT_EQ(Pref("IDEFONT", "FontName"), "Liberation Serif");
+    EXPECT_EQ(Pref("IDEFONT", "FontSize"), "13");
+    EXPECT_EQ(Pref("IDEOPTS", "TabSize"), "8");
+    EXPECT_EQ(Pref("IDEOPTS", "LineGutterMode"), "1");
+    EXPECT_EQ(Pref("IDEOPTS", "ScrollLines"), "5");
+
+    // What is in memory is what the next start reads, plus the fixed gutter
+    // width, which lives only while the program runs.
+    Settings reread;
+    ASSERT_TRUE(LoadSettings(dir.path(), reread, app.labels, prompter));
+    EXPECT_EQ(app.settings.LineGutterFixedSize, 40);
+    reread.LineGutterFixedSize = 40;
+    EXPECT_EQ(reread, app.settings);
+}
+
+TEST_F(SettingsDialogTest, DiscardEscapeAndCloseChangeNothing)
+{
+    const Settings before = app.settings;
+    const std::string file = Prefs();
+    const std::vector<std::pair<const char*, std::function<void(SettingsDialog&)>>> ways = {
+        {"Discard", [](SettingsDialog& d) { Child<QPushButton>(d, "cmdDiscard")->click(); }},
+        {"Escape", [](SettingsDialog& d) { Key(Child<QLineEdit>(d, "txtCommandPath"), Qt::Key_Escape); }},
+        {"close", [](SettingsDialog& d) { d.close(); }},
+    };
+    for (const auto& [name, leave] : ways) {
+        auto d = Open();
+        Child<QLineEdit>(*d, "txtB3DDir")->setText("/elsewhere");
+        Type(Child<QLineEdit>(*d, "txttabSize"), "7");
+        dialogs.fonts = {FontChoice{"Liberation Mono", 20}};
+        Child<QPushButton>(*d, "Command4")->click();
+        dialogs.colors = {Rgb(9, 9, 9)};
+        DoubleClick(Child<QWidget>(*d, "ColorBox0"));
+        leave(*d);
+        EXPECT_FALSE(d->isVisible()) << name;
+        EXPECT_EQ(d->result(), QDialog::Rejected) << name;
+        EXPECT_EQ(app.settings, before) << name;
+        EXPECT_EQ(Prefs(), file) << name;
+        EXPECT_EQ(applied, 0) << name;
+    }
+}
+
+TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
+{
+    app.settings.LineGutterFixedSize = 25;
+    auto d = Open();
+    const QString tooBig16 = "This number does not fit this property: it takes Integer values from -32768 to 32767";
+    struct Row {
+        const char* box;
+        QString typed;
+        QString message;  // empty: none
+        QString after;
+    };
+    const std::vector<Row> rows = {
+        {"txttabSize", "", kNotAnInteger, "4"},  // the stored tab size comes back
+        {"txttabSize", "two", kNotAnInteger, "4"},
+        {"txttabSize", "0", kNotAnInteger, "0"},  // said, but kept for the user to correct
+        {"txttabSize", "-2", kNotAnInteger, "-2"},
+        {"txttabSize", "40000", tooBig16, "4"},
+        {"txttabSize", "6", "", "6"},
+        {"txtLGFixedSize", "", kNotAnInteger, "25"},
+        {"txtLGFixedSize", "0", "", "0"},
+        {"txtLGFixedSize", "99999999999",
+         "This number does not fit this property: it takes Integer values from -2147483648 to 2147483647", "25"},
+        {"txtMouseWheelScroll", "lots", kNotAnInteger, "3"},
+        {"txtMouseWheelScroll", "70000", tooBig16, "3"},
+        {"txtMouseWheelScroll", "12", "", "12"},
+    };
+    for (const Row& row : rows) {
+        prompter.shown.clear();
+        auto* box = Child<QLineEdit>(*d, row.box);
+        Type(box, row.typed);
+        const QString what = QString(row.box) + " '" + row.typed + "'";
+        if (row.message.isEmpty()) {
+            EXPECT_TRUE(prompter.shown.empty()) << what.toStdString();
+        } else {
+            ASSERT_EQ(prompter.shown.size(), 1u) << what.toStdString();
+            EXPECT_EQ(prompter.shown[0].text, row.message) << what.toStdString();
+            EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        }
+        EXPECT_EQ(box->text(), row.after) << what.toStdString();
+    }
+
+    // A tab size of 0 is stored as it is.
+    Type(Child<QLineEdit>(*d, "txttabSize"), "0");
+    prompter.shown.clear();
+    Child<QPushButton>(*d, "cmdSave")->click();
+    EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
+    EXPECT_EQ(app.settings.TabSize, 0);
+    EXPECT_EQ(app.settings.ScrollLines, 12);
+    EXPECT_EQ(Pref("IDEOPTS", "TabSize"), "0");
+}
+
+TEST_F(SettingsDialogTest, FixedSizeBoxShowsOnlyForTheFixedGutter)
+{
+    for (int stored : {0, 1, 2}) {
+        app.settings.LineGutterMode = stored;
+        auto d = Open();
+        auto* combo = Child<QComboBox>(*d, "LineGutterCombo");
+        auto* box = Child<QLineEdit>(*d, "txtLGFixedSize");
+        auto* caption = Child<QLabel>(*d, "lbfixedsize");
+        Child<QTabWidget>(*d, "TabStrip1")->setCurrentIndex(1);
+        EXPECT_EQ(combo->currentIndex(), stored);
+        EXPECT_EQ(box->isVisible(), stored == 1) << "loaded with mode " << stored;
+        for (int chosen : {1, 0, 1, 2}) {
+            combo->setCurrentIndex(chosen);
+            EXPECT_EQ(box->isVisible(), chosen == 1) << chosen;
+            EXPECT_EQ(caption->isVisible(), chosen == 1) << chosen;
+        }
+    }
+}
+
+TEST_F(SettingsDialogTest, AFailedWriteSaysWhyAndKeepsTheDialogOpen)
+{
+    const Settings before = app.settings;
+    auto d = Open();
+    dialogs.fonts = {FontChoice{"Liberation Mono", 14}};
+    Child<QPushButton>(*d, "Command4")->click();
+    // A folder where prefs.ini should be: it cannot be replaced.
+    ASSERT_TRUE(QFile::remove(dir.file("prefs.ini")));
+    ASSERT_TRUE(QDir().mkpath(dir.file("prefs.ini")));
+
+    Child<QPushButton>(*d, "cmdSave")->click();
+    EXPECT_TRUE(d->isVisible());
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    const QString message = prompter.shown[0].text;
+    EXPECT_TRUE(message.startsWith("Unable to save the settings to " + dir.file("prefs.ini") + ":\n"))
+        << message.toStdString();
+    EXPECT_GT(message.size(), message.indexOf(":\n") + 2) << "the reason is given";
+    EXPECT_EQ(app.settings.FontName, before.FontName);
+    EXPECT_EQ(applied, 0);
+}
+
+TEST_F(SettingsDialogTest, FitsASmallScreenWithEveryTextWhole)
+{
+    app.settings.LineGutterMode = 1;
+    auto d = Open();
+    d->adjustSize();
+    const QSize size = d->size();
+    EXPECT_LE(size.width(), 1000);
+    EXPECT_LE(size.height(), 700);
+    auto* tabs = Child<QTabWidget>(*d, "TabStrip1");
+    for (QSize s : {size, size + QSize(300, 200)}) {
+        d->resize(s);
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            QApplication::processEvents();
+            for (QWidget* w : tabs->widget(page)->findChildren<QWidget*>()) {
+                if (!w->isVisible() || !(qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)))
+                    continue;
+                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
+                EXPECT_GE(w->height(), w->minimumSizeHint().height()) << w->objectName().toStdString();
+            }
+        }
+    }
+    // Resizing reaches the boxes that hold paths.
+    tabs->setCurrentIndex(0);
+    d->resize(size);
+    QApplication::processEvents();
+    const int narrow = Child<QLineEdit>(*d, "txtB3DDir")->width();
+    d->resize(size + QSize(300, 0));
+    QApplication::processEvents();
+    EXPECT_GE(Child<QLineEdit>(*d, "txtB3DDir")->width(), narrow + 250);
+}
+
+// How wide ten characters and how tall one line are drawn in the editor.
+QSizeF TextExtent(EditCtrl& editor)
+{
+    editor.SetCaret(0, 1);
+    const QPoint start = editor.CaretPoint();
+    editor.SetCaret(10, 2);
+    const QPoint end = editor.CaretPoint();
+    return QSizeF(end.x() - start.x(), end.y() - start.y());
+}
+
+TEST_F(SettingsDialogTest, ASaveRestylesTheRunningEditorThroughTheOwnersHook)
+{
+    // The running editor, set up from the settings the program started with.
+    EditCtrl editor;
+    editor.resize(900, 500);
+    editor.show();
+    editor.SetText("Print MMMMMMMMMM\r\nMMMMMMMMMMMM ; note");
+    auto vocabulary = std::make_shared<EditorKeywordList>();
+    EditorKeyword print;
+    print.Name = print.Key = "Print";
+    print.Style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, app.settings.CommandsColor});
+    vocabulary->Add(std::move(print));
+    InitEditControl(editor, app.settings, vocabulary);
+    FinishColouring(editor);
+    ASSERT_EQ(editor.TextColourAt(1, 0), app.settings.CommandsColor);
+
+    // What the main window does with a save.
+    int appliedHere = 0;
+    SettingsDialog d(app, [&] {
+        ++appliedHere;
+        editor.ResetStyles();
+        for (const EditorKeywordPtr& command : *vocabulary)
+            command->Style->Colour = app.settings.CommandsColor;
+        InitEditControl(editor, app.settings, vocabulary);
+        editor.Refresh(true);
+    });
+    d.show();
+    dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 22}};
+    d.findChild<QPushButton*>("Command4")->click();
+    dialogs.colors = {Rgb(200, 10, 20), Rgb(1, 90, 2)};
+    DoubleClick(Child<QWidget>(d, "ColorBox3"));  // commands
+    DoubleClick(Child<QWidget>(d, "ColorBox4"));  // comments
+
+    d.findChild<QPushButton*>("cmdSave")->click();
+    ASSERT_EQ(appliedHere, 1);
+    FinishColouring(editor);
+
+    EXPECT_EQ(editor.TextColourAt(1, 0), Rgb(200, 10, 20));
+    EXPECT_EQ(editor.TextColourAt(2, 15), Rgb(1, 90, 2));
+    EXPECT_EQ(editor.TextColourAt(1, 7), app.settings.TextColor);
+    const QSizeF drawn = TextExtent(editor);
+    const QFontMetricsF chosen(QFont("DejaVu Sans Mono", 22));
+    EXPECT_NEAR(drawn.width(), chosen.horizontalAdvance(QString(10, u'M')), 3);
+    EXPECT_NEAR(drawn.height(), chosen.height(), 3);
+}
+
+}  // namespace
