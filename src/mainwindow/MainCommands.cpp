@@ -10,6 +10,7 @@
 #include "help/UpdateCheck.h"
 #include "platform/Prompter.h"
 #include "startup/App.h"
+#include "startup/SettingsDialog.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -130,4 +131,5 @@ void MainWindow::RegisterToolbarCommands()
 
 void MainWindow::ShowSettings()
 {
+    RunSettingsDialog(m_app, this, [this] { ApplySettings(); });
 }
