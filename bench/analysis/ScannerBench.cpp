@@ -105,6 +105,21 @@ void BM_ReleaseLargeProjectResult(benchmark::State& state)
 BENCHMARK(BM_ReleaseLargeProjectResult)->Unit(benchmark::kMillisecond);
 
 
+// Hostile text: one Include line of 600,000 bytes, quotes and colons
+// alternating. Each colon asks whether it stands inside the path's quotes.
+void BM_ScanColonsInIncludePath(benchmark::State& state)
+{
+    std::string text = "Include \"";
+    for (int i = 0; i < 200000; ++i)
+        text += "\":\"";
+    const DeclStyles styles = MakeStyles();
+    ScanOptions options;
+    options.readInclude = [](const QString&) { return std::optional<std::string>(); };
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ScanDocument(text, "/bench/", styles, options).Includes.size());
+}
+BENCHMARK(BM_ScanColonsInIncludePath)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -1,5 +1,6 @@
 #include "analysis/Completion.h"
 
+#include "analysis/Words.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -169,6 +170,15 @@ int CompletionList::RowIcon(int kind)
     case 7: return 18;
     default: return 20;
     }
+}
+
+std::optional<CompletionEdit> AutoCompleteEdit(std::string_view line, int endColumn, bool selectionPresent,
+                                               const std::string& selectedName)
+{
+    if (selectedName.empty())
+        return std::nullopt;
+    const int typed = int(GetWordBeforeCaret(line, endColumn, selectionPresent, false).size());
+    return CompletionEdit{endColumn - typed, endColumn, selectedName};
 }
 
 EditorKeywordList TypeList(const EditorKeywordList& docKeywords)

@@ -1,5 +1,6 @@
 #include "analysis/DeclList.h"
 
+#include "analysis/DeclItems.h"
 #include "analysis/KindIcons.h"
 #include "platform/Text.h"
 
@@ -11,14 +12,7 @@
 
 namespace {
 
-struct TabKind {
-    const char* key;
-    int kind;
-};
-const TabKind kTabs[] = {
-    {"Const", kKindConst}, {"Globals", kKindGlobal}, {"Types", kKindType},
-    {"Functions", kKindFunction}, {"Labels", kKindLabel},
-};
+const char* const kTabs[] = {"Const", "Globals", "Types", "Functions", "Labels"};
 
 }  // namespace
 
@@ -67,8 +61,8 @@ DeclList::DeclList(QWidget* parent) : QWidget(parent), m_model(new DeclListModel
     TabStripDocTree->setObjectName(QStringLiteral("TabStripDocTree"));
     TabStripDocTree->setExpanding(false);
     TabStripDocTree->setDocumentMode(true);
-    for (const TabKind& t : kTabs)
-        TabStripDocTree->addTab(QString::fromLatin1(t.key));
+    for (const char* key : kTabs)
+        TabStripDocTree->addTab(QString::fromLatin1(key));
 
     ListView1 = new QListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -105,33 +99,24 @@ void DeclList::SelectTab(const QString& key)
 void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
 {
     m_keywords = keywords;
-    const QString tab = SelectedTab();
-    int kind = 0;
-    for (const TabKind& t : kTabs)
-        if (tab == QLatin1String(t.key))
-            kind = t.kind;
-    if (kind == 0)
+    const std::string tab = SelectedTab().toStdString();
+    const std::optional<DeclTab> kind = DeclTabFor(tab);
+    if (!kind)
         return;
 
     // Where the list was scrolled to, so a rescan does not jump it to the top.
     const int firstVisible = ListView1->indexAt(QPoint(2, 2)).row();
-    const int rowHeight = std::max(1, ListView1->sizeHintForRow(0));
-    const int perPage = ListView1->viewport()->height() / rowHeight;
+    const int perPage = ListView1->viewport()->height() / std::max(1, ListView1->sizeHintForRow(0));
 
     std::vector<DeclListModel::Row> rows;
-    if (keywords) {
-        for (const EditorKeywordPtr& e : *keywords)
-            if (e->Line > 0 && e->Kind() == kind)
-                rows.push_back({text::FromBytes(e->Name), e->Key});
-    }
+    if (keywords)
+        for (DeclListItem& item : DeclListItems(*keywords, tab))
+            rows.push_back({text::FromBytes(item.text), std::move(item.key)});
 
     ListView1->setUpdatesEnabled(false);
-    m_model->Reset(std::move(rows), kind);
-    if (firstVisible > 0) {
-        const int target = std::min(firstVisible + perPage, m_model->rowCount() - 1);
-        if (target >= 0)
-            ListView1->scrollTo(m_model->index(target), QAbstractItemView::EnsureVisible);
-    }
+    m_model->Reset(std::move(rows), kind->kind);
+    if (const int target = DeclListScrollTarget(firstVisible, perPage, m_model->rowCount()); target > 0)
+        ListView1->scrollTo(m_model->index(target - 1), QAbstractItemView::EnsureVisible);
     ListView1->setUpdatesEnabled(true);
 }
 
@@ -160,13 +145,6 @@ void DeclList::OnActivated(int row)
     if (row < 0 || row >= m_model->rowCount() || !m_keywords)
         return;
     // A row left over from an earlier scan whose entry is gone does nothing.
-    // An included file's entry may share the key; only the document's own
-    // entries have a line to go to.
-    const std::string& key = m_model->At(row).key;
-    for (const EditorKeywordPtr& e : *m_keywords) {
-        if (e->Key == key && e->Line > 0) {
-            Q_EMIT DeclarationChosen(*e);
-            return;
-        }
-    }
+    if (const EditorKeyword* entry = FindDeclaration(*m_keywords, m_model->At(row).key))
+        Q_EMIT DeclarationChosen(*entry);
 }

@@ -3,7 +3,7 @@
 #include "analysis/CodeAssist.h"
 #include "analysis/DeclList.h"
 #include "analysis/Scanner.h"
-#include "analysis/Words.h"
+#include "analysis/EditorRouting.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 
@@ -156,62 +156,45 @@ void EditorEvents::OnKeyPress(EditorKeyEvent* event)
     int column = 0;
     bool selected = false;
     const std::string line = CaretLine(&column, &selected);
-    if (IsCaretInComment(line, column) || IsCaretInString(line, column))
-        return;
-    const std::string delimiter = GetDelimiterBeforeCaret(line, column, selected);
-    if (delimiter == "\\")
-        m_assist->ShowFieldList(WordBeforeBackslash(line, column, selected),
-                                GetWordBeforeCaret(line, column, selected, false));
-    else if (delimiter == ".")
-        m_assist->ShowTypeList(GetWordBeforeCaret(line, column, selected, false));
-    else
-        m_assist->ShowCompletion();
+    const CompletionRequest request = OnCtrlSpace(line, column, selected);
+    switch (request.kind) {
+    case CompletionRequest::ShowFieldList: m_assist->ShowFieldList(request.varName, request.prefix); break;
+    case CompletionRequest::ShowTypeList: m_assist->ShowTypeList(request.prefix); break;
+    case CompletionRequest::ShowCompletion: m_assist->ShowCompletion(); break;
+    case CompletionRequest::Nothing: break;
+    }
 }
 
 void EditorEvents::OnCharAdded(int character)
 {
-    if (!m_assist)
+    if (!m_assist || character <= 0 || character > 0x7F)
         return;
     int column = 0;
     bool selected = false;
     const std::string line = CaretLine(&column, &selected);
-    const bool plainCode = !IsCaretInComment(line, column) && !IsCaretInString(line, column);
-    switch (character) {
-    case ' ':
-    case '(':
-    case ')':
-        if (plainCode)
+    const CharAddedAction action = ::OnCharAdded(char(character), line, column, selected, m_assist->PopupShown());
+    switch (action.kind) {
+    case CharAddedAction::ShowCallTip:
+        m_assist->ShowCallTip();
+        break;
+    case CharAddedAction::UpdateCallTip:
+        if (m_assist->TipVisible())
+            m_assist->UpdateCallTip(false);
+        else
             m_assist->ShowCallTip();
         break;
-    case ',':
-        if (plainCode) {
-            if (m_assist->TipVisible())
-                m_assist->UpdateCallTip(false);
-            else
-                m_assist->ShowCallTip();
-        }
+    case CharAddedAction::ShowTypeList:
+        m_assist->CloseTip();
+        m_assist->ShowTypeList("");
         break;
-    case '.':
-        if (plainCode) {
-            const std::string word = GetWordBeforeCaret(line, column, selected, true);
-            if (!word.empty() && !IsNumericWord(word)) {
-                m_assist->CloseTip();
-                m_assist->ShowTypeList("");
-            }
-        }
+    case CharAddedAction::ShowFieldList:
+        m_assist->CloseTip();
+        m_assist->ShowFieldList(action.word, "");
         break;
-    case '\\':
-        if (plainCode) {
-            const std::string word = GetWordBeforeCaret(line, column, selected, true);
-            if (!word.empty()) {
-                m_assist->CloseTip();
-                m_assist->ShowFieldList(word, "");
-            }
-        }
+    case CharAddedAction::RefilterCompletion:
+        m_assist->RefilterCompletion();
         break;
-    default:
-        if (m_assist->PopupShown())
-            m_assist->RefilterCompletion();
+    case CharAddedAction::None:
         break;
     }
 }

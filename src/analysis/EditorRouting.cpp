@@ -53,8 +53,3 @@ CompletionRequest OnCtrlSpace(std::string_view line, int endColumn, bool selecti
         return {CompletionRequest::ShowTypeList, {}, prefix};
     return {CompletionRequest::ShowCompletion, {}, {}};
 }
-
-bool IsSourceFileName(const QString& path)
-{
-    return path.right(3).toLower() == QStringLiteral(".bb");
-}

@@ -40,6 +40,3 @@ struct CompletionRequest {
 // Ctrl+Space: the fields of a variable after "\", the types after ".",
 // otherwise every name; nothing in a comment or a string.
 CompletionRequest OnCtrlSpace(std::string_view line, int endColumn, bool selectionPresent);
-
-// A dropped file the editor opens: a name ending in ".bb", in any case.
-bool IsSourceFileName(const QString& path);

@@ -10,8 +10,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <unordered_map>
 

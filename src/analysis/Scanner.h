@@ -46,8 +46,10 @@ struct ScanResult {
 
 // Collects the declarations of a document's text (lines end at CR LF, LF or
 // CR) and of the files it includes. Relative include paths are taken from
-// `fileDir`, the document's folder. Never throws: a statement that cannot be
-// taken apart is left out.
+// `fileDir`, the document's folder. The text must stay as it is until the
+// scan returns, window events run by the yield included: pass a copy of the
+// editor's text, not a view of its live buffer. Never throws: a statement
+// that cannot be taken apart is left out.
 ScanResult ScanDocument(std::string_view text, const QString& fileDir, const DeclStyles& styles,
                         const ScanOptions& options = {});
 

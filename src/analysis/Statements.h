@@ -124,6 +124,8 @@ void ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
     std::fill(std::begin(st.pos), std::end(st.pos), npos);
     unsigned found = 0;
     std::size_t start = 0;
+    std::size_t quotesUpTo = 0;  // the quotes after an Include, counted so far
+    bool inQuotes = false;
     auto finish = [&](std::size_t end) {
         if (end > start) {
             st.text = text.substr(start, end - start);
@@ -152,8 +154,15 @@ void ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
             // A Windows include path carries a drive colon inside its quotes;
             // cutting there would leave the include unusable.
             if (found & (1u << kInclude)) {
-                const char* path = p + start + st.pos[kInclude];
-                if (std::count(path, p + i, '"') % 2 == 1)
+                // Quotes are counted once per statement, however many colons.
+                const std::size_t include = start + st.pos[kInclude];
+                if (quotesUpTo < include) {
+                    quotesUpTo = include;
+                    inQuotes = false;
+                }
+                for (; quotesUpTo < i; ++quotesUpTo)
+                    inQuotes ^= p[quotesUpTo] == '"';
+                if (inQuotes)
                     return i + 1;
             }
             finish(i);

@@ -1,68 +1,82 @@
 #include "AnalysisTestSupport.h"
 
 #include "analysis/Completion.h"
-#include "analysis/Scanner.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 EditorKeywordListPtr Commands()
 {
-    return Vocabulary({Command("Cls"), Command("Graphics", {"width", "height"}), Command("Text"),
-                       Command("WaitKey"), Command("WaitMouse"), Command("WaitTimer", {"timer"})});
+    return Vocabulary({Command("Cls"), Command("Graphics"), Command("Text"), Command("WaitKey"),
+                       Command("WaitMouse"), Command("WaitTimer")});
 }
 
-// The declared names of a small source.
-EditorKeywordListPtr Declared(std::string_view source)
+EditorKeywordList Letters(char last)
 {
-    return ScanDocument(source, "/src/", TestStyles()).DocKeywords;
+    EditorKeywordList list;
+    for (char c = 'a'; c <= last; ++c)
+        list.Add(Command(std::string(1, c)));
+    return list;
 }
 
-std::string SelectedRowText(const CompletionList& list)
+std::string Rows(const CompletionList& list)
 {
-    for (const CompletionRow& row : list.VisibleRows())
-        if (row.selected)
-            return row.text;
-    return "";
+    std::string out;
+    for (const CompletionRow& r : list.VisibleRows())
+        out += (out.empty() ? "" : " ") + r.text + "/" + std::to_string(r.icon) + (r.selected ? "*" : "");
+    return out;
 }
 
-TEST(Completion, TokensMergeVocabularyAndDeclaredNamesInNameOrder)
+TEST(Completion, OffersVocabularyAndDeclaredNamesInNameOrder)
 {
     CompletionList list(Commands());
-    const EditorKeywordListPtr declared = Declared("Global waitAll\nFunction Draw()\nType Hero");
-    list.setTokens(*declared, true);
-    EXPECT_EQ(Names(list.tokens()),
-              (Lines{"Cls", "Draw", "Graphics", "Hero", "Text", "waitAll", "WaitKey", "WaitMouse", "WaitTimer"}));
-    list.setTokens(*declared, false);
-    EXPECT_EQ(Names(list.tokens()), (Lines{"Draw", "Hero", "waitAll"}));
-    EXPECT_EQ(list.current(), 0);
+    const ScanResult r = Scan("Global waitAll, n$\nFunction F.Ship()\nType T\n.lab\nConst C = 1\nLocal p.T");
+    list.setTokens(*r.DocKeywords, true);
+    list.setRowsPerPage(20);
+    list.updateview(1, 3);
+    EXPECT_EQ(Rows(list), "C/14 Cls/17 F.Ship/13* Graphics/17 lab/12 n$/1 p.T/20 T/10 Text/17 waitAll%/1 WaitKey/17 "
+                          "WaitMouse/17 WaitTimer/17");
+    list.setTokens(*r.DocKeywords, false);
+    EXPECT_EQ(Names(list.tokens()), "C F.Ship lab n p T waitAll");
     EXPECT_EQ(list.SelectedName(), "");
+    // The inserted name leaves out the type tag and anything from a "."
+    // on; Escape inserts nothing.
+    for (const auto& [prefix, inserted] : std::vector<std::pair<std::string, std::string>>{{"n", "n"}, {"f", "F"}}) {
+        list.ShowNearestToken(prefix);
+        EXPECT_EQ(list.KeyDown(ListKey::Tab), ListKeyOutcome::Close);
+        EXPECT_EQ(list.SelectedName(), inserted);
+    }
+    EXPECT_EQ(list.KeyDown(ListKey::Escape), ListKeyOutcome::Close);
+    EXPECT_EQ(list.SelectedName(), "");
+    EXPECT_FALSE(AutoCompleteEdit("x = Wai", 7, false, ""));
+
+    // The word before the caret is replaced; a suffix character in it is
+    // not counted, so what stands before it stays.
+    for (const auto& [marked, start] : std::vector<std::pair<std::string, int>>{
+             {"x = Wai|", 4}, {"x = |", 4}, {"If WaitK|ey", 3}, {"x = foo$b|", 5}}) {
+        const Caret caret = At(marked);
+        const auto edit = AutoCompleteEdit(caret.line, caret.column, false, "WaitKey");
+        EXPECT_TRUE(edit && edit->startColumn == start && edit->endColumn == caret.column) << marked;
+    }
 }
 
-TEST(Completion, NearestTokenIsFirstNotBelowPrefix)
+TEST(Completion, SelectsFirstNameNotBelowTypedPrefix)
 {
     CompletionList list(Commands());
     list.setTokens(EditorKeywordList(), true);
-    struct Case {
-        std::string prefix;
-        int current;
+    // The prefix typed, the entry selected and whether it is the only one
+    // starting with the prefix.
+    const std::vector<std::tuple<std::string, int, bool>> cases = {
+        {"", 1, false},      {"cls", 1, true},    {"d", 2, false},   {"Wai", 4, false}, {"WAITK", 4, true},
+        {"waitm", 5, true},  {"waitt", 6, true},  {"waitz", 6, false},  // all below: the last one
+        {"graphicsx", 3, false},
     };
-    const std::vector<Case> cases = {
-        {"", 1},     {"a", 1},         {"cls", 1},      {"CLS", 1}, {"d", 2},
-        {"wai", 4},  {"WAITK", 4},     {"waitm", 5},    {"waitt", 6},
-        {"waitz", 6},  // every entry is below: the last is selected
-        {"t", 3},    {"graphicsx", 3},
-    };
-    for (const Case& c : cases) {
-        list.ShowNearestToken(c.prefix);
-        EXPECT_EQ(list.current(), c.current) << c.prefix;
+    for (const auto& [prefix, current, single] : cases) {
+        EXPECT_EQ(list.isSingleToken(prefix), single) << prefix;
+        EXPECT_EQ(list.current(), current) << prefix;
     }
-
-    // Every prefix of every name of a larger list finds the first name that
-    // is not below it, as a linear search would.
+    // On a larger list the halving search agrees with a linear one.
     EditorKeywordList many;
     for (int i = 0; i < 300; ++i)
         many.Add(Command("name" + std::to_string(i * 7 % 1000)));
@@ -70,235 +84,73 @@ TEST(Completion, NearestTokenIsFirstNotBelowPrefix)
     for (int i = 0; i < 300; ++i) {
         const std::string prefix = "name" + std::to_string(i * 13 % 1000);
         int expected = list.count();
-        for (int p = 1; p <= list.count(); ++p) {
-            if (list.tokens().Item(std::size_t(p)).Name >= prefix) {
-                expected = p;
-                break;
-            }
-        }
+        while (expected > 1 && list.tokens().Item(std::size_t(expected - 1)).Name >= prefix)
+            --expected;
         list.ShowNearestToken(prefix);
         EXPECT_EQ(list.current(), expected) << prefix;
     }
+    // Nothing to select in an empty list, whatever is typed or pressed.
+    list.setTokens(EditorKeywordList(), false);
+    EXPECT_FALSE(list.isSingleToken("a"));
+    list.KeyDown(ListKey::PageDown);
+    EXPECT_EQ(std::tuple(list.current(), Rows(list), list.SelectedName()), std::tuple(0, "", ""));
 }
 
-TEST(Completion, EmptyListSelectsNothing)
+TEST(Completion, KeysMoveSelectionWithinListAndKeepItOnPage)
 {
     CompletionList list;
-    list.setTokens(EditorKeywordList(), true);
-    list.ShowNearestToken("abc");
-    EXPECT_EQ(list.current(), 0);
-    EXPECT_FALSE(list.isSingleToken(""));
-    EXPECT_EQ(list.KeyDown(ListKey::Down), ListKeyOutcome::Moved);
-    EXPECT_EQ(list.KeyDown(ListKey::PageUp), ListKeyOutcome::Moved);
-    EXPECT_EQ(list.current(), 0);
-    EXPECT_TRUE(list.VisibleRows().empty());
-    EXPECT_EQ(list.SelectedName(), "");
-    EXPECT_EQ(list.KeyDown(ListKey::Enter), ListKeyOutcome::Close);
-}
-
-TEST(Completion, SingleTokenWhenOnlyOneNameStartsWithPrefix)
-{
-    CompletionList list(Commands());
-    list.setTokens(EditorKeywordList(), true);
-    struct Case {
-        std::string prefix;
-        bool single;
-        std::string selected;
-    };
-    const std::vector<Case> cases = {
-        {"Wai", false, "WaitKey"}, {"WaitK", true, "WaitKey"}, {"waitt", true, "WaitTimer"},
-        {"gr", true, "Graphics"},  {"", false, "Cls"},         {"zz", false, "WaitTimer"},
-        {"c", true, "Cls"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(list.isSingleToken(c.prefix), c.single) << c.prefix;
-        EXPECT_EQ(list.SelectedName(), c.selected) << c.prefix;
-    }
-    CompletionList one;
-    one.setTokens(*Vocabulary({Command("Only")}), false);
-    EXPECT_TRUE(one.isSingleToken(""));
-}
-
-TEST(Completion, MovementKeysClampSelectionAndKeepItOnThePage)
-{
-    EditorKeywordList names;
-    for (char c = 'a'; c <= 't'; ++c)
-        names.Add(Command(std::string(1, c)));
-    CompletionList list;
-    list.setTokens(names, false);  // 20 entries, 8 rows a page
+    list.setTokens(Letters('t'), false);  // 20 entries, 8 rows a page
     EXPECT_EQ(list.scrollMaximum(), 13);
     list.updateview(1);
-
-    struct Step {
-        ListKey key;
-        int current;
-        int top;
+    const std::vector<std::tuple<ListKey, int, int>> steps = {
+        {ListKey::Up, 1, 1},        {ListKey::PageDown, 9, 2},  {ListKey::Down, 10, 3},  {ListKey::PageDown, 18, 11},
+        {ListKey::PageDown, 20, 13}, {ListKey::Up, 19, 13},     {ListKey::PageUp, 11, 11}, {ListKey::PageUp, 3, 3},
     };
-    const std::vector<Step> steps = {
-        {ListKey::Up, 1, 1},         {ListKey::Down, 2, 1},      {ListKey::PageDown, 10, 3},
-        {ListKey::Down, 11, 4},      {ListKey::PageDown, 19, 12}, {ListKey::PageDown, 20, 13},
-        {ListKey::Down, 20, 13},     {ListKey::Up, 19, 13},       {ListKey::PageUp, 11, 11},
-        {ListKey::PageUp, 3, 3},     {ListKey::PageUp, 1, 1},
-    };
-    for (const Step& s : steps) {
-        EXPECT_EQ(list.KeyDown(s.key), ListKeyOutcome::Moved);
-        EXPECT_EQ(list.current(), s.current);
-        EXPECT_EQ(list.top(), s.top);
-        EXPECT_EQ(list.SelectedName(), std::string(1, char('a' + s.current - 1)));
+    for (const auto& [key, current, top] : steps) {
+        EXPECT_EQ(list.KeyDown(key), ListKeyOutcome::Moved);
+        EXPECT_EQ(std::pair(list.current(), list.top()), std::pair(current, top));
+        EXPECT_EQ(list.SelectedName(), std::string(1, char('a' + current - 1)));
     }
-
-    // Five entries on an eight-row page: nothing to scroll, and Page Down
-    // selects the last.
-    EditorKeywordList five;
-    for (char c = 'a'; c <= 'e'; ++c)
-        five.Add(Command(std::string(1, c)));
-    list.setTokens(five, false);
-    EXPECT_EQ(list.scrollMaximum(), 1);
+    // A click picks a row of the page; the scroll bar moves the page alone.
+    list.ClickRow(2);
+    EXPECT_EQ(list.SelectedName(), "e");
+    list.Scroll(99);
+    EXPECT_EQ(std::pair(list.top(), list.current()), std::pair(13, 5));
+    EXPECT_EQ(list.SelectedName(), "e");
+    // Five entries on an eight-row page: nothing to scroll, Page Down picks the last.
+    list.setTokens(Letters('e'), false);
     list.updateview(1);
     list.KeyDown(ListKey::PageDown);
-    EXPECT_EQ(list.current(), 5);
-    EXPECT_EQ(list.top(), 1);
-    EXPECT_EQ(list.VisibleRows().size(), 5u);
+    EXPECT_EQ(std::tuple(list.scrollMaximum(), list.current(), list.top()), std::tuple(1, 5, 1));
 }
 
-TEST(Completion, ChosenNameDropsTypeTagAndEscapeChoosesNothing)
-{
-    CompletionList list;
-    const EditorKeywordListPtr declared = Declared("Global name$\nLocal target.Enemy\nConst MAX# = 1");
-    list.setTokens(*declared, false);
-    struct Case {
-        std::string prefix;
-        std::string row;
-        std::string inserted;
-    };
-    const std::vector<Case> cases = {
-        {"name", "name$", "name"},
-        {"tar", "target.Enemy", "target"},
-        {"max", "MAX#", "MAX#"},
-    };
-    for (const Case& c : cases) {
-        list.ShowNearestToken(c.prefix);
-        EXPECT_EQ(SelectedRowText(list), c.row);
-        EXPECT_EQ(list.SelectedName(), c.inserted);
-        EXPECT_EQ(list.KeyDown(ListKey::Tab), ListKeyOutcome::Close);
-        EXPECT_EQ(list.SelectedName(), c.inserted);
-    }
-    EXPECT_EQ(list.KeyDown(ListKey::Escape), ListKeyOutcome::Close);
-    EXPECT_EQ(list.SelectedName(), "");
-
-    // A field of a type keeps its type in the list but not when inserted.
-    EditorKeywordList fields;
-    EditorKeyword field = Command("pos.Vector");
-    fields.Add(field);
-    list.setTokens(fields, false);
-    list.updateview(1);
-    EXPECT_EQ(list.SelectedName(), "pos");
-}
-
-TEST(Completion, RowsShowNameTypeAndKindIcon)
-{
-    CompletionList list(Commands());
-    const EditorKeywordListPtr declared = Declared(
-        "Global g%\nType T\nFunction F()\n.lab\nConst C = 1\nLocal l$");
-    list.setTokens(*declared, true);
-    list.setRowsPerPage(20);
-    list.updateview(1, 3);
-    std::vector<std::pair<std::string, int>> rows;
-    for (const CompletionRow& r : list.VisibleRows())
-        rows.push_back({r.text, r.icon});
-    EXPECT_EQ(rows, (std::vector<std::pair<std::string, int>>{
-                        {"C", 14}, {"Cls", 17}, {"F", 13}, {"g%", 1}, {"Graphics", 17}, {"l$", 20},
-                        {"lab", 12}, {"T", 10}, {"Text", 17}, {"WaitKey", 17}, {"WaitMouse", 17},
-                        {"WaitTimer", 17}}));
-    EXPECT_EQ(SelectedRowText(list), "F");
-    EXPECT_EQ(CompletionList::RowIcon(7), 18);
-    EXPECT_EQ(CompletionList::RowIcon(0), 20);
-}
-
-TEST(Completion, ClicksAndScrollingMoveSelectionAndPage)
-{
-    EditorKeywordList names;
-    for (char c = 'a'; c <= 'l'; ++c)
-        names.Add(Command(std::string(1, c)));
-    CompletionList list;
-    list.setTokens(names, false);  // 12 entries, 8 rows
-    list.updateview(1);
-    list.ClickRow(3);
-    EXPECT_EQ(list.current(), 4);
-    EXPECT_EQ(list.SelectedName(), "d");
-
-    // The scroll bar moves the page; the selection stays where it was.
-    list.Scroll(5);
-    EXPECT_EQ(list.top(), 5);
-    EXPECT_EQ(list.current(), 4);
-    EXPECT_EQ(list.SelectedName(), "d");
-    EXPECT_EQ(list.VisibleRows().front().text, "e");
-    list.Scroll(99);
-    EXPECT_EQ(list.top(), 5);
-    list.ClickRow(7);
-    EXPECT_EQ(list.SelectedName(), "l");
-
-    // The nearest name is shown on the page even at the end of the list.
-    list.ShowNearestToken("k");
-    EXPECT_EQ(list.top(), 5);
-    EXPECT_EQ(list.current(), 11);
-}
-
-TEST(Completion, TypeListOffersTheDocumentsTypes)
-{
-    const EditorKeywordListPtr declared = Declared("Type Zed\nGlobal a\nType alpha\nFunction T()");
-    EXPECT_EQ(Names(TypeList(*declared)), (Lines{"alpha", "Zed"}));
-    EXPECT_TRUE(TypeList(EditorKeywordList()).Empty());
-}
-
-
-TEST(Completion, FieldListReadsTheFieldLinesAfterTheVariablesType)
+TEST(Completion, TypeAndFieldListsComeFromTheDocument)
 {
     const std::vector<std::string> lines = {
-        "Type Hero",                          // 1
-        "\tField x#, y# ; Field z",            // 2
-        "",                                   // 3
-        "\t; the hero's stats",                // 4
-        "   Field hp%,name$",                 // 5
-        "\tField weapon.Weapon",               // 6
-        "End Type",                           // 7
-        "Field notMine",                      // 8
-        "Local player.Hero",                  // 9
-        "Global boss.hero, count",            // 10
-        "Type Empty",                         // 11
-        "End Type",                           // 12
-        "Local nothing.Empty, ghost.Missing", // 13
-        "Include \"lib.bb\"",                 // 14
-        "Local far.Far, tail.Tail",           // 15
-        "Type Tail",                          // 16
-        "Field last",                         // 17
+        "Type Hero",  "\tField x#, y# ; Field z", "", "\t; stats", "   Field hp%,name$", "End Type", "Field notMine",
+        "Local player.Hero : Global boss.hero, count",  "Type Empty", "End Type", "Local none.Empty, ghost.Gone",
+        "Include \"lib.bb\"", "Local far.Far, tail.Tail", "Type Tail", "Field last",
     };
     std::string source;
     for (const std::string& l : lines)
         source += l + "\r\n";
-    source.resize(source.size() - 2);
-    const DeclStyles styles = TestStyles();
-    ScanOptions options;
-    options.readInclude = [](const QString&) { return std::optional<std::string>("Type Far\nField f"); };
-    const EditorKeywordListPtr declared = ScanDocument(source, "/src/", styles, options).DocKeywords;
-    auto lineText = [&](int n) { return QByteArray::fromStdString(lines.at(std::size_t(n - 1))); };
-    auto fields = [&](std::string_view var) -> std::optional<Lines> {
-        const EditorKeywordListPtr list = FieldList(*declared, var, int(lines.size()), lineText, styles);
-        if (!list)
-            return std::nullopt;
-        return Describe(*list);
-    };
+    const ScanResult r = Scan(source, {{"/src/lib.bb", "Type Far\nField f"}});
+    EXPECT_EQ(Names(TypeList(*r.DocKeywords)), "Empty Far Hero Tail");
 
-    const Lines heroFields = {"hp%|3||0|hp%_5", "name$|3||0|name$_5", "weapon.Weapon|3||0|weapon.Weapon_6",
-                              "x#|3||0|x#_2", "y#|3||0|y#_2"};
-    EXPECT_EQ(fields("player"), heroFields);
-    EXPECT_EQ(fields("PLAYER"), heroFields);
-    EXPECT_EQ(fields("boss"), heroFields);
-    EXPECT_EQ(fields("tail"), (Lines{"last|3||0|last_17"}));
-    // Not a variable of a type, a type without fields, an unknown type, a
-    // type from an included file, an unknown name.
-    for (std::string_view var : {"count", "nothing", "ghost", "far", "nobody", ""})
-        EXPECT_EQ(fields(var), std::nullopt) << var;
+    auto fields = [&](std::string_view var) {
+        const EditorKeywordListPtr list = FieldList(
+            *r.DocKeywords, var, int(lines.size()),
+            [&](int n) { return QByteArray::fromStdString(lines.at(std::size_t(n - 1))); }, TestStyles());
+        return list ? Describe(*list, true) : "none";
+    };
+    const std::string hero = "hp%|3||0|hp%_5 name$|3||0|name$_5 x#|3||0|x#_2 y#|3||0|y#_2";
+    EXPECT_EQ(fields("PLAYER"), hero);
+    EXPECT_EQ(fields("boss"), hero);
+    EXPECT_EQ(fields("tail"), "last|3||0|last_15");
+    // Not of a type, a type without fields, an unknown type, a type from an
+    // included file, an unknown name.
+    for (std::string_view var : {"count", "none", "ghost", "far", "nobody"})
+        EXPECT_EQ(fields(var), "none") << var;
 }
 
 }  // namespace

@@ -1,88 +1,41 @@
 #include "AnalysisTestSupport.h"
 
 #include "analysis/DeclItems.h"
-#include "analysis/Scanner.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-EditorKeywordListPtr Declared(std::string_view source, std::string include = {})
-{
-    ScanOptions options;
-    options.readInclude = [include](const QString&) { return std::optional<std::string>(include); };
-    return ScanDocument(source, "/src/", TestStyles(), options).DocKeywords;
-}
-
 TEST(DeclList, ListsTheDocumentsOwnDeclarationsOfTheTabsKind)
 {
-    const EditorKeywordListPtr declared = Declared(
-        "Include \"lib.bb\"\n"
-        "Function Zap()\n"
-        "Const LIMIT = 3\n"
-        "Function draw()\n"
-        "Global hp, name$\n"
-        "Dim map(3)\n"
-        "Local temp\n"
-        "Type Hero\n"
-        ".again",
-        "Function FromLib()\nGlobal libGlobal\nType LibType");
-    struct Case {
-        std::string tab;
-        std::vector<std::string> texts;
-        int icon;
+    const ScanResult r = Scan("Include \"lib.bb\"\nFunction Zap()\nConst LIMIT = 3\nFunction draw()\nGlobal hp\n"
+                              "Dim map(3)\nLocal temp\n.again",
+                              {{"/src/lib.bb", "Function FromLib()\nGlobal libGlobal"}});
+    const std::vector<std::tuple<std::string, std::string, int>> cases = {
+        {"Functions", "draw Zap", 13}, {"Const", "LIMIT", 14}, {"Globals", "hp map()", 1},
+        {"Types", "", 0},              {"Labels", "again", 12}, {"functions", "", 0},
     };
-    const std::vector<Case> cases = {
-        {"Functions", {"draw", "Zap"}, 13},
-        {"Const", {"LIMIT"}, 14},
-        {"Globals", {"hp", "map()", "name"}, 1},
-        {"Types", {"Hero"}, 10},
-        {"Labels", {"again"}, 12},
-        {"Locals", {}, 0},
-        {"functions", {}, 0},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> texts;
-        for (const DeclListItem& item : DeclListItems(*declared, c.tab)) {
-            texts.push_back(item.text);
-            EXPECT_EQ(item.icon, c.icon) << c.tab;
-            const EditorKeyword* e = FindDeclaration(*declared, item.key);
-            ASSERT_NE(e, nullptr) << item.key;
-            EXPECT_EQ(e->Name, item.text);
+    for (const auto& [tab, texts, icon] : cases) {
+        std::string listed;
+        for (const DeclListItem& item : DeclListItems(*r.DocKeywords, tab)) {
+            listed += (listed.empty() ? "" : " ") + item.text;
+            EXPECT_EQ(item.icon, icon) << tab;
+            const EditorKeyword* e = FindDeclaration(*r.DocKeywords, item.key);
+            EXPECT_TRUE(e && e->Name == item.text && e->Line > 0) << item.key;
         }
-        EXPECT_EQ(texts, c.texts) << c.tab;
+        EXPECT_EQ(listed, texts) << tab;
     }
 }
 
-TEST(DeclList, NavigationFindsTheDocumentsEntryEvenWhenAnIncludeSharesItsKey)
+TEST(DeclList, NavigationFindsTheDocumentsEntryWhenAnIncludeSharesItsKey)
 {
-    // The include's first entry and the document's first entry are both
-    // "score0".
-    const EditorKeywordListPtr declared = Declared("Include \"lib.bb\"\nGlobal score", "Global score");
-    const EditorKeyword* e = FindDeclaration(*declared, "score0");
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->Line, 2);
-    // A key from before a rescan, and a key only an include has.
-    EXPECT_EQ(FindDeclaration(*declared, "score7"), nullptr);
-    const EditorKeywordListPtr onlyLib = Declared("Include \"lib.bb\"", "Global score");
-    EXPECT_EQ(FindDeclaration(*onlyLib, "score0"), nullptr);
-}
-
-TEST(DeclList, RescanKeepsTheScrolledRegionInView)
-{
-    struct Case {
-        int firstVisible, perPage, count, target;
-    };
-    const std::vector<Case> cases = {
-        {0, 10, 50, 0},    // at the top: stays there
-        {5, 10, 50, 15},   // the last row seen before
-        {45, 10, 50, 49},  // not past the end
-        {5, 10, 0, 0},     // the list emptied
-        {3, 10, 2, 1},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(DeclListScrollTarget(c.firstVisible, c.perPage, c.count), c.target)
-            << c.firstVisible << " " << c.perPage << " " << c.count;
+    // The include's first entry and the document's first are both "score0".
+    const ScanResult r = Scan("Include \"lib.bb\"\nGlobal score", {{"/src/lib.bb", "Global score"}});
+    const EditorKeyword* e = FindDeclaration(*r.DocKeywords, "score0");
+    EXPECT_TRUE(e && e->Line == 2);
+    EXPECT_EQ(FindDeclaration(*r.DocKeywords, "score7"), nullptr);
+    EXPECT_EQ(FindDeclaration(*Scan("Include \"lib.bb\"", {{"/src/lib.bb", "Global score"}}).DocKeywords, "score0"),
+              nullptr);
 }
 
 }  // namespace
