@@ -17,15 +17,15 @@ std::optional<DeclTab> DeclTabFor(std::string_view tabKey)
     return std::nullopt;
 }
 
-std::vector<DeclListItem> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey)
+std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey)
 {
-    std::vector<DeclListItem> items;
+    std::vector<EditorKeywordPtr> items;
     const std::optional<DeclTab> tab = DeclTabFor(tabKey);
     if (!tab)
         return items;
     for (const EditorKeywordPtr& e : docKeywords)
         if (e->Line > 0 && e->Kind() == tab->kind)
-            items.push_back({e->Key, e->Name, tab->icon});
+            items.push_back(e);
     return items;
 }
 

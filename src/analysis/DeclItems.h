@@ -18,15 +18,10 @@ struct DeclTab {
 // For the tab keys "Const", "Globals", "Types", "Functions" and "Labels".
 std::optional<DeclTab> DeclTabFor(std::string_view tabKey);
 
-struct DeclListItem {
-    std::string key;   // finds the entry again with FindDeclaration
-    std::string text;  // the entry's Name
-    int icon = 0;
-};
 // The entries of the document itself (not of its includes) of the tab's
-// kind, in the list's order. Locals are never listed; an unknown tab lists
-// nothing.
-std::vector<DeclListItem> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey);
+// kind, in the list's order; each is shown by its Name and found again by
+// its Key. Locals are never listed; an unknown tab lists nothing.
+std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey);
 
 // After a rescan, the 1-based item to scroll into view so the list shows
 // about the region it showed before: `firstVisible` is the 0-based first

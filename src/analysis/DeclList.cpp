@@ -25,10 +25,21 @@ public:
         std::string key;
     };
 
-    void Reset(std::vector<Row> rows, int kind)
+    // Rebuilds the rows unless they would come out the same: after most
+    // rescans nothing listed has changed, and long lists are not rebuilt.
+    void Reset(const std::vector<EditorKeywordPtr>& entries, int kind)
     {
+        if (kind == m_kind && Same(entries))
+            return;
         beginResetModel();
-        m_rows = std::move(rows);
+        m_rows.clear();
+        m_rows.reserve(entries.size());
+        for (const EditorKeywordPtr& e : entries)
+            m_rows.push_back({text::FromBytes(e->Name), e->Key});
+        m_names.clear();
+        for (const EditorKeywordPtr& e : entries)
+            m_names.push_back(e->Name);
+        m_kind = kind;
         m_icon = KindIcon(kind);
         endResetModel();
     }
@@ -50,7 +61,19 @@ public:
     }
 
 private:
+    bool Same(const std::vector<EditorKeywordPtr>& entries) const
+    {
+        if (entries.size() != m_rows.size())
+            return false;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (entries[i]->Key != m_rows[i].key || entries[i]->Name != m_names[i])
+                return false;
+        return true;
+    }
+
     std::vector<Row> m_rows;
+    std::vector<std::string> m_names;  // the rows' names as bytes, to compare
+    int m_kind = -1;
     QIcon m_icon;
 };
 
@@ -108,13 +131,10 @@ void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
     const int firstVisible = ListView1->indexAt(QPoint(2, 2)).row();
     const int perPage = ListView1->viewport()->height() / std::max(1, ListView1->sizeHintForRow(0));
 
-    std::vector<DeclListModel::Row> rows;
-    if (keywords)
-        for (DeclListItem& item : DeclListItems(*keywords, tab))
-            rows.push_back({text::FromBytes(item.text), std::move(item.key)});
+    const std::vector<EditorKeywordPtr> entries = keywords ? DeclListItems(*keywords, tab) : std::vector<EditorKeywordPtr>();
 
     ListView1->setUpdatesEnabled(false);
-    m_model->Reset(std::move(rows), kind->kind);
+    m_model->Reset(entries, kind->kind);
     if (const int target = DeclListScrollTarget(firstVisible, perPage, m_model->rowCount()); target > 0)
         ListView1->scrollTo(m_model->index(target - 1), QAbstractItemView::EnsureVisible);
     ListView1->setUpdatesEnabled(true);

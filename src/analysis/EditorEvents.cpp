@@ -42,7 +42,9 @@ void EditorEvents::ScanDocument()
     ScanResult result = ::ScanDocument(std::string_view(text.constData(), std::size_t(text.size())), doc->FileDir,
                                        m_styles, options);
     ++m_scanCount;
-    doc->DocKeywords = std::move(result.DocKeywords);
+    // The previous list can hold tens of thousands of names; it is let go
+    // after this event rather than in the middle of it.
+    EditorKeywordListPtr previous = std::exchange(doc->DocKeywords, std::move(result.DocKeywords));
     doc->Includes = std::move(result.Includes);
     // The user may have switched documents while the scan let events run:
     // the editor and the list only show the result when its document is
@@ -52,6 +54,7 @@ void EditorEvents::ScanDocument()
         m_editor.Refresh();
         m_declList.RefreshDeclList(doc->DocKeywords);
     }
+    QTimer::singleShot(0, this, [previous = std::move(previous)] {});
 }
 
 void EditorEvents::OnChange()

@@ -462,11 +462,39 @@ void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)
     }
 }
 
+std::shared_ptr<const NameTable> EditCtrl::Impl::declaredTableFor(const EditorKeywordListPtr& list,
+                                                                   std::uint64_t* signature)
+{
+    for (const CachedNames& c : namesCache) {
+        if (list && c.list.lock() == list) {
+            *signature = c.signature;
+            return c.table;
+        }
+    }
+    static const EditorKeywordList kEmpty;
+    *signature = NameTable::Signature(list ? *list : kEmpty);
+    std::shared_ptr<const NameTable> table;
+    for (const CachedNames& c : namesCache)
+        if (c.signature == *signature)
+            table = c.table;
+    if (!table)
+        table = list ? std::make_shared<const NameTable>(*list) : std::make_shared<const NameTable>();
+    constexpr std::size_t kCacheSize = 8;
+    if (namesCache.size() == kCacheSize)
+        namesCache.erase(namesCache.begin());
+    namesCache.push_back({list, *signature, table});
+    return table;
+}
+
 void EditCtrl::SetDeclaredKeywords(EditorKeywordListPtr keywords)
 {
+    if (keywords && keywords == d->declared)
+        return;
     d->declared = keywords;
-    auto names = keywords ? std::make_shared<const NameTable>(*keywords) : std::make_shared<const NameTable>();
-    if (!(*names == *d->declaredNames)) {
+    std::uint64_t signature = 0;
+    auto names = d->declaredTableFor(keywords, &signature);
+    if (signature != d->declaredSignature) {
+        d->declaredSignature = signature;
         d->declaredNames = std::move(names);
         d->lexer->setDeclared(d->declaredNames);
         d->queueNamesCheck();
@@ -526,7 +554,11 @@ void EditCtrl::Refresh(bool all)
         EditorKeywordListPtr commands = d->commands;
         if (commands)
             SetKeywords(commands);
-        SetDeclaredKeywords(d->declared);
+        // The lists may have grown in place: nothing cached about them holds.
+        EditorKeywordListPtr declared = std::move(d->declared);
+        d->namesCache.clear();
+        d->declaredSignature = ~d->declaredSignature;
+        SetDeclaredKeywords(declared);
         d->ensureNamesCurrent();
     }
     d->styleVisible();

@@ -41,6 +41,16 @@ struct EditCtrl::Impl {
     EditorKeywordListPtr declared;
     std::shared_ptr<const NameTable> commandNames = std::make_shared<NameTable>();
     std::shared_ptr<const NameTable> declaredNames = std::make_shared<NameTable>();
+    std::uint64_t declaredSignature = NameTable::Signature(EditorKeywordList());
+    // The name tables of the last few declared lists: switching back to a
+    // document, or a rescan that found the same names, builds nothing.
+    struct CachedNames {
+        std::weak_ptr<EditorKeywordList> list;
+        std::uint64_t signature = 0;
+        std::shared_ptr<const NameTable> table;
+    };
+    std::vector<CachedNames> namesCache;
+    std::shared_ptr<const NameTable> declaredTableFor(const EditorKeywordListPtr& list, std::uint64_t* signature);
     LexRules rules;
 
     // An edit announced by the control and not yet counted into the dirty

@@ -13,15 +13,16 @@ TEST(DeclList, ListsTheDocumentsOwnDeclarationsOfTheTabsKind)
                               {{"/src/lib.bb", "Function FromLib()\nGlobal libGlobal"}});
     const std::vector<std::tuple<std::string, std::string, int>> cases = {
         {"Functions", "draw Zap", 13}, {"Const", "LIMIT", 14}, {"Globals", "hp map()", 1},
-        {"Types", "", 0},              {"Labels", "again", 12}, {"functions", "", 0},
+        {"Types", "", 10},              {"Labels", "again", 12}, {"functions", "", 0},
     };
     for (const auto& [tab, texts, icon] : cases) {
         std::string listed;
-        for (const DeclListItem& item : DeclListItems(*r.DocKeywords, tab)) {
-            listed += (listed.empty() ? "" : " ") + item.text;
-            EXPECT_EQ(item.icon, icon) << tab;
-            const EditorKeyword* e = FindDeclaration(*r.DocKeywords, item.key);
-            EXPECT_TRUE(e && e->Name == item.text && e->Line > 0) << item.key;
+        const std::optional<DeclTab> shown = DeclTabFor(tab);
+        EXPECT_EQ(shown ? shown->icon : 0, icon) << tab;
+        for (const EditorKeywordPtr& item : DeclListItems(*r.DocKeywords, tab)) {
+            listed += (listed.empty() ? "" : " ") + item->Name;
+            const EditorKeyword* e = FindDeclaration(*r.DocKeywords, item->Key);
+            EXPECT_TRUE(e && e->Name == item->Name && e->Line > 0) << item->Key;
         }
         EXPECT_EQ(listed, texts) << tab;
     }

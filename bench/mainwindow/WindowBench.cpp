@@ -1,0 +1,121 @@
+// The main window with long documents: switching between them, a rescan
+// handed over to the colouring and the declaration list, and typing while
+// rescans run.
+#include "analysis/EditorEvents.h"
+#include "documents/DocumentManager.h"
+#include "documents/DocumentTabs.h"
+#include "editor/EditCtrl.h"
+#include "mainwindow/MainWindow.h"
+#include "support/BenchApp.h"
+#include "support/SourceGenerator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+namespace {
+
+QString WriteSource(const QString& dir, const QString& name, int lines, const std::string& prefix)
+{
+    const QString path = QDir(dir).filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    const std::string text = gen::BlitzSource(lines, prefix);
+    f.write(text.data(), qint64(text.size()));
+    return path;
+}
+
+void TypeKey(EditCtrl& editor, int key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(editor.focusProxy(), &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(editor.focusProxy(), &release);
+}
+
+// A tab click from one 100,000-line document to another, painted.
+void BM_SwitchLongDocuments(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    w.docs().OpenDoc(WriteSource(bench.dir(), "a.bb", 100000, "a"));
+    w.docs().OpenDoc(WriteSource(bench.dir(), "b.bb", 100000, "b"));
+    w.editor().SetCaret(0, 60000);
+    PumpEvents(300);
+    int next = 1;
+    for (auto _ : state) {
+        w.tabs().setCurrentIndex(next);
+        QApplication::processEvents();
+        next = next == 1 ? 2 : 1;
+    }
+}
+BENCHMARK(BM_SwitchLongDocuments)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
+
+// One rescan of a 100,000-line document with 20 includes of 2,000 lines,
+// with the hand-over to the editor's colouring and the declaration list.
+void BM_RescanAndHandOver(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    const std::string main = gen::WriteProject(bench.dir().toStdString() + "/project", 100000, 20, 2000);
+    w.docs().OpenDoc(QString::fromStdString(main));
+    w.events().SetParsingDisabled(true);
+    PumpEvents(300);
+    for (auto _ : state) {
+        w.events().ScanDocument();
+        QApplication::processEvents();
+    }
+    state.counters["declarations"] = double(w.docs().CurrentDoc()->DocKeywords->Count());
+}
+BENCHMARK(BM_RescanAndHandOver)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// Typing at 40 keys a second at the end of a 100,000-line document while the
+// parse timer rescans after every change. How late a key is handled after
+// the typist pressed it is what the typist feels as a stall.
+void BM_TypingWhileRescanning(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    const std::string main = gen::WriteProject(bench.dir().toStdString() + "/project", 100000, 20, 2000);
+    w.docs().OpenDoc(QString::fromStdString(main));
+    EditCtrl& editor = w.editor();
+    editor.SetCaret(0, editor.LineCount());
+    editor.setFocus();
+    PumpEvents(300);
+
+    const QString typed = QStringLiteral("Global extra = Sqr(score) + 1 ; more\n");
+    double longestDelay = 0;
+    double totalDelay = 0;
+    int keys = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 200; ++i) {
+            const qint64 due = i * 25;
+            while (clock.elapsed() < due)
+                QApplication::processEvents(QEventLoop::AllEvents, 2);
+            const double delay = double(clock.elapsed() - due);
+            longestDelay = std::max(longestDelay, delay);
+            totalDelay += delay;
+            ++keys;
+            const QChar c = typed[i % typed.size()];
+            if (c == u'\n')
+                TypeKey(editor, Qt::Key_Return, QStringLiteral("\r"));
+            else
+                TypeKey(editor, c.unicode() >= 'a' && c.unicode() <= 'z' ? Qt::Key_A + (c.unicode() - 'a') : Qt::Key_Space,
+                        QString(c));
+        }
+    }
+    state.counters["longest_delay_ms"] = longestDelay;
+    state.counters["mean_delay_ms"] = keys ? totalDelay / keys : 0;
+    state.counters["scans"] = w.events().ScanCount();
+}
+BENCHMARK(BM_TypingWhileRescanning)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
