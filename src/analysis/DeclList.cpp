@@ -84,6 +84,10 @@ DeclList::DeclList(QWidget* parent) : QWidget(parent), m_model(new DeclListModel
     TabStripDocTree->setObjectName(QStringLiteral("TabStripDocTree"));
     TabStripDocTree->setExpanding(false);
     TabStripDocTree->setDocumentMode(true);
+    TabStripDocTree->setUsesScrollButtons(true);
+    QFont small = TabStripDocTree->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    TabStripDocTree->setFont(small);
     for (const char* key : kTabs)
         TabStripDocTree->addTab(QString::fromLatin1(key));
 

@@ -114,7 +114,7 @@ void MainWindow::BuildLayout()
     split->addWidget(leftPane);
     split->addWidget(documentArea);
     split->setStretchFactor(1, 1);
-    split->setSizes({224, 950});
+    split->setSizes({250, 930});
     setCentralWidget(split);
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
