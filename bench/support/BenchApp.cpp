@@ -22,8 +22,11 @@ BenchApp::BenchApp()
     WriteIniString(m_dir.filePath(QStringLiteral("prefs.ini")), QStringLiteral("PATHS"), QStringLiteral("B3DDir"),
                    m_dir.filePath(QStringLiteral("Blitz3D")));
     m_app = std::make_unique<App>(m_dir.path(), m_quiet, m_quiet);
+    QElapsedTimer clock;
+    clock.start();
     if (!m_app->Start())
         throw std::runtime_error("the IDE did not start");
+    m_startSeconds = double(clock.nsecsElapsed()) / 1e9;
     PumpEvents(50);
 }
 

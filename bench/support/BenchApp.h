@@ -18,6 +18,8 @@ public:
     App& app() { return *m_app; }
     MainWindow& window();
     QString dir() const { return m_dir.path(); }
+    // How long the start-up sequence took, to the main window shown.
+    double startSeconds() const { return m_startSeconds; }
 
 private:
     class Quiet : public Prompter, public CommonDialog {
@@ -36,6 +38,7 @@ private:
     QTemporaryDir m_dir;
     Quiet m_quiet;
     std::unique_ptr<App> m_app;
+    double m_startSeconds = 0;
 };
 
 // Runs pending events for `ms` milliseconds.
