@@ -1,0 +1,78 @@
+#include "analysis/DlgInlineHelp.h"
+
+#include "analysis/PopupPlacement.h"
+#include "platform/Text.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+namespace {
+
+constexpr int kPadding = 5;  // each side: the text's width + 10
+
+const QColor kBorder(160, 166, 176);
+const QColor kBackground(250, 250, 252);
+const QColor kText(60, 64, 72);
+const QColor kCurrentParameter(0, 0, 0);
+
+}  // namespace
+
+DlgInlineHelp::DlgInlineHelp(QWidget* parent)
+    : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+{
+    setObjectName(QStringLiteral("DlgInlineHelp"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    // Off-screen until the first placement puts it under the caret.
+    setGeometry(-1000, -400, 640, 20);
+}
+
+QFont DlgInlineHelp::BoldFont() const
+{
+    QFont f = font();
+    f.setBold(true);
+    return f;
+}
+
+void DlgInlineHelp::SetTip(const CallTipText& tip)
+{
+    m_tip = tip;
+    update();
+}
+
+void DlgInlineHelp::PlaceAt(QPoint caretOnScreen)
+{
+    const QFontMetrics plain(font());
+    const QFontMetrics bold(BoldFont());
+    const int width = plain.horizontalAdvance(text::FromBytes(m_tip.before)) +
+                      bold.horizontalAdvance(text::FromBytes(m_tip.bold)) +
+                      plain.horizontalAdvance(text::FromBytes(m_tip.after)) + 2 * kPadding;
+    const QSize size(width, std::max(plain.height(), bold.height()) + 8);
+    const QScreen* screen = QGuiApplication::screenAt(caretOnScreen);
+    if (!screen)
+        screen = this->screen();
+    setGeometry(QRect(PopupPosition(caretOnScreen, QPoint(0, 24), size, screen->availableGeometry()), size));
+}
+
+void DlgInlineHelp::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), kBackground);
+    p.setPen(kBorder);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+
+    const QRect area = rect().adjusted(kPadding, 0, -kPadding, 0);
+    int x = area.left();
+    auto run = [&](const std::string& bytes, const QFont& font, const QColor& colour) {
+        const QString s = text::FromBytes(bytes);
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(QRect(x, area.top(), area.right() - x + 1, area.height()), Qt::AlignLeft | Qt::AlignVCenter, s);
+        x += QFontMetrics(font).horizontalAdvance(s);
+    };
+    run(m_tip.before, font(), kText);
+    run(m_tip.bold, BoldFont(), kCurrentParameter);
+    run(m_tip.after, font(), kText);
+}
