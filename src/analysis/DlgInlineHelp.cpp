@@ -36,20 +36,40 @@ QFont DlgInlineHelp::BoldFont() const
     return f;
 }
 
-void DlgInlineHelp::SetTip(const CallTipText& tip)
-{
-    m_tip = tip;
-    update();
-}
-
-void DlgInlineHelp::PlaceAt(QPoint caretOnScreen)
+QSize DlgInlineHelp::SizeForTip() const
 {
     const QFontMetrics plain(font());
     const QFontMetrics bold(BoldFont());
     const int width = plain.horizontalAdvance(text::FromBytes(m_tip.before)) +
                       bold.horizontalAdvance(text::FromBytes(m_tip.bold)) +
                       plain.horizontalAdvance(text::FromBytes(m_tip.after)) + 2 * kPadding;
-    const QSize size(width, std::max(plain.height(), bold.height()) + 8);
+    return {width, std::max(plain.height(), bold.height()) + 8};
+}
+
+void DlgInlineHelp::SetTip(const CallTipText& tip)
+{
+    m_tip = tip;
+    if (isVisible()) {
+        // The tip stays where it is, but the bold parameter moving on changes
+        // the text's width, and a clipped parameter list is no help.
+        ensurePolished();
+        const QSize size = SizeForTip();
+        const QScreen* screen = this->screen();
+        const QRect bounds = screen ? screen->availableGeometry() : QRect(pos(), size);
+        QPoint at = pos();
+        if (at.x() + size.width() >= bounds.left() + bounds.width())
+            at.setX(std::max(bounds.left(), bounds.left() + bounds.width() - 1 - size.width()));
+        setGeometry(QRect(at, size));
+    }
+    update();
+}
+
+void DlgInlineHelp::PlaceAt(QPoint caretOnScreen)
+{
+    // Measured with the font it will be painted in, which a window gets
+    // when it is first polished.
+    ensurePolished();
+    const QSize size = SizeForTip();
     const QScreen* screen = QGuiApplication::screenAt(caretOnScreen);
     if (!screen)
         screen = this->screen();

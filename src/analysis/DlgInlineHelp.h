@@ -12,7 +12,8 @@ class DlgInlineHelp : public QWidget {
 public:
     explicit DlgInlineHelp(QWidget* parent = nullptr);
 
-    // Prints `tip`; the window keeps its size until the next PlaceAt.
+    // Prints `tip`; a shown window keeps its place and takes the new
+    // text's width.
     void SetTip(const CallTipText& tip);
     const CallTipText& Tip() const { return m_tip; }
 
@@ -25,6 +26,7 @@ protected:
 
 private:
     QFont BoldFont() const;
+    QSize SizeForTip() const;
 
     CallTipText m_tip;
 };

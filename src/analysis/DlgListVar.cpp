@@ -23,7 +23,7 @@ constexpr int kTextLeft = kIconSize + 8;
 
 const QColor kBorder(160, 166, 176);
 const QColor kBackground(255, 255, 255);
-const QColor kSelection(0, 0, 255);
+const QColor kSelection(0, 92, 214);
 const QColor kNameText(30, 30, 30);
 const QColor kTypeText(110, 115, 125);
 

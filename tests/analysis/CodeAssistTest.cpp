@@ -307,6 +307,15 @@ TEST_F(Assist, TheCallTipShowsTheParameterBeingTyped)
         }
     }
 
+    // A tip whose bold parameter moved on is as wide as one shown afresh.
+    Type("\nGraphics 640,");
+    const int updatedWidth = tip().width();
+    Key(Qt::Key_Escape);
+    Type(" ");
+    ASSERT_TRUE(assistant().TipVisible());
+    EXPECT_EQ(tip().Tip().bold, "height");
+    EXPECT_EQ(tip().width(), updatedWidth);
+
     Type("\nText 10,20,Len(a$");
     ASSERT_TRUE(assistant().TipVisible());
     EXPECT_EQ(tip().Tip().full(), "Len string$");
