@@ -40,6 +40,16 @@ CodeAssistant::CodeAssistant(CodeAssistHost host, QWidget* window)
     connect(&TimerAutocomplete, &QTimer::timeout, this, &CodeAssistant::OnAutocompleteTick);
     connect(m_list, &DlgListVar::Chosen, this, &CodeAssistant::OnChosen);
     connect(&m_host.editor, &EditCtrl::Change, this, &CodeAssistant::OnTextChanged);
+    // Names and calls belong to the document they were offered in.
+    auto leaveDocument = [this] {
+        TimerAutocomplete.stop();
+        m_pending.reset();
+        CloseList();
+        CloseTip();
+    };
+    connect(&m_host.docs, &DocumentManager::DocActivated, this, leaveDocument);
+    connect(&m_host.docs, &DocumentManager::NoDocuments, this, leaveDocument);
+    connect(&m_host.docs, &DocumentManager::HelpTabChosen, this, leaveDocument);
 }
 
 CodeAssistant::~CodeAssistant() = default;
@@ -104,9 +114,15 @@ void CodeAssistant::ShowFieldList(const std::string& varName, const std::string&
     if (!m_host.docs.CurrentDoc())
         return;
     EditCtrl& editor = m_host.editor;
-    const EditorKeywordListPtr fields =
-        FieldList(*DocKeywords(), varName, editor.LineCount(), [&](int line) { return editor.LineText(line); },
-                  m_host.styles);
+    EditorKeywordListPtr fields;
+    try {
+        fields = FieldList(*DocKeywords(), varName, editor.LineCount(),
+                           [&](int line) { return editor.LineText(line); }, m_host.styles);
+    } catch (const std::exception&) {
+        // Whatever the source holds, a "\" typed in it only ever lists
+        // fields or shows nothing.
+        return;
+    }
     if (!fields)
         return;
     CloseTip();

@@ -165,6 +165,11 @@ TEST_F(Assist, TheListClosesWithoutInsertingOnEscapeLeftBackspaceAndAnotherLine)
     EXPECT_FALSE(list().isVisible()) << "a move to another line closes the list";
     Pump(120);
     EXPECT_EQ(QString::fromLatin1(editor().Text()), "Global score\r\nWai");
+
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    docs().OpenDoc(dir.write("other.bb", "Global x\r\n"));
+    EXPECT_FALSE(list().isVisible()) << "another document brought in closes the list";
 }
 
 TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
