@@ -11,6 +11,9 @@
 #include "help/HelpBrowser.h"
 #include "startup/Settings.h"
 
+#include <algorithm>
+#include <exception>
+
 namespace {
 
 // Where the word that ends at `endColumn` begins: just after the nearest
