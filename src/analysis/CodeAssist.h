@@ -19,7 +19,9 @@ public:
     virtual void RefilterCompletion() = 0;
     // Inserts the chosen name in place of the typed word and closes the list.
     virtual void AutoCompleteToken() = 0;
-    // Up, Down, Page Up, Page Down move in the open list (Qt key codes).
+    // Up, Down, Page Up, Page Down move in the open list; Enter and Tab
+    // choose the selected name, which is inserted shortly after, once the
+    // key has been handled (Qt key codes).
     virtual void ListKeyDown(int key) = 0;
     // Closes the list without inserting anything.
     virtual void CloseList() = 0;

@@ -1,6 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "analysis/CodeAssist.h"
+#include "analysis/CodeAssistant.h"
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
 #include "build/BuildController.h"
@@ -119,6 +120,9 @@ void MainWindow::BuildLayout()
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
+    SetCodeAssist(new CodeAssistant({*m_editor, *m_docs, *m_tabs, *m_help, m_app.keywordList, m_app.settings,
+                                     m_declStyles, [this](const QString& text) { SetInfoPanel(text); }},
+                                    this));
     m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.programDir, this);

@@ -1,0 +1,354 @@
+#include "analysis/CodeAssistant.h"
+
+#include "analysis/Completion.h"
+#include "analysis/DlgInlineHelp.h"
+#include "analysis/DlgListVar.h"
+#include "analysis/Words.h"
+#include "documents/DocumentManager.h"
+#include "documents/DocumentTabs.h"
+#include "editor/EditCtrl.h"
+#include "help/HelpArea.h"
+#include "help/HelpBrowser.h"
+#include "startup/Settings.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// Where the word that ends at `endColumn` begins: just after the nearest
+// delimiter on its left. Type suffixes belong to the word, so a completion
+// replaces foo$b whole.
+int WordStart(std::string_view line, int endColumn)
+{
+    int start = std::min(endColumn, int(line.size()));
+    while (start > 0 && !IsWordDelimiter(line[std::size_t(start) - 1]))
+        --start;
+    return start;
+}
+
+QByteArray Bytes(const std::string& s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+}  // namespace
+
+CodeAssistant::CodeAssistant(CodeAssistHost host, QWidget* window)
+    : QObject(window), m_host(std::move(host)), m_list(new DlgListVar(window)), m_tip(new DlgInlineHelp(window))
+{
+    setObjectName(QStringLiteral("CodeAssistant"));
+    TimerAutocomplete.setInterval(50);
+    TimerAutocomplete.setSingleShot(true);
+    connect(&TimerAutocomplete, &QTimer::timeout, this, &CodeAssistant::OnAutocompleteTick);
+    connect(m_list, &DlgListVar::Chosen, this, &CodeAssistant::OnChosen);
+    connect(&m_host.editor, &EditCtrl::Change, this, &CodeAssistant::OnTextChanged);
+    // Names and calls belong to the document they were offered in.
+    auto leaveDocument = [this] {
+        TimerAutocomplete.stop();
+        m_pending.reset();
+        CloseList();
+        CloseTip();
+    };
+    connect(&m_host.docs, &DocumentManager::DocActivated, this, leaveDocument);
+    connect(&m_host.docs, &DocumentManager::NoDocuments, this, leaveDocument);
+    connect(&m_host.docs, &DocumentManager::HelpTabChosen, this, leaveDocument);
+}
+
+CodeAssistant::~CodeAssistant() = default;
+
+EditorKeywordListPtr CodeAssistant::DocKeywords() const
+{
+    const CDoc* doc = m_host.docs.CurrentDoc();
+    if (doc && doc->DocKeywords)
+        return doc->DocKeywords;
+    return std::make_shared<EditorKeywordList>();
+}
+
+std::string CodeAssistant::CaretLine(int* endColumn, bool* selectionPresent) const
+{
+    const EditorSelection sel = m_host.editor.Selection();
+    *endColumn = sel.EndColumn;
+    *selectionPresent = sel.Present;
+    return m_host.editor.LineText(sel.EndLine + 1).toStdString();
+}
+
+QPoint CodeAssistant::CaretOnScreen() const
+{
+    return m_host.editor.mapToGlobal(m_host.editor.CaretPoint());
+}
+
+// --- The autocomplete list ---------------------------------------------------
+
+bool CodeAssistant::PopupShown() const
+{
+    return m_popupShown;
+}
+
+void CodeAssistant::ShowCompletion()
+{
+    if (!m_host.docs.CurrentDoc())
+        return;
+    CloseTip();
+    int column = 0;
+    bool selected = false;
+    const std::string line = CaretLine(&column, &selected);
+    const std::string word = GetWordBeforeCaret(line, column, selected, false);
+    m_list->SetVocabulary(m_host.vocabulary);
+    m_list->setTokens(*DocKeywords(), true);
+    if (m_list->isSingleToken(word)) {
+        AutoCompleteToken();
+        return;
+    }
+    OpenList(word);
+}
+
+void CodeAssistant::ShowTypeList(const std::string& prefix)
+{
+    if (!m_host.docs.CurrentDoc())
+        return;
+    CloseTip();
+    m_list->setTokens(TypeList(*DocKeywords()), false);
+    OpenList(prefix);
+}
+
+void CodeAssistant::ShowFieldList(const std::string& varName, const std::string& prefix)
+{
+    if (!m_host.docs.CurrentDoc())
+        return;
+    EditCtrl& editor = m_host.editor;
+    EditorKeywordListPtr fields;
+    try {
+        fields = FieldList(*DocKeywords(), varName, editor.LineCount(),
+                           [&](int line) { return editor.LineText(line); }, m_host.styles);
+    } catch (const std::exception&) {
+        // Whatever the source holds, a "\" typed in it only ever lists
+        // fields or shows nothing.
+        return;
+    }
+    if (!fields)
+        return;
+    CloseTip();
+    m_list->setTokens(*fields, false);
+    OpenList(prefix);
+}
+
+// The tokens are already in the list; this shows it at the caret with the
+// name nearest to what was typed selected.
+void CodeAssistant::OpenList(const std::string& prefix)
+{
+    m_list->updateview(1, -1);
+    m_list->PlaceAt(CaretOnScreen());
+    m_list->show();
+    m_list->ShowNearestToken(prefix, true);
+    m_popupShown = true;
+    int column = 0;
+    bool selected = false;
+    const std::string line = CaretLine(&column, &selected);
+    m_anchorLine = m_host.editor.Selection().EndLine;
+    m_anchorColumn = WordStart(line, column);
+    m_host.editor.setFocus();
+}
+
+void CodeAssistant::RefilterCompletion()
+{
+    if (!m_popupShown)
+        return;
+    int column = 0;
+    bool selected = false;
+    const std::string line = CaretLine(&column, &selected);
+    const std::string word = GetWordBeforeCaret(line, column, selected, false);
+    if (m_list->isSingleToken(word)) {
+        AutoCompleteToken();
+        return;
+    }
+    m_host.editor.setFocus();
+}
+
+void CodeAssistant::OnTextChanged()
+{
+    // Typed characters are handled as they come (RefilterCompletion); this
+    // follows the rest, such as Backspace: the list keeps to the word being
+    // completed and closes once that word is left.
+    if (!m_popupShown)
+        return;
+    int column = 0;
+    bool selected = false;
+    const std::string line = CaretLine(&column, &selected);
+    if (m_host.editor.Selection().EndLine != m_anchorLine || WordStart(line, column) != m_anchorColumn) {
+        CloseList();
+        return;
+    }
+    m_list->ShowNearestToken(GetWordBeforeCaret(line, column, selected, false), true);
+}
+
+void CodeAssistant::ListKeyDown(int key)
+{
+    if (m_popupShown)
+        m_list->ScrollView(key);
+}
+
+void CodeAssistant::OnChosen()
+{
+    // The list hid itself; the name goes in once the key or click is done.
+    m_popupShown = false;
+    const std::string name = m_list->SelectedName();
+    if (name.empty())
+        return;
+    m_pending = TargetAtCaret(name);
+    TimerAutocomplete.start();
+}
+
+void CodeAssistant::OnAutocompleteTick()
+{
+    TimerAutocomplete.stop();
+    if (!m_pending)
+        return;
+    const Insertion insertion = *m_pending;
+    m_pending.reset();
+    m_host.editor.SetBusy(true);
+    Insert(insertion);
+    m_host.editor.SetBusy(false);
+    m_host.editor.setFocus();
+}
+
+void CodeAssistant::AutoCompleteToken()
+{
+    const std::string name = m_list->SelectedName();
+    CloseList();
+    if (!name.empty())
+        Insert(TargetAtCaret(name));
+    m_host.editor.setFocus();
+}
+
+CodeAssistant::Insertion CodeAssistant::TargetAtCaret(std::string name) const
+{
+    const EditorSelection sel = m_host.editor.Selection();
+    const QByteArray line = m_host.editor.LineText(sel.EndLine + 1);
+    Insertion target;
+    target.name = std::move(name);
+    target.line = sel.EndLine;
+    target.end = std::min(sel.EndColumn, int(line.size()));
+    // With a selection there is no typed word: the name goes in at the caret.
+    target.start = sel.Present ? target.end : WordStart(std::string_view(line.constData(), std::size_t(line.size())),
+                                                        target.end);
+    target.word = line.mid(target.start, target.end - target.start).toStdString();
+    return target;
+}
+
+void CodeAssistant::Insert(const Insertion& insertion)
+{
+    EditCtrl& editor = m_host.editor;
+    // Typing may have gone on before a deferred insertion: the word must
+    // still be where it was, and what followed it stays after the name.
+    const QByteArray line = editor.LineText(insertion.line + 1);
+    if (line.mid(insertion.start, insertion.end - insertion.start) != Bytes(insertion.word))
+        return;
+    const EditorSelection before = editor.Selection();
+    editor.SetSelection({!insertion.word.empty(), insertion.start, insertion.line, insertion.end, insertion.line});
+    editor.ReplaceSelection(Bytes(insertion.name));
+    const int shift = int(insertion.name.size()) - int(insertion.word.size());
+    EditorSelection caret;
+    if (before.EndLine == insertion.line && before.EndColumn >= insertion.end && !before.Present) {
+        caret.EndColumn = caret.StartColumn = before.EndColumn + shift;
+        caret.EndLine = caret.StartLine = insertion.line;
+    } else {
+        caret = before;
+    }
+    editor.SetSelection(caret);
+    editor.Refresh();
+}
+
+void CodeAssistant::CloseList()
+{
+    m_popupShown = false;
+    if (m_list)
+        m_list->hide();
+}
+
+// --- The call tip -------------------------------------------------------------
+
+bool CodeAssistant::TipVisible() const
+{
+    return m_tip && m_tip->isVisible();
+}
+
+void CodeAssistant::ShowCallTip()
+{
+    const bool created = !TipVisible();
+    if (FillTip(true) && created) {
+        m_tip->show();
+    }
+    m_host.editor.setFocus();
+}
+
+void CodeAssistant::UpdateCallTip(bool first)
+{
+    if (!TipVisible() && !first)
+        return;
+    FillTip(first);
+}
+
+bool CodeAssistant::FillTip(bool place)
+{
+    EditCtrl& editor = m_host.editor;
+    const EditorSelection sel = editor.Selection();
+    const QByteArray line = editor.LineText(sel.EndLine + 1);
+    const std::vector<LineToken> lineTokens = editor.LineTokens(sel.EndLine + 1, 1);
+    std::vector<TipToken> tokens;
+    tokens.reserve(lineTokens.size());
+    for (const LineToken& t : lineTokens)
+        tokens.push_back({t.Kind, t.StartColumn, std::string_view(t.Text.constData(), std::size_t(t.Text.size()))});
+    const EditorKeywordListPtr vocabulary = m_host.vocabulary;
+    const std::optional<CallTipMatch> match =
+        vocabulary ? FindCallTip(std::string_view(line.constData(), std::size_t(line.size())), sel.EndColumn, 1,
+                                 tokens, *vocabulary)
+                   : std::nullopt;
+    if (!match) {
+        HideCallTip();
+        return false;
+    }
+    m_tip->SetTip(MakeCallTipText(*match->entry, match->argumentIndex));
+    if (place)
+        m_tip->PlaceAt(CaretOnScreen());
+    return true;
+}
+
+void CodeAssistant::HideCallTip()
+{
+    if (!TipVisible())
+        return;
+    m_tip->hide();
+    m_host.editor.setFocus();
+}
+
+void CodeAssistant::CloseTip()
+{
+    if (TipVisible())
+        m_tip->hide();
+}
+
+// --- Command help -------------------------------------------------------------
+
+void CodeAssistant::ShowCommandHelp(const QString& word)
+{
+    static const EditorKeywordList kNoCommands;
+    const EditorKeywordListPtr vocabulary = m_host.vocabulary;
+    const CommandHelp::Action action = m_commandHelp.Request(
+        word.toLatin1().toStdString(), vocabulary ? *vocabulary : kNoCommands, m_host.settings.B3DHelpDir());
+    switch (action.kind) {
+    case CommandHelp::Action::ClearPanel:
+        m_host.setInfoPanel(QString());
+        break;
+    case CommandHelp::Action::ShowText:
+        m_host.setInfoPanel(action.text);
+        break;
+    case CommandHelp::Action::OpenPage:
+        m_host.help.ShowHelpBrowser(false);
+        m_host.tabs.SelectQuietly(QString::fromLatin1(DocumentTabs::kHelpTabKey));
+        m_host.help.Browser()->Navigate(action.text);
+        break;
+    case CommandHelp::Action::Nothing:
+        break;
+    }
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "analysis/CallTip.h"
+#include "analysis/CodeAssist.h"
+#include "editor/Keywords.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class DlgInlineHelp;
+class DlgListVar;
+class DocumentManager;
+class DocumentTabs;
+class EditCtrl;
+class HelpArea;
+struct Settings;
+
+// What the popups use of the main window. References stay with their
+// owners and are read at each use, so new settings or a reloaded
+// vocabulary apply at once.
+struct CodeAssistHost {
+    EditCtrl& editor;
+    DocumentManager& docs;
+    DocumentTabs& tabs;
+    HelpArea& help;
+    const EditorKeywordListPtr& vocabulary;
+    const Settings& settings;
+    const DeclStyles& styles;
+    // Writes the status bar's message panel ("" empties it).
+    std::function<void(const QString&)> setInfoPanel;
+};
+
+// The autocomplete list and the call tip, steered by the editor's events.
+// A name chosen with Enter, Tab or a double click is inserted by
+// TimerAutocomplete shortly after, once the key or click has been handled.
+class CodeAssistant : public QObject, public CodeAssist {
+    Q_OBJECT
+public:
+    // The popups are windows of `window` and go with it.
+    CodeAssistant(CodeAssistHost host, QWidget* window);
+    ~CodeAssistant() override;
+
+    bool PopupShown() const override;
+    void ShowCompletion() override;
+    void ShowTypeList(const std::string& prefix) override;
+    void ShowFieldList(const std::string& varName, const std::string& prefix) override;
+    void RefilterCompletion() override;
+    void AutoCompleteToken() override;
+    void ListKeyDown(int key) override;
+    void CloseList() override;
+
+    bool TipVisible() const override;
+    void ShowCallTip() override;
+    void UpdateCallTip(bool first) override;
+    void HideCallTip() override;
+    void CloseTip() override;
+
+    void ShowCommandHelp(const QString& word) override;
+    const std::string& LastHelpWord() const { return m_commandHelp.LastHelpWord(); }
+
+    DlgListVar& list() const { return *m_list; }
+    DlgInlineHelp& tip() const { return *m_tip; }
+    QTimer& autocompleteTimer() { return TimerAutocomplete; }
+    // A chosen name waits for TimerAutocomplete.
+    bool InsertionPending() const { return m_pending.has_value(); }
+
+private:
+    // The typed word a chosen name replaces: its line (from 0), its bytes
+    // from `start` to the caret at `end`.
+    struct Insertion {
+        std::string name;
+        int line = 0;
+        int start = 0;
+        int end = 0;
+        std::string word;
+    };
+
+    EditorKeywordListPtr DocKeywords() const;
+    Insertion TargetAtCaret(std::string name) const;
+    void Insert(const Insertion& insertion);
+    void OpenList(const std::string& prefix);
+    // Shows the tip for the call around the caret, sized and placed when
+    // `place`; hides it when there is none.
+    bool FillTip(bool place);
+    void OnChosen();
+    void OnAutocompleteTick();
+    void OnTextChanged();
+    QPoint CaretOnScreen() const;
+    std::string CaretLine(int* endColumn, bool* selectionPresent) const;
+
+    CodeAssistHost m_host;
+    DlgListVar* m_list = nullptr;
+    DlgInlineHelp* m_tip = nullptr;
+    QTimer TimerAutocomplete;
+    std::optional<Insertion> m_pending;
+    bool m_popupShown = false;
+    // Where the word the open list completes begins: line and column.
+    int m_anchorLine = 0;
+    int m_anchorColumn = 0;
+    CommandHelp m_commandHelp;
+};

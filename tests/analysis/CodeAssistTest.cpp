@@ -1,0 +1,384 @@
+// The autocomplete list, the call tip and F1 help on the real editor: keys
+// typed into the editor open, steer and close the popups, and what they
+// insert lands in the text.
+#include "analysis/CodeAssistant.h"
+#include "analysis/DlgInlineHelp.h"
+#include "analysis/DlgListVar.h"
+#include "analysis/PopupPlacement.h"
+#include "documents/DocumentTabs.h"
+#include "help/HelpArea.h"
+#include "help/HelpBrowser.h"
+#include "support/AppFixture.h"
+
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+class Assist : public AppFixture {
+protected:
+    CodeAssistant& assistant() const { return *window->findChild<CodeAssistant*>(); }
+    DlgListVar& list() const { return assistant().list(); }
+    DlgInlineHelp& tip() const { return assistant().tip(); }
+
+    // Opens `text` as main.bb with the caret at the end of its last line.
+    void Open(const char* text)
+    {
+        docs().OpenDoc(dir.write("main.bb", text));
+        const int last = editor().LineCount();
+        editor().SetCaret(int(editor().LineText(last).size()), last);
+        editor().setFocus();
+    }
+
+    QWidget* KeyTarget() const
+    {
+        QWidget* target = QApplication::focusWidget();
+        if (!target || !editor().isAncestorOf(target))
+            target = editor().focusProxy() ? editor().focusProxy() : &editor();
+        return target;
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(KeyTarget(), key, modifiers);
+    }
+    void CtrlSpace() { Key(Qt::Key_Space, Qt::ControlModifier); }
+
+    QString CaretLineText() const { return QString::fromLatin1(editor().LineText(editor().CaretPos().Line)); }
+    int CaretColumn() const { return editor().CaretPos().Column; }
+    QString Selected() const { return QString::fromStdString(list().SelectedName()); }
+    QStringList ListNames() const
+    {
+        QStringList names;
+        for (const EditorKeywordPtr& e : list().model().tokens())
+            names << QString::fromStdString(e->Name);
+        return names;
+    }
+    QPoint CaretOnScreen() const { return editor().mapToGlobal(editor().CaretPoint()); }
+    // The deferred insertion after Enter, Tab or a double click.
+    bool Inserted() { return WaitFor([&] { return !assistant().InsertionPending(); }, 2000); }
+};
+
+TEST(PopupPlacement, StaysOnTheScreenAndOffTheCaretLine)
+{
+    const QRect screen(0, 0, 1000, 700);
+    const QSize size(320, 170);
+    struct Case {
+        QPoint caret;
+        QPoint expected;
+    } cases[] = {
+        {{100, 100}, {110, 124}},   // beside and below the caret
+        {{800, 100}, {679, 124}},   // moved in from the right edge
+        {{670, 100}, {679, 124}},   // just touching the edge counts as past it
+        {{100, 600}, {110, 428}},   // no room below: above the caret's line
+        {{-50, 100}, {0, 124}},     // never left of the screen
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PopupPosition(c.caret, {10, 24}, size, screen), c.expected) << c.caret.x() << "," << c.caret.y();
+    // A second screen to the right keeps its own edges.
+    EXPECT_EQ(PopupPosition({1900, 50}, {0, 24}, {200, 20}, QRect(1000, 0, 1000, 700)), QPoint(1799, 74));
+}
+
+TEST_F(Assist, CtrlSpaceListsNamesNarrowsAndEnterInsertsTheChoice)
+{
+    Open("Global waitTime\r\n");
+    Type("\nx = Wai");
+    const QPoint caret = CaretOnScreen();
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_TRUE(assistant().PopupShown());
+    EXPECT_EQ(list().pos(), caret + QPoint(10, 24));
+    // Commands and the document's own names, the first one at the prefix.
+    EXPECT_TRUE(ListNames().contains("WaitKey"));
+    EXPECT_TRUE(ListNames().contains("waitTime"));
+    EXPECT_EQ(Selected(), "WaitJoy");
+    EXPECT_EQ(CaretLineText(), "x = Wai") << "Ctrl+Space types no blank";
+    // The list never takes the keyboard.
+    EXPECT_TRUE(editor().isAncestorOf(QApplication::focusWidget()));
+    EXPECT_FALSE(list().isActiveWindow());
+
+    Type("tT");
+    EXPECT_TRUE(list().isVisible());
+    EXPECT_EQ(Selected(), "waitTime");
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Selected(), "WaitTimer");
+    EXPECT_EQ(editor().CaretPos().Line, 2) << "Down moves in the list, not in the text";
+
+    Type("\n");
+    EXPECT_FALSE(list().isVisible());
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText(), "x = WaitTimer");
+    EXPECT_EQ(CaretColumn(), 13);
+    EXPECT_EQ(editor().LineCount(), 2) << "Enter chose the name and typed no new line";
+    EXPECT_FALSE(assistant().PopupShown());
+
+    // Tab chooses as well; text after the caret stays after the name.
+    Type("\n(foo)");
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Left);
+    Type("wait");
+    CtrlSpace();
+    Type("\t");
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText(), "(WaitJoyfoo)");
+    EXPECT_EQ(CaretColumn(), 8);
+}
+
+TEST_F(Assist, TheListClosesWithoutInsertingOnEscapeLeftBackspaceAndAnotherLine)
+{
+    Open("Global score\r\n");
+    Type("\nWai");
+    const QByteArray before = editor().Text();
+
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(list().isVisible());
+    Pump(120);
+    EXPECT_EQ(editor().Text(), before);
+
+    CtrlSpace();
+    Key(Qt::Key_Left);
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_EQ(CaretColumn(), 2) << "Left still moves the caret";
+    Key(Qt::Key_Right);
+
+    // Backspace follows the word back and closes once it is gone.
+    Type("t");
+    CtrlSpace();
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Selected(), "WaitMouse");
+    Key(Qt::Key_Backspace);
+    EXPECT_TRUE(list().isVisible());
+    EXPECT_EQ(Selected(), "WaitJoy");
+    for (int i = 0; i < 3; ++i)
+        Key(Qt::Key_Backspace);
+    EXPECT_TRUE(list().isVisible());
+    Key(Qt::Key_Backspace);
+    EXPECT_FALSE(list().isVisible());
+
+    Type("\nWai");
+    CtrlSpace();
+    editor().SetCaret(0, 1);
+    EXPECT_FALSE(list().isVisible()) << "a move to another line closes the list";
+    Pump(120);
+    EXPECT_EQ(QString::fromLatin1(editor().Text()), "Global score\r\nWai");
+
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    docs().OpenDoc(dir.write("other.bb", "Global x\r\n"));
+    EXPECT_FALSE(list().isVisible()) << "another document brought in closes the list";
+}
+
+TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
+{
+    Open("");
+    Type("Load");
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    const int first = list().model().current();
+    Key(Qt::Key_PageDown);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(list().model().current(), first + 2 * DlgListVar::kVisibleRows);
+    EXPECT_EQ(list().scrollBar()->value(), list().model().top());
+    EXPECT_TRUE(list().scrollBar()->isVisible());
+
+    // The third visible row, double-clicked.
+    const int top = list().model().top();
+    const std::string third = list().model().tokens().Item(std::size_t(top + 2)).Name;
+    QWidget* rows = list().findChild<QWidget*>("ElTokens");
+    ASSERT_TRUE(rows);
+    QTest::mouseDClick(rows, Qt::LeftButton, {}, QPoint(40, list().RowHeight() * 2 + 3));
+    EXPECT_FALSE(list().isVisible());
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText().toStdString(), third.substr(0, third.find('.')));
+}
+
+TEST_F(Assist, AnOnlyCandidateIsInsertedWithoutAList)
+{
+    Open("Global enemyCount\r\n");
+    Type("\nWaitK");
+    CtrlSpace();
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_EQ(CaretLineText(), "WaitKey");
+    EXPECT_EQ(CaretColumn(), 7);
+
+    // Narrowing the open list down to one name inserts it as it is typed.
+    Type("\nenemy = Wai");
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    Type("tM");
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_FALSE(assistant().PopupShown());
+    EXPECT_EQ(CaretLineText(), "enemy = WaitMouse");
+
+    // Declared names too, whatever the case typed.
+    Type("\nENEMYC");
+    CtrlSpace();
+    EXPECT_EQ(CaretLineText(), "enemyCount");
+}
+
+const char* const kGame =
+    "Type Player\r\n"
+    "\tField x#, y#\r\n"
+    "\r\n"
+    "\t; where it is heading\r\n"
+    "\tField name$ ; shown above the head\r\n"
+    "End Type\r\n"
+    "Field stray\r\n"
+    "Type Bullet\r\n"
+    "\tField speed#\r\n"
+    "End Type\r\n"
+    "Local p.Player = New Player\r\n"
+    "Global total\r\n";
+
+TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
+{
+    Open(kGame);
+    Type("\np\\");
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(ListNames(), (QStringList{"name$", "x#", "y#"}));
+    Type("y");
+    EXPECT_EQ(CaretLineText(), "p\\y#");
+
+    // Ctrl+Space after a "\" lists the same fields from the typed prefix.
+    Type("\np\\");
+    Key(Qt::Key_Escape);
+    Type("x");
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(Selected(), "x#");
+    Type("\n");
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText(), "p\\x#");
+
+    // A variable without a type, or an unknown one, lists nothing.
+    Type("\ntotal\\");
+    EXPECT_FALSE(list().isVisible());
+    Type("\nnobody\\");
+    EXPECT_FALSE(list().isVisible());
+}
+
+TEST_F(Assist, DotListsTheTypesExceptAfterANumber)
+{
+    Open(kGame);
+    struct Case {
+        const char* typed;
+        bool opens;
+    } cases[] = {
+        {"x = 3.", false},
+        {"x = 12.5", false},
+        {"b.", true},
+        {"; comment b.", false},
+        {"Print \"b.", false},
+    };
+    for (const Case& c : cases) {
+        Type("\n");
+        Type(QString::fromLatin1(c.typed));
+        EXPECT_EQ(list().isVisible(), c.opens) << c.typed;
+        if (c.opens) {
+            EXPECT_EQ(ListNames(), (QStringList{"Bullet", "Player"}));
+        }
+        Key(Qt::Key_Escape);
+    }
+    Type("\nb.");
+    Key(Qt::Key_Down);
+    Type("\t");
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText(), "b.Player");
+}
+
+TEST_F(Assist, TheCallTipShowsTheParameterBeingTyped)
+{
+    Open("Global w\r\n");
+    Type("\n");
+    struct Step {
+        const char* typed;
+        bool visible;
+        const char* bold;
+    } steps[] = {
+        {"Graphics3D ", true, "width"},
+        {"640,", true, "height"},
+        {"480,Len(\"a,b\"),", true, "[mode]"},
+        {"2,", false, ""},  // past the last parameter
+    };
+    for (const Step& s : steps) {
+        Type(QString::fromLatin1(s.typed));
+        EXPECT_EQ(assistant().TipVisible(), s.visible) << s.typed;
+        if (s.visible) {
+            EXPECT_EQ(tip().Tip().bold, s.bold) << s.typed;
+        }
+    }
+
+    // A tip whose bold parameter moved on is as wide as one shown afresh.
+    Type("\nGraphics 640,");
+    const int updatedWidth = tip().width();
+    Key(Qt::Key_Escape);
+    Type(" ");
+    ASSERT_TRUE(assistant().TipVisible());
+    EXPECT_EQ(tip().Tip().bold, "height");
+    EXPECT_EQ(tip().width(), updatedWidth);
+
+    Type("\nText 10,20,Len(a$");
+    ASSERT_TRUE(assistant().TipVisible());
+    EXPECT_EQ(tip().Tip().full(), "Len string$");
+    Type(")");
+    const QPoint caret = CaretOnScreen();
+    EXPECT_EQ(tip().Tip().full(), "Text x,y,text$,[centre_x],[centre_y]");
+    EXPECT_EQ(tip().Tip().bold, "text$");
+    EXPECT_EQ(tip().pos(), caret + QPoint(0, 24)) << "placed anew at the ), under the caret";
+    EXPECT_TRUE(editor().isAncestorOf(QApplication::focusWidget()));
+
+    // Moving along the line follows the arguments; another line hides it.
+    Key(Qt::Key_Home);
+    EXPECT_FALSE(assistant().TipVisible()) << "left of every command";
+    Type("\nGraphics3D 1,");
+    ASSERT_TRUE(assistant().TipVisible());
+    Key(Qt::Key_Left);
+    EXPECT_EQ(tip().Tip().bold, "width");
+    Key(Qt::Key_Up);
+    EXPECT_FALSE(assistant().TipVisible());
+
+    // No tip for a command without parameters, nor for the document's own
+    // functions; Escape closes it.
+    Type("\nCls(");
+    EXPECT_FALSE(assistant().TipVisible());
+    Type("\nGraphics ");
+    ASSERT_TRUE(assistant().TipVisible());
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(assistant().TipVisible());
+}
+
+TEST_F(Assist, F1ShowsTheSignatureThenTheHelpPage)
+{
+    dir.write("Blitz3D/help/commands/2d_commands/LoadImage.htm",
+              "<html><body><h1>LoadImage</h1></body></html>");
+    Open("img = LoadImage(\"a.png\")\r\nGraphics3D 640,480\r\nmystery = 1\r\n");
+    HelpArea& help = window->help();
+    auto f1At = [&](int line, int column) {
+        editor().SetCaret(column, line);
+        Key(Qt::Key_F1);
+    };
+
+    f1At(2, 3);
+    EXPECT_EQ(window->InfoPanel(), "Graphics3D width,height[,depth][,mode]");
+    f1At(2, 3);
+    EXPECT_FALSE(help.BrowserShown()) << "no page for it: the editor stays";
+    EXPECT_EQ(window->InfoPanel(), "Graphics3D width,height[,depth][,mode]");
+
+    f1At(3, 2);
+    EXPECT_EQ(window->InfoPanel(), "");
+
+    f1At(1, 9);
+    EXPECT_EQ(window->InfoPanel(), "LoadImage bmpfile$");
+    EXPECT_FALSE(help.BrowserShown());
+    f1At(1, 8);
+    EXPECT_TRUE(help.BrowserShown());
+    EXPECT_EQ(window->tabs().SelectedKey(), DocumentTabs::kHelpTabKey);
+    ASSERT_TRUE(WaitFor([&] { return window->helpBrowser().CurrentUrl().fileName() == "LoadImage.htm"; }, 15000))
+        << window->helpBrowser().CurrentUrl().toString().toStdString();
+}
+
+}  // namespace
