@@ -167,34 +167,37 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     Q_EMIT ParsingHeld(true);
     m_editor.SetBusy(true);
     CDocPtr previous = m_current;
+    QString error;
+    bool loaded = false;
     {
         WaitCursor wait;
         NewDoc();
-        QString error;
-        if (!m_editor.LoadFile(path, &error)) {
+        loaded = m_editor.LoadFile(path, &error);
+        if (loaded) {
+            const DocPathParts parts = SplitDocPath(path);
+            m_current->FilePath = path;
+            m_current->FileDir = parts.FileDir;
+            m_current->FileTitle = parts.FileTitle;
+            m_current->Modified = false;
+            m_current->EditorState = m_editor.CurrentBuffer();
+            QApplication::processEvents();
+            Q_EMIT FileLoaded(m_current.get());
+            m_editor.Refresh(true);
+        } else {
             // Nothing opens: the empty document goes again and the one that
             // was shown comes back.
             m_docs.removeAll(m_current);
             m_current = previous;
-            m_editor.SetBusy(false);
-            if (m_current)
-                ActivateDoc(*m_current, -1);
-            Q_EMIT ParsingHeld(false);
-            m_prompter.Tell(QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error, MsgIcon::Critical);
-            return;
         }
-        const DocPathParts parts = SplitDocPath(path);
-        m_current->FilePath = path;
-        m_current->FileDir = parts.FileDir;
-        m_current->FileTitle = parts.FileTitle;
-        m_current->Modified = false;
-        m_current->EditorState = m_editor.CurrentBuffer();
-        QApplication::processEvents();
-        Q_EMIT FileLoaded(m_current.get());
-        m_editor.Refresh(true);
     }
     m_editor.SetBusy(false);
     Q_EMIT ParsingHeld(false);
+    if (!loaded) {
+        if (m_current)
+            ActivateDoc(*m_current, -1);
+        m_prompter.Tell(QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error, MsgIcon::Critical);
+        return;
+    }
     ActivateDoc(*m_current, -1);
     RefreshTabs();
     Q_EMIT CommandStateChanged();
@@ -309,7 +312,6 @@ void DocumentManager::CloseAllDocs()
 
 bool DocumentManager::CloseAllForExit()
 {
-    WaitCursor wait;
     QApplication::processEvents();
     const QList<CDocPtr> docs = m_docs;
     for (const CDocPtr& d : docs)
