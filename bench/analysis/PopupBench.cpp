@@ -3,6 +3,7 @@
 // including the repaint of the visible rows.
 #include "analysis/DlgListVar.h"
 #include "analysis/Scanner.h"
+#include "support/BenchLists.h"
 #include "support/SourceGenerator.h"
 
 #include <QApplication>
@@ -13,44 +14,9 @@
 
 namespace {
 
-DeclStyles Styles()
-{
-    auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
-    return {style(2), style(3), style(4), style(5), style(6), style(8)};
-}
-
-// 1,500 command names shaped like the real vocabulary's.
-EditorKeywordListPtr Vocabulary()
-{
-    static const char* const verbs[] = {"Create", "Load", "Free", "Entity", "Set", "Get", "Update",
-                                        "Draw", "Copy", "Read", "Write", "Show", "Hide", "Move", "Turn"};
-    static const char* const nouns[] = {"Image", "Mesh", "Sound", "Texture", "Brush", "Camera", "Light",
-                                        "Pivot", "Sprite", "Surface", "Bank", "File", "Font", "Stream",
-                                        "Buffer", "Channel", "Terrain", "Plane", "Mirror", "Listener"};
-    static const char* const tails[] = {"", "X", "Y", "Z", "Ex"};
-    auto style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, 0});
-    auto list = std::make_shared<EditorKeywordList>();
-    for (const char* v : verbs)
-        for (const char* n : nouns)
-            for (const char* t : tails) {
-                EditorKeyword e;
-                e.Name = std::string(v) + n + t;
-                for (char c : e.Name)
-                    e.Key += char(std::tolower(static_cast<unsigned char>(c)));
-                e.Style = style;
-                list->Add(std::move(e));
-            }
-    list->Entries();
-    return list;
-}
-
-// About 10,000 names declared in a generated document.
-EditorKeywordListPtr Declared()
-{
-    ScanResult r = ScanDocument(gen::BlitzSource(32000), "/bench/", Styles());
-    r.DocKeywords->Entries();
-    return r.DocKeywords;
-}
+using gen::Declared;
+using gen::Styles;
+using gen::Vocabulary;
 
 struct Popup {
     Popup()
@@ -119,14 +85,3 @@ void BM_PopupPageDown(benchmark::State& state)
 BENCHMARK(BM_PopupPageDown)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,4 +1,5 @@
 #include "analysis/Scanner.h"
+#include "support/BenchLists.h"
 #include "support/SourceGenerator.h"
 
 #include <QDir>
@@ -8,19 +9,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-DeclStyles MakeStyles()
-{
-    DeclStyles s;
-    auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
-    s.DeclStyle2 = style(2);
-    s.DeclStyle3 = style(3);
-    s.DeclStyle4 = style(4);
-    s.DeclStyle5 = style(5);
-    s.DeclStyle6 = style(6);
-    s.DeclStyle8 = style(8);
-    return s;
-}
 
 std::string ReadAll(const QString& path)
 {
@@ -48,7 +36,7 @@ struct Project {
 // timed part (BM_ReleaseLargeProjectResult times that).
 void RunScan(benchmark::State& state, const Project& p, const ScanOptions& options = {})
 {
-    const DeclStyles styles = MakeStyles();
+    const DeclStyles styles = gen::Styles();
     ScanResult previous;
     for (auto _ : state) {
         ScanResult r = ScanDocument(p.text, p.fileDir, styles, options);
@@ -94,7 +82,7 @@ BENCHMARK(BM_ScanLargeProjectYielding)->Unit(benchmark::kMillisecond);
 void BM_ReleaseLargeProjectResult(benchmark::State& state)
 {
     static const Project p(100000, 20, 2000);
-    const DeclStyles styles = MakeStyles();
+    const DeclStyles styles = gen::Styles();
     for (auto _ : state) {
         state.PauseTiming();
         ScanResult r = ScanDocument(p.text, p.fileDir, styles);
@@ -112,7 +100,7 @@ void BM_ScanColonsInIncludePath(benchmark::State& state)
     std::string text = "Include \"";
     for (int i = 0; i < 200000; ++i)
         text += "\":\"";
-    const DeclStyles styles = MakeStyles();
+    const DeclStyles styles = gen::Styles();
     ScanOptions options;
     options.readInclude = [](const QString&) { return std::optional<std::string>(); };
     for (auto _ : state)
