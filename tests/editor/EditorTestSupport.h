@@ -3,17 +3,14 @@
 #include "editor/EditCtrl.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 
 // Lets queued work (colouring, deferred checks) run until the editor has
 // coloured everything.
 inline void FinishColouring(EditCtrl& editor)
 {
-    QElapsedTimer timer;
-    timer.start();
-    do
-        QCoreApplication::processEvents();
-    while (editor.ColouringPending() && timer.elapsed() < 10000);
+    QCoreApplication::processEvents();
+    (void)QTest::qWaitFor([&] { return !editor.ColouringPending(); }, 10000);
 }
 
 inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const char*, int>> names)

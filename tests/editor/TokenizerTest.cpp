@@ -4,22 +4,6 @@
 
 namespace {
 
-const char* ClassName(TokenClass c)
-{
-    switch (c) {
-    case TokenClass::Text: return "T";
-    case TokenClass::Comment: return "C";
-    case TokenClass::String: return "S";
-    case TokenClass::Number: return "N";
-    case TokenClass::Operator: return "O";
-    case TokenClass::Keyword: return "K";
-    case TokenClass::Name: return "W";
-    case TokenClass::Suffix: return "X";
-    case TokenClass::Label: return "L";
-    }
-    return "?";
-}
-
 // "W1:Text" for a name of kind 1, "N:5" for a number, ...
 std::string Tokens(std::string_view line, const NameTable& commands, const NameTable& declared,
                    const LexRules& rules = {})
@@ -30,7 +14,7 @@ std::string Tokens(std::string_view line, const NameTable& commands, const NameT
     for (const Token& t : tokens) {
         if (!out.empty())
             out += ' ';
-        out += ClassName(t.cls);
+        out += "TCSNOKWXL"[static_cast<int>(t.cls)];  // in the order TokenClass declares them
         if (t.kind)
             out += std::to_string(t.kind);
         out += ':';

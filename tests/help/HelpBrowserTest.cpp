@@ -5,7 +5,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
+#include <QTest>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -20,21 +20,16 @@ namespace {
 
 // The engine works in another process: everything is waited for, with a
 // deadline generous enough for a loaded CI machine.
-bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
+template <typename Done>
+bool WaitUntil(Done done)
 {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
+    return QTest::qWaitFor(done, 30000);
 }
 
 // Lets the engine run for a while when the test expects nothing to happen.
-void Settle(int ms = 400)
+void Settle()
 {
-    WaitUntil([] { return false; }, ms);
+    QTest::qWait(400);
 }
 
 class HelpBrowserTest : public ::testing::Test {
