@@ -11,7 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QTest>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,12 @@
 #include <memory>
 
 // Runs events until `done` holds; compilers may be slow to start on a busy machine.
-template <typename Done>
-bool WaitUntil(Done done, int timeoutMs = 30000)
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
 {
-    return QTest::qWaitFor(done, timeoutMs);
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
 }
 
 // A Blitz3D folder whose bin/blitzcc.exe is a shell script standing in for

@@ -3,14 +3,16 @@
 #include "editor/EditCtrl.h"
 
 #include <QCoreApplication>
-#include <QTest>
+#include <QDeadlineTimer>
 
 // Lets queued work (colouring, deferred checks) run until the editor has
 // coloured everything.
 inline void FinishColouring(EditCtrl& editor)
 {
-    QCoreApplication::processEvents();
-    (void)QTest::qWaitFor([&] { return !editor.ColouringPending(); }, 10000);
+    QDeadlineTimer deadline(10000);
+    do
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (editor.ColouringPending() && !deadline.hasExpired());
 }
 
 inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const char*, int>> names)
