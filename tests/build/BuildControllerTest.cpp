@@ -113,20 +113,16 @@ TEST_F(BuildFixture, TheLastLineOfTheOutputDecidesBetweenDoneAndAnError)
 
 TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
 {
-    // The document in the editor is saved first and then built.
-    host.docs["Doc_1"].Modified = true;
     blitz.Prints("Executing...\r\n");
     build->Check();
     ASSERT_TRUE(Finish());
-    EXPECT_EQ(host.calls.value(0), "save:Doc_1");
-    EXPECT_FALSE(host.docs["Doc_1"].Modified);
-    EXPECT_TRUE(blitz.Started());
+    blitz.Forget();
 
     // A never-saved document whose Save dialog is cancelled is not built.
     host.Add("Doc_3", "");
     host.current = "Doc_3";
-    blitz.Forget();
     build->Check();
+    EXPECT_FALSE(blitz.Started());
     EXPECT_FALSE(build->IsBuilding());
     EXPECT_EQ(prompter.texts(), QStringList({"Please save newfile_3 before building."}));
     EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
