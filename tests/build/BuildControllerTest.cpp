@@ -2,37 +2,7 @@
 
 #include <QRegularExpression>
 
-TEST_F(BuildFixture, CheckRunsTheCompilerInItsFolderWithOnlyTheBlitzVariables)
-{
-    log.OpenLog();
-    blitz.Prints(Progress(gamePath));
-    blitz.write("ide/output.txt", "left over from the last build\r\n");
-    host.calls.clear();
-
-    build->Check();
-    EXPECT_TRUE(build->IsBuilding());
-    ASSERT_TRUE(Finish());
-
-    EXPECT_EQ(blitz.Args(), QStringList({"-c", gamePath}));
-    EXPECT_EQ(blitz.Cwd(), Canonical(blitz.binDir()));
-    QMap<QString, QString> expectedEnv{{"blitzpath", blitz.b3dDir()}, {"path", blitz.binDir()}};
-    EXPECT_EQ(blitz.Env(), expectedEnv);
-    EXPECT_EQ(ReadFileBytes(blitz.outputPath()), Progress(gamePath));
-    EXPECT_EQ(host.panel, "Checking game.bb...done");
-    EXPECT_EQ(host.calls, QStringList({"save:Doc_1"}));
-    EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
-    EXPECT_FALSE(build->IsBuilding());
-
-    QString log = QString::fromStdString(ReadFileBytes(blitz.programDir() + "/debug.log"));
-    log.replace(QRegularExpression(R"(\(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\))"), "(time)");
-    EXPECT_EQ(log, "Inside builddoc: buildmode=0\r\n\r\nValidDoc OK\r\n\r\ncmdstr=\"" + blitz.compiler()
-                       + "\" -c \"" + gamePath + "\"\r\n\r\nCalling Shell Command...\r\n\r\n"
-                       "Called Shell Command: res=1\r\n\r\nEnabling WaitExecute Timer (time)\r\n\r\n"
-                       "Execution finished (time)\r\n\r\n");
-}
-
-TEST_F(BuildFixture, EachCommandPassesItsSwitchAndStatusText)
+TEST_F(BuildFixture, EachCommandRunsTheCompilerInItsFolderWithOnlyTheBlitzVariables)
 {
     const QString exe = blitz.file("src/game.exe");
     const struct {
@@ -42,47 +12,84 @@ TEST_F(BuildFixture, EachCommandPassesItsSwitchAndStatusText)
         QStringList args;
         QString status;
     } rows[] = {
-        {[&] { build->Check(); }, true, "-x", {"-c", gamePath}, "Checking game.bb...done"},
         {[&] { build->CompileAndRun(); }, true, "", {"-d", gamePath}, "Building game.bb...done"},
         {[&] { build->CompileAndRun(); }, false, "", {gamePath}, "Building game.bb...done"},
         {[&] { build->CompileAndRun(); }, false, "-level 2 \"save 1.dat\"",
          {gamePath, "-level", "2", "save 1.dat"}, "Building game.bb...done"},
         {[&] { build->BuildExecutable(); }, true, "-x", {"-o", exe, gamePath},
          "Creating executable from game.bb...done"},
+        // Last, so that the debug log below holds this build alone.
+        {[&] { build->Check(); }, true, "-x", {"-c", gamePath}, "Checking game.bb...done"},
     };
-    blitz.Prints(Progress(gamePath, "Creating executable \"" + exe.toStdString() + "\"..."));
+    const QMap<QString, QString> env{{"blitzpath", blitz.b3dDir()}, {"path", blitz.binDir()}};
     for (const auto& row : rows) {
+        blitz.Prints(Progress(gamePath));
+        blitz.write("ide/output.txt", "left over from the last build\r\n");
+        host.calls.clear();
+        log.OpenLog();
         build->SetDebugEnabled(row.debug);
         build->SetProgramCommandLine(row.programArgs);
         row.command();
         ASSERT_TRUE(Finish());
-        EXPECT_EQ(blitz.Args(), row.args) << row.status.toStdString();
+        SCOPED_TRACE(row.status.toStdString());
+        EXPECT_EQ(blitz.Args(), row.args);
+        EXPECT_EQ(blitz.Cwd(), QFileInfo(blitz.binDir()).canonicalFilePath());
+        EXPECT_EQ(blitz.Env(), env);
+        EXPECT_EQ(ReadFileBytes(blitz.outputPath()), Progress(gamePath));
         EXPECT_EQ(host.panel, row.status);
+        EXPECT_EQ(host.calls, QStringList({"save:Doc_1"}));
+        EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
     }
     EXPECT_TRUE(prompter.shown.empty());
+
+    QString log = QString::fromStdString(ReadFileBytes(blitz.programDir() + "/debug.log"));
+    log.replace(QRegularExpression(R"(\(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\))"), "(time)");
+    EXPECT_EQ(log, "Inside builddoc: buildmode=0\r\n\r\nValidDoc OK\r\n\r\ncmdstr=\"" + blitz.compiler()
+                       + "\" -c \"" + gamePath + "\"\r\n\r\nCalling Shell Command...\r\n\r\n"
+                       "Called Shell Command: res=1\r\n\r\nEnabling WaitExecute Timer (time)\r\n\r\n"
+                       "Execution finished (time)\r\n\r\n");
 }
 
-TEST_F(BuildFixture, CompileErrorPutsTheCaretOnItsLineInTheBuiltDocument)
+TEST_F(BuildFixture, TheLastLineOfTheOutputDecidesBetweenDoneAndAnError)
 {
-    const QString lower = blitz.file("src/inc/maths.bb").toLower();
+    const std::string game = "\"" + gamePath.toStdString() + "\"";
+    const std::string include = "\"" + blitz.file("src/inc/maths.bb").toLower().toStdString() + "\"";
     const struct {
-        std::string out;
-        std::string err;
-        QString calls;
-        QString message;
+        std::string out, err;
+        QString calls;    // after the save
+        QString message;  // the message box; none when empty
+        QString status;   // after the launch text
     } rows[] = {
-        {Progress(gamePath, "\"" + gamePath.toStdString() + "\":12:5:12:5:Expecting expression"), "",
-         "show:Doc_1:12 flash:12", "Error at line 12, column 5:\r\nExpecting expression"},
+        {"", "", "", "", "done"},
+        {Progress(gamePath), "", "", "", "done"},
+        // An error anywhere but on the last line goes unreported.
+        {game + ":2:1:2:1:Expecting Wend\r\nExecuting...\r\n", "", "", "", "done"},
+        {"Unable to open input file\r\n", "", "", "", "done"},
+        {Progress(gamePath, game + ":12:5:12:5:Expecting expression"), "", "show:Doc_1:12 flash:12",
+         "Error at line 12, column 5:\r\nExpecting expression",
+         "Error at line 12, column 5:. Expecting expression"},
         // Reported in an include, shown in the built document all the same.
-        {Progress(gamePath, "\"" + lower.toStdString() + "\":3:7:3:7:Function 'Foo' not found"), "",
-         "show:Doc_1:3 flash:3", "Error at line 3, column 7:\r\nFunction 'Foo' not found"},
+        {Progress(gamePath, include + ":3:7:3:7:Function 'Foo' not found"), "", "show:Doc_1:3 flash:3",
+         "Error at line 3, column 7:\r\nFunction 'Foo' not found",
+         "Error at line 3, column 7:. Function 'Foo' not found"},
         // The report may come on standard error; the message stops at its colon.
         {"BlitzCC V1.108\r\nParsing...\r\n",
          "\"C:\\Games\\game.bb\":40:1:40:1:Illegal type conversion: Int to String\r\n",
-         "show:Doc_1:40 flash:40", "Error at line 40, column 1:\r\nIllegal type conversion"},
+         "show:Doc_1:40 flash:40", "Error at line 40, column 1:\r\nIllegal type conversion",
+         "Error at line 40, column 1:. Illegal type conversion"},
+        // No position: the document is brought up but nothing is flashed.
+        {"BlitzCC V1.108\r\n\"\":65536:65536:65536:65536:Not enough parameters\r\n", "", "show:Doc_1:-1",
+         "Error at line 65536, column 65536:\r\nNot enough parameters",
+         "Error at line 65536, column 65536:. Not enough parameters"},
+        // Not takeable: said in the status bar, with no jump and no box.
+        {game + ":x:1:1:1:odd\r\n", "", "", "",
+         "The compiler reported an error in a form that could not be read: " + QString::fromStdString(game)
+             + ":x:1:1:1:odd"},
+        {"\"unterminated\r\n", "", "", "",
+         "The compiler reported an error in a form that could not be read: \"unterminated"},
     };
     for (const auto& row : rows) {
-        blitz.Prints(row.out, row.err, 255);
+        blitz.Prints(row.out, row.err);
         host.calls.clear();
         prompter.shown.clear();
         host.current = "Doc_1";
@@ -92,71 +99,30 @@ TEST_F(BuildFixture, CompileErrorPutsTheCaretOnItsLineInTheBuiltDocument)
         host.panel.clear();
         ASSERT_TRUE(Finish());
 
+        SCOPED_TRACE(row.status.toStdString());
         EXPECT_EQ(host.calls.mid(1).join(' '), row.calls);
-        EXPECT_EQ(host.current, "Doc_1");
-        EXPECT_EQ(host.panel, "Checking game.bb..." + QString(row.message).replace("\r\n", ". "));
-        ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_EQ(prompter.shown[0].text, row.message);
-        EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
-    }
-}
-
-TEST_F(BuildFixture, OnlyAQuotedLastLineCountsAsAnError)
-{
-    const std::string error = "\"" + gamePath.toStdString() + "\":2:1:2:1:Expecting Wend\r\n";
-    const struct {
-        std::string out;
-        QString status;
-        QString calls;
-        bool prompted;
-    } rows[] = {
-        {"", "Checking game.bb...done", "", false},
-        {Progress(gamePath), "Checking game.bb...done", "", false},
-        // An error anywhere but on the last line goes unreported.
-        {error + "Executing...\r\n", "Checking game.bb...done", "", false},
-        {"Unable to open input file\r\n", "Checking game.bb...done", "", false},
-        // No position: the document is brought up but nothing is flashed.
-        {"BlitzCC V1.108\r\n\"\":65536:65536:65536:65536:Not enough parameters\r\n",
-         "Checking game.bb...Error at line 65536, column 65536:. Not enough parameters",
-         "show:Doc_1:-1", true},
-        // Not takeable: said in the status bar, with no jump and no box.
-        {"\"" + gamePath.toStdString() + "\":x:1:1:1:odd\r\n",
-         "Checking game.bb...The compiler reported an error in a form that could not be read: \""
-             + gamePath + "\":x:1:1:1:odd",
-         "", false},
-        {"\"unterminated\r\n",
-         "Checking game.bb...The compiler reported an error in a form that could not be read: "
-         "\"unterminated",
-         "", false},
-    };
-    for (const auto& row : rows) {
-        blitz.Prints(row.out);
-        host.calls.clear();
-        prompter.shown.clear();
-        build->Check();
-        ASSERT_TRUE(Finish());
-        EXPECT_EQ(host.panel, row.status);
-        EXPECT_EQ(host.calls.mid(1).join(' '), row.calls) << row.status.toStdString();
-        EXPECT_EQ(prompter.shown.size(), row.prompted ? 1u : 0u) << row.status.toStdString();
+        EXPECT_EQ(host.current, row.calls.isEmpty() ? "Doc_2" : "Doc_1");
+        EXPECT_EQ(host.panel, "Checking game.bb..." + row.status);
+        ASSERT_EQ(prompter.shown.size(), row.message.isEmpty() ? 0u : 1u);
+        if (!row.message.isEmpty()) {
+            EXPECT_EQ(prompter.shown[0].text, row.message);
+            EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        }
     }
 }
 
 TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
 {
-    // The document in the editor is saved first and then built.
-    host.docs["Doc_1"].Modified = true;
     blitz.Prints("Executing...\r\n");
     build->Check();
     ASSERT_TRUE(Finish());
-    EXPECT_EQ(host.calls.value(0), "save:Doc_1");
-    EXPECT_FALSE(host.docs["Doc_1"].Modified);
-    EXPECT_TRUE(blitz.Started());
+    blitz.Forget();
 
     // A never-saved document whose Save dialog is cancelled is not built.
     host.Add("Doc_3", "");
     host.current = "Doc_3";
-    blitz.Forget();
     build->Check();
+    EXPECT_FALSE(blitz.Started());
     EXPECT_FALSE(build->IsBuilding());
     EXPECT_EQ(prompter.texts(), QStringList({"Please save newfile_3 before building."}));
     EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);

@@ -7,13 +7,12 @@
 #include "support/Scripted.h"
 #include "support/TempDir.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QThread>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 
@@ -22,9 +21,19 @@
 #include <map>
 #include <memory>
 
+// Runs events until `done` holds; compilers may be slow to start on a busy machine.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
 // A Blitz3D folder whose bin/blitzcc.exe is a shell script standing in for
-// the compiler. Each script records how it was started (arguments, folder,
-// exact environment, process id) under its tag, then runs its body.
+// the compiler. Each script records how it was started (process id, folder
+// and arguments in <tag>.run, the exact environment in <tag>.env, written
+// last) under record/, then runs its body.
 class FakeBlitz : public TempDir {
 public:
     FakeBlitz()
@@ -40,33 +49,30 @@ public:
 
     void WriteScript(const QString& script, const QString& tag, const std::string& body) const
     {
-        const std::string r = "'" + (file("record/") + tag).toStdString();
-        write(script,
-              "#!/bin/sh\necho $$ > " + r + ".pid'\n: > " + r + ".args'\n"
-              "for a in \"$@\"; do printf '%s\\n' \"$a\" >> " + r + ".args'; done\n"
-              "/bin/pwd -P > " + r + ".cwd'\n/usr/bin/tr '\\0' '\\n' < /proc/$$/environ > " + r
-                  + ".env'\n" + body);
+        write(script, "#!/bin/sh\nr='" + (file("record/") + tag).toStdString()
+                          + "'\n{ echo $$; /bin/pwd -P; printf '%s\\n' \"$@\"; } > \"$r.run\"\n"
+                            "/usr/bin/tr '\\0' '\\n' < /proc/$$/environ > \"$r.env\"\n"
+                          + body);
         QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
     }
-    // The compiler prints `out`, then `err` on standard error, and exits.
-    void Prints(const std::string& out, const std::string& err = {}, int code = 0) const
+    // The compiler prints `out`, then `err` on standard error. Its exit code
+    // tells nothing: only the last line of the output counts.
+    void Prints(const std::string& out, const std::string& err = {}) const
     {
         WriteScript(compiler(), "cc",
                     "/bin/cat '" + write("record/out", out).toStdString() + "'\n/bin/cat '"
-                        + write("record/err", err).toStdString() + "' >&2\nexit "
-                        + std::to_string(code) + "\n");
+                        + write("record/err", err).toStdString() + "' >&2\nexit 1\n");
     }
 
     QStringList Lines(const QString& name) const
     {
         QStringList lines = QString::fromStdString(read("record/" + name)).split('\n');
-        if (lines.back().isEmpty())
-            lines.removeLast();
+        lines.removeLast();
         return lines;
     }
-    QStringList Args(const QString& tag = "cc") const { return Lines(tag + ".args"); }
-    QString Cwd(const QString& tag = "cc") const { return Lines(tag + ".cwd").value(0); }
-    qint64 Pid(const QString& tag = "cc") const { return Lines(tag + ".pid").value(0).toLongLong(); }
+    qint64 Pid(const QString& tag = "cc") const { return Lines(tag + ".run").value(0).toLongLong(); }
+    QString Cwd(const QString& tag = "cc") const { return Lines(tag + ".run").value(1); }
+    QStringList Args(const QString& tag = "cc") const { return Lines(tag + ".run").mid(2); }
     QMap<QString, QString> Env(const QString& tag = "cc") const
     {
         QMap<QString, QString> env;
@@ -131,16 +137,11 @@ protected:
     void SetUp() override
     {
         settings.B3DDir = blitz.b3dDir();
-        const char* texts[][2] = {
-            {"Checking #filename#...", "checkfile"},
-            {"Building #filename#...", "buildfile"},
-            {"Creating executable from #filename#...", "createexe"},
-            {"done", "done"},
-            {"Please save #docname# before building.", "savebeforebuild"},
-            {"Error at line #numline#, column #numcolumn#:\r\n#errstr#", "compileerr"},
-        };
-        for (const auto& t : texts)
-            labels.add(t[0], t[1]);
+        for (const char* t : {"checkfile=Checking #filename#...", "buildfile=Building #filename#...",
+                              "createexe=Creating executable from #filename#...", "done=done",
+                              "savebeforebuild=Please save #docname# before building.",
+                              "compileerr=Error at line #numline#, column #numcolumn#:\r\n#errstr#"})
+            labels.add(QString(t).section('=', 1), QString(t).section('=', 0, 0));
         gamePath = blitz.write("src/game.bb", "Print \"hi\"\r\n");
         otherPath = blitz.write("src/other.bb", "End\r\n");
         host.Add("Doc_1", gamePath);
@@ -156,23 +157,10 @@ protected:
         bool ended = false;
         QObject::connect(build.get(), &BuildController::BuildingChanged, build.get(),
                          [&](bool building) { ended = ended || !building; });
-        WaitUntil([&] { return ended; });
+        const bool done = WaitUntil([&] { return ended; });
         build->disconnect(build.get());
-        return ended;
+        return done;
     }
-
-    static bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < timeoutMs) {
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
-        return done();
-    }
-
-    static QString Canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
 
     FakeBlitz blitz;
     FakeHost host;

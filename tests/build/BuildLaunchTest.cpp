@@ -67,17 +67,18 @@ TEST_F(BuildFixture, FailedLaunchSaysWhyAndKeepsTheLaunchState)
 
         build->Check();
         QCoreApplication::processEvents();
+        build->disconnect(build.get());
         EXPECT_FALSE(build->IsBuilding());
         EXPECT_FALSE(signalled);
         ASSERT_EQ(prompter.shown.size(), 1u);
         const QString text = prompter.shown[0].text;
-        EXPECT_TRUE(text.startsWith("Unable to launch " + commandLine + "\r\n")) << text.toStdString();
-        EXPECT_TRUE(text.contains(row.reason)) << text.toStdString();
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_TRUE(text.startsWith("Unable to launch " + commandLine + "\r\n"));
+        EXPECT_TRUE(text.contains(row.reason));
         EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
         EXPECT_EQ(host.panel, "Checking game.bb...");
         EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
         EXPECT_EQ(ReadFileBytes(blitz.outputPath()), "");
-        build->disconnect(build.get());
     }
 }
 
@@ -94,7 +95,7 @@ TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
     auto wine = [](QString p) { return "Z:" + p.replace('/', '\\'); };
     EXPECT_EQ(blitz.Args("wine"), QStringList({wine(blitz.compiler()), "-o",
                                                wine(blitz.file("src/game.exe")), wine(gamePath)}));
-    EXPECT_EQ(blitz.Cwd("wine"), Canonical(blitz.binDir()));
+    EXPECT_EQ(blitz.Cwd("wine"), QFileInfo(blitz.binDir()).canonicalFilePath());
     QMap<QString, QString> env = blitz.Env("wine");
     EXPECT_EQ(env.take("blitzpath"), wine(blitz.b3dDir()));
     EXPECT_EQ(env.take("path"), wine(blitz.binDir()));

@@ -15,10 +15,7 @@ CompilerCommandInput Input(BuildMode mode, bool debug = false, const QString& pr
 TEST(CompilerCommand, CommandLineTextForEachMode)
 {
     const QString compiler = QStringLiteral("\"C:\\Blitz3D\\bin\\blitzcc.exe\"");
-    const struct {
-        CompilerCommandInput input;
-        QString expected;
-    } rows[] = {
+    const std::pair<CompilerCommandInput, QString> rows[] = {
         {Input(BuildMode::Check), compiler + " -c \"C:\\src\\game.bb\""},
         {Input(BuildMode::Check, true), compiler + " -c \"C:\\src\\game.bb\""},
         // Compile and run always keeps the blank after the source path.
@@ -33,16 +30,13 @@ TEST(CompilerCommand, CommandLineTextForEachMode)
         {{"/opt/blitz3d/bin/", "/home/me/My Game/main.bb", BuildMode::Check, false, {}},
          "\"/opt/blitz3d/bin/blitzcc.exe\" -c \"/home/me/My Game/main.bb\""},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(CompilerCommandLine(row.input), row.expected) << row.expected.toStdString();
+    for (const auto& [input, expected] : rows)
+        EXPECT_EQ(CompilerCommandLine(input), expected) << expected.toStdString();
 }
 
 TEST(CompilerCommand, ExecutableIsTheSourceWithItsExtensionReplaced)
 {
-    const struct {
-        const char* source;
-        const char* exe;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"C:\\src\\game.bb", "C:\\src\\game.exe"},
         {"/home/me/game.BB", "/home/me/game.exe"},
         {"/home/me/my.game.bb", "/home/me/my.game.exe"},
@@ -52,16 +46,13 @@ TEST(CompilerCommand, ExecutableIsTheSourceWithItsExtensionReplaced)
         {"C:\\v1.2\\game", "C:\\v1.2\\game.exe"},
         {"game", "game.exe"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(ExecutablePath(row.source), row.exe) << row.source;
+    for (const auto& [source, exe] : rows)
+        EXPECT_EQ(ExecutablePath(source), exe) << source;
 }
 
 TEST(CompilerCommand, ProgramCommandLineSplitsAtBlanksOutsideQuotes)
 {
-    const struct {
-        const char* line;
-        QStringList args;
-    } rows[] = {
+    const std::pair<const char*, QStringList> rows[] = {
         {"", {}},
         {"   ", {}},
         {"-windowed", {"-windowed"}},
@@ -71,46 +62,26 @@ TEST(CompilerCommand, ProgramCommandLineSplitsAtBlanksOutsideQuotes)
         {"\"\" x", {"", "x"}},
         {"\"unclosed quote", {"unclosed quote"}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(SplitProgramArguments(row.line), row.args) << row.line;
+    for (const auto& [line, args] : rows)
+        EXPECT_EQ(SplitProgramArguments(line), args) << line;
 }
 
-TEST(CompilerCommand, ProcessGetsTheSamePiecesDirectlyOrThroughWine)
+TEST(CompilerCommand, UnderWineEveryPathTheCompilerReadsIsAWinePath)
 {
+    // The compiled program's own arguments are its business: left as typed.
     const CompilerCommandInput run{"/b3d/bin/", "/src/my game.bb", BuildMode::CompileAndRun, true,
                                    "-x \"/tmp/a b\""};
-    const CompilerCommandInput exe{"/b3d/bin/", "/src/game.bb", BuildMode::BuildExecutable, false, {}};
+    const ProcessCommand expected{
+        "/usr/bin/wine", {"Z:\\b3d\\bin\\blitzcc.exe", "-d", "Z:\\src\\my game.bb", "-x", "/tmp/a b"}};
+    EXPECT_EQ(CompilerProcess(run, "/usr/bin/wine"), expected);
 
-    const struct {
-        ProcessCommand actual;
-        ProcessCommand expected;
-    } rows[] = {
-        {CompilerProcess(run), {"/b3d/bin/blitzcc.exe", {"-d", "/src/my game.bb", "-x", "/tmp/a b"}}},
-        {CompilerProcess(exe), {"/b3d/bin/blitzcc.exe", {"-o", "/src/game.exe", "/src/game.bb"}}},
-        // Under Wine every path the compiler reads is a Wine path; the
-        // program's own arguments are its business.
-        {CompilerProcess(run, "/usr/bin/wine"),
-         {"/usr/bin/wine",
-          {"Z:\\b3d\\bin\\blitzcc.exe", "-d", "Z:\\src\\my game.bb", "-x", "/tmp/a b"}}},
-        {CompilerProcess(exe, "/usr/bin/wine"),
-         {"/usr/bin/wine",
-          {"Z:\\b3d\\bin\\blitzcc.exe", "-o", "Z:\\src\\game.exe", "Z:\\src\\game.bb"}}},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.actual.program, row.expected.program);
-        EXPECT_EQ(row.actual.arguments, row.expected.arguments);
-    }
-
-    const struct {
-        const char* path;
-        const char* wine;
-    } paths[] = {
+    const std::pair<const char*, const char*> paths[] = {
         {"/home/me/game.bb", "Z:\\home\\me\\game.bb"},
         {"/", "Z:\\"},
         {"C:\\Blitz3D\\bin\\", "C:\\Blitz3D\\bin\\"},
         {"D:/games/x.bb", "D:\\games\\x.bb"},
         {"sub/x.bb", "sub\\x.bb"},
     };
-    for (const auto& row : paths)
-        EXPECT_EQ(WinePath(row.path), row.wine) << row.path;
+    for (const auto& [path, wine] : paths)
+        EXPECT_EQ(WinePath(path), wine) << path;
 }

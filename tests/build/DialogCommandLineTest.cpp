@@ -3,9 +3,9 @@
 #include "startup/Labels.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -17,10 +17,6 @@ TEST(DialogCommandLine, OnlyOkKeepsTheEditedText)
     CUILabels labels;
     labels.add("Abbrechen", "cancel");
     labels.add("Program command line", "mnucommandline");
-    auto key = [](QWidget* w, int k) {
-        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-    };
     const struct {
         QString typed;
         std::function<void(DialogCommandLine&)> finish;
@@ -28,10 +24,10 @@ TEST(DialogCommandLine, OnlyOkKeepsTheEditedText)
     } rows[] = {
         {" -level 2 \"a b\" ", [](DialogCommandLine& d) { d.cmdOk()->click(); }, " -level 2 \"a b\" "},
         {"", [](DialogCommandLine& d) { d.cmdOk()->click(); }, ""},
-        {"typed", [&](DialogCommandLine& d) { key(d.txtCommandLine(), Qt::Key_Return); }, "typed"},
+        {"typed", [](DialogCommandLine& d) { QTest::keyClick(d.txtCommandLine(), Qt::Key_Return); }, "typed"},
         {"edited", [](DialogCommandLine& d) { d.cmdCancel()->click(); }, "previous"},
         {"edited", [](DialogCommandLine& d) { d.close(); }, "previous"},
-        {"edited", [&](DialogCommandLine& d) { key(&d, Qt::Key_Escape); }, "previous"},
+        {"edited", [](DialogCommandLine& d) { QTest::keyClick(&d, Qt::Key_Escape); }, "previous"},
     };
     for (const auto& row : rows) {
         bool shown = false;

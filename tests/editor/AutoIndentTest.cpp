@@ -32,15 +32,9 @@ TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
         if (r.reindent) {
             EXPECT_EQ(got.lineIndent, r.reindent) << r.line;
         }
-    }
-}
-
-TEST(AutoIndent, EmptyTokenListsOnlyKeepTheIndentation)
-{
-    const IndentTokens none{"  ", "  ", 3};
-    for (const char* line : {"\tIf x", "  Next", "\t \tWend", "End"}) {
-        const IndentAfterEnter got = IndentForNewLine("\t\tFor", line, "Next", none);
-        EXPECT_EQ(got.newLineIndent, LeadingIndent(line)) << line;
-        EXPECT_FALSE(got.reindentLine) << line;
+        // Without tokens a new line only keeps the indentation.
+        const IndentAfterEnter plain = IndentForNewLine(r.above, r.line, r.rest, IndentTokens{"  ", "  ", 3});
+        EXPECT_EQ(plain.newLineIndent, LeadingIndent(r.line)) << r.line;
+        EXPECT_FALSE(plain.reindentLine) << r.line;
     }
 }

@@ -6,12 +6,16 @@
 
 namespace {
 
+// "x" for a dirty line, "." for a clean one, read line by line and again by
+// jumps to the next dirty line; both readings must agree.
 std::string Flags(const DirtyLines& d)
 {
-    std::string s;
+    std::string byLine, byJump(std::size_t(d.LineCount()), '.');
     for (int i = 0; i < d.LineCount(); ++i)
-        s += d.IsDirty(i) ? 'x' : '.';
-    return s;
+        byLine += d.IsDirty(i) ? 'x' : '.';
+    for (int i = d.NextDirty(0); i >= 0; i = d.NextDirty(i + 1))
+        byJump[std::size_t(i)] = 'x';
+    return byLine == byJump ? byLine : byLine + " but jumps give " + byJump;
 }
 
 }  // namespace
@@ -45,19 +49,18 @@ TEST(DirtyLines, EditsDirtyTheLinesTheyTouchAndMoveTheRest)
     }
 }
 
-TEST(DirtyLines, NextDirtySearchesWithinARange)
+TEST(DirtyLines, CountAndRangeSearchFollowMarking)
 {
     DirtyLines d;
     d.Reset(10, false);
     EXPECT_EQ(d.NextDirty(0), -1);
     d.Mark(3);
     d.Mark(7);
-    EXPECT_EQ(d.NextDirty(0), 3);
-    EXPECT_EQ(d.NextDirty(4), 7);
     EXPECT_EQ(d.NextDirty(4, 7), -1);
-    EXPECT_EQ(d.NextDirty(8), -1);
+    EXPECT_EQ(d.NextDirty(4, 8), 7);
     d.Clean(3);
     d.Clean(3);
+    EXPECT_EQ(Flags(d), ".......x..");
     EXPECT_EQ(d.Count(), 1);
     d.MarkAll();
     EXPECT_EQ(d.Count(), 10);

@@ -4,10 +4,9 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QUrl>
+#include <QTest>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -44,19 +43,10 @@ struct Fixture {
         });
     }
 
-    void key(int key, const QString& text = {}, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QApplication::sendEvent(editor.focusProxy(), &press);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(editor.focusProxy(), &release);
-    }
-    void type(const QString& text)
-    {
-        for (QChar c : text)
-            key(c == u' ' ? int(Qt::Key_Space) : int(c.toUpper().unicode()), QString(c));
-    }
-    void enter() { key(Qt::Key_Return, QStringLiteral("\r")); }
+    QWidget* input() { return editor.focusProxy(); }
+    QWidget* viewport() { return input()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport")); }
+    void key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(input(), key, mods); }
+    void type(const QString& text) { QTest::keyClicks(input(), text); }
 };
 
 }  // namespace
@@ -64,58 +54,37 @@ struct Fixture {
 TEST(EditCtrlKeys, HandlersSeeKeysFirstAndMayKeepThemFromTheText)
 {
     Fixture f;
-    f.type("ab");
-    EXPECT_EQ(f.editor.Text(), "ab");
-    EXPECT_EQ(f.presses, (std::vector<int>{'a', 'b'}));
-    EXPECT_EQ(f.added, (std::vector<int>{'a', 'b'}));
-    EXPECT_EQ(f.changes, 2);  // one per edit
-    EXPECT_EQ(f.moves.back(), (std::pair<int, int>{2, 1}));
-
-    // Ctrl+Space arrives as a blank with Ctrl held; cancelled, it types nothing.
-    Qt::KeyboardModifiers mods;
+    // Ctrl+Space (a blank with Ctrl held) and Enter are cancelled, x becomes
+    // y, and KeyDown swallows Z.
+    Qt::KeyboardModifiers blankMods;
     f.onPress = [&](EditorKeyEvent* e) {
-        mods = e->modifiers;
-        if (e->character == 32 && (e->modifiers & Qt::ControlModifier))
+        if (e->character == 32)
+            blankMods = e->modifiers;
+        if ((e->character == 32 && (e->modifiers & Qt::ControlModifier)) || e->character == 13)
             e->character = 0;
-    };
-    f.key(Qt::Key_Space, " ", Qt::ControlModifier);
-    EXPECT_EQ(f.presses.back(), 32);
-    EXPECT_TRUE(mods & Qt::ControlModifier);
-    EXPECT_EQ(f.editor.Text(), "ab");
-    EXPECT_EQ(f.changes, 2);
-
-    // Enter and Tab type 13 and 9; a cancelled Enter adds no line.
-    f.onPress = [](EditorKeyEvent* e) {
-        if (e->character == 13)
-            e->character = 0;
-    };
-    f.enter();
-    f.key(Qt::Key_Tab, "\t");
-    EXPECT_EQ(f.editor.Text(), "ab\t");
-    EXPECT_EQ(f.presses[f.presses.size() - 2], 13);
-    EXPECT_EQ(f.presses.back(), 9);
-
-    // Another character may be typed instead.
-    f.onPress = [](EditorKeyEvent* e) {
         if (e->character == 'x')
             e->character = 'y';
     };
-    f.type("x");
-    EXPECT_EQ(f.editor.Text(), "ab\ty");
-
-    // A key swallowed by KeyDown never reaches the text, though KeyPress hears it.
-    f.onPress = nullptr;
     f.onDown = [](EditorKeyEvent* e) {
         if (e->key == Qt::Key_Z)
             e->key = 0;
     };
-    const std::size_t heard = f.presses.size();
-    f.type("z");
-    EXPECT_EQ(f.editor.Text(), "ab\ty");
-    EXPECT_EQ(f.presses.size(), heard + 1);
+    f.type("ab");
+    EXPECT_EQ(f.added, (std::vector<int>{'a', 'b'}));
+    EXPECT_EQ(f.changes, 2);  // one per edit
+    EXPECT_EQ(f.moves.back(), (std::pair<int, int>{2, 1}));
+    f.key(Qt::Key_Space, Qt::ControlModifier);
+    f.key(Qt::Key_Return);
+    f.key(Qt::Key_Tab);
+    f.type("xz");
     f.key(Qt::Key_F1);
+    EXPECT_EQ(f.editor.Text(), "ab\ty");
+    EXPECT_TRUE(blankMods & Qt::ControlModifier);
+    // KeyPress hears what KeyDown swallowed, and nothing of F1.
+    EXPECT_EQ(f.presses, (std::vector<int>{'a', 'b', 32, 13, 9, 'x', 'z'}));
+    EXPECT_EQ(f.added.back(), 'y');
     EXPECT_EQ(f.downs.back(), Qt::Key_F1);
-    EXPECT_EQ(f.presses.size(), heard + 1);  // F1 types nothing
+    EXPECT_EQ(f.changes, 4);
 }
 
 TEST(EditCtrlKeys, ChangeFiresOncePerEditButNotForLoadingOrSettingText)
@@ -150,28 +119,20 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     look.IndentMoreTokens = " If For ";
     look.IndentLessTokens = " EndIf Next ";
     f.editor.ApplyAppearance(look);
-    f.type("For i = 1 To 3");
-    f.enter();
-    f.type("Print i");
-    f.enter();
-    f.type("Next");
-    f.enter();
-    f.type("End");
+    f.type("For i = 1 To 3\rPrint i\rNext\rEnd");
     EXPECT_EQ(f.editor.Text(), "For i = 1 To 3\r\n\tPrint i\r\nNext\r\nEnd");
 
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
     EXPECT_FALSE(f.editor.AutoIndent());
-    f.type("If a");
-    f.enter();
-    f.type("b");
+    f.type("If a\rb");
     EXPECT_EQ(f.editor.Text(), "If a\r\nb");
 
     // A file of LF line ends keeps typing LF.
     TempDir dir;
     ASSERT_TRUE(f.editor.LoadFile(dir.write("lf.bb", "a\nb\n")));
     f.editor.SetCaret(1, 2);
-    f.enter();
+    f.key(Qt::Key_Return);
     EXPECT_EQ(f.editor.Text(), "a\nb\n");
 }
 
@@ -183,13 +144,9 @@ TEST(EditCtrlMouse, RightButtonOnlyReportsAndDroppedFilesArePassedOn)
     std::vector<Qt::MouseButtons> ups;
     QObject::connect(&f.editor, &EditCtrl::MouseUp, &f.editor,
                      [&](Qt::MouseButtons b, Qt::KeyboardModifiers, QPoint) { ups.push_back(b); });
-    QWidget* area = f.editor.focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+    QWidget* area = f.viewport();
     ASSERT_NE(area, nullptr);
-    const QPointF at(5, 5);
-    QMouseEvent down(QEvent::MouseButtonPress, at, area->mapToGlobal(at), Qt::RightButton, Qt::RightButton, {});
-    QMouseEvent up(QEvent::MouseButtonRelease, at, area->mapToGlobal(at), Qt::RightButton, {}, {});
-    QApplication::sendEvent(area, &down);
-    QApplication::sendEvent(area, &up);
+    QTest::mouseClick(area, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_EQ(ups, (std::vector<Qt::MouseButtons>{Qt::RightButton}));
     EXPECT_EQ(f.editor.CaretPos().Line, 1);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -214,7 +171,7 @@ TEST(EditCtrlMouse, WheelScrollsTheConfiguredNumberOfLines)
     for (int i = 0; i < 200; ++i)
         text += "Print " + QByteArray::number(i) + "\r\n";
     f.editor.SetText(text);
-    QWidget* area = f.editor.focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+    QWidget* area = f.viewport();
     auto scrolledBy = [&](int lines) {
         EditorAppearance look;
         look.WheelScrollLines = lines;

@@ -7,48 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
-namespace {
-
-std::string Bytes(const QByteArray& b)
+TEST(EditCtrlFiles, AnyByteComesBackUnchangedAndTheFinalLineEndFollowsTheFile)
 {
-    return b.toStdString();
-}
-
-}  // namespace
-
-TEST(EditCtrlFiles, AnyByteComesBackUnchanged)
-{
-    std::string bytes;
+    std::string every;
     for (int c = 1; c < 256; ++c)
-        bytes += static_cast<char>(c);
-    bytes += "\r\nbare LF\nafter\ttab\r\n";
-    bytes += std::string(1 << 20, 'x') + "\r\n";
-    bytes += "last line\r\n";
-    TempDir dir;
-    const QString path = dir.write("all.bb", bytes);
-
-    EditCtrl editor;
-    QString error;
-    ASSERT_TRUE(editor.LoadFile(path, &error)) << error.toStdString();
-    EXPECT_FALSE(editor.BufferIsUtf8(*editor.CurrentBuffer()));
-    EXPECT_EQ(Bytes(editor.Text()), bytes.substr(0, bytes.size() - 2));
-    EXPECT_EQ(Bytes(editor.FileBytes(*editor.CurrentBuffer())), bytes);
-    EXPECT_EQ(editor.LineText(editor.LineCount()), "last line");
-    EXPECT_EQ(editor.LineText(editor.LineCount() - 1).size(), 1 << 20);
-    EXPECT_FALSE(editor.CanUndo());
-}
-
-TEST(EditCtrlFiles, FinalLineEndAndEncodingFollowTheFile)
-{
-    struct Row {
-        std::string file, text;
-        bool utf8;
-    };
-    const Row rows[] = {
+        every += static_cast<char>(c);
+    every += "\r\nbare LF\nafter\ttab\r\n" + std::string(1 << 20, 'x') + "\r\nlast line";
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        // File bytes, the text shown, whether it is UTF-8.
         {"a\r\nb\r\n", "a\r\nb", false},
         {"a\r\nb", "a\r\nb", false},  // no line end: none is added on save
         {"a\r\nb\r\n\r\n", "a\r\nb\r\n", false},
@@ -57,20 +29,25 @@ TEST(EditCtrlFiles, FinalLineEndAndEncodingFollowTheFile)
         {"Print \"Gr\xC3\xBC\xC3\x9F" "e\"\r\n", "Print \"Gr\xC3\xBC\xC3\x9F" "e\"", true},
         {"Print \"caf\xE9\"\r\n", "Print \"caf\xE9\"", false},  // not UTF-8: 8-bit text
         {"\xEF\xBB\xBFGlobal a\r\n", "\xEF\xBB\xBFGlobal a", true},
+        {every + "\r\n", every, false},
     };
     TempDir dir;
     EditCtrl editor;
-    for (const Row& r : rows) {
+    for (const auto& [file, text, utf8] : rows) {
         editor.NewBuffer();
-        ASSERT_TRUE(editor.LoadFile(dir.write("f.bb", r.file)));
-        EXPECT_EQ(Bytes(editor.Text()), r.text) << r.file;
-        EXPECT_EQ(Bytes(editor.FileBytes(*editor.CurrentBuffer())), r.file);
-        EXPECT_EQ(editor.BufferIsUtf8(*editor.CurrentBuffer()), r.utf8) << r.file;
+        ASSERT_TRUE(editor.LoadFile(dir.write("f.bb", file)));
+        SCOPED_TRACE(file.substr(0, 20));
+        EXPECT_EQ(editor.Text().toStdString(), text);
+        EXPECT_EQ(editor.FileBytes(*editor.CurrentBuffer()).toStdString(), file);
+        EXPECT_EQ(editor.BufferIsUtf8(*editor.CurrentBuffer()), utf8);
+        EXPECT_FALSE(editor.CanUndo());
     }
+    EXPECT_EQ(editor.LineText(editor.LineCount()), "last line");
+    EXPECT_EQ(editor.LineText(editor.LineCount() - 1).size(), 1 << 20);
     // A new buffer is saved with the final CR LF.
     editor.NewBuffer();
     editor.SetText("End");
-    EXPECT_EQ(Bytes(editor.FileBytes(*editor.CurrentBuffer())), "End\r\n");
+    EXPECT_EQ(editor.FileBytes(*editor.CurrentBuffer()).toStdString(), "End\r\n");
 }
 
 TEST(EditCtrlFiles, UnreadableFileLeavesTheBufferAsItWas)
@@ -91,7 +68,7 @@ TEST(EditCtrlFiles, UnreadableFileLeavesTheBufferAsItWas)
         QString error;
         EXPECT_FALSE(editor.LoadFile(path, &error)) << path.toStdString();
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
-        EXPECT_EQ(Bytes(editor.Text()), "kept");
+        EXPECT_EQ(editor.Text(), "kept");
     }
 }
 
@@ -126,10 +103,10 @@ TEST(EditCtrlBuffers, SwitchingKeepsTextCaretSelectionScrollAndUndo)
     EXPECT_EQ(editor.SelectedText(), "rxi");
     EXPECT_GT(editor.CaretPoint().y(), 0);  // still scrolled to the caret
     EXPECT_LT(editor.CaretPoint().y(), editor.height());
-    EXPECT_EQ(Bytes(editor.BufferText(*second)), "Cls\r\nFlip");
+    EXPECT_EQ(editor.BufferText(*second).toStdString(), "Cls\r\nFlip");
     ASSERT_TRUE(editor.CanUndo());
     editor.Undo();
-    EXPECT_EQ(Bytes(editor.LineText(250)), "Print 250");
+    EXPECT_EQ(editor.LineText(250).toStdString(), "Print 250");
 
     editor.SelectBuffer(second);
     EXPECT_EQ(editor.CaretPos().Column, 1);

@@ -3,17 +3,16 @@
 #include "editor/EditCtrl.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 
 // Lets queued work (colouring, deferred checks) run until the editor has
 // coloured everything.
 inline void FinishColouring(EditCtrl& editor)
 {
-    QElapsedTimer timer;
-    timer.start();
+    QDeadlineTimer deadline(10000);
     do
-        QCoreApplication::processEvents();
-    while (editor.ColouringPending() && timer.elapsed() < 10000);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (editor.ColouringPending() && !deadline.hasExpired());
 }
 
 inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const char*, int>> names)

@@ -1,5 +1,6 @@
 #include "editor/Vocabulary.h"
 
+#include "platform/Text.h"
 #include "startup/Settings.h"
 #include "support/Scripted.h"
 #include "support/TempDir.h"
@@ -10,111 +11,71 @@
 
 namespace {
 
-// "name(type)" per parameter, optional ones in brackets: "x,y,[z]".
-std::string Describe(const std::vector<EditorKeywordParam>& params)
+// "Name|returnType|x,y,[z]", optional parameters in brackets.
+std::string Describe(const EditorKeyword* e)
 {
-    std::string out;
-    for (const auto& p : params) {
-        if (!out.empty())
-            out += ",";
-        out += p.Optional ? "[" + p.Name + "]" : p.Name;
-    }
+    if (!e)
+        return "missing";
+    std::string out = e->Name + "|" + e->ReturnType + "|";
+    for (const auto& p : e->Params)
+        out += (&p == &e->Params.front() ? "" : ",") + (p.Optional ? "[" + p.Name + "]" : p.Name);
     return out;
 }
 
-std::string Describe(const EditorKeyword& e)
+// Checks each row's entry, found by its name, in a list loaded from the rows' lines.
+void ExpectEntries(const EditorKeywordList& list, const std::vector<std::pair<std::string, std::string>>& rows)
 {
-    return e.Name + "|" + e.ReturnType + "|" + Describe(e.Params);
-}
-
-}  // namespace
-
-TEST(CommandList, EveryLineGivesNameAndParameterText)
-{
-    struct Row {
-        std::string line, name;
-        std::optional<std::string> params;
-    };
-    const Row rows[] = {
-        {"Graphics width,height[,depth][,mode]", "Graphics", "width,height[,depth][,mode]"},
-        {"End", "End", std::nullopt},
-        {"WaitKey()", "WaitKey", ""},
-        {"  LoadImage (file$)  ", "LoadImage", "file$"},
-        {"AddVertex(surface,x#,y#,z#[,u#][,v#][,w#])", "AddVertex", "surface,x#,y#,z#[,u#][,v#][,w#]"},
-        {"Print [string$]", "Print", "[string$]"},
-        {"", "", std::nullopt},
-        {"()", "", ""},
-    };
-    for (const Row& r : rows) {
-        const CommandLineParts parts = ParseCommandLine(r.line);
-        EXPECT_EQ(parts.name, r.name) << r.line;
-        EXPECT_EQ(parts.params.has_value(), r.params.has_value()) << r.line;
-        if (parts.params && r.params) {
-            EXPECT_EQ(*parts.params, *r.params) << r.line;
+    for (const auto& [line, expected] : rows) {
+        if (!expected.empty()) {
+            EXPECT_EQ(Describe(list.Find(text::ToLower(expected.substr(0, expected.find('|'))))), expected) << line;
         }
     }
 }
 
-TEST(CommandList, ParameterTextSplitsIntoNamedOptionalParameters)
+std::string Lines(const std::vector<std::pair<std::string, std::string>>& rows, const char* end = "\r\n")
 {
-    const std::pair<std::string, std::string> rows[] = {
-        {"width,height[,depth][,mode]", "width,height,[depth],[mode]"},
-        {"surface,x#,y#,z#[,u#][,v#][,w#]", "surface,x#,y#,z#,[u#],[v#],[w#]"},
-        {"", ""},
-        {"   ", ""},
-        {"[string$]", "[string$]"},
-        {" a , b ", "a,b"},
-        {"a,,b", "a,,b"},
-        {"[]", "[]"},
-    };
-    for (const auto& [text, expected] : rows)
-        EXPECT_EQ(Describe(ParseParams(text)), expected) << text;
+    std::string out;
+    for (const auto& row : rows)
+        out += row.first + end;
+    return out;
 }
 
-TEST(CommandList, LinesTheFormatCannotDescribeThrow)
+// The message of what `load` throws, or "" when it throws nothing.
+template <typename Load>
+std::string Thrown(Load&& load)
 {
-    EXPECT_THROW(ParseCommandLine("Foo("), std::runtime_error);
-    EXPECT_THROW(ParseCommandLine("  Foo(  "), std::runtime_error);
-    EXPECT_THROW(ParseParams("["), std::runtime_error);
-    EXPECT_THROW(ParseParams("a,["), std::runtime_error);
-    EXPECT_THROW(ParseDeclLine("Foo%(a%"), std::runtime_error);
-    EXPECT_THROW(ParseDeclLine("Foo)(a%"), std::runtime_error);
-}
-
-TEST(DeclsFile, FunctionLinesGiveNameReturnTypeAndParameters)
-{
-    const std::pair<std::string, std::string> rows[] = {
-        {"MyFunc%(a%,b$):\"MyFuncA\"", "MyFunc|%|a%,b$"},
-        {"Beep(freq%,dur%)", "Beep||freq%,dur%"},
-        {"GetTicks%()", "GetTicks|%|"},
-        {"  Sleep (ms%) : \"Sleep\"", "Sleep||ms%"},
-        {"NoParams", "NoParams||"},
-        {"Locate*(a*)", "Locate|*|a*"},
-        {"Name$:\"x(y\"", "Name|$|"},
-        {"Opt#(a,b[,c])", "Opt|#|a,b,[c]"},
-    };
-    for (const auto& [line, expected] : rows) {
-        const auto parts = ParseDeclLine(line);
-        ASSERT_TRUE(parts) << line;
-        EditorKeyword e;
-        e.Name = std::string(parts->name);
-        e.ReturnType = std::string(parts->returnType);
-        if (parts->params)
-            ParseParams(e, *parts->params);
-        EXPECT_EQ(Describe(e), expected) << line;
+    try {
+        load();
+    } catch (const std::runtime_error& e) {
+        return e.what();
     }
-    for (const char* skipped : {"", "   ", ".lib \"user32.dll\"", "; a comment", "  .lib \"x\""})
-        EXPECT_FALSE(ParseDeclLine(skipped)) << skipped;
+    return {};
 }
 
-TEST(LoadCommands, ReadsTheListBesideTheProgramWhateverTheCurrentFolder)
+}  // namespace
+
+TEST(LoadCommands, EveryLineOfTheListBesideTheProgramIsACommandWhateverTheCurrentFolder)
 {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"Graphics width,height[,depth][,mode]", "Graphics||width,height,[depth],[mode]"},
+        {"End", "End||"},
+        {"WaitKey()", "WaitKey||"},
+        {"  LoadImage (file$)  ", "LoadImage||file$"},
+        {"AddVertex(surface,x#,y#,z#[,u#][,v#][,w#])", "AddVertex||surface,x#,y#,z#,[u#],[v#],[w#]"},
+        {"Print [string$]", "Print||[string$]"},
+        {"Spaced  a , b ", "Spaced||a,b"},
+        {"Gap a,,b", "Gap||a,,b"},
+        {"Brackets []", "Brackets||[]"},
+        {"Blank(   )", "Blank||"},
+        // Lines without a name are entries too.
+        {"", ""},
+        {"()", ""},
+    };
     TempDir program;
-    program.write("commands.txt", "LoadImage(file$)\r\nGraphics width,height[,depth][,mode]\r\n\r\nEnd\r\n");
+    program.write("commands.txt", Lines(rows));
     TempDir elsewhere;
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(elsewhere.path());
-
     Settings settings;
     EditorKeywordList list;
     ScriptedPrompter prompter;
@@ -124,39 +85,29 @@ TEST(LoadCommands, ReadsTheListBesideTheProgramWhateverTheCurrentFolder)
     ASSERT_TRUE(ok);
     EXPECT_TRUE(prompter.shown.empty());
     EXPECT_EQ(settings.Commands, program.file("commands.txt"));
-    ASSERT_EQ(list.Count(), 4u);  // the empty line is an entry too
-    EXPECT_EQ(list.Item(1).Name, "");
-    const EditorKeyword* image = list.Find("loadimage");
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(Describe(*image), "LoadImage||file$");
-    EXPECT_EQ(Describe(*list.Find("graphics")), "Graphics||width,height,[depth],[mode]");
+    EXPECT_EQ(list.Count(), rows.size());
+    ExpectEntries(list, rows);
     // One shared style: recolouring it recolours every command.
-    EXPECT_EQ(image->Kind(), kKindCommand);
-    EXPECT_EQ(image->Style, list.Find("end")->Style);
+    EXPECT_EQ(list.Find("end")->Kind(), kKindCommand);
+    EXPECT_EQ(list.Find("end")->Style, list.Find("print")->Style);
+
+    // A folder is not a list.
+    QDir(program.path()).mkdir("mine.txt");
+    settings.Commands = "mine.txt";
+    EXPECT_FALSE(LoadCommands(settings, program.path(), list, prompter));
 }
 
-TEST(LoadCommands, MissingListIsReportedAndMalformedOneThrows)
+TEST(LoadCommands, LinesTheFormatCannotDescribeNameTheirLine)
 {
     TempDir program;
     Settings settings;
-    settings.Commands = "mine.txt";
     EditorKeywordList list;
     ScriptedPrompter prompter;
-    EXPECT_FALSE(LoadCommands(settings, program.path(), list, prompter));
-    EXPECT_EQ(prompter.texts(), QStringList{"Unable to find \"commands.txt\""});
-    EXPECT_EQ(prompter.shown.at(0).icon, MsgIcon::Critical);
-    EXPECT_EQ(settings.Commands, "mine.txt");
-
-    QDir(program.path()).mkdir("mine.txt");  // a folder is not a list
-    EXPECT_FALSE(LoadCommands(settings, program.path(), list, prompter));
-
-    program.write("bad.txt", "Cls\r\nText x,y,s$\r\nBroken(\r\n");
-    settings.Commands = program.file("bad.txt");
-    try {
-        LoadCommands(settings, program.path(), list, prompter);
-        FAIL() << "no error for a line ending in \"(\"";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("line 3"), std::string::npos) << e.what();
+    for (const char* bad : {"Broken(", "  Foo(  ", "Foo [", "Foo a,["}) {
+        settings.Commands = program.write("bad.txt", std::string("Cls\r\nText x,y,s$\n") + bad + "\r\n");
+        EXPECT_NE(Thrown([&] { LoadCommands(settings, program.path(), list, prompter); }).find("line 3"),
+                  std::string::npos)
+            << bad;
     }
 }
 
@@ -167,15 +118,30 @@ TEST(LoadCommands, ShippedListLoadsEveryCommand)
     ScriptedPrompter prompter;
     ASSERT_TRUE(LoadCommands(settings, OVREL_RESOURCES_DIR, list, prompter));
     EXPECT_EQ(list.Count(), 536u);
-    EXPECT_EQ(Describe(*list.Find("addvertex")), "AddVertex||surface,x#,y#,z#,[u#],[v#],[w#]");
-    EXPECT_EQ(Describe(*list.Find("writestring")), "WriteString||stream,string$");
+    EXPECT_EQ(Describe(list.Find("addvertex")), "AddVertex||surface,x#,y#,z#,[u#],[v#],[w#]");
+    EXPECT_EQ(Describe(list.Find("writestring")), "WriteString||stream,string$");
 }
 
-TEST(LoadDecls, AddsEveryDeclsFileAndSkipsDirectives)
+TEST(LoadDecls, AddsTheFunctionsOfEveryDeclsFileAndSkipsDirectives)
 {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"MyFunc%(a%,b$):\"MyFuncA\"", "MyFunc|%|a%,b$"},
+        {"Beep(freq%,dur%)", "Beep||freq%,dur%"},
+        {"GetTicks%()", "GetTicks|%|"},
+        {"  Sleep (ms%) : \"Sleep\"", "Sleep||ms%"},
+        {"NoParams", "NoParams||"},
+        {"Locate*(a*)", "Locate|*|a*"},
+        {"Name$:\"x(y\"", "Name|$|"},
+        {"Opt#(a,b[,c])", "Opt|#|a,b,[c]"},
+        {"", ""},
+        {"   ", ""},
+        {".lib \"user32.dll\"", ""},
+        {"; a comment", ""},
+        {"  .lib \"x\"", ""},
+    };
     TempDir b3d;
-    b3d.write("userlibs/b.decls", ".lib \"b.dll\"\r\n; comment\r\n\r\nBFunc$(s$):\"BF\"\r\n");
-    b3d.write("userlibs/a.decls", ".lib \"a.dll\"\nAFunc%(x%,y%)\nAConst\n");
+    b3d.write("userlibs/b.decls", ".lib \"b.dll\"\r\nBFunc$(s$):\"BF\"\r\n");
+    b3d.write("userlibs/a.decls", Lines(rows, "\n"));
     b3d.write("userlibs/readme.txt", "NotADecl(x)\r\n");
     Settings settings;
     settings.B3DDir = b3d.path();
@@ -183,13 +149,11 @@ TEST(LoadDecls, AddsEveryDeclsFileAndSkipsDirectives)
     EditorKeywordList list;
     LoadDecls(settings, list);
 
-    ASSERT_EQ(list.Count(), 3u);
-    EXPECT_EQ(Describe(*list.Find("afunc")), "AFunc|%|x%,y%");
-    EXPECT_EQ(Describe(*list.Find("bfunc")), "BFunc|$|s$");
-    EXPECT_EQ(Describe(*list.Find("aconst")), "AConst||");
-    EXPECT_EQ(list.Find("afunc")->Style->Colour, Rgb(1, 2, 3));
-    EXPECT_EQ(list.Find("afunc")->Style, list.Find("bfunc")->Style);
-    EXPECT_EQ(list.Find("notadecl"), nullptr);
+    ExpectEntries(list, rows);
+    EXPECT_EQ(Describe(list.Find("bfunc")), "BFunc|$|s$");
+    EXPECT_EQ(list.Count(), 9u);
+    EXPECT_EQ(list.Find("myfunc")->Style->Colour, Rgb(1, 2, 3));
+    EXPECT_EQ(list.Find("myfunc")->Style, list.Find("bfunc")->Style);
 
     // No folder, or no Blitz3D folder at all: nothing, and no error.
     TempDir empty;
@@ -197,9 +161,11 @@ TEST(LoadDecls, AddsEveryDeclsFileAndSkipsDirectives)
     LoadDecls(settings, list);
     settings.B3DDir.clear();
     LoadDecls(settings, list);
-    EXPECT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.Count(), 9u);
 
-    b3d.write("userlibs/c.decls", "Broken%(a%\r\n");
     settings.B3DDir = b3d.path();
-    EXPECT_THROW(LoadDecls(settings, list), std::runtime_error);
+    for (const char* bad : {"Broken%(a%", "Foo)(a%"}) {
+        b3d.write("userlibs/c.decls", std::string("Ok%()\r\n") + bad + "\r\n");
+        EXPECT_NE(Thrown([&] { LoadDecls(settings, list); }).find("line 2"), std::string::npos) << bad;
+    }
 }

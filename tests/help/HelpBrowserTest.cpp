@@ -20,6 +20,7 @@ namespace {
 
 // The engine works in another process: everything is waited for, with a
 // deadline generous enough for a loaded CI machine.
+// (QTest::qWaitFor would hand the engine's endless events all of its time.)
 bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
 {
     QDeadlineTimer deadline(ms);
@@ -32,21 +33,16 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
 }
 
 // Lets the engine run for a while when the test expects nothing to happen.
-void Settle(int ms = 400)
+void Settle()
 {
-    WaitUntil([] { return false; }, ms);
-}
-
-QUrl FileUrl(const QString& path)
-{
-    return QUrl::fromLocalFile(path);
+    WaitUntil([] { return false; }, 400);
 }
 
 class HelpBrowserTest : public ::testing::Test {
 protected:
     TempDir dir;
     QString helpDir = dir.file(QStringLiteral("Blitz3D/help"));
-    QString index, graphics, renderWorld;
+    QUrl index, graphics, renderWorld;
     QWidget window;
     QWidget* editor = new QWidget(&window);
     HelpBrowser* browser = new HelpBrowser(&window);
@@ -54,17 +50,14 @@ protected:
 
     void SetUp() override
     {
-        index = dir.write(QStringLiteral("Blitz3D/help/index.html"),
-                          "<html><body><h1>Blitz3D help</h1>"
-                          "<p>Version <span id=\"spVersion\">?</span></p>"
-                          "<div id=\"spMsg\">waiting</div>"
-                          "<a id=\"gone\" href=\"commands/2d_commands/Nothing.htm\">gone</a>"
-                          "</body></html>");
-        graphics = dir.write(QStringLiteral("Blitz3D/help/commands/2d_commands/Graphics.htm"),
-                             "<html><body><h1>Graphics width,height</h1></body></html>");
-        renderWorld =
-            dir.write(QStringLiteral("Blitz3D/help/commands/3d_commands/RenderWorld.htm"),
-                      "<html><body><h1>RenderWorld [tween]</h1></body></html>");
+        index = Page("Blitz3D/help/index.html",
+                     "<html><body><h1>Blitz3D help</h1><p>Version <span id=\"spVersion\">?</span></p>"
+                     "<div id=\"spMsg\">waiting</div>"
+                     "<a id=\"gone\" href=\"commands/2d_commands/Nothing.htm\">gone</a></body></html>");
+        graphics = Page("Blitz3D/help/commands/2d_commands/Graphics.htm",
+                        "<html><body><h1>Graphics width,height</h1></body></html>");
+        renderWorld = Page("Blitz3D/help/commands/3d_commands/RenderWorld.htm",
+                           "<html><body><h1>RenderWorld [tween]</h1></body></html>");
 
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(editor);
@@ -78,6 +71,11 @@ protected:
                          [this](const QUrl& url) { completed.push_back(url); });
     }
 
+    QUrl Page(const char* name, std::string_view html) const
+    {
+        return QUrl::fromLocalFile(dir.write(QString::fromLatin1(name), html));
+    }
+
     // Runs `action` and waits for the page at `url` to complete.
     void LoadAndWait(const std::function<void()>& action, const QUrl& url)
     {
@@ -88,18 +86,25 @@ protected:
             << browser->CurrentUrl().toString().toStdString();
     }
 
+    // The answer an asynchronous call gives to its callback.
+    template <typename T, typename Call>
+    T Await(Call call)
+    {
+        std::optional<T> result;
+        call([&](T v) { result = v; });
+        EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
+        return result.value_or(T{});
+    }
     QString PageText()
     {
-        std::optional<QString> text;
-        browser->View()->page()->toPlainText([&](const QString& t) { text = t; });
-        EXPECT_TRUE(WaitUntil([&] { return text.has_value(); }));
-        return text.value_or(QString());
+        return Await<QString>([&](auto done) { browser->View()->page()->toPlainText(done); });
     }
 
-    // The generated page for `url` is there once the view stands at that
+    // The generated page for `path` is there once the view stands at that
     // address and shows something.
-    QString WaitForGeneratedPage(const QUrl& url)
+    QString WaitForGeneratedPage(const QString& path)
     {
+        const QUrl url = QUrl::fromLocalFile(path);
         QString text;
         EXPECT_TRUE(WaitUntil([&] {
             if (browser->CurrentUrl() != url)
@@ -112,64 +117,83 @@ protected:
 
     std::optional<QString> Read(bool html, const QString& id)
     {
-        std::optional<std::optional<QString>> result;
-        auto done = [&](std::optional<QString> v) { result = v; };
-        html ? browser->ElementHtml(id, done) : browser->ElementText(id, done);
-        EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
-        return result.value_or(std::nullopt);
+        return Await<std::optional<QString>>([&](auto done) {
+            html ? browser->ElementHtml(id, done) : browser->ElementText(id, done);
+        });
     }
-
     bool Set(bool html, const QString& id, const QString& value)
     {
-        std::optional<bool> found;
-        auto done = [&](bool f) { found = f; };
-        html ? browser->SetElementHtml(id, value, done) : browser->SetElementText(id, value, done);
-        EXPECT_TRUE(WaitUntil([&] { return found.has_value(); }));
-        return found.value_or(false);
+        return Await<bool>([&](auto done) {
+            html ? browser->SetElementHtml(id, value, done) : browser->SetElementText(id, value, done);
+        });
     }
 };
 
-TEST_F(HelpBrowserTest, NavigatesHomeToCommandPagesAndThroughItsHistory)
+TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsHistory)
 {
-    browser->show();
-    EXPECT_FALSE(browser->CanGoBack());
+    HelpArea area(editor, browser);
+    const auto browserInFront = [&] {
+        return area.BrowserShown() && browser->isVisible() && !editor->isVisible();
+    };
     // Back and forward on an empty history do nothing.
-    browser->GoBack();
-    browser->GoForward();
+    area.btPrev();
+    area.btNext();
     Settle();
+    EXPECT_TRUE(completed.empty());
 
-    LoadAndWait([&] { browser->GoHome(); }, FileUrl(index));
-    LoadAndWait([&] { browser->Navigate(*help::FindCommandPage(helpDir, "graphics")); },
-                FileUrl(graphics));
+    // Home while the editor is shown brings the browser up on the index.
+    area.ShowEditor();
+    LoadAndWait([&] { area.btHome(); }, index);
+    EXPECT_TRUE(browserInFront());
+    LoadAndWait([&] { browser->Navigate(*help::FindCommandPage(helpDir, "graphics")); }, graphics);
     // Windows separators and letter case as a user would write them.
     LoadAndWait([&] { browser->Navigate(helpDir + "\\Commands\\3D_COMMANDS\\renderworld.htm"); },
-                FileUrl(renderWorld));
+                renderWorld);
     EXPECT_TRUE(PageText().contains("RenderWorld [tween]"));
 
-    LoadAndWait([&] { browser->GoBack(); }, FileUrl(graphics));
-    LoadAndWait([&] { browser->GoBack(); }, FileUrl(index));
-    EXPECT_FALSE(browser->CanGoBack());
-    EXPECT_TRUE(browser->CanGoForward());
-    LoadAndWait([&] { browser->GoForward(); }, FileUrl(graphics));
-    LoadAndWait([&] { browser->GoForward(); }, FileUrl(renderWorld));
-    EXPECT_FALSE(browser->CanGoForward());
-
-    // Every completed document was announced once, history steps included.
-    const std::vector<QUrl> expected = {FileUrl(index),  FileUrl(graphics), FileUrl(renderWorld),
-                                        FileUrl(graphics), FileUrl(index),  FileUrl(graphics),
-                                        FileUrl(renderWorld)};
-    EXPECT_EQ(completed, expected);
-
-    // Nothing more to go forward to: the page stays.
-    browser->GoForward();
+    // Already in front: asking for home through ShowHelpBrowser changes nothing.
+    area.ShowHelpBrowser(true);
+    // The editor comes back; the browser keeps its page for the next time.
+    area.ShowEditor();
+    EXPECT_TRUE(editor->isVisible() && !browser->isVisible() && !area.BrowserShown());
+    area.ShowHelpBrowser(false);
     Settle();
-    EXPECT_EQ(browser->CurrentUrl(), FileUrl(renderWorld));
-    EXPECT_EQ(completed.size(), expected.size());
+    EXPECT_TRUE(browserInFront());
+    EXPECT_EQ(browser->CurrentUrl(), renderWorld);
+
+    // Back and forward from the editor show the browser and step.
+    using Button = void (HelpArea::*)();
+    for (const auto& [button, page] : {std::pair<Button, QUrl>{&HelpArea::btPrev, graphics},
+                                       {&HelpArea::btPrev, index},
+                                       {&HelpArea::btNext, graphics},
+                                       {&HelpArea::btNext, renderWorld}}) {
+        area.ShowEditor();
+        LoadAndWait([&] { (area.*button)(); }, page);
+        EXPECT_TRUE(browserInFront());
+        EXPECT_EQ(browser->CanGoBack(), page != index);
+        EXPECT_EQ(browser->CanGoForward(), page != renderWorld);
+    }
+    // Nothing more to go forward to: the page stays.
+    area.btNext();
+    Settle();
+    EXPECT_EQ(browser->CurrentUrl(), renderWorld);
+    // Every completed document was announced once, history steps included.
+    EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld,
+                                            graphics, index, graphics,
+                                            renderWorld}));
+
+    // Home while in front only loads the index; from the editor,
+    // ShowHelpBrowser(true) does go home.
+    LoadAndWait([&] { area.btHome(); }, index);
+    EXPECT_TRUE(browserInFront());
+    LoadAndWait([&] { browser->Navigate(renderWorld); }, renderWorld);
+    area.ShowEditor();
+    LoadAndWait([&] { area.ShowHelpBrowser(true); }, index);
 }
 
 TEST_F(HelpBrowserTest, ElementsAreReadAndWrittenById)
 {
-    LoadAndWait([&] { browser->GoHome(); }, FileUrl(index));
+    LoadAndWait([&] { browser->GoHome(); }, index);
 
     // Text stays text, even when it looks like markup.
     EXPECT_TRUE(Set(false, "spVersion", "0.8.20 <b>beta</b>"));
@@ -195,77 +219,32 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     const QString noHelp = dir.file(QStringLiteral("NoBlitz/help"));
     browser->SetHelpDir(noHelp);
     browser->GoHome();
-    QString text = WaitForGeneratedPage(FileUrl(noHelp + "/index.html"));
+    QString text = WaitForGeneratedPage(noHelp + "/index.html");
     EXPECT_TRUE(text.contains("The help folder was not found")) << text.toStdString();
     EXPECT_TRUE(text.contains(noHelp + "/index.html"));
 
     // The folder is there, one page is not.
     browser->SetHelpDir(helpDir);
-    LoadAndWait([&] { browser->GoHome(); }, FileUrl(index));
+    LoadAndWait([&] { browser->GoHome(); }, index);
     const QString nope = helpDir + "/commands/2d_commands/Nope.htm";
     browser->Navigate(nope);
-    text = WaitForGeneratedPage(FileUrl(nope));
+    text = WaitForGeneratedPage(nope);
     EXPECT_TRUE(text.contains("This help page was not found"));
 
     // A dead link inside the help gets the same page instead of the engine's.
-    LoadAndWait([&] { browser->GoBack(); }, FileUrl(index));
+    LoadAndWait([&] { browser->GoBack(); }, index);
     browser->View()->page()->runJavaScript("document.getElementById('gone').click()");
-    text = WaitForGeneratedPage(FileUrl(helpDir + "/commands/2d_commands/Nothing.htm"));
+    text = WaitForGeneratedPage(helpDir + "/commands/2d_commands/Nothing.htm");
     EXPECT_TRUE(text.contains("Nothing.htm"));
 
     // Generated pages are not the documents asked for: no completion for them.
     for (const QUrl& url : completed)
-        EXPECT_EQ(url, FileUrl(index));
+        EXPECT_EQ(url, index);
 
     // They stay in the history like any page.
-    LoadAndWait([&] { browser->GoBack(); }, FileUrl(index));
+    LoadAndWait([&] { browser->GoBack(); }, index);
     browser->GoForward();
-    WaitForGeneratedPage(FileUrl(helpDir + "/commands/2d_commands/Nothing.htm"));
-}
-
-TEST_F(HelpBrowserTest, HelpAreaShowsEitherTheEditorOrTheBrowser)
-{
-    HelpArea area(editor, browser);
-    const auto browserInFront = [&] {
-        return area.BrowserShown() && browser->isVisible() && !editor->isVisible();
-    };
-
-    // Home while the editor is shown brings the browser up on the index.
-    LoadAndWait([&] { area.btHome(); }, FileUrl(index));
-    EXPECT_TRUE(browserInFront());
-    LoadAndWait([&] { browser->Navigate(graphics); }, FileUrl(graphics));
-
-    // Already in front: asking for home through ShowHelpBrowser changes nothing.
-    area.ShowHelpBrowser(true);
-    Settle();
-    EXPECT_EQ(browser->CurrentUrl(), FileUrl(graphics));
-
-    // The editor comes back; the browser keeps its page for the next time.
-    area.ShowEditor();
-    EXPECT_TRUE(editor->isVisible());
-    EXPECT_FALSE(browser->isVisible());
-    EXPECT_FALSE(area.BrowserShown());
-    area.ShowHelpBrowser(false);
-    Settle();
-    EXPECT_TRUE(browserInFront());
-    EXPECT_EQ(browser->CurrentUrl(), FileUrl(graphics));
-
-    // Back from the editor shows the browser and steps back.
-    area.ShowEditor();
-    LoadAndWait([&] { area.btPrev(); }, FileUrl(index));
-    EXPECT_TRUE(browserInFront());
-    area.ShowEditor();
-    LoadAndWait([&] { area.btNext(); }, FileUrl(graphics));
-    EXPECT_TRUE(browserInFront());
-
-    // Home while in front only loads the index.
-    LoadAndWait([&] { area.btHome(); }, FileUrl(index));
-    EXPECT_TRUE(browserInFront());
-
-    // ShowHelpBrowser(true) from the editor does go home.
-    LoadAndWait([&] { browser->Navigate(renderWorld); }, FileUrl(renderWorld));
-    area.ShowEditor();
-    LoadAndWait([&] { area.ShowHelpBrowser(true); }, FileUrl(index));
+    WaitForGeneratedPage(helpDir + "/commands/2d_commands/Nothing.htm");
 }
 
 }  // namespace

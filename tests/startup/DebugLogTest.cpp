@@ -24,13 +24,11 @@ TEST(DebugLog, WritesOnlyWhileOnAndStartsEmptyEachTime)
     log.CloseLog();
     EXPECT_FALSE(log.LogToFile());
     EXPECT_EQ(dir.read("debug.log"), "C\r\n\r\n");
-}
 
-TEST(DebugLog, AnUnwritableFolderLeavesItOff)
-{
-    DebugLog log("/no/such/folder");
-    log.OpenLog();
-    EXPECT_FALSE(log.LogToFile());
+    // An unwritable folder leaves it off.
+    DebugLog nowhere("/no/such/folder");
+    nowhere.OpenLog();
+    EXPECT_FALSE(nowhere.LogToFile());
 }
 
 }  // namespace

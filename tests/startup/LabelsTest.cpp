@@ -1,10 +1,9 @@
 #include "startup/LabelsFile.h"
-#include "support/Scripted.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -23,31 +22,21 @@ TEST(Labels, ReadsEntriesCommentsAndSections)
     EXPECT_EQ(parsed.labels.getValue("Missing_Key"), "DEF NOT FOUND: Missing_Key");
 }
 
-TEST(Labels, OnlyCommentsAndSectionsGiveAnEmptyTable)
-{
-    const auto parsed = ParseLabels("# one\r\n[Two]\r\n\r\n#three");
-    EXPECT_EQ(parsed.errorLine, 0);
-    EXPECT_EQ(parsed.labels.count(), 0);
-}
-
 TEST(Labels, MalformedLinesStopTheReadAtTheirLineNumber)
 {
-    struct Row {
-        const char* text;
-        int errorLine;
-        int keptEntries;
-    };
-    const Row rows[] = {
+    // Text, line of the error (0: none), entries kept.
+    const std::tuple<const char*, int, int> rows[] = {
         {"# comment\r\n\r\nno equals sign\r\nlater=x\r\n", 3, 0},
         {"ok=1\r\nx=short key\r\n", 2, 1},          // fewer than two characters before "="
         {"ok=1\r\n =x\r\n", 2, 1},                // the line is trimmed before the "=" is counted
         {"ok=1\r\na =x\r\n", 0, 2},               // a blank before the "=" counts
         {"a = b\nc d\n", 2, 1},                     // bare LF line ends count lines too
+        {"# one\r\n[Two]\r\n\r\n#three", 0, 0},
     };
-    for (const Row& r : rows) {
-        const auto parsed = ParseLabels(r.text);
-        EXPECT_EQ(parsed.errorLine, r.errorLine) << r.text;
-        EXPECT_EQ(parsed.labels.count(), r.keptEntries) << r.text;
+    for (const auto& [text, errorLine, kept] : rows) {
+        const auto parsed = ParseLabels(text);
+        EXPECT_EQ(parsed.errorLine, errorLine) << text;
+        EXPECT_EQ(parsed.labels.count(), kept) << text;
     }
 }
 
@@ -60,27 +49,6 @@ TEST(Labels, DuplicateKeysAndHugeFilesAreRunTimeErrors)
     EXPECT_THROW(ParseLabels(huge), std::runtime_error);
     huge.resize(huge.size() - 8);  // 32766 lines are fine
     EXPECT_NO_THROW(ParseLabels(huge));
-}
-
-TEST(Labels, LoaderReportsMissingAndMalformedFiles)
-{
-    TempDir dir;
-    ScriptedPrompter prompter;
-    EXPECT_FALSE(LoadLabels(dir.path(), prompter));
-    EXPECT_EQ(prompter.texts(), QStringList{"Locale.txt not found!!"});
-    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
-
-    dir.write("locale.txt", "# header\r\n\r\nbroken\r\n");
-    prompter.shown.clear();
-    EXPECT_FALSE(LoadLabels(dir.path(), prompter));
-    EXPECT_EQ(prompter.texts(), QStringList{"Parse error on locale.txt, line 3"});
-
-    dir.write("locale.txt", "mnufile = &File\r\n");
-    prompter.shown.clear();
-    const auto labels = LoadLabels(dir.path(), prompter);
-    ASSERT_TRUE(labels);
-    EXPECT_EQ(labels->getValue("MnuFile"), "&File");
-    EXPECT_TRUE(prompter.shown.empty());
 }
 
 }  // namespace

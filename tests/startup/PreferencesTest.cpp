@@ -64,11 +64,6 @@ TEST(Preferences, ConvertsEachKindOfValue)
     EXPECT_EQ(l.settings.IndentMoreTokens, " If Then ");
 }
 
-TEST(Preferences, AnEmptyFontSizeIsZero)
-{
-    EXPECT_EQ(Load("[IDEFONT]\r\nFontSize=\r\n").settings.FontSize, 0);
-}
-
 TEST(Preferences, AMalformedColourSaysSoAndGivesBlack)
 {
     const Loaded l = Load("[IDECOLORS]\r\nBackColor=12,34\r\nTextColor=red,0,0\r\n");
@@ -78,72 +73,41 @@ TEST(Preferences, AMalformedColourSaysSoAndGivesBlack)
     ASSERT_EQ(l.messages.size(), 2);
     EXPECT_TRUE(l.messages[0].startsWith("Bad colour red,0,0: ")) << l.messages[0].toStdString();
     EXPECT_TRUE(l.messages[1].startsWith("Bad colour 12,34: ")) << l.messages[1].toStdString();
+
+    EXPECT_EQ(ParseColorText(" 1 , 2 , 3 "), Rgb(1, 2, 3));
+    for (const char* bad : {"", "1,2", "1,,3", "a,b,c", "-1,0,0", "1,2,99999999999"})
+        EXPECT_FALSE(ParseColorText(bad)) << bad;
 }
 
-TEST(Preferences, MalformedNumbersEndTheLoad)
+TEST(Preferences, MalformedNumbersEndTheLoadButAnEmptyFontSizeIsZero)
 {
+    EXPECT_EQ(Load("[IDEFONT]\r\nFontSize=\r\n").settings.FontSize, 0);
     for (const char* prefs : {"[IDEOPTS]\r\nTabSize=abc\r\n", "[IDEOPTS]\r\nTabSize=\r\n",
                               "[IDEOPTS]\r\nTabSize=40000\r\n", "[IDEOPTS]\r\nLineGutterMode=2x\r\n",
                               "[IDEOPTS]\r\nScrollLines=three\r\n", "[IDEFONT]\r\nFontSize=big\r\n"})
         EXPECT_THROW(Load(prefs), std::runtime_error) << prefs;
 }
 
-TEST(Preferences, AMissingFileChangesNothing)
+TEST(Preferences, WritingRenamesTheFolderKeyCutsTheFontSizeAndStoresTheToggles)
 {
     TempDir dir;
-    CUILabels labels;
-    ScriptedPrompter prompter;
-    Settings s;
-    s.B3DDir = "keep";
-    EXPECT_FALSE(LoadSettings(dir.path(), s, labels, prompter));
-    EXPECT_EQ(s.B3DDir, "keep");
-    EXPECT_EQ(prompter.texts(), QStringList{"prefs.ini not found!"});
-    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
-}
-
-TEST(Preferences, ColourText)
-{
-    EXPECT_EQ(ColorToString(Rgb(255, 128, 0)), "255,128,0");
-    EXPECT_EQ(ParseColorText("255,255,255"), Rgb(255, 255, 255));
-    EXPECT_EQ(ParseColorText(" 1 , 2 , 3 "), Rgb(1, 2, 3));
-    for (const char* bad : {"", "1,2", "1,,3", "a,b,c", "-1,0,0", "1,2,99999999999"})
-        EXPECT_FALSE(ParseColorText(bad)) << bad;
-}
-
-TEST(Preferences, SavingKeepsTheUsersLinesAndReadsBack)
-{
-    TempDir dir;
-    dir.write("prefs.ini", "; mine\r\n[PATHS]\r\nB3DDir=/old\r\nMyKey=1\r\n"
-                           "[LANGUAGE]\r\nCommentChar=;\r\nIndentMoreTokens=If\r\n");
+    dir.write("prefs.ini", "[PATHS]\r\nB3DDir=/old\r\n");
     Settings s;
     s.B3DDir = "/new/Blitz3D";
-    s.Commands = "commands.txt";
     s.TextColor = Rgb(10, 20, 30);
-    s.FontName = "DejaVu Sans Mono";
     s.FontSize = 11.6;
-    s.TabSize = 2;
     ASSERT_TRUE(WriteSettings(dir.path(), s));
     ASSERT_TRUE(SaveIdeOptions(dir.path(), false, true));
 
     const std::string written = dir.read("prefs.ini");
-    EXPECT_NE(written.find("; mine\r\n"), std::string::npos);
-    EXPECT_NE(written.find("B3dDir=/new/Blitz3D\r\n"), std::string::npos);
+    for (const char* line : {"B3dDir=/new/Blitz3D\r\n", "TextColor=10,20,30\r\n", "FontSize=11\r\n",
+                             "AutoIndent=False\r\n", "DebugEnabled=True\r\n"})
+        EXPECT_NE(written.find(line), std::string::npos) << line;
     EXPECT_EQ(written.find("B3DDir=/old"), std::string::npos);
-    EXPECT_NE(written.find("MyKey=1\r\n"), std::string::npos);
-    EXPECT_NE(written.find("IndentMoreTokens=If\r\n"), std::string::npos);
-    EXPECT_NE(written.find("FontSize=11\r\n"), std::string::npos);
-
-    CUILabels labels;
-    ScriptedPrompter prompter;
-    Settings back;
-    ASSERT_TRUE(LoadSettings(dir.path(), back, labels, prompter));
-    EXPECT_EQ(back.B3DDir, "/new/Blitz3D");
-    EXPECT_EQ(back.Commands, dir.file("commands.txt"));  // stored absolute
-    EXPECT_EQ(back.TextColor, Rgb(10, 20, 30));
-    EXPECT_EQ(back.TabSize, 2);
-    EXPECT_FALSE(back.AutoIndent);
-    EXPECT_TRUE(back.DebugEnabled);
-    EXPECT_EQ(back.IndentMoreTokens, " If ");
+    const Loaded back = Load(written);
+    EXPECT_EQ(back.settings.B3DDir, "/new/Blitz3D");
+    EXPECT_FALSE(back.settings.AutoIndent);
+    EXPECT_TRUE(back.settings.DebugEnabled);
 }
 
 }  // namespace

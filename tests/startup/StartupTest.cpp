@@ -11,7 +11,6 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QTimer>
 
 #include <deque>
@@ -23,8 +22,8 @@ namespace {
 
 struct Outcome {
     bool started = false;
+    std::vector<ScriptedPrompter::Shown> shown;
     QStringList messages;
-    QStringList dialogs;
     bool hasWindow = false;
     Settings settings;
 };
@@ -35,8 +34,8 @@ Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {})
     App app(dir.path(), prompter, dialogs);
     Outcome r;
     r.started = app.Start();
+    r.shown = prompter.shown;
     r.messages = prompter.texts();
-    r.dialogs = dialogs.requests;
     r.hasWindow = app.mainWindow() != nullptr;
     r.settings = app.settings;
     return r;
@@ -60,20 +59,24 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
          {"Error during initialization process:*"}},
         {"malformed number", [](const ProgramDir& d) { d.setPref("IDEOPTS", "TabSize", "four"); },
          {"Error during initialization process:*"}},
+        {"missing commands", [](const ProgramDir& d) { QFile::remove(d.file("commands.txt")); },
+         {"Unable to find \"commands.txt\""}},
     };
     for (const Row& row : rows) {
         ProgramDir dir;
         row.spoil(dir);
         const Outcome r = Start(dir);
-        EXPECT_FALSE(r.started) << row.name;
-        EXPECT_FALSE(r.hasWindow) << row.name;
-        ASSERT_EQ(r.messages.size(), row.messages.size()) << row.name << ": " << r.messages.join("|").toStdString();
+        SCOPED_TRACE(row.name);
+        EXPECT_FALSE(r.started);
+        EXPECT_FALSE(r.hasWindow);
+        ASSERT_EQ(r.messages.size(), row.messages.size()) << r.messages.join("|").toStdString();
         for (int i = 0; i < r.messages.size(); ++i) {
             const QString& want = row.messages[i];
             if (want.endsWith('*'))
                 EXPECT_TRUE(r.messages[i].startsWith(want.chopped(1))) << r.messages[i].toStdString();
             else
-                EXPECT_EQ(r.messages[i], want) << row.name;
+                EXPECT_EQ(r.messages[i], want);
+            EXPECT_EQ(r.shown[std::size_t(i)].icon, MsgIcon::Critical);
         }
     }
 }
@@ -88,6 +91,11 @@ TEST(Startup, AMalformedColourIsReportedAndStartupGoesOn)
     ASSERT_EQ(r.messages.size(), 1);
     EXPECT_TRUE(r.messages[0].contains("0,84")) << r.messages[0].toStdString();
     EXPECT_EQ(r.settings.CommandsColor, 0u);
+}
+
+void Click(SettingsDialog& d, const char* button)
+{
+    d.findChild<QAbstractButton*>(button)->click();
 }
 
 // Answers each settings dialog that start-up shows with the next step, once
@@ -114,7 +122,7 @@ protected:
                     // Leave with something typed, or start-up would ask forever.
                     ADD_FAILURE() << "the settings dialog was shown once more than expected";
                     dialog->findChild<QLineEdit*>("txtB3DDir")->setText("/unexpected");
-                    dialog->findChild<QPushButton*>("cmdSave")->click();
+                    Click(*dialog, "cmdSave");
                     dialog->reject();
                     return;
                 }
@@ -129,11 +137,6 @@ protected:
 private:
     std::deque<Step> m_steps;
 };
-
-void Click(SettingsDialog& d, const char* button)
-{
-    d.findChild<QAbstractButton*>(button)->click();
-}
 
 TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
 {
@@ -164,13 +167,12 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     EXPECT_TRUE(r.started);
     EXPECT_EQ(driver.shown, 3);
     ScriptedPrompter quiet;
-    const QString notFound = LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound");
-    ASSERT_EQ(r.messages.size(), 4) << r.messages.join("|").toStdString();
-    EXPECT_EQ(r.messages[0], "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
-                             "before continue");
-    EXPECT_EQ(r.messages[1], r.messages[0]);
-    EXPECT_EQ(r.messages[2], notFound);
-    EXPECT_EQ(r.messages[3], "Editor Font is not set. Please select font to use in Settings Dialog");
+    const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
+                            "before continue";
+    EXPECT_EQ(r.messages, QStringList({noBlitz, noBlitz, LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound"),
+                                       "Editor Font is not set. Please select font to use in Settings Dialog"}));
+    for (std::size_t i : {0, 1, 3})
+        EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
     EXPECT_EQ(r.settings.B3DDir, dir.blitzDir());
     EXPECT_EQ(r.settings.FontName, "DejaVu Sans Mono");
     EXPECT_EQ(r.settings.FontSize, 12);
@@ -199,8 +201,7 @@ TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
     // The sample's own font is stored, and it is a fixed-width one.
     EXPECT_FALSE(r.settings.FontName.isEmpty());
     EXPECT_GT(r.settings.FontSize, 0);
-    QFont font(r.settings.FontName);
-    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << r.settings.FontName.toStdString();
+    EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
 }
 
 TEST(Startup, ShowsTheMainWindowWithItsCaptions)
