@@ -102,7 +102,11 @@ std::string CommandSignature(const EditorKeyword& entry)
     std::string params;
     for (const EditorKeywordParam& p : entry.Params)
         params += p.Optional ? "[," + p.Name + "]" : "," + p.Name;
-    return entry.Name + " " + (params.empty() ? std::string() : params.substr(1));
+    // The comma before the first parameter goes; it stands inside the
+    // bracket when that parameter is optional ("Print [string$]").
+    if (const auto comma = params.find(','); comma != std::string::npos)
+        params.erase(comma, 1);
+    return entry.Name + " " + params;
 }
 
 QStringList HelpPageCandidates(const QString& helpDir, std::string_view word)

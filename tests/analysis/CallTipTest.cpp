@@ -77,7 +77,7 @@ TEST(CallTip, TextBoldsTheArgumentAndSignatureBracketsOptionalOnes)
     }
     EXPECT_EQ(CommandSignature(graphics), "Graphics width,height[,depth][,mode]");
     // A leading optional parameter loses its bracket with the first comma.
-    EXPECT_EQ(CommandSignature(*vocabulary->Find("print")), "Print ,string$]");
+    EXPECT_EQ(CommandSignature(*vocabulary->Find("print")), "Print [string$]");
     EXPECT_EQ(CommandSignature(*vocabulary->Find("cls")), "Cls ");
 }
 
