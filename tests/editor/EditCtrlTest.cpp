@@ -170,9 +170,21 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
     QCoreApplication::processEvents();
     EXPECT_EQ(editor.TextColourAt(1, 1), DistinctColours().VarColor);  // on screen: at once
     EXPECT_TRUE(editor.ColouringPending());
+
+    // Lines joined far below and added on screen while the rest still waits:
+    // every line, moved or new, ends up coloured.
+    editor.SetSelection({true, 5, 99, 5, 102});
+    editor.ReplaceSelection("");
+    editor.SetSelection({true, 0, 1, 0, 1});
+    editor.ReplaceSelection("; one\r\n\"two\"\r\n");
     FinishColouring(editor);
-    EXPECT_EQ(editor.TextColourAt(20000, 1), DistinctColours().VarColor);
-    EXPECT_EQ(editor.TextColourAt(12345, 9), DistinctColours().VarColor);
+    EXPECT_EQ(editor.TextColourAt(2, 0), DistinctColours().CommentColor);
+    EXPECT_EQ(editor.TextColourAt(3, 0), DistinctColours().StringColor);
+    int uncoloured = 0;
+    for (int line = 4; line <= 19999; ++line)
+        uncoloured += editor.TextColourAt(line, 9) != DistinctColours().VarColor;
+    EXPECT_EQ(uncoloured, 0);
+    EXPECT_FALSE(editor.ColouringPending());
 }
 
 TEST(EditCtrlTokens, LineTokensGiveKindColumnAndText)

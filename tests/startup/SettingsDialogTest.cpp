@@ -1,11 +1,10 @@
-#include "editor/EditCtrl.h"
 #include "editor/EditorTestSupport.h"
-#include "editor/InitEditControl.h"
 #include "platform/IniFile.h"
 #include "startup/App.h"
 #include "startup/LabelsFile.h"
 #include "startup/Preferences.h"
 #include "startup/SettingsDialog.h"
+#include "support/AppFixture.h"
 #include "support/ProgramDir.h"
 #include "support/Scripted.h"
 
@@ -291,8 +290,7 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
         {"txtMouseWheelScroll", "lots", kNotAnInteger, "3"},
         {"txtMouseWheelScroll", "70000", tooBig16, "3"},
         {"txtMouseWheelScroll", "12", "", "12"},
-        // A tab size of 0 is stored as it is.
-        {"txttabSize", "0", kNotAnInteger, "0"},
+        {"txttabSize", "0", kNotAnInteger, "0"},  // and stored as it is
     };
     for (const Row& row : rows) {
         prompter.shown.clear();
@@ -330,51 +328,14 @@ TEST_F(SettingsDialogTest, FixedSizeBoxShowsOnlyForTheFixedGutter)
     }
 }
 
-TEST_F(SettingsDialogTest, FitsASmallScreenWithEveryTextWhole)
-{
-    app.settings.LineGutterMode = 1;
-    auto d = Open();
-    d->adjustSize();
-    const QSize size = d->size();
-    EXPECT_LE(size.width(), 1000);
-    EXPECT_LE(size.height(), 700);
-    auto* tabs = Child<QTabWidget>(*d, "TabStrip1");
-    for (int page = tabs->count() - 1; page >= 0; --page) {
-        tabs->setCurrentIndex(page);
-        QApplication::processEvents();
-        for (QWidget* w : tabs->widget(page)->findChildren<QWidget*>()) {
-            if (w->isVisible() && (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))) {
-                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << w->objectName().toStdString();
-                EXPECT_GE(w->height(), w->minimumSizeHint().height()) << w->objectName().toStdString();
-            }
-        }
-    }
-    // Widening reaches the boxes that hold paths.
-    const int narrow = Child<QLineEdit>(*d, "txtB3DDir")->width();
-    d->resize(size + QSize(300, 0));
-    QApplication::processEvents();
-    EXPECT_GE(Child<QLineEdit>(*d, "txtB3DDir")->width(), narrow + 250);
-}
+// With the main window up, a save restyles every open document at once.
+class LiveSettings : public AppFixture {};
 
-TEST_F(SettingsDialogTest, ASaveRestylesTheRunningEditorThroughTheOwnersHook)
+TEST_F(LiveSettings, ASaveRestylesTheOpenDocuments)
 {
-    // The running editor, set up from the settings the program started with.
-    EditCtrl editor;
-    editor.resize(900, 500);
-    editor.show();
-    editor.SetText("Print MMMMMMMMMM\r\nMMMMMMMMMMMM ; note");
-    auto vocabulary = KeywordsOf({{"Print", kKindCommand}});
-    InitEditControl(editor, app.settings, vocabulary);
-    FinishColouring(editor);
-
-    // What the main window does with a save.
-    SettingsDialog d(app, [&] {
-        editor.ResetStyles();
-        for (const EditorKeywordPtr& command : *vocabulary)
-            command->Style->Colour = app.settings.CommandsColor;
-        InitEditControl(editor, app.settings, vocabulary);
-        editor.Refresh(true);
-    });
+    docs().OpenDoc(dir.write("a.bb", "Print MMMMMMMMMM\r\nMMMMMMMMMM ; note\r\n"));
+    docs().OpenDoc(dir.write("b.bb", "Print 1\r\n"));
+    SettingsDialog d(*app, [this] { window->ApplySettings(); });
     d.show();
     dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 22}};
     Child(d, "Command4")->click();
@@ -382,16 +343,19 @@ TEST_F(SettingsDialogTest, ASaveRestylesTheRunningEditorThroughTheOwnersHook)
     DoubleClick(Child<QWidget>(d, "ColorBox3"));  // commands
     DoubleClick(Child<QWidget>(d, "ColorBox4"));  // comments
     Child(d, "cmdSave")->click();
-    FinishColouring(editor);
+    FinishColouring(editor());
+    EXPECT_EQ(editor().TextColourAt(1, 0), Rgb(200, 10, 20));
 
-    EXPECT_EQ(editor.TextColourAt(1, 0), Rgb(200, 10, 20));
-    EXPECT_EQ(editor.TextColourAt(2, 15), Rgb(1, 90, 2));
-    EXPECT_EQ(editor.TextColourAt(1, 7), app.settings.TextColor);
+    docs().ShowDoc(*docs().Docs()[0]);
+    FinishColouring(editor());
+    EXPECT_EQ(editor().TextColourAt(1, 0), Rgb(200, 10, 20));
+    EXPECT_EQ(editor().TextColourAt(2, 15), Rgb(1, 90, 2));
+    EXPECT_EQ(editor().TextColourAt(1, 7), app->settings.TextColor);
     // Ten characters wide and one line tall, drawn in the chosen font.
-    editor.SetCaret(0, 1);
-    const QPoint start = editor.CaretPoint();
-    editor.SetCaret(10, 2);
-    const QPoint end = editor.CaretPoint();
+    editor().SetCaret(0, 1);
+    const QPoint start = editor().CaretPoint();
+    editor().SetCaret(10, 2);
+    const QPoint end = editor().CaretPoint();
     const QFontMetricsF chosen(QFont("DejaVu Sans Mono", 22));
     EXPECT_NEAR(end.x() - start.x(), chosen.horizontalAdvance(QString(10, u'M')), 3);
     EXPECT_NEAR(end.y() - start.y(), chosen.height(), 3);

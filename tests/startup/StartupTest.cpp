@@ -11,7 +11,6 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -28,16 +27,32 @@ struct Outcome {
     Settings settings;
 };
 
-Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {})
+using Step = std::function<void(SettingsDialog&)>;
+
+// Starts on `dir`, answering each settings dialog start-up shows with the
+// next of `steps`.
+Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Step> steps = {})
 {
     ScriptedPrompter prompter;
     App app(dir.path(), prompter, dialogs);
+    app.runStartupSettings = [&](SettingsDialog& d) {
+        if (steps.empty()) {
+            // Leave with a folder typed, or start-up would ask forever.
+            ADD_FAILURE() << "the settings dialog was shown once more than expected";
+            d.findChild<QLineEdit*>("txtB3DDir")->setText("/unexpected");
+            d.SaveSettings();
+            return;
+        }
+        steps.front()(d);
+        steps.pop_front();
+    };
     Outcome r;
     r.started = app.Start();
     r.shown = prompter.shown;
     r.messages = prompter.texts();
     r.hasWindow = app.mainWindow() != nullptr;
     r.settings = app.settings;
+    EXPECT_TRUE(steps.empty()) << steps.size() << " settings dialogs expected but not shown";
     return r;
 }
 
@@ -98,46 +113,6 @@ void Click(SettingsDialog& d, const char* button)
     d.findChild<QAbstractButton*>(button)->click();
 }
 
-// Answers each settings dialog that start-up shows with the next step, once
-// the dialog is on screen and runs its own event loop.
-class SettingsDialogDriver : public QObject {
-public:
-    using Step = std::function<void(SettingsDialog&)>;
-    explicit SettingsDialogDriver(std::deque<Step> steps) : m_steps(std::move(steps))
-    {
-        qApp->installEventFilter(this);
-    }
-    ~SettingsDialogDriver() override { qApp->removeEventFilter(this); }
-
-    int shown = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* dialog = qobject_cast<SettingsDialog*>(watched);
-        if (dialog && event->type() == QEvent::Show) {
-            ++shown;
-            QTimer::singleShot(0, dialog, [this, dialog] {
-                if (m_steps.empty()) {
-                    // Leave with something typed, or start-up would ask forever.
-                    ADD_FAILURE() << "the settings dialog was shown once more than expected";
-                    dialog->findChild<QLineEdit*>("txtB3DDir")->setText("/unexpected");
-                    Click(*dialog, "cmdSave");
-                    dialog->reject();
-                    return;
-                }
-                const Step step = std::move(m_steps.front());
-                m_steps.pop_front();
-                step(*dialog);
-            });
-        }
-        return false;
-    }
-
-private:
-    std::deque<Step> m_steps;
-};
-
 TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
 {
     ProgramDir dir;
@@ -146,7 +121,7 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
     dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 12}};
-    SettingsDialogDriver driver({
+    const Outcome r = Start(dir, dialogs, {
         // Discarded without a save: asked again.
         [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
         // A wrong folder is refused but kept, so the folder question ends.
@@ -163,9 +138,7 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
             Click(d, "cmdSave");
         },
     });
-    const Outcome r = Start(dir, dialogs);
     EXPECT_TRUE(r.started);
-    EXPECT_EQ(driver.shown, 3);
     ScriptedPrompter quiet;
     const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
                             "before continue";
@@ -190,13 +163,11 @@ TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
     dir.setPref("IDEFONT", "FontName", "");
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
-    SettingsDialogDriver driver({[](SettingsDialog& d) {
+    const Outcome r = Start(dir, dialogs, {[](SettingsDialog& d) {
         Click(d, "Command1");
         Click(d, "cmdSave");
     }});
-    const Outcome r = Start(dir, dialogs);
     EXPECT_TRUE(r.started);
-    EXPECT_EQ(driver.shown, 1);
     EXPECT_EQ(r.messages.size(), 1);
     // The sample's own font is stored, and it is a fixed-width one.
     EXPECT_FALSE(r.settings.FontName.isEmpty());

@@ -68,6 +68,7 @@ protected:
 
     // Types text into the editor as keys, so the editor's events run.
     void Type(const QString& text);
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     ProgramDir dir;
     ScriptedPrompter prompter;
