@@ -3,9 +3,9 @@
 #include "help/HelpPages.h"
 
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -17,26 +17,6 @@
 #include <vector>
 
 namespace {
-
-// The engine works in another process: everything is waited for, with a
-// deadline generous enough for a loaded CI machine.
-// (QTest::qWaitFor would hand the engine's endless events all of its time.)
-bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-// Lets the engine run for a while when the test expects nothing to happen.
-void Settle()
-{
-    WaitUntil([] { return false; }, 400);
-}
 
 class HelpBrowserTest : public ::testing::Test {
 protected:
@@ -138,7 +118,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     // Back and forward on an empty history do nothing.
     area.btPrev();
     area.btNext();
-    Settle();
+    Pump(400);  // time for the engine to do what it should not
     EXPECT_TRUE(completed.empty());
 
     // Home while the editor is shown brings the browser up on the index.
@@ -157,7 +137,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     area.ShowEditor();
     EXPECT_TRUE(editor->isVisible() && !browser->isVisible() && !area.BrowserShown());
     area.ShowHelpBrowser(false);
-    Settle();
+    Pump(400);  // time for the engine to do what it should not
     EXPECT_TRUE(browserInFront());
     EXPECT_EQ(browser->CurrentUrl(), renderWorld);
 
@@ -175,7 +155,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     }
     // Nothing more to go forward to: the page stays.
     area.btNext();
-    Settle();
+    Pump(400);  // time for the engine to do what it should not
     EXPECT_EQ(browser->CurrentUrl(), renderWorld);
     // Every completed document was announced once, history steps included.
     EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld,

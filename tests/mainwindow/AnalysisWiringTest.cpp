@@ -74,7 +74,7 @@ TEST_F(Analysis, TypingRescansShortlyAfter)
     editor().SetCaret(0, 2);
     Type("\nGlobal bonus");
     EXPECT_TRUE(events.RescanPending());
-    ASSERT_TRUE(WaitFor([&] { return events.ScanCount() > before && !events.RescanPending(); }));
+    ASSERT_TRUE(WaitUntil([&] { return events.ScanCount() > before && !events.RescanPending(); }));
     EXPECT_TRUE(Declared(kKindGlobal).contains("bonus"));
     window->declList().SelectTab("Globals");
     EXPECT_TRUE(window->declList().Names().contains("bonus"));
@@ -85,7 +85,7 @@ TEST_F(Analysis, TypingRescansShortlyAfter)
     Pump(200);
     EXPECT_FALSE(Declared(kKindGlobal).contains("later"));
     window->menus().item("mnuDisableParsing")->trigger();
-    ASSERT_TRUE(WaitFor([&] { return Declared(kKindGlobal).contains("later"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("later"); }));
 }
 
 TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)

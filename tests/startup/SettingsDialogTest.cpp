@@ -1,24 +1,19 @@
 #include "editor/EditorTestSupport.h"
 #include "platform/IniFile.h"
-#include "startup/App.h"
 #include "startup/LabelsFile.h"
 #include "startup/Preferences.h"
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
-#include "support/ProgramDir.h"
-#include "support/Scripted.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QTabWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -35,31 +30,12 @@ T* Child(QWidget& w, const QString& name)
     return child;
 }
 
-void Key(QWidget* w, int key, const QString& text = {})
-{
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w, &release);
-}
-
 // Replaces the box's text in one user edit, as pasting over a selection
 // does (typing it key by key would be checked after every key).
 void Type(QLineEdit* box, const QString& text)
 {
     box->selectAll();
-    if (text.isEmpty())
-        Key(box, Qt::Key_Delete);
-    else
-        Key(box, 0, text);
-}
-
-void DoubleClick(QWidget* w)
-{
-    const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QMouseEvent e(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                  Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
+    QTest::sendKeyEvent(QTest::Click, box, text.isEmpty() ? Qt::Key_Delete : Qt::Key_unknown, text, {});
 }
 
 // A program directory whose prefs.ini carries lines the dialog does not own.
@@ -138,7 +114,7 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
          save, dir.blitzDir(), "Unable to save the settings to " + dir.file("prefs.ini") + ":\n", nullptr},
         {"Discard", elsewhere, [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); }, dir.blitzDir(), "",
          nullptr},
-        {"Escape", elsewhere, [](SettingsDialog& d) { Key(Child<QLineEdit>(d, "txtCommandPath"), Qt::Key_Escape); },
+        {"Escape", elsewhere, [](SettingsDialog& d) { QTest::keyClick(Child<QLineEdit>(d, "txtCommandPath"), Qt::Key_Escape); },
          dir.blitzDir(), "", nullptr},
         {"close", elsewhere, [](SettingsDialog& d) { d.close(); }, dir.blitzDir(), "", nullptr},
     };
@@ -150,7 +126,7 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
         dialogs.fonts = {FontChoice{"Liberation Mono", 14}};
         Child(*d, "Command4")->click();
         dialogs.colors = {Rgb(1, 2, 3)};
-        DoubleClick(Child<QWidget>(*d, "ColorBox3"));
+        QTest::mouseDClick(Child<QWidget>(*d, "ColorBox3"), Qt::LeftButton);
         Child<QTabWidget>(*d, "TabStrip1")->setCurrentIndex(2);
         row.edit(*d);
         const std::string file = Prefs();
@@ -189,7 +165,6 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
 TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
 {
     auto d = Open();
-    EXPECT_EQ(d->windowTitle(), "Ovrel Settings");
     EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text(), dir.blitzDir());
     EXPECT_EQ(Child<QLabel>(*d, "lbIdeFont")->text(), "DejaVu Sans Mono 11");
 
@@ -224,16 +199,16 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
         dialogs.colors = {Rgb(i, 100 + i, 200 + i)};
         auto* box = Child<QWidget>(*d, QStringLiteral("ColorBox%1").arg(i));
         if (i % 3 == 0)
-            DoubleClick(box);
+            QTest::mouseDClick(box, Qt::LeftButton);
         else
-            Key(box, i % 3 == 1 ? Qt::Key_Return : Qt::Key_Space, i % 3 == 1 ? "\r" : " ");
+            QTest::keyClick(box, i % 3 == 1 ? Qt::Key_Return : Qt::Key_Space);
     }
     EXPECT_EQ(dialogs.requests.count("color"), SettingsDialog::kColorBoxCount);
     EXPECT_TRUE(d->isVisible()) << "Enter on a colour box chooses a colour, it does not save";
     EXPECT_EQ(applied, 0);
 
     // Enter in a text box saves.
-    Key(Child<QLineEdit>(*d, "txttabSize"), Qt::Key_Return, "\r");
+    QTest::keyClick(Child<QLineEdit>(*d, "txttabSize"), Qt::Key_Return);
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
@@ -340,8 +315,8 @@ TEST_F(LiveSettings, ASaveRestylesTheOpenDocuments)
     dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 22}};
     Child(d, "Command4")->click();
     dialogs.colors = {Rgb(200, 10, 20), Rgb(1, 90, 2)};
-    DoubleClick(Child<QWidget>(d, "ColorBox3"));  // commands
-    DoubleClick(Child<QWidget>(d, "ColorBox4"));  // comments
+    QTest::mouseDClick(Child<QWidget>(d, "ColorBox3"), Qt::LeftButton);  // commands
+    QTest::mouseDClick(Child<QWidget>(d, "ColorBox4"), Qt::LeftButton);  // comments
     Child(d, "cmdSave")->click();
     FinishColouring(editor());
     EXPECT_EQ(editor().TextColourAt(1, 0), Rgb(200, 10, 20));
