@@ -89,28 +89,20 @@ TEST(EditCtrlKeys, ChangeFiresOncePerEditButNotForLoadingOrSettingText)
     f.editor.SetText("Graphics 640,480\r\nEnd");
     ASSERT_TRUE(f.editor.LoadFile(dir.write("a.bb", "Cls\r\nFlip\r\n")));
     EXPECT_EQ(f.changes, 0);
-    const std::pair<std::function<void()>, QByteArray> edits[] = {
-        {[&] {
-             f.editor.SetSelection({true, 0, 0, 3, 0});
-             f.editor.ReplaceSelection("Text 1,2,\"a\"\r\nPrint");
-         },
-         "Text 1,2,\"a\"\r\nPrint\r\nFlip"},
-        {[&] { f.editor.Undo(); }, "Cls\r\nFlip"},
-        {[&] { f.editor.Redo(); }, "Text 1,2,\"a\"\r\nPrint\r\nFlip"},
-        {[&] {
-             f.editor.SetSelection({true, 0, 0, 4, 0});
-             f.editor.Cut();
-         },
-         " 1,2,\"a\"\r\nPrint\r\nFlip"},
-        {[&] { f.editor.Paste(); }, "Text 1,2,\"a\"\r\nPrint\r\nFlip"},
+    f.editor.SetSelection({true, 0, 0, 3, 0});
+    const std::function<void()> edits[] = {
+        [&] { f.editor.ReplaceSelection("Text 1,2,\"a\"\r\nPrint"); },
+        [&] { f.editor.Undo(); },
+        [&] { f.editor.Redo(); },
+        [&] { f.editor.SetSelection({true, 0, 0, 4, 0}), f.editor.Cut(); },
+        [&] { f.editor.Paste(); },
     };
-    int expected = 0;
-    for (const auto& [edit, text] : edits) {
-        edit();
+    for (int i = 0; i < 5; ++i) {
+        edits[i]();
         QCoreApplication::processEvents();
-        EXPECT_EQ(f.changes, ++expected) << text.toStdString();
-        EXPECT_EQ(f.editor.Text(), text);
+        EXPECT_EQ(f.changes, i + 1);
     }
+    EXPECT_EQ(f.editor.Text(), "Text 1,2,\"a\"\r\nPrint\r\nFlip");
 }
 
 TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)

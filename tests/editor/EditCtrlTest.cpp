@@ -3,15 +3,9 @@
 #include "EditorTestSupport.h"
 #include "support/TempDir.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 #include <tuple>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 TEST(EditCtrlFiles, AnyByteComesBackUnchangedAndTheFinalLineEndFollowsTheFile)
 {
@@ -48,28 +42,6 @@ TEST(EditCtrlFiles, AnyByteComesBackUnchangedAndTheFinalLineEndFollowsTheFile)
     editor.NewBuffer();
     editor.SetText("End");
     EXPECT_EQ(editor.FileBytes(*editor.CurrentBuffer()).toStdString(), "End\r\n");
-}
-
-TEST(EditCtrlFiles, UnreadableFileLeavesTheBufferAsItWas)
-{
-    TempDir dir;
-    dir.write("folder/x.bb", "x");
-    const QString locked = dir.write("locked.bb", "secret");
-    QFile::setPermissions(locked, QFileDevice::Permissions());
-    std::vector<QString> paths = {dir.file("missing.bb"), dir.file("folder")};
-#ifdef Q_OS_UNIX
-    if (geteuid() != 0)  // permissions do not stop the superuser
-        paths.push_back(locked);
-#endif
-
-    EditCtrl editor;
-    editor.SetText("kept");
-    for (const QString& path : paths) {
-        QString error;
-        EXPECT_FALSE(editor.LoadFile(path, &error)) << path.toStdString();
-        EXPECT_TRUE(error.contains(path)) << error.toStdString();
-        EXPECT_EQ(editor.Text(), "kept");
-    }
 }
 
 TEST(EditCtrlBuffers, SwitchingKeepsTextCaretSelectionScrollAndUndo)
