@@ -140,8 +140,10 @@ TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)
     QApplication::sendEvent(area, &drop);
     ASSERT_EQ(docs().Docs().size(), 2);
     EXPECT_EQ(current().FileTitle, "PROG.BB");
+    // Nothing of the drop lands in any text.
+    EXPECT_EQ(editor().Text(), "End");
     ClickTab("Doc_1");
-    EXPECT_EQ(editor().Text(), "Cls") << "nothing of the drop lands in the text";
+    EXPECT_EQ(editor().Text(), "Cls");
 }
 
 TEST_F(Documents, ClosingPicksTheNextDocumentByTabPosition)

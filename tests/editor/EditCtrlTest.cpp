@@ -158,21 +158,3 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
     EXPECT_EQ(uncoloured, 0);
     EXPECT_FALSE(editor.ColouringPending());
 }
-
-TEST(EditCtrlTokens, LineTokensGiveKindColumnAndText)
-{
-    EditCtrl editor;
-    EditorKeywordListPtr commands = KeywordsOf({{"Text", 1}, {"Str", 1}});
-    editor.SetKeywords(commands);
-    editor.SetDeclaredKeywords(KeywordsOf({{"MyFunc", 4}}));
-    editor.SetText("\tText x,\tStr(5) + MyFunc(1)");
-    auto describe = [&](int tabWidth) {
-        std::string out;
-        for (const LineToken& t : editor.LineTokens(1, tabWidth))
-            out += std::to_string(t.Kind) + "@" + std::to_string(t.StartColumn) + ":" + t.Text.toStdString() + " ";
-        return out;
-    };
-    EXPECT_EQ(describe(1), "1@1:Text 0@6:x 0@7:, 1@9:Str 0@12:( 0@13:5 0@14:) 0@16:+ 4@18:MyFunc 0@24:( 0@25:1 0@26:) ");
-    EXPECT_EQ(describe(3), "1@3:Text 0@8:x 0@9:, 1@13:Str 0@16:( 0@17:5 0@18:) 0@20:+ 4@22:MyFunc 0@28:( 0@29:1 0@30:) ");
-    EXPECT_TRUE(editor.LineTokens(2).empty());
-}

@@ -115,16 +115,21 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 12}};
     const Outcome r = Start(dir, dialogs, {
         // Discarded without a save: asked again.
-        [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
-        // A wrong folder is refused but kept, so the folder question ends.
         [](SettingsDialog& d) {
+            d.findChild<QLineEdit*>("txttabSize")->setText("9");
+            Click(d, "cmdDiscard");
+        },
+        // A wrong folder is refused but kept, so the folder question ends.
+        // The same dialog comes back each time, as it was left.
+        [](SettingsDialog& d) {
+            EXPECT_EQ(d.findChild<QLineEdit*>("txttabSize")->text(), "9");
             d.findChild<QLineEdit*>("txtB3DDir")->setText("/nowhere");
             Click(d, "cmdSave");
             Click(d, "cmdDiscard");
         },
-        // Then the font; the same dialog comes back as it was left.
+        // Then the font, until one is chosen.
+        [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
         [](SettingsDialog& d) {
-            EXPECT_EQ(d.findChild<QLineEdit*>("txtB3DDir")->text(), "/nowhere");
             Click(d, "Command1");
             Click(d, "Command4");
             Click(d, "cmdSave");
@@ -134,9 +139,10 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     ScriptedPrompter quiet;
     const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
                             "before continue";
+    const QString noFont = "Editor Font is not set. Please select font to use in Settings Dialog";
     EXPECT_EQ(r.messages, QStringList({noBlitz, noBlitz, LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound"),
-                                       "Editor Font is not set. Please select font to use in Settings Dialog"}));
-    for (std::size_t i : {0, 1, 3})
+                                       noFont, noFont}));
+    for (std::size_t i : {0, 1, 3, 4})
         EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
     EXPECT_EQ(r.settings.B3DDir, dir.blitzDir());
     EXPECT_EQ(r.settings.FontName, "DejaVu Sans Mono");
