@@ -1,6 +1,5 @@
 #include "editor/EditorTestSupport.h"
 #include "platform/IniFile.h"
-#include "startup/LabelsFile.h"
 #include "startup/Preferences.h"
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
@@ -32,33 +31,30 @@ T* Child(QWidget& w, const QString& name)
 
 // Replaces the box's text in one user edit, as pasting over a selection
 // does (typing it key by key would be checked after every key).
-void Type(QLineEdit* box, const QString& text)
+void TypeInto(QLineEdit* box, const QString& text)
 {
     box->selectAll();
     QTest::sendKeyEvent(QTest::Click, box, text.isEmpty() ? Qt::Key_Delete : Qt::Key_unknown, text, {});
 }
 
-// A program directory whose prefs.ini carries lines the dialog does not own.
-class SettingsDialogTest : public ::testing::Test {
+// The started program on a directory whose prefs.ini carries lines the
+// dialog does not own.
+class SettingsDialogTest : public AppFixture {
 protected:
-    SettingsDialogTest()
+    void SetUp() override
     {
         dir.write("prefs.ini", "; my own notes\r\n" + ShippedResource("prefs.ini") + "\r\n[MINE]\r\nKeep=this\r\n");
         dir.setPref("PATHS", "B3DDir", dir.blitzDir());
         dir.setPref("PATHS", "Favourite", "kept too");
-        auto labels = LoadLabels(dir.path(), prompter);
-        if (!labels || !LoadSettings(dir.path(), app.settings, *labels, prompter))
-            throw std::runtime_error("cannot load the program directory");
-        app.labels = std::move(*labels);
-        prompter.shown.clear();
+        AppFixture::SetUp();
     }
 
     std::unique_ptr<SettingsDialog> Open()
     {
-        auto d = std::make_unique<SettingsDialog>(app, [this] {
+        auto d = std::make_unique<SettingsDialog>(*app, [this] {
             ++applied;
             // By the time the owner applies them, the settings are stored.
-            appliedSettings = app.settings;
+            appliedSettings = app->settings;
             appliedFile = dir.read("prefs.ini");
         });
         d->show();
@@ -71,10 +67,6 @@ protected:
         return IniFile(Prefs()).Get(section, key, "<missing>");
     }
 
-    ProgramDir dir;
-    ScriptedPrompter prompter;
-    ScriptedDialog dialogs;
-    App app{dir.path(), prompter, dialogs};
     int applied = 0;
     Settings appliedSettings;
     std::string appliedFile;
@@ -99,12 +91,12 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
              dialogs.files = {dir.file("Elsewhere/Blitz3D.exe")};
              Child(d, "Command1")->click();
          },
-         save, dir.file("Elsewhere"), app.labels.getValue("blitzdirnotfound"), "txtB3DDir"},
+         save, dir.file("Elsewhere"), app->labels.getValue("blitzdirnotfound"), "txtB3DDir"},
         {"empty folder", [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->clear(); }, save, "",
-         app.labels.getValue("blitzdirnotfound"), "txtB3DDir"},
+         app->labels.getValue("blitzdirnotfound"), "txtB3DDir"},
         {"missing command list",
          [](SettingsDialog& d) { Child<QLineEdit>(d, "txtCommandPath")->setText("nowhere/commands.txt"); }, save,
-         dir.blitzDir(), app.labels.getValue("commandsnotfound"), "txtCommandPath"},
+         dir.blitzDir(), app->labels.getValue("commandsnotfound"), "txtCommandPath"},
         // A folder where prefs.ini should be: it cannot be replaced.
         {"prefs.ini not writable",
          [&](SettingsDialog&) {
@@ -119,10 +111,10 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
         {"close", elsewhere, [](SettingsDialog& d) { d.close(); }, dir.blitzDir(), "", nullptr},
     };
     for (const Row& row : rows) {
-        const Settings before = app.settings;
+        const Settings before = app->settings;
         prompter.shown.clear();
         auto d = Open();
-        Type(Child<QLineEdit>(*d, "txttabSize"), "7");
+        TypeInto(Child<QLineEdit>(*d, "txttabSize"), "7");
         dialogs.fonts = {FontChoice{"Liberation Mono", 14}};
         Child(*d, "Command4")->click();
         dialogs.colors = {Rgb(1, 2, 3)};
@@ -151,14 +143,14 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
         }
 
         // The paths are taken as typed by a save; nothing else changes and nothing is written.
-        EXPECT_EQ(app.settings.B3DDir, row.storedDir);
+        EXPECT_EQ(app->settings.B3DDir, row.storedDir);
         Settings expected = before;
-        expected.B3DDir = app.settings.B3DDir;
-        expected.Commands = app.settings.Commands;
-        EXPECT_EQ(app.settings, expected);
+        expected.B3DDir = app->settings.B3DDir;
+        expected.Commands = app->settings.Commands;
+        EXPECT_EQ(app->settings, expected);
         EXPECT_EQ(Prefs(), file);
         EXPECT_EQ(applied, 0);
-        app.settings = before;
+        app->settings = before;
     }
 }
 
@@ -175,19 +167,19 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text(), dir.blitzDir());
     Child(*d, "Command2")->click();
     EXPECT_EQ(Child<QLineEdit>(*d, "txtCommandPath")->text(), dir.file("commands.txt"));
-    EXPECT_EQ(dialogs.requests, QStringList({"open:" + app.labels.getValue("setting_selectb3dtitle"),
-                                             "open:" + app.labels.getValue("setting_selectcommandstitle")}));
-    Type(Child<QLineEdit>(*d, "txtCommandPath"), "commands.txt");
+    EXPECT_EQ(dialogs.requests, QStringList({"open:" + app->labels.getValue("setting_selectb3dtitle"),
+                                             "open:" + app->labels.getValue("setting_selectcommandstitle")}));
+    TypeInto(Child<QLineEdit>(*d, "txtCommandPath"), "commands.txt");
 
     // Any font is taken; the sample shows its name and size.
     dialogs.fonts = {FontChoice{"Liberation Serif", 13}};
     Child(*d, "Command4")->click();
     EXPECT_EQ(Child<QLabel>(*d, "lbIdeFont")->text(), "Liberation Serif 13");
 
-    Type(Child<QLineEdit>(*d, "txttabSize"), "8");
+    TypeInto(Child<QLineEdit>(*d, "txttabSize"), "8");
     Child<QComboBox>(*d, "LineGutterCombo")->setCurrentIndex(1);
-    Type(Child<QLineEdit>(*d, "txtLGFixedSize"), "40");
-    Type(Child<QLineEdit>(*d, "txtMouseWheelScroll"), "5");
+    TypeInto(Child<QLineEdit>(*d, "txtLGFixedSize"), "40");
+    TypeInto(Child<QLineEdit>(*d, "txtMouseWheelScroll"), "5");
 
     // Every box, by mouse or keyboard, gets its own colour.
     const char* const keys[SettingsDialog::kColorBoxCount] = {
@@ -213,7 +205,7 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
     EXPECT_EQ(applied, 1);
-    EXPECT_EQ(appliedSettings, app.settings);
+    EXPECT_EQ(appliedSettings, app->settings);
     EXPECT_EQ(appliedFile, Prefs());
 
     const std::string file = Prefs();
@@ -234,15 +226,15 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     // What is in memory is what the next start reads, plus the fixed gutter
     // width, which lives only while the program runs.
     Settings reread;
-    ASSERT_TRUE(LoadSettings(dir.path(), reread, app.labels, prompter));
-    EXPECT_EQ(app.settings.LineGutterFixedSize, 40);
+    ASSERT_TRUE(LoadSettings(dir.path(), reread, app->labels, prompter));
+    EXPECT_EQ(app->settings.LineGutterFixedSize, 40);
     reread.LineGutterFixedSize = 40;
-    EXPECT_EQ(reread, app.settings);
+    EXPECT_EQ(reread, app->settings);
 }
 
 TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
 {
-    app.settings.LineGutterFixedSize = 25;
+    app->settings.LineGutterFixedSize = 25;
     auto d = Open();
     const QString tooBig16 = "This number does not fit this property: it takes Integer values from -32768 to 32767";
     struct Row {
@@ -270,7 +262,7 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
     for (const Row& row : rows) {
         prompter.shown.clear();
         auto* box = Child<QLineEdit>(*d, row.box);
-        Type(box, row.typed);
+        TypeInto(box, row.typed);
         SCOPED_TRACE((QString(row.box) + " '" + row.typed + "'").toStdString());
         ASSERT_EQ(prompter.shown.size(), row.message.isEmpty() ? 0u : 1u);
         if (!row.message.isEmpty()) {
@@ -282,15 +274,15 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
     prompter.shown.clear();
     Child(*d, "cmdSave")->click();
     EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
-    EXPECT_EQ(app.settings.TabSize, 0);
-    EXPECT_EQ(app.settings.ScrollLines, 12);
+    EXPECT_EQ(app->settings.TabSize, 0);
+    EXPECT_EQ(app->settings.ScrollLines, 12);
     EXPECT_EQ(Pref("IDEOPTS", "TabSize"), "0");
 }
 
 TEST_F(SettingsDialogTest, FixedSizeBoxShowsOnlyForTheFixedGutter)
 {
     for (int stored : {0, 1, 2}) {
-        app.settings.LineGutterMode = stored;
+        app->settings.LineGutterMode = stored;
         auto d = Open();
         auto* combo = Child<QComboBox>(*d, "LineGutterCombo");
         Child<QTabWidget>(*d, "TabStrip1")->setCurrentIndex(1);
@@ -304,9 +296,7 @@ TEST_F(SettingsDialogTest, FixedSizeBoxShowsOnlyForTheFixedGutter)
 }
 
 // With the main window up, a save restyles every open document at once.
-class LiveSettings : public AppFixture {};
-
-TEST_F(LiveSettings, ASaveRestylesTheOpenDocuments)
+TEST_F(SettingsDialogTest, ASaveRestylesTheOpenDocuments)
 {
     docs().OpenDoc(dir.write("a.bb", "Print MMMMMMMMMM\r\nMMMMMMMMMM ; note\r\n"));
     docs().OpenDoc(dir.write("b.bb", "Print 1\r\n"));
