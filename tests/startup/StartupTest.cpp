@@ -1,9 +1,6 @@
-#include "mainwindow/MainWindow.h"
-#include "startup/App.h"
 #include "startup/LabelsFile.h"
 #include "startup/SettingsDialog.h"
-#include "support/ProgramDir.h"
-#include "support/Scripted.h"
+#include "support/AppFixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -173,23 +170,18 @@ TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
     EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
 }
 
-TEST(Startup, ShowsTheMainWindowWithItsCaptions)
+class Started : public AppFixture {};
+
+TEST_F(Started, ShowsTheMainWindowWithItsCaptions)
 {
-    ProgramDir dir;
-    ScriptedPrompter prompter;
-    ScriptedDialog dialogs;
-    App app(dir.path(), prompter, dialogs);
-    ASSERT_TRUE(app.Start());
-    MainWindow* w = app.mainWindow();
-    ASSERT_TRUE(w);
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(w->windowTitle(), "Ovrel - v 0.8 build 20");
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->menus().item("mnuNewBBFile")->text(), app.labels.getValue("mnunewbbfile"));
-    EXPECT_EQ(w->menus().item("mnuNewBBFile")->shortcut(), QKeySequence("Ctrl+N"));
-    EXPECT_EQ(w->menus().item("mnuDisableParsing")->text(), "Disable Parsing");
-    EXPECT_TRUE(w->menus().item("mnuDebugTop")->isVisible());
-    EXPECT_EQ(w->menus().item("mnuAutoindent")->isChecked(), app.settings.AutoIndent);
+    EXPECT_EQ(window->windowTitle(), "Ovrel - v 0.8 build 20");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->menus().item("mnuNewBBFile")->text(), app->labels.getValue("mnunewbbfile"));
+    EXPECT_EQ(window->menus().item("mnuNewBBFile")->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(window->menus().item("mnuDisableParsing")->text(), "Disable Parsing");
+    EXPECT_TRUE(window->menus().item("mnuDebugTop")->isVisible());
+    EXPECT_EQ(window->menus().item("mnuAutoindent")->isChecked(), app->settings.AutoIndent);
 }
 
 }  // namespace
