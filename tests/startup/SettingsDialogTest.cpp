@@ -132,8 +132,9 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
         EXPECT_TRUE(row.message.endsWith('\n') ? shown.startsWith(row.message) && shown.size() > row.message.size()
                                                 : shown == row.message)
             << shown.toStdString();
-        if (!row.message.isEmpty())
+        if (!row.message.isEmpty()) {
             EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        }
         if (row.focused) {
             EXPECT_EQ(d->currentPage(), 0);
             EXPECT_EQ(d->focusWidget(), Child<QLineEdit>(*d, row.focused));
