@@ -79,22 +79,25 @@ void App::AskForBlitzDir()
     prompter.Tell(QStringLiteral("Blitz3D directory is not set correctly. Please select where Blitz3D.exe is "
                                  "located before continue"),
                   MsgIcon::Exclamation);
-    StartupSettingsDialog().exec();
+    RunStartupSettings();
 }
 
 void App::AskForFont()
 {
     prompter.Tell(QStringLiteral("Editor Font is not set. Please select font to use in Settings Dialog"),
                   MsgIcon::Exclamation);
-    StartupSettingsDialog().exec();
+    RunStartupSettings();
 }
 
-SettingsDialog& App::StartupSettingsDialog()
+void App::RunStartupSettings()
 {
     // No main window yet, so nothing to apply a save to.
     if (!m_startupSettings)
         m_startupSettings = std::make_unique<SettingsDialog>(*this);
-    return *m_startupSettings;
+    if (runStartupSettings)
+        runStartupSettings(*m_startupSettings);
+    else
+        m_startupSettings->exec();
 }
 
 bool App::LoadVocabulary()

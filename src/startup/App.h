@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class CommonDialog;
@@ -34,6 +35,10 @@ public:
 
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
 
+    // Runs the settings dialog that start-up shows, in place of its modal
+    // loop; unset, the dialog is executed. Lets tests answer it directly.
+    std::function<void(SettingsDialog&)> runStartupSettings;
+
     const QString programDir;
     Prompter& prompter;
     CommonDialog& dialogs;
@@ -51,7 +56,7 @@ private:
     void AskForBlitzDir();
     void AskForFont();
     // One dialog for all the asking, shown again as the user left it.
-    SettingsDialog& StartupSettingsDialog();
+    void RunStartupSettings();
     bool LoadVocabulary();
 
     std::unique_ptr<MainWindow> m_mainWindow;

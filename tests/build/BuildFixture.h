@@ -6,13 +6,12 @@
 #include "startup/Settings.h"
 #include "support/Scripted.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 
@@ -20,15 +19,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-
-// Runs events until `done` holds; compilers may be slow to start on a busy machine.
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // A Blitz3D folder whose bin/blitzcc.exe is a shell script standing in for
 // the compiler. Each script records how it was started (process id, folder

@@ -4,8 +4,6 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QMimeData>
-#include <QUrl>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -13,14 +11,12 @@
 
 namespace {
 
-// An editor on screen with every signal counted.
+// An editor on screen with its signals counted.
 struct Fixture {
     EditCtrl editor;
     int changes = 0;
-    std::vector<int> added;
-    std::vector<int> downs;
-    std::vector<int> presses;
-    std::vector<std::pair<int, int>> moves;
+    std::vector<int> added, downs, presses;
+    std::pair<int, int> caret;
     std::function<void(EditorKeyEvent*)> onDown, onPress;
 
     Fixture()
@@ -29,8 +25,7 @@ struct Fixture {
         editor.show();
         QObject::connect(&editor, &EditCtrl::Change, &editor, [this] { ++changes; });
         QObject::connect(&editor, &EditCtrl::CharAdded, &editor, [this](int c) { added.push_back(c); });
-        QObject::connect(&editor, &EditCtrl::CaretMove, &editor,
-                         [this](int col, int line) { moves.emplace_back(col, line); });
+        QObject::connect(&editor, &EditCtrl::CaretMove, &editor, [this](int col, int line) { caret = {col, line}; });
         QObject::connect(&editor, &EditCtrl::KeyDown, &editor, [this](EditorKeyEvent* e) {
             downs.push_back(e->key);
             if (onDown)
@@ -72,7 +67,7 @@ TEST(EditCtrlKeys, HandlersSeeKeysFirstAndMayKeepThemFromTheText)
     f.type("ab");
     EXPECT_EQ(f.added, (std::vector<int>{'a', 'b'}));
     EXPECT_EQ(f.changes, 2);  // one per edit
-    EXPECT_EQ(f.moves.back(), (std::pair<int, int>{2, 1}));
+    EXPECT_EQ(f.caret, (std::pair<int, int>{2, 1}));
     f.key(Qt::Key_Space, Qt::ControlModifier);
     f.key(Qt::Key_Return);
     f.key(Qt::Key_Tab);
@@ -94,22 +89,20 @@ TEST(EditCtrlKeys, ChangeFiresOncePerEditButNotForLoadingOrSettingText)
     f.editor.SetText("Graphics 640,480\r\nEnd");
     ASSERT_TRUE(f.editor.LoadFile(dir.write("a.bb", "Cls\r\nFlip\r\n")));
     EXPECT_EQ(f.changes, 0);
-
     f.editor.SetSelection({true, 0, 0, 3, 0});
-    f.editor.ReplaceSelection("Text 1,2,\"a\"\r\nPrint");
-    EXPECT_EQ(f.changes, 1);
-    f.editor.Undo();
-    EXPECT_EQ(f.changes, 2);
-    EXPECT_EQ(f.editor.Text(), "Cls\r\nFlip");
-    f.editor.Redo();
-    EXPECT_EQ(f.changes, 3);
-    f.editor.SetSelection({true, 0, 0, 4, 0});
-    f.editor.Cut();
-    EXPECT_EQ(f.changes, 4);
-    f.editor.Paste();
-    EXPECT_EQ(f.changes, 5);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(f.changes, 5);
+    const std::function<void()> edits[] = {
+        [&] { f.editor.ReplaceSelection("Text 1,2,\"a\"\r\nPrint"); },
+        [&] { f.editor.Undo(); },
+        [&] { f.editor.Redo(); },
+        [&] { f.editor.SetSelection({true, 0, 0, 4, 0}), f.editor.Cut(); },
+        [&] { f.editor.Paste(); },
+    };
+    for (int i = 0; i < 5; ++i) {
+        edits[i]();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(f.changes, i + 1);
+    }
+    EXPECT_EQ(f.editor.Text(), "Text 1,2,\"a\"\r\nPrint\r\nFlip");
 }
 
 TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
@@ -136,42 +129,24 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     EXPECT_EQ(f.editor.Text(), "a\nb\n");
 }
 
-TEST(EditCtrlMouse, RightButtonOnlyReportsAndDroppedFilesArePassedOn)
-{
-    Fixture f;
-    f.editor.SetText("Cls\r\nFlip");
-    f.editor.SetCaret(2, 1);
-    std::vector<Qt::MouseButtons> ups;
-    QObject::connect(&f.editor, &EditCtrl::MouseUp, &f.editor,
-                     [&](Qt::MouseButtons b, Qt::KeyboardModifiers, QPoint) { ups.push_back(b); });
-    QWidget* area = f.viewport();
-    ASSERT_NE(area, nullptr);
-    QTest::mouseClick(area, Qt::RightButton, {}, QPoint(5, 5));
-    EXPECT_EQ(ups, (std::vector<Qt::MouseButtons>{Qt::RightButton}));
-    EXPECT_EQ(f.editor.CaretPos().Line, 1);
-    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-
-    QStringList dropped;
-    QObject::connect(&f.editor, &EditCtrl::FilesDropped, &f.editor, [&](const QStringList& p) { dropped = p; });
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile("/tmp/a.bb"), QUrl::fromLocalFile("/tmp/b.txt")});
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton, {});
-    QApplication::sendEvent(area, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::NoButton, {});
-    QApplication::sendEvent(area, &drop);
-    EXPECT_EQ(dropped, (QStringList{"/tmp/a.bb", "/tmp/b.txt"}));
-    EXPECT_EQ(f.editor.Text(), "Cls\r\nFlip");
-}
-
-TEST(EditCtrlMouse, WheelScrollsTheConfiguredNumberOfLines)
+TEST(EditCtrlMouse, RightButtonOnlyReportsAndTheWheelScrollsTheConfiguredLines)
 {
     Fixture f;
     QByteArray text;
     for (int i = 0; i < 200; ++i)
         text += "Print " + QByteArray::number(i) + "\r\n";
     f.editor.SetText(text);
+    f.editor.SetCaret(2, 1);
+    std::vector<Qt::MouseButtons> ups;
+    QObject::connect(&f.editor, &EditCtrl::MouseUp, &f.editor,
+                     [&](Qt::MouseButtons b, Qt::KeyboardModifiers, QPoint) { ups.push_back(b); });
     QWidget* area = f.viewport();
+    ASSERT_NE(area, nullptr);
+    QTest::mouseClick(area, Qt::RightButton, {}, QPoint(5, 40));
+    EXPECT_EQ(ups, (std::vector<Qt::MouseButtons>{Qt::RightButton}));
+    EXPECT_EQ(f.editor.CaretPos().Line, 1);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
     auto scrolledBy = [&](int lines) {
         EditorAppearance look;
         look.WheelScrollLines = lines;
@@ -215,10 +190,10 @@ TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
     EXPECT_EQ(f.editor.WordAtCaret(), "End");
     f.editor.SetLineMarker(2, 2);
     f.editor.SetLineMarker(3, 1);
+    f.editor.SetLineMarker(99, 1);  // no such line: nothing happens
     EXPECT_EQ(f.editor.LineMarker(2), 2);
     EXPECT_EQ(f.editor.LineMarker(3), 1);
     EXPECT_EQ(f.editor.LineMarker(1), 0);
     f.editor.SetLineMarker(2, 0);
     EXPECT_EQ(f.editor.LineMarker(2), 0);
-    f.editor.SetLineMarker(99, 1);  // no such line: nothing happens
 }

@@ -2,17 +2,14 @@
 
 #include "editor/EditCtrl.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include "support/Wait.h"
 
 // Lets queued work (colouring, deferred checks) run until the editor has
 // coloured everything.
 inline void FinishColouring(EditCtrl& editor)
 {
-    QDeadlineTimer deadline(10000);
-    do
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    while (editor.ColouringPending() && !deadline.hasExpired());
+    Pump();
+    WaitUntil([&] { return !editor.ColouringPending(); }, 10000);
 }
 
 inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const char*, int>> names)

@@ -5,45 +5,38 @@
 
 #include <gtest/gtest.h>
 
-TEST(InitEditControl, AppliesTheSettingsAndMakesTheDeclarationStyles)
+TEST(InitEditControl, EachKindOfTokenTakesTheColourOfItsSetting)
 {
     Settings s;
-    s.TextColor = Rgb(255, 0, 0);
-    s.CommandsColor = Rgb(0, 0, 200);
-    s.CommentsColor = Rgb(0, 128, 0);
-    s.VarsColor = Rgb(10, 20, 30);
-    s.FunctionsColor = Rgb(40, 50, 60);
-    s.TypeVarsColor = Rgb(70, 80, 90);
-    s.LabelsColor = Rgb(1, 1, 1);
+    Color next = 1;
+    for (Color* c : {&s.TextColor, &s.CommandsColor, &s.CommentsColor, &s.StringsColor, &s.NumbersColor,
+                     &s.OperatorsColor, &s.VarsColor, &s.FunctionsColor, &s.TypeVarsColor, &s.LabelsColor})
+        *c = next++;
     s.AutoIndent = false;
 
     EditCtrl editor;
-    editor.SetText("Print x ; note");
     EditorKeywordListPtr keywords;  // none yet: the editor gets an empty list
-    const DeclStyles first = InitEditControl(editor, s, keywords);
+    InitEditControl(editor, s, keywords);
     ASSERT_NE(keywords, nullptr);
+    keywords->Add(KeywordsOf({{"Print", kKindCommand}})->FindPtr("Print"));
+    // Called again, as a save of the settings does: the held list stays.
+    const EditorKeywordListPtr held = keywords;
+    InitEditControl(editor, s, keywords);
+    EXPECT_EQ(keywords, held);
     EXPECT_FALSE(editor.AutoIndent());
 
-    const std::pair<EditorKeywordStylePtr, std::pair<int, Color>> styles[] = {
-        {first.DeclStyle2, {2, s.VarsColor}},      {first.DeclStyle3, {3, s.TypeVarsColor}},
-        {first.DeclStyle4, {4, s.FunctionsColor}}, {first.DeclStyle5, {5, s.LabelsColor}},
-        {first.DeclStyle6, {6, s.VarsColor}},      {first.DeclStyle8, {8, s.VarsColor}},
-    };
-    for (const auto& [style, expected] : styles) {
-        ASSERT_NE(style, nullptr);
-        EXPECT_EQ(style->Kind, expected.first);
-        EXPECT_EQ(style->Colour, expected.second);
-    }
-
-    keywords->Add(*KeywordsOf({{"Print", 1}})->FindPtr("Print"));
-    const EditorKeywordListPtr held = keywords;
-    const DeclStyles second = InitEditControl(editor, s, keywords);
-    EXPECT_EQ(keywords, held);
-    EXPECT_NE(second.DeclStyle2, first.DeclStyle2);
-    editor.SetDeclaredKeywords(KeywordsOf({{"x", 8}}));
+    editor.SetDeclaredKeywords(KeywordsOf({{"g", kKindGlobal}, {"P", kKindType}, {"F", kKindFunction},
+                                           {"l", kKindLabel}, {"C", kKindConst}, {"x", kKindLocal}}));
+    editor.SetText("Print x + \"s\" ; note\r\nF(C, 1) g\r\n.l\r\nz.P");
     FinishColouring(editor);
-    EXPECT_EQ(editor.TextColourAt(1, 0), s.CommandsColor);
-    EXPECT_EQ(editor.TextColourAt(1, 6), s.VarsColor);
-    EXPECT_EQ(editor.TextColourAt(1, 8), s.CommentsColor);
-    EXPECT_EQ(editor.TextColourAt(1, 5), s.TextColor);
+    const struct {
+        int line, column;
+        Color colour;
+    } rows[] = {
+        {1, 0, s.CommandsColor}, {1, 5, s.TextColor},      {1, 6, s.VarsColor},      {1, 8, s.OperatorsColor},
+        {1, 10, s.StringsColor}, {1, 14, s.CommentsColor}, {2, 0, s.FunctionsColor}, {2, 2, s.VarsColor},
+        {2, 5, s.NumbersColor},  {2, 8, s.VarsColor},      {3, 0, s.LabelsColor},    {4, 2, s.TypeVarsColor},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(editor.TextColourAt(r.line, r.column), r.colour) << r.line << ":" << r.column;
 }

@@ -42,7 +42,7 @@ TEST_F(BuildWiring, TheErrorLandsOnItsLineInTheBuiltDocument)
     docs().OpenDoc(dir.write("other.bb", "End\r\n"));
     ASSERT_NE(current().Key, builtKey);
 
-    ASSERT_TRUE(WaitFor([&] { return !window->build().IsBuilding(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
     EXPECT_EQ(current().Key, builtKey);
     EXPECT_EQ(window->tabs().SelectedKey(), builtKey);
     EXPECT_EQ(editor().CaretPos().Line, 3);
@@ -59,7 +59,7 @@ TEST_F(BuildWiring, ASuccessfulBuildSaysDone)
     FakeCompiler("Executing...");
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     window->menus().button("btCompile")->trigger();
-    ASSERT_TRUE(WaitFor([&] { return !window->build().IsBuilding(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
     EXPECT_TRUE(window->InfoPanel().endsWith(app->labels.getValue("done"))) << window->InfoPanel().toStdString() << "|" << prompter.texts().join("|").toStdString();
 }
 

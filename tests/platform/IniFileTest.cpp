@@ -27,11 +27,11 @@ const char* const kUserFile =
 
 TEST(IniFile, ReadsLikeTheProfileFunctions)
 {
-    const IniFile ini{std::string(kUserFile)};
+    const IniFile ini{std::string(kUserFile) + "[A]\r\nK=" + std::string(300, 'x') + "\r\nK=2\r\n[a]\r\nJ=4\r\n"};
     struct Row {
         const char* section;
         const char* key;
-        const char* expected;
+        std::string expected;
     };
     const Row rows[] = {
         {"PATHS", "B3DDir", "C:\\Blitz3D"},  // sections and keys ignore case, values are trimmed
@@ -42,22 +42,11 @@ TEST(IniFile, ReadsLikeTheProfileFunctions)
         {"IDEOPTS", "Quoted", "  spaced  "}, // matching quotes are removed
         {"IDEOPTS", "Lone", "\""},           // a single quote character stays
         {"LANGUAGE", "CommentChar", ";"},
+        {"A", "K", std::string(254, 'x')},   // cut at 254 characters; the first of two keys
+        {"A", "J", "dflt"},                  // only the first section of a name counts
     };
     for (const Row& r : rows)
         EXPECT_EQ(ini.Get(r.section, r.key, "dflt"), r.expected) << r.section << "/" << r.key;
-}
-
-TEST(IniFile, CutsLongValuesAt254Characters)
-{
-    const IniFile ini("[A]\r\nK=" + std::string(300, 'x') + "\r\n");
-    EXPECT_EQ(ini.Get("A", "K", "").size(), 254u);
-}
-
-TEST(IniFile, OnlyTheFirstSectionAndKeyOfANameCount)
-{
-    const IniFile ini(std::string("[A]\r\nK=1\r\nK=2\r\n[a]\r\nK=3\r\nJ=4\r\n"));
-    EXPECT_EQ(ini.Get("A", "K", ""), "1");
-    EXPECT_EQ(ini.Get("A", "J", "none"), "none");
 }
 
 TEST(IniFile, WritingKeepsEveryOtherLine)
@@ -114,11 +103,10 @@ TEST(IniFile, AFailedWriteLeavesTheFileWhole)
     chmod(dir.file("ro").toLocal8Bit().constData(), 0755);
 }
 
-TEST(IniFile, AFailedWriteIntoAFolderPathReportsWhy)
+TEST(IniFile, AFailedWriteIntoAMissingFolderReportsWhy)
 {
     TempDir dir;
     QString error;
-    // The target names a folder that does not exist: nothing can be written.
     EXPECT_FALSE(WriteFileAtomically(dir.file("no/such/dir/prefs.ini"), "x", &error));
     EXPECT_FALSE(error.isEmpty());
 }

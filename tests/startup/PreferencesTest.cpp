@@ -33,13 +33,7 @@ TEST(Preferences, AnEmptyFileGivesEveryDefault)
     const Loaded l = Load("[PATHS]\r\n");
     ASSERT_TRUE(l.ok);
     EXPECT_TRUE(l.messages.isEmpty());
-    Settings expected;
-    expected.B3DDir = "";
-    EXPECT_EQ(l.settings, expected);
-    EXPECT_EQ(l.settings.FontName, "Blitz");
-    EXPECT_EQ(l.settings.BackColor, Rgb(255, 255, 255));
-    EXPECT_EQ(l.settings.Delimiters, QString::fromUtf8("\\,()[]{}\xC2\xA3$%#@:"));
-    EXPECT_EQ(l.settings.IndentMoreTokens, "  ");
+    EXPECT_EQ(l.settings, Settings());
 }
 
 TEST(Preferences, ConvertsEachKindOfValue)

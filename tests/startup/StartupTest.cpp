@@ -1,9 +1,6 @@
-#include "mainwindow/MainWindow.h"
-#include "startup/App.h"
 #include "startup/LabelsFile.h"
 #include "startup/SettingsDialog.h"
-#include "support/ProgramDir.h"
-#include "support/Scripted.h"
+#include "support/AppFixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -11,7 +8,6 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -28,16 +24,32 @@ struct Outcome {
     Settings settings;
 };
 
-Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {})
+using Step = std::function<void(SettingsDialog&)>;
+
+// Starts on `dir`, answering each settings dialog start-up shows with the
+// next of `steps`.
+Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Step> steps = {})
 {
     ScriptedPrompter prompter;
     App app(dir.path(), prompter, dialogs);
+    app.runStartupSettings = [&](SettingsDialog& d) {
+        if (steps.empty()) {
+            // Leave with a folder typed, or start-up would ask forever.
+            ADD_FAILURE() << "the settings dialog was shown once more than expected";
+            d.findChild<QLineEdit*>("txtB3DDir")->setText("/unexpected");
+            d.SaveSettings();
+            return;
+        }
+        steps.front()(d);
+        steps.pop_front();
+    };
     Outcome r;
     r.started = app.Start();
     r.shown = prompter.shown;
     r.messages = prompter.texts();
     r.hasWindow = app.mainWindow() != nullptr;
     r.settings = app.settings;
+    EXPECT_TRUE(steps.empty()) << steps.size() << " settings dialogs expected but not shown";
     return r;
 }
 
@@ -47,6 +59,7 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
         const char* name;
         std::function<void(const ProgramDir&)> spoil;
         QStringList messages;  // a message ending in "*" is compared by prefix
+        bool starts = false;
     };
     const std::vector<Row> rows = {
         {"missing prefs", [](const ProgramDir& d) { QFile::remove(d.file("prefs.ini")); },
@@ -61,14 +74,17 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
          {"Error during initialization process:*"}},
         {"missing commands", [](const ProgramDir& d) { QFile::remove(d.file("commands.txt")); },
          {"Unable to find \"commands.txt\""}},
+        // Said without an icon, taken as black, and start-up goes on.
+        {"malformed colour", [](const ProgramDir& d) { d.setPref("IDECOLORS", "CommandsColor", "0,84"); },
+         {"Cannot read the colour \"0,84\"*"}, true},
     };
     for (const Row& row : rows) {
         ProgramDir dir;
         row.spoil(dir);
         const Outcome r = Start(dir);
         SCOPED_TRACE(row.name);
-        EXPECT_FALSE(r.started);
-        EXPECT_FALSE(r.hasWindow);
+        EXPECT_EQ(r.started, row.starts);
+        EXPECT_EQ(r.hasWindow, row.starts);
         ASSERT_EQ(r.messages.size(), row.messages.size()) << r.messages.join("|").toStdString();
         for (int i = 0; i < r.messages.size(); ++i) {
             const QString& want = row.messages[i];
@@ -76,67 +92,15 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
                 EXPECT_TRUE(r.messages[i].startsWith(want.chopped(1))) << r.messages[i].toStdString();
             else
                 EXPECT_EQ(r.messages[i], want);
-            EXPECT_EQ(r.shown[std::size_t(i)].icon, MsgIcon::Critical);
+            EXPECT_EQ(r.shown[std::size_t(i)].icon, row.starts ? MsgIcon::None : MsgIcon::Critical);
         }
     }
-}
-
-TEST(Startup, AMalformedColourIsReportedAndStartupGoesOn)
-{
-    ProgramDir dir;
-    dir.setPref("IDECOLORS", "CommandsColor", "0,84");
-    const Outcome r = Start(dir);
-    EXPECT_TRUE(r.started);
-    EXPECT_TRUE(r.hasWindow);
-    ASSERT_EQ(r.messages.size(), 1);
-    EXPECT_TRUE(r.messages[0].contains("0,84")) << r.messages[0].toStdString();
-    EXPECT_EQ(r.settings.CommandsColor, 0u);
 }
 
 void Click(SettingsDialog& d, const char* button)
 {
     d.findChild<QAbstractButton*>(button)->click();
 }
-
-// Answers each settings dialog that start-up shows with the next step, once
-// the dialog is on screen and runs its own event loop.
-class SettingsDialogDriver : public QObject {
-public:
-    using Step = std::function<void(SettingsDialog&)>;
-    explicit SettingsDialogDriver(std::deque<Step> steps) : m_steps(std::move(steps))
-    {
-        qApp->installEventFilter(this);
-    }
-    ~SettingsDialogDriver() override { qApp->removeEventFilter(this); }
-
-    int shown = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* dialog = qobject_cast<SettingsDialog*>(watched);
-        if (dialog && event->type() == QEvent::Show) {
-            ++shown;
-            QTimer::singleShot(0, dialog, [this, dialog] {
-                if (m_steps.empty()) {
-                    // Leave with something typed, or start-up would ask forever.
-                    ADD_FAILURE() << "the settings dialog was shown once more than expected";
-                    dialog->findChild<QLineEdit*>("txtB3DDir")->setText("/unexpected");
-                    Click(*dialog, "cmdSave");
-                    dialog->reject();
-                    return;
-                }
-                const Step step = std::move(m_steps.front());
-                m_steps.pop_front();
-                step(*dialog);
-            });
-        }
-        return false;
-    }
-
-private:
-    std::deque<Step> m_steps;
-};
 
 TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
 {
@@ -146,32 +110,36 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
     dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 12}};
-    SettingsDialogDriver driver({
+    const Outcome r = Start(dir, dialogs, {
         // Discarded without a save: asked again.
-        [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
-        // A wrong folder is refused but kept, so the folder question ends.
         [](SettingsDialog& d) {
+            d.findChild<QLineEdit*>("txttabSize")->setText("9");
+            Click(d, "cmdDiscard");
+        },
+        // A wrong folder is refused but kept, so the folder question ends.
+        // The same dialog comes back each time, as it was left.
+        [](SettingsDialog& d) {
+            EXPECT_EQ(d.findChild<QLineEdit*>("txttabSize")->text(), "9");
             d.findChild<QLineEdit*>("txtB3DDir")->setText("/nowhere");
             Click(d, "cmdSave");
             Click(d, "cmdDiscard");
         },
-        // Then the font; the same dialog comes back as it was left.
+        // Then the font, until one is chosen.
+        [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
         [](SettingsDialog& d) {
-            EXPECT_EQ(d.findChild<QLineEdit*>("txtB3DDir")->text(), "/nowhere");
             Click(d, "Command1");
             Click(d, "Command4");
             Click(d, "cmdSave");
         },
     });
-    const Outcome r = Start(dir, dialogs);
     EXPECT_TRUE(r.started);
-    EXPECT_EQ(driver.shown, 3);
     ScriptedPrompter quiet;
     const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
                             "before continue";
+    const QString noFont = "Editor Font is not set. Please select font to use in Settings Dialog";
     EXPECT_EQ(r.messages, QStringList({noBlitz, noBlitz, LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound"),
-                                       "Editor Font is not set. Please select font to use in Settings Dialog"}));
-    for (std::size_t i : {0, 1, 3})
+                                       noFont, noFont}));
+    for (std::size_t i : {0, 1, 3, 4})
         EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
     EXPECT_EQ(r.settings.B3DDir, dir.blitzDir());
     EXPECT_EQ(r.settings.FontName, "DejaVu Sans Mono");
@@ -190,13 +158,11 @@ TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
     dir.setPref("IDEFONT", "FontName", "");
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
-    SettingsDialogDriver driver({[](SettingsDialog& d) {
+    const Outcome r = Start(dir, dialogs, {[](SettingsDialog& d) {
         Click(d, "Command1");
         Click(d, "cmdSave");
     }});
-    const Outcome r = Start(dir, dialogs);
     EXPECT_TRUE(r.started);
-    EXPECT_EQ(driver.shown, 1);
     EXPECT_EQ(r.messages.size(), 1);
     // The sample's own font is stored, and it is a fixed-width one.
     EXPECT_FALSE(r.settings.FontName.isEmpty());
@@ -204,23 +170,18 @@ TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
     EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
 }
 
-TEST(Startup, ShowsTheMainWindowWithItsCaptions)
+class Started : public AppFixture {};
+
+TEST_F(Started, ShowsTheMainWindowWithItsCaptions)
 {
-    ProgramDir dir;
-    ScriptedPrompter prompter;
-    ScriptedDialog dialogs;
-    App app(dir.path(), prompter, dialogs);
-    ASSERT_TRUE(app.Start());
-    MainWindow* w = app.mainWindow();
-    ASSERT_TRUE(w);
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(w->windowTitle(), "Ovrel - v 0.8 build 20");
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->menus().item("mnuNewBBFile")->text(), app.labels.getValue("mnunewbbfile"));
-    EXPECT_EQ(w->menus().item("mnuNewBBFile")->shortcut(), QKeySequence("Ctrl+N"));
-    EXPECT_EQ(w->menus().item("mnuDisableParsing")->text(), "Disable Parsing");
-    EXPECT_TRUE(w->menus().item("mnuDebugTop")->isVisible());
-    EXPECT_EQ(w->menus().item("mnuAutoindent")->isChecked(), app.settings.AutoIndent);
+    EXPECT_EQ(window->windowTitle(), "Ovrel - v 0.8 build 20");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->menus().item("mnuNewBBFile")->text(), app->labels.getValue("mnunewbbfile"));
+    EXPECT_EQ(window->menus().item("mnuNewBBFile")->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(window->menus().item("mnuDisableParsing")->text(), "Disable Parsing");
+    EXPECT_TRUE(window->menus().item("mnuDebugTop")->isVisible());
+    EXPECT_EQ(window->menus().item("mnuAutoindent")->isChecked(), app->settings.AutoIndent);
 }
 
 }  // namespace

@@ -3,17 +3,31 @@
 #include <QKeyEvent>
 #include <QTest>
 
-void AppFixture::Type(const QString& text)
+namespace {
+
+QWidget* KeyTarget(EditCtrl& editor)
 {
     QWidget* target = QApplication::focusWidget();
-    if (!target || !editor().isAncestorOf(target))
-        target = editor().focusProxy() ? editor().focusProxy() : &editor();
+    if (!target || !editor.isAncestorOf(target))
+        target = editor.focusProxy() ? editor.focusProxy() : &editor;
+    return target;
+}
+
+}  // namespace
+
+void AppFixture::Type(const QString& text)
+{
     for (QChar c : text) {
         if (c == u'\n')
-            QTest::keyClick(target, Qt::Key_Return);
+            Key(Qt::Key_Return);
         else if (c == u'\t')
-            QTest::keyClick(target, Qt::Key_Tab);
+            Key(Qt::Key_Tab);
         else
-            QTest::keyClicks(target, QString(c));
+            QTest::keyClicks(KeyTarget(editor()), QString(c));
     }
+}
+
+void AppFixture::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(KeyTarget(editor()), key, modifiers);
 }

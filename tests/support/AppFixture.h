@@ -6,13 +6,12 @@
 #include "startup/App.h"
 #include "support/ProgramDir.h"
 #include "support/Scripted.h"
+#include "support/Wait.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 // A started IDE on its own program directory, with every message box and
@@ -39,28 +38,6 @@ protected:
 
     virtual QStringList StartDocuments() const { return {}; }
 
-    // Lets queued events and timers run for a while.
-    static void Pump(int ms = 0)
-    {
-        QElapsedTimer t;
-        t.start();
-        do
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        while (t.elapsed() < ms);
-    }
-    // Runs events until `done` holds or `ms` have passed.
-    static bool WaitFor(const std::function<bool()>& done, int ms = 5000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-
     DocumentManager& docs() const { return window->docs(); }
     EditCtrl& editor() const { return window->editor(); }
     CDoc& current() const { return *docs().CurrentDoc(); }
@@ -68,6 +45,7 @@ protected:
 
     // Types text into the editor as keys, so the editor's events run.
     void Type(const QString& text);
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     ProgramDir dir;
     ScriptedPrompter prompter;

@@ -8,8 +8,6 @@
 
 #include <deque>
 #include <optional>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
 // A Prompter that records every message and answers from a script. A box
@@ -50,31 +48,14 @@ public:
 // no queued answer counts as cancelled.
 class ScriptedDialog : public CommonDialog {
 public:
-    std::optional<QString> OpenFile(const FileDialogRequest& r) override
-    {
-        requests.push_back(QStringLiteral("open:") + r.title);
-        return take(files);
-    }
-    std::optional<QString> SaveFile(const FileDialogRequest& r) override
-    {
-        requests.push_back(QStringLiteral("save:") + r.title);
-        return take(files);
-    }
+    std::optional<QString> OpenFile(const FileDialogRequest& r) override { return take("open:" + r.title, files); }
+    std::optional<QString> SaveFile(const FileDialogRequest& r) override { return take("save:" + r.title, files); }
     std::optional<QString> ChooseFolder(const QString& title, const QString&) override
     {
-        requests.push_back(QStringLiteral("folder:") + title);
-        return take(files);
+        return take("folder:" + title, files);
     }
-    std::optional<Color> ChooseColor(Color) override
-    {
-        requests.push_back(QStringLiteral("color"));
-        return take(colors);
-    }
-    std::optional<FontChoice> ChooseFont(const FontChoice&) override
-    {
-        requests.push_back(QStringLiteral("font"));
-        return take(fonts);
-    }
+    std::optional<Color> ChooseColor(Color) override { return take("color", colors); }
+    std::optional<FontChoice> ChooseFont(const FontChoice&) override { return take("font", fonts); }
 
     // std::nullopt entries script a cancel.
     std::deque<std::optional<QString>> files;
@@ -84,9 +65,10 @@ public:
 
 private:
     template <typename T>
-    static std::optional<T> take(std::deque<std::optional<T>>& q)
+    std::optional<T> take(const QString& request, std::deque<std::optional<T>>& q)
     {
-        std::optional<T> v;
+        requests << request;
+        std::optional<T> v;  // swapped out: a move trips a false uninitialised warning
         if (!q.empty()) {
             v.swap(q.front());
             q.pop_front();
