@@ -155,6 +155,18 @@ void DocumentTabs::SelectQuietly(const QString& key)
     SuppressTabClick = suppress;
 }
 
+void DocumentTabs::tabInserted(int index)
+{
+    QTabBar::tabInserted(index);
+    updateGeometry();
+}
+
+void DocumentTabs::tabRemoved(int index)
+{
+    QTabBar::tabRemoved(index);
+    updateGeometry();
+}
+
 void DocumentTabs::dragEnterEvent(QDragEnterEvent* event)
 {
     if (!LocalFiles(event->mimeData()).isEmpty())

@@ -34,6 +34,10 @@ Q_SIGNALS:
     void FilesDropped(const QStringList& paths);
 
 protected:
+    // A tab bar that changes while its window is not yet shown keeps the
+    // height it had in its layout; this tells the layout every time.
+    void tabInserted(int index) override;
+    void tabRemoved(int index) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

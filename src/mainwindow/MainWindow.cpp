@@ -86,6 +86,8 @@ void MainWindow::BuildLayout()
     pagesLayout->setContentsMargins(0, 0, 0, 0);
     pagesLayout->addWidget(m_editor, 0, 0);
     pagesLayout->addWidget(m_helpBrowser, 0, 0);
+    // The load steps bring the help in front of the editor, with its home page.
+    m_helpBrowser->hide();
 
     auto* documentArea = new QWidget;
     auto* areaLayout = new QVBoxLayout(documentArea);

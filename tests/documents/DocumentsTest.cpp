@@ -1,6 +1,7 @@
 // The documents on the real main window: tabs, switching, opening, closing.
 #include "documents/DocumentTabs.h"
 #include "help/HelpArea.h"
+#include "help/HelpBrowser.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
@@ -32,8 +33,14 @@ protected:
 
 TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
 {
+    // Before any document: the help tab, shown, and the help's home page in
+    // place of the editor.
     EXPECT_EQ(TabCaptions(), QStringList{"Help"});
+    EXPECT_GT(window->tabs().height(), 0) << "regression: the tab strip laid out before its first tab kept no height";
     EXPECT_TRUE(window->help().BrowserShown());
+    EXPECT_FALSE(editor().isVisible());
+    EXPECT_TRUE(WaitUntil([&] { return window->helpBrowser().CurrentUrl().toString().endsWith("help/index.html"); }))
+        << "regression: the home page was not loaded at start";
     Command("mnuNewBBFile");
     Command("mnuNewBBFile");
     Command("mnuNewBBFile");
