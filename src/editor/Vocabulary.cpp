@@ -151,10 +151,7 @@ bool LoadCommands(Settings& settings, const QString& programDir, EditorKeywordLi
 {
     auto style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, settings.CommandsColor});
 
-    QString path = settings.Commands;
-    if (!paths::IsAbsolute(path))
-        path = paths::Join(programDir, path);
-    path = paths::ResolveOnDisk(path);
+    const QString path = paths::ResolveOnDisk(paths::Absolute(programDir, settings.Commands));
     if (!QFileInfo(path).isFile()) {
         prompter.Tell(QStringLiteral("Unable to find \"commands.txt\""), MsgIcon::Critical);
         return false;

@@ -29,6 +29,11 @@ static qsizetype LastSeparator(const QString& path)
     return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
 }
 
+QString Absolute(const QString& base, const QString& path)
+{
+    return IsAbsolute(path) ? path : Join(base, path);
+}
+
 QString DirOf(const QString& path)
 {
     return path.left(LastSeparator(path) + 1);

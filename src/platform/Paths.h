@@ -10,6 +10,8 @@ namespace paths {
 bool IsAbsolute(const QString& path);
 // Joins a folder and a relative name with exactly one separator between.
 QString Join(const QString& dir, const QString& name);
+// `path` as written when absolute, else joined to `base`.
+QString Absolute(const QString& base, const QString& path);
 // The folder part of a path, with its trailing separator ("" when none).
 QString DirOf(const QString& path);
 // The part after the last separator.

@@ -207,7 +207,7 @@ bool WriteSettings(const QString& programDir, const Settings& s, QString* error)
         ini.Set(section, key, text::ToBytes(value));
     };
     set("PATHS", "B3dDir", s.B3DDir);
-    set("PATHS", "Commands", ResolveCommandsPath(programDir, s.Commands));
+    set("PATHS", "Commands", paths::Absolute(programDir, s.Commands));
     for (const ColorKey& c : kColorKeys)
         set("IDECOLORS", c.key, ColorToString(s.*c.member));
     set("IDEFONT", "FontName", s.FontName);
@@ -225,11 +225,4 @@ bool SaveIdeOptions(const QString& programDir, bool autoIndent, bool debugEnable
     ini.Set("IDEOPTS", "AutoIndent", autoIndent ? "True" : "False");
     ini.Set("IDEOPTS", "DebugEnabled", debugEnabled ? "True" : "False");
     return ini.Save(path, error);
-}
-
-QString ResolveCommandsPath(const QString& programDir, const QString& commands)
-{
-    if (commands.contains(u':') || paths::IsAbsolute(commands))
-        return commands;
-    return paths::Join(programDir, commands);
 }

@@ -42,6 +42,3 @@ Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& 
 bool WriteSettings(const QString& programDir, const Settings& settings, QString* error = nullptr);
 // The two menu toggles written when the program closes.
 bool SaveIdeOptions(const QString& programDir, bool autoIndent, bool debugEnabled, QString* error = nullptr);
-
-// A relative Commands path made absolute against the program directory.
-QString ResolveCommandsPath(const QString& programDir, const QString& commands);

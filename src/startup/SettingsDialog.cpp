@@ -458,7 +458,7 @@ void SettingsDialog::ChooseCommands()
     FileDialogRequest request;
     request.title = m_app.labels.getValue(QStringLiteral("setting_selectcommandstitle"));
     request.filter = QStringLiteral("commands.txt|commands.txt");
-    request.initialName = ResolveCommandsPath(m_app.programDir, m_txtCommandPath->text());
+    request.initialName = paths::Absolute(m_app.programDir, m_txtCommandPath->text());
     if (const auto path = m_app.dialogs.OpenFile(request))
         m_txtCommandPath->setText(*path);
 }
@@ -522,11 +522,10 @@ bool SettingsDialog::SaveSettings()
     // The two paths are taken even when they are then refused: start-up
     // stops asking once the user has saved a folder, right or wrong.
     live.B3DDir = m_txtB3DDir->text();
-    live.Commands = ResolveCommandsPath(programDir, m_txtCommandPath->text());
+    live.Commands = paths::Absolute(programDir, m_txtCommandPath->text());
 
     const auto isFile = [&](const QString& path) {
-        const QString absolute = paths::IsAbsolute(path) ? path : paths::Join(programDir, path);
-        return QFileInfo(paths::ResolveOnDisk(absolute)).isFile();
+        return QFileInfo(paths::ResolveOnDisk(paths::Absolute(programDir, path))).isFile();
     };
     const auto refusePath = [&](const char* labelKey, QLineEdit* box) {
         Refuse(m_app.labels.getValue(QString::fromLatin1(labelKey)));
