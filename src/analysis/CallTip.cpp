@@ -1,9 +1,8 @@
 #include "analysis/CallTip.h"
 
-#include "platform/Paths.h"
+#include "help/HelpPages.h"
 #include "platform/Text.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -109,16 +108,8 @@ std::string CommandSignature(const EditorKeyword& entry)
     return entry.Name + " " + params;
 }
 
-QStringList HelpPageCandidates(const QString& helpDir, std::string_view word)
-{
-    const QString page = text::FromBytes(word) + QStringLiteral(".htm");
-    return {paths::Join(helpDir, QStringLiteral("commands/2d_commands/") + page),
-            paths::Join(helpDir, QStringLiteral("commands/3d_commands/") + page)};
-}
-
 CommandHelp::Action CommandHelp::Request(std::string_view word, const EditorKeywordList& vocabulary,
-                                         const QString& helpDir,
-                                         const std::function<std::optional<QString>(const QString&)>& findPage)
+                                         const QString& helpDir)
 {
     const std::string_view w = text::TrimBlanks(word);
     if (w.empty())
@@ -131,16 +122,8 @@ CommandHelp::Action CommandHelp::Request(std::string_view word, const EditorKeyw
         else
             action = {Action::ClearPanel, {}};
     } else {
-        auto onDisk = [](const QString& p) -> std::optional<QString> {
-            const QString found = paths::ResolveOnDisk(p);
-            return QFileInfo(found).isFile() ? std::optional<QString>(found) : std::nullopt;
-        };
-        for (const QString& page : HelpPageCandidates(helpDir, w)) {
-            if (std::optional<QString> found = findPage ? findPage(page) : onDisk(page)) {
-                action = {Action::OpenPage, *found};
-                break;
-            }
-        }
+        if (const std::optional<QString> page = help::FindCommandPage(helpDir, text::FromBytes(w)))
+            action = {Action::OpenPage, *page};
     }
     m_lastHelpWord = std::string(w);
     return action;

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,10 +44,6 @@ CallTipText MakeCallTipText(const EditorKeyword& entry, int argumentIndex);
 // A command's signature for the status bar: Graphics width,height[,depth][,mode].
 std::string CommandSignature(const EditorKeyword& entry);
 
-// The two help pages that may describe `word`: the 2D command folder first,
-// then the 3D one, under the Blitz3D help folder.
-QStringList HelpPageCandidates(const QString& helpDir, std::string_view word);
-
 // F1 on a word: the first press shows the command's signature in the status
 // bar, a second press on the same word opens its help page.
 class CommandHelp {
@@ -58,10 +53,9 @@ public:
         QString text;  // the status-bar text, or the page's path
     };
 
-    // `findPage` gives the path of an existing help page, or nothing; by
-    // default the disk is asked, whatever the letter case of the page's name.
-    Action Request(std::string_view word, const EditorKeywordList& vocabulary, const QString& helpDir,
-                   const std::function<std::optional<QString>(const QString&)>& findPage = {});
+    // The page opened is the command's page in the help folder as found on
+    // disk (help::FindCommandPage).
+    Action Request(std::string_view word, const EditorKeywordList& vocabulary, const QString& helpDir);
     const std::string& LastHelpWord() const { return m_lastHelpWord; }
 
 private:
