@@ -1,5 +1,7 @@
 #include "documents/DocumentTabs.h"
 
+#include "platform/Paths.h"
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -55,17 +57,6 @@ QPixmap HelpPicture()
     p.setPen(Qt::white);
     p.drawText(QRectF(1, 1, 14, 14), Qt::AlignCenter, QStringLiteral("?"));
     return pix;
-}
-
-QStringList LocalFiles(const QMimeData* data)
-{
-    QStringList out;
-    if (!data || !data->hasUrls())
-        return out;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            out << url.toLocalFile();
-    return out;
 }
 
 }  // namespace
@@ -169,15 +160,12 @@ void DocumentTabs::tabRemoved(int index)
 
 void DocumentTabs::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void DocumentTabs::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty())
+    if (!paths::LocalFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -185,7 +173,7 @@ void DocumentTabs::dragMoveEvent(QDragMoveEvent* event)
 
 void DocumentTabs::dropEvent(QDropEvent* event)
 {
-    const QStringList files = LocalFiles(event->mimeData());
+    const QStringList files = paths::LocalFiles(event->mimeData());
     if (files.isEmpty())
         return;
     event->acceptProposedAction();

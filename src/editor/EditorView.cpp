@@ -1,5 +1,7 @@
 #include "editor/EditorView.h"
 
+#include "platform/Paths.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QContextMenuEvent>
@@ -22,16 +24,6 @@ QAccessibleInterface* PlainAccessible(const QString& className, QObject* object)
     if (className == QLatin1String("EditorView") && object && object->isWidgetType())
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
     return nullptr;
-}
-
-QStringList LocalFiles(const QMimeData* data)
-{
-    QStringList files;
-    if (data && data->hasUrls())
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile())
-                files << url.toLocalFile();
-    return files;
 }
 
 // The character a key types, in the codes Blitz3D programmers know: 13
@@ -145,7 +137,7 @@ void EditorView::wheelEvent(QWheelEvent* event)
 
 void EditorView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
+    if (!paths::LocalFiles(event->mimeData()).isEmpty()) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
         return;
@@ -155,7 +147,7 @@ void EditorView::dragEnterEvent(QDragEnterEvent* event)
 
 void EditorView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
+    if (!paths::LocalFiles(event->mimeData()).isEmpty()) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
         return;
@@ -165,7 +157,7 @@ void EditorView::dragMoveEvent(QDragMoveEvent* event)
 
 void EditorView::dropEvent(QDropEvent* event)
 {
-    const QStringList files = LocalFiles(event->mimeData());
+    const QStringList files = paths::LocalFiles(event->mimeData());
     if (!files.isEmpty()) {
         event->setDropAction(Qt::CopyAction);
         event->accept();

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 namespace paths {
 
@@ -49,6 +51,16 @@ QString ToSlashes(const QString& path)
     QString p = path;
     p.replace(u'\\', u'/');
     return p;
+}
+
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+    return files;
 }
 
 QString ResolveOnDisk(const QString& path)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+class QMimeData;
 
 // Paths as users write them: prefs.ini, Include lines and command lines come
 // from Windows and may use "\" or "/". The program joins with "/".
@@ -18,6 +21,9 @@ QString DirOf(const QString& path);
 QString FileNameOf(const QString& path);
 // "\" becomes "/" (a no-op for paths that already use "/").
 QString ToSlashes(const QString& path);
+
+// The local files named by dragged or pasted data, in order.
+QStringList LocalFiles(const QMimeData* data);
 
 // Finds an existing file or folder for a path written on Windows: separators
 // of either kind, and letter case that may differ from the names on disk.
