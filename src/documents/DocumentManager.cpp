@@ -98,10 +98,10 @@ void DocumentManager::ActivateDoc(CDoc& doc, int line)
 
 void DocumentManager::ShowDoc(CDoc& doc, int line)
 {
-    if (m_current.get() != &doc) {
-        SaveDocState();
-        m_current = FindDoc(doc.Key);
-    }
+    // The state of the document in the editor is kept first, also when it is
+    // `doc` itself: activating hands its saved selection back.
+    SaveDocState();
+    m_current = FindDoc(doc.Key);
     m_tabs.SelectQuietly(doc.Key);
     ActivateDoc(doc, line);
 }
@@ -158,7 +158,6 @@ void DocumentManager::OpenDoc(const QString& givenPath)
 
     for (const CDocPtr& d : m_docs) {
         if (d->FilePath == path) {
-            SaveDocState();
             ShowDoc(*d);
             return;
         }

@@ -148,14 +148,14 @@ void MainWindow::ConnectParts()
     connect(m_docs, &DocumentManager::FileLoaded, this, [this] { m_events->ScanDocument(); });
     connect(m_docs, &DocumentManager::NoDocuments, this, [this] {
         m_declList->Clear();
-        UpdateRowColPanel(0, 0);
+        UpdateRowColPanel();
     });
     connect(m_docs, &DocumentManager::CommandStateChanged, this, &MainWindow::UpdateCommandState);
     connect(m_docs, &DocumentManager::ParsingHeld, m_events, &EditorEvents::HoldParsing);
     connect(m_docs, &DocumentManager::TabClicking, this, &MainWindow::CloseCallTip);
     connect(m_docs, &DocumentManager::HelpTabChosen, this, [this] { ShowHelpBrowser(false); });
     connect(m_events, &EditorEvents::CommandStateChanged, this, &MainWindow::UpdateCommandState);
-    connect(m_events, &EditorEvents::CaretMoved, this, &MainWindow::UpdateRowColPanel);
+    connect(m_events, &EditorEvents::CaretMoved, this, [this] { UpdateRowColPanel(); });
     connect(m_events, &EditorEvents::ContextMenuRequested, this, [this](QPoint at) {
         m_menus.menus.value(QStringLiteral("mnuEditTop"))->popup(at);
     });
@@ -184,7 +184,7 @@ void MainWindow::Load()
     m_menus.button(QStringLiteral("btDebugEnabled"))->setChecked(debug);
     m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(debug);
     m_docs->RefreshTabs();
-    UpdateRowColPanel(0, 0);
+    UpdateRowColPanel();
     m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
     QApplication::processEvents();
     ShowHelpBrowser(true);
@@ -242,14 +242,11 @@ void MainWindow::OnDocActivated(CDoc* doc)
     ClearInfoPanel();
     if (!m_events->ParsingDisabled())
         m_events->HoldParsing(false);
-    const CaretPosition caret = m_editor->CaretPos();
-    UpdateRowColPanel(caret.Column, caret.Line - 1);
+    UpdateRowColPanel();
 }
 
-void MainWindow::UpdateRowColPanel(int column, int line)
+void MainWindow::UpdateRowColPanel()
 {
-    Q_UNUSED(column);
-    Q_UNUSED(line);
     QString text = m_app.labels.getValue(QStringLiteral("l3"));
     if (!m_docs->CurrentDoc()) {
         text.replace(QStringLiteral("#row#"), QStringLiteral("0")).replace(QStringLiteral("#col#"), QStringLiteral("0"));

@@ -78,7 +78,7 @@ private:
     void RegisterToolbarCommands();
     void OnDocActivated(CDoc* doc);
     void OnFirstActivation();
-    void UpdateRowColPanel(int column, int line);
+    void UpdateRowColPanel();
     void ShowAbout();
     void ShowSettings();
     void CloseCallTip();
