@@ -2,6 +2,7 @@
 #include "editor/EditCtrl.h"
 
 #include "editor/EditCtrlImpl.h"
+#include "platform/QtColor.h"
 
 #include <QFont>
 
@@ -10,11 +11,6 @@
 using Sci = QsciScintillaBase;
 
 namespace {
-
-QColor ToQColor(Color c)
-{
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
 
 long SciColor(Color c)
 {

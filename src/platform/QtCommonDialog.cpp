@@ -1,5 +1,7 @@
 #include "platform/QtCommonDialog.h"
 
+#include "platform/QtColor.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -51,7 +53,7 @@ std::optional<QString> QtCommonDialog::ChooseFolder(const QString& title, const 
 
 std::optional<Color> QtCommonDialog::ChooseColor(Color initial)
 {
-    const QColor c = QColorDialog::getColor(QColor(RedOf(initial), GreenOf(initial), BlueOf(initial)),
+    const QColor c = QColorDialog::getColor(ToQColor(initial),
                                             QApplication::activeWindow());
     if (!c.isValid())
         return std::nullopt;

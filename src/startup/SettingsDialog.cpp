@@ -3,6 +3,7 @@
 #include "platform/CommonDialog.h"
 #include "platform/Paths.h"
 #include "platform/Prompter.h"
+#include "platform/QtColor.h"
 #include "startup/App.h"
 #include "startup/Labels.h"
 #include "startup/Preferences.h"
@@ -137,7 +138,7 @@ protected:
         const QColor border = focused ? palette().color(QPalette::Highlight)
                                       : palette().color(underMouse() ? QPalette::Dark : QPalette::Mid);
         p.setPen(QPen(border, pen));
-        p.setBrush(QColor(RedOf(m_color), GreenOf(m_color), BlueOf(m_color)));
+        p.setBrush(ToQColor(m_color));
         p.drawRoundedRect(r, 4, 4);
     }
 
