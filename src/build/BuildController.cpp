@@ -135,7 +135,7 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     job.command.mode = mode;
     job.command.debug = m_debugEnabled;
     job.command.programCommandLine = m_programCommandLine;
-    job.b3dDir = m_settings.B3DDir;
+    job.b3dDir = m_settings.B3DRoot();
     job.outputPath = OutputPath();
     const QString commandLine = CompilerCommandLine(job.command);
 
@@ -154,6 +154,7 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
                         MsgIcon::Critical);
         return;
     }
+    m_outputCaptured = launch.captured;
     logLine(QStringLiteral("Enabling WaitExecute Timer (") + Now() + u')');
     Q_EMIT BuildingChanged(true);
 }
@@ -161,24 +162,32 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
 void BuildController::onCompilerFinished()
 {
     logLine(QStringLiteral("Execution finished (") + Now() + u')');
-    const std::optional<std::string> last = ReadLastLine(OutputPath());
+    // An output file that could not be emptied still holds an earlier
+    // build's report, which must not pass for this one's.
+    const std::optional<std::string> last =
+        m_outputCaptured ? ReadLastLine(OutputPath()) : std::nullopt;
     if (!last) {
-        m_host.SetInfoPanelText(m_launchText + QStringLiteral(" The compiler's output ")
-                                + OutputPath() + QStringLiteral(" could not be read."));
+        m_host.SetInfoPanelText(m_launchText + QStringLiteral(" The compiler's output ") + OutputPath()
+                                + (m_outputCaptured ? QStringLiteral(" could not be read.")
+                                                    : QStringLiteral(" could not be written.")));
     } else if (!IsErrorReport(*last)) {
         m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("done")));
     } else {
-        reportCompileError(m_lastBuiltKey, *last, m_launchText);
+        ShowCompileError(m_lastBuiltKey, *last, m_launchText);
     }
     Q_EMIT BuildingChanged(false);
 }
 
-void BuildController::ShowCompileError(const QString& docKey, std::string_view line)
+void BuildController::Abort()
 {
-    reportCompileError(docKey, line, m_host.InfoPanelText());
+    if (!m_runner.IsRunning())
+        return;
+    m_runner.Stop();
+    logLine(QStringLiteral("Execution aborted (") + Now() + u')');
+    Q_EMIT BuildingChanged(false);
 }
 
-void BuildController::reportCompileError(const QString& docKey, std::string_view line,
+void BuildController::ShowCompileError(const QString& docKey, std::string_view line,
                                          const QString& statusBefore)
 {
     const std::optional<CompilerError> error = ParseErrorLine(line);
@@ -200,9 +209,4 @@ void BuildController::reportCompileError(const QString& docKey, std::string_view
         CompileErrorMessage(m_labels.getValue(QStringLiteral("compileerr")), *error);
     m_host.SetInfoPanelText(StatusWithMessage(statusBefore, message));
     m_prompter.Tell(message, MsgIcon::Critical);
-}
-
-void BuildController::ClearInfoPanel()
-{
-    m_host.SetInfoPanelText(QString());
 }

@@ -42,14 +42,12 @@ public:
     // "OK" when the document may be built, else the text to show. The
     // document in the editor is saved first; no other document is.
     QString ValidDoc(const QString& docKey);
-    // Shows the compiler's error report line for the built document.
-    void ShowCompileError(const QString& docKey, std::string_view line);
-    void ClearInfoPanel();
+    // Ends a running compiler without reporting on it, as when the IDE closes.
+    void Abort();
 
     // The debug toggle shown by both btDebugEnabled and mnuDebugEnabled.
     bool DebugEnabled() const { return m_debugEnabled; }
     void SetDebugEnabled(bool on);
-    void ToggleDebugEnabled() { SetDebugEnabled(!m_debugEnabled); }
 
     QString ProgramCommandLine() const { return m_programCommandLine; }
     void SetProgramCommandLine(const QString& commandLine) { m_programCommandLine = commandLine; }
@@ -69,7 +67,9 @@ Q_SIGNALS:
 
 private:
     void onCompilerFinished();
-    void reportCompileError(const QString& docKey, std::string_view line, const QString& statusBefore);
+    // Shows the compiler's error report line on the built document, the
+    // message appended to `statusBefore`.
+    void ShowCompileError(const QString& docKey, std::string_view line, const QString& statusBefore);
     void logLine(const QString& message);
 
     BuildHost& m_host;
@@ -86,4 +86,5 @@ private:
     // The status text set at launch, which the result is appended to even
     // when the panel has since shown something else.
     QString m_launchText;
+    bool m_outputCaptured = false;
 };

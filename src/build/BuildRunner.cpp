@@ -91,7 +91,7 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
         return {false, reason};
     }
     m_process = std::move(process);
-    return {true, {}};
+    return {true, {}, captured};
 }
 
 void BuildRunner::onFinished()

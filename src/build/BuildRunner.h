@@ -25,7 +25,8 @@ class BuildRunner : public QObject {
 public:
     struct Launch {
         bool started = false;
-        QString reason;  // why not, when not started
+        QString reason;         // why not, when not started
+        bool captured = false;  // the output file could be emptied and written
     };
 
     explicit BuildRunner(QObject* parent = nullptr);
@@ -35,6 +36,8 @@ public:
     // Starts the compiler; refuses while a previous one still runs.
     Launch Start(const BuildJob& job);
     bool IsRunning() const;
+    // Ends the running compiler, and whatever it started, without Finished.
+    void Stop() { endChild(); }
 
     // Where to look for wine; the system's PATH when empty.
     void SetSearchPath(const QStringList& folders) { m_searchPath = folders; }

@@ -178,7 +178,7 @@ void LoadDecls(const Settings& settings, EditorKeywordList& list)
 {
     auto style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, settings.CommandsColor});
 
-    const QString dirPath = paths::ResolveOnDisk(paths::Join(settings.B3DDir, QStringLiteral("userlibs")));
+    const QString dirPath = paths::ResolveOnDisk(paths::Join(settings.B3DRoot(), QStringLiteral("userlibs")));
     if (settings.B3DDir.isEmpty() || !QFileInfo(dirPath).isDir())
         return;
     QDir dir(dirPath);

@@ -298,6 +298,8 @@ void MainWindow::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
+    // The IDE leaves with nothing of its own still running.
+    m_build->Abort();
     QString error;
     if (!SaveIdeOptions(m_app.programDir, m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked(),
                         m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked(), &error))

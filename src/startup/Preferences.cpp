@@ -165,6 +165,7 @@ bool LoadSettings(const QString& programDir, Settings& settings, const CUILabels
         return false;
     }
     settings = SettingsFromIni(IniFile::Load(path), labels, prompter);
+    settings.ProgramDir = programDir;
     return true;
 }
 

@@ -54,10 +54,14 @@ struct Settings {
 
     // Not stored: the fixed gutter width typed in the settings dialog.
     int LineGutterFixedSize = 0;
+    // Not stored: the program folder, against which a relative B3DDir is taken.
+    QString ProgramDir;
 
-    // B3DDir followed by the bin folder, with a trailing separator.
+    // B3DDir made absolute; empty while B3DDir is.
+    QString B3DRoot() const;
+    // B3DRoot followed by the bin folder, with a trailing separator.
     QString B3DBinDir() const;
-    // B3DDir followed by the help folder.
+    // B3DRoot followed by the help folder.
     QString B3DHelpDir() const;
 
     bool operator==(const Settings&) const = default;

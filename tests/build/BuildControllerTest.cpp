@@ -172,3 +172,34 @@ TEST_F(BuildFixture, RunRebuildsTheLastBuiltDocumentWhileItIsOpen)
     EXPECT_FALSE(blitz.Started());
     EXPECT_TRUE(prompter.shown.empty());
 }
+
+TEST_F(BuildFixture, ARelativeBlitzFolderIsTakenFromTheProgramFolder)
+{
+    settings.B3DDir = "../Blitz3D";
+    settings.ProgramDir = blitz.programDir();
+    blitz.Prints("Executing...\r\n");
+    build->CompileAndRun();
+    ASSERT_TRUE(Finish());
+    EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join('|').toStdString();
+    EXPECT_EQ(blitz.Cwd(), QFileInfo(blitz.binDir()).canonicalFilePath());
+    const QMap<QString, QString> env = blitz.Env();
+    EXPECT_TRUE(QFileInfo(env.value("blitzpath")).isAbsolute()) << env.value("blitzpath").toStdString();
+    EXPECT_EQ(QFileInfo(env.value("blitzpath")).canonicalFilePath(), QFileInfo(blitz.b3dDir()).canonicalFilePath());
+    EXPECT_TRUE(QFileInfo(env.value("path")).isAbsolute());
+    EXPECT_EQ(host.panel, "Building game.bb...done");
+}
+
+TEST_F(BuildFixture, AnOutputFileThatCannotBeWrittenIsNotReadBack)
+{
+    // A folder where output.txt belongs cannot be emptied; whatever it holds
+    // must not pass for the compiler's report.
+    QDir().mkpath(blitz.outputPath());
+    blitz.write("ide/output.txt/stale", "\"a.bb\":1:1:1:1:old error\r\n");
+    blitz.Prints(Progress(gamePath, "\"" + gamePath.toStdString() + "\":2:1:2:1:new error"));
+    build->Check();
+    ASSERT_TRUE(Finish());
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(host.calls, QStringList({"save:Doc_1"}));
+    EXPECT_EQ(host.panel,
+              "Checking game.bb... The compiler's output " + blitz.outputPath() + " could not be written.");
+}

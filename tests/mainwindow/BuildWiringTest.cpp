@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <csignal>
+
 namespace {
 
 class BuildWiring : public AppFixture {
@@ -61,6 +63,54 @@ TEST_F(BuildWiring, ASuccessfulBuildSaysDone)
     window->menus().button("btCompile")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
     EXPECT_TRUE(window->InfoPanel().endsWith(app->labels.getValue("done"))) << window->InfoPanel().toStdString() << "|" << prompter.texts().join("|").toStdString();
+}
+
+TEST_F(BuildWiring, TheDebugSwitchAndProgramArgumentsReachEveryBuild)
+{
+    const QString args = dir.file("args");
+    const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe",
+                                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args.toStdString()
+                                           + "'\necho 'Executing...'\n");
+    QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
+    auto compile = [&] {
+        Command("mnuCompile");
+        EXPECT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
+        return QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts);
+    };
+    QAction* menu = window->menus().item("mnuDebugEnabled");
+    QAction* button = window->menus().button("btDebugEnabled");
+    const QString game = dir.write("game.bb", "End\r\n");
+    docs().OpenDoc(game);
+    ASSERT_TRUE(menu->isChecked() && button->isChecked());
+
+    menu->trigger();
+    EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(compile(), QStringList({game}));
+    button->trigger();
+    EXPECT_TRUE(menu->isChecked());
+    EXPECT_EQ(compile(), QStringList({"-d", game}));
+
+    // The program's arguments belong to the session, not to a document.
+    window->build().SetProgramCommandLine("-level 2");
+    const QString other = dir.write("other.bb", "End\r\n");
+    docs().OpenDoc(other);
+    EXPECT_EQ(compile(), QStringList({"-d", other, "-level", "2"}));
+}
+
+TEST_F(BuildWiring, ClosingTheIdeEndsARunningCompiler)
+{
+    const QString pidFile = dir.file("pid");
+    const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe",
+                                       "#!/bin/sh\necho $$ > '" + pidFile.toStdString() + "'\nexec sleep 60\n");
+    QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
+    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
+    Command("mnuCompile");
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFileBytes(pidFile).empty(); }));
+    const pid_t pid = pid_t(std::stol(ReadFileBytes(pidFile)));
+
+    ASSERT_TRUE(window->close());
+    EXPECT_FALSE(window->build().IsBuilding());
+    EXPECT_NE(::kill(pid, 0), 0);
 }
 
 }  // namespace
