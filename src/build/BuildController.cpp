@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QWidget>
 
 namespace {
 
@@ -85,7 +86,9 @@ void BuildController::Run()
 
 void BuildController::EditProgramCommandLine()
 {
-    m_programCommandLine = RunCommandLineDialog(m_programCommandLine, m_labels);
+    // Owned by the window the controller belongs to, so it is centred on it.
+    m_programCommandLine =
+        RunCommandLineDialog(m_programCommandLine, m_labels, qobject_cast<QWidget*>(parent()));
 }
 
 void BuildController::SetDebugEnabled(bool on)

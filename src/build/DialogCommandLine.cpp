@@ -53,9 +53,9 @@ void DialogCommandLine::showEvent(QShowEvent* event)
     m_txtCommandLine->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-QString RunCommandLineDialog(const QString& current, const CUILabels& labels)
+QString RunCommandLineDialog(const QString& current, const CUILabels& labels, QWidget* owner)
 {
-    DialogCommandLine dialog(labels);
+    DialogCommandLine dialog(labels, owner);
     dialog.setCmdLine(current);
     dialog.exec();
     return dialog.getCmdLine();

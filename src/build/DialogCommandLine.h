@@ -33,6 +33,6 @@ private:
     bool m_accepted = false;
 };
 
-// The command line command: a fresh dialog holding `current`, shown modally;
-// returns the command line to keep.
-QString RunCommandLineDialog(const QString& current, const CUILabels& labels);
+// The command line command: a fresh dialog holding `current`, shown modally
+// over `owner`; returns the command line to keep.
+QString RunCommandLineDialog(const QString& current, const CUILabels& labels, QWidget* owner = nullptr);

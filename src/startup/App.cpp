@@ -49,7 +49,7 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
         return false;
 
     if (settings.B3DDir.isEmpty() || settings.FontName.isEmpty()) {
-        // The splash stays above every window and would cover the questions.
+        // The questions and the dialog take the user's attention alone.
         splash.hide();
         while (settings.B3DDir.isEmpty())
             AskForBlitzDir();

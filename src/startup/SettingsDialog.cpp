@@ -26,7 +26,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -232,13 +231,12 @@ void SettingsDialog::BuildPathsPage(QWidget* page)
         box->setObjectName(QString::fromLatin1(boxName));
         box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 48);
         caption->setBuddy(box);
-        // A tool button: a full-width push button for three dots looks out
-        // of place beside the box.
-        auto* browse = new QToolButton(page);
-        browse->setText(QStringLiteral("..."));
+        // Narrow, as three dots need, but a push button all the same, so
+        // that Enter on it chooses rather than saving the dialog.
+        auto* browse = new QPushButton(QStringLiteral("..."), page);
         browse->setObjectName(QString::fromLatin1(buttonName));
         browse->setAccessibleName(caption->text());
-        browse->setMinimumSize(box->sizeHint().height() * 3 / 2, box->sizeHint().height());
+        browse->setFixedWidth(box->sizeHint().height() * 2);
         grid->addWidget(caption, row, 0, 1, 2);
         grid->addWidget(box, row + 1, 0);
         grid->addWidget(browse, row + 1, 1);
@@ -251,8 +249,8 @@ void SettingsDialog::BuildPathsPage(QWidget* page)
     grid->setRowStretch(5, 1);
     grid->setColumnStretch(0, 1);
 
-    connect(m_Command1, &QToolButton::clicked, this, &SettingsDialog::ChooseBlitzDir);
-    connect(m_Command2, &QToolButton::clicked, this, &SettingsDialog::ChooseCommands);
+    connect(m_Command1, &QPushButton::clicked, this, &SettingsDialog::ChooseBlitzDir);
+    connect(m_Command2, &QPushButton::clicked, this, &SettingsDialog::ChooseCommands);
 }
 
 void SettingsDialog::BuildEditorPage(QWidget* page)
@@ -279,7 +277,6 @@ void SettingsDialog::BuildEditorPage(QWidget* page)
     m_lbIdeFont->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_Command4 = new QPushButton(labels.getValue(QStringLiteral("setting_selectfont")), page);
     m_Command4->setObjectName(QStringLiteral("Command4"));
-    m_Command4->setAutoDefault(false);
     auto* fontRow = new QHBoxLayout;
     fontRow->setSpacing(12);
     fontRow->addWidget(m_lbIdeFont, 1);

@@ -14,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class QToolButton;
 
 // The settings dialog: the Blitz3D folder and command list, the editor font,
 // tab size, line-number gutter and wheel step, and the eighteen editor
@@ -66,9 +65,9 @@ private:
     QTabWidget* m_TabStrip1 = nullptr;
 
     QLineEdit* m_txtB3DDir = nullptr;
-    QToolButton* m_Command1 = nullptr;
+    QPushButton* m_Command1 = nullptr;
     QLineEdit* m_txtCommandPath = nullptr;
-    QToolButton* m_Command2 = nullptr;
+    QPushButton* m_Command2 = nullptr;
 
     QLabel* m_lbIdeFont = nullptr;
     QPushButton* m_Command4 = nullptr;

@@ -50,7 +50,7 @@ QPixmap SplashPicture()
 }  // namespace
 
 frmSplash::frmSplash()
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
     Picture1 = new QLabel(this);

@@ -161,9 +161,10 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     // Paths: the Blitz3D program's folder, and a relative command list.
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe", dir.file("commands.txt")};
     Child<QLineEdit>(*d, "txtB3DDir")->setText("/somewhere/else");
-    Child(*d, "Command1")->click();
+    // Enter on a chooser opens it; it does not save the dialog.
+    QTest::keyClick(Child(*d, "Command1"), Qt::Key_Return);
     EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text(), dir.blitzDir());
-    Child(*d, "Command2")->click();
+    QTest::keyClick(Child(*d, "Command2"), Qt::Key_Return);
     EXPECT_EQ(Child<QLineEdit>(*d, "txtCommandPath")->text(), dir.file("commands.txt"));
     EXPECT_EQ(dialogs.requests, QStringList({"open:" + app->labels.getValue("setting_selectb3dtitle"),
                                              "open:" + app->labels.getValue("setting_selectcommandstitle")}));
@@ -171,7 +172,8 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
 
     // Any font is taken; the sample shows its name and size.
     dialogs.fonts = {FontChoice{"Liberation Serif", 13}};
-    Child(*d, "Command4")->click();
+    QTest::keyClick(Child(*d, "Command4"), Qt::Key_Return);
+    EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(Child<QLabel>(*d, "lbIdeFont")->text(), "Liberation Serif 13");
 
     TypeInto(Child<QLineEdit>(*d, "txttabSize"), "8");
@@ -322,6 +324,29 @@ TEST_F(SettingsDialogTest, ASaveRestylesTheOpenDocuments)
     const QFontMetricsF chosen(QFont("DejaVu Sans Mono", 22));
     EXPECT_NEAR(end.x() - start.x(), chosen.horizontalAdvance(QString(10, u'M')), 3);
     EXPECT_NEAR(end.y() - start.y(), chosen.height(), 3);
+}
+
+TEST_F(SettingsDialogTest, EveryPageFitsASmallScreenAndTabsInReadingOrder)
+{
+    auto d = Open();
+    auto* pages = Child<QTabWidget>(*d, "TabStrip1");
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        const QSize size = d->sizeHint().expandedTo(d->minimumSizeHint());
+        EXPECT_LE(size.width(), 1024) << i;
+        EXPECT_LE(size.height(), 768 - 60) << i;  // room for a panel and the title bar
+    }
+    pages->setCurrentIndex(0);
+    QWidget* w = Child<QLineEdit>(*d, "txtB3DDir");
+    w->setFocus();
+    QStringList order;
+    for (int i = 0; i < 6; ++i) {
+        order << w->objectName();
+        w = w->nextInFocusChain();
+        while (!(w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)))
+            w = w->nextInFocusChain();
+    }
+    EXPECT_EQ(order, QStringList({"txtB3DDir", "Command1", "txtCommandPath", "Command2", "cmdSave", "cmdDiscard"}));
 }
 
 }  // namespace

@@ -31,6 +31,12 @@ using Step = std::function<void(SettingsDialog&)>;
 Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Step> steps = {})
 {
     ScriptedPrompter prompter;
+    // A message must never open beneath a window that keeps itself on top.
+    prompter.onShow = [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            EXPECT_FALSE(w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                << w->objectName().toStdString() << " covers the message";
+    };
     App app(dir.path(), prompter, dialogs);
     app.runStartupSettings = [&](SettingsDialog& d) {
         if (steps.empty()) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) override
     {
         shown.push_back({text, icon, buttons});
+        if (onShow)
+            onShow();
         if (!answers.empty()) {
             MsgAnswer a = answers.front();
             answers.pop_front();
@@ -42,6 +45,8 @@ public:
 
     std::deque<MsgAnswer> answers;
     std::vector<Shown> shown;
+    // Called as each message is shown, to look at the screen it appears on.
+    std::function<void()> onShow;
 };
 
 // A CommonDialog whose answers are queued by the test. A dialog that finds
