@@ -33,7 +33,11 @@ TEST(Preferences, AnEmptyFileGivesEveryDefault)
     const Loaded l = Load("[PATHS]\r\n");
     ASSERT_TRUE(l.ok);
     EXPECT_TRUE(l.messages.isEmpty());
-    EXPECT_EQ(l.settings, Settings());
+    // The program folder comes along, for the relative paths.
+    Settings defaults;
+    defaults.ProgramDir = l.settings.ProgramDir;
+    EXPECT_FALSE(defaults.ProgramDir.isEmpty());
+    EXPECT_EQ(l.settings, defaults);
 }
 
 TEST(Preferences, ConvertsEachKindOfValue)
