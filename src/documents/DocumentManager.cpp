@@ -166,38 +166,51 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     Q_EMIT ParsingHeld(true);
     m_editor.SetBusy(true);
     CDocPtr previous = m_current;
+    CDocPtr opened;
     QString error;
-    bool loaded = false;
     {
         WaitCursor wait;
         NewDoc();
-        loaded = m_editor.LoadFile(path, &error);
-        if (loaded) {
+        opened = m_current;
+        if (m_editor.LoadFile(path, &error)) {
             const DocPathParts parts = SplitDocPath(path);
-            m_current->FilePath = path;
-            m_current->FileDir = parts.FileDir;
-            m_current->FileTitle = parts.FileTitle;
-            m_current->Modified = false;
-            m_current->EditorState = m_editor.CurrentBuffer();
+            opened->FilePath = path;
+            opened->FileDir = parts.FileDir;
+            opened->FileTitle = parts.FileTitle;
+            opened->Modified = false;
+            opened->EditorState = m_editor.CurrentBuffer();
+            // What the user does in here (a tab click, a close) may change
+            // the current document or close the new one.
             QApplication::processEvents();
-            Q_EMIT FileLoaded(m_current.get());
-            m_editor.Refresh(true);
+            if (FindDoc(opened->Key)) {
+                if (m_current != opened)
+                    ShowDoc(*opened);
+                Q_EMIT FileLoaded(opened.get());
+                m_editor.Refresh(true);
+            }
         } else {
-            // Nothing opens: the empty document goes again and the one that
-            // was shown comes back.
-            m_docs.removeAll(m_current);
+            // Nothing opens: the empty document goes again, with its number,
+            // and the one that was shown comes back.
+            m_docs.removeAll(opened);
+            --m_newDocCounter;
             m_current = previous;
+            opened.reset();
         }
     }
     m_editor.SetBusy(false);
     Q_EMIT ParsingHeld(false);
-    if (!loaded) {
+    if (!opened) {
         if (m_current)
             ActivateDoc(*m_current, -1);
         m_prompter.Tell(QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error, MsgIcon::Critical);
         return;
     }
-    ActivateDoc(*m_current, -1);
+    if (!FindDoc(opened->Key))
+        return;
+    if (m_current != opened)
+        ShowDoc(*opened);
+    else
+        ActivateDoc(*opened, -1);
     RefreshTabs();
     Q_EMIT CommandStateChanged();
 }
@@ -217,11 +230,19 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         request.title = Label("savebbf");
         request.filter = Label("bbf");
         request.defaultExtension = QStringLiteral(".bb");
-        request.initialName = doc.FilePath;
         auto chosen = m_dialogs.SaveFile(request);
         if (!chosen)
             return false;
         path = *chosen;
+        // Two documents bound to one file would overwrite each other's text.
+        for (const CDocPtr& other : m_docs) {
+            if (other.get() != &doc && other->FilePath == path) {
+                m_prompter.Tell(QStringLiteral("Unable to save ") + path
+                                    + QStringLiteral(":\nthat file is open in another tab. Close it there first."),
+                                MsgIcon::Critical);
+                return false;
+            }
+        }
         if (QFileInfo::exists(path)
             && m_prompter.Ask(Label("overwrite"), MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
             return false;

@@ -434,6 +434,9 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
         return fail(QStringLiteral("The file \"%1\" does not exist.").arg(path));
     if (info.isDir())
         return fail(QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
+    // A pipe or a device would block the window or never end.
+    if (!info.isFile())
+        return fail(QStringLiteral("\"%1\" is not a regular file.").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));

@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -120,7 +123,9 @@ TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)
 TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
 {
     QDir().mkpath(dir.file("folder.bb"));
-    for (const QString& path : {dir.file("missing.bb"), dir.file("folder.bb")}) {
+    // A pipe would block the window for as long as nothing writes into it.
+    ASSERT_EQ(::mkfifo(dir.file("pipe.bb").toLocal8Bit().constData(), 0600), 0);
+    for (const QString& path : {dir.file("missing.bb"), dir.file("folder.bb"), dir.file("pipe.bb")}) {
         prompter.shown.clear();
         docs().OpenDoc(path);
         EXPECT_TRUE(docs().Docs().isEmpty()) << path.toStdString();
@@ -129,6 +134,31 @@ TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
         EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
     }
     EXPECT_EQ(TabCaptions(), QStringList{"Help"});
+    // The failures used up no document number.
+    Command("mnuNewBBFile");
+    EXPECT_EQ(current().Key, "Doc_1");
+}
+
+TEST_F(Documents, WhatTheUserDoesWhileAFileOpensIsSafe)
+{
+    const QString a = dir.write("a.bb", "Global a\r\n");
+    const QString b = dir.write("b.bb", "Global b\r\n");
+    docs().OpenDoc(a);
+
+    // A tab click while b loads: b still ends up shown, with its own text.
+    QTimer::singleShot(0, window, [&] { ClickTab(docs().Docs().first()->Key); });
+    docs().OpenDoc(b);
+    EXPECT_EQ(current().FilePath, b);
+    EXPECT_EQ(window->tabs().SelectedKey(), current().Key);
+    EXPECT_EQ(editor().Text(), "Global b");
+    EXPECT_EQ(docs().Docs().first()->FilePath, a);
+
+    // Everything closed while a file loads: nothing is left to show.
+    const QString c = dir.write("c.bb", "Global c\r\n");
+    QTimer::singleShot(0, window, [&] { Command("mnuCloseBBFileAll"); });
+    docs().OpenDoc(c);
+    EXPECT_TRUE(docs().Docs().isEmpty());
+    EXPECT_EQ(docs().CurrentDoc(), nullptr);
 }
 
 TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)

@@ -73,6 +73,19 @@ TEST_F(Saving, SaveAsOverAnExistingFileAsksFirst)
     Command("mnuSaveBBFileAS");
     EXPECT_EQ(current().FilePath, theirs);
     EXPECT_EQ(ReadFileBytes(theirs), "Print \"mine\"\r\n");
+
+    // A file open in another tab is not taken over: each save would
+    // overwrite the other's text.
+    const QString other = dir.write("other.bb", "Print \"other\"\r\n");
+    docs().OpenDoc(other);
+    dialogs.files = {theirs};
+    prompter.shown.clear();
+    prompter.answers = {MsgAnswer::Ok};
+    Command("mnuSaveBBFileAS");
+    EXPECT_EQ(current().FilePath, other);
+    EXPECT_EQ(ReadFileBytes(theirs), "Print \"mine\"\r\n");
+    ASSERT_FALSE(prompter.shown.empty());
+    EXPECT_TRUE(prompter.shown.back().text.contains("open in another tab"));
 }
 
 TEST_F(Saving, SaveAllAsksForEachUnsavedDocumentInTabOrder)
