@@ -11,6 +11,8 @@
 #include "help/HelpBrowser.h"
 #include "startup/Settings.h"
 
+#include <QEvent>
+
 #include <algorithm>
 #include <exception>
 
@@ -44,15 +46,27 @@ CodeAssistant::CodeAssistant(CodeAssistHost host, QWidget* window)
     connect(m_list, &DlgListVar::Chosen, this, &CodeAssistant::OnChosen);
     connect(&m_host.editor, &EditCtrl::Change, this, &CodeAssistant::OnTextChanged);
     // Names and calls belong to the document they were offered in.
-    auto leaveDocument = [this] {
-        TimerAutocomplete.stop();
-        m_pending.reset();
-        CloseList();
-        CloseTip();
-    };
-    connect(&m_host.docs, &DocumentManager::DocActivated, this, leaveDocument);
-    connect(&m_host.docs, &DocumentManager::NoDocuments, this, leaveDocument);
-    connect(&m_host.docs, &DocumentManager::HelpTabChosen, this, leaveDocument);
+    connect(&m_host.docs, &DocumentManager::DocActivated, this, &CodeAssistant::LeaveDocument);
+    connect(&m_host.docs, &DocumentManager::NoDocuments, this, &CodeAssistant::LeaveDocument);
+    connect(&m_host.docs, &DocumentManager::HelpTabChosen, this, &CodeAssistant::LeaveDocument);
+    // However the help browser takes the editor's place, the list must not
+    // float over it, nor insert into an editor nobody sees.
+    m_host.editor.installEventFilter(this);
+}
+
+void CodeAssistant::LeaveDocument()
+{
+    TimerAutocomplete.stop();
+    m_pending.reset();
+    CloseList();
+    CloseTip();
+}
+
+bool CodeAssistant::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_host.editor && event->type() == QEvent::Hide && !event->spontaneous())
+        LeaveDocument();
+    return QObject::eventFilter(watched, event);
 }
 
 CodeAssistant::~CodeAssistant() = default;
@@ -262,6 +276,17 @@ void CodeAssistant::Insert(const Insertion& insertion)
 void CodeAssistant::CloseList()
 {
     m_popupShown = false;
+    if (m_list)
+        m_list->hide();
+}
+
+bool CodeAssistant::ListVisible() const
+{
+    return m_list && m_list->isVisible();
+}
+
+void CodeAssistant::HideList()
+{
     if (m_list)
         m_list->hide();
 }

@@ -52,6 +52,8 @@ public:
     void AutoCompleteToken() override;
     void ListKeyDown(int key) override;
     void CloseList() override;
+    bool ListVisible() const override;
+    void HideList() override;
 
     bool TipVisible() const override;
     void ShowCallTip() override;
@@ -68,7 +70,12 @@ public:
     // A chosen name waits for TimerAutocomplete.
     bool InsertionPending() const { return m_pending.has_value(); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The popups and a pending insertion belong to the document in the editor.
+    void LeaveDocument();
     // The typed word a chosen name replaces: its line (from 0), its bytes
     // from `start` to the caret at `end`.
     struct Insertion {

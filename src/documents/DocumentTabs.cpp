@@ -73,6 +73,12 @@ DocumentTabs::DocumentTabs(QWidget* parent) : QTabBar(parent)
         if (!SuppressTabClick && index >= 0)
             Q_EMIT TabClicked(KeyAt(index));
     });
+    // A click on the selected tab counts too: it is the way back from the
+    // help browser to the document whose tab stayed selected.
+    connect(this, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (!SuppressTabClick && index >= 0 && index == currentIndex())
+            Q_EMIT TabClicked(KeyAt(index));
+    });
 }
 
 QIcon DocumentTabs::IconFor(Picture picture) const

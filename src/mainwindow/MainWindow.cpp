@@ -179,6 +179,15 @@ void MainWindow::Load()
     ApplyMenuCaptions(m_menus, m_app.labels);
     InitEditControl();
     BuildToolbars(*this, m_menus, m_dispatcher, m_app.labels);
+    // A press anywhere on a toolbar, its buttons included, or in the project
+    // tree puts the popups away.
+    for (QToolBar* bar : std::as_const(m_menus.toolbars)) {
+        bar->installEventFilter(this);
+        for (QWidget* child : bar->findChildren<QWidget*>())
+            child->installEventFilter(this);
+    }
+    if (auto* tree = findChild<QTreeWidget*>(QStringLiteral("prjTreeView")))
+        tree->viewport()->installEventFilter(this);
     const bool debug = m_app.settings.DebugEnabled;
     m_build->SetDebugEnabled(debug);
     m_menus.button(QStringLiteral("btDebugEnabled"))->setChecked(debug);
@@ -286,6 +295,25 @@ void MainWindow::changeEvent(QEvent* e)
         m_assist->CloseList();
         m_assist->CloseTip();
     }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() != QEvent::MouseButtonPress || !m_assist)
+        return QMainWindow::eventFilter(watched, e);
+    m_assist->CloseTip();
+    QObject* bar = watched;
+    while (bar && !qobject_cast<QToolBar*>(bar))
+        bar = bar->parent();
+    if (bar && m_assist->ListVisible()) {
+        // The build toolbar's commands leave the document, so the list is
+        // done with; elsewhere it only steps aside.
+        if (bar->objectName() == u"cBuildBar")
+            m_assist->CloseList();
+        else
+            m_assist->HideList();
+    }
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void MainWindow::closeEvent(QCloseEvent* e)
