@@ -1,5 +1,6 @@
 #include "analysis/CallTip.h"
 
+#include "analysis/Words.h"
 #include "help/HelpPages.h"
 #include "platform/Text.h"
 
@@ -53,7 +54,11 @@ std::optional<CallTipMatch> FindCallTip(std::string_view line, int endColumn, in
     for (std::size_t i = 0; i < considered; ++i) {
         const TipToken& t = *candidates[candidates.size() - 1 - i];
         // 1-based columns: the name ends at `afterName` - 1.
-        const long long afterName = t.StartColumn + (long long)t.Text.size() + 1;
+        long long afterName = t.StartColumn + (long long)t.Text.size() + 1;
+        // Mid$( and Rnd#( call as directly as Mid( does.
+        if (afterName - 1 < (long long)expanded.size() && afterName >= 1
+            && IsTypeSuffix(expanded[std::size_t(afterName - 1)]))
+            ++afterName;
         int opens = 0, closes = 0, commas = 0;
         bool direct = false;
         for (long long pos = std::max(afterName, 1LL); pos <= col; ++pos) {

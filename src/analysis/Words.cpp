@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-namespace {
-
 bool IsTypeSuffix(char c)
 {
     return c == '$' || c == '#' || c == '%';
 }
+
+namespace {
 
 // The number of line bytes the caret stands after, kept within the line.
 std::size_t BytesBefore(std::string_view line, int endColumn)

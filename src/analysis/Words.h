@@ -3,6 +3,9 @@
 #include <string>
 #include <string_view>
 
+// A Blitz3D type character: string, float or integer.
+bool IsTypeSuffix(char c);
+
 // What stands left of the caret on its line. Every routine takes the caret's
 // line as bytes and the caret's end column (the number of bytes of the line
 // before the caret, as the editor's selection reports it); they only read.

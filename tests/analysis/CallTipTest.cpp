@@ -14,7 +14,8 @@ EditorKeywordListPtr Commands()
 {
     return Vocabulary({Command("Graphics", {"width", "height", "[depth]", "[mode]"}), Command("Print", {"[string$]"}),
                        Command("Text", {"x", "y", "string$"}), Command("Str", {"value"}), Command("Cls"),
-                       Command("Rect", {"x", "y", "width", "height"}), Command("Max", {"a", "b"})});
+                       Command("Rect", {"x", "y", "width", "height"}), Command("Max", {"a", "b"}),
+                       Command("Mid", {"string$", "start", "[count]"}), Command("Chr", {"ascii"})});
 }
 
 // The tip at the "|" of `marked`, with tokens as the editor's colouring
@@ -48,6 +49,9 @@ TEST(CallTip, FollowsInnermostUnclosedCommandCall)
         {"Print \"Graphics(\",|", "Print:1"},
         {"Cls(|", "none"},                 {"Graphics(1,2,3,4,|", "none"},    {"Unknown(1,|", "none"},
         {"|Graphics(", "none"},            {"Str(1) + Str(2)|", "none"},
+        // A type character between the name and its "(" keeps the call direct.
+        {"Print Mid$(a$,2,|", "Mid:3"},    {"Text x,y,Chr$(65)|", "Text:3"},  {"Text 1,2,Chr$(65),|", "none"},
+        {"Rect Max#(1,|", "Max:2"},
     };
     for (const auto& [marked, tip] : cases)
         EXPECT_EQ(TipAt(marked), tip) << marked;
