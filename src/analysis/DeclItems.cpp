@@ -37,14 +37,15 @@ int DeclListScrollTarget(int firstVisible, int perPage, int itemCount)
     return target >= 1 ? target : 0;
 }
 
-const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key)
+const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key,
+                                     std::string_view name)
 {
+    auto wanted = [&](const EditorKeyword& e) { return e.Line > 0 && e.Key == key && e.Name == name; };
     const EditorKeyword* e = docKeywords.Find(key);
-    if (!e || e->Line > 0)
+    if (!e || wanted(*e))
         return e;
-    // An include's entry took the key first; the document's own comes later.
     for (const EditorKeywordPtr& other : docKeywords)
-        if (other->Line > 0 && other->Key == key)
+        if (wanted(*other))
             return other.get();
     return nullptr;
 }

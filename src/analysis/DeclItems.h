@@ -29,6 +29,9 @@ std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords
 // 0 when the list was at its top, or is empty.
 int DeclListScrollTarget(int firstVisible, int perPage, int itemCount);
 
-// The document's own entry under `key` (an included file's entries may
-// share keys with the document's), or null when a rescan has dropped it.
-const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key);
+// The document's own entry named `name` under `key`, or null when a rescan
+// has dropped it. Keys are the name and a counter run together, so an
+// include's entries, and names ending in digits (a1 as entry 0, a as entry
+// 10), may share one.
+const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key,
+                                     std::string_view name);

@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 
 #include <QAbstractListModel>
+#include <QKeyEvent>
 #include <QListView>
 #include <QScrollBar>
 #include <QTabBar>
@@ -44,6 +45,7 @@ public:
         endResetModel();
     }
     const Row& At(int row) const { return m_rows[std::size_t(row)]; }
+    const std::string& NameBytes(int row) const { return m_names[std::size_t(row)]; }
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
@@ -105,8 +107,22 @@ DeclList::DeclList(QWidget* parent) : QWidget(parent), m_model(new DeclListModel
     layout->addWidget(ListView1, 1);
 
     connect(TabStripDocTree, &QTabBar::currentChanged, this, [this] { RefreshDeclList(m_keywords); });
+    // A double click jumps, whatever the desktop's single-click setting;
+    // Enter does the same from the keyboard.
     connect(ListView1, &QListView::doubleClicked, this, [this](const QModelIndex& i) { OnActivated(i.row()); });
-    connect(ListView1, &QListView::activated, this, [this](const QModelIndex& i) { OnActivated(i.row()); });
+    ListView1->installEventFilter(this);
+}
+
+bool DeclList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ListView1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && ListView1->currentIndex().isValid()) {
+            OnActivated(ListView1->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 DeclList::~DeclList() = default;
@@ -169,6 +185,6 @@ void DeclList::OnActivated(int row)
     if (row < 0 || row >= m_model->rowCount() || !m_keywords)
         return;
     // A row left over from an earlier scan whose entry is gone does nothing.
-    if (const EditorKeyword* entry = FindDeclaration(*m_keywords, m_model->At(row).key))
+    if (const EditorKeyword* entry = FindDeclaration(*m_keywords, m_model->At(row).key, m_model->NameBytes(row)))
         Q_EMIT DeclarationChosen(*entry);
 }

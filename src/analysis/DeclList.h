@@ -34,6 +34,9 @@ Q_SIGNALS:
     // A declaration was double-clicked: its entry in the current document.
     void DeclarationChosen(const EditorKeyword& entry);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void OnActivated(int row);
 

@@ -171,8 +171,14 @@ void EditorEvents::OnKeyPress(EditorKeyEvent* event)
 
 void EditorEvents::OnCharAdded(int character)
 {
-    if (!m_assist || character <= 0 || character > 0x7F)
+    if (!m_assist || character <= 0)
         return;
+    if (character > 0x7F) {
+        // No command character, but still a letter of the word the list narrows to.
+        if (m_assist->PopupShown())
+            m_assist->RefilterCompletion();
+        return;
+    }
     int column = 0;
     bool selected = false;
     const std::string line = CaretLine(&column, &selected);

@@ -245,8 +245,11 @@ private:
         if (path.size() < 2)
             return false;  // a lone quote names no file
         const QString written = text::FromBytes(path.substr(1, path.size() - 2));
-        const QString full =
-            paths::ToSlashes(paths::IsAbsolute(written) ? written : paths::Join(m_fileDir, written));
+        const bool absolute = paths::IsAbsolute(written);
+        const QString full = paths::ToSlashes(absolute ? written : paths::Join(m_fileDir, written));
+        // A document never saved has no folder: its relative includes name
+        // no file yet, whatever folder the IDE happened to start in.
+        const bool readable = absolute || !m_fileDir.isEmpty();
 
         // Windows file names ignore case, so a path differing only in case is
         // the same include.
@@ -261,7 +264,7 @@ private:
             m_entries.Repeat(cached->second.first, cached->second.second);
         } else {
             const std::size_t begin = m_entries.Size();
-            if (const std::optional<std::string> content = m_read(full))
+            if (const std::optional<std::string> content = readable ? m_read(full) : std::nullopt)
                 ScanIncludeText(*content, &m_yielder, m_entries);
             m_readCache.emplace(full, std::make_pair(begin, m_entries.Size()));
         }
@@ -283,13 +286,17 @@ private:
 
 std::optional<std::string> ReadIncludeFromDisk(const QString& path)
 {
+    // Far beyond any source: an asset included by mistake is not read in
+    // full at every rescan.
+    constexpr qint64 kMaxIncludeBytes = 64 << 20;
     const QString found = paths::ResolveOnDisk(path);
-    if (!QFileInfo(found).isFile())
+    const QFileInfo info(found);
+    if (!info.isFile() || info.size() > kMaxIncludeBytes)
         return std::nullopt;
     QFile f(found);
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = f.read(kMaxIncludeBytes);
     return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 

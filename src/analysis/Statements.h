@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 
@@ -110,7 +111,7 @@ inline std::size_t FindLineEnd(const char* p, std::size_t i, std::size_t n)
 // `keywords` (a bit per Keyword) it holds. Lines end at CR LF, LF or CR;
 // everything from the first ";" of a line on is a comment, and ":" separates
 // statements. The walk is textual, so a ";" or ":" inside a string literal
-// cuts as well, except for the drive colon of an Include path. Empty
+// cuts as well, except for the drive colon at the start of an Include path. Empty
 // statements are not handed over.
 template <class F>
 void ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
@@ -124,8 +125,6 @@ void ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
     std::fill(std::begin(st.pos), std::end(st.pos), npos);
     unsigned found = 0;
     std::size_t start = 0;
-    std::size_t quotesUpTo = 0;  // the quotes after an Include, counted so far
-    bool inQuotes = false;
     auto finish = [&](std::size_t end) {
         if (end > start) {
             st.text = text.substr(start, end - start);
@@ -151,18 +150,16 @@ void ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
             return start;
         }
         if (c == kSeparator) {
-            // A Windows include path carries a drive colon inside its quotes;
-            // cutting there would leave the include unusable.
+            // A Windows include path carries a drive colon right after its
+            // opening quote; cutting there would leave the include unusable.
+            // Any other colon cuts, inside quotes or not.
             if (found & (1u << kInclude)) {
-                // Quotes are counted once per statement, however many colons.
                 const std::size_t include = start + st.pos[kInclude];
-                if (quotesUpTo < include) {
-                    quotesUpTo = include;
-                    inQuotes = false;
-                }
-                for (; quotesUpTo < i; ++quotesUpTo)
-                    inQuotes ^= p[quotesUpTo] == '"';
-                if (inQuotes)
+                const bool counts = include == start || p[include - 1] == ' ' || p[include - 1] == '\t';
+                std::size_t j = include + kKeywordText[kInclude].size();
+                while (j < i && p[j] == ' ')
+                    ++j;
+                if (counts && j + 2 == i && p[j] == '"' && std::isalpha(static_cast<unsigned char>(p[j + 1])))
                     return i + 1;
             }
             finish(i);

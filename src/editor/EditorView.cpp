@@ -135,11 +135,22 @@ void EditorView::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
+// Only files come in from outside; text dragged within the editor still
+// moves as usual.
+bool EditorView::OwnDrag(const QDropEvent* event) const
+{
+    return event->source() == this;
+}
+
 void EditorView::dragEnterEvent(QDragEnterEvent* event)
 {
     if (!paths::LocalFiles(event->mimeData()).isEmpty()) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
+        return;
+    }
+    if (!OwnDrag(event)) {
+        event->ignore();
         return;
     }
     QsciScintilla::dragEnterEvent(event);
@@ -152,6 +163,10 @@ void EditorView::dragMoveEvent(QDragMoveEvent* event)
         event->accept();
         return;
     }
+    if (!OwnDrag(event)) {
+        event->ignore();
+        return;
+    }
     QsciScintilla::dragMoveEvent(event);
 }
 
@@ -162,6 +177,10 @@ void EditorView::dropEvent(QDropEvent* event)
         event->setDropAction(Qt::CopyAction);
         event->accept();
         Q_EMIT filesDropped(files);
+        return;
+    }
+    if (!OwnDrag(event)) {
+        event->ignore();
         return;
     }
     QsciScintilla::dropEvent(event);

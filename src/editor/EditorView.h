@@ -35,5 +35,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    bool OwnDrag(const QDropEvent* event) const;
+
     int m_wheelRest = 0;  // eighths of a degree not yet turned into lines
 };

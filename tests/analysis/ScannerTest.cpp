@@ -2,6 +2,9 @@
 
 #include "support/TempDir.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -69,6 +72,8 @@ TEST(Scanner, FollowsQuotedIncludesOnce)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"Include \"lib\\a.bb\"", "g"}, {"  Include   \"lib/a.bb\"  ", "g"}, {"Include \"/shared/c.bb\"", "k"},
         {"Include \"C:\\games\\b.bb\": Global y", "h y"}, {"include \"lib\\a.bb\"", ""}, {"Include lib\\a.bb", ""},
+        // Only a drive colon just inside the quote is passed over.
+        {"Print \"Include \": Global x", "x"}, {"a,Include \":Type T", "T"},
         // Not at the start and not after a blank: the statement is left,
         // its declaration too; otherwise the declaration test still runs.
         {"xInclude \"lib\\a.bb\" Global q", ""}, {"Include \"lib\\a.bb\" Global q", "q"}, {"Include \"", ""},
@@ -109,6 +114,24 @@ TEST(Scanner, ReadsIncludesFromDiskWhateverTheSeparatorsAndCase)
     CInclude inc{fileDir + "LIB\\enemies.BB", nullptr};
     ScanInclude(inc, TestStyles());
     EXPECT_EQ(Names(*inc.IncKeywords), "boss Enemy");
+    // An asset included by mistake is far too big to be a source: listed, not read.
+    QFile huge(dir.file("music.bb"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write("Global tune\r\n");
+    ASSERT_TRUE(huge.resize(qint64(65) << 20));
+    huge.close();
+    const ScanResult big = ScanDocument("Include \"music.bb\"", fileDir, TestStyles());
+    EXPECT_EQ(Names(*big.DocKeywords), "");
+    EXPECT_EQ(big.Includes, QStringList{fileDir + "music.bb"});
+
+    // A never-saved document has no folder: a relative include is not looked
+    // for wherever the IDE was started.
+    const QString startedIn = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const ScanResult unsaved = ScanDocument("Include \"self.bb\"", "", TestStyles());
+    QDir::setCurrent(startedIn);
+    EXPECT_EQ(Names(*unsaved.DocKeywords), "");
+    EXPECT_EQ(unsaved.Includes, QStringList{"self.bb"});
 }
 
 TEST(Scanner, SplitsDeclarationListsAtTopLevelCommasAndSurvivesAnyText)

@@ -181,6 +181,16 @@ TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)
     EXPECT_EQ(editor().Text(), "End");
     ClickTab("Doc_1");
     EXPECT_EQ(editor().Text(), "Cls");
+
+    // Text dragged in from another program is not taken.
+    QMimeData words;
+    words.setText("Print \"dragged\"");
+    QDragEnterEvent enterText(QPoint(5, 5), Qt::CopyAction, &words, Qt::LeftButton, {});
+    QApplication::sendEvent(area, &enterText);
+    EXPECT_FALSE(enterText.isAccepted());
+    QDropEvent dropText(QPointF(5, 5), Qt::CopyAction, &words, Qt::LeftButton, {});
+    QApplication::sendEvent(area, &dropText);
+    EXPECT_EQ(editor().Text(), "Cls");
 }
 
 TEST_F(Documents, ClosingPicksTheNextDocumentByTabPosition)
