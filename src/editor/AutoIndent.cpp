@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -53,17 +54,67 @@ bool StartsWithToken(std::string_view line, std::string_view tokens)
     return text::ToLower(tokens).find(framed) != std::string::npos;
 }
 
+namespace {
+
+// The line's first word, lower-cased, and what follows it.
+std::pair<std::string, std::string_view> FirstWord(std::string_view line)
+{
+    line.remove_prefix(LeadingIndent(line).size());
+    std::size_t n = 0;
+    while (n < line.size() && IsWordChar(static_cast<unsigned char>(line[n])))
+        ++n;
+    return {text::ToLower(line.substr(0, n)), line.substr(n)};
+}
+
+// "If a Then b = 1" does its work on its own line and opens no block.
+bool IsOneLineIf(std::string_view line)
+{
+    const auto [word, after] = FirstWord(line);
+    if (word != "if" && word != "elseif")
+        return false;
+    const std::string lower = text::ToLower(after.substr(0, after.find(';')));
+    for (std::size_t at = lower.find("then"); at != std::string::npos; at = lower.find("then", at + 1)) {
+        const bool starts = at == 0 || !IsWordChar(static_cast<unsigned char>(lower[at - 1]));
+        const bool ends = at + 4 >= lower.size() || !IsWordChar(static_cast<unsigned char>(lower[at + 4]));
+        if (starts && ends)
+            return !text::TrimSpace(std::string_view(lower).substr(at + 4)).empty();
+    }
+    return false;
+}
+
+bool OpensBlock(std::string_view line, const IndentTokens& tokens)
+{
+    return StartsWithToken(line, tokens.more) && !IsOneLineIf(line);
+}
+
+// A lone "End" ends the program, not a block; "End If", "End Function" do.
+bool ClosesBlock(std::string_view line, const IndentTokens& tokens)
+{
+    if (!StartsWithToken(line, tokens.less))
+        return false;
+    const auto [word, after] = FirstWord(line);
+    return word != "end" || !text::TrimSpace(after.substr(0, after.find(';'))).empty();
+}
+
+}  // namespace
+
 IndentAfterEnter IndentForNewLine(std::string_view above, std::string_view line,
                                   std::string_view rest, const IndentTokens& tokens)
 {
     IndentAfterEnter out;
+    // Enter within a line's indentation keeps the indentation with the text
+    // it moves down.
+    if (text::TrimSpace(line).empty()) {
+        out.newLineIndent = std::string(LeadingIndent(line)) + std::string(LeadingIndent(rest));
+        return out;
+    }
     std::string indent(LeadingIndent(line));
 
     // A line that closes a block sits one level out from the block's body,
     // which is measured on the line above; a line already placed there stays.
-    if (StartsWithToken(line, tokens.less) && !text::TrimSpace(above).empty()) {
+    if (ClosesBlock(line, tokens) && !text::TrimSpace(above).empty()) {
         std::string body(LeadingIndent(above));
-        if (StartsWithToken(above, tokens.more))
+        if (OpensBlock(above, tokens))
             body = AddLevel(body, tokens.tabSize);
         const std::string wanted = RemoveLevel(body, tokens.tabSize);
         if (wanted != indent) {
@@ -74,9 +125,9 @@ IndentAfterEnter IndentForNewLine(std::string_view above, std::string_view line,
     }
 
     out.newLineIndent = indent;
-    if (StartsWithToken(line, tokens.more))
+    if (OpensBlock(line, tokens))
         out.newLineIndent = AddLevel(out.newLineIndent, tokens.tabSize);
-    if (StartsWithToken(rest, tokens.less))
+    if (ClosesBlock(rest, tokens))
         out.newLineIndent = RemoveLevel(out.newLineIndent, tokens.tabSize);
     return out;
 }

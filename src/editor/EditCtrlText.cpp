@@ -4,7 +4,10 @@
 #include "editor/EditCtrlImpl.h"
 #include "platform/QtColor.h"
 
+#include <QClipboard>
 #include <QFont>
+#include <QGuiApplication>
+#include <QMimeData>
 
 #include <algorithm>
 
@@ -237,7 +240,9 @@ bool EditCtrl::CanCopy() const
 
 bool EditCtrl::CanPaste() const
 {
-    return d->sci(Sci::SCI_CANPASTE) != 0;
+    // The control's own answer ignores the clipboard.
+    const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+    return d->sci(Sci::SCI_CANPASTE) != 0 && clip && d->view->CanInsert(clip);
 }
 
 // --- Look ----------------------------------------------------------------------

@@ -73,11 +73,19 @@ void EditorView::keyPressEvent(QKeyEvent* event)
     if (typed != 0)
         Q_EMIT keyPress(&press);
 
-    if (down.key == 0 || (typed != 0 && press.character == 0)) {
+    // A key code of 0 (text from some input methods) is not one a handler
+    // swallowed.
+    const bool swallowed = event->key() != 0 && down.key == 0;
+    if (swallowed || (typed != 0 && press.character == 0)) {
         event->accept();
         Q_EMIT inputHandled(false);
         return;
     }
+    const bool newLine = press.character == 13 && typed == 13 &&
+                         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    // The line break and the indentation that follows it undo as one step.
+    if (newLine)
+        SendScintilla(SCI_BEGINUNDOACTION);
     if (press.character != typed && press.character > 0) {
         // A handler asked for another character to be typed.
         QKeyEvent other(event->type(), 0, event->modifiers(), QString(QChar(press.character)));
@@ -85,9 +93,9 @@ void EditorView::keyPressEvent(QKeyEvent* event)
     } else {
         QsciScintilla::keyPressEvent(event);
     }
-    const bool newLine = press.character == 13 && typed == 13 &&
-                         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     Q_EMIT inputHandled(newLine);
+    if (newLine)
+        SendScintilla(SCI_ENDUNDOACTION);
 }
 
 void EditorView::inputMethodEvent(QInputMethodEvent* event)

@@ -12,6 +12,8 @@ public:
     explicit EditorView(QWidget* parent);
 
     int wheelLines = 3;
+    // Whether a paste of `data` would insert anything.
+    bool CanInsert(const QMimeData* data) const { return canInsertFromMimeData(data); }
 
 Q_SIGNALS:
     // Before the control sees a key; handlers zero the event to keep it.

@@ -24,6 +24,15 @@ TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
         {"", "Function F()", "  End Function", "", nullptr},
         {"", "Iffy = 1", "", "", nullptr},  // a word, not a token
         {"", "\t; For comment", "", "\t", nullptr},
+        // Enter within the indentation keeps it with the text moved down.
+        {"", "", "\t\tPrint x", "\t\t", nullptr},
+        {"", "\t", "\tPrint x", "\t\t", nullptr},
+        // A one-line If opens nothing; one whose Then ends the line does.
+        {"", "If a Then b = 1", "", "", nullptr},
+        {"", "\tif a then ; says why", "", "\t\t", nullptr},
+        // A lone End ends the program, not a block.
+        {"\tPrint", "\tEnd", "", "\t", nullptr},
+        {"\t\tPrint", "\t\tEnd If", "", "\t", "\t"},
     };
     for (const Row& r : rows) {
         const IndentAfterEnter got = IndentForNewLine(r.above, r.line, r.rest, tokens);
@@ -34,7 +43,9 @@ TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
         }
         // Without tokens a new line only keeps the indentation.
         const IndentAfterEnter plain = IndentForNewLine(r.above, r.line, r.rest, IndentTokens{"  ", "  ", 3});
-        EXPECT_EQ(plain.newLineIndent, LeadingIndent(r.line)) << r.line;
+        const bool blank = std::string_view(r.line).find_first_not_of(" \t") == std::string_view::npos;
+        EXPECT_EQ(plain.newLineIndent, std::string(LeadingIndent(r.line)) + std::string(blank ? LeadingIndent(r.rest) : ""))
+            << r.line;
         EXPECT_FALSE(plain.reindentLine) << r.line;
     }
 }

@@ -4,6 +4,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -115,6 +116,26 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     f.type("For i = 1 To 3\rPrint i\rNext\rEnd");
     EXPECT_EQ(f.editor.Text(), "For i = 1 To 3\r\n\tPrint i\r\nNext\r\nEnd");
 
+    // One Undo takes back the line break with its indentation.
+    f.editor.SetText("For i = 1 To 3");
+    f.editor.SetCaret(14, 1);
+    f.key(Qt::Key_Return);
+    EXPECT_EQ(f.editor.Text(), "For i = 1 To 3\r\n\t");
+    f.editor.Undo();
+    EXPECT_EQ(f.editor.Text(), "For i = 1 To 3");
+
+    // Enter at the start of an indented line moves it down whole.
+    f.editor.SetText("\t\tPrint x");
+    f.editor.SetCaret(0, 1);
+    f.key(Qt::Key_Return);
+    EXPECT_EQ(f.editor.Text(), "\r\n\t\tPrint x");
+
+    // Text from an input method that sends no key code still arrives.
+    f.editor.SetText("");
+    QKeyEvent accented(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\u00e9"));
+    QApplication::sendEvent(f.editor.focusProxy() ? f.editor.focusProxy() : &f.editor, &accented);
+    EXPECT_EQ(f.editor.Text(), "\xE9");
+
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
     EXPECT_FALSE(f.editor.AutoIndent());
@@ -185,6 +206,11 @@ TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
     f.editor.SelectWholeLines();
     EXPECT_EQ(f.editor.SelectedText(), "text 2,2,\"b\"");
     EXPECT_TRUE(f.editor.CanCopy());
+    // Paste follows what the clipboard holds.
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(f.editor.CanPaste());
+    QGuiApplication::clipboard()->setText("Cls");
+    EXPECT_TRUE(f.editor.CanPaste());
 
     f.editor.SetCaret(2, 3);
     EXPECT_EQ(f.editor.WordAtCaret(), "End");
