@@ -59,7 +59,6 @@ struct EditorAppearance {
     double FontSize = 10;
     int TabSize = 3;
     int GutterMode = 2;  // 0 none, 1 fixed width, 2 sized to the line count
-    int GutterFixedWidth = 0;
     int WheelScrollLines = 3;
     QString CommentChar = QStringLiteral(";");
     QString StringChar = QStringLiteral("\"");

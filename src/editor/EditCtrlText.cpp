@@ -330,18 +330,12 @@ void EditCtrl::Impl::updateGutter(bool force)
     if (!force && digits == gutterDigits)
         return;
     gutterDigits = digits;
+    // The fixed gutter holds six digits, however long the document grows.
+    const int shown = look.GutterMode == 1 ? 6 : std::max(digits, 3) + 1;
     int width = 0;
-    switch (look.GutterMode) {
-    case 0:
-        break;
-    case 1:
-        width = look.GutterFixedWidth > 0 ? look.GutterFixedWidth : 48;
-        break;
-    default: {
-        const QByteArray sample(std::max(digits, 3) + 1, '9');
+    if (look.GutterMode != 0) {
+        const QByteArray sample(shown, '9');
         width = static_cast<int>(sci.withPtr(Sci::SCI_TEXTWIDTH, Sci::STYLE_LINENUMBER, sample.constData())) + 6;
-        break;
-    }
     }
     sci(Sci::SCI_SETMARGINWIDTHN, 0, width);
 }

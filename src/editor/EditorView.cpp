@@ -86,6 +86,8 @@ void EditorView::keyPressEvent(QKeyEvent* event)
     // The line break and the indentation that follows it undo as one step.
     if (newLine)
         SendScintilla(SCI_BEGINUNDOACTION);
+    if (textArriving && !event->text().isEmpty())
+        textArriving(event->text());
     if (press.character != typed && press.character > 0) {
         // A handler asked for another character to be typed.
         QKeyEvent other(event->type(), 0, event->modifiers(), QString(QChar(press.character)));
@@ -100,6 +102,8 @@ void EditorView::keyPressEvent(QKeyEvent* event)
 
 void EditorView::inputMethodEvent(QInputMethodEvent* event)
 {
+    if (textArriving && !event->commitString().isEmpty())
+        textArriving(event->commitString());
     QsciScintilla::inputMethodEvent(event);
     Q_EMIT inputHandled(false);
 }
@@ -193,4 +197,11 @@ void EditorView::dropEvent(QDropEvent* event)
     }
     QsciScintilla::dropEvent(event);
     Q_EMIT inputHandled(false);
+}
+
+QByteArray EditorView::fromMimeData(const QMimeData* source, bool& rectangular) const
+{
+    if (textArriving && source && source->hasText())
+        textArriving(source->text());
+    return QsciScintilla::fromMimeData(source, rectangular);
 }

@@ -4,6 +4,8 @@
 
 #include "editor/QsciHeaders.h"
 
+#include <functional>
+
 // The editing widget inside EditCtrl. It hands keys, mouse releases and
 // file drops to EditCtrl before (or instead of) the control's own handling.
 class EditorView : public QsciScintilla {
@@ -12,6 +14,9 @@ public:
     explicit EditorView(QWidget* parent);
 
     int wheelLines = 3;
+    // Called with text about to be typed, pasted or dropped, before the
+    // control turns it into the document's bytes.
+    std::function<void(const QString&)> textArriving;
     // Whether a paste of `data` would insert anything.
     bool CanInsert(const QMimeData* data) const { return canInsertFromMimeData(data); }
 
@@ -35,6 +40,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
 private:
     bool OwnDrag(const QDropEvent* event) const;

@@ -38,7 +38,6 @@ EditorAppearance AppearanceFromSettings(const Settings& s)
     a.OperatorColor = s.OperatorsColor;
     a.WheelScrollLines = s.ScrollLines;
     a.GutterMode = s.LineGutterMode;
-    a.GutterFixedWidth = s.LineGutterFixedSize;
     a.StringChar = s.StringChar;
     a.StringColor = s.StringsColor;
     a.TabSize = s.TabSize;

@@ -136,6 +136,15 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     QApplication::sendEvent(f.editor.focusProxy() ? f.editor.focusProxy() : &f.editor, &accented);
     EXPECT_EQ(f.editor.Text(), "\xE9");
 
+    // Characters past Latin-1 turn a plain ASCII document into UTF-8 rather
+    // than into question marks.
+    f.editor.SetText("Print ");
+    f.editor.SetCaret(6, 1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("\u201Chi\u201D \u20AC"));
+    f.editor.Paste();
+    EXPECT_TRUE(f.editor.BufferIsUtf8(*f.editor.CurrentBuffer()));
+    EXPECT_EQ(f.editor.Text(), "Print \xE2\x80\x9Chi\xE2\x80\x9D \xE2\x82\xAC");
+
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
     EXPECT_FALSE(f.editor.AutoIndent());

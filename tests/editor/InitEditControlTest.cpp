@@ -40,3 +40,45 @@ TEST(InitEditControl, EachKindOfTokenTakesTheColourOfItsSetting)
     for (const auto& r : rows)
         EXPECT_EQ(editor.TextColourAt(r.line, r.column), r.colour) << r.line << ":" << r.column;
 }
+
+TEST(InitEditControl, GutterTabsAndFontFollowTheSettings)
+{
+    EditCtrl editor;
+    editor.resize(600, 400);
+    editor.show();
+    EditorKeywordListPtr keywords;
+    Settings s;
+    s.FontName = QStringLiteral("DejaVu Sans Mono");
+    auto at = [&](const QByteArray& text, int column, int line) {
+        InitEditControl(editor, s, keywords);
+        editor.SetText(text);
+        editor.SetCaret(column, line);
+        return editor.CaretPoint();
+    };
+    // No gutter, one as wide as six digits, one that grows with the lines.
+    s.LineGutterMode = 0;
+    const int none = at("x", 0, 1).x();
+    s.LineGutterMode = 1;
+    const int fixed = at("x", 0, 1).x();
+    s.LineGutterMode = 2;
+    const int sized = at("x", 0, 1).x();
+    EXPECT_LT(none, sized);
+    EXPECT_LT(sized, fixed);
+    QByteArray many;
+    for (int i = 0; i < 100000; ++i)
+        many += "\r\n";
+    EXPECT_GT(at(many, 0, 1).x(), sized);
+    s.LineGutterMode = 1;
+    EXPECT_EQ(at(many, 0, 1).x(), fixed);
+
+    // A tab is TabSize characters wide; a larger font moves the next line down.
+    auto tabWidth = [&] { return at("\tx", 1, 1).x() - at("\tx", 0, 1).x(); };
+    s.TabSize = 2;
+    const int narrowTab = tabWidth();
+    s.TabSize = 8;
+    EXPECT_NEAR(tabWidth(), narrowTab * 4, 3);  // characters may be a fraction of a pixel wide
+    s.FontSize = 8;
+    const int small = at("a\r\nb", 0, 2).y();
+    s.FontSize = 20;
+    EXPECT_GT(at("a\r\nb", 0, 2).y(), small * 2);
+}
