@@ -172,15 +172,6 @@ int CompletionList::RowIcon(int kind)
     }
 }
 
-std::optional<CompletionEdit> AutoCompleteEdit(std::string_view line, int endColumn, bool selectionPresent,
-                                               const std::string& selectedName)
-{
-    if (selectedName.empty())
-        return std::nullopt;
-    const int typed = int(GetWordBeforeCaret(line, endColumn, selectionPresent, false).size());
-    return CompletionEdit{endColumn - typed, endColumn, selectedName};
-}
-
 EditorKeywordList TypeList(const EditorKeywordList& docKeywords)
 {
     EditorKeywordList types;

@@ -79,19 +79,6 @@ private:
     std::string m_selectedName;
 };
 
-// Inserting the chosen name: the caret line's bytes from `startColumn` to
-// `endColumn` (the caret) become `text`, and the caret then stands after it.
-struct CompletionEdit {
-    int startColumn = 0;
-    int endColumn = 0;
-    std::string text;
-};
-// The edit that puts `selectedName` in place of the word before the caret;
-// nothing when no name was chosen. The word's type-suffix characters are
-// not counted, so a word holding one keeps its first characters.
-std::optional<CompletionEdit> AutoCompleteEdit(std::string_view line, int endColumn, bool selectionPresent,
-                                               const std::string& selectedName);
-
 // The document's types, for the list after a ".".
 EditorKeywordList TypeList(const EditorKeywordList& docKeywords);
 

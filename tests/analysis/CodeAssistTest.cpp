@@ -271,6 +271,15 @@ TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
     Type("\n");
     ASSERT_TRUE(Inserted());
     EXPECT_EQ(CaretLineText(), "p\\x#");
+    // A type character already typed is part of the word the choice replaces.
+    Type("\np\\");
+    Key(Qt::Key_Escape);
+    Type("x#");
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    Type("\n");
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText(), "p\\x#");
 
     // A variable without a type lists nothing.
     Type("\ntotal\\");

@@ -49,16 +49,6 @@ TEST(Completion, OffersVocabularyAndDeclaredNamesInNameOrder)
     }
     EXPECT_EQ(list.KeyDown(ListKey::Escape), ListKeyOutcome::Close);
     EXPECT_EQ(list.SelectedName(), "");
-    EXPECT_FALSE(AutoCompleteEdit("x = Wai", 7, false, ""));
-
-    // The word before the caret is replaced; a suffix character in it is
-    // not counted, so what stands before it stays.
-    for (const auto& [marked, start] : std::vector<std::pair<std::string, int>>{
-             {"x = Wai|", 4}, {"x = |", 4}, {"If WaitK|ey", 3}, {"x = foo$b|", 5}}) {
-        const Caret caret = At(marked);
-        const auto edit = AutoCompleteEdit(caret.line, caret.column, false, "WaitKey");
-        EXPECT_TRUE(edit && edit->startColumn == start && edit->endColumn == caret.column) << marked;
-    }
 }
 
 TEST(Completion, SelectsFirstNameNotBelowTypedPrefix)
