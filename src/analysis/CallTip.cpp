@@ -2,8 +2,10 @@
 
 #include "analysis/Words.h"
 #include "help/HelpPages.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -126,9 +128,14 @@ CommandHelp::Action CommandHelp::Request(std::string_view word, const EditorKeyw
             action = {Action::ShowText, text::FromBytes(CommandSignature(*entry))};
         else
             action = {Action::ClearPanel, {}};
-    } else {
-        if (const std::optional<QString> page = help::FindCommandPage(helpDir, text::FromBytes(w)))
-            action = {Action::OpenPage, *page};
+    } else if (const std::optional<QString> page = help::FindCommandPage(helpDir, text::FromBytes(w))) {
+        action = {Action::OpenPage, *page};
+    } else if (const EditorKeyword* entry = vocabulary.Find(text::ToLower(w))) {
+        // Said rather than nothing happening, so the user knows where to look.
+        const QString name = text::FromBytes(entry->Name);
+        action = {Action::ShowText, QFileInfo(paths::ResolveOnDisk(helpDir)).isDir()
+                                        ? QStringLiteral("No help page for %1 in %2.").arg(name, helpDir)
+                                        : QStringLiteral("The help folder %1 was not found.").arg(helpDir)};
     }
     m_lastHelpWord = std::string(w);
     return action;

@@ -91,7 +91,7 @@ TEST(CallTip, SecondF1OnTheSameWordOpensItsHelpPage)
     help.write("commands/2d_commands/LoadImage.htm", "");
     help.write("commands/3d_commands/CreateCube.htm", "");
     const EditorKeywordListPtr vocabulary =
-        Vocabulary({Command("LoadImage", {"bmpfile$"}), Command("CreateCube", {"parent"})});
+        Vocabulary({Command("LoadImage", {"bmpfile$"}), Command("CreateCube", {"parent"}), Command("Cls")});
     using Kind = CommandHelp::Action::Kind;
     const QString loadImage = help.file("commands/2d_commands/LoadImage.htm");
     const std::vector<std::tuple<std::string, Kind, QString>> steps = {
@@ -102,12 +102,19 @@ TEST(CallTip, SecondF1OnTheSameWordOpensItsHelpPage)
         {"Nothing", Kind::ClearPanel, ""},                   {"Nothing", Kind::Nothing, ""},
         // An empty word clears the panel and keeps the last word.
         {"  ", Kind::ClearPanel, ""},                        {"Nothing", Kind::Nothing, ""},
+        // A command without a page says so.
+        {"Cls", Kind::ShowText, "Cls "},
+        {"Cls", Kind::ShowText, "No help page for Cls in " + help.path() + "."},
     };
     CommandHelp f1;
     for (const auto& [word, kind, text] : steps) {
         const CommandHelp::Action a = f1.Request(word, *vocabulary, help.path());
         EXPECT_EQ(std::pair(a.kind, a.text), std::pair(kind, text)) << word;
     }
+    CommandHelp noHelp;
+    noHelp.Request("Cls", *vocabulary, help.file("gone"));
+    EXPECT_EQ(noHelp.Request("Cls", *vocabulary, help.file("gone")).text,
+              "The help folder " + help.file("gone") + " was not found.");
 }
 
 }  // namespace
