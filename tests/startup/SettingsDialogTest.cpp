@@ -5,6 +5,7 @@
 #include "support/AppFixture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -296,18 +298,41 @@ TEST_F(SettingsDialogTest, FixedSizeBoxShowsOnlyForTheFixedGutter)
 }
 
 // With the main window up, a save restyles every open document at once.
-TEST_F(SettingsDialogTest, ASaveRestylesTheOpenDocuments)
+TEST_F(SettingsDialogTest, OpenedFromTheWindowASaveRestylesEveryDocumentAndADiscardNothing)
 {
     docs().OpenDoc(dir.write("a.bb", "Print MMMMMMMMMM\r\nMMMMMMMMMM ; note\r\n"));
     docs().OpenDoc(dir.write("b.bb", "Print 1\r\n"));
-    SettingsDialog d(*app, [this] { window->ApplySettings(); });
-    d.show();
-    dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 22}};
-    Child(d, "Command4")->click();
-    dialogs.colors = {Rgb(200, 10, 20), Rgb(1, 90, 2)};
-    QTest::mouseDClick(Child<QWidget>(d, "ColorBox3"), Qt::LeftButton);  // commands
-    QTest::mouseDClick(Child<QWidget>(d, "ColorBox4"), Qt::LeftButton);  // comments
-    Child(d, "cmdSave")->click();
+    // The dialog runs modally over the main window: it is answered from
+    // inside its own event loop.
+    auto whileOpen = [this](std::function<void(SettingsDialog&)> steps) {
+        QTimer::singleShot(0, window, [this, steps] {
+            auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(d);
+            EXPECT_EQ(d->parentWidget(), window);
+            steps(*d);
+        });
+    };
+    // Discarded from the help toolbar: nothing changes.
+    const Color commandsBefore = app->settings.CommandsColor;
+    whileOpen([this](SettingsDialog& d) {
+        dialogs.colors = {Rgb(9, 9, 9)};
+        QTest::mouseDClick(Child<QWidget>(d, "ColorBox3"), Qt::LeftButton);
+        Child(d, "cmdDiscard")->click();
+    });
+    window->dispatcher().ButtonClick("cHelpBar", "btPrefs");
+    FinishColouring(editor());
+    EXPECT_EQ(app->settings.CommandsColor, commandsBefore);
+    EXPECT_EQ(editor().TextColourAt(1, 0), commandsBefore);
+
+    whileOpen([this](SettingsDialog& d) {
+        dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 22}};
+        Child(d, "Command4")->click();
+        dialogs.colors = {Rgb(200, 10, 20), Rgb(1, 90, 2)};
+        QTest::mouseDClick(Child<QWidget>(d, "ColorBox3"), Qt::LeftButton);  // commands
+        QTest::mouseDClick(Child<QWidget>(d, "ColorBox4"), Qt::LeftButton);  // comments
+        Child(d, "cmdSave")->click();
+    });
+    Command("mnuPrefs");
     FinishColouring(editor());
     EXPECT_EQ(editor().TextColourAt(1, 0), Rgb(200, 10, 20));
 
