@@ -149,7 +149,10 @@ bool WriteFileAtomically(const QString& path, std::string_view bytes, QString* e
     // Without direct-write fallback, a folder we cannot create files in fails
     // instead of truncating the original in place.
     f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a disk filling up part-way shows in the count of
+    // bytes written; a buffered write reports them all and the flush at
+    // commit loses the rest without a word.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
         return false;

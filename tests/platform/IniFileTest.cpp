@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,6 +104,39 @@ TEST(IniFile, AFailedWriteLeavesTheFileWhole)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(ReadFileBytes(path), original);
     chmod(dir.file("ro").toLocal8Bit().constData(), 0755);
+}
+
+TEST(IniFile, AWriteReplacesTheFileWholeOrNotAtAll)
+{
+    TempDir dir;
+    const std::string original = "[PATHS]\r\nB3DDir=/old\r\n";
+    const QString path = dir.write("prefs.ini", original);
+    // A second name for the old file: writing into it in place would change
+    // what this name shows as well.
+    const QString old = dir.file("prefs.old");
+    ASSERT_EQ(::link(path.toLocal8Bit().constData(), old.toLocal8Bit().constData()), 0);
+    IniFile ini = IniFile::Load(path);
+    ini.Set("PATHS", "B3DDir", "/new");
+    QString error;
+    ASSERT_TRUE(ini.Save(path, &error)) << error.toStdString();
+    EXPECT_EQ(ReadFileBytes(old), original);
+    const std::string saved = ReadFileBytes(path);
+    EXPECT_NE(saved.find("B3DDir=/new"), std::string::npos);
+
+    // A disk that fills up part-way through, which even root cannot write past.
+    ini.Set("PATHS", "B3DDir", std::string(4096, 'x'));
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = ini.Save(path, &error);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(ReadFileBytes(path), saved);
 }
 
 TEST(IniFile, AFailedWriteIntoAMissingFolderReportsWhy)
