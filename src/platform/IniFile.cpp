@@ -66,6 +66,25 @@ IniFile IniFile::Load(const QString& path)
     return IniFile(std::string(bytes.constData(), std::size_t(bytes.size())));
 }
 
+std::optional<IniFile> IniFile::LoadForUpdate(const QString& path, QString* error)
+{
+    QFile f(path);
+    if (!f.exists())
+        return IniFile();
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        if (error)
+            *error = f.errorString();
+        return std::nullopt;
+    }
+    return IniFile(std::string(bytes.constData(), std::size_t(bytes.size())));
+}
+
 IniFile::Found IniFile::Locate(std::string_view section, std::string_view key) const
 {
     Found found;
@@ -181,7 +200,9 @@ QString GetIniString(const QString& fileName, const QString& section, const QStr
 bool WriteIniString(const QString& fileName, const QString& section, const QString& key,
                     const QString& value)
 {
-    IniFile ini = IniFile::Load(fileName);
-    ini.Set(section.toStdString(), key.toStdString(), value.toStdString());
-    return ini.Save(fileName);
+    std::optional<IniFile> ini = IniFile::LoadForUpdate(fileName);
+    if (!ini)
+        return false;
+    ini->Set(section.toStdString(), key.toStdString(), value.toStdString());
+    return ini->Save(fileName);
 }

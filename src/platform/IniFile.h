@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,10 @@ public:
 
     // Reads `path`; a missing or unreadable file reads as empty.
     static IniFile Load(const QString& path);
+    // Reads `path` to change and write it back: a missing file is empty, but
+    // one that exists and cannot be read gives nothing (and says why), since
+    // writing would replace the user's lines with ours alone.
+    static std::optional<IniFile> LoadForUpdate(const QString& path, QString* error = nullptr);
 
     // The value of `key` in `section`, or `defaultValue` when either is missing.
     std::string Get(std::string_view section, std::string_view key, std::string_view defaultValue) const;

@@ -203,7 +203,10 @@ Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& 
 bool WriteSettings(const QString& programDir, const Settings& s, QString* error)
 {
     const QString path = PrefsPath(programDir);
-    IniFile ini = IniFile::Load(path);
+    std::optional<IniFile> loaded = IniFile::LoadForUpdate(path, error);
+    if (!loaded)
+        return false;
+    IniFile& ini = *loaded;
     auto set = [&](const char* section, const char* key, const QString& value) {
         ini.Set(section, key, text::ToBytes(value));
     };
@@ -222,8 +225,10 @@ bool WriteSettings(const QString& programDir, const Settings& s, QString* error)
 bool SaveIdeOptions(const QString& programDir, bool autoIndent, bool debugEnabled, QString* error)
 {
     const QString path = PrefsPath(programDir);
-    IniFile ini = IniFile::Load(path);
-    ini.Set("IDEOPTS", "AutoIndent", autoIndent ? "True" : "False");
-    ini.Set("IDEOPTS", "DebugEnabled", debugEnabled ? "True" : "False");
-    return ini.Save(path, error);
+    std::optional<IniFile> ini = IniFile::LoadForUpdate(path, error);
+    if (!ini)
+        return false;
+    ini->Set("IDEOPTS", "AutoIndent", autoIndent ? "True" : "False");
+    ini->Set("IDEOPTS", "DebugEnabled", debugEnabled ? "True" : "False");
+    return ini->Save(path, error);
 }

@@ -139,6 +139,23 @@ TEST(IniFile, AWriteReplacesTheFileWholeOrNotAtAll)
     EXPECT_EQ(ReadFileBytes(path), saved);
 }
 
+TEST(IniFile, AFileThatCannotBeReadIsNotWrittenOver)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    TempDir dir;
+    const std::string original = "; mine\r\n[PATHS]\r\nB3DDir=/old\r\n";
+    const QString path = dir.write("prefs.ini", original);
+    ASSERT_EQ(chmod(path.toLocal8Bit().constData(), 0200), 0);
+    QString error;
+    EXPECT_FALSE(IniFile::LoadForUpdate(path, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(WriteIniString(path, "PATHS", "B3DDir", "/new"));
+    chmod(path.toLocal8Bit().constData(), 0600);
+    EXPECT_EQ(ReadFileBytes(path), original);
+    EXPECT_TRUE(IniFile::LoadForUpdate(dir.file("missing.ini")));
+}
+
 TEST(IniFile, AFailedWriteIntoAMissingFolderReportsWhy)
 {
     TempDir dir;
