@@ -3,7 +3,10 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 DocPathParts SplitDocPath(const QString& path)
 {
@@ -33,4 +36,29 @@ bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* erro
         return false;
     }
     return WriteFileAtomically(path, bytes, error);
+}
+
+qint64 LongestLineOver(const QString& path, qint64 limit)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() <= limit)
+        return 0;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 longest = 0;
+    qint64 current = 0;
+    QByteArray chunk;
+    while (!(chunk = f.read(1 << 20)).isEmpty()) {
+        for (const char c : std::as_const(chunk)) {
+            if (c == '\n' || c == '\r') {
+                longest = std::max(longest, current);
+                current = 0;
+            } else {
+                ++current;
+            }
+        }
+    }
+    longest = std::max(longest, current);
+    return longest > limit ? longest : 0;
 }

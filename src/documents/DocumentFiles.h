@@ -21,3 +21,8 @@ bool IsBlitzSource(const QString& path);
 // replaces the old one. A file marked read-only is not replaced. On failure
 // the file on disk is as it was and `error` says why.
 bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error);
+
+// The length in bytes of the longest line of the file at `path`, when it is
+// longer than `limit`; 0 otherwise, and for a file that cannot be read. Only
+// a file larger than `limit` is read at all.
+qint64 LongestLineOver(const QString& path, qint64 limit);

@@ -163,6 +163,19 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         }
     }
 
+    // The editor lays out a line as a whole: one of many megabytes (a data
+    // file, an image) would hold the window for a long time.
+    constexpr qint64 kLongLine = 2 << 20;
+    if (const qint64 longest = LongestLineOver(path, kLongLine)) {
+        const QString question =
+            QStringLiteral("%1 holds a line of %2 MB, which the editor will take a long time to show.\n\n"
+                           "Open it anyway?")
+                .arg(path)
+                .arg(double(longest) / (1 << 20), 0, 'f', 1);
+        if (m_prompter.Ask(question, MsgIcon::Exclamation, MsgButtons::OkCancel) != MsgAnswer::Ok)
+            return;
+    }
+
     Q_EMIT ParsingHeld(true);
     m_editor.SetBusy(true);
     CDocPtr previous = m_current;

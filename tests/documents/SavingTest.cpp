@@ -164,7 +164,7 @@ TEST_F(Saving, ABinaryOrHugeFileOpensAndComesBackUnchanged)
 
     std::string big;
     const std::string line = "Global value = CountItems(list) + 1 ; running total\r\n";
-    while (big.size() < 20u * 1024 * 1024)
+    while (big.size() < 50u * 1024 * 1024)
         big += line;
     const QString large = dir.write("large.bb", big);
     docs().OpenDoc(large);
@@ -172,6 +172,19 @@ TEST_F(Saving, ABinaryOrHugeFileOpensAndComesBackUnchanged)
     EXPECT_EQ(editor().LineCount(), int(big.size() / line.size()));
     Command("mnuSaveBBFile");
     EXPECT_EQ(ReadFileBytes(large), big);
+
+    // One line of megabytes is asked about first; a cancel opens nothing.
+    const QString oneLine = dir.write("oneline.bb", std::string(3u << 20, 'x'));
+    const int open = int(docs().Docs().size());
+    prompter.shown.clear();
+    prompter.answers = {MsgAnswer::Cancel};
+    docs().OpenDoc(oneLine);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.contains("a line of 3.0 MB")) << prompter.shown[0].text.toStdString();
+    EXPECT_EQ(docs().Docs().size(), open);
+    prompter.answers = {MsgAnswer::Ok};
+    docs().OpenDoc(oneLine);
+    EXPECT_EQ(current().FilePath, oneLine);
 }
 
 }  // namespace
