@@ -140,6 +140,8 @@ void DocumentManager::MarkModified()
         return;
     m_current->Modified = true;
     m_tabs.SetPicture(m_current->Key, DocumentTabs::kModifiedPicture);
+    // An edit made from a toolbar or menu leaves the keyboard with the text.
+    m_editor.setFocus();
     Q_EMIT CommandStateChanged();
 }
 

@@ -171,10 +171,13 @@ void DocumentTabs::dragEnterEvent(QDragEnterEvent* event)
 
 void DocumentTabs::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!paths::LocalFiles(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
+    // Dropped files are opened, never moved.
+    if (!paths::LocalFiles(event->mimeData()).isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
         event->ignore();
+    }
 }
 
 void DocumentTabs::dropEvent(QDropEvent* event)
@@ -182,6 +185,7 @@ void DocumentTabs::dropEvent(QDropEvent* event)
     const QStringList files = paths::LocalFiles(event->mimeData());
     if (files.isEmpty())
         return;
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
     Q_EMIT FilesDropped(files);
 }
