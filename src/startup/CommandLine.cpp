@@ -1,5 +1,7 @@
 #include "startup/CommandLine.h"
 
+#include <QFileInfo>
+
 QString GetCommandLineFiles(const QString& rawCommandLine)
 {
     QString out;
@@ -27,7 +29,12 @@ QStringList CommandLineDocuments(const QString& rawCommandLine)
 QStringList CommandLineDocuments(const QStringList& arguments)
 {
     QStringList items = arguments;
-    for (QString& item : items)
+    for (QString& item : items) {
         item.remove(u'"');
+        // A name typed in a shell is relative to the shell's folder, which
+        // the compiler, running in its own folder, would not find.
+        if (!item.isEmpty())
+            item = QFileInfo(item).absoluteFilePath();
+    }
     return items;
 }

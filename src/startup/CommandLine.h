@@ -11,6 +11,7 @@ QString GetCommandLineFiles(const QString& rawCommandLine);
 
 // The document paths to open at start-up: the "|" items of
 // GetCommandLineFiles with every double quote removed. On systems whose
-// shell already split the command line, the arguments are the items.
+// shell already split the command line, the arguments are the items, made
+// absolute against the folder the program was started in.
 QStringList CommandLineDocuments(const QString& rawCommandLine);
 QStringList CommandLineDocuments(const QStringList& arguments);

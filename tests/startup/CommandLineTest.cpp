@@ -1,5 +1,7 @@
 #include "startup/CommandLine.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,6 +14,9 @@ TEST(CommandLine, SplitsAtBlanksOutsideQuotes)
     EXPECT_EQ(CommandLineDocuments(QString("a.bb  b.bb")), (QStringList{"a.bb", "", "b.bb"}));
     EXPECT_TRUE(CommandLineDocuments(QString()).isEmpty());
     EXPECT_EQ(CommandLineDocuments(QStringList{"/home/me/my game.bb"}), QStringList{"/home/me/my game.bb"});
+    // A shell's relative name, which the compiler would look for in its own folder.
+    EXPECT_EQ(CommandLineDocuments(QStringList{"game.bb", ""}),
+              (QStringList{QDir::current().filePath("game.bb"), ""}));
 }
 
 }  // namespace
