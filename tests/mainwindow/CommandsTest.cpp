@@ -1,0 +1,80 @@
+// Menu items, shortcuts and toolbar buttons reach their commands through the
+// one dispatcher, on the real main window.
+#include "mainwindow/Commands.h"
+#include "support/AppFixture.h"
+
+#include <QAction>
+#include <QTest>
+
+namespace {
+
+class Commands : public AppFixture {};
+
+TEST_F(Commands, ShortcutsReachTheirCommands)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto press = [&](const QKeySequence& keys) {
+        QTest::keySequence(window, keys);
+        Pump();
+    };
+    press(QKeySequence(Qt::CTRL | Qt::Key_N));
+    press(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ASSERT_EQ(docs().Docs().size(), 2);
+    EXPECT_EQ(current().Key, "Doc_2");
+
+    // Each dialog is cancelled: what counts is that it was asked for.
+    const struct {
+        QKeySequence keys;
+        QString request;
+    } dialogsAsked[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), "open:" + app->labels.getValue("openbbf")},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), "save:" + app->labels.getValue("savebbf")},
+        {QKeySequence(Qt::CTRL | Qt::Key_W), "save:" + app->labels.getValue("savebbf")},
+    };
+    for (const auto& row : dialogsAsked) {
+        dialogs.requests.clear();
+        press(row.keys);
+        EXPECT_EQ(dialogs.requests.value(0), row.request) << row.keys.toString().toStdString();
+    }
+    // Ctrl+W saves both documents, each through its dialog.
+    EXPECT_EQ(dialogs.requests.size(), 2);
+
+    // The build keys refuse a never-saved document with the same message.
+    for (Qt::Key key : {Qt::Key_F7, Qt::Key_F5, Qt::Key_F8}) {
+        prompter.shown.clear();
+        press(QKeySequence(key));
+        EXPECT_EQ(prompter.texts().value(0),
+                  app->labels.getValue("savebeforebuild").replace("#docname#", current().FileTitle))
+            << QKeySequence(key).toString().toStdString();
+    }
+}
+
+TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
+{
+    CommandDispatcher& d = window->dispatcher();
+    d.DoCommand("MNUNEWBBFILE");
+    EXPECT_EQ(docs().Docs().size(), 1);
+    d.DoCommand("mnuNoSuchItem");  // nothing happens
+    EXPECT_FALSE(d.HasAction("mnuUnindentBlock"));
+
+    // A key only counts on its own toolbar.
+    d.ButtonClick("cEditBar", "btNewBBFile");
+    EXPECT_EQ(docs().Docs().size(), 1);
+    d.ButtonClick("cDocBar", "btnewbbfile");
+    EXPECT_EQ(docs().Docs().size(), 1);
+    d.ButtonClick("cDocBar", "btNewBBFile");
+    EXPECT_EQ(docs().Docs().size(), 2);
+
+    // Exit asks first, with the information icon; Cancel keeps everything.
+    prompter.shown.clear();
+    prompter.answers = {MsgAnswer::Cancel};
+    d.DoCommand("mnuExit");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, app->labels.getValue("askexit"));
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_TRUE(window->isVisible());
+}
+
+}  // namespace
