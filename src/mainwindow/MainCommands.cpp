@@ -50,7 +50,9 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuPaste"), [this] { m_editor->Paste(); });
     d.SetAction(QStringLiteral("mnuFindReplace"), [this] { editing::ShowFindReplace(*m_editor); });
     d.SetAction(QStringLiteral("mnuAutoindent"), [this] {
-        m_app.settings.AutoIndent = m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked();
+        QAction* item = m_menus.item(QStringLiteral("mnuAutoindent"));
+        item->setChecked(!item->isChecked());
+        m_app.settings.AutoIndent = item->isChecked();
         m_editor->SetAutoIndent(m_app.settings.AutoIndent);
     });
     d.SetAction(QStringLiteral("mnuIndentBlock"), [this] { editing::IndentBlock(*m_editor); });
@@ -64,7 +66,9 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuBuildExe"), [this] { m_build->BuildExecutable(); });
     d.SetAction(QStringLiteral("mnuCommandLine"), [this] { m_build->EditProgramCommandLine(); });
     d.SetAction(QStringLiteral("mnuDebugEnabled"), [this] {
-        m_build->SetDebugEnabled(m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked());
+        QAction* item = m_menus.item(QStringLiteral("mnuDebugEnabled"));
+        item->setChecked(!item->isChecked());
+        m_build->SetDebugEnabled(item->isChecked());
     });
 
     // Help: the menu items do what the help toolbar's buttons do.

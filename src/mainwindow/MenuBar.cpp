@@ -173,8 +173,16 @@ QAction* AddItem(QMenu* menu, MainMenus& menus, CommandDispatcher& dispatcher, c
     action->setEnabled(!(def.flags & kDisabled));
     action->setCheckable(def.flags & kCheckable);
     action->setChecked(def.flags & kChecked);
-    if (def.flags & kDispatch)
+    if ((def.flags & kDispatch) && (def.flags & kCheckable)) {
+        // A dispatched toggle inverts its own check mark, however it is
+        // reached; the mark Qt has already flipped on a click is put back.
+        QObject::connect(action, &QAction::triggered, menu, [&dispatcher, action, name](bool checked) {
+            action->setChecked(!checked);
+            dispatcher.DoCommand(name);
+        });
+    } else if (def.flags & kDispatch) {
         QObject::connect(action, &QAction::triggered, menu, [&dispatcher, name] { dispatcher.DoCommand(name); });
+    }
     if (def.flags & kSeparatorAfter)
         menu->addSeparator();
     menus.items.insert(name, action);

@@ -1,5 +1,6 @@
 // Menu items, shortcuts and toolbar buttons reach their commands through the
 // one dispatcher, on the real main window.
+#include "build/BuildController.h"
 #include "mainwindow/Commands.h"
 #include "support/AppFixture.h"
 
@@ -65,6 +66,23 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     EXPECT_EQ(docs().Docs().size(), 1);
     d.ButtonClick("cDocBar", "btNewBBFile");
     EXPECT_EQ(docs().Docs().size(), 2);
+
+    // The toggles invert their own check mark, from the menu or by name.
+    QAction* autoIndent = window->menus().item("mnuAutoindent");
+    const bool was = autoIndent->isChecked();
+    d.DoCommand("mnuAutoindent");
+    EXPECT_EQ(autoIndent->isChecked(), !was);
+    EXPECT_EQ(app->settings.AutoIndent, !was);
+    EXPECT_EQ(editor().AutoIndent(), !was);
+    autoIndent->trigger();
+    EXPECT_EQ(autoIndent->isChecked(), was);
+    EXPECT_EQ(editor().AutoIndent(), was);
+    QAction* debug = window->menus().item("mnuDebugEnabled");
+    const bool debugWas = debug->isChecked();
+    d.DoCommand("mnuDebugEnabled");
+    EXPECT_EQ(debug->isChecked(), !debugWas);
+    EXPECT_EQ(window->menus().button("btDebugEnabled")->isChecked(), !debugWas);
+    EXPECT_EQ(window->build().DebugEnabled(), !debugWas);
 
     // Exit asks first, with the information icon; Cancel keeps everything.
     prompter.shown.clear();
