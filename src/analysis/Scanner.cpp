@@ -89,7 +89,15 @@ public:
 
     void Tick()
     {
-        if (!m_options.yield || (++m_count & 255) != 0)
+        if ((++m_count & 255) == 0)
+            Check();
+    }
+
+    // Asks the clock now: after a step that may take long by itself, such
+    // as reading a file from a slow disk.
+    void Check()
+    {
+        if (!m_options.yield)
             return;
         const auto now = Clock::now();
         if (now - m_last < m_options.yieldInterval)
@@ -264,7 +272,9 @@ private:
             m_entries.Repeat(cached->second.first, cached->second.second);
         } else {
             const std::size_t begin = m_entries.Size();
-            if (const std::optional<std::string> content = readable ? m_read(full) : std::nullopt)
+            const std::optional<std::string> content = readable ? m_read(full) : std::nullopt;
+            m_yielder.Check();
+            if (content)
                 ScanIncludeText(*content, &m_yielder, m_entries);
             m_readCache.emplace(full, std::make_pair(begin, m_entries.Size()));
         }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -157,7 +158,7 @@ TEST(Scanner, SplitsDeclarationListsAtTopLevelCommasAndSurvivesAnyText)
     EXPECT_EQ(Names(*Scan(std::string("Global a\0b, c", 13)).DocKeywords), std::string("a\0b c", 5));
 }
 
-TEST(Scanner, YieldsEveryFewHundredStatementsOnly)
+TEST(Scanner, GivesTheWindowItsTurnsByElapsedTime)
 {
     int yields = 0;
     ScanOptions options;
@@ -172,6 +173,19 @@ TEST(Scanner, YieldsEveryFewHundredStatementsOnly)
     yields = 0;
     ScanDocument("Global a\nGlobal b", "/src/", TestStyles(), options);
     EXPECT_EQ(yields, 0);
+
+    // Time decides, not the count: a long interval never comes round...
+    options.yieldInterval = std::chrono::hours(1);
+    ScanDocument(source, "/src/", TestStyles(), options);
+    EXPECT_EQ(yields, 0);
+    // ...and includes read from a slow disk give the window its turn at once.
+    options.yieldInterval = std::chrono::milliseconds(20);
+    options.readInclude = [](const QString&) -> std::optional<std::string> {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        return "Global inc";
+    };
+    ScanDocument("Include \"a.bb\"\nInclude \"b.bb\"\nInclude \"c.bb\"", "/src/", TestStyles(), options);
+    EXPECT_GE(yields, 2);
 }
 
 }  // namespace
