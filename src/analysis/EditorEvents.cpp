@@ -39,6 +39,7 @@ void EditorEvents::ScanDocument()
     const QByteArray text = m_editor.Text();
     ScanOptions options;
     options.yield = [] { QCoreApplication::processEvents(); };
+    options.yieldInterval = m_scanYieldInterval;
     ScanResult result = ::ScanDocument(std::string_view(text.constData(), std::size_t(text.size())), doc->FileDir,
                                        m_styles, options);
     ++m_scanCount;

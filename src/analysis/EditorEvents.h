@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QTimer>
 
+#include <chrono>
+
 class CodeAssist;
 class DeclList;
 class DocumentManager;
@@ -36,6 +38,9 @@ public:
     // Holds the parse timer while a file loads; releasing restarts it unless
     // parsing is disabled.
     void HoldParsing(bool held);
+
+    // How long a scan runs before the window gets a turn.
+    void SetScanYieldInterval(std::chrono::milliseconds interval) { m_scanYieldInterval = interval; }
 
     bool RescanPending() const { return m_rescanPending; }
     bool ScanBusy() const { return m_scanBusy; }
@@ -69,5 +74,6 @@ private:
     bool m_scanBusy = false;
     bool m_parsingDisabled = false;
     int m_lastCaretLine = -1;
+    std::chrono::milliseconds m_scanYieldInterval{20};
     int m_scanCount = 0;
 };

@@ -1,12 +1,16 @@
 // The declaration scanner wired to the editor: edits lead to rescans, the
 // result colours the editor and fills the declaration list, and stays with
 // the document it was made from.
+#include "analysis/CodeAssistant.h"
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -86,6 +90,46 @@ TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
     window->tabs().setCurrentIndex(1);
     window->declList().SelectTab("Globals");
     EXPECT_EQ(window->declList().Names(), QStringList{"onlyInA"});
+
+    // The user switches to b while a long scan of a lets the window run.
+    std::string many;
+    for (int i = 0; i < 5000; ++i)
+        many += "Global g" + std::to_string(i) + "\r\n";
+    editor().SetText(QByteArray::fromStdString(many) + "Global addedToA");
+    EditorEvents& events = window->events();
+    events.SetScanYieldInterval(std::chrono::milliseconds(0));
+    bool switched = false;
+    QTimer::singleShot(0, window, [&] {
+        window->tabs().setCurrentIndex(2);
+        switched = true;
+    });
+    events.ScanDocument();
+    ASSERT_TRUE(switched) << "the scan never let the window run";
+    EXPECT_EQ(docs().CurrentDoc(), b);
+    EXPECT_EQ(a->DocKeywords->Count(), 5001u);
+    EXPECT_EQ(b->DocKeywords->Count(), 1u);
+    EXPECT_EQ(window->declList().Names(), QStringList{"onlyInB"});
+    EXPECT_EQ(editor().Text(), "Global onlyInB");
+}
+
+TEST_F(Analysis, RightClickOpensTheEditMenuAndClosesTheList)
+{
+    docs().OpenDoc(dir.write("a.bb", "Global score\r\nWai"));
+    editor().SetCaret(3, 2);
+    Key(Qt::Key_Space, Qt::ControlModifier);
+    auto* assistant = window->findChild<CodeAssistant*>();
+    ASSERT_TRUE(assistant && assistant->ListVisible());
+
+    QWidget* area = editor().focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+    ASSERT_TRUE(area);
+    QTest::mouseClick(area, Qt::RightButton, {}, QPoint(20, 5));
+    QMenu* menu = window->menus().menus.value("mnuEditTop");
+    EXPECT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
+    EXPECT_FALSE(assistant->ListVisible());
+    EXPECT_FALSE(assistant->PopupShown());
+    menu->hide();
+    // Nothing was inserted or moved by the click.
+    EXPECT_EQ(editor().Text(), "Global score\r\nWai");
 }
 
 }  // namespace
