@@ -80,6 +80,11 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
          {"Error during initialization process:*"}},
         {"missing commands", [](const ProgramDir& d) { QFile::remove(d.file("commands.txt")); },
          {"Unable to find \"commands.txt\""}},
+        // Lines the vocabulary cannot take apart.
+        {"command ending in (", [](const ProgramDir& d) { d.write("commands.txt", "Cls\r\nBroken(\r\n"); },
+         {"Error during initialization process:*"}},
+        {"declaration without )", [](const ProgramDir& d) { d.write("Blitz3D/userlibs/x.decls", ".lib \"x.dll\"\r\nF%(a%\r\n"); },
+         {"Error during initialization process:*"}},
         // Said without an icon, taken as black, and start-up goes on.
         {"malformed colour", [](const ProgramDir& d) { d.setPref("IDECOLORS", "CommandsColor", "0,84"); },
          {"Cannot read the colour \"0,84\"*"}, true},
