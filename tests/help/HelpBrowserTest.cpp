@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 #include "support/Wait.h"
 
+#include <QDir>
 #include <QApplication>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -214,6 +215,15 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     LoadAndWait([&] { browser->GoBack(); }, index);
     browser->GoForward();
     WaitForGeneratedPage(helpDir + "/commands/2d_commands/Nothing.htm");
+
+    // Without any help folder, Home says which folder is missing.
+    const QString gone = helpDir + "/../gone/help";
+    browser->SetHelpDir(gone);
+    browser->GoHome();
+    text = WaitForGeneratedPage(QDir::cleanPath(gone) + "/index.html");
+    EXPECT_TRUE(text.contains("The help folder was not found")) << text.toStdString();
+    for (const QUrl& url : completed)
+        EXPECT_EQ(url, index);
 }
 
 }  // namespace
