@@ -157,4 +157,10 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
         uncoloured += editor.TextColourAt(line, 9) != DistinctColours().VarColor;
     EXPECT_EQ(uncoloured, 0);
     EXPECT_FALSE(editor.ColouringPending());
+
+    // A typed character recolours its own line, not the document after it.
+    editor.SetCaret(1, 10);
+    editor.ReplaceSelection("x");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(editor.ColouringPending());
 }
