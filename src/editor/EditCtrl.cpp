@@ -288,22 +288,6 @@ void EditCtrl::Impl::applyDocumentSettings()
     sci(Sci::SCI_SETUSETABS, 1);
 }
 
-void EditCtrl::Impl::holdText(const QString& text)
-{
-    // An 8-bit document holds no character past 0xFF; the control would
-    // write "?" instead. A document of plain ASCII reads the same in UTF-8,
-    // so it changes over and keeps what is typed or pasted.
-    if (!current || current->utf8)
-        return;
-    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; }))
-        return;
-    const auto* bytes = reinterpret_cast<const char*>(sci(Sci::SCI_GETCHARACTERPOINTER));
-    if (text::HasNonAscii(std::string_view(bytes, std::size_t(sci(Sci::SCI_GETLENGTH)))))
-        return;
-    current->utf8 = true;
-    sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
-}
-
 void EditCtrl::Impl::loadBytes(QByteArray bytes)
 {
     EditorBuffer& b = *current;

@@ -101,8 +101,8 @@ struct EditCtrl::Impl {
     // Buffers and look.
     void showBuffer(const EditorBufferPtr& buffer);
     void applyDocumentSettings();
-    // Makes room in the document's encoding for `text`'s characters.
-    void holdText(const QString& text);
+    // Makes room in the document's encoding for the characters of `incoming`.
+    void holdText(const QString& incoming);
     void applyStyles();
     Color styleColour(int style) const;
     void updateGutter(bool force = false);

@@ -3,6 +3,7 @@
 
 #include "editor/EditCtrlImpl.h"
 #include "platform/QtColor.h"
+#include "platform/Text.h"
 
 #include <QClipboard>
 #include <QFont>
@@ -243,6 +244,22 @@ bool EditCtrl::CanPaste() const
     // The control's own answer ignores the clipboard.
     const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
     return d->sci(Sci::SCI_CANPASTE) != 0 && clip && d->view->CanInsert(clip);
+}
+
+void EditCtrl::Impl::holdText(const QString& incoming)
+{
+    // An 8-bit document holds no character past 0xFF; the control would
+    // write "?" instead. A document of plain ASCII reads the same in UTF-8,
+    // so it changes over and keeps what is typed or pasted.
+    if (!current || current->utf8)
+        return;
+    if (std::none_of(incoming.begin(), incoming.end(), [](QChar c) { return c.unicode() > 0xFF; }))
+        return;
+    const auto* bytes = reinterpret_cast<const char*>(sci(Sci::SCI_GETCHARACTERPOINTER));
+    if (text::HasNonAscii(std::string_view(bytes, std::size_t(sci(Sci::SCI_GETLENGTH)))))
+        return;
+    current->utf8 = true;
+    sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
 }
 
 // --- Look ----------------------------------------------------------------------
