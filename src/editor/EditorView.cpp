@@ -148,51 +148,38 @@ void EditorView::wheelEvent(QWheelEvent* event)
 }
 
 // Only files come in from outside; text dragged within the editor still
-// moves as usual.
-bool EditorView::OwnDrag(const QDropEvent* event) const
+// moves as usual. True when the event is settled here.
+bool EditorView::SettleDrag(QDropEvent* event) const
 {
-    return event->source() == this;
+    if (!paths::LocalFiles(event->mimeData()).isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return true;
+    }
+    if (event->source() != this) {
+        event->ignore();
+        return true;
+    }
+    return false;
 }
 
 void EditorView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!paths::LocalFiles(event->mimeData()).isEmpty()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        return;
-    }
-    if (!OwnDrag(event)) {
-        event->ignore();
-        return;
-    }
-    QsciScintilla::dragEnterEvent(event);
+    if (!SettleDrag(event))
+        QsciScintilla::dragEnterEvent(event);
 }
 
 void EditorView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!paths::LocalFiles(event->mimeData()).isEmpty()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        return;
-    }
-    if (!OwnDrag(event)) {
-        event->ignore();
-        return;
-    }
-    QsciScintilla::dragMoveEvent(event);
+    if (!SettleDrag(event))
+        QsciScintilla::dragMoveEvent(event);
 }
 
 void EditorView::dropEvent(QDropEvent* event)
 {
-    const QStringList files = paths::LocalFiles(event->mimeData());
-    if (!files.isEmpty()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        Q_EMIT filesDropped(files);
-        return;
-    }
-    if (!OwnDrag(event)) {
-        event->ignore();
+    if (SettleDrag(event)) {
+        if (event->isAccepted())
+            Q_EMIT filesDropped(paths::LocalFiles(event->mimeData()));
         return;
     }
     QsciScintilla::dropEvent(event);

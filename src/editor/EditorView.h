@@ -43,7 +43,7 @@ protected:
     QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
 private:
-    bool OwnDrag(const QDropEvent* event) const;
+    bool SettleDrag(QDropEvent* event) const;
 
     int m_wheelRest = 0;  // eighths of a degree not yet turned into lines
 };
