@@ -322,6 +322,9 @@ void EditCtrl::Impl::loadBytes(QByteArray bytes)
     lexer->reopenStyling();
     sweep.start();
     updateGutter(true);
+    // The text went in before the mark's line, which took the mark down to
+    // the last line: it is put back where the caret is.
+    lastCaretLine = lastCaretColumn = -1;
     checkCaret();
 }
 

@@ -110,6 +110,8 @@ public:
     // and clearing it flashes the line.
     void SetLineMarker(int line, int marker);
     int LineMarker(int line) const;
+    // The first line (from 1) the gutter marks as the caret's; 0 when none.
+    int CaretMarkLine() const;
 
     void Undo();
     void Redo();

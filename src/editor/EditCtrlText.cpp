@@ -46,6 +46,7 @@ void EditCtrl::SetText(const QByteArray& text)
     d->lexer->reopenStyling();
     d->sweep.start();
     d->updateGutter();
+    d->lastCaretLine = d->lastCaretColumn = -1;  // the mark moved with the text it stood before
     d->checkCaret();
 }
 
@@ -177,6 +178,12 @@ void EditCtrl::SetLineMarker(int line, int marker)
         d->sci(Sci::SCI_MARKERADD, l, had == 1 ? kMarkHighlightFading : kMarkErrorFading);
         d->current->fading = true;
     }
+}
+
+int EditCtrl::CaretMarkLine() const
+{
+    const auto line = d->sci(Sci::SCI_MARKERNEXT, 0, 1 << kMarkCaretLine);
+    return line < 0 ? 0 : static_cast<int>(line) + 1;
 }
 
 int EditCtrl::LineMarker(int line) const

@@ -148,3 +148,15 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
     QCoreApplication::processEvents();
     EXPECT_FALSE(editor.ColouringPending());
 }
+
+TEST(EditCtrlGutter, TheCaretsLineIsMarkedAfterLoadingAndMoving)
+{
+    EditCtrl editor;
+    TempDir dir;
+    ASSERT_TRUE(editor.LoadFile(dir.write("a.bb", "a\r\nb\r\nc\r\nd\r\n")));
+    EXPECT_EQ(editor.CaretMarkLine(), 1);
+    editor.SetCaret(0, 3);
+    EXPECT_EQ(editor.CaretMarkLine(), 3);
+    editor.SetText("x\r\ny\r\nz");
+    EXPECT_EQ(editor.CaretMarkLine(), 1);
+}
