@@ -60,7 +60,6 @@ public:
         lines.removeLast();
         return lines;
     }
-    qint64 Pid(const QString& tag = "cc") const { return Lines(tag + ".run").value(0).toLongLong(); }
     QString Cwd(const QString& tag = "cc") const { return Lines(tag + ".run").value(1); }
     QStringList Args(const QString& tag = "cc") const { return Lines(tag + ".run").mid(2); }
     QMap<QString, QString> Env(const QString& tag = "cc") const

@@ -125,11 +125,13 @@ TEST_F(Analysis, RightClickOpensTheEditMenuAndClosesTheList)
     QTest::mouseClick(area, Qt::RightButton, {}, QPoint(20, 5));
     QMenu* menu = window->menus().menus.value("mnuEditTop");
     EXPECT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
+    EXPECT_EQ(QApplication::activePopupWidget(), menu) << "the only menu shown";
     EXPECT_FALSE(assistant->ListVisible());
     EXPECT_FALSE(assistant->PopupShown());
     menu->hide();
     // Nothing was inserted or moved by the click.
     EXPECT_EQ(editor().Text(), "Global score\r\nWai");
+    EXPECT_EQ(editor().CaretPos().Line, 2);
 }
 
 }  // namespace
