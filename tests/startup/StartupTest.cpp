@@ -189,7 +189,6 @@ TEST_F(Started, ShowsTheMainWindowWithItsCaptions)
     EXPECT_EQ(window->windowTitle(), "Ovrel - v 0.8 build 20");
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->menus().item("mnuNewBBFile")->text(), app->labels.getValue("mnunewbbfile"));
-    EXPECT_EQ(window->menus().item("mnuNewBBFile")->shortcut(), QKeySequence("Ctrl+N"));
     EXPECT_EQ(window->menus().item("mnuDisableParsing")->text(), "Disable Parsing");
     EXPECT_TRUE(window->menus().item("mnuDebugTop")->isVisible());
     EXPECT_EQ(window->menus().item("mnuAutoindent")->isChecked(), app->settings.AutoIndent);
