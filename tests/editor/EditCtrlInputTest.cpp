@@ -147,7 +147,6 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
 
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
-    EXPECT_FALSE(f.editor.AutoIndent());
     f.type("If a\rb");
     EXPECT_EQ(f.editor.Text(), "If a\r\nb");
 
@@ -213,8 +212,6 @@ TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
     QGuiApplication::clipboard()->setText("Cls");
     EXPECT_TRUE(f.editor.CanPaste());
 
-    f.editor.SetCaret(2, 3);
-    EXPECT_EQ(f.editor.WordAtCaret(), "End");
     f.editor.SetLineMarker(2, 2);
     f.editor.SetLineMarker(3, 1);
     f.editor.SetLineMarker(99, 1);  // no such line: nothing happens
