@@ -5,7 +5,6 @@
 #include "support/AppFixture.h"
 
 #include <QAction>
-#include <QFile>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTimer>
@@ -59,24 +58,29 @@ TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
     EXPECT_EQ(TabCaptions().last(), "newfile_4");
 }
 
-TEST_F(Documents, SwitchingKeepsEachDocumentsTextCaretSelectionScrollAndUndo)
+TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMark)
 {
     std::string many;
     for (int i = 1; i <= 300; ++i)
         many += "Print " + std::to_string(i) + "\r\n";
     docs().OpenDoc(dir.write("long.bb", many));
+    const QString first = current().Key;
+    EXPECT_FALSE(current().Modified);
+    EXPECT_EQ(window->tabs().PictureOf(first), DocumentTabs::kSavedPicture);
     editor().SetCaret(2, 250);
-    Type("x");  // an edit to undo later
+    Type("x");  // the first edit, to undo later
+    EXPECT_TRUE(current().Modified);
+    EXPECT_EQ(window->tabs().PictureOf(first), DocumentTabs::kModifiedPicture);
     const EditorSelection sel{true, 1, 249, 4, 249};
     editor().SetSelection(sel);
-    const QByteArray first = editor().Text();
+    const QByteArray text = editor().Text();
     Command("mnuNewBBFile");
     EXPECT_FALSE(editor().CanUndo());
     Type("Cls\nFlip");
     editor().SetCaret(1, 2);
 
-    ClickTab("Doc_1");
-    EXPECT_EQ(editor().Text(), first);
+    ClickTab(first);
+    EXPECT_EQ(editor().Text(), text);
     EXPECT_EQ(editor().Selection(), sel);
     EXPECT_EQ(editor().SelectedText(), "rxi");
     EXPECT_GT(editor().CaretPoint().y(), 0);  // still scrolled to the caret
@@ -84,6 +88,7 @@ TEST_F(Documents, SwitchingKeepsEachDocumentsTextCaretSelectionScrollAndUndo)
     ASSERT_TRUE(editor().CanUndo());
     editor().Undo();
     EXPECT_EQ(editor().LineText(250), "Print 250");
+    EXPECT_TRUE(current().Modified) << "undoing every edit still leaves the document modified";
 
     // The help tab in between loses nothing either.
     ClickTab(DocumentTabs::kHelpTabKey);
@@ -93,20 +98,6 @@ TEST_F(Documents, SwitchingKeepsEachDocumentsTextCaretSelectionScrollAndUndo)
     EXPECT_EQ(editor().Text(), "Cls\r\nFlip");
     EXPECT_EQ(editor().CaretPos().Column, 1);
     EXPECT_EQ(editor().CaretPos().Line, 2);
-}
-
-TEST_F(Documents, TheFirstEditMarksTheDocumentModified)
-{
-    const QString path = dir.write("game.bb", "Print 1\r\n");
-    docs().OpenDoc(path);
-    ASSERT_EQ(docs().Docs().size(), 1);
-    EXPECT_FALSE(current().Modified);
-    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kSavedPicture);
-    Type("x");
-    EXPECT_TRUE(current().Modified);
-    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
-    editor().Undo();
-    EXPECT_TRUE(current().Modified) << "undoing every edit still leaves the document modified";
 }
 
 TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)

@@ -3,7 +3,6 @@
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <tuple>
