@@ -136,8 +136,7 @@ protected:
         host.Add("Doc_1", gamePath);
         host.Add("Doc_2", otherPath);
         host.current = "Doc_1";
-        build = std::make_unique<BuildController>(host, settings, labels, prompter, log,
-                                                  blitz.programDir());
+        build = std::make_unique<BuildController>(host, settings, labels, prompter, log, blitz.programDir());
     }
 
     // Runs the event loop until the build's result is shown.

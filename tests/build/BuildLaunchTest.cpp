@@ -50,8 +50,7 @@ TEST_F(BuildFixture, FailedLaunchSaysWhyAndKeepsTheLaunchState)
         blitz.write("ide/output.txt", "old output\r\n");
         prompter.shown.clear();
         bool signalled = false;
-        QObject::connect(build.get(), &BuildController::BuildingChanged, build.get(),
-                         [&] { signalled = true; });
+        QObject::connect(build.get(), &BuildController::BuildingChanged, build.get(), [&] { signalled = true; });
 
         build->Check();
         QCoreApplication::processEvents();
@@ -90,11 +89,9 @@ TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
     EXPECT_EQ(env.take("WINEPREFIX"), "/tmp/prefix");
     // Wine's own chatter would otherwise end the output.
     EXPECT_EQ(env.take("WINEDEBUG"), "-all");
+    const QStringList passed{"HOME", "USER", "LOGNAME", "DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "XDG_RUNTIME_DIR"};
     for (const QString& key : env.keys())
-        EXPECT_TRUE(QStringList({"HOME", "USER", "LOGNAME", "DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY",
-                                 "XDG_RUNTIME_DIR"})
-                        .contains(key))
-            << key.toStdString();
+        EXPECT_TRUE(passed.contains(key)) << key.toStdString();
     EXPECT_EQ(host.panel, "Creating executable from game.bb...done");
     qunsetenv("WINEPREFIX");
     qunsetenv("OVREL_UNRELATED");
