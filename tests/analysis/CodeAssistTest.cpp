@@ -343,8 +343,7 @@ TEST_F(Assist, TheCallTipShowsTheParameterBeingTyped)
 
 TEST_F(Assist, F1ShowsTheSignatureThenTheHelpPage)
 {
-    dir.write("Blitz3D/help/commands/2d_commands/LoadImage.htm",
-              "<html><body><h1>LoadImage</h1></body></html>");
+    dir.write("Blitz3D/help/commands/2d_commands/LoadImage.htm", "<html><body><h1>LoadImage</h1></body></html>");
     Open("img = LoadImage(\"a.png\")\r\nGraphics3D 640,480\r\nmystery = 1\r\n");
     HelpArea& help = window->help();
     auto f1At = [&](int line, int column) {
