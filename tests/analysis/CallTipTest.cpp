@@ -89,16 +89,12 @@ TEST(CallTip, SecondF1OnTheSameWordOpensItsHelpPage)
 {
     TempDir help;
     help.write("commands/2d_commands/LoadImage.htm", "");
-    help.write("commands/3d_commands/CreateCube.htm", "");
-    const EditorKeywordListPtr vocabulary =
-        Vocabulary({Command("LoadImage", {"bmpfile$"}), Command("CreateCube", {"parent"}), Command("Cls")});
+    const EditorKeywordListPtr vocabulary = Vocabulary({Command("LoadImage", {"bmpfile$"}), Command("Cls")});
     using Kind = CommandHelp::Action::Kind;
     const QString loadImage = help.file("commands/2d_commands/LoadImage.htm");
     const std::vector<std::tuple<std::string, Kind, QString>> steps = {
         {"LoadImage", Kind::ShowText, "LoadImage bmpfile$"}, {" LoadImage ", Kind::OpenPage, loadImage},
         {"loadimage", Kind::ShowText, "LoadImage bmpfile$"}, {"loadimage", Kind::OpenPage, loadImage},
-        {"CreateCube", Kind::ShowText, "CreateCube parent"},
-        {"CreateCube", Kind::OpenPage, help.file("commands/3d_commands/CreateCube.htm")},
         {"Nothing", Kind::ClearPanel, ""},                   {"Nothing", Kind::Nothing, ""},
         // An empty word clears the panel and keeps the last word.
         {"  ", Kind::ClearPanel, ""},                        {"Nothing", Kind::Nothing, ""},

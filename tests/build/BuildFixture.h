@@ -60,7 +60,6 @@ public:
         lines.removeLast();
         return lines;
     }
-    qint64 Pid(const QString& tag = "cc") const { return Lines(tag + ".run").value(0).toLongLong(); }
     QString Cwd(const QString& tag = "cc") const { return Lines(tag + ".run").value(1); }
     QStringList Args(const QString& tag = "cc") const { return Lines(tag + ".run").mid(2); }
     QMap<QString, QString> Env(const QString& tag = "cc") const
@@ -137,8 +136,7 @@ protected:
         host.Add("Doc_1", gamePath);
         host.Add("Doc_2", otherPath);
         host.current = "Doc_1";
-        build = std::make_unique<BuildController>(host, settings, labels, prompter, log,
-                                                  blitz.programDir());
+        build = std::make_unique<BuildController>(host, settings, labels, prompter, log, blitz.programDir());
     }
 
     // Runs the event loop until the build's result is shown.

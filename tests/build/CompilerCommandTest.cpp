@@ -6,8 +6,7 @@ namespace {
 
 CompilerCommandInput Input(BuildMode mode, bool debug = false, const QString& programArgs = {})
 {
-    return {QStringLiteral("C:\\Blitz3D\\bin\\"), QStringLiteral("C:\\src\\game.bb"), mode, debug,
-            programArgs};
+    return {QStringLiteral("C:\\Blitz3D\\bin\\"), QStringLiteral("C:\\src\\game.bb"), mode, debug, programArgs};
 }
 
 }  // namespace
@@ -69,8 +68,7 @@ TEST(CompilerCommand, ProgramCommandLineSplitsAtBlanksOutsideQuotes)
 TEST(CompilerCommand, UnderWineEveryPathTheCompilerReadsIsAWinePath)
 {
     // The compiled program's own arguments are its business: left as typed.
-    const CompilerCommandInput run{"/b3d/bin/", "/src/my game.bb", BuildMode::CompileAndRun, true,
-                                   "-x \"/tmp/a b\""};
+    const CompilerCommandInput run{"/b3d/bin/", "/src/my game.bb", BuildMode::CompileAndRun, true, "-x \"/tmp/a b\""};
     const ProcessCommand expected{
         "/usr/bin/wine", {"Z:\\b3d\\bin\\blitzcc.exe", "-d", "Z:\\src\\my game.bb", "-x", "/tmp/a b"}};
     EXPECT_EQ(CompilerProcess(run, "/usr/bin/wine"), expected);

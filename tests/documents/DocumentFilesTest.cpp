@@ -11,19 +11,6 @@
 
 namespace {
 
-TEST(DocumentFiles, SplitsPathsAndKnowsSources)
-{
-    EXPECT_EQ(SplitDocPath("C:\\src\\main.bb").FileDir, "C:\\src\\");
-    EXPECT_EQ(SplitDocPath("/home/me/game.bb").FileTitle, "game.bb");
-    // A bare name from the command line: no folder, the whole name as title.
-    EXPECT_EQ(SplitDocPath("game.bb").FileDir, "");
-    EXPECT_EQ(SplitDocPath("game.bb").FileTitle, "game.bb");
-    EXPECT_TRUE(IsBlitzSource("PROG.BB"));
-    EXPECT_TRUE(IsBlitzSource("/a/x.bb"));
-    EXPECT_FALSE(IsBlitzSource("notes.txt"));
-    EXPECT_FALSE(IsBlitzSource("a.bbx"));
-}
-
 // Each way a save can fail leaves the file on disk exactly as it was.
 TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
 {

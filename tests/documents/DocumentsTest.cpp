@@ -5,7 +5,6 @@
 #include "support/AppFixture.h"
 
 #include <QAction>
-#include <QFile>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTimer>
@@ -59,45 +58,46 @@ TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
     EXPECT_EQ(TabCaptions().last(), "newfile_4");
 }
 
-TEST_F(Documents, SwitchingKeepsEachDocumentsTextCaretSelectionAndUndo)
+TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMark)
 {
+    std::string many;
+    for (int i = 1; i <= 300; ++i)
+        many += "Print " + std::to_string(i) + "\r\n";
+    docs().OpenDoc(dir.write("long.bb", many));
+    const QString first = current().Key;
+    EXPECT_FALSE(current().Modified);
+    EXPECT_EQ(window->tabs().PictureOf(first), DocumentTabs::kSavedPicture);
+    editor().SetCaret(2, 250);
+    Type("x");  // the first edit, to undo later
+    EXPECT_TRUE(current().Modified);
+    EXPECT_EQ(window->tabs().PictureOf(first), DocumentTabs::kModifiedPicture);
+    const EditorSelection sel{true, 1, 249, 4, 249};
+    editor().SetSelection(sel);
+    const QByteArray text = editor().Text();
     Command("mnuNewBBFile");
-    editor().SetText("Graphics 640,480\r\nPrint \"one\"");
-    editor().SetSelection({true, 0, 1, 5, 1});
-    Command("mnuNewBBFile");
-    Type("Cls");
-    editor().SetCaret(1, 1);
+    EXPECT_FALSE(editor().CanUndo());
+    Type("Cls\nFlip");
+    editor().SetCaret(1, 2);
 
-    ClickTab("Doc_1");
-    EXPECT_EQ(editor().Text(), "Graphics 640,480\r\nPrint \"one\"");
-    EXPECT_EQ(editor().Selection(), (EditorSelection{true, 0, 1, 5, 1}));
-    ClickTab("Doc_2");
-    EXPECT_EQ(editor().Text(), "Cls");
-    EXPECT_EQ(editor().CaretPos().Column, 1);
+    ClickTab(first);
+    EXPECT_EQ(editor().Text(), text);
+    EXPECT_EQ(editor().Selection(), sel);
+    EXPECT_EQ(editor().SelectedText(), "rxi");
+    EXPECT_GT(editor().CaretPoint().y(), 0);  // still scrolled to the caret
+    EXPECT_LT(editor().CaretPoint().y(), editor().height());
     ASSERT_TRUE(editor().CanUndo());
     editor().Undo();
-    EXPECT_NE(editor().Text(), "Cls");
+    EXPECT_EQ(editor().LineText(250), "Print 250");
+    EXPECT_TRUE(current().Modified) << "undoing every edit still leaves the document modified";
 
     // The help tab in between loses nothing either.
     ClickTab(DocumentTabs::kHelpTabKey);
     EXPECT_TRUE(window->help().BrowserShown());
-    ClickTab("Doc_1");
+    ClickTab("Doc_2");
     EXPECT_FALSE(window->help().BrowserShown());
-    EXPECT_EQ(editor().Text(), "Graphics 640,480\r\nPrint \"one\"");
-}
-
-TEST_F(Documents, TheFirstEditMarksTheDocumentModified)
-{
-    const QString path = dir.write("game.bb", "Print 1\r\n");
-    docs().OpenDoc(path);
-    ASSERT_EQ(docs().Docs().size(), 1);
-    EXPECT_FALSE(current().Modified);
-    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kSavedPicture);
-    Type("x");
-    EXPECT_TRUE(current().Modified);
-    EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
-    editor().Undo();
-    EXPECT_TRUE(current().Modified) << "undoing every edit still leaves the document modified";
+    EXPECT_EQ(editor().Text(), "Cls\r\nFlip");
+    EXPECT_EQ(editor().CaretPos().Column, 1);
+    EXPECT_EQ(editor().CaretPos().Line, 2);
 }
 
 TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)
@@ -117,7 +117,6 @@ TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)
     Command("mnuOpenBBFile");
     EXPECT_EQ(docs().Docs().size(), 2);
     EXPECT_EQ(current().FilePath, b);
-    EXPECT_TRUE(dialogs.requests.contains("open:" + app->labels.getValue("openbbf")));
 }
 
 TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
@@ -243,11 +242,6 @@ TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
     docs().OpenDoc(dir.write("b.bb", "Print 2\r\n"));
     Type("y");
 
-    prompter.answers = {MsgAnswer::Cancel};
-    Command("mnuExit");
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(docs().Docs().size(), 2);
-
     // OK, then No for a, then Cancel for b: a is closed, b and the window stay.
     prompter.answers = {MsgAnswer::Ok, MsgAnswer::No, MsgAnswer::Cancel};
     Command("mnuExit");
@@ -259,12 +253,9 @@ TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
 TEST_F(Documents, ClosingTheWindowStoresTheMenuToggles)
 {
     window->menus().item("mnuAutoindent")->trigger();
-    const bool autoIndent = window->menus().item("mnuAutoindent")->isChecked();
-    EXPECT_EQ(editor().AutoIndent(), autoIndent);
-    // The toolbar's debug button and the menu item show the same state.
     window->menus().button("btDebugEnabled")->trigger();
+    const bool autoIndent = window->menus().item("mnuAutoindent")->isChecked();
     const bool debug = window->menus().item("mnuDebugEnabled")->isChecked();
-    EXPECT_EQ(window->menus().button("btDebugEnabled")->isChecked(), debug);
     EXPECT_TRUE(window->close());
     const std::string prefs = dir.read("prefs.ini");
     EXPECT_NE(prefs.find(autoIndent ? "AutoIndent=True" : "AutoIndent=False"), std::string::npos);

@@ -3,8 +3,9 @@
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
-#include <QDir>
 #include <QFile>
+
+#include <tuple>
 
 namespace {
 
@@ -12,23 +13,30 @@ class Saving : public AppFixture {};
 
 TEST_F(Saving, OpenThenSaveWritesTheSameBytes)
 {
-    const std::string files[] = {
-        "Graphics 640,480\r\nPrint \"hello\"\r\n",        // the usual file, one final CR LF
-        "Print 1\r\nPrint 2",                               // no final line end
-        "Print 1\nPrint 2\n",                               // LF line ends
-        "mixed\r\nline\nends\r\n\r\n",                      // mixed, with an empty last line
-        "\t\tindented\r\n\x01\x7f\x80\xff\r\n",              // tabs and bytes beyond text
-        "caf\xC3\xA9 ; UTF-8 comment \xE2\x82\xAC\r\n",     // UTF-8 text
-        "",                                                 // empty
+    // File bytes, the text shown, whether it is UTF-8.
+    const std::tuple<std::string, std::string, bool> files[] = {
+        {"Graphics 640,480\r\nPrint \"hello\"\r\n", "Graphics 640,480\r\nPrint \"hello\"", false},
+        {"Print 1\r\nPrint 2", "Print 1\r\nPrint 2", false},  // no final line end: none is added on save
+        {"Print 1\nPrint 2\n", "Print 1\nPrint 2", false},
+        {"mixed\r\nline\nends\r\n\r\n", "mixed\r\nline\nends\r\n", false},  // an empty last line
+        {"\t\tindented\r\n\x01\x7f\x80\xff\r\n", "\t\tindented\r\n\x01\x7f\x80\xff", false},
+        {"caf\xC3\xA9 ; \xE2\x82\xAC\r\n", "caf\xC3\xA9 ; \xE2\x82\xAC", true},
+        {"Print \"caf\xE9\"\r\n", "Print \"caf\xE9\"", false},  // not UTF-8: 8-bit text
+        {"\xEF\xBB\xBFGlobal a\r\n", "\xEF\xBB\xBFGlobal a", true},
+        {"", "", false},
     };
     int n = 0;
-    for (const std::string& bytes : files) {
+    for (const auto& [bytes, text, utf8] : files) {
         const QString path = dir.write(QStringLiteral("f%1.bb").arg(n++), bytes);
         docs().OpenDoc(path);
         ASSERT_EQ(current().FilePath, path);
+        SCOPED_TRACE(bytes);
+        EXPECT_EQ(editor().Text().toStdString(), text);
+        EXPECT_EQ(editor().BufferIsUtf8(*editor().CurrentBuffer()), utf8);
+        EXPECT_FALSE(editor().CanUndo());
         Command("mnuSaveBBFile");
         EXPECT_FALSE(current().Modified);
-        EXPECT_EQ(ReadFileBytes(path), bytes) << "file " << n - 1;
+        EXPECT_EQ(ReadFileBytes(path), bytes);
     }
 }
 
@@ -37,7 +45,6 @@ TEST_F(Saving, ANewDocumentIsSavedThroughTheDialogWithOneFinalLineEnd)
     Command("mnuNewBBFile");
     Command("mnuSaveBBFile");  // the dialog is cancelled
     EXPECT_EQ(current().FilePath, "");
-    EXPECT_TRUE(dialogs.requests.contains("save:" + app->labels.getValue("savebbf")));
 
     Type("Print 1");
     const QString target = dir.file("new.bb");
@@ -163,7 +170,9 @@ TEST_F(Saving, ABinaryOrHugeFileOpensAndComesBackUnchanged)
     EXPECT_EQ(docs().Docs().size(), open);
     prompter.answers = {MsgAnswer::Ok};
     docs().OpenDoc(oneLine);
-    EXPECT_EQ(current().FilePath, oneLine);
+    ASSERT_EQ(current().FilePath, oneLine);
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(oneLine), std::string(3u << 20, 'x'));
 }
 
 }  // namespace

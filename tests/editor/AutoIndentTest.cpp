@@ -41,11 +41,10 @@ TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
         if (r.reindent) {
             EXPECT_EQ(got.lineIndent, r.reindent) << r.line;
         }
-        // Without tokens a new line only keeps the indentation.
-        const IndentAfterEnter plain = IndentForNewLine(r.above, r.line, r.rest, IndentTokens{"  ", "  ", 3});
-        const bool blank = std::string_view(r.line).find_first_not_of(" \t") == std::string_view::npos;
-        EXPECT_EQ(plain.newLineIndent, std::string(LeadingIndent(r.line)) + std::string(blank ? LeadingIndent(r.rest) : ""))
-            << r.line;
-        EXPECT_FALSE(plain.reindentLine) << r.line;
     }
+    // Without tokens a new line only keeps the indentation.
+    const IndentTokens none{"  ", "  ", 3};
+    EXPECT_EQ(IndentForNewLine("", "\tfor i = 1 To 10", "", none).newLineIndent, "\t");
+    EXPECT_EQ(IndentForNewLine("", "\t", "\tPrint x", none).newLineIndent, "\t\t");
+    EXPECT_FALSE(IndentForNewLine("\tFor i = 1 To 3", "\t\tNext", "", none).reindentLine);
 }

@@ -1,89 +1,8 @@
 #include "editor/EditCtrl.h"
 
 #include "EditorTestSupport.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <tuple>
-
-TEST(EditCtrlFiles, AnyByteComesBackUnchangedAndTheFinalLineEndFollowsTheFile)
-{
-    std::string every;
-    for (int c = 1; c < 256; ++c)
-        every += static_cast<char>(c);
-    every += "\r\nbare LF\nafter\ttab\r\n" + std::string(1 << 20, 'x') + "\r\nlast line";
-    const std::tuple<std::string, std::string, bool> rows[] = {
-        // File bytes, the text shown, whether it is UTF-8.
-        {"a\r\nb\r\n", "a\r\nb", false},
-        {"a\r\nb", "a\r\nb", false},  // no line end: none is added on save
-        {"a\r\nb\r\n\r\n", "a\r\nb\r\n", false},
-        {"a\nb\n", "a\nb", false},
-        {"", "", false},
-        {"Print \"Gr\xC3\xBC\xC3\x9F" "e\"\r\n", "Print \"Gr\xC3\xBC\xC3\x9F" "e\"", true},
-        {"Print \"caf\xE9\"\r\n", "Print \"caf\xE9\"", false},  // not UTF-8: 8-bit text
-        {"\xEF\xBB\xBFGlobal a\r\n", "\xEF\xBB\xBFGlobal a", true},
-        {every + "\r\n", every, false},
-    };
-    TempDir dir;
-    EditCtrl editor;
-    for (const auto& [file, text, utf8] : rows) {
-        editor.NewBuffer();
-        ASSERT_TRUE(editor.LoadFile(dir.write("f.bb", file)));
-        SCOPED_TRACE(file.substr(0, 20));
-        EXPECT_EQ(editor.Text().toStdString(), text);
-        EXPECT_EQ(editor.FileBytes(*editor.CurrentBuffer()).toStdString(), file);
-        EXPECT_EQ(editor.BufferIsUtf8(*editor.CurrentBuffer()), utf8);
-        EXPECT_FALSE(editor.CanUndo());
-    }
-    EXPECT_EQ(editor.LineText(editor.LineCount()), "last line");
-    EXPECT_EQ(editor.LineText(editor.LineCount() - 1).size(), 1 << 20);
-    // A new buffer is saved with the final CR LF.
-    editor.NewBuffer();
-    editor.SetText("End");
-    EXPECT_EQ(editor.FileBytes(*editor.CurrentBuffer()).toStdString(), "End\r\n");
-}
-
-TEST(EditCtrlBuffers, SwitchingKeepsTextCaretSelectionScrollAndUndo)
-{
-    EditCtrl editor;
-    editor.resize(400, 200);
-    editor.show();
-    std::string many;
-    for (int i = 1; i <= 300; ++i)
-        many += "Print " + std::to_string(i) + "\r\n";
-    const EditorBufferPtr first = editor.CurrentBuffer();
-    editor.SetText(QByteArray::fromStdString(many));
-    editor.SetCaret(2, 250);
-    editor.ReplaceSelection("x");  // an edit to undo later
-    EditorSelection sel{true, 1, 249, 4, 249};
-    editor.SetSelection(sel);
-    const QByteArray firstText = editor.Text();
-
-    const EditorBufferPtr second = editor.NewBuffer();
-    EXPECT_NE(second, first);
-    EXPECT_EQ(editor.Text(), "");
-    EXPECT_FALSE(editor.CanUndo());
-    editor.SetText("Cls\r\nFlip");
-    editor.SetCaret(1, 2);
-    EXPECT_EQ(editor.BufferText(*first), firstText);
-
-    editor.SelectBuffer(first);
-    EXPECT_EQ(editor.CurrentBuffer(), first);
-    EXPECT_EQ(editor.Text(), firstText);
-    EXPECT_EQ(editor.Selection(), sel);
-    EXPECT_EQ(editor.SelectedText(), "rxi");
-    EXPECT_GT(editor.CaretPoint().y(), 0);  // still scrolled to the caret
-    EXPECT_LT(editor.CaretPoint().y(), editor.height());
-    EXPECT_EQ(editor.BufferText(*second).toStdString(), "Cls\r\nFlip");
-    ASSERT_TRUE(editor.CanUndo());
-    editor.Undo();
-    EXPECT_EQ(editor.LineText(250).toStdString(), "Print 250");
-
-    editor.SelectBuffer(second);
-    EXPECT_EQ(editor.CaretPos().Column, 1);
-    EXPECT_EQ(editor.CaretPos().Line, 2);
-}
 
 TEST(EditCtrlColours, DeclarationsAndCommandsRecolourTheDocument)
 {

@@ -29,17 +29,9 @@ inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const cha
 inline EditorAppearance DistinctColours()
 {
     EditorAppearance a;
-    a.TextColor = Rgb(1, 0, 0);
-    a.CommentColor = Rgb(2, 0, 0);
-    a.StringColor = Rgb(3, 0, 0);
-    a.NumberColor = Rgb(4, 0, 0);
-    a.OperatorColor = Rgb(5, 0, 0);
-    a.KeywordColor = Rgb(6, 0, 0);
-    a.VarColor = Rgb(7, 0, 0);
-    a.TypeColor = Rgb(8, 0, 0);
-    a.FunctionColor = Rgb(9, 0, 0);
-    a.LabelColor = Rgb(10, 0, 0);
-    a.ConstColor = Rgb(11, 0, 0);
-    a.LocalColor = Rgb(12, 0, 0);
+    int red = 1;
+    for (Color* c : {&a.TextColor, &a.CommentColor, &a.StringColor, &a.NumberColor, &a.OperatorColor, &a.KeywordColor,
+                     &a.VarColor, &a.TypeColor, &a.FunctionColor, &a.LabelColor, &a.ConstColor, &a.LocalColor})
+        *c = Rgb(red++, 0, 0);
     return a;
 }

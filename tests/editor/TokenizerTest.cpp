@@ -61,16 +61,12 @@ TEST(Tokenizer, SplitsALineIntoColouredTokens)
 TEST(Tokenizer, DeclaredNamesMatchTheirBareIdentifierInAnyCase)
 {
     EditorKeywordList list;
-    list.Add(Declared("score", kKindGlobal));
-    list.Add(Declared("title$", kKindGlobal));
-    list.Add(Declared("Area#", kKindFunction));
-    list.Add(Declared("grid()", kKindGlobal));
-    list.Add(Declared("Player", kKindType));
-    list.Add(Declared("MAXLEN%", kKindConst));
-    list.Add(Declared("start", kKindLabel));
-    list.Add(Declared("i", kKindLocal));
-    list.Add(Declared("hero.Player", kKindLocal));
-    list.Add(Declared("SCORE", kKindLocal));  // the first entry of a name decides
+    // The first entry of a name decides: SCORE stays a global.
+    for (const auto& [name, kind] :
+         {std::pair{"score", kKindGlobal}, {"title$", kKindGlobal}, {"Area#", kKindFunction}, {"grid()", kKindGlobal},
+          {"Player", kKindType}, {"MAXLEN%", kKindConst}, {"start", kKindLabel}, {"i", kKindLocal},
+          {"hero.Player", kKindLocal}, {"SCORE", kKindLocal}})
+        list.Add(Declared(name, kind));
     const NameTable declared(list);
     NameTable commands;
     commands.Add("Print", kKindCommand);

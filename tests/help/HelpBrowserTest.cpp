@@ -6,7 +6,6 @@
 #include "support/Wait.h"
 
 #include <QDir>
-#include <QApplication>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -128,8 +127,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     EXPECT_TRUE(browserInFront());
     LoadAndWait([&] { browser->Navigate(*help::FindCommandPage(helpDir, "graphics")); }, graphics);
     // Windows separators and letter case as a user would write them.
-    LoadAndWait([&] { browser->Navigate(helpDir + "\\Commands\\3D_COMMANDS\\renderworld.htm"); },
-                renderWorld);
+    LoadAndWait([&] { browser->Navigate(helpDir + "\\Commands\\3D_COMMANDS\\renderworld.htm"); }, renderWorld);
     EXPECT_TRUE(PageText().contains("RenderWorld [tween]"));
 
     // Already in front: asking for home through ShowHelpBrowser changes nothing.
@@ -144,10 +142,8 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
 
     // Back and forward from the editor show the browser and step.
     using Button = void (HelpArea::*)();
-    for (const auto& [button, page] : {std::pair<Button, QUrl>{&HelpArea::btPrev, graphics},
-                                       {&HelpArea::btPrev, index},
-                                       {&HelpArea::btNext, graphics},
-                                       {&HelpArea::btNext, renderWorld}}) {
+    for (const auto& [button, page] : {std::pair<Button, QUrl>{&HelpArea::btPrev, graphics}, {&HelpArea::btPrev, index},
+                                       {&HelpArea::btNext, graphics}, {&HelpArea::btNext, renderWorld}}) {
         area.ShowEditor();
         LoadAndWait([&] { (area.*button)(); }, page);
         EXPECT_TRUE(browserInFront());
@@ -159,9 +155,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     Pump(400);  // time for the engine to do what it should not
     EXPECT_EQ(browser->CurrentUrl(), renderWorld);
     // Every completed document was announced once, history steps included.
-    EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld,
-                                            graphics, index, graphics,
-                                            renderWorld}));
+    EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld, graphics, index, graphics, renderWorld}));
 
     // Home while in front only loads the index; from the editor,
     // ShowHelpBrowser(true) does go home.
@@ -207,10 +201,6 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     text = WaitForGeneratedPage(helpDir + "/commands/2d_commands/Nothing.htm");
     EXPECT_TRUE(text.contains("Nothing.htm"));
 
-    // Generated pages are not the documents asked for: no completion for them.
-    for (const QUrl& url : completed)
-        EXPECT_EQ(url, index);
-
     // They stay in the history like any page.
     LoadAndWait([&] { browser->GoBack(); }, index);
     browser->GoForward();
@@ -222,6 +212,7 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     browser->GoHome();
     text = WaitForGeneratedPage(QDir::cleanPath(gone) + "/index.html");
     EXPECT_TRUE(text.contains("The help folder was not found")) << text.toStdString();
+    // Generated pages are not the documents asked for: no completion for them.
     for (const QUrl& url : completed)
         EXPECT_EQ(url, index);
 }

@@ -6,30 +6,32 @@
 
 #include <QFile>
 
-#include <csignal>
-
 namespace {
+
+// True while the process exists and is not a zombie waiting to be reaped.
+bool Alive(qint64 pid)
+{
+    const std::string stat = ReadFileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    const std::size_t paren = stat.rfind(')');
+    return pid > 0 && paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
 
 class BuildWiring : public AppFixture {
 protected:
-    // A compiler that waits a moment, then reports an error on line 3.
-    void FakeCompiler(const std::string& lastLine)
+    // The compiler: a shell script running `body`.
+    void FakeCompiler(const std::string& body)
     {
-        const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe",
-                                           "#!/bin/sh\n"
-                                           "echo 'BlitzCC V1.108'\n"
-                                           "echo \"Compiling \\\"$2\\\"\"\n"
-                                           "echo 'Parsing...'\n"
-                                           "sleep 0.3\n"
-                                           "echo '" + lastLine + "'\n"
-                                           "exit 255\n");
+        const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\n" + body);
         QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
     }
+    bool Finished() { return WaitUntil([&] { return !window->build().IsBuilding(); }); }
 };
 
 TEST_F(BuildWiring, TheErrorLandsOnItsLineInTheBuiltDocument)
 {
-    FakeCompiler("\"/src/game.bb\":3:5:3:5:Expecting expression");
+    // Like the real compiler, it waits a moment before it reports.
+    FakeCompiler("echo 'BlitzCC V1.108'\necho \"Compiling \\\"$2\\\"\"\necho 'Parsing...'\nsleep 0.3\n"
+                 "echo '\"/src/game.bb\":3:5:3:5:Expecting expression'\nexit 255\n");
     const QString game = dir.write("game.bb", "Graphics 640,480\r\nCls\r\nPrint +\r\nEnd\r\n");
     docs().OpenDoc(game);
     const QString builtKey = current().Key;
@@ -44,7 +46,7 @@ TEST_F(BuildWiring, TheErrorLandsOnItsLineInTheBuiltDocument)
     docs().OpenDoc(dir.write("other.bb", "End\r\n"));
     ASSERT_NE(current().Key, builtKey);
 
-    ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
+    ASSERT_TRUE(Finished());
     EXPECT_EQ(current().Key, builtKey);
     EXPECT_EQ(window->tabs().SelectedKey(), builtKey);
     EXPECT_EQ(editor().CaretPos().Line, 3);
@@ -56,29 +58,18 @@ TEST_F(BuildWiring, TheErrorLandsOnItsLineInTheBuiltDocument)
     EXPECT_TRUE(prompter.shown.back().text.contains("Expecting expression"));
 }
 
-TEST_F(BuildWiring, ASuccessfulBuildSaysDone)
-{
-    FakeCompiler("Executing...");
-    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
-    window->menus().button("btCompile")->trigger();
-    ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
-    EXPECT_TRUE(window->InfoPanel().endsWith(app->labels.getValue("done"))) << window->InfoPanel().toStdString() << "|" << prompter.texts().join("|").toStdString();
-}
-
 TEST_F(BuildWiring, TheDebugSwitchAndProgramArgumentsReachEveryBuild)
 {
     const QString args = dir.file("args");
-    const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe",
-                                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args.toStdString()
-                                           + "'\necho 'Executing...'\n");
-    QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
-    auto compile = [&] {
-        Command("mnuCompile");
-        EXPECT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
-        return QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts);
-    };
+    FakeCompiler("printf '%s\\n' \"$@\" > '" + args.toStdString() + "'\necho 'Executing...'\n");
     QAction* menu = window->menus().item("mnuDebugEnabled");
     QAction* button = window->menus().button("btDebugEnabled");
+    auto compile = [&] {
+        window->menus().button("btCompile")->trigger();
+        EXPECT_TRUE(Finished());
+        EXPECT_TRUE(window->InfoPanel().endsWith(app->labels.getValue("done"))) << window->InfoPanel().toStdString();
+        return QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts);
+    };
     const QString game = dir.write("game.bb", "End\r\n");
     docs().OpenDoc(game);
     ASSERT_TRUE(menu->isChecked() && button->isChecked());
@@ -97,20 +88,23 @@ TEST_F(BuildWiring, TheDebugSwitchAndProgramArgumentsReachEveryBuild)
     EXPECT_EQ(compile(), QStringList({"-d", other, "-level", "2"}));
 }
 
-TEST_F(BuildWiring, ClosingTheIdeEndsARunningCompiler)
+TEST_F(BuildWiring, ClosingTheIdeEndsTheCompilerAndTheProgramItRuns)
 {
-    const QString pidFile = dir.file("pid");
-    const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe",
-                                       "#!/bin/sh\necho $$ > '" + pidFile.toStdString() + "'\nexec sleep 60\n");
-    QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
+    // The compiler runs the compiled program, which would outlive it unless
+    // the whole group is ended.
+    const std::string record = dir.file("pids").toStdString();
+    FakeCompiler("echo $$ > '" + record + "'\nsleep 60 &\necho $! >> '" + record + "'\nwait\n");
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     Command("mnuCompile");
-    ASSERT_TRUE(WaitUntil([&] { return !ReadFileBytes(pidFile).empty(); }));
-    const pid_t pid = pid_t(std::stol(ReadFileBytes(pidFile)));
+    auto pids = [&] { return QString::fromStdString(dir.read("pids")).split('\n', Qt::SkipEmptyParts); };
+    ASSERT_TRUE(WaitUntil([&] { return pids().size() == 2; }));
+    const qint64 compiler = pids()[0].toLongLong(), game = pids()[1].toLongLong();
+    ASSERT_TRUE(Alive(compiler) && Alive(game));
 
     ASSERT_TRUE(window->close());
     EXPECT_FALSE(window->build().IsBuilding());
-    EXPECT_NE(::kill(pid, 0), 0);
+    EXPECT_FALSE(Alive(compiler));
+    EXPECT_TRUE(WaitUntil([&] { return !Alive(game); }, 5000));
 }
 
 }  // namespace

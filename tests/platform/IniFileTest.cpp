@@ -1,7 +1,6 @@
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
 
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -73,17 +72,6 @@ TEST(IniFile, WritingKeepsEveryOtherLine)
               "\r\n"
               "[IDECOLORS]\r\n"
               "TextColor=1,2,3\r\n");
-    EXPECT_EQ(ini.Get("paths", "b3ddir", ""), "/opt/blitz");
-}
-
-TEST(IniFile, WriteThroughTheProfileCallsRoundTrips)
-{
-    TempDir dir;
-    const QString path = dir.write("prefs.ini", "[PATHS]\nCommands=commands.txt\n");
-    EXPECT_TRUE(WriteIniString(path, "PATHS", "B3dDir", "/opt/blitz"));
-    EXPECT_EQ(GetIniString(path, "paths", "B3DDIR", "x"), "/opt/blitz");
-    EXPECT_EQ(GetIniString(path, "PATHS", "Commands", "x"), "commands.txt");
-    EXPECT_EQ(GetIniString(dir.file("missing.ini"), "PATHS", "Commands", "x"), "x");
 }
 
 TEST(IniFile, AWriteReplacesTheFileWhole)
@@ -118,14 +106,6 @@ TEST(IniFile, AFileThatCannotBeReadIsNotWrittenOver)
     chmod(path.toLocal8Bit().constData(), 0600);
     EXPECT_EQ(ReadFileBytes(path), original);
     EXPECT_TRUE(IniFile::LoadForUpdate(dir.file("missing.ini")));
-}
-
-TEST(IniFile, AFailedWriteIntoAMissingFolderReportsWhy)
-{
-    TempDir dir;
-    QString error;
-    EXPECT_FALSE(WriteFileAtomically(dir.file("no/such/dir/prefs.ini"), "x", &error));
-    EXPECT_FALSE(error.isEmpty());
 }
 
 }  // namespace

@@ -15,8 +15,7 @@ TEST(CommandLine, SplitsAtBlanksOutsideQuotes)
     EXPECT_TRUE(CommandLineDocuments(QString()).isEmpty());
     EXPECT_EQ(CommandLineDocuments(QStringList{"/home/me/my game.bb"}), QStringList{"/home/me/my game.bb"});
     // A shell's relative name, which the compiler would look for in its own folder.
-    EXPECT_EQ(CommandLineDocuments(QStringList{"game.bb", ""}),
-              (QStringList{QDir::current().filePath("game.bb"), ""}));
+    EXPECT_EQ(CommandLineDocuments(QStringList{"game.bb", ""}), (QStringList{QDir::current().filePath("game.bb"), ""}));
 }
 
 }  // namespace

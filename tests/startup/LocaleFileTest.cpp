@@ -61,7 +61,6 @@ QStringList KeysAskedForBySources()
 
 TEST(LocaleFile, HoldsEveryLabelTheProgramAsksFor)
 {
-    ProgramDir dir;
     const auto parsed = ParseLabels(ShippedResource("locale.txt"));
     ASSERT_EQ(parsed.errorLine, 0);
     const QStringList keys = KeysAskedForBySources();
