@@ -1,6 +1,7 @@
 #include "editor/EditCtrl.h"
 
 #include "EditorTestSupport.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
