@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
@@ -55,7 +56,11 @@ MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
 {
     setObjectName(QStringLiteral("mainForm"));
-    resize(1180, 780);
+    // Roomy, but never larger than the screen it opens on.
+    QSize size(1180, 780);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
     m_menus = BuildMenus(*this, m_dispatcher);
     m_dispatcher.SetBeforeCommand([this] { CloseCallTip(); });
     BuildLayout();
