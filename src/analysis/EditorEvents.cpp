@@ -36,6 +36,9 @@ void EditorEvents::ScanDocument()
     if (!current)
         return;
     const CDocPtr doc = m_docs.FindDoc(current->Key);
+    // Scans let the window run, so another scan of the same document can
+    // start and end inside this one; the older result must not win.
+    const quint64 generation = ++m_scanGeneration[doc->Key];
     const QByteArray text = m_editor.Text();
     ScanOptions options;
     options.yield = [] { QCoreApplication::processEvents(); };
@@ -43,6 +46,8 @@ void EditorEvents::ScanDocument()
     ScanResult result = ::ScanDocument(std::string_view(text.constData(), std::size_t(text.size())), doc->FileDir,
                                        m_styles, options);
     ++m_scanCount;
+    if (m_scanGeneration.value(doc->Key) != generation)
+        return;
     // The previous list can hold tens of thousands of names; it is let go
     // after this event rather than in the middle of it.
     EditorKeywordListPtr previous = std::exchange(doc->DocKeywords, std::move(result.DocKeywords));

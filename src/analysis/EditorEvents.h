@@ -2,6 +2,7 @@
 
 #include "editor/Keywords.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPoint>
 #include <QTimer>
@@ -75,5 +76,6 @@ private:
     bool m_parsingDisabled = false;
     int m_lastCaretLine = -1;
     std::chrono::milliseconds m_scanYieldInterval{20};
+    QHash<QString, quint64> m_scanGeneration;  // by document key: the newest scan started
     int m_scanCount = 0;
 };

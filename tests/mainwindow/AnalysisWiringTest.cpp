@@ -107,6 +107,17 @@ TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
     EXPECT_EQ(b->DocKeywords->Count(), 1u);
     EXPECT_EQ(window->declList().Names(), QStringList{"onlyInB"});
     EXPECT_EQ(editor().Text(), "Global onlyInB");
+
+    // A newer scan of b that starts and ends inside an older one wins.
+    editor().SetText(QByteArray::fromStdString(many) + "Global older");
+    QTimer::singleShot(0, window, [&] {
+        editor().SetText("Global newer");
+        events.ScanDocument();
+    });
+    events.ScanDocument();
+    ASSERT_EQ(b->DocKeywords->Count(), 1u);
+    EXPECT_EQ(b->DocKeywords->Item(1).Name, "newer");
+    EXPECT_EQ(window->declList().Names(), QStringList{"newer"});
 }
 
 TEST_F(Analysis, RightClickOpensTheEditMenuAndClosesTheList)
