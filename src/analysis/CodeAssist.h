@@ -25,8 +25,9 @@ public:
     virtual void ListKeyDown(int key) = 0;
     // Closes the list without inserting anything.
     virtual void CloseList() = 0;
-    // Takes the list off the screen but keeps it counted as shown.
+    // Whether the list is on the screen now.
     virtual bool ListVisible() const = 0;
+    // Takes the list off the screen but keeps it counted as shown.
     virtual void HideList() = 0;
 
     // The call tip.

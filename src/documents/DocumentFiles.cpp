@@ -58,6 +58,9 @@ qint64 LongestLineOver(const QString& path, qint64 limit)
                 ++current;
             }
         }
+        // Once one line has proved too long, the rest is not needed.
+        if (longest > limit)
+            break;
     }
     longest = std::max(longest, current);
     return longest > limit ? longest : 0;

@@ -168,7 +168,8 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     // The editor lays out a line as a whole: one of many megabytes (a data
     // file, an image) would hold the window for a long time.
     constexpr qint64 kLongLine = 2 << 20;
-    if (const qint64 longest = LongestLineOver(path, kLongLine)) {
+    const qint64 size = QFileInfo(path).size();
+    if (const qint64 longest = size <= EditCtrl::kMaxFileBytes ? LongestLineOver(path, kLongLine) : 0) {
         const QString question =
             QStringLiteral("%1 holds a line of %2 MB, which the editor will take a long time to show.\n\n"
                            "Open it anyway?")

@@ -66,13 +66,29 @@ std::pair<std::string, std::string_view> FirstWord(std::string_view line)
     return {text::ToLower(line.substr(0, n)), line.substr(n)};
 }
 
+// The code of a line's rest, lower-cased: strings blanked out, so that
+// "then" or ";" inside one counts for nothing, and the comment cut off.
+std::string CodeOf(std::string_view rest)
+{
+    std::string code;
+    bool quoted = false;
+    for (const char c : rest) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ';' && !quoted)
+            break;
+        code += quoted || c == '"' ? ' ' : c;
+    }
+    return text::ToLower(code);
+}
+
 // "If a Then b = 1" does its work on its own line and opens no block.
 bool IsOneLineIf(std::string_view line)
 {
     const auto [word, after] = FirstWord(line);
     if (word != "if" && word != "elseif")
         return false;
-    const std::string lower = text::ToLower(after.substr(0, after.find(';')));
+    const std::string lower = CodeOf(after);
     for (std::size_t at = lower.find("then"); at != std::string::npos; at = lower.find("then", at + 1)) {
         const bool starts = at == 0 || !IsWordChar(static_cast<unsigned char>(lower[at - 1]));
         const bool ends = at + 4 >= lower.size() || !IsWordChar(static_cast<unsigned char>(lower[at + 4]));
@@ -93,7 +109,7 @@ bool ClosesBlock(std::string_view line, const IndentTokens& tokens)
     if (!StartsWithToken(line, tokens.less))
         return false;
     const auto [word, after] = FirstWord(line);
-    return word != "end" || !text::TrimSpace(after.substr(0, after.find(';'))).empty();
+    return word != "end" || !text::TrimSpace(CodeOf(after)).empty();
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include "editor/EditCtrlImpl.h"
 #include "platform/Text.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -364,6 +366,7 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
     d->view->textArriving = [this](const QString& text) { d->holdText(text); };
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
     connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
     connect(d->view, &EditorView::mouseUp, this,
             [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {
@@ -441,6 +444,10 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
     // A pipe or a device would block the window or never end.
     if (!info.isFile())
         return fail(QStringLiteral("\"%1\" is not a regular file.").arg(path));
+    if (info.size() > kMaxFileBytes)
+        return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
+                        .arg(path)
+                        .arg(info.size() >> 20));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));

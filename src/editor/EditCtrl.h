@@ -134,6 +134,10 @@ public:
     // characters and is shown as such; otherwise bytes show as 8-bit text.
     bool BufferIsUtf8(const EditorBuffer& buffer) const;
 
+    // The editor holds several bytes per byte of text; far larger files are
+    // assets opened by mistake, and LoadFile refuses them.
+    static constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
     // Reads a file into the selected buffer as bytes. A trailing CR LF (a
     // trailing LF in a file of LF line ends) is the file's own and is not
     // shown; the buffer remembers it. Typing uses LF line ends in a file of LF

@@ -103,6 +103,8 @@ struct EditCtrl::Impl {
     void applyDocumentSettings();
     // Makes room in the document's encoding for the characters of `incoming`.
     void holdText(const QString& incoming);
+    // Whether the clipboard holds something to paste; unknown after a change.
+    std::optional<bool> clipboardUsable;
     void applyStyles();
     Color styleColour(int style) const;
     void updateGutter(bool force = false);

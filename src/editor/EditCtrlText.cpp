@@ -248,9 +248,14 @@ bool EditCtrl::CanCopy() const
 
 bool EditCtrl::CanPaste() const
 {
-    // The control's own answer ignores the clipboard.
-    const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-    return d->sci(Sci::SCI_CANPASTE) != 0 && clip && d->view->CanInsert(clip);
+    // The control's own answer ignores the clipboard. Asking the clipboard
+    // waits on the program that owns it, so the answer is kept until the
+    // clipboard changes.
+    if (!d->clipboardUsable) {
+        const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+        d->clipboardUsable = clip && d->view->CanInsert(clip);
+    }
+    return d->sci(Sci::SCI_CANPASTE) != 0 && *d->clipboardUsable;
 }
 
 void EditCtrl::Impl::holdText(const QString& incoming)

@@ -102,8 +102,8 @@ void EditorView::keyPressEvent(QKeyEvent* event)
 
 void EditorView::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (textArriving && !event->commitString().isEmpty())
-        textArriving(event->commitString());
+    if (textArriving)
+        textArriving(event->commitString() + event->preeditString());
     QsciScintilla::inputMethodEvent(event);
     Q_EMIT inputHandled(false);
 }

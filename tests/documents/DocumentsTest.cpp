@@ -124,7 +124,12 @@ TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
     QDir().mkpath(dir.file("folder.bb"));
     // A pipe would block the window for as long as nothing writes into it.
     ASSERT_EQ(::mkfifo(dir.file("pipe.bb").toLocal8Bit().constData(), 0600), 0);
-    for (const QString& path : {dir.file("missing.bb"), dir.file("folder.bb"), dir.file("pipe.bb")}) {
+    // An asset far too large to be a source (a sparse file, so nothing is written).
+    QFile huge(dir.file("huge.bb"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(EditCtrl::kMaxFileBytes + 1));
+    huge.close();
+    for (const char* name : {"missing.bb", "folder.bb", "pipe.bb", "huge.bb"}) {
+        const QString path = dir.file(name);
         prompter.shown.clear();
         docs().OpenDoc(path);
         EXPECT_TRUE(docs().Docs().isEmpty()) << path.toStdString();

@@ -29,6 +29,9 @@ TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
         {"", "\t", "\tPrint x", "\t\t", nullptr},
         // A one-line If opens nothing; one whose Then ends the line does.
         {"", "If a Then b = 1", "", "", nullptr},
+        // Words and ";" inside strings count for nothing.
+        {"", "If a$ = \"then\" Then", "", "\t", nullptr},
+        {"", "If s$ = \";\" Then Print 1", "", "", nullptr},
         {"", "\tif a then ; says why", "", "\t\t", nullptr},
         // A lone End ends the program, not a block.
         {"\tPrint", "\tEnd", "", "\t", nullptr},
