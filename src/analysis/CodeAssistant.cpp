@@ -276,8 +276,7 @@ void CodeAssistant::Insert(const Insertion& insertion)
 void CodeAssistant::CloseList()
 {
     m_popupShown = false;
-    if (m_list)
-        m_list->hide();
+    HideList();
 }
 
 bool CodeAssistant::ListVisible() const

@@ -2,6 +2,7 @@
 
 #include "analysis/StagedEntries.h"
 #include "analysis/Statements.h"
+#include "analysis/Words.h"
 
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -73,7 +74,7 @@ struct VarName {
 // an integer.
 VarName SplitVarName(std::string_view t)
 {
-    if (!t.empty() && (t.back() == '$' || t.back() == '#' || t.back() == '%'))
+    if (!t.empty() && IsTypeSuffix(t.back()))
         return {t.substr(0, t.size() - 1), t.substr(t.size() - 1)};
     const std::size_t dot = t.find('.');
     if (dot != npos)
