@@ -77,7 +77,7 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuPrev"), [this] { m_help->btPrev(); });
     d.SetAction(QStringLiteral("mnuNext"), [this] { m_help->btNext(); });
     d.SetAction(QStringLiteral("mnuPrefs"), [this] { ShowSettings(); });
-    d.SetAction(QStringLiteral("mnuAutoUpdate"), [this] { StartUpdateCheck(*m_help); });
+    d.SetAction(QStringLiteral("mnuAutoUpdate"), [this] { m_updateCheck->StartUpdateCheck(); });
 
     // Menu items with handlers of their own.
     auto* formats = new QActionGroup(this);

@@ -11,6 +11,7 @@
 #include "editor/InitEditControl.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
+#include "help/UpdateCheck.h"
 #include "mainwindow/WindowBuildHost.h"
 #include "platform/Prompter.h"
 #include "startup/AboutWindow.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QScreen>
@@ -133,6 +135,11 @@ void MainWindow::BuildLayout()
     m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.programDir, this);
+    m_updateCheck = new UpdateCheck(*m_help, m_app.prompter,
+                                    {QDir(m_app.programDir).filePath(QStringLiteral("AutoUpdate.html")),
+                                     m_app.settings.AutoUpdateLink,
+                                     {version::kMajor, version::kMinor, version::kRevision}},
+                                    this);
 
     TimerEditStatus = new QTimer(this);
     TimerEditStatus->setInterval(400);

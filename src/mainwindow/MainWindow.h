@@ -21,6 +21,7 @@ class HelpArea;
 class HelpBrowser;
 class QLabel;
 class QTimer;
+class UpdateCheck;
 class WindowBuildHost;
 struct CDoc;
 
@@ -101,6 +102,7 @@ private:
     EditorEvents* m_events = nullptr;
     std::unique_ptr<WindowBuildHost> m_buildHost;
     BuildController* m_build = nullptr;
+    UpdateCheck* m_updateCheck = nullptr;
     CodeAssist* m_assist = nullptr;
 
     QTimer* TimerEditStatus = nullptr;

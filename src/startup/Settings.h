@@ -10,7 +10,7 @@ struct Settings {
     // [PATHS]
     QString B3DDir;
     QString Commands = QStringLiteral("commands.txt");
-    QString AutoUpdateLink = QStringLiteral("http://ovrel.invalid/stavel/autoupdate.asp");
+    QString AutoUpdateLink = QStringLiteral("https://update.ovrel.org/stavel/autoupdate.asp");
 
     // [IDECOLORS]
     Color TextColor = 0;

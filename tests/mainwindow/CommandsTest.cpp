@@ -1,5 +1,7 @@
 // Menu items, shortcuts and toolbar buttons reach their commands through the
 // one dispatcher, on the real main window.
+#include "help/HelpArea.h"
+#include "help/HelpBrowser.h"
 #include "mainwindow/Commands.h"
 #include "support/AppFixture.h"
 
@@ -87,6 +89,32 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(docs().Docs().size(), 2);
+}
+
+// The update check of the Help menu, on the page shipped in the program
+// folder and an update address nobody answers at.
+class UpdateCommand : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        dir.write("AutoUpdate.html", ShippedResource("AutoUpdate.html"));
+        dir.setPref("PATHS", "AutoUpdateLink", "http://127.0.0.1:1/stavel/autoupdate.asp");
+        AppFixture::SetUp();
+    }
+};
+
+TEST_F(UpdateCommand, CheckForUpdatesShowsTheUpdatePageInTheHelpBrowser)
+{
+    window->help().ShowEditor();
+    Command("mnuAutoUpdate");
+    ASSERT_TRUE(WaitUntil([&] { return !prompter.shown.empty(); }));
+    EXPECT_TRUE(prompter.shown[0].text.startsWith("The update server could not be reached:"));
+    EXPECT_TRUE(window->help().BrowserShown());
+    EXPECT_EQ(window->helpBrowser().CurrentUrl(), QUrl::fromLocalFile(dir.file("AutoUpdate.html")));
+    std::optional<QString> version;
+    window->helpBrowser().ElementText("spVersion", [&](std::optional<QString> text) { version = text; });
+    ASSERT_TRUE(WaitUntil([&] { return version.has_value(); }));
+    EXPECT_EQ(version, QString("0.8.20"));
 }
 
 }  // namespace

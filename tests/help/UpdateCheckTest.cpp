@@ -1,0 +1,328 @@
+// The update check against a web server of the test's own on 127.0.0.1, in
+// one help browser that every test shares.
+#include "help/HelpArea.h"
+#include "help/HelpBrowser.h"
+#include "help/UpdateCheck.h"
+
+#include "support/ProgramDir.h"  // ShippedResource
+#include "support/Scripted.h"
+#include "support/TempDir.h"
+#include "support/Wait.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QByteArray Http(const QByteArray& statusLine, const QByteArray& body)
+{
+    return "HTTP/1.1 " + statusLine + "\r\nContent-Type: text/plain\r\nContent-Length: "
+           + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// Answers every request with `answer`; while `answer` is empty, requests
+// are held until released.
+class FakeUpdateServer : public QObject {
+public:
+    FakeUpdateServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection())
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnRequest(socket); });
+        });
+    }
+    QString Link() const
+    {
+        return QStringLiteral("http://127.0.0.1:%1/stavel/autoupdate.asp").arg(m_server.serverPort());
+    }
+    void Release(const QByteArray& response)
+    {
+        for (const QPointer<QTcpSocket>& socket : m_held)
+            if (socket)
+                Send(socket, response);
+        m_held.clear();
+    }
+
+    QByteArray answer;
+    int requests = 0;
+    QByteArray lastRequest;
+
+private:
+    void OnRequest(QTcpSocket* socket)
+    {
+        QByteArray& received = m_received[socket];
+        received += socket->readAll();
+        if (!received.contains("\r\n\r\n") || socket->property("seen").toBool())
+            return;
+        socket->setProperty("seen", true);
+        ++requests;
+        lastRequest = received;
+        if (answer.isEmpty())
+            m_held.push_back(socket);
+        else
+            Send(socket, answer);
+    }
+    static void Send(QTcpSocket* socket, const QByteArray& response)
+    {
+        socket->write(response);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    std::map<QTcpSocket*, QByteArray> m_received;
+    std::vector<QPointer<QTcpSocket>> m_held;
+};
+
+// The help browser of every test, in a window with an editor beside it.
+struct Browser {
+    TempDir dir;
+    QString page = dir.write("AutoUpdate.html", ShippedResource("AutoUpdate.html"));
+    QString elsewhere = dir.write("other.html", "<html><body><p id=spMsg>elsewhere</p></body></html>");
+    QWidget window;
+    QWidget* editor = new QWidget(&window);
+    HelpBrowser* browser = new HelpBrowser(&window);
+    HelpArea area{editor, browser};
+
+    Browser()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(editor);
+        layout->addWidget(browser);
+        window.resize(640, 480);
+        window.show();
+        area.ShowEditor();
+    }
+};
+
+class UpdateCheckTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_browser = new Browser; }
+    static void TearDownTestSuite()
+    {
+        delete s_browser;
+        s_browser = nullptr;
+    }
+
+    void SetUp() override
+    {
+        LoadAndWait(b.elsewhere);
+        UseLink(server.Link());
+    }
+
+    void LoadAndWait(const QString& path)
+    {
+        bool loaded = false;
+        const QMetaObject::Connection c = QObject::connect(b.browser, &HelpBrowser::DocumentComplete, b.browser,
+                                                           [&](const QUrl& url) { loaded = url.toLocalFile() == path; });
+        b.browser->Navigate(path);
+        EXPECT_TRUE(WaitUntil([&] { return loaded; }));
+        QObject::disconnect(c);
+    }
+
+    // A check of this version against the update address `link`.
+    void UseLink(const QString& link)
+    {
+        check = std::make_unique<UpdateCheck>(b.area, prompter, UpdateCheck::Setup{b.page, link, {0, 8, 20}});
+        check->SetTimeout(3s);
+        finished = 0;
+        QObject::connect(check.get(), &UpdateCheck::Finished, check.get(), [this] { ++finished; });
+    }
+
+    // Runs `start` and waits for the check's outcome.
+    void RunCheck(const std::function<void()>& start)
+    {
+        const int before = finished;
+        start();
+        ASSERT_TRUE(WaitUntil([&] { return finished > before; })) << "no outcome";
+    }
+    void RunCheck() { RunCheck([&] { check->StartUpdateCheck(); }); }
+
+    QVariant Eval(const QString& script)
+    {
+        std::optional<QVariant> result;
+        b.browser->View()->page()->runJavaScript(script, [&](const QVariant& v) { result = v; });
+        EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
+        return result.value_or(QVariant());
+    }
+    QString Text(const char* id)
+    {
+        return Eval(QStringLiteral("document.getElementById('%1').innerText").arg(QLatin1String(id))).toString();
+    }
+    // The message's elements by tag name, to see that nothing of the answer
+    // became markup.
+    QString MessageTags()
+    {
+        return Eval("Array.from(document.querySelectorAll('#spMsg *')).map(e => e.tagName).join(' ')").toString();
+    }
+    QString LinkTarget() { return Eval("document.querySelector('#spMsg a').getAttribute('href')").toString(); }
+
+    bool OnPage(const QString& path) const { return b.browser->CurrentUrl() == QUrl::fromLocalFile(path); }
+
+    static Browser* s_browser;
+    Browser& b = *s_browser;
+    FakeUpdateServer server;
+    ScriptedPrompter prompter;
+    std::unique_ptr<UpdateCheck> check;
+    int finished = 0;
+
+    const QString waiting = QStringLiteral("Asking the update server for the latest version...");
+    const QString newer = QStringLiteral("A new Version is available!\nClick Here to download the new Version (%1)");
+    const QString upToDate = QStringLiteral("Your version is Updated!");
+};
+Browser* UpdateCheckTest::s_browser = nullptr;
+
+TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
+{
+    const QByteArray hostileId = "\"><script>document.title='owned'</script><img src=x onerror=\"document.title='owned'\">";
+    const QString download = server.Link().replace("autoupdate.asp", "download.asp?id=");
+    const struct {
+        QByteArray response;
+        QString message;  // what "spMsg" says; with a box it keeps its text
+        QString box = {};
+        QString link = {};
+    } rows[] = {
+        {Http("200 OK", "0.9.3\r\nB3D-0093\r\n"), newer.arg("0.9.3"), {}, download + "B3D-0093"},
+        {Http("200 OK", "0.8.20\r\nB3D-0820\r\n"), upToDate},
+        {Http("200 OK", "0.8.7\r\nB3D-0807\r\n"), upToDate},
+        {Http("200 OK", "0.7.121\r\nr\r\n"), newer.arg("0.7.121"), {}, download + "r"},
+        {Http("200 All OK", "0.8.20\r\nx"), upToDate},
+        {Http("200 OK", "0.9\r\nx"), waiting, "its version does not have three numbers"},
+        {Http("200 OK", "0.9.b\r\nx"), waiting, "its version is not made of whole numbers"},
+        {Http("200 OK", "0.9.3"), waiting, "it has fewer than two lines"},
+        {Http("200 OK", QByteArray(200 * 1024, '9')), waiting, "it is far too long"},
+        {Http("404 Not Found", "<h1>nothing here</h1>"),
+         "An error occured while getting update info from internet:Not Found\n"
+         "Be sure to be connected to the Internet and retry"},
+        {Http("503 <i>busy</i>", ""),
+         "An error occured while getting update info from internet:<i>busy</i>\n"
+         "Be sure to be connected to the Internet and retry"},
+        {Http("200 OK", "9.0.0\r\n" + hostileId), newer.arg("9.0.0"), {},
+         download + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromLatin1(hostileId)))},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.response.left(80).toStdString());
+        server.answer = row.response;
+        prompter.shown.clear();
+        RunCheck();
+        EXPECT_TRUE(OnPage(b.page) && b.area.BrowserShown());
+        EXPECT_EQ(Text("spVersion"), "0.8.20");
+        EXPECT_EQ(Text("spMsg"), row.message);
+        if (row.box.isEmpty()) {
+            EXPECT_TRUE(prompter.shown.empty());
+        } else {
+            ASSERT_EQ(prompter.shown.size(), 1u);
+            EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+            EXPECT_TRUE(prompter.shown[0].text.contains(row.box)) << prompter.shown[0].text.toStdString();
+        }
+        if (!row.link.isEmpty()) {
+            EXPECT_EQ(LinkTarget(), row.link);
+            EXPECT_EQ(MessageTags(), "B FONT BR A");
+        }
+    }
+    EXPECT_TRUE(server.lastRequest.startsWith("GET /stavel/autoupdate.asp HTTP/1.1\r\n"));
+    EXPECT_EQ(Eval("document.title").toString(), "Ovrel - Check for Updates");
+    EXPECT_EQ(finished, int(std::size(rows)));
+}
+
+TEST_F(UpdateCheckTest, AServerThatDoesNotAnswerTimesOutWhileTheWindowGoesOn)
+{
+    check->SetTimeout(600ms);
+    bool timerRan = false;
+    QString meanwhile;
+    RunCheck([&] {
+        check->StartUpdateCheck();
+        // While the server keeps silent, the window's events run.
+        QTimer::singleShot(100, check.get(), [&] {
+            timerRan = true;
+            b.browser->ElementText("spMsg", [&](std::optional<QString> text) { meanwhile = text.value_or("?"); });
+        });
+    });
+    EXPECT_TRUE(timerRan);
+    EXPECT_EQ(meanwhile, waiting);
+    EXPECT_EQ(server.requests, 1);
+    ASSERT_EQ(prompter.texts(), QStringList{"The update server did not answer within 0.6 seconds."});
+    EXPECT_EQ(Text("spMsg"), waiting);
+    EXPECT_FALSE(check->Busy());
+}
+
+TEST_F(UpdateCheckTest, AddressesThatCannotBeAskedEndInAMessage)
+{
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost);
+    const quint16 port = closed.serverPort();
+    closed.close();
+    const std::pair<QString, QString> rows[] = {
+        {QStringLiteral("http://127.0.0.1:%1/stavel/autoupdate.asp").arg(port),
+         "The update server could not be reached:\nConnection refused"},
+        {"file://" + b.page, "The update address is not a web address: \"file://" + b.page + "\"."},
+    };
+    for (const auto& [link, message] : rows) {
+        UseLink(link);
+        prompter.shown.clear();
+        RunCheck();
+        ASSERT_EQ(prompter.shown.size(), 1u);
+        EXPECT_TRUE(prompter.shown[0].text.startsWith(message)) << prompter.shown[0].text.toStdString();
+        EXPECT_EQ(Text("spMsg"), waiting);
+    }
+}
+
+TEST_F(UpdateCheckTest, TheCheckRunsWheneverThePageLoadsAndOnlyTheLatestCounts)
+{
+    // Left before the answer came: the answer shows nowhere.
+    check->StartUpdateCheck();
+    ASSERT_TRUE(WaitUntil([&] { return server.requests == 1; }));
+    LoadAndWait(b.elsewhere);
+    EXPECT_FALSE(check->Busy());
+    server.Release(Http("200 OK", "0.9.3\r\nid"));
+    Pump(300);  // time for a wrong outcome to show
+    EXPECT_EQ(finished, 0);
+    EXPECT_EQ(Text("spMsg"), "elsewhere");
+
+    // Back in the history, the page asks again.
+    server.answer = Http("200 OK", "0.8.20\r\nid");
+    RunCheck([&] { b.browser->GoBack(); });
+    EXPECT_EQ(server.requests, 2);
+    EXPECT_EQ(Text("spMsg"), upToDate);
+
+    // Asked again before the first answer: the second check's answer stands.
+    server.answer.clear();
+    check->StartUpdateCheck();
+    ASSERT_TRUE(WaitUntil([&] { return server.requests == 3; }));
+    server.answer = Http("200 OK", "0.9.3\r\nid");
+    RunCheck();
+    server.Release(Http("200 OK", "0.1.0"));
+    Pump(300);  // time for a wrong outcome to show
+    EXPECT_EQ(finished, 2);
+    EXPECT_EQ(Text("spMsg"), newer.arg("0.9.3"));
+    EXPECT_TRUE(prompter.shown.empty());
+
+    // Any page named so, in any letter case, is checked; one without the
+    // message's element ends in the failure's message.
+    const QString bare = b.dir.write("Elsewhere/AUTOUPDATE.HTML", "<html><body><b id=spVersion></b></body></html>");
+    RunCheck([&] { b.browser->Navigate(bare); });
+    EXPECT_EQ(Text("spVersion"), "0.8.20");
+    EXPECT_EQ(prompter.texts(), QStringList{"The update page has no element \"spMsg\"."});
+}
+
+}  // namespace
