@@ -23,6 +23,9 @@ class QLabel;
 class QTimer;
 class WindowBuildHost;
 struct CDoc;
+namespace editing {
+class EditingTools;
+}
 
 // The main window: assembles the menus and toolbars, the documents and their
 // tabs, the editor, the declaration list, the help browser and the build
@@ -64,6 +67,7 @@ public:
     HelpArea& help() const { return *m_help; }
     HelpBrowser& helpBrowser() const { return *m_helpBrowser; }
     const DeclStyles& declStyles() const { return m_declStyles; }
+    editing::EditingTools& editingTools() const { return *m_editing; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -102,6 +106,7 @@ private:
     std::unique_ptr<WindowBuildHost> m_buildHost;
     BuildController* m_build = nullptr;
     CodeAssist* m_assist = nullptr;
+    editing::EditingTools* m_editing = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     QLabel* m_infoPanel = nullptr;
