@@ -1,16 +1,32 @@
 #pragma once
 
-class EditCtrl;
+#include "editing/ColourCalculator.h"
 
-// The editing commands of the Edit menu and the tools toolbar. Their menu
-// items and buttons are in place; what they do comes with the editing work.
+class CommonDialog;
+class EditCtrl;
+class Prompter;
+
+// The block commands of the Edit menu and the tools toolbar's aids, on the
+// document in the editor. Each edit undoes as one step.
 namespace editing {
 
-void ShowFindReplace(EditCtrl& editor);
+// Every line the selection touches (the caret's line when nothing is
+// selected; not a last line the selection only reaches at its column 0)
+// gets a ";" in front, or loses the ";" that starts it. The caret ends at
+// the end of the block, nothing selected.
 void CommentBlock(EditCtrl& editor);
 void UncommentBlock(EditCtrl& editor);
-void IndentBlock(EditCtrl& editor);
-void InsertColour(EditCtrl& editor, bool hexadecimal);
-void StartCalculator();
+// One level of indentation added to or taken from the front of those lines,
+// in the document's own style; the selection stays over the same lines.
+void IndentBlock(EditCtrl& editor, int tabSize);
+void UnindentBlock(EditCtrl& editor, int tabSize);
+
+// Asks for a colour and puts it in place of the selection, as "$RRGGBB" or
+// "R,G,B". False when the user cancelled.
+bool InsertColour(EditCtrl& editor, CommonDialog& dialogs, bool hexadecimal);
+
+// Starts the desktop's calculator from `folders` (the search path); when
+// there is none, or it will not start, says so.
+void StartCalculator(Prompter& prompter, const QStringList& folders = SearchPath());
 
 }  // namespace editing

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -23,6 +24,13 @@ struct EditorSelection {
     int EndColumn = 0;
     int EndLine = 0;
     bool operator==(const EditorSelection&) const = default;
+};
+
+// A stretch of the text as byte offsets into Text(), `start` <= `end`.
+struct TextSpan {
+    qint64 start = 0;
+    qint64 end = 0;
+    bool operator==(const TextSpan&) const = default;
 };
 
 // Column from 0, line from 1 (the numbering of LineText and SetCaret).
@@ -103,6 +111,20 @@ public:
     // selection with StartColumn -1 when there is none.
     EditorSelection Find(const QByteArray& what, const EditorSelection& range, bool matchCase);
     QByteArray WordAtCaret() const;
+
+    // The selection in bytes, for work that goes by offsets into Text().
+    TextSpan SelectionSpan() const;
+    // Selects from `anchor` to `caret` and scrolls the whole span into view.
+    void SelectSpan(qint64 anchor, qint64 caret);
+    // Replaces a span of the text as one undoable edit, however large, and
+    // puts the caret after the new text.
+    void ReplaceSpan(const TextSpan& span, const QByteArray& text);
+    // Where the span's first line of text is drawn, relative to this widget.
+    QRect SpanRect(const TextSpan& span) const;
+    // Readies the selected buffer for `text`, as typing does (an 8-bit
+    // document of plain ASCII changes over to UTF-8); false when its 8-bit
+    // text cannot hold every character of it.
+    bool MakeRoomFor(const QString& text);
 
     // 0 none, 1 highlighted, 2 error: shows the 1-based line in that colour.
     // A cleared marker reads 0 at once but its colour stays until the caret

@@ -5,6 +5,7 @@
 #include "build/BuildController.h"
 #include "documents/DocumentManager.h"
 #include "editing/EditingCommands.h"
+#include "editing/EditingTools.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "help/UpdateCheck.h"
@@ -48,14 +49,19 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuCut"), [this] { m_editor->Cut(); });
     d.SetAction(QStringLiteral("mnuCopy"), [this] { m_editor->Copy(); });
     d.SetAction(QStringLiteral("mnuPaste"), [this] { m_editor->Paste(); });
-    d.SetAction(QStringLiteral("mnuFindReplace"), [this] { editing::ShowFindReplace(*m_editor); });
+    m_editing = new editing::EditingTools({*m_editor, m_app.labels, m_app.prompter, m_app.dialogs,
+                                           [this] { return m_app.settings.TabSize; },
+                                           [this] { return m_docs->CurrentDoc() != nullptr; }},
+                                          this);
+    d.SetAction(QStringLiteral("mnuFindReplace"), [this] { m_editing->ShowFindReplace(); });
     d.SetAction(QStringLiteral("mnuAutoindent"), [this] {
         QAction* item = m_menus.item(QStringLiteral("mnuAutoindent"));
         item->setChecked(!item->isChecked());
         m_app.settings.AutoIndent = item->isChecked();
         m_editor->SetAutoIndent(m_app.settings.AutoIndent);
     });
-    d.SetAction(QStringLiteral("mnuIndentBlock"), [this] { editing::IndentBlock(*m_editor); });
+    d.SetAction(QStringLiteral("mnuIndentBlock"), [this] { m_editing->IndentBlock(); });
+    d.SetAction(QStringLiteral("mnuUnindentBlock"), [this] { m_editing->UnindentBlock(); });
     d.SetAction(QStringLiteral("mnuCommentBlock"), [this] { editing::CommentBlock(*m_editor); });
     d.SetAction(QStringLiteral("mnuUncommentBlock"), [this] { editing::UncommentBlock(*m_editor); });
 
@@ -124,9 +130,9 @@ void MainWindow::RegisterToolbarCommands()
         m_build->SetDebugEnabled(m_menus.button(QStringLiteral("btDebugEnabled"))->isChecked());
     });
     d.SetButtonAction(QStringLiteral("cOptionsBar"), QStringLiteral("btColor"), [this] {
-        editing::InsertColour(*m_editor, m_menus.item(QStringLiteral("mnuInsertHex"))->isChecked());
+        m_editing->InsertColour(m_menus.item(QStringLiteral("mnuInsertHex"))->isChecked());
     });
-    d.SetButtonAction(QStringLiteral("cOptionsBar"), QStringLiteral("btCalc"), [] { editing::StartCalculator(); });
+    d.SetButtonAction(QStringLiteral("cOptionsBar"), QStringLiteral("btCalc"), [this] { m_editing->StartCalculator(); });
     d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btHome"), [this] { m_help->btHome(); });
     d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btPrev"), [this] { m_help->btPrev(); });
     d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btNext"), [this] { m_help->btNext(); });

@@ -24,6 +24,9 @@ class QTimer;
 class UpdateCheck;
 class WindowBuildHost;
 struct CDoc;
+namespace editing {
+class EditingTools;
+}
 
 // The main window: assembles the menus and toolbars, the documents and their
 // tabs, the editor, the declaration list, the help browser and the build
@@ -65,6 +68,7 @@ public:
     HelpArea& help() const { return *m_help; }
     HelpBrowser& helpBrowser() const { return *m_helpBrowser; }
     const DeclStyles& declStyles() const { return m_declStyles; }
+    editing::EditingTools& editingTools() const { return *m_editing; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -104,6 +108,7 @@ private:
     BuildController* m_build = nullptr;
     UpdateCheck* m_updateCheck = nullptr;
     CodeAssist* m_assist = nullptr;
+    editing::EditingTools* m_editing = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     QLabel* m_infoPanel = nullptr;

@@ -60,7 +60,7 @@ const MenuDef kMenus[] = {
       {"mnuFindReplace", "Ctrl+F", kDispatch | kSeparatorAfter},
       {"mnuAutoindent", "", kDispatch | kCheckable},
       {"mnuIndentBlock", "", kDispatch},
-      {"mnuUnindentBlock", "", kSeparatorAfter},
+      {"mnuUnindentBlock", "", kDispatch | kSeparatorAfter},
       {"mnuCommentBlock", "Ctrl+E", kDispatch},
       {"mnuUncommentBlock", "Ctrl+R", kDispatch}}},
     {"mnuProgramTop", "Build",

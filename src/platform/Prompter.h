@@ -15,5 +15,12 @@ public:
     // closing the box counts as Cancel (or Ok for a box with only Ok).
     virtual MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) = 0;
 
+    // The same under a title of its own in place of the program's.
+    virtual MsgAnswer AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons)
+    {
+        (void)title;
+        return Ask(text, icon, buttons);
+    }
+
     void Tell(const QString& text, MsgIcon icon) { Ask(text, icon, MsgButtons::Ok); }
 };

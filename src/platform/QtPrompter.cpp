@@ -5,8 +5,13 @@
 
 MsgAnswer QtPrompter::Ask(const QString& text, MsgIcon icon, MsgButtons buttons)
 {
+    return AskTitled(QStringLiteral("Ovrel"), text, icon, buttons);
+}
+
+MsgAnswer QtPrompter::AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons)
+{
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QStringLiteral("Ovrel"));
+    box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;

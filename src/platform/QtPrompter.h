@@ -8,4 +8,5 @@
 class QtPrompter : public Prompter {
 public:
     MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) override;
+    MsgAnswer AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) override;
 };

@@ -58,7 +58,6 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     d.DoCommand("MNUNEWBBFILE");
     EXPECT_EQ(docs().Docs().size(), 1);
     d.DoCommand("mnuNoSuchItem");  // nothing happens
-    EXPECT_FALSE(d.HasAction("mnuUnindentBlock"));
 
     // A key only counts on its own toolbar.
     d.ButtonClick("cEditBar", "btNewBBFile");

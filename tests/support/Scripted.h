@@ -20,11 +20,17 @@ public:
         QString text;
         MsgIcon icon;
         MsgButtons buttons;
+        QString title;  // empty for the program's own
     };
 
     MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) override
     {
-        shown.push_back({text, icon, buttons});
+        return AskTitled(QString(), text, icon, buttons);
+    }
+
+    MsgAnswer AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) override
+    {
+        shown.push_back({text, icon, buttons, title});
         if (onShow)
             onShow();
         if (!answers.empty()) {

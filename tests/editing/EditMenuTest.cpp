@@ -1,0 +1,122 @@
+// Every command of the Edit menu and the tools toolbar changes the text as a
+// Blitz3D programmer expects, through the real window.
+#include "editing/EditingTools.h"
+#include "support/AppFixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+class EditMenu : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        Command("mnuNewBBFile");
+    }
+};
+
+TEST_F(EditMenu, BlockCommandsChangeWholeLinesAsOneStep)
+{
+    const char* const kText = "If a\r\n\tb = 1\r\n\t; note\r\nEndIf";
+    // Lines 2 and 3, the selection ending inside line 3.
+    const EditorSelection lines23{true, 2, 1, 3, 2};
+    const struct {
+        const char* command;
+        EditorSelection before, after;  // after: empty with the caret at the block's end
+        const char* text;
+    } rows[] = {
+        {"mnuCommentBlock", lines23, {false, 8, 2, 8, 2}, "If a\r\n;\tb = 1\r\n;\t; note\r\nEndIf"},
+        {"mnuUncommentBlock", lines23, {false, 6, 2, 6, 2}, "If a\r\n\tb = 1\r\n\t note\r\nEndIf"},
+        {"mnuCommentBlock", {false, 0, 0, 2, 0}, {false, 5, 0, 5, 0}, ";If a\r\n\tb = 1\r\n\t; note\r\nEndIf"},
+        // A selection that ends at column 0 of a line leaves that line alone.
+        {"mnuCommentBlock", {true, 0, 0, 0, 1}, {false, 5, 0, 5, 0}, ";If a\r\n\tb = 1\r\n\t; note\r\nEndIf"},
+        // Indenting keeps the same lines selected, the caret where it was.
+        {"mnuIndentBlock", lines23, {true, 0, 1, 8, 2}, "If a\r\n\t\tb = 1\r\n\t\t; note\r\nEndIf"},
+        {"mnuUnindentBlock", lines23, {true, 0, 1, 6, 2}, "If a\r\nb = 1\r\n; note\r\nEndIf"},
+        {"mnuIndentBlock", {true, 0, 3, 0, 0}, {true, 0, 3, 0, 0}, "\tIf a\r\n\t\tb = 1\r\n\t\t; note\r\nEndIf"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.command);
+        editor().SetText(kText);
+        editor().SetSelection(r.before);
+        Command(r.command);
+        EXPECT_EQ(editor().Text(), r.text);
+        EXPECT_EQ(editor().Selection(), r.after);
+        editor().Undo();
+        EXPECT_EQ(editor().Text(), kText) << "one undo step";
+    }
+
+    // Tab and Shift+Tab do the same to a selection of several lines, in the
+    // blanks this document indents with.
+    app->settings.TabSize = 3;
+    editor().SetText("If a\r\n   b\r\nEndIf");
+    editor().SetSelection({true, 0, 0, 2, 1});
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(editor().Text(), "   If a\r\n      b\r\nEndIf");
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(editor().Text(), "If a\r\nb\r\nEndIf");
+    EXPECT_EQ(editor().SelectionSpan(), (TextSpan{0, 7}));
+}
+
+TEST_F(EditMenu, ClipboardAndUndoCommandsChangeTheText)
+{
+    editor().SetText("Print 1");
+    editor().SetSelection({true, 0, 0, 6, 0});
+    Command("mnuCut");
+    EXPECT_EQ(editor().Text(), "1");
+    editor().SetCaret(1, 1);
+    Command("mnuPaste");
+    EXPECT_EQ(editor().Text(), "1Print ");
+    Command("mnuUndo");
+    EXPECT_EQ(editor().Text(), "1");
+    Command("mnuRedo");
+    EXPECT_EQ(editor().Text(), "1Print ");
+}
+
+TEST_F(EditMenu, ColourGoesInAsHexadecimalOrComponents)
+{
+    editor().SetText("Color 0");
+    editor().SetSelection({true, 6, 0, 7, 0});
+    dialogs.colors = {Rgb(255, 0, 0), std::nullopt, Rgb(10, 171, 5)};
+    window->dispatcher().ButtonClick("cOptionsBar", "btColor");
+    EXPECT_EQ(editor().Text(), "Color $FF0000");
+    window->menus().item("mnuInsertRGB")->trigger();
+    window->menus().item("mnuInsertRGB")->trigger();  // already checked: stays so
+    EXPECT_FALSE(window->menus().item("mnuInsertHex")->isChecked());
+    window->dispatcher().ButtonClick("cOptionsBar", "btColor");  // cancelled
+    EXPECT_EQ(editor().Text(), "Color $FF0000");
+    editor().SetCaret(0, 1);
+    window->dispatcher().ButtonClick("cOptionsBar", "btColor");
+    EXPECT_EQ(editor().Text(), "10,171,5Color $FF0000");
+    EXPECT_EQ(dialogs.requests, (QStringList{"color", "color", "color"}));
+}
+
+#ifndef Q_OS_WIN
+TEST_F(EditMenu, CalculatorIsTheDesktopsOrAClearMessage)
+{
+    const QByteArray path = qgetenv("PATH");
+    TempDir bin;
+    const QString started = bin.file("started");
+    const QString calc = bin.write("galculator", ("#!/bin/sh\n: > '" + started + "'\n").toStdString());
+    QFile::setPermissions(calc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    qputenv("PATH", bin.path().toUtf8());
+    window->dispatcher().ButtonClick("cOptionsBar", "btCalc");
+    EXPECT_TRUE(WaitUntil([&] { return QFile::exists(started); }, 10000));
+    EXPECT_TRUE(prompter.shown.empty());
+
+    qputenv("PATH", QDir::tempPath().toUtf8() + "/no-such-folder");
+    window->dispatcher().ButtonClick("cOptionsBar", "btCalc");
+    qputenv("PATH", path);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+    for (const char* name : {"gnome-calculator", "kcalc", "galculator", "qalculate-gtk", "xcalc"})
+        EXPECT_TRUE(prompter.shown[0].text.contains(name)) << name;
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,214 @@
+// The find and replace dialog, driven offscreen with the message boxes
+// answered by script.
+#include "editing/DialogFindReplace.h"
+#include "editing/EditingTools.h"
+#include "support/AppFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+constexpr char kSource[] = "Global score = 0\r\nscore = score + 1\r\nPrint \"SCORE\" ; score\r\n";
+
+class FindReplace : public AppFixture {
+protected:
+    DialogFindReplace& Open(const std::string& bytes = kSource)
+    {
+        docs().OpenDoc(dir.write("game.bb", bytes));
+        Command("mnuFindReplace");
+        DialogFindReplace* dialog = window->editingTools().findDialog();
+        EXPECT_TRUE(dialog && dialog->isVisible());
+        return *dialog;
+    }
+    QString Label(const char* key) const { return app->labels.getValue(key); }
+    // The spans a button selects, one per click, until a message is shown.
+    std::vector<TextSpan> Walk(QPushButton* button)
+    {
+        std::vector<TextSpan> spans;
+        for (std::size_t shown = prompter.shown.size(); prompter.shown.size() == shown && spans.size() < 20;) {
+            button->click();
+            if (prompter.shown.size() == shown)
+                spans.push_back(editor().SelectionSpan());
+        }
+        return spans;
+    }
+};
+
+TEST_F(FindReplace, FindAndFindNextWalkTheMatchesOnceWithoutWrapping)
+{
+    DialogFindReplace& d = Open();
+    EXPECT_EQ(d.comboSearch->currentText(), "Global");  // the word at the caret
+    EXPECT_TRUE(d.Option1->isChecked());
+
+    d.comboSearch->setEditText("");
+    d.cmdFind->click();
+    EXPECT_TRUE(prompter.shown.empty()) << "an empty search does nothing";
+
+    d.comboSearch->setEditText("score");
+    d.cmdFind->click();
+    EXPECT_EQ(editor().SelectionSpan(), (TextSpan{7, 12}));
+    EXPECT_TRUE(d.cmdFindNext->isDefault());
+    const std::vector<TextSpan> rest = Walk(d.cmdFindNext);
+    EXPECT_EQ(rest, (std::vector<TextSpan>{{18, 23}, {26, 31}, {44, 49}, {53, 58}}));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, Label("textnotfound"));
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::None);
+    d.cmdFindNext->click();
+    EXPECT_EQ(prompter.shown.size(), 2u) << "every further Find next says so again";
+
+    // Match case leaves out "SCORE"; a new Find starts again at the top.
+    d.Check1->setChecked(true);
+    d.cmdFind->click();
+    EXPECT_EQ(editor().SelectionSpan(), (TextSpan{7, 12}));
+    EXPECT_EQ(Walk(d.cmdFindNext), (std::vector<TextSpan>{{18, 23}, {26, 31}, {53, 58}}));
+
+    // Editing the search text makes Enter a new Find.
+    QTest::keyClicks(d.comboSearch, "x");
+    EXPECT_TRUE(d.cmdFind->isDefault());
+}
+
+TEST_F(FindReplace, ReplaceAsksForEachMatchUnderItsOwnTitle)
+{
+    DialogFindReplace& d = Open("a = a + a\r\n");
+    d.comboSearch->setEditText("a");
+    QTest::keyClicks(d.ComboReplace->lineEdit(), "ab");
+    prompter.answers = {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Yes};
+    d.cmdReplace->click();
+    EXPECT_EQ(editor().Text(), "ab = a + ab");
+    ASSERT_EQ(prompter.shown.size(), 4u);
+    EXPECT_EQ(prompter.shown[0].text, Label("replacethis").replace("#searchtext#", "a"));
+    EXPECT_EQ(prompter.shown[0].title, Label("confirmreplace"));
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(prompter.shown[3].text, Label("textnotfound"));
+    EXPECT_EQ(d.ComboReplace->itemText(0), "ab");
+
+    // Cancel stops and puts the dialog away; it comes back as it was.
+    prompter.shown.clear();
+    prompter.answers = {MsgAnswer::Cancel};
+    d.cmdFind->click();
+    d.cmdReplace->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(editor().Text(), "ab = a + ab");
+    Command("mnuFindReplace");
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.ComboReplace->currentText(), "ab");
+
+    // Another text is another search, though one is under way.
+    d.comboSearch->setEditText("+");
+    d.ComboReplace->setEditText("-");
+    d.cmdReplace->click();
+    EXPECT_EQ(editor().Text(), "ab = a - ab");
+}
+
+TEST_F(FindReplace, ReplaceAllIsOneUndoStepAndTouchesNoOtherByte)
+{
+    // An 8-bit file: every byte but the replaced ones is written back as it was.
+    const std::string bytes = "x\xA3 = \"\xE9t\xE9\" ; X\x01\r\n\xFFx\r\n";
+    DialogFindReplace& d = Open(bytes);
+    d.comboSearch->setEditText("x");
+    d.ComboReplace->setEditText(QStringLiteral("xx\u00E9"));
+    d.cmdReplaceAll->click();
+    ASSERT_EQ(prompter.texts(), (QStringList{Label("askreplaceall").replace("#searchtext#", "x"), Label("textnotfound"),
+                                             Label("replMade").replace("#n#", "3")}));
+    EXPECT_EQ(prompter.shown[2].icon, MsgIcon::Information);
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(current().FilePath), "xx\xE9\xA3 = \"\xE9t\xE9\" ; xx\xE9\x01\r\n\xFFxx\xE9\r\n");
+
+    // Exhausted: nothing more, and no search again.
+    prompter.shown.clear();
+    d.cmdReplaceAll->click();
+    EXPECT_EQ(prompter.texts().last(), Label("replMade").replace("#n#", "0"));
+    EXPECT_EQ(prompter.shown.size(), 2u);
+
+    editor().Undo();
+    EXPECT_EQ(editor().Text().toStdString() + "\r\n", bytes);
+
+    // Cancelled before it starts: the dialog goes away, nothing changes.
+    prompter.answers = {MsgAnswer::Cancel};
+    d.cmdReplaceAll->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(editor().Text().toStdString() + "\r\n", bytes);
+}
+
+TEST_F(FindReplace, ASelectionOfSeveralLinesIsSearchedAlone)
+{
+    docs().OpenDoc(dir.write("lines.bb", "n = 1\r\nn = 2\r\nn = 3\r\nn = 4"));
+    editor().SetSelection({true, 0, 1, 5, 2});
+    Command("mnuFindReplace");
+    DialogFindReplace& d = *window->editingTools().findDialog();
+    EXPECT_TRUE(d.Option2->isChecked());
+    d.comboSearch->setEditText("n");
+    d.ComboReplace->setEditText("count");
+    d.cmdReplaceAll->click();
+    EXPECT_EQ(editor().Text(), "n = 1\r\ncount = 2\r\ncount = 3\r\nn = 4");
+}
+
+TEST_F(FindReplace, HistoriesKeepTheFiveLatestTextsOnce)
+{
+    DialogFindReplace& d = Open();
+    for (const char* text : {"one", "two", "three", "two", "four", "five", "six"}) {
+        d.comboSearch->setEditText("");
+        QTest::keyClicks(d.comboSearch->lineEdit(), text);
+        d.cmdFind->click();
+    }
+    auto items = [&] {
+        QStringList out;
+        for (int i = 0; i < d.comboSearch->count(); ++i)
+            out << d.comboSearch->itemText(i);
+        return out;
+    };
+    EXPECT_EQ(items(), (QStringList{"six", "five", "four", "two", "three"}));
+    // Picking an entry and searching leaves the order alone.
+    d.comboSearch->setCurrentIndex(3);
+    Q_EMIT d.comboSearch->activated(3);
+    d.cmdFind->click();
+    EXPECT_EQ(items(), (QStringList{"six", "five", "four", "two", "three"}));
+}
+
+TEST_F(FindReplace, F3GoesOnAfterTheDialogIsClosedAndShiftF3GoesBack)
+{
+    DialogFindReplace& d = Open();
+    d.comboSearch->setEditText("score");
+    d.cmdFind->click();
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto press = [&](QKeyCombination keys) {
+        QTest::keySequence(window, QKeySequence(keys));
+        return editor().SelectionSpan();
+    };
+    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{18, 23}));
+    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{26, 31}));
+    EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{18, 23}));
+    EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{7, 12}));
+    // Moved elsewhere, the search goes on from the caret.
+    editor().SetCaret(0, 3);
+    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{44, 49}));
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_TRUE(prompter.shown.empty());
+}
+
+TEST_F(FindReplace, TheDialogNeverCoversTheMatchItSelects)
+{
+    DialogFindReplace& d = Open();
+    d.comboSearch->setEditText("SCORE");
+    d.cmdFind->click();
+    auto matchOnScreen = [&] {
+        const QRect r = editor().SpanRect(editor().SelectionSpan());
+        return QRect(editor().mapToGlobal(r.topLeft()), r.size());
+    };
+    d.move(matchOnScreen().center() - QPoint(d.width() / 2, d.height() / 2));
+    ASSERT_TRUE(d.frameGeometry().intersects(matchOnScreen()));
+    d.cmdFindNext->click();
+    EXPECT_FALSE(d.frameGeometry().intersects(matchOnScreen()));
+}
+
+}  // namespace
