@@ -3,6 +3,8 @@
 #include "platform/QtPrompter.h"
 #include "startup/App.h"
 #include "startup/CommandLine.h"
+#include "startup/Layout.h"
+#include "startup/SingleInstance.h"
 
 #include <QApplication>
 
@@ -11,11 +13,17 @@ int main(int argc, char** argv)
     help::PrepareWebEngine();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovrel"));
+    QApplication::setDesktopFileName(QStringLiteral("ovrel"));
+
+    const Layout layout = Layout::ForExecutable(QApplication::applicationDirPath());
+    const QStringList documents = CommandLineDocuments(QApplication::arguments().mid(1));
+    if (HandToRunningInstance(layout, documents))
+        return 0;
 
     QtPrompter prompter;
     QtCommonDialog dialogs;
-    App app(QApplication::applicationDirPath(), prompter, dialogs);
-    if (!app.Start(CommandLineDocuments(QApplication::arguments().mid(1))))
+    App app(layout, prompter, dialogs);
+    if (!app.Start(documents))
         return 1;
     return qapp.exec();
 }
