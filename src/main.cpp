@@ -7,6 +7,8 @@
 #include "startup/SingleInstance.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -20,6 +22,10 @@ int main(int argc, char** argv)
     if (HandToRunningInstance(layout, documents))
         return 0;
 
+    // The desktop's icon theme knows the installed program; the build folder
+    // carries its own picture.
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("ovrel"), QIcon(QDir(layout.programDir).filePath(QStringLiteral("ovrel.png")))));
     QtPrompter prompter;
     QtCommonDialog dialogs;
     App app(layout, prompter, dialogs);

@@ -99,16 +99,14 @@ InstanceServer::InstanceServer(const Layout& layout, QObject* parent)
     : QObject(parent), m_server(new QLocalServer(this))
 {
     const QString name = InstanceServerName(layout);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(name) && m_server->serverError() == QAbstractSocket::AddressInUseError) {
-        // Either a program is running there, or one ended without taking
-        // its socket away.
-        QLocalSocket probe;
-        probe.connectToServer(name);
-        if (!probe.waitForConnected(kConnectMs)) {
-            QLocalServer::removeServer(name);
-            m_server->listen(name);
-        }
+    // Listening takes the name over, so first make sure nobody answers
+    // there; a socket that is left is one a program ended without removing.
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    if (!probe.waitForConnected(kConnectMs)) {
+        QLocalServer::removeServer(name);
+        m_server->setSocketOptions(QLocalServer::UserAccessOption);
+        m_server->listen(name);
     }
     connect(m_server, &QLocalServer::newConnection, this, &InstanceServer::OnConnection);
     m_retry.setInterval(250);
