@@ -1,4 +1,5 @@
 #include "documents/Document.h"
+#include "build/BuildController.h"
 #include "documents/DocumentManager.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/IniFile.h"
@@ -100,6 +101,10 @@ TEST_F(Installed, StartsOnAnEmptyConfigurationFolderAndASecondStartReadsItBack)
         EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join("|").toStdString();
         EXPECT_EQ(second.settings.B3DDir, user.file("Blitz3D"));
         EXPECT_EQ(second.settings.TabSize, 7);
+        // What it writes for itself goes to the state folder.
+        EXPECT_EQ(second.mainWindow()->build().OutputPath(), user.file("state/ovrel/output.txt"));
+        second.log.OpenLog();
+        EXPECT_TRUE(user.exists("state/ovrel/debug.log"));
         second.mainWindow()->dispatcher().DoCommand("mnuAutoindent");
         second.mainWindow()->close();
     }
