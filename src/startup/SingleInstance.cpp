@@ -13,7 +13,6 @@
 
 #include <utility>
 
-
 namespace {
 
 constexpr int kConnectMs = 1000;

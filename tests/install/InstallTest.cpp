@@ -1,5 +1,5 @@
-#include "documents/Document.h"
 #include "build/BuildController.h"
+#include "documents/Document.h"
 #include "documents/DocumentManager.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/IniFile.h"
@@ -11,68 +11,55 @@
 #include "support/TempDir.h"
 #include "support/Wait.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
 
 namespace {
 
-// Installed once for the whole suite, as a user would install it.
+// Installed once for the whole suite, as a user would, and run on a user's
+// folders of its own (the installed program inherits the variables).
 class Installed : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_prefix = std::make_unique<TempDir>();
         QProcess install;
         install.setProcessChannelMode(QProcess::MergedChannels);
-        install.start(QStringLiteral(OVREL_CMAKE_COMMAND),
-                      {"--install", QStringLiteral(OVREL_BUILD_DIR), "--prefix", s_prefix->path()});
-        s_installed = install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit
-                      && install.exitCode() == 0;
+        install.start(OVREL_CMAKE_COMMAND, {"--install", OVREL_BUILD_DIR, "--prefix", s_prefix.path()});
+        s_installed = install.waitForFinished(120000) && install.exitCode() == 0;
         s_installLog = install.readAll();
     }
-    static void TearDownTestSuite() { s_prefix.reset(); }
 
     void SetUp() override
     {
         ASSERT_TRUE(s_installed) << s_installLog.toStdString();
-        QDir().mkpath(user.file("run"));
-        QFile::setPermissions(user.file("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        // Children inherit them: the installed program sees the same folders.
-        m_config.emplace("XDG_CONFIG_HOME", user.file("config").toLocal8Bit());
-        m_state.emplace("XDG_STATE_HOME", user.file("state").toLocal8Bit());
-        m_runtime.emplace("XDG_RUNTIME_DIR", user.file("run").toLocal8Bit());
+        user.write("run/.keep", "");
         user.write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\necho BlitzCC V1.108\n");
-        QDir().mkpath(user.file("Blitz3D/userlibs"));
     }
 
-    static QString Prefix(const QString& name) { return QDir(s_prefix->path()).filePath(name); }
-    Layout InstalledLayout() const { return Layout::ForExecutable(Prefix("bin")); }
+    static QString Prefix(const QString& name) { return s_prefix.file(name); }
     void SetUserPref(const char* section, const char* key, const QString& value) const
     {
         WriteIniString(user.file("config/ovrel/prefs.ini"), section, key, value);
     }
 
     TempDir user;
+    ScopedEnv config{"XDG_CONFIG_HOME", user.file("config").toLocal8Bit()};
+    ScopedEnv state{"XDG_STATE_HOME", user.file("state").toLocal8Bit()};
+    ScopedEnv runtime{"XDG_RUNTIME_DIR", user.file("run").toLocal8Bit()};
+    const Layout layout = Layout::ForExecutable(Prefix("bin"));
     ScriptedPrompter prompter;
     ScriptedDialog dialogs;
 
-private:
-    std::optional<ScopedEnv> m_config, m_state, m_runtime;
-    static inline std::unique_ptr<TempDir> s_prefix;
+    static inline TempDir s_prefix;
     static inline bool s_installed = false;
     static inline QString s_installLog;
 };
 
 TEST_F(Installed, StartsOnAnEmptyConfigurationFolderAndASecondStartReadsItBack)
 {
-    const Layout layout = InstalledLayout();
     ASSERT_TRUE(layout.installed);
     EXPECT_EQ(layout.programDir, Prefix("share/ovrel"));
     EXPECT_EQ(layout.PrefsPath(), user.file("config/ovrel/prefs.ini"));
@@ -116,7 +103,6 @@ TEST_F(Installed, StartsOnAnEmptyConfigurationFolderAndASecondStartReadsItBack)
 
 TEST_F(Installed, ASecondStartHandsItsFileToTheFirstAndEnds)
 {
-    const Layout layout = InstalledLayout();
     QString error;
     ASSERT_TRUE(PrepareUserFolders(layout, &error)) << error.toStdString();
     SetUserPref("PATHS", "B3DDir", user.file("Blitz3D"));

@@ -10,18 +10,11 @@
 
 #include <chrono>
 #include <future>
-#include <optional>
 
 namespace {
 
 class SingleInstance : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        runtime.emplace("XDG_RUNTIME_DIR", dir.file("run").toLocal8Bit());
-        dir.write("run/.keep", "");
-    }
-
     // A later start: it waits for the answer, so it runs beside the event loop.
     bool HandOver(const QStringList& documents)
     {
@@ -31,7 +24,8 @@ protected:
     }
 
     TempDir dir;
-    std::optional<ScopedEnv> runtime;
+    QString runDir = dir.write("run/.keep", "").chopped(6);
+    ScopedEnv runtime{"XDG_RUNTIME_DIR", runDir.toLocal8Bit()};
     Layout layout = Layout::Portable(dir.path());
 };
 
@@ -71,7 +65,7 @@ TEST_F(SingleInstance, MalformedMessagesAreDroppedAndTheNextStartIsStillServed)
 
 TEST_F(SingleInstance, ASocketLeftByAProgramThatEndedIsTakenOver)
 {
-    dir.write(InstanceServerName(layout).mid(dir.path().size() + 1), "");
+    dir.write(InstanceServerName(layout).mid(dir.path().size() + 1), "left behind");
     InstanceServer server(layout);
     EXPECT_TRUE(server.isListening());
     EXPECT_TRUE(HandOver({}));

@@ -5,13 +5,12 @@
 
 #include <optional>
 
-// Sets (or, with nothing, removes) an environment variable for one scope.
+// Sets (or, given nothing, removes) an environment variable for one scope.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, std::optional<QByteArray> value) : m_name(name)
+    ScopedEnv(const char* name, const std::optional<QByteArray>& value)
+        : m_name(name), m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
     {
-        if (qEnvironmentVariableIsSet(name))
-            m_old = qgetenv(name);
         Apply(value);
     }
     ~ScopedEnv() { Apply(m_old); }
@@ -19,13 +18,7 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    void Apply(const std::optional<QByteArray>& value)
-    {
-        if (value)
-            qputenv(m_name, *value);
-        else
-            qunsetenv(m_name);
-    }
+    void Apply(const std::optional<QByteArray>& value) { value ? qputenv(m_name, *value) : qunsetenv(m_name); }
 
     const char* m_name;
     std::optional<QByteArray> m_old;
