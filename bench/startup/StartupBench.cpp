@@ -27,7 +27,7 @@ void BM_LoadLabelsAndSettings(benchmark::State& state)
     for (auto _ : state) {
         auto labels = LoadLabels(dir.path(), prompter);
         Settings settings;
-        LoadSettings(dir.path(), settings, *labels, prompter);
+        LoadSettings(Layout::Portable(dir.path()), settings, *labels, prompter);
         benchmark::DoNotOptimize(settings);
     }
 }

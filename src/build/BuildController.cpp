@@ -36,14 +36,14 @@ QString Now()
 
 BuildController::BuildController(BuildHost& host, const Settings& settings,
                                  const CUILabels& labels, Prompter& prompter, DebugLog& log,
-                                 QString programDir, QObject* parent)
+                                 QString outputDir, QObject* parent)
     : QObject(parent),
       m_host(host),
       m_settings(settings),
       m_labels(labels),
       m_prompter(prompter),
       m_log(log),
-      m_programDir(std::move(programDir)),
+      m_outputDir(std::move(outputDir)),
       m_debugEnabled(settings.DebugEnabled)
 {
     connect(&m_runner, &BuildRunner::Finished, this, &BuildController::onCompilerFinished);
@@ -53,7 +53,7 @@ BuildController::~BuildController() = default;
 
 QString BuildController::OutputPath() const
 {
-    return QDir(m_programDir).filePath(QStringLiteral("output.txt"));
+    return QDir(m_outputDir).filePath(QStringLiteral("output.txt"));
 }
 
 void BuildController::logLine(const QString& message)

@@ -22,9 +22,10 @@ class BuildController : public QObject {
     Q_OBJECT
 public:
     // All references must outlive the controller. `settings` is read at each
-    // build, so a changed Blitz3D folder takes effect at once.
+    // build, so a changed Blitz3D folder takes effect at once. The compiler's
+    // output goes to output.txt in `outputDir`.
     BuildController(BuildHost& host, const Settings& settings, const CUILabels& labels,
-                    Prompter& prompter, DebugLog& log, QString programDir,
+                    Prompter& prompter, DebugLog& log, QString outputDir,
                     QObject* parent = nullptr);
     ~BuildController() override;
 
@@ -77,7 +78,7 @@ private:
     const CUILabels& m_labels;
     Prompter& m_prompter;
     DebugLog& m_log;
-    QString m_programDir;
+    QString m_outputDir;
 
     BuildRunner m_runner;
     bool m_debugEnabled = true;

@@ -134,7 +134,7 @@ void MainWindow::BuildLayout()
                                     this));
     m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
-                                  m_app.programDir, this);
+                                  m_app.layout.stateDir, this);
     m_updateCheck = new UpdateCheck(*m_help, m_app.prompter,
                                     {QDir(m_app.programDir).filePath(QStringLiteral("AutoUpdate.html")),
                                      m_app.settings.AutoUpdateLink,
@@ -300,6 +300,20 @@ void MainWindow::OnFirstActivation()
         m_docs->OpenDoc(path);
 }
 
+void MainWindow::OpenHandedDocuments(const QStringList& paths)
+{
+    if (FirstActivationPending) {
+        m_commandLineDocuments += paths;
+    } else {
+        for (const QString& path : paths)
+            m_docs->OpenDoc(path);
+    }
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void MainWindow::changeEvent(QEvent* e)
 {
     QMainWindow::changeEvent(e);
@@ -341,7 +355,7 @@ void MainWindow::closeEvent(QCloseEvent* e)
     // The IDE leaves with nothing of its own still running.
     m_build->Abort();
     QString error;
-    if (!SaveIdeOptions(m_app.programDir, m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked(),
+    if (!SaveIdeOptions(m_app.layout, m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked(),
                         m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked(), &error))
         m_app.prompter.Tell(QStringLiteral("Unable to save the settings to prefs.ini:\n") + error, MsgIcon::Critical);
     m_app.log.CloseLog();

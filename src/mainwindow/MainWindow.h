@@ -50,6 +50,10 @@ public:
     void UpdateCommandState();
     // Shows the help browser in place of the editor (and its home page).
     void ShowHelpBrowser(bool goHome);
+    // Files a later start of the program handed over: opened as tabs (after
+    // those of the command line, when the window has not opened them yet),
+    // and the window comes to the front.
+    void OpenHandedDocuments(const QStringList& paths);
 
     // The status bar's build and message panel.
     QString InfoPanel() const;

@@ -6,14 +6,22 @@
 #include "startup/LabelsFile.h"
 #include "startup/Preferences.h"
 #include "startup/SettingsDialog.h"
+#include "startup/SingleInstance.h"
 #include "startup/Splash.h"
 
 #include <QApplication>
 
 #include <exception>
+#include <utility>
 
-App::App(QString programDir_, Prompter& prompter_, CommonDialog& dialogs_)
-    : programDir(std::move(programDir_)), prompter(prompter_), dialogs(dialogs_), log(programDir)
+App::App(Layout layout_, Prompter& prompter_, CommonDialog& dialogs_)
+    : layout(std::move(layout_)), programDir(layout.programDir), prompter(prompter_), dialogs(dialogs_),
+      log(layout.stateDir)
+{
+}
+
+App::App(const QString& programDir_, Prompter& prompter_, CommonDialog& dialogs_)
+    : App(Layout::Portable(programDir_), prompter_, dialogs_)
 {
 }
 
@@ -21,6 +29,13 @@ App::~App() = default;
 
 bool App::Start(const QStringList& documents)
 {
+    m_instanceServer = std::make_unique<InstanceServer>(layout);
+    QObject::connect(m_instanceServer.get(), &InstanceServer::DocumentsHanded, m_instanceServer.get(),
+                     [this](const QStringList& handed) {
+                         m_handedDocuments += handed;
+                         if (m_mainWindow && m_mainWindow->isVisible())
+                             m_mainWindow->OpenHandedDocuments(std::exchange(m_handedDocuments, {}));
+                     });
     frmSplash splash;
     splash.show();
     QApplication::processEvents();
@@ -45,7 +60,12 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     labels = std::move(*loaded);
 
     splash.SetProgress(QStringLiteral("Loading Program Settings...."));
-    if (!LoadSettings(programDir, settings, labels, prompter))
+    QString error;
+    if (!PrepareUserFolders(layout, &error)) {
+        prompter.Tell(error, MsgIcon::Critical);
+        return false;
+    }
+    if (!LoadSettings(layout, settings, labels, prompter))
         return false;
 
     if (settings.B3DDir.isEmpty() || settings.FontName.isEmpty()) {
@@ -64,13 +84,15 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
         return false;
 
     splash.SetProgress(QStringLiteral("Initializing IDE...."));
-    m_mainWindow = std::make_unique<MainWindow>(*this, documents);
+    m_mainWindow = std::make_unique<MainWindow>(*this, documents + std::exchange(m_handedDocuments, {}));
 
     splash.SetProgress(QStringLiteral("Init Complete. Good Work!"), true);
     splash.hide();
 
     m_mainWindow->Load();
     m_mainWindow->show();
+    if (!m_handedDocuments.isEmpty())
+        m_mainWindow->OpenHandedDocuments(std::exchange(m_handedDocuments, {}));
     return true;
 }
 

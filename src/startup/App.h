@@ -3,6 +3,7 @@
 #include "editor/Keywords.h"
 #include "startup/DebugLog.h"
 #include "startup/Labels.h"
+#include "startup/Layout.h"
 #include "startup/Settings.h"
 
 #include <QString>
@@ -12,17 +13,20 @@
 #include <memory>
 
 class CommonDialog;
+class InstanceServer;
 class MainWindow;
 class Prompter;
 class SettingsDialog;
 class frmSplash;
 
-// The application object: the program directory, the message and dialog
+// The application object: the program's folders, the message and dialog
 // seams, and the state loaded at start-up that lives as long as the program.
 // Tests make as many as they like, each on its own program directory.
 class App {
 public:
-    App(QString programDir, Prompter& prompter, CommonDialog& dialogs);
+    App(Layout layout, Prompter& prompter, CommonDialog& dialogs);
+    // One folder for everything: the portable layout.
+    App(const QString& programDir, Prompter& prompter, CommonDialog& dialogs);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -30,7 +34,8 @@ public:
     // Shows the splash, loads the labels, the settings and the command
     // vocabulary, and shows the main window, which opens `documents` when it
     // is first activated. Returns false when start-up ended; the reason was
-    // shown and no main window exists.
+    // shown and no main window exists. From the start it takes the files that
+    // later starts hand over (HandToRunningInstance).
     bool Start(const QStringList& documents = {});
 
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
@@ -39,6 +44,8 @@ public:
     // loop; unset, the dialog is executed. Lets tests answer it directly.
     std::function<void(SettingsDialog&)> runStartupSettings;
 
+    const Layout layout;
+    // Where the program's own files are read: layout.programDir.
     const QString programDir;
     Prompter& prompter;
     CommonDialog& dialogs;
@@ -59,6 +66,9 @@ private:
     void RunStartupSettings();
     bool LoadVocabulary();
 
+    std::unique_ptr<InstanceServer> m_instanceServer;
+    // Handed over while start-up still runs; the window opens them.
+    QStringList m_handedDocuments;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<SettingsDialog> m_startupSettings;
 };

@@ -9,13 +9,14 @@
 // followed by an empty line.
 class DebugLog {
 public:
-    explicit DebugLog(QString programDir) : m_dir(std::move(programDir)) {}
+    // `dir` holds debug.log: the program directory, or the user's state
+    // folder when installed.
+    explicit DebugLog(QString dir) : m_dir(std::move(dir)) {}
     ~DebugLog() { CloseLog(); }
     DebugLog(const DebugLog&) = delete;
     DebugLog& operator=(const DebugLog&) = delete;
 
-    // Creates or empties debug.log in the program directory; on failure the
-    // log simply stays off.
+    // Creates or empties debug.log; on failure the log simply stays off.
     void OpenLog();
     void LogLine(const QString& message);
     void CloseLog();

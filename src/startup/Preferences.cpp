@@ -6,7 +6,6 @@
 #include "platform/Text.h"
 #include "startup/Labels.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <cctype>
@@ -15,8 +14,6 @@
 #include <stdexcept>
 
 namespace {
-
-const char* const kPrefsFile = "prefs.ini";
 
 // Colour keys in the order the file lists and the dialog writes them.
 struct ColorKey {
@@ -45,11 +42,6 @@ const ColorKey kColorKeys[] = {
     {"CaretColor", &Settings::CaretColor, "0,0,0"},
     {"OperatorsColor", &Settings::OperatorsColor, "0,0,0"},
 };
-
-QString PrefsPath(const QString& programDir)
-{
-    return QDir(programDir).filePath(QString::fromLatin1(kPrefsFile));
-}
 
 long long RequireInteger(std::string_view key, const std::string& value, int bits)
 {
@@ -157,15 +149,15 @@ QString ColorToString(Color colour)
     return QStringLiteral("%1,%2,%3").arg(RedOf(colour)).arg(GreenOf(colour)).arg(BlueOf(colour));
 }
 
-bool LoadSettings(const QString& programDir, Settings& settings, const CUILabels& labels, Prompter& prompter)
+bool LoadSettings(const Layout& layout, Settings& settings, const CUILabels& labels, Prompter& prompter)
 {
-    const QString path = PrefsPath(programDir);
+    const QString path = layout.PrefsPath();
     if (!QFileInfo(path).isFile()) {
         prompter.Tell(QStringLiteral("prefs.ini not found!"), MsgIcon::Critical);
         return false;
     }
     settings = SettingsFromIni(IniFile::Load(path), labels, prompter);
-    settings.ProgramDir = programDir;
+    settings.ProgramDir = layout.programDir;
     return true;
 }
 
@@ -200,9 +192,9 @@ Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& 
     return s;
 }
 
-bool WriteSettings(const QString& programDir, const Settings& s, QString* error)
+bool WriteSettings(const Layout& layout, const Settings& s, QString* error)
 {
-    const QString path = PrefsPath(programDir);
+    const QString path = layout.PrefsPath();
     std::optional<IniFile> loaded = IniFile::LoadForUpdate(path, error);
     if (!loaded)
         return false;
@@ -211,7 +203,7 @@ bool WriteSettings(const QString& programDir, const Settings& s, QString* error)
         ini.Set(section, key, text::ToBytes(value));
     };
     set("PATHS", "B3dDir", s.B3DDir);
-    set("PATHS", "Commands", paths::Absolute(programDir, s.Commands));
+    set("PATHS", "Commands", paths::Absolute(layout.programDir, s.Commands));
     for (const ColorKey& c : kColorKeys)
         set("IDECOLORS", c.key, ColorToString(s.*c.member));
     set("IDEFONT", "FontName", s.FontName);
@@ -222,9 +214,9 @@ bool WriteSettings(const QString& programDir, const Settings& s, QString* error)
     return ini.Save(path, error);
 }
 
-bool SaveIdeOptions(const QString& programDir, bool autoIndent, bool debugEnabled, QString* error)
+bool SaveIdeOptions(const Layout& layout, bool autoIndent, bool debugEnabled, QString* error)
 {
-    const QString path = PrefsPath(programDir);
+    const QString path = layout.PrefsPath();
     std::optional<IniFile> ini = IniFile::LoadForUpdate(path, error);
     if (!ini)
         return false;

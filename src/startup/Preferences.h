@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Color.h"
+#include "startup/Layout.h"
 #include "startup/Settings.h"
 
 #include <QString>
@@ -12,7 +13,7 @@
 class CUILabels;
 class Prompter;
 
-// Reading and writing prefs.ini in the program directory.
+// Reading and writing the user's prefs.ini (Layout::PrefsPath).
 
 // Converts a number written as text to an integer the way the settings
 // expect: surrounding blanks allowed, a fraction rounded to the nearest
@@ -28,17 +29,18 @@ std::optional<Color> ParseColorText(std::string_view text, std::string* error = 
 Color ParseColor(const QString& text, const CUILabels& labels, Prompter& prompter);
 QString ColorToString(Color colour);
 
-// Fills `settings` from <programDir>/prefs.ini. A missing file says
-// "prefs.ini not found!" and returns false with `settings` untouched. A
-// malformed TabSize, LineGutterMode, ScrollLines or FontSize throws
-// std::runtime_error, which ends start-up.
-bool LoadSettings(const QString& programDir, Settings& settings, const CUILabels& labels, Prompter& prompter);
+// Fills `settings` from the user's prefs.ini; relative paths in it are then
+// taken against the program directory. A missing file says "prefs.ini not
+// found!" and returns false with `settings` untouched. A malformed TabSize,
+// LineGutterMode, ScrollLines or FontSize throws std::runtime_error, which
+// ends start-up.
+bool LoadSettings(const Layout& layout, Settings& settings, const CUILabels& labels, Prompter& prompter);
 class IniFile;
 // The conversions of LoadSettings over an already read file.
 Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& prompter);
 
 // What the settings dialog stores: paths, the nineteen colours, font and
 // editor options. Every other line of the file is kept.
-bool WriteSettings(const QString& programDir, const Settings& settings, QString* error = nullptr);
+bool WriteSettings(const Layout& layout, const Settings& settings, QString* error = nullptr);
 // The two menu toggles written when the program closes.
-bool SaveIdeOptions(const QString& programDir, bool autoIndent, bool debugEnabled, QString* error = nullptr);
+bool SaveIdeOptions(const Layout& layout, bool autoIndent, bool debugEnabled, QString* error = nullptr);

@@ -12,7 +12,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -549,9 +548,9 @@ bool SettingsDialog::SaveSettings()
         updated.*kBoxSettings[i] = m_ColorBox[i]->color();
 
     QString error;
-    if (!WriteSettings(programDir, updated, &error)) {
-        Refuse(QStringLiteral("Unable to save the settings to ") + QDir(programDir).filePath(QStringLiteral("prefs.ini"))
-               + QStringLiteral(":\n") + error);
+    if (!WriteSettings(m_app.layout, updated, &error)) {
+        Refuse(QStringLiteral("Unable to save the settings to ") + m_app.layout.PrefsPath() + QStringLiteral(":\n")
+               + error);
         return false;
     }
     live = updated;

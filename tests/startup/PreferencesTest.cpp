@@ -23,7 +23,7 @@ Loaded Load(const std::string& prefs)
     labels.add("Bad colour #colorString#", "parseColorError");
     ScriptedPrompter prompter;
     Loaded out;
-    out.ok = LoadSettings(dir.path(), out.settings, labels, prompter);
+    out.ok = LoadSettings(Layout::Portable(dir.path()), out.settings, labels, prompter);
     out.messages = prompter.texts();
     return out;
 }
@@ -92,7 +92,7 @@ TEST(Preferences, WritingRenamesTheFolderKeyAndCutsTheFontSize)
     Settings s;
     s.B3DDir = "/new/Blitz3D";
     s.FontSize = 11.6;
-    ASSERT_TRUE(WriteSettings(dir.path(), s));
+    ASSERT_TRUE(WriteSettings(Layout::Portable(dir.path()), s));
     const std::string written = dir.read("prefs.ini");
     for (const char* line : {"B3dDir=/new/Blitz3D\r\n", "FontSize=11\r\n"})
         EXPECT_NE(written.find(line), std::string::npos) << line;

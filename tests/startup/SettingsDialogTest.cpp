@@ -228,7 +228,7 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     // What is in memory is what the next start reads, plus the fixed gutter
     // width, which lives only while the program runs.
     Settings reread;
-    ASSERT_TRUE(LoadSettings(dir.path(), reread, app->labels, prompter));
+    ASSERT_TRUE(LoadSettings(Layout::Portable(dir.path()), reread, app->labels, prompter));
     EXPECT_EQ(app->settings.LineGutterFixedSize, 40);
     reread.LineGutterFixedSize = 40;
     EXPECT_EQ(reread, app->settings);

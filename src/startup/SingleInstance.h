@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+struct Layout;
+
+// One running program per prefs.ini: a later start hands the files it was
+// given to the running one, which opens them as tabs and comes to the front,
+// instead of a second window writing the same prefs.ini.
+
+// The name the running program listens under, made from where its prefs.ini
+// lives, so that two portable copies (or tests, each on its own program
+// directory) never reach each other.
+QString InstanceServerName(const Layout& layout);
+
+// Hands `documents` (absolute paths) to the program running for `layout`.
+// True once it has taken them; false when none answers, and this start goes
+// on by itself.
+bool HandToRunningInstance(const Layout& layout, const QStringList& documents);
+
+// Listens for later starts and passes on the files they hand over. While a
+// question is open (a message, a dialog) that question comes to the front
+// and the files wait until it is answered, so that nothing changes under it.
+class InstanceServer : public QObject {
+    Q_OBJECT
+public:
+    explicit InstanceServer(const Layout& layout, QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    // False when another program already answers under the name.
+    bool isListening() const;
+
+Q_SIGNALS:
+    // Also with no files: the start only asked to see the program.
+    void DocumentsHanded(const QStringList& documents);
+
+private:
+    void OnConnection();
+    void OnReadable(QLocalSocket* socket);
+    void PassOn();
+
+    QLocalServer* m_server;
+    std::optional<QStringList> m_waiting;
+    QTimer m_retry;
+};

@@ -1,0 +1,133 @@
+#include "build/BuildController.h"
+#include "documents/Document.h"
+#include "documents/DocumentManager.h"
+#include "mainwindow/MainWindow.h"
+#include "platform/IniFile.h"
+#include "startup/App.h"
+#include "startup/Layout.h"
+#include "startup/SingleInstance.h"
+#include "support/ScopedEnv.h"
+#include "support/Scripted.h"
+#include "support/TempDir.h"
+#include "support/Wait.h"
+
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+// Installed once for the whole suite, as a user would, and run on a user's
+// folders of its own (the installed program inherits the variables).
+class Installed : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        QProcess install;
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(OVREL_CMAKE_COMMAND, {"--install", OVREL_BUILD_DIR, "--prefix", s_prefix.path()});
+        s_installed = install.waitForFinished(120000) && install.exitCode() == 0;
+        s_installLog = install.readAll();
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_installed) << s_installLog.toStdString();
+        user.write("run/.keep", "");
+        user.write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\necho BlitzCC V1.108\n");
+    }
+
+    static QString Prefix(const QString& name) { return s_prefix.file(name); }
+    void SetUserPref(const char* section, const char* key, const QString& value) const
+    {
+        WriteIniString(user.file("config/ovrel/prefs.ini"), section, key, value);
+    }
+
+    TempDir user;
+    ScopedEnv config{"XDG_CONFIG_HOME", user.file("config").toLocal8Bit()};
+    ScopedEnv state{"XDG_STATE_HOME", user.file("state").toLocal8Bit()};
+    ScopedEnv runtime{"XDG_RUNTIME_DIR", user.file("run").toLocal8Bit()};
+    const Layout layout = Layout::ForExecutable(Prefix("bin"));
+    ScriptedPrompter prompter;
+    ScriptedDialog dialogs;
+
+    static inline TempDir s_prefix;
+    static inline bool s_installed = false;
+    static inline QString s_installLog;
+};
+
+TEST_F(Installed, StartsOnAnEmptyConfigurationFolderAndASecondStartReadsItBack)
+{
+    ASSERT_TRUE(layout.installed);
+    EXPECT_EQ(layout.programDir, Prefix("share/ovrel"));
+    EXPECT_EQ(layout.PrefsPath(), user.file("config/ovrel/prefs.ini"));
+    const std::string shipped = ReadFileBytes(Prefix("share/ovrel/prefs.ini"));
+    ASSERT_FALSE(shipped.empty());
+
+    QProcess first;
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.start(Prefix("bin/ovrel"), {});
+    // Up once it answers a later start, even while it asks for the Blitz3D
+    // folder; its prefs.ini was made before that question.
+    const bool answered = WaitUntil(
+        [&] { return first.state() == QProcess::Running && HandToRunningInstance(layout, {}); }, 60000);
+    ASSERT_TRUE(answered) << first.readAll().toStdString();
+    EXPECT_EQ(user.read("config/ovrel/prefs.ini"), shipped);
+    EXPECT_TRUE(QFileInfo(user.file("state/ovrel")).isDir());
+    first.kill();
+    first.waitForFinished();
+
+    // What the user then chose, as the settings dialog writes it.
+    SetUserPref("PATHS", "B3DDir", user.file("Blitz3D"));
+    SetUserPref("IDEOPTS", "TabSize", "7");
+    {
+        App second(layout, prompter, dialogs);
+        ASSERT_TRUE(second.Start()) << prompter.texts().join("|").toStdString();
+        EXPECT_TRUE(prompter.texts().isEmpty()) << prompter.texts().join("|").toStdString();
+        EXPECT_EQ(second.settings.B3DDir, user.file("Blitz3D"));
+        EXPECT_EQ(second.settings.TabSize, 7);
+        // What it writes for itself goes to the state folder.
+        EXPECT_EQ(second.mainWindow()->build().OutputPath(), user.file("state/ovrel/output.txt"));
+        second.log.OpenLog();
+        EXPECT_TRUE(user.exists("state/ovrel/debug.log"));
+        second.mainWindow()->dispatcher().DoCommand("mnuAutoindent");
+        second.mainWindow()->close();
+    }
+    const std::string kept = user.read("config/ovrel/prefs.ini");
+    EXPECT_NE(kept.find("AutoIndent=False"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("TabSize=7"), std::string::npos) << kept;
+    EXPECT_EQ(ReadFileBytes(Prefix("share/ovrel/prefs.ini")), shipped);
+}
+
+TEST_F(Installed, ASecondStartHandsItsFileToTheFirstAndEnds)
+{
+    QString error;
+    ASSERT_TRUE(PrepareUserFolders(layout, &error)) << error.toStdString();
+    SetUserPref("PATHS", "B3DDir", user.file("Blitz3D"));
+    App first(layout, prompter, dialogs);
+    ASSERT_TRUE(first.Start()) << prompter.texts().join("|").toStdString();
+    DocumentManager& docs = first.mainWindow()->docs();
+    Pump();
+
+    // Named as typed in a shell, relative to the second start's folder.
+    const QString source = user.write("game/main.bb", "Print \"Hello\"\r\n");
+    QProcess second;
+    second.setProcessChannelMode(QProcess::MergedChannels);
+    second.setWorkingDirectory(user.file("game"));
+    second.start(Prefix("bin/ovrel"), {"main.bb"});
+    ASSERT_TRUE(WaitUntil([&] { return second.state() == QProcess::NotRunning; }, 60000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAll().toStdString();
+
+    ASSERT_TRUE(WaitUntil([&] { return docs.CurrentDoc() && docs.CurrentDoc()->FilePath == source; }));
+    EXPECT_EQ(docs.Docs().size(), 1);
+
+    // A program on other settings is never reached.
+    TempDir elsewhere;
+    EXPECT_FALSE(HandToRunningInstance(Layout::Portable(elsewhere.path()), {source}));
+    first.mainWindow()->close();
+}
+
+}  // namespace
