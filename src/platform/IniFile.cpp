@@ -40,7 +40,9 @@ bool SplitEntry(std::string_view line, std::string_view& key, std::string_view& 
 
 IniFile::IniFile(std::string contents)
 {
-    std::string_view rest(contents);
+    std::string_view rest = text::SkipBom(contents);
+    // Kept for the write, which changes only the lines it must.
+    m_bom = rest.size() != contents.size();
     if (rest.empty())
         return;
     m_endsWithNewline = rest.back() == '\n' || rest.back() == '\r';
@@ -148,7 +150,7 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
 
 std::string IniFile::Contents() const
 {
-    std::string out;
+    std::string out = m_bom ? "\xEF\xBB\xBF" : "";
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i];
         if (i + 1 < m_lines.size() || m_endsWithNewline)
