@@ -178,11 +178,20 @@ bool WriteFileAtomically(const QString& path, std::string_view bytes, QString* e
             *error = f.errorString();
         return false;
     }
-    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
+    // A full disk first takes part of a write without any error; only the
+    // next write fails, and it carries the system's reason.
+    const qint64 total = qint64(bytes.size());
+    for (qint64 done = 0; done < total;) {
+        const qint64 n = f.write(bytes.data() + done, total - done);
+        if (n <= 0) {
+            if (error)
+                *error = f.error() != QFileDevice::NoError
+                             ? f.errorString()
+                             : QStringLiteral("Only %1 of %2 bytes could be written.").arg(done).arg(total);
+            f.cancelWriting();
+            return false;
+        }
+        done += n;
     }
     if (!f.commit()) {
         if (error)
