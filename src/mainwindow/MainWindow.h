@@ -10,6 +10,7 @@
 #include <memory>
 
 class App;
+class BlitzDirGuard;
 class BuildController;
 class CodeAssist;
 class DeclList;
@@ -100,6 +101,7 @@ private:
     DeclList* m_declList = nullptr;
     EditorEvents* m_events = nullptr;
     std::unique_ptr<WindowBuildHost> m_buildHost;
+    std::unique_ptr<BlitzDirGuard> m_blitzDir;
     BuildController* m_build = nullptr;
     CodeAssist* m_assist = nullptr;
 
