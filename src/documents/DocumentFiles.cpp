@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -11,6 +12,23 @@
 DocPathParts SplitDocPath(const QString& path)
 {
     return {paths::DirOf(path), paths::FileNameOf(path)};
+}
+
+QString CanonicalDocPath(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : paths::Join(folder, info.fileName());
+}
+
+bool SameDocFile(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && CanonicalDocPath(a) == CanonicalDocPath(b);
 }
 
 bool IsBlitzSource(const QString& path)

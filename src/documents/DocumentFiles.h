@@ -13,6 +13,13 @@ struct DocPathParts {
 };
 DocPathParts SplitDocPath(const QString& path);
 
+// The one spelling of a file, to tell whether two paths name it: symbolic
+// links, "." and ".." resolved. Letter case counts, as it does on disk: a.bb
+// and A.bb are two files. A file not on disk is resolved through its folder.
+QString CanonicalDocPath(const QString& path);
+// True when both paths name the same file; an empty path names none.
+bool SameDocFile(const QString& a, const QString& b);
+
 // A ".bb" file by its last three characters, in any letter case.
 bool IsBlitzSource(const QString& path);
 

@@ -158,8 +158,11 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         path = *chosen;
     }
 
+    // However the path is written: two documents of one file would
+    // overwrite each other's text.
+    const QString canonical = CanonicalDocPath(path);
     for (const CDocPtr& d : m_docs) {
-        if (d->FilePath == path) {
+        if (!d->FilePath.isEmpty() && CanonicalDocPath(d->FilePath) == canonical) {
             ShowDoc(*d);
             return;
         }
@@ -252,7 +255,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         path = *chosen;
         // Two documents bound to one file would overwrite each other's text.
         for (const CDocPtr& other : m_docs) {
-            if (other.get() != &doc && other->FilePath == path) {
+            if (other.get() != &doc && SameDocFile(other->FilePath, path)) {
                 m_prompter.Tell(QStringLiteral("Unable to save ") + path
                                     + QStringLiteral(":\nthat file is open in another tab. Close it there first."),
                                 MsgIcon::Critical);

@@ -119,6 +119,30 @@ TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)
     EXPECT_EQ(current().FilePath, b);
 }
 
+TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts)
+{
+    const QString a = dir.write("sub/a.bb", "Print \"a\"\r\n");
+    const QString upper = dir.write("sub/A.bb", "Print \"A\"\r\n");
+    ASSERT_TRUE(QFile::link(a, dir.file("link.bb")));
+    for (const QString& spelling : {a, dir.file("sub/../sub/a.bb"), dir.file("link.bb")})
+        docs().OpenDoc(spelling);
+    EXPECT_EQ(docs().Docs().size(), 1);
+    docs().OpenDoc(upper);
+    ASSERT_EQ(docs().Docs().size(), 2);
+    EXPECT_EQ(editor().Text(), "Print \"A\"");
+
+    // Save As onto another spelling of a's file is refused as a's own path is.
+    for (const QString& spelling : {dir.file("sub/./a.bb"), dir.file("link.bb")}) {
+        dialogs.files = {spelling};
+        prompter.shown.clear();
+        Command("mnuSaveBBFileAS");
+        EXPECT_EQ(current().FilePath, upper);
+        ASSERT_EQ(prompter.shown.size(), 1u) << spelling.toStdString();
+        EXPECT_TRUE(prompter.shown[0].text.contains("open in another tab")) << prompter.shown[0].text.toStdString();
+    }
+    EXPECT_EQ(ReadFileBytes(a), "Print \"a\"\r\n");
+}
+
 TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
 {
     QDir().mkpath(dir.file("folder.bb"));
