@@ -1,15 +1,9 @@
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
 
-#include <QDir>
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <csignal>
-#include <cstring>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,29 +89,6 @@ TEST(IniFile, AWriteReplacesTheFileWhole)
     ASSERT_TRUE(ini.Save(path, &error)) << error.toStdString();
     EXPECT_EQ(ReadFileBytes(old), original);
     EXPECT_NE(ReadFileBytes(path).find("B3DDir=/new"), std::string::npos);
-}
-
-TEST(IniFile, AWriteCutShortGivesTheSystemsReasonAndKeepsTheFile)
-{
-    TempDir dir;
-    const std::string original = "[PATHS]\r\nB3DDir=/old\r\n";
-    const QString path = dir.write("prefs.ini", original);
-    // A size limit stands in for a full disk: the system takes part of the
-    // write, then refuses the rest with its reason.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString error;
-    const bool written = WriteFileAtomically(path, std::string(10000, 'x'), &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(error.toStdString(), std::strerror(EFBIG));
-    EXPECT_EQ(ReadFileBytes(path), original);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"prefs.ini"}) << "nothing is left beside it";
 }
 
 TEST(IniFile, AFileThatCannotBeReadIsNotWrittenOver)
