@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace {
 
 // The wait cursor for as long as a long step runs.
@@ -32,6 +34,17 @@ DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea&
 {
     connect(&m_tabs, &DocumentTabs::TabClicked, this, &DocumentManager::OnTabClicked);
     connect(&m_tabs, &DocumentTabs::FilesDropped, this, &DocumentManager::OpenDroppedFiles);
+    // A file is often written in several steps (or replaced by a rename):
+    // it is looked at once they have settled.
+    m_diskCheck.setSingleShot(true);
+    m_diskCheck.setInterval(250);
+    connect(&m_diskCheck, &QTimer::timeout, this, &DocumentManager::CheckDiskFiles);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_diskCheck, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_diskCheck, qOverload<>(&QTimer::start));
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && m_diskCheckPending)
+            m_diskCheck.start();
+    });
 }
 
 DocumentManager::~DocumentManager() = default;
@@ -94,6 +107,8 @@ void DocumentManager::ActivateDoc(CDoc& doc, int line)
     m_editor.Refresh();
     Q_EMIT DocActivated(&doc);
     m_editor.setFocus();
+    if (std::exchange(doc.RescanWanted, false))
+        Q_EMIT FileLoaded(&doc);
 }
 
 void DocumentManager::ShowDoc(CDoc& doc, int line)
@@ -198,6 +213,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
             opened->FileTitle = parts.FileTitle;
             opened->Modified = false;
             opened->EditorState = m_editor.CurrentBuffer();
+            opened->Disk = StampOf(path, m_editor.FileBytes(*opened->EditorState));
             // What the user does in here (a tab click, a close) may change
             // the current document or close the new one.
             QApplication::processEvents();
@@ -231,6 +247,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     else
         ActivateDoc(*opened, -1);
     RefreshTabs();
+    WatchFiles();
     Q_EMIT CommandStateChanged();
 }
 
@@ -267,6 +284,9 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
             return false;
     }
 
+    if (!MayOverwrite(doc, path))
+        return false;
+
     const QByteArray bytes = m_editor.FileBytes(*doc.EditorState);
     QString error;
     if (!SaveDocumentFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())), &error)) {
@@ -283,6 +303,8 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         doc.FileTitle = parts.FileTitle;
         m_tabs.SetCaption(doc.Key, doc.FileTitle);
     }
+    doc.Disk = StampOf(path, bytes);
+    WatchFiles(path);
     doc.Modified = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
     Q_EMIT CommandStateChanged();
@@ -339,6 +361,7 @@ bool DocumentManager::CloseDoc(CDoc* doc)
         Q_EMIT NoDocuments();
     }
     RefreshTabs();
+    WatchFiles();
     return true;
 }
 
