@@ -16,7 +16,7 @@ class HelpArea;
 class Prompter;
 
 // The open documents and the one editor they share: creating, switching,
-// opening, saving and closing. Switching copies the editor's state into the
+// opening, saving and closing, and following their files on disk. Switching copies the editor's state into the
 // document being left and hands the chosen document's buffer back.
 class DocumentManager : public QObject {
     Q_OBJECT

@@ -276,14 +276,6 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
     EXPECT_EQ(prompter.texts().value(1).toStdString(), unset.toStdString());
     EXPECT_EQ(app->settings.B3DDir, dir.blitzDir());
     EXPECT_TRUE(window->InfoPanel().startsWith("No help page for Cls")) << window->InfoPanel().toStdString();
-
-    // With the folder chosen, the build goes ahead unasked.
-    QFile::setPermissions(dir.file("Blitz3D/bin/blitzcc.exe"), QFile::ReadOwner | QFile::ExeOwner);
-    prompter.shown.clear();
-    Command("mnuCheck");
-    EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
-    EXPECT_FALSE(current().Modified);
-    EXPECT_TRUE(window->InfoPanel().startsWith(app->labels.getValue("checkfile").replace("#filename#", "game.bb")));
 }
 
 class Started : public AppFixture {};
