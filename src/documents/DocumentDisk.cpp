@@ -9,6 +9,7 @@
 #include "startup/Labels.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
 
