@@ -129,4 +129,43 @@ void BM_TypingWhileRescanning(benchmark::State& state)
 }
 BENCHMARK(BM_TypingWhileRescanning)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
+// Saving a modified 100,000-line document: the look at its file on disk, the
+// write, and watching the new file.
+void BM_SaveLongDocument(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    w.docs().OpenDoc(WriteSource(bench.dir(), "a.bb", 100000, "a"));
+    w.events().SetParsingDisabled(true);
+    PumpEvents(300);
+    CDoc& doc = *w.docs().CurrentDoc();
+    for (auto _ : state) {
+        doc.Modified = true;
+        w.docs().SaveDoc(doc, true);
+    }
+}
+BENCHMARK(BM_SaveLongDocument)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// Another program rewrites the file of an unmodified 100,000-line document
+// that is shown: the look at every open file, the reload and the rescan.
+void BM_ReloadLongDocumentChangedOnDisk(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    const QString path = WriteSource(bench.dir(), "a.bb", 100000, "a");
+    w.docs().OpenDoc(path);
+    w.docs().OpenDoc(WriteSource(bench.dir(), "b.bb", 100000, "b"));
+    w.docs().ShowDoc(*w.docs().Docs().first());
+    PumpEvents(300);
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        WriteSource(bench.dir(), "a.bb", 100000, ++n % 2 ? "c" : "a");
+        state.ResumeTiming();
+        w.docs().CheckDiskFiles();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ReloadLongDocumentChangedOnDisk)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
 }  // namespace

@@ -115,6 +115,12 @@ std::string CommandSignature(const EditorKeyword& entry)
     return entry.Name + " " + params;
 }
 
+bool CommandHelp::WantsPage(std::string_view word, const EditorKeywordList& vocabulary) const
+{
+    const std::string_view w = text::TrimBlanks(word);
+    return !w.empty() && w == m_lastHelpWord && vocabulary.Find(text::ToLower(w));
+}
+
 CommandHelp::Action CommandHelp::Request(std::string_view word, const EditorKeywordList& vocabulary,
                                          const QString& helpDir)
 {

@@ -56,6 +56,9 @@ public:
     // The page opened is the command's page in the help folder as found on
     // disk (help::FindCommandPage).
     Action Request(std::string_view word, const EditorKeywordList& vocabulary, const QString& helpDir);
+    // True when Request would look for the word's page: a second press on a
+    // command.
+    bool WantsPage(std::string_view word, const EditorKeywordList& vocabulary) const;
     const std::string& LastHelpWord() const { return m_lastHelpWord; }
 
 private:

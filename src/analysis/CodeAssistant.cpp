@@ -9,6 +9,7 @@
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
+#include "startup/BlitzDir.h"
 #include "startup/Settings.h"
 
 #include <QEvent>
@@ -358,6 +359,9 @@ void CodeAssistant::ShowCommandHelp(const QString& word)
 {
     static const EditorKeywordList kNoCommands;
     const EditorKeywordListPtr vocabulary = m_host.vocabulary;
+    if (m_blitzDir && m_commandHelp.WantsPage(word.toLatin1().toStdString(), vocabulary ? *vocabulary : kNoCommands)
+        && !m_blitzDir->Require(BlitzNeed::Folder))
+        return;
     const CommandHelp::Action action = m_commandHelp.Request(
         word.toLatin1().toStdString(), vocabulary ? *vocabulary : kNoCommands, m_host.settings.B3DHelpDir());
     switch (action.kind) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+class BlitzDirGuard;
 class DlgInlineHelp;
 class DlgListVar;
 class DocumentManager;
@@ -62,6 +63,8 @@ public:
     void CloseTip() override;
 
     void ShowCommandHelp(const QString& word) override;
+    // Asked before a command's help page is looked for in the Blitz3D folder.
+    void SetBlitzDirGuard(const BlitzDirGuard* guard) { m_blitzDir = guard; }
     const std::string& LastHelpWord() const { return m_commandHelp.LastHelpWord(); }
 
     DlgListVar& list() const { return *m_list; }
@@ -109,4 +112,5 @@ private:
     int m_anchorLine = 0;
     int m_anchorColumn = 0;
     CommandHelp m_commandHelp;
+    const BlitzDirGuard* m_blitzDir = nullptr;
 };

@@ -1,7 +1,5 @@
 #include "analysis/DeclItems.h"
 
-#include <algorithm>
-
 std::optional<DeclTab> DeclTabFor(std::string_view tabKey)
 {
     if (tabKey == "Const")
@@ -27,14 +25,6 @@ std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords
         if (e->Line > 0 && e->Kind() == tab->kind)
             items.push_back(e);
     return items;
-}
-
-int DeclListScrollTarget(int firstVisible, int perPage, int itemCount)
-{
-    if (firstVisible <= 0)
-        return 0;
-    const int target = std::min(firstVisible + perPage, itemCount - 1);
-    return target >= 1 ? target : 0;
 }
 
 const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key,

@@ -23,12 +23,6 @@ std::optional<DeclTab> DeclTabFor(std::string_view tabKey);
 // its Key. Locals are never listed; an unknown tab lists nothing.
 std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey);
 
-// After a rescan, the 1-based item to scroll into view so the list shows
-// about the region it showed before: `firstVisible` is the 0-based first
-// visible item before the rescan and `perPage` the items a page holds.
-// 0 when the list was at its top, or is empty.
-int DeclListScrollTarget(int firstVisible, int perPage, int itemCount);
-
 // The document's own entry named `name` under `key`, or null when a rescan
 // has dropped it. Keys are the name and a counter run together, so an
 // include's entries, and names ending in digits (a1 as entry 0, a as entry

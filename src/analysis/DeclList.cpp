@@ -7,7 +7,6 @@
 #include <QAbstractListModel>
 #include <QKeyEvent>
 #include <QListView>
-#include <QScrollBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -147,17 +146,10 @@ void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
     if (!kind)
         return;
 
-    // Where the list was scrolled to, so a rescan does not jump it to the top.
-    const int firstVisible = ListView1->indexAt(QPoint(2, 2)).row();
-    const int perPage = ListView1->viewport()->height() / std::max(1, ListView1->sizeHintForRow(0));
-
     const std::vector<EditorKeywordPtr> entries = keywords ? DeclListItems(*keywords, tab) : std::vector<EditorKeywordPtr>();
-
-    ListView1->setUpdatesEnabled(false);
+    // The view keeps its scroll position over the model's reset, so a rescan
+    // leaves the list where the user scrolled it.
     m_model->Reset(entries, kind->kind);
-    if (const int target = DeclListScrollTarget(firstVisible, perPage, m_model->rowCount()); target > 0)
-        ListView1->scrollTo(m_model->index(target - 1), QAbstractItemView::EnsureVisible);
-    ListView1->setUpdatesEnabled(true);
 }
 
 QStringList DeclList::Names() const

@@ -4,6 +4,7 @@
 #include "build/DialogCommandLine.h"
 #include "platform/Prompter.h"
 #include "platform/Text.h"
+#include "startup/BlitzDir.h"
 #include "startup/DebugLog.h"
 #include "startup/Labels.h"
 #include "startup/Settings.h"
@@ -121,6 +122,8 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
             "The compiler is still running; wait for it to end before starting another build."));
         return;
     }
+    if (m_blitzDir && !m_blitzDir->Require(BlitzNeed::Compiler))
+        return;
 
     const QString valid = ValidDoc(docKey);
     // Saving may have named the document, so it is read only now.

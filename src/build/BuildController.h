@@ -9,6 +9,7 @@
 
 #include <string_view>
 
+class BlitzDirGuard;
 class CUILabels;
 class DebugLog;
 class Prompter;
@@ -58,6 +59,9 @@ public:
     // The file that receives the compiler's output.
     QString OutputPath() const;
 
+    // Asked before every build for the Blitz3D folder; none asks nothing.
+    void SetBlitzDirGuard(const BlitzDirGuard* guard) { m_blitzDir = guard; }
+
     // Where wine is looked for; the system's PATH when empty.
     void SetToolSearchPath(const QStringList& folders) { m_runner.SetSearchPath(folders); }
 
@@ -88,4 +92,5 @@ private:
     // when the panel has since shown something else.
     QString m_launchText;
     bool m_outputCaptured = false;
+    const BlitzDirGuard* m_blitzDir = nullptr;
 };

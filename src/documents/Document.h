@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/DocumentFiles.h"
 #include "editor/EditCtrl.h"
 #include "editor/Keywords.h"
 
@@ -29,5 +30,9 @@ struct CDoc {
     int CaretCol = 0;
     // Full paths of the files the last scan included, each once.
     QStringList Includes;
+    // The version of its file on disk the text came from, or was written as.
+    DiskStamp Disk;
+    // Reloaded from disk while another document was shown: scanned when shown.
+    bool RescanWanted = false;
 };
 using CDocPtr = std::shared_ptr<CDoc>;

@@ -3,14 +3,33 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 
 DocPathParts SplitDocPath(const QString& path)
 {
     return {paths::DirOf(path), paths::FileNameOf(path)};
+}
+
+QString CanonicalDocPath(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : paths::Join(folder, info.fileName());
+}
+
+bool SameDocFile(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && CanonicalDocPath(a) == CanonicalDocPath(b);
 }
 
 bool IsBlitzSource(const QString& path)
@@ -64,4 +83,30 @@ qint64 LongestLineOver(const QString& path, qint64 limit)
     }
     longest = std::max(longest, current);
     return longest > limit ? longest : 0;
+}
+
+DiskStamp StampOf(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    return {true, info.size(), info.lastModified(), qHash(bytes, 0)};
+}
+
+DiskChange CheckDisk(const QString& path, DiskStamp& stamp)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return DiskChange::Missing;
+    if (!stamp.exists)
+        return DiskChange::Changed;
+    if (info.size() == stamp.size && info.lastModified() == stamp.modified)
+        return DiskChange::None;
+    QFile f(path);
+    if (!info.isFile() || info.size() != stamp.size || !f.open(QIODevice::ReadOnly))
+        return DiskChange::Changed;
+    if (qHash(f.readAll(), 0) != stamp.hash)
+        return DiskChange::Changed;
+    stamp.modified = info.lastModified();
+    return DiskChange::None;
 }

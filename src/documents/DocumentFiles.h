@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <string_view>
@@ -12,6 +14,13 @@ struct DocPathParts {
     QString FileTitle;
 };
 DocPathParts SplitDocPath(const QString& path);
+
+// The one spelling of a file, to tell whether two paths name it: symbolic
+// links, "." and ".." resolved. Letter case counts, as it does on disk: a.bb
+// and A.bb are two files. A file not on disk is resolved through its folder.
+QString CanonicalDocPath(const QString& path);
+// True when both paths name the same file; an empty path names none.
+bool SameDocFile(const QString& a, const QString& b);
 
 // A ".bb" file by its last three characters, in any letter case.
 bool IsBlitzSource(const QString& path);
@@ -26,3 +35,19 @@ bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* erro
 // longer than `limit`; 0 otherwise, and for a file that cannot be read. Only
 // a file larger than `limit` is read at all.
 qint64 LongestLineOver(const QString& path, qint64 limit);
+
+// The version of a file a document holds: as it was read, or last written.
+struct DiskStamp {
+    bool exists = false;
+    qint64 size = -1;
+    QDateTime modified;
+    size_t hash = 0;  // of the bytes
+};
+// The stamp of `bytes` just read from or written to `path`.
+DiskStamp StampOf(const QString& path, const QByteArray& bytes);
+
+enum class DiskChange { None, Changed, Missing };
+// How the file at `path` stands against the version `stamp` holds. A file
+// whose date alone changed (touched, or written with the same bytes) is not
+// changed, and `stamp` takes its date so the file is not read again.
+DiskChange CheckDisk(const QString& path, DiskStamp& stamp);

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace {
 
 // The wait cursor for as long as a long step runs.
@@ -32,6 +34,17 @@ DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea&
 {
     connect(&m_tabs, &DocumentTabs::TabClicked, this, &DocumentManager::OnTabClicked);
     connect(&m_tabs, &DocumentTabs::FilesDropped, this, &DocumentManager::OpenDroppedFiles);
+    // A file is often written in several steps (or replaced by a rename):
+    // it is looked at once they have settled.
+    m_diskCheck.setSingleShot(true);
+    m_diskCheck.setInterval(250);
+    connect(&m_diskCheck, &QTimer::timeout, this, &DocumentManager::CheckDiskFiles);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_diskCheck, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_diskCheck, qOverload<>(&QTimer::start));
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && m_diskCheckPending)
+            m_diskCheck.start();
+    });
 }
 
 DocumentManager::~DocumentManager() = default;
@@ -94,6 +107,8 @@ void DocumentManager::ActivateDoc(CDoc& doc, int line)
     m_editor.Refresh();
     Q_EMIT DocActivated(&doc);
     m_editor.setFocus();
+    if (std::exchange(doc.RescanWanted, false))
+        Q_EMIT FileLoaded(&doc);
 }
 
 void DocumentManager::ShowDoc(CDoc& doc, int line)
@@ -158,8 +173,11 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         path = *chosen;
     }
 
+    // However the path is written: two documents of one file would
+    // overwrite each other's text.
+    const QString canonical = CanonicalDocPath(path);
     for (const CDocPtr& d : m_docs) {
-        if (d->FilePath == path) {
+        if (!d->FilePath.isEmpty() && CanonicalDocPath(d->FilePath) == canonical) {
             ShowDoc(*d);
             return;
         }
@@ -195,6 +213,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
             opened->FileTitle = parts.FileTitle;
             opened->Modified = false;
             opened->EditorState = m_editor.CurrentBuffer();
+            opened->Disk = StampOf(path, m_editor.FileBytes(*opened->EditorState));
             // What the user does in here (a tab click, a close) may change
             // the current document or close the new one.
             QApplication::processEvents();
@@ -228,6 +247,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     else
         ActivateDoc(*opened, -1);
     RefreshTabs();
+    WatchFiles();
     Q_EMIT CommandStateChanged();
 }
 
@@ -252,7 +272,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         path = *chosen;
         // Two documents bound to one file would overwrite each other's text.
         for (const CDocPtr& other : m_docs) {
-            if (other.get() != &doc && other->FilePath == path) {
+            if (other.get() != &doc && SameDocFile(other->FilePath, path)) {
                 m_prompter.Tell(QStringLiteral("Unable to save ") + path
                                     + QStringLiteral(":\nthat file is open in another tab. Close it there first."),
                                 MsgIcon::Critical);
@@ -263,6 +283,9 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
             && m_prompter.Ask(Label("overwrite"), MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
             return false;
     }
+
+    if (!MayOverwrite(doc, path))
+        return false;
 
     const QByteArray bytes = m_editor.FileBytes(*doc.EditorState);
     QString error;
@@ -280,6 +303,8 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         doc.FileTitle = parts.FileTitle;
         m_tabs.SetCaption(doc.Key, doc.FileTitle);
     }
+    doc.Disk = StampOf(path, bytes);
+    WatchFiles(path);
     doc.Modified = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
     Q_EMIT CommandStateChanged();
@@ -336,6 +361,7 @@ bool DocumentManager::CloseDoc(CDoc* doc)
         Q_EMIT NoDocuments();
     }
     RefreshTabs();
+    WatchFiles();
     return true;
 }
 

@@ -2,9 +2,11 @@
 
 #include "documents/Document.h"
 
+#include <QFileSystemWatcher>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class CUILabels;
 class CommonDialog;
@@ -14,7 +16,7 @@ class HelpArea;
 class Prompter;
 
 // The open documents and the one editor they share: creating, switching,
-// opening, saving and closing. Switching copies the editor's state into the
+// opening, saving and closing, and following their files on disk. Switching copies the editor's state into the
 // document being left and hands the chosen document's buffer back.
 class DocumentManager : public QObject {
     Q_OBJECT
@@ -63,6 +65,13 @@ public:
     // Opens the ".bb" files among `paths`, in order; others are ignored.
     void OpenDroppedFiles(const QStringList& paths);
 
+    // Compares every document's file with the version it holds, as the
+    // watcher does shortly after a file changed on disk (and, while the user
+    // is in another program or a dialog, once the user is back): an
+    // unmodified document reloads, keeping its caret line; a modified one
+    // asks; a file gone is said, and its document becomes modified.
+    void CheckDiskFiles();
+
 Q_SIGNALS:
     // A document was brought into the editor (a switch, an open, a close).
     void DocActivated(CDoc* doc);
@@ -81,6 +90,15 @@ Q_SIGNALS:
 
 private:
     void OnTabClicked(const QString& key);
+    // Watches the open documents' files (the folder of one that is missing,
+    // to see it come back); `renewed` is watched afresh, as a replaced file
+    // is a new file.
+    void WatchFiles(const QString& renewed = {});
+    // Reads the document's file again into its buffer, shown or not.
+    void ReloadDoc(CDoc& doc);
+    // The plain save onto a file changed on disk since the document read it
+    // asks first; false when the user keeps the file.
+    bool MayOverwrite(CDoc& doc, const QString& path);
     int NextDocNumber() { return ++m_newDocCounter; }
     QString Label(const char* key) const;
 
@@ -94,4 +112,9 @@ private:
     QList<CDocPtr> m_docs;
     CDocPtr m_current;
     int m_newDocCounter = 0;
+
+    QFileSystemWatcher m_watcher;
+    QTimer m_diskCheck;
+    bool m_checkingDisk = false;
+    bool m_diskCheckPending = false;
 };

@@ -33,26 +33,6 @@ std::string ReadAll(const QString& path)
     return bytes.toStdString();
 }
 
-// Calls `each(line, number)` for every line; CR LF, LF and a lone CR all end
-// a line, and a final line end does not start another line.
-template <typename Fn>
-void ForEachLine(std::string_view bytes, Fn&& each)
-{
-    int number = 0;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = bytes.size();
-        each(bytes.substr(pos, end - pos), ++number);
-        pos = end;
-        if (pos < bytes.size() && bytes[pos] == '\r')
-            ++pos;
-        if (pos < bytes.size() && bytes[pos] == '\n' && (pos == end || bytes[pos - 1] == '\r'))
-            ++pos;
-    }
-}
-
 // Runs one line's parsing, naming the file and line in any error.
 template <typename Fn>
 void AtLine(const QString& path, int number, Fn&& parse)
@@ -159,7 +139,7 @@ bool LoadCommands(Settings& settings, const QString& programDir, EditorKeywordLi
     settings.Commands = path;
 
     const std::string bytes = ReadAll(path);
-    ForEachLine(bytes, [&](std::string_view line, int number) {
+    text::ForEachLine(text::SkipBom(bytes), [&](std::string_view line, int number) {
         AtLine(path, number, [&] {
             const CommandLineParts parts = ParseCommandLine(line);
             EditorKeyword entry;
@@ -188,7 +168,7 @@ void LoadDecls(const Settings& settings, EditorKeywordList& list)
             continue;
         const QString path = dir.filePath(name);
         const std::string bytes = ReadAll(path);
-        ForEachLine(bytes, [&](std::string_view line, int number) {
+        text::ForEachLine(text::SkipBom(bytes), [&](std::string_view line, int number) {
             AtLine(path, number, [&] {
                 const std::optional<DeclLineParts> parts = ParseDeclLine(line);
                 if (!parts)

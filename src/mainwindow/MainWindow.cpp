@@ -16,6 +16,7 @@
 #include "platform/Prompter.h"
 #include "startup/AboutWindow.h"
 #include "startup/App.h"
+#include "startup/BlitzDir.h"
 #include "startup/Preferences.h"
 #include "startup/Version.h"
 
@@ -129,9 +130,10 @@ void MainWindow::BuildLayout()
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
-    SetCodeAssist(new CodeAssistant({*m_editor, *m_docs, *m_tabs, *m_help, m_app.keywordList, m_app.settings,
-                                     m_declStyles, [this](const QString& text) { SetInfoPanel(text); }},
-                                    this));
+    auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_tabs, *m_help, m_app.keywordList, m_app.settings,
+                                      m_declStyles, [this](const QString& text) { SetInfoPanel(text); }},
+                                     this);
+    SetCodeAssist(assist);
     m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.layout.stateDir, this);
@@ -140,6 +142,11 @@ void MainWindow::BuildLayout()
                                      m_app.settings.AutoUpdateLink,
                                      {version::kMajor, version::kMinor, version::kRevision}},
                                     this);
+    // The user may have gone on without Blitz3D: what needs it offers the settings.
+    m_blitzDir = std::make_unique<BlitzDirGuard>(m_app.settings, m_app.labels, m_app.prompter,
+                                                 [this] { ShowSettings(); });
+    m_build->SetBlitzDirGuard(m_blitzDir.get());
+    assist->SetBlitzDirGuard(m_blitzDir.get());
 
     TimerEditStatus = new QTimer(this);
     TimerEditStatus->setInterval(400);

@@ -10,6 +10,7 @@
 #include <memory>
 
 class App;
+class BlitzDirGuard;
 class BuildController;
 class CodeAssist;
 class DeclList;
@@ -109,6 +110,7 @@ private:
     DeclList* m_declList = nullptr;
     EditorEvents* m_events = nullptr;
     std::unique_ptr<WindowBuildHost> m_buildHost;
+    std::unique_ptr<BlitzDirGuard> m_blitzDir;
     BuildController* m_build = nullptr;
     UpdateCheck* m_updateCheck = nullptr;
     CodeAssist* m_assist = nullptr;

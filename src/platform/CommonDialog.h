@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // A request for the file chooser. `filter` uses the program's own format:
@@ -14,6 +15,9 @@ struct FileDialogRequest {
     QString filter;
     QString defaultExtension;  // ".bb"; empty for none
     QString initialName;
+    // Open only: a folder for which this holds is chosen as it is, rather
+    // than entered, when the user opens it.
+    std::function<bool(const QString&)> acceptFolder;
 };
 
 struct FontChoice {
@@ -26,7 +30,8 @@ struct FontChoice {
 class CommonDialog {
 public:
     virtual ~CommonDialog() = default;
-    // The chosen file (it must exist), or nothing when cancelled.
+    // The chosen file (it must exist) or accepted folder, or nothing when
+    // cancelled.
     virtual std::optional<QString> OpenFile(const FileDialogRequest& request) = 0;
     // The chosen target; the dialog asks itself before an existing file is
     // chosen. Nothing when cancelled.

@@ -40,7 +40,9 @@ bool SplitEntry(std::string_view line, std::string_view& key, std::string_view& 
 
 IniFile::IniFile(std::string contents)
 {
-    std::string_view rest(contents);
+    std::string_view rest = text::SkipBom(contents);
+    // Kept for the write, which changes only the lines it must.
+    m_bom = rest.size() != contents.size();
     if (rest.empty())
         return;
     m_endsWithNewline = rest.back() == '\n' || rest.back() == '\r';
@@ -148,7 +150,7 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
 
 std::string IniFile::Contents() const
 {
-    std::string out;
+    std::string out = m_bom ? "\xEF\xBB\xBF" : "";
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i];
         if (i + 1 < m_lines.size() || m_endsWithNewline)
@@ -176,11 +178,20 @@ bool WriteFileAtomically(const QString& path, std::string_view bytes, QString* e
             *error = f.errorString();
         return false;
     }
-    if (f.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-        if (error)
-            *error = f.errorString();
-        f.cancelWriting();
-        return false;
+    // A full disk first takes part of a write without any error; only the
+    // next write fails, and it carries the system's reason.
+    const qint64 total = qint64(bytes.size());
+    for (qint64 done = 0; done < total;) {
+        const qint64 n = f.write(bytes.data() + done, total - done);
+        if (n <= 0) {
+            if (error)
+                *error = f.error() != QFileDevice::NoError
+                             ? f.errorString()
+                             : QStringLiteral("Only %1 of %2 bytes could be written.").arg(done).arg(total);
+            f.cancelWriting();
+            return false;
+        }
+        done += n;
     }
     if (!f.commit()) {
         if (error)

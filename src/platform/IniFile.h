@@ -52,6 +52,7 @@ private:
 
     std::vector<std::string> m_lines;
     bool m_endsWithNewline = true;
+    bool m_bom = false;
 };
 
 // The two profile calls under their familiar names.

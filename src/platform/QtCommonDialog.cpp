@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QRegularExpression>
 
@@ -22,8 +23,49 @@ QString ToQtFilter(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// The file chooser that also takes a folder its caller accepts: Open on such
+// a folder chooses it instead of entering it.
+class FileOrFolderDialog : public QFileDialog {
+public:
+    FileOrFolderDialog(const FileDialogRequest& request, const QString& filter)
+        : QFileDialog(QApplication::activeWindow(), request.title, request.initialName, filter),
+          m_acceptFolder(request.acceptFolder)
+    {
+        // The desktop's own dialog cannot be asked about a folder.
+        setOption(QFileDialog::DontUseNativeDialog);
+        setFileMode(QFileDialog::ExistingFile);
+    }
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && QFileInfo(chosen.front()).isDir() && m_acceptFolder(chosen.front())) {
+            m_folder = chosen.front();
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+    QString Chosen() const { return m_folder.isEmpty() ? selectedFiles().value(0) : m_folder; }
+
+private:
+    std::function<bool(const QString&)> m_acceptFolder;
+    QString m_folder;
+};
+
+}  // namespace
+
 std::optional<QString> QtCommonDialog::OpenFile(const FileDialogRequest& request)
 {
+    if (request.acceptFolder) {
+        FileOrFolderDialog dialog(request, ToQtFilter(request.filter));
+        if (dialog.exec() != QDialog::Accepted || dialog.Chosen().isEmpty())
+            return std::nullopt;
+        return dialog.Chosen();
+    }
     const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title,
                                                       request.initialName, ToQtFilter(request.filter));
     if (path.isEmpty())

@@ -104,6 +104,12 @@ std::string ToBytes(const QString& s)
     return s.toStdString();
 }
 
+std::string_view SkipBom(std::string_view s)
+{
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    return s.substr(0, kBom.size()) == kBom ? s.substr(kBom.size()) : s;
+}
+
 QString ReplaceAll(QString s, const QString& from, const QString& to)
 {
     return s.replace(from, to);

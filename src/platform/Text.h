@@ -33,4 +33,28 @@ std::string ToBytes(const QString& s);
 // Replaces every occurrence of `from` by `to`.
 QString ReplaceAll(QString s, const QString& from, const QString& to);
 
+// The text after a UTF-8 byte-order mark, which Windows editors put at the
+// start of a file saved as UTF-8; the text itself when it has none.
+std::string_view SkipBom(std::string_view s);
+
+// Calls `each(line, number)` for every line, numbered from 1. CR LF, LF and a
+// lone CR each end a line, and a final line end starts no further line.
+template <typename Fn>
+void ForEachLine(std::string_view bytes, Fn&& each)
+{
+    int number = 0;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        each(bytes.substr(pos, end - pos), ++number);
+        pos = end;
+        if (pos < bytes.size() && bytes[pos] == '\r')
+            ++pos;
+        if (pos < bytes.size() && bytes[pos] == '\n' && (pos == end || bytes[pos - 1] == '\r'))
+            ++pos;
+    }
+}
+
 }  // namespace text

@@ -71,8 +71,15 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     if (settings.B3DDir.isEmpty() || settings.FontName.isEmpty()) {
         // The questions and the dialog take the user's attention alone.
         splash.hide();
-        while (settings.B3DDir.isEmpty())
-            AskForBlitzDir();
+        if (!AskForBlitzDir())
+            return false;
+        if (settings.B3DDir.isEmpty() && settings.FontName.isEmpty()) {
+            // Without Blitz3D the dialog cannot save a font: this run uses
+            // the desktop's fixed-width one.
+            const FontChoice font = DefaultEditorFont();
+            settings.FontName = font.face;
+            settings.FontSize = font.size;
+        }
         while (settings.FontName.isEmpty())
             AskForFont();
         m_startupSettings.reset();
@@ -96,26 +103,44 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     return true;
 }
 
-void App::AskForBlitzDir()
+bool App::AskForBlitzDir()
 {
-    prompter.Tell(QStringLiteral("Blitz3D directory is not set correctly. Please select where Blitz3D.exe is "
-                                 "located before continue"),
-                  MsgIcon::Exclamation);
-    RunStartupSettings();
+    while (settings.B3DDir.isEmpty()) {
+        prompter.Tell(QStringLiteral("Blitz3D directory is not set correctly. Please select where Blitz3D.exe is "
+                                     "located before continue"),
+                      MsgIcon::Exclamation);
+        RunStartupSettings(&SettingsDialog::FocusBlitzDir);
+        if (!settings.B3DDir.isEmpty())
+            break;
+        // Left without a folder: editing needs none, so the user may go on.
+        const MsgAnswer answer = prompter.Ask(
+            QStringLiteral("Blitz3D is still not set.\n\nGo on without it? You can write and edit programs, but "
+                           "checking, running and building them, and the command help, need the Blitz3D folder; "
+                           "you can choose it later in the settings.\n\n"
+                           "Yes: go on without Blitz3D.\nNo: quit.\nCancel: choose the folder now."),
+            MsgIcon::Question, MsgButtons::YesNoCancel);
+        if (answer == MsgAnswer::Yes)
+            return true;
+        if (answer == MsgAnswer::No)
+            return false;
+    }
+    return true;
 }
 
 void App::AskForFont()
 {
     prompter.Tell(QStringLiteral("Editor Font is not set. Please select font to use in Settings Dialog"),
                   MsgIcon::Exclamation);
-    RunStartupSettings();
+    RunStartupSettings(&SettingsDialog::FocusFontChooser);
 }
 
-void App::RunStartupSettings()
+void App::RunStartupSettings(void (SettingsDialog::*focus)())
 {
     // No main window yet, so nothing to apply a save to.
     if (!m_startupSettings)
         m_startupSettings = std::make_unique<SettingsDialog>(*this);
+    // As the user left it, but with the keyboard on what is asked for.
+    (m_startupSettings.get()->*focus)();
     if (runStartupSettings)
         runStartupSettings(*m_startupSettings);
     else

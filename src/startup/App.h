@@ -58,12 +58,15 @@ public:
 
 private:
     bool RunStartup(frmSplash& splash, const QStringList& documents);
-    // Each says why and shows the settings dialog once; start-up repeats
-    // them until the setting holds something.
-    void AskForBlitzDir();
+    // Says why and shows the settings dialog until a folder is saved; after
+    // a Discard the user may go on without Blitz3D (true) or quit (false).
+    bool AskForBlitzDir();
+    // Says why and shows the settings dialog once; start-up repeats it until
+    // a font is set.
     void AskForFont();
-    // One dialog for all the asking, shown again as the user left it.
-    void RunStartupSettings();
+    // One dialog for all the asking, shown again as the user left it, with
+    // `focus` called first.
+    void RunStartupSettings(void (SettingsDialog::*focus)());
     bool LoadVocabulary();
 
     std::unique_ptr<InstanceServer> m_instanceServer;

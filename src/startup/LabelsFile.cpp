@@ -15,22 +15,16 @@ LabelsParse ParseLabels(std::string_view contents)
     // The line counter is 16 bits wide: a file of 32767 lines or more cannot
     // be read.
     constexpr int kMaxLines = 32766;
-    int lineNumber = 1;
-    std::string_view rest = contents;
-    while (!rest.empty()) {
-        auto nl = rest.find('\n');
-        std::string_view line = rest.substr(0, nl);
-        rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-
+    text::ForEachLine(text::SkipBom(contents), [&](std::string_view line, int lineNumber) {
+        if (result.errorLine > 0)
+            return;
         line = text::TrimBlanks(line);
         if (!line.empty() && line.front() != '#' && line.front() != '[') {
             const auto eq = line.find('=');
             // At least two characters must stand before the "=".
             if (eq == std::string_view::npos || eq < 2) {
                 result.errorLine = lineNumber;
-                return result;
+                return;
             }
             const QString key = text::FromBytes(text::TrimBlanks(line.substr(0, eq))).toLower();
             QString value = text::FromBytes(text::TrimBlanks(line.substr(eq + 1)));
@@ -39,8 +33,7 @@ LabelsParse ParseLabels(std::string_view contents)
         }
         if (lineNumber > kMaxLines)
             throw std::runtime_error("Overflow: locale.txt has more than 32766 lines");
-        ++lineNumber;
-    }
+    });
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Prompter.h"
 #include "platform/QtColor.h"
 #include "startup/App.h"
+#include "startup/BlitzDir.h"
 #include "startup/Labels.h"
 #include "startup/Preferences.h"
 #include "startup/Settings.h"
@@ -216,6 +217,18 @@ int SettingsDialog::currentPage() const
     return m_TabStrip1->currentIndex();
 }
 
+void SettingsDialog::FocusBlitzDir()
+{
+    m_TabStrip1->setCurrentIndex(0);
+    m_txtB3DDir->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsDialog::FocusFontChooser()
+{
+    m_TabStrip1->setCurrentIndex(1);
+    m_Command4->setFocus(Qt::OtherFocusReason);
+}
+
 void SettingsDialog::BuildPathsPage(QWidget* page)
 {
     const CUILabels& labels = m_app.labels;
@@ -400,8 +413,7 @@ void SettingsDialog::LoadFromSettings()
     } else {
         // The sample's own font until one is chosen; a save keeps it, so it
         // had better be one the editor can use.
-        const QFont fixed = FixedWidthFont();
-        m_sampleFont = {fixed.family(), fixed.pointSizeF() > 0 ? std::round(fixed.pointSizeF()) : 10.0};
+        m_sampleFont = DefaultEditorFont();
     }
     ShowSampleFont();
 
@@ -440,14 +452,11 @@ void SettingsDialog::ChooseBlitzDir()
     request.title = labels.getValue(QStringLiteral("setting_selectb3dtitle"));
     request.filter = labels.getValue(QStringLiteral("setting_b3dfilter"));
     request.initialName = m_txtB3DDir->text();
-    const auto path = m_app.dialogs.OpenFile(request);
-    if (!path)
-        return;
-    // The user points at the Blitz3D program; the setting is its folder.
-    const qsizetype cut = std::max(path->lastIndexOf(u'/'), path->lastIndexOf(u'\\'));
-    if (cut < 0)
-        return;
-    m_txtB3DDir->setText(cut == 0 ? path->left(1) : path->left(cut));
+    // The user points at the installation in whichever way comes naturally:
+    // the folder, a program at its root, or the compiler in bin.
+    request.acceptFolder = [](const QString& folder) { return HoldsCompiler(BlitzRootFromChoice(folder)); };
+    if (const auto path = m_app.dialogs.OpenFile(request))
+        m_txtB3DDir->setText(BlitzRootFromChoice(*path));
 }
 
 void SettingsDialog::ChooseCommands()
@@ -530,7 +539,7 @@ bool SettingsDialog::SaveSettings()
         box->setFocus(Qt::OtherFocusReason);
         return false;
     };
-    if (live.B3DDir.isEmpty() || !isFile(paths::Join(live.B3DDir, QStringLiteral("bin/blitzcc.exe"))))
+    if (live.B3DDir.isEmpty() || !HoldsCompiler(paths::Absolute(programDir, live.B3DDir)))
         return refusePath("blitzdirnotfound", m_txtB3DDir);
     if (!isFile(live.Commands))
         return refusePath("commandsnotfound", m_txtCommandPath);
@@ -557,6 +566,12 @@ bool SettingsDialog::SaveSettings()
     if (m_apply)
         m_apply();
     return true;
+}
+
+FontChoice DefaultEditorFont()
+{
+    const QFont fixed = FixedWidthFont();
+    return {fixed.family(), fixed.pointSizeF() > 0 ? std::round(fixed.pointSizeF()) : 10.0};
 }
 
 bool RunSettingsDialog(App& app, QWidget* owner, SettingsDialog::ApplyHook apply)

@@ -42,6 +42,10 @@ public:
 
     // The page in front: 0 paths, 1 editor, 2 colours.
     int currentPage() const;
+    // Brings the Blitz3D folder's box, or the font chooser, in front with the
+    // keyboard on it: start-up shows the dialog again to ask for one of them.
+    void FocusBlitzDir();
+    void FocusFontChooser();
 
 private:
     void BuildPathsPage(QWidget* page);
@@ -87,6 +91,9 @@ private:
     // not installed keeps its name rather than the one substituted for it.
     FontChoice m_sampleFont;
 };
+
+// The desktop's fixed-width font, offered while no editor font is set.
+FontChoice DefaultEditorFont();
 
 // The preferences command: a fresh dialog owned by `owner`, shown modally and
 // gone afterwards, so the next one shows the stored values. True when the

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -37,7 +39,8 @@ TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
     EXPECT_FALSE(error.isEmpty());
 
     // A full disk: the write stops part way, for a short text as for a long
-    // one (a short one would sit in a write buffer until the very end).
+    // one (a short one would sit in a write buffer until the very end), and
+    // the system's reason is given (a size limit stands in for the disk).
     const QString full = dir.write("full.bb", original);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -50,7 +53,7 @@ TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
     saved = SaveDocumentFile(full, std::string(100000, 'x'), &error) || saved;
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error.toStdString(), std::strerror(EFBIG));
     EXPECT_EQ(ReadFileBytes(full), original);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter("full").size(), 1)
         << "no temporary file is left behind";

@@ -119,6 +119,30 @@ TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)
     EXPECT_EQ(current().FilePath, b);
 }
 
+TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts)
+{
+    const QString a = dir.write("sub/a.bb", "Print \"a\"\r\n");
+    const QString upper = dir.write("sub/A.bb", "Print \"A\"\r\n");
+    ASSERT_TRUE(QFile::link(a, dir.file("link.bb")));
+    for (const QString& spelling : {a, dir.file("sub/../sub/a.bb"), dir.file("link.bb")})
+        docs().OpenDoc(spelling);
+    EXPECT_EQ(docs().Docs().size(), 1);
+    docs().OpenDoc(upper);
+    ASSERT_EQ(docs().Docs().size(), 2);
+    EXPECT_EQ(editor().Text(), "Print \"A\"");
+
+    // Save As onto another spelling of a's file is refused as a's own path is.
+    for (const QString& spelling : {dir.file("sub/./a.bb"), dir.file("link.bb")}) {
+        dialogs.files = {spelling};
+        prompter.shown.clear();
+        Command("mnuSaveBBFileAS");
+        EXPECT_EQ(current().FilePath, upper);
+        ASSERT_EQ(prompter.shown.size(), 1u) << spelling.toStdString();
+        EXPECT_TRUE(prompter.shown[0].text.contains("open in another tab")) << prompter.shown[0].text.toStdString();
+    }
+    EXPECT_EQ(ReadFileBytes(a), "Print \"a\"\r\n");
+}
+
 TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
 {
     QDir().mkpath(dir.file("folder.bb"));
@@ -225,18 +249,21 @@ TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
     Type("; edited b\n");
     docs().OpenDoc(c);
 
-    // Cancel keeps a open; Yes saves it; No drops b's edit; c closes unasked.
-    prompter.answers = {MsgAnswer::Cancel};
-    ClickTab(docs().Docs()[0]->Key);
-    EXPECT_FALSE(docs().CloseDoc(docs().CurrentDoc()));
-    EXPECT_EQ(docs().Docs().size(), 3);
-    EXPECT_EQ(prompter.texts().last(), app->labels.getValue("closebbf").replace("#docname#", "a.bb"));
+    // Close All: Cancel keeps a open and the others are offered all the
+    // same; Yes saves b; c closes unasked.
+    prompter.answers = {MsgAnswer::Cancel, MsgAnswer::Yes};
+    Command("mnuCloseBBFileAll");
+    EXPECT_EQ(prompter.texts(), QStringList({app->labels.getValue("closebbf").replace("#docname#", "a.bb"),
+                                             app->labels.getValue("closebbf").replace("#docname#", "b.bb")}));
+    ASSERT_EQ(docs().Docs().size(), 1);
+    EXPECT_EQ(current().FilePath, a);
+    EXPECT_EQ(ReadFileBytes(b), "; edited b\r\nPrint 2\r\n");
 
-    prompter.answers = {MsgAnswer::Yes, MsgAnswer::No};
+    // No closes it without saving.
+    prompter.answers = {MsgAnswer::No};
     Command("mnuCloseBBFileAll");
     EXPECT_TRUE(docs().Docs().isEmpty());
-    EXPECT_EQ(ReadFileBytes(a), "; edited a\r\nPrint 1\r\n");
-    EXPECT_EQ(ReadFileBytes(b), "Print 2\r\n");
+    EXPECT_EQ(ReadFileBytes(a), "Print 1\r\n");
     EXPECT_EQ(ReadFileBytes(c), "Print 3\r\n");
 }
 
@@ -269,7 +296,7 @@ TEST_F(Documents, ClosingTheWindowStoresTheMenuToggles)
     window = nullptr;
 }
 
-TEST_F(Documents, MenuClicksAreLoggedAndTheProjectToolbarIsNotThereYet)
+TEST_F(Documents, MenuClicksAreLoggedAndTheProjectCommandsAreNotThereYet)
 {
     window->menus().item("mnuLogToFile")->trigger();
     window->menus().item("mnuOpenBBFile")->trigger();  // the dialog is cancelled
@@ -282,6 +309,18 @@ TEST_F(Documents, MenuClicksAreLoggedAndTheProjectToolbarIsNotThereYet)
     EXPECT_EQ(prompter.texts(), QStringList{"Project management still to do..."});
     EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
     EXPECT_TRUE(docs().Docs().isEmpty());
+
+    // Adding to or removing from a project stays off, with a document open
+    // and text selected as much as without.
+    docs().OpenDoc(dir.write("a.bb", "Print 1\r\n"));
+    editor().SetSelection({true, 0, 0, 5, 0});
+    Type("x");
+    editor().SetSelection({true, 0, 0, 5, 0});
+    ASSERT_TRUE(WaitUntil([&] { return window->menus().button("btCut")->isEnabled(); }, 2000));
+    for (const char* name : {"mnuAddBBtoPrj", "mnuRemoveBBFromPrj"})
+        EXPECT_FALSE(window->menus().item(name)->isEnabled()) << name;
+    for (const char* name : {"btAddBBToPrj", "btRemBBFromPrj"})
+        EXPECT_FALSE(window->menus().button(name)->isEnabled()) << name;
 }
 
 class CommandLineDocuments : public Documents {

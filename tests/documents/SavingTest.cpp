@@ -124,10 +124,11 @@ TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
     EXPECT_TRUE(current().Modified);
     EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
 
-    // Closing it and answering Yes: the save fails again, so nothing closes.
+    // Closing it and answering Yes: the save fails again, so nothing closes
+    // (and the rest of the test needs the document).
     prompter.answers = {MsgAnswer::Yes};
-    EXPECT_FALSE(docs().CloseDoc(docs().CurrentDoc()));
-    EXPECT_EQ(docs().Docs().size(), 1);
+    ASSERT_FALSE(docs().CloseDoc(docs().CurrentDoc()));
+    ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_TRUE(editor().Text().startsWith("; my work"));
 
     // Once the file is writable again the same document saves.

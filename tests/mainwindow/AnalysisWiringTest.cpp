@@ -8,6 +8,7 @@
 #include "support/AppFixture.h"
 
 #include <QAction>
+#include <QListView>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -76,6 +77,29 @@ TEST_F(Analysis, TypingRescansShortlyAfter)
     EXPECT_FALSE(Declared(kKindGlobal).contains("later"));
     window->menus().item("mnuDisableParsing")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("later"); }));
+}
+
+TEST_F(Analysis, ARescanLeavesTheDeclarationListWhereItWasScrolled)
+{
+    std::string source;
+    for (int i = 0; i < 300; ++i)
+        source += QStringLiteral("Global g%1\r\n").arg(i, 3, 10, QChar(u'0')).toStdString();
+    docs().OpenDoc(dir.write("main.bb", source));
+    DeclList& list = window->declList();
+    list.SelectTab("Globals");
+    auto* view = list.findChild<QListView*>("ListView1");
+    ASSERT_TRUE(view);
+    view->scrollTo(view->model()->index(150, 0), QAbstractItemView::PositionAtTop);
+    const auto top = [&] { return view->indexAt(QPoint(2, 2)).data().toString(); };
+    ASSERT_EQ(top(), "g150");
+
+    // A name added above shifts every row by one.
+    editor().SetCaret(0, 1);
+    Type("Global a\n");
+    ASSERT_TRUE(WaitUntil([&] { return list.Names().size() == 301; }));
+    const int row = list.Names().indexOf(top());
+    EXPECT_GE(row, 149) << top().toStdString();
+    EXPECT_LE(row, 152) << top().toStdString();
 }
 
 TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)

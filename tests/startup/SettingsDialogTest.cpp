@@ -234,6 +234,35 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     EXPECT_EQ(reread, app->settings);
 }
 
+TEST_F(SettingsDialogTest, TheBlitzChooserFillsInTheInstallationWhateverIsPickedInIt)
+{
+    const QString root = dir.blitzDir();
+    const QString elsewhere = dir.file("Elsewhere");
+    const struct {
+        QString picked, filled;
+    } rows[] = {
+        {dir.write("Blitz3D/Blitz3D.exe", ""), root},
+        {root + "/bin/blitzcc.exe", root},
+        {root, root},
+        {root + "/bin", root},
+        // Not an installation: its own folder, which a save then refuses.
+        {dir.write("Elsewhere/Blitz3D.exe", ""), elsewhere},
+    };
+    auto d = Open();
+    for (const auto& row : rows) {
+        dialogs.files = {row.picked};
+        Child(*d, "Command1")->click();
+        EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text().toStdString(), row.filled.toStdString())
+            << row.picked.toStdString();
+    }
+    // The chooser takes the installation and its folders as they are, and
+    // enters any other.
+    const auto& acceptFolder = dialogs.lastOpen.acceptFolder;
+    ASSERT_TRUE(acceptFolder);
+    EXPECT_TRUE(acceptFolder(root) && acceptFolder(root + "/bin"));
+    EXPECT_FALSE(acceptFolder(elsewhere) || acceptFolder(dir.path()));
+}
+
 TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
 {
     app->settings.LineGutterFixedSize = 25;

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QTimer>
+#include <QTabWidget>
 
 #include <deque>
 #include <functional>
@@ -26,10 +28,12 @@ struct Outcome {
 using Step = std::function<void(SettingsDialog&)>;
 
 // Starts on `dir`, answering each settings dialog start-up shows with the
-// next of `steps`.
-Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Step> steps = {})
+// next of `steps`, and the messages with `answers`.
+Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Step> steps = {},
+              std::deque<MsgAnswer> answers = {})
 {
     ScriptedPrompter prompter;
+    prompter.answers = std::move(answers);
     // A message must never open beneath a window that keeps itself on top.
     prompter.onShow = [] {
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -39,9 +43,9 @@ Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Ste
     App app(dir.path(), prompter, dialogs);
     app.runStartupSettings = [&](SettingsDialog& d) {
         if (steps.empty()) {
-            // Leave with a folder typed, or start-up would ask forever.
+            // Leave with the folder saved, or start-up would ask forever.
             ADD_FAILURE() << "the settings dialog was shown once more than expected";
-            d.findChild<QLineEdit*>("txtB3DDir")->setText("/unexpected");
+            d.findChild<QLineEdit*>("txtB3DDir")->setText(dir.blitzDir());
             d.SaveSettings();
             return;
         }
@@ -117,36 +121,51 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
     dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 12}};
-    const Outcome r = Start(dir, dialogs, {
-        // Discarded without a save: asked again.
-        [](SettingsDialog& d) {
-            d.findChild<QLineEdit*>("txttabSize")->setText("9");
-            Click(d, "cmdDiscard");
+    const auto focused = [](SettingsDialog& d, int page, const char* box) {
+        EXPECT_EQ(d.currentPage(), page);
+        EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>(box)) << d.focusWidget()->objectName().toStdString();
+    };
+    Outcome r = Start(
+        dir, dialogs,
+        {
+            // Discarded without a save, then asked to choose again.
+            [](SettingsDialog& d) {
+                d.findChild<QLineEdit*>("txttabSize")->setText("9");
+                d.findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(2);
+                d.findChild<QWidget*>("cmdDiscard")->setFocus();
+                Click(d, "cmdDiscard");
+            },
+            // A wrong folder is refused but kept, so the folder question ends.
+            // The same dialog comes back each time, as it was left, with the
+            // keyboard on what is asked for.
+            [&](SettingsDialog& d) {
+                focused(d, 0, "txtB3DDir");
+                EXPECT_EQ(d.findChild<QLineEdit*>("txttabSize")->text(), "9");
+                d.findChild<QLineEdit*>("txtB3DDir")->setText("/nowhere");
+                Click(d, "cmdSave");
+                Click(d, "cmdDiscard");
+            },
+            // Then the font, until one is chosen.
+            [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
+            [&](SettingsDialog& d) {
+                focused(d, 1, "Command4");
+                Click(d, "Command1");
+                Click(d, "Command4");
+                Click(d, "cmdSave");
+            },
         },
-        // A wrong folder is refused but kept, so the folder question ends.
-        // The same dialog comes back each time, as it was left.
-        [](SettingsDialog& d) {
-            EXPECT_EQ(d.findChild<QLineEdit*>("txttabSize")->text(), "9");
-            d.findChild<QLineEdit*>("txtB3DDir")->setText("/nowhere");
-            Click(d, "cmdSave");
-            Click(d, "cmdDiscard");
-        },
-        // Then the font, until one is chosen.
-        [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
-        [](SettingsDialog& d) {
-            Click(d, "Command1");
-            Click(d, "Command4");
-            Click(d, "cmdSave");
-        },
-    });
+        {MsgAnswer::Ok, MsgAnswer::Cancel});
     EXPECT_TRUE(r.started);
     ScriptedPrompter quiet;
     const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
                             "before continue";
     const QString noFont = "Editor Font is not set. Please select font to use in Settings Dialog";
-    EXPECT_EQ(r.messages, QStringList({noBlitz, noBlitz, LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound"),
+    ASSERT_EQ(r.messages.size(), 6);
+    EXPECT_TRUE(r.messages[1].startsWith("Blitz3D is still not set.")) << r.messages[1].toStdString();
+    r.messages[1] = "?";
+    EXPECT_EQ(r.messages, QStringList({noBlitz, "?", noBlitz, LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound"),
                                        noFont, noFont}));
-    for (std::size_t i : {0, 1, 3, 4})
+    for (std::size_t i : {0, 2, 4, 5})
         EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
     EXPECT_EQ(r.settings.B3DDir, dir.blitzDir());
     EXPECT_EQ(r.settings.FontName, "DejaVu Sans Mono");
@@ -156,6 +175,30 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     const Outcome again = Start(dir);
     EXPECT_TRUE(again.started);
     EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join("|").toStdString();
+}
+
+TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
+{
+    for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+        const bool goOn = answer == MsgAnswer::Yes;
+        SCOPED_TRACE(goOn ? "go on" : "quit");
+        ProgramDir dir;
+        dir.setPref("PATHS", "B3DDir", "");
+        dir.setPref("IDEFONT", "FontName", "");
+        const std::string prefs = dir.read("prefs.ini");
+        const Outcome r = Start(dir, {}, {[](SettingsDialog& d) { Click(d, "cmdDiscard"); }}, {MsgAnswer::Ok, answer});
+        EXPECT_EQ(r.started, goOn);
+        EXPECT_EQ(r.hasWindow, goOn);
+        // No font question: without Blitz3D the dialog could never save one.
+        ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
+        EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
+        if (goOn) {
+            EXPECT_EQ(r.settings.B3DDir, "");
+            EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
+        }
+        EXPECT_EQ(dir.read("prefs.ini"), prefs) << "nothing is stored, so the next start asks again";
+    }
 }
 
 TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
@@ -175,6 +218,64 @@ TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
     EXPECT_FALSE(r.settings.FontName.isEmpty());
     EXPECT_GT(r.settings.FontSize, 0);
     EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
+}
+
+// Started without Blitz3D: the folder question discarded, then Go on.
+class WithoutBlitz : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        dir.setPref("PATHS", "B3DDir", "");
+        app = std::make_unique<App>(dir.path(), prompter, dialogs);
+        app->runStartupSettings = [this, asked = 0](SettingsDialog& d) mutable {
+            if (++asked > 1) {
+                // Out of a loop that offers no way out.
+                ADD_FAILURE() << "the settings dialog came back";
+                d.findChild<QLineEdit*>("txtB3DDir")->setText(dir.blitzDir());
+                d.SaveSettings();
+                return;
+            }
+            Click(d, "cmdDiscard");
+        };
+        prompter.answers = {MsgAnswer::Ok, MsgAnswer::Yes};
+        ASSERT_TRUE(app->Start());
+        window = app->mainWindow();
+        Pump();
+        prompter.shown.clear();
+    }
+};
+
+TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
+{
+    docs().OpenDoc(dir.write("game.bb", "Cls\r\n"));
+    Type("Graphics 640,480\n");
+    const QString unset = app->labels.getValue("blitzdirunset");
+
+    // Declined: nothing is saved or built.
+    prompter.answers = {MsgAnswer::Cancel};
+    Command("mnuCheck");
+    ASSERT_EQ(prompter.texts().join("|").toStdString(), unset.toStdString());
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_TRUE(current().Modified);
+    EXPECT_EQ(window->InfoPanel(), "");
+
+    // F1 shows a command's signature without Blitz3D; its page needs the
+    // folder, which the settings then take.
+    editor().SetCaret(1, 2);
+    Key(Qt::Key_F1);
+    EXPECT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(window->InfoPanel().trimmed(), "Cls");
+    QTimer::singleShot(0, window, [this] {
+        auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d);
+        d->findChild<QLineEdit*>("txtB3DDir")->setText(dir.blitzDir());
+        Click(*d, "cmdSave");
+    });
+    prompter.answers = {MsgAnswer::Ok};
+    Key(Qt::Key_F1);
+    EXPECT_EQ(prompter.texts().value(1).toStdString(), unset.toStdString());
+    EXPECT_EQ(app->settings.B3DDir, dir.blitzDir());
+    EXPECT_TRUE(window->InfoPanel().startsWith("No help page for Cls")) << window->InfoPanel().toStdString();
 }
 
 class Started : public AppFixture {};

@@ -59,7 +59,11 @@ public:
 // no queued answer counts as cancelled.
 class ScriptedDialog : public CommonDialog {
 public:
-    std::optional<QString> OpenFile(const FileDialogRequest& r) override { return take("open:" + r.title, files); }
+    std::optional<QString> OpenFile(const FileDialogRequest& r) override
+    {
+        lastOpen = r;
+        return take("open:" + r.title, files);
+    }
     std::optional<QString> SaveFile(const FileDialogRequest& r) override { return take("save:" + r.title, files); }
     std::optional<QString> ChooseFolder(const QString& title, const QString&) override
     {
@@ -73,6 +77,7 @@ public:
     std::deque<std::optional<Color>> colors;
     std::deque<std::optional<FontChoice>> fonts;
     QStringList requests;
+    FileDialogRequest lastOpen;
 
 private:
     template <typename T>

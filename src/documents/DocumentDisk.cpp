@@ -1,0 +1,154 @@
+// Open documents and their files on disk, which other programs may change,
+// replace, rename or delete while the documents are open.
+#include "documents/DocumentManager.h"
+
+#include "documents/DocumentTabs.h"
+#include "editor/EditCtrl.h"
+#include "help/HelpArea.h"
+#include "platform/Prompter.h"
+#include "startup/Labels.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace {
+
+QString WithPath(QString text, const QString& path)
+{
+    return text.replace(QStringLiteral("#path#"), path);
+}
+
+// The version of the file on disk now, as if just read.
+DiskStamp StampOnDisk(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? StampOf(path, f.readAll()) : DiskStamp{};
+}
+
+}  // namespace
+
+void DocumentManager::WatchFiles(const QString& renewed)
+{
+    QStringList files, folders;
+    for (const CDocPtr& d : std::as_const(m_docs)) {
+        if (d->FilePath.isEmpty())
+            continue;
+        const QFileInfo info(d->FilePath);
+        if (info.exists())
+            files << d->FilePath;
+        else if (QFileInfo(info.absolutePath()).isDir())
+            folders << info.absolutePath();
+    }
+    // Paths the watcher dropped (a file replaced or deleted) are added again.
+    for (const QString& w : m_watcher.files())
+        if (!files.contains(w) || w == renewed)
+            m_watcher.removePath(w);
+    for (const QString& w : m_watcher.directories())
+        if (!folders.contains(w))
+            m_watcher.removePath(w);
+    const QStringList watchedFiles = m_watcher.files(), watchedFolders = m_watcher.directories();
+    for (const QString& f : std::as_const(files))
+        if (!watchedFiles.contains(f))
+            m_watcher.addPath(f);
+    for (const QString& f : std::as_const(folders))
+        if (!watchedFolders.contains(f))
+            m_watcher.addPath(f);
+}
+
+void DocumentManager::CheckDiskFiles()
+{
+    // A question is not put while the user is in another program, in a
+    // dialog or in the middle of a load: it waits until they are back.
+    const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    if (m_checkingDisk || !active || QApplication::activeModalWidget() || m_editor.Busy()) {
+        m_diskCheckPending = true;
+        if (active)
+            m_diskCheck.start();
+        return;
+    }
+    m_diskCheckPending = false;
+    m_checkingDisk = true;
+    const QList<CDocPtr> docs = m_docs;
+    for (const CDocPtr& doc : docs) {
+        // A question may have let the user close it.
+        if (doc->FilePath.isEmpty() || !FindDoc(doc->Key))
+            continue;
+        const QString path = doc->FilePath;
+        switch (CheckDisk(path, doc->Disk)) {
+        case DiskChange::None:
+            break;
+        case DiskChange::Missing:
+            if (!doc->Disk.exists)
+                break;  // said already
+            doc->Disk = {};
+            // Nothing on disk holds the text any more.
+            doc->Modified = true;
+            m_tabs.SetPicture(doc->Key, DocumentTabs::kModifiedPicture);
+            Q_EMIT CommandStateChanged();
+            m_prompter.Tell(WithPath(Label("filegone"), path), MsgIcon::Exclamation);
+            break;
+        case DiskChange::Changed:
+            if (!doc->Modified
+                || m_prompter.Ask(WithPath(Label("filechanged"), path), MsgIcon::Exclamation, MsgButtons::OkCancel)
+                       == MsgAnswer::Ok)
+                ReloadDoc(*doc);
+            else
+                doc->Disk = StampOnDisk(path);  // the user has seen this version and keeps their own
+            WatchFiles(path);
+            break;
+        }
+    }
+    m_checkingDisk = false;
+    WatchFiles();
+}
+
+void DocumentManager::ReloadDoc(CDoc& doc)
+{
+    const bool shown = m_current.get() == &doc;
+    SaveDocState();
+    const EditorBufferPtr inEditor = m_editor.CurrentBuffer();
+    QString error;
+    bool loaded = false;
+    {
+        // The document's buffer is loaded in the editor and the one shown
+        // comes back, without the switch reaching anyone.
+        const QSignalBlocker quiet(&m_editor);
+        m_editor.SelectBuffer(doc.EditorState);
+        loaded = m_editor.LoadFile(doc.FilePath, &error);
+        if (loaded) {
+            doc.Disk = StampOf(doc.FilePath, m_editor.FileBytes(*doc.EditorState));
+            doc.CaretLine = std::clamp(doc.CaretLine, 1, m_editor.LineCount());
+            doc.CaretCol = 0;
+            m_editor.SetCaret(0, doc.CaretLine);
+            doc.SavedSelection = m_editor.Selection();
+        }
+        m_editor.SelectBuffer(inEditor);
+    }
+    if (!loaded) {
+        m_prompter.Tell(QStringLiteral("Unable to reload ") + doc.FilePath + QStringLiteral(":\n") + error
+                            + QStringLiteral("\n\nYour text is still open."),
+                        MsgIcon::Critical);
+        return;
+    }
+    doc.Modified = false;
+    m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
+    doc.RescanWanted = true;
+    // Shown again at once, unless the user is reading the help.
+    if (shown && !m_help.BrowserShown())
+        ActivateDoc(doc, -1);
+    Q_EMIT CommandStateChanged();
+}
+
+bool DocumentManager::MayOverwrite(CDoc& doc, const QString& path)
+{
+    if (!SameDocFile(path, doc.FilePath) || CheckDisk(path, doc.Disk) != DiskChange::Changed)
+        return true;
+    if (m_prompter.Ask(WithPath(Label("savechanged"), path), MsgIcon::Exclamation, MsgButtons::OkCancel)
+        != MsgAnswer::Ok)
+        return false;
+    return true;
+}
