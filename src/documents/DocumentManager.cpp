@@ -32,6 +32,23 @@ DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea&
 {
     connect(&m_tabs, &DocumentTabs::TabClicked, this, &DocumentManager::OnTabClicked);
     connect(&m_tabs, &DocumentTabs::FilesDropped, this, &DocumentManager::OpenDroppedFiles);
+    m_editor.SetEncodingQuestion(
+        [this](const EditorBuffer& buffer, const QString& lacking) { return AskForUtf8(buffer, lacking); });
+}
+
+bool DocumentManager::AskForUtf8(const EditorBuffer& buffer, const QString& lacking)
+{
+    QString title = QStringLiteral("This document");
+    for (const CDocPtr& d : m_docs)
+        if (d->EditorState.get() == &buffer)
+            title = d->FileTitle;
+    const QString text =
+        title + QStringLiteral(" is written in Windows-1252, the character set of Blitz3D sources, which has no "
+                               "place for:\n\n%1\n\nSave this document as UTF-8 from now on? Blitz3D reads "
+                               "UTF-8 byte by byte, so in a running program these characters look different.\n\n"
+                               "Cancel leaves the text as it was.")
+                    .arg(lacking);
+    return m_prompter.Ask(text, MsgIcon::Question, MsgButtons::OkCancel) == MsgAnswer::Ok;
 }
 
 DocumentManager::~DocumentManager() = default;
@@ -264,9 +281,9 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
             return false;
     }
 
-    const QByteArray bytes = m_editor.FileBytes(*doc.EditorState);
-    QString error;
-    if (!SaveDocumentFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())), &error)) {
+    const std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
+    QString error = QStringLiteral("it holds characters that Windows-1252, the encoding of this file, cannot hold.");
+    if (!bytes || !SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
         m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error
                             + QStringLiteral("\n\nThe file on disk was not changed; your text is still open."),
                         MsgIcon::Critical);

@@ -10,6 +10,7 @@ class CUILabels;
 class CommonDialog;
 class DocumentTabs;
 class EditCtrl;
+class EditorBuffer;
 class HelpArea;
 class Prompter;
 
@@ -83,6 +84,9 @@ private:
     void OnTabClicked(const QString& key);
     int NextDocNumber() { return ++m_newDocCounter; }
     QString Label(const char* key) const;
+    // The editor's question before text that Windows-1252 cannot hold goes
+    // into a document written in it: true switches the document to UTF-8.
+    bool AskForUtf8(const EditorBuffer& buffer, const QString& lacking);
 
     EditCtrl& m_editor;
     DocumentTabs& m_tabs;

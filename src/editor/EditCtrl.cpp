@@ -2,6 +2,7 @@
 
 #include "editor/EditCtrlImpl.h"
 #include "platform/Text.h"
+#include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -283,7 +284,9 @@ void EditCtrl::Impl::applyDocumentSettings()
     // each buffer gets them when it is shown.
     if (!current)
         return;
-    sci(Sci::SCI_SETCODEPAGE, current->utf8 ? Sci::SC_CP_UTF8 : 0);
+    // The control shows 8-bit text as Latin-1, which has no euro sign nor
+    // curly quotes; Windows-1252 documents are therefore held as UTF-8 too.
+    sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
     sci(Sci::SCI_SETEOLMODE, current->eolMode);
     sci(Sci::SCI_SETTABWIDTH, std::max(look.TabSize, 1));
     sci(Sci::SCI_SETINDENT, 0);
@@ -304,6 +307,8 @@ void EditCtrl::Impl::loadBytes(QByteArray bytes)
     }
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     b.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
+    if (!b.utf8 && text::HasNonAscii(view))
+        bytes = QByteArray::fromStdString(text::Windows1252ToUtf8(view));
     b.eolMode = lfOnly ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
 
     ++quiet;
@@ -365,7 +370,7 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
-    d->view->textArriving = [this](const QString& text) { d->holdText(text); };
+    d->view->textArriving = [this](const QString& text) { return d->holdText(text); };
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
     connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
     connect(d->view, &EditorView::mouseUp, this,
@@ -458,9 +463,15 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
     return true;
 }
 
-QByteArray EditCtrl::FileBytes(const EditorBuffer& buffer) const
+std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer) const
 {
-    return BufferText(buffer) + buffer.finalLineEnd;
+    const QByteArray text = BufferText(buffer);
+    if (buffer.utf8)
+        return text + buffer.finalLineEnd;
+    const auto bytes = text::Utf8ToWindows1252(std::string_view(text.constData(), std::size_t(text.size())));
+    if (!bytes)
+        return std::nullopt;
+    return QByteArray::fromStdString(*bytes) + buffer.finalLineEnd;
 }
 
 void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)

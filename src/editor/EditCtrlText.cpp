@@ -4,6 +4,7 @@
 #include "editor/EditCtrlImpl.h"
 #include "platform/QtColor.h"
 #include "platform/Text.h"
+#include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFont>
@@ -32,6 +33,8 @@ QByteArray EditCtrl::Text() const
 
 void EditCtrl::SetText(const QByteArray& text)
 {
+    if (!d->holdBytes(text))
+        return;
     ++d->quiet;
     d->sci(Sci::SCI_BEGINUNDOACTION);
     d->sci(Sci::SCI_SETTARGETRANGE, 0, d->sci(Sci::SCI_GETLENGTH));
@@ -128,6 +131,8 @@ void EditCtrl::SelectWholeLines()
 
 void EditCtrl::ReplaceSelection(const QByteArray& text)
 {
+    if (!d->holdBytes(text))
+        return;
     d->sci(Sci::SCI_TARGETFROMSELECTION);
     d->sci.withPtr(Sci::SCI_REPLACETARGET, static_cast<std::uintptr_t>(text.size()), text.constData());
     d->sci(Sci::SCI_GOTOPOS, d->sci(Sci::SCI_GETTARGETEND));
@@ -258,20 +263,31 @@ bool EditCtrl::CanPaste() const
     return d->sci(Sci::SCI_CANPASTE) != 0 && *d->clipboardUsable;
 }
 
-void EditCtrl::Impl::holdText(const QString& incoming)
+bool EditCtrl::Impl::holdText(const QString& incoming)
 {
-    // An 8-bit document holds no character past 0xFF; the control would
-    // write "?" instead. A document of plain ASCII reads the same in UTF-8,
-    // so it changes over and keeps what is typed or pasted.
+    // A character Windows-1252 has no byte for would reach the file as "?";
+    // it goes in only once the document is UTF-8, and the user decides that.
     if (!current || current->utf8)
-        return;
-    if (std::none_of(incoming.begin(), incoming.end(), [](QChar c) { return c.unicode() > 0xFF; }))
-        return;
-    const auto* bytes = reinterpret_cast<const char*>(sci(Sci::SCI_GETCHARACTERPOINTER));
-    if (text::HasNonAscii(std::string_view(bytes, std::size_t(sci(Sci::SCI_GETLENGTH)))))
-        return;
+        return true;
+    const QString lacking = text::Windows1252Lacks(incoming);
+    if (lacking.isEmpty())
+        return true;
+    if (!encodingQuestion || !encodingQuestion(*current, lacking))
+        return false;
     current->utf8 = true;
-    sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
+    return true;
+}
+
+bool EditCtrl::Impl::holdBytes(const QByteArray& utf8)
+{
+    if (!current || current->utf8 || !text::HasNonAscii(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
+        return true;
+    return holdText(QString::fromUtf8(utf8));
+}
+
+void EditCtrl::SetEncodingQuestion(EncodingQuestion ask)
+{
+    d->encodingQuestion = std::move(ask);
 }
 
 // --- Look ----------------------------------------------------------------------
