@@ -107,7 +107,7 @@ void DocumentManager::ActivateDoc(CDoc& doc, int line)
         m_editor.SetSelection(*doc.SavedSelection);
     m_editor.SetDeclaredKeywords(doc.DocKeywords);
     if (line >= 0)
-        m_editor.SetCaret(0, line);
+        m_editor.JumpToLine(line);
     m_editor.Refresh();
     Q_EMIT DocActivated(&doc);
     m_editor.setFocus();

@@ -250,6 +250,7 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
 {
     flushChange();
     if (current) {
+        endFlash();
         current->anchor = sci(Sci::SCI_GETANCHOR);
         current->caret = sci(Sci::SCI_GETCURRENTPOS);
         current->firstLine = visibleFirst();
@@ -296,6 +297,7 @@ void EditCtrl::Impl::applyDocumentSettings()
 void EditCtrl::Impl::loadBytes(QByteArray bytes)
 {
     EditorBuffer& b = *current;
+    endFlash();
     b.finalLineEnd.clear();
     const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
     if (bytes.endsWith("\r\n")) {
@@ -363,6 +365,8 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
 
     d->sweep.setInterval(0);
     connect(&d->sweep, &QTimer::timeout, this, [this] { d->sweepStep(); });
+    d->flashTimer.setSingleShot(true);
+    connect(&d->flashTimer, &QTimer::timeout, this, [this] { d->endFlash(); });
     connect(d->view, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int pos, int, const char*, int, int, int, int, int, int, int) { d->onModified(pos); });
     connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });
@@ -386,6 +390,7 @@ EditCtrl::~EditCtrl()
 {
     // The view goes first, while the buffers it shows are still alive.
     d->sweep.stop();
+    d->flashTimer.stop();
     delete d->view;
     d->view = nullptr;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -98,6 +99,10 @@ public:
     // Moves the caret to a column (from 0) of a 1-based line and scrolls it
     // into view.
     void SetCaret(int column, int line, bool ensureVisible = true);
+    // A jump to a line (a declaration, an error): the caret goes to its
+    // start and the view scrolls so that the line stands in its upper third,
+    // with what leads up to it above, as far as the text allows.
+    void JumpToLine(int line);
 
     EditorSelection Selection() const;
     void SetSelection(const EditorSelection& selection);
@@ -117,6 +122,10 @@ public:
     int LineMarker(int line) const;
     // The first line (from 1) the gutter marks as the caret's; 0 when none.
     int CaretMarkLine() const;
+    // Shows a 1-based line in a marker's colour (1 highlighted, 2 error) for
+    // `duration`, then takes the colour away and repaints, leaving no mark.
+    // Another flash, or showing another buffer, ends it sooner.
+    void FlashLine(int line, int marker, std::chrono::milliseconds duration = std::chrono::milliseconds(900));
 
     void Undo();
     void Redo();

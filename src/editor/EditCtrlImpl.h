@@ -89,6 +89,10 @@ struct EditCtrl::Impl {
     void afterInput(bool newLine);
     void applyAutoIndent();
     void clearFadingMarkers();
+    // The marker a running FlashLine put, by its handle; -1 when none.
+    int flashHandle = -1;
+    QTimer flashTimer;
+    void endFlash();
     void moveCaretMark(int line);
 
     // Colouring.

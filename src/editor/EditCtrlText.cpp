@@ -35,6 +35,7 @@ void EditCtrl::SetText(const QByteArray& text)
 {
     if (!d->holdBytes(text))
         return;
+    d->endFlash();
     ++d->quiet;
     d->sci(Sci::SCI_BEGINUNDOACTION);
     d->sci(Sci::SCI_SETTARGETRANGE, 0, d->sci(Sci::SCI_GETLENGTH));
@@ -87,6 +88,17 @@ void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
         d->sci(Sci::SCI_GOTOPOS, pos);
     else
         d->sci(Sci::SCI_SETEMPTYSELECTION, pos);
+    d->checkCaret();
+}
+
+void EditCtrl::JumpToLine(int line)
+{
+    const int l = std::clamp(line - 1, 0, d->lineCount() - 1);
+    d->sci(Sci::SCI_SETEMPTYSELECTION, d->lineStart(l));
+    const auto onScreen = d->sci(Sci::SCI_LINESONSCREEN);
+    const auto visible = d->sci(Sci::SCI_VISIBLEFROMDOCLINE, l);
+    d->sci(Sci::SCI_SETFIRSTVISIBLELINE, std::max<std::intptr_t>(0, visible - onScreen / 3));
+    d->sci(Sci::SCI_SETXOFFSET, 0);
     d->checkCaret();
 }
 
@@ -183,6 +195,27 @@ void EditCtrl::SetLineMarker(int line, int marker)
         d->sci(Sci::SCI_MARKERADD, l, had == 1 ? kMarkHighlightFading : kMarkErrorFading);
         d->current->fading = true;
     }
+}
+
+void EditCtrl::FlashLine(int line, int marker, std::chrono::milliseconds duration)
+{
+    d->endFlash();
+    if (line < 1 || line > d->lineCount() || (marker != 1 && marker != 2))
+        return;
+    // By its handle, so the colour goes from wherever edits moved the line.
+    d->flashHandle = int(d->sci(Sci::SCI_MARKERADD, line - 1, marker == 1 ? kMarkHighlight : kMarkError));
+    Refresh();
+    d->flashTimer.start(duration);
+}
+
+void EditCtrl::Impl::endFlash()
+{
+    flashTimer.stop();
+    if (flashHandle < 0)
+        return;
+    sci(Sci::SCI_MARKERDELETEHANDLE, flashHandle);
+    flashHandle = -1;
+    view->viewport()->update();
 }
 
 int EditCtrl::CaretMarkLine() const

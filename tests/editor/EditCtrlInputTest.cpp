@@ -254,3 +254,45 @@ TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
     f.editor.SetLineMarker(2, 0);
     EXPECT_EQ(f.editor.LineMarker(2), 0);
 }
+
+TEST(EditCtrlText, AJumpShowsTheLineInTheUpperThirdAndItsFlashGoesAway)
+{
+    Fixture f;
+    EditorAppearance look;
+    look.BackColor = Rgb(255, 255, 255);
+    look.ErrorLineColor = Rgb(255, 0, 0);
+    f.editor.ApplyAppearance(look);
+    QByteArray text;
+    for (int i = 1; i <= 300; ++i)
+        text += "Print " + QByteArray::number(i) + "\r\n";
+    f.editor.SetText(text);
+    const int height = f.viewport()->height();
+    f.editor.SetCaret(0, 2);
+    const int lineHeight = f.editor.CaretPoint().y();
+    f.editor.SetCaret(0, 1);
+    const int top = f.editor.CaretPoint().y();
+    ASSERT_GT(lineHeight - top, 0);
+
+    // A declaration near the end of a long file used to land on the bottom row.
+    f.editor.JumpToLine(200);
+    EXPECT_EQ(f.editor.CaretPos().Line, 200);
+    EXPECT_EQ(f.editor.CaretPos().Column, 0);
+    const int y = f.editor.CaretPoint().y();
+    EXPECT_NEAR(y, height / 3, 2 * (lineHeight - top)) << "height " << height;
+    // Near the start nothing scrolls above the first line.
+    f.editor.JumpToLine(2);
+    EXPECT_EQ(f.editor.CaretPoint().y(), lineHeight);
+
+    // The flash: the error colour, then the background again without a
+    // click (the red line used to stay until the caret left it).
+    f.editor.JumpToLine(200);
+    auto colourOfLine = [&] {
+        const int y = f.viewport()->mapFrom(&f.editor, f.editor.CaretPoint()).y() + 3;
+        return f.viewport()->grab().toImage().pixelColor(f.viewport()->width() - 10, y);
+    };
+    f.editor.FlashLine(200, 2, std::chrono::milliseconds(50));
+    EXPECT_EQ(colourOfLine(), QColor(255, 0, 0));
+    EXPECT_EQ(f.editor.LineMarker(200), 2);
+    EXPECT_TRUE(WaitUntil([&] { return colourOfLine() == QColor(255, 255, 255); }, 2000));
+    EXPECT_EQ(f.editor.LineMarker(200), 0);
+}
