@@ -468,17 +468,6 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
     return true;
 }
 
-std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer) const
-{
-    const QByteArray text = BufferText(buffer);
-    if (buffer.utf8)
-        return text + buffer.finalLineEnd;
-    const auto bytes = text::Utf8ToWindows1252(std::string_view(text.constData(), std::size_t(text.size())));
-    if (!bytes)
-        return std::nullopt;
-    return QByteArray::fromStdString(*bytes) + buffer.finalLineEnd;
-}
-
 void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)
 {
     if (!keywords)

@@ -313,7 +313,10 @@ bool EditCtrl::Impl::holdText(const QString& incoming)
 
 bool EditCtrl::Impl::holdBytes(const QByteArray& utf8)
 {
-    if (!current || current->utf8 || !text::HasNonAscii(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
+    // Bytes that are no UTF-8 (a name read raw from an included file) stand
+    // for themselves and need no room.
+    if (!current || current->utf8 ||
+        text::Utf8ToWindows1252(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
         return true;
     return holdText(QString::fromUtf8(utf8));
 }
@@ -321,6 +324,17 @@ bool EditCtrl::Impl::holdBytes(const QByteArray& utf8)
 void EditCtrl::SetEncodingQuestion(EncodingQuestion ask)
 {
     d->encodingQuestion = std::move(ask);
+}
+
+std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer) const
+{
+    const QByteArray text = BufferText(buffer);
+    if (buffer.utf8)
+        return text + buffer.finalLineEnd;
+    const auto bytes = text::Utf8ToWindows1252(std::string_view(text.constData(), std::size_t(text.size())));
+    if (!bytes)
+        return std::nullopt;
+    return QByteArray::fromStdString(*bytes) + buffer.finalLineEnd;
 }
 
 // --- Look ----------------------------------------------------------------------

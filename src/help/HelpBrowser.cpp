@@ -21,9 +21,12 @@ QString LocalPathOf(const QUrl& url)
     return url.isLocalFile() ? url.toLocalFile() : help::HelpUrlPath(url);
 }
 
+// A file URL names its file exactly; a help URL finds it in any letter case.
 bool IsMissingFile(const QUrl& url)
 {
-    const QString path = LocalPathOf(url);
+    if (url.isLocalFile())
+        return !QFileInfo::exists(url.toLocalFile());
+    const QString path = help::HelpUrlPath(url);
     return !path.isEmpty() && !QFileInfo::exists(paths::ResolveOnDisk(path));
 }
 
