@@ -144,10 +144,14 @@ public:
     void SelectBuffer(const EditorBufferPtr& buffer);
     // The text of any buffer, selected or not.
     QByteArray BufferText(const EditorBuffer& buffer) const;
-    // True when the buffer's file is UTF-8: it was valid UTF-8 holding
-    // non-ASCII characters, or the user switched it. Otherwise its file is
-    // Windows-1252 text.
+    // Whether the editor holds the buffer's text as UTF-8, for callers that
+    // turn text into the editor's bytes and back: always, as every file is
+    // converted on loading.
     bool BufferIsUtf8(const EditorBuffer& buffer) const;
+    // True when the buffer's file is UTF-8: it was valid UTF-8 holding
+    // non-ASCII characters, or the user switched it. Otherwise the file is
+    // Windows-1252 text.
+    bool FileIsUtf8(const EditorBuffer& buffer) const;
 
     // Asked when text is about to go into a Windows-1252 document that has
     // no byte for some of its characters (`lacking`, each once): true

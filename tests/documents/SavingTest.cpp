@@ -35,7 +35,7 @@ TEST_F(Saving, OpenThenSaveWritesTheSameBytes)
         ASSERT_EQ(current().FilePath, path);
         SCOPED_TRACE(bytes);
         EXPECT_EQ(editor().Text().toStdString(), text);
-        EXPECT_EQ(editor().BufferIsUtf8(*editor().CurrentBuffer()), utf8);
+        EXPECT_EQ(editor().FileIsUtf8(*editor().CurrentBuffer()), utf8);
         EXPECT_FALSE(editor().CanUndo());
         Command("mnuSaveBBFile");
         EXPECT_FALSE(current().Modified);

@@ -181,11 +181,11 @@ TEST(EditCtrlKeys, CharactersWindows1252LacksGoInOnlyWhenTheUserSwitchesToUtf8)
     f.editor.ReplaceSelection("\xE2\x9C\x93");
     EXPECT_EQ(asked, QStringList({"\u2713", "\u03c9\u2713", "\u2713"}));
     EXPECT_EQ(f.editor.FileBytes(buffer), held);
-    EXPECT_FALSE(f.editor.BufferIsUtf8(buffer));
+    EXPECT_FALSE(f.editor.FileIsUtf8(buffer));
 
     switchToUtf8 = true;
     f.typeText(QStringLiteral("\u2713"));
-    EXPECT_TRUE(f.editor.BufferIsUtf8(buffer));
+    EXPECT_TRUE(f.editor.FileIsUtf8(buffer));
     EXPECT_EQ(f.editor.FileBytes(buffer), "Print \xC3\xA9\xE2\x82\xAC\xE2\x80\x9Chi\xE2\x80\x9D\xE2\x9C\x93\r\n");
     f.typeText(QStringLiteral("\u03c9"));
     EXPECT_EQ(asked.size(), 4) << "a UTF-8 document takes anything";
