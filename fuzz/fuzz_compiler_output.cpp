@@ -14,6 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (last.find_first_of("\r\n") != std::string_view::npos)
         std::abort();
 
+    for (const int exitCode : {0, 255}) {
+        const BuildResult result = JudgeBuild(last, exitCode, false);
+        if ((result == BuildResult::ErrorReport) != IsErrorReport(last) || FailureText(last, exitCode, true).isEmpty())
+            std::abort();
+    }
+
     for (std::string_view line : {output, last}) {
         const std::optional<CompilerError> error = ParseErrorLine(line);
         if (!error) {

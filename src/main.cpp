@@ -1,3 +1,4 @@
+#include "help/HelpScheme.h"
 #include "help/WebEngineSetup.h"
 #include "platform/QtCommonDialog.h"
 #include "platform/QtPrompter.h"
@@ -13,6 +14,7 @@
 int main(int argc, char** argv)
 {
     help::PrepareWebEngine();
+    help::RegisterHelpScheme();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovrel"));
     QApplication::setDesktopFileName(QStringLiteral("ovrel"));

@@ -130,6 +130,35 @@ void BM_OpenAndColourLongSource(benchmark::State& state)
 }
 BENCHMARK(BM_OpenAndColourLongSource)->Unit(benchmark::kMillisecond);
 
+// A Windows-1252 file (accents and euro signs in a comment on every tenth
+// line) read into the editor, which holds UTF-8, and written back.
+void BM_OpenAndSaveWindows1252Source(benchmark::State& state)
+{
+    LongDocument doc;
+    std::string source;
+    const std::string generated = gen::BlitzSource(100000);
+    std::size_t start = 0;
+    for (int line = 0; start < generated.size(); ++line) {
+        const std::size_t end = std::min(generated.find("\r\n", start), generated.size());
+        source += generated.substr(start, end - start);
+        if (line % 10 == 0)
+            source += " ; d\xE9j\xE0 vu, 5 \x80 \x93quoted\x94";
+        source += "\r\n";
+        start = end + 2;
+    }
+    const QString path = doc.dir.filePath("accents.bb");
+    Write(path.toStdString(), source);
+    for (auto _ : state) {
+        doc.editor.LoadFile(path);
+        doc.finish();
+        benchmark::DoNotOptimize(doc.editor.FileBytes(*doc.editor.CurrentBuffer()));
+    }
+    if (doc.editor.FileBytes(*doc.editor.CurrentBuffer()) != QByteArray::fromStdString(source))
+        state.SkipWithError("the file did not come back byte for byte");
+    state.counters["MB"] = double(source.size()) / (1 << 20);
+}
+BENCHMARK(BM_OpenAndSaveWindows1252Source)->Unit(benchmark::kMillisecond);
+
 // One key at the end of the document, the line restyled.
 void BM_TypeAtEndOfLongSource(benchmark::State& state)
 {

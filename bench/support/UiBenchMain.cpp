@@ -1,4 +1,5 @@
 // main() for widget benchmarks: a real QApplication on the offscreen platform.
+#include "help/HelpScheme.h"
 #include "help/WebEngineSetup.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     help::PrepareWebEngine();
+    help::RegisterHelpScheme();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -21,8 +21,10 @@ public:
     virtual void AutoCompleteToken() = 0;
     // Up, Down, Page Up, Page Down move in the open list; Enter and Tab
     // choose the selected name, which is inserted shortly after, once the
-    // key has been handled (Qt key codes).
-    virtual void ListKeyDown(int key) = 0;
+    // key has been handled (Qt key codes). Enter and Tab on a name that does
+    // not complete the typed word close the list instead and are not taken
+    // (false): the key then does its usual work in the text.
+    virtual bool ListKeyDown(int key) = 0;
     // Closes the list without inserting anything.
     virtual void CloseList() = 0;
     // Whether the list is on the screen now.

@@ -165,16 +165,22 @@ void CodeAssistant::OpenList(const std::string& prefix)
     m_host.editor.setFocus();
 }
 
+std::string CodeAssistant::TypedWord() const
+{
+    int column = 0;
+    bool selected = false;
+    const std::string line = CaretLine(&column, &selected);
+    return GetWordBeforeCaret(line, column, selected, false);
+}
+
 void CodeAssistant::RefilterCompletion()
 {
     if (!m_popupShown)
         return;
-    int column = 0;
-    bool selected = false;
-    const std::string line = CaretLine(&column, &selected);
-    const std::string word = GetWordBeforeCaret(line, column, selected, false);
-    if (m_list->isSingleToken(word)) {
-        AutoCompleteToken();
+    // Typing only narrows: a name inserted on its own would have the rest
+    // of what the user types appended to it.
+    if (m_list->Narrow(TypedWord()) != Narrowed::Open) {
+        CloseList();
         return;
     }
     m_host.editor.setFocus();
@@ -197,10 +203,18 @@ void CodeAssistant::OnTextChanged()
     m_list->ShowNearestToken(GetWordBeforeCaret(line, column, selected, false), true);
 }
 
-void CodeAssistant::ListKeyDown(int key)
+bool CodeAssistant::ListKeyDown(int key)
 {
-    if (m_popupShown)
-        m_list->ScrollView(key);
+    if (!m_popupShown)
+        return false;
+    const bool choosing = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab;
+    // A name that does not start with the typed word would replace it with
+    // something else; the user meant the key for the text.
+    if (choosing && !m_list->model().SelectionMatches(TypedWord())) {
+        CloseList();
+        return false;
+    }
+    return m_list->ScrollView(key);
 }
 
 void CodeAssistant::OnChosen()

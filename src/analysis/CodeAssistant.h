@@ -51,7 +51,7 @@ public:
     void ShowFieldList(const std::string& varName, const std::string& prefix) override;
     void RefilterCompletion() override;
     void AutoCompleteToken() override;
-    void ListKeyDown(int key) override;
+    bool ListKeyDown(int key) override;
     void CloseList() override;
     bool ListVisible() const override;
     void HideList() override;
@@ -101,6 +101,8 @@ private:
     void OnTextChanged();
     QPoint CaretOnScreen() const;
     std::string CaretLine(int* endColumn, bool* selectionPresent) const;
+    // The word the open list completes, as typed so far.
+    std::string TypedWord() const;
 
     CodeAssistHost m_host;
     DlgListVar* m_list = nullptr;

@@ -108,6 +108,22 @@ bool CompletionList::isSingleToken(std::string_view prefix)
            !StartsWithNoCase(m_tokens.Item(std::size_t(m_current) + 1).Name, prefix);
 }
 
+Narrowed CompletionList::Narrow(std::string_view word)
+{
+    const bool single = isSingleToken(word);
+    if (!SelectionMatches(word))
+        return Narrowed::NoMatch;
+    if (single && text::EqualsNoCase(m_tokens.Item(std::size_t(m_current)).Name, word))
+        return Narrowed::Complete;
+    return Narrowed::Open;
+}
+
+bool CompletionList::SelectionMatches(std::string_view word) const
+{
+    return m_current >= 1 && m_current <= count() &&
+           StartsWithNoCase(m_tokens.Item(std::size_t(m_current)).Name, word);
+}
+
 ListKeyOutcome CompletionList::KeyDown(ListKey key)
 {
     switch (key) {

@@ -24,6 +24,12 @@ enum class ListKey { Up, Down, PageUp, PageDown, Enter, Tab, Escape };
 // it is empty) once the key has been handled.
 enum class ListKeyOutcome { Moved, Close };
 
+// What typing has left of an open list. Open: names still start with the
+// typed word. NoMatch: none does any more, the user typed past them.
+// Complete: the word already is the one name left, so there is nothing to
+// complete and Enter is the user's again.
+enum class Narrowed { Open, NoMatch, Complete };
+
 // The model behind the autocomplete popup: the offered names in ascending
 // order of their lower-cased Name, the selected one and the visible window
 // of rows. Positions count from 1; current is 0 only for an empty list.
@@ -55,6 +61,12 @@ public:
     // Selects as ShowNearestToken and tells whether the selection is the only
     // entry that starts with `prefix`, so it can be inserted at once.
     bool isSingleToken(std::string_view prefix);
+    // Selects as ShowNearestToken and says what is left for the typed word.
+    // Never chooses: only Enter, Tab or a double click insert a name.
+    Narrowed Narrow(std::string_view word);
+    // Whether the selected name starts with `word` (ignoring case), so that
+    // inserting it in the word's place completes what was typed.
+    bool SelectionMatches(std::string_view word) const;
 
     ListKeyOutcome KeyDown(ListKey key);
     // A click on a visible row (from 0).

@@ -179,6 +179,14 @@ bool DlgListVar::isSingleToken(std::string_view prefix)
     return single;
 }
 
+Narrowed DlgListVar::Narrow(std::string_view word)
+{
+    const Narrowed narrowed = m_model.Narrow(word);
+    SyncScrollBar();
+    ElTokens->update();
+    return narrowed;
+}
+
 bool DlgListVar::ScrollView(int qtKey)
 {
     const std::optional<ListKey> key = ListKeyOf(qtKey);

@@ -35,6 +35,8 @@ public:
     void ShowNearestToken(std::string_view prefix, bool redraw);
     // Selects as ShowNearestToken; true when no other name starts with `prefix`.
     bool isSingleToken(std::string_view prefix);
+    // Follows the typed word without ever choosing (CompletionList::Narrow).
+    Narrowed Narrow(std::string_view word);
     // A key handed over by the editor: Up, Down, Page Up and Page Down move
     // the selection; Enter and Tab choose it and Escape chooses nothing
     // (both report Chosen). Returns false for any other key.

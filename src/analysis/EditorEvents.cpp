@@ -131,8 +131,7 @@ void EditorEvents::OnKeyDown(EditorKeyEvent* event)
     case Qt::Key_Enter:
     case Qt::Key_Tab:
         // The list inserts its choice once this key has been handled.
-        if (listOpen) {
-            m_assist->ListKeyDown(event->key);
+        if (listOpen && m_assist->ListKeyDown(event->key)) {
             event->key = 0;
             event->character = 0;
         }

@@ -165,7 +165,7 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     Q_EMIT BuildingChanged(true);
 }
 
-void BuildController::onCompilerFinished()
+void BuildController::onCompilerFinished(int exitCode, bool crashed)
 {
     logLine(QStringLiteral("Execution finished (") + Now() + u')');
     // An output file that could not be emptied still holds an earlier
@@ -176,10 +176,22 @@ void BuildController::onCompilerFinished()
         m_host.SetInfoPanelText(m_launchText + QStringLiteral(" The compiler's output ") + OutputPath()
                                 + (m_outputCaptured ? QStringLiteral(" could not be read.")
                                                     : QStringLiteral(" could not be written.")));
-    } else if (!IsErrorReport(*last)) {
-        m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("done")));
     } else {
-        ShowCompileError(m_lastBuiltKey, *last, m_launchText);
+        switch (JudgeBuild(*last, exitCode, crashed)) {
+        case BuildResult::Done:
+            m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("done")));
+            break;
+        case BuildResult::ErrorReport:
+            ShowCompileError(m_lastBuiltKey, *last, m_launchText);
+            break;
+        case BuildResult::Failure: {
+            // No line to show it on, but the same report as an error.
+            const QString message = FailureText(*last, exitCode, crashed);
+            m_host.SetInfoPanelText(StatusWithMessage(m_launchText, message));
+            m_prompter.Tell(message, MsgIcon::Critical);
+            break;
+        }
+        }
     }
     Q_EMIT BuildingChanged(false);
 }

@@ -71,7 +71,7 @@ Q_SIGNALS:
     void BuildingChanged(bool building);
 
 private:
-    void onCompilerFinished();
+    void onCompilerFinished(int exitCode, bool crashed);
     // Shows the compiler's error report line on the built document, the
     // message appended to `statusBefore`.
     void ShowCompileError(const QString& docKey, std::string_view line, const QString& statusBefore);

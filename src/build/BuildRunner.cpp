@@ -98,9 +98,14 @@ void BuildRunner::onFinished()
 {
     // The process object sends this signal itself, so it may only go once
     // control is back in the event loop.
-    if (m_process)
+    int exitCode = 0;
+    bool crashed = false;
+    if (m_process) {
+        exitCode = m_process->exitCode();
+        crashed = m_process->exitStatus() == QProcess::CrashExit;
         m_process.release()->deleteLater();
-    Q_EMIT Finished();
+    }
+    Q_EMIT Finished(exitCode, crashed);
 }
 
 void BuildRunner::endChild()

@@ -43,8 +43,9 @@ public:
     void SetSearchPath(const QStringList& folders) { m_searchPath = folders; }
 
 Q_SIGNALS:
-    // The compiler has ended and its output file is complete.
-    void Finished();
+    // The compiler has ended and its output file is complete; `exitCode` is
+    // its exit status, unless it `crashed` (ended by a signal).
+    void Finished(int exitCode, bool crashed);
 
 private:
     void onFinished();

@@ -100,6 +100,25 @@ QString UnreadableReportText(std::string_view line)
            + text::FromBytes(WithoutLineEnd(line));
 }
 
+BuildResult JudgeBuild(std::string_view lastLine, int exitCode, bool crashed)
+{
+    if (IsErrorReport(lastLine))
+        return BuildResult::ErrorReport;
+    if ((exitCode != 0 || crashed) && WithoutLineEnd(lastLine) != "Executing...")
+        return BuildResult::Failure;
+    return BuildResult::Done;
+}
+
+QString FailureText(std::string_view lastLine, int exitCode, bool crashed)
+{
+    const std::string_view line = text::TrimBlanks(WithoutLineEnd(lastLine));
+    if (!line.empty())
+        return text::FromBytes(line);
+    if (crashed)
+        return QStringLiteral("The compiler ended abnormally without a message.");
+    return QStringLiteral("The compiler stopped with exit code %1 without a message.").arg(exitCode);
+}
+
 std::string_view LastLine(std::string_view output)
 {
     // One line end closes the last line; a second one before it means the

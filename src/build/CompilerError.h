@@ -41,6 +41,17 @@ QString StatusWithMessage(const QString& current, const QString& message);
 // The status text for a report line that ParseErrorLine cannot take.
 QString UnreadableReportText(std::string_view line);
 
+// What a finished build shows. The compiler ends with a non-zero status on
+// every failure: after an error report line, or after a bare line when it
+// cannot work at all ("Unable to open linker.dll"). Once it has handed over
+// to the compiled program ("Executing..."), the status is the program's.
+enum class BuildResult { Done, ErrorReport, Failure };
+BuildResult JudgeBuild(std::string_view lastLine, int exitCode, bool crashed);
+
+// The message of a Failure: the compiler's last line, or what is known of
+// its end when it said nothing.
+QString FailureText(std::string_view lastLine, int exitCode, bool crashed);
+
 // The last line of the compiler's output without its line end (CR LF, LF or
 // CR); "" for an empty output or one that ends with an empty line.
 std::string_view LastLine(std::string_view output);

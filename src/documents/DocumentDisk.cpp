@@ -120,7 +120,7 @@ void DocumentManager::ReloadDoc(CDoc& doc)
         m_editor.SelectBuffer(doc.EditorState);
         loaded = m_editor.LoadFile(doc.FilePath, &error);
         if (loaded) {
-            doc.Disk = StampOf(doc.FilePath, m_editor.FileBytes(*doc.EditorState));
+            doc.Disk = StampOf(doc.FilePath, m_editor.FileBytes(*doc.EditorState).value_or(QByteArray()));
             doc.CaretLine = std::clamp(doc.CaretLine, 1, m_editor.LineCount());
             doc.CaretCol = 0;
             m_editor.SetCaret(0, doc.CaretLine);

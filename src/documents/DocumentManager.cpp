@@ -45,6 +45,23 @@ DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea&
         if (state == Qt::ApplicationActive && m_diskCheckPending)
             m_diskCheck.start();
     });
+    m_editor.SetEncodingQuestion(
+        [this](const EditorBuffer& buffer, const QString& lacking) { return AskForUtf8(buffer, lacking); });
+}
+
+bool DocumentManager::AskForUtf8(const EditorBuffer& buffer, const QString& lacking)
+{
+    QString title = QStringLiteral("This document");
+    for (const CDocPtr& d : m_docs)
+        if (d->EditorState.get() == &buffer)
+            title = d->FileTitle;
+    const QString text =
+        title + QStringLiteral(" is written in Windows-1252, the character set of Blitz3D sources, which has no "
+                               "place for:\n\n%1\n\nSave this document as UTF-8 from now on? Blitz3D reads "
+                               "UTF-8 byte by byte, so in a running program these characters look different.\n\n"
+                               "Cancel leaves the text as it was.")
+                    .arg(lacking);
+    return m_prompter.Ask(text, MsgIcon::Question, MsgButtons::OkCancel) == MsgAnswer::Ok;
 }
 
 DocumentManager::~DocumentManager() = default;
@@ -103,7 +120,7 @@ void DocumentManager::ActivateDoc(CDoc& doc, int line)
         m_editor.SetSelection(*doc.SavedSelection);
     m_editor.SetDeclaredKeywords(doc.DocKeywords);
     if (line >= 0)
-        m_editor.SetCaret(0, line);
+        m_editor.JumpToLine(line);
     m_editor.Refresh();
     Q_EMIT DocActivated(&doc);
     m_editor.setFocus();
@@ -213,7 +230,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
             opened->FileTitle = parts.FileTitle;
             opened->Modified = false;
             opened->EditorState = m_editor.CurrentBuffer();
-            opened->Disk = StampOf(path, m_editor.FileBytes(*opened->EditorState));
+            opened->Disk = StampOf(path, m_editor.FileBytes(*opened->EditorState).value_or(QByteArray()));
             // What the user does in here (a tab click, a close) may change
             // the current document or close the new one.
             QApplication::processEvents();
@@ -287,9 +304,9 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     if (!MayOverwrite(doc, path))
         return false;
 
-    const QByteArray bytes = m_editor.FileBytes(*doc.EditorState);
-    QString error;
-    if (!SaveDocumentFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())), &error)) {
+    const std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
+    QString error = QStringLiteral("it holds characters that Windows-1252, the encoding of this file, cannot hold.");
+    if (!bytes || !SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
         m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error
                             + QStringLiteral("\n\nThe file on disk was not changed; your text is still open."),
                         MsgIcon::Critical);
@@ -303,7 +320,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         doc.FileTitle = parts.FileTitle;
         m_tabs.SetCaption(doc.Key, doc.FileTitle);
     }
-    doc.Disk = StampOf(path, bytes);
+    doc.Disk = StampOf(path, *bytes);
     WatchFiles(path);
     doc.Modified = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);

@@ -12,6 +12,7 @@ class CUILabels;
 class CommonDialog;
 class DocumentTabs;
 class EditCtrl;
+class EditorBuffer;
 class HelpArea;
 class Prompter;
 
@@ -101,6 +102,9 @@ private:
     bool MayOverwrite(CDoc& doc, const QString& path);
     int NextDocNumber() { return ++m_newDocCounter; }
     QString Label(const char* key) const;
+    // The editor's question before text that Windows-1252 cannot hold goes
+    // into a document written in it: true switches the document to UTF-8.
+    bool AskForUtf8(const EditorBuffer& buffer, const QString& lacking);
 
     EditCtrl& m_editor;
     DocumentTabs& m_tabs;

@@ -2,6 +2,7 @@
 
 #include "editor/EditCtrlImpl.h"
 #include "platform/Text.h"
+#include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -249,6 +250,7 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
 {
     flushChange();
     if (current) {
+        endFlash();
         current->anchor = sci(Sci::SCI_GETANCHOR);
         current->caret = sci(Sci::SCI_GETCURRENTPOS);
         current->firstLine = visibleFirst();
@@ -283,7 +285,9 @@ void EditCtrl::Impl::applyDocumentSettings()
     // each buffer gets them when it is shown.
     if (!current)
         return;
-    sci(Sci::SCI_SETCODEPAGE, current->utf8 ? Sci::SC_CP_UTF8 : 0);
+    // The control shows 8-bit text as Latin-1, which has no euro sign nor
+    // curly quotes; Windows-1252 documents are therefore held as UTF-8 too.
+    sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
     sci(Sci::SCI_SETEOLMODE, current->eolMode);
     sci(Sci::SCI_SETTABWIDTH, std::max(look.TabSize, 1));
     sci(Sci::SCI_SETINDENT, 0);
@@ -293,6 +297,7 @@ void EditCtrl::Impl::applyDocumentSettings()
 void EditCtrl::Impl::loadBytes(QByteArray bytes)
 {
     EditorBuffer& b = *current;
+    endFlash();
     b.finalLineEnd.clear();
     const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
     if (bytes.endsWith("\r\n")) {
@@ -304,6 +309,8 @@ void EditCtrl::Impl::loadBytes(QByteArray bytes)
     }
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     b.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
+    if (!b.utf8 && text::HasNonAscii(view))
+        bytes = QByteArray::fromStdString(text::Windows1252ToUtf8(view));
     b.eolMode = lfOnly ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
 
     ++quiet;
@@ -358,6 +365,8 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
 
     d->sweep.setInterval(0);
     connect(&d->sweep, &QTimer::timeout, this, [this] { d->sweepStep(); });
+    d->flashTimer.setSingleShot(true);
+    connect(&d->flashTimer, &QTimer::timeout, this, [this] { d->endFlash(); });
     connect(d->view, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int pos, int, const char*, int, int, int, int, int, int, int) { d->onModified(pos); });
     connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });
@@ -365,7 +374,7 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
-    d->view->textArriving = [this](const QString& text) { d->holdText(text); };
+    d->view->textArriving = [this](const QString& text) { return d->holdText(text); };
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
     connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
     connect(d->view, &EditorView::mouseUp, this,
@@ -381,6 +390,7 @@ EditCtrl::~EditCtrl()
 {
     // The view goes first, while the buffers it shows are still alive.
     d->sweep.stop();
+    d->flashTimer.stop();
     delete d->view;
     d->view = nullptr;
 }
@@ -406,7 +416,12 @@ void EditCtrl::SelectBuffer(const EditorBufferPtr& buffer)
         d->showBuffer(buffer);
 }
 
-bool EditCtrl::BufferIsUtf8(const EditorBuffer& buffer) const
+bool EditCtrl::BufferIsUtf8(const EditorBuffer&) const
+{
+    return true;
+}
+
+bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
 {
     return buffer.utf8;
 }
@@ -456,11 +471,6 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
         return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
     d->loadBytes(std::move(bytes));
     return true;
-}
-
-QByteArray EditCtrl::FileBytes(const EditorBuffer& buffer) const
-{
-    return BufferText(buffer) + buffer.finalLineEnd;
 }
 
 void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)

@@ -9,7 +9,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QsciScintilla;
@@ -79,17 +82,20 @@ struct EditorAppearance {
 
 // The one editor of the main window. Each open document owns an
 // EditorBuffer (its text, undo history, caret, selection and encoding);
-// the editor shows whichever buffer is selected. Text is bytes.
+// the editor shows whichever buffer is selected. Text is bytes: UTF-8 in the
+// editor whatever the file's encoding, which LoadFile and FileBytes convert
+// from and to.
 class EditCtrl : public QWidget {
     Q_OBJECT
 public:
     explicit EditCtrl(QWidget* parent = nullptr);
     ~EditCtrl() override;
 
-    // Whole text of the selected buffer, exactly as stored.
+    // Whole text of the selected buffer, as the editor holds it (UTF-8).
     QByteArray Text() const;
     // Replaces the whole text (one undoable step) and puts the caret at the
-    // start; raises no Change.
+    // start; raises no Change. Like ReplaceSelection, text the document's
+    // encoding cannot hold goes in only when the encoding question allows.
     void SetText(const QByteArray& text);
     // Text of a 1-based line, without its line end.
     QByteArray LineText(int line) const;
@@ -101,6 +107,10 @@ public:
     // Moves the caret to a column (from 0) of a 1-based line and scrolls it
     // into view.
     void SetCaret(int column, int line, bool ensureVisible = true);
+    // A jump to a line (a declaration, an error): the caret goes to its
+    // start and the view scrolls so that the line stands in its upper third,
+    // with what leads up to it above, as far as the text allows.
+    void JumpToLine(int line);
 
     EditorSelection Selection() const;
     void SetSelection(const EditorSelection& selection);
@@ -134,6 +144,10 @@ public:
     int LineMarker(int line) const;
     // The first line (from 1) the gutter marks as the caret's; 0 when none.
     int CaretMarkLine() const;
+    // Shows a 1-based line in a marker's colour (1 highlighted, 2 error) for
+    // `duration`, then takes the colour away and repaints, leaving no mark.
+    // Another flash, or showing another buffer, ends it sooner.
+    void FlashLine(int line, int marker, std::chrono::milliseconds duration = std::chrono::milliseconds(900));
 
     void Undo();
     void Redo();
@@ -152,9 +166,21 @@ public:
     void SelectBuffer(const EditorBufferPtr& buffer);
     // The text of any buffer, selected or not.
     QByteArray BufferText(const EditorBuffer& buffer) const;
-    // True when the buffer's file was valid UTF-8 holding non-ASCII
-    // characters and is shown as such; otherwise bytes show as 8-bit text.
+    // Whether the editor holds the buffer's text as UTF-8, for callers that
+    // turn text into the editor's bytes and back: always, as every file is
+    // converted on loading.
     bool BufferIsUtf8(const EditorBuffer& buffer) const;
+    // True when the buffer's file is UTF-8: it was valid UTF-8 holding
+    // non-ASCII characters, or the user switched it. Otherwise the file is
+    // Windows-1252 text.
+    bool FileIsUtf8(const EditorBuffer& buffer) const;
+
+    // Asked when text is about to go into a Windows-1252 document that has
+    // no byte for some of its characters (`lacking`, each once): true
+    // switches the document to UTF-8, false keeps the text out. Without a
+    // question such text is kept out.
+    using EncodingQuestion = std::function<bool(const EditorBuffer& buffer, const QString& lacking)>;
+    void SetEncodingQuestion(EncodingQuestion ask);
 
     // The editor holds several bytes per byte of text; far larger files are
     // assets opened by mistake, and LoadFile refuses them.
@@ -167,10 +193,12 @@ public:
     // raises no Change. On failure the buffer is unchanged and `error` says
     // why.
     bool LoadFile(const QString& path, QString* error = nullptr);
-    // The bytes a save writes for `buffer`: its text plus the line end its
-    // file ended with (CR LF for a new buffer), so an unedited file is
-    // written back byte for byte.
-    QByteArray FileBytes(const EditorBuffer& buffer) const;
+    // The bytes a save writes for `buffer`: its text in its file's encoding
+    // plus the line end its file ended with (CR LF for a new buffer), so an
+    // unedited file is written back byte for byte. Nothing, rather than a
+    // "?", should the text hold a character its Windows-1252 file cannot
+    // (what comes in is checked, so only a way in that was missed leads here).
+    std::optional<QByteArray> FileBytes(const EditorBuffer& buffer) const;
 
     // The command vocabulary, coloured as kind 1.
     void SetKeywords(EditorKeywordListPtr& keywords);

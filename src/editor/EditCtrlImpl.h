@@ -89,6 +89,10 @@ struct EditCtrl::Impl {
     void afterInput(bool newLine);
     void applyAutoIndent();
     void clearFadingMarkers();
+    // The marker a running FlashLine put, by its handle; -1 when none.
+    int flashHandle = -1;
+    QTimer flashTimer;
+    void endFlash();
     void moveCaretMark(int line);
 
     // Colouring.
@@ -101,8 +105,11 @@ struct EditCtrl::Impl {
     // Buffers and look.
     void showBuffer(const EditorBufferPtr& buffer);
     void applyDocumentSettings();
-    // Makes room in the document's encoding for the characters of `incoming`.
-    void holdText(const QString& incoming);
+    // Whether the document may take `incoming`: its encoding holds every
+    // character, or the user switched it to UTF-8 to make room.
+    bool holdText(const QString& incoming);
+    bool holdBytes(const QByteArray& utf8);
+    EncodingQuestion encodingQuestion;
     // Whether the clipboard holds something to paste; unknown after a change.
     std::optional<bool> clipboardUsable;
     void applyStyles();

@@ -4,6 +4,7 @@
 #include "editor/EditCtrlImpl.h"
 #include "platform/QtColor.h"
 #include "platform/Text.h"
+#include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFont>
@@ -32,6 +33,9 @@ QByteArray EditCtrl::Text() const
 
 void EditCtrl::SetText(const QByteArray& text)
 {
+    if (!d->holdBytes(text))
+        return;
+    d->endFlash();
     ++d->quiet;
     d->sci(Sci::SCI_BEGINUNDOACTION);
     d->sci(Sci::SCI_SETTARGETRANGE, 0, d->sci(Sci::SCI_GETLENGTH));
@@ -87,6 +91,17 @@ void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
     d->checkCaret();
 }
 
+void EditCtrl::JumpToLine(int line)
+{
+    const int l = std::clamp(line - 1, 0, d->lineCount() - 1);
+    d->sci(Sci::SCI_SETEMPTYSELECTION, d->lineStart(l));
+    const auto onScreen = d->sci(Sci::SCI_LINESONSCREEN);
+    const auto visible = d->sci(Sci::SCI_VISIBLEFROMDOCLINE, l);
+    d->sci(Sci::SCI_SETFIRSTVISIBLELINE, std::max<std::intptr_t>(0, visible - onScreen / 3));
+    d->sci(Sci::SCI_SETXOFFSET, 0);
+    d->checkCaret();
+}
+
 EditorSelection EditCtrl::Selection() const
 {
     const std::intptr_t anchor = d->sci(Sci::SCI_GETANCHOR);
@@ -128,6 +143,8 @@ void EditCtrl::SelectWholeLines()
 
 void EditCtrl::ReplaceSelection(const QByteArray& text)
 {
+    if (!d->holdBytes(text))
+        return;
     d->sci(Sci::SCI_TARGETFROMSELECTION);
     d->sci.withPtr(Sci::SCI_REPLACETARGET, static_cast<std::uintptr_t>(text.size()), text.constData());
     d->sci(Sci::SCI_GOTOPOS, d->sci(Sci::SCI_GETTARGETEND));
@@ -178,6 +195,27 @@ void EditCtrl::SetLineMarker(int line, int marker)
         d->sci(Sci::SCI_MARKERADD, l, had == 1 ? kMarkHighlightFading : kMarkErrorFading);
         d->current->fading = true;
     }
+}
+
+void EditCtrl::FlashLine(int line, int marker, std::chrono::milliseconds duration)
+{
+    d->endFlash();
+    if (line < 1 || line > d->lineCount() || (marker != 1 && marker != 2))
+        return;
+    // By its handle, so the colour goes from wherever edits moved the line.
+    d->flashHandle = int(d->sci(Sci::SCI_MARKERADD, line - 1, marker == 1 ? kMarkHighlight : kMarkError));
+    Refresh();
+    d->flashTimer.start(duration);
+}
+
+void EditCtrl::Impl::endFlash()
+{
+    flashTimer.stop();
+    if (flashHandle < 0)
+        return;
+    sci(Sci::SCI_MARKERDELETEHANDLE, flashHandle);
+    flashHandle = -1;
+    view->viewport()->update();
 }
 
 int EditCtrl::CaretMarkLine() const
@@ -258,20 +296,45 @@ bool EditCtrl::CanPaste() const
     return d->sci(Sci::SCI_CANPASTE) != 0 && *d->clipboardUsable;
 }
 
-void EditCtrl::Impl::holdText(const QString& incoming)
+bool EditCtrl::Impl::holdText(const QString& incoming)
 {
-    // An 8-bit document holds no character past 0xFF; the control would
-    // write "?" instead. A document of plain ASCII reads the same in UTF-8,
-    // so it changes over and keeps what is typed or pasted.
+    // A character Windows-1252 has no byte for would reach the file as "?";
+    // it goes in only once the document is UTF-8, and the user decides that.
     if (!current || current->utf8)
-        return;
-    if (std::none_of(incoming.begin(), incoming.end(), [](QChar c) { return c.unicode() > 0xFF; }))
-        return;
-    const auto* bytes = reinterpret_cast<const char*>(sci(Sci::SCI_GETCHARACTERPOINTER));
-    if (text::HasNonAscii(std::string_view(bytes, std::size_t(sci(Sci::SCI_GETLENGTH)))))
-        return;
+        return true;
+    const QString lacking = text::Windows1252Lacks(incoming);
+    if (lacking.isEmpty())
+        return true;
+    if (!encodingQuestion || !encodingQuestion(*current, lacking))
+        return false;
     current->utf8 = true;
-    sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
+    return true;
+}
+
+bool EditCtrl::Impl::holdBytes(const QByteArray& utf8)
+{
+    // Bytes that are no UTF-8 (a name read raw from an included file) stand
+    // for themselves and need no room.
+    if (!current || current->utf8 ||
+        text::Utf8ToWindows1252(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
+        return true;
+    return holdText(QString::fromUtf8(utf8));
+}
+
+void EditCtrl::SetEncodingQuestion(EncodingQuestion ask)
+{
+    d->encodingQuestion = std::move(ask);
+}
+
+std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer) const
+{
+    const QByteArray text = BufferText(buffer);
+    if (buffer.utf8)
+        return text + buffer.finalLineEnd;
+    const auto bytes = text::Utf8ToWindows1252(std::string_view(text.constData(), std::size_t(text.size())));
+    if (!bytes)
+        return std::nullopt;
+    return QByteArray::fromStdString(*bytes) + buffer.finalLineEnd;
 }
 
 // --- Look ----------------------------------------------------------------------

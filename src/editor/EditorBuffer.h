@@ -19,6 +19,9 @@ public:
     // crashes when there is none; this hidden one outlives every buffer.
     std::shared_ptr<QsciScintillaBase> releaser = Releaser();
     QsciDocument doc;
+    // The file's encoding: UTF-8, else Windows-1252, the code page Blitz3D
+    // sources are written in. The control holds UTF-8 either way; a
+    // Windows-1252 file is converted as it is read and as it is saved.
     bool utf8 = false;
     int eolMode = QsciScintillaBase::SC_EOL_CRLF;
     // The line end that followed the text in its file; a save writes it

@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QList>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -83,15 +84,29 @@ void EditorView::keyPressEvent(QKeyEvent* event)
     }
     const bool newLine = press.character == 13 && typed == 13 &&
                          !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const bool replaced = press.character != typed && press.character > 0;
+    const QString text = replaced ? QString(QChar(press.character)) : event->text();
+    if (textArriving && !text.isEmpty() && !textArriving(text)) {
+        event->accept();
+        Q_EMIT inputHandled(false);
+        return;
+    }
     // The line break and the indentation that follows it undo as one step.
     if (newLine)
         SendScintilla(SCI_BEGINUNDOACTION);
-    if (textArriving && !event->text().isEmpty())
-        textArriving(event->text());
-    if (press.character != typed && press.character > 0) {
+    if (replaced) {
         // A handler asked for another character to be typed.
         QKeyEvent other(event->type(), 0, event->modifiers(), QString(QChar(press.character)));
         QsciScintilla::keyPressEvent(&other);
+    } else if (text.toUcs4().size() > 1 && text.at(0).isPrint()) {
+        // The control takes one character per key and throws on more, which
+        // some input methods send at once.
+        for (const uint c : text.toUcs4()) {
+            const auto ch = char32_t(c);
+            QKeyEvent one(event->type(), 0, event->modifiers(), QString::fromUcs4(&ch, 1));
+            QsciScintilla::keyPressEvent(&one);
+        }
+        event->accept();
     } else {
         QsciScintilla::keyPressEvent(event);
     }
@@ -102,9 +117,13 @@ void EditorView::keyPressEvent(QKeyEvent* event)
 
 void EditorView::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (textArriving)
-        textArriving(event->commitString() + event->preeditString());
-    QsciScintilla::inputMethodEvent(event);
+    if (textArriving && !event->commitString().isEmpty() && !textArriving(event->commitString())) {
+        // Only the text being composed is shown; nothing is committed.
+        QInputMethodEvent composing(event->preeditString(), event->attributes());
+        QsciScintilla::inputMethodEvent(&composing);
+    } else {
+        QsciScintilla::inputMethodEvent(event);
+    }
     Q_EMIT inputHandled(false);
 }
 
@@ -188,7 +207,9 @@ void EditorView::dropEvent(QDropEvent* event)
 
 QByteArray EditorView::fromMimeData(const QMimeData* source, bool& rectangular) const
 {
-    if (textArriving && source && source->hasText())
-        textArriving(source->text());
+    if (textArriving && source && source->hasText() && !textArriving(source->text())) {
+        rectangular = false;
+        return {};
+    }
     return QsciScintilla::fromMimeData(source, rectangular);
 }

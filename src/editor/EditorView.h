@@ -15,8 +15,8 @@ public:
 
     int wheelLines = 3;
     // Called with text about to be typed, pasted or dropped, before the
-    // control turns it into the document's bytes.
-    std::function<void(const QString&)> textArriving;
+    // control turns it into the document's bytes; false keeps it out.
+    std::function<bool(const QString&)> textArriving;
     // Whether a paste of `data` would insert anything.
     bool CanInsert(const QMimeData* data) const { return canInsertFromMimeData(data); }
 

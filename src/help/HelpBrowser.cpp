@@ -1,6 +1,8 @@
 #include "help/HelpBrowser.h"
 
 #include "help/HelpPages.h"
+#include "help/HelpScheme.h"
+#include "platform/Paths.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,9 +14,32 @@
 
 namespace {
 
+// The local file a page stands for: a file URL's, or a help URL's; "" for
+// anything else.
+QString LocalPathOf(const QUrl& url)
+{
+    return url.isLocalFile() ? url.toLocalFile() : help::HelpUrlPath(url);
+}
+
+// A file URL names its file exactly; a help URL finds it in any letter case.
 bool IsMissingFile(const QUrl& url)
 {
-    return url.isLocalFile() && !QFileInfo::exists(url.toLocalFile());
+    if (url.isLocalFile())
+        return !QFileInfo::exists(url.toLocalFile());
+    const QString path = help::HelpUrlPath(url);
+    return !path.isEmpty() && !QFileInfo::exists(paths::ResolveOnDisk(path));
+}
+
+// A help URL as the file URL of what it shows: the file as it is on disk,
+// or the path asked for when there is none.
+QUrl AsFileUrl(const QUrl& url)
+{
+    const QString path = help::HelpUrlPath(url);
+    if (path.isEmpty())
+        return url;
+    QUrl file = QUrl::fromLocalFile(paths::ResolveOnDisk(path));
+    file.setFragment(url.fragment());
+    return file;
 }
 
 // Catches every main-frame load of a file that is not there (the home page,
@@ -66,6 +91,7 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QWidget(parent)
         },
         m_view);
     m_view->setPage(page);
+    help::InstallHelpScheme(page->profile());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -91,6 +117,14 @@ void HelpBrowser::Navigate(const QUrl& url)
 {
     if (url.isEmpty() || !url.isValid())
         return;
+    // Pages of the help folder come through the help scheme, so that their
+    // links find each other whatever the letter case.
+    if (url.isLocalFile() && help::IsInside(url.toLocalFile(), m_helpDir)) {
+        QUrl served = help::ToHelpUrl(url.toLocalFile());
+        served.setFragment(url.fragment());
+        m_view->load(served);
+        return;
+    }
     m_view->load(url);
 }
 
@@ -121,14 +155,14 @@ bool HelpBrowser::CanGoForward() const
 
 QUrl HelpBrowser::CurrentUrl() const
 {
-    return m_view->url();
+    return AsFileUrl(m_view->url());
 }
 
 void HelpBrowser::ShowMissingPage(const QUrl& url)
 {
     // The missing file's own address stays the page's address, so the
     // history and the current URL say what the user asked for.
-    m_view->setHtml(help::MissingPageHtml(url.toLocalFile(), m_helpDir), url);
+    m_view->setHtml(help::MissingPageHtml(LocalPathOf(url), m_helpDir), url);
 }
 
 void HelpBrowser::OnLoadFinished(bool ok)
@@ -136,7 +170,7 @@ void HelpBrowser::OnLoadFinished(bool ok)
     const QUrl url = m_view->url();
     if (!ok || IsMissingFile(url))
         return;
-    Q_EMIT DocumentComplete(url);
+    Q_EMIT DocumentComplete(AsFileUrl(url));
 }
 
 void HelpBrowser::SetElementText(const QString& id, const QString& text, FoundCallback done)

@@ -11,9 +11,12 @@ class QWebEngineView;
 
 // The embedded help browser: a web view inside a container that the main
 // window shows in place of the editor. Paths written with "\" or in another
-// letter case than on disk are found all the same. A page that does not exist
-// is replaced by a generated page that says what was looked for, so the user
-// never faces a blank view. Browser failures (back with no history) do nothing.
+// letter case than on disk are found all the same, and so are the links,
+// frames and images of the pages in the help folder, which is served under
+// the help scheme (the addresses given out are still the files' own). A page
+// that does not exist is replaced by a generated page that says what was
+// looked for, so the user never faces a blank view. Browser failures (back
+// with no history) do nothing.
 class HelpBrowser : public QWidget {
     Q_OBJECT
 public:

@@ -46,7 +46,41 @@ QUrl ToBrowserUrl(const QString& pathOrUrl)
     return QUrl::fromLocalFile(QFileInfo(paths::ResolveOnDisk(s)).absoluteFilePath());
 }
 
-static bool IsInside(const QString& path, const QString& dir)
+namespace {
+
+constexpr char kHelpHost[] = "local";
+
+bool StartsWithDrive(const QString& path, qsizetype at)
+{
+    return path.size() >= at + 2 && path.at(at).isLetter() && path.at(at + 1) == u':';
+}
+
+}  // namespace
+
+QUrl ToHelpUrl(const QString& localPath)
+{
+    QString path = QDir::cleanPath(paths::ToSlashes(localPath));
+    if (!path.startsWith(u'/'))
+        path.prepend(u'/');
+    QUrl url;
+    url.setScheme(QString::fromLatin1(kHelpScheme));
+    url.setHost(QString::fromLatin1(kHelpHost));
+    url.setPath(path);
+    return url;
+}
+
+QString HelpUrlPath(const QUrl& url)
+{
+    if (url.scheme() != QLatin1String(kHelpScheme))
+        return {};
+    QString path = url.path(QUrl::FullyDecoded);
+    // "/C:/Blitz3D/help" is the Windows path C:/Blitz3D/help.
+    if (StartsWithDrive(path, 1) && path.startsWith(u'/'))
+        path.remove(0, 1);
+    return path;
+}
+
+bool IsInside(const QString& path, const QString& dir)
 {
     if (dir.isEmpty())
         return false;

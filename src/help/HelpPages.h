@@ -25,6 +25,19 @@ std::optional<QString> FindCommandPage(const QString& helpDir, const QString& wo
 // letters included, is a file path, matched on disk as a Windows user wrote it.
 QUrl ToBrowserUrl(const QString& pathOrUrl);
 
+// The help folder is served under a scheme of its own, which finds every
+// page, frame, image and style sheet whatever the letter case of the link
+// (help trees copied from Windows link "Eof.htm" to EOF.htm). A help URL
+// holds the file's absolute path: pages resolve their links against it as
+// against a file, and the served file is found on disk ignoring case.
+inline constexpr char kHelpScheme[] = "ovrel-help";
+QUrl ToHelpUrl(const QString& localPath);
+// The local path a help URL stands for (drive letters kept); "" for any
+// other URL.
+QString HelpUrlPath(const QUrl& url);
+// Whether `path` lies inside the folder `dir` (letter case ignored).
+bool IsInside(const QString& path, const QString& dir);
+
 // The page shown instead of a help page that does not exist: what was looked
 // for and, for pages of the help folder, where the Blitz3D folder is set.
 QString MissingPageHtml(const QString& missingPath, const QString& helpDir);

@@ -179,8 +179,8 @@ void MainWindow::ConnectParts()
         m_menus.menus.value(QStringLiteral("mnuEditTop"))->popup(at);
     });
     connect(m_declList, &DeclList::DeclarationChosen, this, [this](const EditorKeyword& entry) {
-        m_editor->SetCaret(0, entry.Line);
-        FlashLine(*m_editor, entry.Line, 1);
+        m_editor->JumpToLine(entry.Line);
+        m_editor->FlashLine(entry.Line, 1);
         m_editor->setFocus();
     });
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {

@@ -4,8 +4,6 @@
 #include "editor/EditCtrl.h"
 #include "mainwindow/MainWindow.h"
 
-#include <QPointer>
-#include <QTimer>
 
 WindowBuildHost::WindowBuildHost(MainWindow& window, DocumentManager& docs, EditCtrl& editor)
     : m_window(window), m_docs(docs), m_editor(editor)
@@ -40,7 +38,7 @@ void WindowBuildHost::ShowDocAtLine(const QString& key, int line)
 
 void WindowBuildHost::FlashErrorLine(int line)
 {
-    FlashLine(m_editor, line, 2);
+    m_editor.FlashLine(line, 2);
 }
 
 QString WindowBuildHost::InfoPanelText() const
@@ -51,18 +49,4 @@ QString WindowBuildHost::InfoPanelText() const
 void WindowBuildHost::SetInfoPanelText(const QString& text)
 {
     m_window.SetInfoPanel(text);
-}
-
-void FlashLine(EditCtrl& editor, int line, int marker)
-{
-    editor.SetLineMarker(line, marker);
-    editor.Refresh();
-    // Cleared on a timer rather than at once, so the user sees where the
-    // caret went; the buffer may have changed by then.
-    QPointer<EditCtrl> guard(&editor);
-    auto buffer = editor.CurrentBuffer();
-    QTimer::singleShot(900, &editor, [guard, buffer, line] {
-        if (guard && guard->CurrentBuffer() == buffer)
-            guard->SetLineMarker(line, 0);
-    });
 }

@@ -26,7 +26,3 @@ private:
     DocumentManager& m_docs;
     EditCtrl& m_editor;
 };
-
-// Shows a 1-based line in a marker's colour for a moment, leaving no lasting
-// mark: the error line after a build, a declaration jumped to.
-void FlashLine(EditCtrl& editor, int line, int marker);

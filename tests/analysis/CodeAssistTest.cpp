@@ -220,7 +220,7 @@ TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
     EXPECT_EQ(CaretLineText().toStdString(), third.substr(0, third.find('.')));
 }
 
-TEST_F(Assist, AnOnlyCandidateIsInsertedWithoutAList)
+TEST_F(Assist, OnlyCtrlSpaceInsertsAnOnlyCandidateWithoutAList)
 {
     Open("Global enemy\r\n");
     Type("\nWaitK");
@@ -229,13 +229,53 @@ TEST_F(Assist, AnOnlyCandidateIsInsertedWithoutAList)
     EXPECT_EQ(CaretLineText(), "WaitKey");
     EXPECT_EQ(CaretColumn(), 7);
 
-    // Narrowing the open list down to one name inserts it as it is typed.
+    // Narrowing the open list down to one name selects it; Tab inserts it.
     Type("\nenemy = Wai");
     CtrlSpace();
     ASSERT_TRUE(list().isVisible());
     Type("tM");
-    EXPECT_FALSE(list().isVisible());
+    EXPECT_TRUE(list().isVisible());
+    EXPECT_EQ(Selected(), "WaitMouse");
+    EXPECT_EQ(CaretLineText(), "enemy = WaitM");
+    Type("\t");
+    ASSERT_TRUE(Inserted());
     EXPECT_EQ(CaretLineText(), "enemy = WaitMouse");
+}
+
+TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLine)
+{
+    // An empty list leaves Enter to the text.
+    docs().OpenDoc(dir.write("plain.bb", "Global a\r\n"));
+    Type("\nb.");
+    ASSERT_TRUE(list().isVisible());
+    Type("\n");
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_EQ(editor().LineText(2), "b.");
+    EXPECT_EQ(editor().CaretPos().Line, 3);
+
+    Open("Type Doors\r\nEnd Type\r\nType Player\r\nEnd Type\r\n");
+    // "Local d.Doors" came out as "Local d.Doorsors": the one name left
+    // after "Do" went in at once and the rest of the typing followed it.
+    Type("\nLocal d.Do");
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(Selected(), "Doors");
+    EXPECT_EQ(CaretLineText(), "Local d.Do");
+    Type("ors\nLocal e.Px");
+    EXPECT_EQ(editor().LineText(5), "Local d.Doors") << "Enter after the whole name made the new line";
+    EXPECT_EQ(CaretLineText(), "Local e.Px");
+    EXPECT_FALSE(list().isVisible()) << "typing past every name closes the list";
+
+    // Enter on a name that does not complete the word closes the list and
+    // makes the new line ("Local e.Enemy" became "Local e.Player").
+    Type("\nLocal e.Enemy");
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(Selected(), "Player");
+    Type("\n");
+    EXPECT_FALSE(list().isVisible());
+    Pump(120);
+    EXPECT_EQ(editor().LineText(7), "Local e.Enemy");
+    EXPECT_EQ(editor().CaretPos().Line, 8);
 }
 
 const char* const kGame =
@@ -258,7 +298,8 @@ TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
     Type("\np\\");
     ASSERT_TRUE(list().isVisible());
     EXPECT_EQ(ListNames(), (QStringList{"name$", "x#", "y#"}));
-    Type("y");
+    Type("y\t");
+    ASSERT_TRUE(Inserted());
     EXPECT_EQ(CaretLineText(), "p\\y#");
 
     // Ctrl+Space after a "\" lists the same fields from the typed prefix.

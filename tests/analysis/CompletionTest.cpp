@@ -86,6 +86,26 @@ TEST(Completion, SelectsFirstNameNotBelowTypedPrefix)
     EXPECT_EQ(std::tuple(list.current(), Rows(list), list.SelectedName()), std::tuple(0, "", ""));
 }
 
+TEST(Completion, TypingNarrowsWithoutEverChoosing)
+{
+    CompletionList list(Commands());
+    list.setTokens(EditorKeywordList(), true);
+    const std::vector<std::tuple<std::string, Narrowed, std::string>> cases = {
+        {"", Narrowed::Open, "Cls"},           {"wait", Narrowed::Open, "WaitKey"},
+        {"waitk", Narrowed::Open, "WaitKey"},  // the one name left is selected, not inserted
+        {"WAITKEY", Narrowed::Complete, "WaitKey"}, {"waitkeys", Narrowed::NoMatch, "WaitMouse"},
+        {"d", Narrowed::NoMatch, "Graphics"},  {"zz", Narrowed::NoMatch, "WaitTimer"},
+    };
+    for (const auto& [word, narrowed, selected] : cases) {
+        EXPECT_EQ(list.Narrow(word), narrowed) << word;
+        EXPECT_EQ(list.SelectedName(), selected) << word;
+        EXPECT_EQ(list.SelectionMatches(word), narrowed != Narrowed::NoMatch) << word;
+    }
+    list.setTokens(EditorKeywordList(), false);
+    EXPECT_EQ(list.Narrow(""), Narrowed::NoMatch);
+    EXPECT_FALSE(list.SelectionMatches(""));
+}
+
 TEST(Completion, KeysMoveSelectionWithinListAndKeepItOnPage)
 {
     CompletionList list;

@@ -49,46 +49,58 @@ TEST_F(BuildFixture, EachCommandRunsTheCompilerInItsFolderWithOnlyTheBlitzVariab
                        "Execution finished (time)\r\n\r\n");
 }
 
-TEST_F(BuildFixture, TheLastLineOfTheOutputDecidesBetweenDoneAndAnError)
+TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
 {
     const std::string game = "\"" + gamePath.toStdString() + "\"";
     const std::string include = "\"" + blitz.file("src/inc/maths.bb").toLower().toStdString() + "\"";
+    const std::string banner = "BlitzCC V1.108\r\n(C)opyright 2000-2003\r\n";
     const struct {
-        std::string out, err;
+        std::string out;
+        int exit;
+        std::string err;
         QString calls;    // after the save
         QString message;  // the message box; none when empty
         QString status;   // after the launch text
     } rows[] = {
-        {"", "", "", "", "done"},
-        {Progress(gamePath), "", "", "", "done"},
+        {"", 0, "", "", "", "done"},
+        {Progress(gamePath), 0, "", "", "", "done"},
         // An error anywhere but on the last line goes unreported.
-        {game + ":2:1:2:1:Expecting Wend\r\nExecuting...\r\n", "", "", "", "done"},
-        {"Unable to open input file\r\n", "", "", "", "done"},
-        {Progress(gamePath, game + ":12:5:12:5:Expecting expression"), "", "show:Doc_1:12 flash:12",
+        {game + ":2:1:2:1:Expecting Wend\r\nExecuting...\r\n", 0, "", "", "", "done"},
+        // The program it ran has the last word on the exit status.
+        {Progress(gamePath), 3, "", "", "", "done"},
+        {Progress(gamePath, game + ":12:5:12:5:Expecting expression"), 255, "", "show:Doc_1:12 flash:12",
          "Error at line 12, column 5:\r\nExpecting expression",
          "Error at line 12, column 5:. Expecting expression"},
         // Reported in an include, shown in the built document all the same.
-        {Progress(gamePath, include + ":3:7:3:7:Function 'Foo' not found"), "", "show:Doc_1:3 flash:3",
+        {Progress(gamePath, include + ":3:7:3:7:Function 'Foo' not found"), 255, "", "show:Doc_1:3 flash:3",
          "Error at line 3, column 7:\r\nFunction 'Foo' not found",
          "Error at line 3, column 7:. Function 'Foo' not found"},
         // The report may come on standard error; the message stops at its colon.
-        {"BlitzCC V1.108\r\nParsing...\r\n",
+        {"BlitzCC V1.108\r\nParsing...\r\n", 255,
          "\"C:\\Games\\game.bb\":40:1:40:1:Illegal type conversion: Int to String\r\n",
          "show:Doc_1:40 flash:40", "Error at line 40, column 1:\r\nIllegal type conversion",
          "Error at line 40, column 1:. Illegal type conversion"},
         // No position: the document is brought up but nothing is flashed.
-        {"BlitzCC V1.108\r\n\"\":65536:65536:65536:65536:Not enough parameters\r\n", "", "show:Doc_1:-1",
+        {"BlitzCC V1.108\r\n\"\":65536:65536:65536:65536:Not enough parameters\r\n", 255, "", "show:Doc_1:-1",
          "Error at line 65536, column 65536:\r\nNot enough parameters",
          "Error at line 65536, column 65536:. Not enough parameters"},
+        // A compiler that cannot work at all says so in a bare line; these
+        // used to read "done".
+        {banner + "Unable to open linker.dll\r\n", 255, "", "", "Unable to open linker.dll",
+         "Unable to open linker.dll"},
+        {banner + "Can't find blitzpath environment variable\r\n", 255, "", "",
+         "Can't find blitzpath environment variable", "Can't find blitzpath environment variable"},
+        {"", 255, "", "", "The compiler stopped with exit code 255 without a message.",
+         "The compiler stopped with exit code 255 without a message."},
         // Not takeable: said in the status bar, with no jump and no box.
-        {game + ":x:1:1:1:odd\r\n", "", "", "",
+        {game + ":x:1:1:1:odd\r\n", 255, "", "", "",
          "The compiler reported an error in a form that could not be read: " + QString::fromStdString(game)
              + ":x:1:1:1:odd"},
-        {"\"unterminated\r\n", "", "", "",
+        {"\"unterminated\r\n", 255, "", "", "",
          "The compiler reported an error in a form that could not be read: \"unterminated"},
     };
     for (const auto& row : rows) {
-        blitz.Prints(row.out, row.err);
+        blitz.Prints(row.out, row.exit, row.err);
         host.calls.clear();
         prompter.shown.clear();
         host.current = "Doc_1";
@@ -194,7 +206,7 @@ TEST_F(BuildFixture, AnOutputFileThatCannotBeWrittenIsNotReadBack)
     // must not pass for the compiler's report.
     QDir().mkpath(blitz.outputPath());
     blitz.write("ide/output.txt/stale", "\"a.bb\":1:1:1:1:old error\r\n");
-    blitz.Prints(Progress(gamePath, "\"" + gamePath.toStdString() + "\":2:1:2:1:new error"));
+    blitz.Prints(Progress(gamePath, "\"" + gamePath.toStdString() + "\":2:1:2:1:new error"), 255);
     build->Check();
     ASSERT_TRUE(Finish());
     EXPECT_TRUE(prompter.shown.empty());

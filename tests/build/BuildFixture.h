@@ -45,13 +45,14 @@ public:
                           + body);
         QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
     }
-    // The compiler prints `out`, then `err` on standard error. Its exit code
-    // tells nothing: only the last line of the output counts.
-    void Prints(const std::string& out, const std::string& err = {}) const
+    // The compiler prints `out`, then `err` on standard error, and ends with
+    // `exitCode`: the real one ends with 255 on every failure, 0 otherwise.
+    void Prints(const std::string& out, int exitCode = 0, const std::string& err = {}) const
     {
         WriteScript(compiler(), "cc",
                     "/bin/cat '" + write("record/out", out).toStdString() + "'\n/bin/cat '"
-                        + write("record/err", err).toStdString() + "' >&2\nexit 1\n");
+                        + write("record/err", err).toStdString() + "' >&2\nexit " + std::to_string(exitCode)
+                        + "\n");
     }
 
     QStringList Lines(const QString& name) const

@@ -4,7 +4,7 @@
 
 TEST_F(BuildFixture, RunningCompilerLeavesTheWindowResponsiveAndRefusesASecondBuild)
 {
-    blitz.WriteScript(blitz.compiler(), "cc", "/bin/sleep 2\necho Executing...\n");
+    blitz.WriteScript(blitz.compiler(), "cc", "/bin/sleep 2\nprintf 'Executing...\\r\\n'\n");
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, &timer, [&] { ++ticks; });
@@ -72,7 +72,7 @@ TEST_F(BuildFixture, FailedLaunchSaysWhyAndKeepsTheLaunchState)
 TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
 {
     blitz.write("Blitz3D/bin/blitzcc.exe", std::string("MZ\x90\0", 4));
-    blitz.WriteScript(blitz.file("tools/wine"), "wine", "echo Executing...\n");
+    blitz.WriteScript(blitz.file("tools/wine"), "wine", "printf 'Executing...\\r\\n'\n");
     build->SetToolSearchPath({blitz.file("tools")});
     qputenv("WINEPREFIX", "/tmp/prefix");
     qputenv("OVREL_UNRELATED", "x");

@@ -17,6 +17,33 @@ std::string Describe(const std::optional<CompilerError>& e)
 
 }  // namespace
 
+TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine)
+{
+    const struct {
+        const char* last;
+        int exit;
+        bool crashed;
+        BuildResult result;
+        const char* failure;
+    } rows[] = {
+        {"Executing...", 0, false, BuildResult::Done, ""},
+        {"", 0, false, BuildResult::Done, ""},
+        {"Executing...\r", 1, false, BuildResult::Done, ""},  // the program's own status
+        {"\"a.bb\":1:1:1:1:m", 255, false, BuildResult::ErrorReport, ""},
+        {"Unable to open linker.dll", 255, false, BuildResult::Failure, "Unable to open linker.dll"},
+        {"Can't find blitzpath environment variable\r", 255, false, BuildResult::Failure,
+         "Can't find blitzpath environment variable"},
+        {"", 255, false, BuildResult::Failure, "The compiler stopped with exit code 255 without a message."},
+        {"  ", 0, true, BuildResult::Failure, "The compiler ended abnormally without a message."},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(JudgeBuild(row.last, row.exit, row.crashed), row.result) << row.last;
+        if (row.result == BuildResult::Failure) {
+            EXPECT_EQ(FailureText(row.last, row.exit, row.crashed), row.failure);
+        }
+    }
+}
+
 TEST(CompilerError, ReportLinesAreTakenApartByTheirFields)
 {
     const std::pair<const char*, const char*> rows[] = {

@@ -4,6 +4,7 @@
 #include "support/AppFixture.h"
 
 #include <QFile>
+#include <QKeyEvent>
 
 #include <tuple>
 
@@ -13,15 +14,17 @@ class Saving : public AppFixture {};
 
 TEST_F(Saving, OpenThenSaveWritesTheSameBytes)
 {
-    // File bytes, the text shown, whether it is UTF-8.
+    // File bytes, the text shown (in UTF-8), whether the file is UTF-8.
     const std::tuple<std::string, std::string, bool> files[] = {
         {"Graphics 640,480\r\nPrint \"hello\"\r\n", "Graphics 640,480\r\nPrint \"hello\"", false},
         {"Print 1\r\nPrint 2", "Print 1\r\nPrint 2", false},  // no final line end: none is added on save
         {"Print 1\nPrint 2\n", "Print 1\nPrint 2", false},
         {"mixed\r\nline\nends\r\n\r\n", "mixed\r\nline\nends\r\n", false},  // an empty last line
-        {"\t\tindented\r\n\x01\x7f\x80\xff\r\n", "\t\tindented\r\n\x01\x7f\x80\xff", false},
+        {"\t\tindented\r\n\x01\x7f\x80\xff\r\n", "\t\tindented\r\n\x01\x7f\xE2\x82\xAC\xC3\xBF", false},
         {"caf\xC3\xA9 ; \xE2\x82\xAC\r\n", "caf\xC3\xA9 ; \xE2\x82\xAC", true},
-        {"Print \"caf\xE9\"\r\n", "Print \"caf\xE9\"", false},  // not UTF-8: 8-bit text
+        {"Print \"caf\xE9 \x93\x80\x94\"\r\n", "Print \"caf\xC3\xA9 \xE2\x80\x9C\xE2\x82\xAC\xE2\x80\x9D\"", false},  // Windows-1252
+        // Bytes Windows-1252 leaves undefined come back all the same.
+        {"; \x81\x8D\x8F\x90\x9D\r\n", "; \xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D", false},
         {"\xEF\xBB\xBFGlobal a\r\n", "\xEF\xBB\xBFGlobal a", true},
         {"", "", false},
     };
@@ -32,7 +35,7 @@ TEST_F(Saving, OpenThenSaveWritesTheSameBytes)
         ASSERT_EQ(current().FilePath, path);
         SCOPED_TRACE(bytes);
         EXPECT_EQ(editor().Text().toStdString(), text);
-        EXPECT_EQ(editor().BufferIsUtf8(*editor().CurrentBuffer()), utf8);
+        EXPECT_EQ(editor().FileIsUtf8(*editor().CurrentBuffer()), utf8);
         EXPECT_FALSE(editor().CanUndo());
         Command("mnuSaveBBFile");
         EXPECT_FALSE(current().Modified);
@@ -136,6 +139,33 @@ TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
     Command("mnuSaveBBFile");
     EXPECT_EQ(ReadFileBytes(path), "; my work\r\nPrint \"before\"\r\n");
     EXPECT_FALSE(current().Modified);
+}
+
+TEST_F(Saving, TypedCharactersKeepWindows1252OrMoveToUtf8WhenTheUserSays)
+{
+    auto typeText = [&](const QString& text) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, text);
+        QApplication::sendEvent(editor().focusProxy(), &key);
+    };
+    const QString path = dir.write("accents.bb", "; \xE9\r\n");
+    docs().OpenDoc(path);
+    editor().SetCaret(int(editor().LineText(1).size()), 1);
+    // These were written as E9 3F.
+    typeText(QStringLiteral("\u00e9\u20ac"));
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(path), "; \xE9\xE9\x80\r\n");
+    EXPECT_TRUE(prompter.shown.empty());
+
+    prompter.answers = {MsgAnswer::Cancel};
+    typeText(QStringLiteral("\u2713"));
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.startsWith("accents.bb is written in Windows-1252"));
+    EXPECT_TRUE(prompter.shown[0].text.contains(QStringLiteral("\u2713")));
+    EXPECT_FALSE(current().Modified) << "nothing went in";
+    prompter.answers = {MsgAnswer::Ok};
+    typeText(QStringLiteral("\u2713"));
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(ReadFileBytes(path), "; \xC3\xA9\xC3\xA9\xE2\x82\xAC\xE2\x9C\x93\r\n");
 }
 
 TEST_F(Saving, ABinaryOrHugeFileOpensAndComesBackUnchanged)

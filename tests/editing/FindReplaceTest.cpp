@@ -127,13 +127,13 @@ TEST_F(FindReplace, ReplaceAllIsOneUndoStepAndTouchesNoOtherByte)
     EXPECT_EQ(prompter.shown.size(), 2u);
 
     editor().Undo();
-    EXPECT_EQ(editor().Text().toStdString() + "\r\n", bytes);
+    EXPECT_EQ(editor().FileBytes(*editor().CurrentBuffer())->toStdString(), bytes);
 
     // Cancelled before it starts: the dialog goes away, nothing changes.
     prompter.answers = {MsgAnswer::Cancel};
     d.cmdReplaceAll->click();
     EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(editor().Text().toStdString() + "\r\n", bytes);
+    EXPECT_EQ(editor().FileBytes(*editor().CurrentBuffer())->toStdString(), bytes);
 }
 
 TEST_F(FindReplace, ASelectionOfSeveralLinesIsSearchedAlone)

@@ -43,6 +43,12 @@ struct Fixture {
     QWidget* viewport() { return input()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport")); }
     void key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(input(), key, mods); }
     void type(const QString& text) { QTest::keyClicks(input(), text); }
+    // Text as an input method sends it, with no key code: any character.
+    void typeText(const QString& text)
+    {
+        QKeyEvent event(QEvent::KeyPress, 0, Qt::NoModifier, text);
+        QApplication::sendEvent(input(), &event);
+    }
 };
 
 }  // namespace
@@ -132,18 +138,8 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
 
     // Text from an input method that sends no key code still arrives.
     f.editor.SetText("");
-    QKeyEvent accented(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\u00e9"));
-    QApplication::sendEvent(f.editor.focusProxy() ? f.editor.focusProxy() : &f.editor, &accented);
-    EXPECT_EQ(f.editor.Text(), "\xE9");
-
-    // Characters past Latin-1 turn a plain ASCII document into UTF-8 rather
-    // than into question marks.
-    f.editor.SetText("Print ");
-    f.editor.SetCaret(6, 1);
-    QGuiApplication::clipboard()->setText(QStringLiteral("\u201Chi\u201D \u20AC"));
-    f.editor.Paste();
-    EXPECT_TRUE(f.editor.BufferIsUtf8(*f.editor.CurrentBuffer()));
-    EXPECT_EQ(f.editor.Text(), "Print \xE2\x80\x9Chi\xE2\x80\x9D \xE2\x82\xAC");
+    f.typeText(QStringLiteral("\u00e9"));
+    EXPECT_EQ(f.editor.Text(), "\xC3\xA9");
 
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
@@ -156,6 +152,43 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     f.editor.SetCaret(1, 2);
     f.key(Qt::Key_Return);
     EXPECT_EQ(f.editor.Text(), "a\nb\n");
+}
+
+TEST(EditCtrlKeys, CharactersWindows1252LacksGoInOnlyWhenTheUserSwitchesToUtf8)
+{
+    Fixture f;
+    QStringList asked;
+    bool switchToUtf8 = false;
+    f.editor.SetEncodingQuestion([&](const EditorBuffer&, const QString& lacking) {
+        asked << lacking;
+        return switchToUtf8;
+    });
+    EditorBuffer& buffer = *f.editor.CurrentBuffer();
+    f.editor.SetText("Print ");
+    f.editor.SetCaret(6, 1);
+    // Typed and pasted, these became "?" in the file (E9 3F for the first two).
+    f.typeText(QStringLiteral("\u00e9\u20ac"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("\u201Chi\u201D"));
+    f.editor.Paste();
+    const QByteArray held = "Print \xE9\x80\x93hi\x94\r\n";
+    EXPECT_EQ(f.editor.FileBytes(buffer), held);
+    EXPECT_TRUE(asked.isEmpty());
+
+    // Typed, pasted or put in by the program, the rest waits for an answer.
+    f.typeText(QStringLiteral("\u2713"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("\u03c9\u2713\u03c9"));
+    f.editor.Paste();
+    f.editor.ReplaceSelection("\xE2\x9C\x93");
+    EXPECT_EQ(asked, QStringList({"\u2713", "\u03c9\u2713", "\u2713"}));
+    EXPECT_EQ(f.editor.FileBytes(buffer), held);
+    EXPECT_FALSE(f.editor.FileIsUtf8(buffer));
+
+    switchToUtf8 = true;
+    f.typeText(QStringLiteral("\u2713"));
+    EXPECT_TRUE(f.editor.FileIsUtf8(buffer));
+    EXPECT_EQ(f.editor.FileBytes(buffer), "Print \xC3\xA9\xE2\x82\xAC\xE2\x80\x9Chi\xE2\x80\x9D\xE2\x9C\x93\r\n");
+    f.typeText(QStringLiteral("\u03c9"));
+    EXPECT_EQ(asked.size(), 4) << "a UTF-8 document takes anything";
 }
 
 TEST(EditCtrlMouse, TheWheelScrollsTheConfiguredLines)
@@ -220,4 +253,46 @@ TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
     EXPECT_EQ(f.editor.LineMarker(1), 0);
     f.editor.SetLineMarker(2, 0);
     EXPECT_EQ(f.editor.LineMarker(2), 0);
+}
+
+TEST(EditCtrlText, AJumpShowsTheLineInTheUpperThirdAndItsFlashGoesAway)
+{
+    Fixture f;
+    EditorAppearance look;
+    look.BackColor = Rgb(255, 255, 255);
+    look.ErrorLineColor = Rgb(255, 0, 0);
+    f.editor.ApplyAppearance(look);
+    QByteArray text;
+    for (int i = 1; i <= 300; ++i)
+        text += "Print " + QByteArray::number(i) + "\r\n";
+    f.editor.SetText(text);
+    const int height = f.viewport()->height();
+    f.editor.SetCaret(0, 2);
+    const int lineHeight = f.editor.CaretPoint().y();
+    f.editor.SetCaret(0, 1);
+    const int top = f.editor.CaretPoint().y();
+    ASSERT_GT(lineHeight - top, 0);
+
+    // A declaration near the end of a long file used to land on the bottom row.
+    f.editor.JumpToLine(200);
+    EXPECT_EQ(f.editor.CaretPos().Line, 200);
+    EXPECT_EQ(f.editor.CaretPos().Column, 0);
+    const int y = f.editor.CaretPoint().y();
+    EXPECT_NEAR(y, height / 3, 2 * (lineHeight - top)) << "height " << height;
+    // Near the start nothing scrolls above the first line.
+    f.editor.JumpToLine(2);
+    EXPECT_EQ(f.editor.CaretPoint().y(), lineHeight);
+
+    // The flash: the error colour, then the background again without a
+    // click (the red line used to stay until the caret left it).
+    f.editor.JumpToLine(200);
+    auto colourOfLine = [&] {
+        const int y = f.viewport()->mapFrom(&f.editor, f.editor.CaretPoint()).y() + 3;
+        return f.viewport()->grab().toImage().pixelColor(f.viewport()->width() - 10, y);
+    };
+    f.editor.FlashLine(200, 2, std::chrono::milliseconds(50));
+    EXPECT_EQ(colourOfLine(), QColor(255, 0, 0));
+    EXPECT_EQ(f.editor.LineMarker(200), 2);
+    EXPECT_TRUE(WaitUntil([&] { return colourOfLine() == QColor(255, 255, 255); }, 2000));
+    EXPECT_EQ(f.editor.LineMarker(200), 0);
 }

@@ -101,4 +101,20 @@ TEST(WebEngineSetup, NoSandboxIsAddedOnceAndOnlyForRoot)
     EXPECT_EQ(help::ChromiumFlags("", false), "");
 }
 
+TEST(HelpUrls, CarryTheFilesPathThereAndBack)
+{
+    for (const QString path : {"/home/me/Blitz3D/help/index.html", "/a b/100% #1?/Eof.htm", "C:/Blitz3D/help/x.htm",
+                               "/opt/bl\u00e9tz/help/i.htm"}) {
+        const QUrl url = help::ToHelpUrl(path);
+        EXPECT_EQ(url.scheme(), help::kHelpScheme);
+        EXPECT_TRUE(url.fragment().isEmpty() && url.query().isEmpty()) << url.toString().toStdString();
+        EXPECT_EQ(help::HelpUrlPath(url), path);
+    }
+    EXPECT_EQ(help::HelpUrlPath(help::ToHelpUrl("C:\\Blitz3D\\help\\..\\x.htm")), "C:/Blitz3D/x.htm");
+    // A link inside a page resolves against the page's folder.
+    EXPECT_EQ(help::HelpUrlPath(help::ToHelpUrl("/b/help/commands/2d/a.htm").resolved(QUrl("../../Index.html"))),
+              "/b/help/Index.html");
+    EXPECT_EQ(help::HelpUrlPath(QUrl::fromLocalFile("/b/help/index.html")), "");
+}
+
 }  // namespace

@@ -57,6 +57,22 @@ TEST_F(Analysis, OpeningScansTheFileAndItsIncludes)
     EXPECT_EQ(editor().CaretPos().Column, 0);
 }
 
+TEST_F(Analysis, ADeclarationChosenInTheListShowsInTheUpperThird)
+{
+    std::string source;
+    for (int i = 0; i < 250; ++i)
+        source += "Print " + std::to_string(i) + "\r\n";
+    source += "Function Late()\r\nEnd Function\r\n" + source;
+    docs().OpenDoc(dir.write("long.bb", source));
+    window->declList().SelectTab("Functions");
+    ASSERT_TRUE(window->declList().Choose("Late"));
+    EXPECT_EQ(editor().CaretPos().Line, 251);
+    // It used to land on the bottom row.
+    const int y = editor().CaretPoint().y();
+    EXPECT_GT(y, editor().height() / 5);
+    EXPECT_LT(y, editor().height() / 2);
+}
+
 TEST_F(Analysis, TypingRescansShortlyAfter)
 {
     docs().OpenDoc(dir.write("main.bb", "Global a\r\n"));

@@ -30,8 +30,8 @@ protected:
 TEST_F(BuildWiring, TheErrorLandsOnItsLineInTheBuiltDocument)
 {
     // Like the real compiler, it waits a moment before it reports.
-    FakeCompiler("echo 'BlitzCC V1.108'\necho \"Compiling \\\"$2\\\"\"\necho 'Parsing...'\nsleep 0.3\n"
-                 "echo '\"/src/game.bb\":3:5:3:5:Expecting expression'\nexit 255\n");
+    FakeCompiler("printf 'BlitzCC V1.108\\r\\nCompiling \"%s\"\\r\\nParsing...\\r\\n' \"$2\"\nsleep 0.3\n"
+                 "printf '\"/src/game.bb\":3:5:3:5:Expecting expression\\r\\n'\nexit 255\n");
     const QString game = dir.write("game.bb", "Graphics 640,480\r\nCls\r\nPrint +\r\nEnd\r\n");
     docs().OpenDoc(game);
     const QString builtKey = current().Key;
@@ -61,7 +61,7 @@ TEST_F(BuildWiring, TheErrorLandsOnItsLineInTheBuiltDocument)
 TEST_F(BuildWiring, TheDebugSwitchAndProgramArgumentsReachEveryBuild)
 {
     const QString args = dir.file("args");
-    FakeCompiler("printf '%s\\n' \"$@\" > '" + args.toStdString() + "'\necho 'Executing...'\n");
+    FakeCompiler("printf '%s\\n' \"$@\" > '" + args.toStdString() + "'\nprintf 'Executing...\\r\\n'\n");
     QAction* menu = window->menus().item("mnuDebugEnabled");
     QAction* button = window->menus().button("btDebugEnabled");
     auto compile = [&] {
