@@ -46,7 +46,7 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuUndo"), [this] { m_editor->Undo(); });
     d.SetAction(QStringLiteral("mnuRedo"), [this] { m_editor->Redo(); });
     d.SetAction(QStringLiteral("mnuCut"), [this] { m_editor->Cut(); });
-    d.SetAction(QStringLiteral("mnuCopy"), [this] { m_editor->Copy(); });
+    d.SetAction(QStringLiteral("mnuCopy"), [this] { CopyCommand(); });
     d.SetAction(QStringLiteral("mnuPaste"), [this] { m_editor->Paste(); });
     d.SetAction(QStringLiteral("mnuFindReplace"), [this] { editing::ShowFindReplace(*m_editor); });
     d.SetAction(QStringLiteral("mnuAutoindent"), [this] {

@@ -67,10 +67,13 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     m_mainWindow = std::make_unique<MainWindow>(*this, documents);
 
     splash.SetProgress(QStringLiteral("Init Complete. Good Work!"), true);
-    splash.hide();
-
-    m_mainWindow->Load();
+    if (!m_mainWindow->Load()) {
+        m_mainWindow.reset();
+        return false;
+    }
     m_mainWindow->show();
+    // Up until the window replaces it, so the screen never stays empty.
+    splash.hide();
     return true;
 }
 

@@ -3,12 +3,14 @@
 #include "startup/Version.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -78,5 +80,17 @@ void frmSplash::SetProgress(const QString& caption, bool bold)
     LblProgress->setFont(f);
     LblProgress->setText(caption);
     if (isVisible())
-        repaint();
+        Paint();
+}
+
+void frmSplash::Paint()
+{
+    // A window is drawn only once the window system has put it on the
+    // screen, which takes a few round trips after show(); painted before
+    // that, the splash would stay black.
+    QDeadlineTimer deadline(1000);
+    while (!(windowHandle() && windowHandle()->isExposed()) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -14,6 +14,8 @@ public:
     QString Progress() const { return LblProgress->text(); }
 
 private:
+    void Paint();
+
     QLabel* Picture1;
     QLabel* LblProgress;
 };
