@@ -20,8 +20,13 @@ namespace {
 // until the real frame is known.
 constexpr QMargins kFrameGuess(4, 32, 4, 4);
 
-// The largest first-start window: room for the panes and a wide editor.
-constexpr QSize kRoomy(1280, 860);
+// The first-start window: most of the screen, and never smaller than room for
+// the panes and a wide editor when the screen has it.
+QSize FirstStartSize(const QRect& room)
+{
+    return QSize(std::max(1280, room.width() * 85 / 100), std::max(860, room.height() * 85 / 100))
+        .boundedTo(room.size());
+}
 
 // The screen whose free area shows the window's title bar, if any does.
 QScreen* ScreenShowingTitle(const QRect& geometry)
@@ -56,7 +61,7 @@ void MainWindow::RestoreArrangement()
         screen = QGuiApplication::primaryScreen();
     if (screen) {
         const QRect room = screen->availableGeometry().marginsRemoved(kFrameGuess);
-        QRect placed(QPoint(), kRoomy.boundedTo(room.size()));
+        QRect placed(QPoint(), FirstStartSize(room));
         placed.moveCenter(room.center());
         setGeometry(saved ? Inside(*state.geometry, room) : placed);
     }
