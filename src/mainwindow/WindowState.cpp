@@ -16,12 +16,15 @@ QString PrefsFile(const QString& programDir)
     return QDir(programDir).filePath(QStringLiteral("prefs.ini"));
 }
 
+// A pixel position or size; a number no screen has counts as unreadable.
 std::optional<int> Number(const IniFile& ini, const char* key)
 {
+    constexpr int kFarthest = 100000;
     const std::string text = ini.Get(kSection, key, "");
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < -kFarthest
+        || value > kFarthest)
         return std::nullopt;
     return value;
 }
@@ -35,7 +38,11 @@ bool Flag(const IniFile& ini, const char* key)
 
 WindowState LoadWindowState(const QString& programDir)
 {
-    const IniFile ini = IniFile::Load(PrefsFile(programDir));
+    return WindowStateFromIni(IniFile::Load(PrefsFile(programDir)));
+}
+
+WindowState WindowStateFromIni(const IniFile& ini)
+{
     WindowState state;
     const auto left = Number(ini, "Left");
     const auto top = Number(ini, "Top");

@@ -19,7 +19,11 @@ struct WindowState {
     bool operator==(const WindowState&) const = default;
 };
 
+class IniFile;
+
 WindowState LoadWindowState(const QString& programDir);
+// The same, from an already read file.
+WindowState WindowStateFromIni(const IniFile& ini);
 // False with a reason when prefs.ini could not be written; it is then left as
 // it was.
 bool SaveWindowState(const QString& programDir, const WindowState& state, QString* error = nullptr);
