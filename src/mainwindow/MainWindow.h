@@ -86,6 +86,9 @@ protected:
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The toolbars have no names a user would know, so a right click on
+    // them offers no menu of them.
+    QMenu* createPopupMenu() override { return nullptr; }
 
 private:
     void BuildLayout();

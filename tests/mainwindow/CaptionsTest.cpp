@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QRegularExpression>
 
 namespace {
@@ -61,6 +62,11 @@ TEST_F(Captions, ATranslatedLocaleRelabelsTheWholeWindow)
     EXPECT_EQ(m.button("btCompile")->toolTip(), "Tmnucompile (F5)");
     EXPECT_EQ(m.button("btHelp")->toolTip(), "Tmnuhelp");
     EXPECT_EQ(m.button("btHelp")->text(), "Tmnuhelp");
+    // No internal name shows, not even in the toolbars' own right-click menu.
+    if (std::unique_ptr<QMenu> offered{static_cast<QMainWindow*>(window)->createPopupMenu()}) {
+        for (const QAction* a : offered->actions())
+            EXPECT_FALSE(m.toolbars.contains(a->text())) << a->text().toStdString();
+    }
 
     EXPECT_EQ(window->findChild<QLabel*>("l1")->text(), "Tl1");
     EXPECT_EQ(window->findChild<QLabel*>("l2")->text(), "Tl2");
