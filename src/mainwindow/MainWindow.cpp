@@ -4,6 +4,7 @@
 #include "analysis/CodeAssistant.h"
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
+#include "analysis/KindIcons.h"
 #include "build/BuildController.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
@@ -11,7 +12,6 @@
 #include "editor/InitEditControl.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
-#include "analysis/KindIcons.h"
 #include "mainwindow/MainLayout.h"
 #include "mainwindow/ToolbarBands.h"
 #include "mainwindow/WindowBuildHost.h"
@@ -25,9 +25,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QResizeEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -164,12 +164,14 @@ bool MainWindow::Load()
     SetKindPictures([images](int n) { return images.SmallIcon(n); });
     m_layout->SetSplitterPictures([images](int n) { return images.SplitterIcon(n); });
     BuildToolbars(*this, m_menus, m_dispatcher, m_app.labels, m_images);
-    m_bands = new ToolbarBands(*this, {{QStringLiteral("ProjectBar"), m_menus.toolbars.value(QStringLiteral("cProjectbar"))},
-                                       {QStringLiteral("DocBar"), m_menus.toolbars.value(QStringLiteral("cDocBar"))},
-                                       {QStringLiteral("EditBar"), m_menus.toolbars.value(QStringLiteral("cEditBar"))},
-                                       {QStringLiteral("BuildBar"), m_menus.toolbars.value(QStringLiteral("cBuildBar"))},
-                                       {QStringLiteral("ToolsBar"), m_menus.toolbars.value(QStringLiteral("cOptionsBar"))},
-                                       {QStringLiteral("HelpBar"), m_menus.toolbars.value(QStringLiteral("cHelpBar"))}});
+    // The bands under the names their arrangement is kept by.
+    const char* const bandBars[][2] = {{"ProjectBar", "cProjectbar"}, {"DocBar", "cDocBar"},
+                                       {"EditBar", "cEditBar"},       {"BuildBar", "cBuildBar"},
+                                       {"ToolsBar", "cOptionsBar"},   {"HelpBar", "cHelpBar"}};
+    QList<QPair<QString, QToolBar*>> bands;
+    for (const auto& band : bandBars)
+        bands.append({QString::fromLatin1(band[0]), m_menus.toolbars.value(QString::fromLatin1(band[1]))});
+    m_bands = new ToolbarBands(*this, bands);
     // A press anywhere on a toolbar, its buttons included, or in the project
     // tree puts the popups away.
     for (QToolBar* bar : std::as_const(m_menus.toolbars)) {

@@ -3,7 +3,6 @@
 #include "startup/Version.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QLinearGradient>
@@ -87,9 +86,11 @@ void frmSplash::Paint()
 {
     // A window is drawn only once the window system has put it on the
     // screen, which takes a few round trips after show(); painted before
-    // that, the splash would stay black.
-    QDeadlineTimer deadline(1000);
-    while (!(windowHandle() && windowHandle()->isExposed()) && !deadline.hasExpired())
+    // that, the splash would stay black. A screen that never shows it costs
+    // start-up one second at most.
+    if (m_waitForScreen.isForever())
+        m_waitForScreen.setRemainingTime(1000);
+    while (!(windowHandle() && windowHandle()->isExposed()) && !m_waitForScreen.hasExpired())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
     repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

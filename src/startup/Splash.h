@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QWidget>
 
@@ -18,4 +19,5 @@ private:
 
     QLabel* Picture1;
     QLabel* LblProgress;
+    QDeadlineTimer m_waitForScreen{QDeadlineTimer::Forever};
 };
