@@ -8,7 +8,8 @@
 // In a strip each picture takes WIDTH x HEIGHT pixels, left to right; "-"
 // leaves a slot empty (all magenta). --disabled draws every picture as its
 // greyed, faded self.
-#include <QGuiApplication>
+#include "platform/Greyed.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
@@ -32,24 +33,16 @@ QImage Render(const QString& svg, QSize size)
     return image;
 }
 
-// Disabled pictures: the luminance lifted toward the toolbar's grey, so the
-// shape stays readable but clearly inactive.
-QRgb Greyed(QRgb c)
-{
-    const int grey = qGray(c);
-    const int lifted = 110 + grey * 110 / 255;
-    return qRgba(lifted, lifted, lifted, qAlpha(c));
-}
-
 // Transparency becomes magenta; half-covered edge pixels are blended over a
-// light toolbar grey so they neither vanish nor show a pink fringe.
+// mid grey, so they neither vanish nor show a pink fringe, and leave no light
+// halo on a dark toolbar nor a dark one on a light toolbar.
 QRgb OverMagenta(QRgb premultiplied)
 {
     const QRgb c = qUnpremultiply(premultiplied);
     const int a = qAlpha(c);
     if (a < 96)
         return kMagenta;
-    const int back = 236;
+    const int back = 150;
     auto mix = [&](int v) { return (v * a + back * (255 - a)) / 255; };
     return qRgb(mix(qRed(c)), mix(qGreen(c)), mix(qBlue(c)));
 }
@@ -87,17 +80,14 @@ int Strip(QStringList args)
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == u"-")
             continue;
-        const QImage picture = Render(args[i], cell);
+        QImage picture = Render(args[i], cell);
         if (picture.isNull())
             return Fail("cannot read", args[i]);
-        for (int y = 0; y < cell.height(); ++y) {
-            for (int x = 0; x < cell.width(); ++x) {
-                QRgb c = picture.pixel(x, y);
-                if (disabled)
-                    c = qPremultiply(Greyed(qUnpremultiply(c)));
-                strip.setPixel(i * cell.width() + x, y, OverMagenta(c));
-            }
-        }
+        if (disabled)
+            picture = Greyed(picture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < cell.height(); ++y)
+            for (int x = 0; x < cell.width(); ++x)
+                strip.setPixel(i * cell.width() + x, y, OverMagenta(picture.pixel(x, y)));
     }
     return strip.save(out, "BMP") ? 0 : Fail("cannot write", out);
 }
@@ -106,9 +96,11 @@ int Strip(QStringList args)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // No application object: the pictures hold no text, and painting into
+    // images needs no display.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     if (args.isEmpty())
         return Fail("usage:", QStringLiteral("png|strip ..."));
     const QString mode = args.takeFirst();

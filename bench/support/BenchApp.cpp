@@ -15,6 +15,9 @@ BenchApp::BenchApp()
     const QDir resources(QStringLiteral(OVREL_RESOURCES_DIR));
     for (const char* name : {"locale.txt", "prefs.ini", "commands.txt"})
         QFile::copy(resources.filePath(QString::fromLatin1(name)), m_dir.filePath(QString::fromLatin1(name)));
+    const QDir built(QStringLiteral(OVREL_BUILD_DIR));
+    for (const char* name : {"ToolbarsIcons.bmp", "ToolbarsDisabledIcons.bmp", "SmallIcons.bmp", "VertSplitter.bmp"})
+        QFile::copy(built.filePath(QString::fromLatin1(name)), m_dir.filePath(QString::fromLatin1(name)));
     QDir(m_dir.path()).mkpath(QStringLiteral("Blitz3D/bin"));
     QFile compiler(m_dir.filePath(QStringLiteral("Blitz3D/bin/blitzcc.exe")));
     compiler.open(QIODevice::WriteOnly);

@@ -5,61 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QUrl>
-
-namespace {
-
-// A sheet of paper with a folded corner; a modified document carries a dot.
-QPixmap PagePicture(bool modified)
-{
-    QPixmap pix(16, 16);
-    pix.fill(Qt::transparent);
-    QPainter p(&pix);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath page;
-    page.moveTo(3.5, 1.5);
-    page.lineTo(10.5, 1.5);
-    page.lineTo(13.5, 4.5);
-    page.lineTo(13.5, 14.5);
-    page.lineTo(3.5, 14.5);
-    page.closeSubpath();
-    p.setPen(QPen(QColor(90, 100, 115), 1));
-    p.setBrush(QColor(250, 251, 253));
-    p.drawPath(page);
-    p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 4.5));
-    p.drawLine(QPointF(10.5, 4.5), QPointF(13.5, 4.5));
-    p.setPen(QPen(QColor(160, 170, 185), 1));
-    for (int y = 7; y <= 12; y += 2)
-        p.drawLine(5, y, 11, y);
-    if (modified) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(230, 110, 20));
-        p.drawEllipse(QPointF(11.5, 11.5), 3.5, 3.5);
-    }
-    return pix;
-}
-
-QPixmap HelpPicture()
-{
-    QPixmap pix(16, 16);
-    pix.fill(Qt::transparent);
-    QPainter p(&pix);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(40, 110, 200));
-    p.drawEllipse(QRectF(1, 1, 14, 14));
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(11);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(1, 1, 14, 14), Qt::AlignCenter, QStringLiteral("?"));
-    return pix;
-}
-
-}  // namespace
 
 DocumentTabs::DocumentTabs(QWidget* parent) : QTabBar(parent)
 {
@@ -83,12 +29,14 @@ DocumentTabs::DocumentTabs(QWidget* parent) : QTabBar(parent)
 
 QIcon DocumentTabs::IconFor(Picture picture) const
 {
-    switch (picture) {
-    case kHelpPicture: return QIcon(HelpPicture());
-    case kModifiedPicture: return QIcon(PagePicture(true));
-    case kSavedPicture: return QIcon(PagePicture(false));
-    }
-    return {};
+    return m_pictures ? m_pictures(int(picture)) : QIcon();
+}
+
+void DocumentTabs::SetPictures(std::function<QIcon(int picture)> pictures)
+{
+    m_pictures = std::move(pictures);
+    for (int i = 0; i < count(); ++i)
+        setTabIcon(i, IconFor(Picture(tabData(i).toList().value(1).toInt())));
 }
 
 void DocumentTabs::RemoveAll()
@@ -150,6 +98,14 @@ void DocumentTabs::SelectQuietly(const QString& key)
     SuppressTabClick = true;
     setCurrentIndex(IndexOf(key));
     SuppressTabClick = suppress;
+}
+
+void DocumentTabs::SelectNeighbour(int step)
+{
+    if (count() < 2)
+        return;
+    const int next = ((currentIndex() + step) % count() + count()) % count();
+    setCurrentIndex(next);
 }
 
 void DocumentTabs::tabInserted(int index)

@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QTabBar>
 
+#include <functional>
+
 // The tab strip above the editor: the help tab first, then one tab per
 // document, each found by its document's key.
 class DocumentTabs : public QTabBar {
@@ -24,6 +26,11 @@ public:
     Picture PictureOf(const QString& key) const;
     // Selects a tab without reporting it as a click.
     void SelectQuietly(const QString& key);
+    // The image list of the tabs: a picture by its number.
+    void SetPictures(std::function<QIcon(int picture)> pictures);
+    // Selects the tab `step` places on (negative: back), going round from
+    // the last tab to the first, and reports it as a click.
+    void SelectNeighbour(int step);
 
     bool SuppressTabClick = false;
 
@@ -44,4 +51,6 @@ protected:
 
 private:
     QIcon IconFor(Picture picture) const;
+
+    std::function<QIcon(int)> m_pictures;
 };

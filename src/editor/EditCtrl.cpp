@@ -266,6 +266,10 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     lexer->setDirtyLines(&buffer->dirty);
     if (buffer->dirty.LineCount() != lineCount())
         buffer->dirty.Reset(lineCount(), true);
+    // The horizontal scroll range grows with the longest line drawn; it
+    // starts afresh for each document, so one with long lines leaves no
+    // scroll bar under a short one.
+    sci(Sci::SCI_SETSCROLLWIDTH, 1);
     sci(Sci::SCI_SETSEL, buffer->anchor, buffer->caret);
     sci(Sci::SCI_SETFIRSTVISIBLELINE, buffer->firstLine);
     sci(Sci::SCI_SETXOFFSET, buffer->xOffset);
@@ -320,6 +324,7 @@ void EditCtrl::Impl::loadBytes(QByteArray bytes)
     sci(Sci::SCI_EMPTYUNDOBUFFER);
     sci(Sci::SCI_SETSAVEPOINT);
     sci(Sci::SCI_GOTOPOS, 0);
+    sci(Sci::SCI_SETSCROLLWIDTH, 1);
     --quiet;
     pendingEdit.reset();
     b.dirty.Reset(lineCount(), true);

@@ -3,67 +3,76 @@
 // selection, clipboard).
 #include "mainwindow/MainWindow.h"
 
+#include "build/BuildController.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
+#include "help/HelpArea.h"
+#include "help/HelpBrowser.h"
+#include "mainwindow/CommandRules.h"
 
 #include <QAction>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 namespace {
 
-void SetEnabled(const MainMenus& menus, std::initializer_list<const char*> names, bool on)
+void SetGroup(const MainMenus& menus, const CommandGroup& group, bool on)
 {
-    for (const char* name : names) {
+    for (const char* name : group.members) {
         const QString n = QString::fromLatin1(name);
-        if (QAction* a = menus.button(n))
-            a->setEnabled(on);
+        if (QAction* button = menus.button(n))
+            button->setEnabled(on);
         else if (QAction* item = menus.item(n))
             item->setEnabled(on);
     }
 }
 
-// The groups the editor decides, each led by the button that shows its state.
-struct EditorGroup {
-    const char* button;
-    std::initializer_list<const char*> members;
-    bool (EditCtrl::*ask)() const;
-};
-const EditorGroup kEditorGroups[] = {
-    {"btUndo", {"btUndo", "mnuUndo"}, &EditCtrl::CanUndo},
-    {"btRedo", {"btRedo", "mnuRedo"}, &EditCtrl::CanRedo},
-    {"btCut",
-     {"btCut", "btCopy", "mnuCut", "mnuCopy", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock",
-      "mnuUncommentBlock"},
-     &EditCtrl::CanCopy},
-    {"btPaste", {"btPaste", "mnuPaste"}, &EditCtrl::CanPaste},
-};
-
 }  // namespace
+
+CommandSituation MainWindow::Situation(bool askEditor) const
+{
+    CommandSituation s;
+    const CDoc* doc = m_docs->CurrentDoc();
+    s.open = doc != nullptr;
+    s.modified = doc && doc->Modified;
+    s.helpInFront = m_help->BrowserShown();
+    s.building = m_build->IsBuilding();
+    if (askEditor && s.editing()) {
+        s.canUndo = m_editor->CanUndo();
+        s.canRedo = m_editor->CanRedo();
+        s.canCopy = m_editor->CanCopy();
+        s.canPaste = m_editor->CanPaste();
+    }
+    if (askEditor && s.helpInFront)
+        s.pageHasSelection = m_helpBrowser->View()->hasSelection();
+    return s;
+}
 
 void MainWindow::UpdateCommandState()
 {
-    const CDoc* doc = m_docs->CurrentDoc();
-    const bool open = doc != nullptr;
-    SetEnabled(m_menus, {"btSaveBBFile"}, open && doc->Modified);
-    SetEnabled(m_menus, {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "btFindReplace", "mnuFindReplace",
-                         "btColor", "btCheck", "btCompile", "btBuildExe"},
-               open);
-    // No project can be open, so its document commands stay off.
-    SetEnabled(m_menus, {"btAddBBToPrj", "btRemBBFromPrj", "mnuAddBBtoPrj", "mnuRemoveBBFromPrj"}, false);
-    for (const EditorGroup& g : kEditorGroups)
-        SetEnabled(m_menus, g.members, open && (m_editor->*g.ask)());
-    SetEnabled(m_menus, {"mnuSaveBBFile", "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll",
-                         "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"},
-               open);
+    const CommandSituation s = Situation(true);
+    for (const CommandGroup& group : CommandGroups())
+        SetGroup(m_menus, group, group.enabled(s));
 }
 
 void MainWindow::OnEditStatusTick()
 {
-    const bool open = m_docs->CurrentDoc() != nullptr;
+    const CommandSituation s = Situation(true);
     // Only a change touches the widgets, so an idle editor repaints nothing.
-    for (const EditorGroup& g : kEditorGroups) {
-        const bool want = open && (m_editor->*g.ask)();
-        QAction* lead = m_menus.button(QString::fromLatin1(g.button));
+    for (const CommandGroup& group : CommandGroups()) {
+        if (!group.followsEditor)
+            continue;
+        const bool want = group.enabled(s);
+        QAction* lead = m_menus.button(QString::fromLatin1(group.lead));
         if (lead && lead->isEnabled() != want)
-            SetEnabled(m_menus, g.members, want);
+            SetGroup(m_menus, group, want);
     }
+}
+
+void MainWindow::CopyCommand()
+{
+    if (m_help->BrowserShown())
+        m_helpBrowser->View()->page()->triggerAction(QWebEnginePage::Copy);
+    else
+        m_editor->Copy();
 }

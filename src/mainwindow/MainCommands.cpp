@@ -47,7 +47,7 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuUndo"), [this] { m_editor->Undo(); });
     d.SetAction(QStringLiteral("mnuRedo"), [this] { m_editor->Redo(); });
     d.SetAction(QStringLiteral("mnuCut"), [this] { m_editor->Cut(); });
-    d.SetAction(QStringLiteral("mnuCopy"), [this] { m_editor->Copy(); });
+    d.SetAction(QStringLiteral("mnuCopy"), [this] { CopyCommand(); });
     d.SetAction(QStringLiteral("mnuPaste"), [this] { m_editor->Paste(); });
     m_editing = new editing::EditingTools({*m_editor, m_app.labels, m_app.prompter, m_app.dialogs,
                                            [this] { return m_app.settings.TabSize; },

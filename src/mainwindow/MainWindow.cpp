@@ -4,6 +4,7 @@
 #include "analysis/CodeAssistant.h"
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
+#include "analysis/KindIcons.h"
 #include "build/BuildController.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
@@ -12,6 +13,8 @@
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "help/UpdateCheck.h"
+#include "mainwindow/MainLayout.h"
+#include "mainwindow/ToolbarBands.h"
 #include "mainwindow/WindowBuildHost.h"
 #include "platform/Prompter.h"
 #include "startup/AboutWindow.h"
@@ -26,50 +29,26 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QLabel>
-#include <QScreen>
 #include <QMenu>
-#include <QSplitter>
+#include <QResizeEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-// A pane with a title above its content.
-QWidget* TitledPane(const QString& objectName, QLabel*& title, QWidget* content)
-{
-    auto* pane = new QWidget;
-    pane->setObjectName(objectName);
-    title = new QLabel(pane);
-    title->setStyleSheet(QStringLiteral("font-weight: bold; padding: 3px 6px; color: palette(window-text);"
-                                        "background: palette(midlight);"));
-    auto* layout = new QVBoxLayout(pane);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(title);
-    layout->addWidget(content, 1);
-    return pane;
-}
-
-}  // namespace
+#include <QWebEngineView>
 
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
 {
     setObjectName(QStringLiteral("mainForm"));
-    // Roomy, but never larger than the screen it opens on.
-    QSize size(1180, 780);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size());
-    resize(size);
     m_menus = BuildMenus(*this, m_dispatcher);
     m_dispatcher.SetBeforeCommand([this] { CloseCallTip(); });
     BuildLayout();
     ConnectParts();
     RegisterCommands();
     RegisterToolbarCommands();
+    InstallTabKeys();
 }
 
 MainWindow::~MainWindow()
@@ -108,25 +87,17 @@ void MainWindow::BuildLayout()
     prjTreeView->setObjectName(QStringLiteral("prjTreeView"));
     prjTreeView->setHeaderHidden(true);
     m_declList = new DeclList;
-    QLabel* l1 = nullptr;
-    QLabel* l2 = nullptr;
-    QWidget* projectPane = TitledPane(QStringLiteral("PrjTreeContainer"), l1, prjTreeView);
-    QWidget* declPane = TitledPane(QStringLiteral("DocTreePane"), l2, m_declList);
-    l1->setText(m_app.labels.getValue(QStringLiteral("l1")));
-    l2->setText(m_app.labels.getValue(QStringLiteral("l2")));
-
-    auto* leftPane = new QSplitter(Qt::Vertical);
-    leftPane->setObjectName(QStringLiteral("PrjDocContainer"));
-    leftPane->addWidget(projectPane);
-    leftPane->addWidget(declPane);
-    leftPane->setSizes({160, 520});
-
-    auto* split = new QSplitter(Qt::Horizontal);
-    split->addWidget(leftPane);
-    split->addWidget(documentArea);
-    split->setStretchFactor(1, 1);
-    split->setSizes({250, 930});
-    setCentralWidget(split);
+    m_layout = new MainLayout(prjTreeView, m_declList, documentArea);
+    m_layout->SetTitles(m_app.labels.getValue(QStringLiteral("l1")), m_app.labels.getValue(QStringLiteral("l2")));
+    setCentralWidget(m_layout);
+    connect(m_layout, &MainLayout::LeftPaneToggled, this, [this] {
+        if (m_help->BrowserShown())
+            m_helpBrowser->setFocus();
+        else
+            m_editor->setFocus();
+    });
+    // The editing commands follow which of the two is in front.
+    m_helpBrowser->installEventFilter(this);
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
@@ -183,6 +154,8 @@ void MainWindow::ConnectParts()
         m_editor->FlashLine(entry.Line, 1);
         m_editor->setFocus();
     });
+    connect(m_build, &BuildController::BuildingChanged, this, &MainWindow::UpdateCommandState);
+    connect(m_helpBrowser->View(), &QWebEngineView::selectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
         m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(on);
         if (QAction* button = m_menus.button(QStringLiteral("btDebugEnabled")))
@@ -190,14 +163,29 @@ void MainWindow::ConnectParts()
     });
 }
 
-void MainWindow::Load()
+bool MainWindow::Load()
 {
     setWindowTitle(version::WindowTitle());
     m_menus.item(QStringLiteral("mnuAutoindent"))->setChecked(m_app.settings.AutoIndent);
     FirstActivationPending = true;
     ApplyMenuCaptions(m_menus, m_app.labels);
-    InitEditControl();
-    BuildToolbars(*this, m_menus, m_dispatcher, m_app.labels);
+    ApplyColours();
+    if (!LoadToolbarImages(m_app.programDir, m_app.prompter, m_images))
+        return false;
+    // Copies share the pictures, so no list outlives the window's.
+    const ToolbarImages images = m_images;
+    m_tabs->SetPictures([images](int n) { return images.SmallIcon(n); });
+    SetKindPictures([images](int n) { return images.SmallIcon(n); });
+    m_layout->SetSplitterPictures([images](int n) { return images.SplitterIcon(n); });
+    BuildToolbars(*this, m_menus, m_dispatcher, m_app.labels, m_images);
+    // The bands under the names their arrangement is kept by.
+    const char* const bandBars[][2] = {{"ProjectBar", "cProjectbar"}, {"DocBar", "cDocBar"},
+                                       {"EditBar", "cEditBar"},       {"BuildBar", "cBuildBar"},
+                                       {"ToolsBar", "cOptionsBar"},   {"HelpBar", "cHelpBar"}};
+    QList<QPair<QString, QToolBar*>> bands;
+    for (const auto& band : bandBars)
+        bands.append({QString::fromLatin1(band[0]), m_menus.toolbars.value(QString::fromLatin1(band[1]))});
+    m_bands = new ToolbarBands(*this, bands);
     // A press anywhere on a toolbar, its buttons included, or in the project
     // tree puts the popups away.
     for (QToolBar* bar : std::as_const(m_menus.toolbars)) {
@@ -211,12 +199,14 @@ void MainWindow::Load()
     m_build->SetDebugEnabled(debug);
     m_menus.button(QStringLiteral("btDebugEnabled"))->setChecked(debug);
     m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(debug);
+    RestoreArrangement();
     m_docs->RefreshTabs();
-    UpdateRowColPanel();
+    InitRowColPanel();
     m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
     QApplication::processEvents();
     ShowHelpBrowser(true);
     UpdateCommandState();
+    return true;
 }
 
 void MainWindow::InitEditControl()
@@ -230,7 +220,7 @@ void MainWindow::ApplySettings()
     for (const EditorKeywordPtr& entry : *m_app.keywordList)
         if (entry->Style)
             entry->Style->Colour = m_app.settings.CommandsColor;
-    InitEditControl();
+    ApplyColours();
     m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
     m_editor->Refresh(true);
 }
@@ -273,6 +263,13 @@ void MainWindow::OnDocActivated(CDoc* doc)
     UpdateRowColPanel();
 }
 
+void MainWindow::InitRowColPanel()
+{
+    m_rowColPanel->setText(m_app.labels.getValue(QStringLiteral("l3"))
+                               .replace(QStringLiteral("#row#"), QStringLiteral("0"))
+                               .replace(QStringLiteral("#col#"), QStringLiteral("0")));
+}
+
 void MainWindow::UpdateRowColPanel()
 {
     QString text = m_app.labels.getValue(QStringLiteral("l3"));
@@ -303,6 +300,10 @@ void MainWindow::OnFirstActivation()
     if (!FirstActivationPending)
         return;
     FirstActivationPending = false;
+    // The window manager's frame is known once the window is up, sometimes
+    // a moment later.
+    KeepOnScreen();
+    QTimer::singleShot(500, this, &MainWindow::KeepOnScreen);
     for (const QString& path : m_commandLineDocuments)
         m_docs->OpenDoc(path);
 }
@@ -321,6 +322,42 @@ void MainWindow::OpenHandedDocuments(const QStringList& paths)
     activateWindow();
 }
 
+void MainWindow::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    if (isMinimized())
+        return;
+    if (m_assist) {
+        m_assist->CloseList();
+        m_assist->CloseTip();
+    }
+    if (m_bands)
+        m_bands->FitToolbarBands();
+}
+
+void MainWindow::InstallTabKeys()
+{
+    // As in every tabbed editor, the keyboard goes round the tabs, the help
+    // tab included.
+    const struct {
+        QKeySequence keys;
+        int step;
+    } keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& k : keys) {
+        auto* action = new QAction(this);
+        action->setShortcut(k.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, step = k.step] { m_tabs->SelectNeighbour(step); });
+        addAction(action);
+    }
+}
+
 void MainWindow::changeEvent(QEvent* e)
 {
     QMainWindow::changeEvent(e);
@@ -332,6 +369,8 @@ void MainWindow::changeEvent(QEvent* e)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == m_helpBrowser && (e->type() == QEvent::ShowToParent || e->type() == QEvent::HideToParent))
+        QTimer::singleShot(0, this, &MainWindow::UpdateCommandState);
     if (e->type() != QEvent::MouseButtonPress || !m_assist)
         return QMainWindow::eventFilter(watched, e);
     m_assist->CloseTip();
@@ -361,6 +400,7 @@ void MainWindow::closeEvent(QCloseEvent* e)
     }
     // The IDE leaves with nothing of its own still running.
     m_build->Abort();
+    SaveArrangement();
     QString error;
     if (!SaveIdeOptions(m_app.layout, m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked(),
                         m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked(), &error))

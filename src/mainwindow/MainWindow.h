@@ -3,6 +3,7 @@
 #include "editor/Keywords.h"
 #include "mainwindow/Commands.h"
 #include "mainwindow/MenuBar.h"
+#include "mainwindow/ToolbarImages.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -20,10 +21,13 @@ class EditCtrl;
 class EditorEvents;
 class HelpArea;
 class HelpBrowser;
+class MainLayout;
 class QLabel;
 class QTimer;
 class UpdateCheck;
+class ToolbarBands;
 class WindowBuildHost;
+struct CommandSituation;
 struct CDoc;
 namespace editing {
 class EditingTools;
@@ -38,17 +42,24 @@ public:
     MainWindow(App& app, QStringList commandLineDocuments);
     ~MainWindow() override;
 
-    // The load steps run once before the window is first shown.
-    void Load();
+    // The load steps run once before the window is first shown. False when
+    // the toolbar pictures could not be loaded (the reason was shown): the
+    // window must not be shown and the program ends.
+    bool Load();
 
     // Applies the settings to the editor and makes the declaration styles.
     void InitEditControl();
+    // The window's colours and the editor's, in one place.
+    void ApplyColours();
     // After the settings were saved: every command recoloured, the editor
     // configured afresh and repainted.
     void ApplySettings();
     // Recomputes which commands are enabled after the document situation
     // changed.
     void UpdateCommandState();
+    // The Copy command: from the editor, or from the help page when that is
+    // in front.
+    void CopyCommand();
     // Shows the help browser in place of the editor (and its home page).
     void ShowHelpBrowser(bool goHome);
     // Files a later start of the program handed over: opened as tabs (after
@@ -74,6 +85,9 @@ public:
     HelpBrowser& helpBrowser() const { return *m_helpBrowser; }
     const DeclStyles& declStyles() const { return m_declStyles; }
     editing::EditingTools& editingTools() const { return *m_editing; }
+    const ToolbarImages& images() const { return m_images; }
+    MainLayout& layoutPanes() const { return *m_layout; }
+    ToolbarBands& bands() const { return *m_bands; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -81,14 +95,27 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // The toolbars have no names a user would know, so a right click on
+    // them offers no menu of them.
+    QMenu* createPopupMenu() override { return nullptr; }
 
 private:
     void BuildLayout();
+    void InstallTabKeys();
+    // The window's size and place, its splitters and toolbar bands as the
+    // user left them, or the first-start arrangement fitting the screen.
+    void RestoreArrangement();
+    void SaveArrangement();
+    // Keeps the window with its frame inside the screen's free area.
+    void KeepOnScreen();
+    CommandSituation Situation(bool askEditor) const;
     void ConnectParts();
     void RegisterCommands();
     void RegisterToolbarCommands();
     void OnDocActivated(CDoc* doc);
     void OnFirstActivation();
+    void InitRowColPanel();
     void UpdateRowColPanel();
     void ShowAbout();
     void ShowSettings();
@@ -101,6 +128,7 @@ private:
     QStringList m_commandLineDocuments;
     bool FirstActivationPending = false;
     DeclStyles m_declStyles;
+    ToolbarImages m_images;
 
     EditCtrl* m_editor = nullptr;
     HelpBrowser* m_helpBrowser = nullptr;
@@ -115,6 +143,8 @@ private:
     UpdateCheck* m_updateCheck = nullptr;
     CodeAssist* m_assist = nullptr;
     editing::EditingTools* m_editing = nullptr;
+    MainLayout* m_layout = nullptr;
+    ToolbarBands* m_bands = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     QLabel* m_infoPanel = nullptr;

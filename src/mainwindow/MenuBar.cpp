@@ -1,14 +1,13 @@
 #include "mainwindow/MenuBar.h"
 
 #include "mainwindow/Commands.h"
+#include "mainwindow/ToolbarImages.h"
 #include "startup/Labels.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -115,7 +114,7 @@ struct ButtonDef {
     const char* tooltip;  // label key
     ButtonStyle style;
     bool enabled;
-    QStyle::StandardPixmap standIn;  // until the toolbar pictures are drawn
+    int picture;  // in the toolbar strips
 };
 
 struct ToolbarDef {
@@ -125,43 +124,66 @@ struct ToolbarDef {
 
 const ToolbarDef kToolbars[] = {
     {"cProjectbar",
-     {{"btNewProject", "", kButton, true, QStyle::SP_FileDialogNewFolder},
-      {"btOpenProject", "", kButton, true, QStyle::SP_DirOpenIcon},
-      {"btSaveProject", "", kButton, false, QStyle::SP_DriveFDIcon}}},
+     {{"btNewProject", "", kButton, true, 8},
+      {"btOpenProject", "", kButton, true, 9},
+      {"btSaveProject", "", kButton, false, 11}}},
     {"cDocBar",
-     {{"btNewBBFile", "mnunewbbfile", kButton, true, QStyle::SP_FileIcon},
-      {"btOpenBBFile", "mnuopenbbfile", kButton, true, QStyle::SP_DialogOpenButton},
-      {"btSaveBBFile", "mnusavebbfile", kButton, false, QStyle::SP_DialogSaveButton},
-      {"btSaveBBFileAs", "mnusavebbfileas", kButton, false, QStyle::SP_DriveHDIcon},
-      {"btSaveBBFileAll", "mnusavebbfileall", kButton, false, QStyle::SP_DriveNetIcon},
-      {"btAddBBToPrj", "mnuaddbbtoprj", kButton, false, QStyle::SP_ArrowRight},
-      {"btRemBBFromPrj", "mnuremovebbfromprj", kButton, false, QStyle::SP_ArrowLeft},
-      {"btCloseBBFile", "mnuclosebbfile", kButton, false, QStyle::SP_DialogCloseButton}}},
+     {{"btNewBBFile", "mnunewbbfile", kButton, true, 1},
+      {"btOpenBBFile", "mnuopenbbfile", kButton, true, 2},
+      {"btSaveBBFile", "mnusavebbfile", kButton, false, 3},
+      {"btSaveBBFileAs", "mnusavebbfileas", kButton, false, 4},
+      {"btSaveBBFileAll", "mnusavebbfileall", kButton, false, 5},
+      {"btAddBBToPrj", "mnuaddbbtoprj", kButton, false, 13},
+      {"btRemBBFromPrj", "mnuremovebbfromprj", kButton, false, 14},
+      {"btCloseBBFile", "mnuclosebbfile", kButton, false, 6}}},
     {"cEditBar",
-     {{"btCut", "mnucut", kButton, false, QStyle::SP_DialogDiscardButton},
-      {"btCopy", "mnucopy", kButton, false, QStyle::SP_FileDialogContentsView},
-      {"btPaste", "mnupaste", kButton, false, QStyle::SP_FileDialogDetailedView},
-      {"btFindReplace", "mnufindreplace", kButton, false, QStyle::SP_FileDialogInfoView},
-      {"", "", kSeparator, true, QStyle::SP_CustomBase},
-      {"btUndo", "mnuundo", kButton, false, QStyle::SP_ArrowBack},
-      {"btRedo", "mnuredo", kButton, false, QStyle::SP_ArrowForward}}},
+     {{"btCut", "mnucut", kButton, false, 15},
+      {"btCopy", "mnucopy", kButton, false, 16},
+      {"btPaste", "mnupaste", kButton, false, 17},
+      {"btFindReplace", "mnufindreplace", kButton, false, 19},
+      {"", "", kSeparator, true, 0},
+      {"btUndo", "mnuundo", kButton, false, 20},
+      {"btRedo", "mnuredo", kButton, false, 21}}},
     {"cBuildBar",
-     {{"btDebugEnabled", "mnudebugenabled", kCheck, true, QStyle::SP_MessageBoxWarning},
-      {"btCheck", "mnucheck", kButton, false, QStyle::SP_DialogApplyButton},
-      {"btCompile", "mnuCompile", kButton, false, QStyle::SP_MediaPlay},
-      {"btBuildExe", "mnubuildexe", kButton, false, QStyle::SP_ComputerIcon}}},
+     {{"btDebugEnabled", "mnudebugenabled", kCheck, true, 40},
+      {"btCheck", "mnucheck", kButton, false, 24},
+      {"btCompile", "mnuCompile", kButton, false, 26},
+      {"btBuildExe", "mnubuildexe", kButton, false, 31}}},
     {"cOptionsBar",
-     {{"btColor", "mnucolor", kDropDown, false, QStyle::SP_DesktopIcon},
-      {"btCalc", "mnucalc", kButton, true, QStyle::SP_TitleBarMenuButton}}},
+     {{"btColor", "mnucolor", kDropDown, false, 43},
+      {"btCalc", "mnucalc", kButton, true, 47}}},
     {"cHelpBar",
-     {{"btHome", "mnugohome", kButton, true, QStyle::SP_DirHomeIcon},
-      {"btPrev", "mnuprev", kButton, true, QStyle::SP_MediaSeekBackward},
-      {"btNext", "mnunext", kButton, true, QStyle::SP_MediaSeekForward},
-      {"", "", kSeparator, true, QStyle::SP_CustomBase},
-      {"btPrefs", "mnuprefs", kButton, true, QStyle::SP_FileDialogListView},
-      {"", "", kSeparator, true, QStyle::SP_CustomBase},
-      {"btHelp", "mnuhelp", kButton, true, QStyle::SP_MessageBoxQuestion}}},
+     {{"btHome", "mnugohome", kButton, true, 41},
+      {"btPrev", "mnuprev", kButton, true, 35},
+      {"btNext", "mnunext", kButton, true, 36},
+      {"", "", kSeparator, true, 0},
+      {"btPrefs", "mnuprefs", kButton, true, 45},
+      {"", "", kSeparator, true, 0},
+      {"btHelp", "mnuhelp", kButton, true, 42}}},
 };
+
+// A label as a button's text: without its menu mnemonic ("Save &As..." reads
+// "Save As...").
+QString PlainText(QString label)
+{
+    for (int i = 0; i < label.size(); ++i) {
+        if (label[i] == u'&')
+            label.remove(i, 1);  // "&&" keeps one "&"
+    }
+    return label;
+}
+
+// The shortcut of the menu item captioned with the same label, for the tooltip.
+QKeySequence ShortcutOfLabel(const MainMenus& menus, const QString& labelKey)
+{
+    for (const auto& caption : kCaptionLabels) {
+        if (labelKey.compare(QLatin1String(caption[1]), Qt::CaseInsensitive) == 0) {
+            if (const QAction* item = menus.item(QString::fromLatin1(caption[0])))
+                return item->shortcut();
+        }
+    }
+    return {};
+}
 
 QAction* AddItem(QMenu* menu, MainMenus& menus, CommandDispatcher& dispatcher, const MenuItemDef& def)
 {
@@ -220,9 +242,9 @@ MainMenus BuildMenus(QMainWindow& window, CommandDispatcher& dispatcher)
     return menus;
 }
 
-void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dispatcher, const CUILabels& labels)
+void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dispatcher, const CUILabels& labels,
+                   const ToolbarImages& images)
 {
-    QStyle* style = QApplication::style();
     for (const ToolbarDef& def : kToolbars) {
         const QString toolbarName = QString::fromLatin1(def.name);
         QToolBar* bar = menus.toolbars.value(toolbarName);
@@ -231,8 +253,6 @@ void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dis
             bar->setObjectName(toolbarName);
             bar->setIconSize(QSize(20, 20));
             menus.toolbars.insert(toolbarName, bar);
-            if (toolbarName == u"cBuildBar")
-                window.insertToolBarBreak(bar);
         }
         bar->clear();
         for (const ButtonDef& b : def.buttons) {
@@ -241,9 +261,10 @@ void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dis
                 continue;
             }
             const QString key = QString::fromLatin1(b.key);
-            QAction* action = bar->addAction(style->standardIcon(b.standIn), key);
+            QAction* action = bar->addAction(images.ToolbarIcon(b.picture), QString());
             action->setObjectName(key);
-            action->setToolTip(*b.tooltip ? labels.getValue(QString::fromLatin1(b.tooltip)) : QString());
+            action->setProperty("picture", b.picture);
+            SetButtonCaption(action, menus, labels, QString::fromLatin1(b.tooltip));
             action->setEnabled(b.enabled);
             action->setCheckable(b.style == kCheck);
             if (b.style == kDropDown) {
@@ -256,6 +277,21 @@ void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dis
             menus.buttons.insert(key, action);
         }
     }
+}
+
+void SetButtonCaption(QAction* button, const MainMenus& menus, const CUILabels& labels, const QString& labelKey)
+{
+    if (labelKey.isEmpty()) {
+        button->setText(QString());
+        button->setToolTip(QString());
+        return;
+    }
+    // The text shows where a narrow window folds the button into a menu.
+    const QString text = PlainText(labels.getValue(labelKey));
+    button->setText(text);
+    const QKeySequence keys = ShortcutOfLabel(menus, labelKey);
+    button->setToolTip(keys.isEmpty() ? text
+                                      : QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText)));
 }
 
 void ApplyMenuCaptions(MainMenus& menus, const CUILabels& labels)

@@ -11,6 +11,7 @@ class QMainWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class ToolbarImages;
 
 // The menus and toolbars of the main window. Items are found by their name
 // (`mnuNewBBFile`, `btCheck`); every item that dispatches reaches the
@@ -26,7 +27,12 @@ struct MainMenus {
 };
 
 MainMenus BuildMenus(QMainWindow& window, CommandDispatcher& dispatcher);
-void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dispatcher, const CUILabels& labels);
+// The six toolbars with their buttons, pictures, tooltips and first states.
+void BuildToolbars(QMainWindow& window, MainMenus& menus, CommandDispatcher& dispatcher, const CUILabels& labels,
+                   const ToolbarImages& images);
+// A button's text and tooltip from a label (none for an empty key); the
+// tooltip adds the shortcut of the menu item that carries the same label.
+void SetButtonCaption(QAction* button, const MainMenus& menus, const CUILabels& labels, const QString& labelKey);
 // Menu captions from the label table; the Debug menu keeps its own texts.
 void ApplyMenuCaptions(MainMenus& menus, const CUILabels& labels);
 // Every label the menus and toolbars show.

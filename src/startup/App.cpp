@@ -29,6 +29,13 @@ App::~App() = default;
 
 bool App::Start(const QStringList& documents)
 {
+    // The user's folders exist before the hand-off server is named after
+    // them, so a later start finds it under the same name.
+    QString error;
+    if (!PrepareUserFolders(layout, &error)) {
+        prompter.Tell(error, MsgIcon::Critical);
+        return false;
+    }
     m_instanceServer = std::make_unique<InstanceServer>(layout);
     QObject::connect(m_instanceServer.get(), &InstanceServer::DocumentsHanded, m_instanceServer.get(),
                      [this](const QStringList& handed) {
@@ -60,11 +67,6 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     labels = std::move(*loaded);
 
     splash.SetProgress(QStringLiteral("Loading Program Settings...."));
-    QString error;
-    if (!PrepareUserFolders(layout, &error)) {
-        prompter.Tell(error, MsgIcon::Critical);
-        return false;
-    }
     if (!LoadSettings(layout, settings, labels, prompter))
         return false;
 
@@ -94,10 +96,13 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     m_mainWindow = std::make_unique<MainWindow>(*this, documents + std::exchange(m_handedDocuments, {}));
 
     splash.SetProgress(QStringLiteral("Init Complete. Good Work!"), true);
-    splash.hide();
-
-    m_mainWindow->Load();
+    if (!m_mainWindow->Load()) {
+        m_mainWindow.reset();
+        return false;
+    }
     m_mainWindow->show();
+    // Up until the window replaces it, so the screen never stays empty.
+    splash.hide();
     if (!m_handedDocuments.isEmpty())
         m_mainWindow->OpenHandedDocuments(std::exchange(m_handedDocuments, {}));
     return true;

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -78,5 +79,19 @@ void frmSplash::SetProgress(const QString& caption, bool bold)
     LblProgress->setFont(f);
     LblProgress->setText(caption);
     if (isVisible())
-        repaint();
+        Paint();
+}
+
+void frmSplash::Paint()
+{
+    // A window is drawn only once the window system has put it on the
+    // screen, which takes a few round trips after show(); painted before
+    // that, the splash would stay black. A screen that never shows it costs
+    // start-up one second at most.
+    if (m_waitForScreen.isForever())
+        m_waitForScreen.setRemainingTime(1000);
+    while (!(windowHandle() && windowHandle()->isExposed()) && !m_waitForScreen.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QWidget>
 
@@ -14,6 +15,9 @@ public:
     QString Progress() const { return LblProgress->text(); }
 
 private:
+    void Paint();
+
     QLabel* Picture1;
     QLabel* LblProgress;
+    QDeadlineTimer m_waitForScreen{QDeadlineTimer::Forever};
 };

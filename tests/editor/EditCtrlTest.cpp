@@ -3,6 +3,9 @@
 #include "EditorTestSupport.h"
 #include "support/TempDir.h"
 
+#include <QScrollBar>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 TEST(EditCtrlColours, DeclarationsAndCommandsRecolourTheDocument)
@@ -79,4 +82,30 @@ TEST(EditCtrlGutter, TheCaretsLineIsMarkedAfterLoadingAndMoving)
     EXPECT_EQ(editor.CaretMarkLine(), 3);
     editor.SetText("x\r\ny\r\nz");
     EXPECT_EQ(editor.CaretMarkLine(), 1);
+}
+
+TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
+{
+    EditCtrl editor;
+    editor.resize(500, 300);
+    editor.show();
+    QScrollBar* horizontal = nullptr;
+    for (QScrollBar* bar : editor.findChildren<QScrollBar*>())
+        if (bar->orientation() == Qt::Horizontal)
+            horizontal = bar;
+    ASSERT_TRUE(horizontal);
+    // The control widens its scroll range a moment after drawing a long line.
+    auto shows = [&] {
+        editor.repaint();
+        QTest::qWait(200);
+        return horizontal->isVisible();
+    };
+    editor.SetText(QByteArray(400, 'x'));
+    EXPECT_TRUE(shows());
+    const EditorBufferPtr wide = editor.CurrentBuffer();
+    editor.NewBuffer();
+    editor.SetText("Graphics 640,480\r\nEnd");
+    EXPECT_FALSE(shows());
+    editor.SelectBuffer(wide);
+    EXPECT_TRUE(shows());
 }

@@ -9,10 +9,17 @@ std::string ShippedResource(const QString& name)
     return ReadFileBytes(QDir(QStringLiteral(OVREL_RESOURCES_DIR)).filePath(name));
 }
 
+std::string BuiltPictureStrip(const QString& name)
+{
+    return ReadFileBytes(QDir(QStringLiteral(OVREL_BUILD_DIR)).filePath(name));
+}
+
 ProgramDir::ProgramDir()
 {
     for (const char* name : {"locale.txt", "prefs.ini", "commands.txt"})
         write(QString::fromLatin1(name), ShippedResource(QString::fromLatin1(name)));
+    for (const char* name : {"ToolbarsIcons.bmp", "ToolbarsDisabledIcons.bmp", "SmallIcons.bmp", "VertSplitter.bmp"})
+        write(QString::fromLatin1(name), BuiltPictureStrip(QString::fromLatin1(name)));
     write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\necho BlitzCC V1.108\n");
     QDir().mkpath(file("Blitz3D/help"));
     QDir().mkpath(file("Blitz3D/userlibs"));

@@ -7,7 +7,7 @@
 #include <string>
 
 // A program directory for one test: the shipped locale.txt, prefs.ini and
-// commands.txt, with the Blitz3D folder pointing at a fake installation in
+// commands.txt and the picture strips, with the Blitz3D folder pointing at a fake installation in
 // the same temporary folder (bin/blitzcc.exe, help/, userlibs/).
 class ProgramDir : public TempDir {
 public:
@@ -19,3 +19,5 @@ public:
 
 // A file shipped in resources/ as bytes.
 std::string ShippedResource(const QString& name);
+// A picture strip the build drew beside the executable, as bytes.
+std::string BuiltPictureStrip(const QString& name);

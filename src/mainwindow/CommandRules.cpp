@@ -1,0 +1,33 @@
+#include "mainwindow/CommandRules.h"
+
+const std::vector<CommandGroup>& CommandGroups()
+{
+    using S = const CommandSituation&;
+    static const std::vector<CommandGroup> groups = {
+        {"btSaveBBFile", {"btSaveBBFile"}, false, [](S s) { return s.open && s.modified; }},
+        // The Save menu item saves an unchanged document too; only the button
+        // says whether there is anything to save.
+        {"btSaveBBFileAs",
+         {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile", "mnuSaveBBFileAS",
+          "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"},
+         false, [](S s) { return s.open; }},
+        // No project can be opened yet.
+        {"btAddBBToPrj", {"btAddBBToPrj", "btRemBBFromPrj", "mnuAddBBtoPrj", "mnuRemoveBBFromPrj"}, false,
+         [](S) { return false; }},
+        {"btFindReplace", {"btFindReplace", "mnuFindReplace"}, false, [](S s) { return s.editing(); }},
+        {"btUndo", {"btUndo", "mnuUndo"}, true, [](S s) { return s.editing() && s.canUndo; }},
+        {"btRedo", {"btRedo", "mnuRedo"}, true, [](S s) { return s.editing() && s.canRedo; }},
+        {"btCut",
+         {"btCut", "mnuCut", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"}, true,
+         [](S s) { return s.editing() && s.canCopy; }},
+        // Copy also serves the help page: text read there is copied from it.
+        {"btCopy", {"btCopy", "mnuCopy"}, true,
+         [](S s) { return s.helpInFront ? s.pageHasSelection : s.open && s.canCopy; }},
+        {"btPaste", {"btPaste", "mnuPaste"}, true, [](S s) { return s.editing() && s.canPaste; }},
+        {"btColor", {"btColor"}, false, [](S s) { return s.editing(); }},
+        // One compiler at a time: a second would write into the first one's report.
+        {"btCheck", {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"}, false,
+         [](S s) { return s.open && !s.building; }},
+    };
+    return groups;
+}

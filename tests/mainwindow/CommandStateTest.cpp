@@ -1,0 +1,118 @@
+// Every button and menu item is enabled exactly when its command makes sense,
+// through the situations a user goes through, on the real main window.
+#include "build/BuildController.h"
+#include "documents/DocumentTabs.h"
+#include "help/HelpBrowser.h"
+#include "support/AppFixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QWebEngineView>
+
+namespace {
+
+// Enabled in every situation.
+const QStringList kAlways = {
+    "btNewBBFile", "btOpenBBFile", "btCalc", "btHome", "btPrev", "btNext", "btPrefs", "btHelp", "btDebugEnabled",
+    "btNewProject", "btOpenProject", "mnuFile", "mnuEditTop", "mnuProgramTop", "mnuHelpTop", "mnuDebugTop",
+    "mnuNewProject", "mnuOpenProject", "mnuNewBBFile", "mnuOpenBBFile", "mnuExit", "mnuAutoindent",
+    "mnuCommandLine", "mnuDebugEnabled", "mnuAbout", "mnuShowHelp", "mnuPrev", "mnuNext", "mnuPrefs",
+    "mnuAutoUpdate", "mnuDisableParsing", "mnuLogToFile", "mnuInsertHex", "mnuInsertRGB"};
+const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile",
+                               "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"};
+const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
+const QStringList kEditing = {"btFindReplace", "mnuFindReplace", "btColor"};
+const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy",
+                                "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"};
+const QStringList kPaste = {"btPaste", "mnuPaste"};
+const QStringList kUndo = {"btUndo", "mnuUndo"};
+const QStringList kRedo = {"btRedo", "mnuRedo"};
+const QStringList kSave = {"btSaveBBFile"};
+const QStringList kPageCopy = {"btCopy", "mnuCopy"};
+
+class CommandState : public AppFixture {
+protected:
+    QStringList Enabled() const
+    {
+        QStringList on;
+        for (const auto* table : {&window->menus().items, &window->menus().buttons})
+            for (auto it = table->begin(); it != table->end(); ++it)
+                if (it.value()->isEnabled())
+                    on << it.key();
+        on.sort();
+        return on;
+    }
+
+    // The commands settle within the edit status timer's beat.
+    void Expect(const char* situation, QStringList want)
+    {
+        want.sort();
+        WaitUntil([&] { return Enabled() == want; }, 3000);
+        const QStringList got = Enabled();
+        QStringList extra, missing;
+        for (const QString& n : got)
+            if (!want.contains(n))
+                extra << n;
+        for (const QString& n : want)
+            if (!got.contains(n))
+                missing << n;
+        EXPECT_TRUE(extra.isEmpty() && missing.isEmpty())
+            << situation << ": enabled but should not be: " << extra.join(' ').toStdString()
+            << "; disabled but should not be: " << missing.join(' ').toStdString();
+    }
+};
+
+TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    Expect("no document", kAlways);
+
+    const QString game = dir.write("game.bb", "Graphics 640,480\r\nEnd\r\n");
+    docs().OpenDoc(game);
+    Expect("one clean document", kAlways + kDocument + kBuild + kEditing);
+
+    clipboard->setText("Cls");
+    Expect("clipboard full", kAlways + kDocument + kBuild + kEditing + kPaste);
+
+    Type("x");
+    Expect("modified, undo possible", kAlways + kDocument + kBuild + kEditing + kPaste + kSave + kUndo);
+
+    Command("mnuUndo");
+    Expect("undone: redo possible, still modified", kAlways + kDocument + kBuild + kEditing + kPaste + kSave + kRedo);
+
+    editor().SetSelection({true, 0, 0, 8, 0});
+    Expect("selection", kAlways + kDocument + kBuild + kEditing + kPaste + kSave + kRedo + kSelection);
+
+    // With the help page in front nothing may change the document out of
+    // sight; Copy takes what is selected on the page.
+    window->tabs().setCurrentIndex(window->tabs().IndexOf(DocumentTabs::kHelpTabKey));
+    Expect("help in front", kAlways + kDocument + kBuild + kSave);
+    QWebEngineView* page = window->helpBrowser().View();
+    ASSERT_TRUE(WaitUntil([&] { return !page->url().isEmpty(); }));
+    page->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
+    Expect("text selected on the help page", kAlways + kDocument + kBuild + kSave + kPageCopy);
+    clipboard->clear();
+    window->menus().item("mnuCopy")->trigger();
+    EXPECT_TRUE(WaitUntil([&] { return !clipboard->text().isEmpty(); }, 3000));
+    EXPECT_EQ(editor().SelectedText(), "Graphics");  // the document kept its selection
+
+    // One build at a time: while the compiler runs, the build commands wait.
+    window->tabs().setCurrentIndex(window->tabs().IndexOf(current().Key));
+    Command("mnuSaveBBFile");
+    const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\nsleep 2\necho 'BlitzCC V1.108'\n");
+    QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
+    Command("mnuCheck");
+    ASSERT_TRUE(window->build().IsBuilding());
+    const QStringList editing = kAlways + kDocument + kEditing + kPaste + kSelection + kRedo;
+    Expect("build running", editing);
+    ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
+    Expect("build done", editing + kBuild);
+
+    // The help page comes back with its text still selected.
+    Command("mnuCloseBBFile");
+    Expect("closed again", kAlways + kPageCopy);
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// The main window's panes, splitters, toolbar bands and keys, and the
+// arrangement kept between runs, on the real window.
+#include "documents/DocumentTabs.h"
+#include "mainwindow/MainLayout.h"
+#include "mainwindow/ToolbarBands.h"
+#include "support/AppFixture.h"
+
+#include <QEnterEvent>
+#include <QScreen>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+class Layout : public AppFixture {
+protected:
+    MainLayout& panes() const { return window->layoutPanes(); }
+    QToolButton* button() const { return panes().SplitterButton(); }
+    QList<int> split() const { return panes().VerticalSeparator()->sizes(); }
+    bool Shows(int picture) const
+    {
+        return button()->icon().pixmap(QSize(5, 64)).toImage()
+               == window->images().SplitterIconList.Picture(picture).toImage();
+    }
+    void Hover(bool in)
+    {
+        if (in) {
+            QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+            QApplication::sendEvent(button(), &enter);
+        } else {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(button(), &leave);
+        }
+    }
+    void Close()
+    {
+        prompter.answers.assign(8, MsgAnswer::No);
+        window->close();
+        window = nullptr;
+        app.reset();
+    }
+    void Start()
+    {
+        app = std::make_unique<App>(dir.path(), prompter, dialogs);
+        ASSERT_TRUE(app->Start());
+        window = app->mainWindow();
+        Pump();
+    }
+};
+
+TEST_F(Layout, TheSplitterButtonCollapsesTheLeftPaneAndBringsItBackAsItWas)
+{
+    const int pane = split()[0];
+    const int documents = split()[1];
+    ASSERT_GT(pane, 0);
+    EXPECT_TRUE(Shows(1));
+    Hover(true);
+    EXPECT_TRUE(Shows(3));
+    Hover(false);
+    EXPECT_TRUE(Shows(1));
+
+    button()->click();
+    EXPECT_TRUE(panes().LeftPaneCollapsed());
+    EXPECT_EQ(split(), QList<int>({0, documents + pane}));
+    EXPECT_TRUE(Shows(2));
+    EXPECT_EQ(panes().VerticalSeparator()->handle(1)->cursor().shape(), Qt::ArrowCursor);
+    Hover(true);
+    EXPECT_TRUE(Shows(4));
+
+    button()->click();
+    EXPECT_FALSE(panes().LeftPaneCollapsed());
+    EXPECT_EQ(split(), QList<int>({pane, documents}));
+    EXPECT_TRUE(Shows(3));
+    EXPECT_EQ(panes().VerticalSeparator()->handle(1)->cursor().shape(), Qt::SplitHCursor);
+}
+
+TEST_F(Layout, ANarrowWindowSqueezesThePaneBeforeTheEditorAndWrapsTheBands)
+{
+    const BandRows chosen = window->bands().Arrangement();
+    ASSERT_EQ(window->bands().Shown(), chosen);
+    const QSize roomy = window->size();
+
+    window->resize(window->minimumSize());
+    Pump();
+    EXPECT_GE(split()[1], MainLayout::kMinDocumentWidth);
+    EXPECT_GE(split()[0], MainLayout::kMinLeftPaneWidth);
+    EXPECT_GT(window->bands().Shown().size(), chosen.size());
+    for (QToolBar* bar : window->menus().toolbars)
+        EXPECT_LE(bar->geometry().right(), window->width()) << bar->objectName().toStdString() << " cut off";
+
+    window->resize(roomy);
+    Pump();
+    EXPECT_EQ(window->bands().Shown(), chosen);
+    EXPECT_EQ(window->bands().Arrangement(), chosen);
+}
+
+TEST_F(Layout, ControlTabAndControlPageKeysGoRoundTheTabs)
+{
+    docs().OpenDoc(dir.write("a.bb", "Cls\r\n"));
+    docs().OpenDoc(dir.write("b.bb", "End\r\n"));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    editor().setFocus();
+    DocumentTabs& tabs = window->tabs();
+    ASSERT_EQ(tabs.currentIndex(), 2);
+    const struct {
+        QKeySequence keys;
+        int tab;
+    } steps[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 0},       // round from the last tab to the help tab
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 0},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), 2},
+    };
+    for (const auto& step : steps) {
+        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+        QTest::keySequence(focus, step.keys);
+        Pump();
+        EXPECT_EQ(tabs.currentIndex(), step.tab) << step.keys.toString().toStdString();
+    }
+    EXPECT_EQ(current().FileTitle, "b.bb");
+}
+
+TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
+{
+    // The first start fits the screen it opens on.
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+
+    const BandRows moved = {{"HelpBar", "DocBar"}, {"EditBar", "BuildBar", "ToolsBar", "ProjectBar"}};
+    window->bands().SetArrangement(moved);
+    window->setGeometry(QRect(30, 40, 640, 480));
+    Pump();
+    panes().SetLeftPaneWidth(230);
+    panes().SetProjectPaneHeight(90);
+    Close();
+    Start();
+    EXPECT_EQ(window->geometry(), QRect(30, 40, 640, 480));
+    EXPECT_EQ(panes().LeftPaneWidth(), 230);
+    EXPECT_EQ(panes().ProjectPaneHeight(), 90);
+    EXPECT_EQ(window->bands().Arrangement(), moved);
+
+    panes().ToggleLeftPane();
+    window->showMaximized();
+    Pump();
+    Close();
+    Start();
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_TRUE(panes().LeftPaneCollapsed());
+    EXPECT_EQ(panes().LeftPaneWidth(), 230);
+
+    // A place no screen shows comes back on screen; unreadable values are
+    // left for the first arrangement.
+    Close();
+    dir.setPref("WINDOW", "Left", "5000");
+    dir.setPref("WINDOW", "Maximized", "False");
+    dir.setPref("WINDOW", "LeftPane", "wide");
+    dir.setPref("WINDOW", "Bands", "|,Nowhere|");
+    Start();
+    EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+    EXPECT_GE(panes().LeftPaneWidth(), 224);
+    EXPECT_EQ(window->bands().Arrangement(), ToolbarBands::FirstArrangement());
+}
+
+// Start-up is slow to draw its main window; the splash stays until it shows.
+class SplashWatch : public QObject {
+public:
+    bool splashShown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == u"mainForm") {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == u"frmSplash" && w->isVisible())
+                    splashShown = true;
+        }
+        return false;
+    }
+};
+
+TEST(Splash, StaysUntilTheMainWindowShows)
+{
+    ProgramDir dir;
+    ScriptedPrompter prompter;
+    ScriptedDialog dialogs;
+    SplashWatch watch;
+    qApp->installEventFilter(&watch);
+    {
+        App app(dir.path(), prompter, dialogs);
+        ASSERT_TRUE(app.Start());
+        app.mainWindow()->close();
+    }
+    qApp->removeEventFilter(&watch);
+    EXPECT_TRUE(watch.splashShown);
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The picture strips beside the program: how they are cut, what a missing or
+// broken one does to start-up, and that the strips the build draws hold every
+// picture the window asks for.
+#include "mainwindow/ToolbarImages.h"
+#include "platform/ImageList.h"
+#include "support/AppFixture.h"
+
+#include <QAction>
+#include <QImage>
+
+namespace {
+
+bool Empty(const QPixmap& picture)
+{
+    const QImage image = picture.toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                return false;
+    return true;
+}
+
+bool Grey(const QPixmap& picture)
+{
+    const QImage image = picture.toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (qAlpha(c) && (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)))
+                return false;
+        }
+    return true;
+}
+
+TEST(ImageList, CutsWholePicturesWithMagentaTransparent)
+{
+    TempDir dir;
+    QImage strip(50, 20, QImage::Format_RGB888);  // two and a half pictures
+    strip.fill(QColor(255, 0, 255));
+    strip.setPixelColor(3, 4, QColor(200, 10, 10));
+    strip.setPixelColor(45, 4, QColor(200, 10, 10));
+    ASSERT_TRUE(strip.save(dir.file("strip.bmp"), "BMP"));
+
+    ImageList list;
+    ASSERT_TRUE(list.Load(dir.file("strip.bmp"), QSize(20, 20)));
+    EXPECT_EQ(list.Count(), 2);
+    const QImage first = list.Picture(1).toImage();
+    EXPECT_EQ(first.size(), QSize(20, 20));
+    EXPECT_EQ(first.pixelColor(3, 4), QColor(200, 10, 10));
+    EXPECT_EQ(first.pixelColor(0, 0).alpha(), 0);
+    EXPECT_TRUE(Empty(list.Picture(2)));
+    EXPECT_TRUE(list.Picture(3).isNull());
+
+    // Too low for a picture, missing, or no image at all: refused, unchanged.
+    EXPECT_FALSE(list.Load(dir.file("strip.bmp"), QSize(20, 24)));
+    EXPECT_FALSE(list.Load(dir.file("none.bmp"), QSize(20, 20)));
+    EXPECT_FALSE(list.Load(dir.write("text.bmp", "BM not really"), QSize(20, 20)));
+    EXPECT_EQ(list.Count(), 2);
+}
+
+TEST(ToolbarImages, AMissingOrBrokenStripEndsStartupWithItsMessage)
+{
+    const struct {
+        const char* file;
+        const char* message;
+    } strips[] = {
+        {"ToolbarsIcons.bmp", "Error loading Toolbars Icons"},
+        {"ToolbarsDisabledIcons.bmp", "Error loading Toolbars Icons"},
+        {"SmallIcons.bmp", "Error loading Small Icons"},
+        {"VertSplitter.bmp", "Error loading Small Icons"},
+    };
+    for (const auto& strip : strips) {
+        for (bool missing : {true, false}) {
+            SCOPED_TRACE(std::string(strip.file) + (missing ? " missing" : " broken"));
+            ProgramDir dir;
+            if (missing)
+                QFile::remove(dir.file(strip.file));
+            else
+                dir.write(strip.file, "not a picture");
+            ScriptedPrompter prompter;
+            ScriptedDialog dialogs;
+            App app(dir.path(), prompter, dialogs);
+            EXPECT_FALSE(app.Start());
+            EXPECT_FALSE(app.mainWindow());
+            ASSERT_EQ(prompter.shown.size(), 1u) << prompter.texts().join('|').toStdString();
+            EXPECT_EQ(prompter.shown[0].text, strip.message);
+            EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        }
+    }
+}
+
+class Pictures : public AppFixture {};
+
+TEST_F(Pictures, TheDrawnStripsHoldEveryPictureTheWindowShows)
+{
+    const ToolbarImages& images = window->images();
+    for (QAction* button : window->menus().buttons) {
+        const int n = button->property("picture").toInt();
+        SCOPED_TRACE(button->objectName().toStdString() + " picture " + std::to_string(n));
+        const QPixmap enabled = images.ToolbarIconList.Picture(n);
+        const QPixmap disabled = images.ToolbarDisabledIconList.Picture(n);
+        EXPECT_FALSE(Empty(enabled));
+        EXPECT_FALSE(Grey(enabled));
+        EXPECT_FALSE(Empty(disabled));
+        EXPECT_TRUE(Grey(disabled));
+
+        // A scaled screen gets the picture drawn at its size, not blown up.
+        const QPixmap sharp = button->icon().pixmap(QSize(20, 20), 2.0);
+        EXPECT_EQ(sharp.size(), QSize(40, 40));
+        EXPECT_NE(sharp.toImage(), enabled.scaled(40, 40).toImage());
+        EXPECT_TRUE(Grey(button->icon().pixmap(QSize(20, 20), 2.0, QIcon::Disabled)));
+    }
+    // Declaration kinds and tabs (small), the splitter button.
+    for (int n : {1, 4, 7, 9, 10, 12, 13, 14, 17, 18, 20})
+        EXPECT_FALSE(Empty(images.SmallIconList.Picture(n))) << "small picture " << n;
+    for (int n : {1, 2, 3, 4})
+        EXPECT_FALSE(Empty(images.SplitterIconList.Picture(n))) << "splitter picture " << n;
+}
+
+}  // namespace
