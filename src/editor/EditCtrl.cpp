@@ -223,6 +223,7 @@ void EditCtrl::Impl::restyleAll()
 {
     settleEdit();
     current->dirty.MarkAll();
+    current->recolourNames.clear();
     styleVisible();
     lexer->reopenStyling();
     sweep.start();
@@ -239,8 +240,11 @@ void EditCtrl::Impl::sweepStep()
 {
     settleEdit();
     ensureNamesCurrent();
-    if (!lexer->styleSome(kSweepLines))
+    if (!lexer->styleSome(kSweepLines)) {
         sweep.stop();
+        if (current)
+            current->recolourNames.clear();
+    }
 }
 
 // --- Buffers and look --------------------------------------------------------
@@ -261,13 +265,16 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     --quiet;
     pendingEdit.reset();
     applyDocumentSettings();
-    lexer->setDirtyLines(&buffer->dirty);
+    lexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
     if (buffer->dirty.LineCount() != lineCount())
         buffer->dirty.Reset(lineCount(), true);
     sci(Sci::SCI_SETSEL, buffer->anchor, buffer->caret);
     sci(Sci::SCI_SETFIRSTVISIBLELINE, buffer->firstLine);
     sci(Sci::SCI_SETXOFFSET, buffer->xOffset);
-    ensureNamesCurrent();
+    // A document switch gives the editor the shown document's names right
+    // after its buffer: checking now would restyle it with the names of the
+    // document left.
+    queueNamesCheck();
     if (buffer->dirty.Count() > 0) {
         lexer->reopenStyling();
         sweep.start();
@@ -476,27 +483,20 @@ void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)
     }
 }
 
-std::shared_ptr<const NameTable> EditCtrl::Impl::declaredTableFor(const EditorKeywordListPtr& list,
-                                                                   std::uint64_t* signature)
+std::shared_ptr<NameTable> EditCtrl::Impl::declaredTableFor(const EditorKeywordListPtr& list, bool* built)
 {
-    for (const CachedNames& c : namesCache) {
-        if (list && c.list.lock() == list) {
-            *signature = c.signature;
-            return c.table;
-        }
-    }
-    static const EditorKeywordList kEmpty;
-    *signature = NameTable::Signature(list ? *list : kEmpty);
-    std::shared_ptr<const NameTable> table;
+    *built = false;
+    if (!list)
+        return noNames;
     for (const CachedNames& c : namesCache)
-        if (c.signature == *signature)
-            table = c.table;
-    if (!table)
-        table = list ? std::make_shared<const NameTable>(*list) : std::make_shared<const NameTable>();
+        if (c.list.lock() == list)
+            return c.table;
+    *built = true;
+    auto table = std::make_shared<NameTable>(*list);
     constexpr std::size_t kCacheSize = 8;
     if (namesCache.size() == kCacheSize)
         namesCache.erase(namesCache.begin());
-    namesCache.push_back({list, *signature, table});
+    namesCache.push_back({list, table});
     return table;
 }
 
@@ -505,14 +505,65 @@ void EditCtrl::SetDeclaredKeywords(EditorKeywordListPtr keywords)
     if (keywords && keywords == d->declared)
         return;
     d->declared = keywords;
-    std::uint64_t signature = 0;
-    auto names = d->declaredTableFor(keywords, &signature);
-    if (signature != d->declaredSignature) {
-        d->declaredSignature = signature;
-        d->declaredNames = std::move(names);
-        d->lexer->setDeclared(d->declaredNames);
-        d->queueNamesCheck();
+    bool built = false;
+    std::shared_ptr<NameTable> names = d->declaredTableFor(keywords, &built);
+    if (names == d->declaredNames)
+        return;
+    // A list scanned anew that declares the same names colours the text as
+    // the one before did.
+    if (built && d->current && d->current->styledDeclared == d->declaredNames && *names == *d->declaredNames)
+        d->current->styledDeclared = names;
+    d->declaredNames = std::move(names);
+    d->lexer->setDeclared(d->declaredNames);
+    d->queueNamesCheck();
+}
+
+void EditCtrl::UpdateDeclaredNames(const EditorKeywordListPtr& keywords, const std::vector<std::string>& names)
+{
+    if (!keywords)
+        return;
+    if (keywords != d->declared) {
+        // Not shown: its table, if one is kept, no longer fits the list.
+        std::erase_if(d->namesCache, [&](const Impl::CachedNames& c) { return c.list.lock() == keywords; });
+        return;
     }
+    d->settleEdit();
+    std::vector<std::string> changed;
+    for (const std::string& name : names)
+        if (d->declaredNames->Refresh(name, *keywords))
+            changed.push_back(text::ToLower(name));
+    if (changed.empty() || !d->current || d->current->styledDeclared != d->declaredNames)
+        return;
+    // Only lines holding one of these names can change colour: the visible
+    // ones are styled now, the others checked while the program is idle.
+    std::vector<std::string>& pending = d->current->recolourNames;
+    for (std::string& name : changed)
+        if (std::find(pending.begin(), pending.end(), name) == pending.end())
+            pending.push_back(std::move(name));
+    d->current->dirty.MarkAllForCheck();
+    d->styleVisible();
+    d->lexer->reopenStyling();
+    d->sweep.start();
+}
+
+EditCtrl::EditedLines EditCtrl::TakeEditedLines()
+{
+    d->settleEdit();
+    if (!d->current)
+        return {};
+    if (d->current->dirty.LineCount() != d->lineCount())
+        d->current->dirty.Reset(d->lineCount(), true);
+    const DirtyLines::EditedSpan span = d->current->dirty.TakeEdited();
+    return {span.head, span.tail};
+}
+
+QByteArray EditCtrl::LinesText(int first, int count) const
+{
+    const int lines = d->lineCount();
+    if (first < 0 || count <= 0 || first >= lines)
+        return {};
+    const std::intptr_t end = first + count >= lines ? d->sci(Sci::SCI_GETLENGTH) : d->lineStart(first + count);
+    return d->range(d->lineStart(first), end);
 }
 
 EditorKeywordListPtr EditCtrl::DeclaredKeywords() const
@@ -571,7 +622,6 @@ void EditCtrl::Refresh(bool all)
         // The lists may have grown in place: nothing cached about them holds.
         EditorKeywordListPtr declared = std::move(d->declared);
         d->namesCache.clear();
-        d->declaredSignature = ~d->declaredSignature;
         SetDeclaredKeywords(declared);
         d->ensureNamesCurrent();
     }
