@@ -36,16 +36,3 @@ int DeclListScrollTarget(int firstVisible, int perPage, int itemCount)
     const int target = std::min(firstVisible + perPage, itemCount - 1);
     return target >= 1 ? target : 0;
 }
-
-const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key,
-                                     std::string_view name)
-{
-    auto wanted = [&](const EditorKeyword& e) { return e.Line > 0 && e.Key == key && e.Name == name; };
-    const EditorKeyword* e = docKeywords.Find(key);
-    if (!e || wanted(*e))
-        return e;
-    for (const EditorKeywordPtr& other : docKeywords)
-        if (wanted(*other))
-            return other.get();
-    return nullptr;
-}

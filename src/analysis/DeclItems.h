@@ -28,10 +28,3 @@ std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords
 // visible item before the rescan and `perPage` the items a page holds.
 // 0 when the list was at its top, or is empty.
 int DeclListScrollTarget(int firstVisible, int perPage, int itemCount);
-
-// The document's own entry named `name` under `key`, or null when a rescan
-// has dropped it. Keys are the name and a counter run together, so an
-// include's entries, and names ending in digits (a1 as entry 0, a as entry
-// 10), may share one.
-const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key,
-                                     std::string_view name);
