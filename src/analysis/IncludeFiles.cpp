@@ -25,12 +25,16 @@ QStringList DiskFiles::List(const QString& folder)
 std::optional<std::string> DiskFiles::Read(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly) || f.size() > IncludeCache::kMaxIncludeBytes)
         return std::nullopt;
-    const QByteArray bytes = f.read(IncludeCache::kMaxIncludeBytes);
-    if (f.error() != QFileDevice::NoError)
+    // Read straight into the string: asking QFile for "up to 64 MB" sets
+    // aside that much first.
+    std::string bytes(std::size_t(f.size()), '\0');
+    const qint64 got = f.read(bytes.data(), qint64(bytes.size()));
+    if (got < 0)
         return std::nullopt;
-    return std::string(bytes.constData(), std::size_t(bytes.size()));
+    bytes.resize(std::size_t(got));
+    return bytes;
 }
 
 struct IncludeCache::Kept {
@@ -142,8 +146,10 @@ IncludedFilePtr IncludeCache::Entries(const QString& path, const DeclStyles& sty
             return nullptr;
         }
         kept = std::make_unique<Kept>();
+        kept->declarations.Reserve(content->size());
         scan::ScanIncludeText(*content, kept->declarations);
         kept->declarations.Sort();
+        kept->declarations.Trim();
         kept->stamp = status->stamp;
         kept->textBytes = content->size();
     }

@@ -76,8 +76,9 @@ std::vector<EditorKeywordPtr> StagedEntries::Make(const DeclStyles& styles) cons
 {
     std::vector<EditorKeywordPtr> out;
     out.reserve(m_records.size());
+    EditorKeywordMaker maker(m_records.size());
     for (const Record& r : m_records) {
-        auto e = std::make_shared<EditorKeyword>();
+        std::shared_ptr<EditorKeyword> e = maker.Make();
         e->Name = NameOf(r);
         char digits[16];
         const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, r.counter).ptr;

@@ -19,6 +19,19 @@ public:
     void Add(int kind, int line, std::uint32_t counter, std::string_view name, std::string_view nameTail,
              std::string_view returnType);
     std::size_t Size() const { return m_records.size(); }
+    // Room for the declarations of a text of `bytes` bytes, about.
+    void Reserve(std::size_t bytes)
+    {
+        m_records.reserve(bytes / 64);
+        m_arena.reserve(bytes / 8);
+    }
+    // Gives back what Reserve set aside beyond the need: the declarations are
+    // kept for as long as the file is included.
+    void Trim()
+    {
+        m_records.shrink_to_fit();
+        m_arena.shrink_to_fit();
+    }
     // Puts the declarations in list order; later calls cost nothing.
     void Sort();
     // The entries, in list order once sorted.

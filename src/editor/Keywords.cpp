@@ -3,6 +3,8 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <numeric>
 #include <stdexcept>
 
@@ -14,54 +16,118 @@ std::uint8_t LowerByte(char c)
 }
 
 // Sorting tens of thousands of names compares mostly their first bytes;
-// having those lower-cased up front saves lowering them at every comparison.
+// having those lower-cased up front, in a key small enough for the sort to
+// move cheaply, saves lowering them at every comparison.
 struct SortKey {
     std::uint64_t head[2];
-    const EditorKeyword* entry;
     std::uint64_t order;
-    std::size_t index;
-
-    SortKey(const EditorKeyword* e, std::uint64_t o, std::size_t i) : entry(e), order(o), index(i)
-    {
-        const std::string& name = e->Name;
-        for (std::size_t half = 0; half < 2; ++half) {
-            std::uint64_t h = 0;
-            for (std::size_t b = half * 8; b < half * 8 + 8; ++b)
-                h = (h << 8) | (b < name.size() ? LowerByte(name[b]) : 0);
-            head[half] = h;
-        }
-    }
-
-    bool operator<(const SortKey& other) const
-    {
-        if (head[0] != other.head[0])
-            return head[0] < other.head[0];
-        if (head[1] != other.head[1])
-            return head[1] < other.head[1];
-        const std::string& a = entry->Name;
-        const std::string& b = other.entry->Name;
-        // The first sixteen bytes are equal; shorter names hold no more.
-        if (a.size() > 16 && b.size() > 16) {
-            const int c = EditorKeywordList::CompareNames(std::string_view(a).substr(16), std::string_view(b).substr(16));
-            if (c != 0)
-                return c < 0;
-        } else if (a.size() != b.size()) {
-            return a.size() < b.size();
-        }
-        return order < other.order;
-    }
+    std::uint32_t size;
+    std::uint32_t index;
 };
 
-// The permutation that sorts `entries` (with their orders) into list order.
-std::vector<std::size_t> SortedPermutation(const std::vector<const EditorKeyword*>& entries,
-                                           const std::vector<std::uint64_t>& orders)
+std::uint64_t ByteSwap(std::uint64_t x)
 {
-    std::vector<SortKey> keys;
-    keys.reserve(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        keys.emplace_back(entries[i], orders[i], i);
-    std::sort(keys.begin(), keys.end());
-    std::vector<std::size_t> permutation;
+#if defined(_MSC_VER)
+    return _byteswap_uint64(x);
+#else
+    return __builtin_bswap64(x);
+#endif
+}
+
+// Eight lower-cased bytes of a name from `from` on, the first one highest,
+// so that the numbers compare as the bytes do. The eight are lowered at once:
+// a byte gets 0x20 added when it lies between 'A' and 'Z'.
+std::uint64_t Head(const std::string& name, std::size_t from)
+{
+    std::uint64_t x = 0;
+    if (from < name.size())
+        std::memcpy(&x, name.data() + from, std::min<std::size_t>(8, name.size() - from));
+    if constexpr (std::endian::native == std::endian::big)
+        x = ByteSwap(x);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    const std::uint64_t low = x & ~kHigh;
+    const std::uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
+    const std::uint64_t aboveZ = low + (0x80 - 'Z' - 1) * kOnes;
+    const std::uint64_t upper = atLeastA & ~aboveZ & ~x & kHigh;
+    return ByteSwap(x | (upper >> 2));
+}
+
+bool KeyLess(const SortKey& a, const SortKey& b, const std::vector<const EditorKeyword*>& entries)
+{
+    if (a.head[0] != b.head[0])
+        return a.head[0] < b.head[0];
+    if (a.head[1] != b.head[1])
+        return a.head[1] < b.head[1];
+    // The first sixteen bytes are equal; shorter names hold no more.
+    if (a.size > 16 && b.size > 16) {
+        const int c = EditorKeywordList::CompareNames(std::string_view(entries[a.index]->Name).substr(16),
+                                                      std::string_view(entries[b.index]->Name).substr(16));
+        if (c != 0)
+            return c < 0;
+    } else if (a.size != b.size) {
+        return a.size < b.size;
+    }
+    return a.order < b.order;
+}
+
+unsigned ByteAt(const SortKey& k, int depth)
+{
+    return unsigned(k.head[depth >> 3] >> (56 - 8 * (depth & 7))) & 0xFF;
+}
+
+// A radix sort on the keys' lower-cased bytes, one byte at a time, down to
+// groups small enough to compare: names share long beginnings (a prefix, a
+// word and a number), which a comparison sort goes over again and again.
+void SortKeys(SortKey* keys, SortKey* scratch, std::size_t n, int depth,
+              const std::vector<const EditorKeyword*>& entries)
+{
+    const auto less = [&](const SortKey& a, const SortKey& b) { return KeyLess(a, b, entries); };
+    if (n >= 48) {
+        // The bytes every key of the group shares are passed over at once.
+        std::uint64_t differ[2] = {0, 0};
+        for (std::size_t i = 1; i < n; ++i) {
+            differ[0] |= keys[i].head[0] ^ keys[0].head[0];
+            differ[1] |= keys[i].head[1] ^ keys[0].head[1];
+        }
+        const int shared = differ[0] ? std::countl_zero(differ[0]) / 8
+                                     : differ[1] ? 8 + std::countl_zero(differ[1]) / 8 : 16;
+        depth = std::max(depth, shared);
+    }
+    if (n >= 48 && depth < 16) {
+        std::size_t count[256] = {};
+        for (std::size_t i = 0; i < n; ++i)
+            ++count[ByteAt(keys[i], depth)];
+        std::size_t start[257];
+        start[0] = 0;
+        for (int b = 0; b < 256; ++b)
+            start[b + 1] = start[b] + count[b];
+        std::size_t next[256];
+        std::copy(start, start + 256, next);
+        for (std::size_t i = 0; i < n; ++i)
+            scratch[next[ByteAt(keys[i], depth)]++] = keys[i];
+        std::copy(scratch, scratch + n, keys);
+        for (int b = 0; b < 256; ++b)
+            if (count[b] > 1)
+                SortKeys(keys + start[b], scratch, count[b], depth + 1, entries);
+        return;
+    }
+    std::sort(keys, keys + n, less);
+}
+
+// The permutation that sorts `entries` (with their orders) into list order.
+std::vector<std::uint32_t> SortedPermutation(const std::vector<const EditorKeyword*>& entries,
+                                             const std::vector<std::uint64_t>& orders)
+{
+    std::vector<SortKey> keys(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string& name = entries[i]->Name;
+        keys[i] = {{Head(name, 0), name.size() > 8 ? Head(name, 8) : 0}, orders[i], std::uint32_t(name.size()),
+                   std::uint32_t(i)};
+    }
+    std::vector<SortKey> scratch(keys.size());
+    SortKeys(keys.data(), scratch.data(), keys.size(), 0, entries);
+    std::vector<std::uint32_t> permutation;
     permutation.reserve(keys.size());
     for (const SortKey& k : keys)
         permutation.push_back(k.index);
@@ -136,12 +202,12 @@ void EditorKeywordList::Sort() const
     raw.reserve(m_entries.size());
     for (const EditorKeywordPtr& e : m_entries)
         raw.push_back(e.get());
-    const std::vector<std::size_t> permutation = SortedPermutation(raw, m_orders);
+    const std::vector<std::uint32_t> permutation = SortedPermutation(raw, m_orders);
     std::vector<EditorKeywordPtr> entries;
     std::vector<std::uint64_t> orders;
     entries.reserve(m_entries.size());
     orders.reserve(m_entries.size());
-    for (std::size_t i : permutation) {
+    for (std::uint32_t i : permutation) {
         entries.push_back(std::move(m_entries[i]));
         orders.push_back(m_orders[i]);
     }
@@ -187,13 +253,28 @@ void EditorKeywordList::Patch(std::vector<Placed> removed, std::vector<Placed> a
     {
         std::vector<const EditorKeyword*> raw;
         std::vector<std::uint64_t> orders;
+        raw.reserve(added.size());
+        orders.reserve(added.size());
         for (const Placed& a : added) {
             raw.push_back(a.entry.get());
             orders.push_back(a.order);
         }
+        const std::vector<std::uint32_t> permutation = SortedPermutation(raw, orders);
+        if (n == 0) {
+            // A list made in one go: the sorted entries are the list.
+            m_entries.reserve(added.size());
+            m_orders.reserve(added.size());
+            for (std::uint32_t i : permutation) {
+                m_entries.push_back(std::move(added[i].entry));
+                m_orders.push_back(orders[i]);
+            }
+            m_nextOrder = m_orders.empty() ? 0 : *std::max_element(m_orders.begin(), m_orders.end()) + 1;
+            KeysChanged();
+            return;
+        }
         std::vector<Placed> sorted;
         sorted.reserve(added.size());
-        for (std::size_t i : SortedPermutation(raw, orders))
+        for (std::uint32_t i : permutation)
             sorted.push_back(std::move(added[i]));
         added = std::move(sorted);
     }

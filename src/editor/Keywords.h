@@ -2,6 +2,7 @@
 
 #include "platform/Color.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -66,6 +67,27 @@ struct EditorKeyword {
     int Kind() const { return Style ? Style->Kind : 0; }
 };
 using EditorKeywordPtr = std::shared_ptr<const EditorKeyword>;
+
+// Makes entries in blocks: one allocation and one reference count for many,
+// as a scan makes tens of thousands at once. A block lives as long as any of
+// its entries.
+class EditorKeywordMaker {
+public:
+    explicit EditorKeywordMaker(std::size_t blockSize) : m_blockSize(std::max<std::size_t>(blockSize, 1)) {}
+    std::shared_ptr<EditorKeyword> Make()
+    {
+        if (m_used == m_blockSize || !m_block) {
+            m_block = std::make_shared<EditorKeyword[]>(m_blockSize);
+            m_used = 0;
+        }
+        return std::shared_ptr<EditorKeyword>(m_block, &m_block[m_used++]);
+    }
+
+private:
+    std::size_t m_blockSize;
+    std::size_t m_used = 0;
+    std::shared_ptr<EditorKeyword[]> m_block;
+};
 
 // An ordered set of keywords: positions run in ascending order of the
 // lower-cased Name, and entries are found by Key. Every entry has an order
