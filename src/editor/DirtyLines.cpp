@@ -7,6 +7,7 @@ void DirtyLines::Reset(int count, bool dirty)
 {
     m_flags.assign(static_cast<std::size_t>(std::max(count, 0)), dirty ? kDirty : kClean);
     m_count = dirty ? LineCount() : 0;
+    m_checks = 0;
     m_edited = true;
     m_keptHead = 0;
     m_keptTail = 0;
@@ -16,13 +17,17 @@ void DirtyLines::MarkAll()
 {
     std::fill(m_flags.begin(), m_flags.end(), kDirty);
     m_count = LineCount();
+    m_checks = 0;
 }
 
 void DirtyLines::MarkAllForCheck()
 {
-    for (std::uint8_t& f : m_flags)
-        if (f == kClean)
+    for (std::uint8_t& f : m_flags) {
+        if (f == kClean) {
             f = kCheck;
+            ++m_checks;
+        }
+    }
     m_count = LineCount();
 }
 
@@ -30,6 +35,7 @@ void DirtyLines::Mark(int line)
 {
     if (line >= 0 && line < LineCount() && m_flags[line] != kDirty) {
         m_count += m_flags[line] == kClean;
+        m_checks -= m_flags[line] == kCheck;
         m_flags[line] = kDirty;
     }
 }
@@ -37,6 +43,7 @@ void DirtyLines::Mark(int line)
 void DirtyLines::Clean(int line)
 {
     if (line >= 0 && line < LineCount() && m_flags[line] != kClean) {
+        m_checks -= m_flags[line] == kCheck;
         m_flags[line] = kClean;
         --m_count;
     }
@@ -82,18 +89,17 @@ int DirtyLines::NextDirty(int from, int to) const
     if (m_count == 0)
         return -1;
     const int end = to < 0 ? LineCount() : std::min(to, LineCount());
-    int i = std::max(from, 0);
-    // Eight flags at a time: a sweep asks this for every run of lines.
-    for (; i + 8 <= end; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, m_flags.data() + i, sizeof word);
-        if (word != 0)
-            break;
-    }
-    for (; i < end; ++i)
-        if (m_flags[std::size_t(i)] != kClean)
-            return i;
-    return -1;
+    from = std::max(from, 0);
+    if (from >= end)
+        return -1;
+    // Two searches for a byte: a sweep asks this for every run of lines.
+    const std::uint8_t* start = m_flags.data() + from;
+    const auto* dirty = static_cast<const std::uint8_t*>(std::memchr(start, kDirty, std::size_t(end - from)));
+    const std::size_t before = dirty ? std::size_t(dirty - start) : std::size_t(end - from);
+    const auto* check =
+        m_checks > 0 ? static_cast<const std::uint8_t*>(std::memchr(start, kCheck, before)) : nullptr;
+    const std::uint8_t* hit = check ? check : dirty;
+    return hit ? from + static_cast<int>(hit - start) : -1;
 }
 
 DirtyLines::EditedSpan DirtyLines::TakeEdited()

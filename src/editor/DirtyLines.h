@@ -45,6 +45,7 @@ private:
     enum Flag : std::uint8_t { kClean, kDirty, kCheck };
     std::vector<std::uint8_t> m_flags;
     int m_count = 0;
+    int m_checks = 0;  // lines only to check
     // The span edited since TakeEdited, as lines kept at either end.
     bool m_edited = true;
     int m_keptHead = 0;

@@ -483,20 +483,33 @@ void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)
     }
 }
 
-std::shared_ptr<NameTable> EditCtrl::Impl::declaredTableFor(const EditorKeywordListPtr& list, bool* built)
+std::shared_ptr<NameTable> EditCtrl::Impl::declaredTableFor(const EditorKeywordListPtr& list)
 {
-    *built = false;
     if (!list)
         return noNames;
     for (const CachedNames& c : namesCache)
         if (c.list.lock() == list)
             return c.table;
-    *built = true;
-    auto table = std::make_shared<NameTable>(*list);
+    const std::uint64_t signature = NameTable::Signature(*list);
+    std::shared_ptr<NameTable> table;
+    for (auto it = namesCache.begin(); it != namesCache.end(); ++it) {
+        if (!it->signature)
+            if (const EditorKeywordListPtr held = it->list.lock(); held && held == declared)
+                it->signature = NameTable::Signature(*held);
+        if (it->signature == signature) {
+            // The table moves to the new list; its old list builds another
+            // if it is ever shown again.
+            table = it->table;
+            namesCache.erase(it);
+            break;
+        }
+    }
+    if (!table)
+        table = std::make_shared<NameTable>(*list);
     constexpr std::size_t kCacheSize = 8;
     if (namesCache.size() == kCacheSize)
         namesCache.erase(namesCache.begin());
-    namesCache.push_back({list, table});
+    namesCache.push_back({list, table, signature});
     return table;
 }
 
@@ -504,15 +517,10 @@ void EditCtrl::SetDeclaredKeywords(EditorKeywordListPtr keywords)
 {
     if (keywords && keywords == d->declared)
         return;
+    std::shared_ptr<NameTable> names = d->declaredTableFor(keywords);
     d->declared = keywords;
-    bool built = false;
-    std::shared_ptr<NameTable> names = d->declaredTableFor(keywords, &built);
     if (names == d->declaredNames)
         return;
-    // A list scanned anew that declares the same names colours the text as
-    // the one before did.
-    if (built && d->current && d->current->styledDeclared == d->declaredNames && *names == *d->declaredNames)
-        d->current->styledDeclared = names;
     d->declaredNames = std::move(names);
     d->lexer->setDeclared(d->declaredNames);
     d->queueNamesCheck();
@@ -532,6 +540,9 @@ void EditCtrl::UpdateDeclaredNames(const EditorKeywordListPtr& keywords, const s
     for (const std::string& name : names)
         if (d->declaredNames->Refresh(name, *keywords))
             changed.push_back(text::ToLower(name));
+    for (Impl::CachedNames& c : d->namesCache)
+        if (c.table == d->declaredNames)
+            c.signature.reset();
     if (changed.empty() || !d->current || d->current->styledDeclared != d->declaredNames)
         return;
     // Only lines holding one of these names can change colour: the visible

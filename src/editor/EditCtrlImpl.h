@@ -43,14 +43,17 @@ struct EditCtrl::Impl {
     const std::shared_ptr<NameTable> noNames = std::make_shared<NameTable>();
     std::shared_ptr<NameTable> declaredNames = noNames;
     // The name tables of the last few declared lists: switching back to a
-    // document builds nothing. A list changed in place has its table
-    // changed with it (UpdateDeclaredNames).
+    // document builds nothing, and a list scanned anew that declares the same
+    // names takes over the table of the one before. A list changed in place
+    // has its table changed with it (UpdateDeclaredNames), and its signature
+    // is worked out again when asked for.
     struct CachedNames {
         std::weak_ptr<EditorKeywordList> list;
         std::shared_ptr<NameTable> table;
+        std::optional<std::uint64_t> signature;
     };
     std::vector<CachedNames> namesCache;
-    std::shared_ptr<NameTable> declaredTableFor(const EditorKeywordListPtr& list, bool* built);
+    std::shared_ptr<NameTable> declaredTableFor(const EditorKeywordListPtr& list);
     LexRules rules;
 
     // An edit announced by the control and not yet counted into the dirty

@@ -81,6 +81,30 @@ NameTable::NameTable(const EditorKeywordList& list, int forcedKind)
         Add(BareName(e->Name), forcedKind ? forcedKind : e->Kind());
 }
 
+std::uint64_t NameTable::Signature(const EditorKeywordList& list, int forcedKind)
+{
+    // A sum and a xor of well-mixed entry hashes: independent of order and
+    // cheap to compare. A duplicate entry changes it although the table
+    // would not change; that only costs a needless recolouring.
+    std::uint64_t sum = 0;
+    std::uint64_t mixed = 0;
+    std::uint64_t count = 0;
+    for (const EditorKeywordPtr& e : list) {
+        const std::string_view name = BareName(e->Name);
+        const int kind = forcedKind ? forcedKind : e->Kind();
+        if (name.empty() || kind == 0)
+            continue;
+        std::uint64_t h = Hash()(name) ^ (std::uint64_t(kind) * 0x9E3779B97F4A7C15ull);
+        h ^= h >> 31;
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 29;
+        sum += h;
+        mixed ^= h * 0x94D049BB133111EBull;
+        ++count;
+    }
+    return sum ^ (mixed << 1) ^ (count * 0xD6E8FEB86659FD93ull);
+}
+
 void NameTable::Add(std::string_view name, int kind)
 {
     if (name.empty() || kind == 0)

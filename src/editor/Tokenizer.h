@@ -28,6 +28,11 @@ public:
     std::size_t Size() const { return m_kinds.size(); }
     bool operator==(const NameTable& other) const { return m_kinds == other.m_kinds; }
 
+    // A fingerprint of the (name, kind) entries a list would give a table,
+    // without building one: lists that give equal tables give equal
+    // signatures. Order does not matter.
+    static std::uint64_t Signature(const EditorKeywordList& list, int forcedKind = 0);
+
 private:
     struct Hash {
         using is_transparent = void;
