@@ -9,6 +9,8 @@
 #include "support/AppFixture.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QFile>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -121,6 +123,28 @@ TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
     ASSERT_EQ(b->DocKeywords->Count(), 1u);
     EXPECT_EQ(b->DocKeywords->Item(1).Name, "newer");
     EXPECT_EQ(window->declList().Names(), QStringList{"newer"});
+}
+
+TEST_F(Analysis, AnIncludeSavedInATabIsReadAgainByTheDocumentThatIncludesIt)
+{
+    // The file keeps its size and its time stamp: only the save tells.
+    const QString lib = dir.write("game/lib/shapes.bb", "Global boxes\r\n");
+    const auto keepStamp = [&] {
+        QFile f(lib);
+        return f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime);
+    };
+    ASSERT_TRUE(keepStamp());
+    docs().OpenDoc(dir.write("game/main.bb", kSource));
+    CDoc* main = docs().CurrentDoc();
+    docs().OpenDoc(lib);
+    editor().SetText("Global boxez");
+    ASSERT_TRUE(docs().SaveDoc(current(), true));
+    ASSERT_TRUE(keepStamp());
+    window->tabs().setCurrentIndex(1);
+    ASSERT_EQ(docs().CurrentDoc(), main);
+    ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("boxez"); }));
+    EXPECT_FALSE(Declared(kKindGlobal).contains("boxes"));
 }
 
 TEST_F(Analysis, RescansOfEditedLinesFindWhatAFullScanFinds)
