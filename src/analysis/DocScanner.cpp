@@ -107,9 +107,10 @@ DocScanner::Region DocScanner::Scan(std::string_view text, int firstLine, int la
         const bool m_keyed;
         EditorKeywordMaker m_maker;
     } sink(region, m_styles, line, ordinal, wholeText);
-    // About one declaration in a hundred bytes of a program.
+    // Rather more room than the one declaration in a hundred bytes programs
+    // tend to have: growing the list copies it.
     if (wholeText)
-        region.decls.reserve(text.size() / 100);
+        region.decls.reserve(text.size() / 64);
 
     scan::Collector collector(1, sink);
     region.lines = scan::ForEachStatement(text, scan::kDocumentKeywords, [&](const scan::Statement& st) {
