@@ -83,21 +83,22 @@ void SortKeys(SortKey* keys, SortKey* scratch, std::size_t n, int depth,
               const std::vector<const EditorKeyword*>& entries)
 {
     const auto less = [&](const SortKey& a, const SortKey& b) { return KeyLess(a, b, entries); };
-    if (n >= 48) {
-        // The bytes every key of the group shares are passed over at once.
+    while (n >= 48 && depth < 16) {
+        // Counts by the byte at `depth`, and finds the bytes every key of the
+        // group shares: those are passed over at once.
+        std::size_t count[256] = {};
         std::uint64_t differ[2] = {0, 0};
-        for (std::size_t i = 1; i < n; ++i) {
+        for (std::size_t i = 0; i < n; ++i) {
+            ++count[ByteAt(keys[i], depth)];
             differ[0] |= keys[i].head[0] ^ keys[0].head[0];
             differ[1] |= keys[i].head[1] ^ keys[0].head[1];
         }
         const int shared = differ[0] ? std::countl_zero(differ[0]) / 8
                                      : differ[1] ? 8 + std::countl_zero(differ[1]) / 8 : 16;
-        depth = std::max(depth, shared);
-    }
-    if (n >= 48 && depth < 16) {
-        std::size_t count[256] = {};
-        for (std::size_t i = 0; i < n; ++i)
-            ++count[ByteAt(keys[i], depth)];
+        if (shared > depth) {
+            depth = shared;
+            continue;
+        }
         std::size_t start[257];
         start[0] = 0;
         for (int b = 0; b < 256; ++b)
