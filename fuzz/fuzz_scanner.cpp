@@ -1,10 +1,13 @@
 // The scanner, the word routines and the field list over arbitrary bytes.
 // The input is a document and up to three include files separated by a
 // 0xFF 0xFE pair; include paths are mapped onto those files by their length,
-// so any Include line may reach any of them.
+// so any Include line may reach any of them. A stretch of the document is
+// then cut out and only the lines it touched are scanned again: the result
+// must be the full scan's.
 
 #include "analysis/CallTip.h"
 #include "analysis/Completion.h"
+#include "analysis/DocScanner.h"
 #include "analysis/Scanner.h"
 #include "analysis/Words.h"
 
@@ -39,6 +42,80 @@ DeclStyles Styles()
     return {style(2), style(3), style(4), style(5), style(6), style(8)};
 }
 
+// The include files by the length of their path, as the reader above.
+class PartFiles : public IncludeFileSystem {
+public:
+    explicit PartFiles(const std::vector<std::string_view>& parts) : m_parts(parts) {}
+    std::optional<QString> LocalPath(const QString& path) override { return path; }
+    std::optional<FileStatus> Status(const QString&) override { return FileStatus{}; }
+    QStringList List(const QString&) override { return {}; }
+    std::optional<std::string> Read(const QString& path) override
+    {
+        const std::size_t which = std::size_t(path.size()) % (m_parts.size() + 1);
+        if (which >= m_parts.size() - 1)
+            return std::nullopt;
+        return std::string(m_parts[which]);
+    }
+
+private:
+    std::vector<std::string_view> m_parts;
+};
+
+std::vector<std::string_view> Lines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || text[i] == '\r') {
+            const std::size_t end = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
+            lines.push_back(text.substr(start, end - start));
+            start = end;
+            i = end - 1;
+        }
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string Describe(const EditorKeywordList& list)
+{
+    std::string out;
+    for (const EditorKeywordPtr& e : list)
+        out += e->Name + '\x01' + e->Key + '\x01' + e->ReturnType + '\x01' + std::to_string(e->Line) + '\x01' +
+               std::to_string(e->Kind()) + '\x02';
+    return out;
+}
+
+void CheckRescan(std::string_view before, const std::vector<std::string_view>& parts, std::size_t size,
+                 const DeclStyles& styles)
+{
+    const std::size_t from = size % (before.size() + 1);
+    const std::size_t count = (size / 7) % (before.size() - from + 1);
+    std::string after(before);
+    after.erase(from, count);
+    const std::vector<std::string_view> was = Lines(before);
+    const std::vector<std::string_view> now = Lines(after);
+    std::size_t head = 0;
+    while (head < was.size() && head < now.size() && was[head] == now[head])
+        ++head;
+    std::size_t tail = 0;
+    while (tail < was.size() - head && tail < now.size() - head &&
+           was[was.size() - 1 - tail] == now[now.size() - 1 - tail])
+        ++tail;
+    std::string edited;
+    for (std::size_t i = head; i < now.size() - tail; ++i)
+        edited += now[i];
+
+    auto files = std::make_shared<PartFiles>(parts);
+    DocScanner rescanned(std::make_shared<IncludeCache>(files));
+    rescanned.Rebuild(before, QStringLiteral("/fuzz/"), styles);
+    rescanned.Update(int(head), int(was.size() - head - tail), edited, int(now.size() - head - tail));
+    DocScanner full(std::make_shared<IncludeCache>(files));
+    full.Rebuild(after, QStringLiteral("/fuzz/"), styles);
+    if (Describe(*rescanned.DocKeywords()) != Describe(*full.DocKeywords()) || rescanned.Includes() != full.Includes())
+        __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -62,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const EditorKeywordPtr& e : *r.DocKeywords)
         if (!e->Style)
             __builtin_trap();
+    CheckRescan(document, parts, size, styles);
 
     // Every word routine at every caret position of the first line.
     const std::string_view line = document.substr(0, std::min<std::size_t>(document.find('\n'), 256));

@@ -236,4 +236,49 @@ void BM_DeclaredNamesUnchanged(benchmark::State& state)
 }
 BENCHMARK(BM_DeclaredNamesUnchanged)->Unit(benchmark::kMicrosecond);
 
+// A rescan changed the kind of one name in the shown document's list, in
+// place: the lines on screen are recoloured at once (timed), the others are
+// checked for the name while the program is idle. The counters give the
+// idle work in all and its longest step, which a typist could feel.
+void BM_DeclaredNameChangedInPlace(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    doc.editor.SetCaret(0, doc.editor.LineCount());
+    const EditorKeywordListPtr declared = LongDocument::Declared("m");
+    doc.editor.SetDeclaredKeywords(declared);
+    doc.finish();
+    auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
+    const auto added = std::make_shared<const EditorKeyword>(EditorKeyword{"mscore7", "mscore7x", style(6), {}, {}, 1});
+    double longestStep = 0;
+    double idle = 0;
+    int rounds = 0;
+    bool in = false;
+    for (auto _ : state) {
+        in = !in;
+        // A constant of the same name as a global comes first in the list.
+        if (in)
+            declared->Patch({}, {{added, 0}});
+        else
+            declared->Patch({{added, 0}}, {});
+        doc.editor.UpdateDeclaredNames(declared, {"mscore7"});
+        state.PauseTiming();
+        QElapsedTimer total;
+        total.start();
+        while (doc.editor.ColouringPending()) {
+            QElapsedTimer step;
+            step.start();
+            QApplication::processEvents();
+            longestStep = std::max(longestStep, double(step.nsecsElapsed()) / 1e6);
+        }
+        idle += double(total.nsecsElapsed()) / 1e6;
+        ++rounds;
+        state.ResumeTiming();
+    }
+    state.counters["idle_ms"] = idle / std::max(rounds, 1);
+    state.counters["longest_step_ms"] = longestStep;
+}
+BENCHMARK(BM_DeclaredNameChangedInPlace)->Unit(benchmark::kMicrosecond)->Iterations(20);
+
 }  // namespace

@@ -26,16 +26,3 @@ std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords
             items.push_back(e);
     return items;
 }
-
-const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key,
-                                     std::string_view name)
-{
-    auto wanted = [&](const EditorKeyword& e) { return e.Line > 0 && e.Key == key && e.Name == name; };
-    const EditorKeyword* e = docKeywords.Find(key);
-    if (!e || wanted(*e))
-        return e;
-    for (const EditorKeywordPtr& other : docKeywords)
-        if (wanted(*other))
-            return other.get();
-    return nullptr;
-}

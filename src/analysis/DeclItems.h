@@ -23,9 +23,3 @@ std::optional<DeclTab> DeclTabFor(std::string_view tabKey);
 // its Key. Locals are never listed; an unknown tab lists nothing.
 std::vector<EditorKeywordPtr> DeclListItems(const EditorKeywordList& docKeywords, std::string_view tabKey);
 
-// The document's own entry named `name` under `key`, or null when a rescan
-// has dropped it. Keys are the name and a counter run together, so an
-// include's entries, and names ending in digits (a1 as entry 0, a as entry
-// 10), may share one.
-const EditorKeyword* FindDeclaration(const EditorKeywordList& docKeywords, std::string_view key,
-                                     std::string_view name);

@@ -10,41 +10,66 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <unordered_set>
+
 namespace {
 
 const char* const kTabs[] = {"Const", "Globals", "Types", "Functions", "Labels"};
 
 }  // namespace
 
-// The rows of the list: names with their keys, without a widget per row, so
-// that a rebuild after every scan stays cheap on long files.
+// The rows of the list: the entries themselves, without a widget per row, so
+// that the list follows a rescan by its changes alone. A row's text is made
+// only when the view shows it.
 class DeclListModel : public QAbstractListModel {
 public:
-    struct Row {
-        QString name;
-        std::string key;
-    };
-
-    // Rebuilds the rows unless they would come out the same: after most
-    // rescans nothing listed has changed, and long lists are not rebuilt.
-    void Reset(const std::vector<EditorKeywordPtr>& entries, int kind)
+    // Rebuilds the rows unless they would come out the same.
+    void Reset(std::vector<EditorKeywordPtr> entries, int kind)
     {
-        if (kind == m_kind && Same(entries))
+        if (kind == m_kind && entries == m_rows)
             return;
         beginResetModel();
-        m_rows.clear();
-        m_rows.reserve(entries.size());
-        for (const EditorKeywordPtr& e : entries)
-            m_rows.push_back({text::FromBytes(e->Name), e->Key});
-        m_names.clear();
-        for (const EditorKeywordPtr& e : entries)
-            m_names.push_back(e->Name);
+        m_rows = std::move(entries);
         m_kind = kind;
         m_icon = KindIcon(kind);
         endResetModel();
     }
-    const Row& At(int row) const { return m_rows[std::size_t(row)]; }
-    const std::string& NameBytes(int row) const { return m_names[std::size_t(row)]; }
+    // Takes the rows to `entries`: the same entries in the same order, but
+    // for those of `gone` left out and new ones put in.
+    void Apply(const std::vector<EditorKeywordPtr>& entries, const std::unordered_set<const EditorKeyword*>& gone)
+    {
+        for (int i = int(m_rows.size()) - 1; i >= 0;) {
+            if (!gone.contains(m_rows[std::size_t(i)].get())) {
+                --i;
+                continue;
+            }
+            int first = i;
+            while (first > 0 && gone.contains(m_rows[std::size_t(first - 1)].get()))
+                --first;
+            beginRemoveRows({}, first, i);
+            m_rows.erase(m_rows.begin() + first, m_rows.begin() + i + 1);
+            endRemoveRows();
+            i = first - 1;
+        }
+        for (std::size_t k = 0; k < entries.size();) {
+            if (k < m_rows.size() && m_rows[k] == entries[k]) {
+                ++k;
+                continue;
+            }
+            std::size_t end = k;
+            while (end < entries.size() && (k >= m_rows.size() || entries[end] != m_rows[k]))
+                ++end;
+            beginInsertRows({}, int(k), int(end) - 1);
+            m_rows.insert(m_rows.begin() + std::ptrdiff_t(k), entries.begin() + std::ptrdiff_t(k),
+                          entries.begin() + std::ptrdiff_t(end));
+            endInsertRows();
+            k = end;
+        }
+        if (m_rows != entries)
+            Reset(entries, -1);
+    }
+    const EditorKeywordPtr& At(int row) const { return m_rows[std::size_t(row)]; }
+    int Kind() const { return m_kind; }
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
@@ -55,25 +80,14 @@ public:
         if (!index.isValid() || index.row() >= int(m_rows.size()))
             return {};
         if (role == Qt::DisplayRole)
-            return At(index.row()).name;
+            return text::FromBytes(At(index.row())->Name);
         if (role == Qt::DecorationRole)
             return m_icon;
         return {};
     }
 
 private:
-    bool Same(const std::vector<EditorKeywordPtr>& entries) const
-    {
-        if (entries.size() != m_rows.size())
-            return false;
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            if (entries[i]->Key != m_rows[i].key || entries[i]->Name != m_names[i])
-                return false;
-        return true;
-    }
-
-    std::vector<Row> m_rows;
-    std::vector<std::string> m_names;  // the rows' names as bytes, to compare
+    std::vector<EditorKeywordPtr> m_rows;
     int m_kind = -1;
     QIcon m_icon;
 };
@@ -146,24 +160,43 @@ void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
     if (!kind)
         return;
 
-    const std::vector<EditorKeywordPtr> entries = keywords ? DeclListItems(*keywords, tab) : std::vector<EditorKeywordPtr>();
+    std::vector<EditorKeywordPtr> entries = keywords ? DeclListItems(*keywords, tab) : std::vector<EditorKeywordPtr>();
     // The view keeps its scroll position over the model's reset, so a rescan
     // leaves the list where the user scrolled it.
-    m_model->Reset(entries, kind->kind);
+    m_model->Reset(std::move(entries), kind->kind);
+}
+
+void DeclList::ApplyChanges(const EditorKeywordListPtr& keywords, const std::vector<EditorKeywordPtr>& removed,
+                            const std::vector<EditorKeywordPtr>& added)
+{
+    if (keywords != m_keywords) {
+        RefreshDeclList(keywords);
+        return;
+    }
+    const std::string tab = SelectedTab().toStdString();
+    const std::optional<DeclTab> kind = DeclTabFor(tab);
+    auto listed = [&](const EditorKeywordPtr& e) { return e->Line > 0 && e->Kind() == kind->kind; };
+    if (!kind || !keywords || (std::none_of(removed.begin(), removed.end(), listed) &&
+                               std::none_of(added.begin(), added.end(), listed)))
+        return;
+    std::unordered_set<const EditorKeyword*> gone;
+    for (const EditorKeywordPtr& e : removed)
+        gone.insert(e.get());
+    m_model->Apply(DeclListItems(*keywords, tab), gone);
 }
 
 QStringList DeclList::Names() const
 {
     QStringList out;
     for (int i = 0; i < m_model->rowCount(); ++i)
-        out << m_model->At(i).name;
+        out << text::FromBytes(m_model->At(i)->Name);
     return out;
 }
 
 bool DeclList::Choose(const QString& name)
 {
     for (int i = 0; i < m_model->rowCount(); ++i) {
-        if (m_model->At(i).name == name) {
+        if (text::FromBytes(m_model->At(i)->Name) == name) {
             ListView1->setCurrentIndex(m_model->index(i));
             OnActivated(i);
             return true;
@@ -174,9 +207,8 @@ bool DeclList::Choose(const QString& name)
 
 void DeclList::OnActivated(int row)
 {
-    if (row < 0 || row >= m_model->rowCount() || !m_keywords)
-        return;
-    // A row left over from an earlier scan whose entry is gone does nothing.
-    if (const EditorKeyword* entry = FindDeclaration(*m_keywords, m_model->At(row).key, m_model->NameBytes(row)))
-        Q_EMIT DeclarationChosen(*entry);
+    // The rows follow every rescan, so a row's entry is in the list, at the
+    // line the last scan found it on.
+    if (row >= 0 && row < m_model->rowCount())
+        Q_EMIT DeclarationChosen(*m_model->At(row));
 }

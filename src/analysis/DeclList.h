@@ -21,6 +21,11 @@ public:
     // keeping roughly the region that was scrolled to.
     void RefreshDeclList(const EditorKeywordListPtr& keywords);
     void Clear() { RefreshDeclList(nullptr); }
+    // `keywords`, the list shown, was changed in place: `removed` entries
+    // left it and `added` ones joined it. Only those rows change; a change
+    // of no listed kind changes nothing.
+    void ApplyChanges(const EditorKeywordListPtr& keywords, const std::vector<EditorKeywordPtr>& removed,
+                      const std::vector<EditorKeywordPtr>& added);
 
     // The kind shown ("Const", "Globals", "Types", "Functions", "Labels").
     QString SelectedTab() const;

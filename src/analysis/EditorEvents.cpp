@@ -2,17 +2,34 @@
 
 #include "analysis/CodeAssist.h"
 #include "analysis/DeclList.h"
-#include "analysis/Scanner.h"
+#include "analysis/DocScanner.h"
 #include "analysis/EditorRouting.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
+#include "editor/Tokenizer.h"
+#include "platform/Text.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 
+#include <unordered_set>
+
+struct EditorEvents::DocScan {
+    DocScan(const std::shared_ptr<CDoc>& d, std::shared_ptr<IncludeCache> includes)
+        : doc(d), scanner(std::move(includes))
+    {
+    }
+    std::weak_ptr<CDoc> doc;
+    DocScanner scanner;
+    bool busy = false;     // a full scan is letting the window run
+    bool again = false;    // asked for while busy
+    bool edited = false;   // edits wait for a scan
+};
+
 EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
                            QObject* parent)
-    : QObject(parent), m_editor(editor), m_docs(docs), m_declList(declList), m_styles(styles)
+    : QObject(parent), m_editor(editor), m_docs(docs), m_declList(declList), m_styles(styles),
+      m_includes(std::make_shared<IncludeCache>())
 {
     Timer_parse.setInterval(50);
     connect(&Timer_parse, &QTimer::timeout, this, &EditorEvents::OnParseTick);
@@ -28,6 +45,30 @@ EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& de
             m_assist->CloseList();
     });
     connect(&m_editor, &EditCtrl::FilesDropped, &m_docs, &DocumentManager::OpenDroppedFiles);
+    // A document left with edits not yet scanned is scanned when it is back.
+    connect(&m_docs, &DocumentManager::DocActivated, this, [this](CDoc* doc) {
+        if (doc && m_scans.contains(doc->Key) && m_scans.value(doc->Key)->edited)
+            m_rescanPending = true;
+    });
+    // A file saved here may keep its size and time stamp; its next use
+    // reads it again, and the documents that include it look at it again.
+    connect(&m_docs, &DocumentManager::FileSaved, this, [this](const QString& path) {
+        m_includes->Forget(path);
+        for (const std::shared_ptr<DocScan>& scan : std::as_const(m_scans))
+            if (scan->scanner.Includes().contains(path, Qt::CaseInsensitive))
+                scan->edited = true;
+    });
+}
+
+std::shared_ptr<EditorEvents::DocScan> EditorEvents::ScanOf(const std::shared_ptr<CDoc>& doc)
+{
+    // The scans of closed documents go.
+    for (auto it = m_scans.begin(); it != m_scans.end();)
+        it = it.value()->doc.expired() ? m_scans.erase(it) : std::next(it);
+    std::shared_ptr<DocScan>& scan = m_scans[doc->Key];
+    if (!scan || scan->doc.lock() != doc)
+        scan = std::make_shared<DocScan>(doc, m_includes);
+    return scan;
 }
 
 void EditorEvents::ScanDocument()
@@ -36,35 +77,81 @@ void EditorEvents::ScanDocument()
     if (!current)
         return;
     const CDocPtr doc = m_docs.FindDoc(current->Key);
-    // Scans let the window run, so another scan of the same document can
-    // start and end inside this one; the older result must not win.
-    const quint64 generation = ++m_scanGeneration[doc->Key];
-    const QByteArray text = m_editor.Text();
-    ScanOptions options;
-    options.yield = [] { QCoreApplication::processEvents(); };
-    options.yieldInterval = m_scanYieldInterval;
-    ScanResult result = ::ScanDocument(std::string_view(text.constData(), std::size_t(text.size())), doc->FileDir,
-                                       m_styles, options);
-    ++m_scanCount;
-    if (m_scanGeneration.value(doc->Key) != generation)
+    const std::shared_ptr<DocScan> scan = ScanOf(doc);
+    // A full scan lets the window run; a scan asked for meanwhile follows it,
+    // so that it starts from what that one found.
+    if (scan->busy) {
+        scan->again = true;
         return;
-    // The previous list can hold tens of thousands of names; it is let go
-    // after this event rather than in the middle of it.
-    EditorKeywordListPtr previous = std::exchange(doc->DocKeywords, std::move(result.DocKeywords));
-    doc->Includes = std::move(result.Includes);
+    }
+    do {
+        scan->again = false;
+        ScanOnce(doc, *scan);
+    } while (scan->again && m_docs.CurrentDoc() == doc.get());
+    if (scan->again)
+        scan->edited = true;
+}
+
+void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
+{
+    DocScanner& scanner = scan.scanner;
+    scan.edited = false;
+    const bool shown = doc->EditorState == m_editor.CurrentBuffer();
+    const EditCtrl::EditedLines edited = shown ? m_editor.TakeEditedLines() : EditCtrl::EditedLines{};
+    const int lines = m_editor.LineCount();
+    const int oldCount = scanner.LineCount() - edited.head - edited.tail;
+    const int newCount = lines - edited.head - edited.tail;
+    // When most of the text is new (a file loaded, all of it replaced) a
+    // scan from scratch costs less than matching old and new.
+    const bool full = !shown || !scanner.Follows(doc->FileDir, m_styles) || doc->DocKeywords != scanner.DocKeywords() ||
+                      oldCount < 0 || newCount < 0 || oldCount + newCount > std::max(lines, 2000);
+    ScanChanges changes;
+    EditorKeywordListPtr previous;
+    if (full) {
+        const QByteArray text = shown ? m_editor.Text() : m_editor.BufferText(*doc->EditorState);
+        scan.busy = true;
+        scanner.Rebuild(std::string_view(text.constData(), std::size_t(text.size())), doc->FileDir, m_styles,
+                        [] { QCoreApplication::processEvents(); }, m_scanYieldInterval);
+        scan.busy = false;
+        previous = std::exchange(doc->DocKeywords, scanner.DocKeywords());
+    } else {
+        const QByteArray text = m_editor.LinesText(edited.head, newCount);
+        changes = scanner.Update(edited.head, oldCount, std::string_view(text.constData(), std::size_t(text.size())),
+                                 newCount);
+    }
+    ++m_scanCount;
+    doc->Includes = scanner.Includes();
     // The user may have switched documents while the scan let events run:
     // the editor and the list only show the result when its document is
     // still the one in the editor.
     if (m_docs.CurrentDoc() == doc.get()) {
-        m_editor.SetDeclaredKeywords(doc->DocKeywords);
-        m_editor.Refresh();
-        m_declList.RefreshDeclList(doc->DocKeywords);
+        if (full) {
+            m_editor.SetDeclaredKeywords(doc->DocKeywords);
+            m_editor.Refresh();
+            m_declList.RefreshDeclList(doc->DocKeywords);
+        } else if (!changes.removed.empty() || !changes.added.empty()) {
+            // Only names that came or went can colour differently.
+            std::vector<std::string> names;
+            std::unordered_set<std::string> seen;
+            for (const auto* list : {&changes.removed, &changes.added})
+                for (const EditorKeywordPtr& e : *list)
+                    if (const std::string_view bare = BareName(e->Name); !bare.empty() && seen.insert(text::ToLower(bare)).second)
+                        names.emplace_back(bare);
+            m_editor.UpdateDeclaredNames(doc->DocKeywords, names);
+            m_declList.ApplyChanges(doc->DocKeywords, changes.removed, changes.added);
+        }
     }
-    QTimer::singleShot(0, this, [previous = std::move(previous)] {});
+    // The previous list can hold tens of thousands of names; it is let go
+    // after this event rather than in the middle of it.
+    if (previous)
+        QTimer::singleShot(0, this, [previous = std::move(previous)] {});
 }
 
 void EditorEvents::OnChange()
 {
+    if (CDoc* doc = m_docs.CurrentDoc())
+        if (const auto scan = m_scans.value(doc->Key))
+            scan->edited = true;
     m_docs.MarkModified();
     Q_EMIT CommandStateChanged();
     m_rescanPending = true;

@@ -8,11 +8,14 @@
 #include <QTimer>
 
 #include <chrono>
+#include <memory>
 
 class CodeAssist;
+class IncludeCache;
 class DeclList;
 class DocumentManager;
 class EditCtrl;
+struct CDoc;
 struct EditorKeyEvent;
 
 // Routes the editor's events: an edit marks the document modified and asks
@@ -30,7 +33,9 @@ public:
     void SetCodeAssist(CodeAssist* assist) { m_assist = assist; }
 
     // Scans the current document now; the result stays with that document
-    // even when another one is shown by the time it ends.
+    // even when another one is shown by the time it ends. Only the lines
+    // edited since the last scan are read again, and only included files
+    // that changed; the first scan of a document reads all of it.
     void ScanDocument();
 
     // The Debug menu's switch: no rescans while typing.
@@ -76,6 +81,12 @@ private:
     bool m_parsingDisabled = false;
     int m_lastCaretLine = -1;
     std::chrono::milliseconds m_scanYieldInterval{20};
-    QHash<QString, quint64> m_scanGeneration;  // by document key: the newest scan started
+    // What each document's last scan found, by document key, and the
+    // included files every document shares.
+    struct DocScan;
+    QHash<QString, std::shared_ptr<DocScan>> m_scans;
+    std::shared_ptr<IncludeCache> m_includes;
+    std::shared_ptr<DocScan> ScanOf(const std::shared_ptr<CDoc>& doc);
+    void ScanOnce(const std::shared_ptr<CDoc>& doc, DocScan& scan);
     int m_scanCount = 0;
 };

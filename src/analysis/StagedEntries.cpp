@@ -11,18 +11,6 @@ std::uint8_t LowerByte(char c)
     return std::uint8_t(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
 }
 
-const EditorKeywordStylePtr& StyleOf(const DeclStyles& styles, int kind)
-{
-    switch (kind) {
-    case kKindGlobal: return styles.DeclStyle2;
-    case kKindType: return styles.DeclStyle3;
-    case kKindFunction: return styles.DeclStyle4;
-    case kKindLabel: return styles.DeclStyle5;
-    case kKindConst: return styles.DeclStyle6;
-    default: return styles.DeclStyle8;
-    }
-}
-
 }  // namespace
 
 void StagedEntries::Add(int kind, int line, std::uint32_t counter, std::string_view name,
@@ -49,14 +37,9 @@ void StagedEntries::Add(int kind, int line, std::uint32_t counter, std::string_v
     r.counter = counter;
     r.line = line;
     r.kind = std::uint8_t(kind);
+    if (m_sorted && !m_records.empty() && Less(r, m_records.back()))
+        m_sorted = false;
     m_records.push_back(r);
-}
-
-void StagedEntries::Repeat(std::size_t begin, std::size_t end)
-{
-    m_records.reserve(m_records.size() + (end - begin));
-    for (std::size_t i = begin; i < end; ++i)
-        m_records.push_back(m_records[i]);
 }
 
 bool StagedEntries::Less(const Record& a, const Record& b) const
@@ -78,26 +61,43 @@ bool StagedEntries::Less(const Record& a, const Record& b) const
     return x.size() < y.size();
 }
 
-EditorKeywordListPtr StagedEntries::Build(const DeclStyles& styles)
+void StagedEntries::Sort()
 {
+    if (m_sorted)
+        return;
     // Sorting the records themselves lets the entries be made reading them
     // in order; stable, so equal names keep the order they were found in.
     std::stable_sort(m_records.begin(), m_records.end(),
                      [this](const Record& a, const Record& b) { return Less(a, b); });
+    m_sorted = true;
+}
 
-    auto list = std::make_shared<EditorKeywordList>();
-    list->Option = true;
+std::vector<EditorKeywordPtr> StagedEntries::Make(const DeclStyles& styles) const
+{
+    std::vector<EditorKeywordPtr> out;
+    out.reserve(m_records.size());
+    EditorKeywordMaker maker(m_records.size());
     for (const Record& r : m_records) {
-        auto e = std::make_shared<EditorKeyword>();
+        std::shared_ptr<EditorKeyword> e = maker.Make();
         e->Name = NameOf(r);
         char digits[16];
         const char* digitsEnd = std::to_chars(digits, digits + sizeof digits, r.counter).ptr;
         e->Key.reserve(r.keySize + std::size_t(digitsEnd - digits));
         e->Key.append(m_arena, r.name, r.keySize).append(digits, std::size_t(digitsEnd - digits));
-        e->Style = StyleOf(styles, r.kind);
+        e->Style = styles.Of(r.kind);
         e->ReturnType.assign(m_arena, r.returnType, r.returnTypeSize);
         e->Line = r.line;
-        list->Add(std::move(e));
+        out.push_back(std::move(e));
     }
+    return out;
+}
+
+EditorKeywordListPtr StagedEntries::Build(const DeclStyles& styles)
+{
+    Sort();
+    auto list = std::make_shared<EditorKeywordList>();
+    list->Option = true;
+    for (EditorKeywordPtr& e : Make(styles))
+        list->Add(std::move(e));
     return list;
 }

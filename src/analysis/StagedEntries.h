@@ -7,23 +7,38 @@
 #include <string_view>
 #include <vector>
 
-// The declarations a scan finds, kept flat while the scan runs and made
-// into a keyword list at its end. Building the entries in the list's own
-// order (ascending lower-cased Name, ties in the order found) lets the list
-// skip its sort and lays the entries out in memory in the order they are
-// read, which matters for the 40,000 names of a large project.
+// The declarations of an included file, kept flat: scanned once, put in the
+// keyword list's order (ascending lower-cased Name, ties in the order
+// found), and made into entries whenever a document includes the file. The
+// flat form is what the program keeps of a file between scans, so it costs
+// less than the file's text.
 class StagedEntries {
 public:
     // A declaration of `kind` on `line` whose Key is `name` followed by
     // `counter`; its Name is `name` followed by `nameTail` ("()" for arrays).
     void Add(int kind, int line, std::uint32_t counter, std::string_view name, std::string_view nameTail,
              std::string_view returnType);
-    // Appends again the declarations from position `begin` to `end`, for a
-    // file included a second time.
-    void Repeat(std::size_t begin, std::size_t end);
     std::size_t Size() const { return m_records.size(); }
-
+    // Room for the declarations of a text of `bytes` bytes, about.
+    void Reserve(std::size_t bytes)
+    {
+        m_records.reserve(bytes / 64);
+        m_arena.reserve(bytes / 8);
+    }
+    // Gives back what Reserve set aside beyond the need: the declarations are
+    // kept for as long as the file is included.
+    void Trim()
+    {
+        m_records.shrink_to_fit();
+        m_arena.shrink_to_fit();
+    }
+    // Puts the declarations in list order; later calls cost nothing.
+    void Sort();
+    // The entries, in list order once sorted.
+    std::vector<EditorKeywordPtr> Make(const DeclStyles& styles) const;
     EditorKeywordListPtr Build(const DeclStyles& styles);
+    // The memory held.
+    std::size_t Bytes() const { return m_records.capacity() * sizeof(Record) + m_arena.capacity(); }
 
 private:
     // Offsets and sizes fit 32 bits: the names come from a source the
@@ -44,4 +59,5 @@ private:
 
     std::vector<Record> m_records;
     std::string m_arena;
+    bool m_sorted = true;
 };

@@ -112,9 +112,9 @@ inline std::size_t FindLineEnd(const char* p, std::size_t i, std::size_t n)
 // everything from the first ";" of a line on is a comment, and ":" separates
 // statements. The walk is textual, so a ";" or ":" inside a string literal
 // cuts as well, except for the drive colon at the start of an Include path. Empty
-// statements are not handed over.
+// statements are not handed over. Returns the number of lines.
 template <class F>
-void ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
+int ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
 {
     using namespace detail;
     constexpr auto npos = std::string_view::npos;
@@ -194,6 +194,7 @@ void ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
         }
     }
     finish(n);
+    return st.line;
 }
 
 }  // namespace scan

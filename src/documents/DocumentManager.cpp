@@ -324,6 +324,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     WatchFiles(path);
     doc.Modified = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
+    Q_EMIT FileSaved(path);
     Q_EMIT CommandStateChanged();
     return true;
 }

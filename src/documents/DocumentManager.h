@@ -76,6 +76,8 @@ public:
 Q_SIGNALS:
     // A document was brought into the editor (a switch, an open, a close).
     void DocActivated(CDoc* doc);
+    // A document was written to the file at `path`.
+    void FileSaved(const QString& path);
     // A file was read into the current document and wants its first scan.
     void FileLoaded(CDoc* doc);
     // The last document was closed.

@@ -122,9 +122,54 @@ bool BlitzLexer::styleSome(int budget)
     int line = m_dirty->NextDirty(from);
     if (line < 0)
         line = m_dirty->NextDirty(0);
-    styleLines(line, line + budget - 1);
+    // Checking a line for a few names is some five times cheaper than
+    // styling it.
+    constexpr int kChecksPerStyle = 5;
+    int spent = 0;
+    while (line >= 0 && spent < budget * kChecksPerStyle) {
+        int runEnd = line;
+        if (m_dirty->OnlyToCheck(line) && m_recolourNames) {
+            while (runEnd + 1 - line < budget * kChecksPerStyle && m_dirty->OnlyToCheck(runEnd + 1))
+                ++runEnd;
+            checkRun(line, runEnd);
+            spent += runEnd - line + 1;
+        } else {
+            const int room = std::max((budget * kChecksPerStyle - spent) / kChecksPerStyle, 1);
+            while (runEnd + 1 - line < room && m_dirty->IsDirty(runEnd + 1) && !m_dirty->OnlyToCheck(runEnd + 1))
+                ++runEnd;
+            styleRun(line, runEnd);
+            spent += (runEnd - line + 1) * kChecksPerStyle;
+        }
+        line = m_dirty->NextDirty(runEnd + 1);
+    }
     reopenStyling();
     return m_dirty->Count() > 0;
+}
+
+void BlitzLexer::checkRun(int first, int last)
+{
+    const SciCall call = sci();
+    const std::intptr_t start = call(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
+    const std::intptr_t end = call(QsciScintillaBase::SCI_POSITIONFROMLINE, last + 1);
+    const std::intptr_t length = (end < 0 ? call(QsciScintillaBase::SCI_GETLENGTH) : end) - start;
+    const char* text = length > 0 ? reinterpret_cast<const char*>(call(QsciScintillaBase::SCI_GETRANGEPOINTER, start, length))
+                                  : "";
+    std::vector<int> hits;
+    std::intptr_t pos = 0;
+    for (int line = first; line <= last; ++line) {
+        std::intptr_t next = pos;
+        while (next < length && text[next] != '\n' && text[next] != '\r')
+            ++next;
+        if (MayHoldName(std::string_view(text + pos, static_cast<std::size_t>(next - pos)), *m_recolourNames))
+            hits.push_back(line);
+        else
+            m_dirty->Clean(line);
+        if (next < length && text[next] == '\r' && next + 1 < length && text[next + 1] == '\n')
+            ++next;
+        pos = std::min(next + 1, length);
+    }
+    for (int line : hits)
+        styleRun(line, line);
 }
 
 void BlitzLexer::styleRun(int first, int last)

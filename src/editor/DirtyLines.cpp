@@ -5,38 +5,67 @@
 
 void DirtyLines::Reset(int count, bool dirty)
 {
-    m_flags.assign(static_cast<std::size_t>(std::max(count, 0)), dirty ? 1 : 0);
+    m_flags.assign(static_cast<std::size_t>(std::max(count, 0)), dirty ? kDirty : kClean);
     m_count = dirty ? LineCount() : 0;
+    m_checks = 0;
+    m_edited = true;
+    m_keptHead = 0;
+    m_keptTail = 0;
+}
+
+void DirtyLines::MarkAll()
+{
+    std::fill(m_flags.begin(), m_flags.end(), kDirty);
+    m_count = LineCount();
+    m_checks = 0;
+}
+
+void DirtyLines::MarkAllForCheck()
+{
+    for (std::uint8_t& f : m_flags) {
+        if (f == kClean) {
+            f = kCheck;
+            ++m_checks;
+        }
+    }
+    m_count = LineCount();
 }
 
 void DirtyLines::Mark(int line)
 {
-    if (line >= 0 && line < LineCount() && !m_flags[line]) {
-        m_flags[line] = 1;
-        ++m_count;
+    if (line >= 0 && line < LineCount() && m_flags[line] != kDirty) {
+        m_count += m_flags[line] == kClean;
+        m_checks -= m_flags[line] == kCheck;
+        m_flags[line] = kDirty;
     }
 }
 
 void DirtyLines::Clean(int line)
 {
-    if (line >= 0 && line < LineCount() && m_flags[line]) {
-        m_flags[line] = 0;
+    if (line >= 0 && line < LineCount() && m_flags[line] != kClean) {
+        m_checks -= m_flags[line] == kCheck;
+        m_flags[line] = kClean;
         --m_count;
     }
 }
 
 bool DirtyLines::IsDirty(int line) const
 {
-    return line >= 0 && line < LineCount() && m_flags[line];
+    return line >= 0 && line < LineCount() && m_flags[line] != kClean;
+}
+
+bool DirtyLines::OnlyToCheck(int line) const
+{
+    return line >= 0 && line < LineCount() && m_flags[line] == kCheck;
 }
 
 void DirtyLines::Edited(int line, int delta)
 {
     line = std::clamp(line, 0, std::max(LineCount() - 1, 0));
     if (m_flags.empty())
-        m_flags.push_back(0);
+        m_flags.push_back(kClean);
     if (delta > 0) {
-        m_flags.insert(m_flags.begin() + line + 1, static_cast<std::size_t>(delta), 0);
+        m_flags.insert(m_flags.begin() + line + 1, static_cast<std::size_t>(delta), kClean);
         for (int i = line + 1; i <= line + delta; ++i)
             Mark(i);
     } else if (delta < 0) {
@@ -46,6 +75,13 @@ void DirtyLines::Edited(int line, int delta)
         m_flags.erase(m_flags.begin() + line + 1, m_flags.begin() + last + 1);
     }
     Mark(line);
+
+    // Lines before the edit and after what it touched are as they were.
+    const int head = line;
+    const int tail = std::max(LineCount() - 1 - (line + std::max(delta, 0)), 0);
+    m_keptHead = m_edited ? std::min(m_keptHead, head) : head;
+    m_keptTail = m_edited ? std::min(m_keptTail, tail) : tail;
+    m_edited = true;
 }
 
 int DirtyLines::NextDirty(int from, int to) const
@@ -56,6 +92,23 @@ int DirtyLines::NextDirty(int from, int to) const
     from = std::max(from, 0);
     if (from >= end)
         return -1;
-    const void* hit = std::memchr(m_flags.data() + from, 1, static_cast<std::size_t>(end - from));
-    return hit ? static_cast<int>(static_cast<const std::uint8_t*>(hit) - m_flags.data()) : -1;
+    // Two searches for a byte: a sweep asks this for every run of lines.
+    const std::uint8_t* start = m_flags.data() + from;
+    const auto* dirty = static_cast<const std::uint8_t*>(std::memchr(start, kDirty, std::size_t(end - from)));
+    const std::size_t before = dirty ? std::size_t(dirty - start) : std::size_t(end - from);
+    const auto* check =
+        m_checks > 0 ? static_cast<const std::uint8_t*>(std::memchr(start, kCheck, before)) : nullptr;
+    const std::uint8_t* hit = check ? check : dirty;
+    return hit ? from + static_cast<int>(hit - start) : -1;
+}
+
+DirtyLines::EditedSpan DirtyLines::TakeEdited()
+{
+    EditedSpan span{LineCount(), 0};
+    if (m_edited) {
+        span.head = std::min(m_keptHead, LineCount());
+        span.tail = std::min(m_keptTail, LineCount() - span.head);
+    }
+    m_edited = false;
+    return span;
 }

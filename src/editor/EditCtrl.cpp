@@ -14,14 +14,6 @@
 
 using Sci = QsciScintillaBase;
 
-namespace {
-
-// Lines styled per idle step while a whole document is recoloured: a few
-// milliseconds of work, so keys stay responsive.
-constexpr int kSweepLines = 3000;
-
-}  // namespace
-
 EditCtrl::Impl::Impl(EditCtrl* owner) : q(owner) {}
 
 std::intptr_t EditCtrl::Impl::position(int line, int column) const
@@ -189,61 +181,6 @@ void EditCtrl::Impl::clearFadingMarkers()
     current->fading = false;
 }
 
-// --- Colouring ---------------------------------------------------------------
-
-void EditCtrl::Impl::queueNamesCheck()
-{
-    // Checked once the caller is done: a document switch sets the new names
-    // before it shows the new buffer, which may already be styled with them.
-    if (namesCheckQueued)
-        return;
-    namesCheckQueued = true;
-    QMetaObject::invokeMethod(
-        q,
-        [this] {
-            namesCheckQueued = false;
-            ensureNamesCurrent();
-        },
-        Qt::QueuedConnection);
-}
-
-void EditCtrl::Impl::ensureNamesCurrent()
-{
-    if (!current)
-        return;
-    if (current->styledCommands == commandNames && current->styledDeclared == declaredNames &&
-        current->styledRules == rules)
-        return;
-    current->styledCommands = commandNames;
-    current->styledDeclared = declaredNames;
-    current->styledRules = rules;
-    restyleAll();
-}
-
-void EditCtrl::Impl::restyleAll()
-{
-    settleEdit();
-    current->dirty.MarkAll();
-    styleVisible();
-    lexer->reopenStyling();
-    sweep.start();
-}
-
-void EditCtrl::Impl::styleVisible()
-{
-    settleEdit();
-    lexer->styleLines(visibleFirst(), visibleLast());
-    view->viewport()->update();
-}
-
-void EditCtrl::Impl::sweepStep()
-{
-    settleEdit();
-    ensureNamesCurrent();
-    if (!lexer->styleSome(kSweepLines))
-        sweep.stop();
-}
-
 // --- Buffers and look --------------------------------------------------------
 
 void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
@@ -263,7 +200,7 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     --quiet;
     pendingEdit.reset();
     applyDocumentSettings();
-    lexer->setDirtyLines(&buffer->dirty);
+    lexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
     if (buffer->dirty.LineCount() != lineCount())
         buffer->dirty.Reset(lineCount(), true);
     // The horizontal scroll range grows with the longest line drawn; it
@@ -273,7 +210,7 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     sci(Sci::SCI_SETSEL, buffer->anchor, buffer->caret);
     sci(Sci::SCI_SETFIRSTVISIBLELINE, buffer->firstLine);
     sci(Sci::SCI_SETXOFFSET, buffer->xOffset);
-    ensureNamesCurrent();
+    queueNamesCheck();
     if (buffer->dirty.Count() > 0) {
         lexer->reopenStyling();
         sweep.start();
@@ -478,67 +415,24 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
     return true;
 }
 
-void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)
-{
-    if (!keywords)
-        keywords = std::make_shared<EditorKeywordList>();
-    d->commands = keywords;
-    auto names = std::make_shared<const NameTable>(*keywords, kKindCommand);
-    if (!(*names == *d->commandNames)) {
-        d->commandNames = std::move(names);
-        d->lexer->setCommands(d->commandNames);
-        d->queueNamesCheck();
-    }
-}
-
-std::shared_ptr<const NameTable> EditCtrl::Impl::declaredTableFor(const EditorKeywordListPtr& list,
-                                                                   std::uint64_t* signature)
-{
-    for (const CachedNames& c : namesCache) {
-        if (list && c.list.lock() == list) {
-            *signature = c.signature;
-            return c.table;
-        }
-    }
-    static const EditorKeywordList kEmpty;
-    *signature = NameTable::Signature(list ? *list : kEmpty);
-    std::shared_ptr<const NameTable> table;
-    for (const CachedNames& c : namesCache)
-        if (c.signature == *signature)
-            table = c.table;
-    if (!table)
-        table = list ? std::make_shared<const NameTable>(*list) : std::make_shared<const NameTable>();
-    constexpr std::size_t kCacheSize = 8;
-    if (namesCache.size() == kCacheSize)
-        namesCache.erase(namesCache.begin());
-    namesCache.push_back({list, *signature, table});
-    return table;
-}
-
-void EditCtrl::SetDeclaredKeywords(EditorKeywordListPtr keywords)
-{
-    if (keywords && keywords == d->declared)
-        return;
-    d->declared = keywords;
-    std::uint64_t signature = 0;
-    auto names = d->declaredTableFor(keywords, &signature);
-    if (signature != d->declaredSignature) {
-        d->declaredSignature = signature;
-        d->declaredNames = std::move(names);
-        d->lexer->setDeclared(d->declaredNames);
-        d->queueNamesCheck();
-    }
-}
-
-EditorKeywordListPtr EditCtrl::DeclaredKeywords() const
-{
-    return d->declared;
-}
-
-bool EditCtrl::ColouringPending() const
+EditCtrl::EditedLines EditCtrl::TakeEditedLines()
 {
     d->settleEdit();
-    return d->namesCheckQueued || (d->current && d->current->dirty.Count() > 0);
+    if (!d->current)
+        return {};
+    if (d->current->dirty.LineCount() != d->lineCount())
+        d->current->dirty.Reset(d->lineCount(), true);
+    const DirtyLines::EditedSpan span = d->current->dirty.TakeEdited();
+    return {span.head, span.tail};
+}
+
+QByteArray EditCtrl::LinesText(int first, int count) const
+{
+    const int lines = d->lineCount();
+    if (first < 0 || count <= 0 || first >= lines)
+        return {};
+    const std::intptr_t end = first + count >= lines ? d->sci(Sci::SCI_GETLENGTH) : d->lineStart(first + count);
+    return d->range(d->lineStart(first), end);
 }
 
 void EditCtrl::SetAutoIndent(bool on)
@@ -549,56 +443,6 @@ void EditCtrl::SetAutoIndent(bool on)
 bool EditCtrl::AutoIndent() const
 {
     return d->autoIndent;
-}
-
-std::vector<LineToken> EditCtrl::LineTokens(int line, int tabWidth)
-{
-    const QByteArray bytes = LineText(line);
-    std::vector<Token> tokens;
-    Tokenize(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), d->rules,
-             *d->commandNames, *d->declaredNames, tokens);
-    std::vector<LineToken> out;
-    out.reserve(tokens.size());
-    int tabs = 0;
-    int scanned = 0;
-    for (const Token& t : tokens) {
-        for (; scanned < t.start; ++scanned)
-            tabs += bytes[scanned] == '\t';
-        const int kind = t.cls == TokenClass::Name || t.cls == TokenClass::Label ? t.kind : 0;
-        out.push_back({kind, t.start + tabs * (std::max(tabWidth, 1) - 1), bytes.mid(t.start, t.length)});
-    }
-    return out;
-}
-
-void EditCtrl::ResetStyles()
-{
-    d->applyStyles();
-}
-
-void EditCtrl::Refresh(bool all)
-{
-    // Colours follow the text and the vocabulary by themselves; a full
-    // refresh also picks up names added to the lists in place.
-    if (all) {
-        EditorKeywordListPtr commands = d->commands;
-        if (commands)
-            SetKeywords(commands);
-        // The lists may have grown in place: nothing cached about them holds.
-        EditorKeywordListPtr declared = std::move(d->declared);
-        d->namesCache.clear();
-        d->declaredSignature = ~d->declaredSignature;
-        SetDeclaredKeywords(declared);
-        d->ensureNamesCurrent();
-    }
-    d->styleVisible();
-}
-
-void EditCtrl::RefreshLine(int line)
-{
-    d->settleEdit();
-    d->lexer->styleLines(line - 1, line - 1, true);
-    d->lexer->reopenStyling();
-    d->view->viewport()->update();
 }
 
 void EditCtrl::SetBusy(bool busy)

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QsciScintilla;
@@ -100,6 +101,19 @@ public:
     // Text of a 1-based line, without its line end.
     QByteArray LineText(int line) const;
     int LineCount() const;
+
+    // For work that follows the text line by line (the declaration scanner):
+    // which lines of the selected buffer were edited since the last call. The
+    // first `head` and the last `tail` lines are as they were then; a buffer
+    // new, loaded or set with SetText counts as edited throughout.
+    struct EditedLines {
+        int head = 0;
+        int tail = 0;
+    };
+    EditedLines TakeEditedLines();
+    // The bytes of `count` lines from line `first` (from 0), line ends
+    // included.
+    QByteArray LinesText(int first, int count) const;
 
     CaretPosition CaretPos() const;
     // The caret's position in pixels, relative to this widget.
@@ -205,6 +219,11 @@ public:
     // The names the selected document declares, coloured by their kind.
     void SetDeclaredKeywords(EditorKeywordListPtr keywords);
     EditorKeywordListPtr DeclaredKeywords() const;
+    // `keywords` was changed in place, which may have changed the kind of the
+    // bare names `names` (as BareName gives them). When it is the list shown,
+    // the lines holding a name whose colour changed are recoloured; no other
+    // line is.
+    void UpdateDeclaredNames(const EditorKeywordListPtr& keywords, const std::vector<std::string>& names);
 
     void ApplyAppearance(const EditorAppearance& appearance);
     void SetAutoIndent(bool on);

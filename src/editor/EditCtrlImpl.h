@@ -40,17 +40,20 @@ struct EditCtrl::Impl {
     EditorKeywordListPtr commands;
     EditorKeywordListPtr declared;
     std::shared_ptr<const NameTable> commandNames = std::make_shared<NameTable>();
-    std::shared_ptr<const NameTable> declaredNames = std::make_shared<NameTable>();
-    std::uint64_t declaredSignature = NameTable::Signature(EditorKeywordList());
+    const std::shared_ptr<NameTable> noNames = std::make_shared<NameTable>();
+    std::shared_ptr<NameTable> declaredNames = noNames;
     // The name tables of the last few declared lists: switching back to a
-    // document, or a rescan that found the same names, builds nothing.
+    // document builds nothing, and a list scanned anew that declares the same
+    // names takes over the table of the one before. A list changed in place
+    // has its table changed with it (UpdateDeclaredNames), and its signature
+    // is worked out again when asked for.
     struct CachedNames {
         std::weak_ptr<EditorKeywordList> list;
-        std::uint64_t signature = 0;
-        std::shared_ptr<const NameTable> table;
+        std::shared_ptr<NameTable> table;
+        std::optional<std::uint64_t> signature;
     };
     std::vector<CachedNames> namesCache;
-    std::shared_ptr<const NameTable> declaredTableFor(const EditorKeywordListPtr& list, std::uint64_t* signature);
+    std::shared_ptr<NameTable> declaredTableFor(const EditorKeywordListPtr& list);
     LexRules rules;
 
     // An edit announced by the control and not yet counted into the dirty

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 // One document's state in the editor: the control's document (text, undo
 // history, styles, markers) and what the view must give back when the
@@ -37,6 +39,9 @@ public:
     // Colouring: the lines still to style, and the vocabulary and rules the
     // other lines were styled with.
     DirtyLines dirty;
+    // Declared names whose colour changed, while lines wait to be checked
+    // for them (lower case).
+    std::vector<std::string> recolourNames;
     std::shared_ptr<const NameTable> styledCommands;
     std::shared_ptr<const NameTable> styledDeclared;
     LexRules styledRules;

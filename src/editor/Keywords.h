@@ -2,6 +2,8 @@
 
 #include "platform/Color.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +32,21 @@ using EditorKeywordStylePtr = std::shared_ptr<EditorKeywordStyle>;
 // time the settings are applied; entries keep the style they were made with.
 struct DeclStyles {
     EditorKeywordStylePtr DeclStyle2, DeclStyle3, DeclStyle4, DeclStyle5, DeclStyle6, DeclStyle8;
+
+    // The style of a kind; the locals' style for a kind without its own.
+    const EditorKeywordStylePtr& Of(int kind) const
+    {
+        switch (kind) {
+        case kKindGlobal: return DeclStyle2;
+        case kKindType: return DeclStyle3;
+        case kKindFunction: return DeclStyle4;
+        case kKindLabel: return DeclStyle5;
+        case kKindConst: return DeclStyle6;
+        default: return DeclStyle8;
+        }
+    }
+    // The same style objects: entries made with either look alike.
+    bool operator==(const DeclStyles&) const = default;
 };
 
 struct EditorKeywordParam {
@@ -51,14 +68,40 @@ struct EditorKeyword {
 };
 using EditorKeywordPtr = std::shared_ptr<const EditorKeyword>;
 
+// Makes entries in blocks: one allocation and one reference count for many,
+// as a scan makes tens of thousands at once. A block lives as long as any of
+// its entries.
+class EditorKeywordMaker {
+public:
+    explicit EditorKeywordMaker(std::size_t blockSize) : m_blockSize(std::max<std::size_t>(blockSize, 1)) {}
+    std::shared_ptr<EditorKeyword> Make()
+    {
+        if (m_used == m_blockSize || !m_block) {
+            m_block = std::make_shared<EditorKeyword[]>(m_blockSize);
+            m_used = 0;
+        }
+        return std::shared_ptr<EditorKeyword>(m_block, &m_block[m_used++]);
+    }
+
+private:
+    std::size_t m_blockSize;
+    std::size_t m_used = 0;
+    std::shared_ptr<EditorKeyword[]> m_block;
+};
+
 // An ordered set of keywords: positions run in ascending order of the
-// lower-cased Name (ties keep the order they were added in), and entries are
-// found by Key. Adding is cheap; the order and the key index are built on the
-// first read that needs them.
+// lower-cased Name, and entries are found by Key. Every entry has an order
+// that ranks it among entries of an equal name; Add gives each entry a higher
+// order than the one before, so ties keep the order they were added in.
+// Adding is cheap; the order and the key index are built on the first read
+// that needs them.
 class EditorKeywordList {
 public:
     void Add(EditorKeyword entry);
     void Add(EditorKeywordPtr entry);
+    // With an order of the caller's: a list kept up to date by Patch ranks
+    // equal names by where they stand in their source.
+    void Add(EditorKeywordPtr entry, std::uint64_t order);
     // Adds every entry of `other`, keeping the order (a merge, not a re-sort).
     void AddAll(const EditorKeywordList& other);
 
@@ -66,7 +109,7 @@ public:
     bool Empty() const { return m_entries.empty(); }
     // Entry at a 1-based position.
     const EditorKeyword& Item(std::size_t position) const;
-    // The first entry added under `key`, or null.
+    // The first entry in list order under `key`, or null.
     const EditorKeyword* Find(std::string_view key) const;
     EditorKeywordPtr FindPtr(std::string_view key) const;
 
@@ -75,22 +118,39 @@ public:
     auto begin() const { return Entries().begin(); }
     auto end() const { return Entries().end(); }
 
+    // An entry of a list kept up to date in place, with its order.
+    struct Placed {
+        EditorKeywordPtr entry;
+        std::uint64_t order = 0;
+    };
+    // Changes the list in place instead of building it anew: takes out the
+    // `removed` entries (each found by its name and order), adds `by` to every
+    // remaining order from `from` on (a move that must keep them ranked as
+    // they were), and puts the `added` entries in their places. Costs one pass
+    // over the list.
+    void Patch(std::vector<Placed> removed, std::vector<Placed> added, std::uint64_t from = UINT64_MAX,
+               std::int64_t by = 0);
+    // Keys of entries were rewritten in place; Find indexes them again.
+    void KeysChanged() { m_indexed = 0; m_byKey.clear(); }
+
     // A flag the scanner sets on the lists it makes; nothing reads it back.
     bool Option = false;
 
-private:
-    struct Slot {
-        EditorKeywordPtr entry;
-        std::string lowerName;
-        std::size_t serial;  // insertion order, to keep ties stable
-    };
-    void Sort() const;
+    // Ordinal comparison of two names' ASCII lower case, the order the lists
+    // keep: negative, zero or positive.
+    static int CompareNames(std::string_view a, std::string_view b);
 
-    mutable std::vector<Slot> m_slots;
+private:
+    void Sort() const;
+    bool Before(const EditorKeyword& a, std::uint64_t orderA, const EditorKeyword& b, std::uint64_t orderB) const;
+
+    // Parallel: the entries and their orders, in list order once sorted.
     mutable std::vector<EditorKeywordPtr> m_entries;
+    mutable std::vector<std::uint64_t> m_orders;
     mutable bool m_sorted = true;
+    std::uint64_t m_nextOrder = 0;
+    // Keys of the entries before position m_indexed, first entry first.
     mutable std::unordered_map<std::string, EditorKeywordPtr> m_byKey;
-    mutable std::vector<EditorKeywordPtr> m_unindexed;
-    std::size_t m_serial = 0;
+    mutable std::size_t m_indexed = 0;
 };
 using EditorKeywordListPtr = std::shared_ptr<EditorKeywordList>;

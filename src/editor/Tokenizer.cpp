@@ -113,6 +113,22 @@ void NameTable::Add(std::string_view name, int kind)
         m_kinds.emplace(text::ToLower(name), kind);
 }
 
+bool NameTable::Refresh(std::string_view name, const EditorKeywordList& list)
+{
+    const int kind = DeclaredKind(list, name);
+    auto it = m_kinds.find(name);
+    const int was = it == m_kinds.end() ? 0 : it->second;
+    if (kind == was)
+        return false;
+    if (kind == 0)
+        m_kinds.erase(it);
+    else if (it != m_kinds.end())
+        it->second = kind;
+    else
+        m_kinds.emplace(text::ToLower(name), kind);
+    return true;
+}
+
 int NameTable::Find(std::string_view name) const
 {
     auto it = m_kinds.find(name);
@@ -130,6 +146,74 @@ std::string_view BareName(std::string_view name)
     while (n < name.size() && IsIdentChar(static_cast<unsigned char>(name[n])))
         ++n;
     return name.substr(0, n);
+}
+
+int DeclaredKind(const EditorKeywordList& list, std::string_view name)
+{
+    if (name.empty())
+        return 0;
+    const std::vector<EditorKeywordPtr>& entries = list.Entries();
+    const auto from = [&](std::string_view probe) {
+        return std::lower_bound(entries.begin(), entries.end(), probe, [](const EditorKeywordPtr& e, std::string_view p) {
+            return EditorKeywordList::CompareNames(e->Name, p) < 0;
+        });
+    };
+    // A name written after blanks or tabs (a label ".\tname") sorts before
+    // every name starting with a letter; there are hardly ever any.
+    for (const char* blank : {"\t", " "})
+        for (auto it = from(blank); it != entries.end() && (*it)->Name.starts_with(*blank); ++it)
+            if ((*it)->Kind() != 0 && text::EqualsNoCase(BareName((*it)->Name), name))
+                return (*it)->Kind();
+    // Otherwise the name starts with it and goes on with a character that
+    // no identifier holds. Those characters form a few ranges in the lists'
+    // order; the first entry found in the first range that has one wins.
+    const auto startsWith = [&](const std::string& s) {
+        return s.size() >= name.size() && text::EqualsNoCase(std::string_view(s).substr(0, name.size()), name);
+    };
+    struct Range {
+        int low, high;  // the next character, lower-cased; -1 for the end
+    };
+    static constexpr Range kRanges[] = {{-1, -1}, {0x00, 0x2F}, {0x3A, 0x5E}, {0x60, 0x60}, {0x7B, 0xFF}};
+    std::string probe(name);
+    for (const Range& r : kRanges) {
+        probe.resize(name.size());
+        if (r.low >= 0)
+            probe += char(r.low);
+        for (auto it = from(probe); it != entries.end() && startsWith((*it)->Name); ++it) {
+            const std::string& n = (*it)->Name;
+            const int next = n.size() == name.size() ? -1 : static_cast<unsigned char>(text::ToLower(n[name.size()]));
+            if (next < r.low || next > r.high)
+                break;
+            if ((*it)->Kind() != 0)
+                return (*it)->Kind();
+        }
+    }
+    return 0;
+}
+
+bool MayHoldName(std::string_view line, const std::vector<std::string>& names)
+{
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    while (i < n) {
+        if (!IsIdentChar(static_cast<unsigned char>(line[i]))) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < n && IsIdentChar(static_cast<unsigned char>(line[j])))
+            ++j;
+        // Digits before a name are a number's (1abc reads as 1 and abc).
+        std::size_t start = i;
+        while (start < j && IsDigit(static_cast<unsigned char>(line[start])))
+            ++start;
+        const std::string_view word = line.substr(start, j - start);
+        for (const std::string& name : names)
+            if (name.size() == word.size() && text::EqualsNoCase(word, name))
+                return true;
+        i = j;
+    }
+    return false;
 }
 
 LexRules::LexRules()

@@ -10,8 +10,8 @@
 #include <vector>
 
 // Names looked up without regard to case, each with its kind code. Built
-// from a keyword list whenever the scanner hands one over, so it must be
-// cheap to build and to compare.
+// from a keyword list when a document is first shown, and kept up to date
+// name by name as the scanner changes the list in place.
 class NameTable {
 public:
     NameTable() = default;
@@ -20,6 +20,9 @@ public:
     explicit NameTable(const EditorKeywordList& list, int forcedKind = 0);
 
     void Add(std::string_view name, int kind);
+    // Gives `name` the kind it has in `list` now, as a table built from the
+    // list would; returns whether that changed its kind.
+    bool Refresh(std::string_view name, const EditorKeywordList& list);
     // The kind of `name` (any letter case), 0 when unknown.
     int Find(std::string_view name) const;
     std::size_t Size() const { return m_kinds.size(); }
@@ -47,6 +50,12 @@ private:
 // The identifier a declared name colours: "name$" gives name, "Area#" gives
 // Area, "grid()" gives grid.
 std::string_view BareName(std::string_view name);
+// The kind the first entry of `list` whose bare name is `name` (any case)
+// has, 0 when there is none: a search by halving, not a walk.
+int DeclaredKind(const EditorKeywordList& list, std::string_view name);
+// Whether a line may show one of `names` (lower case) as a name: a cheap
+// test that passes over lines the names cannot colour.
+bool MayHoldName(std::string_view line, const std::vector<std::string>& names);
 
 // What a line's characters are, for colouring and for the call tip.
 enum class TokenClass : std::uint8_t {

@@ -53,6 +53,21 @@ QString ToSlashes(const QString& path)
     return p;
 }
 
+std::optional<QString> LocalPath(const QString& path)
+{
+    const QString slashed = ToSlashes(path);
+#ifdef Q_OS_WIN
+    return slashed;
+#else
+    if (slashed.startsWith(u'/'))
+        return slashed;
+    const bool drive = slashed.size() >= 2 && slashed[1] == u':' && slashed[0].isLetter();
+    if (drive && slashed[0].toUpper() == u'Z' && slashed.mid(2).startsWith(u'/'))
+        return slashed.mid(2);
+    return std::nullopt;
+#endif
+}
+
 QStringList LocalFiles(const QMimeData* data)
 {
     QStringList files;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QMimeData;
 
 // Paths as users write them: prefs.ini, Include lines and command lines come
@@ -24,6 +26,13 @@ QString ToSlashes(const QString& path);
 
 // The local files named by dragged or pasted data, in order.
 QStringList LocalFiles(const QMimeData* data);
+
+// The path of the file `path` names on this system, with "/" separators. On
+// Windows that is any path. Elsewhere an absolute path names itself, and a
+// Windows drive path names a file only through Wine's drive Z: (which is
+// "/"); other drives, and relative paths, name nothing: no file is looked for
+// in whatever folder the program was started from.
+std::optional<QString> LocalPath(const QString& path);
 
 // Finds an existing file or folder for a path written on Windows: separators
 // of either kind, and letter case that may differ from the names on disk.

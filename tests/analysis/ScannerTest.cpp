@@ -125,14 +125,21 @@ TEST(Scanner, ReadsIncludesFromDiskWhateverTheSeparatorsAndCase)
     EXPECT_EQ(Names(*big.DocKeywords), "");
     EXPECT_EQ(big.Includes, QStringList{fileDir + "music.bb"});
 
-    // A never-saved document has no folder: a relative include is not looked
-    // for wherever the IDE was started.
+    // Nothing is looked for wherever the IDE was started: not the relative
+    // include of a never-saved document, nor a Windows drive path. Wine's
+    // drive Z: is the root.
+    dir.write("C:/Lib/Enemies.bb", "Global notThis");
     const QString startedIn = QDir::currentPath();
     QDir::setCurrent(dir.path());
     const ScanResult unsaved = ScanDocument("Include \"self.bb\"", "", TestStyles());
+    const ScanResult drive = ScanDocument("Include \"C:\\Lib\\Enemies.bb\"\r\nInclude \"C:self.bb\"", fileDir, TestStyles());
     QDir::setCurrent(startedIn);
     EXPECT_EQ(Names(*unsaved.DocKeywords), "");
     EXPECT_EQ(unsaved.Includes, QStringList{"self.bb"});
+    EXPECT_EQ(Names(*drive.DocKeywords), "");
+    EXPECT_EQ(drive.Includes, (QStringList{"C:/Lib/Enemies.bb", "C:self.bb"}));
+    const std::string wine = "Include \"Z:" + QString(dir.path()).replace('/', '\\').toStdString() + "\\self.bb\"";
+    EXPECT_EQ(Names(*ScanDocument(wine, "", TestStyles()).DocKeywords), "mine");
 }
 
 TEST(Scanner, SplitsDeclarationListsAtTopLevelCommasAndSurvivesAnyText)

@@ -72,6 +72,38 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
     EXPECT_FALSE(editor.ColouringPending());
 }
 
+TEST(EditCtrlColours, NamesChangedInPlaceRecolourTheLinesThatHoldThem)
+{
+    EditCtrl editor;
+    editor.resize(400, 300);
+    editor.show();
+    editor.ApplyAppearance(DistinctColours());
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += i == 15000 ? "\tscore = 1\r\n" : "\tspeed = speed + 1\r\n";
+    const EditorKeywordListPtr declared = KeywordsOf({{"speed", 2}});
+    editor.SetDeclaredKeywords(declared);
+    editor.SetText(QByteArray::fromStdString(text));
+    FinishColouring(editor);
+
+    // The scanner turns speed into a constant and adds score, in place.
+    const auto entry = [](const char* name, int kind) {
+        return std::make_shared<const EditorKeyword>(
+            EditorKeyword{name, name, std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}), {}, {}, 1});
+    };
+    declared->Patch({{declared->FindPtr("speed"), 0}}, {{entry("speed", 6), 1}, {entry("score", 2), 2}});
+    editor.UpdateDeclaredNames(declared, {"speed", "score", "unknown"});
+    QCoreApplication::processEvents();
+    const EditorAppearance a = DistinctColours();
+    EXPECT_EQ(editor.TextColourAt(1, 1), a.ConstColor);  // on screen: at once
+    FinishColouring(editor);
+    EXPECT_EQ(editor.TextColourAt(15001, 1), a.VarColor);
+    EXPECT_EQ(editor.TextColourAt(20000, 9), a.ConstColor);
+    // Names whose kind stays recolour nothing.
+    editor.UpdateDeclaredNames(declared, {"speed", "score"});
+    EXPECT_FALSE(editor.ColouringPending());
+}
+
 TEST(EditCtrlGutter, TheCaretsLineIsMarkedAfterLoadingAndMoving)
 {
     EditCtrl editor;

@@ -4,14 +4,19 @@
 #include "analysis/CodeAssistant.h"
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
+#include "analysis/Scanner.h"
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QFile>
 #include <QListView>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+
+#include <random>
 
 namespace {
 
@@ -158,6 +163,80 @@ TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
     ASSERT_EQ(b->DocKeywords->Count(), 1u);
     EXPECT_EQ(b->DocKeywords->Item(1).Name, "newer");
     EXPECT_EQ(window->declList().Names(), QStringList{"newer"});
+}
+
+TEST_F(Analysis, AnIncludeSavedInATabIsReadAgainByTheDocumentThatIncludesIt)
+{
+    // The file keeps its size and its time stamp: only the save tells.
+    const QString lib = dir.write("game/lib/shapes.bb", "Global boxes\r\n");
+    const auto keepStamp = [&] {
+        QFile f(lib);
+        return f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime);
+    };
+    ASSERT_TRUE(keepStamp());
+    docs().OpenDoc(dir.write("game/main.bb", kSource));
+    CDoc* main = docs().CurrentDoc();
+    docs().OpenDoc(lib);
+    editor().SetText("Global boxez");
+    ASSERT_TRUE(docs().SaveDoc(current(), true));
+    ASSERT_TRUE(keepStamp());
+    window->tabs().setCurrentIndex(1);
+    ASSERT_EQ(docs().CurrentDoc(), main);
+    ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("boxez"); }));
+    EXPECT_FALSE(Declared(kKindGlobal).contains("boxes"));
+}
+
+TEST_F(Analysis, RescansOfEditedLinesFindWhatAFullScanFinds)
+{
+    dir.write("game/lib/shapes.bb", "Function DrawBox(x, y)\r\nGlobal boxes\r\n");
+    docs().OpenDoc(dir.write("game/main.bb", kSource));
+    window->declList().SelectTab("Globals");
+    const auto describe = [](const EditorKeywordList& list) {
+        std::string out;
+        for (const EditorKeywordPtr& e : list)
+            out += e->Name + "|" + std::to_string(e->Kind()) + "|" + e->ReturnType + "|" + std::to_string(e->Line) +
+                   "|" + e->Key + " ";
+        return out;
+    };
+    const QStringList pieces = {"Global extra, more", "\r\n", "Local t", " : Global g", "Include \"lib\\shapes.bb\"\r\n",
+                                "Dim grid(3)\r\n", "x", ";", "Type Thing\r\n", "Global lives"};
+    std::mt19937 random(7);
+    const auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    for (int step = 0; step < 120; ++step) {
+        // Edits add up between two scans.
+        for (int edits = 1 + pick(3); edits > 0; --edits) {
+            const int line = pick(editor().LineCount());
+            const int column = pick(12);
+            switch (pick(4)) {
+            case 0:
+                editor().SetCaret(column, line + 1);
+                editor().ReplaceSelection(pieces[pick(int(pieces.size()))].toLatin1());
+                break;
+            case 1:
+                editor().SetSelection({true, column, line, pick(12), std::min(line + pick(3), editor().LineCount() - 1)});
+                editor().ReplaceSelection("");
+                break;
+            case 2:
+                editor().SetCaret(column, line + 1);
+                Type("al");
+                break;
+            default:
+                editor().Undo();
+            }
+        }
+        window->events().ScanDocument();
+        const QByteArray text = editor().Text();
+        const ScanResult full = ScanDocument(std::string_view(text.constData(), std::size_t(text.size())),
+                                             current().FileDir, window->declStyles());
+        ASSERT_EQ(describe(*current().DocKeywords), describe(*full.DocKeywords)) << step;
+        ASSERT_EQ(current().Includes, full.Includes) << step;
+        QStringList globals;
+        for (const EditorKeywordPtr& e : *full.DocKeywords)
+            if (e->Line > 0 && e->Kind() == kKindGlobal)
+                globals << QString::fromStdString(e->Name);
+        ASSERT_EQ(window->declList().Names(), globals) << step;
+    }
 }
 
 TEST_F(Analysis, RightClickOpensTheEditMenuAndClosesTheList)

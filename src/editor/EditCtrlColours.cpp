@@ -1,0 +1,225 @@
+// EditCtrl: colouring by the command vocabulary and the declared names, kept
+// up with edits and with names that change, a few thousand lines at a time.
+#include "editor/EditCtrl.h"
+
+#include "editor/EditCtrlImpl.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+
+using Sci = QsciScintillaBase;
+
+namespace {
+
+// Lines styled per idle step while a whole document is recoloured: a few
+// milliseconds of work, so keys stay responsive.
+constexpr int kSweepLines = 3000;
+
+}  // namespace
+
+void EditCtrl::Impl::queueNamesCheck()
+{
+    // Checked once the caller is done: a document switch shows the new buffer
+    // and then gives it its names, and checking in between would restyle it
+    // with the names of the document left.
+    if (namesCheckQueued)
+        return;
+    namesCheckQueued = true;
+    QMetaObject::invokeMethod(
+        q,
+        [this] {
+            namesCheckQueued = false;
+            ensureNamesCurrent();
+        },
+        Qt::QueuedConnection);
+}
+
+void EditCtrl::Impl::ensureNamesCurrent()
+{
+    if (!current)
+        return;
+    if (current->styledCommands == commandNames && current->styledDeclared == declaredNames &&
+        current->styledRules == rules)
+        return;
+    current->styledCommands = commandNames;
+    current->styledDeclared = declaredNames;
+    current->styledRules = rules;
+    restyleAll();
+}
+
+void EditCtrl::Impl::restyleAll()
+{
+    settleEdit();
+    current->dirty.MarkAll();
+    current->recolourNames.clear();
+    styleVisible();
+    lexer->reopenStyling();
+    sweep.start();
+}
+
+void EditCtrl::Impl::styleVisible()
+{
+    settleEdit();
+    lexer->styleLines(visibleFirst(), visibleLast());
+    view->viewport()->update();
+}
+
+void EditCtrl::Impl::sweepStep()
+{
+    settleEdit();
+    ensureNamesCurrent();
+    if (!lexer->styleSome(kSweepLines)) {
+        sweep.stop();
+        if (current)
+            current->recolourNames.clear();
+    }
+}
+
+// --- EditCtrl ------------------------------------------------------------------
+
+void EditCtrl::SetKeywords(EditorKeywordListPtr& keywords)
+{
+    if (!keywords)
+        keywords = std::make_shared<EditorKeywordList>();
+    d->commands = keywords;
+    auto names = std::make_shared<const NameTable>(*keywords, kKindCommand);
+    if (!(*names == *d->commandNames)) {
+        d->commandNames = std::move(names);
+        d->lexer->setCommands(d->commandNames);
+        d->queueNamesCheck();
+    }
+}
+
+std::shared_ptr<NameTable> EditCtrl::Impl::declaredTableFor(const EditorKeywordListPtr& list)
+{
+    if (!list)
+        return noNames;
+    for (const CachedNames& c : namesCache)
+        if (c.list.lock() == list)
+            return c.table;
+    const std::uint64_t signature = NameTable::Signature(*list);
+    std::shared_ptr<NameTable> table;
+    for (auto it = namesCache.begin(); it != namesCache.end(); ++it) {
+        if (!it->signature)
+            if (const EditorKeywordListPtr held = it->list.lock(); held && held == declared)
+                it->signature = NameTable::Signature(*held);
+        if (it->signature == signature) {
+            // The table moves to the new list; its old list builds another
+            // if it is ever shown again.
+            table = it->table;
+            namesCache.erase(it);
+            break;
+        }
+    }
+    if (!table)
+        table = std::make_shared<NameTable>(*list);
+    constexpr std::size_t kCacheSize = 8;
+    if (namesCache.size() == kCacheSize)
+        namesCache.erase(namesCache.begin());
+    namesCache.push_back({list, table, signature});
+    return table;
+}
+
+void EditCtrl::SetDeclaredKeywords(EditorKeywordListPtr keywords)
+{
+    if (keywords && keywords == d->declared)
+        return;
+    std::shared_ptr<NameTable> names = d->declaredTableFor(keywords);
+    d->declared = keywords;
+    if (names == d->declaredNames)
+        return;
+    d->declaredNames = std::move(names);
+    d->lexer->setDeclared(d->declaredNames);
+    d->queueNamesCheck();
+}
+
+void EditCtrl::UpdateDeclaredNames(const EditorKeywordListPtr& keywords, const std::vector<std::string>& names)
+{
+    if (!keywords)
+        return;
+    if (keywords != d->declared) {
+        // Not shown: its table, if one is kept, no longer fits the list.
+        std::erase_if(d->namesCache, [&](const Impl::CachedNames& c) { return c.list.lock() == keywords; });
+        return;
+    }
+    d->settleEdit();
+    std::vector<std::string> changed;
+    for (const std::string& name : names)
+        if (d->declaredNames->Refresh(name, *keywords))
+            changed.push_back(text::ToLower(name));
+    for (Impl::CachedNames& c : d->namesCache)
+        if (c.table == d->declaredNames)
+            c.signature.reset();
+    if (changed.empty() || !d->current || d->current->styledDeclared != d->declaredNames)
+        return;
+    // Only lines holding one of these names can change colour: the visible
+    // ones are styled now, the others checked while the program is idle.
+    std::vector<std::string>& pending = d->current->recolourNames;
+    for (std::string& name : changed)
+        if (std::find(pending.begin(), pending.end(), name) == pending.end())
+            pending.push_back(std::move(name));
+    d->current->dirty.MarkAllForCheck();
+    d->styleVisible();
+    d->lexer->reopenStyling();
+    d->sweep.start();
+}
+
+EditorKeywordListPtr EditCtrl::DeclaredKeywords() const
+{
+    return d->declared;
+}
+
+bool EditCtrl::ColouringPending() const
+{
+    d->settleEdit();
+    return d->namesCheckQueued || (d->current && d->current->dirty.Count() > 0);
+}
+
+std::vector<LineToken> EditCtrl::LineTokens(int line, int tabWidth)
+{
+    const QByteArray bytes = LineText(line);
+    std::vector<Token> tokens;
+    Tokenize(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), d->rules,
+             *d->commandNames, *d->declaredNames, tokens);
+    std::vector<LineToken> out;
+    out.reserve(tokens.size());
+    int tabs = 0;
+    int scanned = 0;
+    for (const Token& t : tokens) {
+        for (; scanned < t.start; ++scanned)
+            tabs += bytes[scanned] == '\t';
+        const int kind = t.cls == TokenClass::Name || t.cls == TokenClass::Label ? t.kind : 0;
+        out.push_back({kind, t.start + tabs * (std::max(tabWidth, 1) - 1), bytes.mid(t.start, t.length)});
+    }
+    return out;
+}
+
+void EditCtrl::ResetStyles()
+{
+    d->applyStyles();
+}
+
+void EditCtrl::Refresh(bool all)
+{
+    // Colours follow the text and the vocabulary by themselves; a full
+    // refresh also picks up names added to the lists in place.
+    if (all) {
+        EditorKeywordListPtr commands = d->commands;
+        if (commands)
+            SetKeywords(commands);
+        // The lists may have grown in place: nothing cached about them holds.
+        EditorKeywordListPtr declared = std::move(d->declared);
+        d->namesCache.clear();
+        SetDeclaredKeywords(declared);
+        d->ensureNamesCurrent();
+    }
+    d->styleVisible();
+}
+
+void EditCtrl::RefreshLine(int line)
+{
+    d->settleEdit();
+    d->lexer->styleLines(line - 1, line - 1, true);
+    d->lexer->reopenStyling();
+    d->view->viewport()->update();
+}
