@@ -130,6 +130,10 @@ void HelpBrowser::Navigate(const QUrl& url)
 
 void HelpBrowser::GoHome()
 {
+    if (m_homePage.isEmpty()) {
+        m_view->setHtml(help::NoHelpFolderHtml());
+        return;
+    }
     Navigate(m_homePage);
 }
 

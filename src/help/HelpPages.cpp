@@ -10,6 +10,8 @@ namespace help {
 
 QString HomePage(const QString& helpDir)
 {
+    if (helpDir.isEmpty())
+        return {};
     return paths::ResolveOnDisk(paths::Join(helpDir, QStringLiteral("index.html")));
 }
 
@@ -17,7 +19,7 @@ QStringList CommandPageCandidates(const QString& helpDir, const QString& word)
 {
     // The word comes from the text at the caret; a separator or a dot path
     // in it must not reach files outside the command folders.
-    if (word.isEmpty() || word.contains(u'/') || word.contains(u'\\') || word.contains(u':')
+    if (helpDir.isEmpty() || word.isEmpty() || word.contains(u'/') || word.contains(u'\\') || word.contains(u':')
         || word.startsWith(u'.'))
         return {};
     const QString page = word + QStringLiteral(".htm");
@@ -94,6 +96,34 @@ bool IsInside(const QString& path, const QString& dir)
     return cleanPath.startsWith(cleanDir + u'/', Qt::CaseInsensitive);
 }
 
+namespace {
+
+constexpr char kWhereTheFolderIsSet[] =
+    "<p>The help pages come with Blitz3D, in the <b>help</b> folder of the Blitz3D "
+    "folder. The Blitz3D folder is set in the settings: open them with the settings "
+    "button of the help toolbar and choose the folder where Blitz3D is installed.</p>";
+
+QString Page(const QString& title, const QString& body)
+{
+    return QStringLiteral(
+               "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title>"
+               "<style>"
+               "body{font-family:sans-serif;margin:2em 3em;color:#222;max-width:46em}"
+               "h1{font-size:1.4em;color:#1d3b6a;border-bottom:1px solid #c8d2e0;padding-bottom:.3em}"
+               ".path{font-family:monospace;background:#f2f4f8;border:1px solid #dde3ec;"
+               "padding:.4em .6em;word-break:break-all}"
+               "</style></head><body>%2</body></html>")
+        .arg(title, body);
+}
+
+}  // namespace
+
+QString NoHelpFolderHtml()
+{
+    return Page(QStringLiteral("Blitz3D help"),
+                QStringLiteral("<h1>No Blitz3D folder is set</h1>") + QString::fromLatin1(kWhereTheFolderIsSet));
+}
+
 QString MissingPageHtml(const QString& missingPath, const QString& helpDir)
 {
     const QString shown = missingPath.toHtmlEscaped();
@@ -108,24 +138,13 @@ QString MissingPageHtml(const QString& missingPath, const QString& helpDir)
                                    "<p>Ovrel was looking for the page:</p><p class=path>%2</p>")
                         .arg(helpDir.toHtmlEscaped(), shown);
         }
-        body += QStringLiteral(
-            "<p>The help pages come with Blitz3D, in the <b>help</b> folder of the Blitz3D "
-            "folder. The Blitz3D folder is set in the settings: open them with the settings "
-            "button of the help toolbar and choose the folder where Blitz3D is installed.</p>");
+        body += QString::fromLatin1(kWhereTheFolderIsSet);
     } else {
         body = QStringLiteral("<h1>The page could not be shown</h1>"
                               "<p>This file was not found:</p><p class=path>%1</p>")
                    .arg(shown);
     }
-    return QStringLiteral(
-               "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Page not found</title>"
-               "<style>"
-               "body{font-family:sans-serif;margin:2em 3em;color:#222;max-width:46em}"
-               "h1{font-size:1.4em;color:#1d3b6a;border-bottom:1px solid #c8d2e0;padding-bottom:.3em}"
-               ".path{font-family:monospace;background:#f2f4f8;border:1px solid #dde3ec;"
-               "padding:.4em .6em;word-break:break-all}"
-               "</style></head><body>%1</body></html>")
-        .arg(body);
+    return Page(QStringLiteral("Page not found"), body);
 }
 
 }  // namespace help

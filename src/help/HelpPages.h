@@ -11,11 +11,13 @@
 namespace help {
 
 // The help's home page: <helpDir>/index.html, as it exists on disk when the
-// letter case differs (help trees are copied from Windows).
+// letter case differs (help trees are copied from Windows). Empty without a
+// help folder.
 QString HomePage(const QString& helpDir);
 
 // The pages F1 tries for a command, in order: the 2D commands' folder, then
-// the 3D commands' folder. Empty for a word that could leave those folders.
+// the 3D commands' folder. Empty for a word that could leave those folders,
+// and without a help folder.
 QStringList CommandPageCandidates(const QString& helpDir, const QString& word);
 // The first candidate that exists, as found on disk.
 std::optional<QString> FindCommandPage(const QString& helpDir, const QString& word);
@@ -41,5 +43,7 @@ bool IsInside(const QString& path, const QString& dir);
 // The page shown instead of a help page that does not exist: what was looked
 // for and, for pages of the help folder, where the Blitz3D folder is set.
 QString MissingPageHtml(const QString& missingPath, const QString& helpDir);
+// The home page while no Blitz3D folder is set: where to set it.
+QString NoHelpFolderHtml();
 
 }  // namespace help

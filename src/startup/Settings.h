@@ -59,9 +59,10 @@ struct Settings {
 
     // B3DDir made absolute; empty while B3DDir is.
     QString B3DRoot() const;
-    // B3DRoot followed by the bin folder, with a trailing separator.
+    // B3DRoot followed by the bin folder, with a trailing separator; empty
+    // while B3DDir is.
     QString B3DBinDir() const;
-    // B3DRoot followed by the help folder.
+    // B3DRoot followed by the help folder; empty while B3DDir is.
     QString B3DHelpDir() const;
 
     bool operator==(const Settings&) const = default;

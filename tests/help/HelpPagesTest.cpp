@@ -1,5 +1,6 @@
 #include "help/HelpPages.h"
 #include "help/WebEngineSetup.h"
+#include "startup/Settings.h"
 
 #include "support/TempDir.h"
 
@@ -44,6 +45,25 @@ TEST_F(HelpPages, PagesAreFoundAsTheyAreOnDiskAnd2DCommandsFirst)
     };
     for (const auto& [found, expected] : rows)
         EXPECT_EQ(found, expected) << expected.value_or("nothing").toStdString();
+}
+
+// Without a Blitz3D folder the help is nowhere, not in a "help" folder of
+// wherever the program was started from.
+TEST_F(HelpPages, WithoutABlitzFolderNothingIsLookedForInTheStartingFolder)
+{
+    for (const char* page : {"help/index.html", "help/commands/2d_commands/Graphics.htm", "index.html",
+                             "commands/2d_commands/Graphics.htm"})
+        dir.write(page, page);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    Settings settings;
+    settings.ProgramDir = dir.file("program");
+    EXPECT_EQ(settings.B3DHelpDir(), QString());
+    EXPECT_EQ(settings.B3DBinDir(), QString());
+    EXPECT_EQ(help::HomePage(settings.B3DHelpDir()), QString());
+    EXPECT_EQ(help::FindCommandPage(settings.B3DHelpDir(), "Graphics"), std::nullopt);
+    EXPECT_TRUE(help::NoHelpFolderHtml().contains("The Blitz3D folder is set in the settings"));
+    QDir::setCurrent(before);
 }
 
 TEST_F(HelpPages, BrowserUrlTellsUrlsFromPaths)
