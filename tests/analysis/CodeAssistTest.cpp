@@ -327,6 +327,17 @@ TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
     EXPECT_FALSE(list().isVisible());
 }
 
+// Fails today: the fields are read only from the document's own lines, and
+// Blitz3D programs keep their types in included files.
+TEST_F(Assist, DISABLED_BackslashListsTheFieldsOfATypeFromAnIncludedFile)
+{
+    dir.write("types.bb", "Type Player\r\n\tField x#, y#\r\nEnd Type\r\n");
+    Open("Include \"types.bb\"\r\nLocal p.Player = New Player\r\n");
+    Type("\np\\");
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(ListNames(), (QStringList{"x#", "y#"}));
+}
+
 TEST_F(Assist, DotListsTheTypesExceptAfterANumber)
 {
     Open(kGame);

@@ -162,6 +162,22 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     EXPECT_EQ(window->bands().Arrangement(), ToolbarBands::FirstArrangement());
 }
 
+// Fails today: started with the pane collapsed in a window that is not
+// maximized, the splitter button brings the pane back narrower than it was.
+TEST_F(Layout, DISABLED_APaneCollapsedAtExitComesBackAtItsWidthAfterARestart)
+{
+    window->setGeometry(QRect(4, 40, 1016, 700));
+    Pump();
+    panes().SetLeftPaneWidth(422);
+    panes().ToggleLeftPane();
+    Close();
+    Start();
+    ASSERT_TRUE(panes().LeftPaneCollapsed());
+    panes().ToggleLeftPane();
+    Pump();
+    EXPECT_EQ(split().value(0), 422);
+}
+
 // Start-up is slow to draw its main window; the splash stays until it shows.
 class SplashWatch : public QObject {
 public:
