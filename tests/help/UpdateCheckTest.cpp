@@ -22,13 +22,7 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <vector>
-
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
