@@ -180,10 +180,6 @@ public:
     void SelectBuffer(const EditorBufferPtr& buffer);
     // The text of any buffer, selected or not.
     QByteArray BufferText(const EditorBuffer& buffer) const;
-    // Whether the editor holds the buffer's text as UTF-8, for callers that
-    // turn text into the editor's bytes and back: always, as every file is
-    // converted on loading.
-    bool BufferIsUtf8(const EditorBuffer& buffer) const;
     // True when the buffer's file is UTF-8: it was valid UTF-8 holding
     // non-ASCII characters, or the user switched it. Otherwise the file is
     // Windows-1252 text.
@@ -218,7 +214,6 @@ public:
     void SetKeywords(EditorKeywordListPtr& keywords);
     // The names the selected document declares, coloured by their kind.
     void SetDeclaredKeywords(EditorKeywordListPtr keywords);
-    EditorKeywordListPtr DeclaredKeywords() const;
     // `keywords` was changed in place, which may have changed the kind of the
     // bare names `names` (as BareName gives them). When it is the list shown,
     // the lines holding a name whose colour changed are recoloured; no other

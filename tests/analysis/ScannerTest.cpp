@@ -112,9 +112,6 @@ TEST(Scanner, ReadsIncludesFromDiskWhateverTheSeparatorsAndCase)
     EXPECT_EQ(r.Includes, (QStringList{fileDir + "lib/ENEMIES.bb", fileDir + "gone.bb", fileDir + "folder.bb",
                                        fileDir + "self.bb"}));
 
-    CInclude inc{fileDir + "LIB\\enemies.BB", nullptr};
-    ScanInclude(inc, TestStyles());
-    EXPECT_EQ(Names(*inc.IncKeywords), "boss Enemy");
     // An asset included by mistake is far too big to be a source: listed, not read.
     QFile huge(dir.file("music.bb"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
