@@ -259,7 +259,7 @@ bool DialogFindReplace::ReadyToReplace(QByteArray* with)
 {
     const QString replacement = ComboReplace->currentText();
     if (!m_editor.MakeRoomFor(replacement)) {
-        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's 8-bit text cannot "
+        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's Windows-1252 text cannot "
                                        "hold; nothing was replaced."),
                         MsgIcon::Critical);
         return false;
