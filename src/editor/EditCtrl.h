@@ -214,6 +214,7 @@ public:
     void SetKeywords(EditorKeywordListPtr& keywords);
     // The names the selected document declares, coloured by their kind.
     void SetDeclaredKeywords(EditorKeywordListPtr keywords);
+    EditorKeywordListPtr DeclaredKeywords() const;
     // `keywords` was changed in place, which may have changed the kind of the
     // bare names `names` (as BareName gives them). When it is the list shown,
     // the lines holding a name whose colour changed are recoloured; no other

@@ -164,6 +164,11 @@ void EditCtrl::UpdateDeclaredNames(const EditorKeywordListPtr& keywords, const s
     d->sweep.start();
 }
 
+EditorKeywordListPtr EditCtrl::DeclaredKeywords() const
+{
+    return d->declared;
+}
+
 bool EditCtrl::ColouringPending() const
 {
     d->settleEdit();
