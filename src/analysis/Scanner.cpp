@@ -1,7 +1,6 @@
 #include "analysis/Scanner.h"
 
 #include "analysis/DocScanner.h"
-#include "analysis/ScanCore.h"
 #include "platform/FileStatus.h"
 
 namespace {
@@ -34,12 +33,4 @@ ScanResult ScanDocument(std::string_view text, const QString& fileDir, const Dec
     DocScanner scanner(std::make_shared<IncludeCache>(std::move(files)));
     scanner.Rebuild(text, fileDir, styles, options.yield, options.yieldInterval);
     return {scanner.DocKeywords(), scanner.Includes()};
-}
-
-std::vector<std::string_view> SplitDeclList(std::string_view text)
-{
-    std::vector<std::string_view> items;
-    if (!scan::SplitItems(text, items))
-        items.clear();
-    return items;
 }

@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // Reads an included file as bytes; nullopt when it cannot be opened.
 using IncludeReader = std::function<std::optional<std::string>(const QString& path)>;
@@ -43,9 +42,3 @@ struct ScanResult {
 // that cannot be taken apart is left out.
 ScanResult ScanDocument(std::string_view text, const QString& fileDir, const DeclStyles& styles,
                         const ScanOptions& options = {});
-
-// Splits a declaration's items at the commas outside parentheses and double
-// quotes (a "|" separates items too). Items come back untrimmed; an empty
-// text gives one empty item. An empty result means the text nests
-// parentheses deeper than the scanner follows.
-std::vector<std::string_view> SplitDeclList(std::string_view text);
