@@ -1,7 +1,6 @@
 // Open documents while other programs change, replace, rename or delete
 // their files: nothing is overwritten or lost without the user's word.
 #include "analysis/DeclList.h"
-#include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
 #include <QFile>
@@ -17,7 +16,6 @@ protected:
         ASSERT_EQ(::rename(temporary.toLocal8Bit().constData(), path.toLocal8Bit().constData()), 0);
     }
     QString TextOf(const CDocPtr& doc) const { return editor().BufferText(*doc->EditorState); }
-    void ClickTab(const QString& key) { window->tabs().setCurrentIndex(window->tabs().IndexOf(key)); }
 };
 
 TEST_F(DiskChanges, AnUnmodifiedDocumentFollowsItsFileKeepingTheCaretLine)
