@@ -4,7 +4,6 @@
 #include "support/TempDir.h"
 
 #include <QScrollBar>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -126,18 +125,19 @@ TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
         if (bar->orientation() == Qt::Horizontal)
             horizontal = bar;
     ASSERT_TRUE(horizontal);
-    // The control widens its scroll range a moment after drawing a long line.
-    auto shows = [&] {
+    // The control widens its scroll range a moment after drawing a long line,
+    // so the bar not showing is seen only after that moment.
+    auto shows = [&](bool expected) {
         editor.repaint();
-        QTest::qWait(200);
+        WaitUntil([&] { return expected && horizontal->isVisible(); }, expected ? 2000 : 200);
         return horizontal->isVisible();
     };
     editor.SetText(QByteArray(400, 'x'));
-    EXPECT_TRUE(shows());
+    EXPECT_TRUE(shows(true));
     const EditorBufferPtr wide = editor.CurrentBuffer();
     editor.NewBuffer();
     editor.SetText("Graphics 640,480\r\nEnd");
-    EXPECT_FALSE(shows());
+    EXPECT_FALSE(shows(false));
     editor.SelectBuffer(wide);
-    EXPECT_TRUE(shows());
+    EXPECT_TRUE(shows(true));
 }
