@@ -119,7 +119,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     // Back and forward on an empty history do nothing.
     area.btPrev();
     area.btNext();
-    Pump(400);  // time for the engine to do what it should not
+    Pump(200);  // time for the engine to do what it should not
     EXPECT_TRUE(completed.empty());
 
     // Home while the editor is shown brings the browser up on the index.
@@ -137,7 +137,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     area.ShowEditor();
     EXPECT_TRUE(editor->isVisible() && !browser->isVisible() && !area.BrowserShown());
     area.ShowHelpBrowser(false);
-    Pump(400);  // time for the engine to do what it should not
+    Pump(200);  // time for the engine to do what it should not
     EXPECT_TRUE(browserInFront());
     EXPECT_EQ(browser->CurrentUrl(), renderWorld);
 
@@ -153,7 +153,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     }
     // Nothing more to go forward to: the page stays.
     area.btNext();
-    Pump(400);  // time for the engine to do what it should not
+    Pump(200);  // time for the engine to do what it should not
     EXPECT_EQ(browser->CurrentUrl(), renderWorld);
     // Every completed document was announced once, history steps included.
     EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld, graphics, index, graphics, renderWorld}));

@@ -186,6 +186,7 @@ protected:
 };
 Browser* UpdateCheckTest::s_browser = nullptr;
 
+// How each answer reads is UpdateAnswer's test; here, what the page shows.
 TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
 {
     const QByteArray hostileId = "\"><script>document.title='owned'</script><img src=x onerror=\"document.title='owned'\">";
@@ -198,16 +199,9 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
     } rows[] = {
         {Http("200 OK", "0.9.3\r\nB3D-0093\r\n"), newer.arg("0.9.3"), {}, download + "B3D-0093"},
         {Http("200 OK", "0.8.20\r\nB3D-0820\r\n"), upToDate},
-        {Http("200 OK", "0.8.7\r\nB3D-0807\r\n"), upToDate},
-        {Http("200 OK", "0.7.121\r\nr\r\n"), newer.arg("0.7.121"), {}, download + "r"},
-        {Http("200 All OK", "0.8.20\r\nx"), upToDate},
         {Http("200 OK", "0.9\r\nx"), waiting, "its version does not have three numbers"},
-        {Http("200 OK", "0.9.b\r\nx"), waiting, "its version is not made of whole numbers"},
-        {Http("200 OK", "0.9.3"), waiting, "it has fewer than two lines"},
         {Http("200 OK", QByteArray(200 * 1024, '9')), waiting, "it is far too long"},
-        {Http("404 Not Found", "<h1>nothing here</h1>"),
-         "An error occured while getting update info from internet:Not Found\n"
-         "Be sure to be connected to the Internet and retry"},
+        // The status text stays text.
         {Http("503 <i>busy</i>", ""),
          "An error occured while getting update info from internet:<i>busy</i>\n"
          "Be sure to be connected to the Internet and retry"},
@@ -241,7 +235,7 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
 
 TEST_F(UpdateCheckTest, AServerThatDoesNotAnswerTimesOutWhileTheWindowGoesOn)
 {
-    check->SetTimeout(600ms);
+    check->SetTimeout(300ms);
     bool timerRan = false;
     QString meanwhile;
     RunCheck([&] {
@@ -255,30 +249,19 @@ TEST_F(UpdateCheckTest, AServerThatDoesNotAnswerTimesOutWhileTheWindowGoesOn)
     EXPECT_TRUE(timerRan);
     EXPECT_EQ(meanwhile, waiting);
     EXPECT_EQ(server.requests, 1);
-    ASSERT_EQ(prompter.texts(), QStringList{"The update server did not answer within 0.6 seconds."});
+    ASSERT_EQ(prompter.texts(), QStringList{"The update server did not answer within 0.3 seconds."});
     EXPECT_EQ(Text("spMsg"), waiting);
     EXPECT_FALSE(check->Busy());
 }
 
-TEST_F(UpdateCheckTest, AddressesThatCannotBeAskedEndInAMessage)
+// A server nobody answers at: UpdateCommand.CheckForUpdatesShowsTheUpdatePage...
+TEST_F(UpdateCheckTest, AnAddressThatIsNoWebAddressEndsInAMessage)
 {
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost);
-    const quint16 port = closed.serverPort();
-    closed.close();
-    const std::pair<QString, QString> rows[] = {
-        {QStringLiteral("http://127.0.0.1:%1/stavel/autoupdate.asp").arg(port),
-         "The update server could not be reached:\nConnection refused"},
-        {"file://" + b.page, "The update address is not a web address: \"file://" + b.page + "\"."},
-    };
-    for (const auto& [link, message] : rows) {
-        UseLink(link);
-        prompter.shown.clear();
-        RunCheck();
-        ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_TRUE(prompter.shown[0].text.startsWith(message)) << prompter.shown[0].text.toStdString();
-        EXPECT_EQ(Text("spMsg"), waiting);
-    }
+    UseLink("file://" + b.page);
+    RunCheck();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.startsWith("The update address is not a web address: \"file://" + b.page + "\"."));
+    EXPECT_EQ(Text("spMsg"), waiting);
 }
 
 TEST_F(UpdateCheckTest, TheCheckRunsWheneverThePageLoadsAndOnlyTheLatestCounts)
