@@ -136,11 +136,6 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     f.key(Qt::Key_Return);
     EXPECT_EQ(f.editor.Text(), "\r\n\t\tPrint x");
 
-    // Text from an input method that sends no key code still arrives.
-    f.editor.SetText("");
-    f.typeText(QStringLiteral("\u00e9"));
-    EXPECT_EQ(f.editor.Text(), "\xC3\xA9");
-
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
     f.type("If a\rb");
