@@ -1,5 +1,5 @@
+#include "HelpTestSupport.h"
 #include "help/HelpArea.h"
-#include "help/HelpBrowser.h"
 #include "help/HelpPages.h"
 
 #include "support/TempDir.h"
@@ -57,14 +57,9 @@ protected:
         return QUrl::fromLocalFile(dir.write(QString::fromLatin1(name), html));
     }
 
-    // Runs `action` and waits for the page at `url` to complete.
     void LoadAndWait(const std::function<void()>& action, const QUrl& url)
     {
-        const std::size_t before = completed.size();
-        action();
-        ASSERT_TRUE(WaitUntil([&] { return completed.size() > before && completed.back() == url; }))
-            << "waited for " << url.toString().toStdString() << ", at "
-            << browser->CurrentUrl().toString().toStdString();
+        ASSERT_TRUE(::LoadAndWait(*browser, action, url));
     }
 
     // The answer an asynchronous call gives to its callback.
@@ -187,9 +182,7 @@ TEST_F(HelpBrowserTest, FramesLinksAndImagesFindTheirFilesWhateverTheLetterCase)
     Page("Blitz3D/help/commands/2d_commands/EOF.htm", "<html><body><h1>Eof(stream)</h1></body></html>");
 
     LoadAndWait([&] { browser->Navigate(helpDir + "/frames.htm"); }, frames);
-    auto script = [&](const QString& js) {
-        return Await<QVariant>([&](auto done) { browser->View()->page()->runJavaScript(js, done); });
-    };
+    auto script = [&](const QString& js) { return RunScript(*browser, js); };
     EXPECT_EQ(script("frames['main'].document.body.innerText").toString(), "Graphics width,height");
     EXPECT_EQ(script("frames['nav'].document.getElementById('logo').naturalWidth").toInt(), 7);
     EXPECT_EQ(script("getComputedStyle(frames['nav'].document.body).color").toString(), "rgb(1, 2, 3)");

@@ -1,7 +1,7 @@
 // The update check against a web server of the test's own on 127.0.0.1, in
 // one help browser that every test shares.
+#include "HelpTestSupport.h"
 #include "help/HelpArea.h"
-#include "help/HelpBrowser.h"
 #include "help/UpdateCheck.h"
 
 #include "support/ProgramDir.h"  // ShippedResource
@@ -126,12 +126,7 @@ protected:
 
     void LoadAndWait(const QString& path)
     {
-        bool loaded = false;
-        const QMetaObject::Connection c = QObject::connect(b.browser, &HelpBrowser::DocumentComplete, b.browser,
-                                                           [&](const QUrl& url) { loaded = url.toLocalFile() == path; });
-        b.browser->Navigate(path);
-        EXPECT_TRUE(WaitUntil([&] { return loaded; }));
-        QObject::disconnect(c);
+        EXPECT_TRUE(::LoadAndWait(*b.browser, [&] { b.browser->Navigate(path); }, QUrl::fromLocalFile(path)));
     }
 
     // A check of this version against the update address `link`.
@@ -152,13 +147,7 @@ protected:
     }
     void RunCheck() { RunCheck([&] { check->StartUpdateCheck(); }); }
 
-    QVariant Eval(const QString& script)
-    {
-        std::optional<QVariant> result;
-        b.browser->View()->page()->runJavaScript(script, [&](const QVariant& v) { result = v; });
-        EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
-        return result.value_or(QVariant());
-    }
+    QVariant Eval(const QString& script) { return RunScript(*b.browser, script); }
     QString Text(const char* id)
     {
         return Eval(QStringLiteral("document.getElementById('%1').innerText").arg(QLatin1String(id))).toString();
