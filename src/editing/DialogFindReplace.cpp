@@ -259,8 +259,8 @@ bool DialogFindReplace::ReadyToReplace(QByteArray* with)
 {
     const QString replacement = ComboReplace->currentText();
     if (!m_editor.MakeRoomFor(replacement)) {
-        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's Windows-1252 text cannot "
-                                       "hold; nothing was replaced."),
+        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's Windows-1252 text "
+                                       "cannot hold; nothing was replaced."),
                         MsgIcon::Critical);
         return false;
     }
