@@ -51,7 +51,7 @@ const std::string& LongSource()
 void BM_ReplaceAllEngine(benchmark::State& state)
 {
     const std::string& text = LongSource();
-    const search::Options options{state.range(0) != 0, false};
+    const search::Options options{state.range(0) != 0};
     int count = 0;
     for (auto _ : state) {
         const auto edit = search::ReplaceAll(text, "qqmark", "qqmarker", 0, text.size(), options);

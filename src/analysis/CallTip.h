@@ -59,7 +59,6 @@ public:
     // True when Request would look for the word's page: a second press on a
     // command.
     bool WantsPage(std::string_view word, const EditorKeywordList& vocabulary) const;
-    const std::string& LastHelpWord() const { return m_lastHelpWord; }
 
 private:
     std::string m_lastHelpWord;

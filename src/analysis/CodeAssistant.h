@@ -65,11 +65,9 @@ public:
     void ShowCommandHelp(const QString& word) override;
     // Asked before a command's help page is looked for in the Blitz3D folder.
     void SetBlitzDirGuard(const BlitzDirGuard* guard) { m_blitzDir = guard; }
-    const std::string& LastHelpWord() const { return m_commandHelp.LastHelpWord(); }
 
     DlgListVar& list() const { return *m_list; }
     DlgInlineHelp& tip() const { return *m_tip; }
-    QTimer& autocompleteTimer() { return TimerAutocomplete; }
     // A chosen name waits for TimerAutocomplete.
     bool InsertionPending() const { return m_pending.has_value(); }
 

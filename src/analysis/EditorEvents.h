@@ -49,9 +49,7 @@ public:
     void SetScanYieldInterval(std::chrono::milliseconds interval) { m_scanYieldInterval = interval; }
 
     bool RescanPending() const { return m_rescanPending; }
-    bool ScanBusy() const { return m_scanBusy; }
     int ScanCount() const { return m_scanCount; }
-    QTimer& ParseTimer() { return Timer_parse; }
 
 Q_SIGNALS:
     // The document situation changed (first edit).

@@ -1,10 +1,7 @@
 #include "analysis/Scanner.h"
 
 #include "analysis/DocScanner.h"
-#include "analysis/ScanCore.h"
-#include "analysis/StagedEntries.h"
 #include "platform/FileStatus.h"
-#include "platform/Paths.h"
 
 namespace {
 
@@ -24,18 +21,6 @@ private:
 
 }  // namespace
 
-std::optional<std::string> ReadIncludeFromDisk(const QString& path)
-{
-    const std::optional<QString> local = paths::LocalPath(path);
-    if (!local)
-        return std::nullopt;
-    const QString found = paths::ResolveOnDisk(*local);
-    const std::optional<FileStatus> status = StatusOf(found);
-    if (!status || status->folder || status->stamp.size > IncludeCache::kMaxIncludeBytes)
-        return std::nullopt;
-    return DiskFiles().Read(found);
-}
-
 ScanResult ScanDocument(std::string_view text, const QString& fileDir, const DeclStyles& styles,
                         const ScanOptions& options)
 {
@@ -48,20 +33,4 @@ ScanResult ScanDocument(std::string_view text, const QString& fileDir, const Dec
     DocScanner scanner(std::make_shared<IncludeCache>(std::move(files)));
     scanner.Rebuild(text, fileDir, styles, options.yield, options.yieldInterval);
     return {scanner.DocKeywords(), scanner.Includes()};
-}
-
-void ScanInclude(CInclude& inc, const DeclStyles& styles, const IncludeReader& read)
-{
-    StagedEntries entries;
-    if (const std::optional<std::string> content = (read ? read : ReadIncludeFromDisk)(inc.IncPath))
-        scan::ScanIncludeText(*content, entries);
-    inc.IncKeywords = entries.Build(styles);
-}
-
-std::vector<std::string_view> SplitDeclList(std::string_view text)
-{
-    std::vector<std::string_view> items;
-    if (!scan::SplitItems(text, items))
-        items.clear();
-    return items;
 }

@@ -10,28 +10,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
-
-// One file named by an Include line, with the names it declares.
-struct CInclude {
-    QString IncPath;
-    EditorKeywordListPtr IncKeywords;
-};
 
 // Reads an included file as bytes; nullopt when it cannot be opened.
 using IncludeReader = std::function<std::optional<std::string>(const QString& path)>;
-
-// Reads from disk, finding the file even when the path uses "\" or its
-// letter case differs from the names on disk. Folders and unreadable files
-// give nullopt.
-std::optional<std::string> ReadIncludeFromDisk(const QString& path);
 
 struct ScanOptions {
     // Called now and then during a long scan, at most once per
     // `yieldInterval`, so the window can handle pending events.
     std::function<void()> yield;
     std::chrono::milliseconds yieldInterval{20};
-    // Where included files come from; empty means ReadIncludeFromDisk.
+    // Where included files come from; empty means the disk, where a path
+    // using "\" or another letter case than the names on disk still finds
+    // its file.
     IncludeReader readInclude;
 };
 
@@ -52,14 +42,3 @@ struct ScanResult {
 // that cannot be taken apart is left out.
 ScanResult ScanDocument(std::string_view text, const QString& fileDir, const DeclStyles& styles,
                         const ScanOptions& options = {});
-
-// Fills `inc.IncKeywords` with what the file at `inc.IncPath` declares
-// (globals, arrays, constants, types and functions; its own includes are
-// not followed). Entry lines are negative: minus the line in that file.
-void ScanInclude(CInclude& inc, const DeclStyles& styles, const IncludeReader& read = {});
-
-// Splits a declaration's items at the commas outside parentheses and double
-// quotes (a "|" separates items too). Items come back untrimmed; an empty
-// text gives one empty item. An empty result means the text nests
-// parentheses deeper than the scanner follows.
-std::vector<std::string_view> SplitDeclList(std::string_view text);

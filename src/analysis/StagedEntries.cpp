@@ -91,13 +91,3 @@ std::vector<EditorKeywordPtr> StagedEntries::Make(const DeclStyles& styles) cons
     }
     return out;
 }
-
-EditorKeywordListPtr StagedEntries::Build(const DeclStyles& styles)
-{
-    Sort();
-    auto list = std::make_shared<EditorKeywordList>();
-    list->Option = true;
-    for (EditorKeywordPtr& e : Make(styles))
-        list->Add(std::move(e));
-    return list;
-}

@@ -36,7 +36,6 @@ public:
     void Sort();
     // The entries, in list order once sorted.
     std::vector<EditorKeywordPtr> Make(const DeclStyles& styles) const;
-    EditorKeywordListPtr Build(const DeclStyles& styles);
     // The memory held.
     std::size_t Bytes() const { return m_records.capacity() * sizeof(Record) + m_arena.capacity(); }
 

@@ -118,8 +118,7 @@ void DialogFindReplace::Open()
     if (!severalLines) {
         const QByteArray seed = sel.Present ? m_editor.SelectedText() : m_editor.WordAtCaret();
         if (!seed.trimmed().isEmpty()) {
-            const bool utf8 = m_editor.BufferIsUtf8(*m_editor.CurrentBuffer());
-            comboSearch->setEditText(utf8 ? QString::fromUtf8(seed) : QString::fromLatin1(seed));
+            comboSearch->setEditText(QString::fromUtf8(seed));
             m_searchTyped = true;
         }
     }
@@ -141,23 +140,14 @@ bool DialogFindReplace::event(QEvent* e)
     return QDialog::event(e);
 }
 
-std::optional<QByteArray> DialogFindReplace::Bytes(const QString& text) const
-{
-    if (m_editor.BufferIsUtf8(*m_editor.CurrentBuffer()))
-        return text.toUtf8();
-    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; }))
-        return std::nullopt;
-    return text.toLatin1();
-}
-
 QByteArray DialogFindReplace::SearchBytes() const
 {
-    return Bytes(comboSearch->currentText()).value_or(QByteArray());
+    return comboSearch->currentText().toUtf8();
 }
 
 search::Options DialogFindReplace::Options() const
 {
-    return {Check1->isChecked(), m_editor.BufferIsUtf8(*m_editor.CurrentBuffer())};
+    return {Check1->isChecked()};
 }
 
 void DialogFindReplace::Find()
@@ -269,12 +259,12 @@ bool DialogFindReplace::ReadyToReplace(QByteArray* with)
 {
     const QString replacement = ComboReplace->currentText();
     if (!m_editor.MakeRoomFor(replacement)) {
-        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's 8-bit text cannot "
-                                       "hold; nothing was replaced."),
+        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's Windows-1252 text "
+                                       "cannot hold; nothing was replaced."),
                         MsgIcon::Critical);
         return false;
     }
-    *with = Bytes(replacement).value_or(QByteArray());
+    *with = replacement.toUtf8();
     Remember(ComboReplace, &m_replaceTyped);
     // The user may have moved off the match since it was found: the match
     // after the caret is the one to replace.

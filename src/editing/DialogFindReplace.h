@@ -50,15 +50,10 @@ public:
     QPushButton* cmdReplace = nullptr;
     QPushButton* cmdReplaceAll = nullptr;
 
-    const SearchSession& session() const { return m_session; }
-
 protected:
     bool event(QEvent* event) override;
 
 private:
-    // The box's text in the document's bytes; nothing when the document
-    // cannot hold it (and so cannot contain it).
-    std::optional<QByteArray> Bytes(const QString& text) const;
     QByteArray SearchBytes() const;
     search::Options Options() const;
     // Takes up the search where the user left it: another document, or a

@@ -47,8 +47,6 @@ public:
 
     // Made on first use, then kept.
     DialogFindReplace* findDialog() const { return m_dialog; }
-    QAction* findNextAction() const { return m_findNext; }
-    QAction* findPreviousAction() const { return m_findPrevious; }
 
 private:
     DialogFindReplace& Dialog();

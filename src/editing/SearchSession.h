@@ -46,7 +46,6 @@ public:
     bool Found() const { return m_found; }
     const std::optional<search::Match>& Current() const { return m_current; }
     const search::Options& options() const { return m_options; }
-    std::size_t ResumeAt() const { return m_range.start; }
 
 private:
     std::size_t End(std::string_view text) const;

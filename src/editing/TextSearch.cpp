@@ -3,24 +3,16 @@
 #include <QChar>
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 namespace search {
 
 namespace {
 
-// Latin-1 letters fold to lower case; everything else stays.
-constexpr std::array<unsigned char, 256> MakeLatin1Fold()
+char32_t FoldedAscii(unsigned char c)
 {
-    std::array<unsigned char, 256> fold{};
-    for (int c = 0; c < 256; ++c) {
-        const bool upper = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
-        fold[std::size_t(c)] = static_cast<unsigned char>(upper ? c + 0x20 : c);
-    }
-    return fold;
+    return char32_t(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
 }
-constexpr std::array<unsigned char, 256> kLatin1Fold = MakeLatin1Fold();
 
 bool IsContinuation(unsigned char c)
 {
@@ -30,12 +22,12 @@ bool IsContinuation(unsigned char c)
 // The case-folded character at `at` (before `to`) and its length in bytes.
 // A byte that starts no valid UTF-8 sequence stands for itself, so text
 // that is not quite UTF-8 is still searched byte for byte.
-char32_t FoldedAt(std::string_view text, std::size_t at, std::size_t to, bool utf8, std::size_t* length)
+char32_t FoldedAt(std::string_view text, std::size_t at, std::size_t to, std::size_t* length)
 {
     const auto c = static_cast<unsigned char>(text[at]);
     *length = 1;
-    if (c < 0x80 || !utf8)
-        return kLatin1Fold[c];
+    if (c < 0x80)
+        return FoldedAscii(c);
     const int extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
     if (extra == 0 || to - at <= std::size_t(extra))
         return 0x110000 + c;
@@ -54,10 +46,10 @@ char32_t FoldedAt(std::string_view text, std::size_t at, std::size_t to, bool ut
 // time: a folded character may take more or fewer bytes than the pattern's.
 class FoldedPattern {
 public:
-    FoldedPattern(std::string_view what, bool utf8) : m_utf8(utf8)
+    explicit FoldedPattern(std::string_view what)
     {
         for (std::size_t at = 0, n = 0; at < what.size(); at += n)
-            m_chars.push_back(FoldedAt(what, at, what.size(), utf8, &n));
+            m_chars.push_back(FoldedAt(what, at, what.size(), &n));
     }
 
     // The end of a match starting at `at` and ending by `to`, if there is one.
@@ -67,7 +59,7 @@ public:
             if (at >= to)
                 return std::nullopt;
             std::size_t n = 0;
-            if (FoldedAt(text, at, to, m_utf8, &n) != want)
+            if (FoldedAt(text, at, to, &n) != want)
                 return std::nullopt;
             at += n;
         }
@@ -78,14 +70,13 @@ public:
     {
         const auto c = static_cast<unsigned char>(text[at]);
         // Most positions fail on their first byte; only a character beyond
-        // ASCII in UTF-8 text needs decoding to tell.
-        if (c < 0x80 || !m_utf8)
-            return kLatin1Fold[c] == m_chars.front();
+        // ASCII needs decoding to tell.
+        if (c < 0x80)
+            return FoldedAscii(c) == m_chars.front();
         return !IsContinuation(c);
     }
 
 private:
-    bool m_utf8;
     std::vector<char32_t> m_chars;
 };
 
@@ -96,7 +87,7 @@ public:
         : m_text(text), m_what(what), m_matchCase(options.matchCase)
     {
         if (!m_matchCase)
-            m_pattern.emplace(what, options.utf8);
+            m_pattern.emplace(what);
     }
 
     std::optional<Match> Forward(std::size_t from, std::size_t to) const
@@ -158,12 +149,6 @@ std::optional<Match> FindBackward(std::string_view text, std::string_view what, 
                                   const Options& options)
 {
     return Finder(text, what, options).Backward(from, to);
-}
-
-bool Matches(std::string_view candidate, std::string_view what, const Options& options)
-{
-    const auto match = FindForward(candidate, what, 0, candidate.size(), options);
-    return match && match->start == 0 && match->end == candidate.size();
 }
 
 Replacement ReplaceAll(std::string_view text, std::string_view what, std::string_view with, std::size_t from,

@@ -5,16 +5,13 @@
 #include <string>
 #include <string_view>
 
-// Finding and replacing text in a document's bytes. A document is 8-bit
-// (Latin-1 as shown) or UTF-8; either way matches are byte ranges of the
-// text and nothing outside a replaced match is touched.
+// Finding and replacing text in a document's UTF-8 bytes: matches are byte
+// ranges of the text and nothing outside a replaced match is touched.
 namespace search {
 
 struct Options {
+    // Without it, letters compare by their Unicode case folding.
     bool matchCase = false;
-    // The text is UTF-8: without match case, letters beyond ASCII compare
-    // by their Unicode case folding; otherwise bytes fold as Latin-1 letters.
-    bool utf8 = false;
 };
 
 // A match: byte offsets, `start` inclusive, `end` exclusive.
@@ -31,8 +28,6 @@ std::optional<Match> FindForward(std::string_view text, std::string_view what, s
 // The last such match.
 std::optional<Match> FindBackward(std::string_view text, std::string_view what, std::size_t from, std::size_t to,
                                   const Options& options);
-// True when `candidate` as a whole matches `what`.
-bool Matches(std::string_view candidate, std::string_view what, const Options& options);
 
 // Every match in [from, to), taken left to right without overlap and each
 // replaced once, as one edit: the bytes from the first match's start to the

@@ -358,11 +358,6 @@ void EditCtrl::SelectBuffer(const EditorBufferPtr& buffer)
         d->showBuffer(buffer);
 }
 
-bool EditCtrl::BufferIsUtf8(const EditorBuffer&) const
-{
-    return true;
-}
-
 bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
 {
     return buffer.utf8;

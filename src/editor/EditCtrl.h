@@ -145,9 +145,9 @@ public:
     void ReplaceSpan(const TextSpan& span, const QByteArray& text);
     // Where the span's first line of text is drawn, relative to this widget.
     QRect SpanRect(const TextSpan& span) const;
-    // Readies the selected buffer for `text`, as typing does (an 8-bit
-    // document of plain ASCII changes over to UTF-8); false when its 8-bit
-    // text cannot hold every character of it.
+    // Readies the selected buffer for `text` as typing does, asking whether
+    // a Windows-1252 document lacking some of its characters becomes UTF-8;
+    // false when the document stays unable to hold them.
     bool MakeRoomFor(const QString& text);
 
     // 0 none, 1 highlighted, 2 error: shows the 1-based line in that colour.
@@ -180,10 +180,6 @@ public:
     void SelectBuffer(const EditorBufferPtr& buffer);
     // The text of any buffer, selected or not.
     QByteArray BufferText(const EditorBuffer& buffer) const;
-    // Whether the editor holds the buffer's text as UTF-8, for callers that
-    // turn text into the editor's bytes and back: always, as every file is
-    // converted on loading.
-    bool BufferIsUtf8(const EditorBuffer& buffer) const;
     // True when the buffer's file is UTF-8: it was valid UTF-8 holding
     // non-ASCII characters, or the user switched it. Otherwise the file is
     // Windows-1252 text.

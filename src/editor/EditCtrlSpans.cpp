@@ -51,8 +51,5 @@ QRect EditCtrl::SpanRect(const TextSpan& span) const
 
 bool EditCtrl::MakeRoomFor(const QString& text)
 {
-    d->holdText(text);
-    if (!d->current || d->current->utf8)
-        return true;
-    return std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+    return d->holdText(text);
 }

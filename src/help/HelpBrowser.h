@@ -26,9 +26,6 @@ public:
     // The Blitz3D help folder: its index.html becomes the home page, and a
     // missing page inside it gets a hint about the Blitz3D folder setting.
     void SetHelpDir(const QString& helpDir);
-    QString HelpDir() const { return m_helpDir; }
-    void SetHomePage(const QString& pathOrUrl) { m_homePage = pathOrUrl; }
-    QString HomePage() const { return m_homePage; }
 
     // A file path (absolute) or a URL with its scheme.
     void Navigate(const QString& pathOrUrl);

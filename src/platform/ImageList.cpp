@@ -25,7 +25,6 @@ bool ImageList::Load(const QString& path, QSize pictureSize)
             if ((line[x] & 0xFFFFFF) == kMaskColour)
                 line[x] = 0;
     }
-    m_size = pictureSize;
     m_pictures.clear();
     const int count = strip.width() / pictureSize.width();
     m_pictures.reserve(std::size_t(count));

@@ -21,12 +21,10 @@ public:
     bool Load(const QString& path, QSize pictureSize);
 
     int Count() const { return int(m_pictures.size()); }
-    QSize PictureSize() const { return m_size; }
     // Null when `n` is not a picture of the strip.
     QPixmap Picture(int n) const;
 
 private:
-    QSize m_size;
     std::vector<QPixmap> m_pictures;
 };
 

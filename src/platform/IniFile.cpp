@@ -126,11 +126,6 @@ std::string IniFile::Get(std::string_view section, std::string_view key, std::st
     return std::string(value.substr(0, kMaxValueLength));
 }
 
-bool IniFile::Has(std::string_view section, std::string_view key) const
-{
-    return Locate(section, key).keyLine >= 0;
-}
-
 void IniFile::Set(std::string_view section, std::string_view key, std::string_view value)
 {
     std::string line = std::string(key) + "=" + std::string(value);
@@ -199,13 +194,6 @@ bool WriteFileAtomically(const QString& path, std::string_view bytes, QString* e
         return false;
     }
     return true;
-}
-
-QString GetIniString(const QString& fileName, const QString& section, const QString& key,
-                     const QString& defaultValue)
-{
-    const IniFile ini = IniFile::Load(fileName);
-    return text::FromBytes(ini.Get(section.toStdString(), key.toStdString(), defaultValue.toStdString()));
 }
 
 bool WriteIniString(const QString& fileName, const QString& section, const QString& key,

@@ -31,7 +31,6 @@ public:
 
     // The value of `key` in `section`, or `defaultValue` when either is missing.
     std::string Get(std::string_view section, std::string_view key, std::string_view defaultValue) const;
-    bool Has(std::string_view section, std::string_view key) const;
     // Replaces the first line of `key` in `section`, or adds one at the end of
     // the section (adding the section at the end of the file when missing).
     void Set(std::string_view section, std::string_view key, std::string_view value);
@@ -55,10 +54,7 @@ private:
     bool m_bom = false;
 };
 
-// The two profile calls under their familiar names.
-QString GetIniString(const QString& fileName, const QString& section, const QString& key,
-                     const QString& defaultValue);
-// Result ignored by callers that follow the profile function's contract; it
+// The profile call under its familiar name. Result ignored by callers that follow the profile function's contract; it
 // reports whether the file was written.
 bool WriteIniString(const QString& fileName, const QString& section, const QString& key,
                     const QString& value);

@@ -1,6 +1,7 @@
 #include "AnalysisTestSupport.h"
 
 #include "analysis/EditorRouting.h"
+#include "analysis/PopupPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,22 @@ TEST(EditorRouting, CtrlSpaceListsFieldsTypesOrEveryNameAndDropsOpenSources)
         const CompletionRequest r = OnCtrlSpace(caret.line, caret.column, selection);
         EXPECT_EQ(std::tuple(r.kind, r.varName, r.prefix), std::tuple(kind, var, prefix)) << marked;
     }
+}
+
+TEST(PopupPlacement, StaysOnTheScreenAndOffTheCaretLine)
+{
+    const QRect screen(0, 0, 1000, 700);
+    const std::pair<QPoint, QPoint> cases[] = {
+        {{100, 100}, {110, 124}},  // beside and below the caret
+        {{800, 100}, {679, 124}},  // moved in from the right edge
+        {{670, 100}, {679, 124}},  // just touching the edge counts as past it
+        {{100, 600}, {110, 428}},  // no room below: above the caret's line
+        {{-50, 100}, {0, 124}},    // never left of the screen
+    };
+    for (const auto& [caret, expected] : cases)
+        EXPECT_EQ(PopupPosition(caret, {10, 24}, {320, 170}, screen), expected) << caret.x() << "," << caret.y();
+    // A second screen to the right keeps its own edges.
+    EXPECT_EQ(PopupPosition({1900, 50}, {0, 24}, {200, 20}, QRect(1000, 0, 1000, 700)), QPoint(1799, 74));
 }
 
 }  // namespace

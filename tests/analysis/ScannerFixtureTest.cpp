@@ -3,7 +3,7 @@
 
 #include "AnalysisTestSupport.h"
 
-#include "support/TempDir.h"
+#include "support/TempDir.h"  // ReadFileBytes
 
 #include <gtest/gtest.h>
 
@@ -35,18 +35,6 @@ TEST(ScannerFixture, GameDeclaresWhatItsSourceSays)
     // Keys count the entries of each file in the order met.
     for (const char* key : {"SCREEN_W0", "MAX_BULLETS%2", "stars19", "gameLoop52", "PI#0", "PlayShot5"})
         EXPECT_TRUE(r.DocKeywords->Find(key)) << key;
-}
-
-TEST(ScannerFixture, EveryScanReadsTheIncludesAfresh)
-{
-    TempDir dir;
-    dir.write("game.bb", "Include \"lib\\vectors.bb\"\r\nGlobal mine");
-    dir.write("Lib/Vectors.bb", ReadFileBytes(kFixtures + "/Lib/Vectors.bb"));
-    const ScanResult before = ScanDocument(dir.read("game.bb"), dir.path() + "/", TestStyles());
-    dir.write("Lib/Vectors.bb", "Global replaced");
-    const ScanResult after = ScanDocument(dir.read("game.bb"), dir.path() + "/", TestStyles());
-    EXPECT_EQ(before.DocKeywords->Count(), 9u);
-    EXPECT_EQ(Names(*after.DocKeywords), "mine replaced");
 }
 
 }  // namespace

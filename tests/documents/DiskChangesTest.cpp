@@ -1,7 +1,6 @@
 // Open documents while other programs change, replace, rename or delete
 // their files: nothing is overwritten or lost without the user's word.
 #include "analysis/DeclList.h"
-#include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
 #include <QFile>
@@ -17,7 +16,6 @@ protected:
         ASSERT_EQ(::rename(temporary.toLocal8Bit().constData(), path.toLocal8Bit().constData()), 0);
     }
     QString TextOf(const CDocPtr& doc) const { return editor().BufferText(*doc->EditorState); }
-    void ClickTab(const QString& key) { window->tabs().setCurrentIndex(window->tabs().IndexOf(key)); }
 };
 
 TEST_F(DiskChanges, AnUnmodifiedDocumentFollowsItsFileKeepingTheCaretLine)
@@ -55,7 +53,7 @@ TEST_F(DiskChanges, AnUnmodifiedDocumentFollowsItsFileKeepingTheCaretLine)
     EXPECT_EQ(editor().CaretPos().Line, 1);
     Type("x");
     dir.write("a.bb", "End\r\n");
-    Pump(600);
+    Pump(400);  // past the 250 ms the watcher lets changes settle, and then some
     EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
 }
 
@@ -103,7 +101,7 @@ TEST_F(DiskChanges, AFileDeletedOrRenamedIsSaidOnceAndItsTextKept)
     docs().OpenDoc(path);
     ASSERT_TRUE(QFile::rename(path, dir.file("renamed.bb")));
     ASSERT_TRUE(WaitUntil([&] { return !prompter.shown.empty(); }, 5000));
-    Pump(600);
+    Pump(400);
     EXPECT_EQ(prompter.texts(), QStringList{app->labels.getValue("filegone").replace("#path#", path)});
     EXPECT_EQ(editor().Text(), "Print 1");
     EXPECT_TRUE(current().Modified);

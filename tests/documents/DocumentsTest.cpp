@@ -1,5 +1,4 @@
 // The documents on the real main window: tabs, switching, opening, closing.
-#include "documents/DocumentTabs.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "support/AppFixture.h"
@@ -30,7 +29,6 @@ protected:
             out << d->Key;
         return out;
     }
-    void ClickTab(const QString& key) { window->tabs().setCurrentIndex(window->tabs().IndexOf(key)); }
 };
 
 TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
@@ -100,25 +98,6 @@ TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMar
     EXPECT_EQ(editor().CaretPos().Line, 2);
 }
 
-TEST_F(Documents, OpeningAnOpenFileSwitchesToIt)
-{
-    const QString a = dir.write("a.bb", "Print \"a\"\r\n");
-    const QString b = dir.write("b.bb", "Print \"b\"\r\n");
-    docs().OpenDoc(a);
-    docs().OpenDoc(b);
-    docs().OpenDoc(a);
-    EXPECT_EQ(docs().Docs().size(), 2);
-    EXPECT_EQ(current().FilePath, a);
-    EXPECT_EQ(window->tabs().SelectedKey(), current().Key);
-    EXPECT_EQ(editor().Text(), "Print \"a\"");
-
-    // Through the Open dialog, the same.
-    dialogs.files = {b};
-    Command("mnuOpenBBFile");
-    EXPECT_EQ(docs().Docs().size(), 2);
-    EXPECT_EQ(current().FilePath, b);
-}
-
 TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts)
 {
     const QString a = dir.write("sub/a.bb", "Print \"a\"\r\n");
@@ -130,6 +109,14 @@ TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts
     docs().OpenDoc(upper);
     ASSERT_EQ(docs().Docs().size(), 2);
     EXPECT_EQ(editor().Text(), "Print \"A\"");
+    // Opening an open file, from the Open dialog too, switches to it.
+    dialogs.files = {dir.file("link.bb")};
+    Command("mnuOpenBBFile");
+    EXPECT_EQ(docs().Docs().size(), 2);
+    EXPECT_EQ(current().FilePath, a);
+    EXPECT_EQ(window->tabs().SelectedKey(), current().Key);
+    EXPECT_EQ(editor().Text(), "Print \"a\"");
+    docs().OpenDoc(upper);
 
     // Save As onto another spelling of a's file is refused as a's own path is.
     for (const QString& spelling : {dir.file("sub/./a.bb"), dir.file("link.bb")}) {
@@ -309,18 +296,6 @@ TEST_F(Documents, MenuClicksAreLoggedAndTheProjectCommandsAreNotThereYet)
     EXPECT_EQ(prompter.texts(), QStringList{"Project management still to do..."});
     EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
     EXPECT_TRUE(docs().Docs().isEmpty());
-
-    // Adding to or removing from a project stays off, with a document open
-    // and text selected as much as without.
-    docs().OpenDoc(dir.write("a.bb", "Print 1\r\n"));
-    editor().SetSelection({true, 0, 0, 5, 0});
-    Type("x");
-    editor().SetSelection({true, 0, 0, 5, 0});
-    ASSERT_TRUE(WaitUntil([&] { return window->menus().button("btCut")->isEnabled(); }, 2000));
-    for (const char* name : {"mnuAddBBtoPrj", "mnuRemoveBBFromPrj"})
-        EXPECT_FALSE(window->menus().item(name)->isEnabled()) << name;
-    for (const char* name : {"btAddBBToPrj", "btRemBBFromPrj"})
-        EXPECT_FALSE(window->menus().button(name)->isEnabled()) << name;
 }
 
 class CommandLineDocuments : public Documents {

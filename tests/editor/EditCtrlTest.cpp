@@ -4,7 +4,6 @@
 #include "support/TempDir.h"
 
 #include <QScrollBar>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -32,17 +31,24 @@ TEST(EditCtrlColours, DeclarationsAndCommandsRecolourTheDocument)
     EXPECT_EQ(editor.TextColourAt(5, 6), a.KeywordColor);
 }
 
-TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
+// Shows `editor` in distinct colours holding 20,000 lines, the 15,001st
+// being `line15001` and every other one "\tspeed = speed + 1".
+static void ShowLongDocument(EditCtrl& editor, const char* line15001 = "\tspeed = speed + 1")
 {
-    EditCtrl editor;
     editor.resize(400, 300);
     editor.show();
     editor.ApplyAppearance(DistinctColours());
     std::string text;
     for (int i = 0; i < 20000; ++i)
-        text += "\tspeed = speed + 1\r\n";
+        text += std::string(i == 15000 ? line15001 : "\tspeed = speed + 1") + "\r\n";
     editor.SetText(QByteArray::fromStdString(text));
     FinishColouring(editor);
+}
+
+TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
+{
+    EditCtrl editor;
+    ShowLongDocument(editor);
     EXPECT_EQ(editor.TextColourAt(20000, 1), DistinctColours().TextColor);
 
     editor.SetDeclaredKeywords(KeywordsOf({{"speed", 2}}));
@@ -75,16 +81,9 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
 TEST(EditCtrlColours, NamesChangedInPlaceRecolourTheLinesThatHoldThem)
 {
     EditCtrl editor;
-    editor.resize(400, 300);
-    editor.show();
-    editor.ApplyAppearance(DistinctColours());
-    std::string text;
-    for (int i = 0; i < 20000; ++i)
-        text += i == 15000 ? "\tscore = 1\r\n" : "\tspeed = speed + 1\r\n";
     const EditorKeywordListPtr declared = KeywordsOf({{"speed", 2}});
     editor.SetDeclaredKeywords(declared);
-    editor.SetText(QByteArray::fromStdString(text));
-    FinishColouring(editor);
+    ShowLongDocument(editor, "\tscore = 1");
 
     // The scanner turns speed into a constant and adds score, in place.
     const auto entry = [](const char* name, int kind) {
@@ -126,18 +125,19 @@ TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
         if (bar->orientation() == Qt::Horizontal)
             horizontal = bar;
     ASSERT_TRUE(horizontal);
-    // The control widens its scroll range a moment after drawing a long line.
-    auto shows = [&] {
+    // The control widens its scroll range a moment after drawing a long line,
+    // so the bar not showing is seen only after that moment.
+    auto shows = [&](bool expected) {
         editor.repaint();
-        QTest::qWait(200);
+        WaitUntil([&] { return expected && horizontal->isVisible(); }, expected ? 2000 : 200);
         return horizontal->isVisible();
     };
     editor.SetText(QByteArray(400, 'x'));
-    EXPECT_TRUE(shows());
+    EXPECT_TRUE(shows(true));
     const EditorBufferPtr wide = editor.CurrentBuffer();
     editor.NewBuffer();
     editor.SetText("Graphics 640,480\r\nEnd");
-    EXPECT_FALSE(shows());
+    EXPECT_FALSE(shows(false));
     editor.SelectBuffer(wide);
-    EXPECT_TRUE(shows());
+    EXPECT_TRUE(shows(true));
 }

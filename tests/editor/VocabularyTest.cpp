@@ -111,15 +111,6 @@ TEST(LoadCommands, LinesTheFormatCannotDescribeNameTheirLine)
     }
 }
 
-TEST(LoadCommands, ShippedListLoadsEveryCommand)
-{
-    Settings settings;
-    EditorKeywordList list;
-    ScriptedPrompter prompter;
-    ASSERT_TRUE(LoadCommands(settings, OVREL_RESOURCES_DIR, list, prompter));
-    EXPECT_EQ(list.Count(), 536u);
-}
-
 TEST(LoadDecls, AddsTheFunctionsOfEveryDeclsFileAndSkipsDirectives)
 {
     const std::vector<std::pair<std::string, std::string>> rows = {

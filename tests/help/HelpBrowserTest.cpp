@@ -1,5 +1,5 @@
+#include "HelpTestSupport.h"
 #include "help/HelpArea.h"
-#include "help/HelpBrowser.h"
 #include "help/HelpPages.h"
 
 #include "support/TempDir.h"
@@ -57,14 +57,9 @@ protected:
         return QUrl::fromLocalFile(dir.write(QString::fromLatin1(name), html));
     }
 
-    // Runs `action` and waits for the page at `url` to complete.
     void LoadAndWait(const std::function<void()>& action, const QUrl& url)
     {
-        const std::size_t before = completed.size();
-        action();
-        ASSERT_TRUE(WaitUntil([&] { return completed.size() > before && completed.back() == url; }))
-            << "waited for " << url.toString().toStdString() << ", at "
-            << browser->CurrentUrl().toString().toStdString();
+        ASSERT_TRUE(::LoadAndWait(*browser, action, url));
     }
 
     // The answer an asynchronous call gives to its callback.
@@ -119,7 +114,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     // Back and forward on an empty history do nothing.
     area.btPrev();
     area.btNext();
-    Pump(400);  // time for the engine to do what it should not
+    Pump(200);  // time for the engine to do what it should not
     EXPECT_TRUE(completed.empty());
 
     // Home while the editor is shown brings the browser up on the index.
@@ -137,7 +132,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     area.ShowEditor();
     EXPECT_TRUE(editor->isVisible() && !browser->isVisible() && !area.BrowserShown());
     area.ShowHelpBrowser(false);
-    Pump(400);  // time for the engine to do what it should not
+    Pump(200);  // time for the engine to do what it should not
     EXPECT_TRUE(browserInFront());
     EXPECT_EQ(browser->CurrentUrl(), renderWorld);
 
@@ -153,7 +148,7 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     }
     // Nothing more to go forward to: the page stays.
     area.btNext();
-    Pump(400);  // time for the engine to do what it should not
+    Pump(200);  // time for the engine to do what it should not
     EXPECT_EQ(browser->CurrentUrl(), renderWorld);
     // Every completed document was announced once, history steps included.
     EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld, graphics, index, graphics, renderWorld}));
@@ -187,9 +182,7 @@ TEST_F(HelpBrowserTest, FramesLinksAndImagesFindTheirFilesWhateverTheLetterCase)
     Page("Blitz3D/help/commands/2d_commands/EOF.htm", "<html><body><h1>Eof(stream)</h1></body></html>");
 
     LoadAndWait([&] { browser->Navigate(helpDir + "/frames.htm"); }, frames);
-    auto script = [&](const QString& js) {
-        return Await<QVariant>([&](auto done) { browser->View()->page()->runJavaScript(js, done); });
-    };
+    auto script = [&](const QString& js) { return RunScript(*browser, js); };
     EXPECT_EQ(script("frames['main'].document.body.innerText").toString(), "Graphics width,height");
     EXPECT_EQ(script("frames['nav'].document.getElementById('logo').naturalWidth").toInt(), 7);
     EXPECT_EQ(script("getComputedStyle(frames['nav'].document.body).color").toString(), "rgb(1, 2, 3)");

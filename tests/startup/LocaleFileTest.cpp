@@ -33,26 +33,14 @@ QStringList KeysAskedForBySources()
         }
     }
     keys << MenuLabelKeys();
-    // Every label the IDE shows, those of the commands still to come
-    // included: the scan above only finds keys written out in one way.
+    // The labels the dialogs ask for through tables of their own, which the
+    // scan above does not see.
     keys << QStringList{
-        "parseColorError", "blitzdirnotfound", "commandsnotfound", "setting_b3dfilter", "setting_colors",
-        "setting_discard", "setting_ide", "setting_lbblitzdir", "setting_lbcommandsdir", "setting_lbfixedsize",
-        "setting_lbidefont", "setting_lblinegutter", "setting_lblines", "setting_lbtabsize",
-        "setting_lbwarningfont", "setting_lgmode0", "setting_lgmode1", "setting_lgmode2",
-        "setting_mousescroll", "setting_path", "setting_save", "setting_selectb3dtitle",
-        "setting_selectcommandstitle", "setting_selectfont", "newfile", "bbf", "closebbf", "openbbf",
-        "overwrite", "savebbf", "buildfile", "checkfile", "createexe", "done", "savebeforebuild", "compileerr",
-        "cancel", "mnucommandline", "askreplaceall", "casesensitive", "confirmreplace", "find", "findnext",
-        "frcaption", "replace", "replaceall", "replacethis", "replacewith", "replMade", "searchfor",
-        "searchin", "selection", "textnotfound", "wholetext", "askexit", "l3", "mnuaddbbtoprj", "mnubuildexe",
-        "mnucalc", "mnucheck", "mnuclosebbfile", "mnucolor", "mnucompile", "mnucopy", "mnucut",
-        "mnudebugenabled", "mnufindreplace", "mnugohome", "mnuhelp", "mnunewbbfile", "mnunext",
-        "mnuopenbbfile", "mnupaste", "mnuprefs", "mnuprev", "mnuredo", "mnuremovebbfromprj", "mnusavebbfile",
-        "mnusavebbfileall", "mnusavebbfileas", "mnuundo", "colorhex", "colorrgb", "helptab", "mnuabout",
-        "mnuautoindent", "mnuautoupdate", "mnuclosebbfileall", "mnucloseproject", "mnucomment", "mnuedit",
-        "mnuexit", "mnufile", "mnuindentblock", "mnunewproject", "mnuopenproject", "mnuprogram", "mnurun",
-        "mnusaveproject", "mnusaveprojectas", "mnushowhelp", "mnuuncomment", "mnuunindentblock", "l1", "l2"};
+        "blitzdirnotfound", "commandsnotfound", "setting_colors", "setting_ide", "setting_lbblitzdir",
+        "setting_lbcommandsdir", "setting_lbfixedsize", "setting_lbidefont", "setting_lblinegutter", "setting_lblines",
+        "setting_lbtabsize", "setting_lbwarningfont", "setting_lgmode0", "setting_lgmode1", "setting_lgmode2",
+        "setting_mousescroll", "setting_path", "buildfile", "checkfile", "createexe", "casesensitive", "find",
+        "findnext", "replace", "replaceall", "replacewith", "searchfor", "searchin", "selection", "wholetext"};
     for (int i = 0; i <= 17; ++i)
         keys << QStringLiteral("colorlabel%1").arg(i);
     keys.removeDuplicates();

@@ -40,7 +40,7 @@ TEST(StartupFiles, AByteOrderMarkAndAnyLineEndReadLikeAPlainFile)
         // A write changes its line and keeps the mark.
         dir.setPref("IDEOPTS", "TabSize", "6");
         EXPECT_EQ(dir.read("prefs.ini").substr(0, 3), "\xEF\xBB\xBF");
-        EXPECT_EQ(GetIniString(dir.file("prefs.ini"), "PATHS", "B3DDir", ""), "/opt/blitz");
+        EXPECT_EQ(IniFile(dir.read("prefs.ini")).Get("PATHS", "B3DDir", ""), "/opt/blitz");
 
         EditorKeywordList vocabulary;
         settings.B3DDir = dir.blitzDir();

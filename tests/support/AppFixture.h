@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/DocumentManager.h"
+#include "documents/DocumentTabs.h"
 #include "editor/EditCtrl.h"
 #include "mainwindow/MainWindow.h"
 #include "startup/App.h"
@@ -42,6 +43,8 @@ protected:
     EditCtrl& editor() const { return window->editor(); }
     CDoc& current() const { return *docs().CurrentDoc(); }
     void Command(const char* menuName) { window->dispatcher().DoCommand(QString::fromLatin1(menuName)); }
+    // As a click on the tab of the document (or help page) with this key.
+    void ClickTab(const QString& key) { window->tabs().setCurrentIndex(window->tabs().IndexOf(key)); }
 
     // Types text into the editor as keys, so the editor's events run.
     void Type(const QString& text);
