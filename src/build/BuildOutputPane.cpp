@@ -17,6 +17,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
+#include <optional>
+
 namespace {
 
 // Lines kept: the end of a program that prints without end, and never all

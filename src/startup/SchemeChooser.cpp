@@ -68,6 +68,7 @@ void SchemeChooser::Follow(const ColorScheme& shown)
         const std::vector<ColorScheme> listed = Listed();
         if (std::none_of(listed.begin(), listed.end(),
                          [&](const ColorScheme& s) { return s.colours == shown.colours; }))
+            // Not the user's to delete or to save over: only a way back.
             m_current = ColorScheme{QStringLiteral("Current"), true, shown.colours};
         Fill();
         return;
