@@ -12,9 +12,6 @@ namespace {
 constexpr int kPadding = 5;  // each side: the text's width + 10
 
 const QColor kBorder(160, 166, 176);
-const QColor kBackground(250, 250, 252);
-const QColor kText(60, 64, 72);
-const QColor kCurrentParameter(0, 0, 0);
 
 }  // namespace
 
@@ -78,8 +75,16 @@ void DlgInlineHelp::PlaceAt(QPoint caretOnScreen)
 
 void DlgInlineHelp::paintEvent(QPaintEvent*)
 {
+    // The palette's colours, so that the tip matches the colour scheme: the
+    // parameter being typed in the text's full colour, the rest quieter.
+    const QPalette& pal = palette();
+    const QColor current = pal.color(QPalette::Text);
+    const QColor base = pal.color(QPalette::Base);
+    const QColor quiet = QColor::fromRgbF(float(current.redF() * 0.75 + base.redF() * 0.25),
+                                          float(current.greenF() * 0.75 + base.greenF() * 0.25),
+                                          float(current.blueF() * 0.75 + base.blueF() * 0.25));
     QPainter p(this);
-    p.fillRect(rect(), kBackground);
+    p.fillRect(rect(), base);
     p.setPen(kBorder);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 
@@ -92,7 +97,7 @@ void DlgInlineHelp::paintEvent(QPaintEvent*)
         p.drawText(QRect(x, area.top(), area.right() - x + 1, area.height()), Qt::AlignLeft | Qt::AlignVCenter, s);
         x += QFontMetrics(font).horizontalAdvance(s);
     };
-    run(m_tip.before, font(), kText);
-    run(m_tip.bold, BoldFont(), kCurrentParameter);
-    run(m_tip.after, font(), kText);
+    run(m_tip.before, font(), quiet);
+    run(m_tip.bold, BoldFont(), current);
+    run(m_tip.after, font(), quiet);
 }

@@ -22,10 +22,6 @@ constexpr int kIconSize = 16;
 constexpr int kTextLeft = kIconSize + 8;
 
 const QColor kBorder(160, 166, 176);
-const QColor kBackground(255, 255, 255);
-const QColor kSelection(0, 92, 214);
-const QColor kNameText(30, 30, 30);
-const QColor kTypeText(110, 115, 125);
 
 std::optional<ListKey> ListKeyOf(int qtKey)
 {
@@ -57,8 +53,12 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        // The palette's colours, so that the list matches the colour scheme.
+        const QPalette& pal = palette();
+        const QColor nameText = pal.color(QPalette::Text);
+        const QColor typeText = pal.color(QPalette::PlaceholderText);
         QPainter p(this);
-        p.fillRect(rect(), kBackground);
+        p.fillRect(rect(), pal.color(QPalette::Base));
         const CompletionList& model = m_list.m_model;
         const int rh = m_list.m_rowHeight;
         QFont plain = font();
@@ -70,7 +70,7 @@ protected:
             const QRect rowRect(0, y, width(), rh);
             KindIcon(entry.Kind()).paint(&p, QRect(3, y + (rh - kIconSize) / 2, kIconSize, kIconSize));
             if (row.selected)
-                p.fillRect(rowRect.adjusted(kIconSize + 5, 0, 0, 0), kSelection);
+                p.fillRect(rowRect.adjusted(kIconSize + 5, 0, 0, 0), pal.color(QPalette::Highlight));
             p.setFont(row.selected ? bold : plain);
             const QFontMetrics fm(p.font());
             const QRect textRect = rowRect.adjusted(kTextLeft, 0, -4, 0);
@@ -78,13 +78,13 @@ protected:
             const QString type = text::FromBytes(entry.ReturnType);
             const QString whole = fm.elidedText(name + type, Qt::ElideRight, textRect.width());
             if (row.selected || type.isEmpty() || whole.size() != name.size() + type.size()) {
-                p.setPen(row.selected ? Qt::white : kNameText);
+                p.setPen(row.selected ? pal.color(QPalette::HighlightedText) : nameText);
                 p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, whole);
             } else {
                 // The type a name was declared with reads as a quieter suffix.
-                p.setPen(kNameText);
+                p.setPen(nameText);
                 p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, name);
-                p.setPen(kTypeText);
+                p.setPen(typeText);
                 p.drawText(textRect.adjusted(fm.horizontalAdvance(name), 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                            type);
             }

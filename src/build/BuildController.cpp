@@ -1,7 +1,9 @@
 #include "build/BuildController.h"
 
 #include "build/CompilerError.h"
+#include "build/CompilerOutput.h"
 #include "build/DialogCommandLine.h"
+#include "platform/Paths.h"
 #include "platform/Prompter.h"
 #include "platform/Text.h"
 #include "startup/BlitzDir.h"
@@ -11,6 +13,8 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 
 namespace {
@@ -33,6 +37,22 @@ QString Now()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
+// Often enough that the output seems to flow, seldom enough to cost nothing.
+constexpr int kOutputPollMs = 200;
+// What one look hands on at most, so a program that prints without end
+// never holds the window for long (the pane takes a megabyte in about a
+// tenth of a second).
+constexpr qint64 kOutputPiece = 256 << 10;
+// At the end, more than this still unread is skipped to its end: the pane
+// keeps only the last lines of so much anyway.
+constexpr qint64 kOutputTail = 4 << 20;
+
+bool SameFile(const QString& a, const QString& b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
 }  // namespace
 
 BuildController::BuildController(BuildHost& host, const Settings& settings,
@@ -48,6 +68,8 @@ BuildController::BuildController(BuildHost& host, const Settings& settings,
       m_debugEnabled(settings.DebugEnabled)
 {
     connect(&m_runner, &BuildRunner::Finished, this, &BuildController::onCompilerFinished);
+    m_outputPoll.setInterval(kOutputPollMs);
+    connect(&m_outputPoll, &QTimer::timeout, this, [this] { readOutput(false); });
 }
 
 BuildController::~BuildController() = default;
@@ -151,40 +173,93 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     m_launchText = text::ReplaceAll(statusLabel, QStringLiteral("#filename#"), doc->FileTitle);
     m_host.SetInfoPanelText(m_launchText);
 
+    // What the last build marked is not this one's.
+    m_host.ClearErrorMark();
+    m_clock.start();
+    m_elapsedMs = -1;
+    m_outputRead = 0;
+    Q_EMIT BuildStarted(m_launchText, commandLine);
+
     logLine(QStringLiteral("Calling Shell Command..."));
     const BuildRunner::Launch launch = m_runner.Start(job);
     logLine(QStringLiteral("Called Shell Command: res=") + (launch.started ? u'1' : u'0'));
     if (!launch.started) {
+        endBuild(QStringLiteral("Could not start: ") + launch.reason, true);
         m_prompter.Tell(QStringLiteral("Unable to launch ") + commandLine + QStringLiteral("\r\n")
                             + launch.reason,
                         MsgIcon::Critical);
         return;
     }
     m_outputCaptured = launch.captured;
+    m_outputPoll.start();
     logLine(QStringLiteral("Enabling WaitExecute Timer (") + Now() + u')');
     Q_EMIT BuildingChanged(true);
+}
+
+void BuildController::readOutput(bool all)
+{
+    if (!m_outputCaptured)
+        return;
+    QFile output(OutputPath());
+    if (!output.open(QIODevice::ReadOnly))
+        return;
+    if (const qint64 skipped = output.size() - kOutputTail - m_outputRead; all && skipped > 0) {
+        m_outputRead += skipped;
+        Q_EMIT OutputAdded(QStringLiteral("\r\n[%1 MB of output left out]\r\n")
+                               .arg(double(skipped) / (1 << 20), 0, 'f', 1)
+                               .toUtf8());
+    }
+    if (!output.seek(m_outputRead))
+        return;
+    do {
+        const QByteArray piece = output.read(kOutputPiece);
+        if (piece.isEmpty())
+            break;
+        m_outputRead += piece.size();
+        Q_EMIT OutputAdded(piece);
+    } while (all);
+}
+
+void BuildController::endBuild(const QString& outcome, bool failed)
+{
+    m_outputPoll.stop();
+    m_elapsedMs = m_clock.elapsed();
+    Q_EMIT BuildEnded(outcome, failed);
 }
 
 void BuildController::onCompilerFinished(int exitCode, bool crashed)
 {
     logLine(QStringLiteral("Execution finished (") + Now() + u')');
+    readOutput(true);
+    const QString took = DurationText(m_clock.elapsed());
     // An output file that could not be emptied still holds an earlier
     // build's report, which must not pass for this one's.
     const std::optional<std::string> last =
         m_outputCaptured ? ReadLastLine(OutputPath()) : std::nullopt;
     if (!last) {
+        endBuild(QStringLiteral("Ended after %1; its output could not be read").arg(took), true);
         m_host.SetInfoPanelText(m_launchText + QStringLiteral(" The compiler's output ") + OutputPath()
                                 + (m_outputCaptured ? QStringLiteral(" could not be read.")
                                                     : QStringLiteral(" could not be written.")));
     } else {
         switch (JudgeBuild(*last, exitCode, crashed)) {
         case BuildResult::Done:
+            // Past "Executing...", the status is the program's own.
+            endBuild(exitCode == 0 ? QStringLiteral("Finished in %1").arg(took)
+                                   : QStringLiteral("Finished in %1; the program ended with exit code %2")
+                                         .arg(took)
+                                         .arg(exitCode),
+                     false);
             m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("done")));
             break;
         case BuildResult::ErrorReport:
-            ShowCompileError(m_lastBuiltKey, *last, m_launchText);
+            endBuild(QStringLiteral("Ended with an error after %1").arg(took), true);
+            ShowCompileError(*last, m_launchText);
             break;
         case BuildResult::Failure: {
+            endBuild(crashed ? QStringLiteral("Failed after %1: the compiler crashed").arg(took)
+                             : QStringLiteral("Failed after %1 (exit code %2)").arg(took).arg(exitCode),
+                     true);
             // No line to show it on, but the same report as an error.
             const QString message = FailureText(*last, exitCode, crashed);
             m_host.SetInfoPanelText(StatusWithMessage(m_launchText, message));
@@ -196,35 +271,70 @@ void BuildController::onCompilerFinished(int exitCode, bool crashed)
     Q_EMIT BuildingChanged(false);
 }
 
+void BuildController::Stop()
+{
+    if (!m_runner.IsRunning())
+        return;
+    m_runner.Stop();
+    logLine(QStringLiteral("Execution stopped (") + Now() + u')');
+    readOutput(true);
+    endBuild(QStringLiteral("Stopped after %1").arg(DurationText(m_clock.elapsed())), true);
+    m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("stopped")));
+    Q_EMIT BuildingChanged(false);
+}
+
 void BuildController::Abort()
 {
     if (!m_runner.IsRunning())
         return;
     m_runner.Stop();
+    m_outputPoll.stop();
     logLine(QStringLiteral("Execution aborted (") + Now() + u')');
     Q_EMIT BuildingChanged(false);
 }
 
-void BuildController::ShowCompileError(const QString& docKey, std::string_view line,
-                                         const QString& statusBefore)
+std::optional<QString> BuildController::DocOfReport(const std::string& file)
+{
+    const std::optional<BuildDocInfo> built = m_host.FindDoc(m_lastBuiltKey);
+    if (const std::optional<QString> onDisk = ReportedFileOnDisk(file)) {
+        if (built && SameFile(built->FilePath, *onDisk))
+            return m_lastBuiltKey;
+        return m_host.OpenDoc(*onDisk);
+    }
+    // The main file is echoed as it was given, which may name it in a form
+    // this disk does not know; its name still tells it.
+    const QString name = paths::FileNameOf(text::FromBytes(file));
+    if (built && !name.isEmpty() && name.compare(built->FileTitle, Qt::CaseInsensitive) == 0)
+        return m_lastBuiltKey;
+    return std::nullopt;
+}
+
+bool BuildController::ShowError(const CompilerError& error)
+{
+    if (!error.HasPosition()) {
+        if (m_host.FindDoc(m_lastBuiltKey))
+            m_host.ShowDocAtLine(m_lastBuiltKey, -1);
+        return true;
+    }
+    const std::optional<QString> key = DocOfReport(error.file);
+    if (!key)
+        return false;
+    m_host.ShowDocAtLine(*key, error.line);
+    m_host.MarkError(error.line, error.ColumnNumber());
+    return true;
+}
+
+void BuildController::ShowCompileError(std::string_view line, const QString& statusBefore)
 {
     const std::optional<CompilerError> error = ParseErrorLine(line);
     if (!error) {
         m_host.SetInfoPanelText(StatusWithMessage(statusBefore, UnreadableReportText(line)));
         return;
     }
-    // Always the built document, also for an error in one of its includes:
-    // the compiler's file name is not looked at.
-    if (m_host.FindDoc(docKey)) {
-        if (error->HasPosition()) {
-            m_host.ShowDocAtLine(docKey, error->line);
-            m_host.FlashErrorLine(error->line);
-        } else {
-            m_host.ShowDocAtLine(docKey, -1);
-        }
-    }
-    const QString message =
-        CompileErrorMessage(m_labels.getValue(QStringLiteral("compileerr")), *error);
+    QString message = CompileErrorMessage(m_labels.getValue(QStringLiteral("compileerr")), *error);
+    // The error is shown where the compiler found it, an included file too.
+    if (!ShowError(*error))
+        message += QStringLiteral("\r\n(in %1, which is not on this disk)").arg(text::FromBytes(error->file));
     m_host.SetInfoPanelText(StatusWithMessage(statusBefore, message));
     m_prompter.Tell(message, MsgIcon::Critical);
 }

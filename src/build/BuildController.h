@@ -4,8 +4,10 @@
 #include "build/BuildRunner.h"
 #include "build/CompilerCommand.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <string_view>
 
@@ -13,12 +15,14 @@ class BlitzDirGuard;
 class CUILabels;
 class DebugLog;
 class Prompter;
+struct CompilerError;
 struct Settings;
 
 // The build commands of the main window: check, compile and run, run again,
-// build executable, the debug toggle and the program's command line. It
-// launches the compiler, learns of its end without blocking, and reports
-// success in the status panel or shows the error on its line.
+// build executable, stop, the debug toggle and the program's command line. It
+// launches the compiler, passes its output on as it comes, learns of its end
+// without blocking, and reports success in the status panel or shows the
+// error on its line, in whichever file the compiler names.
 class BuildController : public QObject {
     Q_OBJECT
 public:
@@ -44,8 +48,15 @@ public:
     // "OK" when the document may be built, else the text to show. The
     // document in the editor is saved first; no other document is.
     QString ValidDoc(const QString& docKey);
+    // The Stop command: ends the running compiler and the program it runs,
+    // and says so.
+    void Stop();
     // Ends a running compiler without reporting on it, as when the IDE closes.
     void Abort();
+    // Brings up the place of an error the last build reported: its file
+    // (opened when needed) with the caret on its line and column, marked.
+    // False when the compiler named a file that is not on this disk.
+    bool ShowError(const CompilerError& error);
 
     // The debug toggle shown by both btDebugEnabled and mnuDebugEnabled.
     bool DebugEnabled() const { return m_debugEnabled; }
@@ -56,6 +67,11 @@ public:
 
     QString LastBuiltKey() const { return m_lastBuiltKey; }
     bool IsBuilding() const { return m_runner.IsRunning(); }
+    // How long the running or last build took.
+    qint64 ElapsedMs() const
+    {
+        return m_elapsedMs >= 0 ? m_elapsedMs : m_clock.isValid() ? m_clock.elapsed() : 0;
+    }
     // The file that receives the compiler's output.
     QString OutputPath() const;
 
@@ -69,12 +85,24 @@ Q_SIGNALS:
     void DebugEnabledChanged(bool on);
     // True after a successful launch, false once its result is shown.
     void BuildingChanged(bool building);
+    // The build's story as it goes, for the output pane: it starts (`title`
+    // is the status text of the launch), the output arrives in pieces, and
+    // it ends with `outcome` ("Finished in 0.4 s"), which `failed` or not.
+    // Every start is followed by an end, a launch that fails included.
+    void BuildStarted(const QString& title, const QString& commandLine);
+    void OutputAdded(const QByteArray& bytes);
+    void BuildEnded(const QString& outcome, bool failed);
 
 private:
     void onCompilerFinished(int exitCode, bool crashed);
-    // Shows the compiler's error report line on the built document, the
-    // message appended to `statusBefore`.
-    void ShowCompileError(const QString& docKey, std::string_view line, const QString& statusBefore);
+    // Hands on what the compiler wrote since the last look.
+    void readOutput(bool all);
+    void endBuild(const QString& outcome, bool failed);
+    // The document the file named in a report stands for.
+    std::optional<QString> DocOfReport(const std::string& file);
+    // Shows the compiler's error report line where it points, the message
+    // appended to `statusBefore`.
+    void ShowCompileError(std::string_view line, const QString& statusBefore);
     void logLine(const QString& message);
 
     BuildHost& m_host;
@@ -92,5 +120,9 @@ private:
     // when the panel has since shown something else.
     QString m_launchText;
     bool m_outputCaptured = false;
+    QTimer m_outputPoll;
+    qint64 m_outputRead = 0;
+    QElapsedTimer m_clock;
+    qint64 m_elapsedMs = -1;  // the last build's, once it ended
     const BlitzDirGuard* m_blitzDir = nullptr;
 };

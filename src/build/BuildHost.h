@@ -29,9 +29,15 @@ public:
     // the caret at column 0 of the 1-based `line`, scrolled into view. A
     // negative line keeps the document's own caret.
     virtual void ShowDocAtLine(const QString& key, int line) = 0;
-    // Shows the line of the editor briefly in the error-line colour,
-    // leaving no lasting mark.
-    virtual void FlashErrorLine(int line) = 0;
+    // The document of the file at `path`: the one open on it, or one opened
+    // for it. Nothing when it could not be opened (the reason was shown).
+    virtual std::optional<QString> OpenDoc(const QString& path) = 0;
+    // Puts the caret of the document in the editor at the compiler's 1-based
+    // `column` (a tab counting as one) of the 1-based `line`, flashes the
+    // line in the error-line colour and marks it until ClearErrorMark.
+    virtual void MarkError(int line, int column) = 0;
+    // Takes away the error mark, from whichever document holds it.
+    virtual void ClearErrorMark() = 0;
 
     virtual QString InfoPanelText() const = 0;
     virtual void SetInfoPanelText(const QString& text) = 0;

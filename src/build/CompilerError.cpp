@@ -43,6 +43,11 @@ bool CompilerError::HasPosition() const
     return line >= 1 && !(file.empty() && line == kNoPositionLine);
 }
 
+int CompilerError::ColumnNumber() const
+{
+    return WholeNumber(column).value_or(1);
+}
+
 bool IsErrorReport(std::string_view line)
 {
     return !line.empty() && line.front() == '"';

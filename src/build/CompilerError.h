@@ -18,6 +18,8 @@ struct CompilerError {
 
     // The compiler writes `"":65536:65536:...` for an error it cannot place.
     bool HasPosition() const;
+    // The column as a number; 1 (the line's start) when it is none.
+    int ColumnNumber() const;
 };
 
 // A report line starts with a double quote; anything else is progress or a

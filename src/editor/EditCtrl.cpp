@@ -200,6 +200,7 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     --quiet;
     pendingEdit.reset();
     applyDocumentSettings();
+    dropErrorMark();
     lexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
     if (buffer->dirty.LineCount() != lineCount())
         buffer->dirty.Reset(lineCount(), true);
@@ -297,7 +298,7 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE);
     d->sci(Sci::SCI_SETMARGINWIDTHN, 1, 0);
     d->sci(Sci::SCI_SETMARGINTYPEN, 0, Sci::SC_MARGIN_NUMBER);
-    d->sci(Sci::SCI_SETMARGINMASKN, 0, 1 << kMarkCaretLine);
+    d->sci(Sci::SCI_SETMARGINMASKN, 0, (1 << kMarkCaretLine) | (1 << kMarkBuildError));
     d->view->setMarginWidth(2, 0);
     d->sci(Sci::SCI_SETMARGINLEFT, 0, 4);
     // The horizontal scroll bar follows the longest line seen, instead of a

@@ -162,6 +162,14 @@ public:
     // `duration`, then takes the colour away and repaints, leaving no mark.
     // Another flash, or showing another buffer, ends it sooner.
     void FlashLine(int line, int marker, std::chrono::milliseconds duration = std::chrono::milliseconds(900));
+    // Marks where the last build stopped: the 1-based line's number in the
+    // gutter in the error colour, and the word at `column` (bytes, from 0)
+    // underlined. The mark moves with edits and stays until the next one, or
+    // ClearErrorMark, takes it away from whichever buffer holds it.
+    void SetErrorMark(int line, int column);
+    void ClearErrorMark();
+    // The 1-based line of the shown buffer's error mark; 0 when it has none.
+    int ErrorMarkLine() const;
 
     void Undo();
     void Redo();

@@ -22,7 +22,12 @@ enum EditorMarker {
     // marker, refreshing and clearing it again.
     kMarkHighlightFading = 4,
     kMarkErrorFading = 5,
+    // The last build's error, in the line-number gutter.
+    kMarkBuildError = 6,
 };
+
+// The indicator underlining the last build's error.
+constexpr int kIndicBuildError = 8;
 
 struct EditCtrl::Impl {
     explicit Impl(EditCtrl* owner);
@@ -97,6 +102,9 @@ struct EditCtrl::Impl {
     QTimer flashTimer;
     void endFlash();
     void moveCaretMark(int line);
+    // Which error mark is the current one; a buffer holding another drops it.
+    int errorMarkNumber = 0;
+    void dropErrorMark();
 
     // Colouring.
     void queueNamesCheck();

@@ -218,6 +218,51 @@ void EditCtrl::Impl::endFlash()
     view->viewport()->update();
 }
 
+void EditCtrl::SetErrorMark(int line, int column)
+{
+    ClearErrorMark();
+    if (!d->current || line < 1 || line > d->lineCount())
+        return;
+    d->current->errorMarkHandle = int(d->sci(Sci::SCI_MARKERADD, line - 1, kMarkBuildError));
+    d->current->errorMarkNumber = d->errorMarkNumber;
+    // The word the compiler stopped at; at the line's end, the character
+    // before it, so the mark shows whatever the column.
+    const std::intptr_t start = d->lineStart(line - 1);
+    const std::intptr_t end = d->lineEnd(line - 1);
+    std::intptr_t from = d->position(line - 1, column);
+    if (from == end && from > start)
+        from = d->sci(Sci::SCI_POSITIONBEFORE, from);
+    std::intptr_t to = d->sci(Sci::SCI_WORDENDPOSITION, from, 1);
+    if (to <= from)
+        to = std::min(end, d->sci(Sci::SCI_POSITIONAFTER, from));
+    d->sci(Sci::SCI_SETINDICATORCURRENT, kIndicBuildError);
+    d->sci(Sci::SCI_INDICATORFILLRANGE, from, to - from);
+}
+
+void EditCtrl::ClearErrorMark()
+{
+    ++d->errorMarkNumber;
+    d->dropErrorMark();
+}
+
+void EditCtrl::Impl::dropErrorMark()
+{
+    if (!current || current->errorMarkHandle < 0 || current->errorMarkNumber == errorMarkNumber)
+        return;
+    sci(Sci::SCI_MARKERDELETEHANDLE, current->errorMarkHandle);
+    sci(Sci::SCI_SETINDICATORCURRENT, kIndicBuildError);
+    sci(Sci::SCI_INDICATORCLEARRANGE, 0, sci(Sci::SCI_GETLENGTH));
+    current->errorMarkHandle = -1;
+}
+
+int EditCtrl::ErrorMarkLine() const
+{
+    if (!d->current || d->current->errorMarkHandle < 0)
+        return 0;
+    const auto line = d->sci(Sci::SCI_MARKERLINEFROMHANDLE, d->current->errorMarkHandle);
+    return line < 0 ? 0 : static_cast<int>(line) + 1;
+}
+
 int EditCtrl::CaretMarkLine() const
 {
     const auto line = d->sci(Sci::SCI_MARKERNEXT, 0, 1 << kMarkCaretLine);
@@ -411,6 +456,21 @@ void EditCtrl::Impl::applyStyles()
         sci(Sci::SCI_MARKERDEFINE, mark, Sci::SC_MARK_BACKGROUND);
         sci(Sci::SCI_MARKERSETBACK, mark, SciColor(colour));
     }
+
+    // Derived from the colours above, so that every scheme gets them: the
+    // selection tinted with the commands' colour under the tokens' own
+    // colours, a faint band on the caret's line that lets line marks show
+    // through, and an error mark red enough for the background.
+    const bool dark = LightnessOf(look.BackColor) < 128;
+    const Color errorMark = dark ? Rgb(240, 82, 79) : Rgb(211, 47, 47);
+    sci(Sci::SCI_MARKERDEFINE, kMarkBuildError, Sci::SC_MARK_LEFTRECT);
+    sci(Sci::SCI_MARKERSETBACK, kMarkBuildError, SciColor(errorMark));
+    view->SetSelectionColour(ToQColor(Blend(look.BackColor, look.KeywordColor, dark ? 0.3 : 0.28)));
+    sci(Sci::SCI_SETCARETLINEVISIBLE, 1);
+    sci(Sci::SCI_SETCARETLINEBACK, SciColor(look.TextColor));
+    sci(Sci::SCI_SETCARETLINEBACKALPHA, dark ? 14 : 10);
+    sci(Sci::SCI_INDICSETSTYLE, kIndicBuildError, Sci::INDIC_SQUIGGLEPIXMAP);
+    sci(Sci::SCI_INDICSETFORE, kIndicBuildError, SciColor(errorMark));
     updateGutter(true);
 }
 

@@ -47,6 +47,10 @@ public:
     LexRules styledRules;
     int caretMarkLine = -1;  // where the current-line mark of the gutter was put
     bool fading = false;     // some cleared line marker is still painted
+    // The build error marked here, and which mark it was: one that is no
+    // longer the editor's current one goes when the buffer is next shown.
+    int errorMarkHandle = -1;
+    int errorMarkNumber = 0;
 
     EditorBuffer() { dirty.Reset(1, true); }
 

@@ -64,6 +64,20 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent)
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
+void EditorView::SetSelectionColour(const QColor& colour)
+{
+    m_selection = colour;
+    setSelectionBackgroundColor(colour);
+    SendScintilla(SCI_SETSELFORE, false, 0L);
+}
+
+void EditorView::changeEvent(QEvent* event)
+{
+    QsciScintilla::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_selection.isValid())
+        SetSelectionColour(m_selection);
+}
+
 void EditorView::keyPressEvent(QKeyEvent* event)
 {
     EditorKeyEvent down{event->key(), 0, event->modifiers()};

@@ -19,6 +19,10 @@ public:
     std::function<bool(const QString&)> textArriving;
     // Whether a paste of `data` would insert anything.
     bool CanInsert(const QMimeData* data) const { return canInsertFromMimeData(data); }
+    // The selection's background, under the text's own colours. The control
+    // takes the palette's highlight whenever the palette changes; this one
+    // is put back.
+    void SetSelectionColour(const QColor& colour);
 
 Q_SIGNALS:
     // Before the control sees a key; handlers zero the event to keep it.
@@ -31,6 +35,7 @@ Q_SIGNALS:
     void filesDropped(const QStringList& paths);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -46,4 +51,5 @@ private:
     bool SettleDrag(QDropEvent* event) const;
 
     int m_wheelRest = 0;  // eighths of a degree not yet turned into lines
+    QColor m_selection;
 };

@@ -28,6 +28,7 @@ const std::vector<CommandGroup>& CommandGroups()
         // One compiler at a time: a second would write into the first one's report.
         {"btCheck", {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"}, false,
          [](S s) { return s.open && !s.building; }},
+        {"btStop", {"btStop", "mnuStop"}, false, [](S s) { return s.building; }},
     };
     return groups;
 }

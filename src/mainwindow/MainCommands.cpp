@@ -70,6 +70,7 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuCompile"), [this] { m_build->CompileAndRun(); });
     d.SetAction(QStringLiteral("mnuRun"), [this] { m_build->Run(); });
     d.SetAction(QStringLiteral("mnuBuildExe"), [this] { m_build->BuildExecutable(); });
+    d.SetAction(QStringLiteral("mnuStop"), [this] { m_build->Stop(); });
     d.SetAction(QStringLiteral("mnuCommandLine"), [this] { m_build->EditProgramCommandLine(); });
     d.SetAction(QStringLiteral("mnuDebugEnabled"), [this] {
         QAction* item = m_menus.item(QStringLiteral("mnuDebugEnabled"));
@@ -117,7 +118,8 @@ void MainWindow::RegisterToolbarCommands()
         {"cEditBar", "btPaste", "mnuPaste"},              {"cEditBar", "btUndo", "mnuUndo"},
         {"cEditBar", "btRedo", "mnuRedo"},                {"cEditBar", "btFindReplace", "mnuFindReplace"},
         {"cBuildBar", "btCheck", "mnuCheck"},             {"cBuildBar", "btCompile", "mnuCompile"},
-        {"cBuildBar", "btBuildExe", "mnuBuildExe"},       {"cHelpBar", "btPrefs", "mnuPrefs"},
+        {"cBuildBar", "btBuildExe", "mnuBuildExe"},       {"cBuildBar", "btStop", "mnuStop"},
+        {"cHelpBar", "btPrefs", "mnuPrefs"},
     };
     for (const auto& row : sameAsMenu) {
         const QString menu = QString::fromLatin1(row[2]).toLower();

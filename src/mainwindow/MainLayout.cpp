@@ -180,6 +180,26 @@ void MainLayout::SetTitleColours(const QColor& from, const QColor& to, const QCo
     static_cast<TitleBand*>(m_declTitle)->SetColours(from, to, text);
 }
 
+void MainLayout::AddBottomPane(QWidget* pane)
+{
+    if (!m_bottom) {
+        m_bottom = new QSplitter(Qt::Vertical);
+        m_bottom->setObjectName(QStringLiteral("DocumentSplitter"));
+        m_bottom->setOpaqueResize(false);
+        QWidget* documents = m_vertical->widget(1);
+        m_vertical->replaceWidget(1, m_bottom);
+        // As the document area did: it takes what the window gains.
+        m_vertical->setStretchFactor(1, 1);
+        m_bottom->addWidget(documents);
+        m_bottom->setCollapsible(0, false);
+        m_bottom->setStretchFactor(0, 1);
+    }
+    m_bottom->addWidget(pane);
+    const int index = m_bottom->indexOf(pane);
+    m_bottom->setCollapsible(index, false);
+    m_bottom->setStretchFactor(index, 0);
+}
+
 void MainLayout::SetSplitterPictures(std::function<QIcon(int)> pictures)
 {
     m_pictures = std::move(pictures);

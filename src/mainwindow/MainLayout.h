@@ -27,6 +27,9 @@ public:
     // The pane titles (labels "l1" and "l2") and their colours.
     void SetTitles(const QString& project, const QString& declarations);
     void SetTitleColours(const QColor& from, const QColor& to, const QColor& text);
+    // A pane below the document area (the build's output), the two parted by
+    // a splitter of their own.
+    void AddBottomPane(QWidget* pane);
     // The splitter button's pictures: 1 collapse, 2 expand, 3 and 4 the same
     // under the mouse.
     void SetSplitterPictures(std::function<QIcon(int picture)> pictures);
@@ -62,6 +65,7 @@ private:
 
     QSplitter* m_vertical;
     QSplitter* m_leftPane;
+    QSplitter* m_bottom = nullptr;
     QLabel* m_projectTitle;
     QLabel* m_declTitle;
     QToolButton* m_button = nullptr;

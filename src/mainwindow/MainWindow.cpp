@@ -6,6 +6,7 @@
 #include "analysis/EditorEvents.h"
 #include "analysis/KindIcons.h"
 #include "build/BuildController.h"
+#include "build/BuildOutputPane.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
 #include "editor/EditCtrl.h"
@@ -108,6 +109,8 @@ void MainWindow::BuildLayout()
     m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.layout.stateDir, this);
+    m_outputPane = new BuildOutputPane(*m_build, m_app.labels.getValue(QStringLiteral("buildoutput")));
+    m_layout->AddBottomPane(m_outputPane);
     m_updateCheck = new UpdateCheck(*m_help, m_app.prompter,
                                     {QDir(m_app.programDir).filePath(QStringLiteral("AutoUpdate.html")),
                                      m_app.settings.AutoUpdateLink,

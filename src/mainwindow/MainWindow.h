@@ -13,6 +13,7 @@
 class App;
 class BlitzDirGuard;
 class BuildController;
+class BuildOutputPane;
 class CodeAssist;
 class DeclList;
 class DocumentManager;
@@ -81,6 +82,7 @@ public:
     DeclList& declList() const { return *m_declList; }
     EditorEvents& events() const { return *m_events; }
     BuildController& build() const { return *m_build; }
+    BuildOutputPane& outputPane() const { return *m_outputPane; }
     HelpArea& help() const { return *m_help; }
     HelpBrowser& helpBrowser() const { return *m_helpBrowser; }
     const DeclStyles& declStyles() const { return m_declStyles; }
@@ -140,6 +142,7 @@ private:
     std::unique_ptr<WindowBuildHost> m_buildHost;
     std::unique_ptr<BlitzDirGuard> m_blitzDir;
     BuildController* m_build = nullptr;
+    BuildOutputPane* m_outputPane = nullptr;
     UpdateCheck* m_updateCheck = nullptr;
     CodeAssist* m_assist = nullptr;
     editing::EditingTools* m_editing = nullptr;

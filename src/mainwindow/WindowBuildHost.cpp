@@ -1,9 +1,10 @@
 #include "mainwindow/WindowBuildHost.h"
 
+#include "build/CompilerOutput.h"
+#include "documents/DocumentFiles.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 #include "mainwindow/MainWindow.h"
-
 
 WindowBuildHost::WindowBuildHost(MainWindow& window, DocumentManager& docs, EditCtrl& editor)
     : m_window(window), m_docs(docs), m_editor(editor)
@@ -36,9 +37,29 @@ void WindowBuildHost::ShowDocAtLine(const QString& key, int line)
         m_docs.ShowDoc(*doc, line);
 }
 
-void WindowBuildHost::FlashErrorLine(int line)
+std::optional<QString> WindowBuildHost::OpenDoc(const QString& path)
 {
+    m_docs.OpenDoc(path);
+    const CDoc* doc = m_docs.CurrentDoc();
+    if (!doc || doc->FilePath.isEmpty() || CanonicalDocPath(doc->FilePath) != CanonicalDocPath(path))
+        return std::nullopt;
+    return doc->Key;
+}
+
+void WindowBuildHost::MarkError(int line, int column)
+{
+    const EditorBufferPtr buffer = m_editor.CurrentBuffer();
+    const QByteArray text = m_editor.LineText(line);
+    const int at = EditorColumn(std::string_view(text.constData(), std::size_t(text.size())), column,
+                                buffer && m_editor.FileIsUtf8(*buffer));
+    m_editor.SetCaret(at, line);
     m_editor.FlashLine(line, 2);
+    m_editor.SetErrorMark(line, at);
+}
+
+void WindowBuildHost::ClearErrorMark()
+{
+    m_editor.ClearErrorMark();
 }
 
 QString WindowBuildHost::InfoPanelText() const

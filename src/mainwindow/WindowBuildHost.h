@@ -17,7 +17,9 @@ public:
     QString CurrentDocKey() const override;
     void SaveDoc(const QString& key) override;
     void ShowDocAtLine(const QString& key, int line) override;
-    void FlashErrorLine(int line) override;
+    std::optional<QString> OpenDoc(const QString& path) override;
+    void MarkError(int line, int column) override;
+    void ClearErrorMark() override;
     QString InfoPanelText() const override;
     void SetInfoPanelText(const QString& text) override;
 

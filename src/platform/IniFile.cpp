@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 std::string_view SectionName(std::string_view line)
@@ -110,6 +112,21 @@ IniFile::Found IniFile::Locate(std::string_view section, std::string_view key) c
             found.keyLine = i;
     }
     return found;
+}
+
+std::vector<std::string> IniFile::Sections() const
+{
+    std::vector<std::string> sections;
+    for (const std::string& line : m_lines) {
+        if (!IsSectionHeader(line))
+            continue;
+        const std::string_view name = SectionName(line);
+        const bool seen = std::any_of(sections.begin(), sections.end(),
+                                      [&](const std::string& s) { return text::EqualsNoCase(s, name); });
+        if (!seen)
+            sections.emplace_back(name);
+    }
+    return sections;
 }
 
 std::string IniFile::Get(std::string_view section, std::string_view key, std::string_view defaultValue) const

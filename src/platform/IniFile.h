@@ -29,6 +29,9 @@ public:
     // writing would replace the user's lines with ours alone.
     static std::optional<IniFile> LoadForUpdate(const QString& path, QString* error = nullptr);
 
+    // The sections' names in the order of the file, each once (the first
+    // spelling of a name written in several cases).
+    std::vector<std::string> Sections() const;
     // The value of `key` in `section`, or `defaultValue` when either is missing.
     std::string Get(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // Replaces the first line of `key` in `section`, or adds one at the end of

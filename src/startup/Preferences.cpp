@@ -16,11 +16,6 @@
 namespace {
 
 // Colour keys in the order the file lists and the dialog writes them.
-struct ColorKey {
-    const char* key;
-    Color Settings::*member;
-    const char* defaultValue;
-};
 const ColorKey kColorKeys[] = {
     {"TextColor", &Settings::TextColor, "0,0,0"},
     {"BackColor", &Settings::BackColor, "255,255,255"},
@@ -61,6 +56,11 @@ QString Framed(const std::string& tokens)
 }
 
 }  // namespace
+
+std::span<const ColorKey> ColorKeys()
+{
+    return kColorKeys;
+}
 
 std::optional<long long> ParseSettingInteger(std::string_view text, int bits)
 {

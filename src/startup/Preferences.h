@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,15 @@ class CUILabels;
 class Prompter;
 
 // Reading and writing the user's prefs.ini (Layout::PrefsPath).
+
+// A colour key of [IDECOLORS] and the setting it fills.
+struct ColorKey {
+    const char* key;
+    Color Settings::*member;
+    const char* defaultValue;
+};
+// The nineteen colour keys, in the order the file lists them.
+std::span<const ColorKey> ColorKeys();
 
 // Converts a number written as text to an integer the way the settings
 // expect: surrounding blanks allowed, a fraction rounded to the nearest

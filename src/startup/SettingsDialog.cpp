@@ -8,6 +8,7 @@
 #include "startup/BlitzDir.h"
 #include "startup/Labels.h"
 #include "startup/Preferences.h"
+#include "startup/SchemeChooser.h"
 #include "startup/Settings.h"
 
 #include <QAbstractButton>
@@ -17,12 +18,10 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
@@ -371,35 +370,20 @@ void SettingsDialog::BuildColorsPage(QWidget* page)
     swatches->setColumnStretch(1, 1);
     swatches->setColumnStretch(4, 1);
 
-    // Schemes are not kept yet; the group shows the one in use.
-    auto* schemas = new QGroupBox(QStringLiteral("Color Schemas"), page);
-    schemas->setObjectName(QStringLiteral("fraColorSchemas"));
-    auto* list = new QListWidget(schemas);
-    list->setObjectName(QStringLiteral("lstColorSchemas"));
-    list->addItem(QStringLiteral("Current"));
-    list->setCurrentRow(0);
-    list->setMaximumWidth(list->fontMetrics().averageCharWidth() * 22);
-    list->setFocusPolicy(Qt::NoFocus);
-    auto* save = new QPushButton(QStringLiteral("Save"), schemas);
-    save->setObjectName(QStringLiteral("cmdSchemaSave"));
-    auto* remove = new QPushButton(QStringLiteral("Delete"), schemas);
-    remove->setObjectName(QStringLiteral("cmdSchemaDelete"));
-    for (QPushButton* b : {save, remove}) {
-        b->setAutoDefault(false);
-        b->setEnabled(false);
-    }
-    auto* schemaButtons = new QHBoxLayout;
-    schemaButtons->addWidget(save);
-    schemaButtons->addWidget(remove);
-    auto* schemaLayout = new QVBoxLayout(schemas);
-    schemaLayout->addWidget(list, 1);
-    schemaLayout->addLayout(schemaButtons);
+    m_schemes = new SchemeChooser(SchemesPath(m_app.layout.configDir), m_app.prompter, page);
+    connect(m_schemes, &SchemeChooser::Chosen, this, [this](const ColorScheme& scheme) {
+        Settings colours;
+        scheme.ApplyTo(colours);
+        for (int i = 0; i < kColorBoxCount; ++i)
+            m_ColorBox[i]->setColor(colours.*kBoxSettings[i]);
+        m_objectVarsColor = colours.ObjectVarsColor;
+    });
 
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(20);
     layout->addLayout(swatches, 1);
-    layout->addWidget(schemas);
+    layout->addWidget(m_schemes);
 }
 
 void SettingsDialog::LoadFromSettings()
@@ -432,6 +416,17 @@ void SettingsDialog::LoadFromSettings()
 
     for (int i = 0; i < kColorBoxCount; ++i)
         m_ColorBox[i]->setColor(s.*kBoxSettings[i]);
+    m_objectVarsColor = s.ObjectVarsColor;
+    m_schemes->Follow(ShownColours());
+}
+
+ColorScheme SettingsDialog::ShownColours() const
+{
+    Settings colours;
+    for (int i = 0; i < kColorBoxCount; ++i)
+        colours.*kBoxSettings[i] = m_ColorBox[i]->color();
+    colours.ObjectVarsColor = m_objectVarsColor;
+    return ColorScheme::Of(QString(), colours);
 }
 
 void SettingsDialog::ShowSampleFont()
@@ -483,8 +478,10 @@ void SettingsDialog::ChooseEditorFont()
 void SettingsDialog::ChooseBoxColor(int index)
 {
     ColorSwatch* box = m_ColorBox[index];
-    if (const auto colour = m_app.dialogs.ChooseColor(box->color()))
+    if (const auto colour = m_app.dialogs.ChooseColor(box->color())) {
         box->setColor(*colour);
+        m_schemes->Follow(ShownColours());
+    }
 }
 
 void SettingsDialog::OnGutterModeChanged(int index)
@@ -555,6 +552,7 @@ bool SettingsDialog::SaveSettings()
     updated.ScrollLines = IntegerOf(m_txtMouseWheelScroll, 16, live.ScrollLines);
     for (int i = 0; i < kColorBoxCount; ++i)
         updated.*kBoxSettings[i] = m_ColorBox[i]->color();
+    updated.ObjectVarsColor = m_objectVarsColor;
 
     QString error;
     if (!WriteSettings(m_app.layout, updated, &error)) {

@@ -2,6 +2,7 @@
 
 #include "platform/Color.h"
 #include "platform/CommonDialog.h"
+#include "startup/ColorSchemes.h"
 
 #include <QDialog>
 
@@ -14,12 +15,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class SchemeChooser;
 
 // The settings dialog: the Blitz3D folder and command list, the editor font,
 // tab size, line-number gutter and wheel step, and the eighteen editor
-// colours. It edits the application's settings in place; only a save that
-// passes its checks changes them (apart from the two paths, which are taken
-// as typed so that start-up can move on) and writes prefs.ini.
+// colours with their schemes. It edits the application's settings in place;
+// only a save that passes its checks changes them (apart from the two paths,
+// which are taken as typed so that start-up can move on) and writes
+// prefs.ini.
 //
 // Shown modally: by start-up while the Blitz3D folder or the font is unset,
 // and from the main window's preferences command, which passes a hook that
@@ -52,6 +55,8 @@ private:
     void BuildEditorPage(QWidget* page);
     void BuildColorsPage(QWidget* page);
     void LoadFromSettings();
+    // Every colour the page holds, the one without a box included.
+    ColorScheme ShownColours() const;
 
     void ChooseBlitzDir();
     void ChooseCommands();
@@ -83,6 +88,9 @@ private:
 
     class ColorSwatch;
     std::array<ColorSwatch*, kColorBoxCount> m_ColorBox{};
+    // ObjectVarsColor has no box; a scheme sets it all the same.
+    Color m_objectVarsColor = 0;
+    SchemeChooser* m_schemes = nullptr;
 
     QPushButton* m_cmdSave = nullptr;
     QPushButton* m_cmdDiscard = nullptr;

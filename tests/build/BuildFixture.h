@@ -75,8 +75,8 @@ public:
 };
 
 // The main window as the build sees it. The Save dialog answers from
-// `saveAnswers` (nothing queued = cancelled); `calls` records saves, jumps
-// and flashes.
+// `saveAnswers` (nothing queued = cancelled); `calls` records saves, opens,
+// jumps and error marks.
 class FakeHost : public BuildHost {
 public:
     std::optional<BuildDocInfo> FindDoc(const QString& key) const override
@@ -104,7 +104,18 @@ public:
         current = key;
         panel.clear();  // as activating a document does
     }
-    void FlashErrorLine(int line) override { calls << QStringLiteral("flash:%1").arg(line); }
+    std::optional<QString> OpenDoc(const QString& path) override
+    {
+        calls << "open:" + QFileInfo(path).fileName();
+        for (const auto& [key, doc] : docs)
+            if (doc.FilePath == path)
+                return key;
+        const QString key = QStringLiteral("Doc_%1").arg(docs.size() + 1);
+        Add(key, path);
+        return key;
+    }
+    void MarkError(int line, int column) override { calls << QStringLiteral("mark:%1:%2").arg(line).arg(column); }
+    void ClearErrorMark() override { ++clears; }
     QString InfoPanelText() const override { return panel; }
     void SetInfoPanelText(const QString& text) override { panel = text; }
 
@@ -117,6 +128,7 @@ public:
     QString current;
     QString panel;
     QStringList calls;
+    int clears = 0;
     std::deque<QString> saveAnswers;
 };
 

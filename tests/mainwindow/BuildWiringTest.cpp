@@ -50,7 +50,7 @@ TEST_F(BuildWiring, TheErrorLandsOnItsLineInTheBuiltDocument)
     EXPECT_EQ(current().Key, builtKey);
     EXPECT_EQ(window->tabs().SelectedKey(), builtKey);
     EXPECT_EQ(editor().CaretPos().Line, 3);
-    EXPECT_EQ(editor().CaretPos().Column, 0);
+    EXPECT_EQ(editor().CaretPos().Column, 3);  // column 5, as far as the line goes
     EXPECT_TRUE(window->InfoPanel().startsWith(launchText)) << window->InfoPanel().toStdString();
     EXPECT_TRUE(window->InfoPanel().contains("Expecting expression"));
     ASSERT_FALSE(prompter.shown.empty());

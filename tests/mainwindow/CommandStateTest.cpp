@@ -30,6 +30,7 @@ const QStringList kUndo = {"btUndo", "mnuUndo"};
 const QStringList kRedo = {"btRedo", "mnuRedo"};
 const QStringList kSave = {"btSaveBBFile"};
 const QStringList kPageCopy = {"btCopy", "mnuCopy"};
+const QStringList kStop = {"btStop", "mnuStop"};
 
 class CommandState : public AppFixture {
 protected:
@@ -98,7 +99,8 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     EXPECT_TRUE(WaitUntil([&] { return !clipboard->text().isEmpty(); }, 3000));
     EXPECT_EQ(editor().SelectedText(), "Graphics");  // the document kept its selection
 
-    // One build at a time: while the compiler runs, the build commands wait.
+    // One build at a time: while the compiler runs, the build commands wait
+    // and Stop may end it.
     window->tabs().setCurrentIndex(window->tabs().IndexOf(current().Key));
     Command("mnuSaveBBFile");
     const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\nsleep 2\necho 'BlitzCC V1.108'\n");
@@ -106,7 +108,7 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     Command("mnuCheck");
     ASSERT_TRUE(window->build().IsBuilding());
     const QStringList editing = kAlways + kDocument + kEditing + kPaste + kSelection + kRedo;
-    Expect("build running", editing);
+    Expect("build running", editing + kStop);
     ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
     Expect("build done", editing + kBuild);
 

@@ -1,0 +1,172 @@
+// Colour schemes: the settings dialog's list, the user's own schemes, and
+// the window following the editor's colours, on the real main window.
+#include "editor/EditorTestSupport.h"
+#include "platform/IniFile.h"
+#include "startup/ColorSchemes.h"
+#include "startup/SettingsDialog.h"
+#include "support/AppFixture.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+template <typename T = QPushButton>
+T* Child(QWidget& w, const char* name)
+{
+    T* child = w.findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        throw std::runtime_error(std::string("no control ") + name);
+    return child;
+}
+
+QStringList Rows(QListWidget* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+
+QString Selected(QListWidget* list)
+{
+    return list->currentItem() && list->currentItem()->isSelected() ? list->currentItem()->text() : QString();
+}
+
+void Pick(QListWidget* list, const QString& row)
+{
+    const QList<QListWidgetItem*> found = list->findItems(row, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << row.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+}
+
+class Theme : public AppFixture {
+protected:
+    // Picks a scheme in the settings dialog the preferences command shows,
+    // and saves.
+    void ChooseScheme(const QString& name)
+    {
+        QTimer::singleShot(0, window, [this, name] {
+            auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(d);
+            Pick(Child<QListWidget>(*d, "lstColorSchemas"), name);
+            Child(*d, "cmdSave")->click();
+        });
+        Command("mnuPrefs");
+    }
+
+    // What the editor paints below its text.
+    QColor EditorBackground() const
+    {
+        const QImage shot = editor().grab().toImage();
+        return shot.pixelColor(shot.width() / 2, shot.height() * 3 / 4);
+    }
+
+    static bool Dark(const QColor& c) { return c.lightness() < 80; }
+};
+
+TEST_F(Theme, ADarkSchemeRecoloursTheEditorAndTheWindowAndSurvivesARestart)
+{
+    const QString game = dir.write("game.bb", "Print 1\r\n");
+    docs().OpenDoc(game);
+    ASSERT_FALSE(Dark(QApplication::palette().color(QPalette::Window)));
+    const ColorScheme& dark = BuiltInSchemes().at(1);
+    ASSERT_EQ(dark.name, "Dark");
+
+    ChooseScheme("Dark");
+    auto expectDark = [&] {
+        EXPECT_TRUE(dark.SameColours(app->settings));
+        FinishColouring(editor());
+        EXPECT_EQ(editor().TextColourAt(1, 0), app->settings.CommandsColor);
+        EXPECT_EQ(EditorBackground(), QColor(RedOf(dark.colours[1]), GreenOf(dark.colours[1]), BlueOf(dark.colours[1])));
+        // The palette of the whole program: the window, its menus, its dialogs.
+        const QWidget* menu = window->menus().menus.value("mnuFile");
+        for (const QWidget* w : {static_cast<const QWidget*>(window), menu}) {
+            EXPECT_TRUE(Dark(w->palette().color(QPalette::Window))) << w->objectName().toStdString();
+            EXPECT_FALSE(Dark(w->palette().color(QPalette::WindowText)));
+        }
+        EXPECT_TRUE(Dark(QApplication::palette().color(QPalette::Base)));
+    };
+    expectDark();
+    EXPECT_EQ(IniFile(dir.read("prefs.ini")).Get("IDECOLORS", "BackColor", ""), "30,31,34");
+
+    // Started again, it comes up dark.
+    prompter.answers.assign(8, MsgAnswer::No);
+    window->close();
+    app.reset();
+    app = std::make_unique<App>(dir.path(), prompter, dialogs);
+    ASSERT_TRUE(app->Start({game}));
+    window = app->mainWindow();
+    ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc() != nullptr; }));
+    expectDark();
+
+    ChooseScheme("Light");
+    EXPECT_TRUE(BuiltInSchemes().at(0).SameColours(app->settings));
+    EXPECT_FALSE(Dark(QApplication::palette().color(QPalette::Window)));
+    EXPECT_EQ(EditorBackground(), QColor(Qt::white));
+}
+
+TEST_F(Theme, UsersSaveAndDeleteSchemesOfTheirOwnBesidePrefs)
+{
+    SettingsDialog d(*app);
+    d.show();
+    auto* list = Child<QListWidget>(d, "lstColorSchemas");
+    auto* name = Child<QLineEdit>(d, "txtSchemaName");
+    QPushButton* save = Child(d, "cmdSchemaSave");
+    QPushButton* remove = Child(d, "cmdSchemaDelete");
+    const QString file = dir.file("schemes.ini");
+    auto fileHolds = [&](const char* scheme) { return IniFile(dir.read("schemes.ini")).Has(scheme, "CommandsColor"); };
+
+    // The shipped colours are the Light scheme's.
+    EXPECT_EQ(Rows(list), QStringList({"Light", "Dark"}));
+    EXPECT_EQ(Selected(list), "Light");
+    EXPECT_FALSE(remove->isEnabled());
+
+    // A colour changed by hand is no scheme's until it is saved as one.
+    dialogs.colors = {Rgb(1, 2, 3)};
+    QTest::mouseDClick(Child<QWidget>(d, "ColorBox3"), Qt::LeftButton);
+    EXPECT_EQ(Selected(list), "");
+    QTest::keyClicks(name, "Night Owl");
+    save->click();
+    EXPECT_EQ(Rows(list), QStringList({"Light", "Dark", "Night Owl"}));
+    EXPECT_EQ(Selected(list), "Night Owl");
+    EXPECT_EQ(IniFile(dir.read("schemes.ini")).Get("Night Owl", "CommandsColor", ""), "1,2,3");
+    EXPECT_TRUE(remove->isEnabled());
+
+    // Built-in names are taken.
+    name->setText("dark");
+    save->click();
+    EXPECT_TRUE(prompter.texts().value(0).contains("built-in")) << prompter.texts().join('|').toStdString();
+    EXPECT_EQ(Rows(list).size(), 3);
+
+    // Saving over one of the user's asks first; Cancel keeps it.
+    Pick(list, "Dark");
+    EXPECT_EQ(name->text(), "");
+    name->setText("night owl");
+    prompter.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
+    save->click();
+    EXPECT_EQ(IniFile(dir.read("schemes.ini")).Get("Night Owl", "CommandsColor", ""), "1,2,3");
+    save->click();
+    EXPECT_EQ(Rows(list), QStringList({"Light", "Dark", "night owl"}));
+    EXPECT_EQ(IniFile(dir.read("schemes.ini")).Get("night owl", "CommandsColor", ""), "97,175,239");
+
+    // A later dialog finds it; Delete asks, and Cancel keeps it.
+    SettingsDialog later(*app);
+    auto* laterList = Child<QListWidget>(later, "lstColorSchemas");
+    EXPECT_EQ(Rows(laterList), QStringList({"Light", "Dark", "night owl"}));
+    Pick(list, "night owl");
+    prompter.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
+    remove->click();
+    EXPECT_TRUE(fileHolds("night owl"));
+    remove->click();
+    EXPECT_FALSE(fileHolds("night owl"));
+    EXPECT_EQ(Rows(list), QStringList({"Light", "Dark"}));
+    EXPECT_EQ(Selected(list), "Dark");  // the colours shown are still Dark's
+    EXPECT_TRUE(QFile::exists(file));
+}
+
+}  // namespace
