@@ -119,7 +119,7 @@ TEST_F(Theme, UsersSaveAndDeleteSchemesOfTheirOwnBesidePrefs)
     QPushButton* save = Child(d, "cmdSchemaSave");
     QPushButton* remove = Child(d, "cmdSchemaDelete");
     const QString file = dir.file("schemes.ini");
-    auto fileHolds = [&](const char* scheme) { return IniFile(dir.read("schemes.ini")).Has(scheme, "CommandsColor"); };
+    auto fileHolds = [&](const char* scheme) { return !IniFile(dir.read("schemes.ini")).Get(scheme, "CommandsColor", "").empty(); };
 
     // The shipped colours are the Light scheme's.
     EXPECT_EQ(Rows(list), QStringList({"Light", "Dark"}));
