@@ -9,6 +9,7 @@
 #include "startup/Labels.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -184,10 +185,12 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         FileDialogRequest request;
         request.title = Label("openbbf");
         request.filter = Label("bbf");
+        request.startFolder = DialogFolder(m_current.get());
         auto chosen = m_dialogs.OpenFile(request);
         if (!chosen)
             return;
         path = *chosen;
+        m_dialogFolder = QFileInfo(path).absolutePath();
     }
 
     // However the path is written: two documents of one file would
@@ -268,6 +271,16 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     Q_EMIT CommandStateChanged();
 }
 
+QString DocumentManager::DialogFolder(const CDoc* doc) const
+{
+    const auto usable = [](const QString& folder) { return !folder.isEmpty() && QFileInfo(folder).isDir(); };
+    if (doc && usable(doc->FileDir))
+        return QDir::cleanPath(doc->FileDir);
+    if (usable(m_dialogFolder))
+        return m_dialogFolder;
+    return QDir::homePath();
+}
+
 void DocumentManager::OpenDroppedFiles(const QStringList& paths)
 {
     for (const QString& p : paths)
@@ -283,10 +296,12 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         request.title = Label("savebbf");
         request.filter = Label("bbf");
         request.defaultExtension = QStringLiteral(".bb");
+        request.startFolder = DialogFolder(&doc);
         auto chosen = m_dialogs.SaveFile(request);
         if (!chosen)
             return false;
         path = *chosen;
+        m_dialogFolder = QFileInfo(path).absolutePath();
         // Two documents bound to one file would overwrite each other's text.
         for (const CDocPtr& other : m_docs) {
             if (other.get() != &doc && SameDocFile(other->FilePath, path)) {

@@ -3,6 +3,7 @@
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 
@@ -109,6 +110,27 @@ TEST_F(Saving, SaveAllAsksForEachUnsavedDocumentInTabOrder)
     EXPECT_EQ(dialogs.requests.filter("save:").size(), 2);
     EXPECT_EQ(ReadFileBytes(dir.file("one.bb")), "Print 1\r\n");
     EXPECT_EQ(ReadFileBytes(dir.file("two.bb")), "Print 2\r\n");
+}
+
+// The Open and Save dialogs once always started in the program's folder.
+TEST_F(Saving, FileDialogsStartInTheDocumentsFolderElseTheLastUsedElseHome)
+{
+    const QString games = dir.file("games"), other = dir.file("other");
+    dir.write("games/.keep", "");
+    const QString sub = dir.write("other/main.bb", "");
+    Command("mnuOpenBBFile");  // cancelled
+    Command("mnuNewBBFile");
+    dialogs.files = {games + "/first.bb"};
+    Command("mnuSaveBBFileAS");
+    Command("mnuNewBBFile");
+    Command("mnuOpenBBFile");
+    docs().OpenDoc(sub);
+    Command("mnuSaveBBFileAS");
+    // A folder that went away is no place to start.
+    Command("mnuNewBBFile");
+    QDir(games).removeRecursively();
+    Command("mnuOpenBBFile");
+    EXPECT_EQ(dialogs.startFolders, (QStringList{QDir::homePath(), QDir::homePath(), games, other, QDir::homePath()}));
 }
 
 TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
