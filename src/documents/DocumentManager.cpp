@@ -145,7 +145,8 @@ void DocumentManager::RefreshTabs()
     m_tabs.RemoveAll();
     m_tabs.AddTab(QString::fromLatin1(DocumentTabs::kHelpTabKey), Label("helptab"), DocumentTabs::kHelpPicture);
     for (const CDocPtr& d : m_docs)
-        m_tabs.AddTab(d->Key, d->FileTitle, d->Modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture);
+        m_tabs.AddTab(d->Key, d->FileTitle, d->Modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture,
+                      TabToolTip(*d));
     if (m_current)
         m_tabs.setCurrentIndex(m_tabs.IndexOf(m_current->Key));
     else
@@ -271,6 +272,11 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     Q_EMIT CommandStateChanged();
 }
 
+QString DocumentManager::TabToolTip(const CDoc& doc)
+{
+    return doc.FilePath.isEmpty() ? doc.FileTitle : QDir::toNativeSeparators(doc.FilePath);
+}
+
 QString DocumentManager::DialogFolder(const CDoc* doc) const
 {
     const auto usable = [](const QString& folder) { return !folder.isEmpty() && QFileInfo(folder).isDir(); };
@@ -333,7 +339,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         doc.FilePath = path;
         doc.FileDir = parts.FileDir;
         doc.FileTitle = parts.FileTitle;
-        m_tabs.SetCaption(doc.Key, doc.FileTitle);
+        m_tabs.SetCaption(doc.Key, doc.FileTitle, TabToolTip(doc));
     }
     doc.Disk = StampOf(path, *bytes);
     WatchFiles(path);
