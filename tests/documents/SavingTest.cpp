@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 
 #include <tuple>
@@ -145,6 +146,7 @@ TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_TRUE(prompter.shown[0].text.startsWith("Unable to save " + path)) << prompter.shown[0].text.toStdString();
     EXPECT_TRUE(prompter.shown[0].text.contains("read-only"));
+    EXPECT_TRUE(prompter.shown[0].text.contains("The file on disk was left as it was"));
     EXPECT_EQ(ReadFileBytes(path), original);
     EXPECT_TRUE(current().Modified);
     EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
@@ -155,6 +157,23 @@ TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
     ASSERT_FALSE(docs().CloseDoc(docs().CurrentDoc()));
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_TRUE(editor().Text().startsWith("; my work"));
+
+    // Into a folder that was deleted meanwhile, no file is written, and the
+    // message once said a file that was never there was not changed.
+    const QString gone = dir.write("gone/new.bb", "");
+    Command("mnuNewBBFile");
+    Type("Print 2");
+    QDir(dir.file("gone")).removeRecursively();
+    dialogs.files = {gone};
+    prompter.shown.clear();
+    Command("mnuSaveBBFileAS");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.contains("No file was written; your text is still open."))
+        << prompter.shown[0].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_TRUE(current().Modified);
+    EXPECT_EQ(editor().Text(), "Print 2");
+    docs().OpenDoc(path);
 
     // Once the file is writable again the same document saves.
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
