@@ -15,14 +15,22 @@ int main(int argc, char** argv)
 {
     help::PrepareWebEngine();
     help::RegisterHelpScheme();
+    // A later start only hands its files over and ends, so it does that
+    // before any window system, GL context or web engine comes up, whose
+    // teardown a process that ends this early could die in.
+    Layout layout;
+    QStringList documents;
+    {
+        QCoreApplication handing(argc, argv);
+        layout = Layout::ForExecutable(QCoreApplication::applicationDirPath());
+        documents = CommandLineDocuments(QCoreApplication::arguments().mid(1));
+        if (HandToRunningInstance(layout, documents))
+            return 0;
+    }
+
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ovrel"));
     QApplication::setDesktopFileName(QStringLiteral("ovrel"));
-
-    const Layout layout = Layout::ForExecutable(QApplication::applicationDirPath());
-    const QStringList documents = CommandLineDocuments(QApplication::arguments().mid(1));
-    if (HandToRunningInstance(layout, documents))
-        return 0;
 
     // The desktop's icon theme knows the installed program; the build folder
     // carries its own picture.

@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 
 #include <QAbstractListModel>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
 #include <QTabBar>
@@ -69,6 +70,18 @@ public:
             Reset(entries, -1);
     }
     const EditorKeywordPtr& At(int row) const { return m_rows[std::size_t(row)]; }
+    // The row of `entry`, or else of the first entry of its name and kind (a
+    // rescan makes the entries of changed lines anew); -1 when there is none.
+    int RowOf(const EditorKeyword& entry) const
+    {
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            if (m_rows[i].get() == &entry)
+                return int(i);
+        for (std::size_t i = 0; i < m_rows.size(); ++i)
+            if (m_rows[i]->Name == entry.Name && m_rows[i]->Kind() == entry.Kind())
+                return int(i);
+        return -1;
+    }
     int Kind() const { return m_kind; }
 
     int rowCount(const QModelIndex& parent = {}) const override
@@ -163,7 +176,27 @@ void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
     std::vector<EditorKeywordPtr> entries = keywords ? DeclListItems(*keywords, tab) : std::vector<EditorKeywordPtr>();
     // The view keeps its scroll position over the model's reset, so a rescan
     // leaves the list where the user scrolled it.
-    m_model->Reset(std::move(entries), kind->kind);
+    KeepingChoice([&] { m_model->Reset(std::move(entries), kind->kind); });
+}
+
+void DeclList::KeepingChoice(const std::function<void()>& change)
+{
+    QItemSelectionModel* selection = ListView1->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    const EditorKeywordPtr chosen = current.isValid() ? m_model->At(current.row()) : nullptr;
+    const bool selected = chosen && selection->isSelected(current);
+    change();
+    if (!chosen)
+        return;
+    // Rows around it come and go; the declaration stays the one chosen, and
+    // no other takes its place when it is gone.
+    const int row = m_model->RowOf(*chosen);
+    if (row < 0) {
+        selection->clear();
+        return;
+    }
+    selection->setCurrentIndex(m_model->index(row),
+                               selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear);
 }
 
 void DeclList::ApplyChanges(const EditorKeywordListPtr& keywords, const std::vector<EditorKeywordPtr>& removed,
@@ -182,7 +215,7 @@ void DeclList::ApplyChanges(const EditorKeywordListPtr& keywords, const std::vec
     std::unordered_set<const EditorKeyword*> gone;
     for (const EditorKeywordPtr& e : removed)
         gone.insert(e.get());
-    m_model->Apply(DeclListItems(*keywords, tab), gone);
+    KeepingChoice([&] { m_model->Apply(DeclListItems(*keywords, tab), gone); });
 }
 
 QStringList DeclList::Names() const

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QListView;
 class QTabBar;
 class DeclListModel;
@@ -44,6 +46,8 @@ protected:
 
 private:
     void OnActivated(int row);
+    // Runs a change of the rows, keeping the current and selected declaration.
+    void KeepingChoice(const std::function<void()>& change);
 
     QTabBar* TabStripDocTree;
     QListView* ListView1;

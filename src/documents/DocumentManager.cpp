@@ -9,6 +9,7 @@
 #include "startup/Labels.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -144,7 +145,8 @@ void DocumentManager::RefreshTabs()
     m_tabs.RemoveAll();
     m_tabs.AddTab(QString::fromLatin1(DocumentTabs::kHelpTabKey), Label("helptab"), DocumentTabs::kHelpPicture);
     for (const CDocPtr& d : m_docs)
-        m_tabs.AddTab(d->Key, d->FileTitle, d->Modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture);
+        m_tabs.AddTab(d->Key, d->FileTitle, d->Modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture,
+                      TabToolTip(*d));
     if (m_current)
         m_tabs.setCurrentIndex(m_tabs.IndexOf(m_current->Key));
     else
@@ -184,10 +186,12 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         FileDialogRequest request;
         request.title = Label("openbbf");
         request.filter = Label("bbf");
+        request.startFolder = DialogFolder(m_current.get());
         auto chosen = m_dialogs.OpenFile(request);
         if (!chosen)
             return;
         path = *chosen;
+        m_dialogFolder = QFileInfo(path).absolutePath();
     }
 
     // However the path is written: two documents of one file would
@@ -268,6 +272,21 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     Q_EMIT CommandStateChanged();
 }
 
+QString DocumentManager::TabToolTip(const CDoc& doc)
+{
+    return doc.FilePath.isEmpty() ? doc.FileTitle : QDir::toNativeSeparators(doc.FilePath);
+}
+
+QString DocumentManager::DialogFolder(const CDoc* doc) const
+{
+    const auto usable = [](const QString& folder) { return !folder.isEmpty() && QFileInfo(folder).isDir(); };
+    if (doc && usable(doc->FileDir))
+        return QDir::cleanPath(doc->FileDir);
+    if (usable(m_dialogFolder))
+        return m_dialogFolder;
+    return QDir::homePath();
+}
+
 void DocumentManager::OpenDroppedFiles(const QStringList& paths)
 {
     for (const QString& p : paths)
@@ -283,10 +302,12 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         request.title = Label("savebbf");
         request.filter = Label("bbf");
         request.defaultExtension = QStringLiteral(".bb");
+        request.startFolder = DialogFolder(&doc);
         auto chosen = m_dialogs.SaveFile(request);
         if (!chosen)
             return false;
         path = *chosen;
+        m_dialogFolder = QFileInfo(path).absolutePath();
         // Two documents bound to one file would overwrite each other's text.
         for (const CDocPtr& other : m_docs) {
             if (other.get() != &doc && SameDocFile(other->FilePath, path)) {
@@ -306,9 +327,13 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
 
     const std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
     QString error = QStringLiteral("it holds characters that Windows-1252, the encoding of this file, cannot hold.");
+    // A file is written whole or not at all, so one that was there is still there as it was.
+    const bool fileThere = QFileInfo(path).isFile();
     if (!bytes || !SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
-        m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error
-                            + QStringLiteral("\n\nThe file on disk was not changed; your text is still open."),
+        const QString disk = fileThere ? QStringLiteral("The file on disk was left as it was")
+                                       : QStringLiteral("No file was written");
+        m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error + QStringLiteral("\n\n")
+                            + disk + QStringLiteral("; your text is still open."),
                         MsgIcon::Critical);
         return false;
     }
@@ -318,7 +343,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         doc.FilePath = path;
         doc.FileDir = parts.FileDir;
         doc.FileTitle = parts.FileTitle;
-        m_tabs.SetCaption(doc.Key, doc.FileTitle);
+        m_tabs.SetCaption(doc.Key, doc.FileTitle, TabToolTip(doc));
     }
     doc.Disk = StampOf(path, *bytes);
     WatchFiles(path);

@@ -104,6 +104,12 @@ private:
     bool MayOverwrite(CDoc& doc, const QString& path);
     int NextDocNumber() { return ++m_newDocCounter; }
     QString Label(const char* key) const;
+    // Where the Open and Save dialogs start: the folder of `doc`, else the
+    // one last chosen in them, else the user's home.
+    QString DialogFolder(const CDoc* doc) const;
+    // Which file a document's tab stands for: its full path, or a new
+    // document's name.
+    static QString TabToolTip(const CDoc& doc);
     // The editor's question before text that Windows-1252 cannot hold goes
     // into a document written in it: true switches the document to UTF-8.
     bool AskForUtf8(const EditorBuffer& buffer, const QString& lacking);
@@ -118,6 +124,7 @@ private:
     QList<CDocPtr> m_docs;
     CDocPtr m_current;
     int m_newDocCounter = 0;
+    QString m_dialogFolder;  // of the file last chosen in the Open or Save dialog
 
     QFileSystemWatcher m_watcher;
     QTimer m_diskCheck;

@@ -14,7 +14,7 @@ DocumentTabs::DocumentTabs(QWidget* parent) : QTabBar(parent)
     setDocumentMode(true);
     setExpanding(false);
     setUsesScrollButtons(true);
-    setElideMode(Qt::ElideNone);
+    setElideMode(Qt::ElideMiddle);
     connect(this, &QTabBar::currentChanged, this, [this](int index) {
         if (!SuppressTabClick && index >= 0)
             Q_EMIT TabClicked(KeyAt(index));
@@ -48,12 +48,13 @@ void DocumentTabs::RemoveAll()
     SuppressTabClick = suppress;
 }
 
-void DocumentTabs::AddTab(const QString& key, const QString& caption, Picture picture)
+void DocumentTabs::AddTab(const QString& key, const QString& caption, Picture picture, const QString& toolTip)
 {
     const bool suppress = SuppressTabClick;
     SuppressTabClick = true;  // the first tab added becomes current by itself
     const int index = addTab(IconFor(picture), caption);
     setTabData(index, QVariantList{key, int(picture)});
+    setTabToolTip(index, toolTip);
     SuppressTabClick = suppress;
 }
 
@@ -70,11 +71,29 @@ QString DocumentTabs::KeyAt(int index) const
     return tabData(index).toList().value(0).toString();
 }
 
-void DocumentTabs::SetCaption(const QString& key, const QString& caption)
+void DocumentTabs::SetCaption(const QString& key, const QString& caption, const QString& toolTip)
 {
     const int i = IndexOf(key);
-    if (i >= 0)
-        setTabText(i, caption);
+    if (i < 0)
+        return;
+    setTabText(i, caption);
+    setTabToolTip(i, toolTip);
+}
+
+QSize DocumentTabs::tabSizeHint(int index) const
+{
+    constexpr int kLongestCaption = 32;  // characters of average width
+    QSize hint = QTabBar::tabSizeHint(index);
+    const int textWidth = fontMetrics().horizontalAdvance(tabText(index));
+    const int room = fontMetrics().averageCharWidth() * kLongestCaption;
+    if (textWidth > room)
+        hint.setWidth(hint.width() - (textWidth - room));
+    return hint;
+}
+
+QSize DocumentTabs::minimumTabSizeHint(int index) const
+{
+    return tabSizeHint(index);
 }
 
 void DocumentTabs::SetPicture(const QString& key, Picture picture)

@@ -17,11 +17,12 @@ public:
     explicit DocumentTabs(QWidget* parent = nullptr);
 
     void RemoveAll();
-    void AddTab(const QString& key, const QString& caption, Picture picture);
+    // `toolTip`: what the caption stands for, as a document's full path.
+    void AddTab(const QString& key, const QString& caption, Picture picture, const QString& toolTip = {});
     int IndexOf(const QString& key) const;
     QString KeyAt(int index) const;
     QString SelectedKey() const { return KeyAt(currentIndex()); }
-    void SetCaption(const QString& key, const QString& caption);
+    void SetCaption(const QString& key, const QString& caption, const QString& toolTip = {});
     void SetPicture(const QString& key, Picture picture);
     Picture PictureOf(const QString& key) const;
     // Selects a tab without reporting it as a click.
@@ -43,6 +44,11 @@ Q_SIGNALS:
 protected:
     // A tab bar that changes while its window is not yet shown keeps the
     // height it had in its layout; this tells the layout every time.
+    // A long caption is shortened in the middle, where two names of one
+    // beginning and ending still differ; a tab is never made narrower than
+    // that, as many tabs scroll instead.
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override;
     void tabInserted(int index) override;
     void tabRemoved(int index) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -2,6 +2,9 @@
 
 #include "platform/Paths.h"
 
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QContextMenuEvent>
@@ -62,6 +65,9 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent)
     }();
     (void)installed;
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    // Ctrl+Shift+Z is how the Linux desktops redo; Ctrl+Y stays as well.
+    if (QsciCommand* redo = standardCommands()->find(QsciCommand::Redo))
+        redo->setAlternateKey(QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z).toCombined());
 }
 
 void EditorView::SetSelectionColour(const QColor& colour)

@@ -2,6 +2,8 @@
 
 #include "startup/Settings.h"
 
+#include <algorithm>
+
 namespace {
 
 EditorKeywordStylePtr MakeStyle(Color colour, int kind)
@@ -25,7 +27,7 @@ EditorAppearance AppearanceFromSettings(const Settings& s)
     a.Delimiters = s.Delimiters;
     a.BackColor = s.BackColor;
     a.FontName = s.FontName;
-    a.FontSize = s.FontSize;
+    a.FontSize = std::clamp(s.FontSize, kMinFontSize, kMaxFontSize);
     a.FunctionColor = s.FunctionsColor;
     a.KeywordColor = s.CommandsColor;
     a.HighlightLineColor = s.HighlightedLineColor;

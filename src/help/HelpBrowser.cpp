@@ -104,8 +104,12 @@ HelpBrowser::~HelpBrowser() = default;
 
 void HelpBrowser::SetHelpDir(const QString& helpDir)
 {
+    const bool changed = helpDir != m_helpDir;
     m_helpDir = helpDir;
     m_homePage = help::HomePage(helpDir);
+    // A page that only said the folder was missing has its answer now.
+    if (changed && m_showsFolderMissing)
+        GoHome();
 }
 
 void HelpBrowser::Navigate(const QString& pathOrUrl)
@@ -117,6 +121,7 @@ void HelpBrowser::Navigate(const QUrl& url)
 {
     if (url.isEmpty() || !url.isValid())
         return;
+    m_showsFolderMissing = false;
     // Pages of the help folder come through the help scheme, so that their
     // links find each other whatever the letter case.
     if (url.isLocalFile() && help::IsInside(url.toLocalFile(), m_helpDir)) {
@@ -132,6 +137,7 @@ void HelpBrowser::GoHome()
 {
     if (m_homePage.isEmpty()) {
         m_view->setHtml(help::NoHelpFolderHtml());
+        m_showsFolderMissing = true;
         return;
     }
     Navigate(m_homePage);
@@ -139,11 +145,13 @@ void HelpBrowser::GoHome()
 
 void HelpBrowser::GoBack()
 {
+    m_showsFolderMissing = false;
     m_view->back();
 }
 
 void HelpBrowser::GoForward()
 {
+    m_showsFolderMissing = false;
     m_view->forward();
 }
 
@@ -166,13 +174,15 @@ void HelpBrowser::ShowMissingPage(const QUrl& url)
 {
     // The missing file's own address stays the page's address, so the
     // history and the current URL say what the user asked for.
-    m_view->setHtml(help::MissingPageHtml(LocalPathOf(url), m_helpDir), url);
+    const QString path = LocalPathOf(url);
+    m_view->setHtml(help::MissingPageHtml(path, m_helpDir), url);
+    m_showsFolderMissing = help::IsInside(path, m_helpDir) && !QFileInfo(paths::ResolveOnDisk(m_helpDir)).isDir();
 }
 
 void HelpBrowser::OnLoadFinished(bool ok)
 {
     const QUrl url = m_view->url();
-    if (!ok || IsMissingFile(url))
+    if (!ok || m_showsFolderMissing || IsMissingFile(url))
         return;
     Q_EMIT DocumentComplete(AsFileUrl(url));
 }

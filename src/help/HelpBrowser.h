@@ -25,6 +25,8 @@ public:
 
     // The Blitz3D help folder: its index.html becomes the home page, and a
     // missing page inside it gets a hint about the Blitz3D folder setting.
+    // A page shown because the folder was missing gives way to the new home
+    // page when the folder changes.
     void SetHelpDir(const QString& helpDir);
 
     // A file path (absolute) or a URL with its scheme.
@@ -66,4 +68,6 @@ private:
     QWebEngineView* m_view = nullptr;
     QString m_helpDir;
     QString m_homePage;
+    // The page shown says only that the help folder is missing or not set.
+    bool m_showsFolderMissing = false;
 };

@@ -19,6 +19,9 @@ enum ItemFlag {
     kCheckable = 4,
     kChecked = 8,
     kSeparatorAfter = 16,
+    // The shortcut is the editor's own key, shown beside the item; the
+    // editor keeps handling it.
+    kShownKey = 32,
 };
 
 struct MenuItemDef {
@@ -51,11 +54,11 @@ const MenuDef kMenus[] = {
       {"mnuCloseBBFileAll", "", kDispatch | kSeparatorAfter},
       {"mnuExit", "", kDispatch}}},
     {"mnuEditTop", "Edit",
-     {{"mnuUndo", "", kDispatch},
-      {"mnuRedo", "", kDispatch | kSeparatorAfter},
-      {"mnuCut", "", kDispatch},
-      {"mnuCopy", "", kDispatch},
-      {"mnuPaste", "", kDispatch | kSeparatorAfter},
+     {{"mnuUndo", "Ctrl+Z", kDispatch | kShownKey},
+      {"mnuRedo", "Ctrl+Y", kDispatch | kShownKey | kSeparatorAfter},
+      {"mnuCut", "Ctrl+X", kDispatch | kShownKey},
+      {"mnuCopy", "Ctrl+C", kDispatch | kShownKey},
+      {"mnuPaste", "Ctrl+V", kDispatch | kShownKey | kSeparatorAfter},
       {"mnuFindReplace", "Ctrl+F", kDispatch | kSeparatorAfter},
       {"mnuAutoindent", "", kDispatch | kCheckable},
       {"mnuIndentBlock", "", kDispatch},
@@ -195,6 +198,10 @@ QAction* AddItem(QMenu* menu, MainMenus& menus, CommandDispatcher& dispatcher, c
     action->setObjectName(name);
     if (*def.shortcut)
         action->setShortcut(QKeySequence(QString::fromLatin1(def.shortcut)));
+    // A shortcut of a menu's item bound to that menu never has the focus, so
+    // it only shows; the help page's own copy key works on as well.
+    if (def.flags & kShownKey)
+        action->setShortcutContext(Qt::WidgetShortcut);
     action->setEnabled(!(def.flags & kDisabled));
     action->setCheckable(def.flags & kCheckable);
     action->setChecked(def.flags & kChecked);

@@ -74,8 +74,11 @@ void MainWindow::RestoreArrangement()
     else
         m_bands->FitToolbarBands();
 
-    // The splitters divide the room the window has now.
+    // The splitters divide the room the window has now. A pane that comes
+    // back collapsed only keeps its width for the way back: the splitter of
+    // a window not yet shown may not have room for it.
     layout()->activate();
+    m_layout->SetLeftPaneCollapsed(state.leftPaneCollapsed);
     if (state.leftPaneWidth > 0 && state.projectPaneHeight > 0) {
         m_layout->SetLeftPaneWidth(state.leftPaneWidth);
         m_layout->SetProjectPaneHeight(state.projectPaneHeight);
@@ -83,7 +86,6 @@ void MainWindow::RestoreArrangement()
         const QTabBar* kinds = findChild<QTabBar*>(QStringLiteral("TabStripDocTree"));
         m_layout->SetFirstStartSizes(kinds ? kinds->sizeHint().width() + 4 : 0);
     }
-    m_layout->SetLeftPaneCollapsed(state.leftPaneCollapsed);
 }
 
 void MainWindow::SaveArrangement()

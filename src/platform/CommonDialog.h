@@ -15,6 +15,8 @@ struct FileDialogRequest {
     QString filter;
     QString defaultExtension;  // ".bb"; empty for none
     QString initialName;
+    // Where the chooser opens when `initialName` names no folder of its own.
+    QString startFolder;
     // Open only: a folder for which this holds is chosen as it is, rather
     // than entered, when the user opens it.
     std::function<bool(const QString&)> acceptFolder;

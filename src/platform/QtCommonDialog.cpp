@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -25,12 +26,25 @@ QString ToQtFilter(const QString& filter)
 
 namespace {
 
+// The name the chooser starts on: the initial name, in the start folder
+// unless it names a folder of its own.
+QString StartPath(const FileDialogRequest& request)
+{
+    if (request.startFolder.isEmpty())
+        return request.initialName;
+    if (request.initialName.isEmpty())
+        return request.startFolder;
+    if (QFileInfo(request.initialName).isAbsolute())
+        return request.initialName;
+    return QDir(request.startFolder).filePath(request.initialName);
+}
+
 // The file chooser that also takes a folder its caller accepts: Open on such
 // a folder chooses it instead of entering it.
 class FileOrFolderDialog : public QFileDialog {
 public:
     FileOrFolderDialog(const FileDialogRequest& request, const QString& filter)
-        : QFileDialog(QApplication::activeWindow(), request.title, request.initialName, filter),
+        : QFileDialog(QApplication::activeWindow(), request.title, StartPath(request), filter),
           m_acceptFolder(request.acceptFolder)
     {
         // The desktop's own dialog cannot be asked about a folder.
@@ -67,7 +81,7 @@ std::optional<QString> QtCommonDialog::OpenFile(const FileDialogRequest& request
         return dialog.Chosen();
     }
     const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title,
-                                                      request.initialName, ToQtFilter(request.filter));
+                                                      StartPath(request), ToQtFilter(request.filter));
     if (path.isEmpty())
         return std::nullopt;
     return path;
@@ -75,7 +89,7 @@ std::optional<QString> QtCommonDialog::OpenFile(const FileDialogRequest& request
 
 std::optional<QString> QtCommonDialog::SaveFile(const FileDialogRequest& request)
 {
-    QFileDialog dialog(QApplication::activeWindow(), request.title, request.initialName, ToQtFilter(request.filter));
+    QFileDialog dialog(QApplication::activeWindow(), request.title, StartPath(request), ToQtFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (request.defaultExtension.size() > 1)

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 #include "startup/Labels.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <cctype>
@@ -133,14 +134,18 @@ std::optional<Color> ParseColorText(std::string_view text, std::string* error)
     return Rgb(parts[0], parts[1], parts[2]);
 }
 
-Color ParseColor(const QString& text, const CUILabels& labels, Prompter& prompter)
+Color ParseColor(const QString& text, const QString& key, const QString& file, const CUILabels& labels,
+                 Prompter& prompter)
 {
-    std::string error;
-    if (auto c = ParseColorText(text.toStdString(), &error))
+    if (auto c = ParseColorText(text.toStdString()))
         return *c;
     QString message = labels.getValue(QStringLiteral("parseColorError"));
     message.replace(QStringLiteral("#colorString#"), text);
-    prompter.Tell(message + QStringLiteral(": ") + QString::fromStdString(error), MsgIcon::None);
+    const QString description =
+        QStringLiteral("the setting %1 in %2 must be three whole numbers from 0 to 255 separated by commas "
+                       "(red,green,blue), as in 255,128,0; black is used instead")
+            .arg(key, file);
+    prompter.Tell(message + QStringLiteral(": ") + description, MsgIcon::None);
     return 0;
 }
 
@@ -156,12 +161,12 @@ bool LoadSettings(const Layout& layout, Settings& settings, const CUILabels& lab
         prompter.Tell(QStringLiteral("prefs.ini not found!"), MsgIcon::Critical);
         return false;
     }
-    settings = SettingsFromIni(IniFile::Load(path), labels, prompter);
+    settings = SettingsFromIni(IniFile::Load(path), labels, prompter, QDir::toNativeSeparators(path));
     settings.ProgramDir = layout.programDir;
     return true;
 }
 
-Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& prompter)
+Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& prompter, const QString& fileName)
 {
     auto get = [&](const char* section, const char* key, const char* def) {
         return ini.Get(section, key, def);
@@ -175,7 +180,8 @@ Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& 
     s.Commands = getText("PATHS", "Commands", "commands.txt");
     s.AutoUpdateLink = getText("PATHS", "AutoUpdateLink", Settings().AutoUpdateLink.toStdString().c_str());
     for (const ColorKey& c : kColorKeys)
-        s.*c.member = ParseColor(getText("IDECOLORS", c.key, c.defaultValue), labels, prompter);
+        s.*c.member = ParseColor(getText("IDECOLORS", c.key, c.defaultValue), QString::fromLatin1(c.key), fileName,
+                                 labels, prompter);
     s.FontName = getText("IDEFONT", "FontName", "Blitz");
     s.FontSize = double(RequireInteger("FontSize", "0" + get("IDEFONT", "FontSize", "10"), 32));
     s.TabSize = int(RequireInteger("TabSize", get("IDEOPTS", "TabSize", "3"), 16));

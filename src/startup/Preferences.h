@@ -35,8 +35,10 @@ std::optional<long long> ParseSettingInteger(std::string_view text, int bits = 3
 // are ignored. Nothing (with a description in `error`) when it cannot be read.
 std::optional<Color> ParseColorText(std::string_view text, std::string* error = nullptr);
 // As above, but a malformed colour is reported through `prompter` with the
-// "parseColorError" label and gives black.
-Color ParseColor(const QString& text, const CUILabels& labels, Prompter& prompter);
+// "parseColorError" label, naming the setting `key` of the file `file` and
+// what a colour looks like, and gives black.
+Color ParseColor(const QString& text, const QString& key, const QString& file, const CUILabels& labels,
+                 Prompter& prompter);
 QString ColorToString(Color colour);
 
 // Fills `settings` from the user's prefs.ini; relative paths in it are then
@@ -47,7 +49,8 @@ QString ColorToString(Color colour);
 bool LoadSettings(const Layout& layout, Settings& settings, const CUILabels& labels, Prompter& prompter);
 class IniFile;
 // The conversions of LoadSettings over an already read file.
-Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& prompter);
+Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& prompter,
+                         const QString& fileName = QStringLiteral("prefs.ini"));
 
 // What the settings dialog stores: paths, the nineteen colours, font and
 // editor options. Every other line of the file is kept.

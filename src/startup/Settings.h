@@ -6,6 +6,10 @@
 
 // Every user setting of prefs.ini, named after its key. Loaded once at
 // start-up, edited as a copy by the settings dialog and applied by its owner.
+// The font sizes the editor is shown in; prefs.ini may say anything.
+inline constexpr double kMinFontSize = 4;
+inline constexpr double kMaxFontSize = 72;
+
 struct Settings {
     // [PATHS]
     QString B3DDir;

@@ -34,6 +34,19 @@ namespace {
 
 const char kNotAnInteger[] = "This property must be an Integer value >0";
 
+bool UsableFontSize(double size)
+{
+    return size >= kMinFontSize && size <= kMaxFontSize;
+}
+
+QString FontSizeRefusal(double size)
+{
+    return QStringLiteral("The editor cannot use a font of size %1: choose a size from %2 to %3.")
+        .arg(size)
+        .arg(kMinFontSize)
+        .arg(kMaxFontSize);
+}
+
 // The settings behind the colour boxes, in the order of their boxes and
 // captions ("colorlabel0" ...). ObjectVarsColor is kept but has no box.
 constexpr Color Settings::*kBoxSettings[SettingsDialog::kColorBoxCount] = {
@@ -470,6 +483,10 @@ void SettingsDialog::ChooseEditorFont()
     const auto chosen = m_app.dialogs.ChooseFont({s.FontName, s.FontSize});
     if (!chosen)
         return;
+    if (!UsableFontSize(chosen->size)) {
+        Refuse(FontSizeRefusal(chosen->size));
+        return;
+    }
     // Any font is taken; the warning beside the sample asks for a fixed one.
     m_sampleFont = *chosen;
     ShowSampleFont();
@@ -540,6 +557,12 @@ bool SettingsDialog::SaveSettings()
         return refusePath("blitzdirnotfound", m_txtB3DDir);
     if (!isFile(live.Commands))
         return refusePath("commandsnotfound", m_txtCommandPath);
+
+    if (!UsableFontSize(m_sampleFont.size)) {
+        Refuse(FontSizeRefusal(m_sampleFont.size));
+        FocusFontChooser();
+        return false;
+    }
 
     // Everything else changes only once prefs.ini holds it.
     Settings updated = live;

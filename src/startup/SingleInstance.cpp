@@ -21,7 +21,11 @@ constexpr int kAnswerMs = 5000;
 constexpr qsizetype kMaxMessage = 1 << 20;
 constexpr qsizetype kMaxDocuments = 10000;
 const QByteArray kHeader = QByteArrayLiteral("ovrel-open ");
-const char kTaken = '\x06';
+// The hand-off is all or nothing: the running program offers to take the
+// files, and opens them only once the later start has confirmed; a start that
+// gave up waiting for the offer never confirms and opens them itself.
+const char kReady = '\x06';
+const char kConfirm = '\x02';
 
 // The message: the header, the number of files and a line end, then each
 // path in UTF-8 ended by a NUL (a path may hold any other character).
@@ -91,7 +95,16 @@ bool HandToRunningInstance(const Layout& layout, const QStringList& documents)
             return false;
     }
     char answer = 0;
-    return socket.getChar(&answer) && answer == kTaken;
+    if (!socket.getChar(&answer) || answer != kReady)
+        return false;
+    // Once the confirmation has left, the files are the running program's.
+    socket.putChar(kConfirm);
+    socket.flush();
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(kConnectMs))
+            return false;
+    }
+    return true;
 }
 
 InstanceServer::InstanceServer(const Layout& layout, QObject* parent)
@@ -123,7 +136,7 @@ bool InstanceServer::isListening() const
 void InstanceServer::OnConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { OnDisconnected(socket); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadable(socket); });
         if (socket->bytesAvailable() > 0)
             OnReadable(socket);
@@ -132,6 +145,10 @@ void InstanceServer::OnConnection()
 
 void InstanceServer::OnReadable(QLocalSocket* socket)
 {
+    if (m_offered.contains(socket)) {
+        TakeConfirmed(socket);
+        return;
+    }
     // Nothing is taken from the socket until the whole message is there.
     QStringList documents;
     const QByteArray bytes = socket->peek(kMaxMessage + 1);
@@ -145,16 +162,39 @@ void InstanceServer::OnReadable(QLocalSocket* socket)
         break;
     }
     socket->read(bytes.size());
-    socket->putChar(kTaken);
-    socket->flush();
-    socket->disconnectFromServer();
+    m_offered.insert(socket, documents);
+    if (socket->state() == QLocalSocket::ConnectedState) {
+        socket->putChar(kReady);
+        socket->flush();
+    }
+}
 
+void InstanceServer::TakeConfirmed(QLocalSocket* socket)
+{
+    char answer = 0;
+    if (!socket->getChar(&answer))
+        return;
+    const QStringList documents = m_offered.take(socket);
+    if (answer != kConfirm) {
+        socket->abort();
+        return;
+    }
+    socket->disconnectFromServer();
     if (QWidget* question = QApplication::activeModalWidget()) {
         question->raise();
         question->activateWindow();
     }
     m_waiting = m_waiting.value_or(QStringList()) + documents;
     PassOn();
+}
+
+void InstanceServer::OnDisconnected(QLocalSocket* socket)
+{
+    // A confirmation may arrive together with the end of the connection.
+    if (m_offered.contains(socket) && socket->bytesAvailable() > 0)
+        TakeConfirmed(socket);
+    m_offered.remove(socket);
+    socket->deleteLater();
 }
 
 void InstanceServer::PassOn()

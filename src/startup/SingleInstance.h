@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -21,8 +22,8 @@ struct Layout;
 QString InstanceServerName(const Layout& layout);
 
 // Hands `documents` (absolute paths) to the program running for `layout`.
-// True once it has taken them; false when none answers, and this start goes
-// on by itself.
+// True once it has taken them; false when none answers in time, and this
+// start goes on by itself: the running program then never opens them.
 bool HandToRunningInstance(const Layout& layout, const QStringList& documents);
 
 // Listens for later starts and passes on the files they hand over. While a
@@ -44,9 +45,13 @@ Q_SIGNALS:
 private:
     void OnConnection();
     void OnReadable(QLocalSocket* socket);
+    void TakeConfirmed(QLocalSocket* socket);
+    void OnDisconnected(QLocalSocket* socket);
     void PassOn();
 
     QLocalServer* m_server;
+    // Files offered to be taken, until their start confirms or goes away.
+    QHash<QLocalSocket*, QStringList> m_offered;
     std::optional<QStringList> m_waiting;
     QTimer m_retry;
 };

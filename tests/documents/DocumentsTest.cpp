@@ -98,6 +98,35 @@ TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMar
     EXPECT_EQ(editor().CaretPos().Line, 2);
 }
 
+// Two main.bb of different folders once looked the same, and a long name
+// took the width of the window.
+TEST_F(Documents, TabsSayWhichFileTheyAreAndShortenLongNames)
+{
+    const QString first = dir.write("game/main.bb", ""), second = dir.write("tools/main.bb", "");
+    const QString longName = dir.write(QString(150, u'x') + "_end.bb", "");
+    Command("mnuNewBBFile");
+    for (const QString& path : {first, second, longName})
+        docs().OpenDoc(path);
+    DocumentTabs& tabs = window->tabs();
+    QStringList tips;
+    for (int i = 0; i < tabs.count(); ++i)
+        tips << tabs.tabToolTip(i);
+    EXPECT_EQ(tips, (QStringList{"", "newfile_1", first, second, longName}));
+
+    const int last = tabs.count() - 1;
+    EXPECT_EQ(tabs.tabText(last), QString(150, u'x') + "_end.bb");
+    EXPECT_LT(tabs.tabRect(last).width(), tabs.fontMetrics().horizontalAdvance(tabs.tabText(last)) / 3);
+    EXPECT_GT(tabs.tabRect(0).width(), tabs.fontMetrics().horizontalAdvance(tabs.tabText(0)));
+
+    // Save As gives the tab its new name and path.
+    const QString renamed = dir.file("tools/other.bb");
+    dialogs.files = {renamed};
+    ClickTab("Doc_1");
+    Command("mnuSaveBBFileAS");
+    EXPECT_EQ(tabs.tabText(1), "other.bb");
+    EXPECT_EQ(tabs.tabToolTip(1), renamed);
+}
+
 TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts)
 {
     const QString a = dir.write("sub/a.bb", "Print \"a\"\r\n");

@@ -3,7 +3,9 @@
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 
 #include <tuple>
@@ -98,6 +100,27 @@ TEST_F(Saving, SaveAllAsksForEachUnsavedDocumentInTabOrder)
     EXPECT_EQ(ReadFileBytes(dir.file("two.bb")), "Print 2\r\n");
 }
 
+// The Open and Save dialogs once always started in the program's folder.
+TEST_F(Saving, FileDialogsStartInTheDocumentsFolderElseTheLastUsedElseHome)
+{
+    const QString games = dir.file("games"), other = dir.file("other");
+    dir.write("games/.keep", "");
+    const QString sub = dir.write("other/main.bb", "");
+    Command("mnuOpenBBFile");  // cancelled
+    Command("mnuNewBBFile");
+    dialogs.files = {games + "/first.bb"};
+    Command("mnuSaveBBFileAS");
+    Command("mnuNewBBFile");
+    Command("mnuOpenBBFile");
+    docs().OpenDoc(sub);
+    Command("mnuSaveBBFileAS");
+    // A folder that went away is no place to start.
+    Command("mnuNewBBFile");
+    QDir(games).removeRecursively();
+    Command("mnuOpenBBFile");
+    EXPECT_EQ(dialogs.startFolders, (QStringList{QDir::homePath(), QDir::homePath(), games, other, QDir::homePath()}));
+}
+
 TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
 {
     const std::string original = "Print \"before\"\r\n";
@@ -109,6 +132,8 @@ TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
     Command("mnuSaveBBFile");
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_TRUE(prompter.shown[0].text.startsWith("Unable to save " + path)) << prompter.shown[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown[0].text.contains("read-only"));
+    EXPECT_TRUE(prompter.shown[0].text.contains("The file on disk was left as it was"));
     EXPECT_EQ(ReadFileBytes(path), original);
     EXPECT_TRUE(current().Modified);
     EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
@@ -119,6 +144,23 @@ TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
     ASSERT_FALSE(docs().CloseDoc(docs().CurrentDoc()));
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_TRUE(editor().Text().startsWith("; my work"));
+
+    // Into a folder that was deleted meanwhile, no file is written, and the
+    // message once said a file that was never there was not changed.
+    const QString gone = dir.write("gone/new.bb", "");
+    Command("mnuNewBBFile");
+    Type("Print 2");
+    QDir(dir.file("gone")).removeRecursively();
+    dialogs.files = {gone};
+    prompter.shown.clear();
+    Command("mnuSaveBBFileAS");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.shown[0].text.contains("No file was written; your text is still open."))
+        << prompter.shown[0].text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_TRUE(current().Modified);
+    EXPECT_EQ(editor().Text(), "Print 2");
+    docs().OpenDoc(path);
 
     // Once the file is writable again the same document saves.
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

@@ -75,6 +75,19 @@ TEST_F(EditMenu, ClipboardAndUndoCommandsChangeTheText)
     EXPECT_EQ(editor().Text(), "1");
     Command("mnuRedo");
     EXPECT_EQ(editor().Text(), "1Print ");
+
+    // The menu shows the editor's keys, and a press still undoes one step.
+    const char* const shown[][2] = {
+        {"mnuUndo", "Ctrl+Z"}, {"mnuRedo", "Ctrl+Y"}, {"mnuCut", "Ctrl+X"}, {"mnuCopy", "Ctrl+C"}, {"mnuPaste", "Ctrl+V"},
+    };
+    for (const auto& item : shown)
+        EXPECT_EQ(window->menus().item(item[0])->shortcut(), QKeySequence(item[1])) << item[0];
+    editor().SetCaret(7, 1);
+    Type("x");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor().Text(), "1Print ");
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor().Text(), "1Print x");
 }
 
 TEST_F(EditMenu, ColourGoesInAsHexadecimalOrComponents)

@@ -77,4 +77,15 @@ TEST(InitEditControl, GutterAndTabsFollowTheSettings)
     const int narrowTab = tabWidth();
     s.TabSize = 8;
     EXPECT_NEAR(tabWidth(), narrowTab * 4, 3);  // characters may be a fraction of a pixel wide
+
+    // A size no editor can be used at (FontSize=9999 left the view blank) is
+    // brought into the range the settings dialog allows.
+    auto charWidth = [&] { return at("xx", 1, 1).x() - at("xx", 0, 1).x(); };
+    const std::pair<double, double> sizes[] = {{9999, 72}, {0, 4}};
+    for (const auto& [written, shown] : sizes) {
+        s.FontSize = shown;
+        const int expected = charWidth();
+        s.FontSize = written;
+        EXPECT_EQ(charWidth(), expected) << written;
+    }
 }

@@ -239,6 +239,12 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     browser->GoHome();
     text = WaitForGeneratedPage(QDir::cleanPath(gone) + "/index.html");
     EXPECT_TRUE(text.contains("The help folder was not found")) << text.toStdString();
+    // Once the settings name a folder that holds the help, its home page shows.
+    LoadAndWait([&] { browser->SetHelpDir(helpDir); }, index);
+    browser->SetHelpDir("");
+    browser->GoHome();
+    EXPECT_TRUE(WaitUntil([&] { return PageText().contains("No Blitz3D folder is set"); }));
+    LoadAndWait([&] { browser->SetHelpDir(helpDir); }, index);
     // Generated pages are not the documents asked for: no completion for them.
     for (const QUrl& url : completed)
         EXPECT_EQ(url, index);

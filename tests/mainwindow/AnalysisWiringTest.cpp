@@ -123,6 +123,48 @@ TEST_F(Analysis, ARescanLeavesTheDeclarationListWhereItWasScrolled)
     EXPECT_LE(row, 152) << top().toStdString();
 }
 
+// A rescan once left the row number selected, so that after an edit and an
+// undo another declaration was highlighted.
+TEST_F(Analysis, TheChosenDeclarationStaysChosenAcrossRescans)
+{
+    std::string source;
+    for (int i = 100; i < 110; ++i)
+        source += QStringLiteral("Function BuildSection%1%()\r\nEnd Function\r\n").arg(i).toStdString();
+    docs().OpenDoc(dir.write("main.bb", source));
+    DeclList& list = window->declList();
+    list.SelectTab("Functions");
+    auto* view = list.findChild<QListView*>("ListView1");
+    ASSERT_TRUE(view);
+    view->setCurrentIndex(view->model()->index(0, 0));
+    const auto chosen = [&] {
+        const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+        const QString current = view->currentIndex().data().toString();
+        return selected.size() == 1 && selected[0] == view->currentIndex() ? current : "<" + current + ">";
+    };
+    ASSERT_EQ(chosen(), "BuildSection100%");
+
+    EditorEvents& events = window->events();
+    const auto rescanned = [&] {
+        const int before = events.ScanCount();
+        return WaitUntil([&] { return events.ScanCount() > before && !events.RescanPending(); });
+    };
+    editor().SetCaret(0, 1);
+    editor().ReplaceSelection("Function Early()\r\nEnd Function\r\n");
+    ASSERT_TRUE(rescanned());
+    EXPECT_EQ(chosen(), "BuildSection100%");
+    editor().Undo();
+    ASSERT_TRUE(rescanned());
+    EXPECT_EQ(list.Names().size(), 10);
+    EXPECT_EQ(chosen(), "BuildSection100%");
+
+    // Once it is gone, nothing is chosen in its place.
+    editor().SetSelection({true, 0, 0, 0, 2});
+    editor().ReplaceSelection("");
+    ASSERT_TRUE(rescanned());
+    EXPECT_EQ(list.Names().size(), 9);
+    EXPECT_EQ(chosen(), "<>");
+}
+
 TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
 {
     docs().OpenDoc(dir.write("a.bb", "Global onlyInA\r\n"));

@@ -67,8 +67,14 @@ TEST(Preferences, AMalformedColourSaysSoAndGivesBlack)
     EXPECT_EQ(l.settings.BackColor, 0u);
     EXPECT_EQ(l.settings.TextColor, 0u);
     ASSERT_EQ(l.messages.size(), 2);
-    EXPECT_TRUE(l.messages[0].startsWith("Bad colour red,0,0: ")) << l.messages[0].toStdString();
-    EXPECT_TRUE(l.messages[1].startsWith("Bad colour 12,34: ")) << l.messages[1].toStdString();
+    // The description says which setting of which file, and what a colour looks like.
+    const std::pair<QString, QString> told[] = {{"red,0,0", "TextColor"}, {"12,34", "BackColor"}};
+    for (int i = 0; i < 2; ++i) {
+        const QString& message = l.messages[i];
+        EXPECT_TRUE(message.startsWith("Bad colour " + told[i].first + ": the setting " + told[i].second + " in /"))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains("prefs.ini must be three whole numbers from 0 to 255")) << message.toStdString();
+    }
 
     EXPECT_EQ(ParseColorText(" 1 , 2 , 3 "), Rgb(1, 2, 3));
     for (const char* bad : {"", "1,2", "1,,3", "a,b,c", "-1,0,0", "1,2,99999999999"})

@@ -257,6 +257,28 @@ TEST_F(SettingsDialogTest, TheBlitzChooserFillsInTheInstallationWhateverIsPicked
     EXPECT_FALSE(acceptFolder(elsewhere) || acceptFolder(dir.path()));
 }
 
+TEST_F(SettingsDialogTest, OnlyAFontSizeTheEditorCanUseIsTaken)
+{
+    app->settings.FontSize = 9999;
+    const std::string stored = Prefs();
+    auto d = Open();
+    Child(*d, "cmdSave")->click();
+    const QString refused = "The editor cannot use a font of size %1: choose a size from 4 to 72.";
+    EXPECT_EQ(prompter.texts(), QStringList{refused.arg(9999)});
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->currentPage(), 1);
+    EXPECT_EQ(Prefs(), stored);
+
+    prompter.shown.clear();
+    dialogs.fonts = {FontChoice{"Liberation Mono", 100}, FontChoice{"Liberation Mono", 12}};
+    Child(*d, "Command4")->click();
+    EXPECT_EQ(prompter.texts(), QStringList{refused.arg(100)});
+    Child(*d, "Command4")->click();
+    Child(*d, "cmdSave")->click();
+    EXPECT_EQ(prompter.texts().size(), 1);
+    EXPECT_EQ(Pref("IDEFONT", "FontSize"), "12");
+}
+
 TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
 {
     app->settings.LineGutterFixedSize = 25;

@@ -62,9 +62,14 @@ public:
     std::optional<QString> OpenFile(const FileDialogRequest& r) override
     {
         lastOpen = r;
+        startFolders << r.startFolder;
         return take("open:" + r.title, files);
     }
-    std::optional<QString> SaveFile(const FileDialogRequest& r) override { return take("save:" + r.title, files); }
+    std::optional<QString> SaveFile(const FileDialogRequest& r) override
+    {
+        startFolders << r.startFolder;
+        return take("save:" + r.title, files);
+    }
     std::optional<QString> ChooseFolder(const QString& title, const QString&) override
     {
         return take("folder:" + title, files);
@@ -77,6 +82,7 @@ public:
     std::deque<std::optional<Color>> colors;
     std::deque<std::optional<FontChoice>> fonts;
     QStringList requests;
+    QStringList startFolders;  // of the Open and Save requests
     FileDialogRequest lastOpen;
 
 private:
