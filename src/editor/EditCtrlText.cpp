@@ -45,6 +45,7 @@ void EditCtrl::SetText(const QByteArray& text)
     --d->quiet;
     d->pendingEdit.reset();
     d->current->dirty.Reset(d->lineCount(), true);
+    d->current->folds.Reset(d->lineCount(), true);
     d->clearFadingMarkers();
     d->styleVisible();
     d->lexer->reopenStyling();
@@ -94,6 +95,8 @@ void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
 void EditCtrl::JumpToLine(int line)
 {
     const int l = std::clamp(line - 1, 0, d->lineCount() - 1);
+    d->foldsCurrent();
+    d->sci(Sci::SCI_ENSUREVISIBLE, l);
     d->sci(Sci::SCI_SETEMPTYSELECTION, d->lineStart(l));
     const auto onScreen = d->sci(Sci::SCI_LINESONSCREEN);
     const auto visible = d->sci(Sci::SCI_VISIBLEFROMDOCLINE, l);
@@ -399,6 +402,7 @@ void EditCtrl::Impl::applyStyles()
     view->setMarginsForegroundColor(ToQColor(look.GutterForeColor));
     sci(Sci::SCI_SETCARETFORE, SciColor(look.CaretColor));
 
+    applyFoldMargin();
     sci(Sci::SCI_MARKERDEFINE, kMarkCaretLine, Sci::SC_MARK_LEFTRECT);
     sci(Sci::SCI_MARKERSETBACK, kMarkCaretLine, SciColor(look.GutterCurrentLineColor));
     const std::pair<int, Color> lineMarks[] = {

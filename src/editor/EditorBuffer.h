@@ -45,10 +45,19 @@ public:
     std::shared_ptr<const NameTable> styledCommands;
     std::shared_ptr<const NameTable> styledDeclared;
     LexRules styledRules;
+    // Folding: the lines whose fold level is still to be worked out, and
+    // the folds that were closed when the buffer was last left (the view,
+    // not the document, keeps which folds are closed).
+    DirtyLines folds;
+    std::vector<int> closedFolds;
     int caretMarkLine = -1;  // where the current-line mark of the gutter was put
     bool fading = false;     // some cleared line marker is still painted
 
-    EditorBuffer() { dirty.Reset(1, true); }
+    EditorBuffer()
+    {
+        dirty.Reset(1, true);
+        folds.Reset(1, true);
+    }
 
 private:
     static std::shared_ptr<QsciScintillaBase> Releaser()
