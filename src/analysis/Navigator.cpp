@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 
 char FirstChar(const QString& s)
@@ -29,8 +31,21 @@ char FirstChar(const QString& s)
 Navigator::Navigator(NavigatorHost host, QObject* parent) : QObject(parent), m_host(std::move(host))
 {
     connect(&m_host.editor, &EditCtrl::CtrlClick, this, [this] { GoToDefinition(); });
+    // The right button leaves the caret where it is; the menu it opens
+    // offers the commands for the name it was pressed on.
+    connect(&m_host.editor, &EditCtrl::MouseUp, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPoint at) {
+                if (buttons & Qt::RightButton)
+                    m_menuPlace = m_host.editor.PositionAt(at);
+            });
     connect(&m_host.pane, &ReferencesPane::ReferenceChosen, this, &Navigator::OnReferenceChosen);
     connect(&m_host.pane, &ReferencesPane::CloseRequested, &m_host.pane, &QWidget::hide);
+}
+
+void Navigator::TakeMenuPlace()
+{
+    if (const std::optional<CaretPosition> place = std::exchange(m_menuPlace, std::nullopt))
+        m_host.editor.SetCaret(place->Column, place->Line, false);
 }
 
 JumpPlace Navigator::Here() const
@@ -100,6 +115,7 @@ void Navigator::GoToDefinition()
     CDoc* doc = m_host.docs.CurrentDoc();
     if (!doc)
         return;
+    TakeMenuPlace();
     // The scan follows the text up to this keystroke: only edited lines are read.
     m_host.events.ScanDocument();
     const DocScanner* scan = m_host.events.Scanner(doc->Key);
@@ -140,6 +156,7 @@ void Navigator::FindReferences()
     CDoc* doc = m_host.docs.CurrentDoc();
     if (!doc)
         return;
+    TakeMenuPlace();
     m_host.events.ScanDocument();
     const DocScanner* scan = m_host.events.Scanner(doc->Key);
     if (!scan)

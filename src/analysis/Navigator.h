@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/JumpHistory.h"
+#include "editor/EditCtrl.h"
 #include "editor/Keywords.h"
 
 #include <QObject>
@@ -11,7 +12,6 @@
 
 class CUILabels;
 class DocumentManager;
-class EditCtrl;
 class EditorEvents;
 class ReferencesPane;
 struct CDoc;
@@ -46,9 +46,15 @@ public:
     void FindReferences();
     void GoBack();
     void GoForward();
+    // The editor's menu, opened with the right button, was closed: a
+    // command chosen in it has run.
+    void ForgetMenuPlace() { m_menuPlace.reset(); }
 
 private:
     JumpPlace Here() const;
+    // The caret goes to the name the editor's menu was opened on, when a
+    // command of that menu runs.
+    void TakeMenuPlace();
     // Shows a place, opening its file when no document holds it, and selects
     // `length` bytes there; false when it cannot be reached.
     bool Show(const JumpPlace& place, int length);
@@ -61,4 +67,5 @@ private:
     NavigatorHost m_host;
     JumpHistory m_history;
     int m_referenceLength = 0;
+    std::optional<CaretPosition> m_menuPlace;
 };

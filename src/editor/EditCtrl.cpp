@@ -333,15 +333,10 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
     connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
     connect(d->view, &EditorView::ctrlClicked, this, [this](QPoint at) {
-        // Only a click on text: the margins and the space past a line's end
-        // name nothing.
-        const auto pos = d->sci(Sci::SCI_POSITIONFROMPOINTCLOSE, at.x(), at.y());
-        if (pos < 0)
-            return;
-        const int line = d->lineOf(pos);
-        const int column = int(pos - d->lineStart(line));
-        SetCaret(column, line + 1, false);
-        Q_EMIT CtrlClick(column, line + 1);
+        if (const std::optional<CaretPosition> pos = PositionAt(d->view->viewport()->mapTo(this, at))) {
+            SetCaret(pos->Column, pos->Line, false);
+            Q_EMIT CtrlClick(pos->Column, pos->Line);
+        }
     });
     connect(d->view, &EditorView::mouseUp, this,
             [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {

@@ -116,6 +116,9 @@ public:
     QByteArray LinesText(int first, int count) const;
 
     CaretPosition CaretPos() const;
+    // The text position drawn at a point of this widget; none outside the
+    // text (the margins, past a line's end).
+    std::optional<CaretPosition> PositionAt(QPoint point) const;
     // The caret's position in pixels, relative to this widget.
     QPoint CaretPoint() const;
     // Moves the caret to a column (from 0) of a 1-based line and scrolls it

@@ -74,6 +74,16 @@ CaretPosition EditCtrl::CaretPos() const
     return {static_cast<int>(pos - d->lineStart(line)), line + 1};
 }
 
+std::optional<CaretPosition> EditCtrl::PositionAt(QPoint point) const
+{
+    const QPoint at = d->view->viewport()->mapFrom(this, point);
+    const auto pos = d->sci(Sci::SCI_POSITIONFROMPOINTCLOSE, at.x(), at.y());
+    if (pos < 0)
+        return std::nullopt;
+    const int line = d->lineOf(pos);
+    return CaretPosition{static_cast<int>(pos - d->lineStart(line)), line + 1};
+}
+
 QPoint EditCtrl::CaretPoint() const
 {
     const std::intptr_t pos = d->sci(Sci::SCI_GETCURRENTPOS);

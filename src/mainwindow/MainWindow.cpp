@@ -165,6 +165,10 @@ void MainWindow::ConnectParts()
     connect(m_events, &EditorEvents::ContextMenuRequested, this, [this](QPoint at) {
         m_menus.menus.value(QStringLiteral("mnuEditTop"))->popup(at);
     });
+    // A command chosen in the menu runs as it closes; the name the menu was
+    // opened on is forgotten after that.
+    connect(m_menus.menus.value(QStringLiteral("mnuEditTop")), &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, m_navigator, &Navigator::ForgetMenuPlace); });
     connect(m_declList, &DeclList::DeclarationChosen, this, [this](const EditorKeyword& entry) {
         m_editor->JumpToLine(entry.Line);
         m_editor->FlashLine(entry.Line, 1);

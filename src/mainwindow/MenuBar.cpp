@@ -67,7 +67,7 @@ const MenuDef kMenus[] = {
       {"mnuNavigateBack", "Alt+Left", kDispatch},
       {"mnuNavigateForward", "Alt+Right", kDispatch | kSeparatorAfter},
       {"mnuFoldAll", "Ctrl+Shift+-", kDispatch},
-      {"mnuUnfoldAll", "Ctrl+Shift++", kDispatch}}},
+      {"mnuUnfoldAll", "Ctrl+Shift+=", kDispatch}}},
     {"mnuProgramTop", "Build",
      {{"mnuCheck", "F7", kDispatch},
       {"mnuCompile", "F5", kDispatch},

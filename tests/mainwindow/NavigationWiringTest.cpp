@@ -79,19 +79,31 @@ TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
     EXPECT_EQ(Where(), "shapes.bb:1:4");
 }
 
-TEST_F(Navigation, CtrlClickOnANameGoesToItsDeclaration)
+TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
 {
     // Where "Area" of line 7 is drawn.
-    const QByteArray text = editor().Text();
-    const qint64 at = text.indexOf("Area(");
-    const QRect rect = editor().SpanRect({at + 1, at + 2});
     auto* view = qobject_cast<QAbstractScrollArea*>(editor().focusProxy());
     ASSERT_TRUE(view);
-    const QPoint point = view->viewport()->mapFrom(&editor(), rect.center());
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, point);
+    auto pointAt = [&](const char* word) {
+        const qint64 at = editor().Text().indexOf(word);
+        return view->viewport()->mapFrom(&editor(), editor().SpanRect({at + 1, at + 2}).center());
+    };
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, pointAt("Area("));
     Pump();
     EXPECT_EQ(Where(), "shapes.bb:5:13");
     EXPECT_EQ(editor().SelectedText(), "Area");
+
+    // The right button leaves the caret; the menu's command takes the name
+    // it was pressed on.
+    Key(Qt::Key_Left, Qt::AltModifier);
+    editor().SetCaret(0, 1);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, pointAt("DrawBox score"));
+    QMenu* menu = window->menus().menus.value("mnuEditTop");
+    ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 3000));
+    EXPECT_EQ(Where(), "main.bb:1:0");
+    window->menus().item("mnuGoToDefinition")->trigger();
+    menu->hide();
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
 }
 
 TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
@@ -132,7 +144,7 @@ TEST_F(Navigation, TheEditorsMenuOffersTheCommandsAndFoldsTheBlocks)
     for (QAction* a : menu->actions())
         offered << a->objectName() + "=" + a->shortcut().toString();
     for (const char* item : {"mnuGoToDefinition=F12", "mnuFindReferences=Shift+F12", "mnuNavigateBack=Alt+Left",
-                             "mnuNavigateForward=Alt+Right", "mnuFoldAll=Ctrl+Shift+-", "mnuUnfoldAll=Ctrl+Shift++"})
+                             "mnuNavigateForward=Alt+Right", "mnuFoldAll=Ctrl+Shift+-", "mnuUnfoldAll=Ctrl+Shift+="})
         EXPECT_TRUE(offered.contains(item)) << item;
 
     Command("mnuFoldAll");
