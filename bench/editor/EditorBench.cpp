@@ -191,6 +191,25 @@ void BM_TypeAtEndAndPaint(benchmark::State& state)
 }
 BENCHMARK(BM_TypeAtEndAndPaint)->Unit(benchmark::kMicrosecond);
 
+// The same at the end of the last line. At its start (above), a key turns
+// "Type Enemy" into "aType Enemy", which opens no block: the folds change,
+// and the view is repainted from that line down, as after a new line.
+void BM_TypeAtEndOfLineAndPaint(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    const int last = doc.editor.LineCount();
+    doc.editor.SetCaret(int(doc.editor.LineText(last).size()), last);
+    int i = 0;
+    for (auto _ : state) {
+        doc.typeOrErase(i++);
+        doc.editor.focusProxy()->repaint();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_TypeAtEndOfLineAndPaint)->Unit(benchmark::kMicrosecond);
+
 // What a rescan that changed the declared names costs the keystroke that
 // follows it: the visible lines at once, the rest left for idle time.
 void BM_DeclaredNamesChange(benchmark::State& state)

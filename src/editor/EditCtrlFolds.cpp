@@ -35,31 +35,6 @@ bool CommentOf(int stored)
     return (stored & kCommentBit) != 0;
 }
 
-// The control asks for the view to be redrawn from every line whose level
-// changes down; from the first such line on screen (or above it), the view
-// takes no such requests, and it is redrawn once when the work is done.
-// Lines below the view ask for nothing.
-class RedrawOnce {
-public:
-    explicit RedrawOnce(QWidget* view) : m_view(view) {}
-    ~RedrawOnce()
-    {
-        if (m_held)
-            m_view->setUpdatesEnabled(true);
-    }
-    void Hold()
-    {
-        if (!m_held && m_view->updatesEnabled()) {
-            m_view->setUpdatesEnabled(false);
-            m_held = true;
-        }
-    }
-
-private:
-    QWidget* m_view;
-    bool m_held = false;
-};
-
 }  // namespace
 
 LineBlocks EditCtrl::Impl::lineBlocks(int line) const
@@ -82,8 +57,6 @@ bool EditCtrl::Impl::updateFolds(int budget)
     if (pending.LineCount() != lines)
         pending.Reset(lines, true);
     int spent = 0;
-    RedrawOnce redraw(view->viewport());
-    const int lastShown = int(sci(Sci::SCI_DOCLINEFROMVISIBLE, visibleFirst() + sci(Sci::SCI_LINESONSCREEN) + 1));
     for (int line = pending.NextDirty(0); line >= 0; line = pending.NextDirty(line)) {
         if (spent >= budget)
             return true;
@@ -114,8 +87,6 @@ bool EditCtrl::Impl::updateFolds(int budget)
                 if ((was & Sci::SC_FOLDLEVELHEADERFLAG) && !(level & Sci::SC_FOLDLEVELHEADERFLAG) &&
                     !sci(Sci::SCI_GETFOLDEXPANDED, at))
                     sci(Sci::SCI_FOLDLINE, at, Sci::SC_FOLDACTION_EXPAND);
-                if (at <= lastShown)
-                    redraw.Hold();
                 sci(Sci::SCI_SETFOLDLEVEL, at, level);
             } else if (at > edited) {
                 // Unchanged past the edit: so is every line after it.
