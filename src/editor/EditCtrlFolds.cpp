@@ -107,6 +107,17 @@ bool EditCtrl::Impl::updateFolds(int budget)
     return false;
 }
 
+void EditCtrl::Impl::showLines(int first, int last)
+{
+    // Nothing is hidden unless some fold is closed.
+    if (sci(Sci::SCI_CONTRACTEDFOLDNEXT, 0) < 0)
+        return;
+    foldsCurrent();
+    for (int line = first; line <= last; ++line)
+        if (!sci(Sci::SCI_GETLINEVISIBLE, line))
+            sci(Sci::SCI_ENSUREVISIBLE, line);
+}
+
 void EditCtrl::Impl::keepClosedFolds()
 {
     current->closedFolds.clear();

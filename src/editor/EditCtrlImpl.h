@@ -108,6 +108,8 @@ struct EditCtrl::Impl {
     void foldsCurrent() { updateFolds(INT_MAX); }
     // Fold levels an edit works out at once; the rest waits for idle time.
     static constexpr int kFoldLinesPerEdit = 2000;
+    // Opens the closed folds that hide any of the lines (from 0).
+    void showLines(int first, int last);
     void keepClosedFolds();
     void restoreClosedFolds();
     void applyFoldMargin();

@@ -95,8 +95,10 @@ QPoint EditCtrl::CaretPoint() const
 void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
 {
     const std::intptr_t pos = d->position(line - 1, column);
-    if (ensureVisible)
+    if (ensureVisible) {
+        d->showLines(d->lineOf(pos), d->lineOf(pos));
         d->sci(Sci::SCI_GOTOPOS, pos);
+    }
     else
         d->sci(Sci::SCI_SETEMPTYSELECTION, pos);
     d->checkCaret();
@@ -105,8 +107,7 @@ void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
 void EditCtrl::JumpToLine(int line)
 {
     const int l = std::clamp(line - 1, 0, d->lineCount() - 1);
-    d->foldsCurrent();
-    d->sci(Sci::SCI_ENSUREVISIBLE, l);
+    d->showLines(l, l);
     d->sci(Sci::SCI_SETEMPTYSELECTION, d->lineStart(l));
     const auto onScreen = d->sci(Sci::SCI_LINESONSCREEN);
     const auto visible = d->sci(Sci::SCI_VISIBLEFROMDOCLINE, l);
@@ -181,6 +182,7 @@ EditorSelection EditCtrl::Find(const QByteArray& what, const EditorSelection& ra
         return none;
     const std::intptr_t start = d->sci(Sci::SCI_GETTARGETSTART);
     const std::intptr_t end = d->sci(Sci::SCI_GETTARGETEND);
+    d->showLines(d->lineOf(start), d->lineOf(end));
     d->sci(Sci::SCI_SETSEL, start, end);
     d->checkCaret();
     return Selection();

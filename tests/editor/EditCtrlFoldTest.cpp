@@ -91,11 +91,15 @@ TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
     // The caret left the folded line for the first line of its fold.
     EXPECT_EQ(editor.CaretPos().Line, 3);
 
-    // A jump into a folded block opens it; a fold closed by hand stays
-    // closed while another buffer is shown.
+    // A jump or a selection (a match found) into a folded block opens it; a
+    // fold closed by hand stays closed while another buffer is shown.
     editor.JumpToLine(10);
     EXPECT_TRUE(editor.LineShown(10));
     EXPECT_TRUE(editor.LineShown(9));
+    EXPECT_FALSE(editor.LineShown(4));
+    const qint64 flip = editor.Text().indexOf("Flip");
+    editor.SelectSpan(flip, flip + 4);
+    EXPECT_TRUE(editor.LineShown(14));
     EXPECT_FALSE(editor.LineShown(4));
     const EditorBufferPtr program = editor.CurrentBuffer();
     editor.NewBuffer();
