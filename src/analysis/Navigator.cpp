@@ -213,6 +213,12 @@ void Navigator::OnReferenceChosen(const ReferenceRow& row)
     JumpTo(place, m_referenceLength);
 }
 
+void Navigator::JumpToLine(int line)
+{
+    if (const CDoc* doc = m_host.docs.CurrentDoc())
+        JumpTo({doc->Key, doc->FilePath, line, 0}, 0);
+}
+
 void Navigator::GoBack()
 {
     m_history.Keep([this](const JumpPlace& p) { return !p.path.isEmpty() || m_host.docs.FindDoc(p.docKey); });

@@ -44,6 +44,9 @@ public:
     void GoToDefinition();
     // Lists the uses of the name at the caret in the references pane.
     void FindReferences();
+    // A jump to a line of the current document (a declaration chosen in
+    // the list), kept in the history as the others.
+    void JumpToLine(int line);
     void GoBack();
     void GoForward();
     // The editor's menu, opened with the right button, was closed: a

@@ -169,11 +169,8 @@ void MainWindow::ConnectParts()
     // opened on is forgotten after that.
     connect(m_menus.menus.value(QStringLiteral("mnuEditTop")), &QMenu::aboutToHide, this,
             [this] { QTimer::singleShot(0, m_navigator, &Navigator::ForgetMenuPlace); });
-    connect(m_declList, &DeclList::DeclarationChosen, this, [this](const EditorKeyword& entry) {
-        m_editor->JumpToLine(entry.Line);
-        m_editor->FlashLine(entry.Line, 1);
-        m_editor->setFocus();
-    });
+    connect(m_declList, &DeclList::DeclarationChosen, this,
+            [this](const EditorKeyword& entry) { m_navigator->JumpToLine(entry.Line); });
     connect(m_build, &BuildController::BuildingChanged, this, &MainWindow::UpdateCommandState);
     connect(m_helpBrowser->View(), &QWebEngineView::selectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {

@@ -1,5 +1,6 @@
 // Go to definition, find references, the jump history and folding, from the
 // keys, the mouse and the menus of the real main window.
+#include "analysis/DeclList.h"
 #include "analysis/ReferencesPane.h"
 #include "support/AppFixture.h"
 
@@ -71,6 +72,15 @@ TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
     Key(Qt::Key_Right, Qt::AltModifier);
     Key(Qt::Key_Right, Qt::AltModifier);
     EXPECT_EQ(Where(), "shapes.bb:2:16");
+
+    // A declaration chosen in the list is a jump too.
+    docs().ShowDoc(*docs().Docs().front());
+    window->declList().SelectTab("Functions");
+    ASSERT_TRUE(window->declList().Choose("Hit"));
+    EXPECT_EQ(Where(), "main.bb:3:0");
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "main.bb:5:3");
+    docs().ShowDoc(*docs().Docs().back());
 
     // Nothing to go to: the status bar says why, and the caret stays.
     editor().SetCaret(4, 1);  // in the comment
