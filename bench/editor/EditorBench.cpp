@@ -100,7 +100,7 @@ struct LongDocument {
 
     void finish()
     {
-        while (editor.ColouringPending())
+        while (editor.ColouringPending() || editor.FoldingPending())
             QApplication::processEvents();
     }
 
@@ -191,6 +191,25 @@ void BM_TypeAtEndAndPaint(benchmark::State& state)
 }
 BENCHMARK(BM_TypeAtEndAndPaint)->Unit(benchmark::kMicrosecond);
 
+// The same at the end of the last line. At its start (above), a key turns
+// "Type Enemy" into "aType Enemy", which opens no block: the folds change,
+// and the view is repainted from that line down, as after a new line.
+void BM_TypeAtEndOfLineAndPaint(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    const int last = doc.editor.LineCount();
+    doc.editor.SetCaret(int(doc.editor.LineText(last).size()), last);
+    int i = 0;
+    for (auto _ : state) {
+        doc.typeOrErase(i++);
+        doc.editor.focusProxy()->repaint();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_TypeAtEndOfLineAndPaint)->Unit(benchmark::kMicrosecond);
+
 // What a rescan that changed the declared names costs the keystroke that
 // follows it: the visible lines at once, the rest left for idle time.
 void BM_DeclaredNamesChange(benchmark::State& state)
@@ -280,5 +299,68 @@ void BM_DeclaredNameChangedInPlace(benchmark::State& state)
     state.counters["longest_step_ms"] = longestStep;
 }
 BENCHMARK(BM_DeclaredNameChangedInPlace)->Unit(benchmark::kMicrosecond)->Iterations(20);
+
+// A key at line 99,000 that opens or closes a block (a ";" typed before a
+// Repeat, then taken back): the fold levels of the line and of the 1,000
+// lines after it, whose depth changes, are worked out with the keystroke.
+// The counter gives the longest keystroke of the run.
+void BM_FoldsAfterKeystrokeAtLine99000(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    const int line = 99000;
+    doc.editor.SetSelection({true, 0, line - 1, int(doc.editor.LineText(line).size()), line - 1});
+    doc.editor.ReplaceSelection("Repeat");
+    doc.finish();
+    const int end = doc.editor.FoldEnd(line);
+    double longest = 0;
+    int i = 0;
+    for (auto _ : state) {
+        doc.editor.SetCaret(0, line);
+        QElapsedTimer key;
+        key.start();
+        if (i++ % 2 == 0)
+            doc.type(Qt::Key_Semicolon, QStringLiteral(";"));
+        else
+            doc.type(Qt::Key_Delete, QString());
+        longest = std::max(longest, double(key.nsecsElapsed()) / 1e3);
+        if (doc.editor.FoldingPending())
+            state.SkipWithError("fold levels were left for later");
+    }
+    state.counters["fold_lines"] = end - line + 1;
+    state.counters["longest_us"] = longest;
+}
+BENCHMARK(BM_FoldsAfterKeystrokeAtLine99000)->Unit(benchmark::kMicrosecond);
+
+// Every fold level of a 100,000-line source, as worked out in idle steps
+// after it is opened.
+void BM_FoldLevelsOfLongSource(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    const QByteArray text = doc.editor.Text();
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.editor.SetText(text);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(doc.editor.FoldEnd(1));
+    }
+}
+BENCHMARK(BM_FoldLevelsOfLongSource)->Unit(benchmark::kMillisecond);
+
+// A plain key at the same line, for comparison: the line's own level only.
+void BM_TypeAtLine99000(benchmark::State& state)
+{
+    LongDocument doc;
+    doc.editor.LoadFile(doc.path);
+    doc.finish();
+    doc.editor.SetCaret(0, 99000);
+    int i = 0;
+    for (auto _ : state)
+        doc.typeOrErase(i++);
+}
+BENCHMARK(BM_TypeAtLine99000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -411,6 +411,15 @@ bool DocScanner::RefreshIncludePaths()
     return true;
 }
 
+QStringList DocScanner::IncludedFiles() const
+{
+    QStringList files;
+    for (const Use& u : m_uses)
+        if (u.file && !files.contains(u.file->path))
+            files.push_back(u.file->path);
+    return files;
+}
+
 std::optional<DocScanner::Origin> DocScanner::OriginOf(const EditorKeyword& entry) const
 {
     if (entry.Line > 0)

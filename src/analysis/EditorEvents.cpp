@@ -71,6 +71,12 @@ std::shared_ptr<EditorEvents::DocScan> EditorEvents::ScanOf(const std::shared_pt
     return scan;
 }
 
+const DocScanner* EditorEvents::Scanner(const QString& docKey) const
+{
+    const std::shared_ptr<DocScan> scan = m_scans.value(docKey);
+    return scan ? &scan->scanner : nullptr;
+}
+
 void EditorEvents::ScanDocument()
 {
     CDoc* current = m_docs.CurrentDoc();

@@ -13,6 +13,7 @@
 class CodeAssist;
 class IncludeCache;
 class DeclList;
+class DocScanner;
 class DocumentManager;
 class EditCtrl;
 struct CDoc;
@@ -47,6 +48,10 @@ public:
 
     // How long a scan runs before the window gets a turn.
     void SetScanYieldInterval(std::chrono::milliseconds interval) { m_scanYieldInterval = interval; }
+
+    // What the last scan of a document found, by the document's key; null
+    // before its first scan.
+    const DocScanner* Scanner(const QString& docKey) const;
 
     bool RescanPending() const { return m_rescanPending; }
     int ScanCount() const { return m_scanCount; }

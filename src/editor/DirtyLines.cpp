@@ -8,6 +8,7 @@ void DirtyLines::Reset(int count, bool dirty)
     m_flags.assign(static_cast<std::size_t>(std::max(count, 0)), dirty ? kDirty : kClean);
     m_count = dirty ? LineCount() : 0;
     m_checks = 0;
+    m_low = 0;
     m_edited = true;
     m_keptHead = 0;
     m_keptTail = 0;
@@ -18,6 +19,7 @@ void DirtyLines::MarkAll()
     std::fill(m_flags.begin(), m_flags.end(), kDirty);
     m_count = LineCount();
     m_checks = 0;
+    m_low = 0;
 }
 
 void DirtyLines::MarkAllForCheck()
@@ -29,6 +31,7 @@ void DirtyLines::MarkAllForCheck()
         }
     }
     m_count = LineCount();
+    m_low = 0;
 }
 
 void DirtyLines::Mark(int line)
@@ -37,6 +40,7 @@ void DirtyLines::Mark(int line)
         m_count += m_flags[line] == kClean;
         m_checks -= m_flags[line] == kCheck;
         m_flags[line] = kDirty;
+        m_low = std::min(m_low, line);
     }
 }
 
@@ -64,6 +68,9 @@ void DirtyLines::Edited(int line, int delta)
     line = std::clamp(line, 0, std::max(LineCount() - 1, 0));
     if (m_flags.empty())
         m_flags.push_back(kClean);
+    // Lines taken out before the first dirty one move it up.
+    if (delta < 0 && m_low > line)
+        m_low = std::max(line, m_low + delta);
     if (delta > 0) {
         m_flags.insert(m_flags.begin() + line + 1, static_cast<std::size_t>(delta), kClean);
         for (int i = line + 1; i <= line + delta; ++i)
@@ -89,7 +96,8 @@ int DirtyLines::NextDirty(int from, int to) const
     if (m_count == 0)
         return -1;
     const int end = to < 0 ? LineCount() : std::min(to, LineCount());
-    from = std::max(from, 0);
+    const bool fromLow = from <= m_low;
+    from = std::max(from, m_low);
     if (from >= end)
         return -1;
     // Two searches for a byte: a sweep asks this for every run of lines.
@@ -99,7 +107,12 @@ int DirtyLines::NextDirty(int from, int to) const
     const auto* check =
         m_checks > 0 ? static_cast<const std::uint8_t*>(std::memchr(start, kCheck, before)) : nullptr;
     const std::uint8_t* hit = check ? check : dirty;
-    return hit ? from + static_cast<int>(hit - start) : -1;
+    const int found = hit ? from + static_cast<int>(hit - start) : -1;
+    // A search from the first line that may be dirty tells where the first
+    // dirty line is now.
+    if (fromLow && (found >= 0 || end == LineCount()))
+        m_low = found >= 0 ? found : LineCount();
+    return found;
 }
 
 DirtyLines::EditedSpan DirtyLines::TakeEdited()

@@ -45,6 +45,9 @@ private:
     enum Flag : std::uint8_t { kClean, kDirty, kCheck };
     std::vector<std::uint8_t> m_flags;
     int m_count = 0;
+    // No line before this one is dirty: a search for the next dirty line
+    // near the end of a long document starts here, not at the top.
+    mutable int m_low = 0;
     int m_checks = 0;  // lines only to check
     // The span edited since TakeEdited, as lines kept at either end.
     bool m_edited = true;

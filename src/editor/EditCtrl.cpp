@@ -57,9 +57,12 @@ void EditCtrl::Impl::settleEdit()
         return;
     const int lines = lineCount();
     current->dirty.Edited(pendingEdit->line, lines - pendingEdit->lineCount);
+    current->folds.Edited(pendingEdit->line, lines - pendingEdit->lineCount);
     pendingEdit.reset();
     if (current->dirty.LineCount() != lines)
         current->dirty.Reset(lines, true);
+    if (current->folds.LineCount() != lines)
+        current->folds.Reset(lines, true);
     if (current->dirty.Count() > 0)
         lexer->reopenStyling();
 }
@@ -89,9 +92,12 @@ void EditCtrl::Impl::flushChange()
     changePending = false;
     clearFadingMarkers();
     updateGutter();
+    // An edit rarely changes the folds beyond a few lines; when it does (a
+    // block opened above thousands of lines) the rest follows while idle.
+    const bool foldsLeft = updateFolds(kFoldLinesPerEdit);
     // Edited lines on screen are coloured when painted; any elsewhere (a
     // replacement far from the view) while idle.
-    if (current->dirty.Count() > 0)
+    if (current->dirty.Count() > 0 || foldsLeft)
         sweep.start();
     Q_EMIT q->Change();
 }
@@ -188,6 +194,7 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     flushChange();
     if (current) {
         endFlash();
+        keepClosedFolds();
         current->anchor = sci(Sci::SCI_GETANCHOR);
         current->caret = sci(Sci::SCI_GETCURRENTPOS);
         current->firstLine = visibleFirst();
@@ -204,6 +211,9 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     lexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
     if (buffer->dirty.LineCount() != lineCount())
         buffer->dirty.Reset(lineCount(), true);
+    if (buffer->folds.LineCount() != lineCount())
+        buffer->folds.Reset(lineCount(), true);
+    restoreClosedFolds();
     // The horizontal scroll range grows with the longest line drawn; it
     // starts afresh for each document, so one with long lines leaves no
     // scroll bar under a short one.
@@ -216,6 +226,8 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
         lexer->reopenStyling();
         sweep.start();
     }
+    if (buffer->folds.Count() > 0)
+        sweep.start();
     updateGutter(true);
     lastCaretLine = lastCaretColumn = -1;
     checkCaret();
@@ -266,6 +278,7 @@ void EditCtrl::Impl::loadBytes(QByteArray bytes)
     --quiet;
     pendingEdit.reset();
     b.dirty.Reset(lineCount(), true);
+    b.folds.Reset(lineCount(), true);
     b.styledCommands = commandNames;
     b.styledDeclared = declaredNames;
     b.styledRules = rules;
@@ -320,6 +333,12 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     d->view->textArriving = [this](const QString& text) { return d->holdText(text); };
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
     connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
+    connect(d->view, &EditorView::ctrlClicked, this, [this](QPoint at) {
+        if (const std::optional<CaretPosition> pos = PositionAt(d->view->viewport()->mapTo(this, at))) {
+            SetCaret(pos->Column, pos->Line, false);
+            Q_EMIT CtrlClick(pos->Column, pos->Line);
+        }
+    });
     connect(d->view, &EditorView::mouseUp, this,
             [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {
                 Q_EMIT MouseUp(buttons, modifiers, d->view->viewport()->mapTo(this, pos));

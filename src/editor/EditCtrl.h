@@ -116,6 +116,9 @@ public:
     QByteArray LinesText(int first, int count) const;
 
     CaretPosition CaretPos() const;
+    // The text position drawn at a point of this widget; none outside the
+    // text (the margins, past a line's end).
+    std::optional<CaretPosition> PositionAt(QPoint point) const;
     // The caret's position in pixels, relative to this widget.
     QPoint CaretPoint() const;
     // Moves the caret to a column (from 0) of a 1-based line and scrolls it
@@ -256,9 +259,29 @@ public:
     void SetBusy(bool busy);
     bool Busy() const;
 
+    // Folding: blocks (Function, Type, a multi-line If, Select, For, While,
+    // Repeat) and runs of comment lines fold under their first line, by a
+    // click on the marker in the margin or by these. Fold All folds the
+    // outermost ones.
+    void FoldAll();
+    void UnfoldAll();
+    // Folds or unfolds the block a 1-based line starts; false when it
+    // starts none.
+    bool ToggleFold(int line);
+    // The last line of the block a 1-based line starts, 0 when it starts none.
+    int FoldEnd(int line);
+    // Whether a 1-based line is shown, not folded away.
+    bool LineShown(int line) const;
+    // True while some fold levels wait to be worked out (after a load most
+    // do; they are worked out while the program is idle).
+    bool FoldingPending() const;
+
 Q_SIGNALS:
     // The caret moved (column from 0, line from 1).
     void CaretMove(int column, int line);
+    // A name was clicked with Ctrl held (column from 0, line from 1); the
+    // caret is already there.
+    void CtrlClick(int column, int line);
     // A key before the editor sees it; setting key to 0 keeps it from the
     // editor. KeyPress still follows for a key that types a character, so a
     // handler can act on the character of a swallowed key.

@@ -14,6 +14,9 @@ namespace {
 // Lines styled per idle step while a whole document is recoloured: a few
 // milliseconds of work, so keys stay responsive.
 constexpr int kSweepLines = 3000;
+// Working out a fold level costs a fraction of colouring a line; and every
+// step that changes levels redraws the view, so the steps are long.
+constexpr int kSweepFoldLines = 20000;
 
 }  // namespace
 
@@ -41,6 +44,9 @@ void EditCtrl::Impl::ensureNamesCurrent()
     if (current->styledCommands == commandNames && current->styledDeclared == declaredNames &&
         current->styledRules == rules)
         return;
+    // The comment and string characters decide the folds as well.
+    if (!(current->styledRules == rules))
+        current->folds.Reset(lineCount(), true);
     current->styledCommands = commandNames;
     current->styledDeclared = declaredNames;
     current->styledRules = rules;
@@ -68,11 +74,11 @@ void EditCtrl::Impl::sweepStep()
 {
     settleEdit();
     ensureNamesCurrent();
-    if (!lexer->styleSome(kSweepLines)) {
+    const bool colouring = lexer->styleSome(kSweepLines);
+    if (!colouring && current)
+        current->recolourNames.clear();
+    if (!updateFolds(kSweepFoldLines) && !colouring)
         sweep.stop();
-        if (current)
-            current->recolourNames.clear();
-    }
 }
 
 // --- EditCtrl ------------------------------------------------------------------

@@ -5,10 +5,12 @@
 #include "editor/EditCtrl.h"
 #include "editor/EditorBuffer.h"
 #include "editor/EditorView.h"
+#include "editor/Folding.h"
 #include "editor/SciCall.h"
 
 #include <QTimer>
 
+#include <climits>
 #include <memory>
 #include <optional>
 
@@ -105,6 +107,20 @@ struct EditCtrl::Impl {
     // Which error mark is the current one; a buffer holding another drops it.
     int errorMarkNumber = 0;
     void dropErrorMark();
+
+    // Folding (EditCtrlFolds.cpp).
+    LineBlocks lineBlocks(int line) const;
+    // Works out the fold levels still pending, about `budget` lines of them;
+    // true when some are left.
+    bool updateFolds(int budget);
+    void foldsCurrent() { updateFolds(INT_MAX); }
+    // Fold levels an edit works out at once; the rest waits for idle time.
+    static constexpr int kFoldLinesPerEdit = 2000;
+    // Opens the closed folds that hide any of the lines (from 0).
+    void showLines(int first, int last);
+    void keepClosedFolds();
+    void restoreClosedFolds();
+    void applyFoldMargin();
 
     // Colouring.
     void queueNamesCheck();

@@ -18,6 +18,7 @@ void EditCtrl::SelectSpan(qint64 anchor, qint64 caret)
     const qint64 length = d->sci(Sci::SCI_GETLENGTH);
     anchor = std::clamp<qint64>(anchor, 0, length);
     caret = std::clamp<qint64>(caret, 0, length);
+    d->showLines(d->lineOf(std::min(anchor, caret)), d->lineOf(std::max(anchor, caret)));
     d->sci(Sci::SCI_SETSEL, anchor, caret);
     d->sci(Sci::SCI_SCROLLRANGE, anchor, caret);
     d->checkCaret();

@@ -45,6 +45,7 @@ void EditCtrl::SetText(const QByteArray& text)
     --d->quiet;
     d->pendingEdit.reset();
     d->current->dirty.Reset(d->lineCount(), true);
+    d->current->folds.Reset(d->lineCount(), true);
     d->clearFadingMarkers();
     d->styleVisible();
     d->lexer->reopenStyling();
@@ -73,6 +74,16 @@ CaretPosition EditCtrl::CaretPos() const
     return {static_cast<int>(pos - d->lineStart(line)), line + 1};
 }
 
+std::optional<CaretPosition> EditCtrl::PositionAt(QPoint point) const
+{
+    const QPoint at = d->view->viewport()->mapFrom(this, point);
+    const auto pos = d->sci(Sci::SCI_POSITIONFROMPOINTCLOSE, at.x(), at.y());
+    if (pos < 0)
+        return std::nullopt;
+    const int line = d->lineOf(pos);
+    return CaretPosition{static_cast<int>(pos - d->lineStart(line)), line + 1};
+}
+
 QPoint EditCtrl::CaretPoint() const
 {
     const std::intptr_t pos = d->sci(Sci::SCI_GETCURRENTPOS);
@@ -84,8 +95,10 @@ QPoint EditCtrl::CaretPoint() const
 void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
 {
     const std::intptr_t pos = d->position(line - 1, column);
-    if (ensureVisible)
+    if (ensureVisible) {
+        d->showLines(d->lineOf(pos), d->lineOf(pos));
         d->sci(Sci::SCI_GOTOPOS, pos);
+    }
     else
         d->sci(Sci::SCI_SETEMPTYSELECTION, pos);
     d->checkCaret();
@@ -94,6 +107,7 @@ void EditCtrl::SetCaret(int column, int line, bool ensureVisible)
 void EditCtrl::JumpToLine(int line)
 {
     const int l = std::clamp(line - 1, 0, d->lineCount() - 1);
+    d->showLines(l, l);
     d->sci(Sci::SCI_SETEMPTYSELECTION, d->lineStart(l));
     const auto onScreen = d->sci(Sci::SCI_LINESONSCREEN);
     const auto visible = d->sci(Sci::SCI_VISIBLEFROMDOCLINE, l);
@@ -168,6 +182,7 @@ EditorSelection EditCtrl::Find(const QByteArray& what, const EditorSelection& ra
         return none;
     const std::intptr_t start = d->sci(Sci::SCI_GETTARGETSTART);
     const std::intptr_t end = d->sci(Sci::SCI_GETTARGETEND);
+    d->showLines(d->lineOf(start), d->lineOf(end));
     d->sci(Sci::SCI_SETSEL, start, end);
     d->checkCaret();
     return Selection();
@@ -444,6 +459,7 @@ void EditCtrl::Impl::applyStyles()
     view->setMarginsForegroundColor(ToQColor(look.GutterForeColor));
     sci(Sci::SCI_SETCARETFORE, SciColor(look.CaretColor));
 
+    applyFoldMargin();
     sci(Sci::SCI_MARKERDEFINE, kMarkCaretLine, Sci::SC_MARK_LEFTRECT);
     sci(Sci::SCI_MARKERSETBACK, kMarkCaretLine, SciColor(look.GutterCurrentLineColor));
     const std::pair<int, Color> lineMarks[] = {

@@ -45,6 +45,11 @@ public:
     std::shared_ptr<const NameTable> styledCommands;
     std::shared_ptr<const NameTable> styledDeclared;
     LexRules styledRules;
+    // Folding: the lines whose fold level is still to be worked out, and
+    // the folds that were closed when the buffer was last left (the view,
+    // not the document, keeps which folds are closed).
+    DirtyLines folds;
+    std::vector<int> closedFolds;
     int caretMarkLine = -1;  // where the current-line mark of the gutter was put
     bool fading = false;     // some cleared line marker is still painted
     // The build error marked here, and which mark it was: one that is no
@@ -52,7 +57,11 @@ public:
     int errorMarkHandle = -1;
     int errorMarkNumber = 0;
 
-    EditorBuffer() { dirty.Reset(1, true); }
+    EditorBuffer()
+    {
+        dirty.Reset(1, true);
+        folds.Reset(1, true);
+    }
 
 private:
     static std::shared_ptr<QsciScintillaBase> Releaser()

@@ -155,6 +155,11 @@ void EditorView::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ControlModifier) {
+        event->accept();
+        Q_EMIT ctrlClicked(event->position().toPoint());
+        return;
+    }
     QsciScintilla::mousePressEvent(event);
 }
 

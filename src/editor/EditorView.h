@@ -32,6 +32,9 @@ Q_SIGNALS:
     // may have edited the text.
     void inputHandled(bool newLine);
     void mouseUp(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
+    // The left button went down with Ctrl held, at a point of the viewport;
+    // the control does nothing of its own with it.
+    void ctrlClicked(QPoint position);
     void filesDropped(const QStringList& paths);
 
 protected:

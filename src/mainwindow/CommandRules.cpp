@@ -25,6 +25,10 @@ const std::vector<CommandGroup>& CommandGroups()
          [](S s) { return s.helpInFront ? s.pageHasSelection : s.open && s.canCopy; }},
         {"btPaste", {"btPaste", "mnuPaste"}, true, [](S s) { return s.editing() && s.canPaste; }},
         {"btColor", {"btColor"}, false, [](S s) { return s.editing(); }},
+        {"mnuGoToDefinition",
+         {"mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
+          "mnuUnfoldAll"},
+         false, [](S s) { return s.editing(); }},
         // One compiler at a time: a second would write into the first one's report.
         {"btCheck", {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"}, false,
          [](S s) { return s.open && !s.building; }},

@@ -2,6 +2,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "analysis/EditorEvents.h"
+#include "analysis/Navigator.h"
 #include "build/BuildController.h"
 #include "documents/DocumentManager.h"
 #include "editing/EditingCommands.h"
@@ -64,6 +65,12 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuUnindentBlock"), [this] { m_editing->UnindentBlock(); });
     d.SetAction(QStringLiteral("mnuCommentBlock"), [this] { editing::CommentBlock(*m_editor); });
     d.SetAction(QStringLiteral("mnuUncommentBlock"), [this] { editing::UncommentBlock(*m_editor); });
+    d.SetAction(QStringLiteral("mnuGoToDefinition"), [this] { m_navigator->GoToDefinition(); });
+    d.SetAction(QStringLiteral("mnuFindReferences"), [this] { m_navigator->FindReferences(); });
+    d.SetAction(QStringLiteral("mnuNavigateBack"), [this] { m_navigator->GoBack(); });
+    d.SetAction(QStringLiteral("mnuNavigateForward"), [this] { m_navigator->GoForward(); });
+    d.SetAction(QStringLiteral("mnuFoldAll"), [this] { m_editor->FoldAll(); });
+    d.SetAction(QStringLiteral("mnuUnfoldAll"), [this] { m_editor->UnfoldAll(); });
 
     // Build
     d.SetAction(QStringLiteral("mnuCheck"), [this] { m_build->Check(); });

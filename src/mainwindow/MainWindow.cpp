@@ -5,6 +5,8 @@
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
 #include "analysis/KindIcons.h"
+#include "analysis/Navigator.h"
+#include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
 #include "documents/DocumentManager.h"
@@ -32,6 +34,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -77,12 +80,22 @@ void MainWindow::BuildLayout()
     // The load steps bring the help in front of the editor, with its home page.
     m_helpBrowser->hide();
 
+    // The uses Find References lists show under the editor, once asked for.
+    m_references = new ReferencesPane;
+    m_references->hide();
+    auto* bottom = new QSplitter(Qt::Vertical);
+    bottom->setObjectName(QStringLiteral("BottomSplitter"));
+    bottom->addWidget(pages);
+    bottom->addWidget(m_references);
+    bottom->setStretchFactor(0, 1);
+    bottom->setChildrenCollapsible(false);
+
     auto* documentArea = new QWidget;
     auto* areaLayout = new QVBoxLayout(documentArea);
     areaLayout->setContentsMargins(0, 0, 0, 0);
     areaLayout->setSpacing(0);
     areaLayout->addWidget(m_tabs);
-    areaLayout->addWidget(pages, 1);
+    areaLayout->addWidget(bottom, 1);
 
     auto* prjTreeView = new QTreeWidget;
     prjTreeView->setObjectName(QStringLiteral("prjTreeView"));
@@ -102,6 +115,9 @@ void MainWindow::BuildLayout()
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
+    m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_references, m_app.keywordList, m_app.settings,
+                                 m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
+                                this);
     auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_tabs, *m_help, m_app.keywordList, m_app.settings,
                                       m_declStyles, [this](const QString& text) { SetInfoPanel(text); }},
                                      this);
@@ -152,11 +168,12 @@ void MainWindow::ConnectParts()
     connect(m_events, &EditorEvents::ContextMenuRequested, this, [this](QPoint at) {
         m_menus.menus.value(QStringLiteral("mnuEditTop"))->popup(at);
     });
-    connect(m_declList, &DeclList::DeclarationChosen, this, [this](const EditorKeyword& entry) {
-        m_editor->JumpToLine(entry.Line);
-        m_editor->FlashLine(entry.Line, 1);
-        m_editor->setFocus();
-    });
+    // A command chosen in the menu runs as it closes; the name the menu was
+    // opened on is forgotten after that.
+    connect(m_menus.menus.value(QStringLiteral("mnuEditTop")), &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, m_navigator, &Navigator::ForgetMenuPlace); });
+    connect(m_declList, &DeclList::DeclarationChosen, this,
+            [this](const EditorKeyword& entry) { m_navigator->JumpToLine(entry.Line); });
     connect(m_build, &BuildController::BuildingChanged, this, &MainWindow::UpdateCommandState);
     connect(m_helpBrowser->View(), &QWebEngineView::selectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {

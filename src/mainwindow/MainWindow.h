@@ -23,8 +23,10 @@ class EditorEvents;
 class HelpArea;
 class HelpBrowser;
 class MainLayout;
+class Navigator;
 class QLabel;
 class QTimer;
+class ReferencesPane;
 class UpdateCheck;
 class ToolbarBands;
 class WindowBuildHost;
@@ -90,6 +92,8 @@ public:
     const ToolbarImages& images() const { return m_images; }
     MainLayout& layoutPanes() const { return *m_layout; }
     ToolbarBands& bands() const { return *m_bands; }
+    Navigator& navigator() const { return *m_navigator; }
+    ReferencesPane& references() const { return *m_references; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -148,6 +152,8 @@ private:
     editing::EditingTools* m_editing = nullptr;
     MainLayout* m_layout = nullptr;
     ToolbarBands* m_bands = nullptr;
+    ReferencesPane* m_references = nullptr;
+    Navigator* m_navigator = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     QLabel* m_infoPanel = nullptr;

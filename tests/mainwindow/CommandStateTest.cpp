@@ -22,7 +22,9 @@ const QStringList kAlways = {
 const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile",
                                "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"};
 const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
-const QStringList kEditing = {"btFindReplace", "mnuFindReplace", "btColor"};
+const QStringList kEditing = {"btFindReplace",     "mnuFindReplace",  "btColor",    "mnuGoToDefinition",
+                               "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
+                               "mnuUnfoldAll"};
 const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy",
                                 "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"};
 const QStringList kPaste = {"btPaste", "mnuPaste"};

@@ -1,0 +1,101 @@
+// Go to definition, find references and the fold levels over arbitrary
+// bytes. The input is a document and up to three include files separated
+// by a 0xFF 0xFE pair; include paths are mapped onto those files by their
+// length. Whatever a lookup finds must stand inside the text it names, and
+// every use found must be the name it was asked for.
+
+#include "analysis/DocScanner.h"
+#include "analysis/Navigation.h"
+#include "analysis/SourceWords.h"
+#include "editor/Folding.h"
+#include "platform/Text.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+std::vector<std::string_view> SplitParts(std::string_view data)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (parts.size() < 3) {
+        const std::size_t sep = data.find("\xFF\xFE", start);
+        if (sep == std::string_view::npos)
+            break;
+        parts.push_back(data.substr(start, sep - start));
+        start = sep + 2;
+    }
+    parts.push_back(data.substr(start));
+    return parts;
+}
+
+class PartFiles : public IncludeFileSystem {
+public:
+    explicit PartFiles(const std::vector<std::string_view>& parts) : m_parts(parts) {}
+    std::optional<QString> LocalPath(const QString& path) override { return path; }
+    std::optional<FileStatus> Status(const QString&) override { return FileStatus{}; }
+    QStringList List(const QString&) override { return {}; }
+    std::optional<std::string> Read(const QString& path) override
+    {
+        const std::size_t which = std::size_t(path.size()) % (m_parts.size() + 1);
+        if (which >= m_parts.size() - 1)
+            return std::nullopt;
+        return std::string(m_parts[which]);
+    }
+
+private:
+    std::vector<std::string_view> m_parts;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::string_view> parts = SplitParts(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string_view document = parts.back();
+    auto files = std::make_shared<PartFiles>(parts);
+    auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
+    DocScanner scanner(std::make_shared<IncludeCache>(files));
+    scanner.Rebuild(document, QStringLiteral("/fuzz/"), {style(2), style(3), style(4), style(5), style(6), style(8)});
+    const NavigationContext context{scanner, [&](const QString& path) { return files->Read(path); },
+                                    [](std::string_view name) { return name.size() == 3; }};
+
+    // A line that heads a fold is followed by deeper ones, if by any.
+    const std::vector<LineFold> folds = FoldText(document);
+    for (std::size_t i = 0; i < folds.size(); ++i)
+        if (folds[i].level < 0 || (folds[i].header && i + 1 < folds.size() && folds[i + 1].level <= folds[i].level))
+            __builtin_trap();
+
+    const words::SourceLines lines(document);
+    for (int line = 1; line <= std::min(lines.Count(), 8); ++line) {
+        const std::string_view text = lines.Line(line);
+        for (int column = 0; column <= int(text.size()); column += 3) {
+            if (const std::optional<SourcePlace> place = FindDefinition(document, line, column, context)) {
+                std::optional<std::string> source;
+                if (place->file.isEmpty())
+                    source = std::string(document);
+                else
+                    source = files->Read(place->file);
+                if (!source)
+                    __builtin_trap();
+                const words::SourceLines target(*source);
+                if (place->line < 1 || place->line > target.Count() || place->column < 0 ||
+                    place->column > int(target.Line(place->line).size()))
+                    __builtin_trap();
+            }
+            const std::optional<words::NameAtCaret> at = words::NameAt(text, column);
+            if (!at || column % 2)
+                continue;
+            for (const Reference& r : FindReferences(document, at->name, context)) {
+                const std::string_view found = std::string_view(r.lineText).substr(std::size_t(r.column), at->name.size());
+                if (!text::EqualsNoCase(found, at->name))
+                    __builtin_trap();
+            }
+        }
+    }
+    return 0;
+}

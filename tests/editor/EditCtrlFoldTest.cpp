@@ -1,0 +1,127 @@
+#include "editor/EditCtrl.h"
+#include "editor/Folding.h"
+
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// The last line of the fold each 1-based line heads (0 for none), as a full
+// reading of the text gives it.
+std::vector<int> ExpectedFoldEnds(const QByteArray& text)
+{
+    const std::vector<LineFold> folds = FoldText(std::string_view(text.constData(), std::size_t(text.size())));
+    std::vector<int> ends(folds.size(), 0);
+    for (std::size_t i = 0; i < folds.size(); ++i) {
+        if (!folds[i].header)
+            continue;
+        std::size_t j = i;
+        while (j + 1 < folds.size() && folds[j + 1].level > folds[i].level)
+            ++j;
+        ends[i] = int(j) + 1;
+    }
+    return ends;
+}
+
+std::vector<int> FoldEnds(EditCtrl& editor)
+{
+    std::vector<int> ends;
+    for (int line = 1; line <= editor.LineCount(); ++line)
+        ends.push_back(editor.FoldEnd(line));
+    return ends;
+}
+
+const char* const kProgram =
+    "; Shooter\r\n"
+    "; by me\r\n"
+    "Function Hit(e.Enemy)\r\n"
+    "\tIf e\\hp < 1\r\n"
+    "\t\tDelete e\r\n"
+    "\tEndIf\r\n"
+    "End Function\r\n"
+    "Function Spawn()\r\n"
+    "\tFor i = 1 To 3\r\n"
+    "\t\tNew Enemy\r\n"
+    "\tNext\r\n"
+    "End Function\r\n"
+    "While True\r\n"
+    "\tFlip\r\n"
+    "Wend";
+
+}  // namespace
+
+TEST(EditCtrlFolds, EditsKeepTheFoldsAFullReadingGives)
+{
+    EditCtrl editor;
+    editor.SetText(kProgram);
+    EXPECT_EQ(FoldEnds(editor), ExpectedFoldEnds(editor.Text()));
+
+    // Lines that open, close or comment, typed in and taken out anywhere.
+    const char* const pieces[] = {"If x > 1\r\n", "EndIf\r\n", "; note\r\n", "Function F()\r\n", "End Function\r\n",
+                                  "Repeat : ", "x = 1\r\n", "Next\r\n", "\r\n", ";"};
+    std::mt19937 random(7);
+    for (int step = 0; step < 300; ++step) {
+        const int line = int(random() % unsigned(editor.LineCount()));
+        if (random() % 3 == 0 && editor.LineCount() > 3) {
+            editor.SetSelection({true, 0, line, 0, line + 1});
+            editor.ReplaceSelection("");
+        } else {
+            editor.SetSelection({false, 0, line, 0, line});
+            editor.ReplaceSelection(pieces[random() % std::size(pieces)]);
+        }
+        ASSERT_EQ(FoldEnds(editor), ExpectedFoldEnds(editor.Text())) << "after step " << step;
+    }
+}
+
+TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
+{
+    EditCtrl editor;
+    editor.resize(500, 400);
+    editor.show();
+    editor.SetText(kProgram);
+    editor.SetCaret(0, 5);
+    editor.FoldAll();
+    for (int line : {1, 3, 8, 13})
+        EXPECT_TRUE(editor.LineShown(line)) << line;
+    for (int line : {2, 4, 5, 7, 9, 12, 14})
+        EXPECT_FALSE(editor.LineShown(line)) << line;
+    // The caret left the folded line for the first line of its fold.
+    EXPECT_EQ(editor.CaretPos().Line, 3);
+
+    // A jump or a selection (a match found) into a folded block opens it; a
+    // fold closed by hand stays closed while another buffer is shown.
+    editor.JumpToLine(10);
+    EXPECT_TRUE(editor.LineShown(10));
+    EXPECT_TRUE(editor.LineShown(9));
+    EXPECT_FALSE(editor.LineShown(4));
+    const qint64 flip = editor.Text().indexOf("Flip");
+    editor.SelectSpan(flip, flip + 4);
+    EXPECT_TRUE(editor.LineShown(14));
+    EXPECT_FALSE(editor.LineShown(4));
+    const EditorBufferPtr program = editor.CurrentBuffer();
+    editor.NewBuffer();
+    editor.SelectBuffer(program);
+    EXPECT_FALSE(editor.LineShown(4));
+    EXPECT_TRUE(editor.LineShown(10));
+
+    editor.UnfoldAll();
+    for (int line = 1; line <= editor.LineCount(); ++line)
+        EXPECT_TRUE(editor.LineShown(line)) << line;
+}
+
+TEST(EditCtrlFolds, AClosedFoldWhoseFirstLineNoLongerOpensABlockOpens)
+{
+    EditCtrl editor;
+    editor.SetText(kProgram);
+    ASSERT_TRUE(editor.ToggleFold(4));
+    EXPECT_FALSE(editor.LineShown(5));
+    // "If e\hp < 1" becomes a one-line If.
+    editor.SetSelection({false, 12, 3, 12, 3});
+    editor.ReplaceSelection(" Then Delete e");
+    EXPECT_EQ(editor.FoldEnd(4), 0);
+    EXPECT_TRUE(editor.LineShown(5));
+    EXPECT_FALSE(editor.ToggleFold(4));
+}

@@ -1,0 +1,166 @@
+// Go to definition, find references, the jump history and folding, from the
+// keys, the mouse and the menus of the real main window.
+#include "analysis/DeclList.h"
+#include "analysis/ReferencesPane.h"
+#include "support/AppFixture.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+#include <QScrollArea>
+#include <QTest>
+
+namespace {
+
+const char* const kMain =
+    "Include \"lib\\shapes.bb\"\r\n"   // 1
+    "Global score\r\n"                 // 2
+    "Function Hit(hp)\r\n"             // 3
+    "\tLocal score = hp * 2\r\n"       // 4
+    "\tDrawBox score, 0\r\n"           // 5
+    "End Function\r\n"                 // 6
+    "score = Area(1, 2) ; score\r\n";  // 7
+
+const char* const kShapes =
+    "; shapes\r\n"                     // 1
+    "Function DrawBox(x, y)\r\n"       // 2
+    "\tRect x, y, 10, 10\r\n"          // 3
+    "End Function\r\n"                 // 4
+    "Function Area(w, h)\r\n"          // 5
+    "\tReturn w * h\r\n"               // 6
+    "End Function\r\n";                // 7
+
+class Navigation : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        dir.write("game/lib/shapes.bb", kShapes);
+        docs().OpenDoc(dir.write("game/main.bb", kMain));
+    }
+    // "file:line:column" of the caret.
+    std::string Where() const
+    {
+        const CaretPosition caret = editor().CaretPos();
+        return current().FileTitle.toStdString() + ":" + std::to_string(caret.Line) + ":" +
+               std::to_string(caret.Column);
+    }
+};
+
+}  // namespace
+
+TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
+{
+    editor().SetCaret(10, 5);  // in "score" of DrawBox score
+    Key(Qt::Key_F12);
+    // The Local shadows the Global; its name is selected.
+    EXPECT_EQ(Where(), "main.bb:4:12");
+    EXPECT_EQ(editor().SelectedText(), "score");
+
+    editor().SetCaret(3, 5);  // DrawBox, declared in the included file
+    Key(Qt::Key_F12);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+    EXPECT_EQ(editor().SelectedText(), "DrawBox");
+    EXPECT_EQ(docs().Docs().size(), 2);
+
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "main.bb:5:3");
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "main.bb:5:10");
+    Key(Qt::Key_Right, Qt::AltModifier);
+    Key(Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+
+    // A declaration chosen in the list is a jump too.
+    docs().ShowDoc(*docs().Docs().front());
+    window->declList().SelectTab("Functions");
+    ASSERT_TRUE(window->declList().Choose("Hit"));
+    EXPECT_EQ(Where(), "main.bb:3:0");
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "main.bb:5:3");
+    docs().ShowDoc(*docs().Docs().back());
+
+    // Nothing to go to: the status bar says why, and the caret stays.
+    editor().SetCaret(4, 1);  // in the comment
+    Key(Qt::Key_F12);
+    EXPECT_EQ(window->InfoPanel(), app->labels.getValue("nonameatcaret"));
+    EXPECT_EQ(Where(), "shapes.bb:1:4");
+}
+
+TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
+{
+    // Where "Area" of line 7 is drawn.
+    auto* view = qobject_cast<QAbstractScrollArea*>(editor().focusProxy());
+    ASSERT_TRUE(view);
+    auto pointAt = [&](const char* word) {
+        const qint64 at = editor().Text().indexOf(word);
+        return view->viewport()->mapFrom(&editor(), editor().SpanRect({at + 1, at + 2}).center());
+    };
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, pointAt("Area("));
+    Pump();
+    EXPECT_EQ(Where(), "shapes.bb:5:13");
+    EXPECT_EQ(editor().SelectedText(), "Area");
+
+    // The right button leaves the caret; the menu's command takes the name
+    // it was pressed on.
+    Key(Qt::Key_Left, Qt::AltModifier);
+    editor().SetCaret(0, 1);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, pointAt("DrawBox score"));
+    QMenu* menu = window->menus().menus.value("mnuEditTop");
+    ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 3000));
+    EXPECT_EQ(Where(), "main.bb:1:0");
+    window->menus().item("mnuGoToDefinition")->trigger();
+    menu->hide();
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+}
+
+TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
+{
+    ReferencesPane& pane = window->references();
+    EXPECT_FALSE(pane.isVisible());
+    editor().SetCaret(3, 5);
+    Key(Qt::Key_F12, Qt::ShiftModifier);
+    ASSERT_TRUE(pane.isVisible());
+    EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "DrawBox"));
+    ASSERT_EQ(pane.RowCount(), 2);
+    EXPECT_EQ(pane.Row(0).title, "main.bb");
+    EXPECT_EQ(pane.Row(0).line, 5);
+    EXPECT_EQ(pane.Row(0).text, "DrawBox score, 0");
+    EXPECT_EQ(pane.Row(1).title, "shapes.bb");
+    EXPECT_EQ(pane.Row(1).line, 2);
+
+    pane.Choose(1);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+    pane.Choose(0);
+    EXPECT_EQ(Where(), "main.bb:5:8");
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+
+    // The word in a comment or a string is no use.
+    docs().ShowDoc(*docs().Docs().front());
+    editor().SetCaret(8, 2);
+    Key(Qt::Key_F12, Qt::ShiftModifier);
+    EXPECT_EQ(pane.RowCount(), 4);
+    pane.findChild<QAbstractButton*>("ReferencesClose")->click();
+    EXPECT_FALSE(pane.isVisible());
+}
+
+TEST_F(Navigation, TheEditorsMenuOffersTheCommandsAndFoldsTheBlocks)
+{
+    QMenu* menu = window->menus().menus.value("mnuEditTop");
+    QStringList offered;
+    for (QAction* a : menu->actions())
+        offered << a->objectName() + "=" + a->shortcut().toString();
+    for (const char* item : {"mnuGoToDefinition=F12", "mnuFindReferences=Shift+F12", "mnuNavigateBack=Alt+Left",
+                             "mnuNavigateForward=Alt+Right", "mnuFoldAll=Ctrl+Shift+-", "mnuUnfoldAll=Ctrl+Shift+="})
+        EXPECT_TRUE(offered.contains(item)) << item;
+
+    Command("mnuFoldAll");
+    EXPECT_TRUE(editor().LineShown(3));
+    EXPECT_FALSE(editor().LineShown(4));
+    EXPECT_TRUE(editor().LineShown(7));
+    Command("mnuUnfoldAll");
+    EXPECT_TRUE(editor().LineShown(4));
+}
