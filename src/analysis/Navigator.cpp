@@ -110,70 +110,63 @@ void Navigator::JumpTo(const JumpPlace& place, int length)
         m_history.Jumped(from, Here());
 }
 
-void Navigator::GoToDefinition()
+std::optional<Navigator::CaretName> Navigator::NameUnderCaret()
 {
     CDoc* doc = m_host.docs.CurrentDoc();
     if (!doc)
-        return;
+        return std::nullopt;
     TakeMenuPlace();
     // The scan follows the text up to this keystroke: only edited lines are read.
     m_host.events.ScanDocument();
     const DocScanner* scan = m_host.events.Scanner(doc->Key);
     if (!scan)
-        return;
-    const QByteArray text = m_host.editor.Text();
-    const CaretPosition caret = m_host.editor.CaretPos();
+        return std::nullopt;
     const char comment = FirstChar(m_host.settings.CommentChar);
     const char quote = FirstChar(m_host.settings.StringChar);
+    const CaretPosition caret = m_host.editor.CaretPos();
     const QByteArray lineText = m_host.editor.LineText(caret.Line);
-    const auto at = words::NameAt(std::string_view(lineText.constData(), std::size_t(lineText.size())), caret.Column,
-                                  comment, quote);
+    auto at = words::NameAt(std::string_view(lineText.constData(), std::size_t(lineText.size())), caret.Column,
+                            comment, quote);
     if (!at) {
         m_host.setInfoPanel(m_host.labels.getValue(QStringLiteral("nonameatcaret")));
-        return;
+        return std::nullopt;
     }
+    return CaretName{*doc, *scan, caret, std::move(at->name), comment, quote};
+}
+
+void Navigator::GoToDefinition()
+{
+    const std::optional<CaretName> at = NameUnderCaret();
+    if (!at)
+        return;
+    const QByteArray text = m_host.editor.Text();
     const EditorKeywordListPtr& vocabulary = m_host.vocabulary;
-    const NavigationContext context{*scan, [this](const QString& path) { return ReadSource(path); },
+    const NavigationContext context{at->scan, [this](const QString& path) { return ReadSource(path); },
                                     [&vocabulary](std::string_view name) {
                                         return vocabulary && vocabulary->Find(text::ToLower(name)) != nullptr;
                                     },
-                                    comment, quote};
+                                    at->comment, at->quote};
     const std::optional<SourcePlace> place = FindDefinition(
-        std::string_view(text.constData(), std::size_t(text.size())), caret.Line, caret.Column, context);
+        std::string_view(text.constData(), std::size_t(text.size())), at->caret.Line, at->caret.Column, context);
     if (!place) {
         m_host.setInfoPanel(m_host.labels.getValue(QStringLiteral("nodeclaration"))
                                 .replace(QStringLiteral("#name#"), QString::fromStdString(at->name)));
         return;
     }
     m_host.setInfoPanel(QString());
-    const JumpPlace to = place->file.isEmpty() ? JumpPlace{doc->Key, doc->FilePath, place->line, place->column}
+    const JumpPlace to = place->file.isEmpty() ? JumpPlace{at->doc.Key, at->doc.FilePath, place->line, place->column}
                                                : JumpPlace{QString(), place->file, place->line, place->column};
     JumpTo(to, int(at->name.size()));
 }
 
 void Navigator::FindReferences()
 {
-    CDoc* doc = m_host.docs.CurrentDoc();
-    if (!doc)
+    const std::optional<CaretName> at = NameUnderCaret();
+    if (!at)
         return;
-    TakeMenuPlace();
-    m_host.events.ScanDocument();
-    const DocScanner* scan = m_host.events.Scanner(doc->Key);
-    if (!scan)
-        return;
-    const char comment = FirstChar(m_host.settings.CommentChar);
-    const char quote = FirstChar(m_host.settings.StringChar);
-    const CaretPosition caret = m_host.editor.CaretPos();
-    const QByteArray lineText = m_host.editor.LineText(caret.Line);
-    const auto at = words::NameAt(std::string_view(lineText.constData(), std::size_t(lineText.size())), caret.Column,
-                                  comment, quote);
-    if (!at) {
-        m_host.setInfoPanel(m_host.labels.getValue(QStringLiteral("nonameatcaret")));
-        return;
-    }
     const QByteArray text = m_host.editor.Text();
-    const NavigationContext context{*scan, [this](const QString& path) { return ReadSource(path); }, {}, comment,
-                                    quote};
+    const NavigationContext context{at->scan, [this](const QString& path) { return ReadSource(path); }, {},
+                                    at->comment, at->quote};
     const std::vector<Reference> found =
         ::FindReferences(std::string_view(text.constData(), std::size_t(text.size())), at->name, context);
 
@@ -182,9 +175,9 @@ void Navigator::FindReferences()
     for (const Reference& r : found) {
         ReferenceRow row;
         if (r.file.isEmpty()) {
-            row.docKey = doc->Key;
-            row.path = doc->FilePath;
-            row.title = doc->FileTitle;
+            row.docKey = at->doc.Key;
+            row.path = at->doc.FilePath;
+            row.title = at->doc.FileTitle;
         } else {
             row.path = r.file;
             row.title = QFileInfo(r.file).fileName();

@@ -11,6 +11,7 @@
 #include <string>
 
 class CUILabels;
+class DocScanner;
 class DocumentManager;
 class EditorEvents;
 class ReferencesPane;
@@ -54,6 +55,17 @@ public:
     void ForgetMenuPlace() { m_menuPlace.reset(); }
 
 private:
+    // The name the caret is on, with what the lookups need around it; none
+    // (and the status bar says why) when the caret is on no name.
+    struct CaretName {
+        const CDoc& doc;
+        const DocScanner& scan;
+        CaretPosition caret;
+        std::string name;
+        char comment;
+        char quote;
+    };
+    std::optional<CaretName> NameUnderCaret();
     JumpPlace Here() const;
     // The caret goes to the name the editor's menu was opened on, when a
     // command of that menu runs.
