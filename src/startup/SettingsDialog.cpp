@@ -6,12 +6,12 @@
 #include "platform/QtColor.h"
 #include "startup/App.h"
 #include "startup/BlitzDir.h"
+#include "startup/ColorSwatch.h"
 #include "startup/Labels.h"
 #include "startup/Preferences.h"
 #include "startup/SchemeChooser.h"
 #include "startup/Settings.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -19,10 +19,8 @@
 #include <QFontInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -113,71 +111,6 @@ QString HighestOf(int bits)
 }
 
 }  // namespace
-
-// A colour box: a coloured button whose colour is chosen by a double-click,
-// or by Enter or Space once it has the focus.
-class SettingsDialog::ColorSwatch : public QAbstractButton {
-public:
-    ColorSwatch(QWidget* parent, std::function<void()> choose) : QAbstractButton(parent), m_choose(std::move(choose))
-    {
-        setFocusPolicy(Qt::StrongFocus);
-        setAttribute(Qt::WA_Hover);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-
-    Color color() const { return m_color; }
-    void setColor(Color c)
-    {
-        m_color = c;
-        update();
-    }
-
-    QSize sizeHint() const override
-    {
-        const int h = fontMetrics().height() + 10;
-        return {h * 2, h};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const bool focused = hasFocus();
-        const qreal pen = focused || underMouse() ? 2 : 1;
-        const QRectF r = QRectF(rect()).adjusted(pen / 2 + 1, pen / 2 + 1, -pen / 2 - 1, -pen / 2 - 1);
-        const QColor border = focused ? palette().color(QPalette::Highlight)
-                                      : palette().color(underMouse() ? QPalette::Dark : QPalette::Mid);
-        p.setPen(QPen(border, pen));
-        p.setBrush(ToQColor(m_color));
-        p.drawRoundedRect(r, 4, 4);
-    }
-
-    void mouseDoubleClickEvent(QMouseEvent* e) override
-    {
-        if (e->button() != Qt::LeftButton)
-            return QAbstractButton::mouseDoubleClickEvent(e);
-        e->accept();
-        m_choose();
-    }
-
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        const int key = e->key();
-        if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
-            && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            // Taken here, so that Enter does not reach the dialog's Save.
-            e->accept();
-            m_choose();
-            return;
-        }
-        QAbstractButton::keyPressEvent(e);
-    }
-
-private:
-    std::function<void()> m_choose;
-    Color m_color = 0;
-};
 
 SettingsDialog::SettingsDialog(App& app, ApplyHook apply, QWidget* owner)
     : QDialog(owner), m_app(app), m_apply(std::move(apply))

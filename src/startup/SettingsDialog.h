@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+class ColorSwatch;
 class App;
 class QComboBox;
 class QLabel;
@@ -86,7 +87,6 @@ private:
     QLineEdit* m_txtLGFixedSize = nullptr;
     QLineEdit* m_txtMouseWheelScroll = nullptr;
 
-    class ColorSwatch;
     std::array<ColorSwatch*, kColorBoxCount> m_ColorBox{};
     // ObjectVarsColor has no box; a scheme sets it all the same.
     Color m_objectVarsColor = 0;
