@@ -26,7 +26,7 @@ const std::vector<CommandGroup>& CommandGroups()
         {"btPaste", {"btPaste", "mnuPaste"}, true, [](S s) { return s.editing() && s.canPaste; }},
         {"btColor", {"btColor"}, false, [](S s) { return s.editing(); }},
         {"mnuGoToDefinition",
-         {"mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
+         {"mnuGoToLine", "mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
           "mnuUnfoldAll"},
          false, [](S s) { return s.editing(); }},
         // One compiler at a time: a second would write into the first one's report.

@@ -7,6 +7,7 @@
 #include "documents/DocumentManager.h"
 #include "editing/EditingCommands.h"
 #include "editing/EditingTools.h"
+#include "editing/GoToLineBox.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "help/UpdateCheck.h"
@@ -65,6 +66,9 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuUnindentBlock"), [this] { m_editing->UnindentBlock(); });
     d.SetAction(QStringLiteral("mnuCommentBlock"), [this] { editing::CommentBlock(*m_editor); });
     d.SetAction(QStringLiteral("mnuUncommentBlock"), [this] { editing::UncommentBlock(*m_editor); });
+    d.SetAction(QStringLiteral("mnuGoToLine"), [this] {
+        m_goToLine->Ask(m_editor->LineCount(), m_app.labels.getValue(QStringLiteral("gotolineprompt")));
+    });
     d.SetAction(QStringLiteral("mnuGoToDefinition"), [this] { m_navigator->GoToDefinition(); });
     d.SetAction(QStringLiteral("mnuFindReferences"), [this] { m_navigator->FindReferences(); });
     d.SetAction(QStringLiteral("mnuNavigateBack"), [this] { m_navigator->GoBack(); });

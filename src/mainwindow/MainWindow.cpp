@@ -9,6 +9,7 @@
 #include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
+#include "editing/GoToLineBox.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
 #include "editor/EditCtrl.h"
@@ -147,12 +148,19 @@ void MainWindow::BuildLayout()
     m_infoPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_rowColPanel = new QLabel(this);
     m_rowColPanel->setObjectName(QStringLiteral("RowColPanel"));
+    m_goToLine = new GoToLineBox(this);
+    statusBar()->addWidget(m_goToLine);
     statusBar()->addWidget(m_infoPanel, 1);
     statusBar()->addPermanentWidget(m_rowColPanel);
 }
 
 void MainWindow::ConnectParts()
 {
+    connect(m_goToLine, &GoToLineBox::LineChosen, m_navigator, &Navigator::JumpToLine);
+    connect(m_goToLine, &GoToLineBox::Closed, this, [this] {
+        if (!m_help->BrowserShown())
+            m_editor->setFocus();
+    });
     connect(m_docs, &DocumentManager::DocActivated, this, &MainWindow::OnDocActivated);
     connect(m_docs, &DocumentManager::FileLoaded, this, [this] { m_events->ScanDocument(); });
     connect(m_docs, &DocumentManager::NoDocuments, this, [this] {

@@ -14,6 +14,7 @@ class App;
 class BlitzDirGuard;
 class BuildController;
 class BuildOutputPane;
+class GoToLineBox;
 class CodeAssist;
 class DeclList;
 class DocumentManager;
@@ -156,6 +157,7 @@ private:
     Navigator* m_navigator = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
+    GoToLineBox* m_goToLine = nullptr;
     QLabel* m_infoPanel = nullptr;
     QLabel* m_rowColPanel = nullptr;
 };

@@ -22,7 +22,7 @@ const QStringList kAlways = {
 const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile",
                                "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"};
 const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
-const QStringList kEditing = {"btFindReplace",     "mnuFindReplace",  "btColor",    "mnuGoToDefinition",
+const QStringList kEditing = {"btFindReplace",     "mnuFindReplace",  "btColor",    "mnuGoToLine", "mnuGoToDefinition",
                                "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
                                "mnuUnfoldAll"};
 const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy",

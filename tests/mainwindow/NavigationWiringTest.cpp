@@ -6,6 +6,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollArea>
 #include <QTest>
@@ -163,4 +165,38 @@ TEST_F(Navigation, TheEditorsMenuOffersTheCommandsAndFoldsTheBlocks)
     EXPECT_TRUE(editor().LineShown(7));
     Command("mnuUnfoldAll");
     EXPECT_TRUE(editor().LineShown(4));
+}
+
+TEST_F(Navigation, CtrlGAsksForALineInTheStatusBarAndGoesThere)
+{
+    auto* box = window->findChild<QLineEdit*>("GoToLineBox");
+    ASSERT_NE(box, nullptr);
+    editor().SetCaret(3, 2);
+    Key(Qt::Key_G, Qt::ControlModifier);
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), "");
+    EXPECT_EQ(box->placeholderText(), "Line (1-7)");
+    EXPECT_TRUE(box->hasFocus());
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_TRUE(box->isVisible()) << "Enter waits for a number";
+
+    QTest::keyClicks(box, "6");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(Where(), "main.bb:6:0");
+    EXPECT_TRUE(editor().hasFocus() || editor().isAncestorOf(QApplication::focusWidget()));
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "main.bb:2:3") << "the jump is in the history";
+
+    // Letters are refused, a line past the end is the last, Escape goes nowhere.
+    Key(Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClicks(box, "x99");
+    EXPECT_EQ(box->text(), "99");
+    QTest::keyClick(box, Qt::Key_Enter);
+    EXPECT_EQ(editor().CaretPos().Line, 7);
+    Key(Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClicks(box, "1");
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(editor().CaretPos().Line, 7);
 }
