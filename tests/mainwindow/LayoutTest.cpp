@@ -181,19 +181,19 @@ protected:
     }
 };
 
-TEST(Splash, StaysUntilTheMainWindowShows)
-{
-    ProgramDir dir;
-    ScriptedPrompter prompter;
-    ScriptedDialog dialogs;
-    SplashWatch watch;
-    qApp->installEventFilter(&watch);
+class Splash : public AppFixture {
+protected:
+    void SetUp() override
     {
-        App app(dir.path(), prompter, dialogs);
-        ASSERT_TRUE(app.Start());
-        app.mainWindow()->close();
+        qApp->installEventFilter(&watch);
+        AppFixture::SetUp();
+        qApp->removeEventFilter(&watch);
     }
-    qApp->removeEventFilter(&watch);
+    SplashWatch watch;
+};
+
+TEST_F(Splash, StaysUntilTheMainWindowShows)
+{
     EXPECT_TRUE(watch.splashShown);
 }
 
