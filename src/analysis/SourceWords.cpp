@@ -143,11 +143,6 @@ std::string_view SourceLines::Line(int line) const
     return m_text.substr(start, end - start);
 }
 
-int SourceLines::LineOf(std::size_t offset) const
-{
-    return int(std::upper_bound(m_starts.begin(), m_starts.end(), offset) - m_starts.begin());
-}
-
 bool InCode(std::string_view line, int column, char commentChar, char stringChar)
 {
     bool inString = false;

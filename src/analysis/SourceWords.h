@@ -23,8 +23,6 @@ public:
     int Count() const { return int(m_starts.size()); }
     // A 1-based line without its line end; empty past the last line.
     std::string_view Line(int line) const;
-    // The 1-based line holding a byte offset.
-    int LineOf(std::size_t offset) const;
     std::string_view Text() const { return m_text; }
 
 private:

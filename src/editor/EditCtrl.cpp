@@ -90,7 +90,6 @@ void EditCtrl::Impl::flushChange()
     if (!changePending)
         return;
     changePending = false;
-    clearFadingMarkers();
     updateGutter();
     // An edit rarely changes the folds beyond a few lines; when it does (a
     // block opened above thousands of lines) the rest follows while idle.
@@ -111,10 +110,8 @@ void EditCtrl::Impl::checkCaret()
     const int column = static_cast<int>(pos - lineStart(line));
     if (line == lastCaretLine && column == lastCaretColumn)
         return;
-    if (line != lastCaretLine) {
-        clearFadingMarkers();
+    if (line != lastCaretLine)
         moveCaretMark(line);
-    }
     lastCaretLine = line;
     lastCaretColumn = column;
     Q_EMIT q->CaretMove(column, line + 1);
@@ -178,15 +175,6 @@ void EditCtrl::Impl::moveCaretMark(int line)
     current->caretMarkLine = line;
 }
 
-void EditCtrl::Impl::clearFadingMarkers()
-{
-    if (!current || !current->fading)
-        return;
-    sci(Sci::SCI_MARKERDELETEALL, kMarkHighlightFading);
-    sci(Sci::SCI_MARKERDELETEALL, kMarkErrorFading);
-    current->fading = false;
-}
-
 // --- Buffers and look --------------------------------------------------------
 
 void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
@@ -199,7 +187,6 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
         current->caret = sci(Sci::SCI_GETCURRENTPOS);
         current->firstLine = visibleFirst();
         current->xOffset = static_cast<int>(sci(Sci::SCI_GETXOFFSET));
-        clearFadingMarkers();
     }
     current = buffer;
     ++quiet;
@@ -282,7 +269,6 @@ void EditCtrl::Impl::loadBytes(QByteArray bytes)
     b.styledCommands = commandNames;
     b.styledDeclared = declaredNames;
     b.styledRules = rules;
-    clearFadingMarkers();
     styleVisible();
     lexer->reopenStyling();
     sweep.start();

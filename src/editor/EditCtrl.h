@@ -153,11 +153,7 @@ public:
     // false when the document stays unable to hold them.
     bool MakeRoomFor(const QString& text);
 
-    // 0 none, 1 highlighted, 2 error: shows the 1-based line in that colour.
-    // A cleared marker reads 0 at once but its colour stays until the caret
-    // leaves the line or the text changes, so setting a marker, refreshing
-    // and clearing it flashes the line.
-    void SetLineMarker(int line, int marker);
+    // The colour a 1-based line shows: 0 none, 1 highlighted, 2 error.
     int LineMarker(int line) const;
     // The first line (from 1) the gutter marks as the caret's; 0 when none.
     int CaretMarkLine() const;

@@ -19,11 +19,6 @@ enum EditorMarker {
     kMarkHighlight = 1,
     kMarkError = 2,
     kMarkCaretLine = 3,
-    // A cleared highlight or error stays painted until the caret leaves the
-    // line or the text changes, so a line can be flashed by setting its
-    // marker, refreshing and clearing it again.
-    kMarkHighlightFading = 4,
-    kMarkErrorFading = 5,
     // The last build's error, in the line-number gutter.
     kMarkBuildError = 6,
 };
@@ -98,7 +93,6 @@ struct EditCtrl::Impl {
     void checkCaret();
     void afterInput(bool newLine);
     void applyAutoIndent();
-    void clearFadingMarkers();
     // The marker a running FlashLine put, by its handle; -1 when none.
     int flashHandle = -1;
     QTimer flashTimer;

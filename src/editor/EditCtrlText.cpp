@@ -46,7 +46,6 @@ void EditCtrl::SetText(const QByteArray& text)
     d->pendingEdit.reset();
     d->current->dirty.Reset(d->lineCount(), true);
     d->current->folds.Reset(d->lineCount(), true);
-    d->clearFadingMarkers();
     d->styleVisible();
     d->lexer->reopenStyling();
     d->sweep.start();
@@ -192,24 +191,6 @@ QByteArray EditCtrl::WordAtCaret() const
 {
     const std::intptr_t pos = d->sci(Sci::SCI_GETCURRENTPOS);
     return d->range(d->sci(Sci::SCI_WORDSTARTPOSITION, pos, 1), d->sci(Sci::SCI_WORDENDPOSITION, pos, 1));
-}
-
-void EditCtrl::SetLineMarker(int line, int marker)
-{
-    if (line < 1 || line > d->lineCount())
-        return;
-    const int l = line - 1;
-    const int had = LineMarker(line);
-    d->sci(Sci::SCI_MARKERDELETE, l, kMarkHighlight);
-    d->sci(Sci::SCI_MARKERDELETE, l, kMarkError);
-    d->sci(Sci::SCI_MARKERDELETE, l, kMarkHighlightFading);
-    d->sci(Sci::SCI_MARKERDELETE, l, kMarkErrorFading);
-    if (marker == 1 || marker == 2)
-        d->sci(Sci::SCI_MARKERADD, l, marker == 1 ? kMarkHighlight : kMarkError);
-    else if (had != 0) {
-        d->sci(Sci::SCI_MARKERADD, l, had == 1 ? kMarkHighlightFading : kMarkErrorFading);
-        d->current->fading = true;
-    }
 }
 
 void EditCtrl::FlashLine(int line, int marker, std::chrono::milliseconds duration)
@@ -464,9 +445,7 @@ void EditCtrl::Impl::applyStyles()
     sci(Sci::SCI_MARKERSETBACK, kMarkCaretLine, SciColor(look.GutterCurrentLineColor));
     const std::pair<int, Color> lineMarks[] = {
         {kMarkHighlight, look.HighlightLineColor},
-        {kMarkHighlightFading, look.HighlightLineColor},
         {kMarkError, look.ErrorLineColor},
-        {kMarkErrorFading, look.ErrorLineColor},
     };
     for (const auto& [mark, colour] : lineMarks) {
         sci(Sci::SCI_MARKERDEFINE, mark, Sci::SC_MARK_BACKGROUND);

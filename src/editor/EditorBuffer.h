@@ -51,7 +51,6 @@ public:
     DirtyLines folds;
     std::vector<int> closedFolds;
     int caretMarkLine = -1;  // where the current-line mark of the gutter was put
-    bool fading = false;     // some cleared line marker is still painted
     // The build error marked here, and which mark it was: one that is no
     // longer the editor's current one goes when the buffer is next shown.
     int errorMarkHandle = -1;

@@ -202,11 +202,6 @@ void HelpBrowser::ElementText(const QString& id, ReadCallback done) const
     ReadElement(id, QStringLiteral("innerText"), std::move(done));
 }
 
-void HelpBrowser::ElementHtml(const QString& id, ReadCallback done) const
-{
-    ReadElement(id, QStringLiteral("innerHTML"), std::move(done));
-}
-
 void HelpBrowser::SetElement(const QString& id, const QString& property, const QString& value,
                              FoundCallback done)
 {

@@ -45,10 +45,9 @@ public:
     using FoundCallback = std::function<void(bool found)>;
     void SetElementText(const QString& id, const QString& text, FoundCallback done = {});
     void SetElementHtml(const QString& id, const QString& html, FoundCallback done = {});
-    // Reads an element's text or HTML; nullopt when the page has no such element.
+    // Reads an element's text; nullopt when the page has no such element.
     using ReadCallback = std::function<void(std::optional<QString>)>;
     void ElementText(const QString& id, ReadCallback done) const;
-    void ElementHtml(const QString& id, ReadCallback done) const;
 
     QWebEngineView* View() const { return m_view; }
 

@@ -38,8 +38,3 @@ void CommandDispatcher::ButtonClick(const QString& toolbar, const QString& key)
     if (it != m_buttonActions.constEnd() && *it)
         (*it)();
 }
-
-bool CommandDispatcher::HasAction(const QString& menuName) const
-{
-    return m_menuActions.contains(menuName.toLower());
-}

@@ -26,7 +26,6 @@ public:
     // The action of a menu item alone, for a button that does the same.
     void RunAction(const QString& menuName);
     void ButtonClick(const QString& toolbar, const QString& key);
-    bool HasAction(const QString& menuName) const;
 
 private:
     DebugLog& m_log;

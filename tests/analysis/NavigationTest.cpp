@@ -7,30 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 namespace {
-
-class MemoryFiles : public IncludeFileSystem {
-public:
-    std::map<QString, std::string> files;
-
-    std::optional<FileStatus> Status(const QString& path) override
-    {
-        if (files.count(path))
-            return FileStatus{false, {qint64(files[path].size()), 1}};
-        for (const auto& [name, text] : files)
-            if (name.startsWith(path + "/"))
-                return FileStatus{true, {0, 1}};
-        return std::nullopt;
-    }
-    QStringList List(const QString&) override { return {}; }
-    std::optional<std::string> Read(const QString& path) override
-    {
-        const auto it = files.find(path);
-        return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-};
 
 // A document in /src/ with its included files, scanned.
 class Navigation : public ::testing::Test {
@@ -75,7 +53,7 @@ protected:
         return out;
     }
 
-    std::shared_ptr<MemoryFiles> files = std::make_shared<MemoryFiles>();
+    std::shared_ptr<TableFiles> files = std::make_shared<TableFiles>();
     DocScanner scanner{std::make_shared<IncludeCache>(files)};
     DeclStyles styles = TestStyles();
     std::string doc;
@@ -126,7 +104,7 @@ const char* const kGame =
 
 TEST_F(Navigation, DefinitionsResolveAsTheLanguageDoes)
 {
-    files->files["/src/lib/shapes.bb"] = kShapes;
+    files->Write("/src/lib/shapes.bb", kShapes);
     Open(kGame);
     struct Row {
         int line;
@@ -177,7 +155,7 @@ TEST_F(Navigation, DefinitionsResolveAsTheLanguageDoes)
 
 TEST_F(Navigation, ReferencesAreWholeWordsInCodeInTheDocumentAndItsIncludes)
 {
-    files->files["/src/lib/shapes.bb"] = kShapes;
+    files->Write("/src/lib/shapes.bb", kShapes);
     Open(kGame);
     EXPECT_EQ(References("score"), "2:7 12:23 14:19 14:27 26:13");
     EXPECT_EQ(References("name$"), "2:15 13:7 15:7 21:4 26:0 29:7");
@@ -193,8 +171,8 @@ TEST_F(Navigation, GeneratedProgramResolvesEveryUseToItsOwnScope)
     std::string main;
     for (int i = 0; i < 3; ++i) {
         main += "Include \"inc" + std::to_string(i) + ".bb\"\r\n";
-        files->files["/src/inc" + QString::number(i) + ".bb"] =
-            "Type Thing" + std::to_string(i) + "\r\n\tField a, b\r\n\tField v" + std::to_string(i) + "\r\nEnd Type\r\n";
+        files->Write("/src/inc" + QString::number(i) + ".bb",
+                     "Type Thing" + std::to_string(i) + "\r\n\tField a, b\r\n\tField v" + std::to_string(i) + "\r\nEnd Type\r\n");
     }
     main += "Global v, t.Thing0\r\n";  // line 4
     const int functions = 200;

@@ -64,12 +64,7 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
         QString message;  // the message box; none when empty
         QString status;   // after the launch text
     } rows[] = {
-        {"", 0, "", "", "", "done"},
         {Progress(gamePath), 0, "", "", "", "done"},
-        // An error anywhere but on the last line goes unreported.
-        {game + ":2:1:2:1:Expecting Wend\r\nExecuting...\r\n", 0, "", "", "", "done"},
-        // The program it ran has the last word on the exit status.
-        {Progress(gamePath), 3, "", "", "", "done"},
         {Progress(gamePath, game + ":12:5:12:5:Expecting expression"), 255, "", "show:Doc_1:12 mark:12:5",
          "Error at line 12, column 5:\r\nExpecting expression",
          "Error at line 12, column 5:. Expecting expression"},
@@ -88,20 +83,15 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
         {"BlitzCC V1.108\r\n\"\":65536:65536:65536:65536:Not enough parameters\r\n", 255, "", "show:Doc_1:-1",
          "Error at line 65536, column 65536:\r\nNot enough parameters",
          "Error at line 65536, column 65536:. Not enough parameters"},
-        // A compiler that cannot work at all says so in a bare line; these
-        // used to read "done".
+        // A compiler that cannot work at all says so in a bare line; this
+        // used to read "done". (Which lines and exit statuses fail:
+        // CompilerError.ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine.)
         {banner + "Unable to open linker.dll\r\n", 255, "", "", "Unable to open linker.dll",
          "Unable to open linker.dll"},
-        {banner + "Can't find blitzpath environment variable\r\n", 255, "", "",
-         "Can't find blitzpath environment variable", "Can't find blitzpath environment variable"},
-        {"", 255, "", "", "The compiler stopped with exit code 255 without a message.",
-         "The compiler stopped with exit code 255 without a message."},
         // Not takeable: said in the status bar, with no jump and no box.
         {game + ":x:1:1:1:odd\r\n", 255, "", "", "",
          "The compiler reported an error in a form that could not be read: " + QString::fromStdString(game)
              + ":x:1:1:1:odd"},
-        {"\"unterminated\r\n", 255, "", "", "",
-         "The compiler reported an error in a form that could not be read: \"unterminated"},
     };
     for (const auto& row : rows) {
         blitz.Prints(row.out, row.exit, row.err);

@@ -290,6 +290,15 @@ TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
     docs().OpenDoc(dir.write("b.bb", "Print 2\r\n"));
     Type("y");
 
+    // Exit asks first, with the information icon; Cancel keeps everything.
+    prompter.answers = {MsgAnswer::Cancel};
+    Command("mnuExit");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, app->labels.getValue("askexit"));
+    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(docs().Docs().size(), 2);
+
     // OK, then No for a, then Cancel for b: a is closed, b and the window stay.
     prompter.answers = {MsgAnswer::Ok, MsgAnswer::No, MsgAnswer::Cancel};
     Command("mnuExit");

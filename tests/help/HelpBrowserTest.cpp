@@ -32,8 +32,7 @@ protected:
     void SetUp() override
     {
         index = Page("Blitz3D/help/index.html",
-                     "<html><body><h1>Blitz3D help</h1><p>Version <span id=\"spVersion\">?</span></p>"
-                     "<div id=\"spMsg\">waiting</div>"
+                     "<html><body><h1>Blitz3D help</h1>"
                      "<a id=\"gone\" href=\"commands/2d_commands/Nothing.htm\">gone</a></body></html>");
         graphics = Page("Blitz3D/help/commands/2d_commands/Graphics.htm",
                         "<html><body><h1>Graphics width,height</h1></body></html>");
@@ -89,19 +88,6 @@ protected:
             return text.contains(QStringLiteral("could not be shown"));
         })) << browser->CurrentUrl().toString().toStdString();
         return text;
-    }
-
-    std::optional<QString> Read(bool html, const QString& id)
-    {
-        return Await<std::optional<QString>>([&](auto done) {
-            html ? browser->ElementHtml(id, done) : browser->ElementText(id, done);
-        });
-    }
-    bool Set(bool html, const QString& id, const QString& value)
-    {
-        return Await<bool>([&](auto done) {
-            html ? browser->SetElementHtml(id, value, done) : browser->SetElementText(id, value, done);
-        });
     }
 };
 
@@ -191,26 +177,6 @@ TEST_F(HelpBrowserTest, FramesLinksAndImagesFindTheirFilesWhateverTheLetterCase)
     script("frames['nav'].document.getElementById('eof').click()");
     EXPECT_TRUE(WaitUntil([&] { return script("frames['main'].document.body.innerText").toString() == "Eof(stream)"; }));
     EXPECT_EQ(browser->CurrentUrl(), frames);
-}
-
-TEST_F(HelpBrowserTest, ElementsAreReadAndWrittenById)
-{
-    LoadAndWait([&] { browser->GoHome(); }, index);
-
-    // Text stays text, even when it looks like markup.
-    EXPECT_TRUE(Set(false, "spVersion", "0.8.20 <b>beta</b>"));
-    EXPECT_EQ(Read(false, "spVersion"), QString("0.8.20 <b>beta</b>"));
-    EXPECT_EQ(Read(true, "spVersion"), QString("0.8.20 &lt;b&gt;beta&lt;/b&gt;"));
-
-    // HTML is markup; quotes and line breaks reach the page unharmed.
-    const QString message = "<B><font color=\"#009900\">Your version's\nUpdated!</font></B>";
-    EXPECT_TRUE(Set(true, "spMsg", message));
-    EXPECT_EQ(Read(false, "spMsg"), QString("Your version's Updated!"));
-
-    // A page without the element is left as it was and says so.
-    EXPECT_FALSE(Set(false, "nothere", "x"));
-    EXPECT_FALSE(Set(true, "it's \"odd\"", "x"));
-    EXPECT_EQ(Read(false, "nothere"), std::nullopt);
 }
 
 TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)

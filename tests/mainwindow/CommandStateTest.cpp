@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QFile>
 #include <QWebEngineView>
 
 namespace {
@@ -105,13 +104,12 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     // and Stop may end it.
     window->tabs().setCurrentIndex(window->tabs().IndexOf(current().Key));
     Command("mnuSaveBBFile");
-    const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\nsleep 2\necho 'BlitzCC V1.108'\n");
-    QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
+    FakeCompiler("sleep 2\necho 'BlitzCC V1.108'\n");
     Command("mnuCheck");
     ASSERT_TRUE(window->build().IsBuilding());
     const QStringList editing = kAlways + kDocument + kEditing + kPaste + kSelection + kRedo;
     Expect("build running", editing + kStop);
-    ASSERT_TRUE(WaitUntil([&] { return !window->build().IsBuilding(); }));
+    ASSERT_TRUE(BuildFinished());
     Expect("build done", editing + kBuild);
 
     // The help page comes back with its text still selected.

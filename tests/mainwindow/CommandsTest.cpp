@@ -77,17 +77,6 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     autoIndent->trigger();
     EXPECT_EQ(autoIndent->isChecked(), was);
     EXPECT_EQ(editor().AutoIndent(), was);
-
-    // Exit asks first, with the information icon; Cancel keeps everything.
-    prompter.shown.clear();
-    prompter.answers = {MsgAnswer::Cancel};
-    d.DoCommand("mnuExit");
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, app->labels.getValue("askexit"));
-    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
-    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(docs().Docs().size(), 2);
 }
 
 // The update check of the Help menu, on the page shipped in the program

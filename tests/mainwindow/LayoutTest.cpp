@@ -33,20 +33,6 @@ protected:
             QApplication::sendEvent(button(), &leave);
         }
     }
-    void Close()
-    {
-        prompter.answers.assign(8, MsgAnswer::No);
-        window->close();
-        window = nullptr;
-        app.reset();
-    }
-    void Start()
-    {
-        app = std::make_unique<App>(dir.path(), prompter, dialogs);
-        ASSERT_TRUE(app->Start());
-        window = app->mainWindow();
-        Pump();
-    }
 };
 
 TEST_F(Layout, TheSplitterButtonCollapsesTheLeftPaneAndBringsItBackAsItWas)
@@ -134,7 +120,7 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     panes().SetLeftPaneWidth(230);
     panes().SetProjectPaneHeight(90);
     Close();
-    Start();
+    Launch();
     EXPECT_EQ(window->geometry(), QRect(30, 40, 640, 480));
     EXPECT_EQ(panes().LeftPaneWidth(), 230);
     EXPECT_EQ(panes().ProjectPaneHeight(), 90);
@@ -144,7 +130,7 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     window->showMaximized();
     Pump();
     Close();
-    Start();
+    Launch();
     EXPECT_TRUE(window->isMaximized());
     EXPECT_TRUE(panes().LeftPaneCollapsed());
     EXPECT_EQ(panes().LeftPaneWidth(), 230);
@@ -156,7 +142,7 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     dir.setPref("WINDOW", "Maximized", "False");
     dir.setPref("WINDOW", "LeftPane", "wide");
     dir.setPref("WINDOW", "Bands", "|,Nowhere|");
-    Start();
+    Launch();
     EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
     EXPECT_GE(panes().LeftPaneWidth(), 224);
     EXPECT_EQ(window->bands().Arrangement(), ToolbarBands::FirstArrangement());
@@ -171,7 +157,7 @@ TEST_F(Layout, APaneCollapsedAtExitComesBackAtItsWidthAfterARestart)
     panes().SetLeftPaneWidth(422);
     panes().ToggleLeftPane();
     Close();
-    Start();
+    Launch();
     ASSERT_TRUE(panes().LeftPaneCollapsed());
     panes().ToggleLeftPane();
     Pump();
@@ -195,19 +181,19 @@ protected:
     }
 };
 
-TEST(Splash, StaysUntilTheMainWindowShows)
-{
-    ProgramDir dir;
-    ScriptedPrompter prompter;
-    ScriptedDialog dialogs;
-    SplashWatch watch;
-    qApp->installEventFilter(&watch);
+class Splash : public AppFixture {
+protected:
+    void SetUp() override
     {
-        App app(dir.path(), prompter, dialogs);
-        ASSERT_TRUE(app.Start());
-        app.mainWindow()->close();
+        qApp->installEventFilter(&watch);
+        AppFixture::SetUp();
+        qApp->removeEventFilter(&watch);
     }
-    qApp->removeEventFilter(&watch);
+    SplashWatch watch;
+};
+
+TEST_F(Splash, StaysUntilTheMainWindowShows)
+{
     EXPECT_TRUE(watch.splashShown);
 }
 

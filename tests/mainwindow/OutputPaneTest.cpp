@@ -1,5 +1,6 @@
-// The build output pane and the Stop command on the real main window, with a
-// compiler that writes what the real one writes under Wine.
+// The build output pane, the error's way to its line and the Stop command on
+// the real main window, with a compiler that writes what the real one writes
+// under Wine.
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
 #include "support/AppFixture.h"
@@ -13,29 +14,18 @@
 
 namespace {
 
-// True while the process exists and is not a zombie waiting to be reaped.
-bool Alive(qint64 pid)
-{
-    const std::string stat = ReadFileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
-    const std::size_t paren = stat.rfind(')');
-    return pid > 0 && paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
-}
-
 class OutputPane : public AppFixture {
 protected:
     // The compiler prints `output` after its progress lines, CR LF ended,
     // then runs `tail`.
-    void FakeCompiler(const std::string& output, const std::string& tail)
+    void Prints(const std::string& output, const std::string& tail)
     {
         const QString printed = dir.write("printed.txt",
                                           "BlitzCC V1.108\r\n(C)opyright 2000-2003\r\nCompiling \"main.bb\"\r\n"
                                           "Parsing...\r\n"
                                               + output);
-        const QString compiler =
-            dir.write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\n/bin/cat '" + printed.toStdString() + "'\n" + tail);
-        QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
+        FakeCompiler("/bin/cat '" + printed.toStdString() + "'\n" + tail);
     }
-    bool Finished() { return WaitUntil([&] { return !window->build().IsBuilding(); }); }
     BuildOutputPane& pane() const { return window->outputPane(); }
 
     // Clicks the pane's line that starts with `start`.
@@ -64,13 +54,16 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     // Under Wine it names an included file by its Z: path, wholly lower case.
     const std::string report = "\"z:" + QString(include).replace('/', '\\').toLower().toStdString()
                                + "\":3:15:3:15:Function 'fsound_init' not found";
-    FakeCompiler(report + "\r\n", "sleep 0.2\nexit 255\n");
+    Prints(report + "\r\n", "sleep 0.2\nexit 255\n");
     docs().OpenDoc(game);
     const QString mainKey = current().Key;
     ASSERT_TRUE(pane().Collapsed());
+    Type("; edited\n");  // unsaved: the build saves it first
 
     Command("mnuCheck");
-    ASSERT_TRUE(Finished());
+    EXPECT_FALSE(current().Modified);
+    EXPECT_EQ(ReadFileBytes(game), "; edited\r\nInclude \"Lib\\FMOD.bb\"\r\nInitSound()\r\n");
+    ASSERT_TRUE(BuildFinished());
     const QString text = pane().Text();
     EXPECT_TRUE(text.contains("Compiling \"main.bb\"\nParsing...\n" + QString::fromStdString(report)))
         << text.toStdString();
@@ -78,6 +71,7 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     EXPECT_TRUE(took.match(text).hasMatch()) << text.toStdString();
     EXPECT_TRUE(took.match(pane().Summary()).hasMatch()) << pane().Summary().toStdString();
     EXPECT_FALSE(pane().Collapsed());  // a failed build opens it
+    EXPECT_EQ(prompter.texts(), QStringList({"error at line 3, column 15\r\nFunction 'fsound_init' not found"}));
 
     // The build's end brings up the included file, not the main one.
     auto expectAtTheError = [&] {
@@ -94,31 +88,38 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     expectAtTheError();
 
     // The next build takes the mark away as it starts.
-    FakeCompiler("Executing...\r\n", "sleep 0.2\n");
+    Prints("Executing...\r\n", "sleep 0.2\n");
     docs().ShowDoc(*docs().FindDoc(mainKey));
     Command("mnuCheck");
     docs().ShowDoc(*docs().FindDoc(docs().Docs().back()->Key));
     EXPECT_EQ(editor().ErrorMarkLine(), 0);
-    ASSERT_TRUE(Finished());
+    ASSERT_TRUE(BuildFinished());
     EXPECT_TRUE(pane().Summary().contains("Finished in")) << pane().Summary().toStdString();
 }
 
-TEST_F(OutputPane, StopEndsTheCompilerAndTheProgramItRuns)
+// The compiler runs the compiled program, which would outlive it unless the
+// whole group is ended.
+TEST_F(OutputPane, StopOrClosingTheIdeEndsTheCompilerAndTheProgramItRuns)
 {
     const std::string pids = dir.file("pids").toStdString();
-    FakeCompiler("Executing...\r\n", "echo $$ > '" + pids + "'\nsleep 60 &\necho $! >> '" + pids + "'\nwait\n");
+    Prints("Executing...\r\n", "echo $$ > '" + pids + "'\nsleep 60 &\necho $! >> '" + pids + "'\nwait\n");
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     QAction* stop = window->menus().item("mnuStop");
     QAction* button = window->menus().button("btStop");
     EXPECT_FALSE(stop->isEnabled() || button->isEnabled());
+    // The compiler's and the program's process ids, once both run.
+    auto compile = [&] {
+        QFile::remove(dir.file("pids"));
+        window->menus().button("btCompile")->trigger();
+        auto started = [&] { return QString::fromStdString(dir.read("pids")).split('\n', Qt::SkipEmptyParts); };
+        EXPECT_TRUE(WaitUntil([&] { return started().size() == 2; }));
+        const qint64 compiler = started().value(0).toLongLong(), program = started().value(1).toLongLong();
+        EXPECT_TRUE(Alive(compiler) && Alive(program));
+        return std::pair(compiler, program);
+    };
 
-    window->menus().button("btCompile")->trigger();
-    auto started = [&] { return QString::fromStdString(dir.read("pids")).split('\n', Qt::SkipEmptyParts); };
-    ASSERT_TRUE(WaitUntil([&] { return started().size() == 2; }));
-    const qint64 compiler = started()[0].toLongLong(), program = started()[1].toLongLong();
-    ASSERT_TRUE(Alive(compiler) && Alive(program));
+    auto [compiler, program] = compile();
     EXPECT_TRUE(stop->isEnabled() && button->isEnabled());
-
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
@@ -129,6 +130,12 @@ TEST_F(OutputPane, StopEndsTheCompilerAndTheProgramItRuns)
     EXPECT_TRUE(pane().Summary().contains("Stopped after")) << pane().Summary().toStdString();
     EXPECT_TRUE(window->InfoPanel().endsWith(app->labels.getValue("stopped"))) << window->InfoPanel().toStdString();
     EXPECT_TRUE(prompter.shown.empty());
+
+    std::tie(compiler, program) = compile();
+    ASSERT_TRUE(window->close());
+    EXPECT_FALSE(window->build().IsBuilding());
+    EXPECT_FALSE(Alive(compiler));
+    EXPECT_TRUE(WaitUntil([&] { return !Alive(program); }, 5000));
 }
 
 }  // namespace

@@ -95,12 +95,8 @@ TEST_F(Theme, ADarkSchemeRecoloursTheEditorAndTheWindowAndSurvivesARestart)
     EXPECT_EQ(IniFile(dir.read("prefs.ini")).Get("IDECOLORS", "BackColor", ""), "30,31,34");
 
     // Started again, it comes up dark.
-    prompter.answers.assign(8, MsgAnswer::No);
-    window->close();
-    app.reset();
-    app = std::make_unique<App>(dir.path(), prompter, dialogs);
-    ASSERT_TRUE(app->Start({game}));
-    window = app->mainWindow();
+    Close();
+    Launch({game});
     ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc() != nullptr; }));
     expectDark();
 

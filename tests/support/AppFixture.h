@@ -14,27 +14,35 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 // A started IDE on its own program directory, with every message box and
 // dialog scripted: the real main window, offscreen.
+// True while the process exists and is not a zombie waiting to be reaped.
+bool Alive(qint64 pid);
+
 class AppFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        app = std::make_unique<App>(dir.path(), prompter, dialogs);
-        ASSERT_TRUE(app->Start(StartDocuments())) << prompter.texts().join("|").toStdString();
-        window = app->mainWindow();
-        ASSERT_TRUE(window);
-        Pump();
-    }
+    void SetUp() override { Launch(StartDocuments()); }
+    void TearDown() override { Close(); }
 
-    void TearDown() override
+    // Ends the IDE, throwing away unsaved whatever is still open.
+    void Close()
     {
-        // Whatever is still open is thrown away unsaved.
         prompter.answers.assign(64, MsgAnswer::No);
         if (window)
             window->close();
+        window = nullptr;
         app.reset();
+    }
+    // Starts the IDE on the program directory, opening `files`.
+    void Launch(const QStringList& files = {})
+    {
+        app = std::make_unique<App>(dir.path(), prompter, dialogs);
+        ASSERT_TRUE(app->Start(files)) << prompter.texts().join("|").toStdString();
+        window = app->mainWindow();
+        ASSERT_TRUE(window);
+        Pump();
     }
 
     virtual QStringList StartDocuments() const { return {}; }
@@ -49,6 +57,11 @@ protected:
     // Types text into the editor as keys, so the editor's events run.
     void Type(const QString& text);
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+    // Makes the Blitz3D folder's compiler a shell script running `body`.
+    void FakeCompiler(const std::string& body) const;
+    // Waits for the build under way to end.
+    bool BuildFinished() const;
 
     ProgramDir dir;
     ScriptedPrompter prompter;
