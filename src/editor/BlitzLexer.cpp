@@ -11,6 +11,22 @@
 
 namespace {
 
+// Styles the bytes of a token, `at` pointing at its first one; only those
+// from `begin` to `end` (offsets into the token) are written.
+void FillStyles(char* at, const Token& t, int begin, int end)
+{
+    const char style = static_cast<char>(BlitzLexer::StyleOf(t));
+    if (t.length <= BlitzLexer::kPieceLength) {
+        std::memset(at + begin, style, static_cast<std::size_t>(end - begin));
+        return;
+    }
+    for (int piece = begin / BlitzLexer::kPieceLength; piece * BlitzLexer::kPieceLength < end; ++piece) {
+        const int from = std::max(piece * BlitzLexer::kPieceLength, begin);
+        const int to = std::min((piece + 1) * BlitzLexer::kPieceLength, end);
+        std::memset(at + from, piece % 2 ? style + BlitzLexer::StyleCount : style, static_cast<std::size_t>(to - from));
+    }
+}
+
 bool NamesCommand(const Token& t)
 {
     return t.cls == TokenClass::Name && t.kind == kKindCommand;
@@ -31,7 +47,7 @@ QString BlitzLexer::description(int style) const
         "Default", "Comment", "String", "Number",   "Operator", "Command",
         "Global",  "Type",    "Function", "Label", "Constant", "Local",
     };
-    return style >= 0 && style < StyleCount ? QString::fromLatin1(kNames[style]) : QString();
+    return style >= 0 && style < kStyleSlots ? QString::fromLatin1(kNames[style % StyleCount]) : QString();
 }
 
 BlitzLexer::Style BlitzLexer::StyleOf(const Token& token)
@@ -269,7 +285,7 @@ void BlitzLexer::styleTokens(std::intptr_t start, int from, int length)
         const int begin = std::max(t.start - from, 0);
         const int end = std::min(t.start + t.length - from, length);
         if (end > begin)
-            std::memset(m_styles.data() + begin, StyleOf(t), static_cast<std::size_t>(end - begin));
+            FillStyles(m_styles.data() + t.start - from, t, begin - (t.start - from), end - (t.start - from));
     }
     const SciCall call = sci();
     call(QsciScintillaBase::SCI_STARTSTYLING, start + from, 0);
@@ -329,7 +345,7 @@ void BlitzLexer::styleRun(int first, int last)
         }
         ++index;
         for (const Token& t : m_tokens)
-            std::memset(m_styles.data() + pos + t.start, StyleOf(t), static_cast<std::size_t>(t.length));
+            FillStyles(m_styles.data() + pos + t.start, t, 0, t.length);
         pos = next;
     }
     call(QsciScintillaBase::SCI_STARTSTYLING, start, 0);

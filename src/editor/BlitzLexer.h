@@ -88,6 +88,13 @@ public:
     void reopenStyling();
 
     static Style StyleOf(const Token& token);
+    // A long token is painted in pieces that alternate between its style
+    // and a twin of the same look (its number plus StyleCount): the control
+    // measures a run of text of one style in one go, with a cost that grows
+    // faster than the run, and keeps the widths of short runs only.
+    static constexpr int kStyleSlots = 2 * StyleCount;
+    static constexpr int kPieceLength = 24;
+    static int BaseStyle(int style) { return style >= StyleCount && style < kStyleSlots ? style - StyleCount : style; }
 
 private:
     void styleRun(int first, int last);

@@ -158,7 +158,8 @@ TEST(EditCtrlColours, EditsInALongLineColourItAsAWholeColouringWould)
         editor.SetKeywords(commands);
         editor.SetDeclaredKeywords(KeywordsOf({{"score", 2}, {"scorex", 6}}));
     };
-    const std::string unit = "score = Text(1) + $1F : s$ = \"a b\" : x# = .5 + a%1a%1a%1a%1a%1a%1a%1a%1a%1 : ";
+    const std::string unit = "score = Text(1) + $1F : s$ = \"a b\" : x# = .5 + a%1a%1a%1a%1a%1a%1a%1a%1a%1 : " +
+                             std::string("t$ = \"") + std::string(100, 'A') + "\" : ";
     std::string line;
     while (line.size() < 40000)
         line += unit;
@@ -167,6 +168,12 @@ TEST(EditCtrlColours, EditsInALongLineColourItAsAWholeColouringWould)
     setUp(editor);
     editor.SetText(QByteArray::fromStdString("; head\r\n" + line + "\r\nscore"));
     FinishColouring(editor);
+    // A long string is painted in pieces; every one in the string's colour.
+    const int quote = int(unit.find("\"A"));
+    int notString = 0;
+    for (int column = quote; column <= quote + 101; ++column)
+        notString += editor.TextColourAt(2, column) != a.StringColor;
+    EXPECT_EQ(notString, 0);
 
     struct Edit {
         int column;
