@@ -67,8 +67,8 @@ public:
     // `offset` of a line. Within a long line it lets the next styling of the
     // line redo only a stretch around the edits.
     void noteEdit(int line, int offset, int length, bool inserted);
-    // Names or folds changed in place, or lines came or went: the next
-    // styling of every line is a whole one.
+    // Names changed in place, or lines came or went: the next styling of
+    // every line is a whole one.
     void forgetLongLine() { m_long.line = -1; }
     // The tokens of a styled long line that name commands (kind 1), kept
     // with its styling; null for any other line, or one waiting for styling.

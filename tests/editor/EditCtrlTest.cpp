@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 
 #include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -188,24 +189,22 @@ TEST(EditCtrlColours, EditsInALongLineColourItAsAWholeColouringWould)
         {0, 0, ".lbl "},  {0, 5, ""},       // a label opening the line
         {39990, 3, "%"},  {12, 0, "1"},
         {inText, 0, "q"}, {inText, 1, ""},  // a command that stops being one
+        {20500, 0, "\r\n"}, {20500, 2, ""}, // the line split in two and joined again
     };
     EditorKeywordListPtr commands = KeywordsOf({{"Text", 1}});
     const NameTable commandNames(*commands, 1);
     const NameTable declaredNames(*KeywordsOf({{"score", 2}, {"scorex", 6}}));
     EditCtrl whole;
     setUp(whole);
-    for (const Edit& e : edits) {
-        editor.SetSelection({e.erase > 0, e.column, 1, e.column + e.erase, 1});
-        editor.ReplaceSelection(e.insert);
+    const auto check = [&](int column) {
         FinishColouring(editor);
-        const QByteArray text = editor.Text();
-        whole.SetText(text);
+        whole.SetText(editor.Text());
         FinishColouring(whole);
         int differing = 0;
         const int length = int(editor.LineText(2).size());
-        for (int column = 0; column < length; ++column)
-            differing += editor.TextColourAt(2, column) != whole.TextColourAt(2, column);
-        EXPECT_EQ(differing, 0) << "after the edit at column " << e.column;
+        for (int c = 0; c < length; ++c)
+            differing += editor.TextColourAt(2, c) != whole.TextColourAt(2, c);
+        EXPECT_EQ(differing, 0) << "after the edit at column " << column;
 
         // The call tip's command names, kept with the colours, stay those
         // of the line as it reads now.
@@ -219,6 +218,17 @@ TEST(EditCtrlColours, EditsInALongLineColourItAsAWholeColouringWould)
                 expected.push_back(t.start);
         for (const LineToken& t : editor.CommandTokensBefore(2, length))
             found.push_back(t.Text == "Text" ? t.StartColumn : -1);
-        EXPECT_EQ(found, expected) << "after the edit at column " << e.column;
+        EXPECT_EQ(found, expected) << "after the edit at column " << column;
+    };
+    for (const Edit& e : edits) {
+        editor.SetSelection({e.erase > 0, e.column, 1, e.column + e.erase, 1});
+        editor.ReplaceSelection(e.insert);
+        check(e.column);
+    }
+    // Keys typed: the control does not say what they insert.
+    editor.SetCaret(20700, 2);
+    for (Qt::Key key : {Qt::Key_X, Qt::Key_Return, Qt::Key_Backspace, Qt::Key_QuoteDbl, Qt::Key_Backspace}) {
+        QTest::keyClick(editor.focusProxy(), key, Qt::NoModifier);
+        check(20700);
     }
 }
