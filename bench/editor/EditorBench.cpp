@@ -363,4 +363,37 @@ void BM_TypeAtLine99000(benchmark::State& state)
 }
 BENCHMARK(BM_TypeAtLine99000)->Unit(benchmark::kMicrosecond);
 
+// A key typed at the end or in the middle of a 1 MB line (and taken back by
+// the next one), the window painted, as a user sees it. The line is code, or
+// a string literal of one letter repeated.
+void BM_TypeInOneMegabyteLine(benchmark::State& state)
+{
+    LongDocument doc;
+    const QString path = doc.dir.filePath("longline.bb");
+    std::string line;
+    if (state.range(1) != 0)
+        line = "s$ = \"" + std::string(1000000, 'A') + "\"";
+    while (line.size() < 1000000)
+        line += "a = a + 1 : ";
+    Write(path.toStdString(), "; one long line\r\n" + line + "\r\nPrint a\r\n");
+    doc.editor.LoadFile(path);
+    doc.finish();
+    const bool middle = state.range(0) != 0;
+    doc.editor.SetCaret(middle ? int(line.size() / 2) : int(line.size()), 2);
+    doc.editor.focusProxy()->repaint();
+    QApplication::processEvents();
+    int i = 0;
+    for (auto _ : state) {
+        doc.typeOrErase(i++);
+        doc.editor.focusProxy()->repaint();
+        QApplication::processEvents();
+    }
+    if (doc.editor.LineText(2).size() != qsizetype(line.size() + (i % 2)))
+        state.SkipWithError("the keys did not reach the line");
+}
+BENCHMARK(BM_TypeInOneMegabyteLine)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"middle", "string"})
+    ->Unit(benchmark::kMicrosecond);
+
 }  // namespace

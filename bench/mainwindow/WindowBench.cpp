@@ -156,6 +156,61 @@ void BM_TypingWhileRescanning(benchmark::State& state)
 BENCHMARK(BM_TypingWhileRescanning)->Arg(0)->Arg(1)->ArgNames({"many_includes"})->Unit(benchmark::kMillisecond)
     ->UseRealTime()->Iterations(1);
 
+// A document whose second line is 1 MB of code (or a string literal of one
+// letter repeated), as the window handles keys typed at its end or in its
+// middle: a letter and its Backspace, then a blank and a "(" that ask for the
+// call tip, and their Backspaces, each painted, the parse timer's rescan of
+// the line included (`scan_ms`, per key).
+void BM_TypeInOneMegabyteLineWindow(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    std::string line;
+    if (state.range(1) != 0)
+        line = "s$ = \"" + std::string(1000000, 'A') + "\"";
+    while (line.size() < 1000000)
+        line += "a = a + 1 : ";
+    const QString path = QDir(bench.dir()).filePath("longline.bb");
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(QByteArray::fromStdString("Global a\r\n" + line + "\r\nPrint a\r\n"));
+    f.close();
+    w.docs().OpenDoc(path);
+    w.events().SetParsingDisabled(true);
+    EditCtrl& editor = w.editor();
+    editor.SetCaret(state.range(0) != 0 ? int(line.size() / 2) : int(line.size()), 2);
+    editor.setFocus();
+    PumpEvents(300);
+    const QString back = QStringLiteral("\b");
+    const std::pair<int, QString> keys[] = {
+        {Qt::Key_X, QStringLiteral("x")},     {Qt::Key_Backspace, back},        {Qt::Key_Space, QStringLiteral(" ")},
+        {Qt::Key_ParenLeft, QStringLiteral("(")}, {Qt::Key_Backspace, back}, {Qt::Key_Backspace, back},
+    };
+    // How much longer than at the start the line is after each key.
+    const int grown[] = {0, 1, 0, 1, 2, 1};
+    int i = 0;
+    double scan = 0;
+    for (auto _ : state) {
+        const auto& [key, text] = keys[i++ % std::size(keys)];
+        TypeKey(editor, key, text);
+        editor.focusProxy()->repaint();
+        QApplication::processEvents();
+        QElapsedTimer clock;
+        clock.start();
+        w.events().ScanDocument();
+        scan += double(clock.nsecsElapsed()) / 1e6;
+    }
+    state.counters["scan_ms"] = scan / std::max(i, 1);
+    if (editor.LineText(2).size() != qsizetype(line.size()) + grown[i % 6])
+        state.SkipWithError("the keys did not reach the line");
+}
+BENCHMARK(BM_TypeInOneMegabyteLineWindow)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"middle", "string"})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Iterations(24);
+
 // Saving a modified 100,000-line document: the look at its file on disk, the
 // write, and watching the new file.
 void BM_SaveLongDocument(benchmark::State& state)

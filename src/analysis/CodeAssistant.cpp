@@ -333,7 +333,7 @@ bool CodeAssistant::FillTip(bool place)
     EditCtrl& editor = m_host.editor;
     const EditorSelection sel = editor.Selection();
     const QByteArray line = editor.LineText(sel.EndLine + 1);
-    const std::vector<LineToken> lineTokens = editor.LineTokens(sel.EndLine + 1, 1);
+    const std::vector<LineToken> lineTokens = editor.CommandTokensBefore(sel.EndLine + 1, sel.EndColumn);
     std::vector<TipToken> tokens;
     tokens.reserve(lineTokens.size());
     for (const LineToken& t : lineTokens)

@@ -5,7 +5,39 @@
 #include "editor/QsciHeaders.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <iterator>
+
+namespace {
+
+// Styles the bytes of a token, `at` pointing at its first one; only those
+// from `begin` to `end` (offsets into the token) are written.
+void FillStyles(char* at, const Token& t, int begin, int end)
+{
+    const char style = static_cast<char>(BlitzLexer::StyleOf(t));
+    if (t.length <= BlitzLexer::kPieceLength) {
+        std::memset(at + begin, style, static_cast<std::size_t>(end - begin));
+        return;
+    }
+    for (int piece = begin / BlitzLexer::kPieceLength; piece * BlitzLexer::kPieceLength < end; ++piece) {
+        const int from = std::max(piece * BlitzLexer::kPieceLength, begin);
+        const int to = std::min((piece + 1) * BlitzLexer::kPieceLength, end);
+        std::memset(at + from, piece % 2 ? style + BlitzLexer::StyleCount : style, static_cast<std::size_t>(to - from));
+    }
+}
+
+bool NamesCommand(const Token& t)
+{
+    return t.cls == TokenClass::Name && t.kind == kKindCommand;
+}
+
+// A line this long keeps places its tokenizing can resume from, this far
+// apart: an edit in it restyles a few kilobytes instead of the whole line.
+constexpr int kLongLine = 16384;
+constexpr int kPointSpacing = 1024;
+
+}  // namespace
 
 BlitzLexer::BlitzLexer(QObject* parent) : QsciLexerCustom(parent) {}
 
@@ -15,7 +47,7 @@ QString BlitzLexer::description(int style) const
         "Default", "Comment", "String", "Number",   "Operator", "Command",
         "Global",  "Type",    "Function", "Label", "Constant", "Local",
     };
-    return style >= 0 && style < StyleCount ? QString::fromLatin1(kNames[style]) : QString();
+    return style >= 0 && style < kStyleSlots ? QString::fromLatin1(kNames[style % StyleCount]) : QString();
 }
 
 BlitzLexer::Style BlitzLexer::StyleOf(const Token& token)
@@ -103,6 +135,8 @@ void BlitzLexer::styleLines(int first, int last, bool force)
     if (force) {
         for (int line = std::max(first, 0); line <= last; ++line)
             m_dirty->Mark(line);
+        if (m_long.line >= first && m_long.line <= last)
+            m_long.line = -1;
     }
     int line = m_dirty->NextDirty(first, last + 1);
     while (line >= 0) {
@@ -172,8 +206,108 @@ void BlitzLexer::checkRun(int first, int last)
         styleRun(line, line);
 }
 
+void BlitzLexer::noteEdit(int line, int offset, int length, bool inserted)
+{
+    if (line != m_long.line)
+        return;
+    LongLine& l = m_long;
+    if (inserted) {
+        l.high = std::max(l.high >= offset ? l.high + length : l.high, offset + length);
+        l.delta += length;
+    } else {
+        l.high = std::max(l.high >= offset + length ? l.high - length : std::min(l.high, offset), offset);
+        l.delta -= length;
+    }
+    l.low = std::min(l.low, offset);
+}
+
+bool BlitzLexer::styleLongLine(int line)
+{
+    LongLine& l = m_long;
+    if (line != l.line || l.high < 0)
+        return false;
+    const SciCall call = sci();
+    const std::intptr_t start = call(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    const int length = static_cast<int>(call(QsciScintillaBase::SCI_GETLINEENDPOSITION, line) - start);
+    if (l.high > length)
+        return false;
+    const char* text = length > 0
+                           ? reinterpret_cast<const char*>(call(QsciScintillaBase::SCI_GETRANGEPOINTER, start, length))
+                           : "";
+    // Resume before the first edit (the token that ended at a place saw the
+    // character there, so that one must be untouched too) and rejoin the
+    // earlier run past the last, where the text is the same again.
+    const auto before = std::partition_point(l.points.begin(), l.points.end(),
+                                             [&](const LexPoint& p) { return p.offset < l.low; });
+    const LexPoint from = before == l.points.begin() ? LexPoint{} : *std::prev(before);
+    std::vector<LexPoint> rejoin;
+    for (auto it = std::partition_point(before, l.points.end(),
+                                        [&](const LexPoint& p) { return p.offset + l.delta < l.high; });
+         it != l.points.end(); ++it)
+        rejoin.push_back({it->offset + l.delta, it->afterName});
+    m_tokens.clear();
+    m_points.clear();
+    const LexPoint stop = TokenizeSpan(std::string_view(text, std::size_t(length)), m_rules, *m_commands, *m_declared,
+                                       from, l.high, rejoin, kPointSpacing, m_points, m_tokens);
+    styleTokens(start, from.offset, stop.offset - from.offset);
+
+    l.points.erase(before, l.points.end());
+    l.points.insert(l.points.end(), m_points.begin(), m_points.end());
+    for (const LexPoint& p : rejoin)
+        if (p.offset >= stop.offset)
+            l.points.push_back(p);
+    // The command names of the stretch are new; those after it moved.
+    std::vector<Token>& commands = l.commands;
+    const auto cut = std::partition_point(commands.begin(), commands.end(),
+                                          [&](const Token& t) { return t.start < from.offset; });
+    const auto kept = std::partition_point(cut, commands.end(),
+                                           [&](const Token& t) { return t.start < stop.offset - l.delta; });
+    std::vector<Token> after(kept, commands.end());
+    commands.erase(cut, commands.end());
+    std::copy_if(m_tokens.begin(), m_tokens.end(), std::back_inserter(commands), NamesCommand);
+    for (Token t : after) {
+        t.start += l.delta;
+        commands.push_back(t);
+    }
+    l.low = INT_MAX;
+    l.high = -1;
+    l.delta = 0;
+    m_dirty->Clean(line);
+    return true;
+}
+
+void BlitzLexer::styleTokens(std::intptr_t start, int from, int length)
+{
+    if (length <= 0)
+        return;
+    m_styles.assign(static_cast<std::size_t>(length), static_cast<char>(Default));
+    for (const Token& t : m_tokens) {
+        const int begin = std::max(t.start - from, 0);
+        const int end = std::min(t.start + t.length - from, length);
+        if (end > begin)
+            FillStyles(m_styles.data() + t.start - from, t, begin - (t.start - from), end - (t.start - from));
+    }
+    const SciCall call = sci();
+    call(QsciScintillaBase::SCI_STARTSTYLING, start + from, 0);
+    call.withPtr(QsciScintillaBase::SCI_SETSTYLINGEX, length, m_styles.data());
+}
+
 void BlitzLexer::styleRun(int first, int last)
 {
+    // The long line with edits of its own gets a stretch restyled; the lines
+    // around it are styled whole.
+    const int edited = m_long.high >= 0 ? m_long.line : -1;
+    if (edited >= first && edited <= last) {
+        if (edited > first)
+            styleRun(first, edited - 1);
+        if (!styleLongLine(edited)) {
+            m_long.line = -1;
+            styleRun(edited, edited);
+        }
+        if (edited < last)
+            styleRun(edited + 1, last);
+        return;
+    }
     const SciCall call = sci();
     const std::intptr_t start = call(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
     const std::intptr_t end = call(QsciScintillaBase::SCI_POSITIONFROMLINE, last + 1);
@@ -188,6 +322,7 @@ void BlitzLexer::styleRun(int first, int last)
     m_styles.assign(static_cast<std::size_t>(length), static_cast<char>(Default));
 
     std::intptr_t pos = 0;
+    int index = 0;  // of the line within the run
     while (pos < length) {
         const char* lineStart = text + pos;
         const char* lineEnd = static_cast<const char*>(std::memchr(lineStart, '\n', length - pos));
@@ -199,9 +334,18 @@ void BlitzLexer::styleRun(int first, int last)
             next = cr - text + 1;
 
         m_tokens.clear();
-        Tokenize(std::string_view(lineStart, contentEnd - pos), m_rules, *m_commands, *m_declared, m_tokens);
+        const std::string_view content(lineStart, std::size_t(contentEnd - pos));
+        if (content.size() >= kLongLine) {
+            m_long = {first + index, {}, {}, INT_MAX, -1, 0};
+            TokenizeSpan(content, m_rules, *m_commands, *m_declared, {}, INT_MAX, {}, kPointSpacing, m_long.points,
+                         m_tokens);
+            std::copy_if(m_tokens.begin(), m_tokens.end(), std::back_inserter(m_long.commands), NamesCommand);
+        } else {
+            Tokenize(content, m_rules, *m_commands, *m_declared, m_tokens);
+        }
+        ++index;
         for (const Token& t : m_tokens)
-            std::memset(m_styles.data() + pos + t.start, StyleOf(t), static_cast<std::size_t>(t.length));
+            FillStyles(m_styles.data() + pos + t.start, t, 0, t.length);
         pos = next;
     }
     call(QsciScintillaBase::SCI_STARTSTYLING, start, 0);

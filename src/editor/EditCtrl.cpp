@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstring>
 
 using Sci = QsciScintillaBase;
 
@@ -41,10 +42,23 @@ int EditCtrl::Impl::visibleLast() const
 
 // --- Edits -----------------------------------------------------------------
 
-void EditCtrl::Impl::onModified(std::intptr_t pos)
+void EditCtrl::Impl::onModified(std::intptr_t pos, int type, std::intptr_t length, const char* text)
 {
     settleEdit();
-    pendingEdit = PendingEdit{lineOf(pos), lineCount()};
+    const int line = lineOf(pos);
+    pendingEdit = PendingEdit{line, lineCount(), lineStart(line)};
+    // An edit inside one line tells the colouring where it falls; one that
+    // adds or takes line ends moves the lines after it.
+    const bool inserted = type & Sci::SC_MOD_BEFOREINSERT;
+    if (!inserted && length > 0)
+        text = reinterpret_cast<const char*>(sci(Sci::SCI_GETRANGEPOINTER, pos, length));
+    // (The control does not always pass the text inserted; settleEdit then
+    // learns of line ends from the lines.)
+    const auto size = static_cast<std::size_t>(std::max<std::intptr_t>(length, 0));
+    if (text && (std::memchr(text, '\n', size) || std::memchr(text, '\r', size)))
+        lexer->forgetLongLine();
+    else
+        lexer->noteEdit(line, static_cast<int>(pos - lineStart(line)), static_cast<int>(length), inserted);
     if (quiet == 0) {
         changePending = true;
         queueFlush();
@@ -56,6 +70,8 @@ void EditCtrl::Impl::settleEdit()
     if (!pendingEdit || !current)
         return;
     const int lines = lineCount();
+    if (lines != pendingEdit->lineCount || lineStart(pendingEdit->line) != pendingEdit->lineStart)
+        lexer->forgetLongLine();
     current->dirty.Edited(pendingEdit->line, lines - pendingEdit->lineCount);
     current->folds.Edited(pendingEdit->line, lines - pendingEdit->lineCount);
     pendingEdit.reset();
@@ -310,7 +326,9 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     d->flashTimer.setSingleShot(true);
     connect(&d->flashTimer, &QTimer::timeout, this, [this] { d->endFlash(); });
     connect(d->view, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int pos, int, const char*, int, int, int, int, int, int, int) { d->onModified(pos); });
+            [this](int pos, int type, const char* text, int length, int, int, int, int, int, int) {
+                d->onModified(pos, type, length, text);
+            });
     connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });
     connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { d->checkCaret(); });
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });

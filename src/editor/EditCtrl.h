@@ -232,10 +232,11 @@ public:
     void SetAutoIndent(bool on);
     bool AutoIndent() const;
 
-    // Tokens of a 1-based line as the colouring sees them, always current.
-    // With `tabWidth` above 1 a tab counts as that many columns in
-    // StartColumn (the call tip measures the caret that way).
-    std::vector<LineToken> LineTokens(int line, int tabWidth = 1);
+    // The tokens of a 1-based line that name commands of the vocabulary
+    // (kind 1) and end at or before `column` (bytes, from 0), as the
+    // colouring sees them, always current: what the call tip looks back
+    // over. A tab counts as one column.
+    std::vector<LineToken> CommandTokensBefore(int line, int column);
     // True while part of the selected buffer still waits to be coloured
     // (after a load or a change of vocabulary the visible lines are coloured
     // at once and the rest while the program is idle).

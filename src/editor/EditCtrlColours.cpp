@@ -158,6 +158,7 @@ void EditCtrl::UpdateDeclaredNames(const EditorKeywordListPtr& keywords, const s
             c.signature.reset();
     if (changed.empty() || !d->current || d->current->styledDeclared != d->declaredNames)
         return;
+    d->lexer->forgetLongLine();
     // Only lines holding one of these names can change colour: the visible
     // ones are styled now, the others checked while the program is idle.
     std::vector<std::string>& pending = d->current->recolourNames;
@@ -181,22 +182,43 @@ bool EditCtrl::ColouringPending() const
     return d->namesCheckQueued || (d->current && d->current->dirty.Count() > 0);
 }
 
-std::vector<LineToken> EditCtrl::LineTokens(int line, int tabWidth)
+std::vector<LineToken> EditCtrl::CommandTokensBefore(int line, int column)
 {
-    const QByteArray bytes = LineText(line);
-    std::vector<Token> tokens;
-    Tokenize(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), d->rules,
-             *d->commandNames, *d->declaredNames, tokens);
     std::vector<LineToken> out;
-    out.reserve(tokens.size());
-    int tabs = 0;
-    int scanned = 0;
-    for (const Token& t : tokens) {
-        for (; scanned < t.start; ++scanned)
-            tabs += bytes[scanned] == '\t';
-        const int kind = t.cls == TokenClass::Name || t.cls == TokenClass::Label ? t.kind : 0;
-        out.push_back({kind, t.start + tabs * (std::max(tabWidth, 1) - 1), bytes.mid(t.start, t.length)});
+    if (line < 1 || line > d->lineCount() || column <= 0)
+        return out;
+    const int l = line - 1;
+    const std::intptr_t start = d->lineStart(l);
+    column = static_cast<int>(std::min<std::intptr_t>(column, d->lineEnd(l) - start));
+    const auto add = [&](const Token& t) {
+        if (t.cls == TokenClass::Name && t.kind == kKindCommand && t.start + t.length <= column)
+            out.push_back({t.kind, t.start, d->range(start + t.start, start + t.start + t.length)});
+    };
+    // A long line keeps its command names with its colours, current once
+    // the line is; when the names changed and the line waits for them it
+    // is read afresh.
+    d->settleEdit();
+    if (!d->namesCheckQueued && d->current && d->current->styledCommands == d->commandNames &&
+        d->current->styledDeclared == d->declaredNames && d->current->styledRules == d->rules) {
+        d->lexer->styleLines(l, l);
+        d->lexer->reopenStyling();
+        if (const std::vector<Token>* commands = d->lexer->longLineCommands(l)) {
+            for (const Token& t : *commands) {
+                if (t.start + t.length > column)
+                    break;
+                add(t);
+            }
+            return out;
+        }
     }
+    // A token ending before the column reads the same in the line cut just
+    // after it.
+    const QByteArray head = d->range(start, start + std::min<std::intptr_t>(column + 1, d->lineEnd(l) - start));
+    std::vector<Token> tokens;
+    Tokenize(std::string_view(head.constData(), static_cast<std::size_t>(head.size())), d->rules, *d->commandNames,
+             *d->declaredNames, tokens);
+    for (const Token& t : tokens)
+        add(t);
     return out;
 }
 

@@ -63,6 +63,7 @@ struct EditCtrl::Impl {
     struct PendingEdit {
         int line;
         int lineCount;
+        std::intptr_t lineStart;  // of `line`, before the edit
     };
     std::optional<PendingEdit> pendingEdit;
     bool changePending = false;
@@ -86,7 +87,7 @@ struct EditCtrl::Impl {
     int visibleLast() const;
 
     // Edits and events.
-    void onModified(std::intptr_t pos);
+    void onModified(std::intptr_t pos, int type, std::intptr_t length, const char* text);
     void settleEdit();
     void queueFlush();
     void flushChange();

@@ -387,6 +387,7 @@ Color EditCtrl::Impl::styleColour(int style) const
         look.OperatorColor, look.KeywordColor, look.VarColor,    look.TypeColor,
         look.FunctionColor, look.LabelColor,   look.ConstColor,  look.LocalColor,
     };
+    style = BlitzLexer::BaseStyle(style);
     return style >= 0 && style < BlitzLexer::StyleCount ? colours[style] : look.TextColor;
 }
 
@@ -431,7 +432,7 @@ void EditCtrl::Impl::applyStyles()
     lexer->setDefaultPaper(ToQColor(look.BackColor));
     lexer->setFont(font, -1);
     lexer->setPaper(ToQColor(look.BackColor), -1);
-    for (int style = 0; style < BlitzLexer::StyleCount; ++style)
+    for (int style = 0; style < BlitzLexer::kStyleSlots; ++style)
         lexer->setColor(ToQColor(styleColour(style)), style);
 
     sci(Sci::SCI_STYLESETFONT, Sci::STYLE_LINENUMBER, 0);

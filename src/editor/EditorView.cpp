@@ -64,6 +64,12 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent)
         return true;
     }();
     (void)installed;
+    // The control works out the caret's column for its cursorPositionChanged
+    // signal on every update by walking its line from the start: in a line of
+    // a megabyte that is milliseconds per key. Nothing here uses the signal
+    // nor the brace matching the same slot does (EditCtrl reads the caret
+    // itself), so the slot goes.
+    disconnect(this, SIGNAL(SCN_UPDATEUI(int)), this, SLOT(handleUpdateUI(int)));
     setContextMenuPolicy(Qt::DefaultContextMenu);
     // Ctrl+Shift+Z is how the Linux desktops redo; Ctrl+Y stays as well.
     if (QsciCommand* redo = standardCommands()->find(QsciCommand::Redo))

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <climits>
 #include <iterator>
 
 namespace {
@@ -231,17 +232,25 @@ void LexRules::SetOperators(std::string_view chars)
 void Tokenize(std::string_view line, const LexRules& rules, const NameTable& commands,
               const NameTable& declared, std::vector<Token>& out)
 {
+    std::vector<LexPoint> none;
+    TokenizeSpan(line, rules, commands, declared, {}, INT_MAX, none, INT_MAX, none, out);
+}
+
+LexPoint TokenizeSpan(std::string_view line, const LexRules& rules, const NameTable& commands,
+                      const NameTable& declared, LexPoint from, int until, const std::vector<LexPoint>& rejoin,
+                      int spacing, std::vector<LexPoint>& points, std::vector<Token>& out)
+{
     const int n = static_cast<int>(line.size());
     auto at = [&](int i) -> unsigned char { return i < n ? static_cast<unsigned char>(line[i]) : 0; };
     auto push = [&](TokenClass cls, int start, int length, int kind = 0) {
         out.push_back({cls, static_cast<std::uint8_t>(kind), start, length});
     };
 
-    int i = 0;
-    while (i < n && IsBlank(at(i)))
+    int i = std::clamp(from.offset, 0, n);
+    while (from.offset == 0 && i < n && IsBlank(at(i)))
         ++i;
     // A label opens its line: ".name".
-    if (at(i) == '.' && IsIdentStart(at(i + 1))) {
+    if (from.offset == 0 && at(i) == '.' && IsIdentStart(at(i + 1))) {
         int j = i + 1;
         while (j < n && IsIdentChar(at(j)))
             ++j;
@@ -251,8 +260,20 @@ void Tokenize(std::string_view line, const LexRules& rules, const NameTable& com
 
     const unsigned char comment = static_cast<unsigned char>(rules.commentChar);
     const unsigned char quote = static_cast<unsigned char>(rules.stringChar);
-    bool afterName = false;  // the previous character ends an identifier
+    bool afterName = from.offset > 0 && from.afterName;  // the previous character ends an identifier
+    int lastPoint = i;
+    auto next = rejoin.begin();
     while (i < n) {
+        if (i >= until) {
+            while (next != rejoin.end() && next->offset < i)
+                ++next;
+            if (next != rejoin.end() && *next == LexPoint{i, afterName})
+                return {i, afterName};
+        }
+        if (i - lastPoint >= spacing && i > 0) {
+            points.push_back({i, afterName});
+            lastPoint = i;
+        }
         const unsigned char c = at(i);
         const int start = i;
         if (IsBlank(c)) {
@@ -323,4 +344,5 @@ void Tokenize(std::string_view line, const LexRules& rules, const NameTable& com
         // After a closing bracket a "$" or "%" is not a literal either.
         afterName = c == ')' || c == ']';
     }
+    return {n, afterName};
 }

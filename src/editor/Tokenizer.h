@@ -94,5 +94,24 @@ struct LexRules {
 void Tokenize(std::string_view line, const LexRules& rules, const NameTable& commands,
               const NameTable& declared, std::vector<Token>& out);
 
+// A place between two tokens of a line, past its start: tokenizing can
+// resume there. `afterName` tells whether the text before it ends a name
+// (or a bracket), which keeps a "$" or "%" after it from starting a number.
+struct LexPoint {
+    int offset = 0;
+    bool afterName = false;
+    bool operator==(const LexPoint&) const = default;
+};
+
+// Tokenize for long lines: starts at `from` (a LexPoint an earlier run over
+// the same text before it gave, or offset 0 for the line's start), appends
+// a LexPoint to `points` about every `spacing` bytes, and stops at the first
+// place at or past `until` that is one of `rejoin` (sorted by offset): from
+// there on the tokens are those of the run that gave `rejoin`. Returns where
+// it stopped (the line's length when it ran to the end).
+LexPoint TokenizeSpan(std::string_view line, const LexRules& rules, const NameTable& commands,
+                      const NameTable& declared, LexPoint from, int until, const std::vector<LexPoint>& rejoin,
+                      int spacing, std::vector<LexPoint>& points, std::vector<Token>& out);
+
 // True for the statement words of Blitz3D that the command list leaves out.
 bool IsStatementWord(std::string_view word);

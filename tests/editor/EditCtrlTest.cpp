@@ -1,9 +1,11 @@
 #include "editor/EditCtrl.h"
+#include "editor/Tokenizer.h"
 
 #include "EditorTestSupport.h"
 #include "support/TempDir.h"
 
 #include <QScrollBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -140,4 +142,93 @@ TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
     EXPECT_FALSE(shows(false));
     editor.SelectBuffer(wide);
     EXPECT_TRUE(shows(true));
+}
+
+// An edit inside a very long line recolours only a stretch around it; the
+// line must still read as a full colouring of its new text would, also where
+// the edit opens or closes a string or a comment that runs on past the
+// stretch.
+TEST(EditCtrlColours, EditsInALongLineColourItAsAWholeColouringWould)
+{
+    const EditorAppearance a = DistinctColours();
+    const auto setUp = [&](EditCtrl& editor) {
+        editor.resize(400, 300);
+        editor.show();
+        editor.ApplyAppearance(a);
+        EditorKeywordListPtr commands = KeywordsOf({{"Text", 1}});
+        editor.SetKeywords(commands);
+        editor.SetDeclaredKeywords(KeywordsOf({{"score", 2}, {"scorex", 6}}));
+    };
+    const std::string unit = "score = Text(1) + $1F : s$ = \"a b\" : x# = .5 + a%1a%1a%1a%1a%1a%1a%1a%1a%1 : " +
+                             std::string("t$ = \"") + std::string(100, 'A') + "\" : ";
+    std::string line;
+    while (line.size() < 40000)
+        line += unit;
+    const int inText = int(unit.size()) * 300 + 9;  // inside a command's name
+    EditCtrl editor;
+    setUp(editor);
+    editor.SetText(QByteArray::fromStdString("; head\r\n" + line + "\r\nscore"));
+    FinishColouring(editor);
+    // A long string is painted in pieces; every one in the string's colour.
+    const int quote = int(unit.find("\"A"));
+    int notString = 0;
+    for (int column = quote; column <= quote + 101; ++column)
+        notString += editor.TextColourAt(2, column) != a.StringColor;
+    EXPECT_EQ(notString, 0);
+
+    struct Edit {
+        int column;
+        int erase;
+        const char* insert;
+    };
+    const Edit edits[] = {
+        {20000, 0, "\""}, {20000, 1, ""},   // a string opened and closed again
+        {30001, 0, ";"},  {30001, 1, ""},   // a comment to the line's end
+        {25005, 1, ""},   {25005, 0, " "},  // blanks between two names taken and put back
+        {17000, 0, "x"},  {5, 0, "x"},      // names joined with what follows
+        {0, 0, ".lbl "},  {0, 5, ""},       // a label opening the line
+        {39990, 3, "%"},  {12, 0, "1"},
+        {inText, 0, "q"}, {inText, 1, ""},  // a command that stops being one
+        {20500, 0, "\r\n"}, {20500, 2, ""}, // the line split in two and joined again
+    };
+    EditorKeywordListPtr commands = KeywordsOf({{"Text", 1}});
+    const NameTable commandNames(*commands, 1);
+    const NameTable declaredNames(*KeywordsOf({{"score", 2}, {"scorex", 6}}));
+    EditCtrl whole;
+    setUp(whole);
+    const auto check = [&](int column) {
+        FinishColouring(editor);
+        whole.SetText(editor.Text());
+        FinishColouring(whole);
+        int differing = 0;
+        const int length = int(editor.LineText(2).size());
+        for (int c = 0; c < length; ++c)
+            differing += editor.TextColourAt(2, c) != whole.TextColourAt(2, c);
+        EXPECT_EQ(differing, 0) << "after the edit at column " << column;
+
+        // The call tip's command names, kept with the colours, stay those
+        // of the line as it reads now.
+        const QByteArray second = editor.LineText(2);
+        std::vector<Token> tokens;
+        Tokenize(std::string_view(second.constData(), std::size_t(second.size())), LexRules(), commandNames,
+                 declaredNames, tokens);
+        std::vector<int> expected, found;
+        for (const Token& t : tokens)
+            if (t.cls == TokenClass::Name && t.kind == 1)
+                expected.push_back(t.start);
+        for (const LineToken& t : editor.CommandTokensBefore(2, length))
+            found.push_back(t.Text == "Text" ? t.StartColumn : -1);
+        EXPECT_EQ(found, expected) << "after the edit at column " << column;
+    };
+    for (const Edit& e : edits) {
+        editor.SetSelection({e.erase > 0, e.column, 1, e.column + e.erase, 1});
+        editor.ReplaceSelection(e.insert);
+        check(e.column);
+    }
+    // Keys typed: the control does not say what they insert.
+    editor.SetCaret(20700, 2);
+    for (Qt::Key key : {Qt::Key_X, Qt::Key_Return, Qt::Key_Backspace, Qt::Key_QuoteDbl, Qt::Key_Backspace}) {
+        QTest::keyClick(editor.focusProxy(), key, Qt::NoModifier);
+        check(20700);
+    }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 // "W1:Text" for a name of kind 1, "N:5" for a number, ...
@@ -94,4 +96,44 @@ TEST(Tokenizer, CommentStringAndOperatorCharactersComeFromTheSettings)
     rules.commentChar = '\0';
     rules.stringChar = '\0';
     EXPECT_EQ(Tokens("a ; \"b\"", none, none, rules), "W:a T:; T:\" W:b T:\"");
+}
+
+// A long line is tokenized again only from a place before an edit, up to a
+// place after it where the earlier run rejoins: what it gives from any such
+// place must be what a run over the whole line gives.
+TEST(Tokenizer, ResumingAtAPlaceGivesTheTokensOfTheWholeLine)
+{
+    NameTable commands;
+    commands.Add("Text", kKindCommand);
+    const NameTable declared;
+    const LexRules rules;
+    const std::string line = "  .lbl a%1 Text(x)$1F : b$ = \"q ; r\" + c%10 ] %1 ; note";
+    std::vector<Token> whole;
+    std::vector<LexPoint> points;
+    TokenizeSpan(line, rules, commands, declared, {}, INT_MAX, {}, 1, points, whole);
+    ASSERT_GT(points.size(), 10u);
+    for (const LexPoint& from : points) {
+        std::vector<Token> tail;
+        std::vector<LexPoint> unused;
+        const LexPoint end = TokenizeSpan(line, rules, commands, declared, from, INT_MAX, {}, INT_MAX, unused, tail);
+        std::vector<Token> expected;
+        for (const Token& t : whole)
+            if (t.start >= from.offset)
+                expected.push_back(t);
+        ASSERT_EQ(tail.size(), expected.size()) << "from " << from.offset;
+        for (std::size_t i = 0; i < tail.size(); ++i)
+            EXPECT_TRUE(tail[i].start == expected[i].start && tail[i].length == expected[i].length &&
+                        tail[i].cls == expected[i].cls && tail[i].kind == expected[i].kind)
+                << "from " << from.offset << ", token at " << tail[i].start;
+        EXPECT_EQ(end.offset, int(line.size()));
+
+        // Asked to rejoin at a later place of the run, it stops there.
+        const LexPoint later = points.back();
+        if (later.offset > from.offset) {
+            tail.clear();
+            EXPECT_EQ(TokenizeSpan(line, rules, commands, declared, from, from.offset + 1, {later}, INT_MAX, unused,
+                                   tail),
+                      later);
+        }
+    }
 }
