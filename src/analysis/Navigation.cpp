@@ -236,6 +236,14 @@ Lookup::Scope Lookup::ScopeOf(int line)
         for (int l = 1; l <= m_doc.Count(); ++l) {
             const std::string_view text = m_doc.Line(l);
             std::size_t i = 0;
+            while (i < text.size() && IsBlank(text[i]))
+                ++i;
+            // Most lines start with neither "fu" nor "en": a look at two
+            // letters keeps this walk over every line cheap.
+            const char first = char(i + 1 < text.size() ? text[i] | 0x20 : 0);
+            const char second = char(first ? text[i + 1] | 0x20 : 0);
+            if (!(first == 'f' && second == 'u') && !(first == 'e' && second == 'n'))
+                continue;
             const std::string_view word = NextWord(text, i);
             if (WordIs(word, "function") && i < text.size() && IsBlank(text[i])) {
                 if (!m_functions.empty() && m_functions.back().last == 0)

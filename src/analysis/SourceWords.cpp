@@ -138,8 +138,12 @@ std::string_view SourceLines::Line(int line) const
     if (line < 1 || line > Count())
         return {};
     const std::size_t start = m_starts[std::size_t(line) - 1];
-    const char* p = m_text.data();
-    const std::size_t end = scan::detail::FindLineEnd(p, start, m_text.size());
+    if (line == Count())
+        return m_text.substr(start);
+    // The next line starts right after this one's CR, LF or CR LF.
+    std::size_t end = m_starts[std::size_t(line)] - 1;
+    if (end > start && m_text[end] == '\n' && m_text[end - 1] == '\r')
+        --end;
     return m_text.substr(start, end - start);
 }
 
