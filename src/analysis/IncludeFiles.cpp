@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 std::optional<QString> IncludeFileSystem::LocalPath(const QString& path)
 {
     return paths::LocalPath(path);
@@ -37,8 +39,48 @@ std::optional<std::string> DiskFiles::Read(const QString& path)
     return bytes;
 }
 
+const std::vector<TypeField>* IncludedFile::FieldsOf(int typeLine) const
+{
+    if (!fields)
+        return nullptr;
+    const auto it = std::lower_bound(fields->begin(), fields->end(), typeLine,
+                                     [](const auto& type, int line) { return type.first < line; });
+    return it != fields->end() && it->first == typeLine ? &it->second : nullptr;
+}
+
+namespace {
+
+// The fields of the types declared on `typeLines` of a file's text.
+std::shared_ptr<const TypeFieldTable> ReadFields(std::string_view content, std::vector<int> typeLines)
+{
+    if (typeLines.empty())
+        return nullptr;
+    std::sort(typeLines.begin(), typeLines.end());
+    typeLines.erase(std::unique(typeLines.begin(), typeLines.end()), typeLines.end());
+    const words::SourceLines lines(content);
+    auto table = std::make_shared<TypeFieldTable>();
+    table->reserve(typeLines.size());
+    for (const int line : typeLines)
+        table->emplace_back(line, FieldsOfType(lines, line));
+    return table;
+}
+
+std::size_t BytesOf(const TypeFieldTable& table)
+{
+    std::size_t bytes = table.capacity() * sizeof(TypeFieldTable::value_type);
+    for (const auto& [line, fields] : table) {
+        bytes += fields.capacity() * sizeof(TypeField);
+        for (const TypeField& f : fields)
+            bytes += f.item.capacity() + f.name.capacity() + f.type.capacity();
+    }
+    return bytes;
+}
+
+}  // namespace
+
 struct IncludeCache::Kept {
     StagedEntries declarations;
+    std::shared_ptr<const TypeFieldTable> fields;
     FileStamp stamp;
     std::size_t textBytes = 0;
     // The entries made last, while some document still holds them.
@@ -147,7 +189,9 @@ IncludedFilePtr IncludeCache::Entries(const QString& path, const DeclStyles& sty
         }
         kept = std::make_unique<Kept>();
         kept->declarations.Reserve(content->size());
-        scan::ScanIncludeText(*content, kept->declarations);
+        std::vector<int> typeLines;
+        scan::ScanIncludeText(*content, kept->declarations, &typeLines);
+        kept->fields = ReadFields(*content, std::move(typeLines));
         kept->declarations.Sort();
         kept->declarations.Trim();
         kept->stamp = status->stamp;
@@ -158,6 +202,7 @@ IncludedFilePtr IncludeCache::Entries(const QString& path, const DeclStyles& sty
     auto made = std::make_shared<IncludedFile>();
     made->path = *file;
     made->entries = kept->declarations.Make(styles);
+    made->fields = kept->fields;
     kept->made = made;
     kept->madeWith = styles;
     return made;
@@ -174,7 +219,8 @@ std::size_t IncludeCache::KeptBytes() const
 {
     std::size_t bytes = 0;
     for (const auto& [path, kept] : m_kept)
-        bytes += sizeof(Kept) + std::size_t(path.size()) * sizeof(QChar) + kept->declarations.Bytes();
+        bytes += sizeof(Kept) + std::size_t(path.size()) * sizeof(QChar) + kept->declarations.Bytes() +
+                 (kept->fields ? BytesOf(*kept->fields) : 0);
     return bytes;
 }
 

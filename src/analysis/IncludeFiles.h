@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/Navigation.h"
 #include "editor/Keywords.h"
 #include "platform/FileStatus.h"
 
@@ -39,11 +40,20 @@ public:
     std::optional<std::string> Read(const QString& path) override;
 };
 
+// The fields of the types a file declares, by the line of each Type
+// statement, in the order of the lines.
+using TypeFieldTable = std::vector<std::pair<int, std::vector<TypeField>>>;
+
 // One reading of an included file: the entries it declares, in its own list
 // order, shared by every Include of the file in every document.
 struct IncludedFile {
     QString path;  // where it was read from
     std::vector<EditorKeywordPtr> entries;
+    // Kept so that what a field list needs is at hand while typing, without
+    // reading the file.
+    std::shared_ptr<const TypeFieldTable> fields;
+    // The fields of the type declared on `typeLine`; null when none is.
+    const std::vector<TypeField>* FieldsOf(int typeLine) const;
 };
 using IncludedFilePtr = std::shared_ptr<const IncludedFile>;
 

@@ -218,6 +218,30 @@ std::optional<NameAtCaret> NameAt(std::string_view line, int column, char commen
     return out;
 }
 
+std::optional<NameAtCaret> FieldPathAt(std::string_view line, int column, char commentChar, char stringChar)
+{
+    const int end = std::clamp(column, 0, int(line.size()));
+    int start = end;
+    if (start > 0 && IsTypeChar(line[std::size_t(start) - 1]))
+        --start;
+    const int nameEnd = start;
+    while (start > 0 && IsNameChar(line[std::size_t(start) - 1]))
+        --start;
+    int before = start - 1;
+    while (before >= 0 && IsBlank(line[std::size_t(before)]))
+        --before;
+    if (before < 0 || line[std::size_t(before)] != '\\' || !InCode(line, before, commentChar, stringChar))
+        return std::nullopt;
+    NameAtCaret out;
+    out.name = std::string(line.substr(std::size_t(start), std::size_t(nameEnd - start)));
+    out.start = start;
+    out.end = nameEnd;
+    out.context = NameAtCaret::Field;
+    if (!PathBefore(line, before, out))
+        return std::nullopt;
+    return out;
+}
+
 int FindWord(std::string_view line, std::string_view name, int from, char commentChar, char stringChar)
 {
     if (name.empty())
