@@ -96,9 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 (read && (read->file != listed->file || read->fields != listed->fields)))
                 __builtin_trap();
             if (listed) {
-                const std::optional<std::string> source =
-                    listed->file.isEmpty() ? std::optional<std::string>(document) : files->Read(listed->file);
-                const words::SourceLines target(source.value_or(std::string()));
+                const std::string source = listed->file.isEmpty() ? std::string(document)
+                                                                  : files->Read(listed->file).value_or(std::string());
+                const words::SourceLines target(source);
                 for (const TypeField& f : listed->fields) {
                     const std::string_view fieldLine = target.Line(f.line);
                     if (f.line < 1 || f.line > target.Count() || f.column < 0 ||
