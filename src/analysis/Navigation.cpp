@@ -373,9 +373,10 @@ std::optional<FieldsOfAType> Lookup::FieldsOf(const EditorKeyword& type)
         return std::nullopt;
     if (const SourceLines* source = Source(origin->file))
         return FieldsOfAType{origin->file, FieldsOfType(*source, origin->line, m_c.commentChar, m_c.stringChar)};
-    if (origin->included)
-        if (const std::vector<TypeField>* kept = origin->included->FieldsOf(origin->line))
-            return FieldsOfAType{origin->file, *kept};
+    if (origin->included && origin->included->types)
+        if (std::optional<std::vector<TypeField>> kept =
+                origin->included->types->FieldsOf(origin->line, m_c.commentChar, m_c.stringChar))
+            return FieldsOfAType{origin->file, std::move(*kept)};
     return std::nullopt;
 }
 
