@@ -279,15 +279,15 @@ TEST_F(Navigation, FieldListsFollowThePathIntoIncludedTypesWithoutReadingFiles)
         std::string expected;
     };
     const Row rows[] = {
-        {7, "v\\|", vector},             // a parameter
-        {9, "pos\\|", vector},           // a chain through an included type
-        {10, "h\\na|", hero},            // a field name begun
-        {11, "b\\hero\\|", hero},        // a chain from the document's type
-        {11, ": b\\|", ": hero.Hero@3:7 size@3:18"},
-        {12, "Hero\\|", hero},
-        {13, "e\\|", vector},            // a variable declared by its first use
-        {14, "h\\|", "none"},            // in a string
-        {15, "nothing\\|", "none"},
+        {7, "v\\|", vector},                          // a parameter
+        {9, "pos\\|", vector},                        // a chain through an included type
+        {10, "h\\na|", hero},                         // a field name begun
+        {11, "b\\hero\\|", hero},                     // a chain from the document's type
+        {11, ": b\\|", ": hero.Hero@3:7 size@3:18"},  // the document's type itself
+        {12, "Hero\\|", hero},                        // after First
+        {13, "e\\|", vector},                         // a variable declared by its first use
+        {14, "h\\|", "none"},                         // in a string
+        {15, "nothing\\|", "none"},                   // declared nowhere
     };
     for (const Row& r : rows)
         EXPECT_EQ(fields(r.line, r.caret), r.expected) << r.line << ": " << r.caret;
