@@ -1,8 +1,10 @@
-// Go to definition, find references and the fold levels over arbitrary
-// bytes. The input is a document and up to three include files separated
-// by a 0xFF 0xFE pair; include paths are mapped onto those files by their
-// length. Whatever a lookup finds must stand inside the text it names, and
-// every use found must be the name it was asked for.
+// Go to definition, find references, field lists and the fold levels over
+// arbitrary bytes. The input is a document and up to three include files
+// separated by a 0xFF 0xFE pair; include paths are mapped onto those files by
+// their length. Whatever a lookup finds must stand inside the text it names,
+// every use found must be the name it was asked for, and a field list taken
+// from what the scan kept of the included files must be the one their texts
+// give.
 
 #include "analysis/DocScanner.h"
 #include "analysis/Navigation.h"
@@ -63,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scanner.Rebuild(document, QStringLiteral("/fuzz/"), {style(2), style(3), style(4), style(5), style(6), style(8)});
     const NavigationContext context{scanner, [&](const QString& path) { return files->Read(path); },
                                     [](std::string_view name) { return name.size() == 3; }};
+    const NavigationContext kept{scanner, {}, {}};
 
     // A line that heads a fold is followed by deeper ones, if by any.
     const std::vector<LineFold> folds = FoldText(document);
@@ -86,6 +89,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (place->line < 1 || place->line > target.Count() || place->column < 0 ||
                     place->column > int(target.Line(place->line).size()))
                     __builtin_trap();
+            }
+            const std::optional<FieldsOfAType> read = FieldsAt(document, line, column, context);
+            const std::optional<FieldsOfAType> listed = FieldsAt(document, line, column, kept);
+            if (read.has_value() != listed.has_value() ||
+                (read && (read->file != listed->file || read->fields != listed->fields)))
+                __builtin_trap();
+            if (listed) {
+                const std::string source = listed->file.isEmpty() ? std::string(document)
+                                                                  : files->Read(listed->file).value_or(std::string());
+                const words::SourceLines target(source);
+                for (const TypeField& f : listed->fields) {
+                    const std::string_view fieldLine = target.Line(f.line);
+                    if (f.line < 1 || f.line > target.Count() || f.column < 0 ||
+                        std::size_t(f.column) > fieldLine.size() ||
+                        fieldLine.substr(std::size_t(f.column), f.name.size()) != f.name)
+                        __builtin_trap();
+                }
             }
             const std::optional<words::NameAtCaret> at = words::NameAt(text, column);
             if (!at || column % 2)

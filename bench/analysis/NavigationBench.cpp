@@ -96,6 +96,23 @@ void BM_GoToUndeclared(benchmark::State& state)
 }
 BENCHMARK(BM_GoToUndeclared)->Unit(benchmark::kMillisecond);
 
+// The field list after "t\" typed in the main program, t being of a type an
+// included file declares: the fields come from what the scan kept, no file
+// is read.
+void BM_FieldListOfIncludedType(benchmark::State& state)
+{
+    Project& p = TheProject();
+    const auto [line, column] = p.Find("t\\health", 100000);
+    const NavigationContext context{p.scanner, {}, {}};
+    std::optional<FieldsOfAType> fields;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(fields = FieldsAt(p.text, line, column + 2, context));
+    if (!fields)
+        state.SkipWithError("nothing found");
+    state.counters["fields"] = fields ? double(fields->fields.size()) : 0;
+}
+BENCHMARK(BM_FieldListOfIncludedType)->Unit(benchmark::kMillisecond);
+
 void RunReferences(benchmark::State& state, std::string_view name)
 {
     Project& p = TheProject();

@@ -1,6 +1,7 @@
 // The main window with long documents: switching between them, a rescan
 // handed over to the colouring and the declaration list, and typing while
 // rescans run.
+#include "analysis/CodeAssistant.h"
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
 #include "documents/DocumentManager.h"
@@ -210,6 +211,42 @@ BENCHMARK(BM_TypeInOneMegabyteLineWindow)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->Iterations(24);
+
+// "\" typed after a variable at the end of a 100,000-line document with 20
+// includes of 2,000 lines: the field list shown, with the fields read from
+// the document's lines after the type's, or, for a type an included file
+// declares, the scan of the edit and the names resolved first. Escape and
+// Backspace, untimed, take it back.
+void BM_BackslashListsFields(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    const std::string main = gen::WriteProject(bench.dir().toStdString() + "/project", 100000, 20, 2000);
+    w.docs().OpenDoc(QString::fromStdString(main));
+    w.events().SetParsingDisabled(true);
+    EditCtrl& editor = w.editor();
+    const int last = editor.LineCount();
+    editor.SetCaret(int(editor.LineText(last).size()), last);
+    editor.ReplaceSelection(state.range(0) ? "\r\nLocal t.inc7_Enemy0 = New inc7_Enemy0\r\nt"
+                                           : "\r\nLocal t.mEnemy0 = New mEnemy0\r\nt");
+    w.events().ScanDocument();
+    editor.setFocus();
+    PumpEvents(300);
+    const CodeAssistant* assist = w.findChild<CodeAssistant*>();
+    bool listed = true;
+    for (auto _ : state) {
+        TypeKey(editor, Qt::Key_Backslash, QStringLiteral("\\"));
+        state.PauseTiming();
+        listed = listed && assist->PopupShown();
+        TypeKey(editor, Qt::Key_Escape, QString());
+        TypeKey(editor, Qt::Key_Backspace, QStringLiteral("\b"));
+        state.ResumeTiming();
+    }
+    if (!listed)
+        state.SkipWithError("no field list");
+}
+BENCHMARK(BM_BackslashListsFields)->Arg(0)->Arg(1)->ArgNames({"included"})->Unit(benchmark::kMillisecond)
+    ->Iterations(200);
 
 // Saving a modified 100,000-line document: the look at its file on disk, the
 // write, and watching the new file.

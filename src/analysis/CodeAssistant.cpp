@@ -3,6 +3,9 @@
 #include "analysis/Completion.h"
 #include "analysis/DlgInlineHelp.h"
 #include "analysis/DlgListVar.h"
+#include "analysis/DocScanner.h"
+#include "analysis/EditorEvents.h"
+#include "analysis/Navigation.h"
 #include "analysis/Words.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
@@ -28,6 +31,12 @@ int WordStart(std::string_view line, int endColumn)
     while (start > 0 && !IsWordDelimiter(line[std::size_t(start) - 1]))
         --start;
     return start;
+}
+
+char FirstChar(const QString& s)
+{
+    const QByteArray bytes = s.toLatin1();
+    return bytes.isEmpty() ? '\0' : bytes.front();
 }
 
 QByteArray Bytes(const std::string& s)
@@ -134,8 +143,15 @@ void CodeAssistant::ShowFieldList(const std::string& varName, const std::string&
     EditCtrl& editor = m_host.editor;
     EditorKeywordListPtr fields;
     try {
-        fields = FieldList(*DocKeywords(), varName, editor.LineCount(),
-                           [&](int line) { return editor.LineText(line); }, m_host.styles);
+        const EditorKeywordListPtr keywords = DocKeywords();
+        // A variable of a type this document declares lists that type's
+        // Field lines, whatever else the names may resolve to.
+        const EditorKeyword* type = FieldListType(*keywords, varName);
+        if (type && type->Line > 0)
+            fields = FieldList(*keywords, varName, editor.LineCount(), [&](int line) { return editor.LineText(line); },
+                               m_host.styles);
+        else
+            fields = IncludedTypeFields();
     } catch (const std::exception&) {
         // Whatever the source holds, a "\" typed in it only ever lists
         // fields or shows nothing.
@@ -146,6 +162,29 @@ void CodeAssistant::ShowFieldList(const std::string& varName, const std::string&
     CloseTip();
     m_list->setTokens(*fields, false);
     OpenList(prefix);
+}
+
+EditorKeywordListPtr CodeAssistant::IncludedTypeFields()
+{
+    const CDoc* doc = m_host.docs.CurrentDoc();
+    if (!doc)
+        return nullptr;
+    // Only the lines edited since the last scan are read.
+    m_host.events.ScanDocument();
+    const DocScanner* scan = m_host.events.Scanner(doc->Key);
+    if (!scan || m_host.docs.CurrentDoc() != doc)
+        return nullptr;
+    const QByteArray text = m_host.editor.Text();
+    const EditorSelection caret = m_host.editor.Selection();
+    // No reading of files while typing: the scan kept the fields of every
+    // type an included file declares.
+    const NavigationContext context{*scan, {}, {}, FirstChar(m_host.settings.CommentChar),
+                                    FirstChar(m_host.settings.StringChar)};
+    const std::optional<FieldsOfAType> found = FieldsAt(std::string_view(text.constData(), std::size_t(text.size())),
+                                                        caret.EndLine + 1, caret.EndColumn, context);
+    if (!found || found->file.isEmpty())
+        return nullptr;
+    return FieldEntries(found->fields, m_host.styles);
 }
 
 // The tokens are already in the list; this shows it at the caret with the

@@ -17,6 +17,7 @@ class DlgListVar;
 class DocumentManager;
 class DocumentTabs;
 class EditCtrl;
+class EditorEvents;
 class HelpArea;
 struct Settings;
 
@@ -26,6 +27,9 @@ struct Settings;
 struct CodeAssistHost {
     EditCtrl& editor;
     DocumentManager& docs;
+    // Scans the document up to the last keystroke, for the names a field
+    // list resolves.
+    EditorEvents& events;
     DocumentTabs& tabs;
     HelpArea& help;
     const EditorKeywordListPtr& vocabulary;
@@ -88,6 +92,9 @@ private:
     };
 
     EditorKeywordListPtr DocKeywords() const;
+    // The fields of a type declared in an included file that the field
+    // access at the caret leads to; null for any other.
+    EditorKeywordListPtr IncludedTypeFields();
     Insertion TargetAtCaret(std::string name) const;
     void Insert(const Insertion& insertion);
     void OpenList(const std::string& prefix);

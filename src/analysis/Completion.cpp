@@ -198,9 +198,7 @@ EditorKeywordList TypeList(const EditorKeywordList& docKeywords)
     return types;
 }
 
-EditorKeywordListPtr FieldList(const EditorKeywordList& docKeywords, std::string_view varName,
-                               int lineCount, const std::function<QByteArray(int line)>& lineText,
-                               const DeclStyles& styles)
+const EditorKeyword* FieldListType(const EditorKeywordList& docKeywords, std::string_view varName)
 {
     const EditorKeyword* var = nullptr;
     for (const EditorKeywordPtr& e : docKeywords) {
@@ -220,6 +218,14 @@ EditorKeywordListPtr FieldList(const EditorKeywordList& docKeywords, std::string
             break;
         }
     }
+    return type;
+}
+
+EditorKeywordListPtr FieldList(const EditorKeywordList& docKeywords, std::string_view varName,
+                               int lineCount, const std::function<QByteArray(int line)>& lineText,
+                               const DeclStyles& styles)
+{
+    const EditorKeyword* type = FieldListType(docKeywords, varName);
     // A type from an included file has no lines in this document to read.
     if (!type || type->Line <= 0)
         return nullptr;
@@ -259,4 +265,20 @@ EditorKeywordListPtr FieldList(const EditorKeywordList& docKeywords, std::string
         }
     }
     return fieldLineMet ? fields : nullptr;
+}
+
+EditorKeywordListPtr FieldEntries(const std::vector<TypeField>& fields, const DeclStyles& styles)
+{
+    if (fields.empty())
+        return nullptr;
+    auto list = std::make_shared<EditorKeywordList>();
+    list->Option = true;
+    for (const TypeField& f : fields) {
+        EditorKeyword e;
+        e.Name = f.item;
+        e.Key = f.item + "_" + std::to_string(f.line);
+        e.Style = styles.DeclStyle3;
+        list->Add(std::move(e));
+    }
+    return list;
 }

@@ -428,6 +428,6 @@ std::optional<DocScanner::Origin> DocScanner::OriginOf(const EditorKeyword& entr
         if (u.file)
             for (const EditorKeywordPtr& e : u.file->entries)
                 if (e.get() == &entry)
-                    return Origin{u.file->path, -entry.Line};
+                    return Origin{u.file->path, -entry.Line, u.file.get()};
     return std::nullopt;
 }

@@ -67,6 +67,8 @@ public:
     struct Origin {
         QString file;
         int line = 0;
+        // The reading of the included file it came from; null for the document.
+        const IncludedFile* included = nullptr;
     };
     std::optional<Origin> OriginOf(const EditorKeyword& entry) const;
 

@@ -133,6 +133,7 @@ public:
     Lookup(std::string_view text, const NavigationContext& c) : m_doc(text), m_c(c) {}
 
     std::optional<SourcePlace> Definition(int line, int column);
+    std::optional<FieldsOfAType> FieldsAt(int line, int column);
 
 private:
     struct Scope {
@@ -157,7 +158,12 @@ private:
     const EditorKeyword* LocalOf(std::string_view name, int line);
     std::optional<SourcePlace> FirstUseIn(const Scope& scope, std::string_view name, std::string* typeAfter = nullptr);
     std::optional<std::string> TypeOf(std::string_view name, int line, bool call);
+    // A type's fields from its file's text, or else from what the scan kept
+    // of an included file.
+    std::optional<FieldsOfAType> FieldsOf(const EditorKeyword& type);
     std::optional<Field> FieldOf(std::string_view type, std::string_view field);
+    // The type the names before a field's "\" lead to.
+    std::optional<std::string> PathType(const words::NameAtCaret& at, int line);
     std::optional<SourcePlace> Label(std::string_view name);
     std::optional<SourcePlace> TypeDeclaration(std::string_view name);
     std::optional<SourcePlace> Named(std::string_view name, int line, bool call);
@@ -236,6 +242,14 @@ Lookup::Scope Lookup::ScopeOf(int line)
         for (int l = 1; l <= m_doc.Count(); ++l) {
             const std::string_view text = m_doc.Line(l);
             std::size_t i = 0;
+            while (i < text.size() && IsBlank(text[i]))
+                ++i;
+            // Most lines start with neither "fu" nor "en": a look at two
+            // letters keeps this walk over every line cheap.
+            const char first = char(i + 1 < text.size() ? text[i] | 0x20 : 0);
+            const char second = char(first ? text[i + 1] | 0x20 : 0);
+            if (!(first == 'f' && second == 'u') && !(first == 'e' && second == 'n'))
+                continue;
             const std::string_view word = NextWord(text, i);
             if (WordIs(word, "function") && i < text.size() && IsBlank(text[i])) {
                 if (!m_functions.empty() && m_functions.back().last == 0)
@@ -352,40 +366,29 @@ std::optional<std::string> Lookup::TypeOf(std::string_view name, int line, bool 
     return std::nullopt;
 }
 
+std::optional<FieldsOfAType> Lookup::FieldsOf(const EditorKeyword& type)
+{
+    const std::optional<DocScanner::Origin> origin = m_c.scan.OriginOf(type);
+    if (!origin)
+        return std::nullopt;
+    if (const SourceLines* source = Source(origin->file))
+        return FieldsOfAType{origin->file, FieldsOfType(*source, origin->line, m_c.commentChar, m_c.stringChar)};
+    if (origin->included && origin->included->types)
+        if (std::optional<std::vector<TypeField>> kept =
+                origin->included->types->FieldsOf(origin->line, m_c.commentChar, m_c.stringChar))
+            return FieldsOfAType{origin->file, std::move(*kept)};
+    return std::nullopt;
+}
+
 std::optional<Lookup::Field> Lookup::FieldOf(std::string_view type, std::string_view field)
 {
     for (const EditorKeywordPtr& e : EntriesNamed(Declared(), type)) {
         if (e->Kind() != kKindType)
             continue;
-        const std::optional<DocScanner::Origin> origin = m_c.scan.OriginOf(*e);
-        const SourceLines* source = origin ? Source(origin->file) : nullptr;
-        if (!source)
-            continue;
-        std::optional<Field> found;
-        bool ended = false;
-        for (int l = origin->line + 1; l <= source->Count() && !ended && !found; ++l) {
-            const std::string_view line = source->Line(l);
-            ForEachStatement(line, m_c.commentChar, m_c.stringChar, [&](std::string_view st, std::size_t at) {
-                std::size_t i = 0;
-                const std::string_view word = NextWord(st, i);
-                if ((WordIs(word, "end") && WordIs(NextWord(st, i), "type")) || WordIs(word, "endtype") ||
-                    WordIs(word, "type") || WordIs(word, "function")) {
-                    ended = true;
-                    return false;
-                }
-                if (!WordIs(word, "field"))
-                    return true;
-                ForEachItem(st.substr(i), at + i, m_c.stringChar, [&](std::string_view item, std::size_t itemAt) {
-                    std::size_t j = 0;
-                    const std::string_view name = NextWord(item, j);
-                    if (!found && !name.empty() && text::EqualsNoCase(name, field))
-                        found = Field{{origin->file, l, int(itemAt + j - name.size())}, TypeAfter(item, j)};
-                });
-                return !found;
-            });
-        }
-        if (found)
-            return found;
+        if (const std::optional<FieldsOfAType> fields = FieldsOf(*e))
+            for (const TypeField& f : fields->fields)
+                if (text::EqualsNoCase(f.name, field))
+                    return Field{{fields->file, f.line, f.column}, f.type};
     }
     return std::nullopt;
 }
@@ -467,6 +470,32 @@ std::optional<SourcePlace> Lookup::Named(std::string_view name, int line, bool c
     return FirstUseIn(scope, name);
 }
 
+std::optional<std::string> Lookup::PathType(const words::NameAtCaret& at, int line)
+{
+    std::optional<std::string> type = at.pathStartsWithType
+                                          ? std::optional<std::string>(at.path.front())
+                                          : TypeOf(at.path.front(), line, at.pathStartsIndexed);
+    for (std::size_t i = 1; type && i < at.path.size(); ++i) {
+        const std::optional<Field> step = FieldOf(*type, at.path[i]);
+        type = step && !step->type.empty() ? std::optional<std::string>(step->type) : std::nullopt;
+    }
+    return type;
+}
+
+std::optional<FieldsOfAType> Lookup::FieldsAt(int line, int column)
+{
+    const std::optional<words::NameAtCaret> at =
+        words::FieldPathAt(m_doc.Line(line), column, m_c.commentChar, m_c.stringChar);
+    const std::optional<std::string> type = at ? PathType(*at, line) : std::nullopt;
+    if (!type)
+        return std::nullopt;
+    for (const EditorKeywordPtr& e : EntriesNamed(Declared(), *type))
+        if (e->Kind() == kKindType)
+            if (std::optional<FieldsOfAType> fields = FieldsOf(*e))
+                return fields;
+    return std::nullopt;
+}
+
 std::optional<SourcePlace> Lookup::Definition(int line, int column)
 {
     const std::optional<words::NameAtCaret> at =
@@ -479,13 +508,7 @@ std::optional<SourcePlace> Lookup::Definition(int line, int column)
     case words::NameAtCaret::TypeName:
         return TypeDeclaration(at->name);
     case words::NameAtCaret::Field: {
-        std::optional<std::string> type =
-            at->pathStartsWithType ? std::optional<std::string>(at->path.front())
-                                   : TypeOf(at->path.front(), line, at->pathStartsIndexed);
-        for (std::size_t i = 1; type && i < at->path.size(); ++i) {
-            const std::optional<Field> step = FieldOf(*type, at->path[i]);
-            type = step && !step->type.empty() ? std::optional<std::string>(step->type) : std::nullopt;
-        }
+        const std::optional<std::string> type = PathType(*at, line);
         if (!type)
             return std::nullopt;
         if (const std::optional<Field> field = FieldOf(*type, at->name))
@@ -502,6 +525,41 @@ std::optional<SourcePlace> Lookup::Definition(int line, int column)
 }
 
 }  // namespace
+
+std::vector<TypeField> FieldsOfType(const SourceLines& source, int typeLine, char commentChar, char stringChar)
+{
+    std::vector<TypeField> fields;
+    bool ended = false;
+    for (int l = typeLine + 1; l <= source.Count() && !ended; ++l) {
+        ForEachStatement(source.Line(l), commentChar, stringChar, [&](std::string_view st, std::size_t at) {
+            std::size_t i = 0;
+            const std::string_view word = NextWord(st, i);
+            if ((WordIs(word, "end") && WordIs(NextWord(st, i), "type")) || WordIs(word, "endtype") ||
+                WordIs(word, "type") || WordIs(word, "function")) {
+                ended = true;
+                return false;
+            }
+            if (!WordIs(word, "field"))
+                return true;
+            ForEachItem(st.substr(i), at + i, stringChar, [&](std::string_view item, std::size_t itemAt) {
+                std::size_t j = 0;
+                const std::string_view name = NextWord(item, j);
+                if (!name.empty())
+                    fields.push_back({std::string(text::TrimSpace(item)), std::string(name), l,
+                                      int(itemAt + j - name.size()), TypeAfter(item, j)});
+            });
+            return true;
+        });
+    }
+    return fields;
+}
+
+std::optional<FieldsOfAType> FieldsAt(std::string_view text, int line, int column, const NavigationContext& context)
+{
+    if (!context.scan.DocKeywords())
+        return std::nullopt;
+    return Lookup(text, context).FieldsAt(line, column);
+}
 
 std::optional<SourcePlace> FindDefinition(std::string_view text, int line, int column, const NavigationContext& context)
 {

@@ -138,8 +138,12 @@ std::string_view SourceLines::Line(int line) const
     if (line < 1 || line > Count())
         return {};
     const std::size_t start = m_starts[std::size_t(line) - 1];
-    const char* p = m_text.data();
-    const std::size_t end = scan::detail::FindLineEnd(p, start, m_text.size());
+    if (line == Count())
+        return m_text.substr(start);
+    // The next line starts right after this one's CR, LF or CR LF.
+    std::size_t end = m_starts[std::size_t(line)] - 1;
+    if (end > start && m_text[end] == '\n' && m_text[end - 1] == '\r')
+        --end;
     return m_text.substr(start, end - start);
 }
 
@@ -206,6 +210,30 @@ std::optional<NameAtCaret> NameAt(std::string_view line, int column, char commen
         return out;
     }
     out.context = ContextBefore(line, start);
+    return out;
+}
+
+std::optional<NameAtCaret> FieldPathAt(std::string_view line, int column, char commentChar, char stringChar)
+{
+    const int end = std::clamp(column, 0, int(line.size()));
+    int start = end;
+    if (start > 0 && IsTypeChar(line[std::size_t(start) - 1]))
+        --start;
+    const int nameEnd = start;
+    while (start > 0 && IsNameChar(line[std::size_t(start) - 1]))
+        --start;
+    int before = start - 1;
+    while (before >= 0 && IsBlank(line[std::size_t(before)]))
+        --before;
+    if (before < 0 || line[std::size_t(before)] != '\\' || !InCode(line, before, commentChar, stringChar))
+        return std::nullopt;
+    NameAtCaret out;
+    out.name = std::string(line.substr(std::size_t(start), std::size_t(nameEnd - start)));
+    out.start = start;
+    out.end = nameEnd;
+    out.context = NameAtCaret::Field;
+    if (!PathBefore(line, before, out))
+        return std::nullopt;
     return out;
 }
 

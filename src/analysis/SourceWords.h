@@ -59,6 +59,13 @@ struct NameAtCaret {
 std::optional<NameAtCaret> NameAt(std::string_view line, int column, char commentChar = ';',
                                   char stringChar = '"');
 
+// The field access a caret stands in right after its "\" or in the name
+// typed after it (p\, p\na, a\b\): `name` is what was typed of the field so
+// far (without a type character), `path` the names before the "\". Nothing
+// when no "\" in code comes before the typed name.
+std::optional<NameAtCaret> FieldPathAt(std::string_view line, int column, char commentChar = ';',
+                                       char stringChar = '"');
+
 // Where `name` stands in a line as a whole word in code, from `from` on
 // (any letter case); -1 when it does not.
 int FindWord(std::string_view line, std::string_view name, int from = 0, char commentChar = ';',

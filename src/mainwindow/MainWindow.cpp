@@ -119,8 +119,9 @@ void MainWindow::BuildLayout()
     m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_references, m_app.keywordList, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
                                 this);
-    auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_tabs, *m_help, m_app.keywordList, m_app.settings,
-                                      m_declStyles, [this](const QString& text) { SetInfoPanel(text); }},
+    auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_events, *m_tabs, *m_help, m_app.keywordList,
+                                      m_app.settings, m_declStyles,
+                                      [this](const QString& text) { SetInfoPanel(text); }},
                                      this);
     SetCodeAssist(assist);
     m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);

@@ -268,15 +268,18 @@ TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
     EXPECT_EQ(CaretLineText(), "p\\x#");
 }
 
-// Fails today: the fields are read only from the document's own lines, and
-// Blitz3D programs keep their types in included files.
-TEST_F(Assist, DISABLED_BackslashListsTheFieldsOfATypeFromAnIncludedFile)
+// The list stayed shut: fields were read only from the document's own lines,
+// and Blitz3D programs keep their types in included files.
+TEST_F(Assist, BackslashListsTheFieldsOfATypeFromAnIncludedFile)
 {
     dir.write("types.bb", "Type Player\r\n\tField x#, y#\r\nEnd Type\r\n");
     Open("Include \"types.bb\"\r\nLocal p.Player = New Player\r\n");
     Type("\np\\");
     ASSERT_TRUE(list().isVisible());
     EXPECT_EQ(ListNames(), (QStringList{"x#", "y#"}));
+    Type("y\t");
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText(), "p\\y#");
 }
 
 TEST_F(Assist, TheCallTipShowsTheParameterBeingTyped)

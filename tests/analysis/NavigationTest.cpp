@@ -203,3 +203,74 @@ TEST_F(Navigation, GeneratedProgramResolvesEveryUseToItsOwnScope)
     // the string and the comment do not count.
     EXPECT_EQ(FindReferences(doc, "v", Context()).size(), std::size_t(1 + functions / 2 + 2 * functions + 1));
 }
+
+// After "\" the list offers the fields of the type the names before it lead
+// to, resolved as go to definition resolves them. Those of an included
+// file's type come from what the scan kept of it: typing reads no file.
+TEST_F(Navigation, FieldListsFollowThePathIntoIncludedTypesWithoutReadingFiles)
+{
+    files->Write("/src/lib/types.bb",
+                 "Type Vector\r\n"
+                 "\tField x#, y# ; Field z\r\n"
+                 "\r\n"
+                 "\tfield owner.Hero\r\n"
+                 "End Type\r\n"
+                 "Type Hero\r\n"
+                 "\tField pos.Vector, name$\r\n"
+                 "End Type\r\n");
+    Open("Include \"lib\\types.bb\"\r\n"    // 1
+         "Type Box\r\n"                     // 2
+         "\tField hero.Hero, size\r\n"      // 3
+         "End Type\r\n"                     // 4
+         "Local h.Hero, b.Box\r\n"          // 5
+         "Function Move(v.Vector)\r\n"      // 6
+         "\tv\\\r\n"                        // 7
+         "End Function\r\n"                 // 8
+         "h\\pos\\\r\n"                     // 9
+         "h\\na\r\n"                        // 10
+         "b\\hero\\ : b\\\r\n"              // 11
+         "First Hero\\\r\n"                 // 12
+         "e.Vector = New Vector : e\\\r\n"  // 13
+         "Print \"h\\\r\n"                  // 14
+         "nothing\\");                      // 15
+    const int reads = files->reads;
+    const NavigationContext noReading{scanner, {}, {}};
+    auto fields = [&](int line, std::string_view marked) {
+        const Caret caret = At(marked);
+        const std::size_t found = Line(line).find(caret.line);
+        EXPECT_NE(found, std::string::npos) << caret.line;
+        const std::optional<FieldsOfAType> type = FieldsAt(doc, line, int(found) + caret.column, noReading);
+        if (!type)
+            return std::string("none");
+        std::string out = type->file.section('/', -1).toStdString() + ":";
+        for (const TypeField& f : type->fields)
+            out += " " + f.item + "@" + std::to_string(f.line) + ":" + std::to_string(f.column);
+        return out;
+    };
+    const std::string vector = "types.bb: x#@2:7 y#@2:11 owner.Hero@4:7";
+    const std::string hero = "types.bb: pos.Vector@7:7 name$@7:19";
+    struct Row {
+        int line;
+        const char* caret;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {7, "v\\|", vector},                          // a parameter
+        {9, "pos\\|", vector},                        // a chain through an included type
+        {10, "h\\na|", hero},                         // a field name begun
+        {11, "b\\hero\\|", hero},                     // a chain from the document's type
+        {11, ": b\\|", ": hero.Hero@3:7 size@3:18"},  // the document's type itself
+        {12, "Hero\\|", hero},                        // after First
+        {13, "e\\|", vector},                         // a variable declared by its first use
+        {14, "h\\|", "none"},                         // in a string
+        {15, "nothing\\|", "none"},                   // declared nowhere
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(fields(r.line, r.caret), r.expected) << r.line << ": " << r.caret;
+    EXPECT_EQ(files->reads, reads);
+
+    // What is kept follows the file when a rescan finds it changed.
+    files->Write("/src/lib/types.bb", "Type Hero\r\n\tField level%\r\nEnd Type\r\n");
+    scanner.Update(0, 0, "", 0);
+    EXPECT_EQ(fields(12, "Hero\\|"), "types.bb: level%@2:7");
+}

@@ -1,5 +1,6 @@
 #include "AnalysisTestSupport.h"
 
+#include "analysis/SourceWords.h"
 #include "analysis/Words.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,15 @@
 #include <vector>
 
 namespace {
+
+TEST(Words, SourceLinesEndAtCrLfLfOrCr)
+{
+    const words::SourceLines lines("a\r\n\r\nbc\rd\n\re\r\n");
+    std::vector<std::string_view> found;
+    for (int l = 0; l <= lines.Count() + 1; ++l)
+        found.push_back(lines.Line(l));
+    EXPECT_EQ(found, (std::vector<std::string_view>{"", "a", "", "bc", "d", "", "e", "", ""}));
+}
 
 TEST(Words, WordAndDelimiterBeforeCaret)
 {
