@@ -46,6 +46,7 @@
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
 {
+    m_desktopStyle = QApplication::style()->name();
     setObjectName(QStringLiteral("mainForm"));
     m_menus = BuildMenus(*this, m_dispatcher);
     m_dispatcher.SetBeforeCommand([this] { CloseCallTip(); });

@@ -158,6 +158,8 @@ private:
 
     QTimer* TimerEditStatus = nullptr;
     GoToLineBox* m_goToLine = nullptr;
+    // The style the desktop gave the program, before a dark scheme set its own.
+    QString m_desktopStyle;
     QLabel* m_infoPanel = nullptr;
     QLabel* m_rowColPanel = nullptr;
 };

@@ -104,9 +104,13 @@ void MainWindow::ApplyColours()
 {
     const WindowLook look = LookFor(m_app.settings, DesktopPalette());
     // Some desktop styles draw their own colours whatever the palette says;
-    // the style Qt draws with itself follows it.
-    if (look.dark && QApplication::style()->name().compare(u"fusion", Qt::CaseInsensitive) != 0)
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // the style Qt draws with itself follows it. A light scheme gives the
+    // desktop its own style back.
+    const QString style = look.dark ? QStringLiteral("fusion") : m_desktopStyle;
+    if (QApplication::style()->name().compare(style, Qt::CaseInsensitive) != 0) {
+        if (QStyle* wanted = QStyleFactory::create(style))
+            QApplication::setStyle(wanted);
+    }
     // For the whole program, so that menus, message boxes, dialogs and
     // tooltips match.
     const QPalette& desktopTips = DesktopToolTipPalette();

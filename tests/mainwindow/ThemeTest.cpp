@@ -166,3 +166,27 @@ TEST_F(Theme, UsersSaveAndDeleteSchemesOfTheirOwnBesidePrefs)
 }
 
 }  // namespace
+
+// Back from a dark scheme, the window once kept the style the dark scheme
+// had set instead of the desktop's own.
+class ThemeOnAStyledDesktop : public Theme {
+protected:
+    void SetUp() override
+    {
+        QApplication::setStyle(QStringLiteral("Windows"));
+        Theme::SetUp();
+    }
+    void TearDown() override
+    {
+        Theme::TearDown();
+        QApplication::setStyle(QStringLiteral("Fusion"));
+    }
+};
+
+TEST_F(ThemeOnAStyledDesktop, ALightSchemeGivesTheDesktopItsStyleBack)
+{
+    ChooseScheme("Dark");
+    EXPECT_EQ(QApplication::style()->name(), "fusion");
+    ChooseScheme("Light");
+    EXPECT_EQ(QApplication::style()->name(), "windows");
+}
