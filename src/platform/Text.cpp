@@ -52,42 +52,53 @@ bool HasNonAscii(std::string_view s)
     return false;
 }
 
+char32_t DecodeUtf8(const unsigned char* p, const unsigned char* end, int* length)
+{
+    *length = 0;
+    const unsigned char c = *p;
+    int extra;
+    char32_t cp;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (end - p <= extra)
+        return 0;
+    for (int i = 1; i <= extra; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past the last code point.
+    static const char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        return 0;
+    *length = extra + 1;
+    return cp;
+}
+
 bool IsValidUtf8(std::string_view s)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const auto* end = p + s.size();
     while (p < end) {
-        unsigned char c = *p;
-        if (c < 0x80) {
+        if (*p < 0x80) {
             ++p;
             continue;
         }
-        int extra;
-        std::uint32_t cp;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
+        int length = 0;
+        DecodeUtf8(p, end, &length);
+        if (length == 0)
             return false;
-        }
-        if (end - p <= extra)
-            return false;
-        for (int i = 1; i <= extra; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        // Overlong forms, surrogates and values past the last code point.
-        static const std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kMin[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-            return false;
-        p += extra + 1;
+        p += length;
     }
     return true;
 }

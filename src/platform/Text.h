@@ -21,6 +21,10 @@ char ToLower(char c);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
 bool IsValidUtf8(std::string_view s);
+// Decodes the UTF-8 sequence of two to four bytes at `p` (before `end`); its
+// length goes to `length`, 0 when the bytes there are no valid sequence
+// (overlong, a surrogate, past the last code point, cut short).
+char32_t DecodeUtf8(const unsigned char* p, const unsigned char* end, int* length);
 bool HasNonAscii(std::string_view s);
 
 // Display text for bytes read from a file: UTF-8 when the bytes are valid

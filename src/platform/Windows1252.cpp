@@ -1,5 +1,7 @@
 #include "platform/Windows1252.h"
 
+#include "platform/Text.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -43,40 +45,6 @@ void AppendUtf8(std::string& out, char32_t c)
         out += char(0x80 | ((c >> 6) & 0x3F));
         out += char(0x80 | (c & 0x3F));
     }
-}
-
-// Decodes one UTF-8 sequence at `p`; its length in `length`, 0 when the bytes
-// there are no valid sequence.
-char32_t DecodeUtf8(const unsigned char* p, const unsigned char* end, int* length)
-{
-    *length = 0;
-    const unsigned char c = *p;
-    int extra;
-    char32_t cp;
-    if ((c & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (end - p <= extra)
-        return 0;
-    for (int i = 1; i <= extra; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    static const char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
-        return 0;
-    *length = extra + 1;
-    return cp;
 }
 
 bool IsAscii(std::string_view s)
