@@ -6,6 +6,7 @@
 // from what the scan kept of the included files must be the one their texts
 // give.
 
+#include "FuzzParts.h"
 #include "analysis/DocScanner.h"
 #include "analysis/Navigation.h"
 #include "analysis/SourceWords.h"
@@ -18,48 +19,12 @@
 #include <string_view>
 #include <vector>
 
-namespace {
-
-std::vector<std::string_view> SplitParts(std::string_view data)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (parts.size() < 3) {
-        const std::size_t sep = data.find("\xFF\xFE", start);
-        if (sep == std::string_view::npos)
-            break;
-        parts.push_back(data.substr(start, sep - start));
-        start = sep + 2;
-    }
-    parts.push_back(data.substr(start));
-    return parts;
-}
-
-class PartFiles : public IncludeFileSystem {
-public:
-    explicit PartFiles(const std::vector<std::string_view>& parts) : m_parts(parts) {}
-    std::optional<QString> LocalPath(const QString& path) override { return path; }
-    std::optional<FileStatus> Status(const QString&) override { return FileStatus{}; }
-    QStringList List(const QString&) override { return {}; }
-    std::optional<std::string> Read(const QString& path) override
-    {
-        const std::size_t which = std::size_t(path.size()) % (m_parts.size() + 1);
-        if (which >= m_parts.size() - 1)
-            return std::nullopt;
-        return std::string(m_parts[which]);
-    }
-
-private:
-    std::vector<std::string_view> m_parts;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::vector<std::string_view> parts = SplitParts(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::vector<std::string_view> parts =
+        fuzz::SplitParts(std::string_view(reinterpret_cast<const char*>(data), size));
     const std::string_view document = parts.back();
-    auto files = std::make_shared<PartFiles>(parts);
+    auto files = std::make_shared<fuzz::PartFiles>(parts);
     auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
     DocScanner scanner(std::make_shared<IncludeCache>(files));
     scanner.Rebuild(document, QStringLiteral("/fuzz/"), {style(2), style(3), style(4), style(5), style(6), style(8)});

@@ -7,6 +7,7 @@
 
 #include "analysis/CallTip.h"
 #include "analysis/Completion.h"
+#include "FuzzParts.h"
 #include "analysis/DocScanner.h"
 #include "analysis/Scanner.h"
 #include "analysis/Words.h"
@@ -21,45 +22,11 @@
 
 namespace {
 
-std::vector<std::string_view> SplitParts(std::string_view data)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (parts.size() < 3) {
-        const std::size_t sep = data.find("\xFF\xFE", start);
-        if (sep == std::string_view::npos)
-            break;
-        parts.push_back(data.substr(start, sep - start));
-        start = sep + 2;
-    }
-    parts.push_back(data.substr(start));
-    return parts;
-}
-
 DeclStyles Styles()
 {
     auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
     return {style(2), style(3), style(4), style(5), style(6), style(8)};
 }
-
-// The include files by the length of their path, as the reader above.
-class PartFiles : public IncludeFileSystem {
-public:
-    explicit PartFiles(const std::vector<std::string_view>& parts) : m_parts(parts) {}
-    std::optional<QString> LocalPath(const QString& path) override { return path; }
-    std::optional<FileStatus> Status(const QString&) override { return FileStatus{}; }
-    QStringList List(const QString&) override { return {}; }
-    std::optional<std::string> Read(const QString& path) override
-    {
-        const std::size_t which = std::size_t(path.size()) % (m_parts.size() + 1);
-        if (which >= m_parts.size() - 1)
-            return std::nullopt;
-        return std::string(m_parts[which]);
-    }
-
-private:
-    std::vector<std::string_view> m_parts;
-};
 
 std::vector<std::string_view> Lines(std::string_view text)
 {
@@ -106,7 +73,7 @@ void CheckRescan(std::string_view before, const std::vector<std::string_view>& p
     for (std::size_t i = head; i < now.size() - tail; ++i)
         edited += now[i];
 
-    auto files = std::make_shared<PartFiles>(parts);
+    auto files = std::make_shared<fuzz::PartFiles>(parts);
     DocScanner rescanned(std::make_shared<IncludeCache>(files));
     rescanned.Rebuild(before, QStringLiteral("/fuzz/"), styles);
     rescanned.Update(int(head), int(was.size() - head - tail), edited, int(now.size() - head - tail));
@@ -122,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const DeclStyles styles = Styles();
     const std::vector<std::string_view> parts =
-        SplitParts(std::string_view(reinterpret_cast<const char*>(data), size));
+        fuzz::SplitParts(std::string_view(reinterpret_cast<const char*>(data), size));
     const std::string_view document = parts.back();
 
     ScanOptions options;
