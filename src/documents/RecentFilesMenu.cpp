@@ -83,4 +83,5 @@ void RecentFilesMenu::Rebuild()
         m_items.append(item);
     }
     m_menu.menuAction()->setEnabled(!m_files.IsEmpty());
+    m_clearItem.setEnabled(!m_files.IsEmpty());
 }
