@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <string>
 
 namespace {
