@@ -200,6 +200,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     for (const CDocPtr& d : m_docs) {
         if (!d->FilePath.isEmpty() && CanonicalDocPath(d->FilePath) == canonical) {
             ShowDoc(*d);
+            Q_EMIT FileBound(d->FilePath);
             return;
         }
     }
@@ -269,6 +270,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         ActivateDoc(*opened, -1);
     RefreshTabs();
     WatchFiles();
+    Q_EMIT FileBound(path);
     Q_EMIT CommandStateChanged();
 }
 
@@ -297,7 +299,8 @@ void DocumentManager::OpenDroppedFiles(const QStringList& paths)
 bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
 {
     QString path = doc.FilePath;
-    if (path.isEmpty() || !useKnownPath) {
+    const bool naming = path.isEmpty() || !useKnownPath;
+    if (naming) {
         FileDialogRequest request;
         request.title = Label("savebbf");
         request.filter = Label("bbf");
@@ -350,6 +353,8 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     doc.Modified = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
     Q_EMIT FileSaved(path);
+    if (naming)
+        Q_EMIT FileBound(path);
     Q_EMIT CommandStateChanged();
     return true;
 }

@@ -78,6 +78,9 @@ Q_SIGNALS:
     void DocActivated(CDoc* doc);
     // A document was written to the file at `path`.
     void FileSaved(const QString& path);
+    // A document was opened from, or saved under the name of, the file at
+    // `path` (an open of a file already open included).
+    void FileBound(const QString& path);
     // A file was read into the current document and wants its first scan.
     void FileLoaded(CDoc* doc);
     // The last document was closed.

@@ -5,6 +5,7 @@
 #include "analysis/Navigator.h"
 #include "build/BuildController.h"
 #include "documents/DocumentManager.h"
+#include "documents/RecentFilesMenu.h"
 #include "editing/EditingCommands.h"
 #include "editing/EditingTools.h"
 #include "editing/GoToLineBox.h"
@@ -26,6 +27,7 @@ void MainWindow::RegisterCommands()
     // File
     d.SetAction(QStringLiteral("mnuNewBBFile"), [this] { m_docs->NewDocCommand(); });
     d.SetAction(QStringLiteral("mnuOpenBBFile"), [this] { m_docs->OpenDoc(QString()); });
+    d.SetAction(QStringLiteral("mnuClearRecentFiles"), [this] { m_recent->Clear(); });
     d.SetAction(QStringLiteral("mnuSaveBBFile"), [this, current] {
         if (CDoc* doc = current())
             m_docs->SaveDoc(*doc, true);

@@ -12,6 +12,7 @@
 #include "editing/GoToLineBox.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
+#include "documents/RecentFilesMenu.h"
 #include "editor/EditCtrl.h"
 #include "editor/InitEditControl.h"
 #include "help/HelpArea.h"
@@ -158,6 +159,9 @@ void MainWindow::BuildLayout()
 
 void MainWindow::ConnectParts()
 {
+    m_recent = new RecentFilesMenu(*m_menus.menus.value(QStringLiteral("mnuRecentFiles")),
+                                   *m_menus.item(QStringLiteral("mnuClearRecentFiles")), *m_docs, m_app.prompter,
+                                   m_app.layout.PrefsPath(), this);
     connect(m_goToLine, &GoToLineBox::LineChosen, m_navigator, &Navigator::JumpToLine);
     connect(m_goToLine, &GoToLineBox::Closed, this, [this] {
         if (!m_help->BrowserShown())
@@ -431,6 +435,8 @@ void MainWindow::closeEvent(QCloseEvent* e)
     // The IDE leaves with nothing of its own still running.
     m_build->Abort();
     SaveArrangement();
+    // A failure is said once, by the settings written next.
+    m_recent->Save();
     QString error;
     if (!SaveIdeOptions(m_app.layout, m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked(),
                         m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked(), &error))

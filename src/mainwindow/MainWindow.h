@@ -27,6 +27,7 @@ class MainLayout;
 class Navigator;
 class QLabel;
 class QTimer;
+class RecentFilesMenu;
 class ReferencesPane;
 class UpdateCheck;
 class ToolbarBands;
@@ -95,6 +96,7 @@ public:
     ToolbarBands& bands() const { return *m_bands; }
     Navigator& navigator() const { return *m_navigator; }
     ReferencesPane& references() const { return *m_references; }
+    RecentFilesMenu& recentFiles() const { return *m_recent; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -155,6 +157,7 @@ private:
     ToolbarBands* m_bands = nullptr;
     ReferencesPane* m_references = nullptr;
     Navigator* m_navigator = nullptr;
+    RecentFilesMenu* m_recent = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     GoToLineBox* m_goToLine = nullptr;

@@ -103,6 +103,7 @@ const char* const kCaptionLabels[][2] = {
     {"mnuFile", "mnufile"}, {"mnuNewProject", "mnunewproject"}, {"mnuOpenProject", "mnuopenproject"},
     {"mnuSaveProject", "mnusaveproject"}, {"mnuSaveProjectAS", "mnusaveprojectas"},
     {"mnucloseProject", "mnucloseproject"}, {"mnuNewBBFile", "mnunewbbfile"}, {"mnuOpenBBFile", "mnuopenbbfile"},
+    {"mnuRecentFiles", "mnurecentfiles"}, {"mnuClearRecentFiles", "mnuclearrecentfiles"},
     {"mnuSaveBBFile", "mnusavebbfile"}, {"mnuSaveBBFileAS", "mnusavebbfileas"},
     {"mnuSaveBBFileAll", "mnusavebbfileall"}, {"mnuAddBBtoPrj", "mnuaddbbtoprj"},
     {"mnuRemoveBBFromPrj", "mnuremovebbfromprj"}, {"mnuCloseBBFile", "mnuclosebbfile"},
@@ -248,6 +249,18 @@ MainMenus BuildMenus(QMainWindow& window, CommandDispatcher& dispatcher)
     }
     for (const auto& caption : kDebugCaptions)
         menus.item(QString::fromLatin1(caption[0]))->setText(QString::fromLatin1(caption[1]));
+
+    // The recent files follow Open File; their owner fills the submenu in
+    // above its Clear item.
+    QMenu* file = menus.menus.value(QStringLiteral("mnuFile"));
+    const QList<QAction*> fileItems = file->actions();
+    QMenu* recent = new QMenu(file);
+    recent->setObjectName(QStringLiteral("mnuRecentFiles"));
+    recent->menuAction()->setObjectName(recent->objectName());
+    file->insertMenu(fileItems.value(fileItems.indexOf(menus.item(QStringLiteral("mnuOpenBBFile"))) + 1), recent);
+    menus.menus.insert(recent->objectName(), recent);
+    menus.items.insert(recent->objectName(), recent->menuAction());
+    AddItem(recent, menus, dispatcher, {"mnuClearRecentFiles", "", kDispatch});
 
     // Opening the Edit menu reaches the dispatcher too; it has no action.
     QMenu* edit = menus.menus.value(QStringLiteral("mnuEditTop"));
