@@ -39,6 +39,17 @@ void DocumentTabs::SetPictures(std::function<QIcon(int picture)> pictures)
         setTabIcon(i, IconFor(Picture(tabData(i).toList().value(1).toInt())));
 }
 
+namespace {
+
+// A tab bar reads "&" as the mark of a key: a file named R&D.bb would show
+// as "RD.bb" and take Alt+D.
+QString Literal(QString caption)
+{
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+}  // namespace
+
 void DocumentTabs::RemoveAll()
 {
     const bool suppress = SuppressTabClick;
@@ -52,7 +63,7 @@ void DocumentTabs::AddTab(const QString& key, const QString& caption, Picture pi
 {
     const bool suppress = SuppressTabClick;
     SuppressTabClick = true;  // the first tab added becomes current by itself
-    const int index = addTab(IconFor(picture), caption);
+    const int index = addTab(IconFor(picture), Literal(caption));
     setTabData(index, QVariantList{key, int(picture)});
     setTabToolTip(index, toolTip);
     SuppressTabClick = suppress;
@@ -76,7 +87,7 @@ void DocumentTabs::SetCaption(const QString& key, const QString& caption, const 
     const int i = IndexOf(key);
     if (i < 0)
         return;
-    setTabText(i, caption);
+    setTabText(i, Literal(caption));
     setTabToolTip(i, toolTip);
 }
 

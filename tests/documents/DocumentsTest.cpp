@@ -104,14 +104,16 @@ TEST_F(Documents, TabsSayWhichFileTheyAreAndShortenLongNames)
 {
     const QString first = dir.write("game/main.bb", ""), second = dir.write("tools/main.bb", "");
     const QString longName = dir.write(QString(150, u'x') + "_end.bb", "");
+    const QString ampersand = dir.write("R&D.bb", "");
     Command("mnuNewBBFile");
-    for (const QString& path : {first, second, longName})
+    for (const QString& path : {first, second, ampersand, longName})
         docs().OpenDoc(path);
     DocumentTabs& tabs = window->tabs();
     QStringList tips;
     for (int i = 0; i < tabs.count(); ++i)
         tips << tabs.tabToolTip(i);
-    EXPECT_EQ(tips, (QStringList{"", "newfile_1", first, second, longName}));
+    EXPECT_EQ(tips, (QStringList{"", "newfile_1", first, second, ampersand, longName}));
+    EXPECT_EQ(tabs.tabText(4), "R&&D.bb") << "a & in a name is shown, not made a key";
 
     const int last = tabs.count() - 1;
     EXPECT_EQ(tabs.tabText(last), QString(150, u'x') + "_end.bb");
