@@ -43,6 +43,7 @@ BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, 
     m_tabs->setDocumentMode(true);
     m_tabs->setDrawBase(false);
     m_tabs->setExpanding(false);
+    m_tabs->setUsesScrollButtons(false);
     m_tabs->setFocusPolicy(Qt::NoFocus);
     m_tabs->addTab(outputCaption);
     m_tabs->addTab(referencesCaption);
@@ -131,7 +132,7 @@ QString BottomPanel::Summary() const
 
 void BottomPanel::ShowTab(Tab tab)
 {
-    m_tabs->setTabVisible(tab, true);
+    SetTabShown(tab, true);
     m_tabs->setCurrentIndex(tab);
     // Opened for its own sake, the panel stays when the references go.
     if (m_collapsed)
@@ -149,10 +150,19 @@ void BottomPanel::ShowReferences()
 void BottomPanel::CloseReferences()
 {
     m_tabs->setCurrentIndex(BuildOutputTab);
-    m_tabs->setTabVisible(ReferencesTab, false);
+    SetTabShown(ReferencesTab, false);
     if (m_openedByReferences)
         SetCollapsed(true);
     m_openedByReferences = false;
+}
+
+void BottomPanel::SetTabShown(Tab tab, bool shown)
+{
+    if (m_tabs->isTabVisible(tab) == shown)
+        return;
+    m_tabs->setTabVisible(tab, shown);
+    // The tab bar does not ask its layout for the room the tab takes.
+    m_tabs->updateGeometry();
 }
 
 void BottomPanel::SetCollapsed(bool collapsed)

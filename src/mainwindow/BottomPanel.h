@@ -46,6 +46,7 @@ protected:
 
 private:
     void ShowReferences();
+    void SetTabShown(Tab tab, bool shown);
     void FollowCollapsed();
 
     QWidget* m_strip;

@@ -64,6 +64,9 @@ TEST_F(Panel, TabsComeForwardAsAskedAndClosingTheReferencesGoesBackAsItWas)
     FindReferences();
     EXPECT_EQ(Shown(), "References open +refs");
     EXPECT_EQ(window->references().RowCount(), 2);
+    Pump();
+    EXPECT_TRUE(panel().Tabs()->rect().contains(panel().Tabs()->tabRect(BottomPanel::ReferencesTab)))
+        << "the tab shows whole";
     ClickTab(BottomPanel::BuildOutputTab);
     EXPECT_EQ(Shown(), "Build Output open +refs");
     ClickTab(BottomPanel::ReferencesTab);
