@@ -218,11 +218,6 @@ void BuildOutputPane::Add(const QByteArray& bytes)
     for (const OutputLine& line : m_reader.Add(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
         if (line.error) {
             flush();
-    if (const int over = m_view->document()->blockCount() - kMaxLines; over >= kTrimStretch) {
-        QTextCursor cursor(m_view->document());
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, over);
-        cursor.removeSelectedText();
-    }
             Append(line);
         } else {
             if (!plain.isEmpty())
@@ -231,6 +226,11 @@ void BuildOutputPane::Add(const QByteArray& bytes)
         }
     }
     flush();
+    if (const int over = m_view->document()->blockCount() - kMaxLines; over >= kTrimStretch) {
+        QTextCursor cursor(m_view->document());
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, over);
+        cursor.removeSelectedText();
+    }
     // Following the output, unless the user scrolled back to read.
     if (atEnd)
         m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());

@@ -98,6 +98,20 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     EXPECT_TRUE(pane().Summary().contains("Finished in")) << pane().Summary().toStdString();
 }
 
+// A program that prints without end keeps only its latest lines, even when
+// none of them is an error report.
+TEST_F(OutputPane, KeepsTheLatestLinesOfAProgramThatPrintsWithoutEnd)
+{
+    FakeCompiler("echo Executing...\nseq 1 80000 | sed 's/$/\r/'\n");
+    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
+    Command("mnuCompile");
+    ASSERT_TRUE(BuildFinished());
+    const QTextDocument* output = pane().View()->document();
+    EXPECT_LE(output->blockCount(), 60000);
+    EXPECT_FALSE(output->begin().text().startsWith("Executing")) << "the oldest lines went";
+    EXPECT_EQ(output->lastBlock().previous().text(), "80000");
+}
+
 // The compiler runs the compiled program, which would outlive it unless the
 // whole group is ended.
 TEST_F(OutputPane, StopOrClosingTheIdeEndsTheCompilerAndTheProgramItRuns)
