@@ -54,8 +54,6 @@ BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, 
     close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     close->setIconSize(QSize(10, 10));
     m_tabs->setTabButton(ReferencesTab, QTabBar::RightSide, close);
-    // No list yet, nothing to show.
-    m_tabs->setTabVisible(ReferencesTab, false);
 
     m_summary = new QLabel(m_strip);
     m_summary->setObjectName(QStringLiteral("BuildOutputSummary"));
@@ -73,6 +71,11 @@ BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, 
     // the toggle does.
     m_strip->installEventFilter(this);
     m_summary->installEventFilter(this);
+    // As tall as with the references' close button, so the strip does not
+    // jump when their tab comes and goes.
+    m_strip->setFixedHeight(m_strip->sizeHint().height());
+    // No list yet, nothing to show.
+    m_tabs->setTabVisible(ReferencesTab, false);
 
     m_pages = new QStackedWidget(this);
     m_pages->setObjectName(QStringLiteral("BottomPanelPages"));
@@ -111,7 +114,7 @@ BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, 
     connect(escape, &QShortcut::activated, this, &BottomPanel::Dismissed);
 
     const int lineHeight = QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).lineSpacing();
-    m_openHeight = m_strip->sizeHint().height() + lineHeight * kFirstOpenLines + 8;
+    m_openHeight = m_strip->minimumHeight() + lineHeight * kFirstOpenLines + 8;
     SetCollapsed(true);
 }
 
@@ -167,7 +170,7 @@ void BottomPanel::SetTabShown(Tab tab, bool shown)
 
 void BottomPanel::SetCollapsed(bool collapsed)
 {
-    const int stripHeight = m_strip->sizeHint().height();
+    const int stripHeight = m_strip->minimumHeight();
     if (collapsed && !m_collapsed && isVisible() && height() > stripHeight)
         m_openHeight = height();
     m_collapsed = collapsed;
