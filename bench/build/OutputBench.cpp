@@ -70,10 +70,9 @@ void BM_PaneShowsOutput(benchmark::State& state)
     Silent prompter;
     DebugLog log(QDir::tempPath());
     BuildController build(host, settings, labels, prompter, log, QDir::tempPath());
-    BuildOutputPane pane(build, QStringLiteral("Build Output"));
+    BuildOutputPane pane(build);
     pane.resize(900, 300);
     pane.show();
-    pane.SetCollapsed(false);
     for (auto _ : state) {
         Q_EMIT build.BuildStarted(QStringLiteral("Compiling main.bb..."), QStringLiteral("blitzcc main.bb"));
         for (std::size_t at = 0; at < output.size(); at += 1 << 20)

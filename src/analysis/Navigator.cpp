@@ -39,7 +39,6 @@ Navigator::Navigator(NavigatorHost host, QObject* parent) : QObject(parent), m_h
                     m_menuPlace = m_host.editor.PositionAt(at);
             });
     connect(&m_host.pane, &ReferencesPane::ReferenceChosen, this, &Navigator::OnReferenceChosen);
-    connect(&m_host.pane, &ReferencesPane::CloseRequested, &m_host.pane, &QWidget::hide);
 }
 
 void Navigator::TakeMenuPlace()
@@ -196,7 +195,6 @@ void Navigator::FindReferences()
                          {m_host.labels.getValue(QStringLiteral("refsfile")),
                           m_host.labels.getValue(QStringLiteral("refsline")),
                           m_host.labels.getValue(QStringLiteral("refstext"))});
-    m_host.pane.show();
     m_host.setInfoPanel(QString());
 }
 

@@ -1,11 +1,8 @@
 #include "analysis/ReferencesPane.h"
 
 #include <QAbstractTableModel>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QStyle>
-#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -61,11 +58,7 @@ ReferencesPane::ReferencesPane(QWidget* parent) : QWidget(parent), m_model(new R
     setObjectName(QStringLiteral("ReferencesPane"));
     m_title = new QLabel;
     m_title->setObjectName(QStringLiteral("ReferencesTitle"));
-    auto* close = new QToolButton;
-    close->setObjectName(QStringLiteral("ReferencesClose"));
-    close->setAutoRaise(true);
-    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    connect(close, &QToolButton::clicked, this, &ReferencesPane::CloseRequested);
+    m_title->setContentsMargins(4, 2, 4, 2);
 
     m_model->setParent(this);
     m_view = new QTreeView;
@@ -81,14 +74,11 @@ ReferencesPane::ReferencesPane(QWidget* parent) : QWidget(parent), m_model(new R
     connect(m_view, &QTreeView::clicked, this, [this](const QModelIndex& index) { Choose(index.row()); });
     connect(m_view, &QTreeView::activated, this, [this](const QModelIndex& index) { Choose(index.row()); });
 
-    auto* top = new QHBoxLayout;
-    top->setContentsMargins(4, 0, 0, 0);
-    top->addWidget(m_title, 1);
-    top->addWidget(close);
+    setFocusProxy(m_view);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addLayout(top);
+    layout->addWidget(m_title);
     layout->addWidget(m_view, 1);
 }
 
@@ -102,6 +92,7 @@ void ReferencesPane::ShowRows(const QString& title, std::vector<ReferenceRow> ro
     m_view->resizeColumnToContents(1);
     if (m_model->rowCount() > 0)
         m_view->setCurrentIndex(m_model->index(0, 0));
+    Q_EMIT RowsShown();
 }
 
 QString ReferencesPane::Title() const

@@ -21,7 +21,8 @@ struct ReferenceRow {
 
 // The pane that lists the uses of a name: file, line and the line's text,
 // one row each; a click on a row asks to go there. A widget of its own, so
-// the window can put it wherever its bottom panes go.
+// the window can put it wherever its bottom panes go, and bring it forward
+// when it has something new to show.
 class ReferencesPane : public QWidget {
     Q_OBJECT
 public:
@@ -38,8 +39,7 @@ public:
 
 Q_SIGNALS:
     void ReferenceChosen(const ReferenceRow& row);
-    // The close button was pressed.
-    void CloseRequested();
+    void RowsShown();
 
 private:
     QLabel* m_title;

@@ -6,15 +6,11 @@
 
 #include <QEvent>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QSplitter>
 #include <QTextBlock>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -27,8 +23,6 @@ namespace {
 // by one.
 constexpr int kMaxLines = 50000;
 constexpr int kTrimStretch = 10000;
-// The height the pane opens at the first time, in lines of its text.
-constexpr int kFirstOpenLines = 10;
 
 // What a line of the view is, which decides how it looks.
 enum class LineKind { Output, Report, CommandLine, Outcome };
@@ -164,48 +158,17 @@ private:
     QPoint m_pressedAt;
 };
 
-BuildOutputPane::BuildOutputPane(BuildController& build, const QString& title, QWidget* parent)
-    : QWidget(parent), m_build(build), m_title(title)
+BuildOutputPane::BuildOutputPane(BuildController& build, QWidget* parent) : QWidget(parent), m_build(build)
 {
     setObjectName(QStringLiteral("BuildOutputPane"));
-
-    m_header = new QWidget(this);
-    m_header->setObjectName(QStringLiteral("BuildOutputHeader"));
-    m_header->setAutoFillBackground(true);
-    m_header->setBackgroundRole(QPalette::Window);
-    m_toggle = new QToolButton(m_header);
-    m_toggle->setObjectName(QStringLiteral("btBuildOutputToggle"));
-    m_toggle->setAutoRaise(true);
-    m_toggle->setFocusPolicy(Qt::NoFocus);
-    auto* caption = new QLabel(title, m_header);
-    QFont bold = caption->font();
-    bold.setBold(true);
-    caption->setFont(bold);
-    m_summary = new QLabel(m_header);
-    m_summary->setObjectName(QStringLiteral("BuildOutputSummary"));
-    m_summary->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_summary->setForegroundRole(QPalette::PlaceholderText);
-    auto* headerLayout = new QHBoxLayout(m_header);
-    headerLayout->setContentsMargins(2, 1, 6, 1);
-    headerLayout->setSpacing(6);
-    headerLayout->addWidget(m_toggle);
-    headerLayout->addWidget(caption);
-    headerLayout->addWidget(m_summary, 1);
-    // A click anywhere on the title bar opens or collapses the pane.
-    m_header->installEventFilter(this);
-    m_summary->installEventFilter(this);
-    caption->installEventFilter(this);
-
     m_view = new OutputView(this);
     m_view->open = [this](const CompilerError& error) { OpenError(error); };
+    setFocusProxy(m_view);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_header);
     layout->addWidget(m_view, 1);
 
-    connect(m_toggle, &QToolButton::clicked, this, [this] { SetCollapsed(!m_collapsed); });
     connect(&build, &BuildController::BuildStarted, this, &BuildOutputPane::Start);
     connect(&build, &BuildController::OutputAdded, this, &BuildOutputPane::Add);
     connect(&build, &BuildController::BuildEnded, this, &BuildOutputPane::End);
@@ -213,9 +176,7 @@ BuildOutputPane::BuildOutputPane(BuildController& build, const QString& title, Q
     connect(&m_ticker, &QTimer::timeout, this, &BuildOutputPane::ShowRunning);
     connect(&build, &QObject::destroyed, &m_ticker, &QTimer::stop);
 
-    m_summary->setText(QStringLiteral("No build yet"));
-    m_openHeight = m_header->sizeHint().height() + m_view->fontMetrics().lineSpacing() * kFirstOpenLines + 8;
-    SetCollapsed(true);
+    m_summary = QStringLiteral("No build yet");
 }
 
 QString BuildOutputPane::Text() const
@@ -223,51 +184,15 @@ QString BuildOutputPane::Text() const
     return m_view->toPlainText();
 }
 
-QString BuildOutputPane::Summary() const
-{
-    return m_summary->text();
-}
-
 QPlainTextEdit* BuildOutputPane::View() const
 {
     return m_view;
 }
 
-void BuildOutputPane::SetCollapsed(bool collapsed)
+void BuildOutputPane::SetSummary(const QString& summary)
 {
-    auto* splitter = qobject_cast<QSplitter*>(parentWidget());
-    const int index = splitter ? splitter->indexOf(this) : -1;
-    if (collapsed && !m_collapsed && isVisible() && height() > m_header->sizeHint().height())
-        m_openHeight = height();
-    m_collapsed = collapsed;
-    m_toggle->setArrowType(collapsed ? Qt::RightArrow : Qt::DownArrow);
-    m_toggle->setToolTip(collapsed ? QStringLiteral("Show the build output") : QStringLiteral("Hide the build output"));
-    m_view->setVisible(!collapsed);
-    setMaximumHeight(collapsed ? m_header->sizeHint().height() : QWIDGETSIZE_MAX);
-    if (!splitter || index < 0)
-        return;
-    QList<int> sizes = splitter->sizes();
-    int total = 0;
-    for (int s : sizes)
-        total += s;
-    if (total <= 0)
-        return;
-    const int want = collapsed ? m_header->sizeHint().height() : std::min(m_openHeight, total * 2 / 3);
-    const int other = index == 0 ? 1 : index - 1;
-    if (other >= sizes.size())
-        return;
-    sizes[other] += sizes[index] - want;
-    sizes[index] = want;
-    splitter->setSizes(sizes);
-}
-
-bool BuildOutputPane::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        SetCollapsed(!m_collapsed);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    m_summary = summary;
+    Q_EMIT SummaryChanged(summary);
 }
 
 void BuildOutputPane::Start(const QString& title, const QString& commandLine)
@@ -293,11 +218,6 @@ void BuildOutputPane::Add(const QByteArray& bytes)
     for (const OutputLine& line : m_reader.Add(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
         if (line.error) {
             flush();
-    if (const int over = m_view->document()->blockCount() - kMaxLines; over >= kTrimStretch) {
-        QTextCursor cursor(m_view->document());
-        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, over);
-        cursor.removeSelectedText();
-    }
             Append(line);
         } else {
             if (!plain.isEmpty())
@@ -306,6 +226,13 @@ void BuildOutputPane::Add(const QByteArray& bytes)
         }
     }
     flush();
+    if (const int over = m_view->document()->blockCount() - kMaxLines; over >= kTrimStretch) {
+        // Straight to the first line kept: stepping a cursor there line by
+        // line costs four times the whole output.
+        QTextCursor cursor(m_view->document());
+        cursor.setPosition(m_view->document()->findBlockByNumber(over).position(), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
     // Following the output, unless the user scrolled back to read.
     if (atEnd)
         m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
@@ -317,15 +244,15 @@ void BuildOutputPane::End(const QString& outcome, bool failed)
     if (const std::optional<OutputLine> last = m_reader.Finish())
         Append(*last);
     AppendLine(m_view, outcome, LineKind::Outcome);
-    m_summary->setText(m_title + u' ' + outcome);
-    if (failed)
-        SetCollapsed(false);
+    SetSummary(m_title + u' ' + outcome);
     m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
+    if (failed)
+        Q_EMIT BuildFailed();
 }
 
 void BuildOutputPane::ShowRunning()
 {
-    m_summary->setText(m_title + QStringLiteral(" running for ") + DurationText(m_build.ElapsedMs()));
+    SetSummary(m_title + QStringLiteral(" running for ") + DurationText(m_build.ElapsedMs()));
 }
 
 void BuildOutputPane::Append(const OutputLine& line)
@@ -336,5 +263,5 @@ void BuildOutputPane::Append(const OutputLine& line)
 void BuildOutputPane::OpenError(const CompilerError& error)
 {
     if (!m_build.ShowError(error))
-        m_summary->setText(Decode(error.file) + QStringLiteral(" is not on this disk."));
+        SetSummary(Decode(error.file) + QStringLiteral(" is not on this disk."));
 }

@@ -27,7 +27,7 @@ public:
     // The pane titles (labels "l1" and "l2") and their colours.
     void SetTitles(const QString& project, const QString& declarations);
     void SetTitleColours(const QColor& from, const QColor& to, const QColor& text);
-    // A pane below the document area (the build's output), the two parted by
+    // A pane below the document area (the bottom panel), the two parted by
     // a splitter of their own.
     void AddBottomPane(QWidget* pane);
     // The splitter button's pictures: 1 collapse, 2 expand, 3 and 4 the same

@@ -18,6 +18,7 @@
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "help/UpdateCheck.h"
+#include "mainwindow/BottomPanel.h"
 #include "mainwindow/MainLayout.h"
 #include "mainwindow/ToolbarBands.h"
 #include "mainwindow/WindowBuildHost.h"
@@ -36,7 +37,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QResizeEvent>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -83,22 +83,14 @@ void MainWindow::BuildLayout()
     // The load steps bring the help in front of the editor, with its home page.
     m_helpBrowser->hide();
 
-    // The uses Find References lists show under the editor, once asked for.
     m_references = new ReferencesPane;
-    m_references->hide();
-    auto* bottom = new QSplitter(Qt::Vertical);
-    bottom->setObjectName(QStringLiteral("BottomSplitter"));
-    bottom->addWidget(pages);
-    bottom->addWidget(m_references);
-    bottom->setStretchFactor(0, 1);
-    bottom->setChildrenCollapsible(false);
 
     auto* documentArea = new QWidget;
     auto* areaLayout = new QVBoxLayout(documentArea);
     areaLayout->setContentsMargins(0, 0, 0, 0);
     areaLayout->setSpacing(0);
     areaLayout->addWidget(m_tabs);
-    areaLayout->addWidget(bottom, 1);
+    areaLayout->addWidget(pages, 1);
 
     auto* prjTreeView = new QTreeWidget;
     prjTreeView->setObjectName(QStringLiteral("prjTreeView"));
@@ -129,8 +121,17 @@ void MainWindow::BuildLayout()
     m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.layout.stateDir, this);
-    m_outputPane = new BuildOutputPane(*m_build, m_app.labels.getValue(QStringLiteral("buildoutput")));
-    m_layout->AddBottomPane(m_outputPane);
+    m_outputPane = new BuildOutputPane(*m_build);
+    // The build's output and the references share one panel under the editor.
+    m_bottomPanel = new BottomPanel(*m_outputPane, m_app.labels.getValue(QStringLiteral("buildoutput")),
+                                    *m_references, m_app.labels.getValue(QStringLiteral("references")));
+    m_layout->AddBottomPane(m_bottomPanel);
+    connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
+        if (m_help->BrowserShown())
+            m_helpBrowser->setFocus();
+        else
+            m_editor->setFocus();
+    });
     m_updateCheck = new UpdateCheck(*m_help, m_app.prompter,
                                     {QDir(m_app.programDir).filePath(QStringLiteral("AutoUpdate.html")),
                                      m_app.settings.AutoUpdateLink,

@@ -13,6 +13,7 @@
 class App;
 class BlitzDirGuard;
 class BuildController;
+class BottomPanel;
 class BuildOutputPane;
 class GoToLineBox;
 class CodeAssist;
@@ -87,6 +88,7 @@ public:
     EditorEvents& events() const { return *m_events; }
     BuildController& build() const { return *m_build; }
     BuildOutputPane& outputPane() const { return *m_outputPane; }
+    BottomPanel& bottomPanel() const { return *m_bottomPanel; }
     HelpArea& help() const { return *m_help; }
     HelpBrowser& helpBrowser() const { return *m_helpBrowser; }
     const DeclStyles& declStyles() const { return m_declStyles; }
@@ -150,6 +152,7 @@ private:
     std::unique_ptr<BlitzDirGuard> m_blitzDir;
     BuildController* m_build = nullptr;
     BuildOutputPane* m_outputPane = nullptr;
+    BottomPanel* m_bottomPanel = nullptr;
     UpdateCheck* m_updateCheck = nullptr;
     CodeAssist* m_assist = nullptr;
     editing::EditingTools* m_editing = nullptr;

@@ -145,7 +145,7 @@ TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
     editor().SetCaret(8, 2);
     Key(Qt::Key_F12, Qt::ShiftModifier);
     EXPECT_EQ(pane.RowCount(), 4);
-    pane.findChild<QAbstractButton*>("ReferencesClose")->click();
+    window->findChild<QAbstractButton*>("ReferencesClose")->click();
     EXPECT_FALSE(pane.isVisible());
 }
 

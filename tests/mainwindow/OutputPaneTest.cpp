@@ -3,6 +3,7 @@
 // under Wine.
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
+#include "mainwindow/BottomPanel.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
@@ -57,7 +58,7 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     Prints(report + "\r\n", "sleep 0.2\nexit 255\n");
     docs().OpenDoc(game);
     const QString mainKey = current().Key;
-    ASSERT_TRUE(pane().Collapsed());
+    ASSERT_TRUE(window->bottomPanel().Collapsed());
     Type("; edited\n");  // unsaved: the build saves it first
 
     Command("mnuCheck");
@@ -70,7 +71,7 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     const QRegularExpression took(R"(Ended with an error after \d+\.\d s$)");
     EXPECT_TRUE(took.match(text).hasMatch()) << text.toStdString();
     EXPECT_TRUE(took.match(pane().Summary()).hasMatch()) << pane().Summary().toStdString();
-    EXPECT_FALSE(pane().Collapsed());  // a failed build opens it
+    EXPECT_FALSE(window->bottomPanel().Collapsed());  // a failed build opens it
     EXPECT_EQ(prompter.texts(), QStringList({"error at line 3, column 15\r\nFunction 'fsound_init' not found"}));
 
     // The build's end brings up the included file, not the main one.
@@ -95,6 +96,20 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     EXPECT_EQ(editor().ErrorMarkLine(), 0);
     ASSERT_TRUE(BuildFinished());
     EXPECT_TRUE(pane().Summary().contains("Finished in")) << pane().Summary().toStdString();
+}
+
+// A program that prints without end keeps only its latest lines, even when
+// none of them is an error report.
+TEST_F(OutputPane, KeepsTheLatestLinesOfAProgramThatPrintsWithoutEnd)
+{
+    FakeCompiler("echo Executing...\nseq 1 80000 | sed 's/$/\r/'\n");
+    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
+    Command("mnuCompile");
+    ASSERT_TRUE(BuildFinished());
+    const QTextDocument* output = pane().View()->document();
+    EXPECT_LE(output->blockCount(), 60000);
+    EXPECT_FALSE(output->begin().text().startsWith("Executing")) << "the oldest lines went";
+    EXPECT_EQ(output->lastBlock().previous().text(), "80000");
 }
 
 // The compiler runs the compiled program, which would outlive it unless the

@@ -1,0 +1,211 @@
+#include "mainwindow/BottomPanel.h"
+
+#include "analysis/ReferencesPane.h"
+#include "build/BuildOutputPane.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The height the panel opens at the first time, in lines of the output.
+constexpr int kFirstOpenLines = 10;
+
+}  // namespace
+
+BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, ReferencesPane& references,
+                         const QString& referencesCaption, QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("BottomPanel"));
+
+    m_strip = new QWidget(this);
+    m_strip->setObjectName(QStringLiteral("BottomPanelStrip"));
+    m_strip->setAutoFillBackground(true);
+    m_strip->setBackgroundRole(QPalette::Window);
+    m_toggle = new QToolButton(m_strip);
+    m_toggle->setObjectName(QStringLiteral("btBottomPanelToggle"));
+    m_toggle->setAutoRaise(true);
+    m_toggle->setFocusPolicy(Qt::NoFocus);
+
+    m_tabs = new QTabBar(m_strip);
+    m_tabs->setObjectName(QStringLiteral("BottomPanelTabs"));
+    m_tabs->setDocumentMode(true);
+    m_tabs->setDrawBase(false);
+    m_tabs->setExpanding(false);
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->setFocusPolicy(Qt::NoFocus);
+    m_tabs->addTab(outputCaption);
+    m_tabs->addTab(referencesCaption);
+    auto* close = new QToolButton(m_tabs);
+    close->setObjectName(QStringLiteral("ReferencesClose"));
+    close->setAutoRaise(true);
+    close->setFocusPolicy(Qt::NoFocus);
+    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    close->setIconSize(QSize(10, 10));
+    m_tabs->setTabButton(ReferencesTab, QTabBar::RightSide, close);
+
+    m_summary = new QLabel(m_strip);
+    m_summary->setObjectName(QStringLiteral("BuildOutputSummary"));
+    m_summary->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_summary->setForegroundRole(QPalette::PlaceholderText);
+    m_summary->setText(output.Summary());
+
+    auto* stripLayout = new QHBoxLayout(m_strip);
+    stripLayout->setContentsMargins(2, 0, 6, 0);
+    stripLayout->setSpacing(6);
+    stripLayout->addWidget(m_toggle);
+    stripLayout->addWidget(m_tabs);
+    stripLayout->addWidget(m_summary, 1);
+    // A click on the strip outside the tabs opens or collapses the panel, as
+    // the toggle does.
+    m_strip->installEventFilter(this);
+    m_summary->installEventFilter(this);
+    // As tall as with the references' close button, so the strip does not
+    // jump when their tab comes and goes.
+    m_strip->setFixedHeight(m_strip->sizeHint().height());
+    // No list yet, nothing to show.
+    m_tabs->setTabVisible(ReferencesTab, false);
+
+    m_pages = new QStackedWidget(this);
+    m_pages->setObjectName(QStringLiteral("BottomPanelPages"));
+    m_pages->addWidget(&output);
+    m_pages->addWidget(&references);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_strip);
+    layout->addWidget(m_pages, 1);
+
+    connect(m_toggle, &QToolButton::clicked, this, [this] {
+        m_openedByReferences = false;
+        SetCollapsed(!m_collapsed);
+    });
+    connect(m_tabs, &QTabBar::currentChanged, m_pages, &QStackedWidget::setCurrentIndex);
+    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0)
+            ShowTab(Tab(index));
+    });
+    connect(close, &QToolButton::clicked, this, &BottomPanel::CloseReferences);
+    connect(&output, &BuildOutputPane::SummaryChanged, this, [this](const QString& summary) {
+        m_summary->setText(summary);
+        m_summary->setToolTip(summary);
+    });
+    connect(&output, &BuildOutputPane::BuildFailed, this, [this] {
+        // The output is to be read, whatever else the panel showed.
+        m_openedByReferences = false;
+        ShowTab(BuildOutputTab);
+    });
+    connect(&references, &ReferencesPane::RowsShown, this, &BottomPanel::ShowReferences);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &BottomPanel::Dismissed);
+
+    const int lineHeight = QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).lineSpacing();
+    m_openHeight = m_strip->minimumHeight() + lineHeight * kFirstOpenLines + 8;
+    SetCollapsed(true);
+}
+
+int BottomPanel::CurrentTab() const
+{
+    return m_tabs->currentIndex();
+}
+
+bool BottomPanel::TabShown(Tab tab) const
+{
+    return m_tabs->isTabVisible(tab);
+}
+
+QString BottomPanel::Summary() const
+{
+    return m_summary->text();
+}
+
+void BottomPanel::ShowTab(Tab tab)
+{
+    SetTabShown(tab, true);
+    m_tabs->setCurrentIndex(tab);
+    // Opened for its own sake, the panel stays when the references go.
+    if (m_collapsed)
+        m_openedByReferences = false;
+    SetCollapsed(false);
+}
+
+void BottomPanel::ShowReferences()
+{
+    const bool opened = m_collapsed || m_openedByReferences;
+    ShowTab(ReferencesTab);
+    m_openedByReferences = opened;
+}
+
+void BottomPanel::CloseReferences()
+{
+    m_tabs->setCurrentIndex(BuildOutputTab);
+    SetTabShown(ReferencesTab, false);
+    if (m_openedByReferences)
+        SetCollapsed(true);
+    m_openedByReferences = false;
+}
+
+void BottomPanel::SetTabShown(Tab tab, bool shown)
+{
+    if (m_tabs->isTabVisible(tab) == shown)
+        return;
+    m_tabs->setTabVisible(tab, shown);
+    // The tab bar does not ask its layout for the room the tab takes.
+    m_tabs->updateGeometry();
+}
+
+void BottomPanel::SetCollapsed(bool collapsed)
+{
+    const int stripHeight = m_strip->minimumHeight();
+    if (collapsed && !m_collapsed && isVisible() && height() > stripHeight)
+        m_openHeight = height();
+    m_collapsed = collapsed;
+    FollowCollapsed();
+    m_pages->setVisible(!collapsed);
+    setMaximumHeight(collapsed ? stripHeight : QWIDGETSIZE_MAX);
+
+    auto* splitter = qobject_cast<QSplitter*>(parentWidget());
+    const int index = splitter ? splitter->indexOf(this) : -1;
+    if (index < 0)
+        return;
+    QList<int> sizes = splitter->sizes();
+    int total = 0;
+    for (int s : sizes)
+        total += s;
+    const int other = index == 0 ? 1 : index - 1;
+    if (total <= 0 || other >= sizes.size())
+        return;
+    const int want = collapsed ? stripHeight : std::min(m_openHeight, total * 2 / 3);
+    sizes[other] += sizes[index] - want;
+    sizes[index] = want;
+    splitter->setSizes(sizes);
+}
+
+void BottomPanel::FollowCollapsed()
+{
+    m_toggle->setArrowType(m_collapsed ? Qt::UpArrow : Qt::DownArrow);
+    m_toggle->setToolTip(m_collapsed ? QStringLiteral("Show the panel") : QStringLiteral("Hide the panel"));
+}
+
+bool BottomPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        m_toggle->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWidget>
+
+class BuildOutputPane;
+class QLabel;
+class QStackedWidget;
+class QTabBar;
+class QToolButton;
+class ReferencesPane;
+
+// The one panel below the editor: a strip of tabs with the collapse toggle
+// and the last build's summary, over the content of the chosen tab. The
+// strip stays when the panel is collapsed, so the summary can still be read.
+// A failed build brings the build's output forward, a list of references
+// brings itself forward; closing the references goes back to the build's
+// output as the panel was before the references opened it.
+class BottomPanel : public QWidget {
+    Q_OBJECT
+public:
+    enum Tab { BuildOutputTab = 0, ReferencesTab = 1 };
+
+    BottomPanel(BuildOutputPane& output, const QString& outputCaption, ReferencesPane& references,
+                const QString& referencesCaption, QWidget* parent = nullptr);
+
+    bool Collapsed() const { return m_collapsed; }
+    // Collapsed, only the strip shows; opening asks the splitter the panel
+    // sits in for the height it had when last open.
+    void SetCollapsed(bool collapsed);
+    int CurrentTab() const;
+    bool TabShown(Tab tab) const;
+    // Brings `tab` forward and opens the panel, as a click on the tab does.
+    void ShowTab(Tab tab);
+    // The references' close button: their tab goes until the next list.
+    void CloseReferences();
+    QString Summary() const;
+    QTabBar* Tabs() const { return m_tabs; }
+    QToolButton* Toggle() const { return m_toggle; }
+
+Q_SIGNALS:
+    // Escape in the panel: the keyboard belongs back in the document.
+    void Dismissed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowReferences();
+    void SetTabShown(Tab tab, bool shown);
+    void FollowCollapsed();
+
+    QWidget* m_strip;
+    QToolButton* m_toggle;
+    QTabBar* m_tabs;
+    QLabel* m_summary;
+    QStackedWidget* m_pages;
+    bool m_collapsed = false;
+    // The references opened a collapsed panel: closing them collapses it again.
+    bool m_openedByReferences = false;
+    int m_openHeight = 0;
+};
