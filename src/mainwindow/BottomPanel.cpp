@@ -13,6 +13,7 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -195,10 +196,38 @@ void BottomPanel::SetCollapsed(bool collapsed)
     splitter->setSizes(sizes);
 }
 
+int BottomPanel::OpenHeight() const
+{
+    return m_collapsed ? m_openHeight : height();
+}
+
+void BottomPanel::SetOpenHeight(int height)
+{
+    if (height <= m_strip->minimumHeight())
+        return;
+    m_openHeight = height;
+    if (!m_collapsed)
+        SetCollapsed(false);
+}
+
 void BottomPanel::FollowCollapsed()
 {
     m_toggle->setArrowType(m_collapsed ? Qt::UpArrow : Qt::DownArrow);
     m_toggle->setToolTip(m_collapsed ? QStringLiteral("Show the panel") : QStringLiteral("Hide the panel"));
+}
+
+void BottomPanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // Opened before the window had its size (as the last run left it), the
+    // panel takes its height once the window's layout has settled.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_collapsed)
+            SetCollapsed(false);
+    });
 }
 
 bool BottomPanel::eventFilter(QObject* watched, QEvent* event)

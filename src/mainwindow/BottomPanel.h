@@ -27,6 +27,9 @@ public:
     // Collapsed, only the strip shows; opening asks the splitter the panel
     // sits in for the height it had when last open.
     void SetCollapsed(bool collapsed);
+    // The height the panel has open, or comes back at when opened.
+    int OpenHeight() const;
+    void SetOpenHeight(int height);
     int CurrentTab() const;
     bool TabShown(Tab tab) const;
     // Brings `tab` forward and opens the panel, as a click on the tab does.
@@ -43,6 +46,7 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void ShowReferences();
@@ -58,4 +62,5 @@ private:
     // The references opened a collapsed panel: closing them collapses it again.
     bool m_openedByReferences = false;
     int m_openHeight = 0;
+    bool m_shown = false;
 };

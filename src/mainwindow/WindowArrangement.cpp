@@ -4,6 +4,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "mainwindow/BandLayout.h"
+#include "mainwindow/BottomPanel.h"
 #include "mainwindow/MainLayout.h"
 #include "mainwindow/ToolbarBands.h"
 #include "mainwindow/WindowState.h"
@@ -79,6 +80,8 @@ void MainWindow::RestoreArrangement()
     // a window not yet shown may not have room for it.
     layout()->activate();
     m_layout->SetLeftPaneCollapsed(state.leftPaneCollapsed);
+    m_bottomPanel->SetOpenHeight(state.bottomPanelHeight);
+    m_bottomPanel->SetCollapsed(!state.bottomPanelOpen);
     if (state.leftPaneWidth > 0 && state.projectPaneHeight > 0) {
         m_layout->SetLeftPaneWidth(state.leftPaneWidth);
         m_layout->SetProjectPaneHeight(state.projectPaneHeight);
@@ -96,6 +99,8 @@ void MainWindow::SaveArrangement()
     state.leftPaneWidth = m_layout->LeftPaneWidth();
     state.projectPaneHeight = m_layout->ProjectPaneHeight();
     state.leftPaneCollapsed = m_layout->LeftPaneCollapsed();
+    state.bottomPanelHeight = m_bottomPanel->OpenHeight();
+    state.bottomPanelOpen = !m_bottomPanel->Collapsed();
     state.bands = FormatBands(m_bands->Arrangement());
     // Not said when it fails: the settings written next to it in the same
     // file report that, once.

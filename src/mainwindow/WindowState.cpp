@@ -47,6 +47,8 @@ WindowState WindowStateFromIni(const IniFile& ini)
     state.leftPaneWidth = Number(ini, "LeftPane").value_or(-1);
     state.projectPaneHeight = Number(ini, "ProjectPane").value_or(-1);
     state.leftPaneCollapsed = Flag(ini, "LeftPaneHidden");
+    state.bottomPanelHeight = Number(ini, "BottomPanel").value_or(-1);
+    state.bottomPanelOpen = Flag(ini, "BottomPanelOpen");
     state.bands = QString::fromStdString(ini.Get(kSection, "Bands", ""));
     return state;
 }
@@ -67,6 +69,8 @@ bool SaveWindowState(const QString& prefsPath, const WindowState& state, QString
     number("LeftPane", state.leftPaneWidth);
     number("ProjectPane", state.projectPaneHeight);
     ini->Set(kSection, "LeftPaneHidden", state.leftPaneCollapsed ? "True" : "False");
+    number("BottomPanel", state.bottomPanelHeight);
+    ini->Set(kSection, "BottomPanelOpen", state.bottomPanelOpen ? "True" : "False");
     ini->Set(kSection, "Bands", state.bands.toStdString());
     return ini->Save(prefsPath, error);
 }

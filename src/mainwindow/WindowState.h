@@ -14,6 +14,8 @@ struct WindowState {
     int leftPaneWidth = -1;        // the splitter beside the left pane; -1: not saved
     int projectPaneHeight = -1;    // the splitter between the two trees
     bool leftPaneCollapsed = false;
+    int bottomPanelHeight = -1;    // the panel below the editor when open; -1: not saved
+    bool bottomPanelOpen = false;
     QString bands;                 // the toolbar arrangement (FormatBands)
 
     bool operator==(const WindowState&) const = default;

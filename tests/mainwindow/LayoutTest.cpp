@@ -1,12 +1,14 @@
 // The main window's panes, splitters, toolbar bands and keys, and the
 // arrangement kept between runs, on the real window.
 #include "documents/DocumentTabs.h"
+#include "mainwindow/BottomPanel.h"
 #include "mainwindow/MainLayout.h"
 #include "mainwindow/ToolbarBands.h"
 #include "support/AppFixture.h"
 
 #include <QEnterEvent>
 #include <QScreen>
+#include <QSplitter>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -162,6 +164,35 @@ TEST_F(Layout, APaneCollapsedAtExitComesBackAtItsWidthAfterARestart)
     panes().ToggleLeftPane();
     Pump();
     EXPECT_EQ(split().value(0), 422);
+}
+
+TEST_F(Layout, TheBottomPanelComesBackOpenOrCollapsedAtTheHeightItWasGiven)
+{
+    window->setGeometry(QRect(4, 40, 1016, 700));
+    Pump();
+    auto panel = [&]() -> BottomPanel& { return window->bottomPanel(); };
+    EXPECT_TRUE(panel().Collapsed()) << "out of the way on a first start";
+    panel().Toggle()->click();
+    auto* splitter = qobject_cast<QSplitter*>(panel().parentWidget());
+    ASSERT_NE(splitter, nullptr);
+    const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+    splitter->setSizes({total - 230, 230});  // as a drag of its splitter
+    Pump();
+    ASSERT_EQ(panel().height(), 230);
+    Close();
+    Launch();
+    Pump();
+    EXPECT_FALSE(panel().Collapsed());
+    EXPECT_EQ(panel().height(), 230);
+
+    panel().Toggle()->click();
+    Close();
+    Launch();
+    Pump();
+    EXPECT_TRUE(panel().Collapsed());
+    panel().Toggle()->click();
+    Pump();
+    EXPECT_EQ(panel().height(), 230);
 }
 
 // Start-up is slow to draw its main window; the splash stays until it shows.
