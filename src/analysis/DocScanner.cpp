@@ -23,6 +23,29 @@ std::uint64_t OrderOf(int line, std::uint64_t ordinal)
     return (std::uint64_t(std::max(line, 0)) << 32) | std::min<std::uint64_t>(ordinal, UINT32_MAX);
 }
 
+// Where the items an edit's lines now hold meet those they replace: the
+// items [from, to) of `old` that stood on the edited lines `lo`..`hi`, and how
+// many of their first and, of the rest, last ones the fresh items repeat.
+struct EditedItems {
+    std::size_t from, to, head, tail;
+};
+
+template <typename Item>
+EditedItems MatchEdited(const std::vector<Item>& old, const std::vector<Item>& fresh, int lo, int hi)
+{
+    const auto byLine = [](const Item& item, int line) { return item.line < line; };
+    const auto first = std::lower_bound(old.begin(), old.end(), lo, byLine);
+    EditedItems m{std::size_t(first - old.begin()),
+                  std::size_t(std::lower_bound(first, old.end(), hi + 1, byLine) - old.begin()), 0, 0};
+    const std::size_t oldN = m.to - m.from;
+    const std::size_t newN = fresh.size();
+    while (m.head < oldN && m.head < newN && old[m.from + m.head].SameAs(fresh[m.head]))
+        ++m.head;
+    while (m.tail < oldN - m.head && m.tail < newN - m.head && old[m.to - 1 - m.tail].SameAs(fresh[newN - 1 - m.tail]))
+        ++m.tail;
+    return m;
+}
+
 }  // namespace
 
 struct DocScanner::Decl {
@@ -213,20 +236,10 @@ ScanChanges DocScanner::Update(int first, int oldCount, std::string_view lines, 
 
     // The document's own declarations: those the edit left as they were, at
     // either end of the edited lines, keep their entries.
-    const auto byLine = [](const auto& item, int line) { return item.line < line; };
-    const std::size_t d0 = std::size_t(std::lower_bound(m_decls.begin(), m_decls.end(), lo, byLine) - m_decls.begin());
-    const std::size_t d1 =
-        std::size_t(std::lower_bound(m_decls.begin() + std::ptrdiff_t(d0), m_decls.end(), oldHi + 1, byLine) -
-                    m_decls.begin());
     std::vector<Decl>& nd = fresh.decls;
+    const auto [d0, d1, p, s] = MatchEdited(m_decls, nd, lo, oldHi);
     const std::size_t oldN = d1 - d0;
     const std::size_t newN = nd.size();
-    std::size_t p = 0;
-    while (p < oldN && p < newN && m_decls[d0 + p].SameAs(nd[p]))
-        ++p;
-    std::size_t s = 0;
-    while (s < oldN - p && s < newN - p && m_decls[d1 - 1 - s].SameAs(nd[newN - 1 - s]))
-        ++s;
     auto keep = [&](Decl& old, const Decl& now) {
         if (old.line == now.line && old.ordinal == now.ordinal)
             return;
@@ -265,19 +278,10 @@ ScanChanges DocScanner::Update(int first, int oldCount, std::string_view lines, 
         }
 
     // The Include statements, matched the same way.
-    const std::size_t u0 = std::size_t(std::lower_bound(m_uses.begin(), m_uses.end(), lo, byLine) - m_uses.begin());
-    const std::size_t u1 =
-        std::size_t(std::lower_bound(m_uses.begin() + std::ptrdiff_t(u0), m_uses.end(), oldHi + 1, byLine) -
-                    m_uses.begin());
     std::vector<Use>& nu = fresh.uses;
+    const auto [u0, u1, up, us] = MatchEdited(m_uses, nu, lo, oldHi);
     const std::size_t oldU = u1 - u0;
     const std::size_t newU = nu.size();
-    std::size_t up = 0;
-    while (up < oldU && up < newU && m_uses[u0 + up].SameAs(nu[up]))
-        ++up;
-    std::size_t us = 0;
-    while (us < oldU - up && us < newU - up && m_uses[u1 - 1 - us].SameAs(nu[newU - 1 - us]))
-        ++us;
     auto keepUse = [&](Use& old, const Use& now) {
         if (old.line == now.line && old.ordinal == now.ordinal)
             return;
