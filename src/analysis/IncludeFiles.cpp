@@ -41,11 +41,11 @@ std::optional<std::string> DiskFiles::Read(const QString& path)
 
 void TypeBodies::Add(const words::SourceLines& source, int typeLine)
 {
-    const std::vector<TypeField> fields = FieldsOfType(source, typeLine);
+    const int lastField = LastFieldLine(source, typeLine);
     Body body{typeLine, std::uint32_t(m_text.size()), 0};
-    if (!fields.empty()) {
+    if (lastField > 0) {
         const std::string_view first = source.Line(typeLine + 1);
-        const std::string_view last = source.Line(fields.back().line);
+        const std::string_view last = source.Line(lastField);
         const std::string_view lines(first.data(), std::size_t(last.data() + last.size() - first.data()));
         if (lines.size() > UINT32_MAX - m_text.size())
             return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/Navigation.h"
+#include "analysis/TypeFields.h"
 #include "editor/Keywords.h"
 #include "platform/FileStatus.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/SourceWords.h"
+#include "analysis/TypeFields.h"
 
 #include <QString>
 
@@ -46,22 +47,6 @@ struct NavigationContext {
 // statement word, a string, a comment, or a name declared nowhere.
 std::optional<SourcePlace> FindDefinition(std::string_view text, int line, int column,
                                           const NavigationContext& context);
-
-// One name a Field statement of a type declares.
-struct TypeField {
-    std::string item;  // as written, trimmed: x#, pos.Vector
-    std::string name;  // the name alone: x, pos
-    int line = 0;      // from 1
-    int column = 0;    // of the name, in bytes from 0
-    std::string type;  // the type it holds (Vector), "" for none
-    bool operator==(const TypeField&) const = default;
-};
-
-// The fields of the type whose Type statement is on line `typeLine` of
-// `source`, in order: the items of the Field statements that follow it, up to
-// its End Type (or the next Type or Function).
-std::vector<TypeField> FieldsOfType(const words::SourceLines& source, int typeLine, char commentChar = ';',
-                                    char stringChar = '"');
 
 // The fields a caret right after a "\" asks for, or in the field name typed
 // after it (p\, p\na, a\b\): those of the type the names before the "\"
