@@ -4,6 +4,8 @@
 #include "analysis/Words.h"
 #include "platform/Text.h"
 
+#include <bit>
+
 namespace scan {
 
 namespace {
@@ -40,6 +42,29 @@ VarName SplitVarName(std::string_view t)
 
 }  // namespace
 
+namespace {
+
+// Position of the next byte at or after `i` that splitting items looks at,
+// or `n`: a declaration line is mostly names and values in between.
+std::size_t NextItemByte(const char* p, std::size_t i, std::size_t n)
+{
+#ifdef OVREL_SCAN_SSE2
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        auto eq = [&](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+        const int mask = _mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_or_si128(eq('('), eq(')')), _mm_or_si128(eq('"'), eq('|'))), eq(',')));
+        if (mask)
+            return i + std::size_t(std::countr_zero(unsigned(mask)));
+    }
+#endif
+    while (i < n && p[i] != '(' && p[i] != ')' && p[i] != '"' && p[i] != '|' && p[i] != ',')
+        ++i;
+    return i;
+}
+
+}  // namespace
+
 bool SplitItems(std::string_view text, std::vector<std::string_view>& items)
 {
     items.clear();
@@ -47,7 +72,8 @@ bool SplitItems(std::string_view text, std::vector<std::string_view>& items)
     int depth = 0;
     bool inString = false;
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = NextItemByte(text.data(), 0, text.size()); i < text.size();
+         i = NextItemByte(text.data(), i + 1, text.size())) {
         const char c = text[i];
         if (c == '(') {
             if (++depth > INT16_MAX)
@@ -71,13 +97,13 @@ void Collector::Declaration(const Statement& st, bool labels)
 {
     const std::string_view stmt = st.text;
     m_line = st.line * m_lineSign;
-    for (int k = kGlobal; k <= kFunction; ++k) {
+    // The first of the declaring keywords the statement holds decides.
+    static_assert(kGlobal == 0 && kFunction < kInclude);
+    if (const unsigned declaring = st.found & ((2u << kFunction) - 1)) {
+        const int k = std::countr_zero(declaring);
         const std::size_t pos = st.pos[k];
-        if (pos == npos)
-            continue;
-        if (!StandsAlone(stmt, pos))
-            return;
-        Items(Keyword(k), ItemText(stmt.substr(pos + kKeywordText[k].size())));
+        if (StandsAlone(stmt, pos))
+            Items(Keyword(k), ItemText(stmt.substr(pos + kKeywordText[k].size())));
         return;
     }
     if (labels && stmt.size() >= 2 && stmt[0] == '.') {

@@ -31,6 +31,7 @@ struct Statement {
     std::string_view text;
     int line = 1;
     std::size_t pos[kKeywordCount];
+    unsigned found = 0;  // a bit per keyword whose pos is set
 };
 
 namespace detail {
@@ -128,6 +129,7 @@ int ForEachStatement(std::string_view text, unsigned keywords, F&& handle)
     auto finish = [&](std::size_t end) {
         if (end > start) {
             st.text = text.substr(start, end - start);
+            st.found = found;
             handle(static_cast<const Statement&>(st));
         }
         if (found) {
