@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <stdexcept>
 
@@ -79,7 +80,11 @@ unsigned ByteAt(const SortKey& k, int depth)
 // A radix sort on the keys' lower-cased bytes, one byte at a time, down to
 // groups small enough to compare: names share long beginnings (a prefix, a
 // word and a number), which a comparison sort goes over again and again.
-void SortKeys(SortKey* keys, SortKey* scratch, std::size_t n, int depth,
+// Each pass deals the keys from one buffer into the other and the next pass
+// deals them back, so a group is copied only once, when it is sorted by
+// comparing. The group is in `here`; it ends sorted in `here` when `stay`,
+// else in `there`, the other buffer's room for it.
+void SortKeys(SortKey* here, SortKey* there, std::size_t n, int depth, bool stay,
               const std::vector<const EditorKeyword*>& entries)
 {
     const auto less = [&](const SortKey& a, const SortKey& b) { return KeyLess(a, b, entries); };
@@ -89,9 +94,9 @@ void SortKeys(SortKey* keys, SortKey* scratch, std::size_t n, int depth,
         std::size_t count[256] = {};
         std::uint64_t differ[2] = {0, 0};
         for (std::size_t i = 0; i < n; ++i) {
-            ++count[ByteAt(keys[i], depth)];
-            differ[0] |= keys[i].head[0] ^ keys[0].head[0];
-            differ[1] |= keys[i].head[1] ^ keys[0].head[1];
+            ++count[ByteAt(here[i], depth)];
+            differ[0] |= here[i].head[0] ^ here[0].head[0];
+            differ[1] |= here[i].head[1] ^ here[0].head[1];
         }
         const int shared = differ[0] ? std::countl_zero(differ[0]) / 8
                                      : differ[1] ? 8 + std::countl_zero(differ[1]) / 8 : 16;
@@ -106,32 +111,36 @@ void SortKeys(SortKey* keys, SortKey* scratch, std::size_t n, int depth,
         std::size_t next[256];
         std::copy(start, start + 256, next);
         for (std::size_t i = 0; i < n; ++i)
-            scratch[next[ByteAt(keys[i], depth)]++] = keys[i];
-        std::copy(scratch, scratch + n, keys);
+            there[next[ByteAt(here[i], depth)]++] = here[i];
         for (int b = 0; b < 256; ++b)
-            if (count[b] > 1)
-                SortKeys(keys + start[b], scratch, count[b], depth + 1, entries);
+            if (count[b] != 0)
+                SortKeys(there + start[b], here + start[b], count[b], depth + 1, !stay, entries);
         return;
     }
-    std::sort(keys, keys + n, less);
+    SortKey* const sorted = stay ? here : there;
+    if (!stay)
+        std::copy(here, here + n, there);
+    std::sort(sorted, sorted + n, less);
 }
 
 // The permutation that sorts `entries` (with their orders) into list order.
 std::vector<std::uint32_t> SortedPermutation(const std::vector<const EditorKeyword*>& entries,
                                              const std::vector<std::uint64_t>& orders)
 {
-    std::vector<SortKey> keys(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    // Left uninitialised: every key is written before it is read, and
+    // clearing a megabyte first costs as much as filling it.
+    const std::size_t n = entries.size();
+    const std::unique_ptr<SortKey[]> keys(new SortKey[n]);
+    for (std::size_t i = 0; i < n; ++i) {
         const std::string& name = entries[i]->Name;
         keys[i] = {{Head(name, 0), name.size() > 8 ? Head(name, 8) : 0}, orders[i], std::uint32_t(name.size()),
                    std::uint32_t(i)};
     }
-    std::vector<SortKey> scratch(keys.size());
-    SortKeys(keys.data(), scratch.data(), keys.size(), 0, entries);
-    std::vector<std::uint32_t> permutation;
-    permutation.reserve(keys.size());
-    for (const SortKey& k : keys)
-        permutation.push_back(k.index);
+    const std::unique_ptr<SortKey[]> scratch(new SortKey[n]);
+    SortKeys(keys.get(), scratch.get(), n, 0, true, entries);
+    std::vector<std::uint32_t> permutation(n);
+    for (std::size_t i = 0; i < n; ++i)
+        permutation[i] = keys[i].index;
     return permutation;
 }
 
