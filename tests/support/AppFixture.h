@@ -88,10 +88,7 @@ protected:
     DocumentManager& docs() const { return window->docs(); }
     EditCtrl& editor() const { return window->editor(); }
     // The editor's text area, where the mouse and drops land.
-    QWidget* editorArea() const
-    {
-        return editor().focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
-    }
+    QWidget* editorArea() const { return Child<QWidget>(*editor().focusProxy(), "qt_scrollarea_viewport"); }
     CDoc& current() const { return *docs().CurrentDoc(); }
     void Command(const char* menuName) { window->dispatcher().DoCommand(QString::fromLatin1(menuName)); }
     // As a click on the tab of the document (or help page) with this key.
