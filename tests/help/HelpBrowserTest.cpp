@@ -11,8 +11,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <optional>
 #include <vector>
