@@ -59,25 +59,16 @@ TEST(CompilerError, ReportLinesAreTakenApartByTheirFields)
         {"\"C:\\a.bb\":1:1:1:1:Expecting End If\r", "C:\\a.bb|1|1|Expecting End If"},
         {"\"x.bb\":4:9:4:9:", "x.bb|4|9|"},
         // The column is only shown, never read as a number.
-        {"\"x.bb\":4:?:4:9:m", "x.bb|4|?|m"},
-        {"\"x.bb\"junk:4:9:4:9:m", "x.bb|4|9|m"},
+        {"\"x.bb\":4:?:4:9:m", "x.bb|4|?|m"}, {"\"x.bb\"junk:4:9:4:9:m", "x.bb|4|9|m"},
         {"\"x.bb\": 4 :9:4:9:m", "x.bb|4|9|m"},
-        {"\"big.bb\":99999:1:99999:1:m", "big.bb|99999|1|m"},
-        {"\"big.bb\":65536:1:65536:1:m", "big.bb|65536|1|m"},
+        {"\"big.bb\":99999:1:99999:1:m", "big.bb|99999|1|m"}, {"\"big.bb\":65536:1:65536:1:m", "big.bb|65536|1|m"},
         {"\"x.bb\":0:0:0:0:m", "x.bb|0|0|m|unplaced"},
         // Outside the grammar.
-        {"", "refused"},
-        {"Unable to open input file", "refused"},
-        {"Error in userlib 'x.decls' - no such file", "refused"},
-        {" \"x.bb\":1:1:1:1:m", "refused"},
-        {"\"", "refused"},
+        {"", "refused"}, {"Unable to open input file", "refused"}, {" \"x.bb\":1:1:1:1:m", "refused"},
+        {"Error in userlib 'x.decls' - no such file", "refused"}, {"\"", "refused"},
         {"\"no closing quote:1:1:1:1:m", "refused"},
-        {"\"x.bb\"", "refused"},
-        {"\"x.bb\":1:1:1:1", "refused"},
-        {"\"x.bb\":abc:1:1:1:m", "refused"},
-        {"\"x.bb\"::1:1:1:m", "refused"},
-        {"\"x.bb\":-3:1:1:1:m", "refused"},
-        {"\"x.bb\":1e3:1:1:1:m", "refused"},
+        {"\"x.bb\"", "refused"}, {"\"x.bb\":1:1:1:1", "refused"}, {"\"x.bb\":abc:1:1:1:m", "refused"},
+        {"\"x.bb\"::1:1:1:m", "refused"}, {"\"x.bb\":-3:1:1:1:m", "refused"}, {"\"x.bb\":1e3:1:1:1:m", "refused"},
         {"\"x.bb\":99999999999999:1:1:1:m", "refused"},
     };
     for (const auto& [line, expected] : rows)
@@ -111,9 +102,7 @@ TEST(CompilerError, LastLineOfTheOutputIgnoresItsLineEnd)
 {
     TempDir dir;
     const std::string longLine(10000, 'x');
-    std::string many;
-    for (int i = 0; i < 20000; ++i)
-        many += "line " + std::to_string(i) + "\r\n";
+    const std::string many = NumberedLines("line %1", 20000, 0);
     const std::pair<std::string, std::string> rows[] = {
         {"", ""},
         {"Executing...", "Executing..."},
