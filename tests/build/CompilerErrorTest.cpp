@@ -26,8 +26,7 @@ TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine)
         BuildResult result;
         const char* failure;
     } rows[] = {
-        {"Executing...", 0, false, BuildResult::Done, ""},
-        {"", 0, false, BuildResult::Done, ""},
+        {"Executing...", 0, false, BuildResult::Done, ""}, {"", 0, false, BuildResult::Done, ""},
         {"Executing...\r", 1, false, BuildResult::Done, ""},  // the program's own status
         {"\"a.bb\":1:1:1:1:m", 255, false, BuildResult::ErrorReport, ""},
         {"Unable to open linker.dll", 255, false, BuildResult::Failure, "Unable to open linker.dll"},
@@ -38,9 +37,7 @@ TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine)
     };
     for (const auto& row : rows) {
         EXPECT_EQ(JudgeBuild(row.last, row.exit, row.crashed), row.result) << row.last;
-        if (row.result == BuildResult::Failure) {
-            EXPECT_EQ(FailureText(row.last, row.exit, row.crashed), row.failure);
-        }
+        EXPECT_EQ(row.result == BuildResult::Failure ? FailureText(row.last, row.exit, row.crashed) : "", row.failure);
     }
 }
 
@@ -104,16 +101,11 @@ TEST(CompilerError, LastLineOfTheOutputIgnoresItsLineEnd)
     const std::string longLine(10000, 'x');
     const std::string many = NumberedLines("line %1", 20000, 0);
     const std::pair<std::string, std::string> rows[] = {
-        {"", ""},
-        {"Executing...", "Executing..."},
-        {"a\nb\n", "b"},
-        {"a\rb\r", "b"},
-        {"a\r\n\r\n", ""},
+        {"", ""}, {"Executing...", "Executing..."}, {"a\nb\n", "b"}, {"a\rb\r", "b"}, {"a\r\n\r\n", ""},
         {"\"x.bb\":1:1:1:1:m\r\nExecuting...", "Executing..."},
         // Long outputs are read from their end.
         {many + "\"a.bb\":1:1:1:1:m\r\n", "\"a.bb\":1:1:1:1:m"},
-        {many + longLine + "\r\n", longLine},
-        {longLine, longLine},
+        {many + longLine + "\r\n", longLine}, {longLine, longLine},
         {std::string(4095, 'a') + "\r\n", std::string(4095, 'a')},
         {std::string(4094, 'a') + "\r\nb", "b"},
         {"a\r\n" + std::string(5000, '\n'), ""},
