@@ -4,7 +4,6 @@
 #include "editing/EditingTools.h"
 #include "support/AppFixture.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
