@@ -24,8 +24,7 @@ TEST(CompilerCommand, CommandLineTextForEachMode)
          compiler + " \"C:\\src\\game.bb\" -level 3 \"my save\""},
         {Input(BuildMode::CompileAndRun, true, "x"), compiler + " -d \"C:\\src\\game.bb\" x"},
         // The program command line belongs to compile and run only.
-        {Input(BuildMode::BuildExecutable, true, "x"),
-         compiler + " -o \"C:\\src\\game.exe\" \"C:\\src\\game.bb\""},
+        {Input(BuildMode::BuildExecutable, true, "x"), compiler + " -o \"C:\\src\\game.exe\" \"C:\\src\\game.bb\""},
         {{"/opt/blitz3d/bin/", "/home/me/My Game/main.bb", BuildMode::Check, false, {}},
          "\"/opt/blitz3d/bin/blitzcc.exe\" -c \"/home/me/My Game/main.bb\""},
     };

@@ -86,8 +86,7 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
              QDir().mkpath(dir.file("prefs.ini"));
          },
          save, dir.blitzDir(), "Unable to save the settings to " + dir.file("prefs.ini") + ":\n", nullptr},
-        {"Discard", elsewhere, [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); }, dir.blitzDir(), "",
-         nullptr},
+        {"Discard", elsewhere, [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); }, dir.blitzDir(), "", nullptr},
         {"Escape", elsewhere, [](SettingsDialog& d) { QTest::keyClick(Child<QLineEdit>(d, "txtCommandPath"), Qt::Key_Escape); },
          dir.blitzDir(), "", nullptr},
         {"close", elsewhere, [](SettingsDialog& d) { d.close(); }, dir.blitzDir(), "", nullptr},
