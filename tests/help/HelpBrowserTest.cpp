@@ -49,11 +49,7 @@ protected:
                          [this](const QUrl& url) { completed.push_back(url); });
     }
 
-    QUrl Page(const char* name, std::string_view html) const
-    {
-        return QUrl::fromLocalFile(dir.write(QString::fromLatin1(name), html));
-    }
-
+    QUrl Page(const char* name, std::string_view html) const { return QUrl::fromLocalFile(dir.write(name, html)); }
     void LoadAndWait(const std::function<void()>& action, const QUrl& url)
     {
         ASSERT_TRUE(::LoadAndWait(*browser, action, url));
@@ -68,10 +64,7 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
         return result.value_or(T{});
     }
-    QString PageText()
-    {
-        return Await<QString>([&](auto done) { browser->View()->page()->toPlainText(done); });
-    }
+    QString PageText() { return Await<QString>([&](auto done) { browser->View()->page()->toPlainText(done); }); }
 
     // The generated page for `path` is there once the view stands at that
     // address and shows something.
