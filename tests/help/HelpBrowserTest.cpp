@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QImage>
-#include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -17,14 +16,11 @@
 
 namespace {
 
-class HelpBrowserTest : public ::testing::Test {
+class HelpBrowserTest : public ::testing::Test, public HelpWindow {
 protected:
     TempDir dir;
     QString helpDir = dir.file(QStringLiteral("Blitz3D/help"));
     QUrl index, graphics, renderWorld;
-    QWidget window;
-    QWidget* editor = new QWidget(&window);
-    HelpBrowser* browser = new HelpBrowser(&window);
     std::vector<QUrl> completed;
 
     void SetUp() override
@@ -37,12 +33,7 @@ protected:
         renderWorld = Page("Blitz3D/help/commands/3d_commands/RenderWorld.htm",
                            "<html><body><h1>RenderWorld [tween]</h1></body></html>");
 
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(editor);
-        layout->addWidget(browser);
         browser->hide();
-        window.resize(640, 480);
-        window.show();
 
         browser->SetHelpDir(helpDir);
         QObject::connect(browser, &HelpBrowser::DocumentComplete, browser,

@@ -13,7 +13,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <map>
 #include <memory>
@@ -83,24 +82,13 @@ private:
 };
 
 // The help browser of every test, in a window with an editor beside it.
-struct Browser {
+struct Browser : HelpWindow {
     TempDir dir;
     QString page = dir.write("AutoUpdate.html", ShippedResource("AutoUpdate.html"));
     QString elsewhere = dir.write("other.html", "<html><body><p id=spMsg>elsewhere</p></body></html>");
-    QWidget window;
-    QWidget* editor = new QWidget(&window);
-    HelpBrowser* browser = new HelpBrowser(&window);
     HelpArea area{editor, browser};
 
-    Browser()
-    {
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(editor);
-        layout->addWidget(browser);
-        window.resize(640, 480);
-        window.show();
-        area.ShowEditor();
-    }
+    Browser() { area.ShowEditor(); }
 };
 
 class UpdateCheckTest : public ::testing::Test {
