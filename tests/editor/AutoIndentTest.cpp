@@ -5,14 +5,13 @@
 TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
 {
     const IndentTokens tokens{" If For While Function Else Select ", " EndIf Next Wend End Else ", 3};
-    struct Row {
+    const struct {
         const char* above;
         const char* line;
         const char* rest;
         const char* newIndent;
         const char* reindent;  // null: the ended line stays as it is
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"", "\tPrint x", "", "\t", nullptr}, {"", "\tfor i = 1 To 10", "", "\t\t", nullptr},
         {"", "  If a Then", "", "     ", nullptr},  // blanks give a level of blanks
         {"\tFor i = 1 To 3", "\t\tNext", "", "\t", "\t"}, {"\t\tPrint i", "\t\tnext", "", "\t", "\t"},
@@ -30,7 +29,7 @@ TEST(AutoIndent, NewLineKeepsOpensAndClosesBlocks)
         // A lone End ends the program, not a block.
         {"\tPrint", "\tEnd", "", "\t", nullptr}, {"\t\tPrint", "\t\tEnd If", "", "\t", "\t"},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         const IndentAfterEnter got = IndentForNewLine(r.above, r.line, r.rest, tokens);
         EXPECT_EQ(got.newLineIndent, r.newIndent) << r.line;
         EXPECT_EQ(got.reindentLine ? got.lineIndent : "stays", r.reindent ? r.reindent : "stays") << r.line;
