@@ -6,11 +6,10 @@
 
 TEST(Folding, ReadsWhatALineOpensAndCloses)
 {
-    struct Row {
+    const struct {
         const char* line;
         LineBlocks blocks;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"Function Area#(w#, h#)", {0, 1}}, {"  end function ; done", {1, 0}}, {"Function GetType.Enemy(x)", {0, 1}},
         {"Type Enemy", {0, 1}}, {"End Type", {1, 0}},
         // A multi-line If is one whose condition (or Then) ends the line or
@@ -27,7 +26,7 @@ TEST(Folding, ReadsWhatALineOpensAndCloses)
         {"End", {0, 0}}, {"Print \"For each\" ; While", {0, 0}}, {".loop", {0, 0}}, {"", {0, 0}},
         {"x = 1 ; trailing", {0, 0}}, {"; a comment", {0, 0, true}}, {" \t;indented", {0, 0, true}},
     };
-    for (const Row& r : rows)
+    for (const auto& r : rows)
         EXPECT_EQ(ReadLineBlocks(r.line), r.blocks) << r.line;
 }
 
