@@ -66,14 +66,13 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
     using Step = std::function<void(SettingsDialog&)>;
     const Step save = [](SettingsDialog& d) { Child(d, "cmdSave")->click(); };
     const Step elsewhere = [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->setText("/elsewhere"); };
-    struct Row {
+    const struct {
         const char* name;
         Step edit, leave;
         QString storedDir;    // what B3DDir holds afterwards
         QString message;      // none: the dialog was left; ending in a line end: the reason follows
         const char* focused;  // the box to correct, on the first page
-    };
-    const std::vector<Row> rows = {
+    } rows[] = {
         {"empty folder", [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->clear(); }, save, "",
          app->labels.getValue("blitzdirnotfound"), "txtB3DDir"},
         {"missing command list",
@@ -91,7 +90,7 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
          dir.blitzDir(), "", nullptr},
         {"close", elsewhere, [](SettingsDialog& d) { d.close(); }, dir.blitzDir(), "", nullptr},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         const Settings before = app->settings;
         prompter.shown.clear();
         auto d = Open();
@@ -267,13 +266,12 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
     app->settings.LineGutterFixedSize = 25;
     auto d = Open();
     const QString tooBig16 = "This number does not fit this property: it takes Integer values from -32768 to 32767";
-    struct Row {
+    const struct {
         const char* box;
         QString typed;
         QString message;  // empty: none
         QString after;
-    };
-    const std::vector<Row> rows = {
+    } rows[] = {
         {"txttabSize", "", kNotAnInteger, "4"}, {"txttabSize", "two", kNotAnInteger, "4"},  // the stored one back
         {"txttabSize", "0", kNotAnInteger, "0"}, {"txttabSize", "-2", kNotAnInteger, "-2"},  // said, kept to correct
         {"txttabSize", "40000", tooBig16, "4"},  {"txttabSize", "6", "", "6"},
@@ -284,7 +282,7 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
         {"txtMouseWheelScroll", "12", "", "12"},
         {"txttabSize", "0", kNotAnInteger, "0"},  // and stored as it is
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         prompter.shown.clear();
         auto* box = Child<QLineEdit>(*d, row.box);
         TypeInto(box, row.typed);
