@@ -69,15 +69,14 @@ Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Ste
 
 TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
 {
-    struct Row {
+    using D = const ProgramDir&;
+    const QString init = "Error during initialization process:*";
+    const struct {
         const char* name;
         std::function<void(const ProgramDir&)> spoil;
         QStringList messages;  // a message ending in "*" is compared by prefix
         bool starts = false;
-    };
-    using D = const ProgramDir&;
-    const QString init = "Error during initialization process:*";
-    const std::vector<Row> rows = {
+    } rows[] = {
         {"missing prefs", [](D d) { QFile::remove(d.file("prefs.ini")); }, {"prefs.ini not found!"}},
         {"missing locale", [](D d) { QFile::remove(d.file("locale.txt")); },
          {"Locale.txt not found!!", "Cannot Load UILabels from locale.txt"}},
@@ -93,7 +92,7 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
         {"malformed colour", [](D d) { d.setPref("IDECOLORS", "CommandsColor", "0,84"); },
          {"Cannot read the colour \"0,84\"*"}, true},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         ProgramDir dir;
         row.spoil(dir);
         const Outcome r = Start(dir);
