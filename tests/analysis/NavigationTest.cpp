@@ -105,12 +105,11 @@ TEST_F(Navigation, DefinitionsResolveAsTheLanguageDoes)
 {
     files->Write("/src/lib/shapes.bb", kShapes);
     Open(kGame);
-    struct Row {
+    const struct {
         int line;
         const char* caret;
         const char* expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         // A parameter or Local of the function shadows the Global; the main
         // program and other functions see the Global.
         {14, "|e\\hp", "12:13"}, {14, ": sc|ore", "12:23"}, {15, "Print na|me", "13:7"}, {26, "|NAME", "2:15"},
@@ -127,7 +126,7 @@ TEST_F(Navigation, DefinitionsResolveAsTheLanguageDoes)
         // Strings, comments, commands and statement words lead nowhere.
         {21, "\"sc|ore\"", ""}, {21, "; sco|re", ""}, {15, "Pri|nt", ""}, {20, "Ne|xt", ""},
     };
-    for (const Row& r : rows)
+    for (const auto& r : rows)
         EXPECT_EQ(Definition(r.line, r.caret), r.expected) << r.line << ": " << r.caret;
 }
 
@@ -224,12 +223,11 @@ TEST_F(Navigation, FieldListsFollowThePathIntoIncludedTypesWithoutReadingFiles)
     };
     const std::string vector = "types.bb: x#@2:7 y#@2:11 owner.Hero@4:7";
     const std::string hero = "types.bb: pos.Vector@7:7 name$@7:19";
-    struct Row {
+    const struct {
         int line;
         const char* caret;
         std::string expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {7, "v\\|", vector},                          // a parameter
         {9, "pos\\|", vector},                        // a chain through an included type
         {10, "h\\na|", hero},                         // a field name begun
@@ -240,7 +238,7 @@ TEST_F(Navigation, FieldListsFollowThePathIntoIncludedTypesWithoutReadingFiles)
         {14, "h\\|", "none"},                         // in a string
         {15, "nothing\\|", "none"},                   // declared nowhere
     };
-    for (const Row& r : rows)
+    for (const auto& r : rows)
         EXPECT_EQ(fields(r.line, r.caret), r.expected) << r.line << ": " << r.caret;
     EXPECT_EQ(files->reads, reads);
 
