@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QSet>
 #include <QWebEngineView>
 
 namespace {
