@@ -60,9 +60,7 @@ TEST(CallTip, FollowsInnermostUnclosedCommandCall)
 
     // More than 200 commands before the caret: only the nearest 200 count,
     // so a call further back gives no tip rather than a wrong one.
-    std::string many;
-    for (int i = 0; i < 500; ++i)
-        many += "Str(1)+";
+    const std::string many = QByteArray("Str(1)+").repeated(500).toStdString();
     EXPECT_EQ(TipAt(many + "Rect 1,|"), "Rect:2");
     EXPECT_EQ(TipAt("Rect 1, " + many + "|"), "none");
 }

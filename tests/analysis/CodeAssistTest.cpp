@@ -191,9 +191,7 @@ TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
     // The third visible row, double-clicked.
     const int top = list().model().top();
     const std::string third = list().model().tokens().Item(std::size_t(top + 2)).Name;
-    QWidget* rows = list().findChild<QWidget*>("ElTokens");
-    ASSERT_TRUE(rows);
-    QTest::mouseDClick(rows, Qt::LeftButton, {}, QPoint(40, list().RowHeight() * 2 + 3));
+    QTest::mouseDClick(Child<QWidget>(list(), "ElTokens"), Qt::LeftButton, {}, QPoint(40, list().RowHeight() * 2 + 3));
     EXPECT_FALSE(list().isVisible());
     ASSERT_TRUE(Inserted());
     EXPECT_EQ(CaretLineText().toStdString(), third.substr(0, third.find('.')));
@@ -321,15 +319,12 @@ TEST_F(Assist, F1ShowsTheSignatureThenTheHelpPage)
     dir.write("Blitz3D/help/commands/2d_commands/LoadImage.htm", "<html><body><h1>LoadImage</h1></body></html>");
     Open("img = LoadImage(\"a.png\")\r\n");
     HelpArea& help = window->help();
-    auto f1At = [&](int line, int column) {
-        editor().SetCaret(column, line);
-        Key(Qt::Key_F1);
-    };
-
-    f1At(1, 9);
+    editor().SetCaret(9, 1);
+    Key(Qt::Key_F1);
     EXPECT_EQ(window->InfoPanel(), "LoadImage bmpfile$");
     EXPECT_FALSE(help.BrowserShown());
-    f1At(1, 8);
+    editor().SetCaret(8, 1);  // another place in the same word
+    Key(Qt::Key_F1);
     EXPECT_TRUE(help.BrowserShown());
     EXPECT_EQ(window->tabs().SelectedKey(), DocumentTabs::kHelpTabKey);
     ASSERT_TRUE(WaitUntil([&] { return window->helpBrowser().CurrentUrl().fileName() == "LoadImage.htm"; }, 15000))

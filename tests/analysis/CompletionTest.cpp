@@ -148,9 +148,8 @@ TEST(Completion, TypeAndFieldListsComeFromTheDocument)
     EXPECT_EQ(Names(TypeList(*r.DocKeywords)), "Empty Far Hero Tail");
 
     auto fields = [&](std::string_view var) {
-        const EditorKeywordListPtr list = FieldList(
-            *r.DocKeywords, var, int(lines.size()),
-            [&](int n) { return QByteArray::fromStdString(lines.at(std::size_t(n - 1))); }, TestStyles());
+        const auto line = [&](int n) { return QByteArray::fromStdString(lines.at(std::size_t(n - 1))); };
+        const EditorKeywordListPtr list = FieldList(*r.DocKeywords, var, int(lines.size()), line, TestStyles());
         return list ? Describe(*list, true) : "none";
     };
     const std::string hero = "hp%|3||0|hp%_5 name$|3||0|name$_5 x#|3||0|x#_2 y#|3||0|y#_2";

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 // A document in /src/ with its included files, scanned.
@@ -106,50 +105,28 @@ TEST_F(Navigation, DefinitionsResolveAsTheLanguageDoes)
 {
     files->Write("/src/lib/shapes.bb", kShapes);
     Open(kGame);
-    struct Row {
+    const struct {
         int line;
         const char* caret;
         const char* expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         // A parameter or Local of the function shadows the Global; the main
         // program and other functions see the Global.
-        {14, "|e\\hp", "12:13"},
-        {14, ": sc|ore", "12:23"},
-        {15, "Print na|me", "13:7"},
-        {26, "|NAME", "2:15"},
-        {26, "SCORE|", "2:7"},
-        {29, "|name", "2:15"},
+        {14, "|e\\hp", "12:13"}, {14, ": sc|ore", "12:23"}, {15, "Print na|me", "13:7"}, {26, "|NAME", "2:15"},
+        {26, "SCORE|", "2:7"}, {29, "|name", "2:15"},
         // Fields through the types the names before them lead to.
-        {14, "e\\h|p =", "7:7"},
-        {15, "target\\|x", "6:7"},
-        {16, "e\\|y", "6:11"},
-        {17, "\\owner\\|hp", "7:7"},
-        {17, "\\own|er", "10:7"},
-        {19, "|q\\x", "18:5"},
-        {19, "q\\|x", "6:7"},
-        {19, "Player\\|y", "6:11"},
+        {14, "e\\h|p =", "7:7"}, {15, "target\\|x", "6:7"}, {16, "e\\|y", "6:11"}, {17, "\\owner\\|hp", "7:7"},
+        {17, "\\own|er", "10:7"}, {19, "|q\\x", "18:5"}, {19, "q\\|x", "6:7"}, {19, "Player\\|y", "6:11"},
         // Arrays, constants, types, functions and labels, here and included.
-        {17, "g|rid", "4:4"},
-        {3, "MAX|_HP", "3:6"},
-        {18, "Each Pl|ayer", "5:5"},
-        {12, "e.Play|er", "5:5"},
-        {16, "Draw|Box", "shapes.bb:1:9"},
-        {23, "Are|a#", "shapes.bb:3:9"},
-        {21, "Goto d|one", "25:1"},
-        {27, "level|Data", "shapes.bb:6:1"},
-        {6, "y|#", "6:11"},
+        {17, "g|rid", "4:4"}, {3, "MAX|_HP", "3:6"}, {18, "Each Pl|ayer", "5:5"}, {12, "e.Play|er", "5:5"},
+        {16, "Draw|Box", "shapes.bb:1:9"}, {23, "Are|a#", "shapes.bb:3:9"}, {21, "Goto d|one", "25:1"},
+        {27, "level|Data", "shapes.bb:6:1"}, {6, "y|#", "6:11"},
         // A variable never declared: its first use in its function.
-        {22, "counter + |1", ""},
-        {22, "= count|er", "22:1"},
-        {26, "coun|ter", "26:25"},
+        {22, "counter + |1", ""}, {22, "= count|er", "22:1"}, {26, "coun|ter", "26:25"},
         // Strings, comments, commands and statement words lead nowhere.
-        {21, "\"sc|ore\"", ""},
-        {21, "; sco|re", ""},
-        {15, "Pri|nt", ""},
-        {20, "Ne|xt", ""},
+        {21, "\"sc|ore\"", ""}, {21, "; sco|re", ""}, {15, "Pri|nt", ""}, {20, "Ne|xt", ""},
     };
-    for (const Row& r : rows)
+    for (const auto& r : rows)
         EXPECT_EQ(Definition(r.line, r.caret), r.expected) << r.line << ": " << r.caret;
 }
 
@@ -180,10 +157,7 @@ TEST_F(Navigation, GeneratedProgramResolvesEveryUseToItsOwnScope)
         const std::string n = std::to_string(f);
         const std::string type = "Thing" + std::to_string(f % 3);
         main += "Function F" + n + "(t." + type + ")\r\n";  // 5 + 5f
-        if (f % 2 == 0)
-            main += "\tLocal v = 1\r\n";
-        else
-            main += "\tx = 1\r\n";
+        main += f % 2 == 0 ? "\tLocal v = 1\r\n" : "\tx = 1\r\n";
         main += "\tv = v + t\\v" + std::to_string(f % 3) + "\r\n";  // 7 + 5f
         main += "\tPrint \"v\" ; v\r\n";
         main += "End Function\r\n";
@@ -249,12 +223,11 @@ TEST_F(Navigation, FieldListsFollowThePathIntoIncludedTypesWithoutReadingFiles)
     };
     const std::string vector = "types.bb: x#@2:7 y#@2:11 owner.Hero@4:7";
     const std::string hero = "types.bb: pos.Vector@7:7 name$@7:19";
-    struct Row {
+    const struct {
         int line;
         const char* caret;
         std::string expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {7, "v\\|", vector},                          // a parameter
         {9, "pos\\|", vector},                        // a chain through an included type
         {10, "h\\na|", hero},                         // a field name begun
@@ -265,7 +238,7 @@ TEST_F(Navigation, FieldListsFollowThePathIntoIncludedTypesWithoutReadingFiles)
         {14, "h\\|", "none"},                         // in a string
         {15, "nothing\\|", "none"},                   // declared nowhere
     };
-    for (const Row& r : rows)
+    for (const auto& r : rows)
         EXPECT_EQ(fields(r.line, r.caret), r.expected) << r.line << ": " << r.caret;
     EXPECT_EQ(files->reads, reads);
 

@@ -108,11 +108,7 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
         EXPECT_EQ(host.calls.mid(1).join(' '), row.calls);
         EXPECT_EQ(host.current, row.calls.isEmpty() ? "Doc_2" : row.calls.section("show:", 1).section(':', 0, 0));
         EXPECT_EQ(host.panel, "Checking game.bb..." + row.status);
-        ASSERT_EQ(prompter.shown.size(), row.message.isEmpty() ? 0u : 1u);
-        if (!row.message.isEmpty()) {
-            EXPECT_EQ(prompter.shown[0].text, row.message);
-            EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
-        }
+        EXPECT_EQ(prompter.told(), row.message.isEmpty() ? QStringList() : QStringList{"Critical: " + row.message});
     }
 }
 
@@ -129,8 +125,7 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     build->Check();
     EXPECT_FALSE(blitz.Started());
     EXPECT_FALSE(build->IsBuilding());
-    EXPECT_EQ(prompter.texts(), QStringList({"Please save newfile_3 before building."}));
-    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(prompter.told(), QStringList({"Critical: Please save newfile_3 before building."}));
     EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
 
     // Saved through the dialog, it is built under its new name.

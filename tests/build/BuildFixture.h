@@ -115,7 +115,7 @@ public:
         return key;
     }
     void MarkError(int line, int column) override { calls << QStringLiteral("mark:%1:%2").arg(line).arg(column); }
-    void ClearErrorMark() override { ++clears; }
+    void ClearErrorMark() override {}
     QString InfoPanelText() const override { return panel; }
     void SetInfoPanelText(const QString& text) override { panel = text; }
 
@@ -128,7 +128,6 @@ public:
     QString current;
     QString panel;
     QStringList calls;
-    int clears = 0;
     std::deque<QString> saveAnswers;
 };
 

@@ -1,5 +1,7 @@
 #include "BuildFixture.h"
 
+#include "support/ScopedEnv.h"
+
 #include <QTimer>
 
 TEST_F(BuildFixture, RunningCompilerLeavesTheWindowResponsiveAndRefusesASecondBuild)
@@ -58,11 +60,9 @@ TEST_F(BuildFixture, FailedLaunchSaysWhyAndKeepsTheLaunchState)
         EXPECT_FALSE(build->IsBuilding());
         EXPECT_FALSE(signalled);
         ASSERT_EQ(prompter.shown.size(), 1u);
-        const QString text = prompter.shown[0].text;
-        SCOPED_TRACE(text.toStdString());
-        EXPECT_TRUE(text.startsWith("Unable to launch " + commandLine + "\r\n"));
-        EXPECT_TRUE(text.contains(row.reason));
-        EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        const QString text = prompter.told()[0];
+        EXPECT_TRUE(text.startsWith("Critical: Unable to launch " + commandLine + "\r\n") && text.contains(row.reason))
+            << text.toStdString();
         EXPECT_EQ(host.panel, "Checking game.bb...");
         EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
         EXPECT_EQ(ReadFileBytes(blitz.outputPath()), "");
@@ -74,8 +74,7 @@ TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
     blitz.write("Blitz3D/bin/blitzcc.exe", std::string("MZ\x90\0", 4));
     blitz.WriteScript(blitz.file("tools/wine"), "wine", "printf 'Executing...\\r\\n'\n");
     build->SetToolSearchPath({blitz.file("tools")});
-    qputenv("WINEPREFIX", "/tmp/prefix");
-    qputenv("OVREL_UNRELATED", "x");
+    const ScopedEnv prefix("WINEPREFIX", "/tmp/prefix"), unrelated("OVREL_UNRELATED", "x");
     build->BuildExecutable();
     ASSERT_TRUE(Finish());
 
@@ -93,6 +92,4 @@ TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
     for (const QString& key : env.keys())
         EXPECT_TRUE(passed.contains(key)) << key.toStdString();
     EXPECT_EQ(host.panel, "Creating executable from game.bb...done");
-    qunsetenv("WINEPREFIX");
-    qunsetenv("OVREL_UNRELATED");
 }

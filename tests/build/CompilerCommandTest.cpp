@@ -24,8 +24,7 @@ TEST(CompilerCommand, CommandLineTextForEachMode)
          compiler + " \"C:\\src\\game.bb\" -level 3 \"my save\""},
         {Input(BuildMode::CompileAndRun, true, "x"), compiler + " -d \"C:\\src\\game.bb\" x"},
         // The program command line belongs to compile and run only.
-        {Input(BuildMode::BuildExecutable, true, "x"),
-         compiler + " -o \"C:\\src\\game.exe\" \"C:\\src\\game.bb\""},
+        {Input(BuildMode::BuildExecutable, true, "x"), compiler + " -o \"C:\\src\\game.exe\" \"C:\\src\\game.bb\""},
         {{"/opt/blitz3d/bin/", "/home/me/My Game/main.bb", BuildMode::Check, false, {}},
          "\"/opt/blitz3d/bin/blitzcc.exe\" -c \"/home/me/My Game/main.bb\""},
     };
@@ -36,13 +35,10 @@ TEST(CompilerCommand, CommandLineTextForEachMode)
 TEST(CompilerCommand, ExecutableIsTheSourceWithItsExtensionReplaced)
 {
     const std::pair<const char*, const char*> rows[] = {
-        {"C:\\src\\game.bb", "C:\\src\\game.exe"},
-        {"/home/me/game.BB", "/home/me/game.exe"},
-        {"/home/me/my.game.bb", "/home/me/my.game.exe"},
-        {"/home/me/game.", "/home/me/game.exe"},
+        {"C:\\src\\game.bb", "C:\\src\\game.exe"}, {"/home/me/game.BB", "/home/me/game.exe"},
+        {"/home/me/my.game.bb", "/home/me/my.game.exe"}, {"/home/me/game.", "/home/me/game.exe"},
         // Without an extension the folder's dot must not be cut.
-        {"/home/me/v1.2/game", "/home/me/v1.2/game.exe"},
-        {"C:\\v1.2\\game", "C:\\v1.2\\game.exe"},
+        {"/home/me/v1.2/game", "/home/me/v1.2/game.exe"}, {"C:\\v1.2\\game", "C:\\v1.2\\game.exe"},
         {"game", "game.exe"},
     };
     for (const auto& [source, exe] : rows)
@@ -52,13 +48,8 @@ TEST(CompilerCommand, ExecutableIsTheSourceWithItsExtensionReplaced)
 TEST(CompilerCommand, ProgramCommandLineSplitsAtBlanksOutsideQuotes)
 {
     const std::pair<const char*, QStringList> rows[] = {
-        {"", {}},
-        {"   ", {}},
-        {"-windowed", {"-windowed"}},
-        {"a  b\tc ", {"a", "b", "c"}},
-        {"\"my level.dat\" 3", {"my level.dat", "3"}},
-        {"name=\"a b\"c", {"name=a bc"}},
-        {"\"\" x", {"", "x"}},
+        {"", {}}, {"   ", {}}, {"-windowed", {"-windowed"}}, {"a  b\tc ", {"a", "b", "c"}},
+        {"\"my level.dat\" 3", {"my level.dat", "3"}}, {"name=\"a b\"c", {"name=a bc"}}, {"\"\" x", {"", "x"}},
         {"\"unclosed quote", {"unclosed quote"}},
     };
     for (const auto& [line, args] : rows)
@@ -74,11 +65,8 @@ TEST(CompilerCommand, UnderWineEveryPathTheCompilerReadsIsAWinePath)
     EXPECT_EQ(CompilerProcess(run, "/usr/bin/wine"), expected);
 
     const std::pair<const char*, const char*> paths[] = {
-        {"/home/me/game.bb", "Z:\\home\\me\\game.bb"},
-        {"/", "Z:\\"},
-        {"C:\\Blitz3D\\bin\\", "C:\\Blitz3D\\bin\\"},
-        {"D:/games/x.bb", "D:\\games\\x.bb"},
-        {"sub/x.bb", "sub\\x.bb"},
+        {"/home/me/game.bb", "Z:\\home\\me\\game.bb"}, {"/", "Z:\\"}, {"C:\\Blitz3D\\bin\\", "C:\\Blitz3D\\bin\\"},
+        {"D:/games/x.bb", "D:\\games\\x.bb"}, {"sub/x.bb", "sub\\x.bb"},
     };
     for (const auto& [path, wine] : paths)
         EXPECT_EQ(WinePath(path), wine) << path;

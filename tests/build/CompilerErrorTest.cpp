@@ -26,8 +26,7 @@ TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine)
         BuildResult result;
         const char* failure;
     } rows[] = {
-        {"Executing...", 0, false, BuildResult::Done, ""},
-        {"", 0, false, BuildResult::Done, ""},
+        {"Executing...", 0, false, BuildResult::Done, ""}, {"", 0, false, BuildResult::Done, ""},
         {"Executing...\r", 1, false, BuildResult::Done, ""},  // the program's own status
         {"\"a.bb\":1:1:1:1:m", 255, false, BuildResult::ErrorReport, ""},
         {"Unable to open linker.dll", 255, false, BuildResult::Failure, "Unable to open linker.dll"},
@@ -38,9 +37,7 @@ TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine)
     };
     for (const auto& row : rows) {
         EXPECT_EQ(JudgeBuild(row.last, row.exit, row.crashed), row.result) << row.last;
-        if (row.result == BuildResult::Failure) {
-            EXPECT_EQ(FailureText(row.last, row.exit, row.crashed), row.failure);
-        }
+        EXPECT_EQ(row.result == BuildResult::Failure ? FailureText(row.last, row.exit, row.crashed) : "", row.failure);
     }
 }
 
@@ -59,25 +56,16 @@ TEST(CompilerError, ReportLinesAreTakenApartByTheirFields)
         {"\"C:\\a.bb\":1:1:1:1:Expecting End If\r", "C:\\a.bb|1|1|Expecting End If"},
         {"\"x.bb\":4:9:4:9:", "x.bb|4|9|"},
         // The column is only shown, never read as a number.
-        {"\"x.bb\":4:?:4:9:m", "x.bb|4|?|m"},
-        {"\"x.bb\"junk:4:9:4:9:m", "x.bb|4|9|m"},
+        {"\"x.bb\":4:?:4:9:m", "x.bb|4|?|m"}, {"\"x.bb\"junk:4:9:4:9:m", "x.bb|4|9|m"},
         {"\"x.bb\": 4 :9:4:9:m", "x.bb|4|9|m"},
-        {"\"big.bb\":99999:1:99999:1:m", "big.bb|99999|1|m"},
-        {"\"big.bb\":65536:1:65536:1:m", "big.bb|65536|1|m"},
+        {"\"big.bb\":99999:1:99999:1:m", "big.bb|99999|1|m"}, {"\"big.bb\":65536:1:65536:1:m", "big.bb|65536|1|m"},
         {"\"x.bb\":0:0:0:0:m", "x.bb|0|0|m|unplaced"},
         // Outside the grammar.
-        {"", "refused"},
-        {"Unable to open input file", "refused"},
-        {"Error in userlib 'x.decls' - no such file", "refused"},
-        {" \"x.bb\":1:1:1:1:m", "refused"},
-        {"\"", "refused"},
+        {"", "refused"}, {"Unable to open input file", "refused"}, {" \"x.bb\":1:1:1:1:m", "refused"},
+        {"Error in userlib 'x.decls' - no such file", "refused"}, {"\"", "refused"},
         {"\"no closing quote:1:1:1:1:m", "refused"},
-        {"\"x.bb\"", "refused"},
-        {"\"x.bb\":1:1:1:1", "refused"},
-        {"\"x.bb\":abc:1:1:1:m", "refused"},
-        {"\"x.bb\"::1:1:1:m", "refused"},
-        {"\"x.bb\":-3:1:1:1:m", "refused"},
-        {"\"x.bb\":1e3:1:1:1:m", "refused"},
+        {"\"x.bb\"", "refused"}, {"\"x.bb\":1:1:1:1", "refused"}, {"\"x.bb\":abc:1:1:1:m", "refused"},
+        {"\"x.bb\"::1:1:1:m", "refused"}, {"\"x.bb\":-3:1:1:1:m", "refused"}, {"\"x.bb\":1e3:1:1:1:m", "refused"},
         {"\"x.bb\":99999999999999:1:1:1:m", "refused"},
     };
     for (const auto& [line, expected] : rows)
@@ -111,20 +99,13 @@ TEST(CompilerError, LastLineOfTheOutputIgnoresItsLineEnd)
 {
     TempDir dir;
     const std::string longLine(10000, 'x');
-    std::string many;
-    for (int i = 0; i < 20000; ++i)
-        many += "line " + std::to_string(i) + "\r\n";
+    const std::string many = NumberedLines("line %1", 20000, 0);
     const std::pair<std::string, std::string> rows[] = {
-        {"", ""},
-        {"Executing...", "Executing..."},
-        {"a\nb\n", "b"},
-        {"a\rb\r", "b"},
-        {"a\r\n\r\n", ""},
+        {"", ""}, {"Executing...", "Executing..."}, {"a\nb\n", "b"}, {"a\rb\r", "b"}, {"a\r\n\r\n", ""},
         {"\"x.bb\":1:1:1:1:m\r\nExecuting...", "Executing..."},
         // Long outputs are read from their end.
         {many + "\"a.bb\":1:1:1:1:m\r\n", "\"a.bb\":1:1:1:1:m"},
-        {many + longLine + "\r\n", longLine},
-        {longLine, longLine},
+        {many + longLine + "\r\n", longLine}, {longLine, longLine},
         {std::string(4095, 'a') + "\r\n", std::string(4095, 'a')},
         {std::string(4094, 'a') + "\r\nb", "b"},
         {"a\r\n" + std::string(5000, '\n'), ""},

@@ -20,9 +20,7 @@ protected:
 
 TEST_F(DiskChanges, AnUnmodifiedDocumentFollowsItsFileKeepingTheCaretLine)
 {
-    std::string lines;
-    for (int i = 1; i <= 20; ++i)
-        lines += "Print " + std::to_string(i) + "\r\n";
+    const std::string lines = NumberedLines("Print %1", 20);
     docs().OpenDoc(dir.write("a.bb", lines));
     const CDocPtr a = docs().Docs().first();
     editor().SetCaret(3, 12);

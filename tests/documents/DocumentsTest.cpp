@@ -58,10 +58,7 @@ TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
 
 TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMark)
 {
-    std::string many;
-    for (int i = 1; i <= 300; ++i)
-        many += "Print " + std::to_string(i) + "\r\n";
-    docs().OpenDoc(dir.write("long.bb", many));
+    docs().OpenDoc(dir.write("long.bb", NumberedLines("Print %1", 300)));
     const QString first = current().Key;
     EXPECT_FALSE(current().Modified);
     EXPECT_EQ(window->tabs().PictureOf(first), DocumentTabs::kSavedPicture);
@@ -176,8 +173,7 @@ TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
         docs().OpenDoc(path);
         EXPECT_TRUE(docs().Docs().isEmpty()) << path.toStdString();
         ASSERT_EQ(prompter.shown.size(), 1u);
-        EXPECT_TRUE(prompter.shown[0].text.startsWith("Unable to open " + path));
-        EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
+        EXPECT_TRUE(prompter.told()[0].startsWith("Critical: Unable to open " + path));
     }
     EXPECT_EQ(TabCaptions(), QStringList{"Help"});
     // The failures used up no document number.
@@ -214,8 +210,7 @@ TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(dir.write("notes.txt", "hello\r\n")),
                   QUrl::fromLocalFile(dir.write("PROG.BB", "End\r\n"))});
-    QWidget* area = editor().focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
-    ASSERT_TRUE(area);
+    QWidget* area = editorArea();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::NoButton, {});
     QApplication::sendEvent(area, &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -295,10 +290,8 @@ TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
     // Exit asks first, with the information icon; Cancel keeps everything.
     prompter.answers = {MsgAnswer::Cancel};
     Command("mnuExit");
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, app->labels.getValue("askexit"));
-    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
-    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(prompter.told(), QStringList{"Information: " + app->labels.getValue("askexit")});
+    EXPECT_EQ(prompter.shown.at(0).buttons, MsgButtons::OkCancel);
     EXPECT_EQ(docs().Docs().size(), 2);
 
     // OK, then No for a, then Cancel for b: a is closed, b and the window stay.
@@ -333,8 +326,7 @@ TEST_F(Documents, MenuClicksAreLoggedAndTheProjectCommandsAreNotThereYet)
     // The project toolbar only says it is not there yet, and changes nothing.
     prompter.shown.clear();
     window->menus().button("btNewProject")->trigger();
-    EXPECT_EQ(prompter.texts(), QStringList{"Project management still to do..."});
-    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.told(), QStringList{"Information: Project management still to do..."});
     EXPECT_TRUE(docs().Docs().isEmpty());
 }
 

@@ -63,8 +63,7 @@ TEST_F(RecentMenu, ListsOpenedFilesNewestFirstOpensThemAndKeepsThemAcrossARestar
     EXPECT_EQ(docs().Docs().size(), 1);
 
     // The list outlives the program, kept in the user's prefs.ini.
-    Close();
-    Launch();
+    Restart();
     EXPECT_EQ(Items(), (QStringList{"&1 a.bb", "-", "&Clear Recent Files"}));
     EXPECT_EQ(window->recentFiles().List().Files(), QStringList{Canonical(a)});
 
@@ -77,8 +76,7 @@ TEST_F(RecentMenu, ListsOpenedFilesNewestFirstOpensThemAndKeepsThemAcrossARestar
     Command("mnuClearRecentFiles");
     EXPECT_EQ(Items(), (QStringList{"-", "&Clear Recent Files"}));
     EXPECT_FALSE(menu().menuAction()->isEnabled());
-    Close();
-    Launch();
+    Restart();
     EXPECT_TRUE(window->recentFiles().List().Files().isEmpty());
 }
 

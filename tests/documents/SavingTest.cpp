@@ -128,7 +128,6 @@ TEST_F(Saving, AFailedSaveKeepsTheFileAndTheEdits)
     docs().OpenDoc(path);
     Type("; my work\n");
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    prompter.shown.clear();
     Command("mnuSaveBBFile");
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_TRUE(prompter.shown[0].text.startsWith("Unable to save " + path)) << prompter.shown[0].text.toStdString();

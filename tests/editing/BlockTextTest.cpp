@@ -9,9 +9,7 @@ TEST(BlockText, CommentAndUncommentEveryLineKeepingLineEnds)
     const struct {
         std::string_view lines, commented, uncommented;
     } rows[] = {
-        {"", ";", ""},
-        {"Print 1", ";Print 1", "Print 1"},
-        {";; twice", ";;; twice", "; twice"},
+        {"", ";", ""}, {"Print 1", ";Print 1", "Print 1"}, {";; twice", ";;; twice", "; twice"},
         {"\t  ; note", ";\t  ; note", "\t   note"},
         {"x = 1 ; not first", ";x = 1 ; not first", "x = 1 ; not first"},
         {"a\r\n\r\n\tb", ";a\r\n;\r\n;\tb", "a\r\n\r\n\tb"},
@@ -29,8 +27,7 @@ TEST(BlockText, IndentsInTheDocumentsOwnStyle)
     const struct {
         std::string_view lines, document, unit;
     } rows[] = {
-        {"a\r\n\tb", "", "\t"},
-        {"a\r\n  b", "", "   "},
+        {"a\r\n\tb", "", "\t"}, {"a\r\n  b", "", "   "},
         {"  a\r\n\tb", "", "\t"},       // any tab makes it tabs
         {"a\r\nb", "x\r\n    y", "   "},  // nothing indented here: the document says
         {"a\r\nb", "x\r\n\ty", "\t"},
@@ -45,8 +42,7 @@ TEST(BlockText, IndentsInTheDocumentsOwnStyle)
     } out[] = {
         {"\tIf a\r\n\t\tb\r\nc", "If a\r\n\tb\r\nc"},
         {"      a\r\n  b\r\n", "   a\r\nb\r\n"},
-        {" \tx", "x"},   // a blank before a tab is one level with it
-        {"\t x", " x"},
+        {" \tx", "x"}, {"\t x", " x"},  // a blank before a tab is one level with it
     };
     for (const auto& r : out)
         EXPECT_EQ(block::UnindentLines(r.lines, 3), r.unindented) << r.lines;

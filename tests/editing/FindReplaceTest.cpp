@@ -4,7 +4,6 @@
 #include "editing/EditingTools.h"
 #include "support/AppFixture.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -56,9 +55,7 @@ TEST_F(FindReplace, FindAndFindNextWalkTheMatchesOnceWithoutWrapping)
     EXPECT_TRUE(d.cmdFindNext->isDefault());
     const std::vector<TextSpan> rest = Walk(d.cmdFindNext);
     EXPECT_EQ(rest, (std::vector<TextSpan>{{18, 23}, {26, 31}, {44, 49}, {53, 58}}));
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, Label("textnotfound"));
-    EXPECT_EQ(prompter.shown[0].icon, MsgIcon::None);
+    EXPECT_EQ(prompter.told(), QStringList{"None: " + Label("textnotfound")});
     d.cmdFindNext->click();
     EXPECT_EQ(prompter.shown.size(), 2u) << "every further Find next says so again";
 
@@ -180,8 +177,7 @@ TEST_F(FindReplace, F3GoesOnAfterTheDialogIsClosedAndShiftF3GoesBack)
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_FALSE(d.isVisible());
 
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(Activate());
     auto press = [&](QKeyCombination keys) {
         QTest::keySequence(window, QKeySequence(keys));
         return editor().SelectionSpan();

@@ -200,10 +200,7 @@ TEST(EditCtrlKeys, CharactersWindows1252LacksGoInOnlyWhenTheUserSwitchesToUtf8)
 TEST(EditCtrlMouse, TheWheelScrollsTheConfiguredLines)
 {
     Fixture f;
-    QByteArray text;
-    for (int i = 0; i < 200; ++i)
-        text += "Print " + QByteArray::number(i) + "\r\n";
-    f.editor.SetText(text);
+    f.editor.SetText(QByteArray::fromStdString(NumberedLines("Print %1", 200)));
     QWidget* area = f.viewport();
     ASSERT_NE(area, nullptr);
 
@@ -246,10 +243,7 @@ TEST(EditCtrlText, AJumpShowsTheLineInTheUpperThirdAndItsFlashGoesAway)
     look.BackColor = Rgb(255, 255, 255);
     look.ErrorLineColor = Rgb(255, 0, 0);
     f.editor.ApplyAppearance(look);
-    QByteArray text;
-    for (int i = 1; i <= 300; ++i)
-        text += "Print " + QByteArray::number(i) + "\r\n";
-    f.editor.SetText(text);
+    f.editor.SetText(QByteArray::fromStdString(NumberedLines("Print %1", 300)));
     const int height = f.viewport()->height();
     f.editor.SetCaret(0, 2);
     const int lineHeight = f.editor.CaretPoint().y();

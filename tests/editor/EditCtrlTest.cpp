@@ -191,8 +191,7 @@ TEST(EditCtrlColours, EditsInALongLineColourItAsAWholeColouringWould)
         {inText, 0, "q"}, {inText, 1, ""},  // a command that stops being one
         {20500, 0, "\r\n"}, {20500, 2, ""}, // the line split in two and joined again
     };
-    EditorKeywordListPtr commands = KeywordsOf({{"Text", 1}});
-    const NameTable commandNames(*commands, 1);
+    const NameTable commandNames(*KeywordsOf({{"Text", 1}}), 1);
     const NameTable declaredNames(*KeywordsOf({{"score", 2}, {"scorex", 6}}));
     EditCtrl whole;
     setUp(whole);

@@ -15,13 +15,8 @@ inline void FinishColouring(EditCtrl& editor)
 inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const char*, int>> names)
 {
     auto list = std::make_shared<EditorKeywordList>();
-    for (const auto& [name, kind] : names) {
-        EditorKeyword e;
-        e.Name = name;
-        e.Key = name;
-        e.Style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0});
-        list->Add(std::move(e));
-    }
+    for (const auto& [name, kind] : names)
+        list->Add(EditorKeyword{name, name, std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}), {}, {}, 0});
     return list;
 }
 

@@ -64,9 +64,7 @@ TEST(InitEditControl, GutterAndTabsFollowTheSettings)
     const int sized = at("x", 0, 1).x();
     EXPECT_LT(none, sized);
     EXPECT_LT(sized, fixed);
-    QByteArray many;
-    for (int i = 0; i < 100000; ++i)
-        many += "\r\n";
+    const QByteArray many = QByteArray("\r\n").repeated(100000);
     EXPECT_GT(at(many, 0, 1).x(), sized);
     s.LineGutterMode = 1;
     EXPECT_EQ(at(many, 0, 1).x(), fixed);

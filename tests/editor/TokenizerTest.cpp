@@ -27,10 +27,7 @@ std::string Tokens(std::string_view line, const NameTable& commands, const NameT
 
 EditorKeyword Declared(const char* name, int kind)
 {
-    EditorKeyword e;
-    e.Name = name;
-    e.Style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0});
-    return e;
+    return {name, {}, std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}), {}, {}, 0};
 }
 
 }  // namespace

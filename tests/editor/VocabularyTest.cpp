@@ -58,18 +58,12 @@ TEST(LoadCommands, EveryLineOfTheListBesideTheProgramIsACommandWhateverTheCurren
 {
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"Graphics width,height[,depth][,mode]", "Graphics||width,height,[depth],[mode]"},
-        {"End", "End||"},
-        {"WaitKey()", "WaitKey||"},
-        {"  LoadImage (file$)  ", "LoadImage||file$"},
+        {"End", "End||"}, {"WaitKey()", "WaitKey||"}, {"  LoadImage (file$)  ", "LoadImage||file$"},
         {"AddVertex(surface,x#,y#,z#[,u#][,v#][,w#])", "AddVertex||surface,x#,y#,z#,[u#],[v#],[w#]"},
-        {"Print [string$]", "Print||[string$]"},
-        {"Spaced  a , b ", "Spaced||a,b"},
-        {"Gap a,,b", "Gap||a,,b"},
-        {"Brackets []", "Brackets||[]"},
-        {"Blank(   )", "Blank||"},
+        {"Print [string$]", "Print||[string$]"}, {"Spaced  a , b ", "Spaced||a,b"}, {"Gap a,,b", "Gap||a,,b"},
+        {"Brackets []", "Brackets||[]"}, {"Blank(   )", "Blank||"},
         // Lines without a name are entries too.
-        {"", ""},
-        {"()", ""},
+        {"", ""}, {"()", ""},
     };
     TempDir program;
     program.write("commands.txt", Lines(rows));
@@ -114,19 +108,10 @@ TEST(LoadCommands, LinesTheFormatCannotDescribeNameTheirLine)
 TEST(LoadDecls, AddsTheFunctionsOfEveryDeclsFileAndSkipsDirectives)
 {
     const std::vector<std::pair<std::string, std::string>> rows = {
-        {"MyFunc%(a%,b$):\"MyFuncA\"", "MyFunc|%|a%,b$"},
-        {"Beep(freq%,dur%)", "Beep||freq%,dur%"},
-        {"GetTicks%()", "GetTicks|%|"},
-        {"  Sleep (ms%) : \"Sleep\"", "Sleep||ms%"},
-        {"NoParams", "NoParams||"},
-        {"Locate*(a*)", "Locate|*|a*"},
-        {"Name$:\"x(y\"", "Name|$|"},
-        {"Opt#(a,b[,c])", "Opt|#|a,b,[c]"},
-        {"", ""},
-        {"   ", ""},
-        {".lib \"user32.dll\"", ""},
-        {"; a comment", ""},
-        {"  .lib \"x\"", ""},
+        {"MyFunc%(a%,b$):\"MyFuncA\"", "MyFunc|%|a%,b$"}, {"Beep(freq%,dur%)", "Beep||freq%,dur%"},
+        {"GetTicks%()", "GetTicks|%|"}, {"  Sleep (ms%) : \"Sleep\"", "Sleep||ms%"}, {"NoParams", "NoParams||"},
+        {"Locate*(a*)", "Locate|*|a*"}, {"Name$:\"x(y\"", "Name|$|"}, {"Opt#(a,b[,c])", "Opt|#|a,b,[c]"},
+        {"", ""}, {"   ", ""}, {".lib \"user32.dll\"", ""}, {"; a comment", ""}, {"  .lib \"x\"", ""},
     };
     TempDir b3d;
     b3d.write("userlibs/b.decls", ".lib \"b.dll\"\r\nBFunc$(s$):\"BF\"\r\n");

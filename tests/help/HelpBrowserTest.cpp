@@ -7,11 +7,8 @@
 
 #include <QDir>
 #include <QImage>
-#include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
@@ -19,14 +16,11 @@
 
 namespace {
 
-class HelpBrowserTest : public ::testing::Test {
+class HelpBrowserTest : public ::testing::Test, public HelpWindow {
 protected:
     TempDir dir;
     QString helpDir = dir.file(QStringLiteral("Blitz3D/help"));
     QUrl index, graphics, renderWorld;
-    QWidget window;
-    QWidget* editor = new QWidget(&window);
-    HelpBrowser* browser = new HelpBrowser(&window);
     std::vector<QUrl> completed;
 
     void SetUp() override
@@ -39,23 +33,14 @@ protected:
         renderWorld = Page("Blitz3D/help/commands/3d_commands/RenderWorld.htm",
                            "<html><body><h1>RenderWorld [tween]</h1></body></html>");
 
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(editor);
-        layout->addWidget(browser);
         browser->hide();
-        window.resize(640, 480);
-        window.show();
 
         browser->SetHelpDir(helpDir);
         QObject::connect(browser, &HelpBrowser::DocumentComplete, browser,
                          [this](const QUrl& url) { completed.push_back(url); });
     }
 
-    QUrl Page(const char* name, std::string_view html) const
-    {
-        return QUrl::fromLocalFile(dir.write(QString::fromLatin1(name), html));
-    }
-
+    QUrl Page(const char* name, std::string_view html) const { return QUrl::fromLocalFile(dir.write(name, html)); }
     void LoadAndWait(const std::function<void()>& action, const QUrl& url)
     {
         ASSERT_TRUE(::LoadAndWait(*browser, action, url));
@@ -70,10 +55,7 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
         return result.value_or(T{});
     }
-    QString PageText()
-    {
-        return Await<QString>([&](auto done) { browser->View()->page()->toPlainText(done); });
-    }
+    QString PageText() { return Await<QString>([&](auto done) { browser->View()->page()->toPlainText(done); }); }
 
     // The generated page for `path` is there once the view stands at that
     // address and shows something.

@@ -70,10 +70,8 @@ TEST_F(HelpPages, BrowserUrlTellsUrlsFromPaths)
 {
     const std::pair<QString, QString> rows[] = {
         {"http://ovrel.invalid/stavel/autoupdate.asp", "http://ovrel.invalid/stavel/autoupdate.asp"},
-        {"file:///b3d/help/index.html", "file:///b3d/help/index.html"},
-        {"about:blank", "about:blank"},
-        {"  /b3d/help/index.html ", "file:///b3d/help/index.html"},
-        {"", ""},
+        {"file:///b3d/help/index.html", "file:///b3d/help/index.html"}, {"about:blank", "about:blank"},
+        {"  /b3d/help/index.html ", "file:///b3d/help/index.html"}, {"", ""},
     };
     for (const auto& [input, url] : rows)
         EXPECT_EQ(help::ToBrowserUrl(input).toString(), url) << input.toStdString();

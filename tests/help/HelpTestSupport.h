@@ -4,6 +4,7 @@
 #include "support/Wait.h"
 
 #include <QUrl>
+#include <QVBoxLayout>
 #include <QVariant>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -12,6 +13,22 @@
 
 #include <functional>
 #include <optional>
+
+// A window on screen with a stand-in editor above a help browser.
+struct HelpWindow {
+    QWidget window;
+    QWidget* editor = new QWidget(&window);
+    HelpBrowser* browser = new HelpBrowser(&window);
+
+    HelpWindow()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(editor);
+        layout->addWidget(browser);
+        window.resize(640, 480);
+        window.show();
+    }
+};
 
 // Runs `action` and waits until the browser's last completed page is `url`.
 inline ::testing::AssertionResult LoadAndWait(HelpBrowser& browser, const std::function<void()>& action,

@@ -43,12 +43,10 @@ TEST(UpdateAnswer, TheAnswerIsAVersionOfThreeWholeNumbersAndADownloadIdentifier)
         "<B><font color=\"#990000\">A new Version is available!</font></B><br><a href=\""
         "https://update.ovrel.org/stavel/download.asp?id=%1\">Click Here</a> to download the new Version (%2)");
     const QString upToDate = QStringLiteral("<B><font color=\"#009900\">Your version is Updated!</font></B>");
-    const QString tooFew = QStringLiteral("failure: The update server's answer could not be read: "
-                                          "its version does not have three numbers.");
-    const QString notWhole = QStringLiteral("failure: The update server's answer could not be read: "
-                                            "its version is not made of whole numbers.");
-    const QString oneLine = QStringLiteral("failure: The update server's answer could not be read: "
-                                           "it has fewer than two lines.");
+    const QString unread = QStringLiteral("failure: The update server's answer could not be read: ");
+    const QString tooFew = unread + "its version does not have three numbers.";
+    const QString notWhole = unread + "its version is not made of whole numbers.";
+    const QString oneLine = unread + "it has fewer than two lines.";
     const struct {
         std::string_view body;
         QString shown;

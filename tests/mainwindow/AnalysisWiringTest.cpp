@@ -64,11 +64,8 @@ TEST_F(Analysis, OpeningScansTheFileAndItsIncludes)
 
 TEST_F(Analysis, ADeclarationChosenInTheListShowsInTheUpperThird)
 {
-    std::string source;
-    for (int i = 0; i < 250; ++i)
-        source += "Print " + std::to_string(i) + "\r\n";
-    source += "Function Late()\r\nEnd Function\r\n" + source;
-    docs().OpenDoc(dir.write("long.bb", source));
+    const std::string prints = NumberedLines("Print %1", 250);
+    docs().OpenDoc(dir.write("long.bb", prints + "Function Late()\r\nEnd Function\r\n" + prints));
     window->declList().SelectTab("Functions");
     ASSERT_TRUE(window->declList().Choose("Late"));
     EXPECT_EQ(editor().CaretPos().Line, 251);
@@ -102,14 +99,10 @@ TEST_F(Analysis, TypingRescansShortlyAfter)
 
 TEST_F(Analysis, ARescanLeavesTheDeclarationListWhereItWasScrolled)
 {
-    std::string source;
-    for (int i = 0; i < 300; ++i)
-        source += QStringLiteral("Global g%1\r\n").arg(i, 3, 10, QChar(u'0')).toStdString();
-    docs().OpenDoc(dir.write("main.bb", source));
+    docs().OpenDoc(dir.write("main.bb", NumberedLines("Global g%1", 300, 100)));
     DeclList& list = window->declList();
     list.SelectTab("Globals");
-    auto* view = list.findChild<QListView*>("ListView1");
-    ASSERT_TRUE(view);
+    auto* view = Child<QListView>(list, "ListView1");
     view->scrollTo(view->model()->index(150, 0), QAbstractItemView::PositionAtTop);
     // The row at the top as the user sees it. After a change of its rows the
     // view lays itself out only at its next turn in the event loop, or when it
@@ -119,7 +112,7 @@ TEST_F(Analysis, ARescanLeavesTheDeclarationListWhereItWasScrolled)
         view->doItemsLayout();
         return view->indexAt(QPoint(2, 2)).data().toString();
     };
-    ASSERT_EQ(top(), "g150");
+    ASSERT_EQ(top(), "g250");
 
     // A name added above shifts every row by one.
     editor().SetCaret(0, 1);
@@ -134,14 +127,10 @@ TEST_F(Analysis, ARescanLeavesTheDeclarationListWhereItWasScrolled)
 // undo another declaration was highlighted.
 TEST_F(Analysis, TheChosenDeclarationStaysChosenAcrossRescans)
 {
-    std::string source;
-    for (int i = 100; i < 110; ++i)
-        source += QStringLiteral("Function BuildSection%1%()\r\nEnd Function\r\n").arg(i).toStdString();
-    docs().OpenDoc(dir.write("main.bb", source));
+    docs().OpenDoc(dir.write("main.bb", NumberedLines("Function BuildSection%1%()\r\nEnd Function", 10, 100)));
     DeclList& list = window->declList();
     list.SelectTab("Functions");
-    auto* view = list.findChild<QListView*>("ListView1");
-    ASSERT_TRUE(view);
+    auto* view = Child<QListView>(list, "ListView1");
     view->setCurrentIndex(view->model()->index(0, 0));
     const auto chosen = [&] {
         const QModelIndexList selected = view->selectionModel()->selectedIndexes();
@@ -183,9 +172,7 @@ TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
     EXPECT_EQ(window->declList().Names(), QStringList{"onlyInA"});
 
     // The user switches to b while a long scan of a lets the window run.
-    std::string many;
-    for (int i = 0; i < 5000; ++i)
-        many += "Global g" + std::to_string(i) + "\r\n";
+    const std::string many = NumberedLines("Global g%1", 5000);
     editor().SetText(QByteArray::fromStdString(many) + "Global addedToA");
     EditorEvents& events = window->events();
     events.SetScanYieldInterval(std::chrono::milliseconds(0));
@@ -296,9 +283,7 @@ TEST_F(Analysis, RightClickOpensTheEditMenuAndClosesTheList)
     auto* assistant = window->findChild<CodeAssistant*>();
     ASSERT_TRUE(assistant && assistant->ListVisible());
 
-    QWidget* area = editor().focusProxy()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
-    ASSERT_TRUE(area);
-    QTest::mouseClick(area, Qt::RightButton, {}, QPoint(20, 5));
+    QTest::mouseClick(editorArea(), Qt::RightButton, {}, QPoint(20, 5));
     QMenu* menu = window->menus().menus.value("mnuEditTop");
     EXPECT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
     EXPECT_EQ(QApplication::activePopupWidget(), menu) << "the only menu shown";

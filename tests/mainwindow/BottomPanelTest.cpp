@@ -18,8 +18,7 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ASSERT_TRUE(Activate());
         docs().OpenDoc(dir.write("main.bb", "Function Hit(hp)\r\nEnd Function\r\nHit 1\r\nHit 2\r\n"));
     }
     BottomPanel& panel() const { return window->bottomPanel(); }

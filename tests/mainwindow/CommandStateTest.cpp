@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QSet>
 #include <QWebEngineView>
 
 namespace {
@@ -37,33 +38,25 @@ const QStringList kStop = {"btStop", "mnuStop"};
 
 class CommandState : public AppFixture {
 protected:
-    QStringList Enabled() const
+    QSet<QString> Enabled() const
     {
-        QStringList on;
+        QSet<QString> on;
         for (const auto* table : {&window->menus().items, &window->menus().buttons})
             for (auto it = table->begin(); it != table->end(); ++it)
                 if (it.value()->isEnabled())
                     on << it.key();
-        on.sort();
         return on;
     }
 
     // The commands settle within the edit status timer's beat.
-    void Expect(const char* situation, QStringList want)
+    void Expect(const char* situation, const QStringList& want)
     {
-        want.sort();
-        WaitUntil([&] { return Enabled() == want; }, 3000);
-        const QStringList got = Enabled();
-        QStringList extra, missing;
-        for (const QString& n : got)
-            if (!want.contains(n))
-                extra << n;
-        for (const QString& n : want)
-            if (!got.contains(n))
-                missing << n;
-        EXPECT_TRUE(extra.isEmpty() && missing.isEmpty())
-            << situation << ": enabled but should not be: " << extra.join(' ').toStdString()
-            << "; disabled but should not be: " << missing.join(' ').toStdString();
+        const QSet<QString> wanted(want.begin(), want.end());
+        WaitUntil([&] { return Enabled() == wanted; }, 3000);
+        const QSet<QString> got = Enabled();
+        const auto names = [](const QSet<QString>& set) { return QStringList(set.values()).join(' ').toStdString(); };
+        EXPECT_TRUE(got == wanted) << situation << ": enabled but should not be: " << names(got - wanted)
+                                   << "; disabled but should not be: " << names(wanted - got);
     }
 };
 

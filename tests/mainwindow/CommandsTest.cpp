@@ -14,8 +14,7 @@ class Commands : public AppFixture {};
 
 TEST_F(Commands, ShortcutsReachTheirCommands)
 {
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(Activate());
     auto press = [&](const QKeySequence& keys) {
         QTest::keySequence(window, keys);
         Pump();

@@ -27,13 +27,9 @@ protected:
     }
     void Hover(bool in)
     {
-        if (in) {
-            QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-            QApplication::sendEvent(button(), &enter);
-        } else {
-            QEvent leave(QEvent::Leave);
-            QApplication::sendEvent(button(), &leave);
-        }
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(button(), in ? &enter : &leave);
     }
 };
 
@@ -87,8 +83,7 @@ TEST_F(Layout, ControlTabAndControlPageKeysGoRoundTheTabs)
 {
     docs().OpenDoc(dir.write("a.bb", "Cls\r\n"));
     docs().OpenDoc(dir.write("b.bb", "End\r\n"));
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(Activate());
     editor().setFocus();
     DocumentTabs& tabs = window->tabs();
     ASSERT_EQ(tabs.currentIndex(), 2);
@@ -121,8 +116,7 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     Pump();
     panes().SetLeftPaneWidth(230);
     panes().SetProjectPaneHeight(90);
-    Close();
-    Launch();
+    Restart();
     EXPECT_EQ(window->geometry(), QRect(30, 40, 640, 480));
     EXPECT_EQ(panes().LeftPaneWidth(), 230);
     EXPECT_EQ(panes().ProjectPaneHeight(), 90);
@@ -131,8 +125,7 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     panes().ToggleLeftPane();
     window->showMaximized();
     Pump();
-    Close();
-    Launch();
+    Restart();
     EXPECT_TRUE(window->isMaximized());
     EXPECT_TRUE(panes().LeftPaneCollapsed());
     EXPECT_EQ(panes().LeftPaneWidth(), 230);
@@ -158,8 +151,7 @@ TEST_F(Layout, APaneCollapsedAtExitComesBackAtItsWidthAfterARestart)
     Pump();
     panes().SetLeftPaneWidth(422);
     panes().ToggleLeftPane();
-    Close();
-    Launch();
+    Restart();
     ASSERT_TRUE(panes().LeftPaneCollapsed());
     panes().ToggleLeftPane();
     Pump();
@@ -179,15 +171,13 @@ TEST_F(Layout, TheBottomPanelComesBackOpenOrCollapsedAtTheHeightItWasGiven)
     splitter->setSizes({total - 230, 230});  // as a drag of its splitter
     Pump();
     ASSERT_EQ(panel().height(), 230);
-    Close();
-    Launch();
+    Restart();
     Pump();
     EXPECT_FALSE(panel().Collapsed());
     EXPECT_EQ(panel().height(), 230);
 
     panel().Toggle()->click();
-    Close();
-    Launch();
+    Restart();
     Pump();
     EXPECT_TRUE(panel().Collapsed());
     panel().Toggle()->click();

@@ -37,8 +37,7 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ASSERT_TRUE(Activate());
         dir.write("game/lib/shapes.bb", kShapes);
         docs().OpenDoc(dir.write("game/main.bb", kMain));
     }
@@ -127,11 +126,11 @@ TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
     ASSERT_TRUE(pane.isVisible());
     EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "DrawBox"));
     ASSERT_EQ(pane.RowCount(), 2);
-    EXPECT_EQ(pane.Row(0).title, "main.bb");
-    EXPECT_EQ(pane.Row(0).line, 5);
-    EXPECT_EQ(pane.Row(0).text, "DrawBox score, 0");
-    EXPECT_EQ(pane.Row(1).title, "shapes.bb");
-    EXPECT_EQ(pane.Row(1).line, 2);
+    const auto row = [&](int i) {
+        return pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text;
+    };
+    EXPECT_EQ(row(0), "main.bb:5 DrawBox score, 0");
+    EXPECT_EQ(row(1), "shapes.bb:2 Function DrawBox(x, y)");
 
     pane.Choose(1);
     EXPECT_EQ(Where(), "shapes.bb:2:16");

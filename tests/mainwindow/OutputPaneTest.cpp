@@ -21,10 +21,8 @@ protected:
     // then runs `tail`.
     void Prints(const std::string& output, const std::string& tail)
     {
-        const QString printed = dir.write("printed.txt",
-                                          "BlitzCC V1.108\r\n(C)opyright 2000-2003\r\nCompiling \"main.bb\"\r\n"
-                                          "Parsing...\r\n"
-                                              + output);
+        const std::string banner = "BlitzCC V1.108\r\n(C)opyright 2000-2003\r\nCompiling \"main.bb\"\r\n";
+        const QString printed = dir.write("printed.txt", banner + "Parsing...\r\n" + output);
         FakeCompiler("/bin/cat '" + printed.toStdString() + "'\n" + tail);
     }
     BuildOutputPane& pane() const { return window->outputPane(); }
@@ -135,8 +133,7 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsTheCompilerAndTheProgramItRuns)
 
     auto [compiler, program] = compile();
     EXPECT_TRUE(stop->isEnabled() && button->isEnabled());
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(Activate());
     QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
     EXPECT_FALSE(window->build().IsBuilding());
     EXPECT_TRUE(WaitUntil([&] { return !Alive(compiler) && !Alive(program); }, 5000));

@@ -11,18 +11,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-
-template <typename T = QPushButton>
-T* Child(QWidget& w, const char* name)
-{
-    T* child = w.findChild<T*>(QString::fromLatin1(name));
-    if (!child)
-        throw std::runtime_error(std::string("no control ") + name);
-    return child;
-}
 
 QStringList Rows(QListWidget* list)
 {
@@ -50,11 +40,9 @@ protected:
     // and saves.
     void ChooseScheme(const QString& name)
     {
-        QTimer::singleShot(0, window, [this, name] {
-            auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(d);
-            Pick(Child<QListWidget>(*d, "lstColorSchemas"), name);
-            Child(*d, "cmdSave")->click();
+        OnModal<SettingsDialog>([name](SettingsDialog& d) {
+            Pick(Child<QListWidget>(d, "lstColorSchemas"), name);
+            Child(d, "cmdSave")->click();
         });
         Command("mnuPrefs");
     }
@@ -95,8 +83,7 @@ TEST_F(Theme, ADarkSchemeRecoloursTheEditorAndTheWindowAndSurvivesARestart)
     EXPECT_EQ(IniFile(dir.read("prefs.ini")).Get("IDECOLORS", "BackColor", ""), "30,31,34");
 
     // Started again, it comes up dark.
-    Close();
-    Launch({game});
+    Restart({game});
     ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc() != nullptr; }));
     expectDark();
 
@@ -112,8 +99,8 @@ TEST_F(Theme, UsersSaveAndDeleteSchemesOfTheirOwnBesidePrefs)
     d.show();
     auto* list = Child<QListWidget>(d, "lstColorSchemas");
     auto* name = Child<QLineEdit>(d, "txtSchemaName");
-    QPushButton* save = Child(d, "cmdSchemaSave");
-    QPushButton* remove = Child(d, "cmdSchemaDelete");
+    QAbstractButton* save = Child(d, "cmdSchemaSave");
+    QAbstractButton* remove = Child(d, "cmdSchemaDelete");
     const QString file = dir.file("schemes.ini");
     auto fileHolds = [&](const char* scheme) { return !IniFile(dir.read("schemes.ini")).Get(scheme, "CommandsColor", "").empty(); };
 

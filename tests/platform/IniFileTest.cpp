@@ -27,12 +27,11 @@ const char* const kUserFile =
 TEST(IniFile, ReadsLikeTheProfileFunctions)
 {
     const IniFile ini{std::string(kUserFile) + "[A]\r\nK=" + std::string(300, 'x') + "\r\nK=2\r\n[a]\r\nJ=4\r\n"};
-    struct Row {
+    const struct {
         const char* section;
         const char* key;
         std::string expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"PATHS", "B3DDir", "C:\\Blitz3D"},  // sections and keys ignore case, values are trimmed
         {"paths", "CUSTOM", "kept"},
         {"IDEOPTS", "Empty", ""},            // present but empty: empty, not the default
@@ -44,7 +43,7 @@ TEST(IniFile, ReadsLikeTheProfileFunctions)
         {"A", "K", std::string(254, 'x')},   // cut at 254 characters; the first of two keys
         {"A", "J", "dflt"},                  // only the first section of a name counts
     };
-    for (const Row& r : rows)
+    for (const auto& r : rows)
         EXPECT_EQ(ini.Get(r.section, r.key, "dflt"), r.expected) << r.section << "/" << r.key;
 }
 

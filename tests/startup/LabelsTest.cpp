@@ -43,9 +43,7 @@ TEST(Labels, MalformedLinesStopTheReadAtTheirLineNumber)
 // A duplicate key is an error too: the start-up test.
 TEST(Labels, HugeFilesAreRunTimeErrors)
 {
-    std::string huge;
-    for (int i = 0; i < 32767; ++i)
-        huge += "# line\r\n";
+    std::string huge = QByteArray("# line\r\n").repeated(32767).toStdString();
     EXPECT_THROW(ParseLabels(huge), std::runtime_error);
     huge.resize(huge.size() - 8);  // 32766 lines are fine
     EXPECT_NO_THROW(ParseLabels(huge));

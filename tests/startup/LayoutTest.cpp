@@ -17,18 +17,17 @@ TEST(Layout, TheExecutablesFolderDecidesBetweenPortableAndInstalled)
     root.write("build/prefs.ini", "");
     root.write("usr/share/ovrel/prefs.ini", "");
 
-    struct Row {
+    const struct {
         QString exeDir;
         Layout expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {root.file("build"), Layout::Portable(root.file("build"))},
         {root.file("usr/bin"),
          {root.file("usr/share/ovrel"), root.file("xdg-config/ovrel"), root.file("home/.local/state/ovrel"), true}},
         // Start-up then says prefs.ini is missing, as it always did.
         {root.file("lost"), Layout::Portable(root.file("lost"))},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         const Layout got = Layout::ForExecutable(row.exeDir);
         const QStringList gotDirs{got.programDir, got.configDir, got.stateDir};
         EXPECT_EQ(gotDirs, QStringList({row.expected.programDir, row.expected.configDir, row.expected.stateDir}))

@@ -5,7 +5,6 @@
 #include "support/ProgramDir.h"
 
 #include <QDirIterator>
-#include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -22,10 +21,7 @@ QStringList KeysAskedForBySources()
     QDirIterator it(QStringLiteral(OVREL_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        QFile f(it.next());
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QString source = QString::fromUtf8(f.readAll());
+        const QString source = QString::fromStdString(ReadFileBytes(it.next()));
         for (const auto& re : {call, labelArg}) {
             auto matches = re.globalMatch(source);
             while (matches.hasNext())

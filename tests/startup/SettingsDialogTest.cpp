@@ -4,8 +4,6 @@
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -14,22 +12,10 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace {
 
 const QString kNotAnInteger = QStringLiteral("This property must be an Integer value >0");
-
-template <typename T = QAbstractButton>
-T* Child(QWidget& w, const QString& name)
-{
-    T* child = w.findChild<T*>(name);
-    if (!child)
-        throw std::runtime_error("no control " + name.toStdString());
-    return child;
-}
 
 // Replaces the box's text in one user edit, as pasting over a selection
 // does (typing it key by key would be checked after every key).
@@ -80,14 +66,13 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
     using Step = std::function<void(SettingsDialog&)>;
     const Step save = [](SettingsDialog& d) { Child(d, "cmdSave")->click(); };
     const Step elsewhere = [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->setText("/elsewhere"); };
-    struct Row {
+    const struct {
         const char* name;
         Step edit, leave;
         QString storedDir;    // what B3DDir holds afterwards
         QString message;      // none: the dialog was left; ending in a line end: the reason follows
         const char* focused;  // the box to correct, on the first page
-    };
-    const std::vector<Row> rows = {
+    } rows[] = {
         {"empty folder", [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->clear(); }, save, "",
          app->labels.getValue("blitzdirnotfound"), "txtB3DDir"},
         {"missing command list",
@@ -100,13 +85,12 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
              QDir().mkpath(dir.file("prefs.ini"));
          },
          save, dir.blitzDir(), "Unable to save the settings to " + dir.file("prefs.ini") + ":\n", nullptr},
-        {"Discard", elsewhere, [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); }, dir.blitzDir(), "",
-         nullptr},
+        {"Discard", elsewhere, [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); }, dir.blitzDir(), "", nullptr},
         {"Escape", elsewhere, [](SettingsDialog& d) { QTest::keyClick(Child<QLineEdit>(d, "txtCommandPath"), Qt::Key_Escape); },
          dir.blitzDir(), "", nullptr},
         {"close", elsewhere, [](SettingsDialog& d) { d.close(); }, dir.blitzDir(), "", nullptr},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         const Settings before = app->settings;
         prompter.shown.clear();
         auto d = Open();
@@ -128,9 +112,7 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
         EXPECT_TRUE(row.message.endsWith('\n') ? shown.startsWith(row.message) && shown.size() > row.message.size()
                                                 : shown == row.message)
             << shown.toStdString();
-        if (!row.message.isEmpty()) {
-            EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
-        }
+        EXPECT_TRUE(row.message.isEmpty() || prompter.shown[0].icon == MsgIcon::Critical);
         if (row.focused) {
             EXPECT_EQ(d->currentPage(), 0);
             EXPECT_EQ(d->focusWidget(), Child<QLineEdit>(*d, row.focused));
@@ -284,38 +266,28 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
     app->settings.LineGutterFixedSize = 25;
     auto d = Open();
     const QString tooBig16 = "This number does not fit this property: it takes Integer values from -32768 to 32767";
-    struct Row {
+    const struct {
         const char* box;
         QString typed;
         QString message;  // empty: none
         QString after;
-    };
-    const std::vector<Row> rows = {
-        {"txttabSize", "", kNotAnInteger, "4"},  // the stored tab size comes back
-        {"txttabSize", "two", kNotAnInteger, "4"},
-        {"txttabSize", "0", kNotAnInteger, "0"},  // said, but kept for the user to correct
-        {"txttabSize", "-2", kNotAnInteger, "-2"},
-        {"txttabSize", "40000", tooBig16, "4"},
-        {"txttabSize", "6", "", "6"},
-        {"txtLGFixedSize", "", kNotAnInteger, "25"},
-        {"txtLGFixedSize", "0", "", "0"},
+    } rows[] = {
+        {"txttabSize", "", kNotAnInteger, "4"}, {"txttabSize", "two", kNotAnInteger, "4"},  // the stored one back
+        {"txttabSize", "0", kNotAnInteger, "0"}, {"txttabSize", "-2", kNotAnInteger, "-2"},  // said, kept to correct
+        {"txttabSize", "40000", tooBig16, "4"},  {"txttabSize", "6", "", "6"},
+        {"txtLGFixedSize", "", kNotAnInteger, "25"}, {"txtLGFixedSize", "0", "", "0"},
         {"txtLGFixedSize", "99999999999",
          "This number does not fit this property: it takes Integer values from -2147483648 to 2147483647", "25"},
-        {"txtMouseWheelScroll", "lots", kNotAnInteger, "3"},
-        {"txtMouseWheelScroll", "70000", tooBig16, "3"},
+        {"txtMouseWheelScroll", "lots", kNotAnInteger, "3"}, {"txtMouseWheelScroll", "70000", tooBig16, "3"},
         {"txtMouseWheelScroll", "12", "", "12"},
         {"txttabSize", "0", kNotAnInteger, "0"},  // and stored as it is
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         prompter.shown.clear();
         auto* box = Child<QLineEdit>(*d, row.box);
         TypeInto(box, row.typed);
         SCOPED_TRACE((QString(row.box) + " '" + row.typed + "'").toStdString());
-        ASSERT_EQ(prompter.shown.size(), row.message.isEmpty() ? 0u : 1u);
-        if (!row.message.isEmpty()) {
-            EXPECT_EQ(prompter.shown[0].text, row.message);
-            EXPECT_EQ(prompter.shown[0].icon, MsgIcon::Critical);
-        }
+        EXPECT_EQ(prompter.told(), row.message.isEmpty() ? QStringList() : QStringList{"Critical: " + row.message});
         EXPECT_EQ(box->text(), row.after);
     }
     prompter.shown.clear();
@@ -348,17 +320,9 @@ TEST_F(SettingsDialogTest, OpenedFromTheWindowASaveRestylesEveryDocument)
 {
     docs().OpenDoc(dir.write("a.bb", "Print MMMMMMMMMM\r\nMMMMMMMMMM ; note\r\n"));
     docs().OpenDoc(dir.write("b.bb", "Print 1\r\n"));
-    // The dialog runs modally over the main window: it is answered from
-    // inside its own event loop.
-    auto whileOpen = [this](std::function<void(SettingsDialog&)> steps) {
-        QTimer::singleShot(0, window, [this, steps] {
-            auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(d);
-            EXPECT_EQ(d->parentWidget(), window);
-            steps(*d);
-        });
-    };
-    whileOpen([this](SettingsDialog& d) {
+    // The dialog runs modally over the main window.
+    OnModal<SettingsDialog>([this](SettingsDialog& d) {
+        EXPECT_EQ(d.parentWidget(), window);
         dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 22}};
         Child(d, "Command4")->click();
         dialogs.colors = {Rgb(200, 10, 20), Rgb(1, 90, 2)};

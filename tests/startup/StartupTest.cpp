@@ -2,19 +2,14 @@
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QFontInfo>
 #include <QLineEdit>
-#include <QTimer>
 #include <QTabWidget>
 
 #include <deque>
 #include <functional>
 #include <memory>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -28,11 +23,7 @@ struct Outcome {
 
 using Step = std::function<void(SettingsDialog&)>;
 using Steps = std::shared_ptr<std::deque<Step>>;
-
-void Click(SettingsDialog& d, const char* button)
-{
-    d.findChild<QAbstractButton*>(button)->click();
-}
+const Step discard = [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); };
 
 // Answers each settings dialog start-up shows with the next of `steps`.
 Step Answering(const ProgramDir& dir, Steps steps)
@@ -78,15 +69,14 @@ Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Ste
 
 TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
 {
-    struct Row {
+    using D = const ProgramDir&;
+    const QString init = "Error during initialization process:*";
+    const struct {
         const char* name;
         std::function<void(const ProgramDir&)> spoil;
         QStringList messages;  // a message ending in "*" is compared by prefix
         bool starts = false;
-    };
-    using D = const ProgramDir&;
-    const QString init = "Error during initialization process:*";
-    const std::vector<Row> rows = {
+    } rows[] = {
         {"missing prefs", [](D d) { QFile::remove(d.file("prefs.ini")); }, {"prefs.ini not found!"}},
         {"missing locale", [](D d) { QFile::remove(d.file("locale.txt")); },
          {"Locale.txt not found!!", "Cannot Load UILabels from locale.txt"}},
@@ -102,7 +92,7 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
         {"malformed colour", [](D d) { d.setPref("IDECOLORS", "CommandsColor", "0,84"); },
          {"Cannot read the colour \"0,84\"*"}, true},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         ProgramDir dir;
         row.spoil(dir);
         const Outcome r = Start(dir);
@@ -141,7 +131,7 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
                 d.findChild<QLineEdit*>("txttabSize")->setText("9");
                 d.findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(2);
                 d.findChild<QWidget*>("cmdDiscard")->setFocus();
-                Click(d, "cmdDiscard");
+                Child(d, "cmdDiscard")->click();
             },
             // A wrong folder is refused but kept, so the folder question ends.
             // The same dialog comes back each time, as it was left, with the
@@ -150,16 +140,16 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
                 focused(d, 0, "txtB3DDir");
                 EXPECT_EQ(d.findChild<QLineEdit*>("txttabSize")->text(), "9");
                 d.findChild<QLineEdit*>("txtB3DDir")->setText("/nowhere");
-                Click(d, "cmdSave");
-                Click(d, "cmdDiscard");
+                Child(d, "cmdSave")->click();
+                Child(d, "cmdDiscard")->click();
             },
             // Then the font, until one is chosen.
-            [](SettingsDialog& d) { Click(d, "cmdDiscard"); },
+            discard,
             [&](SettingsDialog& d) {
                 focused(d, 1, "Command4");
-                Click(d, "Command1");
-                Click(d, "Command4");
-                Click(d, "cmdSave");
+                Child(d, "Command1")->click();
+                Child(d, "Command4")->click();
+                Child(d, "cmdSave")->click();
             },
         },
         {MsgAnswer::Ok, MsgAnswer::Cancel});
@@ -194,7 +184,7 @@ TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
         dir.setPref("PATHS", "B3DDir", "");
         dir.setPref("IDEFONT", "FontName", "");
         const std::string prefs = dir.read("prefs.ini");
-        const Outcome r = Start(dir, {}, {[](SettingsDialog& d) { Click(d, "cmdDiscard"); }}, {MsgAnswer::Ok, answer});
+        const Outcome r = Start(dir, {}, {discard}, {MsgAnswer::Ok, answer});
         EXPECT_EQ(r.started, goOn);
         EXPECT_EQ(r.hasWindow, goOn);
         // No font question: without Blitz3D the dialog could never save one.
@@ -217,8 +207,8 @@ TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
     const Outcome r = Start(dir, dialogs, {[](SettingsDialog& d) {
-        Click(d, "Command1");
-        Click(d, "cmdSave");
+        Child(d, "Command1")->click();
+        Child(d, "cmdSave")->click();
     }});
     EXPECT_TRUE(r.started);
     EXPECT_EQ(r.messages.size(), 1);
@@ -235,8 +225,7 @@ protected:
     {
         dir.setPref("PATHS", "B3DDir", "");
         app = std::make_unique<App>(dir.path(), prompter, dialogs);
-        app->runStartupSettings =
-            Answering(dir, std::make_shared<std::deque<Step>>(1, [](SettingsDialog& d) { Click(d, "cmdDiscard"); }));
+        app->runStartupSettings = Answering(dir, std::make_shared<std::deque<Step>>(1, discard));
         prompter.answers = {MsgAnswer::Ok, MsgAnswer::Yes};
         ASSERT_TRUE(app->Start());
         window = app->mainWindow();
@@ -265,11 +254,9 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
     Key(Qt::Key_F1);
     EXPECT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(window->InfoPanel().trimmed(), "Cls");
-    QTimer::singleShot(0, window, [this] {
-        auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(d);
-        d->findChild<QLineEdit*>("txtB3DDir")->setText(dir.blitzDir());
-        Click(*d, "cmdSave");
+    OnModal<SettingsDialog>([this](SettingsDialog& d) {
+        Child<QLineEdit>(d, "txtB3DDir")->setText(dir.blitzDir());
+        Child(d, "cmdSave")->click();
     });
     prompter.answers = {MsgAnswer::Ok};
     Key(Qt::Key_F1);

@@ -9,17 +9,43 @@
 #include "support/Scripted.h"
 #include "support/Wait.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 // A started IDE on its own program directory, with every message box and
 // dialog scripted: the real main window, offscreen.
 // True while the process exists and is not a zombie waiting to be reaped.
 bool Alive(qint64 pid);
+
+// The control of `w` named `name`; a missing one fails the test where it is asked for.
+template <typename T = QAbstractButton>
+T* Child(QWidget& w, const QString& name)
+{
+    if (T* child = w.findChild<T*>(name))
+        return child;
+    throw std::runtime_error("no control " + name.toStdString());
+}
+
+// Runs `steps` on the modal dialog of type T that the next call opens, from
+// inside the dialog's own event loop.
+template <typename T>
+void OnModal(std::function<void(T&)> steps)
+{
+    QTimer::singleShot(0, qApp, [steps] {
+        auto* d = qobject_cast<T*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d) << "no modal dialog";
+        steps(*d);
+    });
+}
 
 class AppFixture : public ::testing::Test {
 protected:
@@ -45,10 +71,24 @@ protected:
         Pump();
     }
 
+    void Restart(const QStringList& files = {})
+    {
+        Close();
+        Launch(files);
+    }
+    // The window in front with the keyboard, as keys and shortcuts need it.
+    bool Activate()
+    {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window);
+    }
+
     virtual QStringList StartDocuments() const { return {}; }
 
     DocumentManager& docs() const { return window->docs(); }
     EditCtrl& editor() const { return window->editor(); }
+    // The editor's text area, where the mouse and drops land.
+    QWidget* editorArea() const { return Child<QWidget>(*editor().focusProxy(), "qt_scrollarea_viewport"); }
     CDoc& current() const { return *docs().CurrentDoc(); }
     void Command(const char* menuName) { window->dispatcher().DoCommand(QString::fromLatin1(menuName)); }
     // As a click on the tab of the document (or help page) with this key.

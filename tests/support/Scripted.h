@@ -48,6 +48,15 @@ public:
             out << s.text;
         return out;
     }
+    // Each message as "icon: text", to check the icons with the texts.
+    QStringList told() const
+    {
+        static const char* const icons[] = {"None", "Critical", "Exclamation", "Information", "Question"};
+        QStringList out;
+        for (const Shown& s : shown)
+            out << QString::fromLatin1(icons[int(s.icon)]) + ": " + s.text;
+        return out;
+    }
 
     std::deque<MsgAnswer> answers;
     std::vector<Shown> shown;

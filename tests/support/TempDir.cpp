@@ -46,3 +46,11 @@ std::string ReadFileBytes(const QString& path)
     const QByteArray b = f.readAll();
     return std::string(b.constData(), std::size_t(b.size()));
 }
+
+std::string NumberedLines(const QString& pattern, int count, int first)
+{
+    std::string out;
+    for (int i = first; i < first + count; ++i)
+        out += pattern.arg(i).toStdString() + "\r\n";
+    return out;
+}

@@ -23,3 +23,7 @@ private:
 
 // Reads a whole file as bytes ("" when missing).
 std::string ReadFileBytes(const QString& path);
+
+// `count` lines of `pattern`, each with "%1" made the next number from
+// `first` on, each ended by CR LF.
+std::string NumberedLines(const QString& pattern, int count, int first = 1);
