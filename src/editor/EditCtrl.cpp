@@ -246,9 +246,16 @@ void EditCtrl::Impl::applyDocumentSettings()
     // curly quotes; Windows-1252 documents are therefore held as UTF-8 too.
     sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
     sci(Sci::SCI_SETEOLMODE, current->eolMode);
-    sci(Sci::SCI_SETTABWIDTH, std::max(look.TabSize, 1));
-    sci(Sci::SCI_SETINDENT, 0);
-    sci(Sci::SCI_SETUSETABS, 1);
+    // Setting any of these, even to the value it has, throws away the
+    // control's fonts and measured text widths, which the next paint then
+    // works out again.
+    const auto keep = [this](unsigned int get, unsigned int set, std::intptr_t value) {
+        if (sci(get) != value)
+            sci(set, static_cast<std::uintptr_t>(value));
+    };
+    keep(Sci::SCI_GETTABWIDTH, Sci::SCI_SETTABWIDTH, std::max(look.TabSize, 1));
+    keep(Sci::SCI_GETINDENT, Sci::SCI_SETINDENT, 0);
+    keep(Sci::SCI_GETUSETABS, Sci::SCI_SETUSETABS, 1);
 }
 
 void EditCtrl::Impl::loadBytes(QByteArray bytes)
@@ -320,6 +327,9 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     // fixed 2000 pixels.
     d->sci(Sci::SCI_SETSCROLLWIDTH, 1);
     d->sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
+    // No annotations are shown; while they may be, the control works out the
+    // height of every line each time a document is shown.
+    d->sci(Sci::SCI_ANNOTATIONSETVISIBLE, Sci::ANNOTATION_HIDDEN);
 
     d->sweep.setInterval(0);
     connect(&d->sweep, &QTimer::timeout, this, [this] { d->sweepStep(); });
