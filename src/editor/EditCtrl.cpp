@@ -203,6 +203,16 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
         current->caret = sci(Sci::SCI_GETCURRENTPOS);
         current->firstLine = visibleFirst();
         current->xOffset = static_cast<int>(sci(Sci::SCI_GETXOFFSET));
+        // Names it was given and not yet coloured with (the check waits for
+        // the event to end) are its own: it is coloured with them, as what
+        // it still wants is done while it is not shown.
+        if (!namesCurrent()) {
+            takeNames();
+            current->dirty.MarkAll();
+            current->recolourNames.clear();
+        }
+        if (current->dirty.Count() > 0 || current->folds.Count() > 0)
+            sweep.start();
     }
     current = buffer;
     ++quiet;
@@ -377,6 +387,8 @@ EditorBufferPtr EditCtrl::NewBuffer()
     buffer->styledCommands = d->commandNames;
     buffer->styledDeclared = d->declaredNames;
     buffer->styledRules = d->rules;
+    std::erase_if(d->buffers, [](const std::weak_ptr<EditorBuffer>& b) { return b.expired(); });
+    d->buffers.push_back(buffer);
     d->showBuffer(buffer);
     return buffer;
 }
@@ -397,21 +409,30 @@ bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
     return buffer.utf8;
 }
 
+QsciScintilla& EditCtrl::Impl::readerView()
+{
+    if (!reader) {
+        reader = std::make_unique<QsciScintilla>();
+        reader->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0L);
+        reader->SendScintilla(Sci::SCI_ANNOTATIONSETVISIBLE, Sci::ANNOTATION_HIDDEN);
+        readerLexer = new BlitzLexer(reader.get());
+        reader->setLexer(readerLexer);
+    }
+    return *reader;
+}
+
 QByteArray EditCtrl::BufferText(const EditorBuffer& buffer) const
 {
     if (&buffer == d->current.get())
         return Text();
-    if (!d->reader) {
-        d->reader = std::make_unique<QsciScintilla>();
-        d->reader->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0L);
-    }
     // Shown in a hidden second view just long enough to copy the text.
-    const QsciDocument idle = d->reader->document();
-    d->reader->setDocument(buffer.doc);
-    const auto length = d->reader->SendScintilla(Sci::SCI_GETLENGTH);
-    const auto* text = static_cast<const char*>(d->reader->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
+    QsciScintilla& reader = d->readerView();
+    const QsciDocument idle = reader.document();
+    reader.setDocument(buffer.doc);
+    const auto length = reader.SendScintilla(Sci::SCI_GETLENGTH);
+    const auto* text = static_cast<const char*>(reader.SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
     QByteArray bytes(text, static_cast<qsizetype>(length));
-    d->reader->setDocument(idle);
+    reader.setDocument(idle);
     return bytes;
 }
 
