@@ -5,6 +5,9 @@
 
 #include "editor/EditCtrlImpl.h"
 
+#include <QScrollBar>
+#include <QSignalBlocker>
+
 #include <algorithm>
 
 using Sci = QsciScintillaBase;
@@ -135,9 +138,22 @@ void EditCtrl::Impl::restoreClosedFolds()
     if (current->closedFolds.empty())
         return;
     foldsCurrent();
-    for (int line : current->closedFolds)
-        if (sci(Sci::SCI_GETFOLDLEVEL, line) & Sci::SC_FOLDLEVELHEADERFLAG)
-            sci(Sci::SCI_FOLDLINE, line, Sci::SC_FOLDACTION_CONTRACT);
+    // The control resizes the scroll bar and repaints for every fold it
+    // closes; a document left with thousands of folds closed gets them back
+    // with one of each. It hides lines faster going up the document.
+    QScrollBar* bar = view->verticalScrollBar();
+    const int range = bar->maximum();
+    view->setUpdatesEnabled(false);
+    {
+        const QSignalBlocker quiet(bar);
+        for (auto line = current->closedFolds.rbegin(); line != current->closedFolds.rend(); ++line)
+            if (sci(Sci::SCI_GETFOLDLEVEL, *line) & Sci::SC_FOLDLEVELHEADERFLAG)
+                sci(Sci::SCI_FOLDLINE, *line, Sci::SC_FOLDACTION_CONTRACT);
+    }
+    view->setUpdatesEnabled(true);
+    // Told its new range, the scroll bar shows or hides itself.
+    if (bar->maximum() != range)
+        Q_EMIT bar->rangeChanged(bar->minimum(), bar->maximum());
     current->closedFolds.clear();
 }
 
