@@ -70,6 +70,26 @@ void BM_SwitchLongDocuments(benchmark::State& state)
 }
 BENCHMARK(BM_SwitchLongDocuments)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
 
+// The same with every outermost fold of both documents closed, as Fold All
+// leaves them: the editor closes them again on every switch.
+void BM_SwitchFoldedDocuments(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    w.docs().OpenDoc(WriteSource(bench.dir(), "a.bb", 100000, "a"));
+    w.editor().FoldAll();
+    w.docs().OpenDoc(WriteSource(bench.dir(), "b.bb", 100000, "b"));
+    w.editor().FoldAll();
+    PumpEvents(300);
+    int next = 1;
+    for (auto _ : state) {
+        w.tabs().setCurrentIndex(next);
+        QApplication::processEvents();
+        next = next == 1 ? 2 : 1;
+    }
+}
+BENCHMARK(BM_SwitchFoldedDocuments)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
 // A key typed at line 99,000 of a 100,000-line document with 20 includes of
 // 2,000 lines, then the rescan and its hand-over to the colouring and the
 // declaration list, as the parse timer runs them. With `declaring` the key

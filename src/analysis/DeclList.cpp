@@ -11,7 +11,9 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -24,16 +26,18 @@ const char* const kTabs[] = {"Const", "Globals", "Types", "Functions", "Labels"}
 // only when the view shows it.
 class DeclListModel : public QAbstractListModel {
 public:
-    // Rebuilds the rows unless they would come out the same.
-    void Reset(std::vector<EditorKeywordPtr> entries, int kind)
+    // Rebuilds the rows unless they would come out the same; returns the
+    // rows it replaced.
+    std::vector<EditorKeywordPtr> Reset(std::vector<EditorKeywordPtr> entries, int kind)
     {
         if (kind == m_kind && entries == m_rows)
-            return;
+            return entries;
         beginResetModel();
-        m_rows = std::move(entries);
+        std::swap(m_rows, entries);
         m_kind = kind;
         m_icon = KindIcon(kind);
         endResetModel();
+        return entries;
     }
     // Takes the rows to `entries`: the same entries in the same order, but
     // for those of `gone` left out and new ones put in.
@@ -173,10 +177,33 @@ void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
     if (!kind)
         return;
 
-    std::vector<EditorKeywordPtr> entries = keywords ? DeclListItems(*keywords, tab) : std::vector<EditorKeywordPtr>();
+    std::erase_if(m_kept, [](const KeptRows& k) { return k.list.expired(); });
+    std::vector<EditorKeywordPtr> entries;
+    if (keywords) {
+        const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const KeptRows& k) {
+            return k.list.lock() == keywords && k.kind == kind->kind && k.generation == keywords->Generation();
+        });
+        if (kept != m_kept.end()) {
+            entries = std::move(kept->rows);
+            m_kept.erase(kept);
+        } else {
+            entries = DeclListItems(*keywords, tab);
+        }
+    }
+    const EditorKeywordListPtr left = m_rowsList.lock();
+    const int leftKind = m_model->Kind();
+    std::vector<EditorKeywordPtr> leftRows;
     // The view keeps its scroll position over the model's reset, so a rescan
     // leaves the list where the user scrolled it.
-    KeepingChoice([&] { m_model->Reset(std::move(entries), kind->kind); });
+    KeepingChoice([&] { leftRows = m_model->Reset(std::move(entries), kind->kind); });
+    if (left && (left != keywords || leftKind != kind->kind)) {
+        constexpr std::size_t kKeptLists = 8;
+        if (m_kept.size() == kKeptLists)
+            m_kept.erase(m_kept.begin());
+        m_kept.push_back({left, m_generation, leftKind, std::move(leftRows)});
+    }
+    m_rowsList = keywords;
+    m_generation = keywords ? keywords->Generation() : 0;
 }
 
 void DeclList::KeepingChoice(const std::function<void()>& change)
@@ -216,6 +243,8 @@ void DeclList::ApplyChanges(const EditorKeywordListPtr& keywords, const std::vec
     for (const EditorKeywordPtr& e : removed)
         gone.insert(e.get());
     KeepingChoice([&] { m_model->Apply(DeclListItems(*keywords, tab), gone); });
+    m_rowsList = keywords;
+    m_generation = keywords->Generation();
 }
 
 QStringList DeclList::Names() const

@@ -4,7 +4,10 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QListView;
 class QTabBar;
@@ -53,4 +56,16 @@ private:
     QListView* ListView1;
     DeclListModel* m_model;
     EditorKeywordListPtr m_keywords;
+    // The list the rows were last made from, and its generation then.
+    std::weak_ptr<EditorKeywordList> m_rowsList;
+    std::uint64_t m_generation = 0;
+    // The rows of lists (or kinds) shown before: showing one again whose
+    // entries did not change since goes over none of them.
+    struct KeptRows {
+        std::weak_ptr<EditorKeywordList> list;
+        std::uint64_t generation = 0;
+        int kind = 0;
+        std::vector<EditorKeywordPtr> rows;
+    };
+    std::vector<KeptRows> m_kept;
 };

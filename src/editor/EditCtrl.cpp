@@ -203,6 +203,16 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
         current->caret = sci(Sci::SCI_GETCURRENTPOS);
         current->firstLine = visibleFirst();
         current->xOffset = static_cast<int>(sci(Sci::SCI_GETXOFFSET));
+        // Names it was given and not yet coloured with (the check waits for
+        // the event to end) are its own: it is coloured with them, as what
+        // it still wants is done while it is not shown.
+        if (!namesCurrent()) {
+            takeNames();
+            current->dirty.MarkAll();
+            current->recolourNames.clear();
+        }
+        if (current->dirty.Count() > 0 || current->folds.Count() > 0)
+            sweep.start();
     }
     current = buffer;
     ++quiet;
@@ -246,9 +256,16 @@ void EditCtrl::Impl::applyDocumentSettings()
     // curly quotes; Windows-1252 documents are therefore held as UTF-8 too.
     sci(Sci::SCI_SETCODEPAGE, Sci::SC_CP_UTF8);
     sci(Sci::SCI_SETEOLMODE, current->eolMode);
-    sci(Sci::SCI_SETTABWIDTH, std::max(look.TabSize, 1));
-    sci(Sci::SCI_SETINDENT, 0);
-    sci(Sci::SCI_SETUSETABS, 1);
+    // Setting any of these, even to the value it has, throws away the
+    // control's fonts and measured text widths, which the next paint then
+    // works out again.
+    const auto keep = [this](unsigned int get, unsigned int set, std::intptr_t value) {
+        if (sci(get) != value)
+            sci(set, static_cast<std::uintptr_t>(value));
+    };
+    keep(Sci::SCI_GETTABWIDTH, Sci::SCI_SETTABWIDTH, std::max(look.TabSize, 1));
+    keep(Sci::SCI_GETINDENT, Sci::SCI_SETINDENT, 0);
+    keep(Sci::SCI_GETUSETABS, Sci::SCI_SETUSETABS, 1);
 }
 
 void EditCtrl::Impl::loadBytes(QByteArray bytes)
@@ -320,6 +337,9 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     // fixed 2000 pixels.
     d->sci(Sci::SCI_SETSCROLLWIDTH, 1);
     d->sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
+    // No annotations are shown; while they may be, the control works out the
+    // height of every line each time a document is shown.
+    d->sci(Sci::SCI_ANNOTATIONSETVISIBLE, Sci::ANNOTATION_HIDDEN);
 
     d->sweep.setInterval(0);
     connect(&d->sweep, &QTimer::timeout, this, [this] { d->sweepStep(); });
@@ -367,6 +387,8 @@ EditorBufferPtr EditCtrl::NewBuffer()
     buffer->styledCommands = d->commandNames;
     buffer->styledDeclared = d->declaredNames;
     buffer->styledRules = d->rules;
+    std::erase_if(d->buffers, [](const std::weak_ptr<EditorBuffer>& b) { return b.expired(); });
+    d->buffers.push_back(buffer);
     d->showBuffer(buffer);
     return buffer;
 }
@@ -387,21 +409,30 @@ bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
     return buffer.utf8;
 }
 
+QsciScintilla& EditCtrl::Impl::readerView()
+{
+    if (!reader) {
+        reader = std::make_unique<QsciScintilla>();
+        reader->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0L);
+        reader->SendScintilla(Sci::SCI_ANNOTATIONSETVISIBLE, Sci::ANNOTATION_HIDDEN);
+        readerLexer = new BlitzLexer(reader.get());
+        reader->setLexer(readerLexer);
+    }
+    return *reader;
+}
+
 QByteArray EditCtrl::BufferText(const EditorBuffer& buffer) const
 {
     if (&buffer == d->current.get())
         return Text();
-    if (!d->reader) {
-        d->reader = std::make_unique<QsciScintilla>();
-        d->reader->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0L);
-    }
     // Shown in a hidden second view just long enough to copy the text.
-    const QsciDocument idle = d->reader->document();
-    d->reader->setDocument(buffer.doc);
-    const auto length = d->reader->SendScintilla(Sci::SCI_GETLENGTH);
-    const auto* text = static_cast<const char*>(d->reader->SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
+    QsciScintilla& reader = d->readerView();
+    const QsciDocument idle = reader.document();
+    reader.setDocument(buffer.doc);
+    const auto length = reader.SendScintilla(Sci::SCI_GETLENGTH);
+    const auto* text = static_cast<const char*>(reader.SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
     QByteArray bytes(text, static_cast<qsizetype>(length));
-    d->reader->setDocument(idle);
+    reader.setDocument(idle);
     return bytes;
 }
 

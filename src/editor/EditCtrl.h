@@ -272,6 +272,10 @@ public:
     // True while some fold levels wait to be worked out (after a load most
     // do; they are worked out while the program is idle).
     bool FoldingPending() const;
+    // True while colouring or folding waits to be done while the program is
+    // idle, for the buffer shown or another: a buffer left before it was
+    // done is finished while not shown.
+    bool IdleWorkPending() const;
 
 Q_SIGNALS:
     // The caret moved (column from 0, line from 1).

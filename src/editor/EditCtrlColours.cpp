@@ -37,19 +37,27 @@ void EditCtrl::Impl::queueNamesCheck()
         Qt::QueuedConnection);
 }
 
-void EditCtrl::Impl::ensureNamesCurrent()
+bool EditCtrl::Impl::namesCurrent() const
 {
-    if (!current)
-        return;
-    if (current->styledCommands == commandNames && current->styledDeclared == declaredNames &&
-        current->styledRules == rules)
-        return;
+    return current->styledCommands == commandNames && current->styledDeclared == declaredNames &&
+           current->styledRules == rules;
+}
+
+void EditCtrl::Impl::takeNames()
+{
     // The comment and string characters decide the folds as well.
     if (!(current->styledRules == rules))
         current->folds.Reset(lineCount(), true);
     current->styledCommands = commandNames;
     current->styledDeclared = declaredNames;
     current->styledRules = rules;
+}
+
+void EditCtrl::Impl::ensureNamesCurrent()
+{
+    if (!current || namesCurrent())
+        return;
+    takeNames();
     restyleAll();
 }
 
@@ -77,8 +85,49 @@ void EditCtrl::Impl::sweepStep()
     const bool colouring = lexer->styleSome(kSweepLines);
     if (!colouring && current)
         current->recolourNames.clear();
-    if (!updateFolds(kSweepFoldLines) && !colouring)
+    // The document shown first, then the others, so that a switch to one
+    // finds it coloured and folded.
+    if (!updateFolds(kSweepFoldLines) && !colouring && !hiddenStep())
         sweep.stop();
+}
+
+bool EditCtrl::Impl::hiddenStep()
+{
+    // A buffer whose vocabulary or rules are not the editor's is coloured
+    // anew when it is shown, so nothing done for it now would last.
+    const auto waits = [this](const EditorBuffer& b) {
+        return (b.dirty.Count() > 0 || b.folds.Count() > 0) && b.styledCommands == commandNames &&
+               b.styledRules == rules;
+    };
+    EditorBufferPtr buffer;
+    for (const std::weak_ptr<EditorBuffer>& weak : buffers) {
+        EditorBufferPtr b = weak.lock();
+        if (b && b != current && waits(*b)) {
+            buffer = std::move(b);
+            break;
+        }
+    }
+    if (!buffer)
+        return false;
+    // The view lets go of the buffer before the step ends: a document held
+    // by a view when its buffer goes would never be freed.
+    QsciScintilla& view = readerView();
+    const QsciDocument idle = view.document();
+    view.setDocument(buffer->doc);
+    const SciCall call(&view);
+    const int lines = static_cast<int>(call(Sci::SCI_GETLINECOUNT));
+    if (buffer->dirty.LineCount() != lines)
+        buffer->dirty.Reset(lines, true);
+    readerLexer->setRules(buffer->styledRules);
+    readerLexer->setCommands(buffer->styledCommands);
+    readerLexer->setDeclared(buffer->styledDeclared);
+    readerLexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
+    if (!readerLexer->styleSome(kSweepLines))
+        buffer->recolourNames.clear();
+    UpdateFoldLevels(call, buffer->folds, buffer->styledRules, kSweepFoldLines, false);
+    readerLexer->setDirtyLines(nullptr, nullptr);
+    view.setDocument(idle);
+    return true;
 }
 
 // --- EditCtrl ------------------------------------------------------------------
@@ -182,6 +231,11 @@ bool EditCtrl::ColouringPending() const
     return d->namesCheckQueued || (d->current && d->current->dirty.Count() > 0);
 }
 
+bool EditCtrl::IdleWorkPending() const
+{
+    return d->sweep.isActive() || d->namesCheckQueued || d->flushQueued;
+}
+
 std::vector<LineToken> EditCtrl::CommandTokensBefore(int line, int column)
 {
     std::vector<LineToken> out;
@@ -235,10 +289,20 @@ void EditCtrl::Refresh(bool all)
         EditorKeywordListPtr commands = d->commands;
         if (commands)
             SetKeywords(commands);
-        // The lists may have grown in place: nothing cached about them holds.
-        EditorKeywordListPtr declared = std::move(d->declared);
-        d->namesCache.clear();
-        SetDeclaredKeywords(declared);
+        // The list shown may have grown in place: its table is made anew, and
+        // taken when it colours differently. Other documents keep theirs, and
+        // with them the colours their text has.
+        if (const EditorKeywordListPtr shown = d->declared) {
+            auto fresh = std::make_shared<NameTable>(*shown);
+            if (!(*fresh == *d->declaredNames)) {
+                for (Impl::CachedNames& c : d->namesCache)
+                    if (c.list.lock() == shown)
+                        c = {shown, fresh, std::nullopt};
+                d->declaredNames = std::move(fresh);
+                d->lexer->setDeclared(d->declaredNames);
+                d->queueNamesCheck();
+            }
+        }
         d->ensureNamesCurrent();
     }
     d->styleVisible();

@@ -5,6 +5,9 @@
 
 #include "editor/EditCtrlImpl.h"
 
+#include <QScrollBar>
+#include <QSignalBlocker>
+
 #include <algorithm>
 
 using Sci = QsciScintillaBase;
@@ -35,25 +38,29 @@ bool CommentOf(int stored)
     return (stored & kCommentBit) != 0;
 }
 
-}  // namespace
-
-LineBlocks EditCtrl::Impl::lineBlocks(int line) const
+LineBlocks LineBlocksAt(const SciCall& sci, int line, const LexRules& rules)
 {
-    const std::intptr_t start = lineStart(line);
-    const std::intptr_t length = lineEnd(line) - start;
+    const std::intptr_t start = sci(Sci::SCI_POSITIONFROMLINE, line);
+    const std::intptr_t length = sci(Sci::SCI_GETLINEENDPOSITION, line) - start;
     if (length <= 0)
         return {};
     const auto* p = reinterpret_cast<const char*>(sci(Sci::SCI_GETRANGEPOINTER, start, length));
     return ReadLineBlocks(std::string_view(p, std::size_t(length)), rules.commentChar, rules.stringChar);
 }
 
+}  // namespace
+
 bool EditCtrl::Impl::updateFolds(int budget)
 {
     if (!current)
         return false;
     settleEdit();
-    DirtyLines& pending = current->folds;
-    const int lines = lineCount();
+    return UpdateFoldLevels(sci, current->folds, rules, budget, true);
+}
+
+bool UpdateFoldLevels(const SciCall& sci, DirtyLines& pending, const LexRules& rules, int budget, bool openFolds)
+{
+    const int lines = static_cast<int>(sci(Sci::SCI_GETLINECOUNT));
     if (pending.LineCount() != lines)
         pending.Reset(lines, true);
     int spent = 0;
@@ -70,12 +77,12 @@ bool EditCtrl::Impl::updateFolds(int budget)
             depth = DepthAfterOf(before);
             commentBefore = CommentOf(before);
         }
-        LineBlocks blocks = lineBlocks(at);
+        LineBlocks blocks = LineBlocksAt(sci, at, rules);
         int edited = line;  // the last line of the run whose text changed
         for (; at < lines; ++at) {
             if (pending.IsDirty(at))
                 edited = std::max(edited, at);
-            const LineBlocks next = at + 1 < lines ? lineBlocks(at + 1) : LineBlocks{};
+            const LineBlocks next = at + 1 < lines ? LineBlocksAt(sci, at + 1, rules) : LineBlocks{};
             const int depthAfter = DepthAfter(blocks, depth);
             const int level = Encode(FoldOf(blocks, depth, commentBefore, next.comment), depthAfter, blocks.comment);
             const int was = int(sci(Sci::SCI_GETFOLDLEVEL, at));
@@ -84,7 +91,7 @@ bool EditCtrl::Impl::updateFolds(int budget)
             if (level != was) {
                 // A closed fold whose first line no longer starts one would
                 // leave its lines out of reach.
-                if ((was & Sci::SC_FOLDLEVELHEADERFLAG) && !(level & Sci::SC_FOLDLEVELHEADERFLAG) &&
+                if (openFolds && (was & Sci::SC_FOLDLEVELHEADERFLAG) && !(level & Sci::SC_FOLDLEVELHEADERFLAG) &&
                     !sci(Sci::SCI_GETFOLDEXPANDED, at))
                     sci(Sci::SCI_FOLDLINE, at, Sci::SC_FOLDACTION_EXPAND);
                 sci(Sci::SCI_SETFOLDLEVEL, at, level);
@@ -131,9 +138,22 @@ void EditCtrl::Impl::restoreClosedFolds()
     if (current->closedFolds.empty())
         return;
     foldsCurrent();
-    for (int line : current->closedFolds)
-        if (sci(Sci::SCI_GETFOLDLEVEL, line) & Sci::SC_FOLDLEVELHEADERFLAG)
-            sci(Sci::SCI_FOLDLINE, line, Sci::SC_FOLDACTION_CONTRACT);
+    // The control resizes the scroll bar and repaints for every fold it
+    // closes; a document left with thousands of folds closed gets them back
+    // with one of each. It hides lines faster going up the document.
+    QScrollBar* bar = view->verticalScrollBar();
+    const int range = bar->maximum();
+    view->setUpdatesEnabled(false);
+    {
+        const QSignalBlocker quiet(bar);
+        for (auto line = current->closedFolds.rbegin(); line != current->closedFolds.rend(); ++line)
+            if (sci(Sci::SCI_GETFOLDLEVEL, *line) & Sci::SC_FOLDLEVELHEADERFLAG)
+                sci(Sci::SCI_FOLDLINE, *line, Sci::SC_FOLDACTION_CONTRACT);
+    }
+    view->setUpdatesEnabled(true);
+    // Told its new range, the scroll bar shows or hides itself.
+    if (bar->maximum() != range)
+        Q_EMIT bar->rangeChanged(bar->minimum(), bar->maximum());
     current->closedFolds.clear();
 }
 

@@ -26,6 +26,12 @@ enum EditorMarker {
 // The indicator underlining the last build's error.
 constexpr int kIndicBuildError = 8;
 
+// Works out the fold levels of the `pending` lines of the document `sci`
+// shows, about `budget` lines of them; true when some are left. With
+// `openFolds`, a closed fold whose first line no longer starts one opens (a
+// view that does not show the document closes none).
+bool UpdateFoldLevels(const SciCall& sci, DirtyLines& pending, const LexRules& rules, int budget, bool openFolds);
+
 struct EditCtrl::Impl {
     explicit Impl(EditCtrl* owner);
 
@@ -74,7 +80,13 @@ struct EditCtrl::Impl {
     int lastCaretColumn = -1;
     int gutterDigits = 0;
     QTimer sweep;
-    std::unique_ptr<QsciScintilla> reader;  // reads buffers that are not shown
+    // Every buffer made: those not shown are coloured and folded while idle.
+    std::vector<std::weak_ptr<EditorBuffer>> buffers;
+    // A view never shown, which reads, colours and folds buffers that are not
+    // shown, and a lexer of its own for them.
+    std::unique_ptr<QsciScintilla> reader;
+    BlitzLexer* readerLexer = nullptr;
+    QsciScintilla& readerView();
 
     // Positions and lines.
     int lineCount() const { return static_cast<int>(sci(QsciScintillaBase::SCI_GETLINECOUNT)); }
@@ -104,7 +116,6 @@ struct EditCtrl::Impl {
     void dropErrorMark();
 
     // Folding (EditCtrlFolds.cpp).
-    LineBlocks lineBlocks(int line) const;
     // Works out the fold levels still pending, about `budget` lines of them;
     // true when some are left.
     bool updateFolds(int budget);
@@ -119,10 +130,18 @@ struct EditCtrl::Impl {
 
     // Colouring.
     void queueNamesCheck();
+    // Whether the shown buffer is coloured with the editor's vocabulary,
+    // declared names and rules; takeNames makes it so, leaving the colouring
+    // to whoever calls it.
+    bool namesCurrent() const;
+    void takeNames();
     void ensureNamesCurrent();
     void restyleAll();
     void styleVisible();
     void sweepStep();
+    // Colours and folds a step of a buffer not shown; false when none waits
+    // for it.
+    bool hiddenStep();
 
     // Buffers and look.
     void showBuffer(const EditorBufferPtr& buffer);

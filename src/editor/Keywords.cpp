@@ -182,12 +182,14 @@ void EditorKeywordList::Add(EditorKeywordPtr entry, std::uint64_t order)
     m_entries.push_back(std::move(entry));
     m_orders.push_back(order);
     m_nextOrder = std::max(m_nextOrder, order + 1);
+    ++m_generation;
 }
 
 void EditorKeywordList::AddAll(const EditorKeywordList& other)
 {
     if (other.m_entries.empty())
         return;
+    ++m_generation;
     Sort();
     other.Sort();
     std::vector<EditorKeywordPtr> merged;
@@ -240,6 +242,7 @@ void EditorKeywordList::Patch(std::vector<Placed> removed, std::vector<Placed> a
         return;
     }
 
+    ++m_generation;
     const std::size_t n = m_entries.size();
     std::vector<std::size_t> gone;
     gone.reserve(removed.size());

@@ -3,6 +3,8 @@
 
 #include "EditorTestSupport.h"
 
+#include <QScrollBar>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -110,6 +112,45 @@ TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
     editor.UnfoldAll();
     for (int line = 1; line <= editor.LineCount(); ++line)
         EXPECT_TRUE(editor.LineShown(line)) << line;
+}
+
+// A document shown again gets back the folds it had closed, nested ones too,
+// and a scroll bar only if its lines still need one.
+TEST(EditCtrlFolds, ClosedFoldsComeBackWithTheirDocument)
+{
+    EditCtrl editor;
+    editor.resize(500, 300);
+    editor.show();
+    QScrollBar* bar = nullptr;
+    for (QScrollBar* b : editor.findChildren<QScrollBar*>())
+        if (b->orientation() == Qt::Vertical)
+            bar = b;
+    ASSERT_TRUE(bar);
+    const auto barShown = [&] {
+        Pump();
+        return bar->isVisible();
+    };
+    std::string text;
+    for (int i = 0; i < 10; ++i)
+        text += "Function F()\r\n\tIf x\r\n\t\ty = 1\r\n\tEndIf\r\nEnd Function\r\n";
+    editor.SetText(QByteArray::fromStdString(text));
+    ASSERT_TRUE(barShown());
+    ASSERT_TRUE(editor.ToggleFold(2));
+    editor.FoldAll();
+    EXPECT_FALSE(barShown());
+
+    const EditorBufferPtr folded = editor.CurrentBuffer();
+    editor.NewBuffer();
+    editor.SetText(QByteArray::fromStdString(text));
+    EXPECT_TRUE(barShown());
+    editor.SelectBuffer(folded);
+    EXPECT_FALSE(barShown());
+    for (int line = 1; line <= 50; ++line)
+        EXPECT_EQ(editor.LineShown(line), line % 5 == 1) << line;
+    ASSERT_TRUE(editor.ToggleFold(1));
+    EXPECT_TRUE(editor.LineShown(2));
+    EXPECT_FALSE(editor.LineShown(3));
+    EXPECT_TRUE(editor.LineShown(5));
 }
 
 TEST(EditCtrlFolds, AClosedFoldWhoseFirstLineNoLongerOpensABlockOpens)

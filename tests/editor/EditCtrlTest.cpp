@@ -105,6 +105,47 @@ TEST(EditCtrlColours, NamesChangedInPlaceRecolourTheLinesThatHoldThem)
     EXPECT_FALSE(editor.ColouringPending());
 }
 
+// Opening a second long file once left the first uncoloured past its first
+// screen, and made it lose the colours it had: switching back to it restyled
+// it whole, a step of it at every switch.
+TEST(EditCtrlColours, ADocumentShownAgainIsColouredAndFoldedAlready)
+{
+    EditCtrl editor;
+    editor.resize(400, 300);
+    editor.show();
+    editor.ApplyAppearance(DistinctColours());
+    const EditorKeywordListPtr speed = KeywordsOf({{"speed", 2}});
+    editor.SetDeclaredKeywords(speed);
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += "Function F()\r\n\tspeed = speed + 1\r\nEnd Function\r\n";
+    editor.SetText(QByteArray::fromStdString(text));
+    ASSERT_TRUE(editor.ColouringPending());
+    const EditorBufferPtr first = editor.CurrentBuffer();
+
+    // Another document is shown, its names handed over as opening does.
+    editor.NewBuffer();
+    editor.SetDeclaredKeywords(KeywordsOf({{"other", 6}}));
+    editor.SetText("other = 1");
+    editor.Refresh(true);
+    ASSERT_TRUE(WaitUntil([&] { return !editor.IdleWorkPending(); }, 10000));
+    const auto shownAgain = [&] {
+        editor.SelectBuffer(first);
+        editor.SetDeclaredKeywords(speed);
+        QCoreApplication::processEvents();  // the check of its names
+        return !editor.ColouringPending() && !editor.FoldingPending();
+    };
+    EXPECT_TRUE(shownAgain());
+    EXPECT_EQ(editor.TextColourAt(14999, 1), DistinctColours().VarColor);
+    EXPECT_EQ(editor.FoldEnd(14998), 15000);
+
+    // A name added in place to the list shown shows after a full refresh.
+    speed->Add(KeywordsOf({{"F", 6}})->FindPtr("F"));
+    editor.Refresh(true);
+    FinishColouring(editor);
+    EXPECT_EQ(editor.TextColourAt(14998, 9), DistinctColours().ConstColor);
+}
+
 TEST(EditCtrlGutter, TheCaretsLineIsMarkedAfterLoadingAndMoving)
 {
     EditCtrl editor;

@@ -75,6 +75,18 @@ TEST(InitEditControl, GutterAndTabsFollowTheSettings)
     const int narrowTab = tabWidth();
     s.TabSize = 8;
     EXPECT_NEAR(tabWidth(), narrowTab * 4, 3);  // characters may be a fraction of a pixel wide
+    // A document shown again takes the width chosen while it was hidden, also
+    // once its colours are applied anew.
+    const EditorBufferPtr wide = editor.CurrentBuffer();
+    editor.NewBuffer();
+    s.TabSize = 2;
+    InitEditControl(editor, s, keywords);
+    editor.SelectBuffer(wide);
+    editor.ResetStyles();
+    editor.SetCaret(0, 1);
+    const int tabStart = editor.CaretPoint().x();
+    editor.SetCaret(1, 1);
+    EXPECT_NEAR(editor.CaretPoint().x() - tabStart, narrowTab, 3);
 
     // A size no editor can be used at (FontSize=9999 left the view blank) is
     // brought into the range the settings dialog allows.

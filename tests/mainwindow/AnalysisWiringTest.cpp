@@ -201,6 +201,36 @@ TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
     EXPECT_EQ(window->declList().Names(), QStringList{"newer"});
 }
 
+// A document shown again lists what it declares now, also names it gained
+// while the list showed another kind.
+TEST_F(Analysis, SwitchingBackListsTheDeclarationsTheDocumentHasNow)
+{
+    docs().OpenDoc(dir.write("a.bb", "Function InA()\r\nEnd Function\r\nGlobal ga\r\n"));
+    const QString a = current().Key;
+    docs().OpenDoc(dir.write("b.bb", "Function InB()\r\nEnd Function\r\n"));
+    const QString b = current().Key;
+    DeclList& list = window->declList();
+    list.SelectTab("Functions");
+    EXPECT_EQ(list.Names(), QStringList{"InB"});
+    ClickTab(a);
+    EXPECT_EQ(list.Names(), QStringList{"InA"});
+
+    list.SelectTab("Globals");
+    EditorEvents& events = window->events();
+    const int before = events.ScanCount();
+    editor().SetCaret(0, 3);
+    Type("Function Later()\nEnd Function\n");
+    ASSERT_TRUE(WaitUntil([&] { return events.ScanCount() > before && !events.RescanPending(); }));
+    EXPECT_EQ(list.Names(), QStringList{"ga"});
+    list.SelectTab("Functions");
+    EXPECT_EQ(list.Names(), (QStringList{"InA", "Later"}));
+    for (const QString& key : {b, a, b, a})
+        ClickTab(key);
+    EXPECT_EQ(list.Names(), (QStringList{"InA", "Later"}));
+    ClickTab(b);
+    EXPECT_EQ(list.Names(), QStringList{"InB"});
+}
+
 TEST_F(Analysis, AnIncludeSavedInATabIsReadAgainByTheDocumentThatIncludesIt)
 {
     // The file keeps its size and its time stamp: only the save tells.
