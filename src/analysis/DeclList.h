@@ -58,12 +58,12 @@ private:
     EditorKeywordListPtr m_keywords;
     // The list the rows were last made from, and its generation then.
     std::weak_ptr<EditorKeywordList> m_rowsList;
-    std::uint64_t m_generation = 0;
+    std::uint32_t m_generation = 0;
     // The rows of lists (or kinds) shown before: showing one again whose
     // entries did not change since goes over none of them.
     struct KeptRows {
         std::weak_ptr<EditorKeywordList> list;
-        std::uint64_t generation = 0;
+        std::uint32_t generation = 0;
         int kind = 0;
         std::vector<EditorKeywordPtr> rows;
     };

@@ -134,7 +134,7 @@ public:
     void KeysChanged() { m_indexed = 0; m_byKey.clear(); }
     // Goes up whenever entries come or go: what was worked out from the
     // entries holds as long as it stays the same.
-    std::uint64_t Generation() const { return m_generation; }
+    std::uint32_t Generation() const { return m_generation; }
 
     // A flag the scanner sets on the lists it makes; nothing reads it back.
     bool Option = false;
@@ -151,10 +151,10 @@ private:
     mutable std::vector<EditorKeywordPtr> m_entries;
     mutable std::vector<std::uint64_t> m_orders;
     mutable bool m_sorted = true;
+    std::uint32_t m_generation = 0;
     std::uint64_t m_nextOrder = 0;
     // Keys of the entries before position m_indexed, first entry first.
     mutable std::unordered_map<std::string, EditorKeywordPtr> m_byKey;
     mutable std::size_t m_indexed = 0;
-    std::uint64_t m_generation = 0;
 };
 using EditorKeywordListPtr = std::shared_ptr<EditorKeywordList>;
