@@ -52,14 +52,20 @@ void BM_StartToMainWindow(benchmark::State& state)
 }
 BENCHMARK(BM_StartToMainWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
-// A tab click from one 100,000-line document to another, painted.
-void BM_SwitchLongDocuments(benchmark::State& state)
+// Tab clicks from one 100,000-line document to another, painted; with
+// `folded`, every outermost fold of both is closed, as Fold All leaves them,
+// and the editor closes them again on every switch.
+void SwitchLongDocuments(benchmark::State& state, bool folded)
 {
     BenchApp bench;
     MainWindow& w = bench.window();
-    w.docs().OpenDoc(WriteSource(bench.dir(), "a.bb", 100000, "a"));
-    w.docs().OpenDoc(WriteSource(bench.dir(), "b.bb", 100000, "b"));
-    w.editor().SetCaret(0, 60000);
+    for (const char* name : {"a", "b"}) {
+        w.docs().OpenDoc(WriteSource(bench.dir(), QString::fromLatin1(name) + ".bb", 100000, name));
+        if (folded)
+            w.editor().FoldAll();
+    }
+    if (!folded)
+        w.editor().SetCaret(0, 60000);
     PumpEvents(300);
     int next = 1;
     for (auto _ : state) {
@@ -68,25 +74,16 @@ void BM_SwitchLongDocuments(benchmark::State& state)
         next = next == 1 ? 2 : 1;
     }
 }
+
+void BM_SwitchLongDocuments(benchmark::State& state)
+{
+    SwitchLongDocuments(state, false);
+}
 BENCHMARK(BM_SwitchLongDocuments)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
 
-// The same with every outermost fold of both documents closed, as Fold All
-// leaves them: the editor closes them again on every switch.
 void BM_SwitchFoldedDocuments(benchmark::State& state)
 {
-    BenchApp bench;
-    MainWindow& w = bench.window();
-    w.docs().OpenDoc(WriteSource(bench.dir(), "a.bb", 100000, "a"));
-    w.editor().FoldAll();
-    w.docs().OpenDoc(WriteSource(bench.dir(), "b.bb", 100000, "b"));
-    w.editor().FoldAll();
-    PumpEvents(300);
-    int next = 1;
-    for (auto _ : state) {
-        w.tabs().setCurrentIndex(next);
-        QApplication::processEvents();
-        next = next == 1 ? 2 : 1;
-    }
+    SwitchLongDocuments(state, true);
 }
 BENCHMARK(BM_SwitchFoldedDocuments)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
