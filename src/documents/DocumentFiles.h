@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/FileStatus.h"
+
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 
+#include <optional>
 #include <string_view>
 
 // Document files on disk, apart from any window.
@@ -39,15 +41,16 @@ qint64 LongestLineOver(const QString& path, qint64 limit);
 // The version of a file a document holds: as it was read, or last written.
 struct DiskStamp {
     bool exists = false;
-    qint64 size = -1;
-    QDateTime modified;
+    FileStamp file;
     size_t hash = 0;  // of the bytes
 };
-// The stamp of `bytes` just read from or written to `path`.
-DiskStamp StampOf(const QString& path, const QByteArray& bytes);
+// The stamp of `bytes` read from, or written to, a file whose status was
+// `status`: taken before a read, so that a write during it shows later.
+DiskStamp StampOf(const std::optional<FileStatus>& status, const QByteArray& bytes);
 
 enum class DiskChange { None, Changed, Missing };
 // How the file at `path` stands against the version `stamp` holds. A file
-// whose date alone changed (touched, or written with the same bytes) is not
-// changed, and `stamp` takes its date so the file is not read again.
+// whose dates alone changed (touched, or written with the same bytes) is not
+// changed, and `stamp` takes its dates so the file is not read again. A
+// folder, pipe or device in its place is a change; a pipe is never opened.
 DiskChange CheckDisk(const QString& path, DiskStamp& stamp);

@@ -228,6 +228,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         WaitCursor wait;
         NewDoc();
         opened = m_current;
+        const std::optional<FileStatus> before = StatusOf(path);
         if (m_editor.LoadFile(path, &error)) {
             const DocPathParts parts = SplitDocPath(path);
             opened->FilePath = path;
@@ -235,7 +236,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
             opened->FileTitle = parts.FileTitle;
             opened->Modified = false;
             opened->EditorState = m_editor.CurrentBuffer();
-            opened->Disk = StampOf(path, m_editor.FileBytes(*opened->EditorState).value_or(QByteArray()));
+            opened->Disk = StampOf(before, m_editor.FileBytes(*opened->EditorState).value_or(QByteArray()));
             // What the user does in here (a tab click, a close) may change
             // the current document or close the new one.
             QApplication::processEvents();
@@ -348,7 +349,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         doc.FileTitle = parts.FileTitle;
         m_tabs.SetCaption(doc.Key, doc.FileTitle, TabToolTip(doc));
     }
-    doc.Disk = StampOf(path, *bytes);
+    doc.Disk = StampOf(StatusOf(path), *bytes);
     WatchFiles(path);
     doc.Modified = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);

@@ -2,14 +2,13 @@
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "support/AppFixture.h"
+#include "support/TrapPipe.h"
 
 #include <QAction>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -162,7 +161,8 @@ TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
 {
     QDir().mkpath(dir.file("folder.bb"));
     // A pipe would block the window for as long as nothing writes into it.
-    ASSERT_EQ(::mkfifo(dir.file("pipe.bb").toLocal8Bit().constData(), 0600), 0);
+    const TrapPipe pipe(dir.file("pipe.bb"));
+    ASSERT_TRUE(pipe.made());
     // An asset far too large to be a source (a sparse file, so nothing is written).
     QFile huge(dir.file("huge.bb"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(EditCtrl::kMaxFileBytes + 1));
@@ -176,6 +176,7 @@ TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
         EXPECT_TRUE(prompter.told()[0].startsWith("Critical: Unable to open " + path));
     }
     EXPECT_EQ(TabCaptions(), QStringList{"Help"});
+    EXPECT_FALSE(pipe.sprung());
     // The failures used up no document number.
     Command("mnuNewBBFile");
     EXPECT_EQ(current().Key, "Doc_1");
