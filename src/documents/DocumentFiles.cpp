@@ -29,7 +29,12 @@ QString CanonicalDocPath(const QString& path)
 
 bool SameDocFile(const QString& a, const QString& b)
 {
-    return !a.isEmpty() && !b.isEmpty() && CanonicalDocPath(a) == CanonicalDocPath(b);
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (CanonicalDocPath(a) == CanonicalDocPath(b))
+        return true;
+    const std::optional<FileStatus> x = StatusOf(a), y = StatusOf(b);
+    return x && y && x->stamp.inode != 0 && x->stamp.device == y->stamp.device && x->stamp.inode == y->stamp.inode;
 }
 
 bool IsBlitzSource(const QString& path)

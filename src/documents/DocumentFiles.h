@@ -21,7 +21,8 @@ DocPathParts SplitDocPath(const QString& path);
 // links, "." and ".." resolved. Letter case counts, as it does on disk: a.bb
 // and A.bb are two files. A file not on disk is resolved through its folder.
 QString CanonicalDocPath(const QString& path);
-// True when both paths name the same file; an empty path names none.
+// True when both paths name the same file, by their spelling or, for files
+// on disk, as two hard links of one; an empty path names none.
 bool SameDocFile(const QString& a, const QString& b);
 
 // A ".bb" file by its last three characters, in any letter case.

@@ -194,11 +194,10 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         m_dialogFolder = QFileInfo(path).absolutePath();
     }
 
-    // However the path is written: two documents of one file would
-    // overwrite each other's text.
-    const QString canonical = CanonicalDocPath(path);
+    // However the path is written, and by whichever of its hard links: two
+    // documents of one file would overwrite each other's text.
     for (const CDocPtr& d : m_docs) {
-        if (!d->FilePath.isEmpty() && CanonicalDocPath(d->FilePath) == canonical) {
+        if (SameDocFile(d->FilePath, path)) {
             ShowDoc(*d);
             Q_EMIT FileBound(d->FilePath);
             return;

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <unistd.h>
+
 namespace {
 
 class Documents : public AppFixture {
@@ -130,7 +132,8 @@ TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts
     const QString a = dir.write("sub/a.bb", "Print \"a\"\r\n");
     const QString upper = dir.write("sub/A.bb", "Print \"A\"\r\n");
     ASSERT_TRUE(QFile::link(a, dir.file("link.bb")));
-    for (const QString& spelling : {a, dir.file("sub/../sub/a.bb"), dir.file("link.bb")})
+    ASSERT_EQ(::link(a.toLocal8Bit().constData(), dir.file("hard.bb").toLocal8Bit().constData()), 0);
+    for (const QString& spelling : {a, dir.file("sub/../sub/a.bb"), dir.file("link.bb"), dir.file("hard.bb")})
         docs().OpenDoc(spelling);
     EXPECT_EQ(docs().Docs().size(), 1);
     docs().OpenDoc(upper);
@@ -146,7 +149,7 @@ TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts
     docs().OpenDoc(upper);
 
     // Save As onto another spelling of a's file is refused as a's own path is.
-    for (const QString& spelling : {dir.file("sub/./a.bb"), dir.file("link.bb")}) {
+    for (const QString& spelling : {dir.file("sub/./a.bb"), dir.file("link.bb"), dir.file("hard.bb")}) {
         dialogs.files = {spelling};
         prompter.shown.clear();
         Command("mnuSaveBBFileAS");
