@@ -1,6 +1,6 @@
 #include "documents/DocumentFiles.h"
 
-#include "platform/IniFile.h"
+#include "platform/FileRewrite.h"
 #include "platform/Paths.h"
 
 #include <QDir>
@@ -42,7 +42,7 @@ bool IsBlitzSource(const QString& path)
     return path.right(3).toLower() == u".bb";
 }
 
-bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error)
+bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error, QString* keptCopy)
 {
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -59,7 +59,14 @@ bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* erro
             *error = QStringLiteral("The file is read-only.");
         return false;
     }
-    return WriteFileAtomically(path, bytes, error);
+    RewriteFailure failure;
+    if (RewriteFile(path, bytes, &failure))
+        return true;
+    if (error)
+        *error = failure.reason;
+    if (keptCopy)
+        *keptCopy = failure.keptCopy;
+    return false;
 }
 
 qint64 LongestLineOver(const QString& path, qint64 limit)

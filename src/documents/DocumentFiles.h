@@ -28,11 +28,13 @@ bool SameDocFile(const QString& a, const QString& b);
 // A ".bb" file by its last three characters, in any letter case.
 bool IsBlitzSource(const QString& path);
 
-// Writes a document's bytes to `path` without ever leaving a half-written or
-// missing file: the bytes go to a temporary file beside it, which then
-// replaces the old one. A file marked read-only is not replaced. On failure
-// the file on disk is as it was and `error` says why.
-bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error);
+// Writes a document's bytes to `path` without ever leaving a half-written
+// file without a copy, and keeps the file what it was (its other names,
+// owner, permissions and extended attributes). A file marked read-only is not
+// written. On failure `error` says why, and the file on disk is as it was,
+// unless `keptCopy` is set: then the file could not be put back, and that
+// copy holds its old contents.
+bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error, QString* keptCopy = nullptr);
 
 // The length in bytes of the longest line of the file at `path`, when it is
 // longer than `limit`; 0 otherwise, and for a file that cannot be read. Only

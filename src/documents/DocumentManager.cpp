@@ -330,11 +330,18 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
 
     const std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
     QString error = QStringLiteral("it holds characters that Windows-1252, the encoding of this file, cannot hold.");
-    // A file is written whole or not at all, so one that was there is still there as it was.
+    // A file is written whole or not at all, so one that was there is still
+    // there as it was, unless it could not be put back.
     const bool fileThere = QFileInfo(path).isFile();
-    if (!bytes || !SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
-        const QString disk = fileThere ? QStringLiteral("The file on disk was left as it was")
-                                       : QStringLiteral("No file was written");
+    QString keptCopy;
+    if (!bytes
+        || !SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error,
+                             &keptCopy)) {
+        const QString disk = !keptCopy.isEmpty()
+                                 ? QStringLiteral("The file could not be put back as it was; its old text is in ")
+                                       + keptCopy
+                                 : fileThere ? QStringLiteral("The file on disk was left as it was")
+                                             : QStringLiteral("No file was written");
         m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error + QStringLiteral("\n\n")
                             + disk + QStringLiteral("; your text is still open."),
                         MsgIcon::Critical);
