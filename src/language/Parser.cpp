@@ -276,7 +276,8 @@ private:
         Expr e;
         e.col = Tk().col;
         e.endCol = EndOf(m_i);
-        const std::string_view text = m_line.substr(Tk().col, Tk().len);
+        // The end of a CR LF line stands one past the text.
+        const std::string_view text = Tk().kind == kEol ? std::string_view() : m_line.substr(Tk().col, Tk().len);
         switch (Cur()) {
         case '(': {
             ++m_i;

@@ -12,7 +12,7 @@ const lang::Vocabulary& ShippedVocabulary()
         std::ifstream in(OVREL_RESOURCES_DIR "/commands.txt", std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
-        return check::ReadVocabulary(text.str(), {}, {});
+        return check::ReadVocabulary(text.str(), {}, {{"netlib.decls", "NetLibConnect%(port%)"}});
     }();
     return vocabulary;
 }
