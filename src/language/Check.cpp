@@ -203,6 +203,8 @@ void Checker::DeclareArray()
 void Checker::Statement()
 {
     Stmt& s = *m_s;
+    if (!s.name && PlacedAtName(s.kind))
+        return;  // a declaration whose name did not parse declares nothing
     switch (s.kind) {
     case StmtKind::Assign: {
         Expr& target = m.files[m_file].syntax.E(s.a);

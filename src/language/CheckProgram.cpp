@@ -119,6 +119,9 @@ void CheckAll(Model& m)
     int currentType = -1;
     ForEachInOrder(m, [&](std::uint32_t file, StmtPos p) {
         const Stmt& s = m.files[file].syntax.At(p);
+        if (!s.name && (s.kind == StmtKind::Dim || s.kind == StmtKind::Const || s.kind == StmtKind::TypeHead ||
+                        s.kind == StmtKind::Field))
+            return;
         switch (s.kind) {
         case StmtKind::Dim: m.dimAt[s.name].push_back(OrderKey(m, file, p)); break;
         case StmtKind::Const: consts.emplace_back(file, p); break;
