@@ -31,10 +31,13 @@ void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uin
 {
     std::vector<LineSpan> spans;
     SplitLines(text, spans);
+    if (count == ~0u)
+        count = static_cast<std::uint32_t>(spans.size());
     if (spans.size() > count)
         spans.resize(count);
     while (spans.size() < count)
         spans.push_back(LineSpan{text.size(), 0, 0});
+    out.reserve(out.size() + count);
     for (const LineSpan& span : spans) {
         const std::string_view line = text.substr(span.start, span.length);
         m_tokens.clear();
@@ -58,13 +61,7 @@ void FileSyntax::Parse(std::string_view text, NameTable& names)
     m_garbage = 0;
     m_stmts.reserve(text.size() / 40);
     m_exprs.reserve(text.size() / 12);
-    std::uint32_t lines = 1;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
-            ++lines;
-    }
-    m_lines.reserve(lines);
-    ParseLines(text, lines, 0, names, m_lines);
+    ParseLines(text, ~0u, 0, names, m_lines);
     MatchBlocks();
 }
 

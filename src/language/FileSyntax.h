@@ -100,6 +100,7 @@ private:
     std::vector<FunctionSpan> m_functions;
     std::vector<TypeSpan> m_types;
     std::vector<Token> m_tokens;  // scratch
+    std::vector<std::uint32_t> m_scratch;
 };
 
 }  // namespace lang

@@ -48,11 +48,36 @@ inline bool IsHex(unsigned char c) { return IsDigit(c) || ((c | 0x20) >= 'a' && 
 inline bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c; }
 
+// Keywords by first letter and length: an identifier is compared with the
+// one or two keywords of its bucket at most.
+struct KeywordBuckets {
+    std::array<std::array<std::uint8_t, 13>, 26> first{}, count{};
+    std::array<Keyword, std::size(kKeywords)> sorted{};
+    KeywordBuckets()
+    {
+        std::size_t n = 0;
+        for (int letter = 0; letter < 26; ++letter) {
+            for (std::size_t len = 1; len <= 12; ++len) {
+                first[letter][len] = static_cast<std::uint8_t>(n);
+                for (const Keyword& k : kKeywords)
+                    if (k.text[0] - 'a' == letter && k.text.size() == len)
+                        sorted[n++] = k;
+                count[letter][len] = static_cast<std::uint8_t>(n - first[letter][len]);
+            }
+        }
+    }
+};
+const KeywordBuckets kBuckets;
+
 std::uint16_t LookupLower(std::string_view lower)
 {
-    for (const Keyword& k : kKeywords)
-        if (k.text.size() == lower.size() && k.text[0] == lower[0] && k.text == lower)
-            return k.kind;
+    if (lower.empty() || lower.size() > 12 || lower[0] < 'a' || lower[0] > 'z')
+        return 0;
+    const int letter = lower[0] - 'a';
+    const std::size_t from = kBuckets.first[letter][lower.size()];
+    for (std::size_t i = from; i < from + kBuckets.count[letter][lower.size()]; ++i)
+        if (kBuckets.sorted[i].text == lower)
+            return kBuckets.sorted[i].kind;
     return 0;
 }
 
@@ -256,10 +281,11 @@ void SplitLines(std::string_view text, std::vector<LineSpan>& out)
     std::size_t start = 0;
     const std::size_t n = text.size();
     for (;;) {
-        std::size_t i = start;
-        // Most lines end at a CR LF or LF; look for the first CR or LF.
-        while (i < n && text[i] != '\n' && text[i] != '\r')
-            ++i;
+        // The line ends at the first LF, or at a CR before it.
+        const void* lf = std::memchr(text.data() + start, '\n', n - start);
+        std::size_t i = lf ? static_cast<const char*>(lf) - text.data() : n;
+        if (const void* cr = std::memchr(text.data() + start, '\r', i - start))
+            i = static_cast<const char*>(cr) - text.data();
         if (i >= n) {
             out.push_back(LineSpan{start, static_cast<std::uint32_t>(n - start), static_cast<std::uint32_t>(n - start)});
             return;

@@ -151,18 +151,30 @@ private:
     }
 
     // An expression list; (first, count) into the file's lists.
+    // Items gather on a shared stack (inner lists finish before the outer
+    // goes on) and move to the file's lists when complete.
     std::pair<std::uint32_t, std::uint32_t> ExprSeq()
     {
-        std::vector<std::uint32_t> items;
+        std::vector<std::uint32_t>& stack = m_f.m_scratch;
+        const std::size_t mark = stack.size();
         bool opt = true;
-        while (std::uint32_t e = Expression(opt)) {
-            items.push_back(e);
-            if (Cur() != ',')
-                break;
-            ++m_i;
-            opt = false;
+        try {
+            while (std::uint32_t e = Expression(opt)) {
+                stack.push_back(e);
+                if (Cur() != ',')
+                    break;
+                ++m_i;
+                opt = false;
+            }
+        } catch (const Failed&) {
+            stack.resize(mark);
+            throw;
         }
-        return List(items);
+        const auto first = static_cast<std::uint32_t>(m_f.m_lists.size());
+        m_f.m_lists.insert(m_f.m_lists.end(), stack.begin() + static_cast<std::ptrdiff_t>(mark), stack.end());
+        const auto count = static_cast<std::uint32_t>(stack.size() - mark);
+        stack.resize(mark);
+        return {first, count};
     }
 
     std::pair<std::uint32_t, std::uint32_t> List(const std::vector<std::uint32_t>& items)
@@ -187,32 +199,54 @@ private:
         return Binary(1, opt);
     }
 
-    static bool AtLevel(int level, std::uint16_t t)
+    // Binary operators by how tightly they bind: And Or Xor (1), comparisons,
+    // + -, shifts, * / Mod, ^ (6); 0 for none.
+    static int LevelOf(std::uint16_t t)
     {
-        switch (level) {
-        case 1: return t == kAnd || t == kOr || t == kXor;
-        case 2: return t == '<' || t == '>' || t == '=' || t == kNe || t == kLe || t == kGe;
-        case 3: return t == '+' || t == '-';
-        case 4: return t == kShl || t == kShr || t == kSar;
-        case 5: return t == '*' || t == '/' || t == kMod;
-        default: return t == '^';
+        switch (t) {
+        case kAnd:
+        case kOr:
+        case kXor: return 1;
+        case '<':
+        case '>':
+        case '=':
+        case kNe:
+        case kLe:
+        case kGe: return 2;
+        case '+':
+        case '-': return 3;
+        case kShl:
+        case kShr:
+        case kSar: return 4;
+        case '*':
+        case '/':
+        case kMod: return 5;
+        case '^': return 6;
+        default: return 0;
         }
     }
 
     std::uint32_t Binary(int level, bool opt)
     {
-        std::uint32_t lhs = level > 6 ? Unary(opt) : Binary(level + 1, opt);
-        if (!lhs || level > 6)
-            return lhs;
-        while (AtLevel(level, Cur())) {
+        const std::uint32_t lhs = Unary(opt);
+        return lhs ? Climb(lhs, level) : 0;
+    }
+
+    // Operators of `minLevel` and tighter after `lhs`, each level left to right.
+    std::uint32_t Climb(std::uint32_t lhs, int minLevel)
+    {
+        for (int level = LevelOf(Cur()); level && level >= minLevel; level = LevelOf(Cur())) {
             Expr e;
             e.kind = ExprKind::Binary;
             e.op = Cur();
             e.col = m_f.m_exprs[lhs].col;
             ++m_i;
+            std::uint32_t rhs = Unary(false);
+            for (int next = LevelOf(Cur()); next > level; next = LevelOf(Cur()))
+                rhs = Climb(rhs, next);
             e.a = lhs;
-            e.b = Binary(level + 1, false);
-            e.endCol = m_f.m_exprs[e.b].endCol;
+            e.b = rhs;
+            e.endCol = m_f.m_exprs[rhs].endCol;
             lhs = NewExpr(e);
         }
         return lhs;
