@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -164,4 +166,99 @@ TEST(ProgramTest, CompletionAndSymbolQueries)
     EXPECT_EQ(names(p.MatchSymbols("pt", 3)), "point");
     EXPECT_EQ(names(p.MatchSymbols("mv", 5)), "move");
     EXPECT_EQ(p.Symbols().size(), 11u);  // type, 3 fields, 2 globals, const, function, 2 parameters, local
+}
+
+namespace {
+
+// The texts after a rename's edits (applied from the last to the first).
+std::map<std::string, std::string> Apply(std::map<std::string, std::string> texts, const lang::RenamePlan& plan,
+                                         const std::string& name)
+{
+    std::vector<lang::RenameEdit> edits = plan.edits;
+    std::sort(edits.begin(), edits.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.file, a.row, a.col) > std::tie(b.file, b.row, b.col);
+    });
+    for (const lang::RenameEdit& e : edits) {
+        std::string& text = texts[e.file];
+        std::size_t at = 0;
+        for (std::uint32_t r = 0; r < e.row; ++r)
+            at = text.find('\n', at) + 1;
+        text.replace(at + e.col, e.endCol - e.col, name);
+    }
+    return texts;
+}
+
+}  // namespace
+
+// A rename changes the one symbol everywhere it is used, keeps type
+// characters, leaves strings and comments, and refuses names that would not
+// do; the renamed program checks as clean as before.
+TEST(ProgramTest, RenameChangesOneSymbolOrSaysWhyNot)
+{
+    const std::map<std::string, std::string> texts{
+        {"/r/main.bb",
+         "Include \"t.bb\"\n"
+         "Global score% = 0 ; score in a comment\n"
+         "Print \"score\" + score\n"
+         "p.Thing = New Thing : p\\score = score%\n"
+         "For q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\n"
+         "Goto skip\n.skip\n"},
+        {"/r/t.bb", "Type Thing\nField score\nEnd Type\n"},
+    };
+    lang::Program p;
+    Feed(p, {{"/r/main.bb", texts.at("/r/main.bb")}, {"/r/t.bb", texts.at("/r/t.bb")}});
+    ASSERT_TRUE(p.Diagnostics().empty());
+    struct Row {
+        std::string at;  // the marker whose start is renamed
+        int nth;
+        std::string name;
+        std::string main, types;  // the texts after, or the refusal in `main`
+    };
+    const Row rows[] = {
+        {"score%", 0, "points",
+         "Include \"t.bb\"\nGlobal points% = 0 ; score in a comment\nPrint \"score\" + points\n"
+         "p.Thing = New Thing : p\\score = points%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Thing\nField score\nEnd Type\n"},
+        {"Thing", 0, "Item",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Item = New Item : p\\score = score%\nFor q.Item = Each Item : Next : Delete Each Item\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Item\nField score\nEnd Type\n"},
+        {"score)", 0, "n",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(n)\n\tReturn n + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Thing\nField score\nEnd Type\n"},
+        {"skip", 0, "done",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto done\n.done\n",
+         "Type Thing\nField score\nEnd Type\n"},
+        {"score%", 0, "2x", "\"2x\" is not a valid name: a letter, then letters, digits or '_', and no keyword.", ""},
+        {"score%", 0, "Wend", "\"Wend\" is not a valid name: a letter, then letters, digits or '_', and no keyword.",
+         ""},
+        {"Add", 0, "Print",
+         "Cannot rename function 'add' to \"Print\": a built-in command or userlib function has that name.", ""},
+        {"score%", 0, "P",
+         "Cannot rename global 'score' to \"P\": that name is already used there (letter case does not count).", ""},
+        {"score)", 0, "SCORE", "", ""},
+        {"\"score\"", 0, "x", "There is no declared name here to rename.", ""},
+    };
+    for (const Row& row : rows) {
+        const auto [r, c] = Find(texts.at("/r/main.bb"), row.at, row.nth);
+        const lang::RenamePlan plan = p.Rename("/r/main.bb", r, c, row.name);
+        if (!row.types.empty()) {
+            ASSERT_EQ(plan.refusal, "") << row.name;
+            const auto after = Apply(texts, plan, row.name);
+            EXPECT_EQ(after.at("/r/main.bb"), row.main);
+            EXPECT_EQ(after.at("/r/t.bb"), row.types);
+            lang::Program renamed;
+            Feed(renamed, {{"/r/main.bb", after.at("/r/main.bb")}, {"/r/t.bb", after.at("/r/t.bb")}});
+            EXPECT_TRUE(renamed.Diagnostics().empty()) << row.name;
+        } else {
+            EXPECT_EQ(plan.refusal, row.main) << row.name;
+        }
+    }
 }
