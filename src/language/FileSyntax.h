@@ -85,6 +85,7 @@ public:
 
 private:
     friend class Parser;
+    friend class ExprParser;
     void ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
                     std::vector<Line>& out);
     void MatchBlocks();

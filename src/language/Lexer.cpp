@@ -41,11 +41,30 @@ constexpr std::string_view kShown[] = {
     "Xor", "Not", "Shl", "Shr", "Sar", "End", "Abs", "Sgn",
 };
 
-inline bool IsAlpha(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-inline bool IsAlnum(unsigned char c) { return IsAlpha(c) || IsDigit(c); }
-inline bool IsHex(unsigned char c) { return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
-inline bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+// Character classes, one table lookup each: the lexer's inner loops.
+enum : std::uint8_t { kAlpha = 1, kDigit = 2, kHex = 4, kSpace = 8, kNameChar = 16 };
+struct CharClasses {
+    std::array<std::uint8_t, 256> of{};
+    CharClasses()
+    {
+        for (int c = 0; c < 256; ++c) {
+            const bool alpha = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+            const bool digit = c >= '0' && c <= '9';
+            of[c] = static_cast<std::uint8_t>((alpha ? kAlpha : 0) | (digit ? kDigit : 0) |
+                                              (digit || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') ? kHex : 0) |
+                                              (c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' ? kSpace : 0) |
+                                              (alpha || digit || c == '_' ? kNameChar : 0));
+        }
+    }
+};
+const CharClasses kClasses;
+
+inline bool Is(unsigned char c, std::uint8_t cls) { return (kClasses.of[c] & cls) != 0; }
+inline bool IsAlpha(unsigned char c) { return Is(c, kAlpha); }
+inline bool IsDigit(unsigned char c) { return Is(c, kDigit); }
+inline bool IsAlnum(unsigned char c) { return Is(c, kAlpha | kDigit); }
+inline bool IsHex(unsigned char c) { return Is(c, kHex); }
+inline bool IsSpace(unsigned char c) { return Is(c, kSpace); }
 inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c; }
 
 // Keywords by first letter and length: an identifier is compared with the
@@ -133,6 +152,21 @@ void NameTable::Grow()
     m_hashes.swap(hashes);
 }
 
+NameId NameTable::InternLower(std::string_view key, std::uint64_t hash)
+{
+    std::size_t slot = Slot(key, hash);
+    if (m_slots[slot])
+        return m_slots[slot];
+    if ((m_texts.size() + 1) * 2 > m_slots.size()) {
+        Grow();
+        slot = Slot(key, hash);
+    }
+    m_texts.emplace_back(key);
+    m_slots[slot] = static_cast<std::uint32_t>(m_texts.size() - 1);
+    m_hashes[slot] = hash;
+    return m_slots[slot];
+}
+
 NameId NameTable::Intern(std::string_view name)
 {
     char buffer[64];
@@ -145,18 +179,7 @@ NameId NameTable::Intern(std::string_view name)
     for (std::size_t i = 0; i < name.size(); ++i)
         lower[i] = Lower(name[i]);
     const std::string_view key(lower, name.size());
-    const std::uint64_t hash = Hash(key);
-    std::size_t slot = Slot(key, hash);
-    if (m_slots[slot])
-        return m_slots[slot];
-    if ((m_texts.size() + 1) * 2 > m_slots.size()) {
-        Grow();
-        slot = Slot(key, hash);
-    }
-    m_texts.emplace_back(key);
-    m_slots[slot] = static_cast<std::uint32_t>(m_texts.size() - 1);
-    m_hashes[slot] = hash;
-    return m_slots[slot];
+    return InternLower(key, Hash(key));
 }
 
 NameId NameTable::Find(std::string_view name) const
@@ -234,32 +257,46 @@ void LexLine(std::string_view line, std::uint32_t eolCol, NameTable& names, std:
             continue;
         }
         if (IsAlpha(c)) {
-            for (++k; IsAlnum(at(k)) || at(k) == '_'; ++k) {}
-            char lower[16];
-            std::uint16_t kind = 0;
+            // Lower-cased and hashed in one pass; looked up as a keyword,
+            // else interned.
+            char buffer[64];
+            std::string longer;
+            char* lower = buffer;
+            std::uint64_t hash = 1469598103934665603ull;
+            for (; k < n && Is(static_cast<unsigned char>(line[k]), kNameChar); ++k) {
+                const std::size_t i = k - from;
+                if (i == sizeof buffer) {
+                    longer.assign(buffer, sizeof buffer);
+                    lower = nullptr;
+                }
+                const char l = Lower(line[k]);
+                if (lower)
+                    lower[i] = l;
+                else
+                    longer.push_back(l);
+                hash = (hash ^ static_cast<unsigned char>(l)) * 1099511628211ull;
+            }
             const std::size_t len = k - from;
-            if (len <= 12) {
-                for (std::size_t i = 0; i < len; ++i)
-                    lower[i] = Lower(line[from + i]);
-                kind = LookupLower(std::string_view(lower, len));
-                // "end if", "else if": one space, then the second word.
-                if ((kind == kEnd || kind == kElse) && at(k) == ' ' && IsAlpha(at(k + 1))) {
-                    std::size_t t = k + 2;
-                    for (; IsAlnum(at(t)) || at(t) == '_'; ++t) {}
-                    if (t - from <= sizeof lower) {
-                        for (std::size_t i = len; i < t - from; ++i)
-                            lower[i] = Lower(line[from + i]);
-                        if (std::uint16_t joined = LookupLower(std::string_view(lower, t - from))) {
-                            kind = joined;
-                            k = t;
-                        }
+            const std::string_view word = lower ? std::string_view(lower, len) : std::string_view(longer);
+            std::uint16_t kind = len <= 12 ? LookupLower(word) : 0;
+            // "end if", "else if": one space, then the second word.
+            if ((kind == kEnd || kind == kElse) && at(k) == ' ' && IsAlpha(at(k + 1))) {
+                std::size_t t = k + 2;
+                for (; IsAlnum(at(t)) || at(t) == '_'; ++t) {}
+                char joined[16];
+                if (t - from <= sizeof joined) {
+                    for (std::size_t i = 0; i < t - from; ++i)
+                        joined[i] = Lower(line[from + i]);
+                    if (std::uint16_t two = LookupLower(std::string_view(joined, t - from))) {
+                        kind = two;
+                        k = t;
                     }
                 }
             }
             if (kind)
                 push(kind, from, k);
             else
-                push(kIdent, from, k, names.Intern(line.substr(from, len)));
+                push(kIdent, from, k, names.InternLower(word, hash | 1));
             continue;
         }
         ++k;

@@ -22,6 +22,8 @@ class NameTable {
 public:
     NameTable();
     NameId Intern(std::string_view name);
+    // A name already lower-cased, with its hash (the lexer makes both at once).
+    NameId InternLower(std::string_view lower, std::uint64_t hash);
     // The id of a name already met, kNoName for one never met.
     NameId Find(std::string_view name) const;
     // The lower-cased spelling.

@@ -96,10 +96,10 @@ lang::Vocabulary ReadVocabulary(std::string_view commands, const std::vector<std
             }
         });
     }
-    for (const auto& [file, text] : shipped) {
-        EachLine(text, [&](std::string_view line) {
+    for (const auto& decls : shipped) {
+        EachLine(decls.second, [&](std::string_view line) {
             if (const auto parts = ParseDeclLine(line))
-                v.shippedDecls.emplace_back(std::string(parts->name), file);
+                v.shippedDecls.emplace_back(std::string(parts->name), decls.first);
         });
     }
     return v;
