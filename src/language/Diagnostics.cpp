@@ -108,7 +108,7 @@ std::vector<Diagnostic> Program::Diagnostics()
     for (std::uint32_t file : m->order) {
         const FileState& fs = m->files[file];
         const FileSyntax& f = fs.syntax;
-        for (std::uint32_t row = 0; row < f.LineCount(); ++row) {
+        for (std::uint32_t row = 0; f.ErrorCount() && row < f.LineCount(); ++row) {
             const Stmt* s = f.LineStmts(row);
             for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
                 if (s[k].error != Msg::None)

@@ -47,6 +47,8 @@ void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uin
         l.eolCol = span.eolCol;
         ParseLineInto(*this, m_tokens, line, row++);
         l.count = static_cast<std::uint32_t>(m_stmts.size()) - l.first;
+        for (std::uint32_t k = l.first; k < l.first + l.count; ++k)
+            m_errors += m_stmts[k].error != Msg::None;
         out.push_back(l);
     }
 }
@@ -59,6 +61,7 @@ void FileSyntax::Parse(std::string_view text, NameTable& names)
     m_lists.clear();
     m_strings.clear();
     m_garbage = 0;
+    m_errors = 0;
     m_stmts.reserve(text.size() / 40);
     m_exprs.reserve(text.size() / 12);
     ParseLines(text, ~0u, 0, names, m_lines);
@@ -82,6 +85,8 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
     for (std::uint32_t i = 0; i < oldCount; ++i) {
         const Line& old = m_lines[first + i];
         m_garbage += old.count;
+        for (std::uint32_t k = old.first; k < old.first + old.count; ++k)
+            m_errors -= m_stmts[k].error != Msg::None;
         if (i < newCount && !effect.structure) {
             if (!SameShape(*this, old, m_stmts.data() + old.first, fresh[i], m_stmts.data() + fresh[i].first))
                 effect.structure = true;

@@ -82,6 +82,9 @@ public:
     int FunctionAt(StmtPos p) const;
 
     std::size_t Bytes() const;
+    // Statements with a parse error, so that a clean file is not searched
+    // for them.
+    std::size_t ErrorCount() const { return m_errors; }
 
 private:
     friend class Parser;
@@ -96,7 +99,8 @@ private:
     std::vector<Expr> m_exprs;
     std::vector<std::uint32_t> m_lists;
     std::string m_strings;
-    std::size_t m_garbage = 0;  // statements and expressions no line refers to any more
+    std::size_t m_garbage = 0;
+    std::size_t m_errors = 0;  // statements and expressions no line refers to any more
     std::vector<BlockDiag> m_blockDiags;
     std::vector<FunctionSpan> m_functions;
     std::vector<TypeSpan> m_types;
