@@ -109,6 +109,7 @@ struct Model {
     std::uint32_t FileIndex(std::string_view key);
     std::uint64_t Ordinal(std::uint32_t file, std::uint32_t row) const;
     void Assemble();
+    void EnsureAssembled();
     void Refresh();
 };
 

@@ -144,11 +144,7 @@ void Model::Assemble()
 
 void Model::Refresh()
 {
-    if (assemble) {
-        Assemble();
-        assemble = false;
-        full = true;
-    }
+    EnsureAssembled();
     if (full) {
         CheckAll(*this);
         full = false;
@@ -262,13 +258,20 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
     }
 }
 
+// The include graph alone, without checking: what the host asks while it
+// is still handing over files.
+void Model::EnsureAssembled()
+{
+    if (assemble) {
+        Assemble();
+        assemble = false;
+        full = true;
+    }
+}
+
 std::vector<std::string> Program::NeededFiles()
 {
-    if (m->assemble) {
-        m->Assemble();
-        m->assemble = false;
-        m->full = true;
-    }
+    m->EnsureAssembled();
     std::vector<std::string> needed;
     for (std::uint32_t file : m->order)
         for (const IncludeSite& s : m->files[file].sites)
@@ -280,7 +283,7 @@ std::vector<std::string> Program::NeededFiles()
 
 std::vector<std::string> Program::Files()
 {
-    m->Refresh();
+    m->EnsureAssembled();
     std::vector<std::string> keys;
     for (std::uint32_t file : m->order)
         keys.push_back(m->files[file].key);
@@ -289,7 +292,7 @@ std::vector<std::string> Program::Files()
 
 std::vector<std::string> Program::IncludersOf(std::string_view key)
 {
-    m->Refresh();
+    m->EnsureAssembled();
     std::vector<std::string> keys;
     for (std::uint32_t file : m->order)
         for (const IncludeSite& s : m->files[file].sites)
