@@ -117,7 +117,6 @@ void Checker::DeclareParams(bool report)
                 Error(Msg::ExpressionMustBeConstant);
         }
         p.sym = Declare(s);
-        u.syms.back().col = p.col;
     }
 }
 

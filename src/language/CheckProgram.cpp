@@ -33,7 +33,7 @@ std::vector<std::uint32_t> FunctionOrder(const Model& m)
     return order;
 }
 
-void DeclareConstant(Model& m, Checker& c, Stmt& s)
+void DeclareConstant(Model& m, Checker& c, std::uint32_t file, StmtPos pos, Stmt& s)
 {
     const std::optional<ValueType> tagged = c.TagType(s.tag, s.typeName);
     if (s.a) {
@@ -52,9 +52,11 @@ void DeclareConstant(Model& m, Checker& c, Stmt& s)
     sym.tag = s.tag;
     sym.typeName = s.typeName;
     sym.type = tagged ? *tagged : ValueType{ValueType::Int};
+    sym.file = file;
     sym.row = s.row;
     sym.col = s.nameCol;
     sym.endCol = s.nameEnd;
+    sym.pos = pos;
     m.globals.push_back(sym);
     s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
     m.gvars[s.name] = s.sym.index;
@@ -143,12 +145,7 @@ void CheckAll(Model& m)
     decl.toDecls = true;
     for (const auto& [file, p] : consts) {
         decl.At(file, p);
-        Stmt& s = m.files[file].syntax.At(p);
-        DeclareConstant(m, decl, s);
-        if (s.sym && m.globals[s.sym.index].row == s.row && m.globals[s.sym.index].kind == SymKind::Const) {
-            m.globals[s.sym.index].file = file;
-            m.globals[s.sym.index].pos = p;
-        }
+        DeclareConstant(m, decl, file, p, m.files[file].syntax.At(p));
     }
     std::vector<std::uint32_t> typeSyms;
     for (const auto& [file, p] : types) {
