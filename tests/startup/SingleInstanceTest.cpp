@@ -1,5 +1,6 @@
 #include "startup/Layout.h"
 #include "startup/SingleInstance.h"
+#include "support/AppFixture.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/Wait.h"
@@ -238,6 +239,25 @@ TEST_F(SingleInstance, NoFilesGoToOrComeFromAnotherUser)
         EXPECT_FALSE(InstanceServer(layout).isListening());
         nothingGotBefore(lure, taken + "/" + name);
     }
+}
+
+class HandedFiles : public AppFixture {};
+
+// A message naming 10,000 missing files once showed 10,000 message boxes.
+TEST_F(HandedFiles, ThoseThatCannotBeOpenedAreSaidInOneMessage)
+{
+    QStringList files;
+    for (int i = 0; i < 300; ++i)
+        files << dir.file(QStringLiteral("gone/%1.bb").arg(i));
+    files.insert(150, dir.write("game.bb", "End\r\n"));
+    EXPECT_TRUE(HandOverFromAnotherStart(Layout::Portable(dir.path()), files));
+    ASSERT_TRUE(WaitUntil([&] { return !prompter.shown.empty(); }));
+    Pump(200);
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_TRUE(prompter.texts()[0].startsWith("Unable to open 300 files:\nThe file \"" + files[0]
+                                               + "\" does not exist.\nThe file \"" + files[1]))
+        << prompter.texts()[0].left(300).toStdString();
+    EXPECT_EQ(current().FilePath, files[150]);
 }
 
 }  // namespace
