@@ -1,6 +1,5 @@
 #include "build/BuildRunner.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -48,9 +47,11 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
 
     // Emptied first, even when the launch then fails, so that no output of an
     // earlier build can pass for this one's.
-    QFile output(job.outputPath);
-    const bool captured = output.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    output.close();
+    m_output.reset();
+    auto output = std::make_unique<OutputCapture>(job.outputPath);
+    const bool captured = output->FileWritten();
+    if (!output->IsValid())
+        return {false, QStringLiteral("No pipe could be made for the compiler's output.")};
 
     const QString compiler = CompilerPath(job.command.binDir);
     if (!QFileInfo(compiler).isFile())
@@ -73,12 +74,16 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     process->setProcessEnvironment(CompilerEnvironment(
         job.b3dDir, job.command.binDir, form, QProcessEnvironment::systemEnvironment()));
     process->setProcessChannelMode(QProcess::MergedChannels);
-    process->setStandardOutputFile(captured ? job.outputPath : QProcess::nullDevice(),
-                                   QIODevice::Append);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    const int outputPipe = output->WriteEnd();
 #ifdef Q_OS_UNIX
     // Its own process group, so that ending it also ends the program it runs
     // (and whatever wine starts).
-    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+    process->setChildProcessModifier([outputPipe] {
+        ::setpgid(0, 0);
+        ::dup2(outputPipe, STDOUT_FILENO);
+        ::dup2(outputPipe, STDERR_FILENO);
+    });
 #endif
     connect(process.get(), &QProcess::finished, this, &BuildRunner::onFinished);
 
@@ -90,8 +95,15 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
         process->waitForFinished(kEndTimeoutMs);
         return {false, reason};
     }
+    output->Start();
+    m_output = std::move(output);
     m_process = std::move(process);
     return {true, {}, captured};
+}
+
+OutputCapture::Piece BuildRunner::TakeOutput(qint64 most, bool latest)
+{
+    return m_output ? m_output->Take(most, latest) : OutputCapture::Piece();
 }
 
 void BuildRunner::onFinished()
@@ -105,6 +117,8 @@ void BuildRunner::onFinished()
         crashed = m_process->exitStatus() == QProcess::CrashExit;
         m_process.release()->deleteLater();
     }
+    if (m_output)
+        m_output->Finish();
     Q_EMIT Finished(exitCode, crashed);
 }
 
@@ -123,4 +137,7 @@ void BuildRunner::endChild()
         m_process->waitForFinished(kEndTimeoutMs);
     }
     m_process.reset();
+    // Every writer is gone, so this takes no time.
+    if (m_output)
+        m_output->Finish();
 }

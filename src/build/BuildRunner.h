@@ -1,6 +1,7 @@
 #pragma once
 
 #include "build/CompilerCommand.h"
+#include "build/OutputCapture.h"
 
 #include <QObject>
 #include <QString>
@@ -39,6 +40,13 @@ public:
     // Ends the running compiler, and whatever it started, without Finished.
     void Stop() { endChild(); }
 
+    // At most `most` bytes of the output that came since the last call (the
+    // last ones when `latest`).
+    OutputCapture::Piece TakeOutput(qint64 most, bool latest = false);
+    // The output file holds the last build's output to its end (or its
+    // last megabytes), every write to it having gone well.
+    bool OutputWritten() const { return m_output && m_output->FileWritten(); }
+
     // Where to look for wine; the system's PATH when empty.
     void SetSearchPath(const QStringList& folders) { m_searchPath = folders; }
 
@@ -52,5 +60,6 @@ private:
     void endChild();
 
     std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<OutputCapture> m_output;
     QStringList m_searchPath;
 };

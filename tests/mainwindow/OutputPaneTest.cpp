@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <algorithm>
+
 namespace {
 
 class OutputPane : public AppFixture {
@@ -108,6 +110,34 @@ TEST_F(OutputPane, KeepsTheLatestLinesOfAProgramThatPrintsWithoutEnd)
     EXPECT_LE(output->blockCount(), 60000);
     EXPECT_FALSE(output->begin().text().startsWith("Executing")) << "the oldest lines went";
     EXPECT_EQ(output->lastBlock().previous().text(), "80000");
+}
+
+// A program writing megabytes without a line end once grew the IDE by 1.3 MB
+// a second, filled output.txt without end, and Stop then froze the window for
+// seconds laying out the one line.
+TEST_F(OutputPane, OutputWithoutLineEndsStaysWithinBoundsInThePaneAndOnDisk)
+{
+    FakeCompiler("echo Executing...\nwhile :; do head -c 1000000 /dev/zero | tr '\\0' x; sleep 0.05; done\n");
+    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
+    Command("mnuCompile");
+    Pump(2500);
+    ASSERT_TRUE(Activate());
+    QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    EXPECT_FALSE(window->build().IsBuilding());
+
+    const std::string file = ReadFileBytes(window->build().OutputPath());
+    EXPECT_GT(file.size(), 1u << 20);
+    EXPECT_LE(file.size(), 8u << 20);
+    const QTextDocument* output = pane().View()->document();
+    int longest = 0;
+    for (QTextBlock b = output->begin(); b.isValid(); b = b.next())
+        longest = std::max(longest, b.length());
+    EXPECT_LE(longest, 4096 + 1);
+    EXPECT_TRUE(pane().Text().contains(QRegularExpression(R"(\[\d+\.\d MB of output left out\])")));
+    // However long such a program goes on.
+    for (int i = 0; i < 16; ++i)
+        Q_EMIT window->build().OutputAdded(QByteArray(1 << 20, 'x'));
+    EXPECT_LE(output->characterCount(), 10 << 20);
 }
 
 // The compiler runs the compiled program, which would outlive it unless the
