@@ -2,11 +2,14 @@
 
 #include "build/CompilerCommand.h"
 #include "build/OutputCapture.h"
+#include "platform/ProcessTree.h"
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class QProcess;
 
@@ -21,6 +24,9 @@ struct BuildJob {
 // its standard output and error go together into the job's output file, it
 // starts in the compiler's folder and sees only the Blitz3D variables. A
 // Windows compiler on a system that cannot run it runs through wine.
+// Whatever the compiler starts stays in sight, even a program that leaves
+// its session or its parent, so that Stop, and the end of the IDE, end all
+// of it; a process the build did not start is never touched.
 class BuildRunner : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +37,8 @@ public:
     };
 
     explicit BuildRunner(QObject* parent = nullptr);
-    // Ends a compiler that is still running, and whatever it started.
+    // Ends a compiler that is still running, whatever it started, and what
+    // earlier builds started and left running when they ended.
     ~BuildRunner() override;
 
     // Starts the compiler; refuses while a previous one still runs.
@@ -58,8 +65,15 @@ Q_SIGNALS:
 private:
     void onFinished();
     void endChild();
+    // Notes what the running build has started, so that what outlives the
+    // compiler can be ended later.
+    void watchProcesses();
 
     std::unique_ptr<QProcess> m_process;
     std::unique_ptr<OutputCapture> m_output;
     QStringList m_searchPath;
+    QTimer m_watch;
+    std::vector<processtree::Process> m_started;
+    // Started by builds that have ended, and still running then.
+    std::vector<processtree::Process> m_leftOver;
 };
