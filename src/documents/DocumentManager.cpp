@@ -27,6 +27,11 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+QString UnableToOpen(const QString& path, const QString& error)
+{
+    return QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error;
+}
+
 }  // namespace
 
 DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea& help, const CUILabels& labels,
@@ -263,7 +268,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         if (m_openFailures)
             m_openFailures->append({path, error});
         else
-            m_prompter.Tell(QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error, MsgIcon::Critical);
+            m_prompter.Tell(UnableToOpen(path, error), MsgIcon::Critical);
         return;
     }
     if (!FindDoc(opened->Key))
@@ -302,9 +307,7 @@ void DocumentManager::OpenDocs(const QStringList& paths)
             OpenDoc(path);
     }
     if (failures.size() == 1) {
-        m_prompter.Tell(QStringLiteral("Unable to open ") + failures[0].first + QStringLiteral(":\n")
-                            + failures[0].second,
-                        MsgIcon::Critical);
+        m_prompter.Tell(UnableToOpen(failures[0].first, failures[0].second), MsgIcon::Critical);
     } else if (!failures.isEmpty()) {
         // The reasons name their files; a screenful of them is enough.
         constexpr int kShown = 12;

@@ -71,6 +71,13 @@ Received Decode(const QByteArray& bytes, QStringList& documents)
     return at == bytes.size() ? Received::Whole : Received::Malformed;
 }
 
+bool Answers(const QString& name)
+{
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    return probe.waitForConnected(kConnectMs);
+}
+
 }  // namespace
 
 QString InstanceServerName(const Layout& layout)
@@ -126,9 +133,7 @@ InstanceServer::InstanceServer(const Layout& layout, QObject* parent)
     const QString name = InstanceServerName(layout);
     // Listening takes the name over, so first make sure nobody answers
     // there; a socket that is left is one a program ended without removing.
-    QLocalSocket probe;
-    probe.connectToServer(name);
-    if (!name.isEmpty() && !probe.waitForConnected(kConnectMs)) {
+    if (!name.isEmpty() && !Answers(name)) {
         QLocalServer::removeServer(name);
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         m_server->listen(name);
