@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 
 #include <utility>
 
@@ -25,6 +26,11 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+QString UnableToOpen(const QString& path, const QString& error)
+{
+    return QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error;
+}
 
 }  // namespace
 
@@ -259,7 +265,10 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     if (!opened) {
         if (m_current)
             ActivateDoc(*m_current, -1);
-        m_prompter.Tell(QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error, MsgIcon::Critical);
+        if (m_openFailures)
+            m_openFailures->append({path, error});
+        else
+            m_prompter.Tell(UnableToOpen(path, error), MsgIcon::Critical);
         return;
     }
     if (!FindDoc(opened->Key))
@@ -289,11 +298,35 @@ QString DocumentManager::DialogFolder(const CDoc* doc) const
     return QDir::homePath();
 }
 
+void DocumentManager::OpenDocs(const QStringList& paths)
+{
+    QList<QPair<QString, QString>> failures;
+    {
+        const QScopedValueRollback collecting(m_openFailures, &failures);
+        for (const QString& path : paths)
+            OpenDoc(path);
+    }
+    if (failures.size() == 1) {
+        m_prompter.Tell(UnableToOpen(failures[0].first, failures[0].second), MsgIcon::Critical);
+    } else if (!failures.isEmpty()) {
+        // The reasons name their files; a screenful of them is enough.
+        constexpr int kShown = 12;
+        QString text = QStringLiteral("Unable to open %1 files:").arg(failures.size());
+        for (int i = 0; i < failures.size() && i < kShown; ++i)
+            text += u'\n' + failures[i].second;
+        if (failures.size() > kShown)
+            text += QStringLiteral("\n… and %1 more.").arg(failures.size() - kShown);
+        m_prompter.Tell(text, MsgIcon::Critical);
+    }
+}
+
 void DocumentManager::OpenDroppedFiles(const QStringList& paths)
 {
+    QStringList sources;
     for (const QString& p : paths)
         if (IsBlitzSource(p))
-            OpenDoc(p);
+            sources << p;
+    OpenDocs(sources);
 }
 
 bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)

@@ -339,18 +339,15 @@ void MainWindow::OnFirstActivation()
     // a moment later.
     KeepOnScreen();
     QTimer::singleShot(500, this, &MainWindow::KeepOnScreen);
-    for (const QString& path : m_commandLineDocuments)
-        m_docs->OpenDoc(path);
+    m_docs->OpenDocs(m_commandLineDocuments);
 }
 
 void MainWindow::OpenHandedDocuments(const QStringList& paths)
 {
-    if (FirstActivationPending) {
+    if (FirstActivationPending)
         m_commandLineDocuments += paths;
-    } else {
-        for (const QString& path : paths)
-            m_docs->OpenDoc(path);
-    }
+    else
+        m_docs->OpenDocs(paths);
     if (isMinimized())
         showNormal();
     raise();
