@@ -92,8 +92,10 @@ void DocumentManager::CheckDiskFiles()
             m_prompter.Tell(WithPath(Label("filegone"), path), MsgIcon::Exclamation);
             break;
         case DiskChange::Changed:
+            // Named buttons: an OK that throws the user's edits away misleads.
             if (!doc->Modified
-                || m_prompter.Ask(WithPath(Label("filechanged"), path), MsgIcon::Exclamation, MsgButtons::OkCancel)
+                || m_prompter.AskNamed(WithPath(Label("filechanged"), path), MsgIcon::Exclamation,
+                                       MsgButtons::OkCancel, {Label("reloadfromdisk"), Label("keepmytext")})
                        == MsgAnswer::Ok)
                 ReloadDoc(*doc);
             else

@@ -67,7 +67,9 @@ TEST_F(DiskChanges, AModifiedDocumentAsksAndSoDoesASaveOverAChangedFile)
     prompter.answers = {MsgAnswer::Cancel};
     ASSERT_TRUE(WaitUntil([&] { return !prompter.shown.empty(); }, 5000));
     EXPECT_EQ(prompter.texts(), QStringList{changed});
-    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
+    // OK would throw the user's text away: the buttons say what they do.
+    EXPECT_EQ(prompter.shown[0].captions, QStringList({app->labels.getValue("reloadfromdisk"),
+                                                       app->labels.getValue("keepmytext")}));
     EXPECT_EQ(editor().Text(), "; mine\r\nPrint 1");
     EXPECT_TRUE(current().Modified);
     Command("mnuSaveBBFile");

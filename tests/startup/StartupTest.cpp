@@ -191,6 +191,11 @@ TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
         ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
         EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
+        // Named by what they do: Yes goes on, No quits, Cancel asks again.
+        ScriptedPrompter quiet;
+        const CUILabels labels = *LoadLabels(dir.path(), quiet);
+        EXPECT_EQ(r.shown[1].captions, QStringList({labels.getValue("goonwithoutblitz"), labels.getValue("quit"),
+                                                   labels.getValue("chooseblitzdir")}));
         if (goOn) {
             EXPECT_EQ(r.settings.B3DDir, "");
             EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
