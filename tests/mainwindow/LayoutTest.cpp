@@ -7,6 +7,7 @@
 #include "support/AppFixture.h"
 
 #include <QEnterEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QTest>
@@ -57,6 +58,22 @@ TEST_F(Layout, TheSplitterButtonCollapsesTheLeftPaneAndBringsItBackAsItWas)
     EXPECT_EQ(split(), QList<int>({pane, documents}));
     EXPECT_TRUE(Shows(3));
     EXPECT_EQ(panes().VerticalSeparator()->handle(1)->cursor().shape(), Qt::SplitHCursor);
+
+    // Dragged shut, it keeps its width too: for the button, and for the
+    // next start (which once got LeftPane=0).
+    QWidget* handle = panes().VerticalSeparator()->handle(1);
+    const auto mouse = [&](QEvent::Type type, int x, Qt::MouseButtons buttons) {
+        const QPointF at(x, handle->height() / 4);
+        QMouseEvent e(type, at, handle->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(handle, &e);
+    };
+    mouse(QEvent::MouseButtonPress, 3, Qt::LeftButton);
+    mouse(QEvent::MouseMove, -pane, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, -pane, Qt::NoButton);
+    ASSERT_TRUE(panes().LeftPaneCollapsed());
+    EXPECT_EQ(panes().LeftPaneWidth(), pane);
+    button()->click();
+    EXPECT_EQ(split(), QList<int>({pane, documents}));
 }
 
 TEST_F(Layout, ANarrowWindowSqueezesThePaneBeforeTheEditorAndWrapsTheBands)
