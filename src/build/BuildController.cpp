@@ -261,9 +261,9 @@ void BuildController::onCompilerFinished(int exitCode, bool crashed)
                              : QStringLiteral("Failed after %1 (exit code %2)").arg(took).arg(exitCode),
                      true);
             // No line to show it on, but the same report as an error.
-            const QString message = FailureText(*last, exitCode, crashed);
-            m_host.SetInfoPanelText(StatusWithMessage(m_launchText, message));
-            m_prompter.Tell(message, MsgIcon::Critical);
+            const FailureReport failure = DescribeFailure(*last, exitCode, crashed);
+            m_host.SetInfoPanelText(m_launchText + failure.status);
+            m_prompter.Tell(failure.message, MsgIcon::Critical);
             break;
         }
         }
