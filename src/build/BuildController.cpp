@@ -178,11 +178,13 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     m_clock.start();
     m_elapsedMs = -1;
     m_outputRead = 0;
-    Q_EMIT BuildStarted(m_launchText, commandLine);
 
     logLine(QStringLiteral("Calling Shell Command..."));
     const BuildRunner::Launch launch = m_runner.Start(job);
     logLine(QStringLiteral("Called Shell Command: res=") + (launch.started ? u'1' : u'0'));
+    // The pane shows what ran (wine and its paths included), so that the
+    // user can run it again in a terminal.
+    Q_EMIT BuildStarted(m_launchText, launch.started ? launch.shellCommand : commandLine);
     if (!launch.started) {
         endBuild(QStringLiteral("Could not start: ") + launch.reason, true);
         m_prompter.Tell(QStringLiteral("Unable to launch ") + commandLine + QStringLiteral("\r\n")

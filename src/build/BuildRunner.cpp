@@ -70,8 +70,9 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     process->setProgram(command.program);
     process->setArguments(command.arguments);
     process->setWorkingDirectory(job.command.binDir);
-    process->setProcessEnvironment(CompilerEnvironment(
-        job.b3dDir, job.command.binDir, form, QProcessEnvironment::systemEnvironment()));
+    const QProcessEnvironment environment =
+        CompilerEnvironment(job.b3dDir, job.command.binDir, form, QProcessEnvironment::systemEnvironment());
+    process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(captured ? job.outputPath : QProcess::nullDevice(),
                                    QIODevice::Append);
@@ -91,7 +92,7 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
         return {false, reason};
     }
     m_process = std::move(process);
-    return {true, {}, captured};
+    return {true, {}, captured, ShellCommandLine(command, environment.value(QStringLiteral("blitzpath")))};
 }
 
 void BuildRunner::onFinished()
