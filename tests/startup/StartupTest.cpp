@@ -1,3 +1,4 @@
+#include "help/HelpBrowser.h"
 #include "startup/LabelsFile.h"
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
@@ -284,6 +285,29 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
     });
     Command("mnuPrefs");
     EXPECT_EQ(window->InfoPanel(), "");
+}
+
+// The help's web engine takes longer to start than the rest of the window:
+// it starts after the window is drawn, and not at all while a document named
+// on the command line is in front, until the help is first shown.
+TEST(Startup, TheWindowIsDrawnBeforeTheHelpStartsItsWebEngine)
+{
+    for (const bool withDocument : {false, true}) {
+        SCOPED_TRACE(withDocument ? "with a document" : "help in front");
+        ProgramDir dir;
+        ScriptedPrompter prompter;
+        ScriptedDialog dialogs;
+        App app(dir.path(), prompter, dialogs);
+        ASSERT_TRUE(app.Start(withDocument ? QStringList{dir.write("game.bb", "Cls\r\n")} : QStringList{}));
+        MainWindow& window = *app.mainWindow();
+        EXPECT_EQ(window.docs().Docs().size(), withDocument ? 1 : 0) << "opened before the window is drawn";
+        EXPECT_FALSE(window.helpBrowser().EngineStarted());
+        EXPECT_EQ(WaitUntil([&] { return window.helpBrowser().EngineStarted(); }, 2500), !withDocument);
+        if (withDocument) {
+            window.tabs().setCurrentIndex(window.tabs().IndexOf(DocumentTabs::kHelpTabKey));
+            EXPECT_TRUE(WaitUntil([&] { return window.helpBrowser().EngineStarted(); }, 2500));
+        }
+    }
 }
 
 class Started : public AppFixture {};
