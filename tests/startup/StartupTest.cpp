@@ -163,6 +163,9 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     for (std::size_t i : {0, 2, 5})
         EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
     EXPECT_EQ(r.settings.B3DDir, dir.blitzDir());
+    // Saved before any font was chosen: the sample's fixed-width one is
+    // stored, so the font is not asked for.
+    EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
 
     // With the folder set and no font, the font is asked for until chosen.
     dir.setPref("IDEFONT", "FontName", "");
@@ -211,25 +214,6 @@ TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
         }
         EXPECT_EQ(dir.read("prefs.ini"), prefs) << "nothing is stored, so the next start asks again";
     }
-}
-
-TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
-{
-    ProgramDir dir;
-    dir.setPref("PATHS", "B3DDir", "");
-    dir.setPref("IDEFONT", "FontName", "");
-    ScriptedDialog dialogs;
-    dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
-    const Outcome r = Start(dir, dialogs, {[](SettingsDialog& d) {
-        Child(d, "Command1")->click();
-        Child(d, "cmdSave")->click();
-    }});
-    EXPECT_TRUE(r.started);
-    EXPECT_EQ(r.messages.size(), 1);
-    // The sample's own font is stored, and it is a fixed-width one.
-    EXPECT_FALSE(r.settings.FontName.isEmpty());
-    EXPECT_GT(r.settings.FontSize, 0);
-    EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
 }
 
 // Started without Blitz3D: the folder question discarded, then Go on.
