@@ -270,22 +270,30 @@ void EditCtrl::Impl::applyDocumentSettings()
 
 void EditCtrl::Impl::loadBytes(QByteArray bytes)
 {
-    EditorBuffer& b = *current;
-    endFlash();
-    b.finalLineEnd.clear();
-    const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
+    FileForm form;
+    form.finalLineEnd.clear();
+    form.lfLineEnds = bytes.contains('\n') && !bytes.contains("\r\n");
     if (bytes.endsWith("\r\n")) {
-        b.finalLineEnd = QByteArrayLiteral("\r\n");
+        form.finalLineEnd = QByteArrayLiteral("\r\n");
         bytes.chop(2);
-    } else if (lfOnly && bytes.endsWith('\n')) {
-        b.finalLineEnd = QByteArrayLiteral("\n");
+    } else if (form.lfLineEnds && bytes.endsWith('\n')) {
+        form.finalLineEnd = QByteArrayLiteral("\n");
         bytes.chop(1);
     }
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    b.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
-    if (!b.utf8 && text::HasNonAscii(view))
+    form.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
+    if (!form.utf8 && text::HasNonAscii(view))
         bytes = QByteArray::fromStdString(text::Windows1252ToUtf8(view));
-    b.eolMode = lfOnly ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
+    loadText(bytes, form);
+}
+
+void EditCtrl::Impl::loadText(const QByteArray& bytes, const FileForm& form)
+{
+    EditorBuffer& b = *current;
+    endFlash();
+    b.finalLineEnd = form.finalLineEnd;
+    b.utf8 = form.utf8;
+    b.eolMode = form.lfLineEnds ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
 
     ++quiet;
     applyDocumentSettings();
@@ -407,6 +415,16 @@ void EditCtrl::SelectBuffer(const EditorBufferPtr& buffer)
 bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
 {
     return buffer.utf8;
+}
+
+FileForm EditCtrl::BufferForm(const EditorBuffer& buffer) const
+{
+    return {buffer.utf8, buffer.eolMode == Sci::SC_EOL_LF, buffer.finalLineEnd};
+}
+
+void EditCtrl::LoadText(const QByteArray& text, const FileForm& form)
+{
+    d->loadText(text, form);
 }
 
 QsciScintilla& EditCtrl::Impl::readerView()
