@@ -441,8 +441,19 @@ QsciScintilla& EditCtrl::Impl::readerView()
 
 QByteArray EditCtrl::BufferText(const EditorBuffer& buffer) const
 {
-    if (&buffer == d->current.get())
-        return Text();
+    if (&buffer == d->current.get()) {
+        // Copied from both sides of the control's gap, which stays where the
+        // typing is: moved to the end, it would cost the next key there a
+        // move of half the text.
+        const auto length = d->sci(Sci::SCI_GETLENGTH);
+        const auto gap = d->sci(Sci::SCI_GETGAPPOSITION);
+        QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
+        const auto* before = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, 0, gap));
+        const auto* after = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, gap, length - gap));
+        std::copy_n(before, gap, bytes.data());
+        std::copy_n(after, length - gap, bytes.data() + gap);
+        return bytes;
+    }
     // Shown in a hidden second view just long enough to copy the text.
     QsciScintilla& reader = d->readerView();
     const QsciDocument idle = reader.document();
