@@ -30,6 +30,11 @@ std::optional<qint64> Number(const QByteArray& text)
 
 QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy)
 {
+    return RecoveryCopyHeader(copy) + copy.text;
+}
+
+QByteArray RecoveryCopyHeader(const RecoveryCopy& copy)
+{
     const FileForm& form = copy.form;
     const QByteArray finalEnd = form.finalLineEnd == "\r\n" ? "crlf" : form.finalLineEnd == "\n" ? "lf" : "none";
     QByteArray header = kMagic + '\n';
@@ -42,7 +47,7 @@ QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy)
     if (copy.baseSize >= 0)
         header += "base=" + QByteArray::number(copy.baseSize) + ' ' + QByteArray::number(copy.baseModified) + '\n';
     header += "length=" + QByteArray::number(copy.text.size()) + "\n\n";
-    return header + copy.text;
+    return header;
 }
 
 std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes)

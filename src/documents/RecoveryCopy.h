@@ -33,6 +33,8 @@ struct RecoveryCopy {
 // The file's bytes: a short text header ending with an empty line, then the
 // text as it is.
 QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy);
+// The header alone, to write the text after it without copying it.
+QByteArray RecoveryCopyHeader(const RecoveryCopy& copy);
 // Nothing for bytes that are not a whole copy of this version: a copy cut
 // short, or written by a later version, is left for a program that can read
 // it.

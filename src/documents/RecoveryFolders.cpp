@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -21,16 +23,19 @@ QString SystemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-bool WriteAll(int fd, const char* data, qsizetype size)
+bool WriteAll(int fd, const char* data, qsizetype size, const std::function<void()>& pause = {})
 {
+    constexpr qsizetype kChunk = 256 << 10;
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, std::size_t(size));
+        const ssize_t n = ::write(fd, data, std::size_t(std::min(size, kChunk)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
         data += n;
         size -= n;
+        if (pause && size > 0)
+            pause();
     }
     return true;
 }
@@ -117,13 +122,15 @@ QString RecoveryFileName(const QString& key)
     return key + kCopySuffix;
 }
 
-bool WriteRecoveryFile(const QString& folder, const QString& name, const RecoveryCopy& copy, QString* error)
+bool WriteRecoveryFile(const QString& folder, const QString& name, const RecoveryCopy& copy, QString* error,
+                       const std::function<void()>& pause)
 {
     const QDir dir(folder);
     const QByteArray temporary = QFile::encodeName(dir.filePath(name + QStringLiteral(".tmp")));
-    const QByteArray bytes = EncodeRecoveryCopy(copy);
+    const QByteArray header = RecoveryCopyHeader(copy);
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    bool written = fd >= 0 && WriteAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    bool written = fd >= 0 && WriteAll(fd, header.constData(), header.size())
+                   && WriteAll(fd, copy.text.constData(), copy.text.size(), pause) && ::fsync(fd) == 0;
     if (written && error)
         error->clear();
     else if (error)
@@ -215,8 +222,10 @@ void RecoveryWriter::Add(Job job)
 
 void RecoveryWriter::Flush()
 {
+    m_hurry = true;
     std::unique_lock<std::mutex> hold(m_mutex);
     m_idle.wait(hold, [this] { return m_jobs.empty() && !m_busy; });
+    m_hurry = false;
 }
 
 int RecoveryWriter::failures() const
@@ -227,6 +236,8 @@ int RecoveryWriter::failures() const
 
 void RecoveryWriter::Run()
 {
+    // Behind the window's thread when both want the processor.
+    ::setpriority(PRIO_PROCESS, ::gettid(), 10);
     std::unique_lock<std::mutex> hold(m_mutex);
     for (;;) {
         m_wake.wait(hold, [this] { return m_stop || !m_jobs.empty(); });
@@ -240,7 +251,13 @@ void RecoveryWriter::Run()
         if (m_folder.isEmpty())
             done = false;
         else if (job.copy)
-            done = WriteRecoveryFile(m_folder, job.name, *job.copy, nullptr);
+            done = WriteRecoveryFile(m_folder, job.name, *job.copy, nullptr, [this] {
+                // Unhurried, a long text goes in steps: on a machine with few
+                // cores, copying it into the system's cache in one go slows
+                // down the window's thread while it handles a key.
+                if (!m_hurry)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            });
         else
             QFile::remove(QDir(m_folder).filePath(job.name));
         job = {};  // the text is freed here, not on the window's thread

@@ -4,7 +4,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -56,7 +58,9 @@ QString RecoveryFileName(const QString& key);
 
 // Writes `copy` into `folder` as the file `name`, whole or not at all, and
 // on the disk before it returns: a crash a moment later still finds it.
-bool WriteRecoveryFile(const QString& folder, const QString& name, const RecoveryCopy& copy, QString* error);
+// `pause` runs between the steps a long text is written in.
+bool WriteRecoveryFile(const QString& folder, const QString& name, const RecoveryCopy& copy, QString* error,
+                       const std::function<void()>& pause = {});
 
 // One copy a program that ended left behind.
 struct LeftCopy {
@@ -113,6 +117,7 @@ private:
     std::condition_variable m_idle;
     std::deque<Job> m_jobs;
     bool m_busy = false;
+    std::atomic<bool> m_hurry = false;
     bool m_stop = false;
     int m_failures = 0;
     std::thread m_thread;
