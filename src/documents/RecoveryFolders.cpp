@@ -228,12 +228,6 @@ void RecoveryWriter::Flush()
     m_hurry = false;
 }
 
-int RecoveryWriter::failures() const
-{
-    std::lock_guard<std::mutex> hold(m_mutex);
-    return m_failures;
-}
-
 void RecoveryWriter::Run()
 {
     // Behind the window's thread when both want the processor.
@@ -247,24 +241,22 @@ void RecoveryWriter::Run()
         m_jobs.pop_front();
         m_busy = true;
         hold.unlock();
-        bool done = true;
-        if (m_folder.isEmpty())
-            done = false;
-        else if (job.copy)
-            done = WriteRecoveryFile(m_folder, job.name, *job.copy, nullptr, [this] {
+        // A copy that cannot be written leaves the one before it in place;
+        // without a folder of its own, the program keeps none.
+        if (job.copy && !m_folder.isEmpty()) {
+            WriteRecoveryFile(m_folder, job.name, *job.copy, nullptr, [this] {
                 // Unhurried, a long text goes in steps: on a machine with few
                 // cores, copying it into the system's cache in one go slows
                 // down the window's thread while it handles a key.
                 if (!m_hurry)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
             });
-        else
+        } else if (!m_folder.isEmpty()) {
             QFile::remove(QDir(m_folder).filePath(job.name));
+        }
         job = {};  // the text is freed here, not on the window's thread
         hold.lock();
         m_busy = false;
-        if (!done)
-            ++m_failures;
         if (m_jobs.empty())
             m_idle.notify_all();
     }

@@ -100,8 +100,6 @@ public:
     void Remove(const QString& name);
     // Returns once everything asked so far is done.
     void Flush();
-    // Copies that could not be written (a full disk, a folder gone).
-    int failures() const;
 
 private:
     struct Job {
@@ -119,6 +117,5 @@ private:
     bool m_busy = false;
     std::atomic<bool> m_hurry = false;
     bool m_stop = false;
-    int m_failures = 0;
     std::thread m_thread;
 };

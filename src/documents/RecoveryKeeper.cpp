@@ -68,23 +68,18 @@ void RecoveryKeeper::Reconcile()
 {
     if (m_keepingAll)
         return;
-    bool wanted = false;
     for (auto it = m_tracked.begin(); it != m_tracked.end();) {
         const CDocPtr doc = m_docs.FindDoc(it.key());
         if ((!doc || !doc->Modified) && it->onDisk) {
             m_writer.Remove(RecoveryFileName(it.key()));
             it->onDisk = false;
         }
-        if (!doc) {
-            it = m_tracked.erase(it);
-            continue;
-        }
-        wanted = wanted || (doc->Modified && !it->onDisk);
-        ++it;
+        it = doc ? std::next(it) : m_tracked.erase(it);
     }
-    for (const CDocPtr& doc : m_docs.Docs())
-        wanted = wanted || (doc->Modified && !m_tracked.contains(doc->Key));
     // A file deleted on disk leaves its text nowhere else.
+    const bool wanted = std::any_of(m_docs.Docs().cbegin(), m_docs.Docs().cend(), [this](const CDocPtr& doc) {
+        return doc->Modified && !m_tracked.value(doc->Key).onDisk;
+    });
     if (wanted && !m_timer.isActive()) {
         m_waiting.start();
         m_timer.start(kPause);
