@@ -100,7 +100,7 @@ void RecoveryKeeper::OfferLeftCopies(const CUILabels& labels, Prompter& prompter
         QString text = labels.getValue(
             QStringLiteral("recoveryoffer"),
             QStringLiteral("#docname# was not saved when Ovrel last ended, but a recovery copy of it was kept.\r\n\r\n"
-                           "#path#\r\nCopied at #time#, #size#, #lines# lines.\r\n\r\n"
+                           "#path#\r\nCopied at #time#, #size#, #lines# line(s).\r\n\r\n"
                            "Yes: restore it into a tab, as a modified document.\r\nNo: discard the copy.\r\n"
                            "Cancel: keep the copy and ask again at the next start."));
         text.replace(QStringLiteral("#docname#"), copy.title)

@@ -85,7 +85,7 @@ TEST_F(Recovery, WhatAProgramThatEndedKeptIsOfferedAndRestoredExactly)
     Launch();
     ASSERT_EQ(prompter.shown.size(), 3u) << prompter.texts().join("|").toStdString();
     const QString first = prompter.shown[0].text;
-    for (const char* part : {"latin.bb", "bytes", "3 lines", "Yes: restore"})
+    for (const char* part : {"latin.bb", "bytes", "3 line(s)", "Yes: restore"})
         EXPECT_TRUE(first.contains(part)) << part << " in " << first.toStdString();
     EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::YesNoCancel);
     EXPECT_TRUE(prompter.shown[1].text.contains(unsavedTitle)) << prompter.shown[1].text.toStdString();
