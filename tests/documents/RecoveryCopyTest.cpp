@@ -84,7 +84,9 @@ TEST(RecoveryCopy, ARestoredDocumentAsksBeforeOverwritingAFileChangedSince)
         {"rewritten", [&] { dir.write("main.bb", "Print 3 and more\r\n"); }, DiskChange::Changed},
         {"same size", [&] {
              dir.write("main.bb", "Print 4\r\n");
-             QFile(path).setFileTime(info.lastModified().addSecs(5), QFileDevice::FileModificationTime);
+             QFile f(path);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(f.setFileTime(info.lastModified().addSecs(5), QFileDevice::FileModificationTime));
          }, DiskChange::Changed},
         {"deleted", [&] { QFile::remove(path); }, DiskChange::Missing},
     };
