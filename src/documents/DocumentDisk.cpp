@@ -24,11 +24,14 @@ QString WithPath(QString text, const QString& path)
     return text.replace(QStringLiteral("#path#"), path);
 }
 
-// The version of the file on disk now, as if just read.
+// The version of the file on disk now, as if just read. One that cannot be
+// read is stamped all the same, so that it is not reported again until it
+// changes.
 DiskStamp StampOnDisk(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? StampOf(path, f.readAll()) : DiskStamp{};
+    const std::optional<FileStatus> status = StatusOf(path);
+    QFile f;
+    return StampOf(status, status && OpenRegularFile(f, path) ? f.readAll() : QByteArray());
 }
 
 }  // namespace
@@ -113,6 +116,7 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     const bool shown = m_current.get() == &doc;
     SaveDocState();
     const EditorBufferPtr inEditor = m_editor.CurrentBuffer();
+    const std::optional<FileStatus> before = StatusOf(doc.FilePath);
     QString error;
     bool loaded = false;
     {
@@ -122,7 +126,7 @@ void DocumentManager::ReloadDoc(CDoc& doc)
         m_editor.SelectBuffer(doc.EditorState);
         loaded = m_editor.LoadFile(doc.FilePath, &error);
         if (loaded) {
-            doc.Disk = StampOf(doc.FilePath, m_editor.FileBytes(*doc.EditorState).value_or(QByteArray()));
+            doc.Disk = StampOf(before, m_editor.FileBytes(*doc.EditorState).value_or(QByteArray()));
             doc.CaretLine = std::clamp(doc.CaretLine, 1, m_editor.LineCount());
             doc.CaretCol = 0;
             m_editor.SetCaret(0, doc.CaretLine);
@@ -131,6 +135,12 @@ void DocumentManager::ReloadDoc(CDoc& doc)
         m_editor.SelectBuffer(inEditor);
     }
     if (!loaded) {
+        // The file no longer holds the text, as when it is deleted: closing
+        // must ask. What is there now is not reported again until it changes.
+        doc.Disk = StampOf(before, {});
+        doc.Modified = true;
+        m_tabs.SetPicture(doc.Key, DocumentTabs::kModifiedPicture);
+        Q_EMIT CommandStateChanged();
         m_prompter.Tell(QStringLiteral("Unable to reload ") + doc.FilePath + QStringLiteral(":\n") + error
                             + QStringLiteral("\n\nYour text is still open."),
                         MsgIcon::Critical);

@@ -49,6 +49,9 @@ public:
     // Opens `path` (asks with the Open dialog when empty), or switches to it
     // when it is open already.
     void OpenDoc(const QString& path);
+    // Opens each of `paths` in turn, and says in one message which of them
+    // could not be opened, however many.
+    void OpenDocs(const QStringList& paths);
     // The plain save (true: a dialog only for a document never saved) or Save
     // As (false). Returns whether the file was written.
     bool SaveDoc(CDoc& doc, bool useKnownPath);
@@ -139,4 +142,6 @@ private:
     QTimer m_diskCheck;
     bool m_checkingDisk = false;
     bool m_diskCheckPending = false;
+    // While OpenDocs runs: the files that could not be opened, and why.
+    QList<QPair<QString, QString>>* m_openFailures = nullptr;
 };

@@ -1,10 +1,11 @@
 #include "documents/RecoveryCopy.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QList>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -44,8 +45,11 @@ QByteArray RecoveryCopyHeader(const RecoveryCopy& copy)
     header += QByteArray("encoding=") + (form.utf8 ? "utf-8" : "windows-1252") + '\n';
     header += QByteArray("line-ends=") + (form.lfLineEnds ? "lf" : "crlf") + '\n';
     header += "final-line-end=" + finalEnd + '\n';
-    if (copy.baseSize >= 0)
-        header += "base=" + QByteArray::number(copy.baseSize) + ' ' + QByteArray::number(copy.baseModified) + '\n';
+    if (const std::optional<FileStamp>& base = copy.base) {
+        header += "base=" + QByteArray::number(base->size) + ' ' + QByteArray::number(base->modified) + ' '
+                  + QByteArray::number(base->changed) + ' ' + QByteArray::number(base->device) + ' '
+                  + QByteArray::number(base->inode) + '\n';
+    }
     header += "length=" + QByteArray::number(copy.text.size()) + "\n\n";
     return header;
 }
@@ -84,11 +88,12 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes)
             copy.form.finalLineEnd = value == "crlf" ? "\r\n" : value == "lf" ? "\n" : "";
         } else if (key == "base") {
             const QList<QByteArray> parts = value.split(' ');
-            const auto size = Number(parts.front()), modified = Number(parts.back());
-            if (parts.size() != 2 || !size || !modified || *size < 0)
+            std::optional<qint64> numbers[5];
+            for (qsizetype n = 0; n < parts.size() && n < 5; ++n)
+                numbers[n] = Number(parts[n]);
+            if (parts.size() != 5 || !std::all_of(std::begin(numbers), std::end(numbers), [](auto n) { return n; }))
                 return std::nullopt;
-            copy.baseSize = *size;
-            copy.baseModified = *modified;
+            copy.base = FileStamp{*numbers[0], *numbers[1], *numbers[2], quint64(*numbers[3]), quint64(*numbers[4])};
         } else if (key == "length") {
             length = Number(value);
         }
@@ -102,12 +107,12 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes)
 
 DiskStamp RestoredDiskStamp(const RecoveryCopy& copy)
 {
-    const QFileInfo info(copy.originalPath);
-    if (copy.originalPath.isEmpty() || !info.isFile())
+    const std::optional<FileStatus> status = StatusOf(copy.originalPath);
+    if (!status)
         return {};
-    const bool unchanged = copy.baseSize == info.size() && copy.baseModified == info.lastModified().toMSecsSinceEpoch();
-    QFile f(copy.originalPath);
-    if (!unchanged || !f.open(QIODevice::ReadOnly))
-        return {true, copy.baseSize, QDateTime::fromMSecsSinceEpoch(copy.baseModified), 0};
-    return StampOf(copy.originalPath, f.readAll());
+    QFile f;
+    if (copy.base && status->stamp == *copy.base && OpenRegularFile(f, copy.originalPath))
+        return StampOf(status, f.readAll());
+    // No hash matches this one, so the file counts as changed.
+    return {true, copy.base.value_or(FileStamp{-1}), 0};
 }

@@ -2,6 +2,7 @@
 
 #include "documents/DocumentFiles.h"
 #include "editor/FileForm.h"
+#include "platform/FileStatus.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,11 +23,9 @@ struct RecoveryCopy {
     FileForm form;
     // As the editor holds it (UTF-8); `form` makes it the file's bytes.
     QByteArray text;
-    // The version of the file the text was read from or last saved as (size
-    // and modification time in milliseconds since the epoch); a size of -1
+    // The version of the file the text was read from or last saved as; none
     // when the document had none.
-    qint64 baseSize = -1;
-    qint64 baseModified = 0;
+    std::optional<FileStamp> base;
     bool operator==(const RecoveryCopy&) const = default;
 };
 

@@ -47,10 +47,8 @@ void RecoveryKeeper::TakeCopies()
         copy.taken = now;
         copy.form = m_editor.BufferForm(*doc->EditorState);
         copy.text = m_editor.BufferText(*doc->EditorState);
-        if (doc->Disk.exists) {
-            copy.baseSize = doc->Disk.size;
-            copy.baseModified = doc->Disk.modified.toMSecsSinceEpoch();
-        }
+        if (doc->Disk.exists)
+            copy.base = doc->Disk.file;
         m_writer.Write(RecoveryFileName(doc->Key), std::move(copy));
         tracked.copiedEdits = tracked.edits;
         tracked.onDisk = true;

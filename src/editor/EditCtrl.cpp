@@ -1,12 +1,12 @@
 #include "editor/EditCtrl.h"
 
 #include "editor/EditCtrlImpl.h"
+#include "platform/FileStatus.h"
 #include "platform/Text.h"
 #include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QVBoxLayout>
 
@@ -472,21 +472,14 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
             *error = why;
         return false;
     };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return fail(QStringLiteral("The file \"%1\" does not exist.").arg(path));
-    if (info.isDir())
-        return fail(QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
     // A pipe or a device would block the window or never end.
-    if (!info.isFile())
-        return fail(QStringLiteral("\"%1\" is not a regular file.").arg(path));
-    if (info.size() > kMaxFileBytes)
+    QFile file;
+    if (!OpenRegularFile(file, path, error))
+        return false;
+    if (file.size() > kMaxFileBytes)
         return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
                         .arg(path)
-                        .arg(info.size() >> 20));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+                        .arg(file.size() >> 20));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));

@@ -344,18 +344,15 @@ void MainWindow::OnFirstActivation()
     QTimer::singleShot(500, this, &MainWindow::KeepOnScreen);
     // Before the files named: one of them may be a restored document's.
     m_recovery->OfferLeftCopies(m_app.labels, m_app.prompter);
-    for (const QString& path : m_commandLineDocuments)
-        m_docs->OpenDoc(path);
+    m_docs->OpenDocs(m_commandLineDocuments);
 }
 
 void MainWindow::OpenHandedDocuments(const QStringList& paths)
 {
-    if (FirstActivationPending) {
+    if (FirstActivationPending)
         m_commandLineDocuments += paths;
-    } else {
-        for (const QString& path : paths)
-            m_docs->OpenDoc(path);
-    }
+    else
+        m_docs->OpenDocs(paths);
     if (isMinimized())
         showNormal();
     raise();

@@ -36,7 +36,8 @@ TEST_F(Recovery, AModifiedDocumentHasACopyUntilItIsSavedClosedOrReloaded)
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->text, "; abPrint 1");
     EXPECT_EQ(copy->originalPath, path);
-    EXPECT_EQ(copy->baseSize, 9);
+    ASSERT_TRUE(copy->base);
+    EXPECT_EQ(copy->base->size, 9);
 
     Command("mnuSaveBBFile");
     EXPECT_FALSE(CopyOf(doc));
