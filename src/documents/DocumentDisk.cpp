@@ -1,8 +1,10 @@
 // Open documents and their files on disk, which other programs may change,
-// replace, rename or delete while the documents are open.
+// replace, rename or delete while the documents are open, and documents
+// brought back from the copies kept of them.
 #include "documents/DocumentManager.h"
 
 #include "documents/DocumentTabs.h"
+#include "documents/RecoveryCopy.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "platform/Prompter.h"
@@ -170,4 +172,29 @@ bool DocumentManager::MayOverwrite(CDoc& doc, const QString& path)
         != MsgAnswer::Ok)
         return false;
     return true;
+}
+
+CDoc& DocumentManager::RestoreDoc(const RecoveryCopy& copy)
+{
+    NewDoc();
+    const CDocPtr doc = m_current;
+    m_editor.LoadText(copy.text, copy.form);
+    doc->EditorState = m_editor.CurrentBuffer();
+    const bool taken = std::any_of(m_docs.cbegin(), m_docs.cend(), [&](const CDocPtr& d) {
+        return d != doc && SameDocFile(d->FilePath, copy.originalPath);
+    });
+    if (!copy.originalPath.isEmpty() && !taken) {
+        const DocPathParts parts = SplitDocPath(copy.originalPath);
+        doc->FilePath = copy.originalPath;
+        doc->FileDir = parts.FileDir;
+        doc->FileTitle = parts.FileTitle;
+        doc->Disk = RestoredDiskStamp(copy);
+    }
+    doc->Modified = true;
+    ActivateDoc(*doc, -1);
+    RefreshTabs();
+    WatchFiles();
+    Q_EMIT FileLoaded(doc.get());
+    Q_EMIT CommandStateChanged();
+    return *doc;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/FileForm.h"
 #include "editor/Keywords.h"
 #include "platform/Color.h"
 
@@ -228,6 +229,13 @@ public:
     // "?", should the text hold a character its Windows-1252 file cannot
     // (what comes in is checked, so only a way in that was missed leads here).
     std::optional<QByteArray> FileBytes(const EditorBuffer& buffer) const;
+    // The encoding and line ends of `buffer`'s file, which with its text
+    // give FileBytes.
+    FileForm BufferForm(const EditorBuffer& buffer) const;
+    // Puts text taken with BufferText into the selected buffer, as LoadFile
+    // would read it from a file of `form`: FileBytes then gives that file's
+    // bytes. Empties the undo history and raises no Change.
+    void LoadText(const QByteArray& text, const FileForm& form);
 
     // The command vocabulary, coloured as kind 1.
     void SetKeywords(EditorKeywordListPtr& keywords);

@@ -13,6 +13,7 @@
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
 #include "documents/RecentFilesMenu.h"
+#include "documents/RecoveryKeeper.h"
 #include "editor/EditCtrl.h"
 #include "editor/InitEditControl.h"
 #include "help/HelpArea.h"
@@ -109,6 +110,8 @@ void MainWindow::BuildLayout()
     m_helpBrowser->installEventFilter(this);
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
+    m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
+                                    this);
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
     m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_references, m_app.keywordList, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
@@ -338,6 +341,8 @@ void MainWindow::OnFirstActivation()
     // a moment later.
     KeepOnScreen();
     QTimer::singleShot(500, this, &MainWindow::KeepOnScreen);
+    // Before the files named: one of them may be a restored document's.
+    m_recovery->OfferLeftCopies(m_app.labels, m_app.prompter);
     m_docs->OpenDocs(m_commandLineDocuments);
 }
 

@@ -1,5 +1,6 @@
 #include "startup/App.h"
 
+#include "documents/RecoveryKeeper.h"
 #include "editor/Vocabulary.h"
 #include "mainwindow/MainWindow.h"
 #include "platform/Prompter.h"
@@ -106,6 +107,14 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
     if (!m_handedDocuments.isEmpty())
         m_mainWindow->OpenHandedDocuments(std::exchange(m_handedDocuments, {}));
     return true;
+}
+
+void App::EndOnSignal()
+{
+    if (m_mainWindow)
+        m_mainWindow->recovery().KeepForNextStart();
+    // Every event loop ends, a message box's too, and none starts again.
+    QCoreApplication::exit(0);
 }
 
 bool App::AskForBlitzDir()
