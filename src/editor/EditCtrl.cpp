@@ -1,9 +1,9 @@
 #include "editor/EditCtrl.h"
 
 #include "editor/EditCtrlImpl.h"
+#include "editor/FileText.h"
 #include "platform/FileStatus.h"
 #include "platform/Text.h"
-#include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -268,29 +268,19 @@ void EditCtrl::Impl::applyDocumentSettings()
     keep(Sci::SCI_GETUSETABS, Sci::SCI_SETUSETABS, 1);
 }
 
-void EditCtrl::Impl::loadBytes(QByteArray bytes)
+void EditCtrl::Impl::loadBytes(const QByteArray& bytes)
 {
     EditorBuffer& b = *current;
     endFlash();
-    b.finalLineEnd.clear();
-    const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
-    if (bytes.endsWith("\r\n")) {
-        b.finalLineEnd = QByteArrayLiteral("\r\n");
-        bytes.chop(2);
-    } else if (lfOnly && bytes.endsWith('\n')) {
-        b.finalLineEnd = QByteArrayLiteral("\n");
-        bytes.chop(1);
-    }
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    b.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
-    if (!b.utf8 && text::HasNonAscii(view))
-        bytes = QByteArray::fromStdString(text::Windows1252ToUtf8(view));
-    b.eolMode = lfOnly ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
+    const FileText file = TextOfFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    b.finalLineEnd = QByteArray::fromStdString(file.finalLineEnd);
+    b.utf8 = file.utf8;
+    b.eolMode = file.lfLineEnds ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
 
     ++quiet;
     applyDocumentSettings();
     sci(Sci::SCI_CLEARALL);
-    sci.withPtr(Sci::SCI_APPENDTEXT, static_cast<std::uintptr_t>(bytes.size()), bytes.constData());
+    sci.withPtr(Sci::SCI_APPENDTEXT, static_cast<std::uintptr_t>(file.text.size()), file.text.data());
     sci(Sci::SCI_EMPTYUNDOBUFFER);
     sci(Sci::SCI_SETSAVEPOINT);
     sci(Sci::SCI_GOTOPOS, 0);
@@ -451,10 +441,10 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
         return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
                         .arg(path)
                         .arg(file.size() >> 20));
-    QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
-    d->loadBytes(std::move(bytes));
+    d->loadBytes(bytes);
     return true;
 }
 

@@ -156,5 +156,5 @@ struct EditCtrl::Impl {
     void applyStyles();
     Color styleColour(int style) const;
     void updateGutter(bool force = false);
-    void loadBytes(QByteArray bytes);
+    void loadBytes(const QByteArray& bytes);
 };
