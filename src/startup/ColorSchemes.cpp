@@ -68,7 +68,11 @@ QString SchemesPath(const QString& configDir)
 
 std::vector<ColorScheme> LoadUserSchemes(const QString& path)
 {
-    const IniFile ini = IniFile::Load(path);
+    return UserSchemesOf(IniFile::Load(path));
+}
+
+std::vector<ColorScheme> UserSchemesOf(const IniFile& ini)
+{
     const ColorScheme& light = BuiltInSchemes().front();
     const auto keys = ColorKeys();
     std::vector<ColorScheme> schemes;
@@ -87,6 +91,11 @@ std::vector<ColorScheme> LoadUserSchemes(const QString& path)
 
 bool SaveUserSchemes(const QString& path, const std::vector<ColorScheme>& schemes, QString* error)
 {
+    return UserSchemesIni(schemes).Save(path, error);
+}
+
+IniFile UserSchemesIni(const std::vector<ColorScheme>& schemes)
+{
     IniFile ini(
         "; Ovrel's colour schemes of your own, saved from the settings dialog.\r\n"
         "; One section per scheme, with the colour keys of prefs.ini.\r\n");
@@ -96,7 +105,7 @@ bool SaveUserSchemes(const QString& path, const std::vector<ColorScheme>& scheme
         for (std::size_t i = 0; i < ColorScheme::kColourCount; ++i)
             ini.Set(section, keys[i].key, text::ToBytes(ColorToString(scheme.colours[i])));
     }
-    return ini.Save(path, error);
+    return ini;
 }
 
 QString SchemeNameProblem(const QString& name)
@@ -106,6 +115,10 @@ QString SchemeNameProblem(const QString& name)
         return QStringLiteral("Type a name for the colour scheme first.");
     if (trimmed.contains(u'[') || trimmed.contains(u']'))
         return QStringLiteral("A colour scheme's name cannot hold \"[\" or \"]\".");
+    // A line end would cut the section header in two, and the scheme would
+    // not come back.
+    if (std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        return QStringLiteral("A colour scheme's name cannot hold a line end or another control character.");
     const auto& builtIn = BuiltInSchemes();
     if (std::any_of(builtIn.begin(), builtIn.end(),
                     [&](const ColorScheme& s) { return s.name.compare(trimmed, Qt::CaseInsensitive) == 0; }))

@@ -44,3 +44,23 @@ TEST(ColorSchemes, AHandEditedFileLosesNoSchemeOverABadColour)
     EXPECT_EQ(again[0].name, "Dusk");
     EXPECT_EQ(again[0].colours, dusk.colours);
 }
+
+TEST(ColorSchemes, ANameTheDialogTakesComesBackFromTheFile)
+{
+    const std::pair<QString, bool> rows[] = {
+        {"Night Owl", true}, {QString::fromUtf8("Caf\xC3\xA9 #2"), true}, {"light", false}, {"Sea [2]", false},
+        // A pasted name once cut its section header in two and was lost.
+        {"Night\nOwl", false}, {"Night\rOwl", false},
+    };
+    for (const auto& [name, taken] : rows) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(SchemeNameProblem(name).isEmpty(), taken);
+        if (!taken)
+            continue;
+        const ColorScheme mine{name, false, BuiltInSchemes().back().colours};
+        const std::vector<ColorScheme> back = UserSchemesOf(IniFile(UserSchemesIni({mine}).Contents()));
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0].name, name);
+        EXPECT_EQ(back[0].colours, mine.colours);
+    }
+}
