@@ -5,6 +5,8 @@ namespace instance {
 namespace {
 
 const QByteArray kHeader = QByteArrayLiteral("ovrel-open ");
+// The most digits a count of at most kMaxDocuments takes.
+constexpr qsizetype kCountDigits = 4;
 
 }  // namespace
 
@@ -30,15 +32,21 @@ Received Decode(const QByteArray& bytes, QStringList& documents)
         return Received::Malformed;
     if (!bytes.startsWith(kHeader))
         return kHeader.startsWith(bytes) ? Received::Partial : Received::Malformed;
-    const qsizetype lineEnd = bytes.indexOf('\n', kHeader.size());
-    if (lineEnd < 0)
-        return bytes.size() - kHeader.size() > 5 ? Received::Malformed : Received::Partial;
-    bool ok = false;
-    const qsizetype count = bytes.mid(kHeader.size(), lineEnd - kHeader.size()).toLongLong(&ok);
-    if (!ok || count < 0 || count > kMaxDocuments)
+    // The count is digits alone: whatever else stands there is refused as
+    // soon as it arrives, never read as a number in part.
+    qsizetype count = 0;
+    qsizetype at = kHeader.size();
+    for (; at < bytes.size() && bytes[at] != '\n'; ++at) {
+        if (bytes[at] < '0' || bytes[at] > '9' || at - kHeader.size() >= kCountDigits)
+            return Received::Malformed;
+        count = count * 10 + (bytes[at] - '0');
+    }
+    if (at == bytes.size())
+        return Received::Partial;
+    if (at == kHeader.size() || count > kMaxDocuments)
         return Received::Malformed;
     documents.clear();
-    qsizetype at = lineEnd + 1;
+    ++at;
     for (qsizetype i = 0; i < count; ++i) {
         const qsizetype end = bytes.indexOf('\0', at);
         if (end < 0)

@@ -29,6 +29,13 @@ TEST(InstanceMessage, ReadWhenWholeWaitedForWhenCutAndRefusedOtherwise)
         {"ovrel-open -1\n", Received::Malformed, {}},
         {"ovrel-open 1001\n", Received::Malformed, {}},
         {"ovrel-open x\n", Received::Malformed, {}},
+        {"ovrel-open \n", Received::Malformed, {}},
+        // A count with more than digits in it was once read as far as it
+        // was a number, or not, depending on how the bytes arrived.
+        {QByteArray("ovrel-open 1\0x\n/a.bb", 20) + '\0', Received::Malformed, {}},
+        {QByteArray("ovrel-open 1\0x", 14), Received::Malformed, {}},
+        {QByteArray("ovrel-open  1\n/a.bb") + '\0', Received::Malformed, {}},
+        {"ovrel-open 00001", Received::Malformed, {}},
         {QByteArray("ovrel-open 1\n/a.bb") + '\0' + "/b.bb" + '\0', Received::Malformed, {}},
         {"ovrel-open 1\n" + QByteArray(instance::kMaxMessage, 'x'), Received::Malformed, {}},
     };
