@@ -115,10 +115,13 @@ QString SchemeNameProblem(const QString& name)
         return QStringLiteral("Type a name for the colour scheme first.");
     if (trimmed.contains(u'[') || trimmed.contains(u']'))
         return QStringLiteral("A colour scheme's name cannot hold \"[\" or \"]\".");
-    // A line end would cut the section header in two, and the scheme would
-    // not come back.
-    if (std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
-        return QStringLiteral("A colour scheme's name cannot hold a line end or another control character.");
+    // A line end would cut the section header in two, and a byte-order mark
+    // at the start is read as none: the scheme would not come back. Two
+    // names that look alike are no better.
+    if (std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+        }))
+        return QStringLiteral("A colour scheme's name cannot hold line ends or invisible characters.");
     const auto& builtIn = BuiltInSchemes();
     if (std::any_of(builtIn.begin(), builtIn.end(),
                     [&](const ColorScheme& s) { return s.name.compare(trimmed, Qt::CaseInsensitive) == 0; }))

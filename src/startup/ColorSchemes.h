@@ -46,6 +46,6 @@ std::vector<ColorScheme> UserSchemesOf(const IniFile& ini);
 IniFile UserSchemesIni(const std::vector<ColorScheme>& schemes);
 
 // Why `name` cannot name a user scheme, or "" when it can: it must not be
-// empty, be a built-in scheme's (in any letter case) or hold brackets or
-// control characters, which would break its section header.
+// empty, be a built-in scheme's (in any letter case), or hold brackets,
+// control or invisible characters, which the file cannot give back.
 QString SchemeNameProblem(const QString& name);

@@ -49,8 +49,9 @@ TEST(ColorSchemes, ANameTheDialogTakesComesBackFromTheFile)
 {
     const std::pair<QString, bool> rows[] = {
         {"Night Owl", true}, {QString::fromUtf8("Caf\xC3\xA9 #2"), true}, {"light", false}, {"Sea [2]", false},
-        // A pasted name once cut its section header in two and was lost.
-        {"Night\nOwl", false}, {"Night\rOwl", false},
+        // A pasted name once cut its section header in two and was lost; a
+        // leading byte-order mark was read back as nothing.
+        {"Night\nOwl", false}, {"Night\rOwl", false}, {QChar(0xFEFF) + QString("Night"), false},
     };
     for (const auto& [name, taken] : rows) {
         SCOPED_TRACE(name.toStdString());
