@@ -38,6 +38,10 @@ TEST_F(Recent, NewestFirstEachFileOnceAtMostTen)
     EXPECT_EQ(recent.Files().size(), 9);
     recent.Clear();
     EXPECT_TRUE(recent.IsEmpty());
+
+    // One spelling even for a path no file can have, which once kept its "..".
+    recent.Add(dir.file("a.bb") + "/..");
+    EXPECT_EQ(recent.Files(), QStringList{QDir(dir.path()).canonicalPath()});
 }
 
 TEST_F(Recent, TheListComesBackFromTheIniFileAsItWasWritten)
