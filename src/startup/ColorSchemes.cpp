@@ -77,8 +77,11 @@ std::vector<ColorScheme> UserSchemesOf(const IniFile& ini)
     const auto keys = ColorKeys();
     std::vector<ColorScheme> schemes;
     for (const std::string& section : ini.Sections()) {
+        // Sections differ by their bytes, names by their letters: one name
+        // may be written in two encodings, or after a byte-order mark.
         const QString name = text::FromBytes(section);
-        if (!SchemeNameProblem(name).isEmpty())
+        const auto taken = [&](const ColorScheme& s) { return s.name.compare(name, Qt::CaseInsensitive) == 0; };
+        if (!SchemeNameProblem(name).isEmpty() || std::any_of(schemes.begin(), schemes.end(), taken))
             continue;
         ColorScheme scheme{name, false, light.colours};
         for (std::size_t i = 0; i < ColorScheme::kColourCount; ++i)

@@ -22,10 +22,11 @@ TEST(ColorSchemes, AHandEditedFileLosesNoSchemeOverABadColour)
     TempDir dir;
     const QString path = dir.write("schemes.ini",
                                    "; mine\r\n[Dusk]\r\nBackColor=10,20,30\r\nTextColor=not a colour\r\n"
-                                   "[DARK]\r\nBackColor=1,1,1\r\n[Sea [2]]\r\nBackColor=1,1,1\r\n[dusk]\r\nTextColor=1,1,1\r\n");
+                                   "[DARK]\r\nBackColor=1,1,1\r\n[Sea [2]]\r\nBackColor=1,1,1\r\n[dusk]\r\nTextColor=1,1,1\r\n"
+                                   "[\xEF\xBB\xBF" "Dusk]\r\nTextColor=2,2,2\r\n");
     const std::vector<ColorScheme> schemes = LoadUserSchemes(path);
     // A built-in name or a name with brackets is no user scheme; the same
-    // name in another case is the same scheme.
+    // name in another case, or after a byte-order mark, is the same scheme.
     ASSERT_EQ(schemes.size(), 1u);
     const ColorScheme& dusk = schemes[0];
     EXPECT_EQ(dusk.name, "Dusk");
