@@ -1,5 +1,6 @@
 #include "help/HelpScheme.h"
 #include "help/WebEngineSetup.h"
+#include "platform/EndingSignals.h"
 #include "platform/QtCommonDialog.h"
 #include "platform/QtPrompter.h"
 #include "startup/App.h"
@@ -57,5 +58,7 @@ int main(int argc, char** argv)
     App app(layout, prompter, dialogs);
     if (!app.Start(documents))
         return 1;
+    EndingSignals ending;
+    QObject::connect(&ending, &EndingSignals::Received, &qapp, [&app] { app.EndOnSignal(); });
     return qapp.exec();
 }

@@ -15,6 +15,7 @@ class EditCtrl;
 class EditorBuffer;
 class HelpArea;
 class Prompter;
+struct RecoveryCopy;
 
 // The open documents and the one editor they share: creating, switching,
 // opening, saving and closing, and following their files on disk. Switching copies the editor's state into the
@@ -62,6 +63,11 @@ public:
     // The window's close request: offers every document in turn and stops at
     // the first one the user keeps. True when all were closed.
     bool CloseAllForExit();
+
+    // A document brought back from a recovery copy, shown in a tab of its
+    // own as modified: bound to its file again, unless another tab holds
+    // that file.
+    CDoc& RestoreDoc(const RecoveryCopy& copy);
 
     // The editor's text changed: the first edit marks the document modified.
     void MarkModified();

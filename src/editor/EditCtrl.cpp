@@ -270,17 +270,26 @@ void EditCtrl::Impl::applyDocumentSettings()
 
 void EditCtrl::Impl::loadBytes(const QByteArray& bytes)
 {
+    const FileText file = TextOfFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    FileForm form;
+    form.utf8 = file.utf8;
+    form.lfLineEnds = file.lfLineEnds;
+    form.finalLineEnd = QByteArray::fromStdString(file.finalLineEnd);
+    loadText(QByteArray::fromStdString(file.text), form);
+}
+
+void EditCtrl::Impl::loadText(const QByteArray& bytes, const FileForm& form)
+{
     EditorBuffer& b = *current;
     endFlash();
-    const FileText file = TextOfFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    b.finalLineEnd = QByteArray::fromStdString(file.finalLineEnd);
-    b.utf8 = file.utf8;
-    b.eolMode = file.lfLineEnds ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
+    b.finalLineEnd = form.finalLineEnd;
+    b.utf8 = form.utf8;
+    b.eolMode = form.lfLineEnds ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
 
     ++quiet;
     applyDocumentSettings();
     sci(Sci::SCI_CLEARALL);
-    sci.withPtr(Sci::SCI_APPENDTEXT, static_cast<std::uintptr_t>(file.text.size()), file.text.data());
+    sci.withPtr(Sci::SCI_APPENDTEXT, static_cast<std::uintptr_t>(bytes.size()), bytes.constData());
     sci(Sci::SCI_EMPTYUNDOBUFFER);
     sci(Sci::SCI_SETSAVEPOINT);
     sci(Sci::SCI_GOTOPOS, 0);
@@ -399,6 +408,16 @@ bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
     return buffer.utf8;
 }
 
+FileForm EditCtrl::BufferForm(const EditorBuffer& buffer) const
+{
+    return {buffer.utf8, buffer.eolMode == Sci::SC_EOL_LF, buffer.finalLineEnd};
+}
+
+void EditCtrl::LoadText(const QByteArray& text, const FileForm& form)
+{
+    d->loadText(text, form);
+}
+
 QsciScintilla& EditCtrl::Impl::readerView()
 {
     if (!reader) {
@@ -413,8 +432,19 @@ QsciScintilla& EditCtrl::Impl::readerView()
 
 QByteArray EditCtrl::BufferText(const EditorBuffer& buffer) const
 {
-    if (&buffer == d->current.get())
-        return Text();
+    if (&buffer == d->current.get()) {
+        // Copied from both sides of the control's gap, which stays where the
+        // typing is: moved to the end, it would cost the next key there a
+        // move of half the text.
+        const auto length = d->sci(Sci::SCI_GETLENGTH);
+        const auto gap = d->sci(Sci::SCI_GETGAPPOSITION);
+        QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
+        const auto* before = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, 0, gap));
+        const auto* after = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, gap, length - gap));
+        std::copy_n(before, gap, bytes.data());
+        std::copy_n(after, length - gap, bytes.data() + gap);
+        return bytes;
+    }
     // Shown in a hidden second view just long enough to copy the text.
     QsciScintilla& reader = d->readerView();
     const QsciDocument idle = reader.document();

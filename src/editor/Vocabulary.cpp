@@ -163,7 +163,7 @@ void AddDecls(std::string_view bytes, const QString& path, const EditorKeywordSt
     });
 }
 
-bool LoadCommands(Settings& settings, const QString& programDir, EditorKeywordList& list,
+bool LoadCommands(const Settings& settings, const QString& programDir, EditorKeywordList& list,
                   Prompter& prompter)
 {
     auto style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, settings.CommandsColor});
@@ -173,7 +173,6 @@ bool LoadCommands(Settings& settings, const QString& programDir, EditorKeywordLi
         prompter.Tell(QStringLiteral("Unable to find \"commands.txt\""), MsgIcon::Critical);
         return false;
     }
-    settings.Commands = path;
 
     AddCommands(ReadAll(path), path, style, list);
     return true;
