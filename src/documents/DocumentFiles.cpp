@@ -19,12 +19,14 @@ QString CanonicalDocPath(const QString& path)
 {
     if (path.isEmpty())
         return {};
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
+    const QString canonical = QFileInfo(path).canonicalFilePath();
     if (!canonical.isEmpty())
         return canonical;
+    // The folder and the name are taken apart once "." and ".." are gone: of
+    // "/a/b/.." the folder is "/" but the name "..".
+    const QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
     const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : paths::Join(folder, info.fileName());
+    return folder.isEmpty() ? info.filePath() : paths::Join(folder, info.fileName());
 }
 
 bool SameDocFile(const QString& a, const QString& b)

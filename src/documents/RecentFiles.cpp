@@ -25,6 +25,17 @@ bool FitsTheFile(const std::string& value)
            && value.find_first_of("\r\n") == std::string::npos;
 }
 
+// The value that gives `path` back: the ini file trims the blanks around a
+// value, so a name that ends in one is quoted.
+std::string ValueOf(const QString& path)
+{
+    const std::string value = path.toStdString();
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (!value.empty() && (blank(value.front()) || blank(value.back())))
+        return '"' + value + '"';
+    return value;
+}
+
 // The last `count` folders of `dir` ("games/snake"), or all of it (with its
 // root) when it has no more.
 QString FolderTail(const QString& dir, int count)
@@ -73,7 +84,7 @@ void RecentFiles::Save(IniFile& ini) const
 {
     int n = 1;
     for (const QString& path : m_files) {
-        const std::string value = path.toStdString();
+        const std::string value = ValueOf(path);
         if (FitsTheFile(value))
             ini.Set(kSection, KeyOf(n++), value);
     }

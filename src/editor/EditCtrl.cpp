@@ -1,9 +1,9 @@
 #include "editor/EditCtrl.h"
 
 #include "editor/EditCtrlImpl.h"
+#include "editor/FileText.h"
 #include "platform/FileStatus.h"
 #include "platform/Text.h"
-#include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -268,23 +268,14 @@ void EditCtrl::Impl::applyDocumentSettings()
     keep(Sci::SCI_GETUSETABS, Sci::SCI_SETUSETABS, 1);
 }
 
-void EditCtrl::Impl::loadBytes(QByteArray bytes)
+void EditCtrl::Impl::loadBytes(const QByteArray& bytes)
 {
+    const FileText file = TextOfFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     FileForm form;
-    form.finalLineEnd.clear();
-    form.lfLineEnds = bytes.contains('\n') && !bytes.contains("\r\n");
-    if (bytes.endsWith("\r\n")) {
-        form.finalLineEnd = QByteArrayLiteral("\r\n");
-        bytes.chop(2);
-    } else if (form.lfLineEnds && bytes.endsWith('\n')) {
-        form.finalLineEnd = QByteArrayLiteral("\n");
-        bytes.chop(1);
-    }
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    form.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
-    if (!form.utf8 && text::HasNonAscii(view))
-        bytes = QByteArray::fromStdString(text::Windows1252ToUtf8(view));
-    loadText(bytes, form);
+    form.utf8 = file.utf8;
+    form.lfLineEnds = file.lfLineEnds;
+    form.finalLineEnd = QByteArray::fromStdString(file.finalLineEnd);
+    loadText(QByteArray::fromStdString(file.text), form);
 }
 
 void EditCtrl::Impl::loadText(const QByteArray& bytes, const FileForm& form)
@@ -480,10 +471,10 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
         return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
                         .arg(path)
                         .arg(file.size() >> 20));
-    QByteArray bytes = file.readAll();
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
-    d->loadBytes(std::move(bytes));
+    d->loadBytes(bytes);
     return true;
 }
 

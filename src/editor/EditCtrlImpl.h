@@ -156,7 +156,7 @@ struct EditCtrl::Impl {
     void applyStyles();
     Color styleColour(int style) const;
     void updateGutter(bool force = false);
-    void loadBytes(QByteArray bytes);
+    void loadBytes(const QByteArray& bytes);
     // Text (UTF-8) into the selected buffer, which takes `form` for its file.
     void loadText(const QByteArray& text, const FileForm& form);
 };

@@ -2,6 +2,7 @@
 #include "editor/EditCtrl.h"
 
 #include "editor/EditCtrlImpl.h"
+#include "editor/FileText.h"
 #include "platform/QtColor.h"
 #include "platform/Text.h"
 #include "platform/Windows1252.h"
@@ -383,12 +384,12 @@ void EditCtrl::SetEncodingQuestion(EncodingQuestion ask)
 std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer) const
 {
     const QByteArray text = BufferText(buffer);
-    if (buffer.utf8)
-        return text + buffer.finalLineEnd;
-    const auto bytes = text::Utf8ToWindows1252(std::string_view(text.constData(), std::size_t(text.size())));
+    const std::optional<std::string> bytes =
+        FileBytesOf(std::string_view(text.constData(), std::size_t(text.size())), buffer.utf8,
+                    std::string_view(buffer.finalLineEnd.constData(), std::size_t(buffer.finalLineEnd.size())));
     if (!bytes)
         return std::nullopt;
-    return QByteArray::fromStdString(*bytes) + buffer.finalLineEnd;
+    return QByteArray::fromStdString(*bytes);
 }
 
 // --- Look ----------------------------------------------------------------------

@@ -126,18 +126,9 @@ void ParseParams(EditorKeyword& entry, std::string_view text)
     entry.Params.insert(entry.Params.end(), params.begin(), params.end());
 }
 
-bool LoadCommands(const Settings& settings, const QString& programDir, EditorKeywordList& list,
-                  Prompter& prompter)
+void AddCommands(std::string_view bytes, const QString& path, const EditorKeywordStylePtr& style,
+                 EditorKeywordList& list)
 {
-    auto style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, settings.CommandsColor});
-
-    const QString path = paths::ResolveOnDisk(paths::Absolute(programDir, settings.Commands));
-    if (!QFileInfo(path).isFile()) {
-        prompter.Tell(QStringLiteral("Unable to find \"commands.txt\""), MsgIcon::Critical);
-        return false;
-    }
-
-    const std::string bytes = ReadAll(path);
     text::ForEachLine(text::SkipBom(bytes), [&](std::string_view line, int number) {
         AtLine(path, number, [&] {
             const CommandLineParts parts = ParseCommandLine(line);
@@ -150,6 +141,40 @@ bool LoadCommands(const Settings& settings, const QString& programDir, EditorKey
             list.Add(std::move(entry));
         });
     });
+}
+
+void AddDecls(std::string_view bytes, const QString& path, const EditorKeywordStylePtr& style,
+              EditorKeywordList& list)
+{
+    text::ForEachLine(text::SkipBom(bytes), [&](std::string_view line, int number) {
+        AtLine(path, number, [&] {
+            const std::optional<DeclLineParts> parts = ParseDeclLine(line);
+            if (!parts)
+                return;
+            EditorKeyword entry;
+            entry.Style = style;
+            entry.Name = std::string(parts->name);
+            entry.ReturnType = std::string(parts->returnType);
+            if (parts->params)
+                ParseParams(entry, *parts->params);
+            entry.Key = text::ToLower(entry.Name);
+            list.Add(std::move(entry));
+        });
+    });
+}
+
+bool LoadCommands(const Settings& settings, const QString& programDir, EditorKeywordList& list,
+                  Prompter& prompter)
+{
+    auto style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, settings.CommandsColor});
+
+    const QString path = paths::ResolveOnDisk(paths::Absolute(programDir, settings.Commands));
+    if (!QFileInfo(path).isFile()) {
+        prompter.Tell(QStringLiteral("Unable to find \"commands.txt\""), MsgIcon::Critical);
+        return false;
+    }
+
+    AddCommands(ReadAll(path), path, style, list);
     return true;
 }
 
@@ -166,21 +191,6 @@ void LoadDecls(const Settings& settings, EditorKeywordList& list)
         if (!name.endsWith(QStringLiteral(".decls"), Qt::CaseInsensitive))
             continue;
         const QString path = dir.filePath(name);
-        const std::string bytes = ReadAll(path);
-        text::ForEachLine(text::SkipBom(bytes), [&](std::string_view line, int number) {
-            AtLine(path, number, [&] {
-                const std::optional<DeclLineParts> parts = ParseDeclLine(line);
-                if (!parts)
-                    return;
-                EditorKeyword entry;
-                entry.Style = style;
-                entry.Name = std::string(parts->name);
-                entry.ReturnType = std::string(parts->returnType);
-                if (parts->params)
-                    ParseParams(entry, *parts->params);
-                entry.Key = text::ToLower(entry.Name);
-                list.Add(std::move(entry));
-            });
-        });
+        AddDecls(ReadAll(path), path, style, list);
     }
 }

@@ -39,6 +39,14 @@ std::optional<DeclLineParts> ParseDeclLine(std::string_view line);
 std::vector<EditorKeywordParam> ParseParams(std::string_view text);
 void ParseParams(EditorKeyword& entry, std::string_view text);
 
+// Adds the commands of a command list's text, or the functions of a .decls
+// file's text, to `list`; a line the format cannot describe throws, naming
+// the file (`path`) and the line.
+void AddCommands(std::string_view bytes, const QString& path, const EditorKeywordStylePtr& style,
+                 EditorKeywordList& list);
+void AddDecls(std::string_view bytes, const QString& path, const EditorKeywordStylePtr& style,
+              EditorKeywordList& list);
+
 // Loads the command list named by settings.Commands into `list`. A relative
 // path is taken relative to `programDir` (and stays relative in the
 // settings). A missing file shows "Unable to find "commands.txt"" and

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QRegularExpression>
 
 namespace help {
@@ -94,6 +95,39 @@ bool IsInside(const QString& path, const QString& dir)
     const QString cleanDir = absolute(dir);
     const QString cleanPath = absolute(path);
     return cleanPath.startsWith(cleanDir + u'/', Qt::CaseInsensitive);
+}
+
+namespace {
+
+QByteArray MimeTypeOf(const QString& path)
+{
+    // Sources the help links to read as text rather than start a download.
+    if (path.endsWith(QLatin1String(".bb"), Qt::CaseInsensitive))
+        return QByteArrayLiteral("text/plain");
+    return QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toLatin1();
+}
+
+bool IsPage(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix.isEmpty() || suffix == u"htm" || suffix == u"html";
+}
+
+}  // namespace
+
+HelpReply ReplyFor(const QUrl& url)
+{
+    const QString asked = HelpUrlPath(url);
+    if (asked.isEmpty())
+        return {};
+    const QString path = paths::ResolveOnDisk(asked);
+    if (QFileInfo(path).isFile())
+        return {path, MimeTypeOf(path), {}};
+    // A frame's page has no other place to say what is missing; an image or
+    // a style sheet simply stays away.
+    if (!IsPage(asked))
+        return {};
+    return {{}, {}, MissingPageHtml(asked, QString())};
 }
 
 namespace {

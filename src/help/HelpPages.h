@@ -40,6 +40,17 @@ QString HelpUrlPath(const QUrl& url);
 // Whether `path` lies inside the folder `dir` (letter case ignored).
 bool IsInside(const QString& path, const QString& dir);
 
+// What the help scheme serves for a request: the file found on disk for its
+// URL, with the file's type; or, for a page that is not there, the "not
+// found" page, so that frames get it too; or nothing, for an image or a
+// style sheet that is not there, or a URL of any other scheme.
+struct HelpReply {
+    QString file;  // as found on disk
+    QByteArray mimeType;
+    QString missingPage;  // HTML
+};
+HelpReply ReplyFor(const QUrl& url);
+
 // The page shown instead of a help page that does not exist: what was looked
 // for and, for pages of the help folder, where the Blitz3D folder is set.
 QString MissingPageHtml(const QString& missingPath, const QString& helpDir);

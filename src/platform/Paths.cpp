@@ -78,38 +78,54 @@ QStringList LocalFiles(const QMimeData* data)
     return files;
 }
 
+namespace {
+
+// Folders read while looking for one path: enough for any real tree, and a
+// bound on a tree made of many spellings of one name.
+constexpr int kMaxListings = 64;
+
+// The path below `current` that `parts` name, each part in its exact spelling
+// or in another letter case. Two folders may differ only in case, and the
+// file may be in either, so a dead end goes back to try the other spellings.
+std::optional<QString> FindSpelling(const QString& current, const QStringList& parts, qsizetype at, int& listings)
+{
+    if (at == parts.size())
+        return current;
+    const QString& part = parts[at];
+    const QString exact = Join(current, part);
+    if (QFileInfo::exists(exact))
+        if (std::optional<QString> found = FindSpelling(exact, parts, at + 1, listings))
+            return found;
+    if (part == u"." || part == u".." || ++listings > kMaxListings)
+        return std::nullopt;
+    const QStringList entries =
+        QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry == part || entry.compare(part, Qt::CaseInsensitive) != 0)
+            continue;
+        if (std::optional<QString> found = FindSpelling(Join(current, entry), parts, at + 1, listings))
+            return found;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 QString ResolveOnDisk(const QString& path)
 {
     const QString slashed = ToSlashes(path);
     if (slashed.isEmpty() || QFileInfo::exists(slashed))
         return slashed;
 
-    // Walk the path one part at a time, matching each part without regard to
-    // case when the exact name is missing.
     const bool absolute = slashed.startsWith(u'/');
-    const QStringList parts = slashed.split(u'/', Qt::SkipEmptyParts);
-    QString current = absolute ? QStringLiteral("/") : QStringLiteral(".");
-    for (const QString& part : parts) {
-        const QString exact = Join(current, part);
-        if (QFileInfo::exists(exact)) {
-            current = exact;
-            continue;
-        }
-        if (part == u"." || part == u"..")
-            return slashed;
-        QDir dir(current);
-        const QStringList entries =
-            dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        auto it = std::find_if(entries.begin(), entries.end(), [&](const QString& e) {
-            return e.compare(part, Qt::CaseInsensitive) == 0;
-        });
-        if (it == entries.end())
-            return slashed;
-        current = Join(current, *it);
-    }
-    if (!absolute && current.startsWith(QStringLiteral("./")))
-        current = current.mid(2);
-    return current;
+    int listings = 0;
+    std::optional<QString> found = FindSpelling(absolute ? QStringLiteral("/") : QStringLiteral("."),
+                                                slashed.split(u'/', Qt::SkipEmptyParts), 0, listings);
+    if (!found)
+        return slashed;
+    if (!absolute && found->startsWith(QStringLiteral("./")))
+        return found->mid(2);
+    return *found;
 }
 
 }  // namespace paths

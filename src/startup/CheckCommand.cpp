@@ -4,6 +4,7 @@
 #include "language/Includes.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "startup/Layout.h"
 
 #include <QDir>
@@ -48,6 +49,9 @@ std::vector<lang::Callable::Param> Params(std::string_view text)
 template <typename Fn>
 void EachLine(std::string_view text, Fn&& fn)
 {
+    // Lists saved by Windows editors start with a byte-order mark, which
+    // is no part of the first name.
+    text = text::SkipBom(text);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);

@@ -68,13 +68,20 @@ QString SchemesPath(const QString& configDir)
 
 std::vector<ColorScheme> LoadUserSchemes(const QString& path)
 {
-    const IniFile ini = IniFile::Load(path);
+    return UserSchemesOf(IniFile::Load(path));
+}
+
+std::vector<ColorScheme> UserSchemesOf(const IniFile& ini)
+{
     const ColorScheme& light = BuiltInSchemes().front();
     const auto keys = ColorKeys();
     std::vector<ColorScheme> schemes;
     for (const std::string& section : ini.Sections()) {
+        // Sections differ by their bytes, names by their letters: one name
+        // may be written in two encodings, or after a byte-order mark.
         const QString name = text::FromBytes(section);
-        if (!SchemeNameProblem(name).isEmpty())
+        const auto taken = [&](const ColorScheme& s) { return s.name.compare(name, Qt::CaseInsensitive) == 0; };
+        if (!SchemeNameProblem(name).isEmpty() || std::any_of(schemes.begin(), schemes.end(), taken))
             continue;
         ColorScheme scheme{name, false, light.colours};
         for (std::size_t i = 0; i < ColorScheme::kColourCount; ++i)
@@ -87,6 +94,11 @@ std::vector<ColorScheme> LoadUserSchemes(const QString& path)
 
 bool SaveUserSchemes(const QString& path, const std::vector<ColorScheme>& schemes, QString* error)
 {
+    return UserSchemesIni(schemes).Save(path, error);
+}
+
+IniFile UserSchemesIni(const std::vector<ColorScheme>& schemes)
+{
     IniFile ini(
         "; Ovrel's colour schemes of your own, saved from the settings dialog.\r\n"
         "; One section per scheme, with the colour keys of prefs.ini.\r\n");
@@ -96,7 +108,7 @@ bool SaveUserSchemes(const QString& path, const std::vector<ColorScheme>& scheme
         for (std::size_t i = 0; i < ColorScheme::kColourCount; ++i)
             ini.Set(section, keys[i].key, text::ToBytes(ColorToString(scheme.colours[i])));
     }
-    return ini.Save(path, error);
+    return ini;
 }
 
 QString SchemeNameProblem(const QString& name)
@@ -106,6 +118,13 @@ QString SchemeNameProblem(const QString& name)
         return QStringLiteral("Type a name for the colour scheme first.");
     if (trimmed.contains(u'[') || trimmed.contains(u']'))
         return QStringLiteral("A colour scheme's name cannot hold \"[\" or \"]\".");
+    // A line end would cut the section header in two, and a byte-order mark
+    // at the start is read as none: the scheme would not come back. Two
+    // names that look alike are no better.
+    if (std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+        }))
+        return QStringLiteral("A colour scheme's name cannot hold line ends or invisible characters.");
     const auto& builtIn = BuiltInSchemes();
     if (std::any_of(builtIn.begin(), builtIn.end(),
                     [&](const ColorScheme& s) { return s.name.compare(trimmed, Qt::CaseInsensitive) == 0; }))

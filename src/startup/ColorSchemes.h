@@ -8,6 +8,8 @@
 #include <array>
 #include <vector>
 
+class IniFile;
+
 // A named set of every editor colour of the settings. Two are built in, Light
 // and Dark; the user's own are kept in "schemes.ini" beside prefs.ini, one
 // section per scheme with the colour keys of prefs.ini. Choosing a scheme
@@ -39,7 +41,11 @@ std::vector<ColorScheme> LoadUserSchemes(const QString& path);
 // reason when it could not be written, the file then being as it was.
 bool SaveUserSchemes(const QString& path, const std::vector<ColorScheme>& schemes, QString* error = nullptr);
 
+// The same, from and to the file's contents.
+std::vector<ColorScheme> UserSchemesOf(const IniFile& ini);
+IniFile UserSchemesIni(const std::vector<ColorScheme>& schemes);
+
 // Why `name` cannot name a user scheme, or "" when it can: it must not be
-// empty, be a built-in scheme's (in any letter case) or hold brackets, which
-// would break its section header.
+// empty, be a built-in scheme's (in any letter case), or hold brackets,
+// control or invisible characters, which the file cannot give back.
 QString SchemeNameProblem(const QString& name);

@@ -1,6 +1,7 @@
 #include "startup/SingleInstance.h"
 
 #include "platform/PrivateFolder.h"
+#include "startup/InstanceMessage.h"
 #include "startup/Layout.h"
 
 #include <QApplication>
@@ -18,58 +19,15 @@ namespace {
 constexpr int kConnectMs = 1000;
 // Long enough for a program busy with a large file to get to the message.
 constexpr int kAnswerMs = 5000;
-constexpr qsizetype kMaxMessage = 1 << 20;
-// A file manager opening a selection starts once for each file, all at once.
-constexpr qsizetype kMaxDocuments = 1000;
 constexpr qsizetype kMaxConnections = 64;
 // A start sends its whole message at once and confirms at once.
 constexpr qint64 kQuietMs = 3000;
 constexpr int kSweepMs = 500;
-const QByteArray kHeader = QByteArrayLiteral("ovrel-open ");
 // The hand-off is all or nothing: the running program offers to take the
 // files, and opens them only once the later start has confirmed; a start that
 // gave up waiting for the offer never confirms and opens them itself.
 const char kReady = '\x06';
 const char kConfirm = '\x02';
-
-// The message: the header, the number of files and a line end, then each
-// path in UTF-8 ended by a NUL (a path may hold any other character).
-QByteArray Encode(const QStringList& documents)
-{
-    QByteArray bytes = kHeader + QByteArray::number(documents.size()) + '\n';
-    for (const QString& path : documents) {
-        bytes += path.toUtf8();
-        bytes += '\0';
-    }
-    return bytes;
-}
-
-enum class Received { Partial, Malformed, Whole };
-
-Received Decode(const QByteArray& bytes, QStringList& documents)
-{
-    if (bytes.size() > kMaxMessage)
-        return Received::Malformed;
-    if (!bytes.startsWith(kHeader))
-        return kHeader.startsWith(bytes) ? Received::Partial : Received::Malformed;
-    const qsizetype lineEnd = bytes.indexOf('\n', kHeader.size());
-    if (lineEnd < 0)
-        return bytes.size() - kHeader.size() > 5 ? Received::Malformed : Received::Partial;
-    bool ok = false;
-    const qsizetype count = bytes.mid(kHeader.size(), lineEnd - kHeader.size()).toLongLong(&ok);
-    if (!ok || count < 0 || count > kMaxDocuments)
-        return Received::Malformed;
-    documents.clear();
-    qsizetype at = lineEnd + 1;
-    for (qsizetype i = 0; i < count; ++i) {
-        const qsizetype end = bytes.indexOf('\0', at);
-        if (end < 0)
-            return Received::Partial;
-        documents += QString::fromUtf8(bytes.mid(at, end - at));
-        at = end + 1;
-    }
-    return at == bytes.size() ? Received::Whole : Received::Malformed;
-}
 
 bool Answers(const QString& name)
 {
@@ -98,7 +56,8 @@ QString InstanceServerName(const Layout& layout)
 bool HandToRunningInstance(const Layout& layout, const QStringList& documents)
 {
     const QString name = InstanceServerName(layout);
-    if (name.isEmpty() || documents.size() > kMaxDocuments)
+    const std::optional<QByteArray> message = instance::Encode(documents);
+    if (name.isEmpty() || !message)
         return false;
     QLocalSocket socket;
     socket.connectToServer(name);
@@ -108,7 +67,7 @@ bool HandToRunningInstance(const Layout& layout, const QStringList& documents)
     // another user's program, which must not learn the names.
     if (!privatefolder::PeerIsThisUser(socket.socketDescriptor()))
         return false;
-    socket.write(Encode(documents));
+    socket.write(*message);
     socket.flush();
     while (socket.bytesAvailable() < 1) {
         if (!socket.waitForReadyRead(kAnswerMs))
@@ -188,14 +147,14 @@ void InstanceServer::OnReadable(QLocalSocket* socket)
     }
     // Nothing is taken from the socket until the whole message is there.
     QStringList documents;
-    const QByteArray bytes = socket->peek(kMaxMessage + 1);
-    switch (Decode(bytes, documents)) {
-    case Received::Partial:
+    const QByteArray bytes = socket->peek(instance::kMaxMessage + 1);
+    switch (instance::Decode(bytes, documents)) {
+    case instance::Received::Partial:
         return;
-    case Received::Malformed:
+    case instance::Received::Malformed:
         Drop(socket);
         return;
-    case Received::Whole:
+    case instance::Received::Whole:
         break;
     }
     socket->read(bytes.size());

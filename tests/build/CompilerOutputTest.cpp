@@ -88,6 +88,9 @@ TEST(CompilerOutput, AReportedPathFindsItsFileOnDiskWhateverTheCaseAndTheWineDri
     const QString main = dir.write("Game/main.bb", "");
     dir.write("Game/Lib/Other.bb", "");
     QDir().mkpath(dir.file("Game/Folder.bb"));
+    // Beside Game, a folder of the same name in lower case, as the compiler
+    // writes it: the file is looked for in both.
+    dir.write("game/other.bb", "");
     const auto wine = [](QString p) { return "Z:" + p.replace('/', '\\'); };
     const auto lower = [](const QString& p) { return p.toLower().toStdString(); };
 

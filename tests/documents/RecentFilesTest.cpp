@@ -38,20 +38,25 @@ TEST_F(Recent, NewestFirstEachFileOnceAtMostTen)
     EXPECT_EQ(recent.Files().size(), 9);
     recent.Clear();
     EXPECT_TRUE(recent.IsEmpty());
+
+    // One spelling even for a path no file can have, which once kept its "..".
+    recent.Add(dir.file("a.bb") + "/..");
+    EXPECT_EQ(recent.Files(), QStringList{QDir(dir.path()).canonicalPath()});
 }
 
 TEST_F(Recent, TheListComesBackFromTheIniFileAsItWasWritten)
 {
     IniFile ini("[IDEOPTS]\r\nTabSize=3\r\n");
     RecentFiles written;
-    for (const char* name : {"old.bb", "mid.bb", "new.bb"})
+    // Names that end in a blank once came back without it.
+    for (const char* name : {"old.bb", "mid.bb", "tab.bb\t", "new.bb "})
         written.Add(file(name));
     // A path the ini file could only give back cut is not written at all.
     written.Add(file(QString(300, 'x') + ".bb"));
     written.Save(ini);
     RecentFiles read;
     read.Load(ini);
-    EXPECT_EQ(read.Files(), (QStringList{file("new.bb"), file("mid.bb"), file("old.bb")}));
+    EXPECT_EQ(read.Files(), (QStringList{file("new.bb "), file("tab.bb\t"), file("mid.bb"), file("old.bb")}));
     EXPECT_EQ(ini.Get("IDEOPTS", "TabSize", ""), "3");
 
     // A shorter list written over a longer one leaves none of the old behind.

@@ -1,6 +1,7 @@
 #include "editor/Vocabulary.h"
 
 #include "platform/Text.h"
+#include "startup/CheckCommand.h"
 #include "startup/Settings.h"
 #include "support/Scripted.h"
 #include "support/TempDir.h"
@@ -8,6 +9,8 @@
 #include <QDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,6 +53,28 @@ std::string Thrown(Load&& load)
         return e.what();
     }
     return {};
+}
+
+// `ovrel --check` once took a byte-order mark for part of the first name.
+TEST(Vocabulary, TheCheckCommandKnowsTheFunctionsTheEditorKnows)
+{
+    const std::string commands = "\xEF\xBB\xBF" "Abs(value)\r\nCls\nText x,y,s$\r";
+    const std::string decls = "\xEF\xBB\xBF" "NetGo%(port%)\r\n.lib \"net.dll\"\r\nNetStop()";
+    const auto style = std::make_shared<EditorKeywordStyle>();
+    EditorKeywordList list;
+    AddCommands(commands, "commands.txt", style, list);
+    AddDecls(decls, "net.decls", style, list);
+    std::vector<std::string> edited, checked;
+    for (const EditorKeywordPtr& e : list)
+        edited.push_back(e->Name);
+    const lang::Vocabulary v = check::ReadVocabulary(commands, {decls}, {{"net.decls", decls}});
+    for (const auto* callables : {&v.commands, &v.userlibs})
+        for (const lang::Callable& c : *callables)
+            checked.push_back(c.name);
+    std::sort(checked.begin(), checked.end());
+    EXPECT_EQ(edited, (std::vector<std::string>{"Abs", "Cls", "NetGo", "NetStop", "Text"}));
+    EXPECT_EQ(checked, edited);
+    EXPECT_EQ(v.shippedDecls.front().first, "NetGo");
 }
 
 }  // namespace

@@ -110,6 +110,34 @@ TEST_F(HelpPages, MissingPageSaysWhatWasLookedForAndWhereTheFolderIsSet)
     EXPECT_FALSE(html.contains("<b>&amp;"));
 }
 
+TEST_F(HelpPages, TheSchemeServesFilesWhateverTheCaseAndAPageForAMissingPage)
+{
+    dir.write(helpDir + "/samples/Demo.bb", "Print 1");
+    QDir().mkpath(helpDir + "/Images");
+    const QString cmds = helpDir + "/commands/";
+    const struct {
+        QString asked, file;
+        QByteArray mimeType;
+        bool missingPage;
+    } rows[] = {
+        {helpDir + "/INDEX.HTML", helpDir + "/Index.html", "text/html", false},
+        {cmds + "2D_Commands/graphics.htm", cmds + "2d_commands/Graphics.htm", "text/html", false},
+        {helpDir + "/samples/demo.BB", helpDir + "/samples/Demo.bb", "text/plain", false},
+        {cmds + "Nope.htm", "", "", true},
+        {helpDir + "/images", "", "", true},
+        {helpDir + "/images/gone.png", "", "", false},
+    };
+    for (const auto& row : rows) {
+        const help::HelpReply reply = help::ReplyFor(help::ToHelpUrl(row.asked));
+        SCOPED_TRACE(row.asked.toStdString());
+        EXPECT_EQ(reply.file, row.file);
+        EXPECT_EQ(reply.mimeType, row.mimeType);
+        EXPECT_EQ(reply.missingPage.contains(row.asked.toHtmlEscaped()), row.missingPage);
+    }
+    const help::HelpReply other = help::ReplyFor(QUrl::fromLocalFile(helpDir + "/Index.html"));
+    EXPECT_TRUE(other.file.isEmpty() && other.missingPage.isEmpty());
+}
+
 TEST(WebEngineSetup, NoSandboxIsAddedOnceAndOnlyForRoot)
 {
     EXPECT_EQ(help::ChromiumFlags("", true), "--no-sandbox");

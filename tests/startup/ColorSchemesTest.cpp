@@ -22,10 +22,11 @@ TEST(ColorSchemes, AHandEditedFileLosesNoSchemeOverABadColour)
     TempDir dir;
     const QString path = dir.write("schemes.ini",
                                    "; mine\r\n[Dusk]\r\nBackColor=10,20,30\r\nTextColor=not a colour\r\n"
-                                   "[DARK]\r\nBackColor=1,1,1\r\n[Sea [2]]\r\nBackColor=1,1,1\r\n[dusk]\r\nTextColor=1,1,1\r\n");
+                                   "[DARK]\r\nBackColor=1,1,1\r\n[Sea [2]]\r\nBackColor=1,1,1\r\n[dusk]\r\nTextColor=1,1,1\r\n"
+                                   "[\xEF\xBB\xBF" "Dusk]\r\nTextColor=2,2,2\r\n");
     const std::vector<ColorScheme> schemes = LoadUserSchemes(path);
     // A built-in name or a name with brackets is no user scheme; the same
-    // name in another case is the same scheme.
+    // name in another case, or after a byte-order mark, is the same scheme.
     ASSERT_EQ(schemes.size(), 1u);
     const ColorScheme& dusk = schemes[0];
     EXPECT_EQ(dusk.name, "Dusk");
@@ -43,4 +44,25 @@ TEST(ColorSchemes, AHandEditedFileLosesNoSchemeOverABadColour)
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(again[0].name, "Dusk");
     EXPECT_EQ(again[0].colours, dusk.colours);
+}
+
+TEST(ColorSchemes, ANameTheDialogTakesComesBackFromTheFile)
+{
+    const std::pair<QString, bool> rows[] = {
+        {"Night Owl", true}, {QString::fromUtf8("Caf\xC3\xA9 #2"), true}, {"light", false}, {"Sea [2]", false},
+        // A pasted name once cut its section header in two and was lost; a
+        // leading byte-order mark was read back as nothing.
+        {"Night\nOwl", false}, {"Night\rOwl", false}, {QChar(0xFEFF) + QString("Night"), false},
+    };
+    for (const auto& [name, taken] : rows) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(SchemeNameProblem(name).isEmpty(), taken);
+        if (!taken)
+            continue;
+        const ColorScheme mine{name, false, BuiltInSchemes().back().colours};
+        const std::vector<ColorScheme> back = UserSchemesOf(IniFile(UserSchemesIni({mine}).Contents()));
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0].name, name);
+        EXPECT_EQ(back[0].colours, mine.colours);
+    }
 }
