@@ -6,6 +6,7 @@
 #include "help/HelpArea.h"
 #include "platform/CommonDialog.h"
 #include "platform/Prompter.h"
+#include "platform/Windows1252.h"
 #include "startup/Labels.h"
 
 #include <QApplication>
@@ -46,23 +47,15 @@ DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea&
         if (state == Qt::ApplicationActive && m_diskCheckPending)
             m_diskCheck.start();
     });
-    m_editor.SetEncodingQuestion(
-        [this](const EditorBuffer& buffer, const QString& lacking) { return AskForUtf8(buffer, lacking); });
 }
 
-bool DocumentManager::AskForUtf8(const EditorBuffer& buffer, const QString& lacking)
+bool DocumentManager::AskForUtf8(const CDoc& doc)
 {
-    QString title = QStringLiteral("This document");
-    for (const CDocPtr& d : m_docs)
-        if (d->EditorState.get() == &buffer)
-            title = d->FileTitle;
-    const QString text =
-        title + QStringLiteral(" is written in Windows-1252, the character set of Blitz3D sources, which has no "
-                               "place for:\n\n%1\n\nSave this document as UTF-8 from now on? Blitz3D reads "
-                               "UTF-8 byte by byte, so in a running program these characters look different.\n\n"
-                               "Cancel leaves the text as it was.")
-                    .arg(lacking);
-    return m_prompter.Ask(text, MsgIcon::Question, MsgButtons::OkCancel) == MsgAnswer::Ok;
+    const QString lacking = text::Windows1252Lacks(QString::fromUtf8(m_editor.BufferText(*doc.EditorState)));
+    const QString question = Label("askutf8")
+                                 .replace(QStringLiteral("#docname#"), doc.FileTitle)
+                                 .replace(QStringLiteral("#chars#"), lacking);
+    return m_prompter.Ask(question, MsgIcon::Question, MsgButtons::OkCancel) == MsgAnswer::Ok;
 }
 
 DocumentManager::~DocumentManager() = default;
@@ -328,11 +321,19 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     if (!MayOverwrite(doc, path))
         return false;
 
-    const std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
-    QString error = QStringLiteral("it holds characters that Windows-1252, the encoding of this file, cannot hold.");
+    // A document keeps its file's encoding while its text fits in it: only
+    // a text that no longer fits asks to move the file to UTF-8.
+    std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
+    const bool toUtf8 = !bytes;
+    if (toUtf8) {
+        if (!AskForUtf8(doc))
+            return false;
+        bytes = m_editor.FileBytes(*doc.EditorState, true);
+    }
+    QString error;
     // A file is written whole or not at all, so one that was there is still there as it was.
     const bool fileThere = QFileInfo(path).isFile();
-    if (!bytes || !SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
+    if (!SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
         const QString disk = fileThere ? QStringLiteral("The file on disk was left as it was")
                                        : QStringLiteral("No file was written");
         m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error + QStringLiteral("\n\n")
@@ -340,6 +341,8 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
                         MsgIcon::Critical);
         return false;
     }
+    if (toUtf8)
+        m_editor.SetFileUtf8(*doc.EditorState);
     // The document follows its new name only once the file is written.
     if (path != doc.FilePath) {
         const DocPathParts parts = SplitDocPath(path);

@@ -257,14 +257,7 @@ bool DialogFindReplace::NeedsNewSearch() const
 
 bool DialogFindReplace::ReadyToReplace(QByteArray* with)
 {
-    const QString replacement = ComboReplace->currentText();
-    if (!m_editor.MakeRoomFor(replacement)) {
-        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's Windows-1252 text "
-                                       "cannot hold; nothing was replaced."),
-                        MsgIcon::Critical);
-        return false;
-    }
-    *with = replacement.toUtf8();
+    *with = ComboReplace->currentText().toUtf8();
     Remember(ComboReplace, &m_replaceTyped);
     // The user may have moved off the match since it was found: the match
     // after the caret is the one to replace.

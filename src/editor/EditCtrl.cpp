@@ -283,6 +283,13 @@ void EditCtrl::Impl::loadBytes(QByteArray bytes)
     }
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     b.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
+    b.byteOrderMark.clear();
+    if (b.utf8 && text::SkipBom(view).size() != view.size()) {
+        // Typing at the very start would go in front of it, and the word
+        // routines would take it for part of the first word.
+        b.byteOrderMark = bytes.left(3);
+        bytes.remove(0, 3);
+    }
     if (!b.utf8 && text::HasNonAscii(view))
         bytes = QByteArray::fromStdString(text::Windows1252ToUtf8(view));
     b.eolMode = lfOnly ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
@@ -354,7 +361,6 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
-    d->view->textArriving = [this](const QString& text) { return d->holdText(text); };
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
     connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
     connect(d->view, &EditorView::ctrlClicked, this, [this](QPoint at) {

@@ -146,11 +146,8 @@ struct EditCtrl::Impl {
     // Buffers and look.
     void showBuffer(const EditorBufferPtr& buffer);
     void applyDocumentSettings();
-    // Whether the document may take `incoming`: its encoding holds every
-    // character, or the user switched it to UTF-8 to make room.
-    bool holdText(const QString& incoming);
-    bool holdBytes(const QByteArray& utf8);
-    EncodingQuestion encodingQuestion;
+    // What the program puts in, as the UTF-8 the control holds.
+    static QByteArray incoming(const QByteArray& bytes);
     // Whether the clipboard holds something to paste; unknown after a change.
     std::optional<bool> clipboardUsable;
     void applyStyles();

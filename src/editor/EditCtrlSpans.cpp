@@ -24,8 +24,9 @@ void EditCtrl::SelectSpan(qint64 anchor, qint64 caret)
     d->checkCaret();
 }
 
-void EditCtrl::ReplaceSpan(const TextSpan& span, const QByteArray& text)
+void EditCtrl::ReplaceSpan(const TextSpan& span, const QByteArray& bytes)
 {
+    const QByteArray text = Impl::incoming(bytes);
     const qint64 length = d->sci(Sci::SCI_GETLENGTH);
     const qint64 start = std::clamp<qint64>(span.start, 0, length);
     const qint64 end = std::clamp<qint64>(span.end, start, length);
@@ -48,9 +49,4 @@ QRect EditCtrl::SpanRect(const TextSpan& span) const
     const int right = d->lineOf(span.end) == line ? x(span.end) : d->view->viewport()->width();
     const QRect inView(QPoint(x(span.start), top), QPoint(std::max(right, x(span.start) + 1), top + height - 1));
     return inView.translated(d->view->viewport()->mapTo(this, QPoint(0, 0)));
-}
-
-bool EditCtrl::MakeRoomFor(const QString& text)
-{
-    return d->holdText(text);
 }

@@ -31,10 +31,9 @@ QByteArray EditCtrl::Text() const
     return QByteArray(text, static_cast<qsizetype>(length));
 }
 
-void EditCtrl::SetText(const QByteArray& text)
+void EditCtrl::SetText(const QByteArray& bytes)
 {
-    if (!d->holdBytes(text))
-        return;
+    const QByteArray text = Impl::incoming(bytes);
     d->endFlash();
     ++d->quiet;
     d->sci(Sci::SCI_BEGINUNDOACTION);
@@ -154,10 +153,9 @@ void EditCtrl::SelectWholeLines()
     d->checkCaret();
 }
 
-void EditCtrl::ReplaceSelection(const QByteArray& text)
+void EditCtrl::ReplaceSelection(const QByteArray& bytes)
 {
-    if (!d->holdBytes(text))
-        return;
+    const QByteArray text = Impl::incoming(bytes);
     d->sci(Sci::SCI_TARGETFROMSELECTION);
     d->sci.withPtr(Sci::SCI_REPLACETARGET, static_cast<std::uintptr_t>(text.size()), text.constData());
     d->sci(Sci::SCI_GOTOPOS, d->sci(Sci::SCI_GETTARGETEND));
@@ -337,41 +335,26 @@ bool EditCtrl::CanPaste() const
     return d->sci(Sci::SCI_CANPASTE) != 0 && *d->clipboardUsable;
 }
 
-bool EditCtrl::Impl::holdText(const QString& incoming)
+QByteArray EditCtrl::Impl::incoming(const QByteArray& bytes)
 {
-    // A character Windows-1252 has no byte for would reach the file as "?";
-    // it goes in only once the document is UTF-8, and the user decides that.
-    if (!current || current->utf8)
-        return true;
-    const QString lacking = text::Windows1252Lacks(incoming);
-    if (lacking.isEmpty())
-        return true;
-    if (!encodingQuestion || !encodingQuestion(*current, lacking))
-        return false;
-    current->utf8 = true;
-    return true;
+    return QByteArray::fromStdString(text::RepairUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size()))));
 }
 
-bool EditCtrl::Impl::holdBytes(const QByteArray& utf8)
+void EditCtrl::SetFileUtf8(EditorBuffer& buffer)
 {
-    // Bytes that are no UTF-8 (a name read raw from an included file) stand
-    // for themselves and need no room.
-    if (!current || current->utf8 ||
-        text::Utf8ToWindows1252(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
-        return true;
-    return holdText(QString::fromUtf8(utf8));
-}
-
-void EditCtrl::SetEncodingQuestion(EncodingQuestion ask)
-{
-    d->encodingQuestion = std::move(ask);
+    buffer.utf8 = true;
 }
 
 std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer) const
 {
+    return FileBytes(buffer, buffer.utf8);
+}
+
+std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer, bool utf8) const
+{
     const QByteArray text = BufferText(buffer);
-    if (buffer.utf8)
-        return text + buffer.finalLineEnd;
+    if (utf8)
+        return buffer.byteOrderMark + text + buffer.finalLineEnd;
     const auto bytes = text::Utf8ToWindows1252(std::string_view(text.constData(), std::size_t(text.size())));
     if (!bytes)
         return std::nullopt;

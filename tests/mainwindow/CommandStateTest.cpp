@@ -87,7 +87,8 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     window->tabs().setCurrentIndex(window->tabs().IndexOf(DocumentTabs::kHelpTabKey));
     Expect("help in front", kAlways + kDocument + kBuild + kSave);
     QWebEngineView* page = window->helpBrowser().View();
-    ASSERT_TRUE(WaitUntil([&] { return !page->url().isEmpty(); }));
+    // A selection made while the page still loads goes with the page it was made on.
+    ASSERT_TRUE(WaitUntil([&] { return !page->url().isEmpty() && !page->page()->isLoading(); }));
     page->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
     Expect("text selected on the help page", kAlways + kDocument + kBuild + kSave + kPageCopy);
     clipboard->clear();
