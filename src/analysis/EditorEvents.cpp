@@ -158,7 +158,7 @@ void EditorEvents::OnChange()
     if (CDoc* doc = m_docs.CurrentDoc())
         if (const auto scan = m_scans.value(doc->Key))
             scan->edited = true;
-    m_docs.MarkModified();
+    m_docs.UpdateModified();
     Q_EMIT CommandStateChanged();
     m_rescanPending = true;
 }

@@ -86,6 +86,7 @@ void DocumentManager::CheckDiskFiles()
                 break;  // said already
             doc->Disk = {};
             // Nothing on disk holds the text any more.
+            doc->DiskDiffers = true;
             doc->Modified = true;
             m_tabs.SetPicture(doc->Key, DocumentTabs::kModifiedPicture);
             Q_EMIT CommandStateChanged();
@@ -96,8 +97,10 @@ void DocumentManager::CheckDiskFiles()
                 || m_prompter.Ask(WithPath(Label("filechanged"), path), MsgIcon::Exclamation, MsgButtons::OkCancel)
                        == MsgAnswer::Ok)
                 ReloadDoc(*doc);
-            else
+            else {
                 doc->Disk = StampOnDisk(path);  // the user has seen this version and keeps their own
+                doc->DiskDiffers = true;
+            }
             WatchFiles(path);
             break;
         }
@@ -135,6 +138,7 @@ void DocumentManager::ReloadDoc(CDoc& doc)
         return;
     }
     doc.Modified = false;
+    doc.DiskDiffers = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
     doc.RescanWanted = true;
     // Shown again at once, unless the user is reading the help.

@@ -161,12 +161,15 @@ void DocumentManager::OnTabClicked(const QString& key)
         ActivateDoc(*m_current, -1);
 }
 
-void DocumentManager::MarkModified()
+void DocumentManager::UpdateModified()
 {
-    if (!m_current || m_current->Modified)
+    // An undo back to the text on disk makes the document unmodified, unless
+    // the file no longer holds that text.
+    if (!m_current || m_current->Modified == (m_editor.IsModified() || m_current->DiskDiffers))
         return;
-    m_current->Modified = true;
-    m_tabs.SetPicture(m_current->Key, DocumentTabs::kModifiedPicture);
+    m_current->Modified = !m_current->Modified;
+    m_tabs.SetPicture(m_current->Key,
+                      m_current->Modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture);
     // An edit made from a toolbar or menu leaves the keyboard with the text.
     m_editor.setFocus();
     Q_EMIT CommandStateChanged();
@@ -343,6 +346,8 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     }
     if (toUtf8)
         m_editor.SetFileUtf8(*doc.EditorState);
+    m_editor.SetSavePoint(*doc.EditorState);
+    doc.DiskDiffers = false;
     // The document follows its new name only once the file is written.
     if (path != doc.FilePath) {
         const DocPathParts parts = SplitDocPath(path);

@@ -60,8 +60,9 @@ public:
     // the first one the user keeps. True when all were closed.
     bool CloseAllForExit();
 
-    // The editor's text changed: the first edit marks the document modified.
-    void MarkModified();
+    // The editor's text changed: the document is modified, or unmodified
+    // again when undo took it back to the text it last saved or read.
+    void UpdateModified();
 
     // Opens the ".bb" files among `paths`, in order; others are ignored.
     void OpenDroppedFiles(const QStringList& paths);

@@ -175,6 +175,10 @@ public:
     bool CanRedo() const;
     bool CanCopy() const;
     bool CanPaste() const;
+    // Whether the selected buffer's text differs from the one last loaded or
+    // marked saved: an undo back to it makes the buffer unmodified again.
+    bool IsModified() const;
+    void SetSavePoint(EditorBuffer& buffer);
 
     // A fresh empty buffer, which becomes the selected one.
     EditorBufferPtr NewBuffer();

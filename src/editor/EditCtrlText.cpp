@@ -308,6 +308,24 @@ void EditCtrl::Paste()
     d->checkCaret();
 }
 
+bool EditCtrl::IsModified() const
+{
+    return d->sci(Sci::SCI_GETMODIFY) != 0;
+}
+
+void EditCtrl::SetSavePoint(EditorBuffer& buffer)
+{
+    if (&buffer == d->current.get()) {
+        d->sci(Sci::SCI_SETSAVEPOINT);
+        return;
+    }
+    QsciScintilla& reader = d->readerView();
+    const QsciDocument idle = reader.document();
+    reader.setDocument(buffer.doc);
+    reader.SendScintilla(Sci::SCI_SETSAVEPOINT);
+    reader.setDocument(idle);
+}
+
 bool EditCtrl::CanUndo() const
 {
     return d->sci(Sci::SCI_CANUNDO) != 0;
