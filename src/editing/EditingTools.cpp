@@ -86,13 +86,14 @@ void EditingTools::StartCalculator()
 
 void EditingTools::OnKeyDown(EditorKeyEvent* event)
 {
-    // Tab and Shift+Tab move a selection of several lines in or out, as one
-    // step in the document's own indentation.
+    // Tab moves a selection of several lines in, Shift+Tab the lines it
+    // touches (the caret's line without one) out, as one step in the
+    // document's own indentation.
     const bool backtab = event->key == Qt::Key_Backtab || (event->key == Qt::Key_Tab && (event->modifiers & Qt::ShiftModifier));
     if ((event->key != Qt::Key_Tab && !backtab) || (event->modifiers & (Qt::ControlModifier | Qt::AltModifier)))
         return;
     const EditorSelection sel = m_context.editor.Selection();
-    if (!sel.Present || sel.StartLine == sel.EndLine)
+    if (!backtab && (!sel.Present || sel.StartLine == sel.EndLine))
         return;
     event->key = 0;
     event->character = 0;

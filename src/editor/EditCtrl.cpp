@@ -137,8 +137,15 @@ void EditCtrl::Impl::afterInput(bool newLine)
 {
     if (newLine && autoIndent)
         applyAutoIndent();
+    restoreUndoneSelection();
     flushChange();
     checkCaret();
+}
+
+void EditCtrl::Impl::restoreUndoneSelection()
+{
+    if (const auto selection = std::exchange(undoneSelection, std::nullopt))
+        sci(Sci::SCI_SETSEL, selection->first, selection->second);
 }
 
 void EditCtrl::Impl::applyAutoIndent()
@@ -334,7 +341,9 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
 
     // Only the notifications sent before an edit: the ones sent after it make
     // the control count characters from the start of the text each time.
-    d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE);
+    // The program's own undo steps (a selection kept with an edit) cost
+    // nothing of the sort.
+    d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_CONTAINER);
     d->sci(Sci::SCI_SETMARGINWIDTHN, 1, 0);
     d->sci(Sci::SCI_SETMARGINTYPEN, 0, Sci::SC_MARGIN_NUMBER);
     d->sci(Sci::SCI_SETMARGINMASKN, 0, (1 << kMarkCaretLine) | (1 << kMarkBuildError));
@@ -353,7 +362,16 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     d->flashTimer.setSingleShot(true);
     connect(&d->flashTimer, &QTimer::timeout, this, [this] { d->endFlash(); });
     connect(d->view, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int pos, int type, const char* text, int length, int, int, int, int, int, int) {
+            [this](int pos, int type, const char* text, int length, int, int, int, int, int token, int) {
+                if (type & Sci::SC_MOD_CONTAINER) {
+                    // Of an edit's two steps, the one undone or redone last
+                    // holds the selection that stands.
+                    const std::size_t kept = std::size_t(token != 0 ? token : pos);
+                    if ((type & (Sci::SC_PERFORMED_UNDO | Sci::SC_PERFORMED_REDO)) && kept > 0 &&
+                        kept <= d->keptSelections.size())
+                        d->undoneSelection = d->keptSelections[kept - 1];
+                    return;
+                }
                 d->onModified(pos, type, length, text);
             });
     connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });

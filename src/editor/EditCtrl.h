@@ -146,6 +146,10 @@ public:
     // Replaces a span of the text as one undoable edit, however large, and
     // puts the caret after the new text.
     void ReplaceSpan(const TextSpan& span, const QByteArray& text);
+    // The same, leaving `after` (offsets into the new text) selected; an
+    // undo of the edit brings back the selection there was before it, and a
+    // redo `after` again.
+    void ReplaceSpan(const TextSpan& span, const QByteArray& text, const TextSpan& after, bool caretFirst);
     // Where the span's first line of text is drawn, relative to this widget.
     QRect SpanRect(const TextSpan& span) const;
 

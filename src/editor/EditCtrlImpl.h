@@ -148,6 +148,15 @@ struct EditCtrl::Impl {
     void applyDocumentSettings();
     // What the program puts in, as the UTF-8 the control holds.
     static QByteArray incoming(const QByteArray& bytes);
+    // The selection an undo or redo of a block edit brings back, applied
+    // once the control has put the caret where the edit was.
+    using Selected = std::pair<std::intptr_t, std::intptr_t>;  // anchor, caret
+    std::optional<Selected> undoneSelection;
+    void restoreUndoneSelection();
+    // The selections edits keep in the undo history, by their step's token
+    // (its index plus 1).
+    std::vector<Selected> keptSelections;
+    void keepSelection(Selected selection);
     // Whether the clipboard holds something to paste; unknown after a change.
     std::optional<bool> clipboardUsable;
     void applyStyles();

@@ -50,3 +50,21 @@ QRect EditCtrl::SpanRect(const TextSpan& span) const
     const QRect inView(QPoint(x(span.start), top), QPoint(std::max(right, x(span.start) + 1), top + height - 1));
     return inView.translated(d->view->viewport()->mapTo(this, QPoint(0, 0)));
 }
+
+void EditCtrl::ReplaceSpan(const TextSpan& span, const QByteArray& text, const TextSpan& after, bool caretFirst)
+{
+    // Steps of the program's own around the edit hold the selections: an
+    // undo ends on the first, a redo on the last.
+    d->sci(Sci::SCI_BEGINUNDOACTION);
+    d->keepSelection({d->sci(Sci::SCI_GETANCHOR), d->sci(Sci::SCI_GETCURRENTPOS)});
+    ReplaceSpan(span, text);
+    d->keepSelection(caretFirst ? Impl::Selected{after.end, after.start} : Impl::Selected{after.start, after.end});
+    d->sci(Sci::SCI_ENDUNDOACTION);
+    SelectSpan(caretFirst ? after.end : after.start, caretFirst ? after.start : after.end);
+}
+
+void EditCtrl::Impl::keepSelection(Selected selection)
+{
+    keptSelections.push_back(selection);
+    sci(Sci::SCI_ADDUNDOACTION, keptSelections.size(), 0);
+}

@@ -278,6 +278,7 @@ int EditCtrl::LineMarker(int line) const
 void EditCtrl::Undo()
 {
     d->sci(Sci::SCI_UNDO);
+    d->restoreUndoneSelection();
     d->flushChange();
     d->checkCaret();
 }
@@ -285,6 +286,7 @@ void EditCtrl::Undo()
 void EditCtrl::Redo()
 {
     d->sci(Sci::SCI_REDO);
+    d->restoreUndoneSelection();
     d->flushChange();
     d->checkCaret();
 }

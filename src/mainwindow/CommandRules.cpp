@@ -17,9 +17,10 @@ const std::vector<CommandGroup>& CommandGroups()
         {"btFindReplace", {"btFindReplace", "mnuFindReplace"}, false, [](S s) { return s.editing(); }},
         {"btUndo", {"btUndo", "mnuUndo"}, true, [](S s) { return s.editing() && s.canUndo; }},
         {"btRedo", {"btRedo", "mnuRedo"}, true, [](S s) { return s.editing() && s.canRedo; }},
-        {"btCut",
-         {"btCut", "mnuCut", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"}, true,
-         [](S s) { return s.editing() && s.canCopy; }},
+        {"btCut", {"btCut", "mnuCut"}, true, [](S s) { return s.editing() && s.canCopy; }},
+        // Without a selection the block commands act on the caret's line.
+        {"mnuCommentBlock", {"mnuCommentBlock", "mnuUncommentBlock", "mnuIndentBlock", "mnuUnindentBlock"}, false,
+         [](S s) { return s.editing(); }},
         // Copy also serves the help page: text read there is copied from it.
         {"btCopy", {"btCopy", "mnuCopy"}, true,
          [](S s) { return s.helpInFront ? s.pageHasSelection : s.open && s.canCopy; }},

@@ -24,11 +24,11 @@ const QStringList kAlways = kFromStart + QStringList{"mnuRecentFiles", "mnuClear
 const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile",
                                "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"};
 const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
-const QStringList kEditing = {"btFindReplace",     "mnuFindReplace",  "btColor",    "mnuGoToLine", "mnuGoToDefinition",
-                               "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
-                               "mnuUnfoldAll"};
-const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy",
-                                "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"};
+const QStringList kEditing = {"btFindReplace", "mnuFindReplace", "btColor", "mnuGoToLine", "mnuGoToDefinition",
+                              "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
+                              "mnuUnfoldAll", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock",
+                              "mnuUncommentBlock"};
+const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy"};
 const QStringList kPaste = {"btPaste", "mnuPaste"};
 const QStringList kUndo = {"btUndo", "mnuUndo"};
 const QStringList kRedo = {"btRedo", "mnuRedo"};
