@@ -75,6 +75,13 @@ search::Replacement SearchSession::ReplaceRest(std::string_view text, std::strin
     return edit;
 }
 
+void SearchSession::Rewind()
+{
+    m_range.start = m_begin;
+    m_found = false;
+    m_current.reset();
+}
+
 void SearchSession::Resume(std::size_t position, std::size_t textLength)
 {
     m_range.start = std::min(position, textLength);

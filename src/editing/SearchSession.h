@@ -37,6 +37,8 @@ public:
     // edit (count 0 when there is no current match). The search resumes after
     // the last replacement.
     search::Replacement ReplaceRest(std::string_view text, std::string_view what, std::string_view with);
+    // Back to where the range began, as if it was just begun.
+    void Rewind();
     // The text changed under the search, or the caret left the match: the
     // search goes on from `position`.
     void Resume(std::size_t position, std::size_t textLength);
