@@ -297,6 +297,9 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     QString path = doc.FilePath;
     const bool naming = path.isEmpty() || !useKnownPath;
     if (naming) {
+        // The user sees which document the dialog names.
+        if (m_current.get() != &doc || m_help.BrowserShown())
+            ShowDoc(doc);
         FileDialogRequest request;
         request.title = Label("savebbf");
         request.filter = Label("bbf");
@@ -382,6 +385,9 @@ bool DocumentManager::CloseDoc(CDoc* doc)
     if (!keep)
         return false;
     if (doc->Modified) {
+        // The user sees what the question is about.
+        if (m_current != keep || m_help.BrowserShown())
+            ShowDoc(*doc);
         QString question = Label("closebbf");
         question.replace(QStringLiteral("#docname#"), doc->FileTitle);
         switch (m_prompter.Ask(question, MsgIcon::Exclamation, MsgButtons::YesNoCancel)) {

@@ -39,13 +39,13 @@ DialogFindReplace& EditingTools::Dialog()
 
 void EditingTools::ShowFindReplace()
 {
-    if (m_context.documentOpen())
+    if (m_context.showDocument())
         Dialog().Open();
 }
 
 void EditingTools::FindNext()
 {
-    if (!m_context.documentOpen())
+    if (!m_context.showDocument())
         return;
     if (!m_dialog || m_dialog->comboSearch->currentText().isEmpty())
         Dialog().Open();
@@ -55,7 +55,7 @@ void EditingTools::FindNext()
 
 void EditingTools::FindPrevious()
 {
-    if (!m_context.documentOpen())
+    if (!m_context.showDocument())
         return;
     if (!m_dialog || m_dialog->comboSearch->currentText().isEmpty())
         Dialog().Open();
@@ -75,7 +75,7 @@ void EditingTools::UnindentBlock()
 
 void EditingTools::InsertColour(bool hexadecimal)
 {
-    if (m_context.documentOpen())
+    if (m_context.showDocument())
         editing::InsertColour(m_context.editor, m_context.dialogs, hexadecimal);
 }
 

@@ -6,11 +6,14 @@ const std::vector<CommandGroup>& CommandGroups()
     static const std::vector<CommandGroup> groups = {
         {"btSaveBBFile", {"btSaveBBFile"}, false, [](S s) { return s.open && s.modified; }},
         // The Save menu item saves an unchanged document too; only the button
-        // says whether there is anything to save.
+        // says whether there is anything to save. With the help page in
+        // front, saving brings the document to the front first.
         {"btSaveBBFileAs",
-         {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile", "mnuSaveBBFileAS",
-          "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"},
+         {"btSaveBBFileAs", "btSaveBBFileAll", "mnuSaveBBFile", "mnuSaveBBFileAS", "mnuSaveBBFileAll",
+          "mnuCloseBBFileAll"},
          false, [](S s) { return s.open; }},
+        // The help page is what is in front, and it cannot be closed.
+        {"btCloseBBFile", {"btCloseBBFile", "mnuCloseBBFile"}, false, [](S s) { return s.editing(); }},
         // No project can be opened yet.
         {"btAddBBToPrj", {"btAddBBToPrj", "btRemBBFromPrj", "mnuAddBBtoPrj", "mnuRemoveBBFromPrj"}, false,
          [](S) { return false; }},

@@ -267,12 +267,16 @@ TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
     Type("x");
     Command("mnuUndo");
 
-    // Close All: Cancel keeps a open and the others are offered all the
-    // same; Yes saves b; c, undone to its file, closes unasked.
+    // Close All, from the help page, shows each document it asks about:
+    // Cancel keeps a open; Yes saves b; c, undone to its file, goes unasked.
+    QStringList inFront;
+    prompter.onShow = [&] { inFront << (window->help().BrowserShown() ? QString("help") : current().FileTitle); };
+    ClickTab(DocumentTabs::kHelpTabKey);
     prompter.answers = {MsgAnswer::Cancel, MsgAnswer::Yes};
     Command("mnuCloseBBFileAll");
     EXPECT_EQ(prompter.texts(), QStringList({app->labels.getValue("closebbf").replace("#docname#", "a.bb"),
                                              app->labels.getValue("closebbf").replace("#docname#", "b.bb")}));
+    EXPECT_EQ(inFront, (QStringList{"a.bb", "b.bb"}));
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_EQ(current().FilePath, a);
     EXPECT_EQ(ReadFileBytes(b), "; edited b\r\nPrint 2\r\n");

@@ -86,19 +86,6 @@ TEST_F(Saving, SaveAsOverAnExistingFileAsksFirst)
     EXPECT_EQ(ReadFileBytes(theirs), "Print \"mine\"\r\n");
 }
 
-TEST_F(Saving, SaveAllAsksForEachUnsavedDocumentInTabOrder)
-{
-    Command("mnuNewBBFile");
-    Type("Print 1");
-    Command("mnuNewBBFile");
-    Type("Print 2");
-    dialogs.files = {dir.file("one.bb"), dir.file("two.bb")};
-    Command("mnuSaveBBFileAll");
-    EXPECT_EQ(dialogs.requests.filter("save:").size(), 2);
-    EXPECT_EQ(ReadFileBytes(dir.file("one.bb")), "Print 1\r\n");
-    EXPECT_EQ(ReadFileBytes(dir.file("two.bb")), "Print 2\r\n");
-}
-
 // The Open and Save dialogs once always started in the program's folder.
 TEST_F(Saving, FileDialogsStartInTheDocumentsFolderElseTheLastUsedElseHome)
 {

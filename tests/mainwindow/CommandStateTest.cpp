@@ -21,13 +21,15 @@ const QStringList kFromStart = {
     "mnuAutoUpdate", "mnuDisableParsing", "mnuLogToFile", "mnuInsertHex", "mnuInsertRGB"};
 // The recent files, and their Clear item, once a file was opened.
 const QStringList kAlways = kFromStart + QStringList{"mnuRecentFiles", "mnuClearRecentFiles"};
-const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile",
-                               "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"};
+// With the help page in front too; Close then has nothing to close.
+const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "mnuSaveBBFile", "mnuSaveBBFileAS",
+                               "mnuSaveBBFileAll", "mnuCloseBBFileAll"};
+const QStringList kClose = {"btCloseBBFile", "mnuCloseBBFile"};
 const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
-const QStringList kEditing = {"btFindReplace", "mnuFindReplace", "btColor", "mnuGoToLine", "mnuGoToDefinition",
-                              "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
-                              "mnuUnfoldAll", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock",
-                              "mnuUncommentBlock"};
+const QStringList kEditing = QStringList{"btFindReplace", "mnuFindReplace", "btColor", "mnuGoToLine", "mnuGoToDefinition",
+                                         "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
+                                         "mnuUnfoldAll", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock",
+                                         "mnuUncommentBlock"} + kClose;
 const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy"};
 const QStringList kPaste = {"btPaste", "mnuPaste"};
 const QStringList kUndo = {"btUndo", "mnuUndo"};

@@ -1,5 +1,7 @@
 // Menu items, shortcuts and toolbar buttons reach their commands through the
 // one dispatcher, on the real main window.
+#include "editing/DialogFindReplace.h"
+#include "editing/EditingTools.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "mainwindow/Commands.h"
@@ -24,31 +26,40 @@ TEST_F(Commands, ShortcutsReachTheirCommands)
     ASSERT_EQ(docs().Docs().size(), 2);
     EXPECT_EQ(current().Key, "Doc_2");
 
-    // Each dialog is cancelled: what counts is that it was asked for.
+    // Each key is pressed with the help page in front: a command shows its
+    // document before it asks. Each dialog is cancelled: it was asked for.
+    QStringList inFront;
+    dialogs.onShow = prompter.onShow = [&] {
+        inFront << (window->help().BrowserShown() ? QStringLiteral("help") : current().Key);
+    };
+    const QString save = "save:" + app->labels.getValue("savebbf"),
+                  saveBefore = app->labels.getValue("savebeforebuild").replace("#docname#", "newfile_2");
     const struct {
         QKeySequence keys;
-        QString request;
-    } dialogsAsked[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_O), "open:" + app->labels.getValue("openbbf")},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), "save:" + app->labels.getValue("savebbf")},
-        {QKeySequence(Qt::CTRL | Qt::Key_W), "save:" + app->labels.getValue("savebbf")},
+        QStringList asked, inFront;
+    } rows[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), {"open:" + app->labels.getValue("openbbf")}, {"help"}},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), {save}, {"Doc_2"}},
+        {QKeySequence(Qt::CTRL | Qt::Key_W), {save, save}, {"Doc_1", "Doc_2"}},  // each document through its dialog
+        // The build keys refuse a never-saved document with the same message.
+        {QKeySequence(Qt::Key_F7), {save, saveBefore}, {"Doc_2", "Doc_2"}},
+        {QKeySequence(Qt::Key_F5), {save, saveBefore}, {"Doc_2", "Doc_2"}},
+        {QKeySequence(Qt::Key_F8), {save, saveBefore}, {"Doc_2", "Doc_2"}},
+        // With nothing to search for yet, F3 opens the find dialog.
+        {QKeySequence(Qt::Key_F3), {}, {}},
     };
-    for (const auto& row : dialogsAsked) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.keys.toString().toStdString());
+        ClickTab(DocumentTabs::kHelpTabKey);
         dialogs.requests.clear();
-        press(row.keys);
-        EXPECT_EQ(dialogs.requests.value(0), row.request) << row.keys.toString().toStdString();
-    }
-    // Ctrl+W saves both documents, each through its dialog.
-    EXPECT_EQ(dialogs.requests.size(), 2);
-
-    // The build keys refuse a never-saved document with the same message.
-    for (Qt::Key key : {Qt::Key_F7, Qt::Key_F5, Qt::Key_F8}) {
         prompter.shown.clear();
-        press(QKeySequence(key));
-        EXPECT_EQ(prompter.texts().value(0),
-                  app->labels.getValue("savebeforebuild").replace("#docname#", current().FileTitle))
-            << QKeySequence(key).toString().toStdString();
+        inFront.clear();
+        press(row.keys);
+        EXPECT_EQ(dialogs.requests + prompter.texts(), row.asked);
+        EXPECT_EQ(inFront, row.inFront);
     }
+    EXPECT_FALSE(window->help().BrowserShown());
+    EXPECT_TRUE(window->editingTools().findDialog()->isVisible());
 }
 
 TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
