@@ -132,8 +132,9 @@ void DocumentManager::ReloadDoc(CDoc& doc)
         m_editor.SelectBuffer(inEditor);
     }
     if (!loaded) {
-        m_prompter.Tell(QStringLiteral("Unable to reload ") + doc.FilePath + QStringLiteral(":\n") + error
-                            + QStringLiteral("\n\nYour text is still open."),
+        m_prompter.Tell(Label("unabletoreload")
+                            .replace(QStringLiteral("#path#"), doc.FilePath)
+                            .replace(QStringLiteral("#reason#"), error),
                         MsgIcon::Critical);
         return;
     }

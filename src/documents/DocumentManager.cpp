@@ -206,11 +206,10 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     constexpr qint64 kLongLine = 2 << 20;
     const qint64 size = QFileInfo(path).size();
     if (const qint64 longest = size <= EditCtrl::kMaxFileBytes ? LongestLineOver(path, kLongLine) : 0) {
-        const QString question =
-            QStringLiteral("%1 holds a line of %2 MB, which the editor will take a long time to show.\n\n"
-                           "Open it anyway?")
-                .arg(path)
-                .arg(double(longest) / (1 << 20), 0, 'f', 1);
+        const QString question = Label("longline")
+                                     .replace(QStringLiteral("#path#"), path)
+                                     .replace(QStringLiteral("#size#"),
+                                              QString::number(double(longest) / (1 << 20), 'f', 1));
         if (m_prompter.Ask(question, MsgIcon::Exclamation, MsgButtons::OkCancel) != MsgAnswer::Ok)
             return;
     }
@@ -255,7 +254,8 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     if (!opened) {
         if (m_current)
             ActivateDoc(*m_current, -1);
-        m_prompter.Tell(QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error, MsgIcon::Critical);
+        m_prompter.Tell(Label("unabletoopen").replace(QStringLiteral("#path#"), path).replace(QStringLiteral("#reason#"), error),
+                        MsgIcon::Critical);
         return;
     }
     if (!FindDoc(opened->Key))
@@ -313,9 +313,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         // Two documents bound to one file would overwrite each other's text.
         for (const CDocPtr& other : m_docs) {
             if (other.get() != &doc && SameDocFile(other->FilePath, path)) {
-                m_prompter.Tell(QStringLiteral("Unable to save ") + path
-                                    + QStringLiteral(":\nthat file is open in another tab. Close it there first."),
-                                MsgIcon::Critical);
+                m_prompter.Tell(Label("openinanothertab").replace(QStringLiteral("#path#"), path), MsgIcon::Critical);
                 return false;
             }
         }
@@ -340,10 +338,9 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     // A file is written whole or not at all, so one that was there is still there as it was.
     const bool fileThere = QFileInfo(path).isFile();
     if (!SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
-        const QString disk = fileThere ? QStringLiteral("The file on disk was left as it was")
-                                       : QStringLiteral("No file was written");
-        m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error + QStringLiteral("\n\n")
-                            + disk + QStringLiteral("; your text is still open."),
+        m_prompter.Tell(Label(fileThere ? "unabletosave" : "unabletosavenew")
+                            .replace(QStringLiteral("#path#"), path)
+                            .replace(QStringLiteral("#reason#"), error),
                         MsgIcon::Critical);
         return false;
     }

@@ -114,7 +114,7 @@ void MainWindow::BuildLayout()
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
                                 this);
     auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_events, *m_tabs, *m_help, m_app.keywordList,
-                                      m_app.settings, m_declStyles,
+                                      m_app.settings, m_declStyles, m_app.labels,
                                       [this](const QString& text) { SetInfoPanel(text); }},
                                      this);
     SetCodeAssist(assist);

@@ -78,6 +78,10 @@ TEST_F(Captions, ATranslatedLocaleRelabelsTheWholeWindow)
     // Columns count characters, as the compiler does, not the bytes of UTF-8.
     Type(QStringLiteral("\u00e9\t\U0001F600x"));
     EXPECT_EQ(window->findChild<QLabel*>("RowColPanel")->text(), "Tl3 1:4");
+
+    // So do the messages.
+    docs().OpenDoc(dir.file("missing.bb"));
+    EXPECT_EQ(prompter.texts(), QStringList{"Tunabletoopen"});
 }
 
 }  // namespace
