@@ -171,7 +171,7 @@ EditorKeywordListPtr CodeAssistant::IncludedTypeFields()
     if (!doc)
         return nullptr;
     // Only the lines edited since the last scan are read.
-    m_host.events.ScanDocument();
+    m_host.events.ScanUnlessDisabled();
     const DocScanner* scan = m_host.events.Scanner(doc->Key);
     if (!scan || m_host.docs.CurrentDoc() != doc)
         return nullptr;

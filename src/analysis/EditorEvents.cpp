@@ -98,6 +98,12 @@ void EditorEvents::ScanDocument()
         scan->edited = true;
 }
 
+void EditorEvents::ScanUnlessDisabled()
+{
+    if (!m_parsingDisabled)
+        ScanDocument();
+}
+
 void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
 {
     DocScanner& scanner = scan.scanner;

@@ -77,10 +77,11 @@ TEST_F(Analysis, ADeclarationChosenInTheListShowsInTheUpperThird)
 
 TEST_F(Analysis, TypingRescansShortlyAfter)
 {
-    docs().OpenDoc(dir.write("main.bb", "Global a\r\n"));
+    dir.write("lib.bb", "Type Enemy\r\nField hp\r\nEnd Type\r\n");
+    docs().OpenDoc(dir.write("main.bb", "Include \"lib.bb\"\r\nGlobal a.Enemy\r\n"));
     EditorEvents& events = window->events();
     const int before = events.ScanCount();
-    editor().SetCaret(0, 2);
+    editor().SetCaret(0, 3);
     Type("\nGlobal bonus");
     EXPECT_TRUE(events.RescanPending());
     ASSERT_TRUE(WaitUntil([&] { return events.ScanCount() > before && !events.RescanPending(); }));
@@ -88,11 +89,21 @@ TEST_F(Analysis, TypingRescansShortlyAfter)
     window->declList().SelectTab("Globals");
     EXPECT_TRUE(window->declList().Names().contains("bonus"));
 
-    // With parsing switched off, typing changes nothing until it is back on.
+    // With parsing switched off nothing rescans until it is back on, whatever
+    // the key: F12, Shift+F12, Ctrl+click and a field list of a type another
+    // file declares once did.
     window->menus().item("mnuDisableParsing")->trigger();
+    const int scans = events.ScanCount();
+    ASSERT_TRUE(Activate());
     Type("\nGlobal later");
+    QTest::keySequence(window, QKeySequence(Qt::Key_F12));
+    QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F12));
+    QTest::mouseClick(editorArea(), Qt::LeftButton, Qt::ControlModifier,
+                      editorArea()->mapFrom(&editor(), editor().CaretPoint() + QPoint(-8, 4)));
+    Key(Qt::Key_End);
+    Type("\na\\");
     Pump(200);
-    EXPECT_FALSE(Declared(kKindGlobal).contains("later"));
+    EXPECT_EQ(events.ScanCount(), scans);
     window->menus().item("mnuDisableParsing")->trigger();
     ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("later"); }));
 }
