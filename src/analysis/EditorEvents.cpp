@@ -140,7 +140,7 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
         if (full) {
             m_editor.SetDeclaredKeywords(doc->DocKeywords);
             m_editor.Refresh();
-            m_declList.RefreshDeclList(doc->DocKeywords);
+            m_declList.RefreshDeclList(doc->DocKeywords, doc->Key);
         } else if (!changes.removed.empty() || !changes.added.empty()) {
             // Only names that came or went can colour differently.
             std::vector<std::string> names;

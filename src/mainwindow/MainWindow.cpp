@@ -291,7 +291,7 @@ void MainWindow::OnDocActivated(CDoc* doc)
 {
     TimerEditStatus->start();
     UpdateCommandState();
-    m_declList->RefreshDeclList(doc ? doc->DocKeywords : nullptr);
+    m_declList->RefreshDeclList(doc ? doc->DocKeywords : nullptr, doc ? doc->Key : QString());
     ClearInfoPanel();
     if (!m_events->ParsingDisabled())
         m_events->HoldParsing(false);
