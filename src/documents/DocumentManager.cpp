@@ -254,8 +254,9 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     if (!opened) {
         if (m_current)
             ActivateDoc(*m_current, -1);
-        m_prompter.Tell(Label("unabletoopen").replace(QStringLiteral("#path#"), path).replace(QStringLiteral("#reason#"), error),
-                        MsgIcon::Critical);
+        m_prompter.Tell(
+            Label("unabletoopen").replace(QStringLiteral("#path#"), path).replace(QStringLiteral("#reason#"), error),
+            MsgIcon::Critical);
         return;
     }
     if (!FindDoc(opened->Key))

@@ -22,9 +22,6 @@ public:
 
     // A new search over `range` that has found nothing yet.
     void Begin(Range range, const search::Options& options);
-    // Find: a new search over `range`, from its start.
-    std::optional<search::Match> Start(std::string_view text, std::string_view what, Range range,
-                                       const search::Options& options);
     // Find next: the next match after the last one.
     std::optional<search::Match> Next(std::string_view text, std::string_view what);
     // The last match before the current one, back to where the range began.

@@ -366,7 +366,7 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
                 if (type & Sci::SC_MOD_CONTAINER) {
                     // Of an edit's two steps, the one undone or redone last
                     // holds the selection that stands.
-                    const std::size_t kept = std::size_t(token != 0 ? token : pos);
+                    const auto kept = std::size_t(token);
                     if ((type & (Sci::SC_PERFORMED_UNDO | Sci::SC_PERFORMED_REDO)) && kept > 0 &&
                         kept <= d->keptSelections.size())
                         d->undoneSelection = d->keptSelections[kept - 1];

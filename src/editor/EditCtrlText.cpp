@@ -357,7 +357,8 @@ bool EditCtrl::CanPaste() const
 
 QByteArray EditCtrl::Impl::incoming(const QByteArray& bytes)
 {
-    return QByteArray::fromStdString(text::RepairUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size()))));
+    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
+    return text::IsValidUtf8(view) ? bytes : QByteArray::fromStdString(text::RepairUtf8(view));
 }
 
 void EditCtrl::SetFileUtf8(EditorBuffer& buffer)

@@ -164,11 +164,7 @@ TEST(EditCtrlKeys, EveryCharacterTypedPastedOrPutInReachesTheText)
     const std::pair<const char*, std::function<void(const QString&)>> ways[] = {
         {"key", [&](const QString& t) { QTest::sendKeyEvent(QTest::Click, f.input(), Qt::Key_unknown, t, {}); }},
         {"input method",
-         [&](const QString& t) {
-             QInputMethodEvent commit;
-             commit.setCommitString(t);
-             QApplication::sendEvent(f.input(), &commit);
-         }},
+         [&](const QString& t) { QInputMethodEvent e; e.setCommitString(t), QApplication::sendEvent(f.input(), &e); }},
         {"paste", [&](const QString& t) { QGuiApplication::clipboard()->setText(t), f.editor.Paste(); }},
         {"program", [&](const QString& t) { f.editor.ReplaceSelection(t.toUtf8()); }},
         {"program, raw Windows-1252 where it can",
