@@ -1,8 +1,10 @@
 #include "help/HelpScheme.h"
 #include "help/WebEngineSetup.h"
+#include "platform/EndingSignals.h"
 #include "platform/QtCommonDialog.h"
 #include "platform/QtPrompter.h"
 #include "startup/App.h"
+#include "startup/CheckCommand.h"
 #include "startup/CommandLine.h"
 #include "startup/Layout.h"
 #include "startup/SingleInstance.h"
@@ -11,8 +13,23 @@
 #include <QDir>
 #include <QIcon>
 
+#include <iostream>
+
 int main(int argc, char** argv)
 {
+    // A check from a shell needs no display: decided before anything of
+    // the window system exists.
+    {
+        QStringList args;
+        for (int i = 1; i < argc; ++i)
+            args << QString::fromLocal8Bit(argv[i]);
+        if (check::IsCheckCommand(args)) {
+            QCoreApplication core(argc, argv);
+            return check::RunCheckCommand(QCoreApplication::arguments().mid(1),
+                                          Layout::ForExecutable(QCoreApplication::applicationDirPath()), std::cout,
+                                          std::cerr);
+        }
+    }
     help::PrepareWebEngine();
     help::RegisterHelpScheme();
     // A later start only hands its files over and ends, so it does that
@@ -41,5 +58,7 @@ int main(int argc, char** argv)
     App app(layout, prompter, dialogs);
     if (!app.Start(documents))
         return 1;
+    EndingSignals ending;
+    QObject::connect(&ending, &EndingSignals::Received, &qapp, [&app] { app.EndOnSignal(); });
     return qapp.exec();
 }

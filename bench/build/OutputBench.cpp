@@ -1,5 +1,6 @@
 // A build's output on its way to the output pane: a compiled program that
-// prints 100,000 lines (about 4 MB) before it ends.
+// prints 100,000 lines (about 4 MB) before it ends, and one that writes
+// without end and is stopped.
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
 #include "build/CompilerOutput.h"
@@ -9,7 +10,12 @@
 #include "startup/Settings.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -37,6 +43,20 @@ public:
     void ClearErrorMark() override {}
     QString InfoPanelText() const override { return {}; }
     void SetInfoPanelText(const QString&) override {}
+};
+
+// One saved document, for a build to have something to build.
+class OneDoc : public NoHost {
+public:
+    explicit OneDoc(QString path) : m_path(std::move(path)) {}
+    std::optional<BuildDocInfo> FindDoc(const QString& key) const override
+    {
+        return key == u"Doc_1" ? std::optional(BuildDocInfo{key, m_path, QStringLiteral("main.bb")}) : std::nullopt;
+    }
+    QString CurrentDocKey() const override { return QStringLiteral("Doc_1"); }
+
+private:
+    QString m_path;
 };
 
 class Silent : public Prompter {
@@ -82,5 +102,48 @@ void BM_PaneShowsOutput(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PaneShowsOutput)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Stop, with the pane attached, after a program has written 1 MB every
+// 50 ms for a few seconds and never a line end: the time the window is held.
+void BM_StopOutputWithoutLineEnds(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath(QStringLiteral("Blitz3D/bin")));
+    QFile compiler(dir.filePath(QStringLiteral("Blitz3D/bin/blitzcc.exe")));
+    compiler.open(QIODevice::WriteOnly);
+    compiler.write("#!/bin/sh\necho Executing...\nwhile :; do head -c 1000000 /dev/zero | tr '\\0' x; sleep 0.05; done\n");
+    compiler.close();
+    compiler.setPermissions(compiler.permissions() | QFileDevice::ExeOwner);
+    QFile source(dir.filePath(QStringLiteral("main.bb")));
+    source.open(QIODevice::WriteOnly);
+    source.close();
+
+    OneDoc host(source.fileName());
+    Settings settings;
+    settings.B3DDir = dir.filePath(QStringLiteral("Blitz3D"));
+    CUILabels labels;
+    Silent prompter;
+    DebugLog log(dir.path());
+    BuildController build(host, settings, labels, prompter, log, dir.path());
+    BuildOutputPane pane(build);
+    pane.resize(900, 300);
+    pane.show();
+    const int seconds = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        build.CompileAndRun();
+        for (QDeadlineTimer running(seconds * 1000); !running.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        state.ResumeTiming();
+        build.Stop();
+        QCoreApplication::processEvents();
+    }
+    state.counters["output.txt MB"] = double(QFileInfo(build.OutputPath()).size()) / (1 << 20);
+    // Pages in memory: flat, however long the program wrote.
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (statm.open(QIODevice::ReadOnly))
+        state.counters["resident MB"] = statm.readAll().split(' ').value(1).toDouble() * 4096 / (1 << 20);
+}
+BENCHMARK(BM_StopOutputWithoutLineEnds)->Arg(5)->Arg(30)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace

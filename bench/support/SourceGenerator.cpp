@@ -103,6 +103,27 @@ std::string BlitzSource(int lines, const std::string& prefix, const std::vector<
     return out;
 }
 
+std::string BlitzProgram(int lines, const std::string& prefix, const std::vector<std::string>& includes)
+{
+    std::string out;
+    int written = 0;
+    for (const std::string& inc : includes) {
+        out += (written++ ? "\r\n" : "") + ("Include \"" + inc + "\"");
+    }
+    // Whole rounds of the blocks, numbered by round, so that each round
+    // declares what it uses.
+    const int round = static_cast<int>(std::size(kBlocks));
+    for (int n = 0; written < lines; ++n) {
+        const std::string block = Expand(kBlocks[n % round], prefix, n / round);
+        for (std::size_t start = 0; start < block.size();) {
+            const std::size_t end = block.find("\r\n", start);
+            out += (written++ ? "\r\n" : "") + block.substr(start, end - start);
+            start = end + 2;
+        }
+    }
+    return out;
+}
+
 std::string WriteProject(const std::string& dir, int mainLines, int includeCount, int includeLines)
 {
     namespace fs = std::filesystem;

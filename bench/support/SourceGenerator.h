@@ -14,6 +14,11 @@ namespace gen {
 std::string BlitzSource(int lines, const std::string& prefix = "m",
                         const std::vector<std::string>& includes = {});
 
+// A program the compiler accepts: like BlitzSource, but every round of
+// blocks declares the types, globals and functions it uses, and the text
+// ends after a whole round, so it has at least `lines` lines.
+std::string BlitzProgram(int lines, const std::string& prefix = "m", const std::vector<std::string>& includes = {});
+
 // A main file with `includeCount` included files of `includeLines` lines each,
 // written into `dir`. Returns the main file's path.
 std::string WriteProject(const std::string& dir, int mainLines, int includeCount, int includeLines);

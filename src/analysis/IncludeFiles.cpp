@@ -26,8 +26,8 @@ QStringList DiskFiles::List(const QString& folder)
 
 std::optional<std::string> DiskFiles::Read(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > IncludeCache::kMaxIncludeBytes)
+    QFile f;
+    if (!OpenRegularFile(f, path) || f.size() > IncludeCache::kMaxIncludeBytes)
         return std::nullopt;
     // Read straight into the string: asking QFile for "up to 64 MB" sets
     // aside that much first.
@@ -186,7 +186,9 @@ IncludedFilePtr IncludeCache::Entries(const QString& path, const DeclStyles& sty
 {
     const std::optional<QString> file = Resolve(path);
     const std::optional<FileStatus> status = file ? StatusOnce(*file) : std::nullopt;
-    if (!status || status->folder || status->stamp.size > kMaxIncludeBytes)
+    // A pipe or device (from an archive, a shared folder) is not a source;
+    // reading one would wait for as long as nothing writes into it.
+    if (!status || status->folder || status->special || status->stamp.size > kMaxIncludeBytes)
         return nullptr;
     std::unique_ptr<Kept>& kept = m_kept[*file];
     if (!kept || kept->stamp != status->stamp) {

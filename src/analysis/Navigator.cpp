@@ -8,6 +8,7 @@
 #include "documents/DocumentFiles.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
+#include "platform/FileStatus.h"
 #include "platform/Text.h"
 #include "platform/Windows1252.h"
 #include "startup/Labels.h"
@@ -70,8 +71,8 @@ std::optional<std::string> Navigator::ReadSource(const QString& path) const
     // as the editor would hold it (so columns count the same bytes).
     if (const CDoc* open = DocOfFile(path))
         return m_host.editor.BufferText(*open->EditorState).toStdString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegularFile(file, path))
         return std::nullopt;
     std::string bytes = file.readAll().toStdString();
     if (text::HasNonAscii(bytes) && !text::IsValidUtf8(bytes))

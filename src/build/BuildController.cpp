@@ -13,7 +13,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 
@@ -43,9 +42,6 @@ constexpr int kOutputPollMs = 200;
 // never holds the window for long (the pane takes a megabyte in about a
 // tenth of a second).
 constexpr qint64 kOutputPiece = 256 << 10;
-// At the end, more than this still unread is skipped to its end: the pane
-// keeps only the last lines of so much anyway.
-constexpr qint64 kOutputTail = 4 << 20;
 
 bool SameFile(const QString& a, const QString& b)
 {
@@ -69,7 +65,7 @@ BuildController::BuildController(BuildHost& host, const Settings& settings,
 {
     connect(&m_runner, &BuildRunner::Finished, this, &BuildController::onCompilerFinished);
     m_outputPoll.setInterval(kOutputPollMs);
-    connect(&m_outputPoll, &QTimer::timeout, this, [this] { readOutput(false); });
+    connect(&m_outputPoll, &QTimer::timeout, this, [this] { readOutput(OutputPart::Piece); });
 }
 
 BuildController::~BuildController() = default;
@@ -177,12 +173,13 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     m_host.ClearErrorMark();
     m_clock.start();
     m_elapsedMs = -1;
-    m_outputRead = 0;
-    Q_EMIT BuildStarted(m_launchText, commandLine);
 
     logLine(QStringLiteral("Calling Shell Command..."));
     const BuildRunner::Launch launch = m_runner.Start(job);
     logLine(QStringLiteral("Called Shell Command: res=") + (launch.started ? u'1' : u'0'));
+    // The pane shows what ran (wine and its paths included), so that the
+    // user can run it again in a terminal.
+    Q_EMIT BuildStarted(m_launchText, launch.started ? launch.shellCommand : commandLine);
     if (!launch.started) {
         endBuild(QStringLiteral("Could not start: ") + launch.reason, true);
         m_prompter.Tell(QStringLiteral("Unable to launch ") + commandLine + QStringLiteral("\r\n")
@@ -196,28 +193,20 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     Q_EMIT BuildingChanged(true);
 }
 
-void BuildController::readOutput(bool all)
+void BuildController::readOutput(OutputPart part)
 {
-    if (!m_outputCaptured)
-        return;
-    QFile output(OutputPath());
-    if (!output.open(QIODevice::ReadOnly))
-        return;
-    if (const qint64 skipped = output.size() - kOutputTail - m_outputRead; all && skipped > 0) {
-        m_outputRead += skipped;
-        Q_EMIT OutputAdded(QStringLiteral("\r\n[%1 MB of output left out]\r\n")
-                               .arg(double(skipped) / (1 << 20), 0, 'f', 1)
-                               .toUtf8());
-    }
-    if (!output.seek(m_outputRead))
-        return;
+    // What came faster than the pane takes it was let go, but for the
+    // latest megabytes: the pane keeps only the last lines of so much anyway.
     do {
-        const QByteArray piece = output.read(kOutputPiece);
-        if (piece.isEmpty())
+        const OutputCapture::Piece piece = m_runner.TakeOutput(kOutputPiece, part == OutputPart::Latest);
+        if (piece.skipped > 0)
+            Q_EMIT OutputAdded(QStringLiteral("\r\n[%1 MB of output left out]\r\n")
+                                   .arg(double(piece.skipped) / (1 << 20), 0, 'f', 1)
+                                   .toUtf8());
+        if (piece.bytes.isEmpty())
             break;
-        m_outputRead += piece.size();
-        Q_EMIT OutputAdded(piece);
-    } while (all);
+        Q_EMIT OutputAdded(piece.bytes);
+    } while (part == OutputPart::All);
 }
 
 void BuildController::endBuild(const QString& outcome, bool failed)
@@ -230,12 +219,12 @@ void BuildController::endBuild(const QString& outcome, bool failed)
 void BuildController::onCompilerFinished(int exitCode, bool crashed)
 {
     logLine(QStringLiteral("Execution finished (") + Now() + u')');
-    readOutput(true);
+    readOutput(OutputPart::All);
     const QString took = DurationText(m_clock.elapsed());
     // An output file that could not be emptied still holds an earlier
     // build's report, which must not pass for this one's.
     const std::optional<std::string> last =
-        m_outputCaptured ? ReadLastLine(OutputPath()) : std::nullopt;
+        m_outputCaptured && m_runner.OutputWritten() ? ReadLastLine(OutputPath()) : std::nullopt;
     if (!last) {
         endBuild(QStringLiteral("Ended after %1; its output could not be read").arg(took), true);
         m_host.SetInfoPanelText(m_launchText + QStringLiteral(" The compiler's output ") + OutputPath()
@@ -261,9 +250,9 @@ void BuildController::onCompilerFinished(int exitCode, bool crashed)
                              : QStringLiteral("Failed after %1 (exit code %2)").arg(took).arg(exitCode),
                      true);
             // No line to show it on, but the same report as an error.
-            const QString message = FailureText(*last, exitCode, crashed);
-            m_host.SetInfoPanelText(StatusWithMessage(m_launchText, message));
-            m_prompter.Tell(message, MsgIcon::Critical);
+            const FailureReport failure = DescribeFailure(*last, exitCode, crashed);
+            m_host.SetInfoPanelText(m_launchText + failure.status);
+            m_prompter.Tell(failure.message, MsgIcon::Critical);
             break;
         }
         }
@@ -277,7 +266,7 @@ void BuildController::Stop()
         return;
     m_runner.Stop();
     logLine(QStringLiteral("Execution stopped (") + Now() + u')');
-    readOutput(true);
+    readOutput(OutputPart::Latest);
     endBuild(QStringLiteral("Stopped after %1").arg(DurationText(m_clock.elapsed())), true);
     m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("stopped")));
     Q_EMIT BuildingChanged(false);

@@ -95,8 +95,11 @@ Q_SIGNALS:
 
 private:
     void onCompilerFinished(int exitCode, bool crashed);
-    // Hands on what the compiler wrote since the last look.
-    void readOutput(bool all);
+    // Hands on what the compiler wrote since the last look: a piece while
+    // it runs, everything at its end, only the latest piece once stopped (so
+    // that Stop answers at once, however much was written).
+    enum class OutputPart { Piece, All, Latest };
+    void readOutput(OutputPart part);
     void endBuild(const QString& outcome, bool failed);
     // The document the file named in a report stands for.
     std::optional<QString> DocOfReport(const std::string& file);
@@ -121,7 +124,6 @@ private:
     QString m_launchText;
     bool m_outputCaptured = false;
     QTimer m_outputPoll;
-    qint64 m_outputRead = 0;
     QElapsedTimer m_clock;
     qint64 m_elapsedMs = -1;  // the last build's, once it ended
     const BlitzDirGuard* m_blitzDir = nullptr;

@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -23,6 +24,9 @@ namespace {
 // by one.
 constexpr int kMaxLines = 50000;
 constexpr int kTrimStretch = 10000;
+// And characters kept, for lines as long as the reader lets them be.
+constexpr int kMaxCharacters = 8 << 20;
+constexpr int kTrimCharacters = 1 << 20;
 
 // What a line of the view is, which decides how it looks.
 enum class LineKind { Output, Report, CommandLine, Outcome };
@@ -226,11 +230,17 @@ void BuildOutputPane::Add(const QByteArray& bytes)
         }
     }
     flush();
-    if (const int over = m_view->document()->blockCount() - kMaxLines; over >= kTrimStretch) {
-        // Straight to the first line kept: stepping a cursor there line by
-        // line costs four times the whole output.
-        QTextCursor cursor(m_view->document());
-        cursor.setPosition(m_view->document()->findBlockByNumber(over).position(), QTextCursor::KeepAnchor);
+    // Straight to the first line kept: stepping a cursor there line by line
+    // costs four times the whole output.
+    QTextDocument* output = m_view->document();
+    int firstKept = 0;
+    if (const int over = output->blockCount() - kMaxLines; over >= kTrimStretch)
+        firstKept = output->findBlockByNumber(over).position();
+    if (const int over = output->characterCount() - kMaxCharacters; over >= kTrimCharacters)
+        firstKept = std::max(firstKept, output->findBlock(over).position());
+    if (firstKept > 0) {
+        QTextCursor cursor(output);
+        cursor.setPosition(firstKept, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     }
     // Following the output, unless the user scrolled back to read.

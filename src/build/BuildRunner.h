@@ -1,11 +1,15 @@
 #pragma once
 
 #include "build/CompilerCommand.h"
+#include "build/OutputCapture.h"
+#include "platform/ProcessTree.h"
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class QProcess;
 
@@ -20,6 +24,9 @@ struct BuildJob {
 // its standard output and error go together into the job's output file, it
 // starts in the compiler's folder and sees only the Blitz3D variables. A
 // Windows compiler on a system that cannot run it runs through wine.
+// Whatever the compiler starts stays in sight, even a program that leaves
+// its session or its parent, so that Stop, and the end of the IDE, end all
+// of it; a process the build did not start is never touched.
 class BuildRunner : public QObject {
     Q_OBJECT
 public:
@@ -27,10 +34,14 @@ public:
         bool started = false;
         QString reason;         // why not, when not started
         bool captured = false;  // the output file could be emptied and written
+        // What was started, as a user would type it in a terminal; empty
+        // when nothing could be started.
+        QString shellCommand{};
     };
 
     explicit BuildRunner(QObject* parent = nullptr);
-    // Ends a compiler that is still running, and whatever it started.
+    // Ends a compiler that is still running, whatever it started, and what
+    // earlier builds started and left running when they ended.
     ~BuildRunner() override;
 
     // Starts the compiler; refuses while a previous one still runs.
@@ -38,6 +49,13 @@ public:
     bool IsRunning() const;
     // Ends the running compiler, and whatever it started, without Finished.
     void Stop() { endChild(); }
+
+    // At most `most` bytes of the output that came since the last call (the
+    // last ones when `latest`).
+    OutputCapture::Piece TakeOutput(qint64 most, bool latest = false);
+    // The output file holds the last build's output to its end (or its
+    // last megabytes), every write to it having gone well.
+    bool OutputWritten() const { return m_output && m_output->FileWritten(); }
 
     // Where to look for wine; the system's PATH when empty.
     void SetSearchPath(const QStringList& folders) { m_searchPath = folders; }
@@ -50,7 +68,15 @@ Q_SIGNALS:
 private:
     void onFinished();
     void endChild();
+    // Notes what the running build has started, so that what outlives the
+    // compiler can be ended later.
+    void watchProcesses();
 
     std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<OutputCapture> m_output;
     QStringList m_searchPath;
+    QTimer m_watch;
+    std::vector<processtree::Process> m_started;
+    // Started by builds that have ended, and still running then.
+    std::vector<processtree::Process> m_leftOver;
 };

@@ -13,6 +13,20 @@ bool IsContinuationByte(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+// Where to cut a line that is too long: before a character that the cut
+// would split, so each part stays readable as UTF-8.
+std::size_t CutPoint(const std::string& line)
+{
+    for (std::size_t back = 1; back <= 3 && back <= line.size(); ++back) {
+        const auto c = static_cast<unsigned char>(line[line.size() - back]);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        return length > back ? line.size() - back : line.size();
+    }
+    return line.size();
+}
+
 }  // namespace
 
 std::vector<OutputLine> CompilerOutputReader::Add(std::string_view bytes)
@@ -25,6 +39,14 @@ std::vector<OutputLine> CompilerOutputReader::Add(std::string_view bytes)
             m_afterCr = c == '\r';
             lines.push_back(Classify(std::exchange(m_partial, {})));
         } else {
+            // Only once more follows, so that a line of exactly the length
+            // is not followed by an empty one.
+            if (m_partial.size() >= kMaxLine) {
+                const std::size_t cut = CutPoint(m_partial);
+                std::string rest = m_partial.substr(cut);
+                m_partial.resize(cut);
+                lines.push_back(Classify(std::exchange(m_partial, std::move(rest))));
+            }
             m_partial.push_back(c);
         }
     }

@@ -20,9 +20,13 @@ struct OutputLine {
 // and recognises its error reports. Lines end in CR LF (as the compiler
 // writes them), LF or a lone CR. Once the compiler has said "Executing...",
 // what follows is the compiled program's own output, which is never taken
-// for a report however it looks.
+// for a report however it looks. A line longer than kMaxLine bytes goes on
+// in the next one, so that a program that never ends a line takes no more
+// memory than one that does.
 class CompilerOutputReader {
 public:
+    static constexpr std::size_t kMaxLine = 4096;
+
     // The lines that `bytes` completes.
     std::vector<OutputLine> Add(std::string_view bytes);
     // The last line when the output did not end with a line end.

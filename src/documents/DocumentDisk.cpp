@@ -1,8 +1,10 @@
 // Open documents and their files on disk, which other programs may change,
-// replace, rename or delete while the documents are open.
+// replace, rename or delete while the documents are open, and documents
+// brought back from the copies kept of them.
 #include "documents/DocumentManager.h"
 
 #include "documents/DocumentTabs.h"
+#include "documents/RecoveryCopy.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "platform/Prompter.h"
@@ -22,11 +24,14 @@ QString WithPath(QString text, const QString& path)
     return text.replace(QStringLiteral("#path#"), path);
 }
 
-// The version of the file on disk now, as if just read.
+// The version of the file on disk now, as if just read. One that cannot be
+// read is stamped all the same, so that it is not reported again until it
+// changes.
 DiskStamp StampOnDisk(const QString& path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? StampOf(path, f.readAll()) : DiskStamp{};
+    const std::optional<FileStatus> status = StatusOf(path);
+    QFile f;
+    return StampOf(status, status && OpenRegularFile(f, path) ? f.readAll() : QByteArray());
 }
 
 }  // namespace
@@ -93,8 +98,10 @@ void DocumentManager::CheckDiskFiles()
             m_prompter.Tell(WithPath(Label("filegone"), path), MsgIcon::Exclamation);
             break;
         case DiskChange::Changed:
+            // Named buttons: an OK that throws the user's edits away misleads.
             if (!doc->Modified
-                || m_prompter.Ask(WithPath(Label("filechanged"), path), MsgIcon::Exclamation, MsgButtons::OkCancel)
+                || m_prompter.AskNamed(WithPath(Label("filechanged"), path), MsgIcon::Exclamation,
+                                       MsgButtons::OkCancel, {Label("reloadfromdisk"), Label("keepmytext")})
                        == MsgAnswer::Ok)
                 ReloadDoc(*doc);
             else {
@@ -114,24 +121,38 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     const bool shown = m_current.get() == &doc;
     SaveDocState();
     const EditorBufferPtr inEditor = m_editor.CurrentBuffer();
+    const std::optional<FileStatus> before = StatusOf(doc.FilePath);
     QString error;
     bool loaded = false;
+    EditorScroll view;
     {
         // The document's buffer is loaded in the editor and the one shown
         // comes back, without the switch reaching anyone.
         const QSignalBlocker quiet(&m_editor);
         m_editor.SelectBuffer(doc.EditorState);
+        // The user goes on reading where they were: the caret and the view
+        // stay put, as far as the new text reaches.
+        view = m_editor.Scroll();
         loaded = m_editor.LoadFile(doc.FilePath, &error);
         if (loaded) {
-            doc.Disk = StampOf(doc.FilePath, m_editor.FileBytes(*doc.EditorState).value_or(QByteArray()));
+            doc.Disk = StampOf(before, m_editor.FileBytes(*doc.EditorState).value_or(QByteArray()));
             doc.CaretLine = std::clamp(doc.CaretLine, 1, m_editor.LineCount());
-            doc.CaretCol = 0;
-            m_editor.SetCaret(0, doc.CaretLine);
+            m_editor.SetCaret(doc.CaretCol, doc.CaretLine, false);
+            doc.CaretCol = m_editor.CaretPos().Column;
             doc.SavedSelection = m_editor.Selection();
+            m_editor.SetScroll(view);
         }
         m_editor.SelectBuffer(inEditor);
     }
     if (!loaded) {
+        // The file no longer holds the text, as when it is deleted: closing
+        // must ask, whatever undo does. What is there now is not reported
+        // again until it changes.
+        doc.Disk = StampOf(before, {});
+        doc.Modified = true;
+        doc.DiskDiffers = true;
+        m_tabs.SetPicture(doc.Key, DocumentTabs::kModifiedPicture);
+        Q_EMIT CommandStateChanged();
         m_prompter.Tell(Label("unabletoreload")
                             .replace(QStringLiteral("#path#"), doc.FilePath)
                             .replace(QStringLiteral("#reason#"), error),
@@ -143,8 +164,10 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
     doc.RescanWanted = true;
     // Shown again at once, unless the user is reading the help.
-    if (shown && !m_help.BrowserShown())
+    if (shown && !m_help.BrowserShown()) {
         ActivateDoc(doc, -1);
+        m_editor.SetScroll(view);
+    }
     Q_EMIT CommandStateChanged();
 }
 
@@ -156,4 +179,32 @@ bool DocumentManager::MayOverwrite(CDoc& doc, const QString& path)
         != MsgAnswer::Ok)
         return false;
     return true;
+}
+
+CDoc& DocumentManager::RestoreDoc(const RecoveryCopy& copy)
+{
+    NewDoc();
+    const CDocPtr doc = m_current;
+    m_editor.LoadText(copy.text, copy.form);
+    doc->EditorState = m_editor.CurrentBuffer();
+    const bool taken = std::any_of(m_docs.cbegin(), m_docs.cend(), [&](const CDocPtr& d) {
+        return d != doc && SameDocFile(d->FilePath, copy.originalPath);
+    });
+    if (!copy.originalPath.isEmpty() && !taken) {
+        const DocPathParts parts = SplitDocPath(copy.originalPath);
+        doc->FilePath = copy.originalPath;
+        doc->FileDir = parts.FileDir;
+        doc->FileTitle = parts.FileTitle;
+        doc->Disk = RestoredDiskStamp(copy);
+    }
+    // The copy is not what the file holds: an undo back to it leaves the
+    // document modified.
+    doc->Modified = true;
+    doc->DiskDiffers = true;
+    ActivateDoc(*doc, -1);
+    RefreshTabs();
+    WatchFiles();
+    Q_EMIT FileLoaded(doc.get());
+    Q_EMIT CommandStateChanged();
+    return *doc;
 }

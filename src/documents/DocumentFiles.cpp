@@ -1,6 +1,6 @@
 #include "documents/DocumentFiles.h"
 
-#include "platform/IniFile.h"
+#include "platform/FileRewrite.h"
 #include "platform/Paths.h"
 
 #include <QDir>
@@ -29,7 +29,12 @@ QString CanonicalDocPath(const QString& path)
 
 bool SameDocFile(const QString& a, const QString& b)
 {
-    return !a.isEmpty() && !b.isEmpty() && CanonicalDocPath(a) == CanonicalDocPath(b);
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (CanonicalDocPath(a) == CanonicalDocPath(b))
+        return true;
+    const std::optional<FileStatus> x = StatusOf(a), y = StatusOf(b);
+    return x && y && x->stamp.inode != 0 && x->stamp.device == y->stamp.device && x->stamp.inode == y->stamp.inode;
 }
 
 bool IsBlitzSource(const QString& path)
@@ -37,7 +42,7 @@ bool IsBlitzSource(const QString& path)
     return path.right(3).toLower() == u".bb";
 }
 
-bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error)
+bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error, QString* keptCopy)
 {
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -54,16 +59,21 @@ bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* erro
             *error = QStringLiteral("The file is read-only.");
         return false;
     }
-    return WriteFileAtomically(path, bytes, error);
+    RewriteFailure failure;
+    if (RewriteFile(path, bytes, &failure))
+        return true;
+    if (error)
+        *error = failure.reason;
+    if (keptCopy)
+        *keptCopy = failure.keptCopy;
+    return false;
 }
 
 qint64 LongestLineOver(const QString& path, qint64 limit)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() <= limit)
-        return 0;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const std::optional<FileStatus> status = StatusOf(path);
+    QFile f;
+    if (!status || status->stamp.size <= limit || !OpenRegularFile(f, path))
         return 0;
     qint64 longest = 0;
     qint64 current = 0;
@@ -85,28 +95,27 @@ qint64 LongestLineOver(const QString& path, qint64 limit)
     return longest > limit ? longest : 0;
 }
 
-DiskStamp StampOf(const QString& path, const QByteArray& bytes)
+DiskStamp StampOf(const std::optional<FileStatus>& status, const QByteArray& bytes)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    if (!status)
         return {};
-    return {true, info.size(), info.lastModified(), qHash(bytes, 0)};
+    return {true, status->stamp, qHash(bytes, 0)};
 }
 
 DiskChange CheckDisk(const QString& path, DiskStamp& stamp)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    const std::optional<FileStatus> now = StatusOf(path);
+    if (!now)
         return DiskChange::Missing;
     if (!stamp.exists)
         return DiskChange::Changed;
-    if (info.size() == stamp.size && info.lastModified() == stamp.modified)
+    if (now->stamp == stamp.file)
         return DiskChange::None;
-    QFile f(path);
-    if (!info.isFile() || info.size() != stamp.size || !f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (now->folder || now->special || now->stamp.size != stamp.file.size || !OpenRegularFile(f, path))
         return DiskChange::Changed;
     if (qHash(f.readAll(), 0) != stamp.hash)
         return DiskChange::Changed;
-    stamp.modified = info.lastModified();
+    stamp.file = now->stamp;
     return DiskChange::None;
 }

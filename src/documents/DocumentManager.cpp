@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 
 #include <utility>
 
@@ -26,6 +27,11 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+QString UnableToOpen(QString label, const QString& path, const QString& error)
+{
+    return label.replace(QStringLiteral("#path#"), path).replace(QStringLiteral("#reason#"), error);
+}
 
 }  // namespace
 
@@ -190,11 +196,10 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         m_dialogFolder = QFileInfo(path).absolutePath();
     }
 
-    // However the path is written: two documents of one file would
-    // overwrite each other's text.
-    const QString canonical = CanonicalDocPath(path);
+    // However the path is written, and by whichever of its hard links: two
+    // documents of one file would overwrite each other's text.
     for (const CDocPtr& d : m_docs) {
-        if (!d->FilePath.isEmpty() && CanonicalDocPath(d->FilePath) == canonical) {
+        if (SameDocFile(d->FilePath, path)) {
             ShowDoc(*d);
             Q_EMIT FileBound(d->FilePath);
             return;
@@ -223,6 +228,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         WaitCursor wait;
         NewDoc();
         opened = m_current;
+        const std::optional<FileStatus> before = StatusOf(path);
         if (m_editor.LoadFile(path, &error)) {
             const DocPathParts parts = SplitDocPath(path);
             opened->FilePath = path;
@@ -230,7 +236,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
             opened->FileTitle = parts.FileTitle;
             opened->Modified = false;
             opened->EditorState = m_editor.CurrentBuffer();
-            opened->Disk = StampOf(path, m_editor.FileBytes(*opened->EditorState).value_or(QByteArray()));
+            opened->Disk = StampOf(before, m_editor.FileBytes(*opened->EditorState).value_or(QByteArray()));
             // What the user does in here (a tab click, a close) may change
             // the current document or close the new one.
             QApplication::processEvents();
@@ -254,9 +260,10 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     if (!opened) {
         if (m_current)
             ActivateDoc(*m_current, -1);
-        m_prompter.Tell(
-            Label("unabletoopen").replace(QStringLiteral("#path#"), path).replace(QStringLiteral("#reason#"), error),
-            MsgIcon::Critical);
+        if (m_openFailures)
+            m_openFailures->append({path, error});
+        else
+            m_prompter.Tell(UnableToOpen(Label("unabletoopen"), path, error), MsgIcon::Critical);
         return;
     }
     if (!FindDoc(opened->Key))
@@ -286,11 +293,35 @@ QString DocumentManager::DialogFolder(const CDoc* doc) const
     return QDir::homePath();
 }
 
+void DocumentManager::OpenDocs(const QStringList& paths)
+{
+    QList<QPair<QString, QString>> failures;
+    {
+        const QScopedValueRollback collecting(m_openFailures, &failures);
+        for (const QString& path : paths)
+            OpenDoc(path);
+    }
+    if (failures.size() == 1) {
+        m_prompter.Tell(UnableToOpen(Label("unabletoopen"), failures[0].first, failures[0].second), MsgIcon::Critical);
+    } else if (!failures.isEmpty()) {
+        // The reasons name their files; a screenful of them is enough.
+        constexpr int kShown = 12;
+        QString text = Label("unabletoopenmany").replace(QStringLiteral("#count#"), QString::number(failures.size()));
+        for (int i = 0; i < failures.size() && i < kShown; ++i)
+            text += u'\n' + failures[i].second;
+        if (failures.size() > kShown)
+            text += u'\n' + Label("andmore").replace(QStringLiteral("#count#"), QString::number(failures.size() - kShown));
+        m_prompter.Tell(text, MsgIcon::Critical);
+    }
+}
+
 void DocumentManager::OpenDroppedFiles(const QStringList& paths)
 {
+    QStringList sources;
     for (const QString& p : paths)
         if (IsBlitzSource(p))
-            OpenDoc(p);
+            sources << p;
+    OpenDocs(sources);
 }
 
 bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
@@ -336,12 +367,18 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         bytes = m_editor.FileBytes(*doc.EditorState, true);
     }
     QString error;
-    // A file is written whole or not at all, so one that was there is still there as it was.
+    // A file is written whole or not at all, so one that was there is still
+    // there as it was, unless it could not be put back.
     const bool fileThere = QFileInfo(path).isFile();
-    if (!SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error)) {
-        m_prompter.Tell(Label(fileThere ? "unabletosave" : "unabletosavenew")
+    QString keptCopy;
+    if (!SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error,
+                          &keptCopy)) {
+        m_prompter.Tell(Label(!keptCopy.isEmpty() ? "unabletosaveputback"
+                              : fileThere         ? "unabletosave"
+                                                  : "unabletosavenew")
                             .replace(QStringLiteral("#path#"), path)
-                            .replace(QStringLiteral("#reason#"), error),
+                            .replace(QStringLiteral("#reason#"), error)
+                            .replace(QStringLiteral("#copy#"), keptCopy),
                         MsgIcon::Critical);
         return false;
     }
@@ -357,7 +394,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         doc.FileTitle = parts.FileTitle;
         m_tabs.SetCaption(doc.Key, doc.FileTitle, TabToolTip(doc));
     }
-    doc.Disk = StampOf(path, *bytes);
+    doc.Disk = StampOf(StatusOf(path), *bytes);
     WatchFiles(path);
     doc.Modified = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);

@@ -15,6 +15,7 @@ class EditCtrl;
 class EditorBuffer;
 class HelpArea;
 class Prompter;
+struct RecoveryCopy;
 
 // The open documents and the one editor they share: creating, switching,
 // opening, saving and closing, and following their files on disk. Switching copies the editor's state into the
@@ -48,6 +49,9 @@ public:
     // Opens `path` (asks with the Open dialog when empty), or switches to it
     // when it is open already.
     void OpenDoc(const QString& path);
+    // Opens each of `paths` in turn, and says in one message which of them
+    // could not be opened, however many.
+    void OpenDocs(const QStringList& paths);
     // The plain save (true: a dialog only for a document never saved) or Save
     // As (false). Returns whether the file was written.
     bool SaveDoc(CDoc& doc, bool useKnownPath);
@@ -59,6 +63,11 @@ public:
     // The window's close request: offers every document in turn and stops at
     // the first one the user keeps. True when all were closed.
     bool CloseAllForExit();
+
+    // A document brought back from a recovery copy, shown in a tab of its
+    // own as modified: bound to its file again, unless another tab holds
+    // that file.
+    CDoc& RestoreDoc(const RecoveryCopy& copy);
 
     // The editor's text changed: the document is modified, or unmodified
     // again when undo took it back to the text it last saved or read.
@@ -134,4 +143,6 @@ private:
     QTimer m_diskCheck;
     bool m_checkingDisk = false;
     bool m_diskCheckPending = false;
+    // While OpenDocs runs: the files that could not be opened, and why.
+    QList<QPair<QString, QString>>* m_openFailures = nullptr;
 };

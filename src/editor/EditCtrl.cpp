@@ -1,12 +1,12 @@
 #include "editor/EditCtrl.h"
 
 #include "editor/EditCtrlImpl.h"
+#include "platform/FileStatus.h"
 #include "platform/Text.h"
 #include "platform/Windows1252.h"
 
 #include <QClipboard>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QVBoxLayout>
 
@@ -277,29 +277,37 @@ void EditCtrl::Impl::applyDocumentSettings()
 
 void EditCtrl::Impl::loadBytes(QByteArray bytes)
 {
-    EditorBuffer& b = *current;
-    endFlash();
-    b.finalLineEnd.clear();
-    const bool lfOnly = bytes.contains('\n') && !bytes.contains("\r\n");
+    FileForm form;
+    form.finalLineEnd.clear();
+    form.lfLineEnds = bytes.contains('\n') && !bytes.contains("\r\n");
     if (bytes.endsWith("\r\n")) {
-        b.finalLineEnd = QByteArrayLiteral("\r\n");
+        form.finalLineEnd = QByteArrayLiteral("\r\n");
         bytes.chop(2);
-    } else if (lfOnly && bytes.endsWith('\n')) {
-        b.finalLineEnd = QByteArrayLiteral("\n");
+    } else if (form.lfLineEnds && bytes.endsWith('\n')) {
+        form.finalLineEnd = QByteArrayLiteral("\n");
         bytes.chop(1);
     }
     const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    b.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
-    b.byteOrderMark.clear();
-    if (b.utf8 && text::SkipBom(view).size() != view.size()) {
+    form.utf8 = text::HasNonAscii(view) && text::IsValidUtf8(view);
+    if (form.utf8 && text::SkipBom(view).size() != view.size()) {
         // Typing at the very start would go in front of it, and the word
         // routines would take it for part of the first word.
-        b.byteOrderMark = bytes.left(3);
+        form.byteOrderMark = bytes.left(3);
         bytes.remove(0, 3);
     }
-    if (!b.utf8 && text::HasNonAscii(view))
+    if (!form.utf8 && text::HasNonAscii(view))
         bytes = QByteArray::fromStdString(text::Windows1252ToUtf8(view));
-    b.eolMode = lfOnly ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
+    loadText(bytes, form);
+}
+
+void EditCtrl::Impl::loadText(const QByteArray& bytes, const FileForm& form)
+{
+    EditorBuffer& b = *current;
+    endFlash();
+    b.finalLineEnd = form.finalLineEnd;
+    b.utf8 = form.utf8;
+    b.byteOrderMark = form.byteOrderMark;
+    b.eolMode = form.lfLineEnds ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
 
     ++quiet;
     applyDocumentSettings();
@@ -433,6 +441,16 @@ bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
     return buffer.utf8;
 }
 
+FileForm EditCtrl::BufferForm(const EditorBuffer& buffer) const
+{
+    return {buffer.utf8, buffer.eolMode == Sci::SC_EOL_LF, buffer.finalLineEnd, buffer.byteOrderMark};
+}
+
+void EditCtrl::LoadText(const QByteArray& text, const FileForm& form)
+{
+    d->loadText(text, form);
+}
+
 QsciScintilla& EditCtrl::Impl::readerView()
 {
     if (!reader) {
@@ -447,8 +465,19 @@ QsciScintilla& EditCtrl::Impl::readerView()
 
 QByteArray EditCtrl::BufferText(const EditorBuffer& buffer) const
 {
-    if (&buffer == d->current.get())
-        return Text();
+    if (&buffer == d->current.get()) {
+        // Copied from both sides of the control's gap, which stays where the
+        // typing is: moved to the end, it would cost the next key there a
+        // move of half the text.
+        const auto length = d->sci(Sci::SCI_GETLENGTH);
+        const auto gap = d->sci(Sci::SCI_GETGAPPOSITION);
+        QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
+        const auto* before = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, 0, gap));
+        const auto* after = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, gap, length - gap));
+        std::copy_n(before, gap, bytes.data());
+        std::copy_n(after, length - gap, bytes.data() + gap);
+        return bytes;
+    }
     // Shown in a hidden second view just long enough to copy the text.
     QsciScintilla& reader = d->readerView();
     const QsciDocument idle = reader.document();
@@ -467,21 +496,14 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
             *error = why;
         return false;
     };
-    const QFileInfo info(path);
-    if (!info.exists())
-        return fail(QStringLiteral("The file \"%1\" does not exist.").arg(path));
-    if (info.isDir())
-        return fail(QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
     // A pipe or a device would block the window or never end.
-    if (!info.isFile())
-        return fail(QStringLiteral("\"%1\" is not a regular file.").arg(path));
-    if (info.size() > kMaxFileBytes)
+    QFile file;
+    if (!OpenRegularFile(file, path, error))
+        return false;
+    if (file.size() > kMaxFileBytes)
         return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
                         .arg(path)
-                        .arg(info.size() >> 20));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+                        .arg(file.size() >> 20));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/FileForm.h"
 #include "editor/Keywords.h"
 #include "platform/Color.h"
 
@@ -35,6 +36,14 @@ struct TextSpan {
     qint64 start = 0;
     qint64 end = 0;
     bool operator==(const TextSpan&) const = default;
+};
+
+// Where the view stands: the first line of text shown (from 1) and how far
+// the view is scrolled to the right, in pixels.
+struct EditorScroll {
+    int FirstLine = 1;
+    int XOffset = 0;
+    bool operator==(const EditorScroll&) const = default;
 };
 
 // Column from 0, line from 1 (the numbering of LineText and SetCaret).
@@ -128,6 +137,10 @@ public:
     // start and the view scrolls so that the line stands in its upper third,
     // with what leads up to it above, as far as the text allows.
     void JumpToLine(int line);
+    // The view's scroll position, and a move of it that leaves the caret
+    // where it is.
+    EditorScroll Scroll() const;
+    void SetScroll(const EditorScroll& scroll);
 
     EditorSelection Selection() const;
     void SetSelection(const EditorSelection& selection);
@@ -216,6 +229,13 @@ public:
     // text holds a character Windows-1252 has no byte for.
     std::optional<QByteArray> FileBytes(const EditorBuffer& buffer) const;
     std::optional<QByteArray> FileBytes(const EditorBuffer& buffer, bool utf8) const;
+    // The encoding and line ends of `buffer`'s file, which with its text
+    // give FileBytes.
+    FileForm BufferForm(const EditorBuffer& buffer) const;
+    // Puts text taken with BufferText into the selected buffer, as LoadFile
+    // would read it from a file of `form`: FileBytes then gives that file's
+    // bytes. Empties the undo history and raises no Change.
+    void LoadText(const QByteArray& text, const FileForm& form);
 
     // The command vocabulary, coloured as kind 1.
     void SetKeywords(EditorKeywordListPtr& keywords);

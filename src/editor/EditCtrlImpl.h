@@ -163,4 +163,6 @@ struct EditCtrl::Impl {
     Color styleColour(int style) const;
     void updateGutter(bool force = false);
     void loadBytes(QByteArray bytes);
+    // Text (UTF-8) into the selected buffer, which takes `form` for its file.
+    void loadText(const QByteArray& text, const FileForm& form);
 };

@@ -13,6 +13,7 @@
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
 #include "documents/RecentFilesMenu.h"
+#include "documents/RecoveryKeeper.h"
 #include "editor/EditCtrl.h"
 #include "editor/InitEditControl.h"
 #include "help/HelpArea.h"
@@ -42,7 +43,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
@@ -70,7 +70,8 @@ void MainWindow::BuildLayout()
 {
     m_editor = new EditCtrl;
     m_editor->setObjectName(QStringLiteral("EditCtrl"));
-    m_helpBrowser = new HelpBrowser;
+    // The window is drawn before the help's web engine starts.
+    m_helpBrowser = new HelpBrowser(nullptr, HelpBrowser::Engine::Later);
     m_help = std::make_unique<HelpArea>(m_editor, m_helpBrowser);
     m_tabs = new DocumentTabs;
 
@@ -109,6 +110,8 @@ void MainWindow::BuildLayout()
     m_helpBrowser->installEventFilter(this);
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
+    m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
+                                    this);
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
     m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_references, m_app.keywordList, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
@@ -190,7 +193,7 @@ void MainWindow::ConnectParts()
     connect(m_declList, &DeclList::DeclarationChosen, this,
             [this](const EditorKeyword& entry) { m_navigator->JumpToLine(entry.Line); });
     connect(m_build, &BuildController::BuildingChanged, this, &MainWindow::UpdateCommandState);
-    connect(m_helpBrowser->View(), &QWebEngineView::selectionChanged, this, &MainWindow::OnEditStatusTick);
+    connect(m_helpBrowser, &HelpBrowser::SelectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
         m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(on);
         if (QAction* button = m_menus.button(QStringLiteral("btDebugEnabled")))
@@ -325,11 +328,10 @@ void MainWindow::UpdateRowColPanel()
 bool MainWindow::event(QEvent* e)
 {
     const bool handled = QMainWindow::event(e);
-    if (FirstActivationPending && (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)) {
-        // Opened once the window is up, from the event loop, so a slow file
-        // never keeps the window from appearing.
-        QTimer::singleShot(0, this, &MainWindow::OnFirstActivation);
-    }
+    // The documents named on the command line are opened as the window is
+    // shown, so that its first picture shows them rather than the help page.
+    if (FirstActivationPending && (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show))
+        OnFirstActivation();
     return handled;
 }
 
@@ -342,18 +344,17 @@ void MainWindow::OnFirstActivation()
     // a moment later.
     KeepOnScreen();
     QTimer::singleShot(500, this, &MainWindow::KeepOnScreen);
-    for (const QString& path : m_commandLineDocuments)
-        m_docs->OpenDoc(path);
+    // Before the files named: one of them may be a restored document's.
+    m_recovery->OfferLeftCopies(m_app.labels, m_app.prompter);
+    m_docs->OpenDocs(m_commandLineDocuments);
 }
 
 void MainWindow::OpenHandedDocuments(const QStringList& paths)
 {
-    if (FirstActivationPending) {
+    if (FirstActivationPending)
         m_commandLineDocuments += paths;
-    } else {
-        for (const QString& path : paths)
-            m_docs->OpenDoc(path);
-    }
+    else
+        m_docs->OpenDocs(paths);
     if (isMinimized())
         showNormal();
     raise();

@@ -29,6 +29,7 @@ class Navigator;
 class QLabel;
 class QTimer;
 class RecentFilesMenu;
+class RecoveryKeeper;
 class ReferencesPane;
 class UpdateCheck;
 class ToolbarBands;
@@ -99,6 +100,7 @@ public:
     Navigator& navigator() const { return *m_navigator; }
     ReferencesPane& references() const { return *m_references; }
     RecentFilesMenu& recentFiles() const { return *m_recent; }
+    RecoveryKeeper& recovery() const { return *m_recovery; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -164,6 +166,7 @@ private:
     ReferencesPane* m_references = nullptr;
     Navigator* m_navigator = nullptr;
     RecentFilesMenu* m_recent = nullptr;
+    RecoveryKeeper* m_recovery = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     GoToLineBox* m_goToLine = nullptr;

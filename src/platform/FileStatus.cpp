@@ -6,8 +6,43 @@
 #include <QDateTime>
 #include <QFileInfo>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
+
+namespace {
+
+bool Fail(QString* error, const QString& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+QString NotRegular(const QString& path)
+{
+    return QStringLiteral("\"%1\" is a pipe, a device or a socket, not a file.").arg(path);
+}
+
+#ifndef Q_OS_WIN
+qint64 Nanoseconds(const timespec& t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+FileStatus StatusFrom(const struct stat& st)
+{
+    const FileStamp stamp{qint64(st.st_size), Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim), quint64(st.st_dev),
+                          quint64(st.st_ino)};
+    return FileStatus{S_ISDIR(st.st_mode), stamp, !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)};
+}
+#endif
+
+}  // namespace
 
 std::optional<FileStatus> StatusOf(const QString& path)
 {
@@ -17,14 +52,54 @@ std::optional<FileStatus> StatusOf(const QString& path)
     const QFileInfo info(path);
     if (!info.exists())
         return std::nullopt;
-    return FileStatus{info.isDir(), {info.size(), info.lastModified().toMSecsSinceEpoch() * 1000000}};
+    FileStamp stamp;
+    stamp.size = info.size();
+    stamp.modified = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    stamp.changed = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
+    return FileStatus{info.isDir(), stamp, !info.isDir() && !info.isFile()};
 #else
     // Looked at for every include at every rescan: a plain stat, without the
     // allocations of QFileInfo.
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
-    const qint64 modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    return FileStatus{S_ISDIR(st.st_mode), {qint64(st.st_size), modified}};
+    return StatusFrom(st);
+#endif
+}
+
+bool OpenRegularFile(QFile& file, const QString& path, QString* error)
+{
+    const std::optional<FileStatus> status = StatusOf(path);
+    if (!status)
+        return Fail(error, QStringLiteral("The file \"%1\" does not exist.").arg(path));
+    if (status->folder)
+        return Fail(error, QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
+    if (status->special)
+        return Fail(error, NotRegular(path));
+    const auto unreadable = [&](const QString& why) {
+        return Fail(error, QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, why));
+    };
+#ifdef Q_OS_WIN
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
+    return true;
+#else
+    // Without O_NONBLOCK a pipe put in the file's place since the look above
+    // would hold this open until something writes into it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return unreadable(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Fail(error, NotRegular(path));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return unreadable(file.errorString());
+    }
+    return true;
 #endif
 }

@@ -40,6 +40,12 @@ public:
 
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
 
+    // The program is being ended from outside (a logout, a kill, a closed
+    // terminal): the text of every modified document is kept for the next
+    // start, and the event loop ends without a question, as nobody may be
+    // there to answer one.
+    void EndOnSignal();
+
     // Runs the settings dialog that start-up shows, in place of its modal
     // loop; unset, the dialog is executed. Lets tests answer it directly.
     std::function<void(SettingsDialog&)> runStartupSettings;

@@ -19,6 +19,11 @@ QString CUILabels::getValue(const QString& key) const
     return *it;
 }
 
+QString CUILabels::getValue(const QString& key, const QString& english) const
+{
+    return m_values.value(key.toLower(), english);
+}
+
 bool CUILabels::contains(const QString& key) const
 {
     return m_values.contains(key.toLower());

@@ -11,6 +11,8 @@ public:
     void add(const QString& value, const QString& key);
     // The text stored under `key`, or "DEF NOT FOUND: " and the key as given.
     QString getValue(const QString& key) const;
+    // The same, with the English text for a locale.txt older than the label.
+    QString getValue(const QString& key, const QString& english) const;
     bool contains(const QString& key) const;
     int count() const { return int(m_values.size()); }
 

@@ -1,6 +1,6 @@
 #include "startup/SingleInstance.h"
 
-#include "platform/UserFolders.h"
+#include "platform/PrivateFolder.h"
 #include "startup/Layout.h"
 
 #include <QApplication>
@@ -19,7 +19,12 @@ constexpr int kConnectMs = 1000;
 // Long enough for a program busy with a large file to get to the message.
 constexpr int kAnswerMs = 5000;
 constexpr qsizetype kMaxMessage = 1 << 20;
-constexpr qsizetype kMaxDocuments = 10000;
+// A file manager opening a selection starts once for each file, all at once.
+constexpr qsizetype kMaxDocuments = 1000;
+constexpr qsizetype kMaxConnections = 64;
+// A start sends its whole message at once and confirms at once.
+constexpr qint64 kQuietMs = 3000;
+constexpr int kSweepMs = 500;
 const QByteArray kHeader = QByteArrayLiteral("ovrel-open ");
 // The hand-off is all or nothing: the running program offers to take the
 // files, and opens them only once the later start has confirmed; a start that
@@ -66,27 +71,42 @@ Received Decode(const QByteArray& bytes, QStringList& documents)
     return at == bytes.size() ? Received::Whole : Received::Malformed;
 }
 
+bool Answers(const QString& name)
+{
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    return probe.waitForConnected(kConnectMs);
+}
+
 }  // namespace
 
 QString InstanceServerName(const Layout& layout)
 {
-    // The home folder joins in because without a runtime folder the socket
-    // lies in the shared temporary folder, where another user's copy of the
-    // same portable folder would have the same name.
     const QFileInfo config(layout.configDir);
     const QString where = config.exists() ? config.canonicalFilePath() : config.absoluteFilePath();
-    const QByteArray key = (QDir::homePath() + u'\n' + where).toUtf8();
-    const QString name = QStringLiteral("ovrel-")
-                         + QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
-    const QString runtime = userfolders::RuntimeDir();
-    return runtime.isEmpty() ? name : QDir(runtime).filePath(name);
+    const QString name =
+        QStringLiteral("ovrel-")
+        + QString::fromLatin1(QCryptographicHash::hash(where.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+#ifdef Q_OS_UNIX
+    const QString folder = privatefolder::SocketFolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(name);
+#else
+    return name;
+#endif
 }
 
 bool HandToRunningInstance(const Layout& layout, const QStringList& documents)
 {
+    const QString name = InstanceServerName(layout);
+    if (name.isEmpty() || documents.size() > kMaxDocuments)
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(InstanceServerName(layout));
+    socket.connectToServer(name);
     if (!socket.waitForConnected(kConnectMs))
+        return false;
+    // Root, for one, may enter every folder: what answers there may be
+    // another user's program, which must not learn the names.
+    if (!privatefolder::PeerIsThisUser(socket.socketDescriptor()))
         return false;
     socket.write(Encode(documents));
     socket.flush();
@@ -113,9 +133,7 @@ InstanceServer::InstanceServer(const Layout& layout, QObject* parent)
     const QString name = InstanceServerName(layout);
     // Listening takes the name over, so first make sure nobody answers
     // there; a socket that is left is one a program ended without removing.
-    QLocalSocket probe;
-    probe.connectToServer(name);
-    if (!probe.waitForConnected(kConnectMs)) {
+    if (!name.isEmpty() && !Answers(name)) {
         QLocalServer::removeServer(name);
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         m_server->listen(name);
@@ -124,6 +142,8 @@ InstanceServer::InstanceServer(const Layout& layout, QObject* parent)
     m_retry.setInterval(250);
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &InstanceServer::PassOn);
+    m_sweep.setInterval(kSweepMs);
+    connect(&m_sweep, &QTimer::timeout, this, &InstanceServer::DropQuiet);
 }
 
 InstanceServer::~InstanceServer() = default;
@@ -136,16 +156,33 @@ bool InstanceServer::isListening() const
 void InstanceServer::OnConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        // Taken off the queue all the same, so that it costs nothing more.
+        if (m_connections.size() >= kMaxConnections || !privatefolder::PeerIsThisUser(socket->socketDescriptor())) {
+            Drop(socket);
+            continue;
+        }
+        m_connections[socket].quiet.start();
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { OnDisconnected(socket); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadable(socket); });
         if (socket->bytesAvailable() > 0)
             OnReadable(socket);
     }
+    if (!m_connections.isEmpty() && !m_sweep.isActive()) {
+        m_lastSweep.start();
+        m_sweep.start();
+    }
 }
 
 void InstanceServer::OnReadable(QLocalSocket* socket)
 {
-    if (m_offered.contains(socket)) {
+    const auto connection = m_connections.find(socket);
+    if (connection == m_connections.end())
+        return;
+    if (const qint64 received = socket->bytesAvailable(); received != connection->received) {
+        connection->received = received;
+        connection->quiet.restart();
+    }
+    if (connection->offered) {
         TakeConfirmed(socket);
         return;
     }
@@ -156,13 +193,14 @@ void InstanceServer::OnReadable(QLocalSocket* socket)
     case Received::Partial:
         return;
     case Received::Malformed:
-        socket->abort();
+        Drop(socket);
         return;
     case Received::Whole:
         break;
     }
     socket->read(bytes.size());
-    m_offered.insert(socket, documents);
+    connection->received = 0;
+    connection->offered = documents;
     if (socket->state() == QLocalSocket::ConnectedState) {
         socket->putChar(kReady);
         socket->flush();
@@ -174,11 +212,12 @@ void InstanceServer::TakeConfirmed(QLocalSocket* socket)
     char answer = 0;
     if (!socket->getChar(&answer))
         return;
-    const QStringList documents = m_offered.take(socket);
+    const QStringList documents = m_connections.value(socket).offered.value_or(QStringList());
     if (answer != kConfirm) {
-        socket->abort();
+        Drop(socket);
         return;
     }
+    m_connections.remove(socket);
     socket->disconnectFromServer();
     if (QWidget* question = QApplication::activeModalWidget()) {
         question->raise();
@@ -191,10 +230,38 @@ void InstanceServer::TakeConfirmed(QLocalSocket* socket)
 void InstanceServer::OnDisconnected(QLocalSocket* socket)
 {
     // A confirmation may arrive together with the end of the connection.
-    if (m_offered.contains(socket) && socket->bytesAvailable() > 0)
+    if (m_connections.value(socket).offered && socket->bytesAvailable() > 0)
         TakeConfirmed(socket);
-    m_offered.remove(socket);
+    m_connections.remove(socket);
     socket->deleteLater();
+}
+
+void InstanceServer::Drop(QLocalSocket* socket)
+{
+    m_connections.remove(socket);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void InstanceServer::DropQuiet()
+{
+    // While the window was busy nothing was read: what arrived meanwhile
+    // is waiting, and nobody is judged on that time.
+    if (m_lastSweep.restart() > 2 * kSweepMs) {
+        for (Connection& connection : m_connections)
+            connection.quiet.restart();
+        return;
+    }
+    QList<QLocalSocket*> quiet;
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        if (it->quiet.hasExpired(kQuietMs))
+            quiet << it.key();
+    }
+    for (QLocalSocket* socket : quiet)
+        Drop(socket);
+    if (m_connections.isEmpty())
+        m_sweep.stop();
 }
 
 void InstanceServer::PassOn()

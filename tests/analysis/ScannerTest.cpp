@@ -1,6 +1,7 @@
 #include "AnalysisTestSupport.h"
 
 #include "support/TempDir.h"
+#include "support/TrapPipe.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,13 +105,17 @@ TEST(Scanner, ReadsIncludesFromDiskWhateverTheSeparatorsAndCase)
     dir.write("Lib/Enemies.bb", "Type Enemy\r\nField hp\r\nEnd Type\r\nGlobal boss.Enemy");
     dir.write("folder.bb/x", "");
     dir.write("self.bb", "Include \"self.bb\"\r\nGlobal mine");
+    // A pipe counts as missing: reading it would wait for a writer.
+    const TrapPipe pipe(dir.file("pipe.bb"));
+    ASSERT_TRUE(pipe.made());
     const QString fileDir = dir.path() + "/";
-    const ScanResult r = ScanDocument(
-        "Include \"lib\\ENEMIES.bb\"\r\nInclude \"gone.bb\"\r\nInclude \"folder.bb\"\r\nInclude \"self.bb\"", fileDir,
-        TestStyles());
+    const ScanResult r = ScanDocument("Include \"lib\\ENEMIES.bb\"\r\nInclude \"gone.bb\"\r\nInclude \"folder.bb\"\r\n"
+                                      "Include \"pipe.bb\"\r\nInclude \"self.bb\"",
+                                      fileDir, TestStyles());
     EXPECT_EQ(Describe(*r.DocKeywords), "boss|2|.Enemy|-4 Enemy|3||-1 mine|2|%|-2");
     EXPECT_EQ(r.Includes, (QStringList{fileDir + "lib/ENEMIES.bb", fileDir + "gone.bb", fileDir + "folder.bb",
-                                       fileDir + "self.bb"}));
+                                       fileDir + "pipe.bb", fileDir + "self.bb"}));
+    EXPECT_FALSE(pipe.sprung());
 
     // An asset included by mistake is far too big to be a source: listed, not read.
     QFile huge(dir.file("music.bb"));

@@ -59,6 +59,28 @@ TEST(CompilerOutput, ReportsAreRecognisedInTheCompilersLinesAndNeverInTheProgram
     }
 }
 
+// A program writing megabytes without a line end once grew the window's
+// memory without limit, and Stop then froze it laying out the one line.
+TEST(CompilerOutput, ALineWithoutEndGoesOnInTheNextAtAFixedLengthAndLosesNothing)
+{
+    const std::string x(CompilerOutputReader::kMaxLine, 'x');
+    const std::string e = "\xC3\xA9";  // a character of two bytes
+    const struct {
+        std::string output;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {x + x + "tail", {x, x, "tail"}},
+        {x + "\r\n" + x, {x, x}},  // no empty line after a full one
+        // Never inside a character.
+        {x.substr(1) + e + "y\n", {x.substr(1), e + "y"}},
+        {x.substr(2) + e + "y\n", {x.substr(2) + e, "y"}},
+    };
+    for (const auto& row : rows) {
+        for (std::size_t piece : {std::size_t(1), std::size_t(1000), row.output.size()})
+            EXPECT_EQ(Read(row.output, piece), row.lines) << row.output.size() << " bytes in pieces of " << piece;
+    }
+}
+
 TEST(CompilerOutput, AReportedPathFindsItsFileOnDiskWhateverTheCaseAndTheWineDrive)
 {
     TempDir dir;

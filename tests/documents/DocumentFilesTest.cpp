@@ -1,12 +1,21 @@
 #include "documents/DocumentFiles.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/TrapPipe.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -38,37 +47,119 @@ TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
     EXPECT_FALSE(SaveDocumentFile(gone, "new", &error));
     EXPECT_FALSE(error.isEmpty());
 
+    // A pipe is neither opened nor replaced.
+    const TrapPipe pipe(dir.file("pipe.bb"));
+    error.clear();
+    EXPECT_FALSE(SaveDocumentFile(dir.file("pipe.bb"), "new", &error));
+    EXPECT_TRUE(error.contains("a pipe")) << error.toStdString();
+    EXPECT_TRUE(StatusOf(dir.file("pipe.bb"))->special);
+    EXPECT_FALSE(pipe.sprung());
+
     // A full disk: the write stops part way, for a short text as for a long
     // one (a short one would sit in a write buffer until the very end), and
     // the system's reason is given (a size limit stands in for the disk).
+    // A file with a second name is written in place, and put back.
     const QString full = dir.write("full.bb", original);
+    const QString linked = dir.write("linked.bb", original);
+    ASSERT_EQ(::link(linked.toLocal8Bit().constData(), dir.file("second.bb").toLocal8Bit().constData()), 0);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
-    small.rlim_cur = 8;
-    setrlimit(RLIMIT_FSIZE, &small);
-    error.clear();
-    bool saved = SaveDocumentFile(full, std::string(100, 'x'), &error);
-    saved = SaveDocumentFile(full, std::string(100000, 'x'), &error) || saved;
-    setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(error.toStdString(), std::strerror(EFBIG));
-    EXPECT_EQ(ReadFileBytes(full), original);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter("full").size(), 1)
-        << "no temporary file is left behind";
+    small.rlim_cur = original.size() + 2;
+    for (const QString& path : {full, linked}) {
+        SCOPED_TRACE(path.toStdString());
+        setrlimit(RLIMIT_FSIZE, &small);
+        error.clear();
+        bool saved = SaveDocumentFile(path, std::string(100, 'x'), &error);
+        saved = SaveDocumentFile(path, std::string(100000, 'x'), &error) || saved;
+        setrlimit(RLIMIT_FSIZE, &old);
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(error.toStdString(), std::strerror(EFBIG));
+        EXPECT_EQ(ReadFileBytes(path), original);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.file("second.bb")), original);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".bb.").size(), 0)
+        << "no temporary file or copy is left behind";
 }
 
-TEST(DocumentFiles, ASaveKeepsTheFilesPermissions)
+// Saves as the user and group `id` (0: here, as we are), in a child process
+// that drops to them as `setpriv --reuid --regid --clear-groups` would.
+bool SaveAs(uid_t id, const QString& path, std::string_view bytes)
 {
-    TempDir dir;
-    const QString path = dir.write("script.bb", "old");
-    const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup;
-    QFile::setPermissions(path, perms);
     QString error;
-    ASSERT_TRUE(SaveDocumentFile(path, "new", &error)) << error.toStdString();
-    EXPECT_EQ(ReadFileBytes(path), "new");
-    EXPECT_EQ(QFile::permissions(path) & 0x7077, perms & 0x7077);
+    if (id == 0)
+        return SaveDocumentFile(path, bytes, &error);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgroups(0, nullptr) == 0 && ::setresgid(id, id, id) == 0 && ::setresuid(id, id, id) == 0;
+        ::_exit(dropped && SaveDocumentFile(path, bytes, &error) ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A save keeps the file what it was: its other names, owner, group,
+// permissions and extended attributes, whoever saves it. A file in a folder
+// the user may not add to is saved too, its copy kept in the state folder.
+TEST(DocumentFiles, ASaveKeepsTheFileWhatItWas)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving files to other users takes root";
+    TempDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const ScopedEnv state("XDG_STATE_HOME", QFile::encodeName(dir.path()));
+    struct Case {
+        const char* name;
+        uid_t owner;
+        gid_t group;
+        mode_t mode;
+        bool linked;    // has a second name
+        uid_t savedBy;  // 0: this process
+    };
+    const Case cases[] = {
+        {"plain.bb", 0, 0, 04751, false, 0},
+        {"linked.bb", 0, 0, 0644, true, 0},
+        {"users.bb", 1000, 1001, 0664, false, 0},  // root saving a user's file
+        {"shared.bb", 1000, 1001, 0666, false, 2000},
+        {"shared-linked.bb", 1000, 1001, 0666, true, 2000},
+        {"locked/own.bb", 2000, 2000, 0644, false, 2000},
+    };
+    int files = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.write(c.name, "old");
+        const QByteArray native = QFile::encodeName(path);
+        ASSERT_EQ(::chown(native.constData(), c.owner, c.group), 0);
+        ASSERT_EQ(::chmod(native.constData(), c.mode), 0);
+        // Only where the file system keeps them.
+        const bool xattr = ::setxattr(native.constData(), "user.origin", "jam", 3, 0) == 0;
+        if (c.linked) {
+            ASSERT_EQ(::link(native.constData(), (native + ".link").constData()), 0);
+        }
+        files += c.linked ? 2 : 1;
+        struct stat before {}, after {};
+        ::stat(native.constData(), &before);
+        EXPECT_TRUE(SaveAs(c.savedBy, path, "new text"));
+        ::stat(native.constData(), &after);
+        EXPECT_EQ(ReadFileBytes(path), "new text");
+        EXPECT_EQ(after.st_uid, c.owner);
+        EXPECT_EQ(after.st_gid, c.group);
+        EXPECT_EQ(after.st_mode & 07777, c.mode);
+        EXPECT_EQ(after.st_nlink, before.st_nlink);
+        if (c.linked) {
+            EXPECT_EQ(ReadFileBytes(path + ".link"), "new text");
+        }
+        char value[8] = {};
+        if (xattr) {
+            EXPECT_EQ(::getxattr(native.constData(), "user.origin", value, sizeof value), 3);
+            EXPECT_STREQ(value, "jam");
+        }
+    }
+    QDirIterator all(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    for (; all.hasNext(); all.next())
+        --files;
+    EXPECT_EQ(files, 0) << "no temporary file or copy is left behind";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "support/AppFixture.h"
+#include "support/TrapPipe.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -9,7 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -134,7 +135,8 @@ TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts
     const QString a = dir.write("sub/a.bb", "Print \"a\"\r\n");
     const QString upper = dir.write("sub/A.bb", "Print \"A\"\r\n");
     ASSERT_TRUE(QFile::link(a, dir.file("link.bb")));
-    for (const QString& spelling : {a, dir.file("sub/../sub/a.bb"), dir.file("link.bb")})
+    ASSERT_EQ(::link(a.toLocal8Bit().constData(), dir.file("hard.bb").toLocal8Bit().constData()), 0);
+    for (const QString& spelling : {a, dir.file("sub/../sub/a.bb"), dir.file("link.bb"), dir.file("hard.bb")})
         docs().OpenDoc(spelling);
     EXPECT_EQ(docs().Docs().size(), 1);
     docs().OpenDoc(upper);
@@ -150,7 +152,7 @@ TEST_F(Documents, OneFileIsOneDocumentHoweverItsPathIsWrittenButLetterCaseCounts
     docs().OpenDoc(upper);
 
     // Save As onto another spelling of a's file is refused as a's own path is.
-    for (const QString& spelling : {dir.file("sub/./a.bb"), dir.file("link.bb")}) {
+    for (const QString& spelling : {dir.file("sub/./a.bb"), dir.file("link.bb"), dir.file("hard.bb")}) {
         dialogs.files = {spelling};
         prompter.shown.clear();
         Command("mnuSaveBBFileAS");
@@ -165,7 +167,8 @@ TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
 {
     QDir().mkpath(dir.file("folder.bb"));
     // A pipe would block the window for as long as nothing writes into it.
-    ASSERT_EQ(::mkfifo(dir.file("pipe.bb").toLocal8Bit().constData(), 0600), 0);
+    const TrapPipe pipe(dir.file("pipe.bb"));
+    ASSERT_TRUE(pipe.made());
     // An asset far too large to be a source (a sparse file, so nothing is written).
     QFile huge(dir.file("huge.bb"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(EditCtrl::kMaxFileBytes + 1));
@@ -179,6 +182,7 @@ TEST_F(Documents, AFileThatCannotBeReadOpensNothing)
         EXPECT_TRUE(prompter.told()[0].startsWith("Critical: Unable to open " + path));
     }
     EXPECT_EQ(TabCaptions(), QStringList{"Help"});
+    EXPECT_FALSE(pipe.sprung());
     // The failures used up no document number.
     Command("mnuNewBBFile");
     EXPECT_EQ(current().Key, "Doc_1");

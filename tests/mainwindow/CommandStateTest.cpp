@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QSet>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace {
@@ -26,10 +27,11 @@ const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "mnuSaveBBFi
                                "mnuSaveBBFileAll", "mnuCloseBBFileAll"};
 const QStringList kClose = {"btCloseBBFile", "mnuCloseBBFile"};
 const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
-const QStringList kEditing = QStringList{"btFindReplace", "mnuFindReplace", "btColor", "mnuGoToLine", "mnuGoToDefinition",
-                                         "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
-                                         "mnuUnfoldAll", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock",
-                                         "mnuUncommentBlock"} + kClose;
+const QStringList kEditing = QStringList{"btFindReplace", "mnuFindReplace", "btColor", "mnuGoToLine",
+                                         "mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack",
+                                         "mnuNavigateForward", "mnuFoldAll", "mnuUnfoldAll", "mnuIndentBlock",
+                                         "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"}
+                              + kClose;
 const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy"};
 const QStringList kPaste = {"btPaste", "mnuPaste"};
 const QStringList kUndo = {"btUndo", "mnuUndo"};
@@ -89,10 +91,14 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     // sight; Copy takes what is selected on the page.
     window->tabs().setCurrentIndex(window->tabs().IndexOf(DocumentTabs::kHelpTabKey));
     Expect("help in front", kAlways + kDocument + kBuild);
-    QWebEngineView* page = window->helpBrowser().View();
-    // A selection made while the page still loads goes with the page it was made on.
-    ASSERT_TRUE(WaitUntil([&] { return !page->url().isEmpty() && !page->page()->isLoading(); }));
-    page->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
+    // The page comes once the help's engine has started, after the window
+    // was drawn.
+    HelpBrowser& help = window->helpBrowser();
+    ASSERT_TRUE(WaitUntil([&] { return help.EngineStarted() && !help.CurrentUrl().isEmpty(); }));
+    ASSERT_TRUE(WaitUntil([&] {
+        help.View()->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
+        return help.HasSelection();
+    }));
     Expect("text selected on the help page", kAlways + kDocument + kBuild + kPageCopy);
     clipboard->clear();
     window->menus().item("mnuCopy")->trigger();

@@ -8,10 +8,14 @@
 
 #include <QAction>
 #include <QFile>
+#include <QProcess>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
+
+#include <algorithm>
+#include <csignal>
 
 namespace {
 
@@ -110,44 +114,97 @@ TEST_F(OutputPane, KeepsTheLatestLinesOfAProgramThatPrintsWithoutEnd)
     EXPECT_EQ(output->lastBlock().previous().text(), "80000");
 }
 
+// A program writing megabytes without a line end once grew the IDE by 1.3 MB
+// a second, filled output.txt without end, and Stop then froze the window for
+// seconds laying out the one line.
+TEST_F(OutputPane, OutputWithoutLineEndsStaysWithinBoundsInThePaneAndOnDisk)
+{
+    FakeCompiler("echo Executing...\nwhile :; do head -c 1000000 /dev/zero | tr '\\0' x; sleep 0.05; done\n");
+    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
+    Command("mnuCompile");
+    Pump(2500);
+    ASSERT_TRUE(Activate());
+    QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    EXPECT_FALSE(window->build().IsBuilding());
+
+    const QTextDocument* output = pane().View()->document();
+    int longest = 0;
+    for (QTextBlock b = output->begin(); b.isValid(); b = b.next())
+        longest = std::max(longest, b.length());
+    EXPECT_LE(longest, 4096 + 1);
+    EXPECT_TRUE(pane().Text().contains(QRegularExpression(R"(\[\d+\.\d MB of output left out\])")));
+    // However long such a program goes on.
+    for (int i = 0; i < 16; ++i)
+        Q_EMIT window->build().OutputAdded(QByteArray(1 << 20, 'x'));
+    EXPECT_LE(output->characterCount(), 10 << 20);
+}
+
 // The compiler runs the compiled program, which would outlive it unless the
-// whole group is ended.
-TEST_F(OutputPane, StopOrClosingTheIdeEndsTheCompilerAndTheProgramItRuns)
+// whole group were ended; and a program may leave its group, its session and
+// its parent at once. A process the build did not start, such as a Wine
+// server that other programs use, is left alone.
+TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingElse)
 {
     const std::string pids = dir.file("pids").toStdString();
-    Prints("Executing...\r\n", "echo $$ > '" + pids + "'\nsleep 60 &\necho $! >> '" + pids + "'\nwait\n");
+    Prints("Executing...\r\n", "echo $$ >> '" + pids + "'\nsleep 60 &\necho $! >> '" + pids
+                                   + "'\nsetsid -f sh -c 'echo $$ >> \"" + pids + "\"; exec sleep 60'\nwait\n");
+    const QString wineserver = dir.write("tools/wineserver", "#!/bin/sh\nexec sleep 60\n");
+    QFile::setPermissions(wineserver, QFile::permissions(wineserver) | QFileDevice::ExeOwner);
+    qint64 notTheBuilds = 0;
+    ASSERT_TRUE(QProcess::startDetached(wineserver, {}, {}, &notTheBuilds));
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     QAction* stop = window->menus().item("mnuStop");
     QAction* button = window->menus().button("btStop");
     EXPECT_FALSE(stop->isEnabled() || button->isEnabled());
-    // The compiler's and the program's process ids, once both run.
+    // The compiler's, the program's and the escaped program's process ids.
     auto compile = [&] {
         QFile::remove(dir.file("pids"));
         window->menus().button("btCompile")->trigger();
         auto started = [&] { return QString::fromStdString(dir.read("pids")).split('\n', Qt::SkipEmptyParts); };
-        EXPECT_TRUE(WaitUntil([&] { return started().size() == 2; }));
-        const qint64 compiler = started().value(0).toLongLong(), program = started().value(1).toLongLong();
-        EXPECT_TRUE(Alive(compiler) && Alive(program));
-        return std::pair(compiler, program);
+        EXPECT_TRUE(WaitUntil([&] { return started().size() == 3; }));
+        QList<qint64> ids;
+        for (const QString& id : started())
+            ids << id.toLongLong();
+        EXPECT_TRUE(std::all_of(ids.begin(), ids.end(), Alive));
+        return ids;
+    };
+    const auto allEnded = [](const QList<qint64>& ids) {
+        return WaitUntil([&] { return std::none_of(ids.begin(), ids.end(), Alive); }, 5000);
     };
 
-    auto [compiler, program] = compile();
+    QList<qint64> ids = compile();
     EXPECT_TRUE(stop->isEnabled() && button->isEnabled());
     ASSERT_TRUE(Activate());
     QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
     EXPECT_FALSE(window->build().IsBuilding());
-    EXPECT_TRUE(WaitUntil([&] { return !Alive(compiler) && !Alive(program); }, 5000));
+    EXPECT_TRUE(allEnded(ids));
     EXPECT_FALSE(stop->isEnabled() || button->isEnabled());
     EXPECT_TRUE(window->menus().button("btCompile")->isEnabled());
     EXPECT_TRUE(pane().Summary().contains("Stopped after")) << pane().Summary().toStdString();
     EXPECT_TRUE(window->InfoPanel().endsWith(app->labels.getValue("stopped"))) << window->InfoPanel().toStdString();
     EXPECT_TRUE(prompter.shown.empty());
 
-    std::tie(compiler, program) = compile();
+    ids = compile();
     ASSERT_TRUE(window->close());
     EXPECT_FALSE(window->build().IsBuilding());
-    EXPECT_FALSE(Alive(compiler));
-    EXPECT_TRUE(WaitUntil([&] { return !Alive(program); }, 5000));
+    EXPECT_FALSE(Alive(ids[0]));
+    EXPECT_TRUE(allEnded(ids));
+    EXPECT_TRUE(Alive(notTheBuilds));
+    ::kill(pid_t(notTheBuilds), SIGKILL);
+}
+
+// What a program started and left running when it ended goes with the IDE.
+TEST_F(OutputPane, WhatAFinishedBuildLeftRunningEndsWithTheIde)
+{
+    const QString left = dir.file("left");
+    Prints("Executing...\r\n", "setsid -f sh -c 'echo $$ > \"" + left.toStdString() + "\"; exec sleep 60'\nsleep 1.5\n");
+    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
+    Command("mnuCompile");
+    ASSERT_TRUE(BuildFinished());
+    const qint64 leftRunning = QString::fromStdString(dir.read("left")).trimmed().toLongLong();
+    EXPECT_TRUE(Alive(leftRunning));
+    Close();
+    EXPECT_TRUE(WaitUntil([&] { return !Alive(leftRunning); }, 5000));
 }
 
 }  // namespace

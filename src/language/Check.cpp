@@ -1,0 +1,402 @@
+#include "language/Checker.h"
+
+#include <algorithm>
+
+namespace lang {
+
+namespace {
+
+bool PlacedAtName(StmtKind k)
+{
+    switch (k) {
+    case StmtKind::Global:
+    case StmtKind::Local:
+    case StmtKind::Const:
+    case StmtKind::Dim:
+    case StmtKind::Field:
+    case StmtKind::Function:
+    case StmtKind::TypeHead: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+std::uint64_t OrderKey(const Model& m, std::uint32_t file, StmtPos pos)
+{
+    return (m.Ordinal(file, pos.row) << 10) | std::min<std::uint32_t>(pos.k, 1023);
+}
+
+void ForEachInOrder(Model& m, const std::function<void(std::uint32_t, StmtPos)>& visit)
+{
+    const auto walk = [&](auto& self, std::uint32_t file) -> void {
+        const FileSyntax& f = m.files[file].syntax;
+        const std::vector<IncludeSite>& sites = m.files[file].sites;
+        std::size_t site = 0;
+        StmtPos p{};
+        for (bool more = f.Settle(p); more; more = f.Next(p)) {
+            visit(file, p);
+            if (f.At(p).kind != StmtKind::Include)
+                continue;
+            while (site < sites.size() && sites[site].pos < p)
+                ++site;
+            if (site < sites.size() && sites[site].pos == p && sites[site].first)
+                self(self, static_cast<std::uint32_t>(sites[site].target));
+        }
+    };
+    if (m.main >= 0)
+        walk(walk, static_cast<std::uint32_t>(m.main));
+}
+
+Checker::Checker(Model& model, std::uint32_t unit) : m(model), m_unitIndex(unit), u(model.units[unit]) {}
+
+void Checker::At(std::uint32_t file, StmtPos pos)
+{
+    m_file = file;
+    m_f = &m.files[file].syntax;
+    m_pos = pos;
+    m_s = &m.files[file].syntax.At(pos);
+    m_order = OrderKey(m, file, pos);
+    m_failed = false;
+}
+
+void Checker::Error(Msg msg, NameId name, std::string extra)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    Diag d;
+    d.file = m_file;
+    d.row = m_s->row;
+    d.col = PlacedAtName(m_s->kind) ? m_s->nameCol : m_s->col;
+    d.endCol = std::max(m_s->endCol, d.col);
+    d.msg = msg;
+    d.name = name;
+    d.extra = std::move(extra);
+    (toDecls ? m.declDiags : u.diags).push_back(std::move(d));
+}
+
+Symbol& Checker::Sym(SymRef r) { return r.unit == SymRef::kGlobal ? m.globals[r.index] : m.units[r.unit].syms[r.index]; }
+
+SymRef Checker::Declare(Symbol s)
+{
+    s.file = m_file;
+    s.row = m_s->row;
+    s.pos = m_pos;
+    s.order = static_cast<std::uint32_t>(m_order >> 10);
+    u.syms.push_back(s);
+    const SymRef ref{m_unitIndex, static_cast<std::uint32_t>(u.syms.size() - 1)};
+    (s.kind == SymKind::Label ? u.labels : u.vars)[s.name] = ref.index;
+    return ref;
+}
+
+void Checker::DeclareParams(bool report)
+{
+    const FunctionSpan& span = m.files[u.file].syntax.Functions()[u.function];
+    At(u.file, span.head);
+    for (std::uint32_t i = 0; i < m_s->count; ++i) {
+        Expr& p = m.files[u.file].syntax.E(m_f->ListItem(m_s->list, i));
+        Symbol s;
+        s.kind = SymKind::Param;
+        s.name = p.name;
+        s.tag = p.tag;
+        s.typeName = p.typeName;
+        s.col = p.col;
+        s.endCol = p.endCol;
+        const std::optional<ValueType> t = TagType(p.tag, p.typeName);
+        s.type = t ? *t : ValueType{ValueType::Int};
+        if (u.vars.count(p.name)) {
+            if (report)
+                Error(Msg::DuplicateVariableName);
+            p.sym = SymRef{m_unitIndex, u.vars[p.name]};
+            continue;
+        }
+        if (p.a && report) {
+            Value(p.a);
+            if (!IsConstant(p.a))
+                Error(Msg::ExpressionMustBeConstant);
+        }
+        p.sym = Declare(s);
+    }
+}
+
+void Checker::Declaration()
+{
+    Stmt& s = *m_s;
+    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
+    ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
+    const bool global = s.kind == StmtKind::Global;
+    SymRef existing;
+    if (auto it = u.vars.find(s.name); it != u.vars.end())
+        existing = SymRef{m_unitIndex, it->second};
+    else if (auto g = m.gvars.find(s.name); (global || m_unitIndex == 0) && g != m.gvars.end())
+        existing = SymRef{SymRef::kGlobal, g->second};
+    if (existing) {
+        Error(Msg::DuplicateIdentifier);
+        s.sym = existing;
+    } else {
+        Symbol sym;
+        sym.kind = global ? SymKind::Global : SymKind::Local;
+        sym.name = s.name;
+        sym.tag = s.tag;
+        sym.typeName = s.typeName;
+        sym.type = t;
+        sym.vector = s.c != 0;
+        sym.col = s.nameCol;
+        sym.endCol = s.nameEnd;
+        if (global) {
+            sym.file = m_file;
+            sym.row = s.row;
+            sym.pos = m_pos;
+            sym.order = static_cast<std::uint32_t>(m_order >> 10);
+            m.globals.push_back(sym);
+            s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+            m.gvars[s.name] = s.sym.index;
+        } else {
+            s.sym = Declare(sym);
+        }
+    }
+    if (s.c)
+        Value(s.c);
+    if (s.a)
+        Cast(Value(s.a), t);
+}
+
+void Checker::DeclareArray()
+{
+    Stmt& s = *m_s;
+    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
+    const ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
+    SymRef existing;
+    if (auto g = m.gvars.find(s.name); g != m.gvars.end())
+        existing = SymRef{SymRef::kGlobal, g->second};
+    else if (auto it = m.units[0].vars.find(s.name); m_unitIndex == 0 && it != m.units[0].vars.end())
+        existing = SymRef{0, it->second};
+    if (existing) {
+        const Symbol& e = Sym(existing);
+        if (e.kind != SymKind::Array || e.dims != s.count || (tagged && !(e.type == t)))
+            Error(Msg::DuplicateIdentifier);
+        s.sym = existing;
+    } else {
+        Symbol sym;
+        sym.kind = SymKind::Array;
+        sym.name = s.name;
+        sym.tag = s.tag;
+        sym.typeName = s.typeName;
+        sym.type = t;
+        sym.dims = s.count;
+        sym.file = m_file;
+        sym.row = s.row;
+        sym.col = s.nameCol;
+        sym.endCol = s.nameEnd;
+        sym.pos = m_pos;
+        sym.order = static_cast<std::uint32_t>(m_order >> 10);
+        m.globals.push_back(sym);
+        s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+        m.gvars[s.name] = s.sym.index;
+    }
+    for (std::uint32_t i = 0; i < s.count; ++i)
+        Value(m_f->ListItem(s.list, i));
+}
+
+void Checker::Statement()
+{
+    Stmt& s = *m_s;
+    if (!s.name && PlacedAtName(s.kind))
+        return;  // a declaration whose name did not parse declares nothing
+    switch (s.kind) {
+    case StmtKind::Assign: {
+        Expr& target = m.files[m_file].syntax.E(s.a);
+        if (target.kind == ExprKind::CallOrArray && !IsArrayHere(target.name)) {
+            // f(x) = y is a call of f whose argument is the comparison.
+            for (std::uint32_t i = 0; i < target.count; ++i)
+                Value(m_f->ListItem(target.list, i));
+            Value(s.b);
+            Call(target.name, 0, std::max<std::uint32_t>(target.count, 1), target.sym, 1);
+            return;
+        }
+        const ValueType t = Value(s.a);
+        if (target.sym && target.kind == ExprKind::Var && Sym(target.sym).kind == SymKind::Const)
+            Error(Msg::ConstantsCannotBeAssigned);
+        Cast(Value(s.b), t);
+        return;
+    }
+    case StmtKind::Call: Call(s.name, s.list, s.count, s.sym); return;
+    case StmtKind::IfBlock:
+    case StmtKind::IfLine:
+    case StmtKind::ElseIfBlock:
+    case StmtKind::ElseIfLine:
+    case StmtKind::Select:
+    case StmtKind::Delete:
+    case StmtKind::Data: Value(s.a); return;
+    case StmtKind::Until:
+        Value(s.a);
+        m_loops = std::max(m_loops - 1, 0);
+        return;
+    case StmtKind::While:
+        ++m_loops;
+        Value(s.a);
+        return;
+    case StmtKind::Repeat: ++m_loops; return;
+    case StmtKind::Wend:
+    case StmtKind::Forever:
+    case StmtKind::Next: m_loops = std::max(m_loops - 1, 0); return;
+    case StmtKind::Case:
+        for (std::uint32_t i = 0; i < s.count; ++i)
+            Value(m_f->ListItem(s.list, i));
+        return;
+    case StmtKind::Insert:
+        Value(s.a);
+        Value(s.b);
+        return;
+    case StmtKind::Read: Value(s.a); return;
+    case StmtKind::Return:
+        if (m_unitIndex == 0) {
+            if (s.a)
+                Error(Msg::MainCannotReturn);
+            Value(s.a);
+        } else if (s.a) {
+            Cast(Value(s.a), m.globals[u.funcSym].type);
+        }
+        return;
+    case StmtKind::For:
+        ++m_loops;
+        Value(s.a);
+        Value(s.b);
+        Value(s.c);
+        Value(s.d);
+        return;
+    case StmtKind::ForEach: {
+        ++m_loops;
+        const ValueType v = Value(s.a);
+        auto t = m.types.find(s.name);
+        if (t == m.types.end()) {
+            Error(Msg::TypeNotFound, s.name);
+            return;
+        }
+        s.sym = SymRef{SymRef::kGlobal, t->second};
+        if (v.k == ValueType::Struct && v.type != t->second)
+            Error(Msg::TypeMismatch);
+        return;
+    }
+    case StmtKind::DeleteEach:
+        if (auto t = m.types.find(s.name); t != m.types.end())
+            s.sym = SymRef{SymRef::kGlobal, t->second};
+        else
+            Error(Msg::TypeNotFound, s.name);
+        return;
+    case StmtKind::Exit:
+        if (partial)
+            aborted = true;
+        else if (!m_loops)
+            Error(Msg::ExitOutsideLoop);
+        return;
+    case StmtKind::Gosub:
+        if (m_unitIndex != 0) {
+            Error(Msg::GosubInFunction);
+            return;
+        }
+        [[fallthrough]];
+    case StmtKind::Goto:
+    case StmtKind::Restore:
+        if (s.name)
+            u.jumps.push_back(Unit::LabelUse{s.name, m_file, s.row, s.col, s.nameEnd, s.kind == StmtKind::Restore});
+        return;
+    case StmtKind::Label:
+        if (u.labels.count(s.name)) {
+            Error(Msg::DuplicateLabel);
+            s.sym = SymRef{m_unitIndex, u.labels[s.name]};
+        } else {
+            Symbol l;
+            l.kind = SymKind::Label;
+            l.name = s.name;
+            l.col = s.nameCol;
+            l.endCol = s.nameEnd;
+            s.sym = Declare(l);
+        }
+        return;
+    case StmtKind::Global:
+    case StmtKind::Local:
+        if (partial) {
+            aborted = true;
+            return;
+        }
+        Declaration();
+        return;
+    case StmtKind::Dim:
+        if (partial) {
+            aborted = true;
+            return;
+        }
+        DeclareArray();
+        return;
+    default: return;
+    }
+}
+
+void Checker::Walk()
+{
+    m_loops = 0;
+    if (m_unitIndex != 0) {
+        const FileSyntax& f = m.files[u.file].syntax;
+        const FunctionSpan& span = f.Functions()[u.function];
+        StmtPos p = span.head;
+        for (bool more = f.Next(p); more && (span.closed ? p < span.end : p <= span.end); more = f.Next(p)) {
+            At(u.file, p);
+            Statement();
+        }
+        return;
+    }
+    const auto walk = [&](auto& self, std::uint32_t file) -> void {
+        const FileSyntax& f = m.files[file].syntax;
+        const auto& fns = f.Functions();
+        const auto& tys = f.Types();
+        const std::vector<IncludeSite>& sites = m.files[file].sites;
+        std::size_t fi = 0, ti = 0, si = 0;
+        StmtPos p{};
+        for (bool more = f.Settle(p); more; more = f.Next(p)) {
+            while (fi < fns.size() && fns[fi].end < p)
+                ++fi;
+            if (fi < fns.size() && fns[fi].head <= p) {
+                p = fns[fi].end;
+                continue;
+            }
+            while (ti < tys.size() && tys[ti].end < p)
+                ++ti;
+            if (ti < tys.size() && tys[ti].head <= p) {
+                p = tys[ti].end;
+                continue;
+            }
+            if (f.At(p).kind == StmtKind::Include) {
+                while (si < sites.size() && sites[si].pos < p)
+                    ++si;
+                if (si < sites.size() && sites[si].pos == p && sites[si].first)
+                    self(self, static_cast<std::uint32_t>(sites[si].target));
+                continue;
+            }
+            At(file, p);
+            Statement();
+        }
+    };
+    walk(walk, u.file);
+}
+
+void Checker::CheckJumps()
+{
+    for (const Unit::LabelUse& j : u.jumps) {
+        // Data labels of the main program serve Restore everywhere.
+        if (u.labels.count(j.name) || (j.restore && m.units[0].labels.count(j.name)))
+            continue;
+        Diag d;
+        d.file = j.file;
+        d.row = j.row;
+        d.col = j.col;
+        d.endCol = j.endCol;
+        d.msg = Msg::UndefinedLabel;
+        d.name = j.name;
+        u.diags.push_back(d);
+        return;
+    }
+}
+
+}  // namespace lang

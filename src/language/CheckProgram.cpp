@@ -1,0 +1,268 @@
+#include "language/Checker.h"
+
+#include <algorithm>
+#include <set>
+
+// The compiler's order of checking a whole program: every Const, every Type
+// and its fields, every Function's head, the main program's statements top
+// to bottom, then every function body.
+namespace lang {
+
+namespace {
+
+void ResetUnit(Unit& u)
+{
+    u.syms.clear();
+    u.vars.clear();
+    u.labels.clear();
+    u.jumps.clear();
+    u.diags.clear();
+}
+
+std::vector<std::uint32_t> FunctionOrder(const Model& m)
+{
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed;
+    for (std::uint32_t i = 1; i < m.units.size(); ++i) {
+        const Unit& u = m.units[i];
+        keyed.emplace_back(OrderKey(m, u.file, m.files[u.file].syntax.Functions()[u.function].head), i);
+    }
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::uint32_t> order;
+    for (const auto& k : keyed)
+        order.push_back(k.second);
+    return order;
+}
+
+void DeclareConstant(Model& m, Checker& c, std::uint32_t file, StmtPos pos, Stmt& s)
+{
+    const std::optional<ValueType> tagged = c.TagType(s.tag, s.typeName);
+    if (s.a) {
+        c.Value(s.a);
+        if (!c.IsConstant(s.a))
+            c.Error(Msg::ExpressionMustBeConstant);
+    }
+    if (auto g = m.gvars.find(s.name); g != m.gvars.end()) {
+        c.Error(Msg::DuplicateIdentifier);
+        s.sym = SymRef{SymRef::kGlobal, g->second};
+        return;
+    }
+    Symbol sym;
+    sym.kind = SymKind::Const;
+    sym.name = s.name;
+    sym.tag = s.tag;
+    sym.typeName = s.typeName;
+    sym.type = tagged ? *tagged : ValueType{ValueType::Int};
+    sym.file = file;
+    sym.row = s.row;
+    sym.col = s.nameCol;
+    sym.endCol = s.nameEnd;
+    sym.pos = pos;
+    m.globals.push_back(sym);
+    s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+    m.gvars[s.name] = s.sym.index;
+}
+
+void DeclareFunction(Model& m, std::uint32_t unit)
+{
+    Unit& u = m.units[unit];
+    FileSyntax& f = m.files[u.file].syntax;
+    const StmtPos head = f.Functions()[u.function].head;
+    Checker c(m, unit);
+    c.toDecls = true;
+    c.At(u.file, head);
+    Stmt& s = f.At(head);
+    Symbol sym;
+    sym.kind = SymKind::Function;
+    sym.name = s.name;
+    sym.tag = s.tag;
+    sym.typeName = s.typeName;
+    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    sym.type = t ? *t : ValueType{ValueType::Int};
+    sym.file = u.file;
+    sym.row = s.row;
+    sym.col = s.nameCol;
+    sym.endCol = s.nameEnd;
+    sym.pos = head;
+    sym.owner = unit;
+    sym.total = s.count;
+    for (std::uint32_t i = 0; i < s.count; ++i)
+        if (!f.E(f.ListItem(s.list, i)).a)
+            sym.required = i + 1;
+    if (auto g = m.funcs.find(s.name); g != m.funcs.end()) {
+        c.Error(Msg::DuplicateIdentifier);
+        u.funcSym = g->second;
+    } else {
+        m.globals.push_back(sym);
+        u.funcSym = static_cast<std::uint32_t>(m.globals.size() - 1);
+        m.funcs[s.name] = u.funcSym;
+    }
+    s.sym = SymRef{SymRef::kGlobal, u.funcSym};
+    c.DeclareParams(true);
+}
+
+}  // namespace
+
+void CheckAll(Model& m)
+{
+    m.globals.clear();
+    m.gvars.clear();
+    m.funcs.clear();
+    m.types.clear();
+    m.fields.clear();
+    m.dimAt.clear();
+    m.declDiags.clear();
+    for (Unit& u : m.units)
+        ResetUnit(u);
+    if (m.units.empty())
+        return;
+
+    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields;
+    std::vector<int> fieldOwner;
+    int currentType = -1;
+    ForEachInOrder(m, [&](std::uint32_t file, StmtPos p) {
+        const Stmt& s = m.files[file].syntax.At(p);
+        if (!s.name && (s.kind == StmtKind::Dim || s.kind == StmtKind::Const || s.kind == StmtKind::TypeHead ||
+                        s.kind == StmtKind::Field))
+            return;
+        switch (s.kind) {
+        case StmtKind::Dim: m.dimAt[s.name].push_back(OrderKey(m, file, p)); break;
+        case StmtKind::Const: consts.emplace_back(file, p); break;
+        case StmtKind::TypeHead:
+            currentType = static_cast<int>(types.size());
+            types.emplace_back(file, p);
+            break;
+        case StmtKind::Field:
+            if (currentType >= 0) {
+                fields.emplace_back(file, p);
+                fieldOwner.push_back(currentType);
+            }
+            break;
+        default: currentType = -1; break;
+        }
+    });
+
+    Checker decl(m, 0);
+    decl.toDecls = true;
+    for (const auto& [file, p] : consts) {
+        decl.At(file, p);
+        DeclareConstant(m, decl, file, p, m.files[file].syntax.At(p));
+    }
+    std::vector<std::uint32_t> typeSyms;
+    for (const auto& [file, p] : types) {
+        decl.At(file, p);
+        Stmt& s = m.files[file].syntax.At(p);
+        if (auto t = m.types.find(s.name); t != m.types.end()) {
+            decl.Error(Msg::DuplicateIdentifier);
+            s.sym = SymRef{SymRef::kGlobal, t->second};
+        } else {
+            Symbol sym;
+            sym.kind = SymKind::Type;
+            sym.name = s.name;
+            sym.file = file;
+            sym.row = s.row;
+            sym.col = s.nameCol;
+            sym.endCol = s.nameEnd;
+            sym.pos = p;
+            m.globals.push_back(sym);
+            s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+            m.types[s.name] = s.sym.index;
+        }
+        typeSyms.push_back(s.sym.index);
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto& [file, p] = fields[i];
+        decl.At(file, p);
+        Stmt& s = m.files[file].syntax.At(p);
+        const std::uint32_t owner = typeSyms[fieldOwner[i]];
+        const std::optional<ValueType> t = decl.TagType(s.tag, s.typeName);
+        const std::uint64_t key = (std::uint64_t(owner) << 32) | s.name;
+        if (auto f = m.fields.find(key); f != m.fields.end()) {
+            decl.Error(Msg::DuplicateVariableName);
+            s.sym = SymRef{SymRef::kGlobal, f->second};
+            continue;
+        }
+        Symbol sym;
+        sym.kind = SymKind::Field;
+        sym.name = s.name;
+        sym.tag = s.tag;
+        sym.typeName = s.typeName;
+        sym.type = t ? *t : ValueType{ValueType::Int};
+        sym.vector = s.c != 0;
+        sym.file = file;
+        sym.row = s.row;
+        sym.col = s.nameCol;
+        sym.endCol = s.nameEnd;
+        sym.pos = p;
+        sym.owner = owner;
+        m.globals.push_back(sym);
+        s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+        m.fields[key] = s.sym.index;
+        if (s.c)
+            decl.Value(s.c);
+    }
+    const std::vector<std::uint32_t> functions = FunctionOrder(m);
+    for (std::uint32_t unit : functions)
+        DeclareFunction(m, unit);
+
+    Checker main(m, 0);
+    main.Walk();
+    main.CheckJumps();
+    for (std::uint32_t unit : functions) {
+        Checker c(m, unit);
+        c.Walk();
+        c.CheckJumps();
+    }
+}
+
+void CheckUnit(Model& m, std::uint32_t unit)
+{
+    if (unit == 0) {
+        CheckAll(m);
+        return;
+    }
+    ResetUnit(m.units[unit]);
+    Checker c(m, unit);
+    c.DeclareParams(false);
+    c.Walk();
+    c.CheckJumps();
+}
+
+bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& rows)
+{
+    if (m.units.empty())
+        return true;
+    Unit& u = m.units[0];
+    const std::set<std::pair<std::uint32_t, std::uint32_t>> edited(rows.begin(), rows.end());
+    for (const Symbol& s : u.syms)
+        if (edited.count({s.file, s.row}))
+            return false;
+    const auto onEdited = [&](std::uint32_t file, std::uint32_t row) { return edited.count({file, row}) != 0; };
+    std::erase_if(u.diags, [&](const Diag& d) { return onEdited(d.file, d.row) || d.msg == Msg::UndefinedLabel; });
+    std::erase_if(u.jumps, [&](const Unit::LabelUse& j) { return onEdited(j.file, j.row); });
+    Checker c(m, 0);
+    c.partial = true;
+    for (const auto& [file, row] : edited) {
+        const FileSyntax& f = m.files[file].syntax;
+        for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
+            c.At(file, StmtPos{row, k});
+            c.Statement();
+            if (c.aborted)
+                return false;
+        }
+    }
+    c.CheckJumps();
+    return true;
+}
+
+std::string TypeText(const Model& m, const Symbol& s)
+{
+    switch (s.tag) {
+    case Tag::Int: return "%";
+    case Tag::Float: return "#";
+    case Tag::Str: return "$";
+    case Tag::Custom: return "." + m.names.Text(s.typeName);
+    default: return {};
+    }
+}
+
+}  // namespace lang

@@ -1,0 +1,239 @@
+#include "language/FileSyntax.h"
+
+#include "language/Parser.h"
+
+#include <algorithm>
+
+namespace lang {
+
+namespace {
+
+// What block matching and the program's shape depend on in a line: the
+// kinds of its statements, where ':' separates them, and its Includes.
+bool SameShape(const FileSyntax& f, const FileSyntax::Line& a, const Stmt* as, const FileSyntax::Line& b,
+               const Stmt* bs)
+{
+    if (a.count != b.count)
+        return false;
+    for (std::uint32_t i = 0; i < a.count; ++i) {
+        if (as[i].kind != bs[i].kind || as[i].afterColon != bs[i].afterColon || as[i].token != bs[i].token)
+            return false;
+        if (as[i].kind == StmtKind::Include && f.Text(as[i]) != f.Text(bs[i]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
+                            std::vector<Line>& out)
+{
+    std::vector<LineSpan> spans;
+    SplitLines(text, spans);
+    if (count == ~0u)
+        count = static_cast<std::uint32_t>(spans.size());
+    if (spans.size() > count)
+        spans.resize(count);
+    while (spans.size() < count)
+        spans.push_back(LineSpan{text.size(), 0, 0});
+    out.reserve(out.size() + count);
+    for (const LineSpan& span : spans) {
+        const std::string_view line = text.substr(span.start, span.length);
+        m_tokens.clear();
+        LexLine(line, span.eolCol, names, m_tokens);
+        Line l;
+        l.first = static_cast<std::uint32_t>(m_stmts.size());
+        l.eolCol = span.eolCol;
+        ParseLineInto(*this, m_tokens, line, row++);
+        l.count = static_cast<std::uint32_t>(m_stmts.size()) - l.first;
+        for (std::uint32_t k = l.first; k < l.first + l.count; ++k)
+            m_errors += m_stmts[k].error != Msg::None;
+        out.push_back(l);
+    }
+}
+
+void FileSyntax::Parse(std::string_view text, NameTable& names)
+{
+    m_lines.clear();
+    m_stmts.clear();
+    m_exprs.assign(1, Expr{});  // index 0: no expression
+    m_lists.clear();
+    m_strings.clear();
+    m_garbage = 0;
+    m_errors = 0;
+    m_stmts.reserve(text.size() / 40);
+    m_exprs.reserve(text.size() / 12);
+    ParseLines(text, ~0u, 0, names, m_lines);
+    MatchBlocks();
+}
+
+FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
+                                        std::uint32_t newCount, NameTable& names)
+{
+    if (m_exprs.empty())
+        m_exprs.assign(1, Expr{});
+    first = std::min<std::uint32_t>(first, LineCount());
+    oldCount = std::min(oldCount, LineCount() - first);
+    std::vector<Line> fresh;
+    fresh.reserve(newCount);
+    const std::size_t stmtsBefore = m_stmts.size();
+    ParseLines(lines, newCount, first, names, fresh);
+
+    EditEffect effect;
+    effect.structure = oldCount != newCount;
+    for (std::uint32_t i = 0; i < oldCount; ++i) {
+        const Line& old = m_lines[first + i];
+        m_garbage += old.count;
+        for (std::uint32_t k = old.first; k < old.first + old.count; ++k)
+            m_errors -= m_stmts[k].error != Msg::None;
+        if (i < newCount && !effect.structure) {
+            if (!SameShape(*this, old, m_stmts.data() + old.first, fresh[i], m_stmts.data() + fresh[i].first))
+                effect.structure = true;
+        }
+        for (std::uint32_t k = 0; k < old.count; ++k)
+            if (m_stmts[old.first + k].kind == StmtKind::Include)
+                effect.includes = true;
+    }
+    for (std::size_t s = stmtsBefore; s < m_stmts.size(); ++s)
+        if (m_stmts[s].kind == StmtKind::Include)
+            effect.includes = true;
+    if (effect.includes && !effect.structure) {
+        // The same Includes on the same lines: nothing about files changed.
+        effect.includes = false;
+        for (std::uint32_t i = 0; i < oldCount; ++i) {
+            const Line& old = m_lines[first + i];
+            for (std::uint32_t k = 0; k < old.count; ++k)
+                if (m_stmts[old.first + k].kind == StmtKind::Include &&
+                    Text(m_stmts[old.first + k]) != Text(m_stmts[fresh[i].first + k]))
+                    effect.includes = true;
+        }
+    }
+
+    if (oldCount == newCount) {
+        std::copy(fresh.begin(), fresh.end(), m_lines.begin() + first);
+    } else {
+        m_lines.erase(m_lines.begin() + first, m_lines.begin() + first + oldCount);
+        m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
+        for (std::size_t row = first + newCount; row < m_lines.size(); ++row) {
+            Stmt* s = LineStmts(static_cast<std::uint32_t>(row));
+            for (std::uint32_t k = 0; k < m_lines[row].count; ++k)
+                s[k].row = static_cast<std::uint32_t>(row);
+        }
+    }
+    if (m_garbage > 4096 && m_garbage > m_stmts.size() / 2) {
+        Compact();
+        effect.structure = true;
+    }
+    if (effect.structure)
+        MatchBlocks();
+    return effect;
+}
+
+// Drops what no line refers to any more, so that a long session of typing
+// does not grow the file's tables without end.
+void FileSyntax::Compact()
+{
+    std::vector<Stmt> stmts;
+    std::vector<Expr> exprs(1);
+    std::vector<std::uint32_t> lists;
+    std::string strings;
+    stmts.reserve(m_stmts.size() - m_garbage);
+    std::vector<std::uint32_t> map;
+    const auto moveExpr = [&](auto& self, std::uint32_t e) -> std::uint32_t {
+        if (!e)
+            return 0;
+        Expr x = m_exprs[e];
+        x.a = self(self, x.a);
+        x.b = self(self, x.b);
+        if (x.count) {
+            std::vector<std::uint32_t> items;
+            for (std::uint32_t i = 0; i < x.count; ++i)
+                items.push_back(self(self, m_lists[x.list + i]));
+            x.list = static_cast<std::uint32_t>(lists.size());
+            lists.insert(lists.end(), items.begin(), items.end());
+        }
+        exprs.push_back(x);
+        return static_cast<std::uint32_t>(exprs.size() - 1);
+    };
+    for (Line& line : m_lines) {
+        const std::uint32_t first = static_cast<std::uint32_t>(stmts.size());
+        for (std::uint32_t k = 0; k < line.count; ++k) {
+            Stmt s = m_stmts[line.first + k];
+            s.a = moveExpr(moveExpr, s.a);
+            s.b = moveExpr(moveExpr, s.b);
+            s.c = moveExpr(moveExpr, s.c);
+            s.d = moveExpr(moveExpr, s.d);
+            if (s.count) {
+                std::vector<std::uint32_t> items;
+                for (std::uint32_t i = 0; i < s.count; ++i)
+                    items.push_back(moveExpr(moveExpr, m_lists[s.list + i]));
+                s.list = static_cast<std::uint32_t>(lists.size());
+                lists.insert(lists.end(), items.begin(), items.end());
+            }
+            if (s.kind == StmtKind::Include) {
+                const std::string_view text = Text(m_stmts[line.first + k]);
+                s.text = static_cast<std::uint32_t>(strings.size());
+                strings.append(text);
+            }
+            stmts.push_back(s);
+        }
+        line.first = first;
+    }
+    m_stmts.swap(stmts);
+    m_exprs.swap(exprs);
+    m_lists.swap(lists);
+    m_strings.swap(strings);
+    m_garbage = 0;
+}
+
+bool FileSyntax::Settle(StmtPos& p) const
+{
+    while (p.row < m_lines.size()) {
+        if (p.k < m_lines[p.row].count)
+            return true;
+        ++p.row;
+        p.k = 0;
+    }
+    return false;
+}
+
+bool FileSyntax::Next(StmtPos& p) const
+{
+    ++p.k;
+    return Settle(p);
+}
+
+void FileSyntax::Place(const BlockDiag& d, std::uint32_t& row, std::uint32_t& col) const
+{
+    row = d.pos.row;
+    switch (d.at) {
+    case BlockDiag::At::Stmt: col = At(d.pos).col; break;
+    case BlockDiag::At::Sep: col = At(d.pos).sepCol; break;
+    case BlockDiag::At::Eol: col = m_lines[d.pos.row].eolCol; break;
+    case BlockDiag::At::EndOfFile:
+        row = LineCount();
+        col = 0;
+        break;
+    }
+}
+
+int FileSyntax::FunctionAt(StmtPos p) const
+{
+    auto it = std::upper_bound(m_functions.begin(), m_functions.end(), p,
+                               [](const StmtPos& q, const FunctionSpan& f) { return q < f.head; });
+    if (it == m_functions.begin())
+        return -1;
+    --it;
+    return p <= it->end ? static_cast<int>(it - m_functions.begin()) : -1;
+}
+
+std::size_t FileSyntax::Bytes() const
+{
+    return m_lines.capacity() * sizeof(Line) + m_stmts.capacity() * sizeof(Stmt) +
+           m_exprs.capacity() * sizeof(Expr) + m_lists.capacity() * 4 + m_strings.capacity() +
+           (m_blockDiags.capacity() * sizeof(BlockDiag)) + m_functions.capacity() * sizeof(FunctionSpan) +
+           m_types.capacity() * sizeof(TypeSpan);
+}
+
+}  // namespace lang

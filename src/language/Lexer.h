@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Tokens of Blitz3D source, one line at a time, as the compiler cuts them.
+//
+// Positions: a column is the byte offset in the line from 0 (a tab is one
+// column, a UTF-8 character as many columns as it has bytes), which is what
+// the compiler counts; diagnostics add 1 when they are shown.
+namespace lang {
+
+using NameId = std::uint32_t;  // an interned, lower-cased name; 0 is none
+constexpr NameId kNoName = 0;
+
+// Names without regard to letter case: each distinct lower-cased spelling
+// gets one id for the life of the table, so the rest of the model compares
+// integers.
+class NameTable {
+public:
+    NameTable();
+    NameId Intern(std::string_view name);
+    // A name already lower-cased, with its hash (the lexer makes both at once).
+    NameId InternLower(std::string_view lower, std::uint64_t hash);
+    // The id of a name already met, kNoName for one never met.
+    NameId Find(std::string_view name) const;
+    // The lower-cased spelling.
+    const std::string& Text(NameId id) const { return m_texts[id]; }
+    std::size_t Size() const { return m_texts.size(); }
+    std::size_t Bytes() const;
+
+private:
+    std::size_t Slot(std::string_view lower, std::uint64_t hash) const;
+    void Grow();
+
+    std::vector<std::string> m_texts;
+    std::vector<std::uint32_t> m_slots;  // open addressing, 0 = empty
+    std::vector<std::uint64_t> m_hashes;
+};
+
+// Token kinds: a single-character operator is its character; the others
+// follow.
+enum Tok : std::uint16_t {
+    kEol = 1,  // the end of the line, where the compiler sees its '\n'
+    kIdent = 256,
+    kIntConst, kFloatConst, kStringConst, kBinConst, kHexConst,
+    kNe, kLe, kGe,
+    // keywords
+    kDim, kGoto, kGosub, kExit, kReturn, kIf, kThen, kElse, kEndIf, kElseIf,
+    kWhile, kWend, kFor, kTo, kStep, kNext, kFunction, kEndFunction, kType, kEndType,
+    kEach, kGlobal, kLocal, kField, kConst, kSelect, kCase, kDefault, kEndSelect,
+    kRepeat, kUntil, kForever, kData, kRead, kRestore, kMod, kPi, kTrue, kFalse,
+    kInt, kFloat, kStr, kInclude, kNew, kDelete, kFirst, kLast, kInsert, kBefore,
+    kAfter, kNull, kObject, kHandle, kAnd, kOr, kXor, kNot, kShl, kShr, kSar, kEnd,
+    kAbs, kSgn,
+};
+
+struct Token {
+    std::uint16_t kind = kEol;
+    std::uint32_t col = 0;
+    std::uint32_t len = 0;
+    NameId name = kNoName;  // identifiers only
+};
+
+// Appends the tokens of one line (without its line end) to `out`, ending
+// with a kEol token at `eolCol`: the column of the line-feed the compiler
+// reads (after a CR of a CR LF line end).
+void LexLine(std::string_view line, std::uint32_t eolCol, NameTable& names, std::vector<Token>& out);
+
+// Whether a spelling is one of the language's keywords (letter case ignored).
+bool IsKeyword(std::string_view word);
+// The keyword's spelling as the help writes it, for messages; "" for none.
+std::string_view KeywordText(std::uint16_t kind);
+
+// A source cut into lines at CR LF, LF or CR: the start of each line, its
+// length without the line end, and where the compiler's line end falls.
+struct LineSpan {
+    std::size_t start = 0;
+    std::uint32_t length = 0;
+    std::uint32_t eolCol = 0;
+};
+void SplitLines(std::string_view text, std::vector<LineSpan>& out);
+
+}  // namespace lang

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "language/FileSyntax.h"
+#include "language/Program.h"
+
+#include <deque>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The inside of Program, shared by its parts: the files and how they
+// include each other, the symbol tables and each unit's checking state.
+namespace lang {
+
+// A value's type as the checker knows it. Unknown stands for what it cannot
+// tell (a built-in command's result): it converts to anything without error.
+struct ValueType {
+    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector } k = Unknown;
+    std::uint32_t type = 0;  // the Type symbol of a Struct
+    bool operator==(const ValueType&) const = default;
+};
+
+enum class SymKind : std::uint8_t { Const, Global, Array, Local, Param, Function, Type, Field, Label };
+
+struct Symbol {
+    SymKind kind = SymKind::Local;
+    bool implicit = false;  // a local declared by its first use
+    bool vector = false;    // a Blitz array a[n]
+    NameId name = kNoName;
+    ValueType type;          // a variable's, a function's result
+    Tag tag = Tag::None;
+    NameId typeName = kNoName;
+    std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
+    std::uint32_t owner = 0;  // a field's Type symbol; a function's unit
+    std::uint32_t dims = 0;   // an array's subscripts
+    std::uint32_t required = 0, total = 0;  // a function's parameters
+    StmtPos pos;              // the declaring statement
+    std::uint32_t order = 0;  // the ordinal of its line in the program's text
+};
+
+struct Diag {
+    std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
+    Msg msg = Msg::None;
+    NameId name = kNoName;
+    std::string extra;  // the .decls file of a missing userlib
+};
+
+// The main program (unit 0) or one function: its own names and what its
+// check found.
+struct Unit {
+    std::uint32_t file = 0;
+    int function = -1;          // index into the file's functions; -1 for the main program
+    std::uint32_t funcSym = 0;  // the Function symbol
+    std::vector<Symbol> syms;
+    std::unordered_map<NameId, std::uint32_t> vars, labels;
+    struct LabelUse {
+        NameId name;
+        std::uint32_t file, row, col, endCol;
+        bool restore;
+    };
+    std::vector<LabelUse> jumps;
+    std::vector<Diag> diags;
+};
+
+struct IncludeSite {
+    StmtPos pos;
+    int target = -1;  // file index, -1 for a path no file can have
+    bool first = false;
+};
+
+struct FileState {
+    std::string key;
+    FileSyntax syntax;
+    bool given = false, missing = false;
+    bool inProgram = false;
+    std::vector<IncludeSite> sites;
+    std::uint64_t base = 0, size = 0;  // its first line's ordinal in the program's text, its lines with includes
+    std::uint32_t firstUnit = 0;       // the unit of its first function
+};
+
+struct Model {
+    NameTable names;
+    std::deque<FileState> files;  // entries stay put as files are added
+    std::unordered_map<std::string, std::uint32_t> byKey;
+    int main = -1;
+    std::string mainDir;
+    std::vector<std::uint32_t> order;  // the program's files, in include order
+
+    // vocabulary
+    std::vector<Callable> callables;
+    std::unordered_map<NameId, std::uint32_t> builtins;  // into callables
+    std::unordered_map<NameId, std::string> shipped;
+
+    // the program's symbols
+    std::vector<Symbol> globals;
+    std::unordered_map<NameId, std::uint32_t> gvars, funcs, types;
+    std::unordered_map<std::uint64_t, std::uint32_t> fields;  // type symbol << 32 | name
+    std::unordered_map<NameId, std::vector<std::uint64_t>> dimAt;  // ordinals of Dim statements
+    std::vector<Unit> units;
+    std::vector<Diag> declDiags;  // constants, types and fields, function heads
+
+    // what edits left to do
+    bool assemble = true, full = true;
+    std::vector<std::uint32_t> dirtyUnits;
+    bool dirtyMain = false;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> mainRows;  // (file, row) edited in the main program
+    bool mainPartialOk = true;
+
+    std::uint32_t FileIndex(std::string_view key);
+    std::uint64_t Ordinal(std::uint32_t file, std::uint32_t row) const;
+    void Assemble();
+    void EnsureAssembled();
+    void Refresh();
+};
+
+// The checker (Check.cpp).
+void CheckAll(Model& m);
+void CheckUnit(Model& m, std::uint32_t unit);
+// Re-checks only the main program's statements on `rows`; false when the
+// edit reaches further and the whole main program must be checked again.
+bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& rows);
+std::string MessageText(const Model& m, const Diag& d);
+std::string TypeText(const Model& m, const Symbol& s);
+
+}  // namespace lang

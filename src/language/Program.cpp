@@ -1,0 +1,318 @@
+#include "language/Program.h"
+
+#include "language/Includes.h"
+#include "language/Model.h"
+
+#include <algorithm>
+
+namespace lang {
+
+namespace {
+
+bool IsDeclaration(StmtKind k)
+{
+    switch (k) {
+    case StmtKind::Const:
+    case StmtKind::Global:
+    case StmtKind::Dim:
+    case StmtKind::Function:
+    case StmtKind::TypeHead:
+    case StmtKind::Field:
+    case StmtKind::EndType:
+    case StmtKind::Label:
+    case StmtKind::Include: return true;
+    default: return false;
+    }
+}
+
+// What a declaration statement makes known to the rest of the program.
+bool SameDeclaration(const FileSyntax& f, const Stmt& a, const Stmt& b)
+{
+    if (a.kind != b.kind || a.name != b.name || a.tag != b.tag || a.typeName != b.typeName || a.nameCol != b.nameCol ||
+        a.count != b.count || a.error != b.error)
+        return false;
+    if (a.kind == StmtKind::Function) {
+        for (std::uint32_t i = 0; i < a.count; ++i) {
+            const Expr& p = f.E(f.ListItem(a.list, i));
+            const Expr& q = f.E(f.ListItem(b.list, i));
+            if (p.name != q.name || p.tag != q.tag || p.typeName != q.typeName || p.col != q.col || !p.a != !q.a)
+                return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::uint32_t Model::FileIndex(std::string_view key)
+{
+    auto it = byKey.find(std::string(key));
+    if (it != byKey.end())
+        return it->second;
+    files.emplace_back();
+    files.back().key = std::string(key);
+    const auto index = static_cast<std::uint32_t>(files.size() - 1);
+    byKey.emplace(files.back().key, index);
+    return index;
+}
+
+std::uint64_t Model::Ordinal(std::uint32_t file, std::uint32_t row) const
+{
+    const FileState& f = files[file];
+    std::uint64_t ord = f.base + row;
+    for (const IncludeSite& s : f.sites) {
+        if (s.pos.row >= row)
+            break;
+        if (s.first && s.target >= 0)
+            ord += files[s.target].size;
+    }
+    return ord;
+}
+
+void Model::Assemble()
+{
+    order.clear();
+    for (FileState& f : files) {
+        f.inProgram = false;
+        f.sites.clear();
+    }
+    units.clear();
+    if (main < 0)
+        return;
+    // Depth first, at each Include in turn: the order the compiler reads.
+    std::vector<std::pair<std::uint32_t, StmtPos>> stack;
+    const auto enter = [&](std::uint32_t file) {
+        files[file].inProgram = true;
+        order.push_back(file);
+        stack.push_back({file, StmtPos{}});
+    };
+    enter(static_cast<std::uint32_t>(main));
+    while (!stack.empty()) {
+        const std::uint32_t file = stack.back().first;
+        StmtPos p = stack.back().second;
+        const FileSyntax& syntax = files[file].syntax;
+        int descend = -1;
+        for (bool more = syntax.Settle(p); more; more = syntax.Next(p)) {
+            const Stmt& s = syntax.At(p);
+            if (s.kind != StmtKind::Include || s.error != Msg::None)
+                continue;
+            IncludeSite site{p};
+            if (auto key = ResolveInclude(mainDir, syntax.Text(s))) {
+                site.target = static_cast<int>(FileIndex(*key));
+                const FileState& t = files[site.target];
+                site.first = t.given && !t.missing && !t.inProgram;
+            }
+            files[file].sites.push_back(site);
+            if (site.first) {
+                descend = site.target;
+                syntax.Next(p);
+                break;
+            }
+        }
+        if (descend < 0) {
+            stack.pop_back();
+            continue;
+        }
+        stack.back().second = p;
+        enter(static_cast<std::uint32_t>(descend));
+    }
+    // Sizes after the included files' sizes, then each file's first ordinal.
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        FileState& f = files[*it];
+        f.size = f.syntax.LineCount();
+        for (const IncludeSite& s : f.sites)
+            if (s.first)
+                f.size += files[s.target].size;
+    }
+    files[main].base = 0;
+    for (std::uint32_t file : order) {
+        for (const IncludeSite& s : files[file].sites)
+            if (s.first)
+                files[s.target].base = Ordinal(file, s.pos.row) + 1;
+    }
+    units.emplace_back();
+    units[0].file = static_cast<std::uint32_t>(main);
+    for (std::uint32_t file : order) {
+        files[file].firstUnit = static_cast<std::uint32_t>(units.size());
+        for (std::size_t i = 0; i < files[file].syntax.Functions().size(); ++i) {
+            Unit& u = units.emplace_back();
+            u.file = file;
+            u.function = static_cast<int>(i);
+        }
+    }
+}
+
+void Model::Refresh()
+{
+    EnsureAssembled();
+    if (full) {
+        CheckAll(*this);
+        full = false;
+    } else {
+        std::sort(dirtyUnits.begin(), dirtyUnits.end());
+        dirtyUnits.erase(std::unique(dirtyUnits.begin(), dirtyUnits.end()), dirtyUnits.end());
+        for (std::uint32_t u : dirtyUnits)
+            if (u < units.size())
+                CheckUnit(*this, u);
+        if (dirtyMain && !(mainPartialOk && CheckMainRows(*this, mainRows)))
+            CheckUnit(*this, 0);
+    }
+    dirtyUnits.clear();
+    mainRows.clear();
+    dirtyMain = false;
+    mainPartialOk = true;
+}
+
+Program::Program() : m(std::make_unique<Model>()) {}
+Program::~Program() = default;
+
+void Program::SetVocabulary(const Vocabulary& vocabulary)
+{
+    m->callables.clear();
+    m->builtins.clear();
+    m->shipped.clear();
+    for (const auto* list : {&vocabulary.commands, &vocabulary.userlibs}) {
+        for (const Callable& c : *list) {
+            m->callables.push_back(c);
+            m->builtins[m->names.Intern(c.name)] = static_cast<std::uint32_t>(m->callables.size() - 1);
+        }
+    }
+    for (const auto& [name, file] : vocabulary.shippedDecls)
+        m->shipped[m->names.Intern(name)] = file;
+    m->full = true;
+}
+
+void Program::SetMainFile(std::string_view key)
+{
+    m->main = static_cast<int>(m->FileIndex(key));
+    m->mainDir = std::string(FolderOf(key));
+    m->assemble = true;
+}
+
+const std::string& Program::MainFile() const
+{
+    static const std::string none;
+    return m->main < 0 ? none : m->files[m->main].key;
+}
+
+void Program::SetFile(std::string_view key, std::string_view text)
+{
+    FileState& f = m->files[m->FileIndex(key)];
+    f.syntax.Parse(text, m->names);
+    f.given = true;
+    f.missing = false;
+    m->assemble = true;
+}
+
+void Program::SetMissing(std::string_view key)
+{
+    FileState& f = m->files[m->FileIndex(key)];
+    f.syntax.Parse({}, m->names);
+    f.given = true;
+    f.missing = true;
+    m->assemble = true;
+}
+
+void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
+                   std::uint32_t newCount)
+{
+    auto it = m->byKey.find(std::string(key));
+    if (it == m->byKey.end() || !m->files[it->second].given || m->files[it->second].missing)
+        return;
+    const std::uint32_t file = it->second;
+    FileSyntax& syntax = m->files[file].syntax;
+    // The declarations of the lines replaced, to see whether the program's
+    // tables can stay.
+    std::vector<Stmt> before;
+    for (std::uint32_t row = first; row < std::min(first + oldCount, syntax.LineCount()); ++row)
+        for (std::uint32_t k = 0; k < syntax.Lines()[row].count; ++k)
+            before.push_back(syntax.At({row, k}));
+    const FileSyntax::EditEffect effect = syntax.Edit(first, oldCount, lines, newCount, m->names);
+    if (!m->files[file].inProgram)
+        return;
+    if (effect.includes) {
+        m->assemble = true;
+        return;
+    }
+    if (effect.structure) {
+        // Blocks moved: the units and the program's line numbering change.
+        m->assemble = true;
+        return;
+    }
+    std::size_t b = 0;
+    for (std::uint32_t row = first; row < first + newCount; ++row) {
+        for (std::uint32_t k = 0; k < syntax.Lines()[row].count; ++k, ++b) {
+            const Stmt& s = syntax.At({row, k});
+            if ((IsDeclaration(s.kind) || IsDeclaration(before[b].kind)) && !SameDeclaration(syntax, s, before[b]))
+                m->full = true;
+            const int fn = syntax.FunctionAt({row, k});
+            if (fn >= 0) {
+                m->dirtyUnits.push_back(m->files[file].firstUnit + static_cast<std::uint32_t>(fn));
+            } else {
+                m->dirtyMain = true;
+                m->mainRows.emplace_back(file, row);
+                if (s.kind == StmtKind::Exit || s.kind == StmtKind::Local || IsDeclaration(s.kind))
+                    m->mainPartialOk = false;
+            }
+        }
+    }
+}
+
+// The include graph alone, without checking: what the host asks while it
+// is still handing over files.
+void Model::EnsureAssembled()
+{
+    if (assemble) {
+        Assemble();
+        assemble = false;
+        full = true;
+    }
+}
+
+std::vector<std::string> Program::NeededFiles()
+{
+    m->EnsureAssembled();
+    std::vector<std::string> needed;
+    for (std::uint32_t file : m->order)
+        for (const IncludeSite& s : m->files[file].sites)
+            if (s.target >= 0 && !m->files[s.target].given &&
+                std::find(needed.begin(), needed.end(), m->files[s.target].key) == needed.end())
+                needed.push_back(m->files[s.target].key);
+    return needed;
+}
+
+std::vector<std::string> Program::Files()
+{
+    m->EnsureAssembled();
+    std::vector<std::string> keys;
+    for (std::uint32_t file : m->order)
+        keys.push_back(m->files[file].key);
+    return keys;
+}
+
+std::vector<std::string> Program::IncludersOf(std::string_view key)
+{
+    m->EnsureAssembled();
+    std::vector<std::string> keys;
+    for (std::uint32_t file : m->order)
+        for (const IncludeSite& s : m->files[file].sites)
+            if (s.target >= 0 && m->files[s.target].key == key) {
+                keys.push_back(m->files[file].key);
+                break;
+            }
+    return keys;
+}
+
+std::size_t Program::Bytes() const
+{
+    std::size_t bytes = m->names.Bytes() + m->globals.capacity() * sizeof(Symbol);
+    for (const FileState& f : m->files)
+        bytes += f.syntax.Bytes() + f.sites.capacity() * sizeof(IncludeSite);
+    for (const Unit& u : m->units)
+        bytes += sizeof(Unit) + u.syms.capacity() * sizeof(Symbol) + (u.vars.size() + u.labels.size()) * 32 +
+                 u.diags.capacity() * sizeof(Diag);
+    bytes += (m->gvars.size() + m->funcs.size() + m->types.size() + m->fields.size()) * 32;
+    return bytes;
+}
+
+}  // namespace lang

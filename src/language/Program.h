@@ -1,0 +1,149 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The whole program as the compiler sees it: a main file and every file it
+// includes at any depth, one symbol table, every name use bound to its
+// symbol, and the compiler's checks. It does no input or output: the host
+// gives each file's text (the editor's unsaved text for open documents, the
+// disk's for the rest) and tells it of edits, and asks questions whose
+// answers are plain values.
+//
+// Files are named by keys: absolute paths lower-cased with '/' separators
+// (FileKey in Includes.h makes one from a path). Rows and columns are from 0;
+// a column is a byte offset in the line, as the compiler counts (a tab is one
+// column); the compiler's messages show both plus 1.
+//
+// A window host typically:
+//   Program p;  p.SetVocabulary(...);  p.SetMainFile(key);
+//   p.SetFile(key, text);  then for each key of p.NeededFiles(): SetFile or SetMissing
+//   on each edit: p.Edit(key, first, oldCount, newLines, newCount)
+//   then asks Diagnostics(), Definition(), References(), FieldsAt(), ...
+// Queries bring the model up to date first, doing only the work the edits
+// since the last query call for.
+namespace lang {
+
+struct Model;
+
+struct Range {
+    std::string file;  // key
+    std::uint32_t row = 0, col = 0, endCol = 0;
+    bool operator==(const Range&) const = default;
+};
+
+struct Diagnostic {
+    std::string file;  // key
+    std::uint32_t row = 0, col = 0;  // where the compiler reports it
+    std::uint32_t endCol = 0;        // the end of what it is about, for a squiggle
+    std::string message;             // the compiler's words
+};
+
+enum class SymbolKind : std::uint8_t { Constant, Global, Array, Local, Parameter, Function, Type, Field, Label };
+
+struct SymbolInfo {
+    SymbolKind kind = SymbolKind::Global;
+    std::string name;       // lower-cased, as the compiler keeps names
+    std::string typeText;   // "%", "#", "$", ".point" or "" (a function's return type, a variable's type)
+    std::string container;  // the type of a field, the function of a local, parameter or label
+    Range place;            // the declaring name (an undeclared local: its first use)
+    std::vector<std::string> params;  // a function's parameters as written: "x#", "p.point", "n=10"
+};
+
+// The built-in vocabulary, as plain data from the caller.
+struct Callable {
+    std::string name;
+    struct Param {
+        std::string name;  // with its type character
+        bool optional = false;
+    };
+    std::vector<Param> params;
+};
+struct Vocabulary {
+    std::vector<Callable> commands;  // commands.txt
+    std::vector<Callable> userlibs;  // the install's userlibs/*.decls
+    // Functions that .decls files beside the program declare: the name and
+    // the file's name, for the message when the install lacks them.
+    std::vector<std::pair<std::string, std::string>> shippedDecls;
+};
+
+// One edit of a rename: replace [col, endCol) of a row by the new name.
+struct RenameEdit {
+    std::string file;
+    std::uint32_t row = 0, col = 0, endCol = 0;
+};
+struct RenamePlan {
+    std::string refusal;  // empty when the rename can go ahead
+    std::vector<RenameEdit> edits;
+};
+
+class Program {
+public:
+    Program();
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    void SetVocabulary(const Vocabulary& vocabulary);
+    // The main file; includes are taken from its folder.
+    void SetMainFile(std::string_view key);
+    const std::string& MainFile() const;
+    // A file's whole text, or that it cannot be read.
+    void SetFile(std::string_view key, std::string_view text);
+    void SetMissing(std::string_view key);
+    // Lines [first, first + oldCount) of a file became the `newCount` lines
+    // of `lines` (their line ends included; the last may lack one).
+    void Edit(std::string_view key, std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
+              std::uint32_t newCount);
+
+    // Included files the program needs whose text was neither given nor
+    // said to be missing.
+    std::vector<std::string> NeededFiles();
+    // The program's files, the main file first, in the compiler's order.
+    std::vector<std::string> Files();
+    // The program's files that include `key`.
+    std::vector<std::string> IncludersOf(std::string_view key);
+
+    // Every diagnostic, the compiler's first error first, then in the
+    // compiler's order of checking.
+    std::vector<Diagnostic> Diagnostics();
+    // The declaration of the name at a place.
+    std::optional<Range> Definition(std::string_view key, std::uint32_t row, std::uint32_t col);
+    // Every use of the symbol at a place, its declaration included, in file order.
+    std::vector<Range> References(std::string_view key, std::uint32_t row, std::uint32_t col);
+    // The fields of the type of what the text of the line holds before `col`
+    // (a variable, an array element or a field chain, with a backslash after it
+    // being typed): `p\`, `a(i)\next\`. The line's text comes from the
+    // host, as it may not parse yet.
+    std::vector<SymbolInfo> FieldsAt(std::string_view key, std::uint32_t row, std::string_view lineText,
+                                     std::uint32_t col);
+    // The fields of a type, by its name.
+    std::vector<SymbolInfo> FieldsOf(std::string_view typeName);
+    std::vector<SymbolInfo> Types();
+    // The names usable at a place: the function's locals and parameters (or
+    // the main program's locals) first, then constants, globals and arrays,
+    // then the program's functions.
+    std::vector<SymbolInfo> VisibleNames(std::string_view key, std::uint32_t row);
+    // A program function by name (for call tips), nullopt for none.
+    std::optional<SymbolInfo> FunctionNamed(std::string_view name);
+    // Every declaration of the program (go to symbol).
+    std::vector<SymbolInfo> Symbols();
+    // Declarations whose names hold the letters of `pattern` in order,
+    // letter case ignored, best matches first.
+    std::vector<SymbolInfo> MatchSymbols(std::string_view pattern, std::size_t limit);
+
+    // The edits that rename the symbol at a place, or why it cannot be.
+    RenamePlan Rename(std::string_view key, std::uint32_t row, std::uint32_t col, std::string_view newName);
+
+    // Memory the model holds, for the benchmarks.
+    std::size_t Bytes() const;
+
+private:
+    std::unique_ptr<Model> m;
+};
+
+}  // namespace lang

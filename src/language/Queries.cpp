@@ -1,0 +1,243 @@
+#include "language/Occurrences.h"
+
+#include <algorithm>
+
+namespace lang {
+
+namespace {
+
+const Symbol& SymOf(const Model& m, SymRef r)
+{
+    return r.unit == SymRef::kGlobal ? m.globals[r.index] : m.units[r.unit].syms[r.index];
+}
+
+// The symbol written at a place, if a bound name is there.
+std::optional<std::pair<std::uint32_t, Occurrence>> At(Model& m, std::string_view key, std::uint32_t row,
+                                                         std::uint32_t col)
+{
+    m.Refresh();
+    auto it = m.byKey.find(std::string(key));
+    if (it == m.byKey.end() || !m.files[it->second].inProgram)
+        return std::nullopt;
+    std::vector<Occurrence> found;
+    RowOccurrences(m, it->second, row, kNoName, found);
+    for (const Occurrence& o : found)
+        if (col >= o.col && col <= o.endCol && o.sym)
+            return std::make_pair(it->second, o);
+    return std::nullopt;
+}
+
+std::vector<SymbolInfo> FieldsOfType(const Model& m, std::uint32_t type)
+{
+    std::vector<SymbolInfo> out;
+    for (std::uint32_t i = 0; i < m.globals.size(); ++i)
+        if (m.globals[i].kind == SymKind::Field && m.globals[i].owner == type)
+            out.push_back(Describe(m, SymRef{SymRef::kGlobal, i}));
+    return out;
+}
+
+}  // namespace
+
+std::optional<Range> Program::Definition(std::string_view key, std::uint32_t row, std::uint32_t col)
+{
+    const auto at = At(*m, key, row, col);
+    if (!at)
+        return std::nullopt;
+    const Symbol& s = SymOf(*m, at->second.sym);
+    return Range{m->files[s.file].key, s.row, s.col, s.endCol};
+}
+
+std::vector<Range> Program::References(std::string_view key, std::uint32_t row, std::uint32_t col)
+{
+    const auto at = At(*m, key, row, col);
+    if (!at)
+        return {};
+    const SymRef target = at->second.sym;
+    const NameId name = at->second.name;
+    std::vector<Range> out;
+    std::vector<Occurrence> found;
+    const auto scan = [&](std::uint32_t file, std::uint32_t from, std::uint32_t to) {
+        for (std::uint32_t r = from; r < to; ++r) {
+            found.clear();
+            RowOccurrences(*m, file, r, name, found);
+            for (const Occurrence& o : found)
+                if (o.sym == target)
+                    out.push_back(Range{m->files[file].key, r, o.col, o.endCol});
+        }
+    };
+    if (target.unit != SymRef::kGlobal && target.unit != 0) {
+        // A function's own names are used in that function only.
+        const Unit& u = m->units[target.unit];
+        const FunctionSpan& span = m->files[u.file].syntax.Functions()[u.function];
+        scan(u.file, span.head.row, std::min(span.end.row + 1, m->files[u.file].syntax.LineCount()));
+        return out;
+    }
+    for (std::uint32_t file : m->order)
+        scan(file, 0, m->files[file].syntax.LineCount());
+    return out;
+}
+
+std::vector<SymbolInfo> Program::FieldsOf(std::string_view typeName)
+{
+    m->Refresh();
+    auto t = m->types.find(m->names.Find(typeName));
+    return t == m->types.end() ? std::vector<SymbolInfo>{} : FieldsOfType(*m, t->second);
+}
+
+std::vector<SymbolInfo> Program::FieldsAt(std::string_view key, std::uint32_t row, std::string_view lineText,
+                                          std::uint32_t col)
+{
+    m->Refresh();
+    auto file = m->byKey.find(std::string(key));
+    if (file == m->byKey.end() || m->units.empty())
+        return {};
+    // The chain before the place, read backwards: name, (...) , \field ...
+    std::vector<Token> tokens;
+    NameTable scratch;
+    LexLine(lineText.substr(0, std::min<std::size_t>(col, lineText.size())), col, scratch, tokens);
+    tokens.pop_back();
+    if (!tokens.empty() && tokens.back().kind == '\\')
+        tokens.pop_back();
+    std::vector<NameId> fields;
+    std::ptrdiff_t i = static_cast<std::ptrdiff_t>(tokens.size()) - 1;
+    NameId head = kNoName;
+    while (i >= 0) {
+        if (tokens[i].kind == ')') {
+            int depth = 0;
+            for (; i >= 0; --i) {
+                depth += tokens[i].kind == ')' ? 1 : tokens[i].kind == '(' ? -1 : 0;
+                if (!depth)
+                    break;
+            }
+            --i;
+        }
+        while (i >= 0 && (tokens[i].kind == '%' || tokens[i].kind == '#' || tokens[i].kind == '$'))
+            --i;
+        if (i < 0 || tokens[i].kind != kIdent)
+            return {};
+        const NameId name = m->names.Find(scratch.Text(tokens[i].name));
+        if (i >= 1 && tokens[i - 1].kind == '\\') {
+            fields.push_back(name);
+            i -= 2;
+            continue;
+        }
+        head = name;
+        break;
+    }
+    if (!head)
+        return {};
+    const Unit& u = m->units[UnitAt(*m, file->second, row)];
+    const Symbol* var = nullptr;
+    if (auto v = u.vars.find(head); v != u.vars.end())
+        var = &u.syms[v->second];
+    else if (auto g = m->gvars.find(head); g != m->gvars.end())
+        var = &m->globals[g->second];
+    if (!var || var->type.k != ValueType::Struct)
+        return {};
+    std::uint32_t type = var->type.type;
+    for (auto f = fields.rbegin(); f != fields.rend(); ++f) {
+        auto field = m->fields.find((std::uint64_t(type) << 32) | *f);
+        if (field == m->fields.end() || m->globals[field->second].type.k != ValueType::Struct)
+            return {};
+        type = m->globals[field->second].type.type;
+    }
+    return FieldsOfType(*m, type);
+}
+
+std::vector<SymbolInfo> Program::Types()
+{
+    m->Refresh();
+    std::vector<SymbolInfo> out;
+    for (std::uint32_t i = 0; i < m->globals.size(); ++i)
+        if (m->globals[i].kind == SymKind::Type)
+            out.push_back(Describe(*m, SymRef{SymRef::kGlobal, i}));
+    return out;
+}
+
+std::vector<SymbolInfo> Program::VisibleNames(std::string_view key, std::uint32_t row)
+{
+    m->Refresh();
+    auto file = m->byKey.find(std::string(key));
+    if (file == m->byKey.end() || m->units.empty())
+        return {};
+    const std::uint32_t unit = UnitAt(*m, file->second, row);
+    std::vector<SymbolInfo> out;
+    const Unit& u = m->units[unit];
+    for (std::uint32_t i = 0; i < u.syms.size(); ++i)
+        if (u.syms[i].kind != SymKind::Label)
+            out.push_back(Describe(*m, SymRef{unit, i}));
+    for (SymKind kind : {SymKind::Const, SymKind::Global, SymKind::Array, SymKind::Function})
+        for (std::uint32_t i = 0; i < m->globals.size(); ++i)
+            if (m->globals[i].kind == kind && (kind == SymKind::Function || !u.vars.count(m->globals[i].name)))
+                out.push_back(Describe(*m, SymRef{SymRef::kGlobal, i}));
+    return out;
+}
+
+std::optional<SymbolInfo> Program::FunctionNamed(std::string_view name)
+{
+    m->Refresh();
+    auto f = m->funcs.find(m->names.Find(name));
+    if (f == m->funcs.end())
+        return std::nullopt;
+    return Describe(*m, SymRef{SymRef::kGlobal, f->second});
+}
+
+std::vector<SymbolInfo> Program::Symbols()
+{
+    m->Refresh();
+    std::vector<SymbolInfo> out;
+    for (std::uint32_t i = 0; i < m->globals.size(); ++i)
+        out.push_back(Describe(*m, SymRef{SymRef::kGlobal, i}));
+    for (std::uint32_t u = 0; u < m->units.size(); ++u)
+        for (std::uint32_t i = 0; i < m->units[u].syms.size(); ++i)
+            if (!m->units[u].syms[i].implicit)
+                out.push_back(Describe(*m, SymRef{u, i}));
+    return out;
+}
+
+std::vector<SymbolInfo> Program::MatchSymbols(std::string_view pattern, std::size_t limit)
+{
+    m->Refresh();
+    std::string lower(pattern);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c | 0x20);
+    // Letters in order; a match that starts the name, runs on without gaps
+    // and leaves less of the name over ranks first.
+    const auto score = [&](const std::string& name) -> int {
+        int s = 0, run = 0;
+        std::size_t at = 0;
+        for (char c : lower) {
+            const std::size_t hit = name.find(c, at);
+            if (hit == std::string::npos)
+                return -1;
+            run = hit == at ? run + 1 : 0;
+            s += 10 + run * 5 - static_cast<int>(hit - at);
+            if (hit == 0)
+                s += 15;
+            at = hit + 1;
+        }
+        return s * 4 - static_cast<int>(name.size());
+    };
+    std::vector<std::pair<int, SymRef>> hits;
+    const auto consider = [&](SymRef r, const Symbol& s) {
+        const int sc = score(m->names.Text(s.name));
+        if (sc >= 0 || lower.empty())
+            hits.emplace_back(sc, r);
+    };
+    for (std::uint32_t i = 0; i < m->globals.size(); ++i)
+        consider(SymRef{SymRef::kGlobal, i}, m->globals[i]);
+    for (std::uint32_t u = 0; u < m->units.size(); ++u)
+        for (std::uint32_t i = 0; i < m->units[u].syms.size(); ++i)
+            if (!m->units[u].syms[i].implicit)
+                consider(SymRef{u, i}, m->units[u].syms[i]);
+    const std::size_t n = std::min(limit, hits.size());
+    std::partial_sort(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(n), hits.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<SymbolInfo> out;
+    for (std::size_t i = 0; i < n; ++i)
+        out.push_back(Describe(*m, hits[i].second));
+    return out;
+}
+
+}  // namespace lang

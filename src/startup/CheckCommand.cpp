@@ -1,0 +1,196 @@
+#include "startup/CheckCommand.h"
+
+#include "editor/Vocabulary.h"
+#include "language/Includes.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "startup/Layout.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+namespace check {
+
+namespace {
+
+constexpr const char* kUsage = "usage: ovrel --check [--blitzpath DIR] FILE...";
+
+// Regular files only: a FIFO, device or socket would block or mean nothing.
+std::optional<std::string> ReadRegular(const QString& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path.toStdString(), error))
+        return std::nullopt;
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<lang::Callable::Param> Params(std::string_view text)
+{
+    std::vector<lang::Callable::Param> params;
+    for (const EditorKeywordParam& p : ParseParams(text))
+        params.push_back({p.Name, p.Optional});
+    return params;
+}
+
+template <typename Fn>
+void EachLine(std::string_view text, Fn&& fn)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        try {
+            fn(text.substr(start, end - start));
+        } catch (const std::exception&) {
+            // a line the format cannot describe names nothing
+        }
+        start = end + 1;
+    }
+}
+
+std::vector<std::string> DeclsNames(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList({QStringLiteral("*.decls")}, QDir::Files, QDir::Name);
+    std::vector<std::string> paths;
+    for (const QString& n : names)
+        paths.push_back(QDir(folder).filePath(n).toStdString());
+    return paths;
+}
+
+}  // namespace
+
+lang::Vocabulary ReadVocabulary(std::string_view commands, const std::vector<std::string>& userlibs,
+                                const std::vector<std::pair<std::string, std::string>>& shipped)
+{
+    lang::Vocabulary v;
+    EachLine(commands, [&](std::string_view line) {
+        if (line.find_first_not_of(" \t") == std::string_view::npos)
+            return;
+        const CommandLineParts parts = ParseCommandLine(line);
+        lang::Callable c{std::string(parts.name), {}};
+        if (parts.params)
+            c.params = Params(*parts.params);
+        v.commands.push_back(std::move(c));
+    });
+    for (const std::string& text : userlibs) {
+        EachLine(text, [&](std::string_view line) {
+            if (const auto parts = ParseDeclLine(line)) {
+                lang::Callable c{std::string(parts->name), {}};
+                if (parts->params)
+                    c.params = Params(*parts->params);
+                v.userlibs.push_back(std::move(c));
+            }
+        });
+    }
+    for (const auto& decls : shipped) {
+        EachLine(decls.second, [&](std::string_view line) {
+            if (const auto parts = ParseDeclLine(line))
+                v.shippedDecls.emplace_back(std::string(parts->name), decls.first);
+        });
+    }
+    return v;
+}
+
+bool IsCheckCommand(const QStringList& args) { return args.contains(QStringLiteral("--check")); }
+
+int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream& out, std::ostream& err)
+{
+    QString blitzPath;
+    bool haveBlitzPath = false;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--check"))
+            continue;
+        if (args[i] == QLatin1String("--blitzpath")) {
+            if (i + 1 >= args.size()) {
+                err << kUsage << '\n';
+                return 2;
+            }
+            blitzPath = args[++i];
+            haveBlitzPath = true;
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            err << "unknown option " << args[i].toStdString() << '\n' << kUsage << '\n';
+            return 2;
+        } else {
+            files << args[i];
+        }
+    }
+    if (files.isEmpty()) {
+        err << kUsage << '\n';
+        return 2;
+    }
+    const IniFile prefs = IniFile::Load(layout.PrefsPath());
+    if (!haveBlitzPath) {
+        const QString dir = QString::fromStdString(prefs.Get("PATHS", "B3DDir", ""));
+        if (!dir.isEmpty())
+            blitzPath = paths::Absolute(layout.programDir, dir);
+    }
+    const QString commandsPath = paths::ResolveOnDisk(
+        paths::Absolute(layout.programDir, QString::fromStdString(prefs.Get("PATHS", "Commands", "commands.txt"))));
+    const std::optional<std::string> commands = ReadRegular(commandsPath);
+    if (!commands) {
+        err << "Unable to find \"commands.txt\" (" << commandsPath.toStdString() << ")\n";
+        return 2;
+    }
+    std::vector<std::string> userlibs;
+    if (!blitzPath.isEmpty())
+        for (const std::string& path : DeclsNames(paths::ResolveOnDisk(paths::Join(blitzPath, QStringLiteral("userlibs")))))
+            if (auto text = ReadRegular(QString::fromStdString(path)))
+                userlibs.push_back(*text);
+
+    int status = 0;
+    for (const QString& file : files) {
+        const QString absolute = QFileInfo(file).absoluteFilePath();
+        const std::optional<std::string> main = ReadRegular(absolute);
+        if (!main) {
+            out << "Unable to open input file \"" << file.toStdString() << "\"\n";
+            status = 1;
+            continue;
+        }
+        std::vector<std::pair<std::string, std::string>> shipped;
+        for (const std::string& path : DeclsNames(QFileInfo(absolute).absolutePath()))
+            if (auto text = ReadRegular(QString::fromStdString(path)))
+                shipped.emplace_back(std::filesystem::path(path).filename().string(), *text);
+        lang::Program program;
+        program.SetVocabulary(ReadVocabulary(*commands, userlibs, shipped));
+        const std::string mainKey = lang::FileKey(absolute.toStdString());
+        program.SetMainFile(mainKey);
+        program.SetFile(mainKey, *main);
+        // Where each key was found, to name it as it is on disk.
+        std::map<std::string, std::string> shown{{mainKey, file.toStdString()}};
+        for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles()) {
+            for (const std::string& key : needed) {
+                const QString onDisk = paths::ResolveOnDisk(QString::fromStdString(key));
+                if (auto text = ReadRegular(onDisk)) {
+                    program.SetFile(key, *text);
+                    shown[key] = onDisk.toStdString();
+                } else {
+                    program.SetMissing(key);
+                }
+            }
+        }
+        for (const lang::Diagnostic& d : program.Diagnostics()) {
+            auto name = shown.find(d.file);
+            out << '"' << (name != shown.end() ? name->second : d.file) << "\":" << d.row + 1 << ':' << d.col + 1 << ':'
+                << d.row + 1 << ':' << d.col + 1 << ':' << d.message << '\n';
+            status = 1;
+        }
+    }
+    return status;
+}
+
+}  // namespace check

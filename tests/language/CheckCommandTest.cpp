@@ -1,0 +1,67 @@
+#include "support/TempDir.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+Outcome Check(const QStringList& args)
+{
+    QProcess ovrel;
+    ovrel.start(OVREL_BUILD_DIR "/ovrel", QStringList{"--check"} + args);
+    Outcome run;
+    if (!ovrel.waitForFinished(60000))
+        return run;
+    run.status = ovrel.exitCode();
+    run.out = ovrel.readAllStandardOutput().toStdString();
+    run.err = ovrel.readAllStandardError().toStdString();
+    return run;
+}
+
+}  // namespace
+
+// The built program checks from a shell with no display: the compiler's
+// lines on standard output, and its exit status says how it went.
+TEST(CheckCommandTest, ChecksProgramsFromTheShell)
+{
+    TempDir dir;
+    const QString clean = dir.write("game/Main.bb", "Include \"Lib\\Util.bb\"\r\nx = Helper(1) + NetGo(2)\r\n");
+    dir.write("game/lib/util.bb", "Function Helper(a)\r\n\tReturn a * 2\r\nEnd Function\r\n");
+    dir.write("blitz/userlibs/net.decls", ".lib \"net.dll\"\r\nNetGo%(port%)\r\n");
+    const QString blitz = dir.file("blitz");
+
+    Outcome run = Check({"--blitzpath", blitz, clean});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "");
+
+    // Without the userlib, and with a broken include: one line each, the
+    // include named as it is on disk.
+    const QString broken = dir.write("other/main.bb", "Include \"part.bb\"\r\nNetGo 1\r\n");
+    dir.write("other/Part.bb", "While True\r\n");
+    run = Check({"--blitzpath", dir.file("nowhere"), broken});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "\"" + dir.file("other/Part.bb").toStdString() + "\":3:1:3:1:Expecting 'Wend'\n\"" +
+                           broken.toStdString() + "\":2:1:2:1:Function 'netgo' not found\n");
+
+    // Only regular files are read: a FIFO as include is not found. The
+    // column counts the CR of the line end, as the compiler's does.
+    const QString fifo = dir.write("fifo/main.bb", "Include \"pipe.bb\"\r\n");
+    ASSERT_EQ(::mkfifo(dir.file("fifo/pipe.bb").toLocal8Bit().constData(), 0600), 0);
+    run = Check({"--blitzpath", blitz, fifo});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "\"" + fifo.toStdString() + "\":1:19:1:19:Unable to open include file\n");
+
+    for (const QStringList& bad : {QStringList{}, QStringList{"--blitzpath"}, QStringList{"--frobnicate", clean}}) {
+        run = Check(bad);
+        EXPECT_EQ(run.status, 2) << bad.join(' ').toStdString();
+        EXPECT_NE(run.err.find("usage: ovrel --check"), std::string::npos);
+    }
+}

@@ -1,0 +1,168 @@
+#include "LanguageTestSupport.h"
+
+#include "support/SourceGenerator.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+std::string FirstError(const Files& files)
+{
+    lang::Program program;
+    Feed(program, files);
+    const auto brief = Brief(program.Diagnostics());
+    return brief.empty() ? "" : brief.front();
+}
+
+}  // namespace
+
+// For each message of the compiler, a broken program whose first
+// diagnostic is the compiler's first error: same file, row, column, words.
+TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
+{
+    struct Row {
+        std::string main;
+        std::string first;
+    };
+    const Row rows[] = {
+        {"x = ", "main.bb:1:5:Expecting expression"},
+        {"Goto 5", "main.bb:1:6:Expecting identifier"},
+        {"If a Then b = 1 )", "main.bb:1:17:Expecting end-of-line"},
+        {")", "main.bb:1:1:Expecting end-of-file"},
+        {"Include x", "main.bb:1:9:Expecting include filename"},
+        {"a\\b", "main.bb:1:4:Expecting variable assignment"},
+        {"Select a\nCase\nEnd Select", "main.bb:2:5:Expecting expression sequence"},
+        {"x = (1", "main.bb:1:7:Expecting ')'"},
+        {"Function f\nEnd Function", "main.bb:1:11:Expecting '('"},
+        {"Local v[2", "main.bb:1:10:Expecting ']'"},
+        {"For i = 1 To 2", "main.bb:2:1:Expecting 'Next'"},
+        {"For i = 1", "main.bb:1:10:Expecting 'TO'"},
+        {"While 1\r\n", "main.bb:3:1:Expecting 'Wend'"},
+        {"Repeat", "main.bb:2:1:Expecting 'Until' or 'Forever'"},
+        {"If 1\nPrint", "main.bb:3:1:Expecting 'EndIf'"},
+        {"Function f()", "main.bb:2:1:Expecting 'End Function'"},
+        {"Select 1\nDefault", "main.bb:3:1:Expecting 'End Select'"},
+        {"Select 1", "main.bb:2:1:Expecting 'Case', 'Default' or 'End Select'"},
+        {"Type T", "main.bb:2:1:Expecting 'Field' or 'End Type'"},
+        {"Insert a b", "main.bb:1:10:Expecting 'Before' or 'After'"},
+        {"Next", "main.bb:1:1:'Next' without 'For'"},
+        {"x = 1 : Wend", "main.bb:1:9:'Wend' without 'While'"},
+        {"Else", "main.bb:1:1:'Else' without 'If'"},
+        {"EndIf", "main.bb:1:1:'Endif' without 'If'"},
+        {"End Function", "main.bb:1:1:'End Function' without 'Function'"},
+        {"Until 1", "main.bb:1:1:'Until' without 'Repeat'"},
+        {"Forever", "main.bb:1:1:'Forever' without 'Repeat'"},
+        {"Case 1", "main.bb:1:1:'Case' without 'Select'"},
+        {"End Select", "main.bb:1:1:'End Select' without 'Select'"},
+        {"Print (1", "main.bb:1:7:Mismatched brackets"},
+        {"Const a", "main.bb:1:8:Constants must be initialized"},
+        {"Include \"missing.bb\"", "main.bb:1:21:Unable to open include file"},
+        {"Include \"C:\\games\\x.bb\"", "main.bb:1:24:Unable to open include file"},
+        {"Function f()\nGlobal g\nEnd Function", "main.bb:2:1:'Global' can only appear in main program"},
+        {"Function f()\n\tConst c = 1\nEnd Function", "main.bb:2:2:'Const' can only appear in main program"},
+        {"If 1\nType T\nEnd Type\nEndIf", "main.bb:2:1:'Type' can only appear in main program"},
+        {"Function f()\nFunction g()\nEnd Function", "main.bb:2:1:'Function' can only appear in main program"},
+        {"While 1 : Data 1 : Wend", "main.bb:1:11:'Data' can only appear in main program"},
+        {"Foo 1", "main.bb:1:1:Function 'foo' not found"},
+        {"x = NetLibConnect(1)",
+         "main.bb:1:1:Function 'netlibconnect' not found (\"netlib.decls\" beside the program declares it; copy it "
+         "into the userlibs folder)"},
+        {"p.Foo = New Foo", "main.bb:1:1:Type \"foo\" not found"},
+        {"Type T\nField a\nEnd Type\np.T = New T\np\\b = 1", "main.bb:5:1:Type field not found"},
+        {"Function f()\nDim a(5)\nEnd Function\na(1) = 2", "main.bb:4:1:Array not found"},
+        {"Goto nowhere", "main.bb:1:1:Undefined label 'nowhere'"},
+        {"Global a\nGlobal a", "main.bb:2:8:Duplicate identifier"},
+        {"x = 1\nLocal x", "main.bb:2:7:Duplicate identifier"},
+        {"Function f()\nEnd Function\nFunction F()\nEnd Function", "main.bb:3:10:Duplicate identifier"},
+        {"Type T\nField a, a\nEnd Type", "main.bb:2:10:Duplicate variable name"},
+        {"Function f(a, a)\nEnd Function", "main.bb:1:10:Duplicate variable name"},
+        {".a\n.A", "main.bb:2:1:duplicate label"},
+        {"Text 1, 2", "main.bb:1:1:Not enough parameters"},
+        {"Cls 1", "main.bb:1:1:Too many parameters"},
+        {"Function f(a, b = 2)\nEnd Function\nf 1, 2, 3", "main.bb:3:1:Too many parameters"},
+        {"a = 1\na$ = \"x\"", "main.bb:2:1:Variable type mismatch"},
+        {"Type T\nEnd Type\np.T = 5", "main.bb:3:1:Illegal type conversion"},
+        {"Type T\nEnd Type\nType U\nEnd Type\nFor p.T = Each U\nNext", "main.bb:5:1:Type mismatch"},
+        {"a$ = \"x\" - 1", "main.bb:1:1:Operator cannot be applied to strings"},
+        {"Const c = Rand(5)", "main.bb:1:7:Expression must be constant"},
+        {"Const c = 1\nc = 2", "main.bb:2:1:Constants can not be assigned to"},
+        {"Dim a(5)\na(1, 2) = 3", "main.bb:2:1:Incorrect number of subscripts"},
+        {"Function f()\nGosub x\nEnd Function", "main.bb:2:1:'Gosub' may not be used inside a function"},
+        {"Exit", "main.bb:1:1:break must appear inside a loop"},
+        {"Return 1", "main.bb:1:1:Main program cannot return a value"},
+        {"Dim a(2)\na = 1", "main.bb:2:1:Identifier 'a' may not be used like this"},
+        // The compiler's order: parsing first, then constants, types, function heads, main, bodies.
+        {"Foo\nx = (", "main.bb:2:6:Expecting expression"},
+        {"Function f()\nBar\nEnd Function\nFoo", "main.bb:4:1:Function 'foo' not found"},
+        {"Foo\nType T\nField a.Nope\nEnd Type", "main.bb:3:7:Type \"nope\" not found"},
+        {"Function f(p.Nope)\nEnd Function\nConst c = Rand(1)", "main.bb:3:7:Expression must be constant"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FirstError({{"/p/main.bb", row.main}}), row.first) << row.main;
+}
+
+// Errors inside included files are reported in those files, where the
+// compiler reaches them: an include is read at its Include line.
+TEST(CheckTest, FirstErrorInsideIncludedFiles)
+{
+    struct Row {
+        Files files;
+        std::string first;
+    };
+    const Row rows[] = {
+        {{{"/p/main.bb", "Include \"a.bb\"\nx = ("}, {"/p/a.bb", "Include \"lib\\b.bb\""}, {"/p/lib/b.bb", "Wend"}},
+         "b.bb:1:1:'Wend' without 'While'"},
+        // nested includes are found from the main file's folder, not the includer's
+        {{{"/p/main.bb", "Include \"sub/a.bb\""}, {"/p/sub/a.bb", "Include \"c.bb\""}, {"/p/sub/c.bb", ""},
+          {"/p/c.bb", "Foo"}},
+         "c.bb:1:1:Function 'foo' not found"},
+        {{{"/p/main.bb", "Include \"a.bb\""}, {"/p/a.bb", "x = 1\nInclude \"gone.bb\""}},
+         "a.bb:2:18:Unable to open include file"},
+        {{{"/p/main.bb", "Foo\nInclude \"a.bb\""}, {"/p/a.bb", "x = )"}}, "a.bb:1:5:Expecting expression"},
+        {{{"/p/sub/main.bb", "Include \"..\\lib.bb\"\nBar"}, {"/p/lib.bb", "Function bar()\nEnd Function\nFoo"}},
+         "lib.bb:3:1:Function 'foo' not found"},
+        {{{"/p/main.bb", "Include \"Z:\\p\\LIB.BB\"\nlib 1"}, {"/p/lib.bb", "Function lib()\nEnd Function"}},
+         "main.bb:2:1:Too many parameters"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FirstError(row.files), row.first) << row.files.front().second;
+}
+
+// Programs the compiler accepts get no diagnostic: the language's corners,
+// and generated programs of every block the generator writes.
+TEST(CheckTest, AcceptedProgramsGetNoDiagnostic)
+{
+    const std::string accepted[] = {
+        "x = y + 1 : z$ = \"a\" + x",  // undeclared variables are locals, strings concatenate numbers
+        "f 1\nFunction f(a, b = 2)\nEnd Function",  // called above its declaration, defaults
+        "Function f()\nReturn g\nEnd Function\nGlobal g = 5",  // globals declared later serve functions
+        "Dim a(3)\na(1) = 2 : b = a(1) + Len(\"x\")",
+        "Type T\nField n.T, v[4], s$\nEnd Type\nt.T = New T\nt\\n = t : t\\v[2] = 1 : t\\n\\s = \"x\"\n"
+        "For e.T = Each T : Delete e : Next : Delete Each T : Insert t Before First T\nq.T = After t : h = Handle(t)",
+        "Global Collider\nType A\nField Collider\nEnd Type\nFunction Collider()\nLocal Collider = 1\nEnd Function",
+        "If a Then b = 1 Else If c Then d = 2 Else e = 3\nIf a\nElseIf b\nElse\nEndIf",
+        "While Not KeyHit(1) And x < 10 Or (y = 2)\nIf x Then Exit\nWend\nRepeat : x = x + 1 : Until x > 3",
+        "Select x\nCase 1, 2 : y = 1\nCase 3\nDefault\nEnd Select",
+        "Gosub sub\nEnd\n.sub\nReturn\n.data1\nData 1, \"two\", 3.0\nRestore data1 : Read a, b$, c#",
+        "Function f#(x#)\nReturn x * 2\nEnd Function\nPrint f(1.5) + Int(2.7) + Str$(3) + Float(4)",
+        "Const A = 1, B = A * 2 + $FF + %101, C# = Pi / 2, S$ = \"x\"\nx = A + B : t$ = S",
+        "p.T = Null\nType T\nField x\nEnd Type\nIf p = Null Then p = New T",
+        "Local a% = 1, b# = 2.0, c$ = \"\"\na% = a + 1 : b# = b * 2",
+        "Function f(p.T)\nIf p <> Null Then Return p\\x\nEnd Function\nType T\nField x\nEnd Type",
+        "Print Abs(-1) + Sgn(2) + (5 Mod 2) + (1 Shl 2) + (8 Sar 1) + (~3) + 2 ^ 2",
+        "Goto done\nPrint\n.done",
+        "Text 0, 0, \"a\" : Text(0, 0, \"b\")",
+    };
+    for (const std::string& text : accepted)
+        EXPECT_EQ(FirstError({{"/p/main.bb", text}}), "") << text;
+
+    Files generated{{"/g/main.bb", gen::BlitzProgram(3000, "m", {"inc0.bb", "lib\\inc1.bb"})},
+                    {"/g/inc0.bb", gen::BlitzProgram(1500, "a")},
+                    {"/g/lib/inc1.bb", gen::BlitzProgram(1500, "b")}};
+    lang::Program program;
+    Feed(program, generated);
+    const auto diagnostics = Brief(program.Diagnostics());
+    EXPECT_TRUE(diagnostics.empty()) << diagnostics.size() << " diagnostics, first: " << diagnostics.front();
+}

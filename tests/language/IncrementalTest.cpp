@@ -1,0 +1,122 @@
+#include "LanguageTestSupport.h"
+
+#include "support/SourceGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+std::vector<std::string> SplitCrLf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text += (i ? "\r\n" : "") + lines[i];
+    return text;
+}
+
+std::vector<std::string> SymbolLines(lang::Program& p)
+{
+    std::vector<std::string> out;
+    for (const lang::SymbolInfo& s : p.Symbols())
+        out.push_back(std::to_string(int(s.kind)) + " " + s.name + s.typeText + " " + s.container + " " + s.place.file +
+                      ":" + std::to_string(s.place.row) + ":" + std::to_string(s.place.col));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+}  // namespace
+
+// Random edits told to the model one by one leave it as a model built from
+// scratch of the same texts: the same symbols, the same diagnostics.
+TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
+{
+    std::map<std::string, std::vector<std::string>> files{
+        {"/r/main.bb", SplitCrLf(gen::BlitzProgram(200, "m", {"a.bb", "b.bb"}))},
+        {"/r/a.bb", SplitCrLf(gen::BlitzProgram(120, "a"))},
+        {"/r/b.bb", SplitCrLf(gen::BlitzProgram(120, "b") + "\r\nInclude \"a.bb\"")},
+    };
+    // Lines to type: ones that add or drop declarations, blocks, includes,
+    // errors, and plain ones.
+    const std::vector<std::string> typed = {
+        "x = y + 1", "Local q = mscore0", "Global extra = 5", "While x", "Wend", "If x Then y = 2",
+        "If x", "EndIf", "Goto nowhere", ".place", "Include \"b.bb\"", "mDrawHud0(1, 2)", "mDrawHud0(1)",
+        "Function late(a)", "End Function", "y$ = \"s\" - 1", "Dim extra2(3)", "extra2(1) = mscore0",
+        "Type TT", "Field f", "End Type", "; comment", "", "Exit", "Const K = 1", "k = 2", "zz# = 1.5",
+    };
+    std::mt19937 random(2024);
+    lang::Program live;
+    const auto texts = [&] {
+        std::vector<std::pair<std::string, std::string>> out{{"/r/main.bb", Join(files["/r/main.bb"])}};
+        for (const auto& [key, l] : files)
+            if (key != "/r/main.bb")
+                out.emplace_back(key, Join(l));
+        return out;
+    };
+    Feed(live, texts());
+    live.Diagnostics();
+    for (int step = 0; step < 400; ++step) {
+        auto file = files.begin();
+        std::advance(file, random() % files.size());
+        std::vector<std::string>& lines = file->second;
+        const auto first = static_cast<std::uint32_t>(random() % lines.size());
+        const std::uint32_t oldCount = std::min<std::uint32_t>(static_cast<std::uint32_t>(random() % 3),
+                                                               static_cast<std::uint32_t>(lines.size()) - first);
+        std::vector<std::string> fresh;
+        const int kind = static_cast<int>(random() % 4);
+        if (kind == 0 && oldCount > 0) {
+            // a keystroke: one character in or out
+            std::string line = lines[first];
+            const std::size_t at = line.empty() ? 0 : random() % line.size();
+            if (random() % 2 && !line.empty())
+                line.erase(at, 1);
+            else
+                line.insert(at, 1, "ax1 (\\.#"[random() % 8]);
+            fresh = {line};
+        } else {
+            for (std::uint32_t n = static_cast<std::uint32_t>(random() % 3); n-- > 0;)
+                fresh.push_back(typed[random() % typed.size()]);
+        }
+        const std::uint32_t oldLines = kind == 0 && oldCount > 0 ? 1 : oldCount;
+        std::string edit;
+        for (std::size_t i = 0; i < fresh.size(); ++i)
+            edit += fresh[i] + (first + oldLines < lines.size() || i + 1 < fresh.size() ? "\r\n" : "");
+        lines.erase(lines.begin() + first, lines.begin() + first + oldLines);
+        lines.insert(lines.begin() + first, fresh.begin(), fresh.end());
+        if (lines.empty())
+            lines.push_back("");
+        const bool emptied = fresh.empty() && lines.size() == 1 && oldLines > 0 && first == 0;
+        live.Edit(file->first, first, oldLines, edit, static_cast<std::uint32_t>(fresh.size()) + (emptied ? 1 : 0));
+        // as a host does: an Include of a file no one has gives "missing"
+        for (const std::string& key : live.NeededFiles())
+            live.SetMissing(key);
+
+        if (step % 10 != 9)
+            continue;
+        lang::Program scratch;
+        Feed(scratch, texts());
+        const auto firstDifference = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
+            std::size_t i = 0;
+            while (i < a.size() && i < b.size() && a[i] == b[i])
+                ++i;
+            return (i < a.size() ? a[i] : "(end)") + " against " + (i < b.size() ? b[i] : "(end)");
+        };
+        const auto liveDiagnostics = Brief(live.Diagnostics()), scratchDiagnostics = Brief(scratch.Diagnostics());
+        ASSERT_TRUE(liveDiagnostics == scratchDiagnostics)
+            << "step " << step << ": " << firstDifference(liveDiagnostics, scratchDiagnostics);
+        const auto liveSymbols = SymbolLines(live), scratchSymbols = SymbolLines(scratch);
+        ASSERT_TRUE(liveSymbols == scratchSymbols) << "step " << step << ": " << firstDifference(liveSymbols, scratchSymbols);
+    }
+}

@@ -1,0 +1,39 @@
+#include "LanguageTestSupport.h"
+
+#include "language/Includes.h"
+#include "startup/CheckCommand.h"
+
+#include <fstream>
+#include <sstream>
+
+const lang::Vocabulary& ShippedVocabulary()
+{
+    static const lang::Vocabulary vocabulary = [] {
+        std::ifstream in(OVREL_RESOURCES_DIR "/commands.txt", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return check::ReadVocabulary(text.str(), {}, {{"netlib.decls", "NetLibConnect%(port%)"}});
+    }();
+    return vocabulary;
+}
+
+void Feed(lang::Program& program, const std::vector<std::pair<std::string, std::string>>& files)
+{
+    program.SetVocabulary(ShippedVocabulary());
+    program.SetMainFile(files.front().first);
+    for (const auto& [key, text] : files)
+        program.SetFile(key, text);
+    for (const std::string& key : program.NeededFiles())
+        program.SetMissing(key);
+}
+
+std::vector<std::string> Brief(const std::vector<lang::Diagnostic>& diagnostics)
+{
+    std::vector<std::string> out;
+    for (const lang::Diagnostic& d : diagnostics) {
+        const std::string_view file = std::string_view(d.file).substr(lang::FolderOf(d.file).size() + 1);
+        out.push_back(std::string(file) + ":" + std::to_string(d.row + 1) + ":" + std::to_string(d.col + 1) + ":" +
+                      d.message);
+    }
+    return out;
+}

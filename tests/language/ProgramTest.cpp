@@ -1,0 +1,264 @@
+#include "LanguageTestSupport.h"
+
+#include "language/Includes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace {
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// Where the n-th (from 0) `marker` stands in a text: its row and column.
+std::pair<std::uint32_t, std::uint32_t> Find(const std::string& text, const std::string& marker, int nth = 0)
+{
+    std::size_t at = text.find(marker);
+    while (nth-- > 0)
+        at = text.find(marker, at + 1);
+    const std::size_t lineStart = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+    return {static_cast<std::uint32_t>(std::count(text.begin(), text.begin() + at, '\n')),
+            static_cast<std::uint32_t>(at - lineStart)};
+}
+
+std::string Short(const lang::Range& r)
+{
+    return r.file.substr(r.file.rfind('/') + 1) + ":" + std::to_string(r.row + 1) + ":" + std::to_string(r.col + 1);
+}
+
+std::string Shorts(const std::vector<lang::Range>& ranges)
+{
+    std::string out;
+    for (const lang::Range& r : ranges)
+        out += (out.empty() ? "" : " ") + Short(r);
+    return out;
+}
+
+}  // namespace
+
+TEST(ProgramTest, IncludesResolveAsTheCompilerResolvesThem)
+{
+    const std::pair<std::string_view, std::optional<std::string>> rows[] = {
+        {"lib\\A.bb", "/games/x/lib/a.bb"},
+        {"..\\Shared/B.BB", "/games/shared/b.bb"},
+        {"./c.bb", "/games/x/c.bb"},
+        {"Z:\\Tmp\\d.bb", "/tmp/d.bb"},
+        {"/abs/e.bb", "/abs/e.bb"},
+        {"C:\\Blitz\\f.bb", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [path, key] : rows)
+        EXPECT_EQ(lang::ResolveInclude("/games/x", path), key) << path;
+    EXPECT_EQ(lang::IncludePaths("Include \"a.bb\" : x = 1\n; Include \"no.bb\"\nINCLUDE \"b.bb\""),
+              (std::vector<std::string>{"a.bb", "b.bb"}));
+}
+
+// The main file and every file it includes at any depth, each once, in the
+// compiler's order; a cycle and a second Include are harmless, a missing
+// file is asked for and then reported.
+TEST(ProgramTest, TheProgramIsTheMainFileAndItsIncludes)
+{
+    lang::Program p;
+    p.SetVocabulary(ShippedVocabulary());
+    p.SetMainFile("/g/src/main.bb");
+    p.SetFile("/g/src/main.bb", "Include \"a.bb\"\nInclude \"..\\common\\c.bb\"\nInclude \"A.BB\"\nInclude \"gone.bb\"");
+    EXPECT_EQ(p.NeededFiles(), (std::vector<std::string>{"/g/src/a.bb", "/g/common/c.bb", "/g/src/gone.bb"}));
+    // a.bb includes b.bb from the main file's folder; b.bb includes a.bb and main.bb again
+    p.SetFile("/g/src/a.bb", "Include \"sub\\b.bb\"\nFunction fa()\nEnd Function");
+    p.SetFile("/g/common/c.bb", "fa : fb");
+    p.SetMissing("/g/src/gone.bb");
+    EXPECT_EQ(p.NeededFiles(), (std::vector<std::string>{"/g/src/sub/b.bb"}));
+    p.SetFile("/g/src/sub/b.bb", "Include \"a.bb\"\nInclude \"main.bb\"\nFunction fb()\nEnd Function");
+    EXPECT_TRUE(p.NeededFiles().empty());
+    EXPECT_EQ(p.Files(), (std::vector<std::string>{"/g/src/main.bb", "/g/src/a.bb", "/g/src/sub/b.bb", "/g/common/c.bb"}));
+    EXPECT_EQ(p.IncludersOf("/g/src/a.bb"), (std::vector<std::string>{"/g/src/main.bb", "/g/src/sub/b.bb"}));
+    EXPECT_EQ(Brief(p.Diagnostics()), (std::vector<std::string>{"main.bb:4:18:Unable to open include file"}));
+    // The missing file appears: the program takes it in.
+    p.SetFile("/g/src/gone.bb", "fc()");
+    EXPECT_EQ(Brief(p.Diagnostics()), (std::vector<std::string>{"gone.bb:1:1:Function 'fc' not found"}));
+}
+
+// Each use of a name is bound to its one symbol: the compiler's four name
+// spaces, fields per type, locals per function, letter case and type
+// characters aside, declarations after their uses.
+TEST(ProgramTest, NamesBindToTheirOwnSymbol)
+{
+    const std::string main =
+        "Include \"types.bb\"\n"
+        "Global Collider% = 1\n"          // row 2
+        "n.NPC = New NPC : d.Door = New Door\n"
+        "dist# = EntityDistance(n\\Collider, Collider)\n"
+        "d\\collider = Collider() + COLLIDER%\n"
+        "Function Collider()\n"
+        "\tLocal Collider = 2\n"
+        "\tReturn Collider + Later\n"
+        "End Function\n"
+        "Function Other(p.NPC)\n"
+        "\tReturn p\\Collider + Collider + Later\n"
+        "End Function\n"
+        "Global Later = 3\n";
+    const std::string types = "Type NPC\nField Collider, link.NPC\nEnd Type\nType Door\nField Collider\nEnd Type";
+    lang::Program p;
+    Feed(p, {{"/p/main.bb", main}, {"/p/types.bb", types}});
+    ASSERT_EQ(Brief(p.Diagnostics()), std::vector<std::string>{});
+
+    const auto def = [&](int nth) {
+        const auto [row, col] = Find(main, "ollider", nth);
+        const auto d = p.Definition("/p/main.bb", row, col);
+        return d ? Short(*d) : "none";
+    };
+    const auto refs = [&](int nth) {
+        const auto [row, col] = Find(main, "ollider", nth);
+        return Shorts(p.References("/p/main.bb", row, col));
+    };
+    // the Global, the field of NPC, the field of Door, the function, the local
+    EXPECT_EQ(def(1), "types.bb:2:7");   // n\Collider
+    EXPECT_EQ(def(2), "main.bb:2:8");    // Collider: the Global
+    EXPECT_EQ(def(3), "types.bb:5:7");   // d\collider
+    EXPECT_EQ(def(4), "main.bb:6:10");   // Collider(): the function
+    EXPECT_EQ(def(7), "main.bb:7:8");    // the Local shadows the Global in its function
+    EXPECT_EQ(def(8), "types.bb:2:7");   // p\Collider, p a parameter of type NPC
+    EXPECT_EQ(def(9), "main.bb:2:8");    // in another function, the Global
+    const auto [urow, ucol] = Find(main, "COLLIDER%");
+    EXPECT_EQ(Short(*p.Definition("/p/main.bb", urow, ucol + 3)), "main.bb:2:8");
+    EXPECT_EQ(refs(0), "main.bb:2:8 main.bb:4:36 main.bb:5:27 main.bb:11:22");
+    EXPECT_EQ(refs(1), "main.bb:4:26 main.bb:11:11 types.bb:2:7");
+    EXPECT_EQ(refs(7), "main.bb:7:8 main.bb:8:9");
+    EXPECT_EQ(refs(4), "main.bb:5:14 main.bb:6:10");
+    // a Global declared below the functions that use it
+    const auto [lrow, lcol] = Find(main, "Later");
+    EXPECT_EQ(Shorts(p.References("/p/main.bb", lrow, lcol)), "main.bb:8:20 main.bb:11:33 main.bb:13:8");
+    // types in declarations and New
+    const auto [trow, tcol] = Find(main, "NPC");
+    EXPECT_EQ(Shorts(p.References("/p/main.bb", trow, tcol)), "main.bb:3:3 main.bb:3:13 main.bb:10:18 types.bb:1:6 types.bb:2:22");
+}
+
+// What completion, call tips and go-to-symbol ask of the program.
+TEST(ProgramTest, CompletionAndSymbolQueries)
+{
+    const std::string main =
+        "Include \"t.bb\"\n"
+        "Global g.Point, count\n"
+        "Const LIMIT = 3\n"
+        "Function Move(p.Point, dx# = 1.0)\n"
+        "\tLocal steps = 2\n"
+        "\tp\\\n"
+        "End Function\n";
+    lang::Program p;
+    Feed(p, {{"/p/main.bb", main}, {"/p/t.bb", "Type Point\nField x#, y#\nField link.Point\nEnd Type"}});
+    const auto names = [](const std::vector<lang::SymbolInfo>& symbols) {
+        std::string out;
+        for (const auto& s : symbols)
+            out += (out.empty() ? "" : " ") + s.name + s.typeText;
+        return out;
+    };
+    EXPECT_EQ(names(p.FieldsAt("/p/main.bb", 5, "\tp\\", 3)), "x# y# link.point");
+    EXPECT_EQ(names(p.FieldsAt("/p/main.bb", 1, "g\\link\\", 8)), "x# y# link.point");
+    EXPECT_EQ(names(p.FieldsAt("/p/main.bb", 1, "count\\", 6)), "");
+    EXPECT_EQ(names(p.FieldsOf("POINT")), "x# y# link.point");
+    EXPECT_EQ(names(p.Types()), "point");
+    EXPECT_EQ(names(p.VisibleNames("/p/main.bb", 5)), "p.point dx# steps limit g.point count move");
+    const auto move = p.FunctionNamed("MOVE");
+    ASSERT_TRUE(move);
+    EXPECT_EQ(move->params, (std::vector<std::string>{"p.point", "dx#=..."}));
+    EXPECT_EQ(names(p.MatchSymbols("pt", 3)), "point");
+    EXPECT_EQ(names(p.MatchSymbols("mv", 5)), "move");
+    EXPECT_EQ(p.Symbols().size(), 11u);  // type, 3 fields, 2 globals, const, function, 2 parameters, local
+}
+
+namespace {
+
+// The texts after a rename's edits (applied from the last to the first).
+std::map<std::string, std::string> Apply(std::map<std::string, std::string> texts, const lang::RenamePlan& plan,
+                                         const std::string& name)
+{
+    std::vector<lang::RenameEdit> edits = plan.edits;
+    std::sort(edits.begin(), edits.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.file, a.row, a.col) > std::tie(b.file, b.row, b.col);
+    });
+    for (const lang::RenameEdit& e : edits) {
+        std::string& text = texts[e.file];
+        std::size_t at = 0;
+        for (std::uint32_t r = 0; r < e.row; ++r)
+            at = text.find('\n', at) + 1;
+        text.replace(at + e.col, e.endCol - e.col, name);
+    }
+    return texts;
+}
+
+}  // namespace
+
+// A rename changes the one symbol everywhere it is used, keeps type
+// characters, leaves strings and comments, and refuses names that would not
+// do; the renamed program checks as clean as before.
+TEST(ProgramTest, RenameChangesOneSymbolOrSaysWhyNot)
+{
+    const std::map<std::string, std::string> texts{
+        {"/r/main.bb",
+         "Include \"t.bb\"\n"
+         "Global score% = 0 ; score in a comment\n"
+         "Print \"score\" + score\n"
+         "p.Thing = New Thing : p\\score = score%\n"
+         "For q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\n"
+         "Goto skip\n.skip\n"},
+        {"/r/t.bb", "Type Thing\nField score\nEnd Type\n"},
+    };
+    lang::Program p;
+    Feed(p, {{"/r/main.bb", texts.at("/r/main.bb")}, {"/r/t.bb", texts.at("/r/t.bb")}});
+    ASSERT_TRUE(p.Diagnostics().empty());
+    struct Row {
+        std::string at;  // the marker whose start is renamed
+        int nth;
+        std::string name;
+        std::string main, types;  // the texts after, or the refusal in `main`
+    };
+    const Row rows[] = {
+        {"score%", 0, "points",
+         "Include \"t.bb\"\nGlobal points% = 0 ; score in a comment\nPrint \"score\" + points\n"
+         "p.Thing = New Thing : p\\score = points%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Thing\nField score\nEnd Type\n"},
+        {"Thing", 0, "Item",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Item = New Item : p\\score = score%\nFor q.Item = Each Item : Next : Delete Each Item\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Item\nField score\nEnd Type\n"},
+        {"score)", 0, "n",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(n)\n\tReturn n + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Thing\nField score\nEnd Type\n"},
+        {"skip", 0, "done",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto done\n.done\n",
+         "Type Thing\nField score\nEnd Type\n"},
+        {"score%", 0, "2x", "\"2x\" is not a valid name: a letter, then letters, digits or '_', and no keyword.", ""},
+        {"score%", 0, "Wend", "\"Wend\" is not a valid name: a letter, then letters, digits or '_', and no keyword.",
+         ""},
+        {"Add", 0, "Print",
+         "Cannot rename function 'add' to \"Print\": a built-in command or userlib function has that name.", ""},
+        {"score%", 0, "P",
+         "Cannot rename global 'score' to \"P\": that name is already used there (letter case does not count).", ""},
+        {"score)", 0, "SCORE", "", ""},
+        {"\"score\"", 0, "x", "There is no declared name here to rename.", ""},
+    };
+    for (const Row& row : rows) {
+        const auto [r, c] = Find(texts.at("/r/main.bb"), row.at, row.nth);
+        const lang::RenamePlan plan = p.Rename("/r/main.bb", r, c, row.name);
+        if (!row.types.empty()) {
+            ASSERT_EQ(plan.refusal, "") << row.name;
+            const auto after = Apply(texts, plan, row.name);
+            EXPECT_EQ(after.at("/r/main.bb"), row.main);
+            EXPECT_EQ(after.at("/r/t.bb"), row.types);
+            lang::Program renamed;
+            Feed(renamed, {{"/r/main.bb", after.at("/r/main.bb")}, {"/r/t.bb", after.at("/r/t.bb")}});
+            EXPECT_TRUE(renamed.Diagnostics().empty()) << row.name;
+        } else {
+            EXPECT_EQ(plan.refusal, row.main) << row.name;
+        }
+    }
+}
