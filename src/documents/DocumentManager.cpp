@@ -310,7 +310,8 @@ void DocumentManager::OpenDocs(const QStringList& paths)
         for (int i = 0; i < failures.size() && i < kShown; ++i)
             text += u'\n' + failures[i].second;
         if (failures.size() > kShown)
-            text += u'\n' + Label("andmore").replace(QStringLiteral("#count#"), QString::number(failures.size() - kShown));
+            text += u'\n'
+                    + Label("andmore").replace(QStringLiteral("#count#"), QString::number(failures.size() - kShown));
         m_prompter.Tell(text, MsgIcon::Critical);
     }
 }
