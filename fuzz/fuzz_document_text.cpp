@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (file.finalLineEnd != "" && file.finalLineEnd != "\r\n" && file.finalLineEnd != "\n")
         std::abort();
-    if (FileBytesOf(file.text, file.utf8, file.finalLineEnd) != bytes)
+    if (FileBytesOf(file.text, file.utf8, file.byteOrderMark, file.finalLineEnd) != bytes)
         std::abort();
     return 0;
 }

@@ -138,10 +138,8 @@ CommandHelp::Action CommandHelp::Request(std::string_view word, const EditorKeyw
         action = {Action::OpenPage, *page};
     } else if (const EditorKeyword* entry = vocabulary.Find(text::ToLower(w))) {
         // Said rather than nothing happening, so the user knows where to look.
-        const QString name = text::FromBytes(entry->Name);
-        action = {Action::ShowText, QFileInfo(paths::ResolveOnDisk(helpDir)).isDir()
-                                        ? QStringLiteral("No help page for %1 in %2.").arg(name, helpDir)
-                                        : QStringLiteral("The help folder %1 was not found.").arg(helpDir)};
+        action = {QFileInfo(paths::ResolveOnDisk(helpDir)).isDir() ? Action::NoPage : Action::NoHelpFolder,
+                  text::FromBytes(entry->Name)};
     }
     m_lastHelpWord = std::string(w);
     return action;

@@ -49,8 +49,10 @@ std::string CommandSignature(const EditorKeyword& entry);
 class CommandHelp {
 public:
     struct Action {
-        enum Kind { ClearPanel, ShowText, OpenPage, Nothing } kind = Nothing;
-        QString text;  // the status-bar text, or the page's path
+        // NoPage: the command (`text`) has no page in the help folder, which
+        // NoHelpFolder says is not there.
+        enum Kind { ClearPanel, ShowText, OpenPage, NoPage, NoHelpFolder, Nothing } kind = Nothing;
+        QString text;  // the status-bar text, the page's path or the command
     };
 
     // The page opened is the command's page in the help folder as found on

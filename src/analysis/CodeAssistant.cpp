@@ -13,6 +13,7 @@
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "startup/BlitzDir.h"
+#include "startup/Labels.h"
 #include "startup/Settings.h"
 
 #include <QEvent>
@@ -170,7 +171,7 @@ EditorKeywordListPtr CodeAssistant::IncludedTypeFields()
     if (!doc)
         return nullptr;
     // Only the lines edited since the last scan are read.
-    m_host.events.ScanDocument();
+    m_host.events.ScanUnlessDisabled();
     const DocScanner* scan = m_host.events.Scanner(doc->Key);
     if (!scan || m_host.docs.CurrentDoc() != doc)
         return nullptr;
@@ -423,6 +424,15 @@ void CodeAssistant::ShowCommandHelp(const QString& word)
         break;
     case CommandHelp::Action::ShowText:
         m_host.setInfoPanel(action.text);
+        break;
+    case CommandHelp::Action::NoPage:
+        m_host.setInfoPanel(m_host.labels.getValue(QStringLiteral("nohelppage"))
+                                .replace(QStringLiteral("#name#"), action.text)
+                                .replace(QStringLiteral("#dir#"), m_host.settings.B3DHelpDir()));
+        break;
+    case CommandHelp::Action::NoHelpFolder:
+        m_host.setInfoPanel(m_host.labels.getValue(QStringLiteral("nohelpfolder"))
+                                .replace(QStringLiteral("#dir#"), m_host.settings.B3DHelpDir()));
         break;
     case CommandHelp::Action::OpenPage:
         m_host.help.ShowHelpBrowser(false);

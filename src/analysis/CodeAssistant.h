@@ -12,6 +12,7 @@
 #include <string>
 
 class BlitzDirGuard;
+class CUILabels;
 class DlgInlineHelp;
 class DlgListVar;
 class DocumentManager;
@@ -35,6 +36,7 @@ struct CodeAssistHost {
     const EditorKeywordListPtr& vocabulary;
     const Settings& settings;
     const DeclStyles& styles;
+    const CUILabels& labels;
     // Writes the status bar's message panel ("" empties it).
     std::function<void(const QString&)> setInfoPanel;
 };

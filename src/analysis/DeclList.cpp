@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -136,7 +137,7 @@ DeclList::DeclList(QWidget* parent) : QWidget(parent), m_model(new DeclListModel
     layout->addWidget(TabStripDocTree);
     layout->addWidget(ListView1, 1);
 
-    connect(TabStripDocTree, &QTabBar::currentChanged, this, [this] { RefreshDeclList(m_keywords); });
+    connect(TabStripDocTree, &QTabBar::currentChanged, this, [this] { RefreshDeclList(m_keywords, m_docKey); });
     // A double click jumps, whatever the desktop's single-click setting;
     // Enter does the same from the keyboard.
     connect(ListView1, &QListView::doubleClicked, this, [this](const QModelIndex& i) { OnActivated(i.row()); });
@@ -169,13 +170,18 @@ void DeclList::SelectTab(const QString& key)
             TabStripDocTree->setCurrentIndex(i);
 }
 
-void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
+void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords, const QString& docKey)
 {
     m_keywords = keywords;
+    m_docKey = docKey;
     const std::string tab = SelectedTab().toStdString();
     const std::optional<DeclTab> kind = DeclTabFor(tab);
     if (!kind)
         return;
+    const QString placeKey = docKey + u'/' + SelectedTab();
+    const bool samePlace = placeKey == m_placeKey;
+    if (!samePlace && !m_placeKey.isEmpty())
+        m_places.insert(m_placeKey, CurrentPlace());
 
     std::erase_if(m_kept, [](const KeptRows& k) { return k.list.expired(); });
     std::vector<EditorKeywordPtr> entries;
@@ -193,9 +199,10 @@ void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
     const EditorKeywordListPtr left = m_rowsList.lock();
     const int leftKind = m_model->Kind();
     std::vector<EditorKeywordPtr> leftRows;
-    // The view keeps its scroll position over the model's reset, so a rescan
-    // leaves the list where the user scrolled it.
-    KeepingChoice([&] { leftRows = m_model->Reset(std::move(entries), kind->kind); });
+    const Place place = samePlace ? CurrentPlace() : m_places.take(placeKey);
+    leftRows = m_model->Reset(std::move(entries), kind->kind);
+    GoTo(place);
+    m_placeKey = docKey.isEmpty() ? QString() : placeKey;
     if (left && (left != keywords || leftKind != kind->kind)) {
         constexpr std::size_t kKeptLists = 8;
         if (m_kept.size() == kKeptLists)
@@ -206,31 +213,43 @@ void DeclList::RefreshDeclList(const EditorKeywordListPtr& keywords)
     m_generation = keywords ? keywords->Generation() : 0;
 }
 
-void DeclList::KeepingChoice(const std::function<void()>& change)
+DeclList::Place DeclList::CurrentPlace() const
+{
+    const QItemSelectionModel* selection = ListView1->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    Place place;
+    place.scroll = ListView1->verticalScrollBar()->value();
+    if (current.isValid() && current.row() < m_model->rowCount()) {
+        place.chosen = m_model->At(current.row());
+        place.selected = selection->isSelected(current);
+    }
+    return place;
+}
+
+void DeclList::GoTo(const Place& place)
 {
     QItemSelectionModel* selection = ListView1->selectionModel();
-    const QModelIndex current = selection->currentIndex();
-    const EditorKeywordPtr chosen = current.isValid() ? m_model->At(current.row()) : nullptr;
-    const bool selected = chosen && selection->isSelected(current);
-    change();
-    if (!chosen)
-        return;
-    // Rows around it come and go; the declaration stays the one chosen, and
-    // no other takes its place when it is gone.
-    const int row = m_model->RowOf(*chosen);
-    if (row < 0) {
+    // Rows around the declaration come and go; it stays the one chosen, and
+    // no other takes its place when it is gone. The view would scroll to it:
+    // the list stays where the user scrolled it instead.
+    const int row = place.chosen ? m_model->RowOf(*place.chosen) : -1;
+    const bool autoScroll = ListView1->hasAutoScroll();
+    ListView1->setAutoScroll(false);
+    if (row < 0)
         selection->clear();
-        return;
-    }
-    selection->setCurrentIndex(m_model->index(row),
-                               selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear);
+    else
+        selection->setCurrentIndex(m_model->index(row),
+                                   place.selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear);
+    ListView1->setAutoScroll(autoScroll);
+    ListView1->doItemsLayout();
+    ListView1->verticalScrollBar()->setValue(place.scroll);
 }
 
 void DeclList::ApplyChanges(const EditorKeywordListPtr& keywords, const std::vector<EditorKeywordPtr>& removed,
                             const std::vector<EditorKeywordPtr>& added)
 {
     if (keywords != m_keywords) {
-        RefreshDeclList(keywords);
+        RefreshDeclList(keywords, m_docKey);
         return;
     }
     const std::string tab = SelectedTab().toStdString();
@@ -242,7 +261,9 @@ void DeclList::ApplyChanges(const EditorKeywordListPtr& keywords, const std::vec
     std::unordered_set<const EditorKeyword*> gone;
     for (const EditorKeywordPtr& e : removed)
         gone.insert(e.get());
-    KeepingChoice([&] { m_model->Apply(DeclListItems(*keywords, tab), gone); });
+    const Place place = CurrentPlace();
+    m_model->Apply(DeclListItems(*keywords, tab), gone);
+    GoTo(place);
     m_rowsList = keywords;
     m_generation = keywords->Generation();
 }

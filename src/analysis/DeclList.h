@@ -2,10 +2,10 @@
 
 #include "editor/Keywords.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,9 +23,12 @@ public:
     ~DeclList() override;
 
     // Rebuilds the list for the selected kind from `keywords` (null: empty),
-    // keeping roughly the region that was scrolled to.
-    void RefreshDeclList(const EditorKeywordListPtr& keywords);
-    void Clear() { RefreshDeclList(nullptr); }
+    // the declarations of the document `docKey`. A rescan of the document
+    // shown leaves the list where the user scrolled it, with the declaration
+    // the user chose still chosen; a document shown again comes back as the
+    // user left it, and one never shown at the top with nothing chosen.
+    void RefreshDeclList(const EditorKeywordListPtr& keywords, const QString& docKey);
+    void Clear() { RefreshDeclList(nullptr, QString()); }
     // `keywords`, the list shown, was changed in place: `removed` entries
     // left it and `added` ones joined it. Only those rows change; a change
     // of no listed kind changes nothing.
@@ -49,8 +52,20 @@ protected:
 
 private:
     void OnActivated(int row);
-    // Runs a change of the rows, keeping the current and selected declaration.
-    void KeepingChoice(const std::function<void()>& change);
+    // Where the user left the list of one document and kind: the scroll
+    // position and the declaration chosen, if any.
+    struct Place {
+        int scroll = 0;
+        EditorKeywordPtr chosen;
+        bool selected = false;
+    };
+    Place CurrentPlace() const;
+    // Makes `place` the list's, as far as its declaration is still listed.
+    void GoTo(const Place& place);
+
+    QString m_docKey;
+    QString m_placeKey;  // the document and kind shown
+    QHash<QString, Place> m_places;  // left, by document and kind
 
     QTabBar* TabStripDocTree;
     QListView* ListView1;

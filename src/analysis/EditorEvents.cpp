@@ -98,6 +98,12 @@ void EditorEvents::ScanDocument()
         scan->edited = true;
 }
 
+void EditorEvents::ScanUnlessDisabled()
+{
+    if (!m_parsingDisabled)
+        ScanDocument();
+}
+
 void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
 {
     DocScanner& scanner = scan.scanner;
@@ -134,7 +140,7 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
         if (full) {
             m_editor.SetDeclaredKeywords(doc->DocKeywords);
             m_editor.Refresh();
-            m_declList.RefreshDeclList(doc->DocKeywords);
+            m_declList.RefreshDeclList(doc->DocKeywords, doc->Key);
         } else if (!changes.removed.empty() || !changes.added.empty()) {
             // Only names that came or went can colour differently.
             std::vector<std::string> names;
@@ -158,7 +164,7 @@ void EditorEvents::OnChange()
     if (CDoc* doc = m_docs.CurrentDoc())
         if (const auto scan = m_scans.value(doc->Key))
             scan->edited = true;
-    m_docs.MarkModified();
+    m_docs.UpdateModified();
     Q_EMIT CommandStateChanged();
     m_rescanPending = true;
 }

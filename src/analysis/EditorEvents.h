@@ -39,7 +39,11 @@ public:
     // that changed; the first scan of a document reads all of it.
     void ScanDocument();
 
-    // The Debug menu's switch: no rescans while typing.
+    // Brings the current document's scan up to its text, for a command that
+    // reads what it declares; with parsing switched off the last scan serves.
+    void ScanUnlessDisabled();
+
+    // The Debug menu's switch: no rescans while typing, nor for commands.
     void SetParsingDisabled(bool disabled);
     bool ParsingDisabled() const { return m_parsingDisabled; }
     // Holds the parse timer while a file loads; releasing restarts it unless

@@ -117,7 +117,7 @@ std::optional<Navigator::CaretName> Navigator::NameUnderCaret()
         return std::nullopt;
     TakeMenuPlace();
     // The scan follows the text up to this keystroke: only edited lines are read.
-    m_host.events.ScanDocument();
+    m_host.events.ScanUnlessDisabled();
     const DocScanner* scan = m_host.events.Scanner(doc->Key);
     if (!scan)
         return std::nullopt;

@@ -32,6 +32,10 @@ struct CDoc {
     QStringList Includes;
     // The version of its file on disk the text came from, or was written as.
     DiskStamp Disk;
+    // The file no longer holds the text last saved or read (deleted, or
+    // changed by another program while the user kept their own): the
+    // document stays modified whatever undo does.
+    bool DiskDiffers = false;
     // Reloaded from disk while another document was shown: scanned when shown.
     bool RescanWanted = false;
 };

@@ -91,6 +91,7 @@ void DocumentManager::CheckDiskFiles()
                 break;  // said already
             doc->Disk = {};
             // Nothing on disk holds the text any more.
+            doc->DiskDiffers = true;
             doc->Modified = true;
             m_tabs.SetPicture(doc->Key, DocumentTabs::kModifiedPicture);
             Q_EMIT CommandStateChanged();
@@ -103,8 +104,10 @@ void DocumentManager::CheckDiskFiles()
                                        MsgButtons::OkCancel, {Label("reloadfromdisk"), Label("keepmytext")})
                        == MsgAnswer::Ok)
                 ReloadDoc(*doc);
-            else
+            else {
                 doc->Disk = StampOnDisk(path);  // the user has seen this version and keeps their own
+                doc->DiskDiffers = true;
+            }
             WatchFiles(path);
             break;
         }
@@ -143,17 +146,21 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     }
     if (!loaded) {
         // The file no longer holds the text, as when it is deleted: closing
-        // must ask. What is there now is not reported again until it changes.
+        // must ask, whatever undo does. What is there now is not reported
+        // again until it changes.
         doc.Disk = StampOf(before, {});
         doc.Modified = true;
+        doc.DiskDiffers = true;
         m_tabs.SetPicture(doc.Key, DocumentTabs::kModifiedPicture);
         Q_EMIT CommandStateChanged();
-        m_prompter.Tell(QStringLiteral("Unable to reload ") + doc.FilePath + QStringLiteral(":\n") + error
-                            + QStringLiteral("\n\nYour text is still open."),
+        m_prompter.Tell(Label("unabletoreload")
+                            .replace(QStringLiteral("#path#"), doc.FilePath)
+                            .replace(QStringLiteral("#reason#"), error),
                         MsgIcon::Critical);
         return;
     }
     doc.Modified = false;
+    doc.DiskDiffers = false;
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
     doc.RescanWanted = true;
     // Shown again at once, unless the user is reading the help.
@@ -190,7 +197,10 @@ CDoc& DocumentManager::RestoreDoc(const RecoveryCopy& copy)
         doc->FileTitle = parts.FileTitle;
         doc->Disk = RestoredDiskStamp(copy);
     }
+    // The copy is not what the file holds: an undo back to it leaves the
+    // document modified.
     doc->Modified = true;
+    doc->DiskDiffers = true;
     ActivateDoc(*doc, -1);
     RefreshTabs();
     WatchFiles();

@@ -6,6 +6,7 @@
 #include "help/HelpArea.h"
 #include "platform/CommonDialog.h"
 #include "platform/Prompter.h"
+#include "platform/Windows1252.h"
 #include "startup/Labels.h"
 
 #include <QApplication>
@@ -27,9 +28,9 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-QString UnableToOpen(const QString& path, const QString& error)
+QString UnableToOpen(QString label, const QString& path, const QString& error)
 {
-    return QStringLiteral("Unable to open ") + path + QStringLiteral(":\n") + error;
+    return label.replace(QStringLiteral("#path#"), path).replace(QStringLiteral("#reason#"), error);
 }
 
 }  // namespace
@@ -52,23 +53,15 @@ DocumentManager::DocumentManager(EditCtrl& editor, DocumentTabs& tabs, HelpArea&
         if (state == Qt::ApplicationActive && m_diskCheckPending)
             m_diskCheck.start();
     });
-    m_editor.SetEncodingQuestion(
-        [this](const EditorBuffer& buffer, const QString& lacking) { return AskForUtf8(buffer, lacking); });
 }
 
-bool DocumentManager::AskForUtf8(const EditorBuffer& buffer, const QString& lacking)
+bool DocumentManager::AskForUtf8(const CDoc& doc)
 {
-    QString title = QStringLiteral("This document");
-    for (const CDocPtr& d : m_docs)
-        if (d->EditorState.get() == &buffer)
-            title = d->FileTitle;
-    const QString text =
-        title + QStringLiteral(" is written in Windows-1252, the character set of Blitz3D sources, which has no "
-                               "place for:\n\n%1\n\nSave this document as UTF-8 from now on? Blitz3D reads "
-                               "UTF-8 byte by byte, so in a running program these characters look different.\n\n"
-                               "Cancel leaves the text as it was.")
-                    .arg(lacking);
-    return m_prompter.Ask(text, MsgIcon::Question, MsgButtons::OkCancel) == MsgAnswer::Ok;
+    const QString lacking = text::Windows1252Lacks(QString::fromUtf8(m_editor.BufferText(*doc.EditorState)));
+    const QString question = Label("askutf8")
+                                 .replace(QStringLiteral("#docname#"), doc.FileTitle)
+                                 .replace(QStringLiteral("#chars#"), lacking);
+    return m_prompter.Ask(question, MsgIcon::Question, MsgButtons::OkCancel) == MsgAnswer::Ok;
 }
 
 DocumentManager::~DocumentManager() = default;
@@ -174,12 +167,15 @@ void DocumentManager::OnTabClicked(const QString& key)
         ActivateDoc(*m_current, -1);
 }
 
-void DocumentManager::MarkModified()
+void DocumentManager::UpdateModified()
 {
-    if (!m_current || m_current->Modified)
+    // An undo back to the text on disk makes the document unmodified, unless
+    // the file no longer holds that text.
+    if (!m_current || m_current->Modified == (m_editor.IsModified() || m_current->DiskDiffers))
         return;
-    m_current->Modified = true;
-    m_tabs.SetPicture(m_current->Key, DocumentTabs::kModifiedPicture);
+    m_current->Modified = !m_current->Modified;
+    m_tabs.SetPicture(m_current->Key,
+                      m_current->Modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture);
     // An edit made from a toolbar or menu leaves the keyboard with the text.
     m_editor.setFocus();
     Q_EMIT CommandStateChanged();
@@ -215,11 +211,10 @@ void DocumentManager::OpenDoc(const QString& givenPath)
     constexpr qint64 kLongLine = 2 << 20;
     const qint64 size = QFileInfo(path).size();
     if (const qint64 longest = size <= EditCtrl::kMaxFileBytes ? LongestLineOver(path, kLongLine) : 0) {
-        const QString question =
-            QStringLiteral("%1 holds a line of %2 MB, which the editor will take a long time to show.\n\n"
-                           "Open it anyway?")
-                .arg(path)
-                .arg(double(longest) / (1 << 20), 0, 'f', 1);
+        const QString question = Label("longline")
+                                     .replace(QStringLiteral("#path#"), path)
+                                     .replace(QStringLiteral("#size#"),
+                                              QString::number(double(longest) / (1 << 20), 'f', 1));
         if (m_prompter.Ask(question, MsgIcon::Exclamation, MsgButtons::OkCancel) != MsgAnswer::Ok)
             return;
     }
@@ -268,7 +263,7 @@ void DocumentManager::OpenDoc(const QString& givenPath)
         if (m_openFailures)
             m_openFailures->append({path, error});
         else
-            m_prompter.Tell(UnableToOpen(path, error), MsgIcon::Critical);
+            m_prompter.Tell(UnableToOpen(Label("unabletoopen"), path, error), MsgIcon::Critical);
         return;
     }
     if (!FindDoc(opened->Key))
@@ -307,15 +302,16 @@ void DocumentManager::OpenDocs(const QStringList& paths)
             OpenDoc(path);
     }
     if (failures.size() == 1) {
-        m_prompter.Tell(UnableToOpen(failures[0].first, failures[0].second), MsgIcon::Critical);
+        m_prompter.Tell(UnableToOpen(Label("unabletoopen"), failures[0].first, failures[0].second), MsgIcon::Critical);
     } else if (!failures.isEmpty()) {
         // The reasons name their files; a screenful of them is enough.
         constexpr int kShown = 12;
-        QString text = QStringLiteral("Unable to open %1 files:").arg(failures.size());
+        QString text = Label("unabletoopenmany").replace(QStringLiteral("#count#"), QString::number(failures.size()));
         for (int i = 0; i < failures.size() && i < kShown; ++i)
             text += u'\n' + failures[i].second;
         if (failures.size() > kShown)
-            text += QStringLiteral("\n… and %1 more.").arg(failures.size() - kShown);
+            text += u'\n'
+                    + Label("andmore").replace(QStringLiteral("#count#"), QString::number(failures.size() - kShown));
         m_prompter.Tell(text, MsgIcon::Critical);
     }
 }
@@ -334,6 +330,9 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     QString path = doc.FilePath;
     const bool naming = path.isEmpty() || !useKnownPath;
     if (naming) {
+        // The user sees which document the dialog names.
+        if (m_current.get() != &doc || m_help.BrowserShown())
+            ShowDoc(doc);
         FileDialogRequest request;
         request.title = Label("savebbf");
         request.filter = Label("bbf");
@@ -347,9 +346,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
         // Two documents bound to one file would overwrite each other's text.
         for (const CDocPtr& other : m_docs) {
             if (other.get() != &doc && SameDocFile(other->FilePath, path)) {
-                m_prompter.Tell(QStringLiteral("Unable to save ") + path
-                                    + QStringLiteral(":\nthat file is open in another tab. Close it there first."),
-                                MsgIcon::Critical);
+                m_prompter.Tell(Label("openinanothertab").replace(QStringLiteral("#path#"), path), MsgIcon::Critical);
                 return false;
             }
         }
@@ -361,25 +358,35 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     if (!MayOverwrite(doc, path))
         return false;
 
-    const std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
-    QString error = QStringLiteral("it holds characters that Windows-1252, the encoding of this file, cannot hold.");
+    // A document keeps its file's encoding while its text fits in it: only
+    // a text that no longer fits asks to move the file to UTF-8.
+    std::optional<QByteArray> bytes = m_editor.FileBytes(*doc.EditorState);
+    const bool toUtf8 = !bytes;
+    if (toUtf8) {
+        if (!AskForUtf8(doc))
+            return false;
+        bytes = m_editor.FileBytes(*doc.EditorState, true);
+    }
+    QString error;
     // A file is written whole or not at all, so one that was there is still
     // there as it was, unless it could not be put back.
     const bool fileThere = QFileInfo(path).isFile();
     QString keptCopy;
-    if (!bytes
-        || !SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error,
-                             &keptCopy)) {
-        const QString disk = !keptCopy.isEmpty()
-                                 ? QStringLiteral("The file could not be put back as it was; its old text is in ")
-                                       + keptCopy
-                                 : fileThere ? QStringLiteral("The file on disk was left as it was")
-                                             : QStringLiteral("No file was written");
-        m_prompter.Tell(QStringLiteral("Unable to save ") + path + QStringLiteral(":\n") + error + QStringLiteral("\n\n")
-                            + disk + QStringLiteral("; your text is still open."),
+    if (!SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error,
+                          &keptCopy)) {
+        m_prompter.Tell(Label(!keptCopy.isEmpty() ? "unabletosaveputback"
+                              : fileThere         ? "unabletosave"
+                                                  : "unabletosavenew")
+                            .replace(QStringLiteral("#path#"), path)
+                            .replace(QStringLiteral("#reason#"), error)
+                            .replace(QStringLiteral("#copy#"), keptCopy),
                         MsgIcon::Critical);
         return false;
     }
+    if (toUtf8)
+        m_editor.SetFileUtf8(*doc.EditorState);
+    m_editor.SetSavePoint(*doc.EditorState);
+    doc.DiskDiffers = false;
     // The document follows its new name only once the file is written.
     if (path != doc.FilePath) {
         const DocPathParts parts = SplitDocPath(path);
@@ -414,6 +421,9 @@ bool DocumentManager::CloseDoc(CDoc* doc)
     if (!keep)
         return false;
     if (doc->Modified) {
+        // The user sees what the question is about.
+        if (m_current != keep || m_help.BrowserShown())
+            ShowDoc(*doc);
         QString question = Label("closebbf");
         question.replace(QStringLiteral("#docname#"), doc->FileTitle);
         switch (m_prompter.Ask(question, MsgIcon::Exclamation, MsgButtons::YesNoCancel)) {

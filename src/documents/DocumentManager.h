@@ -69,8 +69,9 @@ public:
     // that file.
     CDoc& RestoreDoc(const RecoveryCopy& copy);
 
-    // The editor's text changed: the first edit marks the document modified.
-    void MarkModified();
+    // The editor's text changed: the document is modified, or unmodified
+    // again when undo took it back to the text it last saved or read.
+    void UpdateModified();
 
     // Opens the ".bb" files among `paths`, in order; others are ignored.
     void OpenDroppedFiles(const QStringList& paths);
@@ -122,9 +123,9 @@ private:
     // Which file a document's tab stands for: its full path, or a new
     // document's name.
     static QString TabToolTip(const CDoc& doc);
-    // The editor's question before text that Windows-1252 cannot hold goes
-    // into a document written in it: true switches the document to UTF-8.
-    bool AskForUtf8(const EditorBuffer& buffer, const QString& lacking);
+    // Asked before a document whose Windows-1252 file cannot hold its text
+    // is saved: true writes the file as UTF-8 from now on.
+    bool AskForUtf8(const CDoc& doc);
 
     EditCtrl& m_editor;
     DocumentTabs& m_tabs;

@@ -45,6 +45,8 @@ QByteArray RecoveryCopyHeader(const RecoveryCopy& copy)
     header += QByteArray("encoding=") + (form.utf8 ? "utf-8" : "windows-1252") + '\n';
     header += QByteArray("line-ends=") + (form.lfLineEnds ? "lf" : "crlf") + '\n';
     header += "final-line-end=" + finalEnd + '\n';
+    if (!form.byteOrderMark.isEmpty())
+        header += "byte-order-mark=utf-8\n";
     if (const std::optional<FileStamp>& base = copy.base) {
         header += "base=" + QByteArray::number(base->size) + ' ' + QByteArray::number(base->modified) + ' '
                   + QByteArray::number(base->changed) + ' ' + QByteArray::number(base->device) + ' '
@@ -86,6 +88,8 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes)
         } else if (key == "final-line-end") {
             finalEnd = value == "crlf" || value == "lf" || value == "none";
             copy.form.finalLineEnd = value == "crlf" ? "\r\n" : value == "lf" ? "\n" : "";
+        } else if (key == "byte-order-mark") {
+            copy.form.byteOrderMark = value == "utf-8" ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray();
         } else if (key == "base") {
             const QList<QByteArray> parts = value.split(' ');
             std::optional<qint64> numbers[5];

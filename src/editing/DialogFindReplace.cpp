@@ -154,16 +154,21 @@ void DialogFindReplace::Find()
 {
     if (comboSearch->currentText().isEmpty())
         return;
+    Begin(!Option1->isChecked());
+    NextStep();
+}
+
+void DialogFindReplace::Begin(bool inSelection)
+{
     Remember(comboSearch, &m_searchTyped);
-    const QByteArray text = m_editor.Text();
-    const auto length = static_cast<std::size_t>(text.size());
+    const auto length = static_cast<std::size_t>(m_editor.Text().size());
     SearchSession::Range range{0, length, true};
     const TextSpan sel = m_editor.SelectionSpan();
-    if (!Option1->isChecked() && sel.start != sel.end)
+    if (inSelection && sel.start != sel.end)
         range = {std::size_t(sel.start), std::size_t(sel.end), false};
     m_buffer = m_editor.CurrentBuffer();
     m_searched = comboSearch->currentText();
-    Show(m_session.Start(std::string_view(text.constData(), length), SearchBytes().toStdString(), range, Options()));
+    m_session.Begin(range, Options());
 }
 
 void DialogFindReplace::FindNext()
@@ -190,10 +195,7 @@ void DialogFindReplace::FindPrevious()
     const std::string_view bytes(text.constData(), std::size_t(text.size()));
     if (!m_session.Started() || m_buffer.lock() != m_editor.CurrentBuffer()) {
         // Backwards from the caret through the whole text.
-        Remember(comboSearch, &m_searchTyped);
-        m_buffer = m_editor.CurrentBuffer();
-        m_searched = comboSearch->currentText();
-        m_session.Begin({0, bytes.size(), true}, Options());
+        Begin(false);
         m_session.Resume(std::size_t(m_editor.SelectionSpan().start), bytes.size());
         m_lastSelected = m_editor.SelectionSpan();
     } else {
@@ -255,35 +257,31 @@ bool DialogFindReplace::NeedsNewSearch() const
            comboSearch->currentText() != m_searched || Check1->isChecked() != m_session.options().matchCase;
 }
 
-bool DialogFindReplace::ReadyToReplace(QByteArray* with)
+QByteArray DialogFindReplace::Replacement()
 {
-    const QString replacement = ComboReplace->currentText();
-    if (!m_editor.MakeRoomFor(replacement)) {
-        m_prompter.Tell(QStringLiteral("The replacement holds characters that this document's Windows-1252 text "
-                                       "cannot hold; nothing was replaced."),
-                        MsgIcon::Critical);
-        return false;
-    }
-    *with = replacement.toUtf8();
     Remember(ComboReplace, &m_replaceTyped);
-    // The user may have moved off the match since it was found: the match
-    // after the caret is the one to replace.
-    const TextSpan sel = m_editor.SelectionSpan();
-    if (sel != m_lastSelected) {
-        m_session.Resume(std::size_t(sel.start), std::size_t(m_editor.Text().size()));
-        m_lastSelected = sel;
-        NextStep();
-    }
-    return true;
+    return ComboReplace->currentText().toUtf8();
 }
 
 void DialogFindReplace::Replace()
 {
-    if (NeedsNewSearch())
-        Find();
-    QByteArray with;
-    if (!m_session.Started() || !ReadyToReplace(&with))
+    if (comboSearch->currentText().isEmpty())
         return;
+    if (NeedsNewSearch()) {
+        Begin(!Option1->isChecked());
+    } else {
+        // The match to replace is the one ahead: after a search ran out
+        // going back, or once the user moved off the last one, that is the
+        // next one from where the search stands.
+        const TextSpan sel = m_editor.SelectionSpan();
+        if (sel != m_lastSelected) {
+            m_session.Resume(std::size_t(sel.start), std::size_t(m_editor.Text().size()));
+            m_lastSelected = sel;
+        }
+    }
+    if (!m_session.Current())
+        NextStep();
+    const QByteArray with = Replacement();
     const QString question =
         m_labels.getValue(QStringLiteral("replacethis")).replace(QStringLiteral("#searchtext#"), comboSearch->currentText());
     while (const auto match = m_session.Current()) {
@@ -307,24 +305,30 @@ void DialogFindReplace::Replace()
 
 void DialogFindReplace::ReplaceAll()
 {
+    if (comboSearch->currentText().isEmpty())
+        return;
     const QString ask =
         m_labels.getValue(QStringLiteral("askreplaceall")).replace(QStringLiteral("#searchtext#"), comboSearch->currentText());
     if (m_prompter.Ask(ask, MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok) {
         hide();
         return;
     }
+    // Every occurrence, as the question said: the whole range from its start,
+    // however far a search in it went before.
     if (NeedsNewSearch())
-        Find();
-    QByteArray with;
-    if (!m_session.Started() || !ReadyToReplace(&with))
-        return;
+        Begin(!Option1->isChecked());
+    else
+        m_session.Rewind();
+    const QByteArray with = Replacement();
     const QByteArray text = m_editor.Text();
-    const search::Replacement edit = m_session.ReplaceRest(std::string_view(text.constData(), std::size_t(text.size())),
-                                                           SearchBytes().toStdString(), with.toStdString());
+    const std::string_view bytes(text.constData(), std::size_t(text.size()));
+    const std::string what = SearchBytes().toStdString();
+    search::Replacement edit;
+    if (m_session.Next(bytes, what))
+        edit = m_session.ReplaceRest(bytes, what, with.toStdString());
     if (edit.count > 0) {
         m_editor.ReplaceSpan({qint64(edit.start), qint64(edit.end)}, QByteArray::fromStdString(edit.replacement));
         m_lastSelected = m_editor.SelectionSpan();
-        NextStep();
     }
     m_prompter.Tell(m_labels.getValue(QStringLiteral("replMade")).replace(QStringLiteral("#n#"), QString::number(edit.count)),
                     MsgIcon::Information);

@@ -64,7 +64,11 @@ private:
     void KeepOffMatch();
     void NextStep();
     bool NeedsNewSearch() const;
-    bool ReadyToReplace(QByteArray* with);
+    // A new search for the text in the box that has found nothing yet, over
+    // the whole text or, `inSelection`, the selection if there is one.
+    void Begin(bool inSelection);
+    // The replacement text, remembered in its box's history.
+    QByteArray Replacement();
     void Remember(QComboBox* box, bool* typed);
 
     EditCtrl& m_editor;

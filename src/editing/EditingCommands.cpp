@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,57 +21,69 @@ std::string_view View(const QByteArray& bytes)
     return {bytes.constData(), std::size_t(bytes.size())};
 }
 
-// Comment or uncomment: the lines replaced, the caret left after them.
-void RewriteLines(EditCtrl& editor, std::string (*rewrite)(std::string_view))
+// Rewrites every line the selection touches (the caret's line without one)
+// as one undoable step, after which the selection is `after` of the lines'
+// old span, their new span and the selection there was; an undo brings that
+// selection back.
+void RewriteLines(EditCtrl& editor, const std::function<std::string(std::string_view)>& rewrite,
+                  const std::function<TextSpan(TextSpan lines, TextSpan block, TextSpan selected)>& after)
 {
+    const EditorSelection before = editor.Selection();
+    const TextSpan selected = editor.SelectionSpan();
+    const bool caretFirst = before.EndLine < before.StartLine ||
+                            (before.EndLine == before.StartLine && before.EndColumn < before.StartColumn);
     editor.SelectWholeLines();
-    const QByteArray lines = editor.SelectedText();
-    const std::string result = rewrite(View(lines));
-    if (result != View(lines))
-        editor.ReplaceSelection(QByteArray::fromStdString(result));
-    const TextSpan after = editor.SelectionSpan();
-    editor.SelectSpan(after.end, after.end);
+    const TextSpan lines = editor.SelectionSpan();
+    const QByteArray text = editor.SelectedText();
+    const std::string result = rewrite(View(text));
+    const TextSpan block{lines.start, lines.start + qint64(result.size())};
+    const TextSpan then = after(lines, block, selected);
+    editor.SetSelection(before);
+    if (result != View(text))
+        editor.ReplaceSpan(lines, QByteArray::fromStdString(result), then, caretFirst);
+    else
+        editor.SelectSpan(caretFirst ? then.end : then.start, caretFirst ? then.start : then.end);
     editor.Refresh();
+}
+
+// Comment or uncomment: the caret left after the lines.
+void CommentLines(EditCtrl& editor, std::string (*rewrite)(std::string_view))
+{
+    RewriteLines(editor, rewrite, [](TextSpan, TextSpan block, TextSpan) { return TextSpan{block.end, block.end}; });
 }
 
 void ShiftLines(EditCtrl& editor, bool indent, int tabSize)
 {
-    const EditorSelection before = editor.Selection();
-    const TextSpan span = editor.SelectionSpan();
-    const bool caretFirst = before.EndLine < before.StartLine ||
-                            (before.EndLine == before.StartLine && before.EndColumn < before.StartColumn);
-    editor.SelectWholeLines();
-    const TextSpan block = editor.SelectionSpan();
-    const QByteArray lines = editor.SelectedText();
-    const std::string result = indent ? block::IndentLines(View(lines), block::IndentUnit(View(lines), View(editor.Text()), tabSize))
-                                      : block::UnindentLines(View(lines), tabSize);
-    if (result != View(lines))
-        editor.ReplaceSelection(QByteArray::fromStdString(result));
-    const qint64 grown = qint64(result.size()) - lines.size();
-    if (!before.Present) {
-        // The caret keeps its place in the text of its line.
-        editor.SelectSpan(std::max(block.start, span.end + grown), std::max(block.start, span.end + grown));
-        return;
-    }
-    // Whole lines stay selected; a selection that reached into the next
-    // line's column 0 still does.
-    const qint64 end = span.end > block.end ? span.end + grown : block.start + qint64(result.size());
-    if (caretFirst)
-        editor.SelectSpan(end, block.start);
-    else
-        editor.SelectSpan(block.start, end);
+    const QByteArray whole = editor.Text();
+    RewriteLines(
+        editor,
+        [&](std::string_view lines) {
+            return indent ? block::IndentLines(lines, block::IndentUnit(lines, View(whole), tabSize))
+                          : block::UnindentLines(lines, tabSize);
+        },
+        [](TextSpan lines, TextSpan block, TextSpan selected) {
+            const qint64 grown = block.end - lines.end;
+            if (selected.start == selected.end) {
+                // The caret keeps its place in the text of its line.
+                const qint64 caret = std::max(block.start, selected.end + grown);
+                return TextSpan{caret, caret};
+            }
+            // Whole lines stay selected; a selection that reached into the
+            // next line's column 0 still does.
+            return TextSpan{block.start, selected.end > lines.end ? selected.end + grown : block.end};
+        });
 }
 
 }  // namespace
 
 void CommentBlock(EditCtrl& editor)
 {
-    RewriteLines(editor, block::CommentLines);
+    CommentLines(editor, block::CommentLines);
 }
 
 void UncommentBlock(EditCtrl& editor)
 {
-    RewriteLines(editor, block::UncommentLines);
+    CommentLines(editor, block::UncommentLines);
 }
 
 void IndentBlock(EditCtrl& editor, int tabSize)

@@ -7,7 +7,8 @@ class EditCtrl;
 class Prompter;
 
 // The block commands of the Edit menu and the tools toolbar's aids, on the
-// document in the editor. Each edit undoes as one step.
+// document in the editor. Each edit undoes as one step, which brings back
+// the selection there was.
 namespace editing {
 
 // Every line the selection touches (the caret's line when nothing is

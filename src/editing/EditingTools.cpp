@@ -39,13 +39,13 @@ DialogFindReplace& EditingTools::Dialog()
 
 void EditingTools::ShowFindReplace()
 {
-    if (m_context.documentOpen())
+    if (m_context.showDocument())
         Dialog().Open();
 }
 
 void EditingTools::FindNext()
 {
-    if (!m_context.documentOpen())
+    if (!m_context.showDocument())
         return;
     if (!m_dialog || m_dialog->comboSearch->currentText().isEmpty())
         Dialog().Open();
@@ -55,7 +55,7 @@ void EditingTools::FindNext()
 
 void EditingTools::FindPrevious()
 {
-    if (!m_context.documentOpen())
+    if (!m_context.showDocument())
         return;
     if (!m_dialog || m_dialog->comboSearch->currentText().isEmpty())
         Dialog().Open();
@@ -75,7 +75,7 @@ void EditingTools::UnindentBlock()
 
 void EditingTools::InsertColour(bool hexadecimal)
 {
-    if (m_context.documentOpen())
+    if (m_context.showDocument())
         editing::InsertColour(m_context.editor, m_context.dialogs, hexadecimal);
 }
 
@@ -86,13 +86,14 @@ void EditingTools::StartCalculator()
 
 void EditingTools::OnKeyDown(EditorKeyEvent* event)
 {
-    // Tab and Shift+Tab move a selection of several lines in or out, as one
-    // step in the document's own indentation.
+    // Tab moves a selection of several lines in, Shift+Tab the lines it
+    // touches (the caret's line without one) out, as one step in the
+    // document's own indentation.
     const bool backtab = event->key == Qt::Key_Backtab || (event->key == Qt::Key_Tab && (event->modifiers & Qt::ShiftModifier));
     if ((event->key != Qt::Key_Tab && !backtab) || (event->modifiers & (Qt::ControlModifier | Qt::AltModifier)))
         return;
     const EditorSelection sel = m_context.editor.Selection();
-    if (!sel.Present || sel.StartLine == sel.EndLine)
+    if (!backtab && (!sel.Present || sel.StartLine == sel.EndLine))
         return;
     event->key = 0;
     event->character = 0;

@@ -22,7 +22,9 @@ struct EditingContext {
     Prompter& prompter;
     CommonDialog& dialogs;
     std::function<int()> tabSize;
-    std::function<bool()> documentOpen;
+    // Brings the document in the editor to the front; false when none is
+    // open.
+    std::function<bool()> showDocument;
 };
 
 // The editing commands that keep state or own keys of the window: the find

@@ -12,13 +12,6 @@ void SearchSession::Begin(Range range, const search::Options& options)
     m_current.reset();
 }
 
-std::optional<search::Match> SearchSession::Start(std::string_view text, std::string_view what, Range range,
-                                                  const search::Options& options)
-{
-    Begin(range, options);
-    return Next(text, what);
-}
-
 std::optional<search::Match> SearchSession::Next(std::string_view text, std::string_view what)
 {
     return Took(search::FindForward(text, what, m_range.start, End(text), m_options));
@@ -73,6 +66,13 @@ search::Replacement SearchSession::ReplaceRest(std::string_view text, std::strin
         m_range.end = m_range.end + edit.replacement.size() - replaced;
     m_current.reset();
     return edit;
+}
+
+void SearchSession::Rewind()
+{
+    m_range.start = m_begin;
+    m_found = false;
+    m_current.reset();
 }
 
 void SearchSession::Resume(std::size_t position, std::size_t textLength)

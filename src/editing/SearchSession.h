@@ -22,9 +22,6 @@ public:
 
     // A new search over `range` that has found nothing yet.
     void Begin(Range range, const search::Options& options);
-    // Find: a new search over `range`, from its start.
-    std::optional<search::Match> Start(std::string_view text, std::string_view what, Range range,
-                                       const search::Options& options);
     // Find next: the next match after the last one.
     std::optional<search::Match> Next(std::string_view text, std::string_view what);
     // The last match before the current one, back to where the range began.
@@ -37,6 +34,8 @@ public:
     // edit (count 0 when there is no current match). The search resumes after
     // the last replacement.
     search::Replacement ReplaceRest(std::string_view text, std::string_view what, std::string_view with);
+    // Back to where the range began, as if it was just begun.
+    void Rewind();
     // The text changed under the search, or the caret left the match: the
     // search goes on from `position`.
     void Resume(std::size_t position, std::size_t textLength);

@@ -137,8 +137,15 @@ void EditCtrl::Impl::afterInput(bool newLine)
 {
     if (newLine && autoIndent)
         applyAutoIndent();
+    restoreUndoneSelection();
     flushChange();
     checkCaret();
+}
+
+void EditCtrl::Impl::restoreUndoneSelection()
+{
+    if (const auto selection = std::exchange(undoneSelection, std::nullopt))
+        sci(Sci::SCI_SETSEL, selection->first, selection->second);
 }
 
 void EditCtrl::Impl::applyAutoIndent()
@@ -275,6 +282,7 @@ void EditCtrl::Impl::loadBytes(const QByteArray& bytes)
     form.utf8 = file.utf8;
     form.lfLineEnds = file.lfLineEnds;
     form.finalLineEnd = QByteArray::fromStdString(file.finalLineEnd);
+    form.byteOrderMark = QByteArray::fromStdString(file.byteOrderMark);
     loadText(QByteArray::fromStdString(file.text), form);
 }
 
@@ -284,6 +292,7 @@ void EditCtrl::Impl::loadText(const QByteArray& bytes, const FileForm& form)
     endFlash();
     b.finalLineEnd = form.finalLineEnd;
     b.utf8 = form.utf8;
+    b.byteOrderMark = form.byteOrderMark;
     b.eolMode = form.lfLineEnds ? Sci::SC_EOL_LF : Sci::SC_EOL_CRLF;
 
     ++quiet;
@@ -326,7 +335,9 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
 
     // Only the notifications sent before an edit: the ones sent after it make
     // the control count characters from the start of the text each time.
-    d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE);
+    // The program's own undo steps (a selection kept with an edit) cost
+    // nothing of the sort.
+    d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_CONTAINER);
     d->sci(Sci::SCI_SETMARGINWIDTHN, 1, 0);
     d->sci(Sci::SCI_SETMARGINTYPEN, 0, Sci::SC_MARGIN_NUMBER);
     d->sci(Sci::SCI_SETMARGINMASKN, 0, (1 << kMarkCaretLine) | (1 << kMarkBuildError));
@@ -345,7 +356,16 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     d->flashTimer.setSingleShot(true);
     connect(&d->flashTimer, &QTimer::timeout, this, [this] { d->endFlash(); });
     connect(d->view, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int pos, int type, const char* text, int length, int, int, int, int, int, int) {
+            [this](int pos, int type, const char* text, int length, int, int, int, int, int token, int) {
+                if (type & Sci::SC_MOD_CONTAINER) {
+                    // Of an edit's two steps, the one undone or redone last
+                    // holds the selection that stands.
+                    const auto kept = std::size_t(token);
+                    if ((type & (Sci::SC_PERFORMED_UNDO | Sci::SC_PERFORMED_REDO)) && kept > 0 &&
+                        kept <= d->keptSelections.size())
+                        d->undoneSelection = d->keptSelections[kept - 1];
+                    return;
+                }
                 d->onModified(pos, type, length, text);
             });
     connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });
@@ -353,7 +373,6 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
-    d->view->textArriving = [this](const QString& text) { return d->holdText(text); };
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
     connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
     connect(d->view, &EditorView::ctrlClicked, this, [this](QPoint at) {
@@ -410,7 +429,7 @@ bool EditCtrl::FileIsUtf8(const EditorBuffer& buffer) const
 
 FileForm EditCtrl::BufferForm(const EditorBuffer& buffer) const
 {
-    return {buffer.utf8, buffer.eolMode == Sci::SC_EOL_LF, buffer.finalLineEnd};
+    return {buffer.utf8, buffer.eolMode == Sci::SC_EOL_LF, buffer.finalLineEnd, buffer.byteOrderMark};
 }
 
 void EditCtrl::LoadText(const QByteArray& text, const FileForm& form)

@@ -94,7 +94,8 @@ struct EditorAppearance {
 // EditorBuffer (its text, undo history, caret, selection and encoding);
 // the editor shows whichever buffer is selected. Text is bytes: UTF-8 in the
 // editor whatever the file's encoding, which LoadFile and FileBytes convert
-// from and to.
+// from and to. Text the program puts in may hold bytes that are no UTF-8
+// (names read raw from a Windows-1252 file): they go in as Windows-1252.
 class EditCtrl : public QWidget {
     Q_OBJECT
 public:
@@ -104,8 +105,7 @@ public:
     // Whole text of the selected buffer, as the editor holds it (UTF-8).
     QByteArray Text() const;
     // Replaces the whole text (one undoable step) and puts the caret at the
-    // start; raises no Change. Like ReplaceSelection, text the document's
-    // encoding cannot hold goes in only when the encoding question allows.
+    // start; raises no Change.
     void SetText(const QByteArray& text);
     // Text of a 1-based line, without its line end.
     QByteArray LineText(int line) const;
@@ -159,12 +159,12 @@ public:
     // Replaces a span of the text as one undoable edit, however large, and
     // puts the caret after the new text.
     void ReplaceSpan(const TextSpan& span, const QByteArray& text);
+    // The same, leaving `after` (offsets into the new text) selected; an
+    // undo of the edit brings back the selection there was before it, and a
+    // redo `after` again.
+    void ReplaceSpan(const TextSpan& span, const QByteArray& text, const TextSpan& after, bool caretFirst);
     // Where the span's first line of text is drawn, relative to this widget.
     QRect SpanRect(const TextSpan& span) const;
-    // Readies the selected buffer for `text` as typing does, asking whether
-    // a Windows-1252 document lacking some of its characters becomes UTF-8;
-    // false when the document stays unable to hold them.
-    bool MakeRoomFor(const QString& text);
 
     // The colour a 1-based line shows: 0 none, 1 highlighted, 2 error.
     int LineMarker(int line) const;
@@ -192,6 +192,10 @@ public:
     bool CanRedo() const;
     bool CanCopy() const;
     bool CanPaste() const;
+    // Whether the selected buffer's text differs from the one last loaded or
+    // marked saved: an undo back to it makes the buffer unmodified again.
+    bool IsModified() const;
+    void SetSavePoint(EditorBuffer& buffer);
 
     // A fresh empty buffer, which becomes the selected one.
     EditorBufferPtr NewBuffer();
@@ -201,34 +205,30 @@ public:
     // The text of any buffer, selected or not.
     QByteArray BufferText(const EditorBuffer& buffer) const;
     // True when the buffer's file is UTF-8: it was valid UTF-8 holding
-    // non-ASCII characters, or the user switched it. Otherwise the file is
-    // Windows-1252 text.
+    // non-ASCII characters or a byte-order mark, or it was saved as UTF-8.
+    // Otherwise the file is Windows-1252 text.
     bool FileIsUtf8(const EditorBuffer& buffer) const;
-
-    // Asked when text is about to go into a Windows-1252 document that has
-    // no byte for some of its characters (`lacking`, each once): true
-    // switches the document to UTF-8, false keeps the text out. Without a
-    // question such text is kept out.
-    using EncodingQuestion = std::function<bool(const EditorBuffer& buffer, const QString& lacking)>;
-    void SetEncodingQuestion(EncodingQuestion ask);
+    // From now on the buffer's file is UTF-8 (once it was written so).
+    void SetFileUtf8(EditorBuffer& buffer);
 
     // The editor holds several bytes per byte of text; far larger files are
     // assets opened by mistake, and LoadFile refuses them.
     static constexpr qint64 kMaxFileBytes = qint64(256) << 20;
 
     // Reads a file into the selected buffer as bytes. A trailing CR LF (a
-    // trailing LF in a file of LF line ends) is the file's own and is not
-    // shown; the buffer remembers it. Typing uses LF line ends in a file of LF
-    // line ends and CR LF otherwise. Loading empties the undo history and
-    // raises no Change. On failure the buffer is unchanged and `error` says
-    // why.
+    // trailing LF in a file of LF line ends), and a UTF-8 byte-order mark,
+    // are the file's own and are not shown; the buffer remembers them.
+    // Typing uses LF line ends in a file of LF line ends and CR LF otherwise.
+    // Loading empties the undo history and raises no Change. On failure the
+    // buffer is unchanged and `error` says why.
     bool LoadFile(const QString& path, QString* error = nullptr);
     // The bytes a save writes for `buffer`: its text in its file's encoding
-    // plus the line end its file ended with (CR LF for a new buffer), so an
-    // unedited file is written back byte for byte. Nothing, rather than a
-    // "?", should the text hold a character its Windows-1252 file cannot
-    // (what comes in is checked, so only a way in that was missed leads here).
+    // (or in UTF-8) plus the line end its file ended with (CR LF for a new
+    // buffer), after the byte-order mark it began with, so an unedited file
+    // is written back byte for byte. Nothing, rather than a "?", when the
+    // text holds a character Windows-1252 has no byte for.
     std::optional<QByteArray> FileBytes(const EditorBuffer& buffer) const;
+    std::optional<QByteArray> FileBytes(const EditorBuffer& buffer, bool utf8) const;
     // The encoding and line ends of `buffer`'s file, which with its text
     // give FileBytes.
     FileForm BufferForm(const EditorBuffer& buffer) const;

@@ -146,11 +146,17 @@ struct EditCtrl::Impl {
     // Buffers and look.
     void showBuffer(const EditorBufferPtr& buffer);
     void applyDocumentSettings();
-    // Whether the document may take `incoming`: its encoding holds every
-    // character, or the user switched it to UTF-8 to make room.
-    bool holdText(const QString& incoming);
-    bool holdBytes(const QByteArray& utf8);
-    EncodingQuestion encodingQuestion;
+    // What the program puts in, as the UTF-8 the control holds.
+    static QByteArray incoming(const QByteArray& bytes);
+    // The selection an undo or redo of a block edit brings back, applied
+    // once the control has put the caret where the edit was.
+    using Selected = std::pair<std::intptr_t, std::intptr_t>;  // anchor, caret
+    std::optional<Selected> undoneSelection;
+    void restoreUndoneSelection();
+    // The selections edits keep in the undo history, by their step's token
+    // (its index plus 1).
+    std::vector<Selected> keptSelections;
+    void keepSelection(Selected selection);
     // Whether the clipboard holds something to paste; unknown after a change.
     std::optional<bool> clipboardUsable;
     void applyStyles();

@@ -24,8 +24,9 @@ void EditCtrl::SelectSpan(qint64 anchor, qint64 caret)
     d->checkCaret();
 }
 
-void EditCtrl::ReplaceSpan(const TextSpan& span, const QByteArray& text)
+void EditCtrl::ReplaceSpan(const TextSpan& span, const QByteArray& bytes)
 {
+    const QByteArray text = Impl::incoming(bytes);
     const qint64 length = d->sci(Sci::SCI_GETLENGTH);
     const qint64 start = std::clamp<qint64>(span.start, 0, length);
     const qint64 end = std::clamp<qint64>(span.end, start, length);
@@ -50,7 +51,20 @@ QRect EditCtrl::SpanRect(const TextSpan& span) const
     return inView.translated(d->view->viewport()->mapTo(this, QPoint(0, 0)));
 }
 
-bool EditCtrl::MakeRoomFor(const QString& text)
+void EditCtrl::ReplaceSpan(const TextSpan& span, const QByteArray& text, const TextSpan& after, bool caretFirst)
 {
-    return d->holdText(text);
+    // Steps of the program's own around the edit hold the selections: an
+    // undo ends on the first, a redo on the last.
+    d->sci(Sci::SCI_BEGINUNDOACTION);
+    d->keepSelection({d->sci(Sci::SCI_GETANCHOR), d->sci(Sci::SCI_GETCURRENTPOS)});
+    ReplaceSpan(span, text);
+    d->keepSelection(caretFirst ? Impl::Selected{after.end, after.start} : Impl::Selected{after.start, after.end});
+    d->sci(Sci::SCI_ENDUNDOACTION);
+    SelectSpan(caretFirst ? after.end : after.start, caretFirst ? after.start : after.end);
+}
+
+void EditCtrl::Impl::keepSelection(Selected selection)
+{
+    keptSelections.push_back(selection);
+    sci(Sci::SCI_ADDUNDOACTION, keptSelections.size(), 0);
 }

@@ -32,10 +32,9 @@ QByteArray EditCtrl::Text() const
     return QByteArray(text, static_cast<qsizetype>(length));
 }
 
-void EditCtrl::SetText(const QByteArray& text)
+void EditCtrl::SetText(const QByteArray& bytes)
 {
-    if (!d->holdBytes(text))
-        return;
+    const QByteArray text = Impl::incoming(bytes);
     d->endFlash();
     ++d->quiet;
     d->sci(Sci::SCI_BEGINUNDOACTION);
@@ -168,10 +167,9 @@ void EditCtrl::SelectWholeLines()
     d->checkCaret();
 }
 
-void EditCtrl::ReplaceSelection(const QByteArray& text)
+void EditCtrl::ReplaceSelection(const QByteArray& bytes)
 {
-    if (!d->holdBytes(text))
-        return;
+    const QByteArray text = Impl::incoming(bytes);
     d->sci(Sci::SCI_TARGETFROMSELECTION);
     d->sci.withPtr(Sci::SCI_REPLACETARGET, static_cast<std::uintptr_t>(text.size()), text.constData());
     d->sci(Sci::SCI_GOTOPOS, d->sci(Sci::SCI_GETTARGETEND));
@@ -294,6 +292,7 @@ int EditCtrl::LineMarker(int line) const
 void EditCtrl::Undo()
 {
     d->sci(Sci::SCI_UNDO);
+    d->restoreUndoneSelection();
     d->flushChange();
     d->checkCaret();
 }
@@ -301,6 +300,7 @@ void EditCtrl::Undo()
 void EditCtrl::Redo()
 {
     d->sci(Sci::SCI_REDO);
+    d->restoreUndoneSelection();
     d->flushChange();
     d->checkCaret();
 }
@@ -322,6 +322,24 @@ void EditCtrl::Paste()
     d->sci(Sci::SCI_PASTE);
     d->flushChange();
     d->checkCaret();
+}
+
+bool EditCtrl::IsModified() const
+{
+    return d->sci(Sci::SCI_GETMODIFY) != 0;
+}
+
+void EditCtrl::SetSavePoint(EditorBuffer& buffer)
+{
+    if (&buffer == d->current.get()) {
+        d->sci(Sci::SCI_SETSAVEPOINT);
+        return;
+    }
+    QsciScintilla& reader = d->readerView();
+    const QsciDocument idle = reader.document();
+    reader.setDocument(buffer.doc);
+    reader.SendScintilla(Sci::SCI_SETSAVEPOINT);
+    reader.setDocument(idle);
 }
 
 bool EditCtrl::CanUndo() const
@@ -351,41 +369,28 @@ bool EditCtrl::CanPaste() const
     return d->sci(Sci::SCI_CANPASTE) != 0 && *d->clipboardUsable;
 }
 
-bool EditCtrl::Impl::holdText(const QString& incoming)
+QByteArray EditCtrl::Impl::incoming(const QByteArray& bytes)
 {
-    // A character Windows-1252 has no byte for would reach the file as "?";
-    // it goes in only once the document is UTF-8, and the user decides that.
-    if (!current || current->utf8)
-        return true;
-    const QString lacking = text::Windows1252Lacks(incoming);
-    if (lacking.isEmpty())
-        return true;
-    if (!encodingQuestion || !encodingQuestion(*current, lacking))
-        return false;
-    current->utf8 = true;
-    return true;
+    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
+    return text::IsValidUtf8(view) ? bytes : QByteArray::fromStdString(text::RepairUtf8(view));
 }
 
-bool EditCtrl::Impl::holdBytes(const QByteArray& utf8)
+void EditCtrl::SetFileUtf8(EditorBuffer& buffer)
 {
-    // Bytes that are no UTF-8 (a name read raw from an included file) stand
-    // for themselves and need no room.
-    if (!current || current->utf8 ||
-        text::Utf8ToWindows1252(std::string_view(utf8.constData(), std::size_t(utf8.size()))))
-        return true;
-    return holdText(QString::fromUtf8(utf8));
-}
-
-void EditCtrl::SetEncodingQuestion(EncodingQuestion ask)
-{
-    d->encodingQuestion = std::move(ask);
+    buffer.utf8 = true;
 }
 
 std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer) const
 {
+    return FileBytes(buffer, buffer.utf8);
+}
+
+std::optional<QByteArray> EditCtrl::FileBytes(const EditorBuffer& buffer, bool utf8) const
+{
     const QByteArray text = BufferText(buffer);
     const std::optional<std::string> bytes =
-        FileBytesOf(std::string_view(text.constData(), std::size_t(text.size())), buffer.utf8,
+        FileBytesOf(std::string_view(text.constData(), std::size_t(text.size())), utf8,
+                    std::string_view(buffer.byteOrderMark.constData(), std::size_t(buffer.byteOrderMark.size())),
                     std::string_view(buffer.finalLineEnd.constData(), std::size_t(buffer.finalLineEnd.size())));
     if (!bytes)
         return std::nullopt;

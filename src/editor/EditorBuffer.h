@@ -29,6 +29,9 @@ public:
     // The line end that followed the text in its file; a save writes it
     // back, so an unedited file is saved byte for byte.
     QByteArray finalLineEnd = QByteArrayLiteral("\r\n");
+    // The UTF-8 byte-order mark its file began with, if any: no character of
+    // the text, but written back before it.
+    QByteArray byteOrderMark;
 
     // Where the view stood when the buffer was last left.
     std::intptr_t anchor = 0;

@@ -49,10 +49,19 @@ int TypedCharacter(const QKeyEvent* event)
     default:
         break;
     }
-    const QString text = event->text();
-    if (text.isEmpty() || text.at(0).unicode() < 32 || text.at(0).unicode() == 127)
+    // The whole character, also one beyond 16 bits (an emoji).
+    const QList<uint> text = event->text().toUcs4();
+    if (text.isEmpty() || text.front() < 32 || text.front() == 127)
         return 0;
-    return text.at(0).unicode();
+    return int(text.front());
+}
+
+// Whether the control would drop `text` as the text of one key: it takes a
+// single printable 16-bit character, and neither several at once (which some
+// input methods send as a key) nor one made of two halves.
+bool ControlDrops(const QString& text)
+{
+    return text.size() > 1 && (text.at(0).isPrint() || text.at(0).isSurrogate());
 }
 
 }  // namespace
@@ -111,27 +120,15 @@ void EditorView::keyPressEvent(QKeyEvent* event)
     const bool newLine = press.character == 13 && typed == 13 &&
                          !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     const bool replaced = press.character != typed && press.character > 0;
-    const QString text = replaced ? QString(QChar(press.character)) : event->text();
-    if (textArriving && !text.isEmpty() && !textArriving(text)) {
-        event->accept();
-        Q_EMIT inputHandled(false);
-        return;
-    }
+    const auto character = char32_t(press.character);
+    const QString text = replaced ? QString::fromUcs4(&character, 1) : event->text();
     // The line break and the indentation that follows it undo as one step.
     if (newLine)
         SendScintilla(SCI_BEGINUNDOACTION);
-    if (replaced) {
-        // A handler asked for another character to be typed.
-        QKeyEvent other(event->type(), 0, event->modifiers(), QString(QChar(press.character)));
-        QsciScintilla::keyPressEvent(&other);
-    } else if (text.toUcs4().size() > 1 && text.at(0).isPrint()) {
-        // The control takes one character per key and throws on more, which
-        // some input methods send at once.
-        for (const uint c : text.toUcs4()) {
-            const auto ch = char32_t(c);
-            QKeyEvent one(event->type(), 0, event->modifiers(), QString::fromUcs4(&ch, 1));
-            QsciScintilla::keyPressEvent(&one);
-        }
+    if (replaced || ControlDrops(text)) {
+        // A handler asked for another character, or the control would drop
+        // these.
+        TypeCharacters(text, event->modifiers());
         event->accept();
     } else {
         QsciScintilla::keyPressEvent(event);
@@ -141,15 +138,26 @@ void EditorView::keyPressEvent(QKeyEvent* event)
         SendScintilla(SCI_ENDUNDOACTION);
 }
 
+void EditorView::TypeCharacters(const QString& text, Qt::KeyboardModifiers modifiers)
+{
+    for (const uint c : text.toUcs4()) {
+        const auto ch = char32_t(c);
+        const QString one = QString::fromUcs4(&ch, 1);
+        if (one.size() == 1) {
+            QKeyEvent key(QEvent::KeyPress, 0, modifiers, one);
+            QsciScintilla::keyPressEvent(&key);
+        } else {
+            // As the control types a character: over the selection, one
+            // undoable step, and announced.
+            SendScintilla(SCI_REPLACESEL, one.toUtf8().constData());
+            Q_EMIT SCN_CHARADDED(int(c));
+        }
+    }
+}
+
 void EditorView::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (textArriving && !event->commitString().isEmpty() && !textArriving(event->commitString())) {
-        // Only the text being composed is shown; nothing is committed.
-        QInputMethodEvent composing(event->preeditString(), event->attributes());
-        QsciScintilla::inputMethodEvent(&composing);
-    } else {
-        QsciScintilla::inputMethodEvent(event);
-    }
+    QsciScintilla::inputMethodEvent(event);
     Q_EMIT inputHandled(false);
 }
 
@@ -236,11 +244,3 @@ void EditorView::dropEvent(QDropEvent* event)
     Q_EMIT inputHandled(false);
 }
 
-QByteArray EditorView::fromMimeData(const QMimeData* source, bool& rectangular) const
-{
-    if (textArriving && source && source->hasText() && !textArriving(source->text())) {
-        rectangular = false;
-        return {};
-    }
-    return QsciScintilla::fromMimeData(source, rectangular);
-}

@@ -4,8 +4,6 @@
 
 #include "editor/QsciHeaders.h"
 
-#include <functional>
-
 // The editing widget inside EditCtrl. It hands keys, mouse releases and
 // file drops to EditCtrl before (or instead of) the control's own handling.
 class EditorView : public QsciScintilla {
@@ -14,9 +12,6 @@ public:
     explicit EditorView(QWidget* parent);
 
     int wheelLines = 3;
-    // Called with text about to be typed, pasted or dropped, before the
-    // control turns it into the document's bytes; false keeps it out.
-    std::function<bool(const QString&)> textArriving;
     // Whether a paste of `data` would insert anything.
     bool CanInsert(const QMimeData* data) const { return canInsertFromMimeData(data); }
     // The selection's background, under the text's own colours. The control
@@ -48,9 +43,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
 private:
+    // Types each character of `text` as a key would, also those the control
+    // cannot take from a key.
+    void TypeCharacters(const QString& text, Qt::KeyboardModifiers modifiers);
     bool SettleDrag(QDropEvent* event) const;
 
     int m_wheelRest = 0;  // eighths of a degree not yet turned into lines

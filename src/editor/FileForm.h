@@ -12,5 +12,7 @@ struct FileForm {
     bool lfLineEnds = false;
     // What followed the text in its file: CR LF, LF or nothing.
     QByteArray finalLineEnd = QByteArrayLiteral("\r\n");
+    // The UTF-8 byte-order mark the file began with, or nothing.
+    QByteArray byteOrderMark;
     bool operator==(const FileForm&) const = default;
 };

@@ -13,13 +13,20 @@ FileText TextOfFile(std::string_view bytes)
         file.finalLineEnd = "\n";
     bytes.remove_suffix(file.finalLineEnd.size());
     file.utf8 = text::HasNonAscii(bytes) && text::IsValidUtf8(bytes);
+    if (file.utf8) {
+        const std::string_view rest = text::SkipBom(bytes);
+        file.byteOrderMark = std::string(bytes.substr(0, bytes.size() - rest.size()));
+        bytes = rest;
+    }
     file.text = !file.utf8 && text::HasNonAscii(bytes) ? text::Windows1252ToUtf8(bytes) : std::string(bytes);
     return file;
 }
 
-std::optional<std::string> FileBytesOf(std::string_view text, bool utf8, std::string_view finalLineEnd)
+std::optional<std::string> FileBytesOf(std::string_view text, bool utf8, std::string_view byteOrderMark,
+                                       std::string_view finalLineEnd)
 {
-    std::optional<std::string> bytes = utf8 ? std::string(text) : text::Utf8ToWindows1252(text);
+    std::optional<std::string> bytes =
+        utf8 ? std::string(byteOrderMark).append(text) : text::Utf8ToWindows1252(text);
     if (bytes)
         bytes->append(finalLineEnd);
     return bytes;

@@ -17,10 +17,13 @@ struct FileText {
     // Typing ends lines with LF alone: the file has LF line ends and no CR LF.
     bool lfLineEnds = false;
     std::string finalLineEnd;  // "", "\r\n" or "\n"
+    std::string byteOrderMark;  // "" or the UTF-8 mark the file began with
 };
 
 FileText TextOfFile(std::string_view bytes);
 
-// The bytes of `text` in the file's encoding, followed by `finalLineEnd`;
-// nothing when a Windows-1252 file cannot hold a character of the text.
-std::optional<std::string> FileBytesOf(std::string_view text, bool utf8, std::string_view finalLineEnd);
+// The bytes of `text` in the file's encoding, after the byte-order mark of a
+// UTF-8 file and followed by `finalLineEnd`; nothing when a Windows-1252 file
+// cannot hold a character of the text.
+std::optional<std::string> FileBytesOf(std::string_view text, bool utf8, std::string_view byteOrderMark,
+                                       std::string_view finalLineEnd);

@@ -6,20 +6,24 @@ const std::vector<CommandGroup>& CommandGroups()
     static const std::vector<CommandGroup> groups = {
         {"btSaveBBFile", {"btSaveBBFile"}, false, [](S s) { return s.open && s.modified; }},
         // The Save menu item saves an unchanged document too; only the button
-        // says whether there is anything to save.
+        // says whether there is anything to save. With the help page in
+        // front, saving brings the document to the front first.
         {"btSaveBBFileAs",
-         {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile", "mnuSaveBBFileAS",
-          "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"},
+         {"btSaveBBFileAs", "btSaveBBFileAll", "mnuSaveBBFile", "mnuSaveBBFileAS", "mnuSaveBBFileAll",
+          "mnuCloseBBFileAll"},
          false, [](S s) { return s.open; }},
+        // The help page is what is in front, and it cannot be closed.
+        {"btCloseBBFile", {"btCloseBBFile", "mnuCloseBBFile"}, false, [](S s) { return s.editing(); }},
         // No project can be opened yet.
         {"btAddBBToPrj", {"btAddBBToPrj", "btRemBBFromPrj", "mnuAddBBtoPrj", "mnuRemoveBBFromPrj"}, false,
          [](S) { return false; }},
         {"btFindReplace", {"btFindReplace", "mnuFindReplace"}, false, [](S s) { return s.editing(); }},
         {"btUndo", {"btUndo", "mnuUndo"}, true, [](S s) { return s.editing() && s.canUndo; }},
         {"btRedo", {"btRedo", "mnuRedo"}, true, [](S s) { return s.editing() && s.canRedo; }},
-        {"btCut",
-         {"btCut", "mnuCut", "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"}, true,
-         [](S s) { return s.editing() && s.canCopy; }},
+        {"btCut", {"btCut", "mnuCut"}, true, [](S s) { return s.editing() && s.canCopy; }},
+        // Without a selection the block commands act on the caret's line.
+        {"mnuCommentBlock", {"mnuCommentBlock", "mnuUncommentBlock", "mnuIndentBlock", "mnuUnindentBlock"}, false,
+         [](S s) { return s.editing(); }},
         // Copy also serves the help page: text read there is copied from it.
         {"btCopy", {"btCopy", "mnuCopy"}, true,
          [](S s) { return s.helpInFront ? s.pageHasSelection : s.open && s.canCopy; }},

@@ -22,7 +22,9 @@
 void MainWindow::RegisterCommands()
 {
     CommandDispatcher& d = m_dispatcher;
-    auto current = [this] { return m_docs->CurrentDoc(); };
+    // A command on the document is never carried out out of the user's
+    // sight: with the help page in front, the document comes to the front.
+    auto current = [this] { return BringDocumentToFront() ? m_docs->CurrentDoc() : nullptr; };
 
     // File
     d.SetAction(QStringLiteral("mnuNewBBFile"), [this] { m_docs->NewDocCommand(); });
@@ -55,7 +57,7 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuPaste"), [this] { m_editor->Paste(); });
     m_editing = new editing::EditingTools({*m_editor, m_app.labels, m_app.prompter, m_app.dialogs,
                                            [this] { return m_app.settings.TabSize; },
-                                           [this] { return m_docs->CurrentDoc() != nullptr; }},
+                                           [this] { return BringDocumentToFront(); }},
                                           this);
     d.SetAction(QStringLiteral("mnuFindReplace"), [this] { m_editing->ShowFindReplace(); });
     d.SetAction(QStringLiteral("mnuAutoindent"), [this] {
@@ -79,10 +81,18 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuUnfoldAll"), [this] { m_editor->UnfoldAll(); });
 
     // Build
-    d.SetAction(QStringLiteral("mnuCheck"), [this] { m_build->Check(); });
-    d.SetAction(QStringLiteral("mnuCompile"), [this] { m_build->CompileAndRun(); });
-    d.SetAction(QStringLiteral("mnuRun"), [this] { m_build->Run(); });
-    d.SetAction(QStringLiteral("mnuBuildExe"), [this] { m_build->BuildExecutable(); });
+    const std::pair<const char*, void (BuildController::*)()> builds[] = {
+        {"mnuCheck", &BuildController::Check},
+        {"mnuCompile", &BuildController::CompileAndRun},
+        {"mnuRun", &BuildController::Run},
+        {"mnuBuildExe", &BuildController::BuildExecutable},
+    };
+    for (const auto& [name, build] : builds) {
+        d.SetAction(QString::fromLatin1(name), [this, build] {
+            BringDocumentToFront();
+            (m_build->*build)();
+        });
+    }
     d.SetAction(QStringLiteral("mnuStop"), [this] { m_build->Stop(); });
     d.SetAction(QStringLiteral("mnuCommandLine"), [this] { m_build->EditProgramCommandLine(); });
     d.SetAction(QStringLiteral("mnuDebugEnabled"), [this] {
@@ -152,6 +162,14 @@ void MainWindow::RegisterToolbarCommands()
     d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btPrev"), [this] { m_help->btPrev(); });
     d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btNext"), [this] { m_help->btNext(); });
     d.SetButtonAction(QStringLiteral("cHelpBar"), QStringLiteral("btHelp"), [this] { ShowAbout(); });
+}
+
+bool MainWindow::BringDocumentToFront()
+{
+    CDoc* doc = m_docs->CurrentDoc();
+    if (doc && m_help->BrowserShown())
+        m_docs->ShowDoc(*doc);
+    return doc != nullptr;
 }
 
 void MainWindow::ShowSettings()

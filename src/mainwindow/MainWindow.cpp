@@ -117,7 +117,7 @@ void MainWindow::BuildLayout()
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
                                 this);
     auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_events, *m_tabs, *m_help, m_app.keywordList,
-                                      m_app.settings, m_declStyles,
+                                      m_app.settings, m_declStyles, m_app.labels,
                                       [this](const QString& text) { SetInfoPanel(text); }},
                                      this);
     SetCodeAssist(assist);
@@ -294,7 +294,7 @@ void MainWindow::OnDocActivated(CDoc* doc)
 {
     TimerEditStatus->start();
     UpdateCommandState();
-    m_declList->RefreshDeclList(doc ? doc->DocKeywords : nullptr);
+    m_declList->RefreshDeclList(doc ? doc->DocKeywords : nullptr, doc ? doc->Key : QString());
     ClearInfoPanel();
     if (!m_events->ParsingDisabled())
         m_events->HoldParsing(false);
@@ -314,10 +314,13 @@ void MainWindow::UpdateRowColPanel()
     if (!m_docs->CurrentDoc()) {
         text.replace(QStringLiteral("#row#"), QStringLiteral("0")).replace(QStringLiteral("#col#"), QStringLiteral("0"));
     } else {
-        // The end line with the start column, as the selection reads.
+        // The end line with the start column, as the selection reads. The
+        // column counts characters, not the bytes an accent takes in UTF-8.
         const EditorSelection sel = m_editor->Selection();
+        const QByteArray before = m_editor->LineText(sel.StartLine + 1).left(sel.StartColumn);
+        const auto column = QString::fromUtf8(before).toUcs4().size();
         text.replace(QStringLiteral("#row#"), QString::number(sel.EndLine + 1))
-            .replace(QStringLiteral("#col#"), QString::number(sel.StartColumn));
+            .replace(QStringLiteral("#col#"), QString::number(column));
     }
     m_rowColPanel->setText(text);
 }

@@ -133,6 +133,9 @@ private:
     void ShowAbout();
     void ShowSettings();
     void CloseCallTip();
+    // Shows the current document in place of the help page; false when no
+    // document is open.
+    bool BringDocumentToFront();
     void OnEditStatusTick();
 
     App& m_app;

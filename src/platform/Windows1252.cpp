@@ -93,6 +93,28 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8)
     return out;
 }
 
+std::string RepairUtf8(std::string_view bytes)
+{
+    if (IsAscii(bytes) || IsValidUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        int length = 0;
+        if (*p >= 0x80)
+            DecodeUtf8(p, end, &length);
+        if (length > 0) {
+            out.append(reinterpret_cast<const char*>(p), std::size_t(length));
+            p += length;
+        } else {
+            AppendUtf8(out, CharOf(*p++));
+        }
+    }
+    return out;
+}
+
 QString Windows1252Lacks(const QString& s)
 {
     QString lacking;

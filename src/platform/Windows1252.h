@@ -20,6 +20,10 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // UTF-8 stands for itself.
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
 
+// Text as UTF-8 whatever it holds: a byte that is not part of valid UTF-8
+// (text read raw from a Windows-1252 file) is read as Windows-1252.
+std::string RepairUtf8(std::string_view bytes);
+
 // The characters of `s` that Windows-1252 cannot hold, each once, in order.
 QString Windows1252Lacks(const QString& s);
 

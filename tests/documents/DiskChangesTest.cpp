@@ -130,6 +130,10 @@ TEST_F(DiskChanges, AFileDeletedOrRenamedIsSaidOnceAndItsTextKept)
     EXPECT_EQ(editor().Text(), "Print 1");
     EXPECT_TRUE(current().Modified);
     EXPECT_EQ(window->tabs().PictureOf(current().Key), DocumentTabs::kModifiedPicture);
+    // No file holds the text, so no undo makes it unmodified.
+    Type("x");
+    Command("mnuUndo");
+    EXPECT_TRUE(current().Modified);
 
     // Saving writes it again, and it is watched again.
     Command("mnuSaveBBFile");

@@ -81,10 +81,13 @@ TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMar
     EXPECT_EQ(editor().SelectedText(), "rxi");
     EXPECT_GT(editor().CaretPoint().y(), 0);  // still scrolled to the caret
     EXPECT_LT(editor().CaretPoint().y(), editor().height());
-    ASSERT_TRUE(editor().CanUndo());
-    editor().Undo();
+    // Undone back to the text on disk, the document is unmodified again; a
+    // redo takes it away from it.
+    for (const bool modified : {false, true, false}) {
+        modified ? editor().Redo() : editor().Undo();
+        EXPECT_EQ(window->tabs().PictureOf(first), modified ? DocumentTabs::kModifiedPicture : DocumentTabs::kSavedPicture);
+    }
     EXPECT_EQ(editor().LineText(250), "Print 250");
-    EXPECT_TRUE(current().Modified) << "undoing every edit still leaves the document modified";
 
     // The help tab in between loses nothing either.
     ClickTab(DocumentTabs::kHelpTabKey);
@@ -265,13 +268,19 @@ TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
     docs().OpenDoc(b);
     Type("; edited b\n");
     docs().OpenDoc(c);
+    Type("x");
+    Command("mnuUndo");
 
-    // Close All: Cancel keeps a open and the others are offered all the
-    // same; Yes saves b; c closes unasked.
+    // Close All, from the help page, shows each document it asks about:
+    // Cancel keeps a open; Yes saves b; c, undone to its file, goes unasked.
+    QStringList inFront;
+    prompter.onShow = [&] { inFront << (window->help().BrowserShown() ? QString("help") : current().FileTitle); };
+    ClickTab(DocumentTabs::kHelpTabKey);
     prompter.answers = {MsgAnswer::Cancel, MsgAnswer::Yes};
     Command("mnuCloseBBFileAll");
     EXPECT_EQ(prompter.texts(), QStringList({app->labels.getValue("closebbf").replace("#docname#", "a.bb"),
                                              app->labels.getValue("closebbf").replace("#docname#", "b.bb")}));
+    EXPECT_EQ(inFront, (QStringList{"a.bb", "b.bb"}));
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_EQ(current().FilePath, a);
     EXPECT_EQ(ReadFileBytes(b), "; edited b\r\nPrint 2\r\n");

@@ -28,8 +28,10 @@ TEST(RecoveryCopy, ComesBackAsItWasWritten)
         // Names a path may hold: a line end, an "=", a "%", letters beyond ASCII.
         Copy(QString::fromUtf8("/home/j\xC3\xB6rg/a=b %41\nc/main.bb"), "x"),
         // Text holding what could end a header: empty lines, NUL, lone CRs.
-        Copy("/a.bb", QByteArray("\n\nlength=1\n\n\0\r\r\n", 15), {true, true, "\n"}),
-        Copy("/a.bb", "Print \"d\xC3\xA9j\xC3\xA0\"", {false, false, ""}),
+        Copy("/a.bb", QByteArray("\n\nlength=1\n\n\0\r\r\n", 15), {true, true, "\n", {}}),
+        Copy("/a.bb", "Print \"d\xC3\xA9j\xC3\xA0\"", {false, false, "", {}}),
+        // A UTF-8 file that began with a byte-order mark writes it back.
+        Copy("/a.bb", "Print \"\xE2\x9C\x93\"", {true, false, "\r\n", "\xEF\xBB\xBF"}),
     };
     for (const RecoveryCopy& row : rows) {
         const std::optional<RecoveryCopy> back = DecodeRecoveryCopy(EncodeRecoveryCopy(row));

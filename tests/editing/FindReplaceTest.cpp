@@ -70,39 +70,6 @@ TEST_F(FindReplace, FindAndFindNextWalkTheMatchesOnceWithoutWrapping)
     EXPECT_TRUE(d.cmdFind->isDefault());
 }
 
-TEST_F(FindReplace, ReplaceAsksForEachMatchUnderItsOwnTitle)
-{
-    DialogFindReplace& d = Open("a = a + a\r\n");
-    d.comboSearch->setEditText("a");
-    QTest::keyClicks(d.ComboReplace->lineEdit(), "ab");
-    prompter.answers = {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Yes};
-    d.cmdReplace->click();
-    EXPECT_EQ(editor().Text(), "ab = a + ab");
-    ASSERT_EQ(prompter.shown.size(), 4u);
-    EXPECT_EQ(prompter.shown[0].text, Label("replacethis").replace("#searchtext#", "a"));
-    EXPECT_EQ(prompter.shown[0].title, Label("confirmreplace"));
-    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(prompter.shown[3].text, Label("textnotfound"));
-    EXPECT_EQ(d.ComboReplace->itemText(0), "ab");
-
-    // Cancel stops and puts the dialog away; it comes back as it was.
-    prompter.shown.clear();
-    prompter.answers = {MsgAnswer::Cancel};
-    d.cmdFind->click();
-    d.cmdReplace->click();
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(editor().Text(), "ab = a + ab");
-    Command("mnuFindReplace");
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.ComboReplace->currentText(), "ab");
-
-    // Another text is another search, though one is under way.
-    d.comboSearch->setEditText("+");
-    d.ComboReplace->setEditText("-");
-    d.cmdReplace->click();
-    EXPECT_EQ(editor().Text(), "ab = a - ab");
-}
-
 TEST_F(FindReplace, ReplaceAllIsOneUndoStepAndTouchesNoOtherByte)
 {
     // A Windows-1252 file: every byte but the replaced ones is written back
@@ -112,17 +79,11 @@ TEST_F(FindReplace, ReplaceAllIsOneUndoStepAndTouchesNoOtherByte)
     d.comboSearch->setEditText("x");
     d.ComboReplace->setEditText(QStringLiteral("xx\u20AC"));
     d.cmdReplaceAll->click();
-    ASSERT_EQ(prompter.texts(), (QStringList{Label("askreplaceall").replace("#searchtext#", "x"), Label("textnotfound"),
+    ASSERT_EQ(prompter.texts(), (QStringList{Label("askreplaceall").replace("#searchtext#", "x"),
                                              Label("replMade").replace("#n#", "3")}));
-    EXPECT_EQ(prompter.shown[2].icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.shown[1].icon, MsgIcon::Information);
     Command("mnuSaveBBFile");
     EXPECT_EQ(ReadFileBytes(current().FilePath), "xx\x80\xA3 = \"\xE9t\xE9\" ; xx\x80\x01\r\n\xFFxx\x80\r\n");
-
-    // Exhausted: nothing more, and no search again.
-    prompter.shown.clear();
-    d.cmdReplaceAll->click();
-    EXPECT_EQ(prompter.texts().last(), Label("replMade").replace("#n#", "0"));
-    EXPECT_EQ(prompter.shown.size(), 2u);
 
     editor().Undo();
     EXPECT_EQ(editor().FileBytes(*editor().CurrentBuffer())->toStdString(), bytes);
@@ -134,17 +95,84 @@ TEST_F(FindReplace, ReplaceAllIsOneUndoStepAndTouchesNoOtherByte)
     EXPECT_EQ(editor().FileBytes(*editor().CurrentBuffer())->toStdString(), bytes);
 }
 
-TEST_F(FindReplace, ASelectionOfSeveralLinesIsSearchedAlone)
+// Replace All once went on from where earlier searches had stopped ("0
+// replacement(s) made" with matches left, after a second "not found"), and
+// Replace with the search box emptied offered to replace the previous match.
+TEST_F(FindReplace, ReplacingDoesWhatItAsksAndSaysNotFoundAtMostOnce)
 {
-    docs().OpenDoc(dir.write("lines.bb", "n = 1\r\nn = 2\r\nn = 3\r\nn = 4"));
-    editor().SetSelection({true, 0, 1, 5, 2});
-    Command("mnuFindReplace");
-    DialogFindReplace& d = *window->editingTools().findDialog();
-    EXPECT_TRUE(d.Option2->isChecked());
-    d.comboSearch->setEditText("n");
-    d.ComboReplace->setEditText("count");
+    DialogFindReplace& d = Open("a = a + a\r\n");
+    const QString notFound = Label("textnotfound"), ask = Label("askreplaceall").replace("#searchtext#", "a"),
+                  three = Label("replMade").replace("#n#", "3"), one = Label("replacethis").replace("#searchtext#", "a");
+    // The searches before the command, a letter a click: Find, Find next
+    // and Find previous (from the caret, after the second "a").
+    const struct {
+        const char* searches;
+        QPushButton* command;
+        std::deque<MsgAnswer> answers;
+        QStringList shown;
+        const char* text;
+    } rows[] = {
+        {"", d.cmdReplaceAll, {}, {ask, three}, "b = b + b"},
+        {"F", d.cmdReplaceAll, {}, {ask, three}, "b = b + b"},
+        {"FNNN", d.cmdReplaceAll, {}, {notFound, ask, three}, "b = b + b"},
+        {"PPP", d.cmdReplaceAll, {}, {notFound, ask, three}, "b = b + b"},
+        // Replace takes the match ahead of where the search stands.
+        {"PPP", d.cmdReplace, {MsgAnswer::Yes, MsgAnswer::Cancel}, {notFound, one, one}, "b = a + a"},
+        {"FNNN", d.cmdReplace, {}, {notFound, notFound}, "a = a + a"},
+        {"", d.cmdReplace, {MsgAnswer::Yes}, {one, notFound}, "a = a + b"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.searches + (" " + r.command->text()).toStdString());
+        editor().SetText("a = a + a");
+        editor().SetCaret(5, 1);
+        d.comboSearch->setEditText("a");
+        d.ComboReplace->setEditText("b");
+        for (const char* c = r.searches; *c; ++c)
+            *c == 'F' ? d.Find() : *c == 'N' ? d.FindNext() : d.FindPrevious();
+        prompter.answers = r.answers;
+        r.command->click();
+        EXPECT_EQ(prompter.texts(), r.shown);
+        EXPECT_EQ(editor().Text(), r.text);
+        for (const ScriptedPrompter::Shown& asked : prompter.shown)
+            EXPECT_TRUE(asked.text != one ||
+                        (asked.title == Label("confirmreplace") && asked.buttons == MsgButtons::YesNoCancel));
+        prompter.shown.clear();
+        d.show();
+    }
+    editor().SetText("a = a + a");
+    d.comboSearch->setEditText("");
+    d.cmdReplace->click();
     d.cmdReplaceAll->click();
-    EXPECT_EQ(editor().Text(), "n = 1\r\ncount = 2\r\ncount = 3\r\nn = 4");
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_EQ(editor().Text(), "a = a + a");
+
+    // Cancel stops and puts the dialog away; it comes back as it was, the
+    // replacement typed in its history.
+    d.comboSearch->setEditText("a");
+    d.ComboReplace->setEditText("");
+    QTest::keyClicks(d.ComboReplace->lineEdit(), "ab");
+    prompter.answers = {MsgAnswer::Cancel};
+    d.cmdReplace->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(editor().Text(), "a = a + a");
+    Command("mnuFindReplace");
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.ComboReplace->itemText(0), "ab");
+
+    // Another text is another search, though one is under way.
+    d.comboSearch->setEditText("+");
+    d.ComboReplace->setEditText("-");
+    d.cmdReplace->click();
+    EXPECT_EQ(editor().Text(), "a = a - a");
+
+    // A selection of several lines is what is searched.
+    editor().SetText("a\r\na\r\na\r\na");
+    editor().SetSelection({true, 0, 1, 1, 2});
+    Command("mnuFindReplace");
+    EXPECT_TRUE(d.Option2->isChecked());
+    d.comboSearch->setEditText("a");
+    d.cmdReplaceAll->click();
+    EXPECT_EQ(editor().Text(), "a\r\n-\r\n-\r\na");
 }
 
 TEST_F(FindReplace, HistoriesKeepTheFiveLatestTextsOnce)

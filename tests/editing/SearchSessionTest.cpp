@@ -12,20 +12,20 @@ TEST(SearchSession, RangeFollowsTheReplacementsMadeInIt)
     // end of a selection range moves with the text.
     std::string text = "ab ab ab | ab";
     SearchSession s;
-    auto m = s.Start(text, "ab", {0, 8, false}, {});
+    s.Begin({0, 8, false}, {});
     int replaced = 0;
-    while (m) {
+    while (const auto m = s.Next(text, "ab")) {
         text.replace(m->start, m->end - m->start, "abab");
         s.Replaced(4);
         ++replaced;
-        m = s.Next(text, "ab");
     }
     EXPECT_EQ(replaced, 3);
     EXPECT_EQ(text, "abab abab abab | ab");
 
     // Replace all takes the current match and the rest of the range at once.
     text = "ab ab ab | ab";
-    s.Start(text, "ab", {0, 8, false}, {});
+    s.Begin({0, 8, false}, {});
+    s.Next(text, "ab");
     s.Next(text, "ab");
     const auto edit = s.ReplaceRest(text, "ab", "abab");
     EXPECT_EQ(edit.count, 2);

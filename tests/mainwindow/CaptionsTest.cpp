@@ -152,6 +152,13 @@ TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
     EXPECT_EQ(window->tabs().tabText(0), "Thelptab");
     EXPECT_EQ(window->tabs().tabText(1), "Tnewfile_1");
     EXPECT_EQ(window->findChild<QLabel*>("RowColPanel")->text(), "Tl3 1:0");
+    // Columns count characters, as the compiler does, not the bytes of UTF-8.
+    Type(QStringLiteral("\u00e9\t\U0001F600x"));
+    EXPECT_EQ(window->findChild<QLabel*>("RowColPanel")->text(), "Tl3 1:4");
+
+    // So do the messages.
+    docs().OpenDoc(dir.file("missing.bb"));
+    EXPECT_EQ(prompter.texts(), QStringList{"Tunabletoopen"});
 }
 
 // Each key of the table pressed where the user types: the editor's own keys

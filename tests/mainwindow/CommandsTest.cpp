@@ -1,5 +1,7 @@
 // Menu items, shortcuts and toolbar buttons reach their commands through the
 // one dispatcher, on the real main window.
+#include "editing/DialogFindReplace.h"
+#include "editing/EditingTools.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "mainwindow/Commands.h"
@@ -13,6 +15,64 @@
 namespace {
 
 class Commands : public AppFixture {};
+
+// A key pressed with the help page in front never acts on the document out of
+// sight: the command shows the document before it asks or searches.
+TEST_F(Commands, KeysOnTheDocumentBringItToTheFront)
+{
+    ASSERT_TRUE(Activate());
+    auto press = [&](const QKeySequence& keys) {
+        QTest::keySequence(window, keys);
+        Pump();
+    };
+    press(QKeySequence(Qt::CTRL | Qt::Key_N));
+    press(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ASSERT_EQ(docs().Docs().size(), 2);
+    EXPECT_EQ(current().Key, "Doc_2");
+
+    // Each key is pressed with the help page in front: a command shows its
+    // document before it asks. Each dialog is cancelled: it was asked for.
+    QStringList inFront;
+    dialogs.onShow = prompter.onShow = [&] {
+        inFront << (window->help().BrowserShown() ? QStringLiteral("help") : current().Key);
+    };
+    const QString save = "save:" + app->labels.getValue("savebbf"),
+                  saveBefore = app->labels.getValue("savebeforebuild").replace("#docname#", "newfile_2");
+    const struct {
+        QKeySequence keys;
+        QStringList asked, inFront;
+    } rows[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), {"open:" + app->labels.getValue("openbbf")}, {"help"}},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), {save}, {"Doc_2"}},
+        {QKeySequence(Qt::CTRL | Qt::Key_W), {save, save}, {"Doc_1", "Doc_2"}},  // each document through its dialog
+        // The build keys refuse a never-saved document with the same message.
+        {QKeySequence(Qt::Key_F7), {save, saveBefore}, {"Doc_2", "Doc_2"}},
+        {QKeySequence(Qt::Key_F5), {save, saveBefore}, {"Doc_2", "Doc_2"}},
+        {QKeySequence(Qt::Key_F8), {save, saveBefore}, {"Doc_2", "Doc_2"}},
+        // With nothing to search for yet, F3 and Shift+F3 open the find dialog.
+        {QKeySequence(Qt::Key_F3), {}, {}},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F3), {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.keys.toString().toStdString());
+        // The find dialog holds the keys while it is open, and the tabs with them.
+        if (auto* find = window->editingTools().findDialog()) {
+            find->close();
+            ASSERT_TRUE(Activate());
+        }
+        ClickTab(DocumentTabs::kHelpTabKey);
+        dialogs.requests.clear();
+        prompter.shown.clear();
+        inFront.clear();
+        press(row.keys);
+        EXPECT_EQ(dialogs.requests + prompter.texts(), row.asked);
+        EXPECT_EQ(inFront, row.inFront);
+        if (row.asked.isEmpty()) {
+            EXPECT_FALSE(window->help().BrowserShown());
+            EXPECT_TRUE(window->editingTools().findDialog()->isVisible());
+        }
+    }
+}
 
 // The questions and refusals a user meets ask with their own icon and
 // buttons. (The scripted answerer fails any answer a box does not offer.)

@@ -113,12 +113,16 @@ public:
     QStringList requests;
     QStringList startFolders;  // of the Open and Save requests
     FileDialogRequest lastOpen;
+    // Called as each dialog is shown, to look at the screen it appears on.
+    std::function<void()> onShow;
 
 private:
     template <typename T>
     std::optional<T> take(const QString& request, std::deque<std::optional<T>>& q)
     {
         requests << request;
+        if (onShow)
+            onShow();
         std::optional<T> v;  // swapped out: a move trips a false uninitialised warning
         if (!q.empty()) {
             v.swap(q.front());
