@@ -318,22 +318,22 @@ ScanChanges DocScanner::Update(int first, int oldCount, std::string_view lines, 
     else if (oldN != newN)
         m_list->KeysChanged();
 
-    // Files included by lines the edit left alone may have changed on disk.
-    ScanChanges reread = RevalidateIncludes(u0, u0 + up + usesMiddle + us);
-    changes.removed.insert(changes.removed.end(), reread.removed.begin(), reread.removed.end());
-    changes.added.insert(changes.added.end(), reread.added.begin(), reread.added.end());
     if (oldU != 0 || newU != 0)
         changes.includesChanged = RefreshIncludePaths();
     return changes;
 }
 
-ScanChanges DocScanner::RevalidateIncludes(std::size_t skipFrom, std::size_t skipTo)
+ScanChanges DocScanner::Revalidate()
+{
+    m_includes->NewScan();
+    return RevalidateIncludes();
+}
+
+ScanChanges DocScanner::RevalidateIncludes()
 {
     ScanChanges changes;
     std::map<std::size_t, IncludedFilePtr> changed;  // by use
     for (std::size_t i = 0; i < m_uses.size(); ++i) {
-        if (i >= skipFrom && i < skipTo)
-            continue;
         Use& u = m_uses[i];
         if (!u.readable)
             continue;

@@ -150,6 +150,8 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     // Shown again at once, unless the user is reading the help.
     if (shown && !m_help.BrowserShown())
         ActivateDoc(doc, -1);
+    else
+        Q_EMIT DocReloaded(&doc);
     Q_EMIT CommandStateChanged();
 }
 

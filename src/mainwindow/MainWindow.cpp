@@ -6,6 +6,7 @@
 #include "analysis/EditorEvents.h"
 #include "analysis/KindIcons.h"
 #include "analysis/Navigator.h"
+#include "analysis/ProgramHost.h"
 #include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
@@ -109,7 +110,17 @@ void MainWindow::BuildLayout()
     m_helpBrowser->installEventFilter(this);
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
-    m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
+    m_programs = new ProgramHost(
+        [this](const QString& path) {
+            const std::string key = ProgramHost::KeyOf(path);
+            for (const CDocPtr& doc : m_docs->Docs())
+                if (ProgramHost::KeyOf(ProgramPath(*doc)) == key)
+                    return m_editor->BufferText(*doc->EditorState);
+            return QByteArray();
+        },
+        m_app.layout.PrefsPath(), this);
+    m_programs->SetVocabulary(ProgramHost::VocabularyOf(*m_app.keywordList));
+    m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, *m_programs, this);
     m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_references, m_app.keywordList, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
                                 this);

@@ -26,6 +26,7 @@ class HelpArea;
 class HelpBrowser;
 class MainLayout;
 class Navigator;
+class ProgramHost;
 class QLabel;
 class QTimer;
 class RecentFilesMenu;
@@ -86,6 +87,7 @@ public:
     DocumentTabs& tabs() const { return *m_tabs; }
     DeclList& declList() const { return *m_declList; }
     EditorEvents& events() const { return *m_events; }
+    ProgramHost& programs() const { return *m_programs; }
     BuildController& build() const { return *m_build; }
     BuildOutputPane& outputPane() const { return *m_outputPane; }
     BottomPanel& bottomPanel() const { return *m_bottomPanel; }
@@ -148,6 +150,7 @@ private:
     DocumentManager* m_docs = nullptr;
     DeclList* m_declList = nullptr;
     EditorEvents* m_events = nullptr;
+    ProgramHost* m_programs = nullptr;
     std::unique_ptr<WindowBuildHost> m_buildHost;
     std::unique_ptr<BlitzDirGuard> m_blitzDir;
     BuildController* m_build = nullptr;

@@ -242,8 +242,8 @@ TEST_F(Navigation, FieldListsFollowThePathIntoIncludedTypesWithoutReadingFiles)
         EXPECT_EQ(fields(r.line, r.caret), r.expected) << r.line << ": " << r.caret;
     EXPECT_EQ(files->reads, reads);
 
-    // What is kept follows the file when a rescan finds it changed.
+    // What is kept follows the file once told it changed.
     files->Write("/src/lib/types.bb", "Type Hero\r\n\tField level%\r\nEnd Type\r\n");
-    scanner.Update(0, 0, "", 0);
+    scanner.Revalidate();
     EXPECT_EQ(fields(12, "Hero\\|"), "types.bb: level%@2:7");
 }
