@@ -34,6 +34,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
@@ -163,9 +164,12 @@ void MainWindow::BuildLayout()
     m_infoPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_rowColPanel = new QLabel(this);
     m_rowColPanel->setObjectName(QStringLiteral("RowColPanel"));
+    m_mainFilePanel = new QLabel(this);
+    m_mainFilePanel->setObjectName(QStringLiteral("MainFilePanel"));
     m_goToLine = new GoToLineBox(this);
     statusBar()->addWidget(m_goToLine);
     statusBar()->addWidget(m_infoPanel, 1);
+    statusBar()->addPermanentWidget(m_mainFilePanel);
     statusBar()->addPermanentWidget(m_rowColPanel);
 }
 
@@ -184,7 +188,10 @@ void MainWindow::ConnectParts()
     connect(m_docs, &DocumentManager::NoDocuments, this, [this] {
         m_declList->Clear();
         UpdateRowColPanel();
+        UpdateMainFilePanel();
     });
+    connect(m_docs, &DocumentManager::FileBound, this, &MainWindow::UpdateMainFilePanel);
+    connect(m_programs, &ProgramHost::MainFilesChanged, this, &MainWindow::UpdateMainFilePanel);
     connect(m_docs, &DocumentManager::CommandStateChanged, this, &MainWindow::UpdateCommandState);
     connect(m_docs, &DocumentManager::ParsingHeld, m_events, &EditorEvents::HoldParsing);
     connect(m_docs, &DocumentManager::TabClicking, this, &MainWindow::CloseCallTip);
@@ -307,6 +314,19 @@ void MainWindow::OnDocActivated(CDoc* doc)
     if (!m_events->ParsingDisabled())
         m_events->HoldParsing(false);
     UpdateRowColPanel();
+    UpdateMainFilePanel();
+}
+
+void MainWindow::UpdateMainFilePanel()
+{
+    const CDoc* doc = m_docs->CurrentDoc();
+    const QString main = doc ? m_programs->MainFileOf(ProgramPath(*doc)) : QString();
+    m_mainFilePanel->setText(main.isEmpty() ? QString()
+                                            : m_app.labels.getValue(QStringLiteral("mainfile"))
+                                                  .replace(QStringLiteral("#filename#"),
+                                                           doc->FilePath.isEmpty() ? doc->FileTitle
+                                                                                   : QFileInfo(main).fileName()));
+    m_mainFilePanel->setToolTip(doc && !doc->FilePath.isEmpty() ? QDir::toNativeSeparators(main) : QString());
 }
 
 void MainWindow::InitRowColPanel()

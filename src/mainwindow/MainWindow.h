@@ -130,6 +130,8 @@ private:
     void OnFirstActivation();
     void InitRowColPanel();
     void UpdateRowColPanel();
+    // The main file the document in front is checked and built with.
+    void UpdateMainFilePanel();
     void ShowAbout();
     void ShowSettings();
     void CloseCallTip();
@@ -171,4 +173,5 @@ private:
     QString m_desktopStyle;
     QLabel* m_infoPanel = nullptr;
     QLabel* m_rowColPanel = nullptr;
+    QLabel* m_mainFilePanel = nullptr;
 };

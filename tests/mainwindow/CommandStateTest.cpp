@@ -22,7 +22,8 @@ const QStringList kFromStart = {
 // The recent files, and their Clear item, once a file was opened.
 const QStringList kAlways = kFromStart + QStringList{"mnuRecentFiles", "mnuClearRecentFiles"};
 const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFile", "mnuSaveBBFile",
-                               "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll"};
+                               "mnuSaveBBFileAS", "mnuSaveBBFileAll", "mnuCloseBBFile", "mnuCloseBBFileAll",
+                               "mnuSetMainFile"};
 const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
 const QStringList kEditing = {"btFindReplace",     "mnuFindReplace",  "btColor",    "mnuGoToLine", "mnuGoToDefinition",
                                "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
