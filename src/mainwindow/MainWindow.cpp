@@ -130,7 +130,7 @@ void MainWindow::BuildLayout()
                                       [this](const QString& text) { SetInfoPanel(text); }},
                                      this);
     SetCodeAssist(assist);
-    m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
+    m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor, *m_programs);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.layout.stateDir, this);
     m_outputPane = new BuildOutputPane(*m_build);

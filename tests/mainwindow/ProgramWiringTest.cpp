@@ -1,5 +1,7 @@
 // A program of several files on the real main window: each document is
 // checked, built and navigated as part of its main file's program.
+#include "build/BuildController.h"
+#include "build/BuildOutputPane.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
@@ -44,6 +46,27 @@ TEST_F(ProgramWiring, TheStatusBarNamesTheMainFileAndSetAsMainFileIsKeptAcrossRu
     ASSERT_TRUE(Activate());
     EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000))
         << MainFilePanel().toStdString();
+}
+
+TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFile)
+{
+    const QString args = dir.file("args");
+    FakeCompiler("printf '%s\\n' \"$@\" > '" + args.toStdString() + "'\nprintf 'Executing...\\r\\n'\n");
+    docs().OpenDoc(player);
+    Type("; edited\n");
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(BuildFinished());
+    EXPECT_EQ(QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts), QStringList({"-d", main}));
+    EXPECT_FALSE(current().Modified);
+    EXPECT_TRUE(window->outputPane().Text().contains(main));
+    EXPECT_TRUE(window->InfoPanel().startsWith(app->labels.getValue("buildfile").replace("#filename#", "Main.bb")))
+        << window->InfoPanel().toStdString();
+
+    // The main file's own tab builds it as before.
+    docs().OpenDoc(main);
+    Key(Qt::Key_F7);
+    ASSERT_TRUE(BuildFinished());
+    EXPECT_EQ(QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts), QStringList({"-c", main}));
 }
 
 }  // namespace
