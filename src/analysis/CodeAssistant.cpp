@@ -12,6 +12,7 @@
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
+#include "platform/Text.h"
 #include "startup/BlitzDir.h"
 #include "startup/Settings.h"
 
@@ -30,6 +31,12 @@ int WordStart(std::string_view line, int endColumn)
     while (start > 0 && !IsWordDelimiter(line[std::size_t(start) - 1]))
         --start;
     return start;
+}
+
+char FirstChar(const QString& s)
+{
+    const QByteArray bytes = s.toLatin1();
+    return bytes.isEmpty() ? '\0' : bytes.front();
 }
 
 QByteArray Bytes(const std::string& s)
@@ -357,11 +364,34 @@ bool CodeAssistant::FillTip(bool place)
     tokens.reserve(lineTokens.size());
     for (const LineToken& t : lineTokens)
         tokens.push_back({t.Kind, t.StartColumn, std::string_view(t.Text.constData(), std::size_t(t.Text.size()))});
-    const EditorKeywordListPtr vocabulary = m_host.vocabulary;
-    const std::optional<CallTipMatch> match =
-        vocabulary ? FindCallTip(std::string_view(line.constData(), std::size_t(line.size())), sel.EndColumn, 1,
-                                 tokens, *vocabulary)
-                   : std::nullopt;
+    const std::string_view text(line.constData(), std::size_t(line.size()));
+    // The program's functions call as commands do: the line's names that
+    // the model knows as one join the commands, and the calls of the line
+    // are looked up among both.
+    EditorKeywordList calls;
+    for (const TipToken& t : tokens)
+        if (EditorKeywordPtr command = m_host.vocabulary ? m_host.vocabulary->FindPtr(text::ToLower(t.Text)) : nullptr;
+            command && !calls.Find(command->Key))
+            calls.Add(std::move(command));
+    if (const CDoc* doc = m_host.docs.CurrentDoc()) {
+        m_host.events.TakeEdits();
+        lang::Program& program = m_host.programs.ProgramOf(ProgramPath(*doc));
+        const std::size_t commands = tokens.size();
+        for (const TipToken& name : NameTokens(text, sel.EndColumn, FirstChar(m_host.settings.CommentChar),
+                                               FirstChar(m_host.settings.StringChar))) {
+            const std::string lower = text::ToLower(name.Text);
+            if (calls.Find(lower))
+                continue;
+            if (const std::optional<lang::SymbolInfo> function = program.FunctionNamed(lower)) {
+                tokens.push_back({kKindCommand, name.StartColumn, name.Text});
+                calls.Add(programnames::CallableOf(*function, LineReader()));
+            }
+        }
+        if (tokens.size() != commands)
+            std::sort(tokens.begin(), tokens.end(),
+                      [](const TipToken& a, const TipToken& b) { return a.StartColumn < b.StartColumn; });
+    }
+    const std::optional<CallTipMatch> match = FindCallTip(text, sel.EndColumn, 1, tokens, calls);
     if (!match) {
         HideCallTip();
         return false;

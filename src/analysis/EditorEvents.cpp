@@ -5,6 +5,7 @@
 #include "analysis/DocScanner.h"
 #include "analysis/EditorRouting.h"
 #include "analysis/ProgramHost.h"
+#include "analysis/ProgramNames.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 #include "editor/Tokenizer.h"
@@ -41,6 +42,11 @@ struct EditorEvents::DocScan {
     // the text it has.
     QString toldPath;
     int modelLines = 0;
+    // The names the program's other files declare, in the list they were
+    // added to, and the revisions of those files they were taken from.
+    std::vector<EditorKeywordPtr> shared;
+    std::weak_ptr<EditorKeywordList> sharedIn;
+    std::string sharedFrom;
 };
 
 EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
@@ -68,6 +74,7 @@ EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& de
         if (doc && m_scans.contains(doc->Key) && m_scans.value(doc->Key)->edited)
             m_rescanPending = true;
         TakeEdits();
+        ShareProgramNames();
     });
     connect(&m_docs, &DocumentManager::NoDocuments, this, &EditorEvents::ForgetClosed);
     // Save As names the document anew.
@@ -87,6 +94,64 @@ EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& de
         IncludesChanged({path});
     });
     connect(&m_programs, &ProgramHost::FilesChangedOnDisk, this, &EditorEvents::IncludesChanged);
+}
+
+void EditorEvents::ShareProgramNames()
+{
+    CDoc* current = m_docs.CurrentDoc();
+    if (!current || m_parsingDisabled || current->EditorState != m_editor.CurrentBuffer())
+        return;
+    const CDocPtr doc = m_docs.FindDoc(current->Key);
+    const std::shared_ptr<DocScan> scan = m_scans.value(doc->Key);
+    if (!scan)
+        return;
+    std::vector<std::string> names = ShareProgramNames(*doc, *scan);
+    if (!names.empty())
+        m_editor.UpdateDeclaredNames(doc->DocKeywords, names);
+}
+
+std::vector<std::string> EditorEvents::ShareProgramNames(const CDoc& doc, DocScan& scan)
+{
+    const EditorKeywordListPtr& list = doc.DocKeywords;
+    if (!list || scan.toldPath.isEmpty())
+        return {};
+    // The document's own edits change none of these names: they are taken
+    // again only when another file of the program changed, the document
+    // includes other files, or it is another program now.
+    std::set<std::string> covered = {ProgramHost::KeyOf(scan.toldPath)};
+    for (const QString& included : doc.Includes)
+        covered.insert(ProgramHost::KeyOf(included));
+    std::string from = ProgramHost::KeyOf(m_programs.MainFileOf(scan.toldPath));
+    for (const std::string& key : covered)
+        from += "|" + key;
+    for (const QString& file : m_programs.FilesOf(scan.toldPath))
+        if (const std::string key = ProgramHost::KeyOf(file); !covered.count(key))
+            from += "|" + key + ":" + std::to_string(m_programs.Revision(key));
+    const bool sameList = scan.sharedIn.lock() == list;
+    if (sameList && from == scan.sharedFrom)
+        return {};
+    scan.sharedFrom = std::move(from);
+
+    std::vector<EditorKeywordPtr> shared = programnames::SharedEntries(
+        m_programs.ProgramOf(scan.toldPath).Symbols(), covered,
+        [this](const std::string& key, std::uint32_t row) { return m_programs.LineText(key, row); }, m_styles);
+    // At line 0 they rank before every entry of the document's own lines,
+    // which the scanner's patches never move.
+    std::vector<EditorKeywordList::Placed> removed, added;
+    std::vector<std::string> names;
+    if (sameList)
+        for (std::size_t i = 0; i < scan.shared.size(); ++i) {
+            removed.push_back({scan.shared[i], i});
+            names.emplace_back(BareName(scan.shared[i]->Name));
+        }
+    for (std::size_t i = 0; i < shared.size(); ++i) {
+        added.push_back({shared[i], i});
+        names.emplace_back(BareName(shared[i]->Name));
+    }
+    list->Patch(std::move(removed), std::move(added));
+    scan.shared = std::move(shared);
+    scan.sharedIn = list;
+    return names;
 }
 
 void EditorEvents::IncludesChanged(const QStringList& paths)
@@ -237,6 +302,7 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
     }
     scan.includesChanged = false;
     ++m_scanCount;
+    const std::vector<std::string> shared = shown ? ShareProgramNames(*doc, scan) : std::vector<std::string>{};
     doc->Includes = scanner.Includes();
     // The user may have switched documents while the scan let events run:
     // the editor and the list only show the result when its document is
@@ -246,10 +312,13 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
             m_editor.SetDeclaredKeywords(doc->DocKeywords);
             m_editor.Refresh();
             m_declList.RefreshDeclList(doc->DocKeywords);
-        } else if (!changes.removed.empty() || !changes.added.empty()) {
+        } else if (!changes.removed.empty() || !changes.added.empty() || !shared.empty()) {
             // Only names that came or went can colour differently.
             std::vector<std::string> names;
             std::unordered_set<std::string> seen;
+            for (const std::string& name : shared)
+                if (!name.empty() && seen.insert(text::ToLower(name)).second)
+                    names.push_back(name);
             for (const auto* list : {&changes.removed, &changes.added})
                 for (const EditorKeywordPtr& e : *list)
                     if (const std::string_view bare = BareName(e->Name); !bare.empty() && seen.insert(text::ToLower(bare)).second)

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CodeAssist;
 class IncludeCache;
@@ -109,5 +111,9 @@ private:
     // include them look at them again in their next scan.
     void IncludesChanged(const QStringList& paths);
     void ScanOnce(const std::shared_ptr<CDoc>& doc, DocScan& scan);
+    // The names the other files of the document's program declare join its
+    // list, for the colouring and the lists; the names that came or went.
+    std::vector<std::string> ShareProgramNames(const CDoc& doc, DocScan& scan);
+    void ShareProgramNames();
     int m_scanCount = 0;
 };

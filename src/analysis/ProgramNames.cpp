@@ -138,10 +138,44 @@ EditorKeywordListPtr ListOf(const std::vector<lang::SymbolInfo>& symbols, const 
     return list;
 }
 
+std::vector<EditorKeywordPtr> SharedEntries(const std::vector<lang::SymbolInfo>& symbols,
+                                            const std::set<std::string>& covered, const LineText& line,
+                                            const DeclStyles& styles)
+{
+    std::vector<EditorKeywordPtr> entries;
+    for (const lang::SymbolInfo& s : symbols) {
+        if (covered.count(s.place.file))
+            continue;
+        auto e = std::make_shared<EditorKeyword>();
+        e->Name = Spelling(s, line);
+        e->Key = s.name + "@" + s.place.file + ":" + std::to_string(s.place.row);
+        // The type as the document's own entries carry it: a function's on
+        // its name, a variable's after it.
+        switch (s.kind) {
+        case lang::SymbolKind::Function:
+            if (s.typeText == "#" || s.typeText == "$")
+                e->Name += s.typeText;
+            break;
+        case lang::SymbolKind::Array:
+            e->Name += "()";
+            e->ReturnType = s.typeText;
+            break;
+        case lang::SymbolKind::Global:
+        case lang::SymbolKind::Constant: e->ReturnType = s.typeText; break;
+        case lang::SymbolKind::Type: break;
+        default: continue;
+        }
+        e->Style = styles.Of(KindOf(s.kind));
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
 EditorKeywordPtr CallableOf(const lang::SymbolInfo& function, const LineText& line)
 {
     auto entry = std::make_shared<EditorKeyword>();
     entry->Name = Spelling(function, line);
+    entry->Key = function.name;
     const std::string head = line(function.place.file, function.place.row);
     std::size_t from = std::min<std::size_t>(function.place.endCol, head.size());
     for (const std::string& p : function.params)

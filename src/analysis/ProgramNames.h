@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The program model's names as the window shows them: entries of the
@@ -31,8 +33,18 @@ int KindOf(lang::SymbolKind kind);
 EditorKeywordListPtr ListOf(const std::vector<lang::SymbolInfo>& symbols, const std::vector<lang::SymbolInfo>& types,
                             const LineText& line, const DeclStyles& styles);
 
+// The names the program's files declare for every file (globals, arrays,
+// constants, functions, types), but for the files in `covered`, whose names
+// a document's list has already (its own and those of its includes), as
+// entries of that list with Line 0: coloured and offered like the list's
+// own, and left out of the declaration list.
+std::vector<EditorKeywordPtr> SharedEntries(const std::vector<lang::SymbolInfo>& symbols,
+                                            const std::set<std::string>& covered, const LineText& line,
+                                            const DeclStyles& styles);
+
 // A program's function as the call tip shows a command: its parameters as
-// declared, those with a default value optional.
+// declared, those with a default value optional; its Key the name in lower
+// case, as the commands' are.
 EditorKeywordPtr CallableOf(const lang::SymbolInfo& function, const LineText& line);
 
 }  // namespace programnames

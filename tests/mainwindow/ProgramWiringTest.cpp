@@ -1,5 +1,8 @@
 // A program of several files on the real main window: each document is
 // checked, built and navigated as part of its main file's program.
+#include "analysis/CodeAssistant.h"
+#include "analysis/DeclList.h"
+#include "analysis/DlgInlineHelp.h"
 #include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
@@ -76,6 +79,32 @@ TEST_F(ProgramWiring, F12AndShiftF12InAnIncludeReachTheWholeProgram)
     Key(Qt::Key_F12);
     EXPECT_EQ(Where(), "Strict.bb:1:25");
     EXPECT_EQ(docs().Docs().size(), 3);
+}
+
+TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
+{
+    const Settings& colours = app->settings;
+    ASSERT_NE(colours.VarsColor, colours.TextColor);
+    docs().OpenDoc(player);
+    // A Global of the main file, a function of a sibling include.
+    EXPECT_TRUE(WaitUntil([&] { return editor().TextColourAt(2, 10) == colours.VarsColor; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return editor().TextColourAt(3, 1) == colours.FunctionsColor; }, 3000));
+    // Nothing of them is listed as the include's own.
+    const QStringList listed = window->declList().Names();
+    EXPECT_FALSE(listed.contains("FPSfactor") || listed.contains("LoadBrush_Strict")) << listed.join(' ').toStdString();
+
+    auto* assistant = window->findChild<CodeAssistant*>();
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Type("\nFPSf");
+    Key(Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_TRUE(WaitUntil([&] { return editor().LineText(5) == "FPSfactor"; }, 2000)) << editor().Text().toStdString();
+
+    Type("\nLoadBrush_Strict(");
+    ASSERT_TRUE(assistant->TipVisible());
+    EXPECT_EQ(assistant->tip().Tip().full(), "LoadBrush_Strict f$");
+    Key(Qt::Key_Escape);
+    Type("\nx = Step(");
+    EXPECT_FALSE(assistant->TipVisible()) << "no parameter to show";
 }
 
 TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFile)
