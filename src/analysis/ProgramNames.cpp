@@ -58,8 +58,12 @@ std::map<std::string, std::string> TypeSpellings(const std::vector<lang::SymbolI
     return spelt;
 }
 
+// A variable's type as the document's own entries show it: an untyped name
+// is an integer.
 std::string TypeText(const std::string& typeText, const std::map<std::string, std::string>& types)
 {
+    if (typeText.empty())
+        return "%";
     if (typeText.size() < 2 || typeText.front() != '.')
         return typeText;
     const auto type = types.find(typeText.substr(1));
@@ -112,7 +116,7 @@ EditorKeywordListPtr ListOf(const std::vector<lang::SymbolInfo>& symbols, const 
         e.Key = s.name + "@" + s.place.file + ":" + std::to_string(s.place.row);
         switch (s.kind) {
         case lang::SymbolKind::Function: {
-            if (s.typeText != "%")
+            if (!s.typeText.empty() && s.typeText != "%")
                 e.ReturnType = TypeText(s.typeText, spelt);
             const EditorKeywordPtr callable = CallableOf(s, line);
             e.ReturnType += "(";
@@ -124,7 +128,7 @@ EditorKeywordListPtr ListOf(const std::vector<lang::SymbolInfo>& symbols, const 
         case lang::SymbolKind::Type: break;
         case lang::SymbolKind::Field:
             // As a Field line writes it: choosing "pos.Vector" inserts "pos".
-            if (s.typeText != "%")
+            if (!s.typeText.empty() && s.typeText != "%")
                 e.Name += TypeText(s.typeText, spelt);
             break;
         case lang::SymbolKind::Array:
@@ -158,10 +162,10 @@ std::vector<EditorKeywordPtr> SharedEntries(const std::vector<lang::SymbolInfo>&
             break;
         case lang::SymbolKind::Array:
             e->Name += "()";
-            e->ReturnType = s.typeText;
+            e->ReturnType = TypeText(s.typeText, {});
             break;
         case lang::SymbolKind::Global:
-        case lang::SymbolKind::Constant: e->ReturnType = s.typeText; break;
+        case lang::SymbolKind::Constant: e->ReturnType = TypeText(s.typeText, {}); break;
         case lang::SymbolKind::Type: break;
         default: continue;
         }
