@@ -47,6 +47,7 @@ struct EditorEvents::DocScan {
     std::vector<EditorKeywordPtr> shared;
     std::weak_ptr<EditorKeywordList> sharedIn;
     std::string sharedFrom;
+    std::vector<std::string> sharedFiles;
 };
 
 EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
@@ -121,16 +122,25 @@ std::vector<std::string> EditorEvents::ShareProgramNames(const CDoc& doc, DocSca
     std::set<std::string> covered = {ProgramHost::KeyOf(scan.toldPath)};
     for (const QString& included : doc.Includes)
         covered.insert(ProgramHost::KeyOf(included));
-    std::string from = ProgramHost::KeyOf(m_programs.MainFileOf(scan.toldPath));
-    for (const std::string& key : covered)
-        from += "|" + key;
-    for (const QString& file : m_programs.FilesOf(scan.toldPath))
-        if (const std::string key = ProgramHost::KeyOf(file); !covered.count(key))
+    // The other files are those found last time: a file joins or leaves
+    // only through an Include line of a file whose revision then changed.
+    // Asking the model for them would bring it up to date at every rescan.
+    const auto signature = [&] {
+        std::string from = ProgramHost::KeyOf(m_programs.MainFileOf(scan.toldPath));
+        for (const std::string& key : covered)
+            from += "|" + key;
+        for (const std::string& key : scan.sharedFiles)
             from += "|" + key + ":" + std::to_string(m_programs.Revision(key));
+        return from;
+    };
     const bool sameList = scan.sharedIn.lock() == list;
-    if (sameList && from == scan.sharedFrom)
+    if (sameList && !scan.sharedFrom.empty() && signature() == scan.sharedFrom)
         return {};
-    scan.sharedFrom = std::move(from);
+    scan.sharedFiles.clear();
+    for (const QString& file : m_programs.FilesOf(scan.toldPath))
+        if (std::string key = ProgramHost::KeyOf(file); !covered.count(key))
+            scan.sharedFiles.push_back(std::move(key));
+    scan.sharedFrom = signature();
 
     std::vector<EditorKeywordPtr> shared = programnames::SharedEntries(
         m_programs.ProgramOf(scan.toldPath).Symbols(), covered,
