@@ -373,7 +373,8 @@ bool CodeAssistant::FillTip(bool place)
         if (EditorKeywordPtr command = m_host.vocabulary ? m_host.vocabulary->FindPtr(text::ToLower(t.Text)) : nullptr;
             command && !calls.Find(command->Key))
             calls.Add(std::move(command));
-    if (const CDoc* doc = m_host.docs.CurrentDoc()) {
+    // With parsing disabled the model is not kept up with typing.
+    if (const CDoc* doc = m_host.docs.CurrentDoc(); doc && !m_host.events.ParsingDisabled()) {
         m_host.events.TakeEdits();
         lang::Program& program = m_host.programs.ProgramOf(ProgramPath(*doc));
         const std::size_t commands = tokens.size();

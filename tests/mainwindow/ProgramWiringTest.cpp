@@ -105,6 +105,12 @@ TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
     Key(Qt::Key_Escape);
     Type("\nx = Step(");
     EXPECT_FALSE(assistant->TipVisible()) << "no parameter to show";
+    // Parsing disabled, typing asks nothing of the program.
+    window->menus().item("mnuDisableParsing")->trigger();
+    Type("\nLoadBrush_Strict(");
+    EXPECT_FALSE(assistant->TipVisible());
+    Type("\nGraphics(");
+    EXPECT_TRUE(assistant->TipVisible()) << "the commands still tip";
 }
 
 TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFile)
