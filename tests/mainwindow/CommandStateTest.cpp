@@ -10,6 +10,8 @@
 #include <QSet>
 #include <QWebEngineView>
 
+#include <memory>
+
 namespace {
 
 // Enabled from the start, in every situation.
@@ -89,7 +91,16 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     Expect("help in front", kAlways + kDocument + kBuild + kSave);
     QWebEngineView* page = window->helpBrowser().View();
     ASSERT_TRUE(WaitUntil([&] { return !page->url().isEmpty(); }));
-    page->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
+    // The page may still be loading: its text is selected once it has a body.
+    auto asking = std::make_shared<bool>(false);
+    ASSERT_TRUE(WaitUntil([&] {
+        if (!*asking) {
+            *asking = true;
+            page->page()->runJavaScript("document.body && window.getSelection().selectAllChildren(document.body)",
+                                        [asking](const QVariant&) { *asking = false; });
+        }
+        return page->hasSelection();
+    }, 10000));
     Expect("text selected on the help page", kAlways + kDocument + kBuild + kSave + kPageCopy);
     clipboard->clear();
     window->menus().item("mnuCopy")->trigger();
