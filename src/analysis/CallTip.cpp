@@ -89,6 +89,39 @@ std::optional<CallTipMatch> FindCallTip(std::string_view line, int endColumn, in
     return std::nullopt;
 }
 
+std::vector<TipToken> NameTokens(std::string_view line, int endColumn, char commentChar, char stringChar)
+{
+    const auto isName = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    std::vector<TipToken> names;
+    const std::size_t end = std::min(line.size(), std::size_t(std::max(endColumn, 0)));
+    bool inString = false;
+    for (std::size_t i = 0; i < end;) {
+        const char c = line[i];
+        if (c == stringChar) {
+            inString = !inString;
+        } else if (!inString && c == commentChar) {
+            break;
+        } else if (!inString && isName(c) && !(c >= '0' && c <= '9')) {
+            std::size_t j = i;
+            while (j < line.size() && isName(line[j]))
+                ++j;
+            if (j <= end && (i == 0 || (line[i - 1] != '\\' && line[i - 1] != '.' && line[i - 1] != '$')))
+                names.push_back({0, int(i), line.substr(i, j - i)});
+            i = j;
+            continue;
+        } else if (!inString && c >= '0' && c <= '9') {
+            // A number's digits and letters (1e5, $FF) are no name.
+            while (i < end && isName(line[i]))
+                ++i;
+            continue;
+        }
+        ++i;
+    }
+    return names;
+}
+
 CallTipText MakeCallTipText(const EditorKeyword& entry, int argumentIndex)
 {
     CallTipText t;

@@ -33,6 +33,13 @@ std::optional<CallTipMatch> FindCallTip(std::string_view line, int endColumn, in
                                         const std::vector<TipToken>& tokens,
                                         const EditorKeywordList& vocabulary);
 
+// The names written in code before `endColumn` of a line (not in a string or
+// a comment, nor a field or type after a backslash or a dot, nor the digits of a
+// hexadecimal number), as tokens of kind 0,
+// in the order they stand: the calls of the program's own functions are
+// found among them.
+std::vector<TipToken> NameTokens(std::string_view line, int endColumn, char commentChar = ';', char stringChar = '"');
+
 // The tip's text in three runs, the middle one printed bold:
 // "Graphics " "width" ",height,[depth],[mode]".
 struct CallTipText {

@@ -3,15 +3,16 @@
 #include "analysis/Completion.h"
 #include "analysis/DlgInlineHelp.h"
 #include "analysis/DlgListVar.h"
-#include "analysis/DocScanner.h"
 #include "analysis/EditorEvents.h"
-#include "analysis/Navigation.h"
+#include "analysis/ProgramHost.h"
+#include "analysis/ProgramNames.h"
 #include "analysis/Words.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
+#include "platform/Text.h"
 #include "startup/BlitzDir.h"
 #include "startup/Labels.h"
 #include "startup/Settings.h"
@@ -19,7 +20,6 @@
 #include <QEvent>
 
 #include <algorithm>
-#include <exception>
 
 namespace {
 
@@ -137,27 +137,12 @@ void CodeAssistant::ShowTypeList(const std::string& prefix)
     OpenList(prefix);
 }
 
-void CodeAssistant::ShowFieldList(const std::string& varName, const std::string& prefix)
+void CodeAssistant::ShowFieldList(const std::string& /*varName*/, const std::string& prefix)
 {
     if (!m_host.docs.CurrentDoc())
         return;
-    EditCtrl& editor = m_host.editor;
-    EditorKeywordListPtr fields;
-    try {
-        const EditorKeywordListPtr keywords = DocKeywords();
-        // A variable of a type this document declares lists that type's
-        // Field lines, whatever else the names may resolve to.
-        const EditorKeyword* type = FieldListType(*keywords, varName);
-        if (type && type->Line > 0)
-            fields = FieldList(*keywords, varName, editor.LineCount(), [&](int line) { return editor.LineText(line); },
-                               m_host.styles);
-        else
-            fields = IncludedTypeFields();
-    } catch (const std::exception&) {
-        // Whatever the source holds, a "\" typed in it only ever lists
-        // fields or shows nothing.
-        return;
-    }
+    // The model reads the variable and the fields before the "\" itself.
+    const EditorKeywordListPtr fields = FieldsAtCaret();
     if (!fields)
         return;
     CloseTip();
@@ -165,27 +150,29 @@ void CodeAssistant::ShowFieldList(const std::string& varName, const std::string&
     OpenList(prefix);
 }
 
-EditorKeywordListPtr CodeAssistant::IncludedTypeFields()
+EditorKeywordListPtr CodeAssistant::FieldsAtCaret()
 {
     const CDoc* doc = m_host.docs.CurrentDoc();
     if (!doc)
         return nullptr;
-    // Only the lines edited since the last scan are read.
-    m_host.events.ScanUnlessDisabled();
-    const DocScanner* scan = m_host.events.Scanner(doc->Key);
-    if (!scan || m_host.docs.CurrentDoc() != doc)
-        return nullptr;
-    const QByteArray text = m_host.editor.Text();
+    m_host.events.TakeEdits();
+    const QString path = ProgramPath(*doc);
     const EditorSelection caret = m_host.editor.Selection();
-    // No reading of files while typing: the scan kept the fields of every
-    // type an included file declares.
-    const NavigationContext context{*scan, {}, {}, FirstChar(m_host.settings.CommentChar),
-                                    FirstChar(m_host.settings.StringChar)};
-    const std::optional<FieldsOfAType> found = FieldsAt(std::string_view(text.constData(), std::size_t(text.size())),
-                                                        caret.EndLine + 1, caret.EndColumn, context);
-    if (!found || found->file.isEmpty())
+    const QByteArray line = m_host.editor.LineText(caret.EndLine + 1);
+    // The field's name typed so far, type character included, is no part of the path.
+    const int at = WordStart(std::string_view(line.constData(), std::size_t(line.size())), caret.EndColumn);
+    lang::Program& program = m_host.programs.ProgramOf(path);
+    const std::vector<lang::SymbolInfo> fields =
+        program.FieldsAt(ProgramHost::KeyOf(path), std::uint32_t(caret.EndLine),
+                         std::string_view(line.constData(), std::size_t(line.size())), std::uint32_t(at));
+    if (fields.empty())
         return nullptr;
-    return FieldEntries(found->fields, m_host.styles);
+    return programnames::ListOf(fields, program.Types(), LineReader(), m_host.styles);
+}
+
+programnames::LineText CodeAssistant::LineReader() const
+{
+    return [this](const std::string& key, std::uint32_t row) { return m_host.programs.LineText(key, row); };
 }
 
 // The tokens are already in the list; this shows it at the caret with the
@@ -378,11 +365,35 @@ bool CodeAssistant::FillTip(bool place)
     tokens.reserve(lineTokens.size());
     for (const LineToken& t : lineTokens)
         tokens.push_back({t.Kind, t.StartColumn, std::string_view(t.Text.constData(), std::size_t(t.Text.size()))});
-    const EditorKeywordListPtr vocabulary = m_host.vocabulary;
-    const std::optional<CallTipMatch> match =
-        vocabulary ? FindCallTip(std::string_view(line.constData(), std::size_t(line.size())), sel.EndColumn, 1,
-                                 tokens, *vocabulary)
-                   : std::nullopt;
+    const std::string_view text(line.constData(), std::size_t(line.size()));
+    // The program's functions call as commands do: the line's names that
+    // the model knows as one join the commands, and the calls of the line
+    // are looked up among both.
+    EditorKeywordList calls;
+    for (const TipToken& t : tokens)
+        if (EditorKeywordPtr command = m_host.vocabulary ? m_host.vocabulary->FindPtr(text::ToLower(t.Text)) : nullptr;
+            command && !calls.Find(command->Key))
+            calls.Add(std::move(command));
+    // With parsing disabled the model is not kept up with typing.
+    if (const CDoc* doc = m_host.docs.CurrentDoc(); doc && !m_host.events.ParsingDisabled()) {
+        m_host.events.TakeEdits();
+        lang::Program& program = m_host.programs.ProgramOf(ProgramPath(*doc));
+        const std::size_t commands = tokens.size();
+        for (const TipToken& name : NameTokens(text, sel.EndColumn, FirstChar(m_host.settings.CommentChar),
+                                               FirstChar(m_host.settings.StringChar))) {
+            const std::string lower = text::ToLower(name.Text);
+            if (calls.Find(lower))
+                continue;
+            if (const std::optional<lang::SymbolInfo> function = program.FunctionNamed(lower)) {
+                tokens.push_back({kKindCommand, name.StartColumn, name.Text});
+                calls.Add(programnames::CallableOf(*function, LineReader()));
+            }
+        }
+        if (tokens.size() != commands)
+            std::sort(tokens.begin(), tokens.end(),
+                      [](const TipToken& a, const TipToken& b) { return a.StartColumn < b.StartColumn; });
+    }
+    const std::optional<CallTipMatch> match = FindCallTip(text, sel.EndColumn, 1, tokens, calls);
     if (!match) {
         HideCallTip();
         return false;

@@ -318,22 +318,22 @@ ScanChanges DocScanner::Update(int first, int oldCount, std::string_view lines, 
     else if (oldN != newN)
         m_list->KeysChanged();
 
-    // Files included by lines the edit left alone may have changed on disk.
-    ScanChanges reread = RevalidateIncludes(u0, u0 + up + usesMiddle + us);
-    changes.removed.insert(changes.removed.end(), reread.removed.begin(), reread.removed.end());
-    changes.added.insert(changes.added.end(), reread.added.begin(), reread.added.end());
     if (oldU != 0 || newU != 0)
         changes.includesChanged = RefreshIncludePaths();
     return changes;
 }
 
-ScanChanges DocScanner::RevalidateIncludes(std::size_t skipFrom, std::size_t skipTo)
+ScanChanges DocScanner::Revalidate()
+{
+    m_includes->NewScan();
+    return RevalidateIncludes();
+}
+
+ScanChanges DocScanner::RevalidateIncludes()
 {
     ScanChanges changes;
     std::map<std::size_t, IncludedFilePtr> changed;  // by use
     for (std::size_t i = 0; i < m_uses.size(); ++i) {
-        if (i >= skipFrom && i < skipTo)
-            continue;
         Use& u = m_uses[i];
         if (!u.readable)
             continue;
@@ -413,25 +413,4 @@ bool DocScanner::RefreshIncludePaths()
         return false;
     m_includePaths = std::move(paths);
     return true;
-}
-
-QStringList DocScanner::IncludedFiles() const
-{
-    QStringList files;
-    for (const Use& u : m_uses)
-        if (u.file && !files.contains(u.file->path))
-            files.push_back(u.file->path);
-    return files;
-}
-
-std::optional<DocScanner::Origin> DocScanner::OriginOf(const EditorKeyword& entry) const
-{
-    if (entry.Line > 0)
-        return Origin{QString(), entry.Line};
-    for (const Use& u : m_uses)
-        if (u.file)
-            for (const EditorKeywordPtr& e : u.file->entries)
-                if (e.get() == &entry)
-                    return Origin{u.file->path, -entry.Line, u.file.get()};
-    return std::nullopt;
 }

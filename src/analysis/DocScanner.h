@@ -32,7 +32,8 @@ struct ScanChanges {
 // next, so only the edited lines are read again; what they declare is
 // matched against what they declared before, and the list is changed in
 // place. Included files come from the shared IncludeCache, which reads a
-// file again only when it changed. The result is always the one a full
+// file again only when it changed; the disk is looked at again when the
+// owner says files changed (Revalidate), not at every edit. The result is always the one a full
 // scan of the same text gives, keys and order included.
 class DocScanner {
 public:
@@ -50,28 +51,18 @@ public:
     bool Follows(const QString& fileDir, const DeclStyles& styles) const;
     // The `oldCount` lines from line `first` (from 0) of the text scanned
     // last became the `newCount` lines of `lines` (their line ends
-    // included). Included files that changed on disk are read again too.
+    // included). Only Include statements on those lines look at the disk.
     ScanChanges Update(int first, int oldCount, std::string_view lines, int newCount);
+    // Included files may have changed on disk: each is looked at, and read
+    // again when it did.
+    ScanChanges Revalidate();
 
     // The list: a new one after Rebuild, the same one changed in place by
     // Update.
     const EditorKeywordListPtr& DocKeywords() const { return m_list; }
     // Every include path met, once each, in the order first met.
     const QStringList& Includes() const { return m_includePaths; }
-    // The files on disk those includes were read from, once each, in the
-    // same order; an include that names no readable file has none.
-    QStringList IncludedFiles() const;
     int LineCount() const { return m_lineCount; }
-    // The file on disk an entry of the list was declared in, with its line
-    // there (from 1); the document's own entries give an empty file.
-    struct Origin {
-        QString file;
-        int line = 0;
-        // The reading of the included file it came from; null for the document.
-        const IncludedFile* included = nullptr;
-    };
-    std::optional<Origin> OriginOf(const EditorKeyword& entry) const;
-
 private:
     struct Decl;
     struct Use;
@@ -79,7 +70,7 @@ private:
 
     Region Scan(std::string_view text, int firstLine, int lastLine, scan::Yielder* yielder);
     void SetKey(std::size_t index);
-    ScanChanges RevalidateIncludes(std::size_t skipFrom, std::size_t skipTo);
+    ScanChanges RevalidateIncludes();
     bool RefreshIncludePaths();
 
     std::shared_ptr<IncludeCache> m_includes;

@@ -4,6 +4,8 @@
 #include "analysis/DeclList.h"
 #include "analysis/DocScanner.h"
 #include "analysis/EditorRouting.h"
+#include "analysis/ProgramHost.h"
+#include "analysis/ProgramNames.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 #include "editor/Tokenizer.h"
@@ -12,7 +14,14 @@
 #include <QCoreApplication>
 #include <QCursor>
 
+#include <climits>
+#include <set>
 #include <unordered_set>
+
+QString ProgramPath(const CDoc& doc)
+{
+    return doc.FilePath.isEmpty() ? ProgramHost::UnsavedPath(doc.Key) : doc.FilePath;
+}
 
 struct EditorEvents::DocScan {
     DocScan(const std::shared_ptr<CDoc>& d, std::shared_ptr<IncludeCache> includes)
@@ -24,11 +33,26 @@ struct EditorEvents::DocScan {
     bool busy = false;     // a full scan is letting the window run
     bool again = false;    // asked for while busy
     bool edited = false;   // edits wait for a scan
+    bool includesChanged = false;  // an included file changed on disk
+    // The lines edited since the last scan: the first `head` and the last
+    // `tail` are as the scanner read them; head -1 when none was.
+    int head = -1;
+    int tail = 0;
+    // The path the program model knows the document by, and the lines of
+    // the text it has.
+    QString toldPath;
+    int modelLines = 0;
+    // The names the program's other files declare, in the list they were
+    // added to, and the revisions of those files they were taken from.
+    std::vector<EditorKeywordPtr> shared;
+    std::weak_ptr<EditorKeywordList> sharedIn;
+    std::string sharedFrom;
+    std::vector<std::string> sharedFiles;
 };
 
 EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
-                           QObject* parent)
-    : QObject(parent), m_editor(editor), m_docs(docs), m_declList(declList), m_styles(styles),
+                           ProgramHost& programs, QObject* parent)
+    : QObject(parent), m_editor(editor), m_docs(docs), m_declList(declList), m_styles(styles), m_programs(programs),
       m_includes(std::make_shared<IncludeCache>())
 {
     Timer_parse.setInterval(50);
@@ -47,24 +71,175 @@ EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& de
     connect(&m_editor, &EditCtrl::FilesDropped, &m_docs, &DocumentManager::OpenDroppedFiles);
     // A document left with edits not yet scanned is scanned when it is back.
     connect(&m_docs, &DocumentManager::DocActivated, this, [this](CDoc* doc) {
+        ForgetClosed();
         if (doc && m_scans.contains(doc->Key) && m_scans.value(doc->Key)->edited)
             m_rescanPending = true;
+        TakeEdits();
+        ShareProgramNames();
+    });
+    connect(&m_docs, &DocumentManager::NoDocuments, this, &EditorEvents::ForgetClosed);
+    // Save As names the document anew.
+    connect(&m_docs, &DocumentManager::FileBound, this, &EditorEvents::TakeEdits);
+    connect(&m_docs, &DocumentManager::DocReloaded, this, [this](CDoc* doc) {
+        // The model has the new text at once; the document is told whole
+        // again when shown, as its lines are counted then.
+        if (const std::shared_ptr<DocScan> scan = m_scans.value(doc->Key); scan && !scan->toldPath.isEmpty()) {
+            m_programs.DocumentOpened(scan->toldPath);
+            scan->toldPath.clear();
+        }
     });
     // A file saved here may keep its size and time stamp; its next use
     // reads it again, and the documents that include it look at it again.
     connect(&m_docs, &DocumentManager::FileSaved, this, [this](const QString& path) {
-        m_includes->Forget(path);
-        for (const std::shared_ptr<DocScan>& scan : std::as_const(m_scans))
-            if (scan->scanner.Includes().contains(path, Qt::CaseInsensitive))
-                scan->edited = true;
+        m_programs.FileWritten(path);
+        IncludesChanged({path});
     });
+    connect(&m_programs, &ProgramHost::FilesChangedOnDisk, this, &EditorEvents::IncludesChanged);
+}
+
+void EditorEvents::ShareProgramNames()
+{
+    CDoc* current = m_docs.CurrentDoc();
+    if (!current || m_parsingDisabled || current->EditorState != m_editor.CurrentBuffer())
+        return;
+    const CDocPtr doc = m_docs.FindDoc(current->Key);
+    const std::shared_ptr<DocScan> scan = m_scans.value(doc->Key);
+    if (!scan)
+        return;
+    std::vector<std::string> names = ShareProgramNames(*doc, *scan);
+    if (!names.empty())
+        m_editor.UpdateDeclaredNames(doc->DocKeywords, names);
+}
+
+std::vector<std::string> EditorEvents::ShareProgramNames(const CDoc& doc, DocScan& scan)
+{
+    const EditorKeywordListPtr& list = doc.DocKeywords;
+    if (!list || scan.toldPath.isEmpty())
+        return {};
+    // The document's own edits change none of these names: they are taken
+    // again only when another file of the program changed, the document
+    // includes other files, or it is another program now.
+    std::set<std::string> covered = {ProgramHost::KeyOf(scan.toldPath)};
+    for (const QString& included : doc.Includes)
+        covered.insert(ProgramHost::KeyOf(included));
+    // The other files are those found last time: a file joins or leaves
+    // only through an Include line of a file whose revision then changed.
+    // Asking the model for them would bring it up to date at every rescan.
+    const auto signature = [&] {
+        std::string from = ProgramHost::KeyOf(m_programs.MainFileOf(scan.toldPath));
+        for (const std::string& key : covered)
+            from += "|" + key;
+        for (const std::string& key : scan.sharedFiles)
+            from += "|" + key + ":" + std::to_string(m_programs.Revision(key));
+        return from;
+    };
+    const bool sameList = scan.sharedIn.lock() == list;
+    if (sameList && !scan.sharedFrom.empty() && signature() == scan.sharedFrom)
+        return {};
+    scan.sharedFiles.clear();
+    for (const QString& file : m_programs.FilesOf(scan.toldPath))
+        if (std::string key = ProgramHost::KeyOf(file); !covered.count(key))
+            scan.sharedFiles.push_back(std::move(key));
+    scan.sharedFrom = signature();
+
+    std::vector<EditorKeywordPtr> shared = programnames::SharedEntries(
+        m_programs.ProgramOf(scan.toldPath).Symbols(), covered,
+        [this](const std::string& key, std::uint32_t row) { return m_programs.LineText(key, row); }, m_styles);
+    // At line 0 they rank before every entry of the document's own lines,
+    // which the scanner's patches never move.
+    std::vector<EditorKeywordList::Placed> removed, added;
+    std::vector<std::string> names;
+    if (sameList)
+        for (std::size_t i = 0; i < scan.shared.size(); ++i) {
+            removed.push_back({scan.shared[i], i});
+            names.emplace_back(BareName(scan.shared[i]->Name));
+        }
+    for (std::size_t i = 0; i < shared.size(); ++i) {
+        added.push_back({shared[i], i});
+        names.emplace_back(BareName(shared[i]->Name));
+    }
+    list->Patch(std::move(removed), std::move(added));
+    scan.shared = std::move(shared);
+    scan.sharedIn = list;
+    return names;
+}
+
+void EditorEvents::IncludesChanged(const QStringList& paths)
+{
+    std::set<std::string> keys;
+    for (const QString& path : paths) {
+        m_includes->Forget(path);
+        keys.insert(ProgramHost::KeyOf(path));
+    }
+    const CDoc* current = m_docs.CurrentDoc();
+    for (auto it = m_scans.cbegin(); it != m_scans.cend(); ++it) {
+        for (const QString& included : it.value()->scanner.Includes()) {
+            if (keys.count(ProgramHost::KeyOf(included))) {
+                it.value()->includesChanged = true;
+                it.value()->edited = true;
+                if (current && current->Key == it.key())
+                    m_rescanPending = true;
+                break;
+            }
+        }
+    }
+}
+
+void EditorEvents::ForgetClosed()
+{
+    for (auto it = m_scans.begin(); it != m_scans.end();) {
+        const std::shared_ptr<CDoc> doc = it.value()->doc.lock();
+        if (doc && m_docs.FindDoc(doc->Key) == doc) {
+            ++it;
+            continue;
+        }
+        if (!it.value()->toldPath.isEmpty())
+            m_programs.DocumentClosed(it.value()->toldPath);
+        it = m_scans.erase(it);
+    }
+}
+
+void EditorEvents::TakeEdits()
+{
+    CDoc* current = m_docs.CurrentDoc();
+    if (!current || current->EditorState != m_editor.CurrentBuffer())
+        return;
+    DocScan& scan = *ScanOf(m_docs.FindDoc(current->Key));
+    const EditCtrl::EditedLines edited = m_editor.TakeEditedLines();
+    const int lines = m_editor.LineCount();
+    const bool any = edited.head < lines;
+    if (any && scan.head < 0) {
+        scan.head = edited.head;
+        scan.tail = edited.tail;
+    } else if (any) {
+        scan.head = std::min(scan.head, edited.head);
+        scan.tail = std::min(scan.tail, edited.tail);
+    }
+    const QString path = ProgramPath(*current);
+    if (path != scan.toldPath) {
+        if (!scan.toldPath.isEmpty())
+            m_programs.DocumentClosed(scan.toldPath);
+        scan.toldPath = path;
+        scan.modelLines = lines;
+        m_programs.DocumentOpened(path);
+        return;
+    }
+    const int oldCount = scan.modelLines - edited.head - edited.tail;
+    const int newCount = lines - edited.head - edited.tail;
+    scan.modelLines = lines;
+    if (!any && oldCount == 0)
+        return;
+    if (oldCount < 0 || newCount < 0) {
+        m_programs.DocumentOpened(path);
+        return;
+    }
+    const QByteArray text = m_editor.LinesText(edited.head, newCount);
+    m_programs.DocumentEdited(path, std::uint32_t(edited.head), std::uint32_t(oldCount),
+                              std::string_view(text.constData(), std::size_t(text.size())), std::uint32_t(newCount));
 }
 
 std::shared_ptr<EditorEvents::DocScan> EditorEvents::ScanOf(const std::shared_ptr<CDoc>& doc)
 {
-    // The scans of closed documents go.
-    for (auto it = m_scans.begin(); it != m_scans.end();)
-        it = it.value()->doc.expired() ? m_scans.erase(it) : std::next(it);
     std::shared_ptr<DocScan>& scan = m_scans[doc->Key];
     if (!scan || scan->doc.lock() != doc)
         scan = std::make_shared<DocScan>(doc, m_includes);
@@ -98,19 +273,18 @@ void EditorEvents::ScanDocument()
         scan->edited = true;
 }
 
-void EditorEvents::ScanUnlessDisabled()
-{
-    if (!m_parsingDisabled)
-        ScanDocument();
-}
-
 void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
 {
     DocScanner& scanner = scan.scanner;
     scan.edited = false;
     const bool shown = doc->EditorState == m_editor.CurrentBuffer();
-    const EditCtrl::EditedLines edited = shown ? m_editor.TakeEditedLines() : EditCtrl::EditedLines{};
+    if (shown)
+        TakeEdits();
     const int lines = m_editor.LineCount();
+    const EditCtrl::EditedLines edited =
+        !shown ? EditCtrl::EditedLines{} : scan.head < 0 ? EditCtrl::EditedLines{lines, 0} : EditCtrl::EditedLines{scan.head, scan.tail};
+    scan.head = -1;
+    scan.tail = 0;
     const int oldCount = scanner.LineCount() - edited.head - edited.tail;
     const int newCount = lines - edited.head - edited.tail;
     // When most of the text is new (a file loaded, all of it replaced) a
@@ -130,8 +304,15 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
         const QByteArray text = m_editor.LinesText(edited.head, newCount);
         changes = scanner.Update(edited.head, oldCount, std::string_view(text.constData(), std::size_t(text.size())),
                                  newCount);
+        if (scan.includesChanged) {
+            ScanChanges reread = scanner.Revalidate();
+            changes.removed.insert(changes.removed.end(), reread.removed.begin(), reread.removed.end());
+            changes.added.insert(changes.added.end(), reread.added.begin(), reread.added.end());
+        }
     }
+    scan.includesChanged = false;
     ++m_scanCount;
+    const std::vector<std::string> shared = shown ? ShareProgramNames(*doc, scan) : std::vector<std::string>{};
     doc->Includes = scanner.Includes();
     // The user may have switched documents while the scan let events run:
     // the editor and the list only show the result when its document is
@@ -141,10 +322,13 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
             m_editor.SetDeclaredKeywords(doc->DocKeywords);
             m_editor.Refresh();
             m_declList.RefreshDeclList(doc->DocKeywords, doc->Key);
-        } else if (!changes.removed.empty() || !changes.added.empty()) {
+        } else if (!changes.removed.empty() || !changes.added.empty() || !shared.empty()) {
             // Only names that came or went can colour differently.
             std::vector<std::string> names;
             std::unordered_set<std::string> seen;
+            for (const std::string& name : shared)
+                if (!name.empty() && seen.insert(text::ToLower(name)).second)
+                    names.push_back(name);
             for (const auto* list : {&changes.removed, &changes.added})
                 for (const EditorKeywordPtr& e : *list)
                     if (const std::string_view bare = BareName(e->Name); !bare.empty() && seen.insert(text::ToLower(bare)).second)
@@ -161,6 +345,8 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
 
 void EditorEvents::OnChange()
 {
+    if (!m_parsingDisabled)
+        TakeEdits();
     if (CDoc* doc = m_docs.CurrentDoc())
         if (const auto scan = m_scans.value(doc->Key))
             scan->edited = true;

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CodeAssist;
 class IncludeCache;
@@ -16,11 +18,17 @@ class DeclList;
 class DocScanner;
 class DocumentManager;
 class EditCtrl;
+class ProgramHost;
 struct CDoc;
+
+// The path the program model knows a document by: its file, or for a
+// document never saved a path no file has.
+QString ProgramPath(const CDoc& doc);
 struct EditorKeyEvent;
 
-// Routes the editor's events: an edit marks the document modified and asks
-// for a rescan, which the parse timer runs shortly after; keys and typed
+// Routes the editor's events: an edit marks the document modified, goes to
+// the program model at once and asks for a rescan of the declaration list,
+// which the parse timer runs shortly after; keys and typed
 // characters steer the autocomplete list and the call tip; F1 asks for
 // command help; dropped ".bb" files open.
 class EditorEvents : public QObject {
@@ -29,7 +37,7 @@ public:
     // `styles` is the window's member, renewed whenever the settings are
     // applied; scans read it as it is at the time.
     EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
-                 QObject* parent = nullptr);
+                 ProgramHost& programs, QObject* parent = nullptr);
 
     void SetCodeAssist(CodeAssist* assist) { m_assist = assist; }
 
@@ -39,9 +47,11 @@ public:
     // that changed; the first scan of a document reads all of it.
     void ScanDocument();
 
-    // Brings the current document's scan up to its text, for a command that
-    // reads what it declares; with parsing switched off the last scan serves.
-    void ScanUnlessDisabled();
+    // Hands the edits of the document in the editor since the last call to
+    // the program model (a document it does not know yet goes whole): what
+    // a question to the model does first. Typing does it at every change
+    // unless parsing is disabled.
+    void TakeEdits();
 
     // The Debug menu's switch: no rescans while typing, nor for commands.
     void SetParsingDisabled(bool disabled);
@@ -80,6 +90,7 @@ private:
     DocumentManager& m_docs;
     DeclList& m_declList;
     const DeclStyles& m_styles;
+    ProgramHost& m_programs;
     CodeAssist* m_assist = nullptr;
 
     QTimer Timer_parse;
@@ -94,6 +105,15 @@ private:
     QHash<QString, std::shared_ptr<DocScan>> m_scans;
     std::shared_ptr<IncludeCache> m_includes;
     std::shared_ptr<DocScan> ScanOf(const std::shared_ptr<CDoc>& doc);
+    // The model lets go of documents that were closed.
+    void ForgetClosed();
+    // Files changed on disk or were saved: the declaration lists that
+    // include them look at them again in their next scan.
+    void IncludesChanged(const QStringList& paths);
     void ScanOnce(const std::shared_ptr<CDoc>& doc, DocScan& scan);
+    // The names the other files of the document's program declare join its
+    // list, for the colouring and the lists; the names that came or went.
+    std::vector<std::string> ShareProgramNames(const CDoc& doc, DocScan& scan);
+    void ShareProgramNames();
     int m_scanCount = 0;
 };

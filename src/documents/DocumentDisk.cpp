@@ -167,6 +167,8 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     if (shown && !m_help.BrowserShown()) {
         ActivateDoc(doc, -1);
         m_editor.SetScroll(view);
+    } else {
+        Q_EMIT DocReloaded(&doc);
     }
     Q_EMIT CommandStateChanged();
 }

@@ -93,6 +93,8 @@ Q_SIGNALS:
     void FileBound(const QString& path);
     // A file was read into the current document and wants its first scan.
     void FileLoaded(CDoc* doc);
+    // A document not shown was read again from its file.
+    void DocReloaded(CDoc* doc);
     // The last document was closed.
     void NoDocuments();
     // The document situation changed (modified mark, open, close, save).

@@ -37,6 +37,7 @@ const std::vector<CommandGroup>& CommandGroups()
         {"btCheck", {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"}, false,
          [](S s) { return s.open && !s.building; }},
         {"btStop", {"btStop", "mnuStop"}, false, [](S s) { return s.building; }},
+        {"mnuSetMainFile", {"mnuSetMainFile"}, false, [](S s) { return s.open; }},
     };
     return groups;
 }

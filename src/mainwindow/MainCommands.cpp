@@ -3,6 +3,7 @@
 
 #include "analysis/EditorEvents.h"
 #include "analysis/Navigator.h"
+#include "analysis/ProgramHost.h"
 #include "build/BuildController.h"
 #include "documents/DocumentManager.h"
 #include "documents/RecentFilesMenu.h"
@@ -95,6 +96,19 @@ void MainWindow::RegisterCommands()
     }
     d.SetAction(QStringLiteral("mnuStop"), [this] { m_build->Stop(); });
     d.SetAction(QStringLiteral("mnuCommandLine"), [this] { m_build->EditProgramCommandLine(); });
+    d.SetAction(QStringLiteral("mnuSetMainFile"), [this, current] {
+        BringDocumentToFront();
+        CDoc* doc = current();
+        if (!doc)
+            return;
+        QString error;
+        if (doc->FilePath.isEmpty())
+            m_app.prompter.Tell(m_app.labels.getValue(QStringLiteral("savebeforemainfile"))
+                                    .replace(QStringLiteral("#docname#"), doc->FileTitle),
+                                MsgIcon::Exclamation);
+        else if (!m_programs->ChooseMainFile(doc->FilePath, &error))
+            m_app.prompter.Tell(QStringLiteral("Unable to save the settings to prefs.ini:\n") + error, MsgIcon::Critical);
+    });
     d.SetAction(QStringLiteral("mnuDebugEnabled"), [this] {
         QAction* item = m_menus.item(QStringLiteral("mnuDebugEnabled"));
         item->setChecked(!item->isChecked());

@@ -6,6 +6,7 @@
 #include "analysis/EditorEvents.h"
 #include "analysis/KindIcons.h"
 #include "analysis/Navigator.h"
+#include "analysis/ProgramHost.h"
 #include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
@@ -34,6 +35,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
@@ -110,18 +112,28 @@ void MainWindow::BuildLayout()
     m_helpBrowser->installEventFilter(this);
 
     m_docs = new DocumentManager(*m_editor, *m_tabs, *m_help, m_app.labels, m_app.prompter, m_app.dialogs, this);
+    m_programs = new ProgramHost(
+        [this](const QString& path) {
+            const std::string key = ProgramHost::KeyOf(path);
+            for (const CDocPtr& doc : m_docs->Docs())
+                if (ProgramHost::KeyOf(ProgramPath(*doc)) == key)
+                    return m_editor->BufferText(*doc->EditorState);
+            return QByteArray();
+        },
+        m_app.layout.PrefsPath(), this);
+    m_programs->SetVocabulary(ProgramHost::VocabularyOf(*m_app.keywordList));
     m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
                                     this);
-    m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, this);
-    m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_references, m_app.keywordList, m_app.settings,
+    m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, *m_programs, this);
+    m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_programs, *m_references, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
                                 this);
-    auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_events, *m_tabs, *m_help, m_app.keywordList,
+    auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_events, *m_programs, *m_tabs, *m_help, m_app.keywordList,
                                       m_app.settings, m_declStyles, m_app.labels,
                                       [this](const QString& text) { SetInfoPanel(text); }},
                                      this);
     SetCodeAssist(assist);
-    m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
+    m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor, *m_programs);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.layout.stateDir, this);
     m_outputPane = new BuildOutputPane(*m_build);
@@ -155,9 +167,12 @@ void MainWindow::BuildLayout()
     m_infoPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_rowColPanel = new QLabel(this);
     m_rowColPanel->setObjectName(QStringLiteral("RowColPanel"));
+    m_mainFilePanel = new QLabel(this);
+    m_mainFilePanel->setObjectName(QStringLiteral("MainFilePanel"));
     m_goToLine = new GoToLineBox(this);
     statusBar()->addWidget(m_goToLine);
     statusBar()->addWidget(m_infoPanel, 1);
+    statusBar()->addPermanentWidget(m_mainFilePanel);
     statusBar()->addPermanentWidget(m_rowColPanel);
 }
 
@@ -176,7 +191,10 @@ void MainWindow::ConnectParts()
     connect(m_docs, &DocumentManager::NoDocuments, this, [this] {
         m_declList->Clear();
         UpdateRowColPanel();
+        UpdateMainFilePanel();
     });
+    connect(m_docs, &DocumentManager::FileBound, this, &MainWindow::UpdateMainFilePanel);
+    connect(m_programs, &ProgramHost::MainFilesChanged, this, &MainWindow::UpdateMainFilePanel);
     connect(m_docs, &DocumentManager::CommandStateChanged, this, &MainWindow::UpdateCommandState);
     connect(m_docs, &DocumentManager::ParsingHeld, m_events, &EditorEvents::HoldParsing);
     connect(m_docs, &DocumentManager::TabClicking, this, &MainWindow::CloseCallTip);
@@ -299,6 +317,19 @@ void MainWindow::OnDocActivated(CDoc* doc)
     if (!m_events->ParsingDisabled())
         m_events->HoldParsing(false);
     UpdateRowColPanel();
+    UpdateMainFilePanel();
+}
+
+void MainWindow::UpdateMainFilePanel()
+{
+    const CDoc* doc = m_docs->CurrentDoc();
+    const QString main = doc ? m_programs->MainFileOf(ProgramPath(*doc)) : QString();
+    m_mainFilePanel->setText(main.isEmpty() ? QString()
+                                            : m_app.labels.getValue(QStringLiteral("mainfile"))
+                                                  .replace(QStringLiteral("#filename#"),
+                                                           doc->FilePath.isEmpty() ? doc->FileTitle
+                                                                                   : QFileInfo(main).fileName()));
+    m_mainFilePanel->setToolTip(doc && !doc->FilePath.isEmpty() ? QDir::toNativeSeparators(main) : QString());
 }
 
 void MainWindow::InitRowColPanel()

@@ -26,6 +26,7 @@ class HelpArea;
 class HelpBrowser;
 class MainLayout;
 class Navigator;
+class ProgramHost;
 class QLabel;
 class QTimer;
 class RecentFilesMenu;
@@ -87,6 +88,7 @@ public:
     DocumentTabs& tabs() const { return *m_tabs; }
     DeclList& declList() const { return *m_declList; }
     EditorEvents& events() const { return *m_events; }
+    ProgramHost& programs() const { return *m_programs; }
     BuildController& build() const { return *m_build; }
     BuildOutputPane& outputPane() const { return *m_outputPane; }
     BottomPanel& bottomPanel() const { return *m_bottomPanel; }
@@ -130,6 +132,8 @@ private:
     void OnFirstActivation();
     void InitRowColPanel();
     void UpdateRowColPanel();
+    // The main file the document in front is checked and built with.
+    void UpdateMainFilePanel();
     void ShowAbout();
     void ShowSettings();
     void CloseCallTip();
@@ -153,6 +157,7 @@ private:
     DocumentManager* m_docs = nullptr;
     DeclList* m_declList = nullptr;
     EditorEvents* m_events = nullptr;
+    ProgramHost* m_programs = nullptr;
     std::unique_ptr<WindowBuildHost> m_buildHost;
     std::unique_ptr<BlitzDirGuard> m_blitzDir;
     BuildController* m_build = nullptr;
@@ -174,4 +179,5 @@ private:
     QString m_desktopStyle;
     QLabel* m_infoPanel = nullptr;
     QLabel* m_rowColPanel = nullptr;
+    QLabel* m_mainFilePanel = nullptr;
 };

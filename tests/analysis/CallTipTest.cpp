@@ -65,6 +65,24 @@ TEST(CallTip, FollowsInnermostUnclosedCommandCall)
     EXPECT_EQ(TipAt("Rect 1, " + many + "|"), "none");
 }
 
+TEST(CallTip, NameTokensAreTheNamesInCodeBeforeTheCaret)
+{
+    // The names with their columns, "|" the caret.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Foo(a, Bar_2(1|", "Foo@0 a@4 Bar_2@7"},   {"x = Foo|(1)", "x@0 Foo@4"},
+        {"Print \"Foo(\", Bar(|", "Print@0 Bar@14"}, {"Foo(1) ; Bar(|", "Foo@0"},
+        {"p\\Move(1, v.Vec|", "p@0 v@10"},          {"Foo($FF, 1e5, Bar|", "Foo@0 Bar@14"},
+        {"|Foo(", ""},
+    };
+    for (const auto& [marked, expected] : cases) {
+        const Caret caret = At(marked);
+        std::string names;
+        for (const TipToken& t : NameTokens(caret.line, caret.column))
+            names += (names.empty() ? "" : " ") + std::string(t.Text) + "@" + std::to_string(t.StartColumn);
+        EXPECT_EQ(names, expected) << marked;
+    }
+}
+
 TEST(CallTip, TextBoldsTheArgumentAndSignatureBracketsOptionalOnes)
 {
     const EditorKeywordListPtr vocabulary = Commands();

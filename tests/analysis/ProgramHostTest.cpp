@@ -1,0 +1,87 @@
+// The program model as the window feeds it: open documents' unsaved texts,
+// the disk's for the rest, edits as they come, files changed on disk.
+#include "analysis/ProgramHost.h"
+
+#include "support/TempDir.h"
+#include "support/Wait.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+class Host : public ::testing::Test {
+protected:
+    void Open(const QString& path, const QByteArray& text)
+    {
+        open[path] = text;
+        host.DocumentOpened(path);
+    }
+    // "file:row:col" of the declaration of the name at a place of `path`.
+    std::string Definition(const QString& path, std::uint32_t row, std::uint32_t col)
+    {
+        const auto place = host.ProgramOf(path).Definition(ProgramHost::KeyOf(path), row, col);
+        return place ? host.PathOf(place->file).section('/', -1).toStdString() + ":" + std::to_string(place->row) +
+                           ":" + std::to_string(place->col)
+                     : "none";
+    }
+
+    TempDir dir;
+    std::map<QString, QByteArray> open;
+    ProgramHost host{[this](const QString& path) { return open.at(path); }, dir.file("prefs.ini")};
+};
+
+TEST_F(Host, AnIncludeIsCheckedWithItsMainFileFromItsEditsAndTheDisk)
+{
+    const QString main = dir.write("Game/Main.bb", "Include \"Lib\\Shapes.bb\"\r\nGlobal score\r\n");
+    const QString shapes = dir.write("Game/lib/shapes.bb", "Function Area(w, h)\r\n\tReturn w * h + score\r\nEnd Function\r\n");
+    Open(shapes, "Function Area(w, h)\r\n\tReturn w * h + score\r\nEnd Function\r\n");
+    // Found on disk as it is spelt there.
+    EXPECT_EQ(host.MainFileOf(shapes), main);
+    EXPECT_EQ(Definition(shapes, 1, 17), "Main.bb:1:7");
+    EXPECT_EQ(host.FilesOf(shapes), QStringList({main, shapes}));
+    // Only what is not open is read from the disk, and watched there.
+    EXPECT_EQ(host.WatchedFiles(), QStringList({main}));
+
+    // An edit in the tab, not yet saved, is what the model reads.
+    QSignalSpy changed(&host, &ProgramHost::ProgramChanged);
+    open[shapes] = "Function Area(w, h)\r\n\tReturn w * h + scores\r\nEnd Function\r\n";
+    host.DocumentEdited(shapes, 1, 1, "\tReturn w * h + scores\r\n", 1);
+    EXPECT_EQ(changed.size(), 1);
+    EXPECT_EQ(Definition(shapes, 1, 17), "shapes.bb:1:16");  // used without declaration: a local
+
+    // The main file changed on disk: read again, without a keystroke.
+    dir.write("Game/Main.bb", "Include \"Lib\\Shapes.bb\"\r\nGlobal score, scores\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return Definition(shapes, 1, 17) == "Main.bb:1:14"; }, 5000));
+    EXPECT_EQ(host.LineText(ProgramHost::KeyOf(main), 1), "Global score, scores");
+
+    // Closed, the document is the disk's again.
+    open.erase(shapes);
+    host.DocumentClosed(shapes);
+    EXPECT_EQ(Definition(shapes, 1, 17), "Main.bb:1:7");
+}
+
+TEST_F(Host, TheMainFileChosenForAFolderIsKeptAndAnnounced)
+{
+    const QString a = dir.write("g/a.bb", "Include \"x.bb\"\r\n");
+    const QString b = dir.write("g/b.bb", "Include \"x.bb\"\r\n");
+    const QString x = dir.write("g/x.bb", "");
+    Open(x, "");
+    EXPECT_EQ(host.MainFileOf(x), a);
+    Pump();
+
+    QSignalSpy announced(&host, &ProgramHost::MainFilesChanged);
+    QString error;
+    ASSERT_TRUE(host.ChooseMainFile(b, &error)) << error.toStdString();
+    EXPECT_EQ(host.MainFileOf(x), b);
+    ASSERT_TRUE(WaitUntil([&] { return announced.size() > 0; }, 2000));
+
+    ProgramHost again([this](const QString& path) { return open.at(path); }, dir.file("prefs.ini"));
+    again.DocumentOpened(x);
+    EXPECT_EQ(again.MainFileOf(x), b);
+}
+
+}  // namespace
