@@ -1,85 +1,83 @@
-// Go to definition, find references, field lists and the fold levels over
-// arbitrary bytes. The input is a document and up to three include files
-// separated by a 0xFF 0xFE pair; include paths are mapped onto those files by
-// their length. Whatever a lookup finds must stand inside the text it names,
-// every use found must be the name it was asked for, and a field list taken
-// from what the scan kept of the included files must be the one their texts
-// give.
+// The fold levels, and the names the window shows of the program model, over
+// arbitrary bytes. The input is a main file and up to three included files
+// (a.bb, b.bb, c.bb) separated by 0xFF 0xFE pairs. Folds must nest; every
+// place the model names must stand inside its file; every list entry and
+// call tip must spell the name the model gives, whatever the lines hold.
 
 #include "FuzzParts.h"
-#include "analysis/DocScanner.h"
-#include "analysis/Navigation.h"
+#include "analysis/ProgramNames.h"
 #include "analysis/SourceWords.h"
 #include "editor/Folding.h"
+#include "language/Program.h"
 #include "platform/Text.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+namespace {
+
+void Trap(bool failed)
+{
+    if (failed)
+        __builtin_trap();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    if (size > 20000)
+        return 0;
     const std::vector<std::string_view> parts =
         fuzz::SplitParts(std::string_view(reinterpret_cast<const char*>(data), size));
-    const std::string_view document = parts.back();
-    auto files = std::make_shared<fuzz::PartFiles>(parts);
-    auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
-    DocScanner scanner(std::make_shared<IncludeCache>(files));
-    scanner.Rebuild(document, QStringLiteral("/fuzz/"), {style(2), style(3), style(4), style(5), style(6), style(8)});
-    const NavigationContext context{scanner, [&](const QString& path) { return files->Read(path); },
-                                    [](std::string_view name) { return name.size() == 3; }};
-    const NavigationContext kept{scanner, {}, {}};
+    const std::string_view document = parts.front();
 
     // A line that heads a fold is followed by deeper ones, if by any.
     const std::vector<LineFold> folds = FoldText(document);
     for (std::size_t i = 0; i < folds.size(); ++i)
-        if (folds[i].level < 0 || (folds[i].header && i + 1 < folds.size() && folds[i + 1].level <= folds[i].level))
-            __builtin_trap();
+        Trap(folds[i].level < 0 || (folds[i].header && i + 1 < folds.size() && folds[i + 1].level <= folds[i].level));
 
+    static const char* const keys[] = {"/f/main.bb", "/f/a.bb", "/f/b.bb", "/f/c.bb"};
+    std::map<std::string, std::string_view> texts;
+    lang::Program program;
+    program.SetMainFile(keys[0]);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        texts[keys[i]] = parts[i];
+        program.SetFile(keys[i], parts[i]);
+    }
+    for (const std::string& key : program.NeededFiles())
+        program.SetMissing(key);
+    const programnames::LineText line = [&](const std::string& key, std::uint32_t row) {
+        const auto text = texts.find(key);
+        if (text == texts.end())
+            return std::string();
+        const words::SourceLines lines(text->second);
+        return int(row) < lines.Count() ? std::string(lines.Line(int(row) + 1)) : std::string();
+    };
+
+    const std::vector<lang::SymbolInfo> types = program.Types();
     const words::SourceLines lines(document);
-    for (int line = 1; line <= std::min(lines.Count(), 8); ++line) {
-        const std::string_view text = lines.Line(line);
-        for (int column = 0; column <= int(text.size()); column += 3) {
-            if (const std::optional<SourcePlace> place = FindDefinition(document, line, column, context)) {
-                std::optional<std::string> source;
-                if (place->file.isEmpty())
-                    source = std::string(document);
-                else
-                    source = files->Read(place->file);
-                if (!source)
-                    __builtin_trap();
-                const words::SourceLines target(*source);
-                if (place->line < 1 || place->line > target.Count() || place->column < 0 ||
-                    place->column > int(target.Line(place->line).size()))
-                    __builtin_trap();
+    for (int row = 0; row < std::min(lines.Count(), 8); ++row) {
+        const std::string_view text = lines.Line(row + 1);
+        for (std::uint32_t col = 0; col <= text.size(); col += 3) {
+            if (const std::optional<lang::Range> place = program.Definition(keys[0], std::uint32_t(row), col)) {
+                const std::string target = line(place->file, place->row);
+                Trap(texts.find(place->file) == texts.end() || place->col > place->endCol ||
+                     place->endCol > target.size());
             }
-            const std::optional<FieldsOfAType> read = FieldsAt(document, line, column, context);
-            const std::optional<FieldsOfAType> listed = FieldsAt(document, line, column, kept);
-            if (read.has_value() != listed.has_value() ||
-                (read && (read->file != listed->file || read->fields != listed->fields)))
-                __builtin_trap();
-            if (listed) {
-                const std::string source = listed->file.isEmpty() ? std::string(document)
-                                                                  : files->Read(listed->file).value_or(std::string());
-                const words::SourceLines target(source);
-                for (const TypeField& f : listed->fields) {
-                    const std::string_view fieldLine = target.Line(f.line);
-                    if (f.line < 1 || f.line > target.Count() || f.column < 0 ||
-                        std::size_t(f.column) > fieldLine.size() ||
-                        fieldLine.substr(std::size_t(f.column), f.name.size()) != f.name)
-                        __builtin_trap();
-                }
-            }
-            const std::optional<words::NameAtCaret> at = words::NameAt(text, column);
-            if (!at || column % 2)
-                continue;
-            for (const Reference& r : FindReferences(document, at->name, context)) {
-                const std::string_view found = std::string_view(r.lineText).substr(std::size_t(r.column), at->name.size());
-                if (!text::EqualsNoCase(found, at->name))
-                    __builtin_trap();
-            }
+            const std::vector<lang::SymbolInfo> fields = program.FieldsAt(keys[0], std::uint32_t(row), text, col);
+            const EditorKeywordListPtr list = programnames::ListOf(fields, types, line, {});
+            for (const EditorKeywordPtr& e : *list)
+                Trap(e->Name.empty());
+        }
+        for (const lang::SymbolInfo& s : program.VisibleNames(keys[0], std::uint32_t(row))) {
+            Trap(!text::EqualsNoCase(programnames::Spelling(s, line), s.name));
+            if (s.kind == lang::SymbolKind::Function)
+                Trap(programnames::CallableOf(s, line)->Params.size() != s.params.size());
         }
     }
     return 0;

@@ -3,9 +3,9 @@
 #include "analysis/Completion.h"
 #include "analysis/DlgInlineHelp.h"
 #include "analysis/DlgListVar.h"
-#include "analysis/DocScanner.h"
 #include "analysis/EditorEvents.h"
-#include "analysis/Navigation.h"
+#include "analysis/ProgramHost.h"
+#include "analysis/ProgramNames.h"
 #include "analysis/Words.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
@@ -18,7 +18,6 @@
 #include <QEvent>
 
 #include <algorithm>
-#include <exception>
 
 namespace {
 
@@ -31,12 +30,6 @@ int WordStart(std::string_view line, int endColumn)
     while (start > 0 && !IsWordDelimiter(line[std::size_t(start) - 1]))
         --start;
     return start;
-}
-
-char FirstChar(const QString& s)
-{
-    const QByteArray bytes = s.toLatin1();
-    return bytes.isEmpty() ? '\0' : bytes.front();
 }
 
 QByteArray Bytes(const std::string& s)
@@ -136,27 +129,12 @@ void CodeAssistant::ShowTypeList(const std::string& prefix)
     OpenList(prefix);
 }
 
-void CodeAssistant::ShowFieldList(const std::string& varName, const std::string& prefix)
+void CodeAssistant::ShowFieldList(const std::string& /*varName*/, const std::string& prefix)
 {
     if (!m_host.docs.CurrentDoc())
         return;
-    EditCtrl& editor = m_host.editor;
-    EditorKeywordListPtr fields;
-    try {
-        const EditorKeywordListPtr keywords = DocKeywords();
-        // A variable of a type this document declares lists that type's
-        // Field lines, whatever else the names may resolve to.
-        const EditorKeyword* type = FieldListType(*keywords, varName);
-        if (type && type->Line > 0)
-            fields = FieldList(*keywords, varName, editor.LineCount(), [&](int line) { return editor.LineText(line); },
-                               m_host.styles);
-        else
-            fields = IncludedTypeFields();
-    } catch (const std::exception&) {
-        // Whatever the source holds, a "\" typed in it only ever lists
-        // fields or shows nothing.
-        return;
-    }
+    // The model reads the variable and the fields before the "\" itself.
+    const EditorKeywordListPtr fields = FieldsAtCaret();
     if (!fields)
         return;
     CloseTip();
@@ -164,27 +142,29 @@ void CodeAssistant::ShowFieldList(const std::string& varName, const std::string&
     OpenList(prefix);
 }
 
-EditorKeywordListPtr CodeAssistant::IncludedTypeFields()
+EditorKeywordListPtr CodeAssistant::FieldsAtCaret()
 {
     const CDoc* doc = m_host.docs.CurrentDoc();
     if (!doc)
         return nullptr;
-    // Only the lines edited since the last scan are read.
-    m_host.events.ScanDocument();
-    const DocScanner* scan = m_host.events.Scanner(doc->Key);
-    if (!scan || m_host.docs.CurrentDoc() != doc)
-        return nullptr;
-    const QByteArray text = m_host.editor.Text();
+    m_host.events.TakeEdits();
+    const QString path = ProgramPath(*doc);
     const EditorSelection caret = m_host.editor.Selection();
-    // No reading of files while typing: the scan kept the fields of every
-    // type an included file declares.
-    const NavigationContext context{*scan, {}, {}, FirstChar(m_host.settings.CommentChar),
-                                    FirstChar(m_host.settings.StringChar)};
-    const std::optional<FieldsOfAType> found = FieldsAt(std::string_view(text.constData(), std::size_t(text.size())),
-                                                        caret.EndLine + 1, caret.EndColumn, context);
-    if (!found || found->file.isEmpty())
+    const QByteArray line = m_host.editor.LineText(caret.EndLine + 1);
+    // The field's name typed so far, type character included, is no part of the path.
+    const int at = WordStart(std::string_view(line.constData(), std::size_t(line.size())), caret.EndColumn);
+    lang::Program& program = m_host.programs.ProgramOf(path);
+    const std::vector<lang::SymbolInfo> fields =
+        program.FieldsAt(ProgramHost::KeyOf(path), std::uint32_t(caret.EndLine),
+                         std::string_view(line.constData(), std::size_t(line.size())), std::uint32_t(at));
+    if (fields.empty())
         return nullptr;
-    return FieldEntries(found->fields, m_host.styles);
+    return programnames::ListOf(fields, program.Types(), LineReader(), m_host.styles);
+}
+
+programnames::LineText CodeAssistant::LineReader() const
+{
+    return [this](const std::string& key, std::uint32_t row) { return m_host.programs.LineText(key, row); };
 }
 
 // The tokens are already in the list; this shows it at the caret with the

@@ -2,6 +2,7 @@
 
 #include "analysis/CallTip.h"
 #include "analysis/CodeAssist.h"
+#include "analysis/ProgramNames.h"
 #include "editor/Keywords.h"
 
 #include <QObject>
@@ -19,6 +20,7 @@ class DocumentTabs;
 class EditCtrl;
 class EditorEvents;
 class HelpArea;
+class ProgramHost;
 struct Settings;
 
 // What the popups use of the main window. References stay with their
@@ -27,9 +29,10 @@ struct Settings;
 struct CodeAssistHost {
     EditCtrl& editor;
     DocumentManager& docs;
-    // Scans the document up to the last keystroke, for the names a field
-    // list resolves.
+    // Hands the model the edits up to the last keystroke.
     EditorEvents& events;
+    // The program model, for the names and fields the lists offer.
+    ProgramHost& programs;
     DocumentTabs& tabs;
     HelpArea& help;
     const EditorKeywordListPtr& vocabulary;
@@ -92,9 +95,10 @@ private:
     };
 
     EditorKeywordListPtr DocKeywords() const;
-    // The fields of a type declared in an included file that the field
-    // access at the caret leads to; null for any other.
-    EditorKeywordListPtr IncludedTypeFields();
+    // The fields of the type the field access at the caret leads to; null
+    // for none.
+    EditorKeywordListPtr FieldsAtCaret();
+    programnames::LineText LineReader() const;
     Insertion TargetAtCaret(std::string name) const;
     void Insert(const Insertion& insertion);
     void OpenList(const std::string& prefix);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analysis/Navigation.h"
 #include "editor/Keywords.h"
 
 #include <QByteArray>
@@ -94,21 +93,3 @@ private:
 
 // The document's types, for the list after a ".".
 EditorKeywordList TypeList(const EditorKeywordList& docKeywords);
-
-// The type FieldList reads the fields of: the one the first Global or Local
-// named `varName` was declared with (Local p.Player), if the list has it
-// (an included file's type too). Null when the variable or its type is missing.
-const EditorKeyword* FieldListType(const EditorKeywordList& docKeywords, std::string_view varName);
-
-// The fields of the type that `varName` was declared with (Local p.Player,
-// Global p.Player), read from the Field lines after the type's Type line.
-// `lineText` gives a 1-based line of the document. Null when the variable,
-// its type or any Field line is missing, or the type is an included file's.
-EditorKeywordListPtr FieldList(const EditorKeywordList& docKeywords, std::string_view varName,
-                               int lineCount, const std::function<QByteArray(int line)>& lineText,
-                               const DeclStyles& styles);
-
-// The list of fields found elsewhere (a type of an included file), made as
-// FieldList makes that of the document's own: each field as written, its Key
-// the field and its line. Null when there are none.
-EditorKeywordListPtr FieldEntries(const std::vector<TypeField>& fields, const DeclStyles& styles);

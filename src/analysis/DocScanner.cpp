@@ -414,24 +414,3 @@ bool DocScanner::RefreshIncludePaths()
     m_includePaths = std::move(paths);
     return true;
 }
-
-QStringList DocScanner::IncludedFiles() const
-{
-    QStringList files;
-    for (const Use& u : m_uses)
-        if (u.file && !files.contains(u.file->path))
-            files.push_back(u.file->path);
-    return files;
-}
-
-std::optional<DocScanner::Origin> DocScanner::OriginOf(const EditorKeyword& entry) const
-{
-    if (entry.Line > 0)
-        return Origin{QString(), entry.Line};
-    for (const Use& u : m_uses)
-        if (u.file)
-            for (const EditorKeywordPtr& e : u.file->entries)
-                if (e.get() == &entry)
-                    return Origin{u.file->path, -entry.Line, u.file.get()};
-    return std::nullopt;
-}

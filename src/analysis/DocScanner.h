@@ -62,20 +62,7 @@ public:
     const EditorKeywordListPtr& DocKeywords() const { return m_list; }
     // Every include path met, once each, in the order first met.
     const QStringList& Includes() const { return m_includePaths; }
-    // The files on disk those includes were read from, once each, in the
-    // same order; an include that names no readable file has none.
-    QStringList IncludedFiles() const;
     int LineCount() const { return m_lineCount; }
-    // The file on disk an entry of the list was declared in, with its line
-    // there (from 1); the document's own entries give an empty file.
-    struct Origin {
-        QString file;
-        int line = 0;
-        // The reading of the included file it came from; null for the document.
-        const IncludedFile* included = nullptr;
-    };
-    std::optional<Origin> OriginOf(const EditorKeyword& entry) const;
-
 private:
     struct Decl;
     struct Use;

@@ -39,58 +39,8 @@ std::optional<std::string> DiskFiles::Read(const QString& path)
     return bytes;
 }
 
-void TypeBodies::Add(const words::SourceLines& source, int typeLine)
-{
-    const int lastField = LastFieldLine(source, typeLine);
-    Body body{typeLine, std::uint32_t(m_text.size()), 0};
-    if (lastField > 0) {
-        const std::string_view first = source.Line(typeLine + 1);
-        const std::string_view last = source.Line(lastField);
-        const std::string_view lines(first.data(), std::size_t(last.data() + last.size() - first.data()));
-        if (lines.size() > UINT32_MAX - m_text.size())
-            return;
-        m_text.append(lines);
-        body.size = std::uint32_t(lines.size());
-    }
-    m_bodies.push_back(body);
-}
-
-std::optional<std::vector<TypeField>> TypeBodies::FieldsOf(int typeLine, char commentChar, char stringChar) const
-{
-    const auto it = std::lower_bound(m_bodies.begin(), m_bodies.end(), typeLine,
-                                     [](const Body& b, int line) { return b.typeLine < line; });
-    if (it == m_bodies.end() || it->typeLine != typeLine)
-        return std::nullopt;
-    std::vector<TypeField> fields =
-        FieldsOfType(words::SourceLines(std::string_view(m_text).substr(it->offset, it->size)), 0, commentChar,
-                     stringChar);
-    for (TypeField& f : fields)
-        f.line += typeLine;
-    return fields;
-}
-
-namespace {
-
-// The Field lines of the types declared on `typeLines` of a file's text.
-std::shared_ptr<const TypeBodies> ReadTypes(std::string_view content, std::vector<int> typeLines)
-{
-    if (typeLines.empty())
-        return nullptr;
-    std::sort(typeLines.begin(), typeLines.end());
-    typeLines.erase(std::unique(typeLines.begin(), typeLines.end()), typeLines.end());
-    const words::SourceLines lines(content);
-    auto types = std::make_shared<TypeBodies>();
-    for (const int line : typeLines)
-        types->Add(lines, line);
-    types->Trim();
-    return types;
-}
-
-}  // namespace
-
 struct IncludeCache::Kept {
     StagedEntries declarations;
-    std::shared_ptr<const TypeBodies> types;
     FileStamp stamp;
     std::size_t textBytes = 0;
     // The entries made last, while some document still holds them.
@@ -201,9 +151,7 @@ IncludedFilePtr IncludeCache::Entries(const QString& path, const DeclStyles& sty
         }
         kept = std::make_unique<Kept>();
         kept->declarations.Reserve(content->size());
-        std::vector<int> typeLines;
-        scan::ScanIncludeText(*content, kept->declarations, &typeLines);
-        kept->types = ReadTypes(*content, std::move(typeLines));
+        scan::ScanIncludeText(*content, kept->declarations);
         kept->declarations.Sort();
         kept->declarations.Trim();
         kept->stamp = status->stamp;
@@ -214,7 +162,6 @@ IncludedFilePtr IncludeCache::Entries(const QString& path, const DeclStyles& sty
     auto made = std::make_shared<IncludedFile>();
     made->path = *file;
     made->entries = kept->declarations.Make(styles);
-    made->types = kept->types;
     kept->made = made;
     kept->madeWith = styles;
     return made;
@@ -231,8 +178,7 @@ std::size_t IncludeCache::KeptBytes() const
 {
     std::size_t bytes = 0;
     for (const auto& [path, kept] : m_kept)
-        bytes += sizeof(Kept) + std::size_t(path.size()) * sizeof(QChar) + kept->declarations.Bytes() +
-                 (kept->types ? kept->types->Bytes() : 0);
+        bytes += sizeof(Kept) + std::size_t(path.size()) * sizeof(QChar) + kept->declarations.Bytes();
     return bytes;
 }
 

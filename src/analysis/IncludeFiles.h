@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analysis/TypeFields.h"
 #include "editor/Keywords.h"
 #include "platform/FileStatus.h"
 
@@ -41,40 +40,11 @@ public:
     std::optional<std::string> Read(const QString& path) override;
 };
 
-// The Field lines of the types a file declares, kept as text so that a field
-// list has them at hand while typing without reading the file: a type's
-// lines cost less than the fields taken apart.
-class TypeBodies {
-public:
-    // The type declared on `typeLine` (from 1) of `source`.
-    void Add(const words::SourceLines& source, int typeLine);
-    // Its fields, read as FieldsOfType reads them in the file; nullopt when
-    // no type was added on that line.
-    std::optional<std::vector<TypeField>> FieldsOf(int typeLine, char commentChar, char stringChar) const;
-    std::size_t Bytes() const { return m_bodies.capacity() * sizeof(Body) + m_text.capacity(); }
-    void Trim()
-    {
-        m_bodies.shrink_to_fit();
-        m_text.shrink_to_fit();
-    }
-
-private:
-    // The lines after the Type line up to its last Field line, in m_text.
-    struct Body {
-        int typeLine = 0;
-        std::uint32_t offset = 0;
-        std::uint32_t size = 0;
-    };
-    std::vector<Body> m_bodies;  // in the order of the lines
-    std::string m_text;
-};
-
 // One reading of an included file: the entries it declares, in its own list
 // order, shared by every Include of the file in every document.
 struct IncludedFile {
     QString path;  // where it was read from
     std::vector<EditorKeywordPtr> entries;
-    std::shared_ptr<const TypeBodies> types;
 };
 using IncludedFilePtr = std::shared_ptr<const IncludedFile>;
 

@@ -1,20 +1,15 @@
 #include "analysis/Navigator.h"
 
-#include "analysis/DocScanner.h"
 #include "analysis/EditorEvents.h"
-#include "analysis/Navigation.h"
+#include "analysis/ProgramHost.h"
 #include "analysis/ReferencesPane.h"
 #include "analysis/SourceWords.h"
 #include "documents/DocumentFiles.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
-#include "platform/FileStatus.h"
-#include "platform/Text.h"
-#include "platform/Windows1252.h"
 #include "startup/Labels.h"
 #include "startup/Settings.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -65,21 +60,6 @@ CDoc* Navigator::DocOfFile(const QString& path) const
     return nullptr;
 }
 
-std::optional<std::string> Navigator::ReadSource(const QString& path) const
-{
-    // What the user sees of a file open as a document, else the file read
-    // as the editor would hold it (so columns count the same bytes).
-    if (const CDoc* open = DocOfFile(path))
-        return m_host.editor.BufferText(*open->EditorState).toStdString();
-    QFile file;
-    if (!OpenRegularFile(file, path))
-        return std::nullopt;
-    std::string bytes = file.readAll().toStdString();
-    if (text::HasNonAscii(bytes) && !text::IsValidUtf8(bytes))
-        bytes = text::Windows1252ToUtf8(bytes);
-    return bytes;
-}
-
 bool Navigator::Show(const JumpPlace& place, int length)
 {
     CDoc* target = place.docKey.isEmpty() ? nullptr : m_host.docs.FindDoc(place.docKey).get();
@@ -116,22 +96,25 @@ std::optional<Navigator::CaretName> Navigator::NameUnderCaret()
     if (!doc)
         return std::nullopt;
     TakeMenuPlace();
-    // The scan follows the text up to this keystroke: only edited lines are read.
-    m_host.events.ScanDocument();
-    const DocScanner* scan = m_host.events.Scanner(doc->Key);
-    if (!scan)
-        return std::nullopt;
-    const char comment = FirstChar(m_host.settings.CommentChar);
-    const char quote = FirstChar(m_host.settings.StringChar);
+    // The model follows the text up to this keystroke.
+    m_host.events.TakeEdits();
     const CaretPosition caret = m_host.editor.CaretPos();
     const QByteArray lineText = m_host.editor.LineText(caret.Line);
     auto at = words::NameAt(std::string_view(lineText.constData(), std::size_t(lineText.size())), caret.Column,
-                            comment, quote);
+                            FirstChar(m_host.settings.CommentChar), FirstChar(m_host.settings.StringChar));
     if (!at) {
         m_host.setInfoPanel(m_host.labels.getValue(QStringLiteral("nonameatcaret")));
         return std::nullopt;
     }
-    return CaretName{*doc, *scan, caret, std::move(at->name), comment, quote};
+    return CaretName{*doc, ProgramPath(*doc), caret, std::move(at->name)};
+}
+
+JumpPlace Navigator::PlaceOf(const std::string& key, std::uint32_t row, std::uint32_t column) const
+{
+    for (const CDocPtr& d : m_host.docs.Docs())
+        if (ProgramHost::KeyOf(ProgramPath(*d)) == key)
+            return {d->Key, d->FilePath, int(row) + 1, int(column)};
+    return {QString(), m_host.programs.PathOf(key), int(row) + 1, int(column)};
 }
 
 void Navigator::GoToDefinition()
@@ -139,24 +122,15 @@ void Navigator::GoToDefinition()
     const std::optional<CaretName> at = NameUnderCaret();
     if (!at)
         return;
-    const QByteArray text = m_host.editor.Text();
-    const EditorKeywordListPtr& vocabulary = m_host.vocabulary;
-    const NavigationContext context{at->scan, [this](const QString& path) { return ReadSource(path); },
-                                    [&vocabulary](std::string_view name) {
-                                        return vocabulary && vocabulary->Find(text::ToLower(name)) != nullptr;
-                                    },
-                                    at->comment, at->quote};
-    const std::optional<SourcePlace> place = FindDefinition(
-        std::string_view(text.constData(), std::size_t(text.size())), at->caret.Line, at->caret.Column, context);
+    const std::optional<lang::Range> place = m_host.programs.ProgramOf(at->path).Definition(
+        ProgramHost::KeyOf(at->path), std::uint32_t(at->caret.Line - 1), std::uint32_t(at->caret.Column));
     if (!place) {
         m_host.setInfoPanel(m_host.labels.getValue(QStringLiteral("nodeclaration"))
                                 .replace(QStringLiteral("#name#"), QString::fromStdString(at->name)));
         return;
     }
     m_host.setInfoPanel(QString());
-    const JumpPlace to = place->file.isEmpty() ? JumpPlace{at->doc.Key, at->doc.FilePath, place->line, place->column}
-                                               : JumpPlace{QString(), place->file, place->line, place->column};
-    JumpTo(to, int(at->name.size()));
+    JumpTo(PlaceOf(place->file, place->row, place->col), int(place->endCol - place->col));
 }
 
 void Navigator::FindReferences()
@@ -164,27 +138,37 @@ void Navigator::FindReferences()
     const std::optional<CaretName> at = NameUnderCaret();
     if (!at)
         return;
-    const QByteArray text = m_host.editor.Text();
-    const NavigationContext context{at->scan, [this](const QString& path) { return ReadSource(path); }, {},
-                                    at->comment, at->quote};
-    const std::vector<Reference> found =
-        ::FindReferences(std::string_view(text.constData(), std::size_t(text.size())), at->name, context);
+    ProgramHost& programs = m_host.programs;
+    lang::Program& program = programs.ProgramOf(at->path);
+    std::vector<lang::Range> found =
+        program.References(ProgramHost::KeyOf(at->path), std::uint32_t(at->caret.Line - 1), std::uint32_t(at->caret.Column));
+    if (found.empty()) {
+        // A name the program declares nowhere (a command): its uses as a word.
+        for (const std::string& key : program.Files())
+            if (const std::optional<std::string> text = programs.Text(key))
+                words::ForEachUse(
+                    *text, at->name,
+                    [&](const words::Use& use) {
+                        found.push_back({key, std::uint32_t(use.line - 1), std::uint32_t(use.column),
+                                         std::uint32_t(use.column + int(at->name.size()))});
+                        return true;
+                    },
+                    FirstChar(m_host.settings.CommentChar), FirstChar(m_host.settings.StringChar));
+    }
 
     std::vector<ReferenceRow> rows;
     rows.reserve(found.size());
-    for (const Reference& r : found) {
+    for (const lang::Range& r : found) {
+        const JumpPlace place = PlaceOf(r.file, r.row, r.col);
         ReferenceRow row;
-        if (r.file.isEmpty()) {
-            row.docKey = at->doc.Key;
-            row.path = at->doc.FilePath;
-            row.title = at->doc.FileTitle;
-        } else {
-            row.path = r.file;
-            row.title = QFileInfo(r.file).fileName();
-        }
-        row.line = r.line;
-        row.column = r.column;
-        row.text = QString::fromUtf8(r.lineText.data(), qsizetype(r.lineText.size())).trimmed();
+        row.docKey = place.docKey;
+        row.path = place.path;
+        const CDocPtr doc = place.docKey.isEmpty() ? nullptr : m_host.docs.FindDoc(place.docKey);
+        row.title = doc ? doc->FileTitle : QFileInfo(place.path).fileName();
+        row.line = place.line;
+        row.column = place.column;
+        const std::string line = programs.LineText(r.file, r.row);
+        row.text = QString::fromUtf8(line.data(), qsizetype(line.size())).trimmed();
         row.text.replace(QLatin1Char('\t'), QLatin1Char(' '));
         rows.push_back(std::move(row));
     }

@@ -6,14 +6,15 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 
 class CUILabels;
-class DocScanner;
 class DocumentManager;
 class EditorEvents;
+class ProgramHost;
 class ReferencesPane;
 struct CDoc;
 struct ReferenceRow;
@@ -25,8 +26,8 @@ struct NavigatorHost {
     EditCtrl& editor;
     DocumentManager& docs;
     EditorEvents& events;
+    ProgramHost& programs;
     ReferencesPane& pane;
-    const EditorKeywordListPtr& vocabulary;
     const Settings& settings;
     const CUILabels& labels;
     // Writes the status bar's message panel.
@@ -34,8 +35,9 @@ struct NavigatorHost {
 };
 
 // Go to definition, find references and the walk back and forward through
-// the jumps they made, across documents. A declaration in an included file
-// opens that file as a document.
+// the jumps they made, across documents. Names mean what the program model
+// binds them to in the document's whole program; a declaration in a file
+// not open opens it as a document.
 class Navigator : public QObject {
     Q_OBJECT
 public:
@@ -58,17 +60,17 @@ public:
     void ForgetMenuPlace() { m_menuPlace.reset(); }
 
 private:
-    // The name the caret is on, with what the lookups need around it; none
-    // (and the status bar says why) when the caret is on no name.
+    // The name the caret is on and the model's place of it; none (and the
+    // status bar says why) when the caret is on no name.
     struct CaretName {
         const CDoc& doc;
-        const DocScanner& scan;
+        QString path;  // as the model knows the document
         CaretPosition caret;
         std::string name;
-        char comment;
-        char quote;
     };
     std::optional<CaretName> NameUnderCaret();
+    // The document or file of a model's file key, at a row and column from 0.
+    JumpPlace PlaceOf(const std::string& key, std::uint32_t row, std::uint32_t column) const;
     JumpPlace Here() const;
     // The caret goes to the name the editor's menu was opened on, when a
     // command of that menu runs.
@@ -80,7 +82,6 @@ private:
     void JumpTo(const JumpPlace& place, int length);
     void OnReferenceChosen(const ReferenceRow& row);
     CDoc* DocOfFile(const QString& path) const;
-    std::optional<std::string> ReadSource(const QString& path) const;
 
     NavigatorHost m_host;
     JumpHistory m_history;

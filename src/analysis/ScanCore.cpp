@@ -195,25 +195,22 @@ void Yielder::Check()
     m_last = std::chrono::steady_clock::now();
 }
 
-void ScanIncludeText(std::string_view content, StagedEntries& out, std::vector<int>* typeLines)
+void ScanIncludeText(std::string_view content, StagedEntries& out)
 {
     // Keys count the included file's own entries from 0.
     class Counted : public DeclSink {
     public:
-        Counted(StagedEntries& out, std::vector<int>* typeLines) : m_out(out), m_typeLines(typeLines) {}
+        explicit Counted(StagedEntries& out) : m_out(out) {}
         void Declared(int kind, int line, std::string_view name, std::string_view nameTail,
                       std::string_view returnType) override
         {
             m_out.Add(kind, line, m_counter++, name, nameTail, returnType);
-            if (m_typeLines && kind == kKindType)
-                m_typeLines->push_back(-line);
         }
 
     private:
         StagedEntries& m_out;
-        std::vector<int>* m_typeLines;
         std::uint32_t m_counter = 0;
-    } counted(out, typeLines);
+    } counted(out);
     Collector collector(-1, counted);
     ForEachStatement(content, kIncludeKeywords, [&](const Statement& st) { collector.Declaration(st, false); });
 }

@@ -94,8 +94,7 @@ private:
     unsigned m_count = 0;
 };
 
-// The declarations of an included file's text, with keys counted from 0,
-// and the lines of its Type statements (from 1) when `typeLines` is given.
-void ScanIncludeText(std::string_view content, StagedEntries& out, std::vector<int>* typeLines = nullptr);
+// The declarations of an included file's text, with keys counted from 0.
+void ScanIncludeText(std::string_view content, StagedEntries& out);
 
 }  // namespace scan

@@ -153,9 +153,28 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     }
     logLine(QStringLiteral("ValidDoc OK"));
 
+    // A program is compiled from its main file, saved like the document.
+    QString source = doc->FilePath;
+    QString title = doc->FileTitle;
+    if (const std::optional<BuildMainFile> main = m_host.MainFileOf(docKey); main && main->path != doc->FilePath) {
+        if (!main->docKey.isEmpty()) {
+            if (const std::optional<BuildDocInfo> open = m_host.FindDoc(main->docKey); open && open->Modified)
+                m_host.SaveDoc(main->docKey);
+            const std::optional<BuildDocInfo> open = m_host.FindDoc(main->docKey);
+            if (open && open->Modified) {
+                m_prompter.Tell(text::ReplaceAll(m_labels.getValue(QStringLiteral("savebeforebuild")),
+                                                 QStringLiteral("#docname#"), open->FileTitle),
+                                MsgIcon::Critical);
+                return;
+            }
+        }
+        source = main->path;
+        title = paths::FileNameOf(source);
+    }
+
     BuildJob job;
     job.command.binDir = m_settings.B3DBinDir();
-    job.command.sourcePath = doc->FilePath;
+    job.command.sourcePath = source;
     job.command.mode = mode;
     job.command.debug = m_debugEnabled;
     job.command.programCommandLine = m_programCommandLine;
@@ -165,8 +184,9 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
 
     const QString statusLabel = m_labels.getValue(StatusLabelKey(mode));
     m_lastBuiltKey = docKey;
+    m_lastBuiltPath = source;
     logLine(QStringLiteral("cmdstr=") + commandLine);
-    m_launchText = text::ReplaceAll(statusLabel, QStringLiteral("#filename#"), doc->FileTitle);
+    m_launchText = text::ReplaceAll(statusLabel, QStringLiteral("#filename#"), title);
     m_host.SetInfoPanelText(m_launchText);
 
     // What the last build marked is not this one's.
@@ -285,17 +305,18 @@ void BuildController::Abort()
 std::optional<QString> BuildController::DocOfReport(const std::string& file)
 {
     const std::optional<BuildDocInfo> built = m_host.FindDoc(m_lastBuiltKey);
+    const bool fromItself = built && SameFile(built->FilePath, m_lastBuiltPath);
     if (const std::optional<QString> onDisk = ReportedFileOnDisk(file)) {
-        if (built && SameFile(built->FilePath, *onDisk))
+        if (fromItself && SameFile(built->FilePath, *onDisk))
             return m_lastBuiltKey;
         return m_host.OpenDoc(*onDisk);
     }
     // The main file is echoed as it was given, which may name it in a form
     // this disk does not know; its name still tells it.
     const QString name = paths::FileNameOf(text::FromBytes(file));
-    if (built && !name.isEmpty() && name.compare(built->FileTitle, Qt::CaseInsensitive) == 0)
-        return m_lastBuiltKey;
-    return std::nullopt;
+    if (name.isEmpty() || name.compare(paths::FileNameOf(m_lastBuiltPath), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return fromItself ? std::optional<QString>(m_lastBuiltKey) : m_host.OpenDoc(m_lastBuiltPath);
 }
 
 bool BuildController::ShowError(const CompilerError& error)

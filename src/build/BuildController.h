@@ -34,7 +34,8 @@ public:
                     QObject* parent = nullptr);
     ~BuildController() override;
 
-    // The commands of the build menu and toolbar, on the current document.
+    // The commands of the build menu and toolbar, on the current document:
+    // they build its main file.
     void Check();
     void CompileAndRun();
     void BuildExecutable();
@@ -44,9 +45,11 @@ public:
     // Edits the program command line in DialogCommandLine.
     void EditProgramCommandLine();
 
+    // Builds the program of a document from its main file.
     void BuildDoc(const QString& docKey, BuildMode mode);
     // "OK" when the document may be built, else the text to show. The
-    // document in the editor is saved first; no other document is.
+    // document in the editor is saved first; no other document is (but the
+    // main file it is built from).
     QString ValidDoc(const QString& docKey);
     // The Stop command: ends the running compiler and the program it runs,
     // and says so.
@@ -119,6 +122,7 @@ private:
     bool m_debugEnabled = true;
     QString m_programCommandLine;
     QString m_lastBuiltKey;
+    QString m_lastBuiltPath;  // the main file it was built from
     // The status text set at launch, which the result is appended to even
     // when the panel has since shown something else.
     QString m_launchText;

@@ -12,6 +12,12 @@ struct BuildDocInfo {
     bool Modified = false;
 };
 
+// The file a document is built from when a program includes it.
+struct BuildMainFile {
+    QString path;
+    QString docKey;  // the document open on it; "" when none is
+};
+
 // The build's view of the main window: its documents, their saving and
 // showing, and the status panel "infoPanel". Documents are named by Key.
 class BuildHost {
@@ -19,6 +25,9 @@ public:
     virtual ~BuildHost() = default;
 
     virtual std::optional<BuildDocInfo> FindDoc(const QString& key) const = 0;
+    // The main file the document is built from; nothing when that is the
+    // document itself.
+    virtual std::optional<BuildMainFile> MainFileOf(const QString& /*key*/) { return std::nullopt; }
     // The key of the document in the editor; "" when none is open.
     virtual QString CurrentDocKey() const = 0;
     // The plain save: to its path without asking, through the Save dialog

@@ -122,15 +122,15 @@ void MainWindow::BuildLayout()
         m_app.layout.PrefsPath(), this);
     m_programs->SetVocabulary(ProgramHost::VocabularyOf(*m_app.keywordList));
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, *m_programs, this);
-    m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_references, m_app.keywordList, m_app.settings,
+    m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_programs, *m_references, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
                                 this);
-    auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_events, *m_tabs, *m_help, m_app.keywordList,
+    auto* assist = new CodeAssistant({*m_editor, *m_docs, *m_events, *m_programs, *m_tabs, *m_help, m_app.keywordList,
                                       m_app.settings, m_declStyles,
                                       [this](const QString& text) { SetInfoPanel(text); }},
                                      this);
     SetCodeAssist(assist);
-    m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor);
+    m_buildHost = std::make_unique<WindowBuildHost>(*this, *m_docs, *m_editor, *m_programs);
     m_build = new BuildController(*m_buildHost, m_app.settings, m_app.labels, m_app.prompter, m_app.log,
                                   m_app.layout.stateDir, this);
     m_outputPane = new BuildOutputPane(*m_build);

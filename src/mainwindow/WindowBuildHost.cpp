@@ -1,14 +1,30 @@
 #include "mainwindow/WindowBuildHost.h"
 
+#include "analysis/ProgramHost.h"
 #include "build/CompilerOutput.h"
 #include "documents/DocumentFiles.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 #include "mainwindow/MainWindow.h"
 
-WindowBuildHost::WindowBuildHost(MainWindow& window, DocumentManager& docs, EditCtrl& editor)
-    : m_window(window), m_docs(docs), m_editor(editor)
+WindowBuildHost::WindowBuildHost(MainWindow& window, DocumentManager& docs, EditCtrl& editor, ProgramHost& programs)
+    : m_window(window), m_docs(docs), m_editor(editor), m_programs(programs)
 {
+}
+
+std::optional<BuildMainFile> WindowBuildHost::MainFileOf(const QString& key)
+{
+    const CDocPtr doc = m_docs.FindDoc(key);
+    if (!doc || doc->FilePath.isEmpty())
+        return std::nullopt;
+    const QString main = m_programs.MainFileOf(doc->FilePath);
+    const std::string mainKey = ProgramHost::KeyOf(main);
+    if (mainKey == ProgramHost::KeyOf(doc->FilePath))
+        return std::nullopt;
+    for (const CDocPtr& d : m_docs.Docs())
+        if (!d->FilePath.isEmpty() && ProgramHost::KeyOf(d->FilePath) == mainKey)
+            return BuildMainFile{main, d->Key};
+    return BuildMainFile{main, QString()};
 }
 
 std::optional<BuildDocInfo> WindowBuildHost::FindDoc(const QString& key) const

@@ -200,11 +200,6 @@ TEST(IncrementalScan, IncludedFilesAreReadAgainOnlyWhenTheyChange)
     cache.NewScan();
     EXPECT_NE(cache.Entries("/src/lib/a.bb", styles), first);
     EXPECT_EQ(files->reads, 4);
-    // Where an entry of the list was declared.
-    const EditorKeyword& fromLib = scanner.DocKeywords()->Item(1);
-    EXPECT_EQ(scanner.OriginOf(fromLib)->file, "/src/lib/a.bb");
-    EXPECT_EQ(scanner.OriginOf(fromLib)->line, 1);
-    EXPECT_EQ(scanner.OriginOf(scanner.DocKeywords()->Item(3))->line, 3);
 }
 
 TEST(IncrementalScan, MissingIncludesListTheirFolderOncePerScanAndNotAgainWhileItIsUnchanged)

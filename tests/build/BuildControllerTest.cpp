@@ -151,6 +151,29 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     EXPECT_EQ(prompter.texts(), QStringList({"Please save named.bb before building."}));
 }
 
+TEST_F(BuildFixture, AnIncludedDocumentBuildsItsMainFileSavedToo)
+{
+    // other.bb includes game.bb; both have unsaved changes.
+    host.mains["Doc_1"] = {otherPath, "Doc_2"};
+    host.docs["Doc_1"].Modified = host.docs["Doc_2"].Modified = true;
+    // An error the main file's name tells, in a form this disk does not know.
+    blitz.Prints("BlitzCC V1.108\r\n\"C:\\Games\\other.bb\":4:2:4:2:Expecting expression\r\n", 255);
+    build->Check();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(blitz.Args(), QStringList({"-c", otherPath}));
+    EXPECT_EQ(host.calls.join(' '), "save:Doc_1 save:Doc_2 open:other.bb show:Doc_2:4 mark:4:2");
+    EXPECT_TRUE(host.panel.startsWith("Checking other.bb...")) << host.panel.toStdString();
+
+    // Its main file not open, it is opened as well.
+    host.mains["Doc_1"] = {otherPath, ""};
+    host.docs.erase("Doc_2");
+    host.current = "Doc_1";
+    host.calls.clear();
+    build->Check();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(host.calls.join(' '), "save:Doc_1 open:other.bb show:Doc_2:4 mark:4:2");
+}
+
 TEST_F(BuildFixture, RunRebuildsTheLastBuiltDocumentWhileItIsOpen)
 {
     blitz.Prints("Executing...\r\n");

@@ -84,6 +84,11 @@ public:
         auto it = docs.find(key);
         return it == docs.end() ? std::nullopt : std::optional(it->second);
     }
+    std::optional<BuildMainFile> MainFileOf(const QString& key) override
+    {
+        auto it = mains.find(key);
+        return it == mains.end() ? std::nullopt : std::optional(it->second);
+    }
     QString CurrentDocKey() const override { return current; }
     void SaveDoc(const QString& key) override
     {
@@ -125,6 +130,7 @@ public:
     }
 
     std::map<QString, BuildDocInfo> docs;
+    std::map<QString, BuildMainFile> mains;  // of the documents a program includes
     QString current;
     QString panel;
     QStringList calls;
