@@ -69,6 +69,7 @@ const Shown kWindow[] = {
     {"mnuCheck", "mnucheck", "F7", 0}, {"mnuCompile", "mnucompile", "F5", 0}, {"mnuRun", "mnurun", "F6", 0},
     {"mnuBuildExe", "mnubuildexe", "F8", 0}, {"mnuStop", "mnustop", "Shift+F5", 0},
     {"mnuCommandLine", "mnucommandline", "", 0}, {"mnuDebugEnabled", "mnudebugenabled", "", 0},
+    {"mnuSetMainFile", "mnusetmainfile", "", 0},
     {"mnuHelpTop", "mnuhelp", "", 0}, {"mnuAbout", "mnuabout", "", 0}, {"mnuShowHelp", "mnushowhelp", "", 0},
     {"mnuPrev", "mnuprev", "", 0}, {"mnuNext", "mnunext", "", 0}, {"mnuPrefs", "mnuprefs", "", 0},
     {"mnuAutoUpdate", "mnuautoupdate", "", 0}, {"mnuDebugTop", "", "", 0}, {"mnuDisableParsing", "", "", 0},
