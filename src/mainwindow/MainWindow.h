@@ -27,6 +27,7 @@ class HelpBrowser;
 class MainLayout;
 class Navigator;
 class ProgramHost;
+class ProgramTools;
 class QLabel;
 class QTimer;
 class RecentFilesMenu;
@@ -101,6 +102,7 @@ public:
     Navigator& navigator() const { return *m_navigator; }
     ReferencesPane& references() const { return *m_references; }
     RecentFilesMenu& recentFiles() const { return *m_recent; }
+    ProgramTools& programTools() const { return *m_programTools; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -166,6 +168,7 @@ private:
     ReferencesPane* m_references = nullptr;
     Navigator* m_navigator = nullptr;
     RecentFilesMenu* m_recent = nullptr;
+    ProgramTools* m_programTools = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     GoToLineBox* m_goToLine = nullptr;

@@ -28,7 +28,7 @@ const QStringList kDocument = {"btSaveBBFileAs", "btSaveBBFileAll", "btCloseBBFi
 const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"};
 const QStringList kEditing = {"btFindReplace",     "mnuFindReplace",  "btColor",    "mnuGoToLine", "mnuGoToDefinition",
                                "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
-                               "mnuUnfoldAll"};
+                               "mnuUnfoldAll", "mnuFindInProgram", "mnuGoToSymbol", "mnuRename"};
 const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy",
                                 "mnuIndentBlock", "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"};
 const QStringList kPaste = {"btPaste", "mnuPaste"};
