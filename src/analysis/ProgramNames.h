@@ -31,6 +31,10 @@ int KindOf(lang::SymbolKind kind);
 EditorKeywordListPtr ListOf(const std::vector<lang::SymbolInfo>& symbols, const std::vector<lang::SymbolInfo>& types,
                             const LineText& line, const DeclStyles& styles);
 
+// The types `symbols` are of, looked up by name: what ListOf needs to spell
+// them, without every type of the program.
+std::vector<lang::SymbolInfo> TypesOf(const std::vector<lang::SymbolInfo>& symbols, lang::Program& program);
+
 // A program's function as the call tip shows a command: its parameters as
 // declared, those with a default value optional.
 EditorKeywordPtr CallableOf(const lang::SymbolInfo& function, const LineText& line);
