@@ -40,7 +40,13 @@ public:
         endResetModel();
     }
     const lang::SymbolInfo& At(int row) const { return m_symbols[std::size_t(row)]; }
-    void ForgetFiles() { m_titles.clear(); }
+    // A new look at the program, perhaps another one, at each opening.
+    void ForgetFiles(const QString& path)
+    {
+        m_path = path;
+        m_titles.clear();
+        m_containers.clear();
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
@@ -60,7 +66,7 @@ public:
             return {};
         switch (index.column()) {
         case 0: return Name(index.row());
-        case 1: return QString::fromStdString(s.container);
+        case 1: return Container(s);
         case 2: return Title(s.place.file);
         default: return int(s.place.row) + 1;
         }
@@ -80,6 +86,29 @@ public:
         }
         return name;
     }
+    // The type of a field, the function of a local, parameter or label, as
+    // its declaration spells it (the model keeps names in lower case).
+    QString Container(const lang::SymbolInfo& s) const
+    {
+        if (s.container.empty())
+            return {};
+        const bool isType = s.kind == lang::SymbolKind::Field;
+        const std::string key = (isType ? "t:" : "f:") + s.container;
+        auto it = m_containers.find(key);
+        if (it == m_containers.end()) {
+            ProgramHost& programs = m_editor.host().programs;
+            lang::Program& program = programs.ProgramOf(m_path);
+            const std::optional<lang::SymbolInfo> owner =
+                isType ? program.TypeNamed(s.container) : program.FunctionNamed(s.container);
+            const std::string spelled =
+                owner ? programnames::Spelling(*owner, [&programs](const std::string& file, std::uint32_t row) {
+                    return programs.LineText(file, row);
+                })
+                      : s.container;
+            it = m_containers.emplace(key, QString::fromStdString(spelled)).first;
+        }
+        return it->second;
+    }
     QString Title(const std::string& key) const
     {
         auto it = m_titles.find(key);
@@ -92,7 +121,8 @@ private:
     ProgramEditor& m_editor;
     std::vector<lang::SymbolInfo> m_symbols;
     mutable std::vector<QString> m_names;
-    mutable std::unordered_map<std::string, QString> m_titles;
+    QString m_path;
+    mutable std::unordered_map<std::string, QString> m_titles, m_containers;
 };
 
 SymbolBox::SymbolBox(ProgramEditor& editor, QWidget* parent)
@@ -131,7 +161,7 @@ void SymbolBox::Open()
     m_path = m_editor.CurrentPath();
     if (m_path.isEmpty())
         return;
-    m_model->ForgetFiles();
+    m_model->ForgetFiles(m_path);
     m_filter->clear();
     Narrow();
     // Over the top of the window, as wide as half of it.

@@ -202,6 +202,12 @@ TEST_F(ProgramTools, GoToSymbolNarrowsAsTypedAndGoesToTheChoice)
     SymbolBox& box = window->programTools().symbolBox();
     ASSERT_TRUE(box.isVisible());
     EXPECT_EQ(std::size_t(box.RowCount()), window->programs().ProgramOf(main).Symbols().size());
+    QTest::keyClicks(box.Filter(), "score");
+    QStringList rows;
+    for (int row = 0; row < box.RowCount(); ++row)
+        rows << box.RowText(row);
+    EXPECT_TRUE(rows.contains("score Thing world.bb 2")) << "the field's type as declared: " << rows.join(", ").toStdString();
+    box.Filter()->clear();
     QTest::keyClicks(box.Filter(), "adpo");
     ASSERT_GE(box.RowCount(), 1);
     EXPECT_EQ(box.RowText(0), "AddPoints  player.bb 1");
