@@ -119,8 +119,32 @@ void CodeAssistant::ShowCompletion()
     bool selected = false;
     const std::string line = CaretLine(&column, &selected);
     const std::string word = GetWordBeforeCaret(line, column, selected, false);
+    // The names the model knows at the caret: the function's own locals and
+    // parameters lead, ahead of the program's constants, globals, arrays,
+    // functions and types, the commands and the document's labels.
+    EditorKeywordListPtr lead, rest;
+    ProgramNamesAtCaret([&](lang::Program& program, const std::string& key, std::uint32_t row) {
+        std::vector<lang::SymbolInfo> names = program.VisibleNames(key, row);
+        // Not the word being typed, which the model takes for a new local.
+        const EditorSelection caret = m_host.editor.Selection();
+        std::erase_if(names, [&](const lang::SymbolInfo& s) {
+            return s.place.file == key && s.place.row == row && int(s.place.col) <= caret.EndColumn &&
+                   caret.EndColumn <= int(s.place.endCol);
+        });
+        const auto own = std::stable_partition(names.begin(), names.end(), [](const lang::SymbolInfo& s) {
+            return s.kind == lang::SymbolKind::Local || s.kind == lang::SymbolKind::Parameter;
+        });
+        const std::vector<lang::SymbolInfo> types = program.Types();
+        std::vector<lang::SymbolInfo> others(own, names.end());
+        others.insert(others.end(), types.begin(), types.end());
+        lead = programnames::ListOf({names.begin(), own}, types, LineReader(), m_host.styles);
+        rest = programnames::ListOf(others, types, LineReader(), m_host.styles);
+    });
+    for (const EditorKeywordPtr& e : *DocKeywords())
+        if (e->Kind() == kKindLabel)
+            rest->Add(e);
     m_list->SetVocabulary(m_host.vocabulary);
-    m_list->setTokens(*DocKeywords(), true);
+    m_list->setTokens(*rest, true, *lead);
     if (m_list->isSingleToken(word)) {
         AutoCompleteToken();
         return;
@@ -133,7 +157,12 @@ void CodeAssistant::ShowTypeList(const std::string& prefix)
     if (!m_host.docs.CurrentDoc())
         return;
     CloseTip();
-    m_list->setTokens(TypeList(*DocKeywords()), false);
+    EditorKeywordListPtr types;
+    ProgramNamesAtCaret([&](lang::Program& program, const std::string&, std::uint32_t) {
+        const std::vector<lang::SymbolInfo> all = program.Types();
+        types = programnames::ListOf(all, all, LineReader(), m_host.styles);
+    });
+    m_list->setTokens(*types, false);
     OpenList(prefix);
 }
 
@@ -167,7 +196,15 @@ EditorKeywordListPtr CodeAssistant::FieldsAtCaret()
                          std::string_view(line.constData(), std::size_t(line.size())), std::uint32_t(at));
     if (fields.empty())
         return nullptr;
-    return programnames::ListOf(fields, program.Types(), LineReader(), m_host.styles);
+    return programnames::ListOf(fields, programnames::TypesOf(fields, program), LineReader(), m_host.styles);
+}
+
+void CodeAssistant::ProgramNamesAtCaret(
+    const std::function<void(lang::Program&, const std::string& key, std::uint32_t row)>& ask)
+{
+    m_host.events.TakeEdits();
+    const QString path = ProgramPath(*m_host.docs.CurrentDoc());
+    ask(m_host.programs.ProgramOf(path), ProgramHost::KeyOf(path), std::uint32_t(m_host.editor.Selection().EndLine));
 }
 
 programnames::LineText CodeAssistant::LineReader() const

@@ -100,6 +100,9 @@ private:
     // The fields of the type the field access at the caret leads to; null
     // for none.
     EditorKeywordListPtr FieldsAtCaret();
+    // Asks the program model of the document in front, fed the edits up to
+    // the last keystroke, about the caret's row (from 0).
+    void ProgramNamesAtCaret(const std::function<void(lang::Program&, const std::string& key, std::uint32_t row)>& ask);
     programnames::LineText LineReader() const;
     Insertion TargetAtCaret(std::string name) const;
     void Insert(const Insertion& insertion);

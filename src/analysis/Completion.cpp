@@ -36,8 +36,9 @@ void CompletionList::setRowsPerPage(int rows)
     m_rowsPerPage = std::max(1, rows);
 }
 
-void CompletionList::setTokens(const EditorKeywordList& list, bool withCommands)
+void CompletionList::setTokens(const EditorKeywordList& list, bool withCommands, const EditorKeywordList& lead)
 {
+    m_lead = lead;
     m_tokens = EditorKeywordList();
     m_tokens.Option = true;
     if (withCommands && m_vocabulary)
@@ -46,6 +47,12 @@ void CompletionList::setTokens(const EditorKeywordList& list, bool withCommands)
     m_current = 0;
     m_top = 1;
     m_selectedName.clear();
+}
+
+const EditorKeyword& CompletionList::Item(int position) const
+{
+    const int lead = int(m_lead.Count());
+    return position <= lead ? m_lead.Item(std::size_t(position)) : m_tokens.Item(std::size_t(position - lead));
 }
 
 int CompletionList::scrollMaximum() const
@@ -60,26 +67,20 @@ void CompletionList::updateview(int first, int selected)
     // Only a drawn row sets the name, as only a drawn row can be seen chosen.
     const int last = std::min(first + m_rowsPerPage - 1, count());
     if (m_current >= std::max(first, 1) && m_current <= last) {
-        const std::string& name = m_tokens.Item(std::size_t(m_current)).Name;
+        const std::string& name = Item(m_current).Name;
         m_selectedName = name.substr(0, name.find('.'));
     }
 }
 
-void CompletionList::ShowNearestToken(std::string_view prefix)
+int CompletionList::NearestIn(int first, int last, std::string_view prefix) const
 {
-    const int n = count();
-    if (n == 0) {
-        m_current = 0;
-        m_top = 1;
-        return;
-    }
     // A search by halving that stops on an exact hit and when the middle no
     // longer moves; `hi` ends on the first entry not below the prefix.
-    int lo = 1;
-    int hi = n;
-    int mid = (n + 1) / 2;
+    int lo = first;
+    int hi = last;
+    int mid = (first + last + 1) / 2;
     while (true) {
-        const int c = CompareNoCase(m_tokens.Item(std::size_t(mid)).Name, prefix);
+        const int c = CompareNoCase(Item(mid).Name, prefix);
         if (c < 0) {
             lo = mid;
         } else {
@@ -94,18 +95,50 @@ void CompletionList::ShowNearestToken(std::string_view prefix)
             break;
         mid = next;
     }
-    updateview(std::min(hi, scrollMaximum()), hi);
+    return hi;
+}
+
+int CompletionList::StartingFrom(int position, int last, std::string_view prefix) const
+{
+    int n = 0;
+    for (; position <= last && n < 2 && StartsWithNoCase(Item(position).Name, prefix); ++position)
+        ++n;
+    return n;
+}
+
+void CompletionList::ShowNearestToken(std::string_view prefix)
+{
+    const int n = count();
+    if (n == 0) {
+        m_current = 0;
+        m_top = 1;
+        return;
+    }
+    const int lead = int(m_lead.Count());
+    int nearest = 0;
+    if (lead > 0) {
+        nearest = NearestIn(1, lead, prefix);
+        if (!StartsWithNoCase(Item(nearest).Name, prefix) && lead < n)
+            nearest = 0;
+    }
+    if (nearest == 0)
+        nearest = NearestIn(lead + 1, n, prefix);
+    updateview(std::min(nearest, scrollMaximum()), nearest);
 }
 
 bool CompletionList::isSingleToken(std::string_view prefix)
 {
     ShowNearestToken(prefix);
-    if (m_current < 1)
+    if (m_current < 1 || !StartsWithNoCase(Item(m_current).Name, prefix))
         return false;
-    if (!StartsWithNoCase(m_tokens.Item(std::size_t(m_current)).Name, prefix))
-        return false;
-    return m_current == count() ||
-           !StartsWithNoCase(m_tokens.Item(std::size_t(m_current) + 1).Name, prefix);
+    const int lead = int(m_lead.Count()), n = count();
+    // The same name may start entries both among the leading ones and after.
+    int found = 0;
+    if (lead > 0)
+        found += StartingFrom(NearestIn(1, lead, prefix), lead, prefix);
+    if (lead < n)
+        found += StartingFrom(NearestIn(lead + 1, n, prefix), n, prefix);
+    return found == 1;
 }
 
 Narrowed CompletionList::Narrow(std::string_view word)
@@ -113,7 +146,7 @@ Narrowed CompletionList::Narrow(std::string_view word)
     const bool single = isSingleToken(word);
     if (!SelectionMatches(word))
         return Narrowed::NoMatch;
-    if (single && text::EqualsNoCase(m_tokens.Item(std::size_t(m_current)).Name, word))
+    if (single && text::EqualsNoCase(Item(m_current).Name, word))
         return Narrowed::Complete;
     return Narrowed::Open;
 }
@@ -121,7 +154,7 @@ Narrowed CompletionList::Narrow(std::string_view word)
 bool CompletionList::SelectionMatches(std::string_view word) const
 {
     return m_current >= 1 && m_current <= count() &&
-           StartsWithNoCase(m_tokens.Item(std::size_t(m_current)).Name, word);
+           StartsWithNoCase(Item(m_current).Name, word);
 }
 
 ListKeyOutcome CompletionList::KeyDown(ListKey key)
@@ -163,7 +196,7 @@ std::vector<CompletionRow> CompletionList::VisibleRows() const
     std::vector<CompletionRow> rows;
     const int last = std::min(m_top + m_rowsPerPage - 1, count());
     for (int p = std::max(m_top, 1); p <= last; ++p) {
-        const EditorKeyword& e = m_tokens.Item(std::size_t(p));
+        const EditorKeyword& e = Item(p);
         rows.push_back({p, RowText(e), RowIcon(e.Kind()), p == m_current});
     }
     return rows;
@@ -186,14 +219,4 @@ int CompletionList::RowIcon(int kind)
     case 7: return 18;
     default: return 20;
     }
-}
-
-EditorKeywordList TypeList(const EditorKeywordList& docKeywords)
-{
-    EditorKeywordList types;
-    types.Option = true;
-    for (const EditorKeywordPtr& e : docKeywords)
-        if (e->Kind() == kKindType)
-            types.Add(e);
-    return types;
 }

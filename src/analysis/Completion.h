@@ -33,6 +33,9 @@ enum class Narrowed { Open, NoMatch, Complete };
 // The model behind the autocomplete popup: the offered names in ascending
 // order of their lower-cased Name, the selected one and the visible window
 // of rows. Positions count from 1; current is 0 only for an empty list.
+// Names that matter most where the caret is (the locals and parameters of
+// the function it is in) may lead the list, in their own name order before
+// the others: a typed word selects among them first.
 class CompletionList {
 public:
     // `vocabulary` is the command vocabulary merged in by setTokens.
@@ -42,12 +45,16 @@ public:
     void setRowsPerPage(int rows);
     int rowsPerPage() const { return m_rowsPerPage; }
 
-    // Offers the entries of `list`, preceded by the vocabulary when
-    // `withCommands`. Nothing is selected until the view is set.
-    void setTokens(const EditorKeywordList& list, bool withCommands);
+    // Offers the entries of `list`, together with the vocabulary when
+    // `withCommands`, after the entries of `lead`. Nothing is selected until
+    // the view is set.
+    void setTokens(const EditorKeywordList& list, bool withCommands, const EditorKeywordList& lead = {});
+    // The entries after the leading ones.
     const EditorKeywordList& tokens() const { return m_tokens; }
+    // The entry at a position, leading ones first.
+    const EditorKeyword& Item(int position) const;
 
-    int count() const { return int(m_tokens.Count()); }
+    int count() const { return int(m_lead.Count() + m_tokens.Count()); }
     int current() const { return m_current; }
     int top() const { return m_top; }
     // Largest first row the scroll bar allows (at least 1).
@@ -83,13 +90,18 @@ public:
     static int RowIcon(int kind);
 
 private:
+    // The first entry of positions [first, last] not below `prefix`; the
+    // last one when every entry is below it.
+    int NearestIn(int first, int last, std::string_view prefix) const;
+    // How many entries from `position` on, up to `last`, start with
+    // `prefix`, counting no further than two.
+    int StartingFrom(int position, int last, std::string_view prefix) const;
+
     EditorKeywordListPtr m_vocabulary;
+    EditorKeywordList m_lead;
     EditorKeywordList m_tokens;
     int m_rowsPerPage = 8;
     int m_current = 0;
     int m_top = 1;
     std::string m_selectedName;
 };
-
-// The document's types, for the list after a ".".
-EditorKeywordList TypeList(const EditorKeywordList& docKeywords);

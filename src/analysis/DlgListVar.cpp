@@ -66,7 +66,7 @@ protected:
         bold.setBold(true);
         int y = 0;
         for (const CompletionRow& row : model.VisibleRows()) {
-            const EditorKeyword& entry = model.tokens().Item(std::size_t(row.position));
+            const EditorKeyword& entry = model.Item(row.position);
             const QRect rowRect(0, y, width(), rh);
             KindIcon(entry.Kind()).paint(&p, QRect(3, y + (rh - kIconSize) / 2, kIconSize, kIconSize));
             if (row.selected)
@@ -148,11 +148,11 @@ DlgListVar::DlgListVar(QWidget* parent)
 
 DlgListVar::~DlgListVar() = default;
 
-void DlgListVar::setTokens(const EditorKeywordList& list, bool withCommands)
+void DlgListVar::setTokens(const EditorKeywordList& list, bool withCommands, const EditorKeywordList& lead)
 {
     m_model = CompletionList(m_vocabulary);
     m_model.setRowsPerPage(kVisibleRows);
-    m_model.setTokens(list, withCommands);
+    m_model.setTokens(list, withCommands, lead);
     SyncScrollBar();
 }
 

@@ -26,8 +26,9 @@ public:
     // The commands a list `withCommands` offers; read by setTokens.
     void SetVocabulary(EditorKeywordListPtr vocabulary) { m_vocabulary = std::move(vocabulary); }
 
-    // Offers `list`, after the vocabulary when `withCommands`.
-    void setTokens(const EditorKeywordList& list, bool withCommands);
+    // Offers `list`, with the vocabulary when `withCommands`, after `lead`
+    // (CompletionList::setTokens).
+    void setTokens(const EditorKeywordList& list, bool withCommands, const EditorKeywordList& lead = {});
     // Shows the page starting at `first` (1-based) with `selected` chosen
     // (`first` when -1).
     void updateview(int first, int selected = -1);

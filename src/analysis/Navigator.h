@@ -50,6 +50,9 @@ public:
     // A jump to a line of the current document (a declaration chosen in
     // the list), kept in the history as the others.
     void JumpToLine(int line);
+    // A jump to a place of any file (a symbol or a match chosen in a list),
+    // kept in the history as the others; `length` bytes there are selected.
+    void JumpToPlace(const JumpPlace& place, int length) { JumpTo(place, length); }
     void GoBack();
     void GoForward();
     // The editor's menu, opened with the right button, was closed: a

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <map>
 
 namespace programnames {
@@ -50,11 +51,23 @@ EditorKeywordParam Param(std::string_view param, std::string_view head, std::siz
     return p;
 }
 
-std::map<std::string, std::string> TypeSpellings(const std::vector<lang::SymbolInfo>& types, const LineText& line)
+// The spelling of each type `symbols` name: reading the line of every type
+// a program declares would cost more than the list itself.
+std::map<std::string, std::string> TypeSpellings(const std::vector<lang::SymbolInfo>& symbols,
+                                                 const std::vector<lang::SymbolInfo>& types, const LineText& line)
 {
     std::map<std::string, std::string> spelt;
-    for (const lang::SymbolInfo& t : types)
-        spelt.emplace(t.name, Spelling(t, line));
+    for (const lang::SymbolInfo& s : symbols)
+        if (s.typeText.size() > 1 && s.typeText.front() == '.')
+            spelt.emplace(s.typeText.substr(1), std::string());
+    if (spelt.empty())
+        return spelt;
+    for (const lang::SymbolInfo& t : types) {
+        const auto it = spelt.find(t.name);
+        if (it != spelt.end() && it->second.empty())
+            it->second = Spelling(t, line);
+    }
+    std::erase_if(spelt, [](const auto& entry) { return entry.second.empty(); });
     return spelt;
 }
 
@@ -103,7 +116,7 @@ int KindOf(lang::SymbolKind kind)
 EditorKeywordListPtr ListOf(const std::vector<lang::SymbolInfo>& symbols, const std::vector<lang::SymbolInfo>& types,
                             const LineText& line, const DeclStyles& styles)
 {
-    const std::map<std::string, std::string> spelt = TypeSpellings(types, line);
+    const std::map<std::string, std::string> spelt = TypeSpellings(symbols, types, line);
     auto list = std::make_shared<EditorKeywordList>();
     list->Option = true;
     for (const lang::SymbolInfo& s : symbols) {
@@ -173,6 +186,20 @@ std::vector<EditorKeywordPtr> SharedEntries(const std::vector<lang::SymbolInfo>&
         entries.push_back(std::move(e));
     }
     return entries;
+}
+
+std::vector<lang::SymbolInfo> TypesOf(const std::vector<lang::SymbolInfo>& symbols, lang::Program& program)
+{
+    std::vector<lang::SymbolInfo> types;
+    for (const lang::SymbolInfo& s : symbols) {
+        if (s.typeText.size() < 2 || s.typeText.front() != '.')
+            continue;
+        const std::string_view name = std::string_view(s.typeText).substr(1);
+        if (std::none_of(types.begin(), types.end(), [&](const lang::SymbolInfo& t) { return t.name == name; }))
+            if (std::optional<lang::SymbolInfo> type = program.TypeNamed(name))
+                types.push_back(std::move(*type));
+    }
+    return types;
 }
 
 EditorKeywordPtr CallableOf(const lang::SymbolInfo& function, const LineText& line)

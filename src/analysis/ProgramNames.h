@@ -42,6 +42,10 @@ std::vector<EditorKeywordPtr> SharedEntries(const std::vector<lang::SymbolInfo>&
                                             const std::set<std::string>& covered, const LineText& line,
                                             const DeclStyles& styles);
 
+// The types `symbols` are of, looked up by name: what ListOf needs to spell
+// them, without every type of the program.
+std::vector<lang::SymbolInfo> TypesOf(const std::vector<lang::SymbolInfo>& symbols, lang::Program& program);
+
 // A program's function as the call tip shows a command: its parameters as
 // declared, those with a default value optional; its Key the name in lower
 // case, as the commands' are.

@@ -44,23 +44,33 @@ bool IsBlitzSource(const QString& path)
     return path.right(3).toLower() == u".bb";
 }
 
+namespace {
+
+// What SaveDocumentFile refuses before it tries to write.
+bool RefusedForSave(const QFileInfo& info, QString* error)
+{
+    QString why;
+    if (info.isDir()) {
+        why = QStringLiteral("A folder of that name is in the way.");
+    } else {
+        // The write bits are asked for directly: the permission check alone
+        // says yes to the administrator, who should not overwrite a protected
+        // file by accident either.
+        constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        if (info.exists() && !(info.permissions() & kAnyWrite))
+            why = QStringLiteral("The file is read-only.");
+    }
+    if (error && !why.isEmpty())
+        *error = why;
+    return !why.isEmpty();
+}
+
+}  // namespace
+
 bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error, QString* keptCopy)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        if (error)
-            *error = QStringLiteral("A folder of that name is in the way.");
+    if (RefusedForSave(QFileInfo(path), error))
         return false;
-    }
-    // The write bits are asked for directly: the permission check alone says
-    // yes to the administrator, who should not overwrite a protected file by
-    // accident either.
-    constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (info.exists() && !(info.permissions() & kAnyWrite)) {
-        if (error)
-            *error = QStringLiteral("The file is read-only.");
-        return false;
-    }
     RewriteFailure failure;
     if (RewriteFile(path, bytes, &failure))
         return true;
@@ -68,6 +78,34 @@ bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* erro
         *error = failure.reason;
     if (keptCopy)
         *keptCopy = failure.keptCopy;
+    return false;
+}
+
+bool CanSaveDocumentFile(const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    if (RefusedForSave(info, error))
+        return false;
+    const std::optional<FileStatus> status = StatusOf(path);
+    if (!status) {
+        if (QFileInfo(info.absolutePath()).isWritable())
+            return true;
+        if (error)
+            *error = QStringLiteral("The folder does not take new files.");
+        return false;
+    }
+    if (status->special) {
+        if (error)
+            *error = QStringLiteral("It is a pipe, a device or a socket, not a file.");
+        return false;
+    }
+    // Opening for reading and writing changes nothing, and fails as the
+    // write would (no permission, a read-only file system).
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return true;
+    if (error)
+        *error = file.errorString();
     return false;
 }
 

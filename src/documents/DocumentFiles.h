@@ -36,6 +36,13 @@ bool IsBlitzSource(const QString& path);
 // copy holds its old contents.
 bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error, QString* keptCopy = nullptr);
 
+// Whether SaveDocumentFile may write `path` now, without writing anything:
+// for work that changes several files and must know first that it can change
+// them all. A file that exists must be a regular file with a write permission
+// that opens for writing; a new one needs a folder that takes files. `error`
+// says why not.
+bool CanSaveDocumentFile(const QString& path, QString* error);
+
 // The length in bytes of the longest line of the file at `path`, when it is
 // longer than `limit`; 0 otherwise, and for a file that cannot be read. Only
 // a file larger than `limit` is read at all.

@@ -83,6 +83,9 @@ EditorView::EditorView(QWidget* parent) : QsciScintilla(parent)
     // Ctrl+Shift+Z is how the Linux desktops redo; Ctrl+Y stays as well.
     if (QsciCommand* redo = standardCommands()->find(QsciCommand::Redo))
         redo->setAlternateKey(QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z).toCombined());
+    // Ctrl+T is the window's Go to Symbol; the control would swap two lines.
+    if (QsciCommand* transpose = standardCommands()->find(QsciCommand::LineTranspose))
+        transpose->setKey(0);
 }
 
 void EditorView::SetSelectionColour(const QColor& colour)

@@ -124,6 +124,9 @@ public:
     // The fields of a type, by its name.
     std::vector<SymbolInfo> FieldsOf(std::string_view typeName);
     std::vector<SymbolInfo> Types();
+    // The type of that name, by lookup: a list that spells a few types asks
+    // for them without listing every declaration of the program.
+    std::optional<SymbolInfo> TypeNamed(std::string_view typeName);
     // The names usable at a place: the function's locals and parameters (or
     // the main program's locals) first, then constants, globals and arrays,
     // then the program's functions.

@@ -154,6 +154,15 @@ std::vector<SymbolInfo> Program::Types()
     return out;
 }
 
+std::optional<SymbolInfo> Program::TypeNamed(std::string_view typeName)
+{
+    m->Refresh();
+    const auto t = m->types.find(m->names.Find(typeName));
+    if (t == m->types.end())
+        return std::nullopt;
+    return Describe(*m, SymRef{SymRef::kGlobal, t->second});
+}
+
 std::vector<SymbolInfo> Program::VisibleNames(std::string_view key, std::uint32_t row)
 {
     m->Refresh();

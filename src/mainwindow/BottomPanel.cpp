@@ -48,13 +48,7 @@ BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, 
     m_tabs->setFocusPolicy(Qt::NoFocus);
     m_tabs->addTab(outputCaption);
     m_tabs->addTab(referencesCaption);
-    auto* close = new QToolButton(m_tabs);
-    close->setObjectName(QStringLiteral("ReferencesClose"));
-    close->setAutoRaise(true);
-    close->setFocusPolicy(Qt::NoFocus);
-    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    close->setIconSize(QSize(10, 10));
-    m_tabs->setTabButton(ReferencesTab, QTabBar::RightSide, close);
+    QToolButton* close = AddCloseButton(ReferencesTab, QStringLiteral("ReferencesClose"));
 
     m_summary = new QLabel(m_strip);
     m_summary->setObjectName(QStringLiteral("BuildOutputSummary"));
@@ -144,20 +138,50 @@ void BottomPanel::ShowTab(Tab tab)
     SetCollapsed(false);
 }
 
-void BottomPanel::ShowReferences()
+void BottomPanel::ShowList(Tab tab)
 {
     const bool opened = m_collapsed || m_openedByReferences;
-    ShowTab(ReferencesTab);
+    ShowTab(tab);
     m_openedByReferences = opened;
 }
 
 void BottomPanel::CloseReferences()
 {
-    m_tabs->setCurrentIndex(BuildOutputTab);
-    SetTabShown(ReferencesTab, false);
-    if (m_openedByReferences)
+    CloseList(ReferencesTab);
+}
+
+void BottomPanel::CloseList(Tab tab)
+{
+    const Tab other = tab == ReferencesTab ? SearchTab : ReferencesTab;
+    const bool otherShown = other < m_tabs->count() && TabShown(other);
+    if (m_tabs->currentIndex() == tab)
+        m_tabs->setCurrentIndex(otherShown ? other : BuildOutputTab);
+    SetTabShown(tab, false);
+    if (m_openedByReferences && !otherShown) {
         SetCollapsed(true);
-    m_openedByReferences = false;
+        m_openedByReferences = false;
+    }
+}
+
+QToolButton* BottomPanel::AddCloseButton(Tab tab, const QString& name)
+{
+    auto* close = new QToolButton(m_tabs);
+    close->setObjectName(name);
+    close->setAutoRaise(true);
+    close->setFocusPolicy(Qt::NoFocus);
+    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    close->setIconSize(QSize(10, 10));
+    m_tabs->setTabButton(tab, QTabBar::RightSide, close);
+    return close;
+}
+
+void BottomPanel::AddSearchResults(QWidget& results, const QString& caption)
+{
+    m_tabs->addTab(caption);
+    connect(AddCloseButton(SearchTab, QStringLiteral("SearchResultsClose")), &QToolButton::clicked, this,
+            &BottomPanel::CloseSearchResults);
+    m_tabs->setTabVisible(SearchTab, false);
+    m_pages->addWidget(&results);
 }
 
 void BottomPanel::SetTabShown(Tab tab, bool shown)

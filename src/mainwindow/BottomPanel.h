@@ -12,13 +12,13 @@ class ReferencesPane;
 // The one panel below the editor: a strip of tabs with the collapse toggle
 // and the last build's summary, over the content of the chosen tab. The
 // strip stays when the panel is collapsed, so the summary can still be read.
-// A failed build brings the build's output forward, a list of references
-// brings itself forward; closing the references goes back to the build's
-// output as the panel was before the references opened it.
+// A failed build brings the build's output forward, a list of references or
+// of matches found in the program brings itself forward; closing such a list
+// goes back to the build's output as the panel was before the list opened it.
 class BottomPanel : public QWidget {
     Q_OBJECT
 public:
-    enum Tab { BuildOutputTab = 0, ReferencesTab = 1 };
+    enum Tab { BuildOutputTab = 0, ReferencesTab = 1, SearchTab = 2 };
 
     BottomPanel(BuildOutputPane& output, const QString& outputCaption, ReferencesPane& references,
                 const QString& referencesCaption, QWidget* parent = nullptr);
@@ -36,6 +36,11 @@ public:
     void ShowTab(Tab tab);
     // The references' close button: their tab goes until the next list.
     void CloseReferences();
+    // The matches of a find in the program: a tab of their own, shown from
+    // the first search on and closed as the references are.
+    void AddSearchResults(QWidget& results, const QString& caption);
+    void ShowSearchResults() { ShowList(SearchTab); }
+    void CloseSearchResults() { CloseList(SearchTab); }
     QString Summary() const;
     QTabBar* Tabs() const { return m_tabs; }
     QToolButton* Toggle() const { return m_toggle; }
@@ -49,7 +54,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ShowReferences();
+    void ShowReferences() { ShowList(ReferencesTab); }
+    void ShowList(Tab tab);
+    void CloseList(Tab tab);
+    QToolButton* AddCloseButton(Tab tab, const QString& name);
     void SetTabShown(Tab tab, bool shown);
     void FollowCollapsed();
 
@@ -59,7 +67,7 @@ private:
     QLabel* m_summary;
     QStackedWidget* m_pages;
     bool m_collapsed = false;
-    // The references opened a collapsed panel: closing them collapses it again.
+    // A list opened a collapsed panel: closing it collapses it again.
     bool m_openedByReferences = false;
     int m_openHeight = 0;
     bool m_shown = false;

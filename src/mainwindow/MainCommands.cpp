@@ -10,6 +10,7 @@
 #include "editing/EditingCommands.h"
 #include "editing/EditingTools.h"
 #include "editing/GoToLineBox.h"
+#include "editing/ProgramTools.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
 #include "help/UpdateCheck.h"
@@ -76,6 +77,9 @@ void MainWindow::RegisterCommands()
     });
     d.SetAction(QStringLiteral("mnuGoToDefinition"), [this] { m_navigator->GoToDefinition(); });
     d.SetAction(QStringLiteral("mnuFindReferences"), [this] { m_navigator->FindReferences(); });
+    d.SetAction(QStringLiteral("mnuFindInProgram"), [this] { m_programTools->FindInProgram(); });
+    d.SetAction(QStringLiteral("mnuGoToSymbol"), [this] { m_programTools->GoToSymbol(); });
+    d.SetAction(QStringLiteral("mnuRename"), [this] { m_programTools->Rename(); });
     d.SetAction(QStringLiteral("mnuNavigateBack"), [this] { m_navigator->GoBack(); });
     d.SetAction(QStringLiteral("mnuNavigateForward"), [this] { m_navigator->GoForward(); });
     d.SetAction(QStringLiteral("mnuFoldAll"), [this] { m_editor->FoldAll(); });

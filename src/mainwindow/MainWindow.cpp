@@ -11,6 +11,8 @@
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
 #include "editing/GoToLineBox.h"
+#include "editing/ProgramSearchPane.h"
+#include "editing/ProgramTools.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
 #include "documents/RecentFilesMenu.h"
@@ -141,6 +143,12 @@ void MainWindow::BuildLayout()
     m_bottomPanel = new BottomPanel(*m_outputPane, m_app.labels.getValue(QStringLiteral("buildoutput")),
                                     *m_references, m_app.labels.getValue(QStringLiteral("references")));
     m_layout->AddBottomPane(m_bottomPanel);
+    m_programTools = new ProgramTools({*this, *m_editor, *m_docs, *m_events, *m_programs, *m_navigator, m_app.labels,
+                                       m_app.prompter, [this](const QString& text) { SetInfoPanel(text); }},
+                                      this);
+    m_bottomPanel->AddSearchResults(m_programTools->searchPane(), m_app.labels.getValue(QStringLiteral("findresults")));
+    connect(&m_programTools->searchPane(), &ProgramSearchPane::ResultsShown, m_bottomPanel,
+            &BottomPanel::ShowSearchResults);
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
         if (m_help->BrowserShown())
             m_helpBrowser->setFocus();

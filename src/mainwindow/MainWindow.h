@@ -27,6 +27,7 @@ class HelpBrowser;
 class MainLayout;
 class Navigator;
 class ProgramHost;
+class ProgramTools;
 class QLabel;
 class QTimer;
 class RecentFilesMenu;
@@ -103,6 +104,7 @@ public:
     ReferencesPane& references() const { return *m_references; }
     RecentFilesMenu& recentFiles() const { return *m_recent; }
     RecoveryKeeper& recovery() const { return *m_recovery; }
+    ProgramTools& programTools() const { return *m_programTools; }
     void SetCodeAssist(CodeAssist* assist);
 
 protected:
@@ -172,6 +174,7 @@ private:
     Navigator* m_navigator = nullptr;
     RecentFilesMenu* m_recent = nullptr;
     RecoveryKeeper* m_recovery = nullptr;
+    ProgramTools* m_programTools = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
     GoToLineBox* m_goToLine = nullptr;

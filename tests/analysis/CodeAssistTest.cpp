@@ -85,8 +85,10 @@ TEST_F(Assist, CtrlSpaceListsNamesNarrowsAndEnterInsertsTheChoice)
     CtrlSpace();
     Type("\t");
     ASSERT_TRUE(Inserted());
-    EXPECT_EQ(CaretLineText(), "(WaitJoyfoo)");
-    EXPECT_EQ(CaretColumn(), 8);
+    // "x = WaitTimer" without brackets made a variable of that name: the
+    // main program's own names lead the list.
+    EXPECT_EQ(CaretLineText(), "(WaitTimerfoo)");
+    EXPECT_EQ(CaretColumn(), 10);
 }
 
 TEST_F(Assist, TheListClosesWithoutInsertingOnEscapeLeftBackspaceAndAnotherLine)
@@ -278,6 +280,31 @@ TEST_F(Assist, BackslashListsTheFieldsOfATypeFromAnIncludedFile)
     Type("y\t");
     ASSERT_TRUE(Inserted());
     EXPECT_EQ(CaretLineText(), "p\\y#");
+}
+
+// In an included file the lists know the whole program: its types after
+// New, Each, First and Last, the fields of a type the main file declares, and
+// inside a function its own names ahead of everything else.
+TEST_F(Assist, ListsKnowTheProgramsTypesFieldsAndTheFunctionsOwnNames)
+{
+    dir.write("game/main.bb", "Include \"lib.bb\"\r\nType Enemy\r\n\tField hp#, name$\r\nEnd Type\r\nSpawn 1\r\n");
+    docs().OpenDoc(dir.write("game/lib.bb", "Function Spawn(count)\r\n\tLocal e.Enemy\r\nEnd Function\r\n"));
+    editor().SetCaret(14, 2);
+    editor().setFocus();
+    for (const char* keyword : {"First", "Each"}) {
+        Type(QString("\n\tx = %1 ").arg(keyword));
+        ASSERT_TRUE(list().isVisible()) << keyword;
+        EXPECT_EQ(ListNames(), QStringList{"Enemy"});
+        Key(Qt::Key_Escape);
+    }
+    Type("\n\te\\");
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(ListNames(), (QStringList{"hp#", "name$"}));
+    Key(Qt::Key_Escape);
+    Type("\n\tco");
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(Selected(), "count") << "the parameter before the commands";
 }
 
 TEST_F(Assist, TheCallTipShowsTheParameterBeingTyped)

@@ -1,6 +1,10 @@
 #include "AnalysisTestSupport.h"
 
 #include "analysis/Completion.h"
+#include "analysis/ProgramNames.h"
+#include "platform/Text.h"
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -86,6 +90,51 @@ TEST(Completion, SelectsFirstNameNotBelowTypedPrefix)
     EXPECT_EQ(std::tuple(list.current(), Rows(list), list.SelectedName()), std::tuple(0, "", ""));
 }
 
+// Inside a function its own names lead the list, spelled as declared: a
+// typed word selects among them first, and among the rest when none fits.
+TEST(Completion, TheFunctionsOwnNamesLeadTheList)
+{
+    using K = lang::SymbolKind;
+    // Each name declared on a row of its own, spelled there as written.
+    std::vector<std::string> rows;
+    const auto symbols = [&rows](std::vector<std::tuple<K, const char*, const char*>> declared) {
+        std::vector<lang::SymbolInfo> found;
+        for (const auto& [kind, spelled, type] : declared) {
+            lang::SymbolInfo s;
+            s.kind = kind;
+            s.name = text::ToLower(spelled);
+            s.typeText = type;
+            s.place = {"f", std::uint32_t(rows.size()), 0, std::uint32_t(std::strlen(spelled))};
+            rows.emplace_back(spelled);
+            found.push_back(std::move(s));
+        }
+        return found;
+    };
+    const auto line = [&rows](const std::string&, std::uint32_t row) { return rows[row]; };
+    const EditorKeywordListPtr lead =
+        programnames::ListOf(symbols({{K::Local, "Speed", "#"}, {K::Parameter, "wait", "%"}}), {}, line, TestStyles());
+    const EditorKeywordListPtr rest = programnames::ListOf(
+        symbols({{K::Global, "score", "%"}, {K::Field, "x", "#"}, {K::Function, "Move", "%"}, {K::Type, "Point", ""}}),
+        {}, line, TestStyles());
+    CompletionList list(Commands());
+    list.setTokens(*rest, true, *lead);
+    list.setRowsPerPage(20);
+    list.updateview(1);
+    EXPECT_EQ(Rows(list), "Speed#/20* wait%/20 Cls/17 Graphics/17 Move()/13 Point/10 score%/1 Text/17 WaitKey/17 "
+                          "WaitMouse/17 WaitTimer/17 x#/10");
+    const std::vector<std::tuple<std::string, int, bool>> cases = {
+        {"", 1, false},    {"w", 2, false}, {"WAIT", 2, false}, {"waitk", 9, true},
+        {"s", 1, false},   {"sp", 1, true}, {"m", 5, true},     {"z", 12, false},
+    };
+    for (const auto& [prefix, current, single] : cases) {
+        EXPECT_EQ(list.isSingleToken(prefix), single) << prefix;
+        EXPECT_EQ(list.current(), current) << prefix;
+    }
+    list.ShowNearestToken("sp");
+    list.KeyDown(ListKey::Tab);
+    EXPECT_EQ(list.SelectedName(), "Speed");
+}
+
 TEST(Completion, TypingNarrowsWithoutEverChoosing)
 {
     CompletionList list(Commands());
@@ -132,13 +181,6 @@ TEST(Completion, KeysMoveSelectionWithinListAndKeepItOnPage)
     list.updateview(1);
     list.KeyDown(ListKey::PageDown);
     EXPECT_EQ(std::tuple(list.scrollMaximum(), list.current(), list.top()), std::tuple(1, 5, 1));
-}
-
-TEST(Completion, TheTypeListHoldsTheDocumentsTypesAndItsIncludes)
-{
-    const ScanResult r = Scan("Type Hero\r\nEnd Type\r\nLocal t.Tail\r\nInclude \"lib.bb\"\r\nType Tail\r\n",
-                              {{"/src/lib.bb", "Type Far\nField f"}});
-    EXPECT_EQ(Names(TypeList(*r.DocKeywords)), "Far Hero Tail");
 }
 
 }  // namespace

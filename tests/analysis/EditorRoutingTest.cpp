@@ -19,6 +19,11 @@ TEST(EditorRouting, TypedCharactersOpenListsAndTips)
         {'\\', "Print p$\\|", false, K::ShowFieldList, "p"}, {'\\', "\\|", false, K::None, ""},
         {'(', "Print \"(|", false, K::None, ""},            {'.', "; player.|", false, K::None, ""},
         {'a', "Print \"Wa|", true, K::RefilterCompletion, ""}, {'a', "Wa|", false, K::None, ""},
+        // A type's name follows New, Each, First and Last, but not a field or a longer name ending so.
+        {' ', "p.Player = New |", false, K::ShowTypeList, ""}, {' ', "For e.E = each\t |", false, K::ShowTypeList, ""},
+        {' ', "Delete First |", false, K::ShowTypeList, ""},  {' ', "x = p\\Last |", false, K::ShowCallTip, ""},
+        {' ', "Renew |", false, K::ShowCallTip, ""},          {' ', "x2New |", false, K::ShowCallTip, ""},
+        {' ', "; New |", false, K::None, ""},
     };
     for (const auto& [ch, marked, popup, kind, word] : cases) {
         const Caret caret = At(marked);
@@ -33,6 +38,8 @@ TEST(EditorRouting, CtrlSpaceListsFieldsTypesOrEveryNameAndDropsOpenSources)
     const std::vector<std::tuple<std::string, bool, K, std::string, std::string>> cases = {
         {"Print player\\sc|", false, K::ShowFieldList, "player", "sc"},
         {"Local p.He|", false, K::ShowTypeList, "", "He"},
+        {"p = New  Pl|", false, K::ShowTypeList, "", "Pl"},
+        {"p = Before Pl|", false, K::ShowCompletion, "", ""},
         {"x = Wai|", false, K::ShowCompletion, "", ""},
         {"player\\x|", true, K::ShowCompletion, "", ""},
         {"Print \"abc|", false, K::Nothing, "", ""},

@@ -159,6 +159,10 @@ TEST(ProgramTest, CompletionAndSymbolQueries)
     EXPECT_EQ(names(p.FieldsAt("/p/main.bb", 1, "count\\", 6)), "");
     EXPECT_EQ(names(p.FieldsOf("POINT")), "x# y# link.point");
     EXPECT_EQ(names(p.Types()), "point");
+    const auto point = p.TypeNamed("POINT");
+    ASSERT_TRUE(point);
+    EXPECT_EQ(point->place, p.Types().front().place);
+    EXPECT_FALSE(p.TypeNamed("count")) << "a global is no type";
     EXPECT_EQ(names(p.VisibleNames("/p/main.bb", 5)), "p.point dx# steps limit g.point count move");
     const auto move = p.FunctionNamed("MOVE");
     ASSERT_TRUE(move);

@@ -32,7 +32,8 @@ const QStringList kBuild = {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "m
 const QStringList kEditing = QStringList{"btFindReplace", "mnuFindReplace", "btColor", "mnuGoToLine",
                                          "mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack",
                                          "mnuNavigateForward", "mnuFoldAll", "mnuUnfoldAll", "mnuIndentBlock",
-                                         "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock"}
+                                         "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock", "mnuFindInProgram",
+                                         "mnuGoToSymbol", "mnuRename"}
                               + kClose;
 const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy"};
 const QStringList kPaste = {"btPaste", "mnuPaste"};
