@@ -173,11 +173,13 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     m_host.ClearErrorMark();
     m_clock.start();
     m_elapsedMs = -1;
-    Q_EMIT BuildStarted(m_launchText, commandLine);
 
     logLine(QStringLiteral("Calling Shell Command..."));
     const BuildRunner::Launch launch = m_runner.Start(job);
     logLine(QStringLiteral("Called Shell Command: res=") + (launch.started ? u'1' : u'0'));
+    // The pane shows what ran (wine and its paths included), so that the
+    // user can run it again in a terminal.
+    Q_EMIT BuildStarted(m_launchText, launch.started ? launch.shellCommand : commandLine);
     if (!launch.started) {
         endBuild(QStringLiteral("Could not start: ") + launch.reason, true);
         m_prompter.Tell(QStringLiteral("Unable to launch ") + commandLine + QStringLiteral("\r\n")
@@ -248,9 +250,9 @@ void BuildController::onCompilerFinished(int exitCode, bool crashed)
                              : QStringLiteral("Failed after %1 (exit code %2)").arg(took).arg(exitCode),
                      true);
             // No line to show it on, but the same report as an error.
-            const QString message = FailureText(*last, exitCode, crashed);
-            m_host.SetInfoPanelText(StatusWithMessage(m_launchText, message));
-            m_prompter.Tell(message, MsgIcon::Critical);
+            const FailureReport failure = DescribeFailure(*last, exitCode, crashed);
+            m_host.SetInfoPanelText(m_launchText + failure.status);
+            m_prompter.Tell(failure.message, MsgIcon::Critical);
             break;
         }
         }

@@ -82,8 +82,9 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     process->setProgram(command.program);
     process->setArguments(command.arguments);
     process->setWorkingDirectory(job.command.binDir);
-    process->setProcessEnvironment(CompilerEnvironment(
-        job.b3dDir, job.command.binDir, form, QProcessEnvironment::systemEnvironment()));
+    const QProcessEnvironment environment =
+        CompilerEnvironment(job.b3dDir, job.command.binDir, form, QProcessEnvironment::systemEnvironment());
+    process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QProcess::nullDevice());
     const int outputPipe = output->WriteEnd();
@@ -113,7 +114,7 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     m_process = std::move(process);
     m_started.clear();
     m_watch.start();
-    return {true, {}, captured};
+    return {true, {}, captured, ShellCommandLine(command, environment.value(QStringLiteral("blitzpath")))};
 }
 
 OutputCapture::Piece BuildRunner::TakeOutput(qint64 most, bool latest)

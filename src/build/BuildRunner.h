@@ -34,6 +34,9 @@ public:
         bool started = false;
         QString reason;         // why not, when not started
         bool captured = false;  // the output file could be emptied and written
+        // What was started, as a user would type it in a terminal; empty
+        // when nothing could be started.
+        QString shellCommand{};
     };
 
     explicit BuildRunner(QObject* parent = nullptr);

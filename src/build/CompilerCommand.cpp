@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 const QChar kQuote = u'"';
@@ -86,6 +88,23 @@ QStringList SplitProgramArguments(const QString& commandLine)
     if (started)
         out << current;
     return out;
+}
+
+QString ShellCommandLine(const ProcessCommand& command, const QString& blitzpath)
+{
+    const auto quoted = [](const QString& word) {
+        const bool plain = !word.isEmpty() && std::all_of(word.begin(), word.end(), [](QChar c) {
+            return (c.isLetterOrNumber() && c.unicode() < 128) || QStringLiteral("_./:=@%+,-").contains(c);
+        });
+        if (plain)
+            return word;
+        // Inside single quotes only a single quote itself needs care.
+        return u'\'' + QString(word).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+    };
+    QStringList words{QStringLiteral("blitzpath=") + quoted(blitzpath), quoted(command.program)};
+    for (const QString& argument : command.arguments)
+        words << quoted(argument);
+    return words.join(u' ');
 }
 
 QString WinePath(const QString& path)

@@ -54,6 +54,11 @@ QStringList CompilerArguments(const CompilerCommandInput& input, PathForm form);
 // argument.
 ProcessCommand CompilerProcess(const CompilerCommandInput& input, const QString& wineProgram = {});
 
+// The command as a shell would run it, for a user to paste into a terminal:
+// the compiler's "blitzpath" variable, the program and its arguments, each
+// quoted where the shell would otherwise read it differently.
+QString ShellCommandLine(const ProcessCommand& command, const QString& blitzpath);
+
 // An absolute Linux path as a Windows program under Wine sees it
 // ("/home/a/b.bb" gives "Z:\home\a\b.bb"). A path that already holds a drive
 // keeps it; any other path only has its separators turned into "\".

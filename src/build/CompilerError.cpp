@@ -114,14 +114,26 @@ BuildResult JudgeBuild(std::string_view lastLine, int exitCode, bool crashed)
     return BuildResult::Done;
 }
 
-QString FailureText(std::string_view lastLine, int exitCode, bool crashed)
+FailureReport DescribeFailure(std::string_view lastLine, int exitCode, bool crashed)
 {
     const std::string_view line = text::TrimBlanks(WithoutLineEnd(lastLine));
-    if (!line.empty())
-        return text::FromBytes(line);
-    if (crashed)
-        return QStringLiteral("The compiler ended abnormally without a message.");
-    return QStringLiteral("The compiler stopped with exit code %1 without a message.").arg(exitCode);
+    // What the shell says when Wine's 32-bit loader cannot be executed on a
+    // machine without 32-bit support.
+    if (line.find("Exec format error") != std::string_view::npos)
+        return {QStringLiteral("This machine cannot run 32-bit Windows programs, and the Blitz3D compiler is one.\r\n"
+                               "Wine runs it once the i386 architecture and the wine32 package are installed:\r\n"
+                               "sudo dpkg --add-architecture i386\r\nsudo apt-get update\r\n"
+                               "sudo apt-get install wine32"),
+                QStringLiteral("failed: this machine cannot run 32-bit Windows programs (Wine needs i386 and "
+                               "wine32)")};
+    const QString how = crashed ? QStringLiteral("The compiler crashed.")
+                                : QStringLiteral("The compiler failed with exit code %1.").arg(exitCode);
+    const QString status = crashed ? QStringLiteral("failed: the compiler crashed")
+                                   : QStringLiteral("failed (exit code %1)").arg(exitCode);
+    if (line.empty())
+        return {how + QStringLiteral(" It printed nothing."), status};
+    const QString last = text::FromBytes(line);
+    return {how + QStringLiteral("\r\nIts last line: ") + last, status + QStringLiteral(": ") + last};
 }
 
 std::string_view LastLine(std::string_view output)

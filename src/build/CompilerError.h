@@ -50,9 +50,15 @@ QString UnreadableReportText(std::string_view line);
 enum class BuildResult { Done, ErrorReport, Failure };
 BuildResult JudgeBuild(std::string_view lastLine, int exitCode, bool crashed);
 
-// The message of a Failure: the compiler's last line, or what is known of
-// its end when it said nothing.
-QString FailureText(std::string_view lastLine, int exitCode, bool crashed);
+// What a Failure shows: the message says that the compiler failed, how it
+// ended and its last line (a machine that cannot run the 32-bit compiler
+// under Wine is told what to install); the status, the same in short, follows
+// the launch text in the status bar.
+struct FailureReport {
+    QString message;
+    QString status;
+};
+FailureReport DescribeFailure(std::string_view lastLine, int exitCode, bool crashed);
 
 // The last line of the compiler's output without its line end (CR LF, LF or
 // CR); "" for an empty output or one that ends with an empty line.

@@ -95,8 +95,10 @@ void DocumentManager::CheckDiskFiles()
             m_prompter.Tell(WithPath(Label("filegone"), path), MsgIcon::Exclamation);
             break;
         case DiskChange::Changed:
+            // Named buttons: an OK that throws the user's edits away misleads.
             if (!doc->Modified
-                || m_prompter.Ask(WithPath(Label("filechanged"), path), MsgIcon::Exclamation, MsgButtons::OkCancel)
+                || m_prompter.AskNamed(WithPath(Label("filechanged"), path), MsgIcon::Exclamation,
+                                       MsgButtons::OkCancel, {Label("reloadfromdisk"), Label("keepmytext")})
                        == MsgAnswer::Ok)
                 ReloadDoc(*doc);
             else
@@ -117,18 +119,23 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     const std::optional<FileStatus> before = StatusOf(doc.FilePath);
     QString error;
     bool loaded = false;
+    EditorScroll view;
     {
         // The document's buffer is loaded in the editor and the one shown
         // comes back, without the switch reaching anyone.
         const QSignalBlocker quiet(&m_editor);
         m_editor.SelectBuffer(doc.EditorState);
+        // The user goes on reading where they were: the caret and the view
+        // stay put, as far as the new text reaches.
+        view = m_editor.Scroll();
         loaded = m_editor.LoadFile(doc.FilePath, &error);
         if (loaded) {
             doc.Disk = StampOf(before, m_editor.FileBytes(*doc.EditorState).value_or(QByteArray()));
             doc.CaretLine = std::clamp(doc.CaretLine, 1, m_editor.LineCount());
-            doc.CaretCol = 0;
-            m_editor.SetCaret(0, doc.CaretLine);
+            m_editor.SetCaret(doc.CaretCol, doc.CaretLine, false);
+            doc.CaretCol = m_editor.CaretPos().Column;
             doc.SavedSelection = m_editor.Selection();
+            m_editor.SetScroll(view);
         }
         m_editor.SelectBuffer(inEditor);
     }
@@ -148,10 +155,12 @@ void DocumentManager::ReloadDoc(CDoc& doc)
     m_tabs.SetPicture(doc.Key, DocumentTabs::kSavedPicture);
     doc.RescanWanted = true;
     // Shown again at once, unless the user is reading the help.
-    if (shown && !m_help.BrowserShown())
+    if (shown && !m_help.BrowserShown()) {
         ActivateDoc(doc, -1);
-    else
+        m_editor.SetScroll(view);
+    } else {
         Q_EMIT DocReloaded(&doc);
+    }
     Q_EMIT CommandStateChanged();
 }
 

@@ -37,6 +37,14 @@ struct TextSpan {
     bool operator==(const TextSpan&) const = default;
 };
 
+// Where the view stands: the first line of text shown (from 1) and how far
+// the view is scrolled to the right, in pixels.
+struct EditorScroll {
+    int FirstLine = 1;
+    int XOffset = 0;
+    bool operator==(const EditorScroll&) const = default;
+};
+
 // Column from 0, line from 1 (the numbering of LineText and SetCaret).
 struct CaretPosition {
     int Column = 0;
@@ -128,6 +136,10 @@ public:
     // start and the view scrolls so that the line stands in its upper third,
     // with what leads up to it above, as far as the text allows.
     void JumpToLine(int line);
+    // The view's scroll position, and a move of it that leaves the caret
+    // where it is.
+    EditorScroll Scroll() const;
+    void SetScroll(const EditorScroll& scroll);
 
     EditorSelection Selection() const;
     void SetSelection(const EditorSelection& selection);

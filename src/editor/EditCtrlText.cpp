@@ -115,6 +115,19 @@ void EditCtrl::JumpToLine(int line)
     d->checkCaret();
 }
 
+EditorScroll EditCtrl::Scroll() const
+{
+    const auto line = d->sci(Sci::SCI_DOCLINEFROMVISIBLE, d->sci(Sci::SCI_GETFIRSTVISIBLELINE));
+    return {static_cast<int>(line) + 1, static_cast<int>(d->sci(Sci::SCI_GETXOFFSET))};
+}
+
+void EditCtrl::SetScroll(const EditorScroll& scroll)
+{
+    const int line = std::clamp(scroll.FirstLine - 1, 0, d->lineCount() - 1);
+    d->sci(Sci::SCI_SETFIRSTVISIBLELINE, d->sci(Sci::SCI_VISIBLEFROMDOCLINE, line));
+    d->sci(Sci::SCI_SETXOFFSET, std::max(scroll.XOffset, 0));
+}
+
 EditorSelection EditCtrl::Selection() const
 {
     const std::intptr_t anchor = d->sci(Sci::SCI_GETANCHOR);

@@ -126,7 +126,7 @@ void ParseParams(EditorKeyword& entry, std::string_view text)
     entry.Params.insert(entry.Params.end(), params.begin(), params.end());
 }
 
-bool LoadCommands(Settings& settings, const QString& programDir, EditorKeywordList& list,
+bool LoadCommands(const Settings& settings, const QString& programDir, EditorKeywordList& list,
                   Prompter& prompter)
 {
     auto style = std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kKindCommand, settings.CommandsColor});
@@ -136,7 +136,6 @@ bool LoadCommands(Settings& settings, const QString& programDir, EditorKeywordLi
         prompter.Tell(QStringLiteral("Unable to find \"commands.txt\""), MsgIcon::Critical);
         return false;
     }
-    settings.Commands = path;
 
     const std::string bytes = ReadAll(path);
     text::ForEachLine(text::SkipBom(bytes), [&](std::string_view line, int number) {

@@ -40,10 +40,10 @@ std::vector<EditorKeywordParam> ParseParams(std::string_view text);
 void ParseParams(EditorKeyword& entry, std::string_view text);
 
 // Loads the command list named by settings.Commands into `list`. A relative
-// path is taken relative to `programDir`, and settings.Commands keeps the
-// absolute path afterwards. A missing file shows "Unable to find
-// "commands.txt"" and returns false; an unreadable or malformed file throws.
-bool LoadCommands(Settings& settings, const QString& programDir, EditorKeywordList& list,
+// path is taken relative to `programDir` (and stays relative in the
+// settings). A missing file shows "Unable to find "commands.txt"" and
+// returns false; an unreadable or malformed file throws.
+bool LoadCommands(const Settings& settings, const QString& programDir, EditorKeywordList& list,
                   Prompter& prompter);
 
 // Adds the functions of every userlibs/*.decls file below settings.B3DDir,

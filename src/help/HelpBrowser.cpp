@@ -4,9 +4,11 @@
 #include "help/HelpScheme.h"
 #include "platform/Paths.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -78,9 +80,25 @@ QString ScriptCall(const QString& function, const QJsonArray& args)
 
 }  // namespace
 
-HelpBrowser::HelpBrowser(QWidget* parent) : QWidget(parent)
+HelpBrowser::HelpBrowser(QWidget* parent, Engine engine) : QWidget(parent)
 {
     setObjectName(QStringLiteral("HelpBrowserContainer"));
+    // An empty page until the view covers it.
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_start.setSingleShot(true);
+    connect(&m_start, &QTimer::timeout, this, [this] { View(); });
+    if (engine == Engine::Now)
+        View();
+}
+
+QWebEngineView* HelpBrowser::View()
+{
+    if (m_view)
+        return m_view;
+    m_start.stop();
     m_view = new QWebEngineView(this);
     m_view->setObjectName(QStringLiteral("HelpBrowser"));
     auto* page = new HelpPage(
@@ -92,12 +110,52 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QWidget(parent)
         m_view);
     m_view->setPage(page);
     help::InstallHelpScheme(page->profile());
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    layout()->addWidget(m_view);
 
     connect(m_view, &QWebEngineView::loadFinished, this, &HelpBrowser::OnLoadFinished);
+    connect(m_view, &QWebEngineView::loadStarted, this, &HelpBrowser::LoadStarted);
+    connect(m_view, &QWebEngineView::selectionChanged, this, &HelpBrowser::SelectionChanged);
+    if (const auto pending = std::exchange(m_pending, {}))
+        pending();
+    return m_view;
+}
+
+void HelpBrowser::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // Drawn with the window: the engine starts once the window system has
+    // put the window on the screen (it then becomes active), or a second
+    // later at the latest. Started sooner, it would hold up the window's own
+    // picture, which the program hands over only when it next gets to it.
+    if (m_view || m_start.isActive())
+        return;
+    m_start.start(isActiveWindow() ? kStartWhenShownMs : kStartAtTheLatestMs);
+}
+
+bool HelpBrowser::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && m_start.isActive() && m_start.remainingTime() > kStartWhenShownMs)
+        m_start.start(kStartWhenShownMs);
+    return QWidget::event(event);
+}
+
+bool HelpBrowser::Ready(std::function<void()> later)
+{
+    if (m_view)
+        return true;
+    m_pending = std::move(later);
+    return false;
+}
+
+bool HelpBrowser::HasSelection() const
+{
+    return m_view && m_view->hasSelection();
+}
+
+void HelpBrowser::CopySelection()
+{
+    if (m_view)
+        m_view->page()->triggerAction(QWebEnginePage::Copy);
 }
 
 HelpBrowser::~HelpBrowser() = default;
@@ -119,7 +177,7 @@ void HelpBrowser::Navigate(const QString& pathOrUrl)
 
 void HelpBrowser::Navigate(const QUrl& url)
 {
-    if (url.isEmpty() || !url.isValid())
+    if (url.isEmpty() || !url.isValid() || !Ready([this, url] { Navigate(url); }))
         return;
     m_showsFolderMissing = false;
     // Pages of the help folder come through the help scheme, so that their
@@ -135,6 +193,8 @@ void HelpBrowser::Navigate(const QUrl& url)
 
 void HelpBrowser::GoHome()
 {
+    if (!Ready([this] { GoHome(); }))
+        return;
     if (m_homePage.isEmpty()) {
         m_view->setHtml(help::NoHelpFolderHtml());
         m_showsFolderMissing = true;
@@ -145,29 +205,33 @@ void HelpBrowser::GoHome()
 
 void HelpBrowser::GoBack()
 {
+    if (!m_view)
+        return;
     m_showsFolderMissing = false;
     m_view->back();
 }
 
 void HelpBrowser::GoForward()
 {
+    if (!m_view)
+        return;
     m_showsFolderMissing = false;
     m_view->forward();
 }
 
 bool HelpBrowser::CanGoBack() const
 {
-    return m_view->history()->canGoBack();
+    return m_view && m_view->history()->canGoBack();
 }
 
 bool HelpBrowser::CanGoForward() const
 {
-    return m_view->history()->canGoForward();
+    return m_view && m_view->history()->canGoForward();
 }
 
 QUrl HelpBrowser::CurrentUrl() const
 {
-    return AsFileUrl(m_view->url());
+    return m_view ? AsFileUrl(m_view->url()) : QUrl();
 }
 
 void HelpBrowser::ShowMissingPage(const QUrl& url)
@@ -205,6 +269,12 @@ void HelpBrowser::ElementText(const QString& id, ReadCallback done) const
 void HelpBrowser::SetElement(const QString& id, const QString& property, const QString& value,
                              FoundCallback done)
 {
+    if (!m_view) {
+        // No page is shown yet, so none holds the element.
+        if (done)
+            done(false);
+        return;
+    }
     const QString script = ScriptCall(
         QStringLiteral("function(id, prop, value) {"
                        " var e = document.getElementById(id);"
@@ -219,6 +289,11 @@ void HelpBrowser::SetElement(const QString& id, const QString& property, const Q
 
 void HelpBrowser::ReadElement(const QString& id, const QString& property, ReadCallback done) const
 {
+    if (!m_view) {
+        if (done)
+            done(std::nullopt);
+        return;
+    }
     const QString script = ScriptCall(
         QStringLiteral("function(id, prop) {"
                        " var e = document.getElementById(id);"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -17,10 +18,16 @@ class QWebEngineView;
 // that does not exist is replaced by a generated page that says what was
 // looked for, so the user never faces a blank view. Browser failures (back
 // with no history) do nothing.
+//
+// Starting the web engine takes longer than drawing the whole main window, so
+// the window's browser starts it `Later`: once it has first been drawn
+// (showing an empty page until then), or when something needs the view
+// sooner. What it was asked to show meanwhile is shown then.
 class HelpBrowser : public QWidget {
     Q_OBJECT
 public:
-    explicit HelpBrowser(QWidget* parent = nullptr);
+    enum class Engine { Now, Later };
+    explicit HelpBrowser(QWidget* parent = nullptr, Engine engine = Engine::Now);
     ~HelpBrowser() override;
 
     // The Blitz3D help folder: its index.html becomes the home page, and a
@@ -49,15 +56,29 @@ public:
     using ReadCallback = std::function<void(std::optional<QString>)>;
     void ElementText(const QString& id, ReadCallback done) const;
 
-    QWebEngineView* View() const { return m_view; }
+    // The web view, which starts the engine when it had not started yet.
+    QWebEngineView* View();
+    bool EngineStarted() const { return m_view != nullptr; }
+    // The text selected on the page, copied to the clipboard.
+    bool HasSelection() const;
+    void CopySelection();
 
 Q_SIGNALS:
+    void SelectionChanged();
+    // A page (or a step through the history) has started loading.
+    void LoadStarted();
     // A page has finished loading (also when reached again through the
     // history). Not sent for failed loads nor for the generated "not found"
     // pages, which are not the documents that were asked for.
     void DocumentComplete(const QUrl& url);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
 private:
+    // Whether the view is there; until it is, `later` is what to do once it is.
+    bool Ready(std::function<void()> later);
     void ShowMissingPage(const QUrl& url);
     void OnLoadFinished(bool ok);
     void SetElement(const QString& id, const QString& property, const QString& value,
@@ -65,6 +86,10 @@ private:
     void ReadElement(const QString& id, const QString& property, ReadCallback done) const;
 
     QWebEngineView* m_view = nullptr;
+    std::function<void()> m_pending;
+    static constexpr int kStartWhenShownMs = 250;
+    static constexpr int kStartAtTheLatestMs = 1000;
+    QTimer m_start;
     QString m_helpDir;
     QString m_homePage;
     // The page shown says only that the help folder is missing or not set.

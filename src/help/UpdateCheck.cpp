@@ -8,7 +8,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
-#include <QWebEngineView>
 
 namespace {
 
@@ -31,7 +30,7 @@ UpdateCheck::UpdateCheck(HelpArea& help, Prompter& prompter, Setup setup, QObjec
     if (HelpBrowser* browser = m_help.Browser()) {
         connect(browser, &HelpBrowser::DocumentComplete, this, &UpdateCheck::OnDocumentComplete);
         // Whatever the browser loads next replaces the page the answer was for.
-        connect(browser->View(), &QWebEngineView::loadStarted, this, &UpdateCheck::Cancel);
+        connect(browser, &HelpBrowser::LoadStarted, this, &UpdateCheck::Cancel);
     }
 }
 

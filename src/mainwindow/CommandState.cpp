@@ -11,8 +11,6 @@
 #include "mainwindow/CommandRules.h"
 
 #include <QAction>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 namespace {
 
@@ -44,7 +42,7 @@ CommandSituation MainWindow::Situation(bool askEditor) const
         s.canPaste = m_editor->CanPaste();
     }
     if (askEditor && s.helpInFront)
-        s.pageHasSelection = m_helpBrowser->View()->hasSelection();
+        s.pageHasSelection = m_helpBrowser->HasSelection();
     return s;
 }
 
@@ -72,7 +70,7 @@ void MainWindow::OnEditStatusTick()
 void MainWindow::CopyCommand()
 {
     if (m_help->BrowserShown())
-        m_helpBrowser->View()->page()->triggerAction(QWebEnginePage::Copy);
+        m_helpBrowser->CopySelection();
     else
         m_editor->Copy();
 }

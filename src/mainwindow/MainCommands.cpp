@@ -169,5 +169,10 @@ void MainWindow::RegisterToolbarCommands()
 
 void MainWindow::ShowSettings()
 {
+    const QString folder = m_app.settings.B3DDir;
     RunSettingsDialog(m_app, this, [this] { ApplySettings(); });
+    // What the status bar said about the old Blitz3D folder (its help not
+    // found) no longer holds.
+    if (m_app.settings.B3DDir != folder)
+        ClearInfoPanel();
 }

@@ -89,12 +89,16 @@ public:
     void FollowState() { setCursor(m_collapsed ? Qt::ArrowCursor : Qt::SplitHCursor); }
 
     QToolButton* button;
+    std::function<void()> onPress;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override
     {
-        if (!m_collapsed)
-            QSplitterHandle::mousePressEvent(e);
+        if (m_collapsed)
+            return;
+        if (onPress)
+            onPress();
+        QSplitterHandle::mousePressEvent(e);
     }
     void mouseMoveEvent(QMouseEvent* e) override
     {
@@ -156,6 +160,9 @@ MainLayout::MainLayout(QWidget* projectTree, QWidget* declList, QWidget* documen
     m_leftPane->setOpaqueResize(false);
 
     auto* handle = static_cast<SeparatorHandle*>(m_vertical->handle(1));
+    // However the pane is closed, it comes back at the width it had open:
+    // taken as a drag starts, since one that closes it leaves none to read.
+    handle->onPress = [this] { SavedSplitterLeft = m_vertical->sizes().value(0); };
     m_button = handle->button;
     m_button->installEventFilter(this);
     connect(m_button, &QToolButton::clicked, this, [this] { ToggleLeftPane(); });
@@ -243,10 +250,7 @@ void MainLayout::FollowSplitter()
     const bool collapsed = m_vertical->sizes().value(0) == 0;
     if (collapsed == m_collapsed)
         return;
-    // A drag to the edge keeps the width the pane had for the way back.
     m_collapsed = collapsed;
-    if (!collapsed)
-        SavedSplitterLeft = m_vertical->sizes().value(0);
     static_cast<SeparatorHandle*>(m_vertical->handle(1))->FollowState();
     ShowButtonPicture(m_hot);
     Q_EMIT LeftPaneToggled(m_collapsed);
@@ -260,10 +264,9 @@ int MainLayout::LeftPaneWidth() const
 void MainLayout::SetLeftPaneWidth(int width)
 {
     width = std::max(width, int(kMinLeftPaneWidth));
-    if (m_collapsed) {
-        SavedSplitterLeft = width;
+    SavedSplitterLeft = width;
+    if (m_collapsed)
         return;
-    }
     const QList<int> sizes = m_vertical->sizes();
     const int total = sizes.value(0) + sizes.value(1);
     m_vertical->setSizes({width, std::max(1, total - width)});

@@ -72,5 +72,6 @@ private:
     std::function<QIcon(int)> m_pictures;
     bool m_collapsed = false;
     bool m_hot = false;
+    // The width the pane last had open, which it comes back at.
     int SavedSplitterLeft = 0;
 };

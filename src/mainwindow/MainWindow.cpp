@@ -44,7 +44,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
@@ -72,7 +71,8 @@ void MainWindow::BuildLayout()
 {
     m_editor = new EditCtrl;
     m_editor->setObjectName(QStringLiteral("EditCtrl"));
-    m_helpBrowser = new HelpBrowser;
+    // The window is drawn before the help's web engine starts.
+    m_helpBrowser = new HelpBrowser(nullptr, HelpBrowser::Engine::Later);
     m_help = std::make_unique<HelpArea>(m_editor, m_helpBrowser);
     m_tabs = new DocumentTabs;
 
@@ -208,7 +208,7 @@ void MainWindow::ConnectParts()
     connect(m_declList, &DeclList::DeclarationChosen, this,
             [this](const EditorKeyword& entry) { m_navigator->JumpToLine(entry.Line); });
     connect(m_build, &BuildController::BuildingChanged, this, &MainWindow::UpdateCommandState);
-    connect(m_helpBrowser->View(), &QWebEngineView::selectionChanged, this, &MainWindow::OnEditStatusTick);
+    connect(m_helpBrowser, &HelpBrowser::SelectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
         m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(on);
         if (QAction* button = m_menus.button(QStringLiteral("btDebugEnabled")))
@@ -353,11 +353,10 @@ void MainWindow::UpdateRowColPanel()
 bool MainWindow::event(QEvent* e)
 {
     const bool handled = QMainWindow::event(e);
-    if (FirstActivationPending && (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show)) {
-        // Opened once the window is up, from the event loop, so a slow file
-        // never keeps the window from appearing.
-        QTimer::singleShot(0, this, &MainWindow::OnFirstActivation);
-    }
+    // The documents named on the command line are opened as the window is
+    // shown, so that its first picture shows them rather than the help page.
+    if (FirstActivationPending && (e->type() == QEvent::WindowActivate || e->type() == QEvent::Show))
+        OnFirstActivation();
     return handled;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Every message box of the program goes through a Prompter, so tests can
 // answer them without a person.
@@ -19,6 +20,15 @@ public:
     virtual MsgAnswer AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons)
     {
         (void)title;
+        return Ask(text, icon, buttons);
+    }
+
+    // The same with buttons named by what they do, where the standard words
+    // would mislead (OK where OK throws the user's text away): one caption
+    // per button, in the order Ok, Cancel or Yes, No, Cancel.
+    virtual MsgAnswer AskNamed(const QString& text, MsgIcon icon, MsgButtons buttons, const QStringList& captions)
+    {
+        (void)captions;
         return Ask(text, icon, buttons);
     }
 

@@ -1,14 +1,47 @@
 #include "platform/QtPrompter.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSpacerItem>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Ovrel");
+
+// A short text makes a narrow box, whose title the window manager then cuts
+// to "O...": the box is kept wide enough for its title and the frame's
+// buttons beside it.
+void FitTitle(QMessageBox& box, const QString& title)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const int width = box.fontMetrics().horizontalAdvance(title) * 3 / 2 + 160;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
+}  // namespace
 
 MsgAnswer QtPrompter::Ask(const QString& text, MsgIcon icon, MsgButtons buttons)
 {
-    return AskTitled(QStringLiteral("Ovrel"), text, icon, buttons);
+    return Show(kTitle, text, icon, buttons, {});
 }
 
 MsgAnswer QtPrompter::AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons)
+{
+    return Show(title, text, icon, buttons, {});
+}
+
+MsgAnswer QtPrompter::AskNamed(const QString& text, MsgIcon icon, MsgButtons buttons, const QStringList& captions)
+{
+    return Show(kTitle, text, icon, buttons, captions);
+}
+
+MsgAnswer QtPrompter::Show(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons,
+                           const QStringList& captions)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
@@ -20,19 +53,25 @@ MsgAnswer QtPrompter::AskTitled(const QString& title, const QString& text, MsgIc
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
     }
+    QList<QMessageBox::StandardButton> order;
     switch (buttons) {
     case MsgButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
+        order = {QMessageBox::Ok};
         break;
     case MsgButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setEscapeButton(QMessageBox::Cancel);
+        order = {QMessageBox::Ok, QMessageBox::Cancel};
         break;
     case MsgButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        box.setEscapeButton(QMessageBox::Cancel);
+        order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
         break;
     }
+    for (const QMessageBox::StandardButton b : order)
+        box.addButton(b);
+    for (qsizetype i = 0; i < order.size() && i < captions.size(); ++i)
+        box.button(order[i])->setText(captions[i]);
+    if (order.size() > 1)
+        box.setEscapeButton(QMessageBox::Cancel);
+    FitTitle(box, title);
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;

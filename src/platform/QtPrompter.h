@@ -9,4 +9,9 @@ class QtPrompter : public Prompter {
 public:
     MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) override;
     MsgAnswer AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) override;
+    MsgAnswer AskNamed(const QString& text, MsgIcon icon, MsgButtons buttons, const QStringList& captions) override;
+
+private:
+    MsgAnswer Show(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons,
+                   const QStringList& captions);
 };

@@ -118,12 +118,10 @@ bool App::AskForBlitzDir()
         if (!settings.B3DDir.isEmpty())
             break;
         // Left without a folder: editing needs none, so the user may go on.
-        const MsgAnswer answer = prompter.Ask(
-            QStringLiteral("Blitz3D is still not set.\n\nGo on without it? You can write and edit programs, but "
-                           "checking, running and building them, and the command help, need the Blitz3D folder; "
-                           "you can choose it later in the settings.\n\n"
-                           "Yes: go on without Blitz3D.\nNo: quit.\nCancel: choose the folder now."),
-            MsgIcon::Question, MsgButtons::YesNoCancel);
+        const MsgAnswer answer = prompter.AskNamed(
+            labels.getValue(QStringLiteral("blitzstillunset")), MsgIcon::Question, MsgButtons::YesNoCancel,
+            {labels.getValue(QStringLiteral("goonwithoutblitz")), labels.getValue(QStringLiteral("quit")),
+             labels.getValue(QStringLiteral("chooseblitzdir"))});
         if (answer == MsgAnswer::Yes)
             return true;
         if (answer == MsgAnswer::No)

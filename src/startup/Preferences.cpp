@@ -209,7 +209,7 @@ bool WriteSettings(const Layout& layout, const Settings& s, QString* error)
         ini.Set(section, key, text::ToBytes(value));
     };
     set("PATHS", "B3dDir", s.B3DDir);
-    set("PATHS", "Commands", paths::Absolute(layout.programDir, s.Commands));
+    set("PATHS", "Commands", s.Commands);
     for (const ColorKey& c : kColorKeys)
         set("IDECOLORS", c.key, ColorToString(s.*c.member));
     set("IDEFONT", "FontName", s.FontName);

@@ -398,6 +398,9 @@ void SettingsDialog::ChooseBlitzDir()
     request.acceptFolder = [](const QString& folder) { return HoldsCompiler(BlitzRootFromChoice(folder)); };
     if (const auto path = m_app.dialogs.OpenFile(request))
         m_txtB3DDir->setText(BlitzRootFromChoice(*path));
+    // Back to the box the choice went into, so typing goes on there and
+    // Space does not open the chooser again.
+    m_txtB3DDir->setFocus(Qt::OtherFocusReason);
 }
 
 void SettingsDialog::ChooseCommands()
@@ -408,6 +411,7 @@ void SettingsDialog::ChooseCommands()
     request.initialName = paths::Absolute(m_app.programDir, m_txtCommandPath->text());
     if (const auto path = m_app.dialogs.OpenFile(request))
         m_txtCommandPath->setText(*path);
+    m_txtCommandPath->setFocus(Qt::OtherFocusReason);
 }
 
 void SettingsDialog::ChooseEditorFont()
@@ -472,23 +476,21 @@ bool SettingsDialog::SaveSettings()
     Settings& live = m_app.settings;
     const QString& programDir = m_app.programDir;
 
-    // The two paths are taken even when they are then refused: start-up
-    // stops asking once the user has saved a folder, right or wrong.
-    live.B3DDir = m_txtB3DDir->text();
-    live.Commands = paths::Absolute(programDir, m_txtCommandPath->text());
-
-    const auto isFile = [&](const QString& path) {
-        return QFileInfo(paths::ResolveOnDisk(paths::Absolute(programDir, path))).isFile();
-    };
+    // A refused folder is never taken, not even for start-up to stop asking:
+    // the program would go on with a Blitz3D folder that does not work.
+    // The command list keeps a relative path relative, so a program folder
+    // moved or copied reads its own.
+    const QString b3dDir = m_txtB3DDir->text();
+    const QString commands = m_txtCommandPath->text();
     const auto refusePath = [&](const char* labelKey, QLineEdit* box) {
         Refuse(m_app.labels.getValue(QString::fromLatin1(labelKey)));
         m_TabStrip1->setCurrentIndex(0);
         box->setFocus(Qt::OtherFocusReason);
         return false;
     };
-    if (live.B3DDir.isEmpty() || !HoldsCompiler(paths::Absolute(programDir, live.B3DDir)))
+    if (b3dDir.isEmpty() || !HoldsCompiler(paths::Absolute(programDir, b3dDir)))
         return refusePath("blitzdirnotfound", m_txtB3DDir);
-    if (!isFile(live.Commands))
+    if (!QFileInfo(paths::ResolveOnDisk(paths::Absolute(programDir, commands))).isFile())
         return refusePath("commandsnotfound", m_txtCommandPath);
 
     if (!UsableFontSize(m_sampleFont.size)) {
@@ -499,6 +501,8 @@ bool SettingsDialog::SaveSettings()
 
     // Everything else changes only once prefs.ini holds it.
     Settings updated = live;
+    updated.B3DDir = b3dDir;
+    updated.Commands = commands;
     updated.FontName = m_sampleFont.face;
     updated.FontSize = m_sampleFont.size;
     updated.TabSize = IntegerOf(m_txttabSize, 16, live.TabSize);

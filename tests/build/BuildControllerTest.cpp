@@ -85,9 +85,10 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
          "Error at line 65536, column 65536:. Not enough parameters"},
         // A compiler that cannot work at all says so in a bare line; this
         // used to read "done". (Which lines and exit statuses fail:
-        // CompilerError.ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine.)
-        {banner + "Unable to open linker.dll\r\n", 255, "", "", "Unable to open linker.dll",
-         "Unable to open linker.dll"},
+        // CompilerError.ANonZeroExitWithoutAReportIsAFailureThatSaysHowTheCompilerEnded.)
+        {banner + "Unable to open linker.dll\r\n", 255, "", "",
+         "The compiler failed with exit code 255.\r\nIts last line: Unable to open linker.dll",
+         "failed (exit code 255): Unable to open linker.dll"},
         // Not takeable: said in the status bar, with no jump and no box.
         {game + ":x:1:1:1:odd\r\n", 255, "", "", "",
          "The compiler reported an error in a form that could not be read: " + QString::fromStdString(game)

@@ -2,6 +2,7 @@
 
 #include "support/ScopedEnv.h"
 
+#include <QProcess>
 #include <QTimer>
 
 TEST_F(BuildFixture, RunningCompilerLeavesTheWindowResponsiveAndRefusesASecondBuild)
@@ -75,8 +76,12 @@ TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
     blitz.WriteScript(blitz.file("tools/wine"), "wine", "printf 'Executing...\\r\\n'\n");
     build->SetToolSearchPath({blitz.file("tools")});
     const ScopedEnv prefix("WINEPREFIX", "/tmp/prefix"), unrelated("OVREL_UNRELATED", "x");
+    QString shown;
+    QObject::connect(build.get(), &BuildController::BuildStarted, build.get(),
+                     [&](const QString&, const QString& commandLine) { shown = commandLine; });
     build->BuildExecutable();
     ASSERT_TRUE(Finish());
+    const QStringList ran = blitz.Args("wine");
 
     auto wine = [](QString p) { return "Z:" + p.replace('/', '\\'); };
     EXPECT_EQ(blitz.Args("wine"), QStringList({wine(blitz.compiler()), "-o",
@@ -92,4 +97,11 @@ TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
     for (const QString& key : env.keys())
         EXPECT_TRUE(passed.contains(key)) << key.toStdString();
     EXPECT_EQ(host.panel, "Creating executable from game.bb...done");
+
+    // The output pane shows what ran: pasted into a terminal it runs wine
+    // again the same way.
+    QFile::remove(blitz.file("record/wine.run"));
+    ASSERT_EQ(QProcess::execute("/bin/sh", {"-c", shown}), 0) << shown.toStdString();
+    EXPECT_EQ(blitz.Args("wine"), ran);
+    EXPECT_EQ(blitz.Env("wine").value("blitzpath"), wine(blitz.b3dDir()));
 }

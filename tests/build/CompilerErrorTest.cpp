@@ -17,28 +17,43 @@ std::string Describe(const std::optional<CompilerError>& e)
 
 }  // namespace
 
-TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatShowsTheLastLine)
+TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatSaysHowTheCompilerEnded)
 {
     const struct {
         const char* last;
         int exit;
         bool crashed;
         BuildResult result;
-        const char* failure;
+        const char* message;  // and the status, after a "|"
     } rows[] = {
         {"Executing...", 0, false, BuildResult::Done, ""}, {"", 0, false, BuildResult::Done, ""},
         {"Executing...\r", 1, false, BuildResult::Done, ""},  // the program's own status
         {"\"a.bb\":1:1:1:1:m", 255, false, BuildResult::ErrorReport, ""},
-        {"Unable to open linker.dll", 255, false, BuildResult::Failure, "Unable to open linker.dll"},
+        // A progress line is no message of its own: once it was all a user saw.
+        {"Parsing...", 255, false, BuildResult::Failure,
+         "The compiler failed with exit code 255.\r\nIts last line: Parsing...|failed (exit code 255): Parsing..."},
         {"Can't find blitzpath environment variable\r", 255, false, BuildResult::Failure,
-         "Can't find blitzpath environment variable"},
-        {"", 255, false, BuildResult::Failure, "The compiler stopped with exit code 255 without a message."},
-        {"  ", 0, true, BuildResult::Failure, "The compiler ended abnormally without a message."},
+         "The compiler failed with exit code 255.\r\nIts last line: Can't find blitzpath environment variable"
+         "|failed (exit code 255): Can't find blitzpath environment variable"},
+        {"", 255, false, BuildResult::Failure,
+         "The compiler failed with exit code 255. It printed nothing.|failed (exit code 255)"},
+        {"  ", 0, true, BuildResult::Failure, "The compiler crashed. It printed nothing.|failed: the compiler crashed"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(JudgeBuild(row.last, row.exit, row.crashed), row.result) << row.last;
-        EXPECT_EQ(row.result == BuildResult::Failure ? FailureText(row.last, row.exit, row.crashed) : "", row.failure);
+        if (row.result == BuildResult::Failure) {
+            const FailureReport failure = DescribeFailure(row.last, row.exit, row.crashed);
+            EXPECT_EQ(failure.message + '|' + failure.status, row.message);
+        }
     }
+    // Wine's 32-bit loader on a machine that cannot run 32-bit programs: the
+    // user learns what to install.
+    const FailureReport no32 =
+        DescribeFailure("/usr/bin/wine: line 55: /usr/lib/wine/wine: cannot execute binary file: Exec format error",
+                        126, false);
+    for (const char* words : {"cannot run 32-bit Windows programs", "i386", "wine32"})
+        EXPECT_TRUE(no32.message.contains(words)) << words;
+    EXPECT_TRUE(no32.status.startsWith("failed: this machine cannot run 32-bit")) << no32.status.toStdString();
 }
 
 TEST(CompilerError, ReportLinesAreTakenApartByTheirFields)

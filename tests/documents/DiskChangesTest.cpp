@@ -24,12 +24,16 @@ protected:
     QString TextOf(const CDocPtr& doc) const { return editor().BufferText(*doc->EditorState); }
 };
 
-TEST_F(DiskChanges, AnUnmodifiedDocumentFollowsItsFileKeepingTheCaretLine)
+// The view once jumped on a reload (the caret line to the bottom edge, or
+// everything to the top).
+TEST_F(DiskChanges, AnUnmodifiedDocumentFollowsItsFileKeepingTheCaretAndTheView)
 {
-    const std::string lines = NumberedLines("Print %1", 20);
+    const std::string lines = NumberedLines("Print %1 ; " + QString(300, u'-'), 200);
     docs().OpenDoc(dir.write("a.bb", lines));
     const CDocPtr a = docs().Docs().first();
-    editor().SetCaret(3, 12);
+    const EditorScroll view{50, 120};
+    editor().SetCaret(40, 55);
+    editor().SetScroll(view);
     docs().OpenDoc(dir.write("b.bb", "Cls\r\n"));
 
     // Written in place while shown.
@@ -44,11 +48,20 @@ TEST_F(DiskChanges, AnUnmodifiedDocumentFollowsItsFileKeepingTheCaretLine)
     ASSERT_TRUE(WaitUntil([&] { return TextOf(a).startsWith("Global score\r\n"); }, 5000));
     EXPECT_EQ(current().FilePath, dir.file("b.bb"));
     ClickTab(a->Key);
-    EXPECT_EQ(editor().CaretPos().Line, 12);
     window->declList().SelectTab("Globals");
     EXPECT_EQ(window->declList().Names(), QStringList{"score"});
     EXPECT_FALSE(a->Modified);
     EXPECT_EQ(window->tabs().PictureOf(a->Key), DocumentTabs::kSavedPicture);
+    const auto expectKept = [&] {
+        EXPECT_EQ(editor().CaretPos().Line, 55);
+        EXPECT_EQ(editor().CaretPos().Column, 40);
+        EXPECT_EQ(editor().Scroll(), view);
+    };
+    expectKept();
+    // Reloaded while shown, too.
+    dir.write("a.bb", lines + "End\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return editor().Text().endsWith("End"); }, 5000));
+    expectKept();
 
     // The replaced file is still watched; a file touched with the same bytes
     // is not a change.
@@ -73,7 +86,9 @@ TEST_F(DiskChanges, AModifiedDocumentAsksAndSoDoesASaveOverAChangedFile)
     prompter.answers = {MsgAnswer::Cancel};
     ASSERT_TRUE(WaitUntil([&] { return !prompter.shown.empty(); }, 5000));
     EXPECT_EQ(prompter.texts(), QStringList{changed});
-    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
+    // OK would throw the user's text away: the buttons say what they do.
+    EXPECT_EQ(prompter.shown[0].captions, QStringList({app->labels.getValue("reloadfromdisk"),
+                                                       app->labels.getValue("keepmytext")}));
     EXPECT_EQ(editor().Text(), "; mine\r\nPrint 1");
     EXPECT_TRUE(current().Modified);
     Command("mnuSaveBBFile");

@@ -78,7 +78,6 @@ TEST(LoadCommands, EveryLineOfTheListBesideTheProgramIsACommandWhateverTheCurren
 
     ASSERT_TRUE(ok);
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(settings.Commands, program.file("commands.txt"));
     EXPECT_EQ(list.Count(), rows.size());
     ExpectEntries(list, rows);
     // One shared style: recolouring it recolours every command.

@@ -86,6 +86,9 @@ TEST(UpdateAnswer, OnlyAStatusTextEndingInOkReadsTheAnswer)
         EXPECT_EQ(Shown(status, upToDate), error(status)) << status;
         EXPECT_EQ(Shown(status, "not an answer"), error(status)) << status;
     }
+    // Whatever comes before "OK": a whole status line reads the answer too.
+    for (const char* status : {"OK", "HTTP/1.1 200 OK"})
+        EXPECT_EQ(Shown(status, upToDate), "<B><font color=\"#009900\">Your version is Updated!</font></B>") << status;
 }
 
 TEST(UpdateAnswer, DownloadsAreOfferedByTheServerOfTheUpdateAddress)

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QSet>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace {
@@ -87,9 +88,14 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     // sight; Copy takes what is selected on the page.
     window->tabs().setCurrentIndex(window->tabs().IndexOf(DocumentTabs::kHelpTabKey));
     Expect("help in front", kAlways + kDocument + kBuild + kSave);
-    QWebEngineView* page = window->helpBrowser().View();
-    ASSERT_TRUE(WaitUntil([&] { return !page->url().isEmpty(); }));
-    page->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
+    // The page comes once the help's engine has started, after the window
+    // was drawn.
+    HelpBrowser& help = window->helpBrowser();
+    ASSERT_TRUE(WaitUntil([&] { return help.EngineStarted() && !help.CurrentUrl().isEmpty(); }));
+    ASSERT_TRUE(WaitUntil([&] {
+        help.View()->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
+        return help.HasSelection();
+    }));
     Expect("text selected on the help page", kAlways + kDocument + kBuild + kSave + kPageCopy);
     clipboard->clear();
     window->menus().item("mnuCopy")->trigger();

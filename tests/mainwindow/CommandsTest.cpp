@@ -8,46 +8,43 @@
 #include <QAction>
 #include <QTest>
 
+#include <functional>
+
 namespace {
 
 class Commands : public AppFixture {};
 
-TEST_F(Commands, ShortcutsReachTheirCommands)
+// The questions and refusals a user meets ask with their own icon and
+// buttons. (The scripted answerer fails any answer a box does not offer.)
+TEST_F(Commands, PromptsAskWithTheirIconAndButtons)
 {
-    ASSERT_TRUE(Activate());
-    auto press = [&](const QKeySequence& keys) {
-        QTest::keySequence(window, keys);
-        Pump();
-    };
-    press(QKeySequence(Qt::CTRL | Qt::Key_N));
-    press(QKeySequence(Qt::CTRL | Qt::Key_N));
-    ASSERT_EQ(docs().Docs().size(), 2);
-    EXPECT_EQ(current().Key, "Doc_2");
-
-    // Each dialog is cancelled: what counts is that it was asked for.
+    const QString taken = dir.write("taken.bb", "End\r\n");
     const struct {
-        QKeySequence keys;
-        QString request;
-    } dialogsAsked[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_O), "open:" + app->labels.getValue("openbbf")},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), "save:" + app->labels.getValue("savebbf")},
-        {QKeySequence(Qt::CTRL | Qt::Key_W), "save:" + app->labels.getValue("savebbf")},
+        std::function<void()> ask;
+        QString text;
+        MsgIcon icon;
+        MsgButtons buttons;
+    } rows[] = {
+        {[&] { Command("mnuCheck"); }, app->labels.getValue("savebeforebuild").replace("#docname#", "newfile_1"),
+         MsgIcon::Critical, MsgButtons::Ok},
+        {[&] {
+             dialogs.files = {taken};
+             Command("mnuSaveBBFileAS");
+         },
+         app->labels.getValue("overwrite"), MsgIcon::Question, MsgButtons::OkCancel},
+        {[&] { Command("mnuCloseBBFile"); }, app->labels.getValue("closebbf").replace("#docname#", "newfile_1"),
+         MsgIcon::Exclamation, MsgButtons::YesNoCancel},
     };
-    for (const auto& row : dialogsAsked) {
-        dialogs.requests.clear();
-        press(row.keys);
-        EXPECT_EQ(dialogs.requests.value(0), row.request) << row.keys.toString().toStdString();
-    }
-    // Ctrl+W saves both documents, each through its dialog.
-    EXPECT_EQ(dialogs.requests.size(), 2);
-
-    // The build keys refuse a never-saved document with the same message.
-    for (Qt::Key key : {Qt::Key_F7, Qt::Key_F5, Qt::Key_F8}) {
+    Command("mnuNewBBFile");
+    Type("x");
+    for (const auto& row : rows) {
         prompter.shown.clear();
-        press(QKeySequence(key));
-        EXPECT_EQ(prompter.texts().value(0),
-                  app->labels.getValue("savebeforebuild").replace("#docname#", current().FileTitle))
-            << QKeySequence(key).toString().toStdString();
+        prompter.answers = {row.buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel};
+        row.ask();
+        ASSERT_EQ(prompter.shown.size(), 1u) << row.text.toStdString();
+        EXPECT_EQ(prompter.shown[0].text, row.text);
+        EXPECT_EQ(prompter.shown[0].icon, row.icon) << row.text.toStdString();
+        EXPECT_EQ(prompter.shown[0].buttons, row.buttons) << row.text.toStdString();
     }
 }
 

@@ -7,11 +7,14 @@
 #include "support/AppFixture.h"
 
 #include <QEnterEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <tuple>
 
 namespace {
 
@@ -57,6 +60,26 @@ TEST_F(Layout, TheSplitterButtonCollapsesTheLeftPaneAndBringsItBackAsItWas)
     EXPECT_EQ(split(), QList<int>({pane, documents}));
     EXPECT_TRUE(Shows(3));
     EXPECT_EQ(panes().VerticalSeparator()->handle(1)->cursor().shape(), Qt::SplitHCursor);
+
+    // Dragged wider, then shut, it keeps the width it had open: for the
+    // button, and for the next start (which once got LeftPane=0).
+    QWidget* handle = panes().VerticalSeparator()->handle(1);
+    const auto drag = [&](int by) {
+        const QPointF from(3, handle->height() / 4), to = from + QPointF(by, 0);
+        for (const auto& [type, at, buttons] : {std::tuple{QEvent::MouseButtonPress, from, Qt::LeftButton},
+                                                {QEvent::MouseMove, to, Qt::LeftButton},
+                                                {QEvent::MouseButtonRelease, to, Qt::NoButton}}) {
+            QMouseEvent e(type, at, handle->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+            QApplication::sendEvent(handle, &e);
+        }
+    };
+    drag(40);
+    ASSERT_EQ(split(), QList<int>({pane + 40, documents - 40}));
+    drag(-pane - 40);
+    ASSERT_TRUE(panes().LeftPaneCollapsed());
+    EXPECT_EQ(panes().LeftPaneWidth(), pane + 40);
+    button()->click();
+    EXPECT_EQ(split(), QList<int>({pane + 40, documents - 40}));
 }
 
 TEST_F(Layout, ANarrowWindowSqueezesThePaneBeforeTheEditorAndWrapsTheBands)
@@ -122,13 +145,17 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     EXPECT_EQ(panes().ProjectPaneHeight(), 90);
     EXPECT_EQ(window->bands().Arrangement(), moved);
 
+    // Collapsed at exit, the pane comes back at its width (once narrower).
     panes().ToggleLeftPane();
+    Restart();
+    ASSERT_TRUE(panes().LeftPaneCollapsed());
+    panes().ToggleLeftPane();
+    Pump();
+    EXPECT_EQ(split().value(0), 230);
     window->showMaximized();
     Pump();
     Restart();
     EXPECT_TRUE(window->isMaximized());
-    EXPECT_TRUE(panes().LeftPaneCollapsed());
-    EXPECT_EQ(panes().LeftPaneWidth(), 230);
 
     // A place no screen shows comes back on screen; unreadable values are
     // left for the first arrangement.
@@ -141,21 +168,6 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
     EXPECT_GE(panes().LeftPaneWidth(), 224);
     EXPECT_EQ(window->bands().Arrangement(), ToolbarBands::FirstArrangement());
-}
-
-// Started with the pane collapsed in a window that is not maximized, the
-// splitter button once brought the pane back narrower than it was.
-TEST_F(Layout, APaneCollapsedAtExitComesBackAtItsWidthAfterARestart)
-{
-    window->setGeometry(QRect(4, 40, 1016, 700));
-    Pump();
-    panes().SetLeftPaneWidth(422);
-    panes().ToggleLeftPane();
-    Restart();
-    ASSERT_TRUE(panes().LeftPaneCollapsed());
-    panes().ToggleLeftPane();
-    Pump();
-    EXPECT_EQ(split().value(0), 422);
 }
 
 TEST_F(Layout, TheBottomPanelComesBackOpenOrCollapsedAtTheHeightItWasGiven)

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QImage>
 
+#include <utility>
+
 namespace {
 
 // Whether every pixel of `picture` passes `test`.
@@ -107,6 +109,16 @@ TEST_F(Pictures, TheDrawnStripsHoldEveryPictureTheWindowShows)
         EXPECT_FALSE(Empty(images.SmallIconList.Picture(n))) << "small picture " << n;
     for (int n : {1, 2, 3, 4})
         EXPECT_FALSE(Empty(images.SplitterIconList.Picture(n))) << "splitter picture " << n;
+
+    // The tabs show the help picture, then a saved and a modified document's.
+    docs().OpenDoc(dir.write("saved.bb", "Cls\r\n"));
+    Command("mnuNewBBFile");
+    Type("x");
+    const auto plain = [](const QPixmap& p) { return p.toImage().convertToFormat(QImage::Format_ARGB32); };
+    for (const auto& [tab, picture] : {std::pair{0, 7}, {1, 4}, {2, 9}})
+        EXPECT_EQ(plain(window->tabs().tabIcon(tab).pixmap(QSize(16, 16), 1.0)),
+                  plain(images.SmallIconList.Picture(picture)))
+            << "tab " << tab;
 }
 
 }  // namespace

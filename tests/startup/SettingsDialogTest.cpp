@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <tuple>
+
 namespace {
 
 const QString kNotAnInteger = QStringLiteral("This property must be an Integer value >0");
@@ -60,8 +62,10 @@ protected:
     std::string appliedFile;
 };
 
-// A folder without the compiler refused on save: Startup.AsksForTheBlitzFolder...
-TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
+// A refused save takes nothing, not even the paths: a rejected Blitz3D
+// folder once reached the main window (at start-up:
+// Startup.AsksForTheBlitzFolderThenTheFontUntilGiven).
+TEST_F(SettingsDialogTest, ARefusedSaveOrALeftDialogChangesNothing)
 {
     using Step = std::function<void(SettingsDialog&)>;
     const Step save = [](SettingsDialog& d) { Child(d, "cmdSave")->click(); };
@@ -69,26 +73,26 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
     const struct {
         const char* name;
         Step edit, leave;
-        QString storedDir;    // what B3DDir holds afterwards
         QString message;      // none: the dialog was left; ending in a line end: the reason follows
         const char* focused;  // the box to correct, on the first page
     } rows[] = {
-        {"empty folder", [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->clear(); }, save, "",
+        {"empty folder", [](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->clear(); }, save,
          app->labels.getValue("blitzdirnotfound"), "txtB3DDir"},
+        {"folder without the compiler", elsewhere, save, app->labels.getValue("blitzdirnotfound"), "txtB3DDir"},
         {"missing command list",
          [](SettingsDialog& d) { Child<QLineEdit>(d, "txtCommandPath")->setText("nowhere/commands.txt"); }, save,
-         dir.blitzDir(), app->labels.getValue("commandsnotfound"), "txtCommandPath"},
+         app->labels.getValue("commandsnotfound"), "txtCommandPath"},
         // A folder where prefs.ini should be: it cannot be replaced.
         {"prefs.ini not writable",
          [&](SettingsDialog&) {
              QFile::remove(dir.file("prefs.ini"));
              QDir().mkpath(dir.file("prefs.ini"));
          },
-         save, dir.blitzDir(), "Unable to save the settings to " + dir.file("prefs.ini") + ":\n", nullptr},
-        {"Discard", elsewhere, [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); }, dir.blitzDir(), "", nullptr},
+         save, "Unable to save the settings to " + dir.file("prefs.ini") + ":\n", nullptr},
+        {"Discard", elsewhere, [](SettingsDialog& d) { Child(d, "cmdDiscard")->click(); }, "", nullptr},
         {"Escape", elsewhere, [](SettingsDialog& d) { QTest::keyClick(Child<QLineEdit>(d, "txtCommandPath"), Qt::Key_Escape); },
-         dir.blitzDir(), "", nullptr},
-        {"close", elsewhere, [](SettingsDialog& d) { d.close(); }, dir.blitzDir(), "", nullptr},
+         "", nullptr},
+        {"close", elsewhere, [](SettingsDialog& d) { d.close(); }, "", nullptr},
     };
     for (const auto& row : rows) {
         const Settings before = app->settings;
@@ -118,12 +122,7 @@ TEST_F(SettingsDialogTest, OnlyASaveThatPassesStoresMoreThanThePaths)
             EXPECT_EQ(d->focusWidget(), Child<QLineEdit>(*d, row.focused));
         }
 
-        // The paths are taken as typed by a save; nothing else changes and nothing is written.
-        EXPECT_EQ(app->settings.B3DDir, row.storedDir);
-        Settings expected = before;
-        expected.B3DDir = app->settings.B3DDir;
-        expected.Commands = app->settings.Commands;
-        EXPECT_EQ(app->settings, expected);
+        EXPECT_EQ(app->settings, before);
         EXPECT_EQ(Prefs(), file);
         EXPECT_EQ(applied, 0);
         app->settings = before;
@@ -134,16 +133,22 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
 {
     auto d = Open();
     EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text(), dir.blitzDir());
+    // Relative, as prefs.ini has it, so a moved program folder reads its own.
+    EXPECT_EQ(Child<QLineEdit>(*d, "txtCommandPath")->text(), "commands.txt");
     EXPECT_EQ(Child<QLabel>(*d, "lbIdeFont")->text(), "DejaVu Sans Mono 11");
 
     // Paths: the Blitz3D program's folder, and a relative command list.
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe", dir.file("commands.txt")};
     Child<QLineEdit>(*d, "txtB3DDir")->setText("/somewhere/else");
-    // Enter on a chooser opens it; it does not save the dialog.
-    QTest::keyClick(Child(*d, "Command1"), Qt::Key_Return);
-    EXPECT_EQ(Child<QLineEdit>(*d, "txtB3DDir")->text(), dir.blitzDir());
-    QTest::keyClick(Child(*d, "Command2"), Qt::Key_Return);
-    EXPECT_EQ(Child<QLineEdit>(*d, "txtCommandPath")->text(), dir.file("commands.txt"));
+    // Enter on a chooser opens it; it does not save the dialog. The keyboard
+    // goes back to the box the choice went into.
+    for (const auto& [button, box, chosen] : {std::tuple{"Command1", "txtB3DDir", dir.blitzDir()},
+                                              std::tuple{"Command2", "txtCommandPath", dir.file("commands.txt")}}) {
+        Child(*d, button)->setFocus();
+        QTest::keyClick(Child(*d, button), Qt::Key_Return);
+        EXPECT_EQ(Child<QLineEdit>(*d, box)->text(), chosen);
+        EXPECT_EQ(d->focusWidget(), Child<QLineEdit>(*d, box));
+    }
     EXPECT_EQ(dialogs.requests, QStringList({"open:" + app->labels.getValue("setting_selectb3dtitle"),
                                              "open:" + app->labels.getValue("setting_selectcommandstitle")}));
     TypeInto(Child<QLineEdit>(*d, "txtCommandPath"), "commands.txt");
@@ -195,7 +200,7 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     using Stored = std::tuple<const char*, const char*, std::string>;
     for (const auto& [section, key, value] :
          {Stored{"PATHS", "B3DDir", dir.blitzDir().toStdString()},
-          {"PATHS", "Commands", dir.file("commands.txt").toStdString()},
+          {"PATHS", "Commands", "commands.txt"},
           {"IDECOLORS", "ObjectVarsColor", "0,110,110"}, {"IDEFONT", "FontName", "Liberation Serif"},
           {"IDEFONT", "FontSize", "13"}, {"IDEOPTS", "TabSize", "8"}, {"IDEOPTS", "LineGutterMode", "1"},
           {"IDEOPTS", "ScrollLines", "5"}})

@@ -1,3 +1,4 @@
+#include "help/HelpBrowser.h"
 #include "startup/LabelsFile.h"
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
@@ -118,54 +119,65 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     dir.setPref("IDEFONT", "FontName", "");
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
-    dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 12}};
     const auto focused = [](SettingsDialog& d, int page, const char* box) {
         EXPECT_EQ(d.currentPage(), page);
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>(box)) << d.focusWidget()->objectName().toStdString();
     };
+    const MsgAnswer chooseTheFolder = MsgAnswer::Cancel;
     Outcome r = Start(
         dir, dialogs,
         {
-            // Discarded without a save, then asked to choose again.
+            // Discarded without a save, then asked whether to go on.
             [](SettingsDialog& d) {
                 d.findChild<QLineEdit*>("txttabSize")->setText("9");
                 d.findChild<QTabWidget*>("TabStrip1")->setCurrentIndex(2);
                 d.findChild<QWidget*>("cmdDiscard")->setFocus();
                 Child(d, "cmdDiscard")->click();
             },
-            // A wrong folder is refused but kept, so the folder question ends.
-            // The same dialog comes back each time, as it was left, with the
-            // keyboard on what is asked for.
+            // A wrong folder is refused and never taken, however the dialog
+            // is then left (here by its title bar's close button). The same
+            // dialog comes back each time, as it was left, with the keyboard
+            // on what is asked for.
             [&](SettingsDialog& d) {
                 focused(d, 0, "txtB3DDir");
                 EXPECT_EQ(d.findChild<QLineEdit*>("txttabSize")->text(), "9");
-                d.findChild<QLineEdit*>("txtB3DDir")->setText("/nowhere");
+                d.show();
+                d.findChild<QLineEdit*>("txtB3DDir")->setText(dir.file("Elsewhere"));
                 Child(d, "cmdSave")->click();
-                Child(d, "cmdDiscard")->click();
+                d.close();
             },
-            // Then the font, until one is chosen.
-            discard,
             [&](SettingsDialog& d) {
-                focused(d, 1, "Command4");
                 Child(d, "Command1")->click();
-                Child(d, "Command4")->click();
                 Child(d, "cmdSave")->click();
             },
         },
-        {MsgAnswer::Ok, MsgAnswer::Cancel});
+        {MsgAnswer::Ok, chooseTheFolder, MsgAnswer::Ok, MsgAnswer::Ok, chooseTheFolder});
     EXPECT_TRUE(r.started);
     ScriptedPrompter quiet;
+    const CUILabels labels = *LoadLabels(dir.path(), quiet);
     const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
                             "before continue";
-    const QString noFont = "Editor Font is not set. Please select font to use in Settings Dialog";
-    ASSERT_EQ(r.messages.size(), 6);
-    EXPECT_TRUE(r.messages[1].startsWith("Blitz3D is still not set.")) << r.messages[1].toStdString();
-    r.messages[1] = "?";
-    EXPECT_EQ(r.messages, QStringList({noBlitz, "?", noBlitz, LoadLabels(dir.path(), quiet)->getValue("blitzdirnotfound"),
-                                       noFont, noFont}));
-    for (std::size_t i : {0, 2, 4, 5})
+    const QString stillUnset = labels.getValue("blitzstillunset");
+    EXPECT_EQ(r.messages, QStringList({noBlitz, stillUnset, noBlitz, labels.getValue("blitzdirnotfound"), stillUnset,
+                                       noBlitz}));
+    for (std::size_t i : {0, 2, 5})
         EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
     EXPECT_EQ(r.settings.B3DDir, dir.blitzDir());
+    // Saved before any font was chosen: the sample's fixed-width one is
+    // stored, so the font is not asked for.
+    EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
+
+    // With the folder set and no font, the font is asked for until chosen.
+    dir.setPref("IDEFONT", "FontName", "");
+    dialogs.fonts = {FontChoice{"DejaVu Sans Mono", 12}};
+    r = Start(dir, dialogs,
+              {discard, [&](SettingsDialog& d) {
+                   focused(d, 1, "Command4");
+                   Child(d, "Command4")->click();
+                   Child(d, "cmdSave")->click();
+               }});
+    const QString noFont = "Editor Font is not set. Please select font to use in Settings Dialog";
+    EXPECT_EQ(r.messages, QStringList({noFont, noFont}));
     EXPECT_EQ(r.settings.FontName, "DejaVu Sans Mono");
     EXPECT_EQ(r.settings.FontSize, 12);
 
@@ -191,31 +203,17 @@ TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
         ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
         EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
+        // Named by what they do: Yes goes on, No quits, Cancel asks again.
+        ScriptedPrompter quiet;
+        const CUILabels labels = *LoadLabels(dir.path(), quiet);
+        EXPECT_EQ(r.shown[1].captions, QStringList({labels.getValue("goonwithoutblitz"), labels.getValue("quit"),
+                                                   labels.getValue("chooseblitzdir")}));
         if (goOn) {
             EXPECT_EQ(r.settings.B3DDir, "");
             EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
         }
         EXPECT_EQ(dir.read("prefs.ini"), prefs) << "nothing is stored, so the next start asks again";
     }
-}
-
-TEST(Startup, AFolderSavedBeforeAnyFontIsChosenSettlesBoth)
-{
-    ProgramDir dir;
-    dir.setPref("PATHS", "B3DDir", "");
-    dir.setPref("IDEFONT", "FontName", "");
-    ScriptedDialog dialogs;
-    dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
-    const Outcome r = Start(dir, dialogs, {[](SettingsDialog& d) {
-        Child(d, "Command1")->click();
-        Child(d, "cmdSave")->click();
-    }});
-    EXPECT_TRUE(r.started);
-    EXPECT_EQ(r.messages.size(), 1);
-    // The sample's own font is stored, and it is a fixed-width one.
-    EXPECT_FALSE(r.settings.FontName.isEmpty());
-    EXPECT_GT(r.settings.FontSize, 0);
-    EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
 }
 
 // Started without Blitz3D: the folder question discarded, then Go on.
@@ -263,6 +261,37 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
     EXPECT_EQ(prompter.texts().value(1).toStdString(), unset.toStdString());
     EXPECT_EQ(app->settings.B3DDir, dir.blitzDir());
     EXPECT_TRUE(window->InfoPanel().startsWith("No help page for Cls")) << window->InfoPanel().toStdString();
+
+    // What was said about the folder goes once another folder is saved.
+    OnModal<SettingsDialog>([this](SettingsDialog& d) {
+        Child<QLineEdit>(d, "txtB3DDir")->setText(dir.blitzDir() + "/");
+        Child(d, "cmdSave")->click();
+    });
+    Command("mnuPrefs");
+    EXPECT_EQ(window->InfoPanel(), "");
+}
+
+// The help's web engine takes longer to start than the rest of the window:
+// it starts after the window is drawn, and not at all while a document named
+// on the command line is in front, until the help is first shown.
+TEST(Startup, TheWindowIsDrawnBeforeTheHelpStartsItsWebEngine)
+{
+    for (const bool withDocument : {false, true}) {
+        SCOPED_TRACE(withDocument ? "with a document" : "help in front");
+        ProgramDir dir;
+        ScriptedPrompter prompter;
+        ScriptedDialog dialogs;
+        App app(dir.path(), prompter, dialogs);
+        ASSERT_TRUE(app.Start(withDocument ? QStringList{dir.write("game.bb", "Cls\r\n")} : QStringList{}));
+        MainWindow& window = *app.mainWindow();
+        EXPECT_EQ(window.docs().Docs().size(), withDocument ? 1 : 0) << "opened before the window is drawn";
+        EXPECT_FALSE(window.helpBrowser().EngineStarted());
+        EXPECT_EQ(WaitUntil([&] { return window.helpBrowser().EngineStarted(); }, 2500), !withDocument);
+        if (withDocument) {
+            window.tabs().setCurrentIndex(window.tabs().IndexOf(DocumentTabs::kHelpTabKey));
+            EXPECT_TRUE(WaitUntil([&] { return window.helpBrowser().EngineStarted(); }, 2500));
+        }
+    }
 }
 
 class Started : public AppFixture {};

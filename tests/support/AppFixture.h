@@ -55,7 +55,8 @@ protected:
     // Ends the IDE, throwing away unsaved whatever is still open.
     void Close()
     {
-        prompter.answers.assign(64, MsgAnswer::No);
+        prompter.answers.clear();
+        prompter.discarding = true;
         if (window)
             window->close();
         window = nullptr;
@@ -64,6 +65,7 @@ protected:
     // Starts the IDE on the program directory, opening `files`.
     void Launch(const QStringList& files = {})
     {
+        prompter.discarding = false;
         app = std::make_unique<App>(dir.path(), prompter, dialogs);
         ASSERT_TRUE(app->Start(files)) << prompter.texts().join("|").toStdString();
         window = app->mainWindow();

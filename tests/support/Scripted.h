@@ -6,39 +6,39 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
 
 // A Prompter that records every message and answers from a script. A box
-// that finds no scripted answer gets its first button (Ok or Yes), so a test
-// that does not care about a message need not script it.
+// that finds no scripted answer gets its first button (Ok or Yes), or No
+// where it has one while `discarding`, so a test that does not care about a
+// message need not script it. A scripted answer the box has no button for
+// fails the test: the box asked with other buttons than the test expects.
 class ScriptedPrompter : public Prompter {
 public:
     struct Shown {
         QString text;
         MsgIcon icon;
         MsgButtons buttons;
-        QString title;  // empty for the program's own
+        QString title;         // empty for the program's own
+        QStringList captions;  // the buttons' own names, when they have them
     };
 
     MsgAnswer Ask(const QString& text, MsgIcon icon, MsgButtons buttons) override
     {
-        return AskTitled(QString(), text, icon, buttons);
+        return Answer({text, icon, buttons, {}, {}});
     }
-
     MsgAnswer AskTitled(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) override
     {
-        shown.push_back({text, icon, buttons, title});
-        if (onShow)
-            onShow();
-        if (!answers.empty()) {
-            MsgAnswer a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        return buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
+        return Answer({text, icon, buttons, title, {}});
+    }
+    MsgAnswer AskNamed(const QString& text, MsgIcon icon, MsgButtons buttons, const QStringList& captions) override
+    {
+        return Answer({text, icon, buttons, {}, captions});
     }
 
     QStringList texts() const
@@ -62,6 +62,26 @@ public:
     std::vector<Shown> shown;
     // Called as each message is shown, to look at the screen it appears on.
     std::function<void()> onShow;
+    bool discarding = false;
+
+private:
+    MsgAnswer Answer(Shown box)
+    {
+        shown.push_back(box);
+        if (onShow)
+            onShow();
+        const bool asks = box.buttons == MsgButtons::YesNoCancel;
+        if (answers.empty())
+            return asks ? (discarding ? MsgAnswer::No : MsgAnswer::Yes) : MsgAnswer::Ok;
+        const MsgAnswer a = answers.front();
+        answers.pop_front();
+        const bool offered = a == MsgAnswer::Ok ? !asks
+                             : a == MsgAnswer::Cancel ? box.buttons != MsgButtons::Ok
+                                                      : asks;
+        EXPECT_TRUE(offered) << "answered " << int(a) << " to a box without that button: "
+                             << box.text.toStdString();
+        return a;
+    }
 };
 
 // A CommonDialog whose answers are queued by the test. A dialog that finds
