@@ -25,7 +25,9 @@ class EditorEvents;
 class HelpArea;
 class HelpBrowser;
 class MainLayout;
+class LiveCheck;
 class Navigator;
+class ProblemsPane;
 class ProgramHost;
 class QLabel;
 class QTimer;
@@ -100,6 +102,8 @@ public:
     ToolbarBands& bands() const { return *m_bands; }
     Navigator& navigator() const { return *m_navigator; }
     ReferencesPane& references() const { return *m_references; }
+    ProblemsPane& problems() const { return *m_problems; }
+    LiveCheck& liveCheck() const { return *m_liveCheck; }
     RecentFilesMenu& recentFiles() const { return *m_recent; }
     void SetCodeAssist(CodeAssist* assist);
 
@@ -165,6 +169,8 @@ private:
     ToolbarBands* m_bands = nullptr;
     ReferencesPane* m_references = nullptr;
     Navigator* m_navigator = nullptr;
+    ProblemsPane* m_problems = nullptr;
+    LiveCheck* m_liveCheck = nullptr;
     RecentFilesMenu* m_recent = nullptr;
 
     QTimer* TimerEditStatus = nullptr;
@@ -174,4 +180,5 @@ private:
     QLabel* m_infoPanel = nullptr;
     QLabel* m_rowColPanel = nullptr;
     QLabel* m_mainFilePanel = nullptr;
+    QLabel* m_problemsPanel = nullptr;
 };
