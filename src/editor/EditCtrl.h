@@ -340,7 +340,7 @@ Q_SIGNALS:
     // Files dropped on the editor, in order.
     void FilesDropped(const QStringList& paths);
     // The mouse came to rest at a point of this widget, over the text or the
-    // margins; it moved on, or a key was pressed, after MouseDwellEnd.
+    // margins; MouseDwellEnd follows once it moves on or a key is pressed.
     void MouseDwell(QPoint position);
     void MouseDwellEnd();
 
