@@ -128,7 +128,7 @@ TEST_F(ProblemsWiring, TheBuildsErrorIsListedUntilTheFileChangesOrTheNextBuildAn
             Child<QCheckBox>(d, "chkLiveCheck")->setChecked(on);
             Child(d, "cmdSave")->click();
         });
-        Command("mnuPrefs");
+        window->menus().item("mnuPrefs")->trigger();
     };
     liveCheck(false);
     ListedSoon({built});
