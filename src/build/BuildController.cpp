@@ -12,6 +12,8 @@
 #include "startup/Settings.h"
 
 #include <QDateTime>
+
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QWidget>
@@ -345,6 +347,9 @@ void BuildController::ShowCompileError(std::string_view line, const QString& sta
     // The error is shown where the compiler found it, an included file too.
     if (!ShowError(*error))
         message += QStringLiteral("\r\n(in %1, which is not on this disk)").arg(text::FromBytes(error->file));
+    else if (error->HasPosition())
+        Q_EMIT ErrorReported(m_host.CurrentDocKey(), error->line, std::max(error->ColumnNumber() - 1, 0),
+                             text::FromBytes(error->message));
     m_host.SetInfoPanelText(StatusWithMessage(statusBefore, message));
     m_prompter.Tell(message, MsgIcon::Critical);
 }

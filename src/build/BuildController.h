@@ -95,6 +95,9 @@ Q_SIGNALS:
     void BuildStarted(const QString& title, const QString& commandLine);
     void OutputAdded(const QByteArray& bytes);
     void BuildEnded(const QString& outcome, bool failed);
+    // The error a build stopped at, in the document now shown at it (line
+    // from 1, column in bytes from 0).
+    void ErrorReported(const QString& docKey, int line, int column, const QString& message);
 
 private:
     void onCompilerFinished(int exitCode, bool crashed);

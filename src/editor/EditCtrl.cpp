@@ -369,6 +369,11 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
                 d->onModified(pos, type, length, text);
             });
     connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });
+    // As long as a tooltip takes to come; moving on or a key ends the rest.
+    d->sci(Sci::SCI_SETMOUSEDWELLTIME, 500);
+    connect(d->view, &QsciScintillaBase::SCN_DWELLSTART, this,
+            [this](int, int x, int y) { Q_EMIT MouseDwell(d->view->viewport()->mapTo(this, QPoint(x, y))); });
+    connect(d->view, &QsciScintillaBase::SCN_DWELLEND, this, [this](int, int, int) { Q_EMIT MouseDwellEnd(); });
     connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { d->checkCaret(); });
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });

@@ -68,6 +68,17 @@ struct EditorKeyEvent {
     Qt::KeyboardModifiers modifiers;
 };
 
+// A problem the checker found, to be marked in the text: a squiggle under
+// [Column, EndColumn) of a 1-based line (bytes from 0; an empty range marks
+// the character before the place) and a symbol beside the line.
+struct EditorDiagnostic {
+    int Line = 1;
+    int Column = 0;
+    int EndColumn = 0;
+    QString Message;
+    bool operator==(const EditorDiagnostic&) const = default;
+};
+
 // What the settings decide about the editor's look and behaviour.
 struct EditorAppearance {
     Color TextColor = 0, BackColor = 0xFFFFFF, CaretColor = 0;
@@ -182,6 +193,23 @@ public:
     void ClearErrorMark();
     // The 1-based line of the shown buffer's error mark; 0 when it has none.
     int ErrorMarkLine() const;
+
+    // Marks the shown buffer's diagnostics, replacing the marks it had. The
+    // marks belong to the buffer and move with its text; only those that
+    // differ from the ones in place are redrawn, so a long document with a
+    // few problems costs little to keep marked.
+    void SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics);
+    // The squiggles as they stand after the edits since: the line of each
+    // (from 1), its columns within that line and its message, in text order.
+    std::vector<EditorDiagnostic> DiagnosticMarks() const;
+    // Whether a 1-based line carries a diagnostic's symbol in the margin.
+    bool HasDiagnosticSymbol(int line) const;
+    // The message of the squiggle under a point of this widget, or of every
+    // diagnostic of the line whose margin symbol is there; "" for none.
+    QString DiagnosticAt(QPoint point) const;
+    // The margin that holds the diagnostics' symbols; hidden, the text moves
+    // left to take its place.
+    void SetDiagnosticMargin(bool shown);
 
     void Undo();
     void Redo();
@@ -319,6 +347,10 @@ Q_SIGNALS:
     void MouseUp(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
     // Files dropped on the editor, in order.
     void FilesDropped(const QStringList& paths);
+    // The mouse came to rest at a point of this widget, over the text or the
+    // margins; MouseDwellEnd follows once it moves on or a key is pressed.
+    void MouseDwell(QPoint position);
+    void MouseDwellEnd();
 
 private:
     struct Impl;

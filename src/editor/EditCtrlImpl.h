@@ -19,12 +19,15 @@ enum EditorMarker {
     kMarkHighlight = 1,
     kMarkError = 2,
     kMarkCaretLine = 3,
+    // The checker's diagnostics, in a margin of their own.
+    kMarkDiagnostic = 4,
     // The last build's error, in the line-number gutter.
     kMarkBuildError = 6,
 };
 
-// The indicator underlining the last build's error.
+// The indicators underlining the last build's error and the diagnostics.
 constexpr int kIndicBuildError = 8;
+constexpr int kIndicDiagnostic = 9;
 
 // Works out the fold levels of the `pending` lines of the document `sci`
 // shows, about `budget` lines of them; true when some are left. With
@@ -162,6 +165,21 @@ struct EditCtrl::Impl {
     void applyStyles();
     Color styleColour(int style) const;
     void updateGutter(bool force = false);
+
+    // Diagnostics (EditCtrlMarks.cpp). Each squiggle is a run of the
+    // indicator whose value names its message in the buffer's table.
+    struct MarkRun {
+        std::intptr_t start;
+        std::intptr_t end;
+        int id;
+    };
+    bool diagnosticMargin = false;
+    // The runs that overlap [from, to), whole.
+    std::vector<MarkRun> markRuns(std::intptr_t from, std::intptr_t to) const;
+    // The text a diagnostic's squiggle goes under; empty when the document is.
+    std::pair<std::intptr_t, std::intptr_t> markSpan(int line, int column, int endColumn) const;
+    void applyDiagnosticMargin();
+    Color errorColour() const;
     void loadBytes(const QByteArray& bytes);
     // Text (UTF-8) into the selected buffer, which takes `form` for its file.
     void loadText(const QByteArray& text, const FileForm& form);

@@ -475,9 +475,9 @@ void EditCtrl::Impl::applyStyles()
     // Derived from the colours above, so that every scheme gets them: the
     // selection tinted with the commands' colour under the tokens' own
     // colours, a faint band on the caret's line that lets line marks show
-    // through, and an error mark red enough for the background.
+    // through, and error marks red enough for the background.
     const bool dark = LightnessOf(look.BackColor) < 128;
-    const Color errorMark = dark ? Rgb(240, 82, 79) : Rgb(211, 47, 47);
+    const Color errorMark = errorColour();
     sci(Sci::SCI_MARKERDEFINE, kMarkBuildError, Sci::SC_MARK_LEFTRECT);
     sci(Sci::SCI_MARKERSETBACK, kMarkBuildError, SciColor(errorMark));
     view->SetSelectionColour(ToQColor(Blend(look.BackColor, look.KeywordColor, dark ? 0.3 : 0.28)));
@@ -486,6 +486,9 @@ void EditCtrl::Impl::applyStyles()
     sci(Sci::SCI_SETCARETLINEBACKALPHA, dark ? 14 : 10);
     sci(Sci::SCI_INDICSETSTYLE, kIndicBuildError, Sci::INDIC_SQUIGGLEPIXMAP);
     sci(Sci::SCI_INDICSETFORE, kIndicBuildError, SciColor(errorMark));
+    sci(Sci::SCI_INDICSETSTYLE, kIndicDiagnostic, Sci::INDIC_SQUIGGLEPIXMAP);
+    sci(Sci::SCI_INDICSETFORE, kIndicDiagnostic, SciColor(errorMark));
+    applyDiagnosticMargin();
     updateGutter(true);
 }
 

@@ -6,10 +6,12 @@
 #include "editor/QsciHeaders.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One document's state in the editor: the control's document (text, undo
@@ -58,6 +60,11 @@ public:
     // longer the editor's current one goes when the buffer is next shown.
     int errorMarkHandle = -1;
     int errorMarkNumber = 0;
+    // The messages of the diagnostics marked here, by indicator value, and
+    // whether any line may carry a diagnostic's margin symbol.
+    std::unordered_map<int, QString> diagnosticTexts;
+    int nextDiagnosticId = 1;
+    bool diagnosticLines = false;
 
     EditorBuffer()
     {

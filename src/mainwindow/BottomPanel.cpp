@@ -48,6 +48,7 @@ BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, 
     m_tabs->setFocusPolicy(Qt::NoFocus);
     m_tabs->addTab(outputCaption);
     m_tabs->addTab(referencesCaption);
+    m_captions = {outputCaption, referencesCaption};
     QToolButton* close = AddCloseButton(ReferencesTab, QStringLiteral("ReferencesClose"));
 
     m_summary = new QLabel(m_strip);
@@ -111,6 +112,21 @@ BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, 
     const int lineHeight = QFontMetrics(QFontDatabase::systemFont(QFontDatabase::FixedFont)).lineSpacing();
     m_openHeight = m_strip->minimumHeight() + lineHeight * kFirstOpenLines + 8;
     SetCollapsed(true);
+}
+
+void BottomPanel::AddProblems(QWidget& problems, const QString& caption)
+{
+    m_captions << caption;
+    m_tabs->addTab(caption);
+    m_pages->addWidget(&problems);
+}
+
+void BottomPanel::SetTabCount(Tab tab, int count)
+{
+    if (tab >= m_captions.size())
+        return;
+    m_tabs->setTabText(tab, count < 0 ? m_captions[tab] : QStringLiteral("%1 (%2)").arg(m_captions[tab]).arg(count));
+    m_tabs->updateGeometry();
 }
 
 int BottomPanel::CurrentTab() const
@@ -177,6 +193,7 @@ QToolButton* BottomPanel::AddCloseButton(Tab tab, const QString& name)
 
 void BottomPanel::AddSearchResults(QWidget& results, const QString& caption)
 {
+    m_captions << caption;
     m_tabs->addTab(caption);
     connect(AddCloseButton(SearchTab, QStringLiteral("SearchResultsClose")), &QToolButton::clicked, this,
             &BottomPanel::CloseSearchResults);

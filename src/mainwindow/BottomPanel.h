@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 class BuildOutputPane;
@@ -18,7 +19,7 @@ class ReferencesPane;
 class BottomPanel : public QWidget {
     Q_OBJECT
 public:
-    enum Tab { BuildOutputTab = 0, ReferencesTab = 1, SearchTab = 2 };
+    enum Tab { BuildOutputTab = 0, ReferencesTab = 1, SearchTab = 2, ProblemsTab = 3 };
 
     BottomPanel(BuildOutputPane& output, const QString& outputCaption, ReferencesPane& references,
                 const QString& referencesCaption, QWidget* parent = nullptr);
@@ -30,6 +31,11 @@ public:
     // The height the panel has open, or comes back at when opened.
     int OpenHeight() const;
     void SetOpenHeight(int height);
+    // The Problems tab, after the search results: always there, as the list
+    // follows the document in front.
+    void AddProblems(QWidget& problems, const QString& caption);
+    // The caption of a tab, a count after it when `count` is not negative.
+    void SetTabCount(Tab tab, int count);
     int CurrentTab() const;
     bool TabShown(Tab tab) const;
     // Brings `tab` forward and opens the panel, as a click on the tab does.
@@ -70,5 +76,6 @@ private:
     // A list opened a collapsed panel: closing it collapses it again.
     bool m_openedByReferences = false;
     int m_openHeight = 0;
+    QStringList m_captions;
     bool m_shown = false;
 };

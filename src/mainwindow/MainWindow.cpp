@@ -5,7 +5,9 @@
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
 #include "analysis/KindIcons.h"
+#include "analysis/LiveCheck.h"
 #include "analysis/Navigator.h"
+#include "analysis/ProblemsPane.h"
 #include "analysis/ProgramHost.h"
 #include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
@@ -149,6 +151,12 @@ void MainWindow::BuildLayout()
     m_bottomPanel->AddSearchResults(m_programTools->searchPane(), m_app.labels.getValue(QStringLiteral("findresults")));
     connect(&m_programTools->searchPane(), &ProgramSearchPane::ResultsShown, m_bottomPanel,
             &BottomPanel::ShowSearchResults);
+    m_problems = new ProblemsPane({m_app.labels.getValue(QStringLiteral("refsfile")),
+                                   m_app.labels.getValue(QStringLiteral("refsline")),
+                                   m_app.labels.getValue(QStringLiteral("problemsmessage"))});
+    m_bottomPanel->AddProblems(*m_problems, m_app.labels.getValue(QStringLiteral("problems")));
+    m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
+    m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
         if (m_help->BrowserShown())
             m_helpBrowser->setFocus();
@@ -177,9 +185,12 @@ void MainWindow::BuildLayout()
     m_rowColPanel->setObjectName(QStringLiteral("RowColPanel"));
     m_mainFilePanel = new QLabel(this);
     m_mainFilePanel->setObjectName(QStringLiteral("MainFilePanel"));
+    m_problemsPanel = new QLabel(this);
+    m_problemsPanel->setObjectName(QStringLiteral("ProblemsPanel"));
     m_goToLine = new GoToLineBox(this);
     statusBar()->addWidget(m_goToLine);
     statusBar()->addWidget(m_infoPanel, 1);
+    statusBar()->addPermanentWidget(m_problemsPanel);
     statusBar()->addPermanentWidget(m_mainFilePanel);
     statusBar()->addPermanentWidget(m_rowColPanel);
 }
@@ -219,6 +230,15 @@ void MainWindow::ConnectParts()
     connect(m_declList, &DeclList::DeclarationChosen, this,
             [this](const EditorKeyword& entry) { m_navigator->JumpToLine(entry.Line); });
     connect(m_build, &BuildController::BuildingChanged, this, &MainWindow::UpdateCommandState);
+    // The last build's error is listed with the checker's until the next build.
+    connect(m_build, &BuildController::BuildStarted, m_liveCheck, &LiveCheck::ClearBuildError);
+    connect(m_build, &BuildController::ErrorReported, m_liveCheck, &LiveCheck::SetBuildError);
+    connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int count) {
+        m_problemsPanel->setText(count == 0 ? m_app.labels.getValue(QStringLiteral("noproblems"))
+                                            : m_app.labels.getValue(QStringLiteral("problemcount"))
+                                                  .replace(QStringLiteral("#count#"), QString::number(count)));
+        m_bottomPanel->SetTabCount(BottomPanel::ProblemsTab, count);
+    });
     connect(m_helpBrowser, &HelpBrowser::SelectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
         m_menus.item(QStringLiteral("mnuDebugEnabled"))->setChecked(on);
@@ -286,6 +306,7 @@ void MainWindow::ApplySettings()
             entry->Style->Colour = m_app.settings.CommandsColor;
     ApplyColours();
     m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
+    m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
     m_editor->Refresh(true);
 }
 

@@ -25,7 +25,9 @@ class EditorEvents;
 class HelpArea;
 class HelpBrowser;
 class MainLayout;
+class LiveCheck;
 class Navigator;
+class ProblemsPane;
 class ProgramHost;
 class ProgramTools;
 class QLabel;
@@ -102,6 +104,8 @@ public:
     ToolbarBands& bands() const { return *m_bands; }
     Navigator& navigator() const { return *m_navigator; }
     ReferencesPane& references() const { return *m_references; }
+    ProblemsPane& problems() const { return *m_problems; }
+    LiveCheck& liveCheck() const { return *m_liveCheck; }
     RecentFilesMenu& recentFiles() const { return *m_recent; }
     RecoveryKeeper& recovery() const { return *m_recovery; }
     ProgramTools& programTools() const { return *m_programTools; }
@@ -172,6 +176,8 @@ private:
     ToolbarBands* m_bands = nullptr;
     ReferencesPane* m_references = nullptr;
     Navigator* m_navigator = nullptr;
+    ProblemsPane* m_problems = nullptr;
+    LiveCheck* m_liveCheck = nullptr;
     RecentFilesMenu* m_recent = nullptr;
     RecoveryKeeper* m_recovery = nullptr;
     ProgramTools* m_programTools = nullptr;
@@ -183,4 +189,5 @@ private:
     QLabel* m_infoPanel = nullptr;
     QLabel* m_rowColPanel = nullptr;
     QLabel* m_mainFilePanel = nullptr;
+    QLabel* m_problemsPanel = nullptr;
 };

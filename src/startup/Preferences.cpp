@@ -189,6 +189,7 @@ Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& 
     s.DebugEnabled = text::ToLower(get("IDEOPTS", "DebugEnabled", "True")) == "true";
     s.LineGutterMode = int(RequireInteger("LineGutterMode", get("IDEOPTS", "LineGutterMode", "2"), 32));
     s.ScrollLines = int(RequireInteger("ScrollLines", get("IDEOPTS", "ScrollLines", "3"), 16));
+    s.LiveCheck = text::ToLower(get("IDEOPTS", "LiveCheck", "True")) != "false";
     s.Delimiters = getText("LANGUAGE", "Delimiters", "\\,()[]{}\xA3$%#@:");
     s.Operators = getText("LANGUAGE", "Operators", "+-/*=<>^!&|");
     s.StringChar = getText("LANGUAGE", "StringChar", "\"");
@@ -217,6 +218,7 @@ bool WriteSettings(const Layout& layout, const Settings& s, QString* error)
     set("IDEOPTS", "TabSize", QString::number(s.TabSize));
     set("IDEOPTS", "LineGutterMode", QString::number(s.LineGutterMode));
     set("IDEOPTS", "ScrollLines", QString::number(s.ScrollLines));
+    set("IDEOPTS", "LiveCheck", s.LiveCheck ? QStringLiteral("True") : QStringLiteral("False"));
     return ini.Save(path, error);
 }
 

@@ -47,6 +47,8 @@ struct Settings {
     bool DebugEnabled = true;
     int LineGutterMode = 2;
     int ScrollLines = 3;
+    // The program checked as it is typed, its problems marked and listed.
+    bool LiveCheck = true;
 
     // [LANGUAGE]; the token lists are held framed by one space on each side.
     QString Delimiters = QStringLiteral("\\,()[]{}\u00A3$%#@:");

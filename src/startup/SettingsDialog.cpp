@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -276,8 +277,12 @@ void SettingsDialog::BuildEditorPage(QWidget* page)
     grid->addWidget(m_txtMouseWheelScroll, 5, 1);
     grid->addWidget(label("lbLines", "setting_lblines"), 5, 2);
 
+    m_chkLiveCheck = new QCheckBox(labels.getValue(QStringLiteral("setting_livecheck")), page);
+    m_chkLiveCheck->setObjectName(QStringLiteral("chkLiveCheck"));
+    grid->addWidget(m_chkLiveCheck, 6, 1, 1, 3);
+
     grid->setColumnStretch(3, 1);
-    grid->setRowStretch(6, 1);
+    grid->setRowStretch(7, 1);
 
     connect(m_Command4, &QPushButton::clicked, this, &SettingsDialog::ChooseEditorFont);
     connect(m_LineGutterCombo, &QComboBox::currentIndexChanged, this, &SettingsDialog::OnGutterModeChanged);
@@ -359,6 +364,7 @@ void SettingsDialog::LoadFromSettings()
     m_lbfixedsize->setVisible(s.LineGutterMode == 1);
     m_txtLGFixedSize->setVisible(s.LineGutterMode == 1);
     m_txtMouseWheelScroll->setText(QString::number(s.ScrollLines));
+    m_chkLiveCheck->setChecked(s.LiveCheck);
 
     for (int i = 0; i < kColorBoxCount; ++i)
         m_ColorBox[i]->setColor(s.*kBoxSettings[i]);
@@ -510,6 +516,7 @@ bool SettingsDialog::SaveSettings()
     updated.LineGutterMode = live.LineGutterMode < 0 || mode < 0 ? 0 : mode;
     updated.LineGutterFixedSize = IntegerOf(m_txtLGFixedSize, 32, live.LineGutterFixedSize);
     updated.ScrollLines = IntegerOf(m_txtMouseWheelScroll, 16, live.ScrollLines);
+    updated.LiveCheck = m_chkLiveCheck->isChecked();
     for (int i = 0; i < kColorBoxCount; ++i)
         updated.*kBoxSettings[i] = m_ColorBox[i]->color();
     updated.ObjectVarsColor = m_objectVarsColor;

@@ -10,6 +10,7 @@
 #include <functional>
 
 class ColorSwatch;
+class QCheckBox;
 class App;
 class QComboBox;
 class QLabel;
@@ -19,7 +20,7 @@ class QTabWidget;
 class SchemeChooser;
 
 // The settings dialog: the Blitz3D folder and command list, the editor font,
-// tab size, line-number gutter and wheel step, and the eighteen editor
+// tab size, line-number gutter, wheel step and live checking, and the eighteen editor
 // colours with their schemes. It edits the application's settings in place;
 // only a save that passes its checks changes them (apart from the two paths,
 // which are taken as typed so that start-up can move on) and writes
@@ -86,6 +87,7 @@ private:
     QLabel* m_lbfixedsize = nullptr;
     QLineEdit* m_txtLGFixedSize = nullptr;
     QLineEdit* m_txtMouseWheelScroll = nullptr;
+    QCheckBox* m_chkLiveCheck = nullptr;
 
     std::array<ColorSwatch*, kColorBoxCount> m_ColorBox{};
     // ObjectVarsColor has no box; a scheme sets it all the same.

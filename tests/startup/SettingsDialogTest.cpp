@@ -4,6 +4,7 @@
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -163,6 +164,8 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
     Child<QComboBox>(*d, "LineGutterCombo")->setCurrentIndex(1);
     TypeInto(Child<QLineEdit>(*d, "txtLGFixedSize"), "40");
     TypeInto(Child<QLineEdit>(*d, "txtMouseWheelScroll"), "5");
+    ASSERT_TRUE(Child<QCheckBox>(*d, "chkLiveCheck")->isChecked());
+    Child<QCheckBox>(*d, "chkLiveCheck")->click();
 
     // Every box, by mouse or keyboard, gets its own colour.
     const char* const keys[SettingsDialog::kColorBoxCount] = {
@@ -203,7 +206,7 @@ TEST_F(SettingsDialogTest, SaveStoresEveryValueKeepsTheUsersLinesAndThenApplies)
           {"PATHS", "Commands", "commands.txt"},
           {"IDECOLORS", "ObjectVarsColor", "0,110,110"}, {"IDEFONT", "FontName", "Liberation Serif"},
           {"IDEFONT", "FontSize", "13"}, {"IDEOPTS", "TabSize", "8"}, {"IDEOPTS", "LineGutterMode", "1"},
-          {"IDEOPTS", "ScrollLines", "5"}})
+          {"IDEOPTS", "ScrollLines", "5"}, {"IDEOPTS", "LiveCheck", "False"}})
         EXPECT_EQ(Pref(section, key), value) << key;
 
     // What is in memory is what the next start reads, plus the fixed gutter

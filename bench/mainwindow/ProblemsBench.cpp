@@ -1,0 +1,172 @@
+// The checker's findings as the window shows them while typing, in a
+// 100,000-line program with 20 includes: how soon a mistake is marked once
+// typing pauses, and what the marks and the list cost per pause.
+#include "analysis/LiveCheck.h"
+#include "analysis/ProblemsPane.h"
+#include "documents/DocumentManager.h"
+#include "editor/EditCtrl.h"
+#include "mainwindow/MainWindow.h"
+#include "support/BenchApp.h"
+#include "support/SourceGenerator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// A 100,000-line main file with 20 includes of 2,000 lines that the compiler
+// accepts; with `mistakes`, the benchmarks' usual sources, in which the
+// checker finds some 20,000 problems.
+std::string WriteProgram(const QString& dir, bool mistakes)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(dir.toStdString()) / "project";
+    if (mistakes)
+        return gen::WriteProject(root.string(), 100000, 20, 2000);
+    fs::create_directories(root / "lib");
+    std::vector<std::string> names;
+    for (int i = 0; i < 20; ++i) {
+        names.push_back("lib\\part" + std::to_string(i) + ".bb");
+        std::ofstream(root / "lib" / ("part" + std::to_string(i) + ".bb"), std::ios::binary)
+            << gen::BlitzProgram(2000, "inc" + std::to_string(i) + "_");
+    }
+    std::ofstream(root / "main.bb", std::ios::binary) << gen::BlitzProgram(100000, "m", names);
+    return (root / "main.bb").string();
+}
+
+void Press(EditCtrl& editor, int key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(editor.focusProxy(), &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(editor.focusProxy(), &release);
+}
+
+bool Marked(const EditCtrl& editor, int line)
+{
+    const std::vector<EditorDiagnostic> marks = editor.DiagnosticMarks();
+    return std::any_of(marks.begin(), marks.end(), [line](const EditorDiagnostic& d) { return d.Line == line; });
+}
+
+// From the last key of a mistake (an opening bracket left open at line
+// 99,000) to its squiggle in the editor, as the user waits for it: the
+// pause, the model's recheck and the marks. Every other round the bracket
+// goes again and its mark with it. `longest_event_ms` is the longest the
+// window was busy at once while waiting.
+void BM_DiagnosticShownAfterTyping(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    w.docs().OpenDoc(QString::fromStdString(WriteProgram(bench.dir(), state.range(0) != 0)));
+    EditCtrl& editor = w.editor();
+    editor.setFocus();
+    int line = 99000;
+    while (Marked(editor, line) || editor.LineText(line).trimmed().isEmpty())
+        ++line;
+    PumpEvents(500);
+    const int problems = w.problems().RowCount();
+    double longestEvent = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.SetCaret(0, line);
+        Press(editor, Qt::Key_Return, QStringLiteral("\r"));
+        editor.SetCaret(0, line);
+        state.ResumeTiming();
+        Press(editor, Qt::Key_ParenLeft, QStringLiteral("("));
+        QElapsedTimer event;
+        while (!Marked(editor, line)) {
+            event.start();
+            QApplication::processEvents(QEventLoop::AllEvents, 1);
+            longestEvent = std::max(longestEvent, double(event.nsecsElapsed()) / 1e6);
+        }
+        state.PauseTiming();
+        editor.Undo();
+        editor.Undo();
+        while (Marked(editor, line))
+            QApplication::processEvents(QEventLoop::AllEvents, 1);
+        state.ResumeTiming();
+    }
+    state.counters["line"] = line;
+    state.counters["problems_before"] = problems;
+    state.counters["longest_event_ms"] = longestEvent;
+}
+BENCHMARK(BM_DiagnosticShownAfterTyping)->Arg(0)->Arg(1)->ArgNames({"mistakes"})->Unit(benchmark::kMillisecond)
+    ->UseRealTime()->Iterations(20);
+
+// One pause's work after a key that changes no problem: the model's
+// recheck, the marks compared with those in place, the list compared with
+// the one shown. `where`: 0 a letter in a name of a function body, 1 in a
+// statement of the main program, 2 a new line (the program's lines are
+// numbered anew).
+void BM_PauseAfterKey(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    w.docs().OpenDoc(QString::fromStdString(WriteProgram(bench.dir(), state.range(1) != 0)));
+    EditCtrl& editor = w.editor();
+    const int where = int(state.range(0));
+    const QByteArray wanted = where == 0 ? "\tText x + 4" : "\tCls : ";
+    int line = 99000;
+    while (where < 2 && !editor.LineText(line).startsWith(wanted) && line < editor.LineCount())
+        ++line;
+    const int column = where == 2 ? 0 : int(editor.LineText(line).indexOf(where == 0 ? "x +" : "Hud")) + 1;
+    const QByteArray typed = where == 2 ? "\r\n" : "q";
+    w.liveCheck().Refresh();
+    bool in = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        in = !in;
+        if (in)
+            editor.SetCaret(column, line);
+        else
+            editor.SetSelection({true, column, line - 1, where == 2 ? 0 : column + 1, where == 2 ? line : line - 1});
+        editor.ReplaceSelection(in ? typed : "");
+        state.ResumeTiming();
+        w.liveCheck().Refresh();
+    }
+    state.counters["line"] = line;
+    state.counters["problems"] = w.problems().RowCount();
+}
+BENCHMARK(BM_PauseAfterKey)->Args({0, 0})->Args({1, 0})->Args({2, 0})->Args({0, 1})->ArgNames({"where", "mistakes"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
+
+// Typing at line 99,000 at ten keys a second, slow enough that the check
+// runs between every two keys: how late a key is handled after the typist
+// pressed it, the longest of them what the typist feels as a stall.
+void BM_TypingWithLiveCheck(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    w.docs().OpenDoc(QString::fromStdString(WriteProgram(bench.dir(), state.range(0) != 0)));
+    EditCtrl& editor = w.editor();
+    editor.SetCaret(0, 99000);
+    editor.setFocus();
+    PumpEvents(500);
+    const QString typed = QStringLiteral("extra = Sqr(score + 1) ; more\n");
+    double longestDelay = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 60; ++i) {
+            const qint64 due = i * 100;
+            while (clock.elapsed() < due)
+                QApplication::processEvents(QEventLoop::AllEvents, 2);
+            longestDelay = std::max(longestDelay, double(clock.elapsed() - due));
+            const QChar c = typed[i % typed.size()];
+            Press(editor, c == u'\n' ? Qt::Key_Return : Qt::Key_A, c == u'\n' ? QStringLiteral("\r") : QString(c));
+        }
+    }
+    state.counters["longest_delay_ms"] = longestDelay;
+    state.counters["problems"] = w.problems().RowCount();
+}
+BENCHMARK(BM_TypingWithLiveCheck)->Arg(0)->Arg(1)->ArgNames({"mistakes"})->Unit(benchmark::kMillisecond)
+    ->UseRealTime()->Iterations(1);
+
+}  // namespace

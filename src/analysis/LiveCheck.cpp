@@ -1,0 +1,137 @@
+#include "analysis/LiveCheck.h"
+
+#include "analysis/EditorEvents.h"
+#include "analysis/ProblemsPane.h"
+#include "analysis/ProgramHost.h"
+#include "documents/DocumentManager.h"
+#include "editor/EditCtrl.h"
+
+#include <QFileInfo>
+#include <QToolTip>
+
+#include <unordered_map>
+
+namespace {
+
+// As long as the parse timer waits for typing to pause: the marks come with
+// the declaration list's colours, well inside the tenth of a second after
+// which a late mark reads as lag.
+constexpr int kPauseMs = 50;
+
+}  // namespace
+
+LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, EditorEvents& events, ProgramHost& programs,
+                     ProblemsPane& pane, QObject* parent)
+    : QObject(parent), m_editor(editor), m_docs(docs), m_events(events), m_programs(programs), m_pane(pane)
+{
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(kPauseMs);
+    connect(&m_pause, &QTimer::timeout, this, &LiveCheck::Refresh);
+    // Each edit starts the pause again; the check runs once typing rests.
+    connect(&m_programs, &ProgramHost::ProgramChanged, this, [this] { m_pause.start(); });
+    connect(&m_programs, &ProgramHost::MainFilesChanged, this, [this] { m_pause.start(); });
+    // Another document in front shows its own marks and its program's list
+    // at once, once the switch is done.
+    connect(&m_docs, &DocumentManager::DocActivated, this, [this] { m_pause.start(0); });
+    connect(&m_docs, &DocumentManager::NoDocuments, this, [this] { m_pause.start(0); });
+
+    connect(&m_editor, &EditCtrl::MouseDwell, this, [this](QPoint at) {
+        const QString message = m_editor.DiagnosticAt(at);
+        if (!message.isEmpty())
+            QToolTip::showText(m_editor.mapToGlobal(at), message, &m_editor);
+    });
+    connect(&m_editor, &EditCtrl::MouseDwellEnd, this, [] { QToolTip::hideText(); });
+
+    connect(&m_pane, &ProblemsPane::ProblemChosen, this, [this](const ProblemRow& row) {
+        CDoc* target = nullptr;
+        for (const CDocPtr& doc : m_docs.Docs())
+            if (ProgramHost::KeyOf(ProgramPath(*doc)) == ProgramHost::KeyOf(row.path))
+                target = doc.get();
+        if (!target && QFileInfo::exists(row.path)) {
+            m_docs.OpenDoc(row.path);
+            target = m_docs.CurrentDoc();
+        }
+        if (!target)
+            return;
+        m_docs.ShowDoc(*target, row.line);
+        m_editor.SetSelection({false, row.column, row.line - 1, row.column, row.line - 1});
+        m_editor.setFocus();
+    });
+}
+
+void LiveCheck::SetEnabled(bool enabled)
+{
+    if (m_enabled == enabled)
+        return;
+    m_enabled = enabled;
+    Refresh();
+}
+
+void LiveCheck::SetBuildError(const QString& docKey, int line, int column, const QString& message)
+{
+    m_buildErrors.clear();
+    if (const CDocPtr doc = m_docs.FindDoc(docKey)) {
+        const QString path = ProgramPath(*doc);
+        const std::string key = ProgramHost::KeyOf(path);
+        m_buildErrors.push_back({path, key, m_programs.Revision(key), line, column, message});
+    }
+    Refresh();
+}
+
+void LiveCheck::ClearBuildError()
+{
+    if (m_buildErrors.empty())
+        return;
+    m_buildErrors.clear();
+    Refresh();
+}
+
+void LiveCheck::Refresh()
+{
+    std::vector<ProblemRow> rows;
+    // The tab's name for an open document (one never saved has no file
+    // name), the file's name for the rest.
+    std::unordered_map<std::string, std::pair<QString, QString>> files;
+    const auto fileOf = [&](const std::string& key) -> const std::pair<QString, QString>& {
+        auto it = files.find(key);
+        if (it == files.end()) {
+            const QString path = m_programs.PathOf(key);
+            QString title = QFileInfo(path).fileName();
+            for (const CDocPtr& doc : m_docs.Docs())
+                if (doc->FilePath.isEmpty() && ProgramPath(*doc) == path)
+                    title = doc->FileTitle;
+            it = files.emplace(key, std::pair{path, title}).first;
+        }
+        return it->second;
+    };
+
+    // The build's report goes once the file it names changed.
+    std::erase_if(m_buildErrors, [this](const BuildError& e) { return m_programs.Revision(e.key) != e.revision; });
+    for (const BuildError& e : m_buildErrors)
+        rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true});
+
+    std::vector<EditorDiagnostic> marks;
+    CDoc* doc = m_docs.CurrentDoc();
+    if (m_enabled && doc) {
+        // Edits not handed on while typing (parsing switched off) go first.
+        m_events.TakeEdits();
+        const QString path = ProgramPath(*doc);
+        const std::string docKey = ProgramHost::KeyOf(path);
+        for (const lang::Diagnostic& d : m_programs.ProgramOf(path).Diagnostics()) {
+            const QString message = QString::fromStdString(d.message);
+            const auto& [file, title] = fileOf(d.file);
+            rows.push_back({file, title, int(d.row) + 1, int(d.col), message, false});
+            if (d.file == docKey)
+                marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message});
+        }
+    }
+    if (doc && doc->EditorState == m_editor.CurrentBuffer()) {
+        m_editor.SetDiagnosticMargin(m_enabled);
+        m_editor.SetDiagnostics(marks);
+    }
+    m_pane.SetRows(std::move(rows));
+    // Handing on the edits above restarted the pause: nothing is left to do.
+    m_pause.stop();
+    if (m_pane.RowCount() != m_count)
+        Q_EMIT CountChanged(m_count = m_pane.RowCount());
+}

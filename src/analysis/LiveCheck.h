@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DocumentManager;
+class EditCtrl;
+class EditorEvents;
+class ProblemsPane;
+class ProgramHost;
+
+// The checker's findings as the user meets them while typing: once typing
+// pauses, the program of the document in front is asked for its
+// diagnostics (the model redoes only what the edits touched), the
+// document's own are marked in the editor, and the Problems tab lists every
+// one of the program with the last build's error. The editor redraws only
+// the marks that changed and the list only when it differs, so a long
+// program with a few problems costs little per pause.
+class LiveCheck : public QObject {
+    Q_OBJECT
+public:
+    LiveCheck(EditCtrl& editor, DocumentManager& docs, EditorEvents& events, ProgramHost& programs,
+              ProblemsPane& pane, QObject* parent = nullptr);
+
+    // Off, the editor shows no marks and the list only the build's error.
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return m_enabled; }
+
+    // The error the last build stopped at, in the document `docKey` (rows
+    // from 1): listed until the next build or until that file changes.
+    void SetBuildError(const QString& docKey, int line, int column, const QString& message);
+    void ClearBuildError();
+
+    // Brings the marks and the list up to date now, as the end of a pause does.
+    void Refresh();
+
+Q_SIGNALS:
+    // The number of problems listed changed.
+    void CountChanged(int count);
+
+private:
+    EditCtrl& m_editor;
+    DocumentManager& m_docs;
+    EditorEvents& m_events;
+    ProgramHost& m_programs;
+    ProblemsPane& m_pane;
+    QTimer m_pause;
+    bool m_enabled = true;
+    int m_count = -1;
+
+    struct BuildError {
+        QString path;
+        std::string key;
+        std::uint64_t revision = 0;
+        int line = 0;
+        int column = 0;
+        QString message;
+    };
+    std::vector<BuildError> m_buildErrors;
+};

@@ -1,0 +1,265 @@
+// EditCtrl: the checker's diagnostics as marks of the text, a squiggle under
+// each and a symbol in a margin beside its line, and their messages where the
+// mouse rests. The marks live in the control's document: they move with the
+// text as it is edited and stay with a buffer while another one is shown.
+#include "editor/EditCtrl.h"
+
+#include "editor/EditCtrlImpl.h"
+#include "platform/QtColor.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <climits>
+#include <iterator>
+#include <tuple>
+
+using Sci = QsciScintillaBase;
+
+namespace {
+
+// A red disc with a white cross, as big as a line of text allows.
+QImage ErrorSymbol(int size, const QColor& colour)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
+    p.setPen(QPen(Qt::white, std::max(1.5, size / 7.0), Qt::SolidLine, Qt::RoundCap));
+    const double in = size * 0.32;
+    p.drawLine(QPointF(in, in), QPointF(size - in, size - in));
+    p.drawLine(QPointF(size - in, in), QPointF(in, size - in));
+    return image;
+}
+
+}  // namespace
+
+std::vector<EditCtrl::Impl::MarkRun> EditCtrl::Impl::markRuns(std::intptr_t from, std::intptr_t to) const
+{
+    std::vector<MarkRun> runs;
+    to = std::min<std::intptr_t>(to, sci(Sci::SCI_GETLENGTH));
+    // Each step crosses a whole run, marked or not, so the cost follows the
+    // number of marks and not the length of the text.
+    for (std::intptr_t pos = std::max<std::intptr_t>(from, 0); pos < to;) {
+        const std::intptr_t end = sci(Sci::SCI_INDICATOREND, kIndicDiagnostic, pos);
+        if (end <= pos)
+            break;  // the indicator holds no run at all
+        if (const int id = int(sci(Sci::SCI_INDICATORVALUEAT, kIndicDiagnostic, pos)))
+            runs.push_back({sci(Sci::SCI_INDICATORSTART, kIndicDiagnostic, pos), end, id});
+        pos = end;
+    }
+    return runs;
+}
+
+std::pair<std::intptr_t, std::intptr_t> EditCtrl::Impl::markSpan(int line, int column, int endColumn) const
+{
+    const std::intptr_t first = lineStart(line);
+    const std::intptr_t last = lineEnd(line);
+    const std::intptr_t start = position(line, column);
+    const std::intptr_t end = position(line, std::max(column, endColumn));
+    if (end > start)
+        return {start, end};
+    // A place rather than a range ("Expecting expression" at a line's end):
+    // the character before it, or the one at it.
+    if (start > first)
+        return {sci(Sci::SCI_POSITIONBEFORE, start), start};
+    if (last > first)
+        return {start, sci(Sci::SCI_POSITIONAFTER, start)};
+    // An empty line has no character to underline; its line end, never
+    // drawn, still carries the message for the margin's tooltip. The last
+    // line has none and takes the one before it.
+    if (line + 1 < lineCount())
+        return {last, lineStart(line + 1)};
+    if (first > 0)
+        return {sci(Sci::SCI_POSITIONBEFORE, first), first};
+    return {0, 0};
+}
+
+Color EditCtrl::Impl::errorColour() const
+{
+    // Red enough to stand out on the scheme's background, light or dark.
+    return LightnessOf(look.BackColor) < 128 ? Rgb(240, 82, 79) : Rgb(211, 47, 47);
+}
+
+void EditCtrl::Impl::applyDiagnosticMargin()
+{
+    const int height = int(sci(Sci::SCI_TEXTHEIGHT, 0));
+    const int size = std::max(height - 4, 8);
+    sci(Sci::SCI_SETMARGINTYPEN, 1, Sci::SC_MARGIN_SYMBOL);
+    sci(Sci::SCI_SETMARGINMASKN, 1, 1 << kMarkDiagnostic);
+    sci(Sci::SCI_SETMARGINWIDTHN, 1, diagnosticMargin ? size + 4 : 0);
+    view->markerDefine(ErrorSymbol(size, ToQColor(errorColour())), kMarkDiagnostic);
+}
+
+// --- EditCtrl ------------------------------------------------------------------
+
+void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
+{
+    EditorBuffer* buffer = d->current.get();
+    if (!buffer)
+        return;
+    d->settleEdit();
+    struct Wanted {
+        std::intptr_t start;
+        std::intptr_t end;
+        QString text;
+    };
+    const int lines = d->lineCount();
+    std::vector<Wanted> wanted;
+    std::vector<int> marked;
+    for (const EditorDiagnostic& diagnostic : diagnostics) {
+        // Past the last line ("Expecting 'Wend'" when the text ends) is the
+        // end of the text.
+        const bool past = diagnostic.Line > lines;
+        const int line = std::clamp(diagnostic.Line - 1, 0, lines - 1);
+        marked.push_back(line);
+        const auto [start, end] = past ? d->markSpan(line, INT_MAX, INT_MAX)
+                                       : d->markSpan(line, diagnostic.Column, diagnostic.EndColumn);
+        if (end > start)
+            wanted.push_back({start, end, diagnostic.Message});
+    }
+    std::sort(wanted.begin(), wanted.end(),
+              [](const Wanted& a, const Wanted& b) { return std::tie(a.start, a.end) < std::tie(b.start, b.end); });
+    // A position holds one value: diagnostics that overlap share a squiggle
+    // and list their messages together.
+    std::vector<Wanted> runs;
+    for (Wanted& w : wanted) {
+        if (runs.empty() || w.start >= runs.back().end) {
+            runs.push_back(std::move(w));
+            continue;
+        }
+        Wanted& last = runs.back();
+        last.end = std::max(last.end, w.end);
+        if (!last.text.split(u'\n').contains(w.text))
+            last.text += u'\n' + w.text;
+    }
+
+    // Both lists are in text order and without overlaps: a run in place with
+    // the same extent and message stays as it is.
+    const std::vector<Impl::MarkRun> existing = d->markRuns(0, d->sci(Sci::SCI_GETLENGTH));
+    const auto textOf = [buffer](int id) {
+        const auto it = buffer->diagnosticTexts.find(id);
+        return it == buffer->diagnosticTexts.end() ? QString() : it->second;
+    };
+    std::unordered_map<int, QString> texts;
+    std::vector<const Impl::MarkRun*> removed;
+    std::vector<const Wanted*> added;
+    std::size_t i = 0, j = 0;
+    while (i < existing.size() || j < runs.size()) {
+        if (j == runs.size() || (i < existing.size() && existing[i].start < runs[j].start)) {
+            removed.push_back(&existing[i++]);
+        } else if (i == existing.size() || runs[j].start < existing[i].start) {
+            added.push_back(&runs[j++]);
+        } else if (existing[i].end == runs[j].end && textOf(existing[i].id) == runs[j].text) {
+            texts[existing[i].id] = runs[j].text;
+            ++i;
+            ++j;
+        } else {
+            removed.push_back(&existing[i++]);
+            added.push_back(&runs[j++]);
+        }
+    }
+    // Every removal before any addition, as a new run may overlap an old one.
+    d->sci(Sci::SCI_SETINDICATORCURRENT, kIndicDiagnostic);
+    for (const Impl::MarkRun* r : removed)
+        d->sci(Sci::SCI_INDICATORCLEARRANGE, r->start, r->end - r->start);
+    for (const Wanted* w : added) {
+        const int id = buffer->nextDiagnosticId++;
+        texts[id] = w->text;
+        d->sci(Sci::SCI_SETINDICATORVALUE, id);
+        d->sci(Sci::SCI_INDICATORFILLRANGE, w->start, w->end - w->start);
+    }
+    // Messages of runs that edits took away go as well.
+    buffer->diagnosticTexts = std::move(texts);
+
+    std::sort(marked.begin(), marked.end());
+    marked.erase(std::unique(marked.begin(), marked.end()), marked.end());
+    if (!buffer->diagnosticLines && marked.empty())
+        return;
+    // Symbols moved with their lines, and a deleted line hands its symbol to
+    // the line before: the lines that carry one are looked up, not assumed.
+    const int mask = 1 << kMarkDiagnostic;
+    std::vector<int> present;
+    for (auto line = d->sci(Sci::SCI_MARKERNEXT, 0, mask); line >= 0; line = d->sci(Sci::SCI_MARKERNEXT, line + 1, mask))
+        present.push_back(int(line));
+    std::vector<int> change;
+    std::set_difference(present.begin(), present.end(), marked.begin(), marked.end(), std::back_inserter(change));
+    for (int line : change)
+        while (d->sci(Sci::SCI_MARKERGET, line) & mask)
+            d->sci(Sci::SCI_MARKERDELETE, line, kMarkDiagnostic);
+    change.clear();
+    std::set_difference(marked.begin(), marked.end(), present.begin(), present.end(), std::back_inserter(change));
+    for (int line : change)
+        d->sci(Sci::SCI_MARKERADD, line, kMarkDiagnostic);
+    buffer->diagnosticLines = !marked.empty();
+}
+
+std::vector<EditorDiagnostic> EditCtrl::DiagnosticMarks() const
+{
+    std::vector<EditorDiagnostic> marks;
+    if (!d->current)
+        return marks;
+    for (const Impl::MarkRun& r : d->markRuns(0, d->sci(Sci::SCI_GETLENGTH))) {
+        const int line = d->lineOf(r.start);
+        const std::intptr_t first = d->lineStart(line);
+        const auto text = d->current->diagnosticTexts.find(r.id);
+        marks.push_back({line + 1, int(r.start - first), int(std::min(r.end, d->lineEnd(line)) - first),
+                         text == d->current->diagnosticTexts.end() ? QString() : text->second});
+    }
+    return marks;
+}
+
+bool EditCtrl::HasDiagnosticSymbol(int line) const
+{
+    return line >= 1 && line <= d->lineCount() && (d->sci(Sci::SCI_MARKERGET, line - 1) & (1 << kMarkDiagnostic));
+}
+
+QString EditCtrl::DiagnosticAt(QPoint point) const
+{
+    if (!d->current)
+        return {};
+    const QPoint at = d->view->viewport()->mapFrom(this, point);
+    if (!d->view->viewport()->rect().contains(at))
+        return {};
+    const auto textOf = [this](int id) {
+        const auto it = d->current->diagnosticTexts.find(id);
+        return it == d->current->diagnosticTexts.end() ? QString() : it->second;
+    };
+    int textLeft = 0;
+    for (int margin = 0; margin < 5; ++margin)
+        textLeft += int(d->sci(Sci::SCI_GETMARGINWIDTHN, margin));
+    if (at.x() >= textLeft) {
+        const auto pos = d->sci(Sci::SCI_CHARPOSITIONFROMPOINTCLOSE, at.x(), at.y());
+        return pos < 0 ? QString() : textOf(int(d->sci(Sci::SCI_INDICATORVALUEAT, kIndicDiagnostic, pos)));
+    }
+    // The margin: every diagnostic of the line there, when it has a symbol.
+    const int line = d->lineOf(d->sci(Sci::SCI_POSITIONFROMPOINT, textLeft, at.y()));
+    const int top = int(d->sci(Sci::SCI_POINTYFROMPOSITION, 0, d->lineStart(line)));
+    if (at.y() < top || at.y() >= top + int(d->sci(Sci::SCI_TEXTHEIGHT, line)) ||
+        !(d->sci(Sci::SCI_MARKERGET, line) & (1 << kMarkDiagnostic)))
+        return {};
+    const std::intptr_t first = d->lineStart(line);
+    const std::intptr_t last = d->lineEnd(line);
+    QStringList messages;
+    for (const Impl::MarkRun& r : d->markRuns(std::max<std::intptr_t>(first - 2, 0), d->lineStart(line + 1) + 1)) {
+        // Runs of the line's characters, or of an empty line's line end (the
+        // last line's is the one before it).
+        const bool own = (r.start >= first && r.start < last) ||
+                         (first == last && (r.start == first || r.end == first));
+        if (own)
+            messages << textOf(r.id);
+    }
+    return messages.join(u'\n');
+}
+
+void EditCtrl::SetDiagnosticMargin(bool shown)
+{
+    if (d->diagnosticMargin == shown)
+        return;
+    d->diagnosticMargin = shown;
+    d->applyDiagnosticMargin();
+}

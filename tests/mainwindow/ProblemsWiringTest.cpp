@@ -1,0 +1,158 @@
+// The checker's findings on the real main window: marked in the document as
+// typing pauses, explained under the resting mouse, listed with the last
+// build's error in the Problems tab, counted in the status bar, and switched
+// off in the settings.
+#include "analysis/LiveCheck.h"
+#include "analysis/ProblemsPane.h"
+#include "editor/EditCtrl.h"
+#include "mainwindow/BottomPanel.h"
+#include "startup/SettingsDialog.h"
+#include "support/AppFixture.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QToolTip>
+#include <QTreeView>
+
+namespace {
+
+class ProblemsWiring : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        ASSERT_TRUE(Activate());
+        main = dir.write("game/Main.bb", "Include \"Lib.bb\"\r\nGlobal score = Bonus(2)\r\nPrint Missing(1)\r\n");
+        lib = dir.write("game/Lib.bb", "Function Bonus(n)\r\n\tReturn n * Undefined()\r\nEnd Function\r\n");
+    }
+
+    // Each row as "file:line:message", the build's marked with a "!".
+    QStringList Listed() const
+    {
+        QStringList rows;
+        for (int i = 0; i < window->problems().RowCount(); ++i) {
+            const ProblemRow& r = window->problems().Row(i);
+            rows << QStringLiteral("%1%2:%3:%4").arg(r.fromBuild ? "!" : "", r.title).arg(r.line).arg(r.message);
+        }
+        return rows;
+    }
+    bool ListedSoon(const QStringList& rows)
+    {
+        const bool same = WaitUntil([&] { return Listed() == rows; }, 5000);
+        EXPECT_EQ(Listed(), rows);
+        return same;
+    }
+    QString Count() const { return Child<QLabel>(*window, "ProblemsPanel")->text(); }
+    // The middle of a line's first character after `column`, on the editor's text area.
+    QPoint OnText(int line, int column) const
+    {
+        qint64 at = 0;
+        const QByteArray text = editor().Text();
+        for (int l = 1; l < line; ++l)
+            at = text.indexOf('\n', at) + 1;
+        return editorArea()->mapFrom(&editor(), editor().SpanRect({at + column, at + column + 1}).center());
+    }
+    // The tooltip once the mouse rested there; "" for none after five times the rest.
+    QString TipAt(QPoint at) const
+    {
+        QToolTip::hideText();
+        WaitUntil([] { return !QToolTip::isVisible(); }, 3000);
+        QTest::mouseMove(editorArea(), at - QPoint(0, 3));
+        QTest::mouseMove(editorArea(), at);
+        WaitUntil([] { return QToolTip::isVisible(); }, 2500);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
+
+    QString main, lib;
+    const QString missing = "Function 'missing' not found";
+    const QString undefined = "Function 'undefined' not found";
+};
+
+TEST_F(ProblemsWiring, TheProgramsProblemsAreMarkedExplainedListedAndGoneWithTheirFix)
+{
+    docs().OpenDoc(main);
+    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined}));
+    EXPECT_EQ(Count(), app->labels.getValue("problemcount").replace("#count#", "2"));
+    // The squiggle goes under the statement, as far as the checker tells.
+    const std::vector<EditorDiagnostic> marks = editor().DiagnosticMarks();
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_TRUE(marks[0].Line == 3 && marks[0].Column <= 6 && marks[0].EndColumn >= 13 && marks[0].Message == missing)
+        << marks[0].Line << ":" << marks[0].Column << "-" << marks[0].EndColumn;
+    EXPECT_TRUE(editor().HasDiagnosticSymbol(3));
+    // The message where the mouse rests, on the squiggle and on its symbol.
+    EXPECT_EQ(TipAt(OnText(3, 9)), missing);
+    EXPECT_EQ(TipAt({3, OnText(3, 0).y()}), missing);
+    EXPECT_EQ(TipAt(OnText(2, 2)), "");
+
+    // A click on a problem of a file not open opens it there, with its own marks.
+    auto* list = Child<QTreeView>(*window, "ProblemsList");
+    window->bottomPanel().ShowTab(BottomPanel::ProblemsTab);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 2)).center());
+    ASSERT_EQ(current().FilePath, lib);
+    EXPECT_EQ(editor().Selection().StartLine, 1);
+    EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 1; }, 5000));
+    EXPECT_EQ(editor().DiagnosticMarks().at(0).Message, undefined);
+
+    // Fixed by typing, each goes as typing pauses.
+    editor().SetSelection({true, 12, 1, 23, 1});
+    Type("1");
+    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing}));
+    EXPECT_TRUE(editor().DiagnosticMarks().empty());
+    EXPECT_FALSE(editor().HasDiagnosticSymbol(2));
+    ClickTab(docs().Docs().at(0)->Key);
+    editor().SetCaret(0, 3);
+    Type(";");
+    ASSERT_TRUE(ListedSoon({}));
+    EXPECT_EQ(Count(), app->labels.getValue("noproblems"));
+    EXPECT_FALSE(editor().HasDiagnosticSymbol(3));
+}
+
+TEST_F(ProblemsWiring, TheBuildsErrorIsListedUntilTheFileChangesOrTheNextBuildAndLiveCheckingCanBeOff)
+{
+    const std::string failing =
+        "printf '\"%s\":2:15:2:15:Expecting expression\\r\\n' \"" + main.toStdString() + "\"\nexit 255\n";
+    FakeCompiler(failing);
+    docs().OpenDoc(main);
+    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined}));
+    const QString built = "!Main.bb:2:Expecting expression";
+    auto compile = [&] {
+        window->menus().button("btCompile")->trigger();
+        EXPECT_TRUE(BuildFinished());
+    };
+    compile();
+    ListedSoon({built, "Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+
+    // Off in the settings: no marks, only the build's error, and so after a restart.
+    auto liveCheck = [&](bool on) {
+        OnModal<SettingsDialog>([on](SettingsDialog& d) {
+            Child<QCheckBox>(d, "chkLiveCheck")->setChecked(on);
+            Child(d, "cmdSave")->click();
+        });
+        window->menus().item("mnuPrefs")->trigger();
+    };
+    liveCheck(false);
+    ListedSoon({built});
+    EXPECT_TRUE(editor().DiagnosticMarks().empty());
+    EXPECT_FALSE(editor().HasDiagnosticSymbol(3));
+    Restart({main});
+    ASSERT_TRUE(Activate());
+    ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc(); }, 5000));
+    Pump(200);
+    EXPECT_EQ(Listed(), QStringList());
+    EXPECT_TRUE(editor().DiagnosticMarks().empty());
+    liveCheck(true);
+    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined}));
+
+    // The next build takes the build's error away, and so does an edit of its file.
+    FakeCompiler("printf 'Executing...\\r\\n'\n");
+    compile();
+    ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+    FakeCompiler(failing);
+    compile();
+    ListedSoon({built, "Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+    editor().SetCaret(0, 1);
+    Type("\n");
+    ListedSoon({"Main.bb:4:" + missing, "Lib.bb:2:" + undefined});
+}
+
+}  // namespace
