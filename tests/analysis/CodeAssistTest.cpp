@@ -201,17 +201,9 @@ TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
     EXPECT_EQ(CaretLineText().toStdString(), third.substr(0, third.find('.')));
 }
 
-TEST_F(Assist, OnlyCtrlSpaceInsertsAnOnlyCandidateWithoutAList)
-{
-    Open("Global enemy\r\n");
-    Type("\nWaitK");
-    CtrlSpace();
-    EXPECT_FALSE(list().isVisible());
-    EXPECT_EQ(CaretLineText(), "WaitKey");
-    EXPECT_EQ(CaretColumn(), 7);
-}
-
-TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLine)
+// Typing never inserts a choice; only Ctrl+Space inserts an only candidate,
+// without a list.
+TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLineAndCtrlSpaceCompletesAnOnlyCandidate)
 {
     // An empty list leaves Enter to the text.
     docs().OpenDoc(dir.write("plain.bb", "Global a\r\n"));
@@ -245,6 +237,12 @@ TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLine)
     Pump(120);
     EXPECT_EQ(editor().LineText(7), "Local e.Enemy");
     EXPECT_EQ(editor().CaretPos().Line, 8);
+
+    Type("WaitK");
+    CtrlSpace();
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_EQ(CaretLineText(), "WaitKey");
+    EXPECT_EQ(CaretColumn(), 7);
 }
 
 // The list once stayed shut for a type from an included file: fields were
