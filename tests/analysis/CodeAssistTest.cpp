@@ -13,6 +13,8 @@
 #include <QToolBar>
 #include <QTest>
 
+#include <tuple>
+
 namespace {
 
 class Assist : public AppFixture {
@@ -21,10 +23,10 @@ protected:
     DlgListVar& list() const { return assistant().list(); }
     DlgInlineHelp& tip() const { return assistant().tip(); }
 
-    // Opens `text` as main.bb with the caret at the end of its last line.
-    void Open(const char* text)
+    // Opens `text` as `name` with the caret at the end of its last line.
+    void Open(const char* text, const char* name = "main.bb")
     {
-        docs().OpenDoc(dir.write("main.bb", text));
+        docs().OpenDoc(dir.write(name, text));
         const int last = editor().LineCount();
         editor().SetCaret(int(editor().LineText(last).size()), last);
         editor().setFocus();
@@ -199,17 +201,9 @@ TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
     EXPECT_EQ(CaretLineText().toStdString(), third.substr(0, third.find('.')));
 }
 
-TEST_F(Assist, OnlyCtrlSpaceInsertsAnOnlyCandidateWithoutAList)
-{
-    Open("Global enemy\r\n");
-    Type("\nWaitK");
-    CtrlSpace();
-    EXPECT_FALSE(list().isVisible());
-    EXPECT_EQ(CaretLineText(), "WaitKey");
-    EXPECT_EQ(CaretColumn(), 7);
-}
-
-TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLine)
+// Typing never inserts a choice; only Ctrl+Space inserts an only candidate,
+// without a list.
+TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLineAndCtrlSpaceCompletesAnOnlyCandidate)
 {
     // An empty list leaves Enter to the text.
     docs().OpenDoc(dir.write("plain.bb", "Global a\r\n"));
@@ -243,17 +237,34 @@ TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLine)
     Pump(120);
     EXPECT_EQ(editor().LineText(7), "Local e.Enemy");
     EXPECT_EQ(editor().CaretPos().Line, 8);
+
+    Type("WaitK");
+    CtrlSpace();
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_EQ(CaretLineText(), "WaitKey");
+    EXPECT_EQ(CaretColumn(), 7);
 }
 
-TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
+// The list once stayed shut for a type from an included file: fields were
+// read only from the document's own lines, and Blitz3D programs keep their
+// types in included files.
+TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesTypeDeclaredHereOrIncluded)
 {
-    Open("Type Player\r\n\tField x#, y#\r\n\tField name$\r\nEnd Type\r\nLocal p.Player = New Player\r\n");
-    Type("\np\\");
-    ASSERT_TRUE(list().isVisible());
-    EXPECT_EQ(ListNames(), (QStringList{"name$", "x#", "y#"}));
-    Type("y\t");
-    ASSERT_TRUE(Inserted());
-    EXPECT_EQ(CaretLineText(), "p\\y#");
+    dir.write("types.bb", "Type Player\r\n\tField x#, y#\r\nEnd Type\r\n");
+    const std::tuple<const char*, const char*, QStringList> rows[] = {
+        {"here.bb", "Type Player\r\n\tField x#, y#\r\n\tField name$\r\nEnd Type\r\nLocal p.Player = New Player\r\n",
+         {"name$", "x#", "y#"}},
+        {"included.bb", "Include \"types.bb\"\r\nLocal p.Player = New Player\r\n", {"x#", "y#"}},
+    };
+    for (const auto& [name, source, fields] : rows) {
+        Open(source, name);
+        Type("\np\\");
+        ASSERT_TRUE(list().isVisible()) << name;
+        EXPECT_EQ(ListNames(), fields);
+        Type("y\t");
+        ASSERT_TRUE(Inserted());
+        EXPECT_EQ(CaretLineText(), "p\\y#");
+    }
 
     // Ctrl+Space after a "\" lists the same fields; a type character already
     // typed is part of the word the choice replaces.
@@ -266,20 +277,6 @@ TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
     Type("\n");
     ASSERT_TRUE(Inserted());
     EXPECT_EQ(CaretLineText(), "p\\x#");
-}
-
-// The list stayed shut: fields were read only from the document's own lines,
-// and Blitz3D programs keep their types in included files.
-TEST_F(Assist, BackslashListsTheFieldsOfATypeFromAnIncludedFile)
-{
-    dir.write("types.bb", "Type Player\r\n\tField x#, y#\r\nEnd Type\r\n");
-    Open("Include \"types.bb\"\r\nLocal p.Player = New Player\r\n");
-    Type("\np\\");
-    ASSERT_TRUE(list().isVisible());
-    EXPECT_EQ(ListNames(), (QStringList{"x#", "y#"}));
-    Type("y\t");
-    ASSERT_TRUE(Inserted());
-    EXPECT_EQ(CaretLineText(), "p\\y#");
 }
 
 // In an included file the lists know the whole program: its types after

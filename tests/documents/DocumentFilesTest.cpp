@@ -29,29 +29,22 @@ TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
     const std::string original = "Print \"old\"\r\n";
     QString error;
 
+    // A read-only file, a folder, a file whose folder went away after it was
+    // opened, and a pipe, which is neither opened nor replaced.
     const QString readOnly = dir.write("readonly.bb", original);
     QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    EXPECT_FALSE(SaveDocumentFile(readOnly, "new", &error));
-    EXPECT_TRUE(error.contains("read-only")) << error.toStdString();
-    EXPECT_EQ(ReadFileBytes(readOnly), original);
-
     QDir().mkpath(dir.file("folder.bb"));
-    error.clear();
-    EXPECT_FALSE(SaveDocumentFile(dir.file("folder.bb"), "new", &error));
-    EXPECT_FALSE(error.isEmpty());
-
-    // The folder of the file went away after it was opened.
     const QString gone = dir.write("gone/main.bb", original);
     QDir(dir.file("gone")).removeRecursively();
-    error.clear();
-    EXPECT_FALSE(SaveDocumentFile(gone, "new", &error));
-    EXPECT_FALSE(error.isEmpty());
-
-    // A pipe is neither opened nor replaced.
     const TrapPipe pipe(dir.file("pipe.bb"));
-    error.clear();
-    EXPECT_FALSE(SaveDocumentFile(dir.file("pipe.bb"), "new", &error));
-    EXPECT_TRUE(error.contains("a pipe")) << error.toStdString();
+    const std::pair<QString, const char*> refused[] = {
+        {readOnly, "read-only"}, {dir.file("folder.bb"), ""}, {gone, ""}, {dir.file("pipe.bb"), "a pipe"}};
+    for (const auto& [path, reason] : refused) {
+        error.clear();
+        EXPECT_FALSE(SaveDocumentFile(path, "new", &error)) << path.toStdString();
+        EXPECT_TRUE(!error.isEmpty() && error.contains(reason)) << error.toStdString();
+    }
+    EXPECT_EQ(ReadFileBytes(readOnly), original);
     EXPECT_TRUE(StatusOf(dir.file("pipe.bb"))->special);
     EXPECT_FALSE(pipe.sprung());
 

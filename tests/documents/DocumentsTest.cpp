@@ -343,20 +343,4 @@ TEST_F(Documents, MenuClicksAreLoggedAndTheProjectCommandsAreNotThereYet)
     EXPECT_TRUE(docs().Docs().isEmpty());
 }
 
-class CommandLineDocuments : public Documents {
-protected:
-    QStringList StartDocuments() const override
-    {
-        return {dir.write("my game.bb", "Graphics 800,600\r\n"), dir.write("second.bb", "End\r\n")};
-    }
-};
-
-TEST_F(CommandLineDocuments, OpenWhenTheWindowFirstShows)
-{
-    ASSERT_TRUE(WaitUntil([&] { return docs().Docs().size() == 2; }));
-    EXPECT_EQ(docs().Docs()[0]->FileTitle, "my game.bb");
-    EXPECT_EQ(docs().Docs()[1]->FileTitle, "second.bb");
-    EXPECT_EQ(current().FileTitle, "second.bb");
-}
-
 }  // namespace

@@ -60,6 +60,15 @@ TEST(EditCtrlFolds, EditsKeepTheFoldsAFullReadingGives)
     EditCtrl editor;
     editor.SetText(kProgram);
     EXPECT_EQ(FoldEnds(editor), ExpectedFoldEnds(editor.Text()));
+    // A closed fold whose first line no longer opens a block ("If e\hp < 1"
+    // made a one-line If) opens.
+    ASSERT_TRUE(editor.ToggleFold(4));
+    EXPECT_FALSE(editor.LineShown(5));
+    editor.SetSelection({false, 12, 3, 12, 3});
+    editor.ReplaceSelection(" Then Delete e");
+    EXPECT_EQ(editor.FoldEnd(4), 0);
+    EXPECT_TRUE(editor.LineShown(5));
+    EXPECT_FALSE(editor.ToggleFold(4));
 
     // Lines that open, close or comment, typed in and taken out anywhere.
     const char* const pieces[] = {"If x > 1\r\n", "EndIf\r\n", "; note\r\n", "Function F()\r\n", "End Function\r\n",
@@ -93,8 +102,7 @@ TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
     // The caret left the folded line for the first line of its fold.
     EXPECT_EQ(editor.CaretPos().Line, 3);
 
-    // A jump or a selection (a match found) into a folded block opens it; a
-    // fold closed by hand stays closed while another buffer is shown.
+    // A jump or a selection (a match found) into a folded block opens it.
     editor.JumpToLine(10);
     EXPECT_TRUE(editor.LineShown(10));
     EXPECT_TRUE(editor.LineShown(9));
@@ -103,11 +111,6 @@ TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
     editor.SelectSpan(flip, flip + 4);
     EXPECT_TRUE(editor.LineShown(14));
     EXPECT_FALSE(editor.LineShown(4));
-    const EditorBufferPtr program = editor.CurrentBuffer();
-    editor.NewBuffer();
-    editor.SelectBuffer(program);
-    EXPECT_FALSE(editor.LineShown(4));
-    EXPECT_TRUE(editor.LineShown(10));
 
     editor.UnfoldAll();
     for (int line = 1; line <= editor.LineCount(); ++line)
@@ -151,18 +154,4 @@ TEST(EditCtrlFolds, ClosedFoldsComeBackWithTheirDocument)
     EXPECT_TRUE(editor.LineShown(2));
     EXPECT_FALSE(editor.LineShown(3));
     EXPECT_TRUE(editor.LineShown(5));
-}
-
-TEST(EditCtrlFolds, AClosedFoldWhoseFirstLineNoLongerOpensABlockOpens)
-{
-    EditCtrl editor;
-    editor.SetText(kProgram);
-    ASSERT_TRUE(editor.ToggleFold(4));
-    EXPECT_FALSE(editor.LineShown(5));
-    // "If e\hp < 1" becomes a one-line If.
-    editor.SetSelection({false, 12, 3, 12, 3});
-    editor.ReplaceSelection(" Then Delete e");
-    EXPECT_EQ(editor.FoldEnd(4), 0);
-    EXPECT_TRUE(editor.LineShown(5));
-    EXPECT_FALSE(editor.ToggleFold(4));
 }

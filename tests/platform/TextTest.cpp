@@ -7,12 +7,11 @@ namespace {
 
 TEST(Text, TellsUtf8FromEightBitText)
 {
-    EXPECT_TRUE(text::IsValidUtf8("plain ascii"));
-    EXPECT_TRUE(text::IsValidUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xAE"));
-    EXPECT_FALSE(text::IsValidUtf8("caf\xE9"));          // Latin-1 e acute
-    EXPECT_FALSE(text::IsValidUtf8("\xC3"));             // cut short
-    EXPECT_FALSE(text::IsValidUtf8("\xC0\xAF"));         // overlong
-    EXPECT_FALSE(text::IsValidUtf8("\xED\xA0\x80"));     // surrogate
+    for (const char* utf8 : {"plain ascii", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xAE"})
+        EXPECT_TRUE(text::IsValidUtf8(utf8)) << utf8;
+    // Latin-1 e acute, cut short, overlong, a surrogate.
+    for (const char* other : {"caf\xE9", "\xC3", "\xC0\xAF", "\xED\xA0\x80"})
+        EXPECT_FALSE(text::IsValidUtf8(other)) << other;
     EXPECT_EQ(text::FromBytes("caf\xC3\xA9"), QString::fromUtf8("caf\xC3\xA9"));
     EXPECT_EQ(text::FromBytes("\xA3"), QString(QChar(0xA3)));
 }

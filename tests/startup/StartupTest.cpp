@@ -273,35 +273,36 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
 
 // The help's web engine takes longer to start than the rest of the window:
 // it starts after the window is drawn, and not at all while a document named
-// on the command line is in front, until the help is first shown.
+// on the command line is in front, until the help is first shown. Those
+// documents open in their order, the last one in front.
 TEST(Startup, TheWindowIsDrawnBeforeTheHelpStartsItsWebEngine)
 {
-    for (const bool withDocument : {false, true}) {
-        SCOPED_TRACE(withDocument ? "with a document" : "help in front");
+    for (const bool withDocuments : {false, true}) {
+        SCOPED_TRACE(withDocuments ? "with documents" : "help in front");
         ProgramDir dir;
         ScriptedPrompter prompter;
         ScriptedDialog dialogs;
         App app(dir.path(), prompter, dialogs);
-        ASSERT_TRUE(app.Start(withDocument ? QStringList{dir.write("game.bb", "Cls\r\n")} : QStringList{}));
+        ASSERT_TRUE(app.Start(withDocuments ? QStringList{dir.write("my game.bb", "Graphics 800,600\r\n"),
+                                                          dir.write("second.bb", "End\r\n")}
+                                            : QStringList{}));
         MainWindow& window = *app.mainWindow();
-        EXPECT_EQ(window.docs().Docs().size(), withDocument ? 1 : 0) << "opened before the window is drawn";
+        EXPECT_TRUE(prompter.shown.empty());
+        EXPECT_EQ(window.windowTitle(), "Ovrel - v 0.8 build 20");
+        EXPECT_EQ(window.menus().item("mnuAutoindent")->isChecked(), app.settings.AutoIndent);
+        QStringList titles;
+        for (const CDocPtr& d : window.docs().Docs())
+            titles << d->FileTitle;
+        EXPECT_EQ(titles, withDocuments ? QStringList({"my game.bb", "second.bb"}) : QStringList())
+            << "opened before the window is drawn";
+        EXPECT_TRUE(!withDocuments || window.docs().CurrentDoc()->FileTitle == "second.bb");
         EXPECT_FALSE(window.helpBrowser().EngineStarted());
-        EXPECT_EQ(WaitUntil([&] { return window.helpBrowser().EngineStarted(); }, 2500), !withDocument);
-        if (withDocument) {
+        EXPECT_EQ(WaitUntil([&] { return window.helpBrowser().EngineStarted(); }, 2500), !withDocuments);
+        if (withDocuments) {
             window.tabs().setCurrentIndex(window.tabs().IndexOf(DocumentTabs::kHelpTabKey));
             EXPECT_TRUE(WaitUntil([&] { return window.helpBrowser().EngineStarted(); }, 2500));
         }
     }
-}
-
-class Started : public AppFixture {};
-
-// Its captions: Captions.ATranslatedLocaleRelabelsTheWholeWindow.
-TEST_F(Started, ShowsTheMainWindowWithItsTitle)
-{
-    EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(window->windowTitle(), "Ovrel - v 0.8 build 20");
-    EXPECT_EQ(window->menus().item("mnuAutoindent")->isChecked(), app->settings.AutoIndent);
 }
 
 }  // namespace
