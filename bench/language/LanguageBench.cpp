@@ -144,6 +144,29 @@ BENCHMARK(BM_KeystrokeLargeProgram)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecon
 void BM_KeystrokeLargeProgramChecked(benchmark::State& state) { Keystrokes(state, Large(), 59000 - 1000, true); }
 BENCHMARK(BM_KeystrokeLargeProgramChecked)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// Enter at the start of a line near the end of a large program and the new
+// line taken out again, the diagnostics asked for after each: every line
+// after it moves.
+void BM_NewLineLargeProgramChecked(benchmark::State& state)
+{
+    lang::Program p;
+    Load(p, Large());
+    p.Diagnostics();
+    const std::vector<std::string> lines = Lines(Large().front().text);
+    const std::uint32_t row = 58000;
+    const std::string plain = lines[row] + "\r\n";
+    bool on = false;
+    for (auto _ : state) {
+        on = !on;
+        if (on)
+            p.Edit(Large().front().key, row, 1, "\r\n" + plain, 2);
+        else
+            p.Edit(Large().front().key, row, 2, plain, 1);
+        benchmark::DoNotOptimize(p.Diagnostics());
+    }
+}
+BENCHMARK(BM_NewLineLargeProgramChecked)->Unit(benchmark::kMicrosecond);
+
 // A 200-line main file with 80 includes of 3 MB in all.
 void BM_KeystrokeManyIncludes(benchmark::State& state)
 {

@@ -94,6 +94,9 @@ void Checker::DeclareParams(bool report)
 {
     const FunctionSpan& span = m.files[u.file].syntax.Functions()[u.function];
     At(u.file, span.head);
+    // Declared again for a recheck of the body: the head's errors were
+    // reported with the program's declarations and stay there.
+    m_failed = !report;
     for (std::uint32_t i = 0; i < m_s->count; ++i) {
         Expr& p = m.files[u.file].syntax.E(m_f->ListItem(m_s->list, i));
         Symbol s;
@@ -126,6 +129,7 @@ void Checker::Declaration()
     const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
     ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
     const bool global = s.kind == StmtKind::Global;
+    u.declaresGlobals |= global && m_unitIndex != 0;
     SymRef existing;
     if (auto it = u.vars.find(s.name); it != u.vars.end())
         existing = SymRef{m_unitIndex, it->second};

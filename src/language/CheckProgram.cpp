@@ -17,6 +17,7 @@ void ResetUnit(Unit& u)
     u.labels.clear();
     u.jumps.clear();
     u.diags.clear();
+    u.declaresGlobals = false;
 }
 
 std::vector<std::uint32_t> FunctionOrder(const Model& m)
@@ -216,7 +217,7 @@ void CheckAll(Model& m)
 
 void CheckUnit(Model& m, std::uint32_t unit)
 {
-    if (unit == 0) {
+    if (unit == 0 || m.units[unit].declaresGlobals) {
         CheckAll(m);
         return;
     }
@@ -250,6 +251,14 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
                 return false;
         }
     }
+    // The jumps of the lines checked again were added at the end; the first
+    // undefined label is the first in reading order.
+    std::vector<std::pair<std::pair<std::uint64_t, std::uint32_t>, Unit::LabelUse>> keyed;
+    for (const Unit::LabelUse& j : u.jumps)
+        keyed.push_back({{m.Ordinal(j.file, j.row), j.col}, j});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        u.jumps[i] = keyed[i].second;
     c.CheckJumps();
     return true;
 }

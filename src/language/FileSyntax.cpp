@@ -81,13 +81,16 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
     ParseLines(lines, newCount, first, names, fresh);
 
     EditEffect effect;
-    effect.structure = oldCount != newCount;
+    effect.first = first;
+    effect.oldCount = oldCount;
+    effect.newCount = newCount;
+    effect.structure = oldCount != newCount && !SameLinesMoved(first, oldCount, fresh, effect);
     for (std::uint32_t i = 0; i < oldCount; ++i) {
         const Line& old = m_lines[first + i];
         m_garbage += old.count;
         for (std::uint32_t k = old.first; k < old.first + old.count; ++k)
             m_errors -= m_stmts[k].error != Msg::None;
-        if (i < newCount && !effect.structure) {
+        if (i < newCount && !effect.structure && oldCount == newCount) {
             if (!SameShape(*this, old, m_stmts.data() + old.first, fresh[i], m_stmts.data() + fresh[i].first))
                 effect.structure = true;
         }
@@ -121,6 +124,18 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
                 s[k].row = static_cast<std::uint32_t>(row);
         }
     }
+    if (effect.Shifted()) {
+        for (FunctionSpan& f : m_functions) {
+            f.head.row = effect.Row(f.head.row);
+            f.end.row = effect.Row(f.end.row);
+        }
+        for (TypeSpan& t : m_types) {
+            t.head.row = effect.Row(t.head.row);
+            t.end.row = effect.Row(t.end.row);
+        }
+        for (BlockDiag& d : m_blockDiags)
+            d.pos.row = effect.Row(d.pos.row);
+    }
     if (m_garbage > 4096 && m_garbage > m_stmts.size() / 2) {
         Compact();
         effect.structure = true;
@@ -128,6 +143,93 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
     if (effect.structure)
         MatchBlocks();
     return effect;
+}
+
+// Whether lines added or removed left the statements as they were, only on
+// other rows: the lines that hold statements pair up one to one with the same
+// shape, and no Include is among them (an Include's row places the file it
+// reads). Fills in where each replaced row went.
+bool FileSyntax::SameExpr(std::uint32_t a, std::uint32_t b) const
+{
+    if (!a || !b)
+        return a == b;
+    const Expr& x = m_exprs[a];
+    const Expr& y = m_exprs[b];
+    if (x.kind != y.kind || x.tag != y.tag || x.op != y.op || x.col != y.col || x.endCol != y.endCol ||
+        x.name != y.name || x.typeName != y.typeName || x.typeCol != y.typeCol || x.count != y.count ||
+        !(x.value == y.value || (x.value != x.value && y.value != y.value)) || !SameExpr(x.a, y.a) ||
+        !SameExpr(x.b, y.b))
+        return false;
+    for (std::uint32_t i = 0; i < x.count; ++i)
+        if (!SameExpr(m_lists[x.list + i], m_lists[y.list + i]))
+            return false;
+    return true;
+}
+
+// The same statement, but for its row and what the checks bound in it.
+bool FileSyntax::SameStmt(const Stmt& a, const Stmt& b) const
+{
+    if (a.kind != b.kind || a.tag != b.tag || a.afterColon != b.afterColon || a.parenthesized != b.parenthesized ||
+        a.error != b.error || a.token != b.token || a.col != b.col || a.endCol != b.endCol || a.sepCol != b.sepCol ||
+        a.errorCol != b.errorCol || a.name != b.name || a.nameCol != b.nameCol || a.nameEnd != b.nameEnd ||
+        a.typeName != b.typeName || a.typeCol != b.typeCol || a.count != b.count || a.aux != b.aux ||
+        Text(a) != Text(b) || !SameExpr(a.a, b.a) || !SameExpr(a.b, b.b) || !SameExpr(a.c, b.c) ||
+        !SameExpr(a.d, b.d))
+        return false;
+    for (std::uint32_t i = 0; i < a.count; ++i)
+        if (!SameExpr(m_lists[a.list + i], m_lists[b.list + i]))
+            return false;
+    return true;
+}
+
+bool FileSyntax::SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std::vector<Line>& fresh,
+                                EditEffect& effect)
+{
+    std::vector<std::uint32_t> olds, news;
+    for (std::uint32_t i = 0; i < oldCount; ++i)
+        if (m_lines[first + i].count)
+            olds.push_back(i);
+    for (std::uint32_t i = 0; i < fresh.size(); ++i)
+        if (fresh[i].count)
+            news.push_back(i);
+    if (olds.size() != news.size())
+        return false;
+    for (std::size_t j = 0; j < olds.size(); ++j) {
+        const Line& a = m_lines[first + olds[j]];
+        const Line& b = fresh[news[j]];
+        if (!SameShape(*this, a, m_stmts.data() + a.first, b, m_stmts.data() + b.first))
+            return false;
+        for (std::uint32_t k = 0; k < a.count; ++k)
+            if (m_stmts[a.first + k].kind == StmtKind::Include)
+                return false;
+    }
+    // A line moved as it was keeps its statements, so that they need no
+    // checking again.
+    effect.kept.assign(fresh.size(), false);
+    for (std::size_t j = 0; j < olds.size(); ++j) {
+        const Line& a = m_lines[first + olds[j]];
+        Line& b = fresh[news[j]];
+        bool same = true;
+        for (std::uint32_t k = 0; k < a.count && same; ++k)
+            same = SameStmt(m_stmts[a.first + k], m_stmts[b.first + k]);
+        if (same) {
+            for (std::uint32_t k = 0; k < a.count; ++k)
+                m_stmts[a.first + k].row = first + news[j];
+            b.first = a.first;
+            effect.kept[news[j]] = true;
+        }
+    }
+    // An empty line goes with the statements after it, so that rows stay in order.
+    effect.moved.assign(oldCount, first + static_cast<std::uint32_t>(fresh.size()));
+    std::size_t j = olds.size();
+    for (std::uint32_t i = oldCount; i-- > 0;) {
+        if (j > 0 && olds[j - 1] == i) {
+            --j;
+            effect.moved[i] = first + news[j];
+        } else if (i + 1 < oldCount)
+            effect.moved[i] = effect.moved[i + 1];
+    }
+    return true;
 }
 
 // Drops what no line refers to any more, so that a long session of typing

@@ -46,8 +46,26 @@ public:
         std::uint32_t eolCol = 0;
     };
     struct EditEffect {
-        bool structure = false;   // block heads or ends changed, or lines were added or removed
+        bool structure = false;   // block heads or ends changed
         bool includes = false;    // an Include statement changed
+        // Lines added or removed around statements of the same shape: the
+        // statements only moved. Where an old row went: rows before the edit
+        // stay, rows after it move by newCount - oldCount, and `moved` holds
+        // the new row of each replaced one.
+        std::uint32_t first = 0, oldCount = 0, newCount = 0;
+        std::vector<std::uint32_t> moved;
+        // The new lines whose statements are the old ones unchanged, kept
+        // with what the checks bound in them.
+        std::vector<bool> kept;
+        bool Shifted() const { return !structure && oldCount != newCount; }
+        std::uint32_t Row(std::uint32_t oldRow) const
+        {
+            if (oldRow < first)
+                return oldRow;
+            if (oldRow >= first + oldCount)
+                return oldRow + newCount - oldCount;
+            return moved[oldRow - first];
+        }
     };
 
     void Parse(std::string_view text, NameTable& names);
@@ -92,6 +110,10 @@ private:
     void ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
                     std::vector<Line>& out);
     void MatchBlocks();
+    bool SameExpr(std::uint32_t a, std::uint32_t b) const;
+    bool SameStmt(const Stmt& a, const Stmt& b) const;
+    bool SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std::vector<Line>& fresh,
+                        EditEffect& effect);
     void Compact();
 
     std::vector<Line> m_lines;

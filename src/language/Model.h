@@ -60,6 +60,10 @@ struct Unit {
     };
     std::vector<LabelUse> jumps;
     std::vector<Diag> diags;
+    // A Global in a function (an error of its own) declares for the whole
+    // program in the middle of the checking order: the function cannot be
+    // checked again alone.
+    bool declaresGlobals = false;
 };
 
 struct IncludeSite {
@@ -73,6 +77,9 @@ struct FileState {
     FileSyntax syntax;
     bool given = false, missing = false;
     bool inProgram = false;
+    // Included inside a function's body (an error): its statements are not
+    // the main program's, whatever its own blocks say, so edits recheck all.
+    bool inFunction = false;
     std::vector<IncludeSite> sites;
     std::uint64_t base = 0, size = 0;  // its first line's ordinal in the program's text, its lines with includes
     std::uint32_t firstUnit = 0;       // the unit of its first function
@@ -109,6 +116,8 @@ struct Model {
     std::uint32_t FileIndex(std::string_view key);
     std::uint64_t Ordinal(std::uint32_t file, std::uint32_t row) const;
     void Assemble();
+    void Number();
+    void MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect);
     void EnsureAssembled();
     void Refresh();
 };

@@ -74,6 +74,7 @@ void Model::Assemble()
     order.clear();
     for (FileState& f : files) {
         f.inProgram = false;
+        f.inFunction = false;
         f.sites.clear();
     }
     units.clear();
@@ -105,6 +106,7 @@ void Model::Assemble()
             files[file].sites.push_back(site);
             if (site.first) {
                 descend = site.target;
+                files[descend].inFunction = files[file].inFunction || syntax.FunctionAt(p) >= 0;
                 syntax.Next(p);
                 break;
             }
@@ -116,20 +118,7 @@ void Model::Assemble()
         stack.back().second = p;
         enter(static_cast<std::uint32_t>(descend));
     }
-    // Sizes after the included files' sizes, then each file's first ordinal.
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        FileState& f = files[*it];
-        f.size = f.syntax.LineCount();
-        for (const IncludeSite& s : f.sites)
-            if (s.first)
-                f.size += files[s.target].size;
-    }
-    files[main].base = 0;
-    for (std::uint32_t file : order) {
-        for (const IncludeSite& s : files[file].sites)
-            if (s.first)
-                files[s.target].base = Ordinal(file, s.pos.row) + 1;
-    }
+    Number();
     units.emplace_back();
     units[0].file = static_cast<std::uint32_t>(main);
     for (std::uint32_t file : order) {
@@ -140,6 +129,76 @@ void Model::Assemble()
             u.function = static_cast<int>(i);
         }
     }
+}
+
+// Sizes after the included files' sizes, then each file's first ordinal.
+void Model::Number()
+{
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        FileState& f = files[*it];
+        f.size = f.syntax.LineCount();
+        for (const IncludeSite& s : f.sites)
+            if (s.first)
+                f.size += files[s.target].size;
+    }
+    if (main >= 0)
+        files[main].base = 0;
+    for (std::uint32_t file : order) {
+        for (const IncludeSite& s : files[file].sites)
+            if (s.first)
+                files[s.target].base = Ordinal(file, s.pos.row) + 1;
+    }
+}
+
+// Lines added or removed in a file only moved its statements: what the
+// checks found stays true, at the new rows, so it is moved rather than
+// found again.
+void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
+{
+    if (assemble)
+        return;  // everything is worked out anew anyway
+    const std::uint64_t from = Ordinal(file, effect.first);
+    const std::uint64_t to = from + effect.oldCount;  // no Include among the lines replaced
+    const std::int64_t delta = std::int64_t(effect.newCount) - std::int64_t(effect.oldCount);
+    const auto ordinal = [&](std::uint64_t o) -> std::uint64_t {
+        if (o < from)
+            return o;
+        if (o >= to)
+            return o + delta;
+        return from + (effect.Row(effect.first + static_cast<std::uint32_t>(o - from)) - effect.first);
+    };
+    const auto moveSymbol = [&](Symbol& s) {
+        if (s.file == file) {
+            s.row = effect.Row(s.row);
+            s.pos.row = effect.Row(s.pos.row);
+        }
+        s.order = static_cast<std::uint32_t>(ordinal(s.order));
+    };
+    const auto moveDiags = [&](std::vector<Diag>& diags) {
+        for (Diag& d : diags)
+            if (d.file == file)
+                d.row = effect.Row(d.row);
+    };
+    for (IncludeSite& s : files[file].sites)
+        s.pos.row = effect.Row(s.pos.row);
+    for (Symbol& s : globals)
+        moveSymbol(s);
+    for (Unit& u : units) {
+        for (Symbol& s : u.syms)
+            moveSymbol(s);
+        moveDiags(u.diags);
+        for (Unit::LabelUse& j : u.jumps)
+            if (j.file == file)
+                j.row = effect.Row(j.row);
+    }
+    moveDiags(declDiags);
+    for (auto& [name, keys] : dimAt)
+        for (std::uint64_t& key : keys)
+            key = (ordinal(key >> 10) << 10) | (key & 1023);
+    for (auto& [f, row] : mainRows)
+        if (f == file)
+            row = effect.Row(row);
+    Number();
 }
 
 void Model::Refresh()
@@ -230,6 +289,10 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
     const FileSyntax::EditEffect effect = syntax.Edit(first, oldCount, lines, newCount, m->names);
     if (!m->files[file].inProgram)
         return;
+    if (effect.Shifted())
+        m->MoveRows(file, effect);
+    if (m->files[file].inFunction)
+        m->full = true;
     if (effect.includes) {
         m->assemble = true;
         return;
@@ -241,6 +304,10 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
     }
     std::size_t b = 0;
     for (std::uint32_t row = first; row < first + newCount; ++row) {
+        if (effect.Shifted() && effect.kept[row - first]) {
+            b += syntax.Lines()[row].count;
+            continue;
+        }
         for (std::uint32_t k = 0; k < syntax.Lines()[row].count; ++k, ++b) {
             const Stmt& s = syntax.At({row, k});
             if ((IsDeclaration(s.kind) || IsDeclaration(before[b].kind)) && !SameDeclaration(syntax, s, before[b]))

@@ -39,9 +39,10 @@ std::vector<std::string> SymbolLines(lang::Program& p)
 
 }  // namespace
 
-// Random edits told to the model one by one leave it as a model built from
-// scratch of the same texts: the same symbols, the same diagnostics.
-TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
+// Random edits told to the model one by one leave it, after every edit, as a
+// model built from scratch of the same texts: the same symbols, the same
+// diagnostics.
+static void EditAtRandom(unsigned seed)
 {
     std::map<std::string, std::vector<std::string>> files{
         {"/r/main.bb", SplitCrLf(gen::BlitzProgram(200, "m", {"a.bb", "b.bb"}))},
@@ -56,7 +57,7 @@ TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
         "Function late(a)", "End Function", "y$ = \"s\" - 1", "Dim extra2(3)", "extra2(1) = mscore0",
         "Type TT", "Field f", "End Type", "; comment", "", "Exit", "Const K = 1", "k = 2", "zz# = 1.5",
     };
-    std::mt19937 random(2024);
+    std::mt19937 random(seed);
     lang::Program live;
     const auto texts = [&] {
         std::vector<std::pair<std::string, std::string>> out{{"/r/main.bb", Join(files["/r/main.bb"])}};
@@ -75,8 +76,21 @@ TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
         const std::uint32_t oldCount = std::min<std::uint32_t>(static_cast<std::uint32_t>(random() % 3),
                                                                static_cast<std::uint32_t>(lines.size()) - first);
         std::vector<std::string> fresh;
-        const int kind = static_cast<int>(random() % 4);
-        if (kind == 0 && oldCount > 0) {
+        const int kind = static_cast<int>(random() % 6);
+        std::uint32_t oldLines = kind == 0 && oldCount > 0 ? 1 : oldCount;
+        if (kind == 4) {
+            // Enter at the start or the end of a line: the lines after it move down
+            oldLines = 1;
+            fresh = {lines[first], ""};
+            if (random() % 2)
+                std::swap(fresh[0], fresh[1]);
+        } else if (kind == 5) {
+            // an empty line taken out, or a line with the empty one before it
+            oldLines = first + 1 < lines.size() ? 2 : 1;
+            fresh = {oldLines == 2 && lines[first].empty() ? lines[first + 1] : lines[first]};
+            if (oldLines == 2 && !lines[first].empty() && !lines[first + 1].empty())
+                oldLines = 1;
+        } else if (kind == 0 && oldCount > 0) {
             // a keystroke: one character in or out
             std::string line = lines[first];
             const std::size_t at = line.empty() ? 0 : random() % line.size();
@@ -89,7 +103,6 @@ TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
             for (std::uint32_t n = static_cast<std::uint32_t>(random() % 3); n-- > 0;)
                 fresh.push_back(typed[random() % typed.size()]);
         }
-        const std::uint32_t oldLines = kind == 0 && oldCount > 0 ? 1 : oldCount;
         std::string edit;
         for (std::size_t i = 0; i < fresh.size(); ++i)
             edit += fresh[i] + (first + oldLines < lines.size() || i + 1 < fresh.size() ? "\r\n" : "");
@@ -103,8 +116,6 @@ TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
         for (const std::string& key : live.NeededFiles())
             live.SetMissing(key);
 
-        if (step % 10 != 9)
-            continue;
         lang::Program scratch;
         Feed(scratch, texts());
         const auto firstDifference = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
@@ -118,5 +129,59 @@ TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
             << "step " << step << ": " << firstDifference(liveDiagnostics, scratchDiagnostics);
         const auto liveSymbols = SymbolLines(live), scratchSymbols = SymbolLines(scratch);
         ASSERT_TRUE(liveSymbols == scratchSymbols) << "step " << step << ": " << firstDifference(liveSymbols, scratchSymbols);
+    }
+}
+
+TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
+{
+    for (unsigned seed : {2024u, 7u, 31337u}) {
+        SCOPED_TRACE(seed);
+        EditAtRandom(seed);
+    }
+}
+
+// Lines added or removed move what the checks found about the lines after
+// them; what later checks compare with those moved places must agree with a
+// fresh check. Each edit is (first row, old count, new lines, new count,
+// whether the diagnostics are asked for after it).
+TEST(IncrementalTest, MovedLinesCheckAsFreshOnes)
+{
+    struct Edit {
+        std::uint32_t first, oldCount;
+        std::string lines;
+        std::uint32_t newCount;
+        bool ask;
+    };
+    const struct {
+        std::string before;
+        std::vector<Edit> edits;
+        std::string after;
+    } cases[] = {
+        // a use before the Dim moves down past where the Dim was
+        {"x = 1\r\na(1) = 2\r\nDim a(3)\r\n",
+         {{0, 1, "x = 1\r\n\r\n\r\n", 3, true}, {3, 1, "a(1) = 3\r\n", 1, true}},
+         "x = 1\r\n\r\n\r\na(1) = 3\r\nDim a(3)\r\n"},
+        // an edited line not yet checked moves down
+        {"; c\r\nx = 1\r\nx = 2\r\nx = 3\r\n",
+         {{3, 1, "x = \"s\" - 1\r\n", 1, false}, {0, 1, "; c\r\n\r\n", 2, true}},
+         "; c\r\n\r\nx = 1\r\nx = 2\r\nx = \"s\" - 1\r\n"},
+        // a label, its Goto and a function move up
+        {"\r\n\r\nGoto there\r\nFunction f(a$)\r\n\tb = a - 1\r\nEnd Function\r\n.there\r\nGoto nowhere\r\n",
+         {{0, 2, "", 0, true}, {2, 1, "\tb = a + 1\r\n", 1, true}},
+         "Goto there\r\nFunction f(a$)\r\n\tb = a + 1\r\nEnd Function\r\n.there\r\nGoto nowhere\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after);
+        lang::Program live, scratch;
+        Feed(live, {{"/r/main.bb", c.before}});
+        live.Diagnostics();
+        for (const Edit& e : c.edits) {
+            live.Edit("/r/main.bb", e.first, e.oldCount, e.lines, e.newCount);
+            if (e.ask)
+                live.Diagnostics();
+        }
+        Feed(scratch, {{"/r/main.bb", c.after}});
+        EXPECT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics()));
+        EXPECT_EQ(SymbolLines(live), SymbolLines(scratch));
     }
 }
