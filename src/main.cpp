@@ -1,3 +1,4 @@
+#include "help/HelpGraphics.h"
 #include "help/HelpScheme.h"
 #include "help/WebEngineSetup.h"
 #include "platform/EndingSignals.h"
@@ -45,7 +46,9 @@ int main(int argc, char** argv)
             return 0;
     }
 
+    help::SoftwareHelpDrawing helpDrawing;
     QApplication qapp(argc, argv);
+    helpDrawing.ApplicationMade();
     QApplication::setApplicationName(QStringLiteral("Ovrel"));
     QApplication::setDesktopFileName(QStringLiteral("ovrel"));
 

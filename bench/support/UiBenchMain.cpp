@@ -1,4 +1,5 @@
 // main() for widget benchmarks: a real QApplication on the offscreen platform.
+#include "help/HelpGraphics.h"
 #include "help/HelpScheme.h"
 #include "help/WebEngineSetup.h"
 
@@ -12,7 +13,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     help::PrepareWebEngine();
     help::RegisterHelpScheme();
+    help::SoftwareHelpDrawing helpDrawing;
     QApplication app(argc, argv);
+    helpDrawing.ApplicationMade();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,5 +1,6 @@
 #include "HelpTestSupport.h"
 #include "help/HelpArea.h"
+#include "help/HelpGraphics.h"
 #include "help/HelpPages.h"
 
 #include "support/TempDir.h"
@@ -199,3 +200,32 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
 }
 
 }  // namespace
+
+TEST(SoftwareHelpDrawing, LeavesOpenGlUnloadedWhileTheApplicationStartsAndKeepsTheUsersChoice)
+{
+    struct Row {
+        const char* quickBackend;  // nullptr: not set
+        const char* glIntegration;
+        QByteArray whileStarting, afterwards;
+    };
+    const Row rows[] = {
+        {nullptr, nullptr, "none", ""},
+        {nullptr, "xcb_glx", "xcb_glx", "xcb_glx"},
+        {"rhi", nullptr, "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.glIntegration ? row.glIntegration : row.quickBackend ? row.quickBackend : "nothing set");
+        for (const auto& [name, value] : {std::pair{"QT_QUICK_BACKEND", row.quickBackend},
+                                          std::pair{"QT_XCB_GL_INTEGRATION", row.glIntegration}}) {
+            if (value)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+        help::SoftwareHelpDrawing drawing;
+        EXPECT_EQ(qgetenv("QT_XCB_GL_INTEGRATION"), row.whileStarting);
+        drawing.ApplicationMade();
+        EXPECT_EQ(qgetenv("QT_XCB_GL_INTEGRATION"), row.afterwards);
+    }
+    qunsetenv("QT_QUICK_BACKEND");
+}
