@@ -144,4 +144,26 @@ void BM_FindReferencesOfGlobalAmongFields(benchmark::State& state)
 }
 BENCHMARK(BM_FindReferencesOfGlobalAmongFields)->Unit(benchmark::kMillisecond);
 
+// A document opened in a folder of 240 example programs, named in mixed
+// case, none including it: the search for its main file reads each of them,
+// as at a start that names the document.
+void BM_MainFileAmongManySources(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    for (int i = 0; i < 240; ++i) {
+        QFile f(dir.filePath(QStringLiteral("Example%1Demo.bb").arg(i)));
+        f.open(QIODevice::WriteOnly);
+        f.write(QByteArray::fromStdString(gen::BlitzProgram(150, "e" + std::to_string(i) + "_")));
+    }
+    const QString doc = dir.filePath(QStringLiteral("Example7Demo.bb"));
+    QString main;
+    for (auto _ : state) {
+        ProgramHost host{[](const QString&) { return QByteArray(); }, dir.filePath(QStringLiteral("prefs.ini"))};
+        main = host.MainFileOf(doc);
+    }
+    if (main != doc)
+        state.SkipWithError("another main file");
+}
+BENCHMARK(BM_MainFileAmongManySources)->Unit(benchmark::kMillisecond);
+
 }  // namespace

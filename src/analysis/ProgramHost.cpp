@@ -182,13 +182,13 @@ std::optional<std::string> ProgramHost::OpenTextOf(const std::string& key) const
     return std::string(text.constData(), std::size_t(text.size()));
 }
 
-ProgramHost::Disk ProgramHost::Read(const std::string& key)
+ProgramHost::Disk ProgramHost::Read(const std::string& key, const QString& spelled)
 {
     Disk d;
     if (IsUnsaved(key))
         return d;
     // The key is lower case; the disk may spell the names otherwise.
-    d.path = paths::ResolveOnDisk(QString::fromStdString(key));
+    d.path = spelled.isEmpty() ? paths::ResolveOnDisk(QString::fromStdString(key)) : spelled;
     std::optional<std::string> text = ReadRegular(d.path, kMaxSourceBytes);
     if (!text) {
         const QString folder = paths::ResolveOnDisk(QString::fromStdString(std::string(lang::FolderOf(key))));
@@ -263,21 +263,29 @@ std::string ProgramHost::FindMain(const std::string& doc)
     if (IsUnsaved(doc))
         return doc;
     MainFileSearch search;
-    search.text = [this](const std::string& key) -> std::optional<std::string> {
+    // A folder's listing spells each file as the disk does; looking a
+    // lower-case key up again would list the folder once per file, which in
+    // a folder of a few hundred sources held up the first window.
+    std::unordered_map<std::string, QString> spelled;
+    search.text = [this, &spelled](const std::string& key) -> std::optional<std::string> {
         if (std::optional<std::string> open = OpenTextOf(key))
             return open;
         if (const auto it = m_disk.find(key); it != m_disk.end())
             return it->second.missing ? std::nullopt : std::optional<std::string>(it->second.text);
-        Disk d = Read(key);
+        const auto listed = spelled.find(key);
+        Disk d = Read(key, listed == spelled.end() ? QString() : listed->second);
         return d.missing ? std::nullopt : std::optional<std::string>(std::move(d.text));
     };
-    search.sources = [](const std::string& folder) {
+    search.sources = [&spelled](const std::string& folder) {
         std::vector<std::string> keys;
         if (folder.empty() || IsUnsaved(folder + "/"))
             return keys;
         const QDir dir(paths::ResolveOnDisk(QString::fromStdString(folder)));
-        for (const QString& name : dir.entryList({QStringLiteral("*.bb")}, QDir::Files, QDir::Name))
-            keys.push_back(KeyOf(dir.filePath(name)));
+        for (const QString& name : dir.entryList({QStringLiteral("*.bb")}, QDir::Files, QDir::Name)) {
+            const QString path = dir.filePath(name);
+            keys.push_back(KeyOf(path));
+            spelled.emplace(keys.back(), path);
+        }
         return keys;
     };
     search.knownFiles = [this](const std::string& main) -> std::optional<std::vector<std::string>> {

@@ -130,7 +130,8 @@ private:
     void Feed(Prog& p);
     void Give(Prog& p, const std::string& key);
     Disk& DiskOf(const std::string& key);
-    static Disk Read(const std::string& key);
+    // `spelled`: the file's path as the disk spells it, when known.
+    static Disk Read(const std::string& key, const QString& spelled = {});
     std::optional<std::string> OpenTextOf(const std::string& key) const;
     void Changed(const std::string& key);
     // Main files are looked for again once the current event is done.
