@@ -67,6 +67,7 @@ SymRef Checker::FindVar(NameId name)
     if (auto it = u.vars.find(name); it != u.vars.end()) {
         if (partial && m_unitIndex == 0 && u.syms[it->second].order > (m_order >> 10))
             aborted = true;
+        CountUse(u.syms[it->second]);
         return SymRef{m_unitIndex, it->second};
     }
     if (auto g = m.gvars.find(name); g != m.gvars.end()) {

@@ -37,6 +37,17 @@ std::vector<std::string> SymbolLines(lang::Program& p)
     return out;
 }
 
+// The names completion offers on a row of the main file, implicit locals
+// included.
+std::vector<std::string> VisibleLines(lang::Program& p, std::uint32_t row)
+{
+    std::vector<std::string> out;
+    for (const lang::SymbolInfo& s : p.VisibleNames("/r/main.bb", row))
+        out.push_back(s.name + s.typeText + " " + std::to_string(s.place.row) + ":" + std::to_string(s.place.col));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 }  // namespace
 
 // Random edits told to the model one by one leave it, after every edit, as a
@@ -129,6 +140,8 @@ static void EditAtRandom(unsigned seed)
             << "step " << step << ": " << firstDifference(liveDiagnostics, scratchDiagnostics);
         const auto liveSymbols = SymbolLines(live), scratchSymbols = SymbolLines(scratch);
         ASSERT_TRUE(liveSymbols == scratchSymbols) << "step " << step << ": " << firstDifference(liveSymbols, scratchSymbols);
+        const auto liveNames = VisibleLines(live, 0), scratchNames = VisibleLines(scratch, 0);
+        ASSERT_TRUE(liveNames == scratchNames) << "step " << step << ": " << firstDifference(liveNames, scratchNames);
     }
 }
 
@@ -183,5 +196,28 @@ TEST(IncrementalTest, MovedLinesCheckAsFreshOnes)
         Feed(scratch, {{"/r/main.bb", c.after}});
         EXPECT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics()));
         EXPECT_EQ(SymbolLines(live), SymbolLines(scratch));
+    }
+}
+
+// A line of the main program typed key by key, its names first used there
+// while later lines use some of them: after every key the model is what a
+// fresh one of the same text is.
+TEST(IncrementalTest, TypingInTheMainProgramChecksAsFresh)
+{
+    const std::string before = "a = 1\r\n\r\nb = ext + 1\r\nPrint extra$\r\n";
+    for (const std::string typed : {"extra = ex + a", "ex$ = \"s\" : e = ex", "Print extra$ : extra = 2"}) {
+        SCOPED_TRACE(typed);
+        lang::Program live;
+        Feed(live, {{"/r/main.bb", before}});
+        live.Diagnostics();
+        std::string line;
+        for (char c : typed) {
+            line += c;
+            live.Edit("/r/main.bb", 1, 1, line + "\r\n", 1);
+            lang::Program scratch;
+            Feed(scratch, {{"/r/main.bb", "a = 1\r\n" + line + "\r\nb = ext + 1\r\nPrint extra$\r\n"}});
+            ASSERT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics())) << line;
+            ASSERT_EQ(VisibleLines(live, 1), VisibleLines(scratch, 1)) << line;
+        }
     }
 }
