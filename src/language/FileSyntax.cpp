@@ -24,7 +24,41 @@ bool SameShape(const FileSyntax& f, const FileSyntax::Line& a, const Stmt* as, c
     return true;
 }
 
+// Statements no block holds, ends or looks at (outside a Type): a line of
+// nothing else may become another such line without the blocks being
+// matched again.
+bool Plain(const FileSyntax::Line& line, const Stmt* stmts)
+{
+    for (std::uint32_t i = 0; i < line.count; ++i) {
+        switch (stmts[i].kind) {
+        case StmtKind::Assign:
+        case StmtKind::Call:
+        case StmtKind::Exit:
+        case StmtKind::Goto:
+        case StmtKind::Gosub:
+        case StmtKind::Return:
+        case StmtKind::Delete:
+        case StmtKind::DeleteEach:
+        case StmtKind::Insert:
+        case StmtKind::Read:
+        case StmtKind::Restore:
+        case StmtKind::Local:
+        case StmtKind::Dim:
+        case StmtKind::Label:
+        case StmtKind::End: break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+bool FileSyntax::InType(std::uint32_t row) const
+{
+    return std::any_of(m_types.begin(), m_types.end(),
+                       [row](const TypeSpan& t) { return t.head.row <= row && row <= t.end.row; });
+}
 
 void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
                             std::vector<Line>& out)
@@ -91,7 +125,12 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
         for (std::uint32_t k = old.first; k < old.first + old.count; ++k)
             m_errors -= m_stmts[k].error != Msg::None;
         if (i < newCount && !effect.structure && oldCount == newCount) {
-            if (!SameShape(*this, old, m_stmts.data() + old.first, fresh[i], m_stmts.data() + fresh[i].first))
+            const Stmt* was = m_stmts.data() + old.first;
+            const Stmt* is = m_stmts.data() + fresh[i].first;
+            // Where blocks are matched without a complaint, none was left
+            // open to end at whatever statement comes last.
+            const bool plain = m_blockDiags.empty() && Plain(old, was) && Plain(fresh[i], is) && !InType(first + i);
+            if (!plain && !SameShape(*this, old, was, fresh[i], is))
                 effect.structure = true;
         }
         for (std::uint32_t k = 0; k < old.count; ++k)

@@ -110,6 +110,7 @@ private:
     void ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
                     std::vector<Line>& out);
     void MatchBlocks();
+    bool InType(std::uint32_t row) const;
     bool SameExpr(std::uint32_t a, std::uint32_t b) const;
     bool SameStmt(const Stmt& a, const Stmt& b) const;
     bool SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std::vector<Line>& fresh,

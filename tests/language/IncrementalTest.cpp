@@ -199,25 +199,40 @@ TEST(IncrementalTest, MovedLinesCheckAsFreshOnes)
     }
 }
 
-// A line of the main program typed key by key, its names first used there
-// while later lines use some of them: after every key the model is what a
-// fresh one of the same text is.
-TEST(IncrementalTest, TypingInTheMainProgramChecksAsFresh)
+// A line typed key by key and taken out again key by key, in the main
+// program, a function, a loop and a Type, its names first used there while
+// later lines use some of them: after every key the model is what a fresh
+// one of the same text is.
+TEST(IncrementalTest, TypingALineChecksAsFresh)
 {
-    const std::string before = "a = 1\r\n\r\nb = ext + 1\r\nPrint extra$\r\n";
-    for (const std::string typed : {"extra = ex + a", "ex$ = \"s\" : e = ex", "Print extra$ : extra = 2"}) {
-        SCOPED_TRACE(typed);
+    const struct {
+        std::string above, below, typed;
+    } cases[] = {
+        {"a = 1\r\n", "b = ext + 1\r\nPrint extra$\r\n", "extra = ex + a"},
+        {"a = 1\r\n", "b = ext + 1\r\nPrint extra$\r\n", "ex$ = \"s\" : e = ex"},
+        {"a = 1\r\n", "b = ext + 1\r\nPrint extra$\r\n", "Print extra$ : extra = 2 : Goto a"},
+        {"Function f(p)\r\n", "\tReturn q\r\nEnd Function\r\nx = f(1)\r\n", "\tq = p : Exit : Dim a(2)"},
+        {"While k\r\n", "Wend\r\n.a\r\n", "If k Then Exit : y = 2 : Gosub a"},
+        {"Type T\r\n", "Field a\r\nEnd Type\r\n", "x = 1 : Field b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
         lang::Program live;
-        Feed(live, {{"/r/main.bb", before}});
+        Feed(live, {{"/r/main.bb", c.above + "\r\n" + c.below}});
         live.Diagnostics();
-        std::string line;
-        for (char c : typed) {
-            line += c;
-            live.Edit("/r/main.bb", 1, 1, line + "\r\n", 1);
+        const auto row = static_cast<std::uint32_t>(std::count(c.above.begin(), c.above.end(), '\n'));
+        std::vector<std::string> keys;
+        for (std::size_t n = 1; n <= c.typed.size(); ++n)
+            keys.push_back(c.typed.substr(0, n));
+        for (std::size_t n = c.typed.size(); n-- > 0;)
+            keys.push_back(c.typed.substr(0, n));
+        for (const std::string& line : keys) {
+            live.Edit("/r/main.bb", row, 1, line + "\r\n", 1);
             lang::Program scratch;
-            Feed(scratch, {{"/r/main.bb", "a = 1\r\n" + line + "\r\nb = ext + 1\r\nPrint extra$\r\n"}});
+            Feed(scratch, {{"/r/main.bb", c.above + line + "\r\n" + c.below}});
             ASSERT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics())) << line;
-            ASSERT_EQ(VisibleLines(live, 1), VisibleLines(scratch, 1)) << line;
+            ASSERT_EQ(VisibleLines(live, row), VisibleLines(scratch, row)) << line;
+            ASSERT_EQ(SymbolLines(live), SymbolLines(scratch)) << line;
         }
     }
 }
