@@ -160,6 +160,7 @@ void Checker::Declaration()
             sym.row = s.row;
             sym.pos = m_pos;
             sym.order = static_cast<std::uint32_t>(m_order >> 10);
+            sym.owner = m_unitIndex;
             m.globals.push_back(sym);
             s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
             m.gvars[s.name] = s.sym.index;
@@ -204,6 +205,7 @@ void Checker::DeclareArray()
         sym.endCol = s.nameEnd;
         sym.pos = m_pos;
         sym.order = static_cast<std::uint32_t>(m_order >> 10);
+        sym.owner = m_unitIndex;
         m.globals.push_back(sym);
         s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
         m.gvars[s.name] = s.sym.index;

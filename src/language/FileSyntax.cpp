@@ -54,10 +54,30 @@ bool Plain(const FileSyntax::Line& line, const Stmt* stmts)
 
 }  // namespace
 
-bool FileSyntax::InType(std::uint32_t row) const
+bool FileSyntax::PlainChange(std::uint32_t row, const Line& old, const Stmt* was, const Line& now,
+                             const Stmt* is) const
 {
-    return std::any_of(m_types.begin(), m_types.end(),
-                       [row](const TypeSpan& t) { return t.head.row <= row && row <= t.end.row; });
+    if (!Plain(old, was) || !Plain(now, is))
+        return false;
+    // The block pass tells such statements apart only by their first token
+    // and where they stand.
+    bool samePlaces = old.count == now.count;
+    for (std::uint32_t i = 0; samePlaces && i < old.count; ++i)
+        samePlaces = was[i].token == is[i].token && was[i].afterColon == is[i].afterColon;
+    if (samePlaces)
+        return true;
+    // Elsewhere a statement comes or goes. Where blocks were matched without
+    // a complaint, none was left open to end at whichever statement comes
+    // last, and no statement stands where only a Field or a Case may.
+    if (!m_blockDiags.empty())
+        return false;
+    if (std::any_of(m_types.begin(), m_types.end(),
+                    [row](const TypeSpan& t) { return t.head.row <= row && row <= t.end.row; }))
+        return false;
+    for (std::uint32_t r = row; r-- > 0;)
+        if (m_lines[r].count > 0)
+            return LineStmts(r)[m_lines[r].count - 1].kind != StmtKind::Select;
+    return true;
 }
 
 void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
@@ -127,10 +147,7 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
         if (i < newCount && !effect.structure && oldCount == newCount) {
             const Stmt* was = m_stmts.data() + old.first;
             const Stmt* is = m_stmts.data() + fresh[i].first;
-            // Where blocks are matched without a complaint, none was left
-            // open to end at whatever statement comes last.
-            const bool plain = m_blockDiags.empty() && Plain(old, was) && Plain(fresh[i], is) && !InType(first + i);
-            if (!plain && !SameShape(*this, old, was, fresh[i], is))
+            if (!SameShape(*this, old, was, fresh[i], is) && !PlainChange(first + i, old, was, fresh[i], is))
                 effect.structure = true;
         }
         for (std::uint32_t k = 0; k < old.count; ++k)

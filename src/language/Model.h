@@ -34,7 +34,7 @@ struct Symbol {
     Tag tag = Tag::None;
     NameId typeName = kNoName;
     std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
-    std::uint32_t owner = 0;  // a field's Type symbol; a function's unit
+    std::uint32_t owner = 0;  // a field's Type symbol; a function's unit; the unit declaring a Global or an array
     std::uint32_t dims = 0;   // an array's subscripts
     std::uint32_t required = 0, total = 0;  // a function's parameters
     StmtPos pos;              // the declaring statement

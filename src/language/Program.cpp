@@ -322,23 +322,26 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
         }
         b += count;
         const bool pairs = oldEnd - oldFirst == count;
-        for (std::uint32_t k = 0; k < count; ++k) {
+        // A line whose statements all went is checked again where it stands.
+        for (std::uint32_t k = 0; k < std::max<std::uint32_t>(count, oldEnd > oldFirst ? 1 : 0); ++k) {
+            const int fn = syntax.FunctionAt({row, k});
+            if (fn >= 0) {
+                m->dirtyUnits.push_back(m->files[file].firstUnit + static_cast<std::uint32_t>(fn));
+            } else {
+                m->dirtyMain = true;
+                m->mainRows.emplace_back(file, row);
+            }
+            if (k >= count)
+                break;
             const Stmt& s = syntax.At({row, k});
             if (IsDeclaration(s.kind) && (!pairs || !SameDeclaration(syntax, s, before[oldFirst + k])))
                 m->full = true;
-            if (s.kind == StmtKind::Exit || s.kind == StmtKind::Local || IsDeclaration(s.kind))
+            if (fn < 0 && (s.kind == StmtKind::Exit || s.kind == StmtKind::Local || IsDeclaration(s.kind)))
                 m->mainPartialOk = false;
         }
         for (std::size_t o = oldFirst; o < oldEnd; ++o)
             if (IsDeclaration(before[o].kind) && (!pairs || !SameDeclaration(syntax, syntax.At({row, std::uint32_t(o - oldFirst)}), before[o])))
                 m->full = true;
-        const int fn = syntax.FunctionAt({row, 0});
-        if (fn >= 0) {
-            m->dirtyUnits.push_back(m->files[file].firstUnit + static_cast<std::uint32_t>(fn));
-        } else if (count > 0 || oldEnd > oldFirst) {
-            m->dirtyMain = true;
-            m->mainRows.emplace_back(file, row);
-        }
     }
 }
 

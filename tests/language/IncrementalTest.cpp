@@ -147,7 +147,7 @@ static void EditAtRandom(unsigned seed)
 
 TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
 {
-    for (unsigned seed : {2024u, 7u, 31337u}) {
+    for (unsigned seed : {2024u, 7u, 31337u, 25u, 38u}) {
         SCOPED_TRACE(seed);
         EditAtRandom(seed);
     }
@@ -214,6 +214,10 @@ TEST(IncrementalTest, TypingALineChecksAsFresh)
         {"Function f(p)\r\n", "\tReturn q\r\nEnd Function\r\nx = f(1)\r\n", "\tq = p : Exit : Dim a(2)"},
         {"While k\r\n", "Wend\r\n.a\r\n", "If k Then Exit : y = 2 : Gosub a"},
         {"Type T\r\n", "Field a\r\nEnd Type\r\n", "x = 1 : Field b"},
+        {"Select k\r\n; which\r\n", "Case 1\r\nEnd Select\r\n", "x = 1 : y"},
+        {"While k\r\n", "Print 1\r\n", "Print 2 : z = k"},
+        {"Function g()\r\n\tGlobal gl = 1\r\nEnd Function\r\n", "Print 1\r\n", "q = gl + 1"},
+        {"Function h()\r\n", "Print 1\r\n", "End Function : x = 1 : x$ = 2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
