@@ -363,6 +363,29 @@ void BM_TypeAtLine99000(benchmark::State& state)
 }
 BENCHMARK(BM_TypeAtLine99000)->Unit(benchmark::kMicrosecond);
 
+// The first 200 characters typed into a document just opened, nothing
+// erased: the slowest of them is a stall the typist feels.
+void BM_FirstKeysAfterOpening(benchmark::State& state)
+{
+    LongDocument doc;
+    double longest = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.editor.LoadFile(doc.path);
+        doc.finish();
+        doc.editor.SetCaret(0, 99000);
+        state.ResumeTiming();
+        for (int i = 0; i < 200; ++i) {
+            QElapsedTimer key;
+            key.start();
+            doc.type(Qt::Key_A, QStringLiteral("a"));
+            longest = std::max(longest, double(key.nsecsElapsed()) / 1e6);
+        }
+    }
+    state.counters["longest_key_ms"] = longest;
+}
+BENCHMARK(BM_FirstKeysAfterOpening)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // A key typed at the end or in the middle of a 1 MB line (and taken back by
 // the next one), the window painted, as a user sees it. The line is code, or
 // a string literal of one letter repeated.

@@ -76,6 +76,12 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
     (toDecls ? m.declDiags : u.diags).push_back(std::move(d));
 }
 
+void Checker::CountUse(Symbol& s) const
+{
+    if (s.file != m_file || s.row != m_s->row)
+        ++s.usesElsewhere;
+}
+
 Symbol& Checker::Sym(SymRef r) { return r.unit == SymRef::kGlobal ? m.globals[r.index] : m.units[r.unit].syms[r.index]; }
 
 SymRef Checker::Declare(Symbol s)
@@ -131,9 +137,10 @@ void Checker::Declaration()
     const bool global = s.kind == StmtKind::Global;
     u.declaresGlobals |= global && m_unitIndex != 0;
     SymRef existing;
-    if (auto it = u.vars.find(s.name); it != u.vars.end())
+    if (auto it = u.vars.find(s.name); it != u.vars.end()) {
         existing = SymRef{m_unitIndex, it->second};
-    else if (auto g = m.gvars.find(s.name); (global || m_unitIndex == 0) && g != m.gvars.end())
+        CountUse(u.syms[it->second]);
+    } else if (auto g = m.gvars.find(s.name); (global || m_unitIndex == 0) && g != m.gvars.end())
         existing = SymRef{SymRef::kGlobal, g->second};
     if (existing) {
         Error(Msg::DuplicateIdentifier);
@@ -153,6 +160,7 @@ void Checker::Declaration()
             sym.row = s.row;
             sym.pos = m_pos;
             sym.order = static_cast<std::uint32_t>(m_order >> 10);
+            sym.owner = m_unitIndex;
             m.globals.push_back(sym);
             s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
             m.gvars[s.name] = s.sym.index;
@@ -174,8 +182,10 @@ void Checker::DeclareArray()
     SymRef existing;
     if (auto g = m.gvars.find(s.name); g != m.gvars.end())
         existing = SymRef{SymRef::kGlobal, g->second};
-    else if (auto it = m.units[0].vars.find(s.name); m_unitIndex == 0 && it != m.units[0].vars.end())
+    else if (auto it = m.units[0].vars.find(s.name); m_unitIndex == 0 && it != m.units[0].vars.end()) {
         existing = SymRef{0, it->second};
+        CountUse(m.units[0].syms[it->second]);
+    }
     if (existing) {
         const Symbol& e = Sym(existing);
         if (e.kind != SymKind::Array || e.dims != s.count || (tagged && !(e.type == t)))
@@ -195,6 +205,7 @@ void Checker::DeclareArray()
         sym.endCol = s.nameEnd;
         sym.pos = m_pos;
         sym.order = static_cast<std::uint32_t>(m_order >> 10);
+        sym.owner = m_unitIndex;
         m.globals.push_back(sym);
         s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
         m.gvars[s.name] = s.sym.index;

@@ -67,12 +67,14 @@ SymRef Checker::FindVar(NameId name)
     if (auto it = u.vars.find(name); it != u.vars.end()) {
         if (partial && m_unitIndex == 0 && u.syms[it->second].order > (m_order >> 10))
             aborted = true;
+        CountUse(u.syms[it->second]);
         return SymRef{m_unitIndex, it->second};
     }
     if (auto g = m.gvars.find(name); g != m.gvars.end()) {
         const Symbol& s = m.globals[g->second];
-        // In the main program a Global is known from its line on.
-        if (partial && s.kind != SymKind::Const && s.order >= (m_order >> 10))
+        // In the main program a Global is known from its line on; one a
+        // function declares, only once the functions are checked after it.
+        if (partial && s.kind != SymKind::Const && (s.order >= (m_order >> 10) || s.owner != 0))
             aborted = true;
         return SymRef{SymRef::kGlobal, g->second};
     }
@@ -120,7 +122,8 @@ ValueType Checker::Element(Expr& e)
     for (std::uint32_t i = 0; i < e.count; ++i)
         Value(m_f->ListItem(e.list, i));
     auto g = m.gvars.find(e.name);
-    if (partial && g != m.gvars.end() && m.globals[g->second].order >= (m_order >> 10))
+    if (partial && g != m.gvars.end() &&
+        (m.globals[g->second].order >= (m_order >> 10) || m.globals[g->second].owner != 0))
         aborted = true;
     if (g == m.gvars.end() || m.globals[g->second].kind != SymKind::Array) {
         Error(Msg::ArrayNotFound);

@@ -234,9 +234,25 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
         return true;
     Unit& u = m.units[0];
     const std::set<std::pair<std::uint32_t, std::uint32_t>> edited(rows.begin(), rows.end());
-    for (const Symbol& s : u.syms)
-        if (edited.count({s.file, s.row}))
+    // A name first used on an edited line goes with it, to be declared
+    // again by what the line holds now, when no other line looked it up
+    // since the whole main program was last checked. Anything else declared
+    // there reaches other statements.
+    for (std::uint32_t i = 0; i < u.syms.size(); ++i) {
+        Symbol& s = u.syms[i];
+        if (s.dead || !edited.count({s.file, s.row}))
+            continue;
+        if (s.kind != SymKind::Local || !s.implicit || s.usesElsewhere != 0)
             return false;
+    }
+    for (std::uint32_t i = 0; i < u.syms.size(); ++i) {
+        Symbol& s = u.syms[i];
+        if (s.dead || !edited.count({s.file, s.row}))
+            continue;
+        s.dead = true;
+        if (const auto it = u.vars.find(s.name); it != u.vars.end() && it->second == i)
+            u.vars.erase(it);
+    }
     const auto onEdited = [&](std::uint32_t file, std::uint32_t row) { return edited.count({file, row}) != 0; };
     std::erase_if(u.diags, [&](const Diag& d) { return onEdited(d.file, d.row) || d.msg == Msg::UndefinedLabel; });
     std::erase_if(u.jumps, [&](const Unit::LabelUse& j) { return onEdited(j.file, j.row); });

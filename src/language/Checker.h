@@ -42,6 +42,7 @@ private:
     ValueType Element(Expr& e);
     bool IsArrayHere(NameId name) const;
     SymRef FindVar(NameId name);
+    void CountUse(Symbol& s) const;
     SymRef Declare(Symbol s);
     void Declaration();
     void DeclareArray();

@@ -24,7 +24,61 @@ bool SameShape(const FileSyntax& f, const FileSyntax::Line& a, const Stmt* as, c
     return true;
 }
 
+// Statements no block holds, ends or looks at (outside a Type): a line of
+// nothing else may become another such line without the blocks being
+// matched again.
+bool Plain(const FileSyntax::Line& line, const Stmt* stmts)
+{
+    for (std::uint32_t i = 0; i < line.count; ++i) {
+        switch (stmts[i].kind) {
+        case StmtKind::Assign:
+        case StmtKind::Call:
+        case StmtKind::Exit:
+        case StmtKind::Goto:
+        case StmtKind::Gosub:
+        case StmtKind::Return:
+        case StmtKind::Delete:
+        case StmtKind::DeleteEach:
+        case StmtKind::Insert:
+        case StmtKind::Read:
+        case StmtKind::Restore:
+        case StmtKind::Local:
+        case StmtKind::Dim:
+        case StmtKind::Label:
+        case StmtKind::End: break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+bool FileSyntax::PlainChange(std::uint32_t row, const Line& old, const Stmt* was, const Line& now,
+                             const Stmt* is) const
+{
+    if (!Plain(old, was) || !Plain(now, is))
+        return false;
+    // The block pass tells such statements apart only by their first token
+    // and where they stand.
+    bool samePlaces = old.count == now.count;
+    for (std::uint32_t i = 0; samePlaces && i < old.count; ++i)
+        samePlaces = was[i].token == is[i].token && was[i].afterColon == is[i].afterColon;
+    if (samePlaces)
+        return true;
+    // Elsewhere a statement comes or goes. Where blocks were matched without
+    // a complaint, none was left open to end at whichever statement comes
+    // last, and no statement stands where only a Field or a Case may.
+    if (!m_blockDiags.empty())
+        return false;
+    if (std::any_of(m_types.begin(), m_types.end(),
+                    [row](const TypeSpan& t) { return t.head.row <= row && row <= t.end.row; }))
+        return false;
+    for (std::uint32_t r = row; r-- > 0;)
+        if (m_lines[r].count > 0)
+            return LineStmts(r)[m_lines[r].count - 1].kind != StmtKind::Select;
+    return true;
+}
 
 void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
                             std::vector<Line>& out)
@@ -91,7 +145,9 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
         for (std::uint32_t k = old.first; k < old.first + old.count; ++k)
             m_errors -= m_stmts[k].error != Msg::None;
         if (i < newCount && !effect.structure && oldCount == newCount) {
-            if (!SameShape(*this, old, m_stmts.data() + old.first, fresh[i], m_stmts.data() + fresh[i].first))
+            const Stmt* was = m_stmts.data() + old.first;
+            const Stmt* is = m_stmts.data() + fresh[i].first;
+            if (!SameShape(*this, old, was, fresh[i], is) && !PlainChange(first + i, old, was, fresh[i], is))
                 effect.structure = true;
         }
         for (std::uint32_t k = 0; k < old.count; ++k)

@@ -110,6 +110,9 @@ private:
     void ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
                     std::vector<Line>& out);
     void MatchBlocks();
+    // Whether a replaced line and its new text hold only statements the
+    // blocks need not be matched again for.
+    bool PlainChange(std::uint32_t row, const Line& old, const Stmt* was, const Line& now, const Stmt* is) const;
     bool SameExpr(std::uint32_t a, std::uint32_t b) const;
     bool SameStmt(const Stmt& a, const Stmt& b) const;
     bool SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std::vector<Line>& fresh,

@@ -26,16 +26,23 @@ struct Symbol {
     SymKind kind = SymKind::Local;
     bool implicit = false;  // a local declared by its first use
     bool vector = false;    // a Blitz array a[n]
+    // Gone with the line that declared it, between two checks of the whole
+    // main program; its index stays so that the others keep theirs.
+    bool dead = false;
     NameId name = kNoName;
     ValueType type;          // a variable's, a function's result
     Tag tag = Tag::None;
     NameId typeName = kNoName;
     std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
-    std::uint32_t owner = 0;  // a field's Type symbol; a function's unit
+    std::uint32_t owner = 0;  // a field's Type symbol; a function's unit; the unit declaring a Global or an array
     std::uint32_t dims = 0;   // an array's subscripts
     std::uint32_t required = 0, total = 0;  // a function's parameters
     StmtPos pos;              // the declaring statement
     std::uint32_t order = 0;  // the ordinal of its line in the program's text
+    // Lookups of it from other lines than its own since the main program was
+    // last checked whole (never fewer than there are: a line checked again
+    // counts its uses again).
+    std::uint32_t usesElsewhere = 0;
 };
 
 struct Diag {

@@ -283,9 +283,13 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
     // The declarations of the lines replaced, to see whether the program's
     // tables can stay.
     std::vector<Stmt> before;
-    for (std::uint32_t row = first; row < std::min(first + oldCount, syntax.LineCount()); ++row)
+    std::vector<std::size_t> beforeRow;  // where each replaced row's statements start in `before`
+    for (std::uint32_t row = first; row < std::min(first + oldCount, syntax.LineCount()); ++row) {
+        beforeRow.push_back(before.size());
         for (std::uint32_t k = 0; k < syntax.Lines()[row].count; ++k)
             before.push_back(syntax.At({row, k}));
+    }
+    beforeRow.push_back(before.size());
     const FileSyntax::EditEffect effect = syntax.Edit(first, oldCount, lines, newCount, m->names);
     if (!m->files[file].inProgram)
         return;
@@ -304,24 +308,40 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
     }
     std::size_t b = 0;
     for (std::uint32_t row = first; row < first + newCount; ++row) {
+        const std::uint32_t count = syntax.Lines()[row].count;
         if (effect.Shifted() && effect.kept[row - first]) {
-            b += syntax.Lines()[row].count;
+            b += count;
             continue;
         }
-        for (std::uint32_t k = 0; k < syntax.Lines()[row].count; ++k, ++b) {
-            const Stmt& s = syntax.At({row, k});
-            if ((IsDeclaration(s.kind) || IsDeclaration(before[b].kind)) && !SameDeclaration(syntax, s, before[b]))
-                m->full = true;
+        // Lines replaced one for one may hold more or fewer statements than
+        // before, when none of them takes part in a block.
+        std::size_t oldFirst = b, oldEnd = b + count;
+        if (!effect.Shifted() && row - first + 1 < beforeRow.size()) {
+            oldFirst = beforeRow[row - first];
+            oldEnd = beforeRow[row - first + 1];
+        }
+        b += count;
+        const bool pairs = oldEnd - oldFirst == count;
+        // A line whose statements all went is checked again where it stands.
+        for (std::uint32_t k = 0; k < std::max<std::uint32_t>(count, oldEnd > oldFirst ? 1 : 0); ++k) {
             const int fn = syntax.FunctionAt({row, k});
             if (fn >= 0) {
                 m->dirtyUnits.push_back(m->files[file].firstUnit + static_cast<std::uint32_t>(fn));
             } else {
                 m->dirtyMain = true;
                 m->mainRows.emplace_back(file, row);
-                if (s.kind == StmtKind::Exit || s.kind == StmtKind::Local || IsDeclaration(s.kind))
-                    m->mainPartialOk = false;
             }
+            if (k >= count)
+                break;
+            const Stmt& s = syntax.At({row, k});
+            if (IsDeclaration(s.kind) && (!pairs || !SameDeclaration(syntax, s, before[oldFirst + k])))
+                m->full = true;
+            if (fn < 0 && (s.kind == StmtKind::Exit || s.kind == StmtKind::Local || IsDeclaration(s.kind)))
+                m->mainPartialOk = false;
         }
+        for (std::size_t o = oldFirst; o < oldEnd; ++o)
+            if (IsDeclaration(before[o].kind) && (!pairs || !SameDeclaration(syntax, syntax.At({row, std::uint32_t(o - oldFirst)}), before[o])))
+                m->full = true;
     }
 }
 

@@ -173,7 +173,7 @@ std::vector<SymbolInfo> Program::VisibleNames(std::string_view key, std::uint32_
     std::vector<SymbolInfo> out;
     const Unit& u = m->units[unit];
     for (std::uint32_t i = 0; i < u.syms.size(); ++i)
-        if (u.syms[i].kind != SymKind::Label)
+        if (u.syms[i].kind != SymKind::Label && !u.syms[i].dead)
             out.push_back(Describe(*m, SymRef{unit, i}));
     for (SymKind kind : {SymKind::Const, SymKind::Global, SymKind::Array, SymKind::Function})
         for (std::uint32_t i = 0; i < m->globals.size(); ++i)

@@ -37,6 +37,17 @@ std::vector<std::string> SymbolLines(lang::Program& p)
     return out;
 }
 
+// The names completion offers on a row of the main file, implicit locals
+// included.
+std::vector<std::string> VisibleLines(lang::Program& p, std::uint32_t row)
+{
+    std::vector<std::string> out;
+    for (const lang::SymbolInfo& s : p.VisibleNames("/r/main.bb", row))
+        out.push_back(s.name + s.typeText + " " + std::to_string(s.place.row) + ":" + std::to_string(s.place.col));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 }  // namespace
 
 // Random edits told to the model one by one leave it, after every edit, as a
@@ -129,12 +140,14 @@ static void EditAtRandom(unsigned seed)
             << "step " << step << ": " << firstDifference(liveDiagnostics, scratchDiagnostics);
         const auto liveSymbols = SymbolLines(live), scratchSymbols = SymbolLines(scratch);
         ASSERT_TRUE(liveSymbols == scratchSymbols) << "step " << step << ": " << firstDifference(liveSymbols, scratchSymbols);
+        const auto liveNames = VisibleLines(live, 0), scratchNames = VisibleLines(scratch, 0);
+        ASSERT_TRUE(liveNames == scratchNames) << "step " << step << ": " << firstDifference(liveNames, scratchNames);
     }
 }
 
 TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
 {
-    for (unsigned seed : {2024u, 7u, 31337u}) {
+    for (unsigned seed : {2024u, 7u, 31337u, 25u, 38u}) {
         SCOPED_TRACE(seed);
         EditAtRandom(seed);
     }
@@ -183,5 +196,47 @@ TEST(IncrementalTest, MovedLinesCheckAsFreshOnes)
         Feed(scratch, {{"/r/main.bb", c.after}});
         EXPECT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics()));
         EXPECT_EQ(SymbolLines(live), SymbolLines(scratch));
+    }
+}
+
+// A line typed key by key and taken out again key by key, in the main
+// program, a function, a loop and a Type, its names first used there while
+// later lines use some of them: after every key the model is what a fresh
+// one of the same text is.
+TEST(IncrementalTest, TypingALineChecksAsFresh)
+{
+    const struct {
+        std::string above, below, typed;
+    } cases[] = {
+        {"a = 1\r\n", "b = ext + 1\r\nPrint extra$\r\n", "extra = ex + a"},
+        {"a = 1\r\n", "b = ext + 1\r\nPrint extra$\r\n", "ex$ = \"s\" : e = ex"},
+        {"a = 1\r\n", "b = ext + 1\r\nPrint extra$\r\n", "Print extra$ : extra = 2 : Goto a"},
+        {"Function f(p)\r\n", "\tReturn q\r\nEnd Function\r\nx = f(1)\r\n", "\tq = p : Exit : Dim a(2)"},
+        {"While k\r\n", "Wend\r\n.a\r\n", "If k Then Exit : y = 2 : Gosub a"},
+        {"Type T\r\n", "Field a\r\nEnd Type\r\n", "x = 1 : Field b"},
+        {"Select k\r\n; which\r\n", "Case 1\r\nEnd Select\r\n", "x = 1 : y"},
+        {"While k\r\n", "Print 1\r\n", "Print 2 : z = k"},
+        {"Function g()\r\n\tGlobal gl = 1\r\nEnd Function\r\n", "Print 1\r\n", "q = gl + 1"},
+        {"Function h()\r\n", "Print 1\r\n", "End Function : x = 1 : x$ = 2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        lang::Program live;
+        Feed(live, {{"/r/main.bb", c.above + "\r\n" + c.below}});
+        live.Diagnostics();
+        const auto row = static_cast<std::uint32_t>(std::count(c.above.begin(), c.above.end(), '\n'));
+        std::vector<std::string> keys;
+        for (std::size_t n = 1; n <= c.typed.size(); ++n)
+            keys.push_back(c.typed.substr(0, n));
+        for (std::size_t n = c.typed.size(); n-- > 0;)
+            keys.push_back(c.typed.substr(0, n));
+        for (const std::string& line : keys) {
+            live.Edit("/r/main.bb", row, 1, line + "\r\n", 1);
+            lang::Program scratch;
+            Feed(scratch, {{"/r/main.bb", c.above + line + "\r\n" + c.below}});
+            ASSERT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics())) << line;
+            ASSERT_EQ(VisibleLines(live, row), VisibleLines(scratch, row)) << line;
+            ASSERT_EQ(SymbolLines(live), SymbolLines(scratch)) << line;
+        }
     }
 }
