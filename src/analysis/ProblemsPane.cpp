@@ -1,84 +1,47 @@
 #include "analysis/ProblemsPane.h"
 
-#include <QAbstractTableModel>
+#include "analysis/RowsModel.h"
+
 #include <QApplication>
 #include <QFont>
-#include <QHeaderView>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-class ProblemsModel : public QAbstractTableModel {
-public:
-    explicit ProblemsModel(QStringList captions) : m_captions(std::move(captions)) {}
-
-    void Reset(std::vector<ProblemRow> rows)
+class ProblemsModel : public RowsModel<ProblemRow> {
+protected:
+    QVariant Cell(const ProblemRow& r, int column, int role) const override
     {
-        if (rows == m_rows)
-            return;
-        beginResetModel();
-        m_rows = std::move(rows);
-        endResetModel();
-    }
-    const ProblemRow& At(int row) const { return m_rows[std::size_t(row)]; }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_rows.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 3; }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid() || index.row() >= int(m_rows.size()))
-            return {};
-        const ProblemRow& r = m_rows[std::size_t(index.row())];
         if (role == Qt::ToolTipRole)
-            return index.column() == 0 ? r.path : r.message;
+            return column == 0 ? r.path : r.message;
         // Each is an error the compiler would stop at; the build's own
         // report stands out in bold.
-        if (role == Qt::DecorationRole && index.column() == 0)
+        if (role == Qt::DecorationRole && column == 0)
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
         if (role == Qt::FontRole && r.fromBuild) {
             QFont bold;
             bold.setBold(true);
             return bold;
         }
-        if (role == Qt::TextAlignmentRole && index.column() == 1)
-            return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole)
             return {};
-        switch (index.column()) {
+        switch (column) {
         case 0: return r.title;
         case 1: return r.line;
         default: return r.message;
         }
     }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_captions.size())
-            return m_captions[section];
-        return {};
-    }
-
-private:
-    QStringList m_captions;
-    std::vector<ProblemRow> m_rows;
 };
 
 ProblemsPane::ProblemsPane(const QStringList& captions, QWidget* parent)
-    : QWidget(parent), m_model(new ProblemsModel(captions))
+    : QWidget(parent), m_model(new ProblemsModel)
 {
+    m_model->SetCaptions(captions);
     setObjectName(QStringLiteral("ProblemsPane"));
     m_model->setParent(this);
     m_view = new QTreeView;
     m_view->setObjectName(QStringLiteral("ProblemsList"));
-    m_view->setModel(m_model);
-    m_view->setRootIsDecorated(false);
-    m_view->setUniformRowHeights(true);
-    m_view->setAllColumnsShowFocus(true);
-    m_view->setAlternatingRowColors(true);
-    m_view->header()->setStretchLastSection(true);
-    m_view->header()->setSectionResizeMode(QHeaderView::Interactive);
+    ShowRowsIn(m_view, m_model);
     m_view->setColumnWidth(0, 160);
     m_view->setColumnWidth(1, 60);
     connect(m_view, &QTreeView::clicked, this, [this](const QModelIndex& index) { Choose(index.row()); });
@@ -94,7 +57,9 @@ ProblemsPane::~ProblemsPane() = default;
 
 void ProblemsPane::SetRows(std::vector<ProblemRow> rows)
 {
-    m_model->Reset(std::move(rows));
+    // The same list again keeps the row the user is on.
+    if (rows != m_model->Rows())
+        m_model->Reset(std::move(rows));
 }
 
 int ProblemsPane::RowCount() const

@@ -1,56 +1,25 @@
 #include "analysis/ReferencesPane.h"
 
-#include <QAbstractTableModel>
-#include <QHeaderView>
+#include "analysis/RowsModel.h"
+
 #include <QLabel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-// The rows without a widget each: a name used thousands of times lists at
-// once.
-class ReferencesModel : public QAbstractTableModel {
-public:
-    void Reset(std::vector<ReferenceRow> rows, const QStringList& captions)
+class ReferencesModel : public RowsModel<ReferenceRow> {
+protected:
+    QVariant Cell(const ReferenceRow& r, int column, int role) const override
     {
-        beginResetModel();
-        m_rows = std::move(rows);
-        m_captions = captions;
-        endResetModel();
-    }
-    const ReferenceRow& At(int row) const { return m_rows[std::size_t(row)]; }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_rows.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 3; }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid() || index.row() >= int(m_rows.size()))
-            return {};
-        const ReferenceRow& r = m_rows[std::size_t(index.row())];
-        if (role == Qt::ToolTipRole && index.column() == 0)
+        if (role == Qt::ToolTipRole && column == 0)
             return r.path;
-        if (role == Qt::TextAlignmentRole && index.column() == 1)
-            return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole)
             return {};
-        switch (index.column()) {
+        switch (column) {
         case 0: return r.title;
         case 1: return r.line;
         default: return r.text;
         }
     }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_captions.size())
-            return m_captions[section];
-        return {};
-    }
-
-private:
-    std::vector<ReferenceRow> m_rows;
-    QStringList m_captions;
 };
 
 ReferencesPane::ReferencesPane(QWidget* parent) : QWidget(parent), m_model(new ReferencesModel)
@@ -63,13 +32,7 @@ ReferencesPane::ReferencesPane(QWidget* parent) : QWidget(parent), m_model(new R
     m_model->setParent(this);
     m_view = new QTreeView;
     m_view->setObjectName(QStringLiteral("ReferencesList"));
-    m_view->setModel(m_model);
-    m_view->setRootIsDecorated(false);
-    m_view->setUniformRowHeights(true);
-    m_view->setAllColumnsShowFocus(true);
-    m_view->setAlternatingRowColors(true);
-    m_view->header()->setStretchLastSection(true);
-    m_view->header()->setSectionResizeMode(QHeaderView::Interactive);
+    ShowRowsIn(m_view, m_model);
     // A click goes there, as does Enter on the row the keys reached.
     connect(m_view, &QTreeView::clicked, this, [this](const QModelIndex& index) { Choose(index.row()); });
     connect(m_view, &QTreeView::activated, this, [this](const QModelIndex& index) { Choose(index.row()); });
@@ -87,7 +50,8 @@ ReferencesPane::~ReferencesPane() = default;
 void ReferencesPane::ShowRows(const QString& title, std::vector<ReferenceRow> rows, const QStringList& captions)
 {
     m_title->setText(title);
-    m_model->Reset(std::move(rows), captions);
+    m_model->SetCaptions(captions);
+    m_model->Reset(std::move(rows));
     m_view->resizeColumnToContents(0);
     m_view->resizeColumnToContents(1);
     if (m_model->rowCount() > 0)
