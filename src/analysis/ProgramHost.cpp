@@ -377,17 +377,27 @@ std::string ProgramHost::LineText(std::string_view key, std::uint32_t row)
     return LineOf(d.text, d.lineStarts, row);
 }
 
+void ProgramHost::ForProgramsHolding(const std::string& key, const std::function<void(Prog&)>& update)
+{
+    for (auto& [main, p] : m_programs) {
+        if (p.given.count(key)) {
+            update(p);
+            Q_EMIT ProgramChanged(PathOf(main));
+        }
+    }
+}
+
+void ProgramHost::GiveAgain(const std::string& key)
+{
+    ForProgramsHolding(key, [&](Prog& p) { Give(p, key); });
+}
+
 void ProgramHost::DocumentOpened(const QString& path)
 {
     const std::string key = KeyOf(path);
     m_open[key] = path;
     Changed(key);
-    for (auto& [main, p] : m_programs) {
-        if (p.given.count(key)) {
-            Give(p, key);
-            Q_EMIT ProgramChanged(PathOf(main));
-        }
-    }
+    GiveAgain(key);
     UpdateWatches();
     Invalidate();
 }
@@ -397,12 +407,7 @@ void ProgramHost::DocumentEdited(const QString& path, std::uint32_t first, std::
 {
     const std::string key = KeyOf(path);
     Changed(key);
-    for (auto& [main, p] : m_programs) {
-        if (p.given.count(key)) {
-            p.program->Edit(key, first, oldCount, lines, newCount);
-            Q_EMIT ProgramChanged(PathOf(main));
-        }
-    }
+    ForProgramsHolding(key, [&](Prog& p) { p.program->Edit(key, first, oldCount, lines, newCount); });
 }
 
 void ProgramHost::DocumentClosed(const QString& path)
@@ -413,12 +418,7 @@ void ProgramHost::DocumentClosed(const QString& path)
     m_disk.erase(key);  // the file may hold what was saved, or not what the tab showed
     m_mainOf.erase(key);
     Changed(key);
-    for (auto& [main, p] : m_programs) {
-        if (p.given.count(key)) {
-            Give(p, key);
-            Q_EMIT ProgramChanged(PathOf(main));
-        }
-    }
+    GiveAgain(key);
     UpdateWatches();
     Invalidate();
 }
@@ -430,12 +430,7 @@ void ProgramHost::FileWritten(const QString& path)
     // its includes to the search for main files.
     if (!m_open.count(key) && m_disk.erase(key)) {
         Changed(key);
-        for (auto& [main, p] : m_programs) {
-            if (p.given.count(key)) {
-                Give(p, key);
-                Q_EMIT ProgramChanged(PathOf(main));
-            }
-        }
+        GiveAgain(key);
     }
     Invalidate();
 }

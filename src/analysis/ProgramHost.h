@@ -129,6 +129,10 @@ private:
     Prog& ProgFor(const std::string& main);
     void Feed(Prog& p);
     void Give(Prog& p, const std::string& key);
+    // Each program that has the file: updated, then said to have changed.
+    void ForProgramsHolding(const std::string& key, const std::function<void(Prog&)>& update);
+    // The file's text as it now is, to each program that has it.
+    void GiveAgain(const std::string& key);
     Disk& DiskOf(const std::string& key);
     // `spelled`: the file's path as the disk spells it, when known.
     static Disk Read(const std::string& key, const QString& spelled = {});
