@@ -1,9 +1,11 @@
 // The program model over arbitrary bytes: a main file and up to three
 // included files (separated by 0xFF 0xFE pairs, included as a.bb, b.bb and
 // c.bb), built, checked and asked every question; then a stretch of the main
-// file is replaced and the model told only of that edit: its diagnostics
-// must be those of a model built from scratch of the same texts.
+// file is replaced, a character typed there and taken out again, and the
+// model told only of those edits: after each its diagnostics must be those
+// of a model built from scratch of the same texts.
 
+#include "FuzzCheck.h"
 #include "FuzzParts.h"
 #include "language/Program.h"
 
@@ -53,6 +55,45 @@ std::size_t LineStart(std::string_view text, std::size_t row)
     return i;
 }
 
+// Tells the model that lines [first, first + old) of the main file became
+// `inserted` and checks its diagnostics against a model built from scratch
+// of the same texts; false when the edit is not one an editor reports.
+bool EditAndCompare(lang::Program& live, std::vector<std::string>& texts, std::size_t first, std::size_t old,
+                    std::string inserted)
+{
+    std::string& main = texts[0];
+    const std::size_t lines = CountLines(main);
+    if (first + old > lines)
+        return false;
+    const bool toEnd = first + old == lines;
+    if (!toEnd && !inserted.empty() && inserted.back() != '\n')
+        inserted += '\n';
+    std::size_t count = 0;
+    for (char c : inserted)
+        count += c == '\n';
+    if (toEnd)
+        ++count;
+    const std::size_t from = LineStart(main, first), to = toEnd ? main.size() : LineStart(main, first + old);
+    main = main.substr(0, from) + inserted + main.substr(to);
+    // A bare CR before the edit and an LF after it join into one line end:
+    // no editor reports such an edit, so there is nothing to compare.
+    if (CountLines(main) != lines - old + count)
+        return false;
+    live.Edit("/f/main.bb", static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(old), inserted,
+              static_cast<std::uint32_t>(count));
+    for (const std::string& key : live.NeededFiles())
+        live.SetMissing(key);
+
+    lang::Program scratch;
+    Load(scratch, texts);
+    const auto a = live.Diagnostics(), b = scratch.Diagnostics();
+    FUZZ_CHECK(a.size() == b.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        FUZZ_CHECK(a[i].message == b[i].message && a[i].row == b[i].row && a[i].col == b[i].col &&
+                   a[i].file == b[i].file);
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -78,41 +119,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     live.VisibleNames("/f/main.bb", 1);
 
     // Replace lines [first, first + old) of the main file by the text of the
-    // last part (its line ends made LF), as an editor reports it.
-    std::string& main = texts[0];
-    const std::size_t lines = CountLines(main);
+    // last part (its line ends made LF), as an editor reports it; then type
+    // a character at the end of the first line replaced and take it out
+    // again, the diagnostics asked for after each edit.
+    const std::size_t lines = CountLines(texts[0]);
     const std::size_t first = size % lines;
     const std::size_t old = (size / 7) % (lines - first + 1);
-    const bool toEnd = first + old == lines;
     std::string inserted = texts.size() > 1 ? texts.back().substr(0, 200) : std::string("x = 1");
     for (char& c : inserted)
         if (c == '\r')
             c = '\n';
-    if (!toEnd && !inserted.empty() && inserted.back() != '\n')
-        inserted += '\n';
-    std::size_t count = 0;
-    for (char c : inserted)
-        count += c == '\n';
-    if (toEnd)
-        ++count;
-    const std::size_t from = LineStart(main, first), to = toEnd ? main.size() : LineStart(main, first + old);
-    main = main.substr(0, from) + inserted + main.substr(to);
-    // A bare CR before the edit and an LF after it join into one line end:
-    // no editor reports such an edit, so there is nothing to compare.
-    if (CountLines(main) != lines - old + count)
+    if (!EditAndCompare(live, texts, first, old, inserted))
         return 0;
-    live.Edit("/f/main.bb", static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(old), inserted,
-              static_cast<std::uint32_t>(count));
-    for (const std::string& key : live.NeededFiles())
-        live.SetMissing(key);
-
-    lang::Program scratch;
-    Load(scratch, texts);
-    const auto a = live.Diagnostics(), b = scratch.Diagnostics();
-    if (a.size() != b.size())
-        __builtin_trap();
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].message != b[i].message || a[i].row != b[i].row || a[i].col != b[i].col || a[i].file != b[i].file)
-            __builtin_trap();
+    const std::size_t at = LineStart(texts[0], first);
+    std::size_t end = at;
+    while (end < texts[0].size() && texts[0][end] != '\n' && texts[0][end] != '\r')
+        ++end;
+    const std::string line = texts[0].substr(at, end - at);
+    const char typed = "x$ (:.1"[size % 7];
+    if (!EditAndCompare(live, texts, first, 1, line + typed))
+        return 0;
+    EditAndCompare(live, texts, first, 1, line);
     return 0;
 }

@@ -245,9 +245,10 @@ protected:
             return NewExpr(e);
         case kNull: e.kind = ExprKind::Null; break;
         case kIntConst: {
-            std::int64_t v = 0;
+            // Digits past what 32 bits hold wrap around, as in the compiler.
+            std::uint32_t v = 0;
             for (char c : text)
-                v = v * 10 + (c - '0');
+                v = v * 10 + std::uint32_t(c - '0');
             e.value = static_cast<double>(static_cast<std::int32_t>(v));
             break;
         }

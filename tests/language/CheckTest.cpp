@@ -154,6 +154,7 @@ TEST(CheckTest, AcceptedProgramsGetNoDiagnostic)
         "Print Abs(-1) + Sgn(2) + (5 Mod 2) + (1 Shl 2) + (8 Sar 1) + (~3) + 2 ^ 2",
         "Goto done\nPrint\n.done",
         "Text 0, 0, \"a\" : Text(0, 0, \"b\")",
+        "Const BIG = 99999999999999999999999999 : x = BIG + 1",  // more digits than 64 bits hold
     };
     for (const std::string& text : accepted)
         EXPECT_EQ(FirstError({{"/p/main.bb", text}}), "") << text;
