@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const int exitCode : {0, 255}) {
         const BuildResult result = JudgeBuild(last, exitCode, false);
-        if ((result == BuildResult::ErrorReport) != IsErrorReport(last) || FailureText(last, exitCode, true).isEmpty())
+        if ((result == BuildResult::ErrorReport) != IsErrorReport(last) || DescribeFailure(last, exitCode, true).message.isEmpty())
             std::abort();
     }
 

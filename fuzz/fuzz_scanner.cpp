@@ -113,12 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int column = -1; column <= int(line.size()) + 1; ++column) {
         GetWordBeforeCaret(line, column, false, column % 2 == 0);
         GetDelimiterBeforeCaret(line, column, false);
-        const std::string w = WordBeforeBackslash(line, column, false);
+        WordBeforeBackslash(line, column, false);
         IsCaretInString(line, column);
         IsCaretInComment(line, column);
         IsNumericWord(line.substr(0, std::size_t(std::max(column, 0))));
-        FieldList(*r.DocKeywords, w, 4, [&](int) { return QByteArray(line.data(), qsizetype(line.size())); },
-                  styles);
     }
 
     // Call tips with every name of the line taken for a command; the token
