@@ -237,18 +237,13 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
     // A name first used on an edited line goes with it, to be declared
     // again by what the line holds now, when no other line looked it up
     // since the whole main program was last checked. Anything else declared
-    // there reaches other statements.
+    // there reaches other statements: the caller checks everything again.
     for (std::uint32_t i = 0; i < u.syms.size(); ++i) {
         Symbol& s = u.syms[i];
         if (s.dead || !edited.count({s.file, s.row}))
             continue;
         if (s.kind != SymKind::Local || !s.implicit || s.usesElsewhere != 0)
             return false;
-    }
-    for (std::uint32_t i = 0; i < u.syms.size(); ++i) {
-        Symbol& s = u.syms[i];
-        if (s.dead || !edited.count({s.file, s.row}))
-            continue;
         s.dead = true;
         if (const auto it = u.vars.find(s.name); it != u.vars.end() && it->second == i)
             u.vars.erase(it);

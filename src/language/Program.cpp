@@ -334,14 +334,18 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
             if (k >= count)
                 break;
             const Stmt& s = syntax.At({row, k});
-            if (IsDeclaration(s.kind) && (!pairs || !SameDeclaration(syntax, s, before[oldFirst + k])))
+            if (pairs && (IsDeclaration(s.kind) || IsDeclaration(before[oldFirst + k].kind)) &&
+                !SameDeclaration(syntax, s, before[oldFirst + k]))
                 m->full = true;
             if (fn < 0 && (s.kind == StmtKind::Exit || s.kind == StmtKind::Local || IsDeclaration(s.kind)))
                 m->mainPartialOk = false;
         }
-        for (std::size_t o = oldFirst; o < oldEnd; ++o)
-            if (IsDeclaration(before[o].kind) && (!pairs || !SameDeclaration(syntax, syntax.At({row, std::uint32_t(o - oldFirst)}), before[o])))
-                m->full = true;
+        if (!pairs) {
+            for (std::uint32_t k = 0; k < count; ++k)
+                m->full = m->full || IsDeclaration(syntax.At({row, k}).kind);
+            for (std::size_t o = oldFirst; o < oldEnd; ++o)
+                m->full = m->full || IsDeclaration(before[o].kind);
+        }
     }
 }
 
