@@ -84,9 +84,9 @@ void RecentFiles::Save(IniFile& ini) const
 {
     int n = 1;
     for (const QString& path : m_files) {
-        const std::string value = ValueOf(path);
-        if (FitsTheFile(value))
-            ini.Set(kSection, KeyOf(n++), value);
+        // The cap applies to the value read back, its quotes taken off.
+        if (FitsTheFile(path.toStdString()))
+            ini.Set(kSection, KeyOf(n++), ValueOf(path));
     }
     for (; n <= kMaxFiles; ++n)
         ini.Set(kSection, KeyOf(n), "");

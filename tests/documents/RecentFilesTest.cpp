@@ -51,12 +51,17 @@ TEST_F(Recent, TheListComesBackFromTheIniFileAsItWasWritten)
     // Names that end in a blank once came back without it.
     for (const char* name : {"old.bb", "mid.bb", "tab.bb\t", "new.bb "})
         written.Add(file(name));
-    // A path the ini file could only give back cut is not written at all.
+    // A path the ini file could only give back cut is not written at all;
+    // one that fits is, though the quotes around its blank make it longer.
     written.Add(file(QString(300, 'x') + ".bb"));
+    const QString longest = file("l");
+    const QString quoted = longest + QString(IniFile::kMaxValueLength - 1 - longest.size() - 4, 'x') + ".bb ";
+    written.Add(quoted);
     written.Save(ini);
     RecentFiles read;
     read.Load(ini);
-    EXPECT_EQ(read.Files(), (QStringList{file("new.bb "), file("tab.bb\t"), file("mid.bb"), file("old.bb")}));
+    EXPECT_EQ(read.Files(),
+              (QStringList{quoted, file("new.bb "), file("tab.bb\t"), file("mid.bb"), file("old.bb")}));
     EXPECT_EQ(ini.Get("IDEOPTS", "TabSize", ""), "3");
 
     // A shorter list written over a longer one leaves none of the old behind.
