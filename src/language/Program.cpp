@@ -322,8 +322,8 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
         }
         b += count;
         const bool pairs = oldEnd - oldFirst == count;
-        // A line whose statements all went is checked again where it stands.
-        for (std::uint32_t k = 0; k < std::max<std::uint32_t>(count, oldEnd > oldFirst ? 1 : 0); ++k) {
+        // The unit of a place on the line is checked again.
+        const auto touch = [&](std::uint32_t k) {
             const int fn = syntax.FunctionAt({row, k});
             if (fn >= 0) {
                 m->dirtyUnits.push_back(m->files[file].firstUnit + static_cast<std::uint32_t>(fn));
@@ -331,8 +331,13 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
                 m->dirtyMain = true;
                 m->mainRows.emplace_back(file, row);
             }
-            if (k >= count)
-                break;
+            return fn;
+        };
+        // A line whose statements all went is checked again where it stands.
+        if (count == 0 && oldEnd > oldFirst)
+            touch(0);
+        for (std::uint32_t k = 0; k < count; ++k) {
+            const int fn = touch(k);
             const Stmt& s = syntax.At({row, k});
             if (pairs && (IsDeclaration(s.kind) || IsDeclaration(before[oldFirst + k].kind)) &&
                 !SameDeclaration(syntax, s, before[oldFirst + k]))
