@@ -142,9 +142,13 @@ std::vector<std::string> EditorEvents::ShareProgramNames(const CDoc& doc, DocSca
             scan.sharedFiles.push_back(std::move(key));
     scan.sharedFrom = signature();
 
-    std::vector<EditorKeywordPtr> shared = programnames::SharedEntries(
-        m_programs.ProgramOf(scan.toldPath).Symbols(), covered,
-        [this](const std::string& key, std::uint32_t row) { return m_programs.LineText(key, row); }, m_styles);
+    // With no file beyond the document's own scan there is nothing to
+    // share, and asking the model would wait for a check under way.
+    std::vector<EditorKeywordPtr> shared;
+    if (!scan.sharedFiles.empty())
+        shared = programnames::SharedEntries(
+            m_programs.ProgramOf(scan.toldPath).Symbols(), covered,
+            [this](const std::string& key, std::uint32_t row) { return m_programs.LineText(key, row); }, m_styles);
     // At line 0 they rank before every entry of the document's own lines,
     // which the scanner's patches never move.
     std::vector<EditorKeywordList::Placed> removed, added;

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QToolTip>
 
+#include <chrono>
+
 #include <unordered_map>
 
 namespace {
@@ -17,6 +19,10 @@ namespace {
 // the declaration list's colours, well inside the tenth of a second after
 // which a late mark reads as lag.
 constexpr int kPauseMs = 50;
+// A check of the whole program (after a declaration changed) goes in slices
+// this long, with keys and paints between them, so that typing on never
+// waits for it.
+constexpr std::chrono::milliseconds kSlice{6};
 
 }  // namespace
 
@@ -26,7 +32,7 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, EditorEvents& even
 {
     m_pause.setSingleShot(true);
     m_pause.setInterval(kPauseMs);
-    connect(&m_pause, &QTimer::timeout, this, &LiveCheck::Refresh);
+    connect(&m_pause, &QTimer::timeout, this, &LiveCheck::Resume);
     // Each edit starts the pause again; the check runs once typing rests.
     connect(&m_programs, &ProgramHost::ProgramChanged, this, [this] { m_pause.start(); });
     connect(&m_programs, &ProgramHost::MainFilesChanged, this, [this] { m_pause.start(); });
@@ -83,6 +89,20 @@ void LiveCheck::ClearBuildError()
     if (m_buildErrors.empty())
         return;
     m_buildErrors.clear();
+    Refresh();
+}
+
+void LiveCheck::Resume()
+{
+    CDoc* doc = m_docs.CurrentDoc();
+    if (m_enabled && doc) {
+        m_events.TakeEdits();
+        if (!m_programs.ProgramOf(ProgramPath(*doc)).Check(kSlice)) {
+            // An edit in between restarts the pause, and the check with it.
+            m_pause.start(0);
+            return;
+        }
+    }
     Refresh();
 }
 

@@ -44,6 +44,10 @@ Q_SIGNALS:
     void CountChanged(int count);
 
 private:
+    // The end of a pause: a slice of the program's check, and the marks once
+    // the check is done.
+    void Resume();
+
     EditCtrl& m_editor;
     DocumentManager& m_docs;
     EditorEvents& m_events;

@@ -351,8 +351,8 @@ void Checker::Statement()
 
 void Checker::Walk()
 {
-    m_loops = 0;
     if (m_unitIndex != 0) {
+        m_loops = 0;
         const FileSyntax& f = m.files[u.file].syntax;
         const FunctionSpan& span = f.Functions()[u.function];
         StmtPos p = span.head;
@@ -362,38 +362,56 @@ void Checker::Walk()
         }
         return;
     }
-    const auto walk = [&](auto& self, std::uint32_t file) -> void {
-        const FileSyntax& f = m.files[file].syntax;
-        const auto& fns = f.Functions();
-        const auto& tys = f.Types();
-        const std::vector<IncludeSite>& sites = m.files[file].sites;
-        std::size_t fi = 0, ti = 0, si = 0;
-        StmtPos p{};
-        for (bool more = f.Settle(p); more; more = f.Next(p)) {
-            while (fi < fns.size() && fns[fi].end < p)
-                ++fi;
-            if (fi < fns.size() && fns[fi].head <= p) {
-                p = fns[fi].end;
-                continue;
-            }
-            while (ti < tys.size() && tys[ti].end < p)
-                ++ti;
-            if (ti < tys.size() && tys[ti].head <= p) {
-                p = tys[ti].end;
-                continue;
-            }
-            if (f.At(p).kind == StmtKind::Include) {
-                while (si < sites.size() && sites[si].pos < p)
-                    ++si;
-                if (si < sites.size() && sites[si].pos == p && sites[si].first)
-                    self(self, static_cast<std::uint32_t>(sites[si].target));
-                continue;
-            }
-            At(file, p);
-            Statement();
+    WalkCursor cursor;
+    WalkSome(cursor, [] { return false; });
+}
+
+bool Checker::WalkSome(WalkCursor& cursor, const std::function<bool()>& late)
+{
+    if (!cursor.begun) {
+        cursor.begun = true;
+        m_loops = 0;
+        cursor.frames.push_back({u.file});
+    }
+    std::uint32_t done = 0;
+    while (!cursor.frames.empty()) {
+        WalkCursor::Frame& at = cursor.frames.back();
+        const FileSyntax& f = m.files[at.file].syntax;
+        const bool more = at.begun ? f.Next(at.p) : f.Settle(at.p);
+        at.begun = true;
+        if (!more) {
+            cursor.frames.pop_back();
+            continue;
         }
-    };
-    walk(walk, u.file);
+        // Function and type bodies belong to other units.
+        const auto& fns = f.Functions();
+        while (at.fi < fns.size() && fns[at.fi].end < at.p)
+            ++at.fi;
+        if (at.fi < fns.size() && fns[at.fi].head <= at.p) {
+            at.p = fns[at.fi].end;
+            continue;
+        }
+        const auto& tys = f.Types();
+        while (at.ti < tys.size() && tys[at.ti].end < at.p)
+            ++at.ti;
+        if (at.ti < tys.size() && tys[at.ti].head <= at.p) {
+            at.p = tys[at.ti].end;
+            continue;
+        }
+        if (f.At(at.p).kind == StmtKind::Include) {
+            const std::vector<IncludeSite>& sites = m.files[at.file].sites;
+            while (at.si < sites.size() && sites[at.si].pos < at.p)
+                ++at.si;
+            if (at.si < sites.size() && sites[at.si].pos == at.p && sites[at.si].first)
+                cursor.frames.push_back({static_cast<std::uint32_t>(sites[at.si].target)});
+            continue;
+        }
+        At(at.file, at.p);
+        Statement();
+        if (++done % 64 == 0 && late())
+            return false;
+    }
+    return true;
 }
 
 void Checker::CheckJumps()

@@ -1,6 +1,7 @@
 #include "language/Checker.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 // The compiler's order of checking a whole program: every Const, every Type
@@ -103,7 +104,31 @@ void DeclareFunction(Model& m, std::uint32_t unit)
 
 }  // namespace
 
-void CheckAll(Model& m)
+// The check of the whole program in the compiler's order, in steps that
+// can stop at a deadline and go on later: the tables it has filled so far
+// stay in the model, and what is left is kept here.
+struct CheckRun {
+    enum class Stage { Collect, Declarations, Heads, Main, Functions, Done } stage = Stage::Collect;
+    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields;
+    std::vector<int> fieldOwner;
+    std::vector<std::uint32_t> functions;
+    std::size_t next = 0;  // the next function head or body
+    std::optional<Checker> main;
+    WalkCursor cursor;
+
+    bool Step(Model& m, Model::Deadline deadline);
+
+private:
+    void Collect(Model& m);
+    void Declare(Model& m);
+};
+
+void CheckRunEnd::operator()(CheckRun* run) const
+{
+    delete run;
+}
+
+void CheckRun::Collect(Model& m)
 {
     m.globals.clear();
     m.gvars.clear();
@@ -114,11 +139,6 @@ void CheckAll(Model& m)
     m.declDiags.clear();
     for (Unit& u : m.units)
         ResetUnit(u);
-    if (m.units.empty())
-        return;
-
-    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields;
-    std::vector<int> fieldOwner;
     int currentType = -1;
     ForEachInOrder(m, [&](std::uint32_t file, StmtPos p) {
         const Stmt& s = m.files[file].syntax.At(p);
@@ -141,7 +161,10 @@ void CheckAll(Model& m)
         default: currentType = -1; break;
         }
     });
+}
 
+void CheckRun::Declare(Model& m)
+{
     Checker decl(m, 0);
     decl.toDecls = true;
     for (const auto& [file, p] : consts) {
@@ -201,18 +224,77 @@ void CheckAll(Model& m)
         if (s.c)
             decl.Value(s.c);
     }
-    const std::vector<std::uint32_t> functions = FunctionOrder(m);
-    for (std::uint32_t unit : functions)
-        DeclareFunction(m, unit);
+    functions = FunctionOrder(m);
+}
 
-    Checker main(m, 0);
-    main.Walk();
-    main.CheckJumps();
-    for (std::uint32_t unit : functions) {
-        Checker c(m, unit);
-        c.Walk();
-        c.CheckJumps();
+bool CheckRun::Step(Model& m, Model::Deadline deadline)
+{
+    const auto late = [deadline] { return std::chrono::steady_clock::now() >= deadline; };
+    while (stage != Stage::Done) {
+        if (m.units.empty()) {
+            Collect(m);
+            stage = Stage::Done;
+            break;
+        }
+        switch (stage) {
+        case Stage::Collect:
+            Collect(m);
+            stage = Stage::Declarations;
+            break;
+        case Stage::Declarations:
+            Declare(m);
+            stage = Stage::Heads;
+            break;
+        case Stage::Heads:
+            while (next < functions.size()) {
+                DeclareFunction(m, functions[next++]);
+                if (next % 64 == 0 && late())
+                    return false;
+            }
+            next = 0;
+            stage = Stage::Main;
+            break;
+        case Stage::Main:
+            if (!main)
+                main.emplace(m, 0);
+            if (!main->WalkSome(cursor, late))
+                return false;
+            main->CheckJumps();
+            main.reset();
+            stage = Stage::Functions;
+            break;
+        case Stage::Functions:
+            while (next < functions.size()) {
+                Checker c(m, functions[next++]);
+                c.Walk();
+                c.CheckJumps();
+                if (next % 16 == 0 && late())
+                    return false;
+            }
+            stage = Stage::Done;
+            break;
+        case Stage::Done: break;
+        }
+        if (stage != Stage::Done && late())
+            return false;
     }
+    return true;
+}
+
+bool CheckAllUntil(Model& m, Model::Deadline deadline)
+{
+    if (!m.run)
+        m.run.reset(new CheckRun);
+    if (!m.run->Step(m, deadline))
+        return false;
+    m.run.reset();
+    return true;
+}
+
+void CheckAll(Model& m)
+{
+    m.run.reset();
+    CheckAllUntil(m, Model::Deadline::max());
 }
 
 void CheckUnit(Model& m, std::uint32_t unit)

@@ -10,6 +10,19 @@
 // per statement, since the compiler stops at it.
 namespace lang {
 
+// Where a walk through the main program's statements stands: a frame per
+// file, the included ones above the file that includes them.
+struct WalkCursor {
+    struct Frame {
+        std::uint32_t file = 0;
+        StmtPos p{};
+        std::size_t fi = 0, ti = 0, si = 0;  // the next function, type and include site
+        bool begun = false;
+    };
+    std::vector<Frame> frames;
+    bool begun = false;
+};
+
 class Checker {
 public:
     Checker(Model& m, std::uint32_t unit);
@@ -19,6 +32,9 @@ public:
     void Statement();
     // The statements of the unit; the main program splices its includes.
     void Walk();
+    // The main program's statements from where `cursor` stands, until
+    // `late()` (asked every few statements) says to stop; true at the end.
+    bool WalkSome(WalkCursor& cursor, const std::function<bool()>& late);
     void CheckJumps();
     void DeclareParams(bool report);
 

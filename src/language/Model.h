@@ -3,7 +3,9 @@
 #include "language/FileSyntax.h"
 #include "language/Program.h"
 
+#include <chrono>
 #include <deque>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -92,6 +94,12 @@ struct FileState {
     std::uint32_t firstUnit = 0;       // the unit of its first function
 };
 
+// A check of the whole program under way (CheckProgram.cpp).
+struct CheckRun;
+struct CheckRunEnd {
+    void operator()(CheckRun* run) const;
+};
+
 struct Model {
     NameTable names;
     std::deque<FileState> files;  // entries stay put as files are added
@@ -119,6 +127,9 @@ struct Model {
     bool dirtyMain = false;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> mainRows;  // (file, row) edited in the main program
     bool mainPartialOk = true;
+    // A whole-program check is done a slice at a time when the host asks for
+    // it so; an edit drops it and the next check starts again.
+    std::unique_ptr<CheckRun, CheckRunEnd> run;
 
     std::uint32_t FileIndex(std::string_view key);
     std::uint64_t Ordinal(std::uint32_t file, std::uint32_t row) const;
@@ -126,11 +137,19 @@ struct Model {
     void Number();
     void MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect);
     void EnsureAssembled();
-    void Refresh();
+    using Deadline = std::chrono::steady_clock::time_point;
+    // Does what the edits left to do until `deadline`; true once it is all done.
+    bool Advance(Deadline deadline);
+    void Refresh() { Advance(Deadline::max()); }
+    // Called before any change: a check under way would read what changes.
+    void Interrupt();
 };
 
 // The checker (Check.cpp).
 void CheckAll(Model& m);
+// Starts checking the whole program, or goes on with it, until `deadline`;
+// true once it is done.
+bool CheckAllUntil(Model& m, Model::Deadline deadline);
 void CheckUnit(Model& m, std::uint32_t unit);
 // Re-checks only the main program's statements on `rows`; false when the
 // edit reaches further and the whole main program must be checked again.

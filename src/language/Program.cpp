@@ -201,25 +201,39 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
     Number();
 }
 
-void Model::Refresh()
+void Model::Interrupt()
+{
+    if (run) {
+        run.reset();
+        full = true;
+    }
+}
+
+bool Model::Advance(Deadline deadline)
 {
     EnsureAssembled();
-    if (full) {
-        CheckAll(*this);
-        full = false;
-    } else {
+    if (!full && !run) {
         std::sort(dirtyUnits.begin(), dirtyUnits.end());
         dirtyUnits.erase(std::unique(dirtyUnits.begin(), dirtyUnits.end()), dirtyUnits.end());
         for (std::uint32_t u : dirtyUnits)
-            if (u < units.size())
-                CheckUnit(*this, u);
-        if (dirtyMain && !(mainPartialOk && CheckMainRows(*this, mainRows)))
-            CheckUnit(*this, 0);
+            full = full || u == 0 || (u < units.size() && units[u].declaresGlobals);
+        if (!full)
+            for (std::uint32_t u : dirtyUnits)
+                if (u < units.size())
+                    CheckUnit(*this, u);
+        if (!full && dirtyMain && !(mainPartialOk && CheckMainRows(*this, mainRows)))
+            full = true;
     }
     dirtyUnits.clear();
     mainRows.clear();
     dirtyMain = false;
     mainPartialOk = true;
+    if (!full)
+        return true;
+    if (!CheckAllUntil(*this, deadline))
+        return false;
+    full = false;
+    return true;
 }
 
 Program::Program() : m(std::make_unique<Model>()) {}
@@ -227,6 +241,7 @@ Program::~Program() = default;
 
 void Program::SetVocabulary(const Vocabulary& vocabulary)
 {
+    m->Interrupt();
     m->callables.clear();
     m->builtins.clear();
     m->shipped.clear();
@@ -243,9 +258,15 @@ void Program::SetVocabulary(const Vocabulary& vocabulary)
 
 void Program::SetMainFile(std::string_view key)
 {
+    m->Interrupt();
     m->main = static_cast<int>(m->FileIndex(key));
     m->mainDir = std::string(FolderOf(key));
     m->assemble = true;
+}
+
+bool Program::Check(std::chrono::microseconds budget)
+{
+    return m->Advance(std::chrono::steady_clock::now() + budget);
 }
 
 const std::string& Program::MainFile() const
@@ -256,6 +277,7 @@ const std::string& Program::MainFile() const
 
 void Program::SetFile(std::string_view key, std::string_view text)
 {
+    m->Interrupt();
     FileState& f = m->files[m->FileIndex(key)];
     f.syntax.Parse(text, m->names);
     f.given = true;
@@ -265,6 +287,7 @@ void Program::SetFile(std::string_view key, std::string_view text)
 
 void Program::SetMissing(std::string_view key)
 {
+    m->Interrupt();
     FileState& f = m->files[m->FileIndex(key)];
     f.syntax.Parse({}, m->names);
     f.given = true;
@@ -275,6 +298,7 @@ void Program::SetMissing(std::string_view key)
 void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
                    std::uint32_t newCount)
 {
+    m->Interrupt();
     auto it = m->byKey.find(std::string(key));
     if (it == m->byKey.end() || !m->files[it->second].given || m->files[it->second].missing)
         return;

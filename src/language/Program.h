@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -108,6 +109,11 @@ public:
     // The program's files that include `key`.
     std::vector<std::string> IncludersOf(std::string_view key);
 
+    // Does the checking the edits left for about `budget`, and says whether
+    // all of it is done. A host spreads a long check over turns of its event
+    // loop this way; any query finishes what is left at once, and an edit
+    // starts it again.
+    bool Check(std::chrono::microseconds budget);
     // Every diagnostic, the compiler's first error first, then in the
     // compiler's order of checking.
     std::vector<Diagnostic> Diagnostics();

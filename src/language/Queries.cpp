@@ -1,3 +1,4 @@
+#include "language/Checker.h"
 #include "language/Occurrences.h"
 
 #include <algorithm>
@@ -34,6 +35,47 @@ std::vector<SymbolInfo> FieldsOfType(const Model& m, std::uint32_t type)
         if (m.globals[i].kind == SymKind::Field && m.globals[i].owner == type)
             out.push_back(Describe(m, SymRef{SymRef::kGlobal, i}));
     return out;
+}
+
+// A function found by its head alone, the first of that name in the
+// compiler's order, as the check binds it.
+std::optional<SymbolInfo> HeadNamed(Model& m, NameId name)
+{
+    std::optional<std::pair<std::uint64_t, std::uint32_t>> first;  // order key, unit
+    for (std::uint32_t i = 1; i < m.units.size(); ++i) {
+        const Unit& u = m.units[i];
+        const StmtPos head = m.files[u.file].syntax.Functions()[u.function].head;
+        if (m.files[u.file].syntax.At(head).name != name)
+            continue;
+        const std::uint64_t key = OrderKey(m, u.file, head);
+        if (!first || key < first->first)
+            first = {key, i};
+    }
+    if (!first)
+        return std::nullopt;
+    const Unit& u = m.units[first->second];
+    const FileSyntax& f = m.files[u.file].syntax;
+    const Stmt& s = f.At(f.Functions()[u.function].head);
+    const auto typeText = [&m](Tag tag, NameId typeName) {
+        Symbol typed;
+        typed.tag = tag;
+        typed.typeName = typeName;
+        return TypeText(m, typed);
+    };
+    SymbolInfo info;
+    info.kind = SymbolKind::Function;
+    info.name = m.names.Text(name);
+    info.typeText = typeText(s.tag, s.typeName);
+    info.place = Range{m.files[u.file].key, s.row, s.nameCol, s.nameEnd};
+    std::vector<NameId> seen;
+    for (std::uint32_t i = 0; i < s.count; ++i) {
+        const Expr& p = f.E(f.ListItem(s.list, i));
+        if (std::find(seen.begin(), seen.end(), p.name) != seen.end())
+            continue;
+        seen.push_back(p.name);
+        info.params.push_back(m.names.Text(p.name) + typeText(p.tag, p.typeName) + (p.a ? "=..." : ""));
+    }
+    return info;
 }
 
 }  // namespace
@@ -184,11 +226,10 @@ std::vector<SymbolInfo> Program::VisibleNames(std::string_view key, std::uint32_
 
 std::optional<SymbolInfo> Program::FunctionNamed(std::string_view name)
 {
-    m->Refresh();
-    auto f = m->funcs.find(m->names.Find(name));
-    if (f == m->funcs.end())
-        return std::nullopt;
-    return Describe(*m, SymRef{SymRef::kGlobal, f->second});
+    // Call tips ask at every key: the function's head answers, without
+    // waiting for a check of what the key changed.
+    m->EnsureAssembled();
+    return HeadNamed(*m, m->names.Find(name));
 }
 
 std::vector<SymbolInfo> Program::Symbols()

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <random>
 
 namespace {
@@ -126,6 +127,13 @@ static void EditAtRandom(unsigned seed)
         // as a host does: an Include of a file no one has gives "missing"
         for (const std::string& key : live.NeededFiles())
             live.SetMissing(key);
+        // Now and then the host checks a slice at a time, and the next edit
+        // comes before the check is done.
+        if (random() % 3 == 0) {
+            for (auto slices = random() % 6; slices-- > 0;)
+                live.Check(std::chrono::microseconds(0));
+            continue;
+        }
 
         lang::Program scratch;
         Feed(scratch, texts());
@@ -151,6 +159,47 @@ TEST(IncrementalTest, EditsGiveWhatAFreshModelGives)
         SCOPED_TRACE(seed);
         EditAtRandom(seed);
     }
+}
+
+// A check done a slice at a time, in as many slices as it takes, finds what
+// one check finds; a question asked between two slices gets the answer of
+// the whole check.
+TEST(IncrementalTest, ACheckInSlicesFindsWhatOneCheckFinds)
+{
+    const std::string main = gen::BlitzProgram(3000, "m", {"a.bb"}) + "\r\nx$ = \"s\" - 1\r\nGoto nowhere\r\n";
+    const std::string included = gen::BlitzProgram(1500, "a") + "\r\nFunction late()\r\n\tExit\r\nEnd Function\r\n";
+    lang::Program whole, sliced;
+    Feed(whole, {{"/r/main.bb", main}, {"/r/a.bb", included}});
+    Feed(sliced, {{"/r/main.bb", main}, {"/r/a.bb", included}});
+    const std::vector<std::string> expected = Brief(whole.Diagnostics());
+    ASSERT_EQ(expected.size(), 3u);
+
+    int slices = 1;
+    while (!sliced.Check(std::chrono::microseconds(0)))
+        ++slices;
+    EXPECT_GT(slices, 20);
+    EXPECT_EQ(Brief(sliced.Diagnostics()), expected);
+    EXPECT_EQ(SymbolLines(sliced), SymbolLines(whole));
+
+    // Typing in front of a Global changes a declaration: the whole program
+    // is checked again, and a question halfway through gets the whole answer.
+    const std::string typed = "Global extra = 1\r\n";
+    sliced.Edit("/r/main.bb", 0, 0, typed, 1);
+    whole.Edit("/r/main.bb", 0, 0, typed, 1);
+    EXPECT_FALSE(sliced.Check(std::chrono::microseconds(0)));
+    // A call tip asked meanwhile does not wait for the check.
+    const auto tip = [](const std::optional<lang::SymbolInfo>& f) {
+        std::string text = f ? f->name + f->typeText + " " + f->place.file + ":" + std::to_string(f->place.row) : "";
+        for (const std::string& p : f ? f->params : std::vector<std::string>{})
+            text += " " + p;
+        return text;
+    };
+    for (const char* name : {"mDrawHud0", "AUPDATEENEMY3", "late", "nothing"})
+        EXPECT_EQ(tip(sliced.FunctionNamed(name)), tip(whole.FunctionNamed(name))) << name;
+    EXPECT_FALSE(sliced.Check(std::chrono::microseconds(0)));
+    EXPECT_EQ(SymbolLines(sliced), SymbolLines(whole));
+    EXPECT_TRUE(sliced.Check(std::chrono::microseconds(0)));
+    EXPECT_EQ(Brief(sliced.Diagnostics()), Brief(whole.Diagnostics()));
 }
 
 // Lines added or removed move what the checks found about the lines after
