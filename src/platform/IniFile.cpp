@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "platform/FileStatus.h"
 #include "platform/Text.h"
 
 #include <QFile>
@@ -63,8 +64,8 @@ IniFile::IniFile(std::string contents)
 
 IniFile IniFile::Load(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (!OpenRegularFile(f, path))
         return IniFile();
     const QByteArray bytes = f.readAll();
     return IniFile(std::string(bytes.constData(), std::size_t(bytes.size())));
@@ -72,14 +73,13 @@ IniFile IniFile::Load(const QString& path)
 
 std::optional<IniFile> IniFile::LoadForUpdate(const QString& path, QString* error)
 {
-    QFile f(path);
-    if (!f.exists())
+    // Something else in the settings' place (a folder, a pipe) is no empty
+    // settings file to write over.
+    if (!StatusOf(path))
         return IniFile();
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
+    QFile f;
+    if (!OpenRegularFile(f, path, error))
         return std::nullopt;
-    }
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
         if (error)
