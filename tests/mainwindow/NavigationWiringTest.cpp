@@ -41,13 +41,6 @@ protected:
         dir.write("game/lib/shapes.bb", kShapes);
         docs().OpenDoc(dir.write("game/main.bb", kMain));
     }
-    // "file:line:column" of the caret.
-    std::string Where() const
-    {
-        const CaretPosition caret = editor().CaretPos();
-        return current().FileTitle.toStdString() + ":" + std::to_string(caret.Line) + ":" +
-               std::to_string(caret.Column);
-    }
 };
 
 }  // namespace
