@@ -158,9 +158,6 @@ public:
     QByteArray SelectedText() const;
     void SelectWholeLines();
     void ReplaceSelection(const QByteArray& text);
-    // Searches `range`; returns the match (which becomes the selection) or a
-    // selection with StartColumn -1 when there is none.
-    EditorSelection Find(const QByteArray& what, const EditorSelection& range, bool matchCase);
     QByteArray WordAtCaret() const;
 
     // The selection in bytes, for work that goes by offsets into Text().

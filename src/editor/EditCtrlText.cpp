@@ -177,28 +177,6 @@ void EditCtrl::ReplaceSelection(const QByteArray& bytes)
     d->checkCaret();
 }
 
-EditorSelection EditCtrl::Find(const QByteArray& what, const EditorSelection& range, bool matchCase)
-{
-    EditorSelection none;
-    none.StartColumn = -1;
-    if (what.isEmpty())
-        return none;
-    std::intptr_t from = d->position(range.StartLine, range.StartColumn);
-    std::intptr_t to = d->position(range.EndLine, range.EndColumn);
-    if (from > to)
-        std::swap(from, to);
-    d->sci(Sci::SCI_SETTARGETRANGE, from, to);
-    d->sci(Sci::SCI_SETSEARCHFLAGS, matchCase ? Sci::SCFIND_MATCHCASE : 0);
-    if (d->sci.withPtr(Sci::SCI_SEARCHINTARGET, static_cast<std::uintptr_t>(what.size()), what.constData()) < 0)
-        return none;
-    const std::intptr_t start = d->sci(Sci::SCI_GETTARGETSTART);
-    const std::intptr_t end = d->sci(Sci::SCI_GETTARGETEND);
-    d->showLines(d->lineOf(start), d->lineOf(end));
-    d->sci(Sci::SCI_SETSEL, start, end);
-    d->checkCaret();
-    return Selection();
-}
-
 QByteArray EditCtrl::WordAtCaret() const
 {
     const std::intptr_t pos = d->sci(Sci::SCI_GETCURRENTPOS);

@@ -212,19 +212,6 @@ TEST(EditCtrlMouse, TheWheelScrollsTheConfiguredLines)
     EXPECT_EQ(scrolledBy(6), 3 * two);
 }
 
-TEST(EditCtrlText, FindSelectsTheMatchWithinTheRange)
-{
-    Fixture f;
-    f.editor.SetText("Text 1,1,\"a\"\r\ntext 2,2,\"b\"\r\nEnd");
-    const EditorSelection all{true, 0, 0, 2000, 2};
-    EXPECT_EQ(f.editor.Find("text", all, true), (EditorSelection{true, 0, 1, 4, 1}));
-    EXPECT_EQ(f.editor.SelectedText(), "text");
-    EXPECT_EQ(f.editor.Find("TEXT", {true, 1, 0, 2000, 2}, false), (EditorSelection{true, 0, 1, 4, 1}));
-    EXPECT_EQ(f.editor.Find("Text", {true, 1, 0, 2000, 2}, true).StartColumn, -1);
-    EXPECT_EQ(f.editor.Find("", all, true).StartColumn, -1);
-    EXPECT_EQ(f.editor.SelectedText(), "text");  // a failed search keeps the selection
-}
-
 TEST(EditCtrlText, AJumpShowsTheLineInTheUpperThirdAndItsFlashGoesAway)
 {
     Fixture f;

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeView>
 
 namespace {
 
@@ -59,13 +60,6 @@ protected:
     std::vector<lang::Diagnostic> Diagnostics() const
     {
         return window->programs().ProgramOf(main).Diagnostics();
-    }
-    // "file:line:column" of the caret.
-    std::string Where() const
-    {
-        const CaretPosition caret = editor().CaretPos();
-        return current().FileTitle.toStdString() + ":" + std::to_string(caret.Line) + ":" +
-               std::to_string(caret.Column);
     }
     // Presses F2 with the caret at a place of main.bb and runs `steps` on the preview.
     void Rename(int line, int column, std::function<void(ChangePreview&)> steps)
@@ -162,7 +156,11 @@ TEST_F(ProgramTools, FindInProgramListsMatchesByFileAndReplacesThem)
     EXPECT_EQ(pane.FileText(2), "world.bb (2)");
     EXPECT_EQ(pane.MatchText(2, 0), "2: Field score");
 
-    window->programTools().searchPane().Choose(2, 1);
+    // A click on the match goes there.
+    auto* view = Child<QTreeView>(window->programTools().searchPane(), "ProgramSearchList");
+    const QModelIndex match = view->model()->index(1, 0, view->model()->index(2, 0));
+    view->scrollTo(match);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(match).center());
     EXPECT_EQ(Where(), "world.bb:5:6");
     EXPECT_EQ(editor().SelectedText(), "score");
     Key(Qt::Key_Left, Qt::AltModifier);

@@ -25,13 +25,6 @@ protected:
                                                  "End Function\r\n");
         dir.write("game/lib/Strict.bb", "Function LoadBrush_Strict(f$)\r\nEnd Function\r\n");
     }
-    // "file:line:column" of the caret.
-    std::string Where() const
-    {
-        const CaretPosition caret = editor().CaretPos();
-        return current().FileTitle.toStdString() + ":" + std::to_string(caret.Line) + ":" +
-               std::to_string(caret.Column);
-    }
     QString MainFilePanel() const { return Child<QLabel>(*window, "MainFilePanel")->text(); }
     QString Shows(const char* name) const
     {
@@ -61,23 +54,33 @@ TEST_F(ProgramWiring, TheStatusBarNamesTheMainFileAndSetAsMainFileIsKeptAcrossRu
 
 TEST_F(ProgramWiring, F12AndShiftF12InAnIncludeReachTheWholeProgram)
 {
-    docs().OpenDoc(player);
-    editor().SetCaret(12, 2);  // FPSfactor, a Global of the main file
-    Key(Qt::Key_F12, Qt::ShiftModifier);
+    // A Global of the main file and a function of a sibling include, from Player.bb.
+    const struct {
+        int column, line;
+        const char* name;
+        QStringList uses;
+        const char* declaration;
+    } rows[] = {
+        {12, 2, "FPSfactor", {"Main.bb:3 Global FPSfactor#", "Player.bb:2 x# = 1 * FPSfactor"}, "Main.bb:3:16"},
+        {3, 3, "LoadBrush_Strict", {"Player.bb:3 LoadBrush_Strict(\"a\")", "Strict.bb:1 Function LoadBrush_Strict(f$)"},
+         "Strict.bb:1:25"},
+    };
     ReferencesPane& pane = window->references();
-    ASSERT_EQ(pane.RowCount(), 2);
-    EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "FPSfactor"));
-    const auto row = [&](int i) { return pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text; };
-    EXPECT_EQ(row(0), "Main.bb:3 Global FPSfactor#");
-    EXPECT_EQ(row(1), "Player.bb:2 x# = 1 * FPSfactor");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        docs().OpenDoc(player);
+        editor().SetCaret(row.column, row.line);
+        Key(Qt::Key_F12, Qt::ShiftModifier);
+        QStringList uses;
+        for (int i = 0; i < pane.RowCount(); ++i)
+            uses << pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text;
+        EXPECT_EQ(uses, row.uses);
+        EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", row.name));
 
-    Key(Qt::Key_F12);
-    EXPECT_EQ(Where(), "Main.bb:3:16");
-    EXPECT_EQ(editor().SelectedText(), "FPSfactor");
-    Key(Qt::Key_Left, Qt::AltModifier);
-    editor().SetCaret(3, 3);  // LoadBrush_Strict, a function of a sibling include
-    Key(Qt::Key_F12);
-    EXPECT_EQ(Where(), "Strict.bb:1:25");
+        Key(Qt::Key_F12);
+        EXPECT_EQ(Where(), row.declaration);
+        EXPECT_EQ(editor().SelectedText(), row.name);
+    }
     EXPECT_EQ(docs().Docs().size(), 3);
 }
 

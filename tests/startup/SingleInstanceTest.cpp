@@ -41,20 +41,27 @@ QString PrivateFolder(const TempDir& dir, const QString& name, uid_t owner = ::g
 class SingleInstance : public ::testing::Test {
 protected:
     bool HandOver(const QStringList& documents) { return HandOverFromAnotherStart(layout, documents); }
+    // The running program's listener, what it is handed kept in `handed`.
+    InstanceServer& Serve()
+    {
+        listener = std::make_unique<InstanceServer>(layout);
+        QObject::connect(listener.get(), &InstanceServer::DocumentsHanded, listener.get(),
+                         [this](const QStringList& documents) { handed << documents; });
+        return *listener;
+    }
 
     TempDir dir;
     QString runDir = PrivateFolder(dir, "run");
     ScopedEnv runtime{"XDG_RUNTIME_DIR", runDir.toLocal8Bit()};
     Layout layout = Layout::Portable(dir.path());
+    std::unique_ptr<InstanceServer> listener;
+    QList<QStringList> handed;
 };
 
 TEST_F(SingleInstance, MalformedMessagesAreDroppedAndTheNextStartIsStillServed)
 {
-    InstanceServer server(layout);
+    InstanceServer& server = Serve();
     ASSERT_TRUE(server.isListening());
-    QList<QStringList> handed;
-    QObject::connect(&server, &InstanceServer::DocumentsHanded, &server,
-                     [&](const QStringList& documents) { handed << documents; });
 
     const QByteArray rows[] = {
         "GET / HTTP/1.0\r\n\r\n",
@@ -85,10 +92,7 @@ TEST_F(SingleInstance, MalformedMessagesAreDroppedAndTheNextStartIsStillServed)
 // and slowed the window, and half messages were kept for ever.
 TEST_F(SingleInstance, SurplusAndQuietConnectionsAreDroppedAndTheNextStartIsServed)
 {
-    InstanceServer server(layout);
-    QList<QStringList> handed;
-    QObject::connect(&server, &InstanceServer::DocumentsHanded, &server,
-                     [&](const QStringList& documents) { handed << documents; });
+    Serve();
     std::vector<std::unique_ptr<QLocalSocket>> held;
     for (int i = 0; i < 200; ++i) {
         held.push_back(std::make_unique<QLocalSocket>());
@@ -115,10 +119,7 @@ TEST_F(SingleInstance, SurplusAndQuietConnectionsAreDroppedAndTheNextStartIsServ
 // up and opened them in a window of its own: one file in two windows.
 TEST_F(SingleInstance, AStartThatGaveUpWaitingIsNotServedAsWell)
 {
-    InstanceServer server(layout);
-    QList<QStringList> handed;
-    QObject::connect(&server, &InstanceServer::DocumentsHanded, &server,
-                     [&](const QStringList& documents) { handed << documents; });
+    Serve();
 
     // The running program's event loop does not turn until the start is done.
     auto later = std::async(std::launch::async, [&] { return HandToRunningInstance(layout, {"/games/main.bb"}); });

@@ -49,7 +49,7 @@ void OnModal(std::function<void(T&)> steps)
 
 class AppFixture : public ::testing::Test {
 protected:
-    void SetUp() override { Launch(StartDocuments()); }
+    void SetUp() override { Launch(); }
     void TearDown() override { Close(); }
 
     // Ends the IDE, throwing away unsaved whatever is still open.
@@ -85,13 +85,17 @@ protected:
         return QTest::qWaitForWindowActive(window);
     }
 
-    virtual QStringList StartDocuments() const { return {}; }
-
     DocumentManager& docs() const { return window->docs(); }
     EditCtrl& editor() const { return window->editor(); }
     // The editor's text area, where the mouse and drops land.
     QWidget* editorArea() const { return Child<QWidget>(*editor().focusProxy(), "qt_scrollarea_viewport"); }
     CDoc& current() const { return *docs().CurrentDoc(); }
+    // "file:line:column" of the caret.
+    std::string Where() const
+    {
+        const CaretPosition caret = editor().CaretPos();
+        return current().FileTitle.toStdString() + ":" + std::to_string(caret.Line) + ":" + std::to_string(caret.Column);
+    }
     void Command(const char* menuName) { window->dispatcher().DoCommand(QString::fromLatin1(menuName)); }
     // As a click on the tab of the document (or help page) with this key.
     void ClickTab(const QString& key) { window->tabs().setCurrentIndex(window->tabs().IndexOf(key)); }
