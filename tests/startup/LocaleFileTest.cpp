@@ -11,12 +11,12 @@
 
 namespace {
 
-// Label keys named in the sources (getValue calls on a literal key), and
-// those of the menu and toolbar tables.
+// Label keys named in the sources (getValue and format calls on a literal
+// key), and those of the menu and toolbar tables.
 QStringList KeysAskedForBySources()
 {
     QStringList keys;
-    const QRegularExpression call(QStringLiteral(R"re(getValue\(\s*QStringLiteral\("([A-Za-z0-9_]+)"\))re"));
+    const QRegularExpression call(QStringLiteral(R"re((?:getValue|format)\(\s*QStringLiteral\("([A-Za-z0-9_]+)"\))re"));
     const QRegularExpression labelArg(QStringLiteral(R"re(Label\(\s*"([A-Za-z0-9_]+)"\))re"));
     QDirIterator it(QStringLiteral(OVREL_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
                     QDirIterator::Subdirectories);
