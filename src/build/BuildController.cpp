@@ -202,8 +202,11 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     // user can run it again in a terminal.
     Q_EMIT BuildStarted(m_launchText, launch.started ? launch.shellCommand : commandLine);
     if (!launch.started) {
-        endBuild(m_labels.format(QStringLiteral("buildnotstarted"), {launch.reason}), true);
-        m_prompter.Tell(m_labels.format(QStringLiteral("unabletolaunch"), {commandLine, launch.reason}),
+        const QString why = launch.reasonLabel
+                                ? m_labels.format(QString::fromLatin1(launch.reasonLabel), {launch.reason})
+                                : launch.reason;
+        endBuild(m_labels.format(QStringLiteral("buildnotstarted"), {why}), true);
+        m_prompter.Tell(m_labels.format(QStringLiteral("unabletolaunch"), {commandLine, why}),
                         MsgIcon::Critical);
         return;
     }

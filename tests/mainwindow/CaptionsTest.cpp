@@ -192,6 +192,13 @@ TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
          },
          R"(^Tcompilersilent Tcompilerfailed 255$)"},
         {[&] {
+             // A Windows compiler, and no wine to run it.
+             const ScopedEnv path("PATH", QByteArray("/no-such-folder"));
+             dir.write("Blitz3D/bin/blitzcc.exe", std::string("MZ\x90\0", 4));
+             Command("mnuCheck");
+         },
+         R"(^Tunabletolaunch .+ Tnowine$)"},
+        {[&] {
              const ScopedEnv path("PATH", QByteArray("/no-such-folder"));
              window->dispatcher().ButtonClick("cOptionsBar", "btCalc");
          },
@@ -210,7 +217,7 @@ TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
         EXPECT_TRUE(QRegularExpression(QLatin1String(row.told)).match(told).hasMatch()) << row.told << " " << told.toStdString();
     }
     const QString summary = window->outputPane().Summary();
-    EXPECT_TRUE(summary.contains(QRegularExpression(R"(^Tcheckfile main\.bb Tbuildfailed .+ 255$)"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QRegularExpression(R"(^Tcheckfile main\.bb Tbuildnotstarted Tnowine$)"))) << summary.toStdString();
     QString aboutTitle;
     QTimer::singleShot(0, [&] {
         aboutTitle = QApplication::activeModalWidget()->windowTitle();

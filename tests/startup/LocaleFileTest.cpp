@@ -37,7 +37,8 @@ QStringList KeysAskedForBySources()
         "setting_lbtabsize", "setting_lbwarningfont", "setting_lgmode0", "setting_lgmode1", "setting_lgmode2",
         "setting_mousescroll", "setting_path", "buildfile", "checkfile", "createexe", "casesensitive", "find",
         "findnext", "replace", "replaceall", "replacewith", "searchfor", "searchin", "selection", "wholetext",
-        "outputunread", "outputunwritten", "schemenoname", "schemebrackets", "schemeinvisible", "schemebuiltin"};
+        "outputunread", "outputunwritten", "schemenoname", "schemebrackets", "schemeinvisible", "schemebuiltin",
+        "compilerbusy", "nooutputpipe", "nocompiler", "nowine"};
     for (int i = 0; i <= 17; ++i)
         keys << QStringLiteral("colorlabel%1").arg(i);
     keys.removeDuplicates();
