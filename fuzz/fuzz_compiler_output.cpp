@@ -3,6 +3,7 @@
 // output pane cuts it into as it arrives.
 #include "build/CompilerError.h"
 #include "build/CompilerOutput.h"
+#include "startup/Labels.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    static const CUILabels labels;
     const std::string_view output(reinterpret_cast<const char*>(data), size);
 
     const std::string_view last = LastLine(output);
@@ -20,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const int exitCode : {0, 255}) {
         const BuildResult result = JudgeBuild(last, exitCode, false);
-        if ((result == BuildResult::ErrorReport) != IsErrorReport(last) || DescribeFailure(last, exitCode, true).message.isEmpty())
+        if ((result == BuildResult::ErrorReport) != IsErrorReport(last)
+            || DescribeFailure(labels, last, exitCode, true).message.isEmpty())
             std::abort();
     }
 
@@ -28,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::optional<CompilerError> error = ParseErrorLine(line);
         if (!error) {
             if (IsErrorReport(line))
-                (void)StatusWithMessage(QStringLiteral("Checking a.bb..."), UnreadableReportText(line));
+                (void)StatusWithMessage(QStringLiteral("Checking a.bb..."), UnreadableReportText(labels, line));
             continue;
         }
         if (!IsErrorReport(line) || error->line < 0 || error->file.size() >= line.size())

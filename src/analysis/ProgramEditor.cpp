@@ -107,7 +107,7 @@ bool ProgramEditor::Apply(const ProgramEdits& edits, const QString& what)
             problems << shown + label("changedsince");
         else if (!bytes)
             problems << shown + label("cannothold");
-        else if (!CanSaveDocumentFile(w.path, &why))
+        else if (!CanSaveDocumentFile(m_host.labels, w.path, &why))
             problems << shown + why;
         else
             files.push_back({w.path, std::move(w.before), *bytes});
@@ -120,13 +120,13 @@ bool ProgramEditor::Apply(const ProgramEdits& edits, const QString& what)
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         QString error, kept;
-        if (SaveDocumentFile(files[i].path, files[i].after, &error, &kept))
+        if (SaveDocumentFile(m_host.labels, files[i].path, files[i].after, &error, &kept))
             continue;
         // What was written goes back as it was: the change is all or nothing.
         QStringList notBack;
         for (std::size_t j = 0; j < i; ++j) {
             QString again;
-            if (!SaveDocumentFile(files[j].path, files[j].before, &again))
+            if (!SaveDocumentFile(m_host.labels, files[j].path, files[j].before, &again))
                 notBack << QDir::toNativeSeparators(files[j].path) + QStringLiteral(": ") + again;
             Q_EMIT m_host.docs.FileSaved(files[j].path);
         }

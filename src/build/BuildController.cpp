@@ -138,8 +138,7 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     // One compiler at a time: a second one would write into the same
     // output.txt while the first still reports into it.
     if (m_runner.IsRunning()) {
-        m_host.SetInfoPanelText(QStringLiteral(
-            "The compiler is still running; wait for it to end before starting another build."));
+        m_host.SetInfoPanelText(m_labels.getValue(QStringLiteral("buildbusy")));
         return;
     }
     if (m_blitzDir && !m_blitzDir->Require(BlitzNeed::Compiler))
@@ -203,9 +202,11 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     // user can run it again in a terminal.
     Q_EMIT BuildStarted(m_launchText, launch.started ? launch.shellCommand : commandLine);
     if (!launch.started) {
-        endBuild(QStringLiteral("Could not start: ") + launch.reason, true);
-        m_prompter.Tell(QStringLiteral("Unable to launch ") + commandLine + QStringLiteral("\r\n")
-                            + launch.reason,
+        const QString why = launch.reasonLabel
+                                ? m_labels.format(QString::fromLatin1(launch.reasonLabel), {launch.reason})
+                                : launch.reason;
+        endBuild(m_labels.format(QStringLiteral("buildnotstarted"), {why}), true);
+        m_prompter.Tell(m_labels.format(QStringLiteral("unabletolaunch"), {commandLine, why}),
                         MsgIcon::Critical);
         return;
     }
@@ -222,8 +223,10 @@ void BuildController::readOutput(OutputPart part)
     do {
         const OutputCapture::Piece piece = m_runner.TakeOutput(kOutputPiece, part == OutputPart::Latest);
         if (piece.skipped > 0)
-            Q_EMIT OutputAdded(QStringLiteral("\r\n[%1 MB of output left out]\r\n")
-                                   .arg(double(piece.skipped) / (1 << 20), 0, 'f', 1)
+            Q_EMIT OutputAdded((QStringLiteral("\r\n")
+                                + m_labels.format(QStringLiteral("outputleftout"),
+                                                  {QString::number(double(piece.skipped) / (1 << 20), 'f', 1)})
+                                + QStringLiteral("\r\n"))
                                    .toUtf8());
         if (piece.bytes.isEmpty())
             break;
@@ -248,31 +251,31 @@ void BuildController::onCompilerFinished(int exitCode, bool crashed)
     const std::optional<std::string> last =
         m_outputCaptured && m_runner.OutputWritten() ? ReadLastLine(OutputPath()) : std::nullopt;
     if (!last) {
-        endBuild(QStringLiteral("Ended after %1; its output could not be read").arg(took), true);
-        m_host.SetInfoPanelText(m_launchText + QStringLiteral(" The compiler's output ") + OutputPath()
-                                + (m_outputCaptured ? QStringLiteral(" could not be read.")
-                                                    : QStringLiteral(" could not be written.")));
+        endBuild(m_labels.format(QStringLiteral("buildunread"), {took}), true);
+        m_host.SetInfoPanelText(m_launchText + u' '
+                                + m_labels.format(m_outputCaptured ? QStringLiteral("outputunread")
+                                                                   : QStringLiteral("outputunwritten"),
+                                                  {OutputPath()}));
     } else {
         switch (JudgeBuild(*last, exitCode, crashed)) {
         case BuildResult::Done:
             // Past "Executing...", the status is the program's own.
-            endBuild(exitCode == 0 ? QStringLiteral("Finished in %1").arg(took)
-                                   : QStringLiteral("Finished in %1; the program ended with exit code %2")
-                                         .arg(took)
-                                         .arg(exitCode),
+            endBuild(exitCode == 0 ? m_labels.format(QStringLiteral("buildfinished"), {took})
+                                   : m_labels.format(QStringLiteral("buildfinishedcode"),
+                                                     {took, QString::number(exitCode)}),
                      false);
             m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("done")));
             break;
         case BuildResult::ErrorReport:
-            endBuild(QStringLiteral("Ended with an error after %1").arg(took), true);
+            endBuild(m_labels.format(QStringLiteral("builderror"), {took}), true);
             ShowCompileError(*last, m_launchText);
             break;
         case BuildResult::Failure: {
-            endBuild(crashed ? QStringLiteral("Failed after %1: the compiler crashed").arg(took)
-                             : QStringLiteral("Failed after %1 (exit code %2)").arg(took).arg(exitCode),
+            endBuild(crashed ? m_labels.format(QStringLiteral("buildcrashed"), {took})
+                             : m_labels.format(QStringLiteral("buildfailed"), {took, QString::number(exitCode)}),
                      true);
             // No line to show it on, but the same report as an error.
-            const FailureReport failure = DescribeFailure(*last, exitCode, crashed);
+            const FailureReport failure = DescribeFailure(m_labels, *last, exitCode, crashed);
             m_host.SetInfoPanelText(m_launchText + failure.status);
             m_prompter.Tell(failure.message, MsgIcon::Critical);
             break;
@@ -289,7 +292,7 @@ void BuildController::Stop()
     m_runner.Stop();
     logLine(QStringLiteral("Execution stopped (") + Now() + u')');
     readOutput(OutputPart::Latest);
-    endBuild(QStringLiteral("Stopped after %1").arg(DurationText(m_clock.elapsed())), true);
+    endBuild(m_labels.format(QStringLiteral("buildstopped"), {DurationText(m_clock.elapsed())}), true);
     m_host.SetInfoPanelText(m_launchText + m_labels.getValue(QStringLiteral("stopped")));
     Q_EMIT BuildingChanged(false);
 }
@@ -340,13 +343,14 @@ void BuildController::ShowCompileError(std::string_view line, const QString& sta
 {
     const std::optional<CompilerError> error = ParseErrorLine(line);
     if (!error) {
-        m_host.SetInfoPanelText(StatusWithMessage(statusBefore, UnreadableReportText(line)));
+        m_host.SetInfoPanelText(StatusWithMessage(statusBefore, UnreadableReportText(m_labels, line)));
         return;
     }
     QString message = CompileErrorMessage(m_labels.getValue(QStringLiteral("compileerr")), *error);
     // The error is shown where the compiler found it, an included file too.
     if (!ShowError(*error))
-        message += QStringLiteral("\r\n(in %1, which is not on this disk)").arg(text::FromBytes(error->file));
+        message += QStringLiteral("\r\n")
+                   + m_labels.format(QStringLiteral("notondisk"), {text::FromBytes(error->file)});
     else if (error->HasPosition())
         Q_EMIT ErrorReported(m_host.CurrentDocKey(), error->line, std::max(error->ColumnNumber() - 1, 0),
                              text::FromBytes(error->message));

@@ -67,6 +67,8 @@ public:
 
     QString ProgramCommandLine() const { return m_programCommandLine; }
     void SetProgramCommandLine(const QString& commandLine) { m_programCommandLine = commandLine; }
+    // The texts of the build's messages, for what shows its output.
+    const CUILabels& Labels() const { return m_labels; }
 
     QString LastBuiltKey() const { return m_lastBuiltKey; }
     bool IsBuilding() const { return m_runner.IsRunning(); }

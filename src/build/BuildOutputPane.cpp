@@ -3,6 +3,7 @@
 #include "build/BuildController.h"
 #include "platform/Text.h"
 #include "platform/Windows1252.h"
+#include "startup/Labels.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -72,7 +73,9 @@ QTextCharFormat FormatOf(LineKind kind, bool linked, const QPalette& palette)
     return format;
 }
 
-void AppendLine(QPlainTextEdit* view, const QString& text, LineKind kind, std::optional<CompilerError> error = {})
+// `tip` shows over an error line that leads to its place.
+void AppendLine(QPlainTextEdit* view, const QString& text, LineKind kind, std::optional<CompilerError> error = {},
+                const QString& tip = {})
 {
     QTextCursor cursor(view->document());
     cursor.movePosition(QTextCursor::End);
@@ -83,7 +86,7 @@ void AppendLine(QPlainTextEdit* view, const QString& text, LineKind kind, std::o
         cursor.block().setUserData(new LineData(kind, std::move(error)));
     QTextCharFormat format = FormatOf(kind, linked, view->palette());
     if (linked)
-        format.setToolTip(QStringLiteral("Click to go to the error"));
+        format.setToolTip(tip);
     cursor.insertText(text, format);
 }
 
@@ -180,7 +183,7 @@ BuildOutputPane::BuildOutputPane(BuildController& build, QWidget* parent) : QWid
     connect(&m_ticker, &QTimer::timeout, this, &BuildOutputPane::ShowRunning);
     connect(&build, &QObject::destroyed, &m_ticker, &QTimer::stop);
 
-    m_summary = QStringLiteral("No build yet");
+    m_summary = build.Labels().getValue(QStringLiteral("nobuildyet"));
 }
 
 QString BuildOutputPane::Text() const
@@ -262,12 +265,13 @@ void BuildOutputPane::End(const QString& outcome, bool failed)
 
 void BuildOutputPane::ShowRunning()
 {
-    SetSummary(m_title + QStringLiteral(" running for ") + DurationText(m_build.ElapsedMs()));
+    SetSummary(m_build.Labels().format(QStringLiteral("buildrunning"), {m_title, DurationText(m_build.ElapsedMs())}));
 }
 
 void BuildOutputPane::Append(const OutputLine& line)
 {
-    AppendLine(m_view, Decode(line.text), line.error ? LineKind::Report : LineKind::Output, line.error);
+    AppendLine(m_view, Decode(line.text), line.error ? LineKind::Report : LineKind::Output, line.error,
+               m_build.Labels().getValue(QStringLiteral("clicktoerror")));
 }
 
 void BuildOutputPane::OpenError(const CompilerError& error)

@@ -54,7 +54,7 @@ bool BuildRunner::IsRunning() const
 BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
 {
     if (IsRunning())
-        return {false, QStringLiteral("The compiler is still running.")};
+        return {.reasonLabel = "compilerbusy"};
 
     // Emptied first, even when the launch then fails, so that no output of an
     // earlier build can pass for this one's.
@@ -62,18 +62,17 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     auto output = std::make_unique<OutputCapture>(job.outputPath);
     const bool captured = output->FileWritten();
     if (!output->IsValid())
-        return {false, QStringLiteral("No pipe could be made for the compiler's output.")};
+        return {.reasonLabel = "nooutputpipe"};
 
     const QString compiler = CompilerPath(job.command.binDir);
     if (!QFileInfo(compiler).isFile())
-        return {false, QStringLiteral("The compiler %1 does not exist.").arg(compiler)};
+        return {.reason = compiler, .reasonLabel = "nocompiler"};
 
     QString wine;
     if (NeedsWine(compiler)) {
         wine = QStandardPaths::findExecutable(QStringLiteral("wine"), m_searchPath);
         if (wine.isEmpty())
-            return {false, QStringLiteral("The compiler is a Windows program, and wine, which runs "
-                                          "it here, was not found on PATH.")};
+            return {.reasonLabel = "nowine"};
     }
     const PathForm form = wine.isEmpty() ? PathForm::Native : PathForm::Wine;
     const ProcessCommand command = CompilerProcess(job.command, wine);

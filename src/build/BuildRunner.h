@@ -32,11 +32,14 @@ class BuildRunner : public QObject {
 public:
     struct Launch {
         bool started = false;
-        QString reason;         // why not, when not started
+        QString reason{};       // why not, when not started
         bool captured = false;  // the output file could be emptied and written
         // What was started, as a user would type it in a terminal; empty
         // when nothing could be started.
         QString shellCommand{};
+        // The label that says why not, `reason` its argument; none when
+        // `reason` is the system's own text.
+        const char* reasonLabel = nullptr;
     };
 
     explicit BuildRunner(QObject* parent = nullptr);

@@ -1,6 +1,7 @@
 #include "build/CompilerError.h"
 
 #include "platform/Text.h"
+#include "startup/Labels.h"
 
 #include <QFile>
 
@@ -99,10 +100,9 @@ QString StatusWithMessage(const QString& current, const QString& message)
     return text::ReplaceAll(current + message, QStringLiteral("\r\n"), QStringLiteral(". "));
 }
 
-QString UnreadableReportText(std::string_view line)
+QString UnreadableReportText(const CUILabels& labels, std::string_view line)
 {
-    return QStringLiteral("The compiler reported an error in a form that could not be read: ")
-           + text::FromBytes(WithoutLineEnd(line));
+    return labels.format(QStringLiteral("unreadablereport"), {text::FromBytes(WithoutLineEnd(line))});
 }
 
 BuildResult JudgeBuild(std::string_view lastLine, int exitCode, bool crashed)
@@ -114,26 +114,24 @@ BuildResult JudgeBuild(std::string_view lastLine, int exitCode, bool crashed)
     return BuildResult::Done;
 }
 
-FailureReport DescribeFailure(std::string_view lastLine, int exitCode, bool crashed)
+FailureReport DescribeFailure(const CUILabels& labels, std::string_view lastLine, int exitCode, bool crashed)
 {
     const std::string_view line = text::TrimBlanks(WithoutLineEnd(lastLine));
     // What the shell says when Wine's 32-bit loader cannot be executed on a
     // machine without 32-bit support.
     if (line.find("Exec format error") != std::string_view::npos)
-        return {QStringLiteral("This machine cannot run 32-bit Windows programs, and the Blitz3D compiler is one.\r\n"
-                               "Wine runs it once the i386 architecture and the wine32 package are installed:\r\n"
-                               "sudo dpkg --add-architecture i386\r\nsudo apt-get update\r\n"
-                               "sudo apt-get install wine32"),
-                QStringLiteral("failed: this machine cannot run 32-bit Windows programs (Wine needs i386 and "
-                               "wine32)")};
-    const QString how = crashed ? QStringLiteral("The compiler crashed.")
-                                : QStringLiteral("The compiler failed with exit code %1.").arg(exitCode);
-    const QString status = crashed ? QStringLiteral("failed: the compiler crashed")
-                                   : QStringLiteral("failed (exit code %1)").arg(exitCode);
+        return {labels.getValue(QStringLiteral("compilerno32bit")),
+                labels.getValue(QStringLiteral("compilerno32bitstatus"))};
+    const QStringList code{QString::number(exitCode)};
+    const QString how = crashed ? labels.getValue(QStringLiteral("compilercrashed"))
+                                : labels.format(QStringLiteral("compilerfailed"), code);
+    const QString status = crashed ? labels.getValue(QStringLiteral("compilercrashedstatus"))
+                                   : labels.format(QStringLiteral("compilerfailedstatus"), code);
     if (line.empty())
-        return {how + QStringLiteral(" It printed nothing."), status};
+        return {labels.format(QStringLiteral("compilersilent"), {how}), status};
     const QString last = text::FromBytes(line);
-    return {how + QStringLiteral("\r\nIts last line: ") + last, status + QStringLiteral(": ") + last};
+    return {labels.format(QStringLiteral("compilerlastline"), {how, last}),
+            labels.format(QStringLiteral("compilerlaststatus"), {status, last})};
 }
 
 std::string_view LastLine(std::string_view output)

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+class CUILabels;
+
 // The compiler's report of the error that stopped it, e.g.
 //   "c:\games\mygame\player.bb":12:5:12:5:Expecting expression
 // The fields after the quoted file name are split at every ":", so a message
@@ -41,7 +43,7 @@ QString CompileErrorMessage(const QString& label, const CompilerError& error);
 QString StatusWithMessage(const QString& current, const QString& message);
 
 // The status text for a report line that ParseErrorLine cannot take.
-QString UnreadableReportText(std::string_view line);
+QString UnreadableReportText(const CUILabels& labels, std::string_view line);
 
 // What a finished build shows. The compiler ends with a non-zero status on
 // every failure: after an error report line, or after a bare line when it
@@ -58,7 +60,7 @@ struct FailureReport {
     QString message;
     QString status;
 };
-FailureReport DescribeFailure(std::string_view lastLine, int exitCode, bool crashed);
+FailureReport DescribeFailure(const CUILabels& labels, std::string_view lastLine, int exitCode, bool crashed);
 
 // The last line of the compiler's output without its line end (CR LF, LF or
 // CR); "" for an empty output or one that ends with an empty line.

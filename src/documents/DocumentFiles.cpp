@@ -2,6 +2,7 @@
 
 #include "platform/FileRewrite.h"
 #include "platform/Paths.h"
+#include "startup/Labels.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,18 +48,18 @@ bool IsBlitzSource(const QString& path)
 namespace {
 
 // What SaveDocumentFile refuses before it tries to write.
-bool RefusedForSave(const QFileInfo& info, QString* error)
+bool RefusedForSave(const CUILabels& labels, const QFileInfo& info, QString* error)
 {
     QString why;
     if (info.isDir()) {
-        why = QStringLiteral("A folder of that name is in the way.");
+        why = labels.getValue(QStringLiteral("folderintheway"));
     } else {
         // The write bits are asked for directly: the permission check alone
         // says yes to the administrator, who should not overwrite a protected
         // file by accident either.
         constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
         if (info.exists() && !(info.permissions() & kAnyWrite))
-            why = QStringLiteral("The file is read-only.");
+            why = labels.getValue(QStringLiteral("filereadonly"));
     }
     if (error && !why.isEmpty())
         *error = why;
@@ -67,9 +68,10 @@ bool RefusedForSave(const QFileInfo& info, QString* error)
 
 }  // namespace
 
-bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error, QString* keptCopy)
+bool SaveDocumentFile(const CUILabels& labels, const QString& path, std::string_view bytes, QString* error,
+                      QString* keptCopy)
 {
-    if (RefusedForSave(QFileInfo(path), error))
+    if (RefusedForSave(labels, QFileInfo(path), error))
         return false;
     RewriteFailure failure;
     if (RewriteFile(path, bytes, &failure))
@@ -81,22 +83,22 @@ bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* erro
     return false;
 }
 
-bool CanSaveDocumentFile(const QString& path, QString* error)
+bool CanSaveDocumentFile(const CUILabels& labels, const QString& path, QString* error)
 {
     const QFileInfo info(path);
-    if (RefusedForSave(info, error))
+    if (RefusedForSave(labels, info, error))
         return false;
     const std::optional<FileStatus> status = StatusOf(path);
     if (!status) {
         if (QFileInfo(info.absolutePath()).isWritable())
             return true;
         if (error)
-            *error = QStringLiteral("The folder does not take new files.");
+            *error = labels.getValue(QStringLiteral("foldertakesnofiles"));
         return false;
     }
     if (status->special) {
         if (error)
-            *error = QStringLiteral("It is a pipe, a device or a socket, not a file.");
+            *error = labels.getValue(QStringLiteral("notafile"));
         return false;
     }
     // Opening for reading and writing changes nothing, and fails as the

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string_view>
 
+class CUILabels;
+
 // Document files on disk, apart from any window.
 
 // The folder part (with its separator) and the name part of a document path.
@@ -34,14 +36,15 @@ bool IsBlitzSource(const QString& path);
 // written. On failure `error` says why, and the file on disk is as it was,
 // unless `keptCopy` is set: then the file could not be put back, and that
 // copy holds its old contents.
-bool SaveDocumentFile(const QString& path, std::string_view bytes, QString* error, QString* keptCopy = nullptr);
+bool SaveDocumentFile(const CUILabels& labels, const QString& path, std::string_view bytes, QString* error,
+                      QString* keptCopy = nullptr);
 
 // Whether SaveDocumentFile may write `path` now, without writing anything:
 // for work that changes several files and must know first that it can change
 // them all. A file that exists must be a regular file with a write permission
 // that opens for writing; a new one needs a folder that takes files. `error`
 // says why not.
-bool CanSaveDocumentFile(const QString& path, QString* error);
+bool CanSaveDocumentFile(const CUILabels& labels, const QString& path, QString* error);
 
 // The length in bytes of the longest line of the file at `path`, when it is
 // longer than `limit`; 0 otherwise, and for a file that cannot be read. Only

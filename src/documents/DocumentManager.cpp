@@ -372,7 +372,7 @@ bool DocumentManager::SaveDoc(CDoc& doc, bool useKnownPath)
     // there as it was, unless it could not be put back.
     const bool fileThere = QFileInfo(path).isFile();
     QString keptCopy;
-    if (!SaveDocumentFile(path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error,
+    if (!SaveDocumentFile(m_labels, path, std::string_view(bytes->constData(), std::size_t(bytes->size())), &error,
                           &keptCopy)) {
         m_prompter.Tell(Label(!keptCopy.isEmpty() ? "unabletosaveputback"
                               : fileThere         ? "unabletosave"

@@ -28,6 +28,8 @@ public:
     ~DocumentManager() override;
 
     const QList<CDocPtr>& Docs() const { return m_docs; }
+    // The texts the documents' messages are read from.
+    const CUILabels& Labels() const { return m_labels; }
     CDoc* CurrentDoc() const { return m_current.get(); }
     CDocPtr FindDoc(const QString& key) const;
 

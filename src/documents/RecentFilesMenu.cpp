@@ -3,6 +3,7 @@
 #include "documents/DocumentManager.h"
 #include "platform/IniFile.h"
 #include "platform/Prompter.h"
+#include "startup/Labels.h"
 
 #include <QAction>
 #include <QDir>
@@ -36,8 +37,7 @@ void RecentFilesMenu::Open(const QString& path)
     if (!QFileInfo(path).isFile()) {
         m_files.Remove(path);
         Rebuild();
-        m_prompter.Tell(QStringLiteral("Unable to open ") + QDir::toNativeSeparators(path)
-                            + QStringLiteral(":\nthe file no longer exists, so it was taken off the Recent Files list."),
+        m_prompter.Tell(m_docs.Labels().format(QStringLiteral("recentgone"), {QDir::toNativeSeparators(path)}),
                         MsgIcon::Exclamation);
         return;
     }

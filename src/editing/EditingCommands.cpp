@@ -4,6 +4,7 @@
 #include "editor/EditCtrl.h"
 #include "platform/CommonDialog.h"
 #include "platform/Prompter.h"
+#include "startup/Labels.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -107,19 +108,19 @@ bool InsertColour(EditCtrl& editor, CommonDialog& dialogs, bool hexadecimal)
     return true;
 }
 
-void StartCalculator(Prompter& prompter, const QStringList& folders)
+void StartCalculator(const CUILabels& labels, Prompter& prompter, const QStringList& folders)
 {
     const QString program = FindCalculator(folders);
     if (program.isEmpty()) {
-        prompter.Tell(QStringLiteral("No calculator was found on the search path (PATH).\nLooked for: %1.")
-                          .arg(CalculatorPrograms().join(QStringLiteral(", "))),
+        prompter.Tell(labels.format(QStringLiteral("nocalculator"), {CalculatorPrograms().join(QStringLiteral(", "))}),
                       MsgIcon::Critical);
         return;
     }
     QProcess calculator;
     calculator.setProgram(program);
     if (!calculator.startDetached())
-        prompter.Tell(QStringLiteral("Unable to launch %1: %2").arg(QFileInfo(program).fileName(), calculator.errorString()),
+        prompter.Tell(labels.format(QStringLiteral("calculatorfailed"),
+                                    {QFileInfo(program).fileName(), calculator.errorString()}),
                       MsgIcon::Critical);
 }
 

@@ -3,6 +3,7 @@
 #include "editing/ColourCalculator.h"
 
 class CommonDialog;
+class CUILabels;
 class EditCtrl;
 class Prompter;
 
@@ -28,6 +29,6 @@ bool InsertColour(EditCtrl& editor, CommonDialog& dialogs, bool hexadecimal);
 
 // Starts the desktop's calculator from `folders` (the search path); when
 // there is none, or it will not start, says so.
-void StartCalculator(Prompter& prompter, const QStringList& folders = SearchPath());
+void StartCalculator(const CUILabels& labels, Prompter& prompter, const QStringList& folders = SearchPath());
 
 }  // namespace editing

@@ -81,7 +81,7 @@ void EditingTools::InsertColour(bool hexadecimal)
 
 void EditingTools::StartCalculator()
 {
-    editing::StartCalculator(m_context.prompter);
+    editing::StartCalculator(m_context.labels, m_context.prompter);
 }
 
 void EditingTools::OnKeyDown(EditorKeyEvent* event)

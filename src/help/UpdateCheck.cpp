@@ -3,7 +3,9 @@
 #include "help/HelpArea.h"
 #include "help/HelpBrowser.h"
 #include "platform/Prompter.h"
+#include "startup/Labels.h"
 
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -17,8 +19,8 @@ constexpr qint64 kMaxAnswerBytes = 64 * 1024;
 
 }  // namespace
 
-UpdateCheck::UpdateCheck(HelpArea& help, Prompter& prompter, Setup setup, QObject* parent)
-    : QObject(parent), m_help(help), m_prompter(prompter), m_setup(std::move(setup)),
+UpdateCheck::UpdateCheck(HelpArea& help, const CUILabels& labels, Prompter& prompter, Setup setup, QObject* parent)
+    : QObject(parent), m_help(help), m_labels(labels), m_prompter(prompter), m_setup(std::move(setup)),
       m_network(new QNetworkAccessManager(this))
 {
     m_deadline.setSingleShot(true);
@@ -66,7 +68,8 @@ void UpdateCheck::CheckForUpdate()
                                 if (found)
                                     self->SendRequest();
                                 else
-                                    self->Fail(QStringLiteral("The update page has no element \"spVersion\"."));
+                                    self->Fail(self->m_labels.format(QStringLiteral("updatenoelement"),
+                                                                     {QStringLiteral("spVersion")}));
                             });
 }
 
@@ -74,9 +77,7 @@ void UpdateCheck::SendRequest()
 {
     const QUrl link(m_setup.updateLink.trimmed());
     if (link.scheme() != QLatin1String("https") && link.scheme() != QLatin1String("http")) {
-        Fail(QStringLiteral("The update address is not a web address: \"%1\".\n"
-                            "It is the setting AutoUpdateLink of the section [PATHS] in prefs.ini.")
-                 .arg(m_setup.updateLink));
+        Fail(m_labels.format(QStringLiteral("updatenotweb"), {m_setup.updateLink}));
         return;
     }
     QNetworkRequest request(link);
@@ -106,17 +107,18 @@ void UpdateCheck::OnReplyFinished(QNetworkReply* reply, quint64 check)
     m_deadline.stop();
 
     if (m_abort == Abort::TimedOut) {
-        Fail(QStringLiteral("The update server did not answer within %1 seconds.")
-                 .arg(double(m_timeout.count()) / 1000.0));
+        Fail(m_labels.format(QStringLiteral("updatetimeout"),
+                             {QString::number(double(m_timeout.count()) / 1000.0, 'g',
+                                              QLocale::FloatingPointShortest)}));
         return;
     }
     if (m_abort == Abort::TooLong) {
-        Fail(QStringLiteral("The update server's answer could not be read: it is far too long."));
+        Fail(m_labels.getValue(QStringLiteral("updatetoolong")));
         return;
     }
     const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!code.isValid()) {
-        Fail(QStringLiteral("The update server could not be reached:\n") + reply->errorString());
+        Fail(m_labels.format(QStringLiteral("updateunreachable"), {reply->errorString()}));
         return;
     }
     const QString status =
@@ -135,7 +137,8 @@ void UpdateCheck::OnReplyFinished(QNetworkReply* reply, quint64 check)
                                          if (found)
                                              Q_EMIT self->Finished();
                                          else
-                                             self->Fail(QStringLiteral("The update page has no element \"spMsg\"."));
+                                             self->Fail(self->m_labels.format(QStringLiteral("updatenoelement"),
+                                                                              {QStringLiteral("spMsg")}));
                                      });
 }
 

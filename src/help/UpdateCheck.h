@@ -8,6 +8,7 @@
 
 #include <chrono>
 
+class CUILabels;
 class HelpArea;
 class Prompter;
 class QNetworkAccessManager;
@@ -31,7 +32,7 @@ public:
         QString updateLink;  // AutoUpdateLink: where the latest version is published
         update::Version installed;
     };
-    UpdateCheck(HelpArea& help, Prompter& prompter, Setup setup, QObject* parent = nullptr);
+    UpdateCheck(HelpArea& help, const CUILabels& labels, Prompter& prompter, Setup setup, QObject* parent = nullptr);
     ~UpdateCheck() override;
 
     // Brings the browser up on the local page; its completion runs the check.
@@ -56,6 +57,7 @@ private:
     void Cancel();
 
     HelpArea& m_help;
+    const CUILabels& m_labels;
     Prompter& m_prompter;
     const Setup m_setup;
     std::chrono::milliseconds m_timeout{8000};

@@ -2,6 +2,7 @@
 
 #include "analysis/ReferencesPane.h"
 #include "build/BuildOutputPane.h"
+#include "startup/Labels.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -24,10 +25,13 @@ constexpr int kFirstOpenLines = 10;
 
 }  // namespace
 
-BottomPanel::BottomPanel(BuildOutputPane& output, const QString& outputCaption, ReferencesPane& references,
-                         const QString& referencesCaption, QWidget* parent)
-    : QWidget(parent)
+BottomPanel::BottomPanel(BuildOutputPane& output, ReferencesPane& references, const CUILabels& labels,
+                         QWidget* parent)
+    : QWidget(parent),
+      m_toggleTips{labels.getValue(QStringLiteral("hidepanel")), labels.getValue(QStringLiteral("showpanel"))}
 {
+    const QString outputCaption = labels.getValue(QStringLiteral("buildoutput"));
+    const QString referencesCaption = labels.getValue(QStringLiteral("references"));
     setObjectName(QStringLiteral("BottomPanel"));
 
     m_strip = new QWidget(this);
@@ -254,7 +258,7 @@ void BottomPanel::SetOpenHeight(int height)
 void BottomPanel::FollowCollapsed()
 {
     m_toggle->setArrowType(m_collapsed ? Qt::UpArrow : Qt::DownArrow);
-    m_toggle->setToolTip(m_collapsed ? QStringLiteral("Show the panel") : QStringLiteral("Hide the panel"));
+    m_toggle->setToolTip(m_toggleTips[m_collapsed ? 1 : 0]);
 }
 
 void BottomPanel::showEvent(QShowEvent* event)

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class BuildOutputPane;
+class CUILabels;
 class QLabel;
 class QStackedWidget;
 class QTabBar;
@@ -21,8 +22,8 @@ class BottomPanel : public QWidget {
 public:
     enum Tab { BuildOutputTab = 0, ReferencesTab = 1, SearchTab = 2, ProblemsTab = 3 };
 
-    BottomPanel(BuildOutputPane& output, const QString& outputCaption, ReferencesPane& references,
-                const QString& referencesCaption, QWidget* parent = nullptr);
+    BottomPanel(BuildOutputPane& output, ReferencesPane& references, const CUILabels& labels,
+                QWidget* parent = nullptr);
 
     bool Collapsed() const { return m_collapsed; }
     // Collapsed, only the strip shows; opening asks the splitter the panel
@@ -77,5 +78,6 @@ private:
     bool m_openedByReferences = false;
     int m_openHeight = 0;
     QStringList m_captions;
+    QStringList m_toggleTips;  // while open, while collapsed
     bool m_shown = false;
 };

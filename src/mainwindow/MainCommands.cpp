@@ -111,7 +111,9 @@ void MainWindow::RegisterCommands()
                                     .replace(QStringLiteral("#docname#"), doc->FileTitle),
                                 MsgIcon::Exclamation);
         else if (!m_programs->ChooseMainFile(doc->FilePath, &error))
-            m_app.prompter.Tell(QStringLiteral("Unable to save the settings to prefs.ini:\n") + error, MsgIcon::Critical);
+            m_app.prompter.Tell(
+                m_app.labels.format(QStringLiteral("unabletosaveprefs"), {QStringLiteral("prefs.ini")}) + u'\n' + error,
+                MsgIcon::Critical);
     });
     d.SetAction(QStringLiteral("mnuDebugEnabled"), [this] {
         QAction* item = m_menus.item(QStringLiteral("mnuDebugEnabled"));
@@ -145,7 +147,7 @@ void MainWindow::RegisterToolbarCommands()
 {
     CommandDispatcher& d = m_dispatcher;
     auto projects = [this] {
-        m_app.prompter.Tell(QStringLiteral("Project management still to do..."), MsgIcon::Information);
+        m_app.prompter.Tell(m_app.labels.getValue(QStringLiteral("projectstodo")), MsgIcon::Information);
     };
     for (const char* key : {"btNewProject", "btOpenProject", "btSaveProject"})
         d.SetButtonAction(QStringLiteral("cProjectbar"), QString::fromLatin1(key), projects);

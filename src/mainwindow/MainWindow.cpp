@@ -142,8 +142,7 @@ void MainWindow::BuildLayout()
                                   m_app.layout.stateDir, this);
     m_outputPane = new BuildOutputPane(*m_build);
     // The build's output and the references share one panel under the editor.
-    m_bottomPanel = new BottomPanel(*m_outputPane, m_app.labels.getValue(QStringLiteral("buildoutput")),
-                                    *m_references, m_app.labels.getValue(QStringLiteral("references")));
+    m_bottomPanel = new BottomPanel(*m_outputPane, *m_references, m_app.labels);
     m_layout->AddBottomPane(m_bottomPanel);
     m_programTools = new ProgramTools({*this, *m_editor, *m_docs, *m_events, *m_programs, *m_navigator, m_app.labels,
                                        m_app.prompter, [this](const QString& text) { SetInfoPanel(text); }},
@@ -163,7 +162,7 @@ void MainWindow::BuildLayout()
         else
             m_editor->setFocus();
     });
-    m_updateCheck = new UpdateCheck(*m_help, m_app.prompter,
+    m_updateCheck = new UpdateCheck(*m_help, m_app.labels, m_app.prompter,
                                     {QDir(m_app.programDir).filePath(QStringLiteral("AutoUpdate.html")),
                                      m_app.settings.AutoUpdateLink,
                                      {version::kMajor, version::kMinor, version::kRevision}},
@@ -505,7 +504,9 @@ void MainWindow::closeEvent(QCloseEvent* e)
     QString error;
     if (!SaveIdeOptions(m_app.layout, m_menus.item(QStringLiteral("mnuAutoindent"))->isChecked(),
                         m_menus.item(QStringLiteral("mnuDebugEnabled"))->isChecked(), &error))
-        m_app.prompter.Tell(QStringLiteral("Unable to save the settings to prefs.ini:\n") + error, MsgIcon::Critical);
+        m_app.prompter.Tell(m_app.labels.format(QStringLiteral("unabletosaveprefs"), {QStringLiteral("prefs.ini")})
+                                + u'\n' + error,
+                            MsgIcon::Critical);
     m_app.log.CloseLog();
     e->accept();
 }
@@ -513,5 +514,6 @@ void MainWindow::closeEvent(QCloseEvent* e)
 void MainWindow::ShowAbout()
 {
     AboutWindow about(this);
+    about.setWindowTitle(m_app.labels.getValue(QStringLiteral("abouttitle")));
     about.exec();
 }

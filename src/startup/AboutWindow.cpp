@@ -81,7 +81,6 @@ QPixmap Logo(int size, qreal dpr)
 AboutWindow::AboutWindow(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About"));
     setModal(true);
 
     m_image = new QLabel(this);

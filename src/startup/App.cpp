@@ -120,9 +120,7 @@ void App::EndOnSignal()
 bool App::AskForBlitzDir()
 {
     while (settings.B3DDir.isEmpty()) {
-        prompter.Tell(QStringLiteral("Blitz3D directory is not set correctly. Please select where Blitz3D.exe is "
-                                     "located before continue"),
-                      MsgIcon::Exclamation);
+        prompter.Tell(labels.getValue(QStringLiteral("blitzdirnotset")), MsgIcon::Exclamation);
         RunStartupSettings(&SettingsDialog::FocusBlitzDir);
         if (!settings.B3DDir.isEmpty())
             break;
@@ -141,8 +139,7 @@ bool App::AskForBlitzDir()
 
 void App::AskForFont()
 {
-    prompter.Tell(QStringLiteral("Editor Font is not set. Please select font to use in Settings Dialog"),
-                  MsgIcon::Exclamation);
+    prompter.Tell(labels.getValue(QStringLiteral("fontnotset")), MsgIcon::Exclamation);
     RunStartupSettings(&SettingsDialog::FocusFontChooser);
 }
 

@@ -115,19 +115,19 @@ QString SchemeNameProblem(const QString& name)
 {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
-        return QStringLiteral("Type a name for the colour scheme first.");
+        return QStringLiteral("schemenoname");
     if (trimmed.contains(u'[') || trimmed.contains(u']'))
-        return QStringLiteral("A colour scheme's name cannot hold \"[\" or \"]\".");
+        return QStringLiteral("schemebrackets");
     // A line end would cut the section header in two, and a byte-order mark
     // at the start is read as none: the scheme would not come back. Two
     // names that look alike are no better.
     if (std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) {
             return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
         }))
-        return QStringLiteral("A colour scheme's name cannot hold line ends or invisible characters.");
+        return QStringLiteral("schemeinvisible");
     const auto& builtIn = BuiltInSchemes();
     if (std::any_of(builtIn.begin(), builtIn.end(),
                     [&](const ColorScheme& s) { return s.name.compare(trimmed, Qt::CaseInsensitive) == 0; }))
-        return QStringLiteral("%1 is a built-in colour scheme; save yours under another name.").arg(trimmed);
+        return QStringLiteral("schemebuiltin");
     return {};
 }

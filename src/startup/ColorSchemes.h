@@ -45,7 +45,8 @@ bool SaveUserSchemes(const QString& path, const std::vector<ColorScheme>& scheme
 std::vector<ColorScheme> UserSchemesOf(const IniFile& ini);
 IniFile UserSchemesIni(const std::vector<ColorScheme>& schemes);
 
-// Why `name` cannot name a user scheme, or "" when it can: it must not be
-// empty, be a built-in scheme's (in any letter case), or hold brackets,
+// The label key of why `name` cannot name a user scheme (its text takes the
+// trimmed name as %1), or "" when it can: it must not be empty, be a
+// built-in scheme's (in any letter case), or hold brackets,
 // control or invisible characters, which the file cannot give back.
 QString SchemeNameProblem(const QString& name);

@@ -24,6 +24,23 @@ QString CUILabels::getValue(const QString& key, const QString& english) const
     return m_values.value(key.toLower(), english);
 }
 
+QString CUILabels::format(const QString& key, const QStringList& args) const
+{
+    const QString label = getValue(key);
+    QString out;
+    out.reserve(label.size());
+    for (qsizetype i = 0; i < label.size(); ++i) {
+        const int n = i + 1 < label.size() ? label[i + 1].digitValue() : -1;
+        if (label[i] == u'%' && n >= 1 && n <= args.size()) {
+            out += args[n - 1];
+            ++i;
+        } else {
+            out += label[i];
+        }
+    }
+    return out;
+}
+
 bool CUILabels::contains(const QString& key) const
 {
     return m_values.contains(key.toLower());

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 // The table of user-interface texts read from locale.txt. Keys ignore case.
 class CUILabels {
@@ -13,6 +14,10 @@ public:
     QString getValue(const QString& key) const;
     // The same, with the English text for a locale.txt older than the label.
     QString getValue(const QString& key, const QString& english) const;
+    // The text with %1, %2, ... filled in from `args` in one pass, so that an
+    // argument holding "%1" stays as it is; a placeholder without an argument
+    // stays, and one a translation leaves out is no error.
+    QString format(const QString& key, const QStringList& args) const;
     bool contains(const QString& key) const;
     int count() const { return int(m_values.size()); }
 

@@ -1,6 +1,7 @@
 #include "startup/SchemeChooser.h"
 
 #include "platform/Prompter.h"
+#include "startup/Labels.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -11,9 +12,10 @@
 
 #include <algorithm>
 
-SchemeChooser::SchemeChooser(QString schemesPath, Prompter& prompter, QWidget* parent)
-    : QGroupBox(QStringLiteral("Color Schemas"), parent),
+SchemeChooser::SchemeChooser(QString schemesPath, const CUILabels& labels, Prompter& prompter, QWidget* parent)
+    : QGroupBox(labels.getValue(QStringLiteral("schemes")), parent),
       m_path(std::move(schemesPath)),
+      m_labels(labels),
       m_prompter(prompter),
       m_userSchemes(LoadUserSchemes(m_path))
 {
@@ -23,12 +25,12 @@ SchemeChooser::SchemeChooser(QString schemesPath, Prompter& prompter, QWidget* p
     m_list->setMaximumWidth(m_list->fontMetrics().averageCharWidth() * 24);
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("txtSchemaName"));
-    m_name->setPlaceholderText(QStringLiteral("Name of your scheme"));
+    m_name->setPlaceholderText(labels.getValue(QStringLiteral("schemename")));
     m_name->setAccessibleName(m_name->placeholderText());
     m_name->setMaximumWidth(m_list->maximumWidth());
-    m_save = new QPushButton(QStringLiteral("Save"), this);
+    m_save = new QPushButton(labels.getValue(QStringLiteral("schemesave")), this);
     m_save->setObjectName(QStringLiteral("cmdSchemaSave"));
-    m_delete = new QPushButton(QStringLiteral("Delete"), this);
+    m_delete = new QPushButton(labels.getValue(QStringLiteral("schemedelete")), this);
     m_delete->setObjectName(QStringLiteral("cmdSchemaDelete"));
     for (QPushButton* b : {m_save, m_delete})
         b->setAutoDefault(false);
@@ -69,7 +71,7 @@ void SchemeChooser::Follow(const ColorScheme& shown)
         if (std::none_of(listed.begin(), listed.end(),
                          [&](const ColorScheme& s) { return s.colours == shown.colours; }))
             // Not the user's to delete or to save over: only a way back.
-            m_current = ColorScheme{QStringLiteral("Current"), true, shown.colours};
+            m_current = ColorScheme{m_labels.getValue(QStringLiteral("schemecurrent")), true, shown.colours};
         Fill();
         return;
     }
@@ -122,14 +124,14 @@ void SchemeChooser::SaveScheme()
 {
     const QString name = m_name->text().trimmed();
     if (const QString problem = SchemeNameProblem(name); !problem.isEmpty()) {
-        m_prompter.Tell(problem, MsgIcon::Exclamation);
+        m_prompter.Tell(m_labels.format(problem, {name}), MsgIcon::Exclamation);
         return;
     }
     std::vector<ColorScheme> schemes = m_userSchemes;
     auto same = std::find_if(schemes.begin(), schemes.end(),
                              [&](const ColorScheme& s) { return s.name.compare(name, Qt::CaseInsensitive) == 0; });
     if (same != schemes.end()
-        && m_prompter.Ask(QStringLiteral("You have a colour scheme named %1 already. Replace it?").arg(same->name),
+        && m_prompter.Ask(m_labels.format(QStringLiteral("schemereplace"), {same->name}),
                           MsgIcon::Question, MsgButtons::OkCancel)
                != MsgAnswer::Ok)
         return;
@@ -149,7 +151,7 @@ void SchemeChooser::DeleteScheme()
     if (row < 0 || row >= int(listed.size()) || listed[std::size_t(row)].builtIn)
         return;
     const QString name = listed[std::size_t(row)].name;
-    if (m_prompter.Ask(QStringLiteral("Delete your colour scheme %1?").arg(name), MsgIcon::Question,
+    if (m_prompter.Ask(m_labels.format(QStringLiteral("schemedeleteask"), {name}), MsgIcon::Question,
                        MsgButtons::OkCancel)
         != MsgAnswer::Ok)
         return;
@@ -166,7 +168,7 @@ bool SchemeChooser::Store(std::vector<ColorScheme> schemes)
 {
     QString error;
     if (!SaveUserSchemes(m_path, schemes, &error)) {
-        m_prompter.Tell(QStringLiteral("Unable to save the colour schemes to %1:\n%2").arg(m_path, error),
+        m_prompter.Tell(m_labels.format(QStringLiteral("unabletosaveschemes"), {m_path, error}),
                         MsgIcon::Critical);
         return false;
     }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+class CUILabels;
 class Prompter;
 class QLineEdit;
 class QListWidget;
@@ -21,7 +22,7 @@ class QPushButton;
 class SchemeChooser : public QGroupBox {
     Q_OBJECT
 public:
-    SchemeChooser(QString schemesPath, Prompter& prompter, QWidget* parent = nullptr);
+    SchemeChooser(QString schemesPath, const CUILabels& labels, Prompter& prompter, QWidget* parent = nullptr);
 
     // The colours the dialog shows now. The first call is the colours in
     // use: when no scheme holds them, the list offers them as "Current".
@@ -46,6 +47,7 @@ private:
     bool Store(std::vector<ColorScheme> schemes);
 
     QString m_path;
+    const CUILabels& m_labels;
     Prompter& m_prompter;
     std::vector<ColorScheme> m_userSchemes;
     std::optional<ColorScheme> m_current;  // the colours in use, when no scheme holds them

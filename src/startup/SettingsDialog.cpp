@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -31,19 +32,15 @@
 
 namespace {
 
-const char kNotAnInteger[] = "This property must be an Integer value >0";
-
 bool UsableFontSize(double size)
 {
     return size >= kMinFontSize && size <= kMaxFontSize;
 }
 
-QString FontSizeRefusal(double size)
+QString FontSizeRefusal(const CUILabels& labels, double size)
 {
-    return QStringLiteral("The editor cannot use a font of size %1: choose a size from %2 to %3.")
-        .arg(size)
-        .arg(kMinFontSize)
-        .arg(kMaxFontSize);
+    const auto number = [](double n) { return QString::number(n, 'g', QLocale::FloatingPointShortest); };
+    return labels.format(QStringLiteral("fontsizerefused"), {number(size), number(kMinFontSize), number(kMaxFontSize)});
 }
 
 // The settings behind the colour boxes, in the order of their boxes and
@@ -117,7 +114,7 @@ SettingsDialog::SettingsDialog(App& app, ApplyHook apply, QWidget* owner)
     : QDialog(owner), m_app(app), m_apply(std::move(apply))
 {
     setObjectName(QStringLiteral("SettingsDialog"));
-    setWindowTitle(QStringLiteral("Ovrel Settings"));
+    setWindowTitle(m_app.labels.getValue(QStringLiteral("settingstitle")));
     setModal(true);
     const CUILabels& labels = m_app.labels;
 
@@ -321,7 +318,7 @@ void SettingsDialog::BuildColorsPage(QWidget* page)
     swatches->setColumnStretch(1, 1);
     swatches->setColumnStretch(4, 1);
 
-    m_schemes = new SchemeChooser(SchemesPath(m_app.layout.configDir), m_app.prompter, page);
+    m_schemes = new SchemeChooser(SchemesPath(m_app.layout.configDir), m_app.labels, m_app.prompter, page);
     connect(m_schemes, &SchemeChooser::Chosen, this, [this](const ColorScheme& scheme) {
         Settings colours;
         scheme.ApplyTo(colours);
@@ -427,7 +424,7 @@ void SettingsDialog::ChooseEditorFont()
     if (!chosen)
         return;
     if (!UsableFontSize(chosen->size)) {
-        Refuse(FontSizeRefusal(chosen->size));
+        Refuse(FontSizeRefusal(m_app.labels, chosen->size));
         return;
     }
     // Any font is taken; the warning beside the sample asks for a fixed one.
@@ -460,15 +457,14 @@ void SettingsDialog::CheckNumberBox(QLineEdit* box, int stored, int bits, bool m
 {
     const std::string text = box->text().toStdString();
     if (!ParseSettingInteger(text, 64)) {
-        Refuse(QString::fromLatin1(kNotAnInteger));
+        Refuse(m_app.labels.getValue(QStringLiteral("notaninteger")));
         box->setText(QString::number(stored));
     } else if (!ParseSettingInteger(text, bits)) {
-        Refuse(QStringLiteral("This number does not fit this property: it takes Integer values from %1 to %2")
-                   .arg(LowestOf(bits), HighestOf(bits)));
+        Refuse(m_app.labels.format(QStringLiteral("numbertoobig"), {LowestOf(bits), HighestOf(bits)}));
         box->setText(QString::number(stored));
     } else if (mustBePositive && std::floor(box->text().trimmed().toDouble()) < 1) {
         // Said, but left for the user to correct.
-        Refuse(QString::fromLatin1(kNotAnInteger));
+        Refuse(m_app.labels.getValue(QStringLiteral("notaninteger")));
     }
 }
 
@@ -500,7 +496,7 @@ bool SettingsDialog::SaveSettings()
         return refusePath("commandsnotfound", m_txtCommandPath);
 
     if (!UsableFontSize(m_sampleFont.size)) {
-        Refuse(FontSizeRefusal(m_sampleFont.size));
+        Refuse(FontSizeRefusal(m_app.labels, m_sampleFont.size));
         FocusFontChooser();
         return false;
     }
@@ -523,8 +519,7 @@ bool SettingsDialog::SaveSettings()
 
     QString error;
     if (!WriteSettings(m_app.layout, updated, &error)) {
-        Refuse(QStringLiteral("Unable to save the settings to ") + m_app.layout.PrefsPath() + QStringLiteral(":\n")
-               + error);
+        Refuse(m_app.labels.format(QStringLiteral("unabletosaveprefs"), {m_app.layout.PrefsPath()}) + u'\n' + error);
         return false;
     }
     live = updated;

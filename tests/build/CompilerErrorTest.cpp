@@ -1,10 +1,14 @@
 #include "build/CompilerError.h"
 
+#include "startup/LabelsFile.h"
+#include "support/ProgramDir.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+const CUILabels kLabels = ParseLabels(ShippedResource("locale.txt")).labels;
 
 // "file|line|column|message", and "|unplaced" for an error without a position.
 std::string Describe(const std::optional<CompilerError>& e)
@@ -42,14 +46,15 @@ TEST(CompilerError, ANonZeroExitWithoutAReportIsAFailureThatSaysHowTheCompilerEn
     for (const auto& row : rows) {
         EXPECT_EQ(JudgeBuild(row.last, row.exit, row.crashed), row.result) << row.last;
         if (row.result == BuildResult::Failure) {
-            const FailureReport failure = DescribeFailure(row.last, row.exit, row.crashed);
+            const FailureReport failure = DescribeFailure(kLabels, row.last, row.exit, row.crashed);
             EXPECT_EQ(failure.message + '|' + failure.status, row.message);
         }
     }
     // Wine's 32-bit loader on a machine that cannot run 32-bit programs: the
     // user learns what to install.
     const FailureReport no32 =
-        DescribeFailure("/usr/bin/wine: line 55: /usr/lib/wine/wine: cannot execute binary file: Exec format error",
+        DescribeFailure(kLabels,
+                        "/usr/bin/wine: line 55: /usr/lib/wine/wine: cannot execute binary file: Exec format error",
                         126, false);
     for (const char* words : {"cannot run 32-bit Windows programs", "i386", "wine32"})
         EXPECT_TRUE(no32.message.contains(words)) << words;
@@ -107,7 +112,7 @@ TEST(CompilerError, MessageFillsTheLabelAndStatusStaysOnOneLine)
     };
     for (const auto& row : rows)
         EXPECT_EQ(StatusWithMessage(row.current, row.message), row.status) << row.status;
-    EXPECT_TRUE(UnreadableReportText("\"broken\r").endsWith("\"broken"));
+    EXPECT_TRUE(UnreadableReportText(kLabels, "\"broken\r").endsWith("\"broken"));
 }
 
 TEST(CompilerError, LastLineOfTheOutputIgnoresItsLineEnd)

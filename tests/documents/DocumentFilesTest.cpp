@@ -1,4 +1,6 @@
 #include "documents/DocumentFiles.h"
+#include "startup/LabelsFile.h"
+#include "support/ProgramDir.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/TrapPipe.h"
@@ -22,6 +24,8 @@
 
 namespace {
 
+const CUILabels kLabels = ParseLabels(ShippedResource("locale.txt")).labels;
+
 // Each way a save can fail leaves the file on disk exactly as it was.
 TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
 {
@@ -41,7 +45,7 @@ TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
         {readOnly, "read-only"}, {dir.file("folder.bb"), ""}, {gone, ""}, {dir.file("pipe.bb"), "a pipe"}};
     for (const auto& [path, reason] : refused) {
         error.clear();
-        EXPECT_FALSE(SaveDocumentFile(path, "new", &error)) << path.toStdString();
+        EXPECT_FALSE(SaveDocumentFile(kLabels, path, "new", &error)) << path.toStdString();
         EXPECT_TRUE(!error.isEmpty() && error.contains(reason)) << error.toStdString();
     }
     EXPECT_EQ(ReadFileBytes(readOnly), original);
@@ -64,8 +68,8 @@ TEST(DocumentFiles, AFailedSaveLeavesTheFileAsItWas)
         SCOPED_TRACE(path.toStdString());
         setrlimit(RLIMIT_FSIZE, &small);
         error.clear();
-        bool saved = SaveDocumentFile(path, std::string(100, 'x'), &error);
-        saved = SaveDocumentFile(path, std::string(100000, 'x'), &error) || saved;
+        bool saved = SaveDocumentFile(kLabels, path, std::string(100, 'x'), &error);
+        saved = SaveDocumentFile(kLabels, path, std::string(100000, 'x'), &error) || saved;
         setrlimit(RLIMIT_FSIZE, &old);
         EXPECT_FALSE(saved);
         EXPECT_EQ(error.toStdString(), std::strerror(EFBIG));
@@ -82,11 +86,11 @@ bool SaveAs(uid_t id, const QString& path, std::string_view bytes)
 {
     QString error;
     if (id == 0)
-        return SaveDocumentFile(path, bytes, &error);
+        return SaveDocumentFile(kLabels, path, bytes, &error);
     const pid_t child = ::fork();
     if (child == 0) {
         const bool dropped = ::setgroups(0, nullptr) == 0 && ::setresgid(id, id, id) == 0 && ::setresuid(id, id, id) == 0;
-        ::_exit(dropped && SaveDocumentFile(path, bytes, &error) ? 0 : 1);
+        ::_exit(dropped && SaveDocumentFile(kLabels, path, bytes, &error) ? 0 : 1);
     }
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;

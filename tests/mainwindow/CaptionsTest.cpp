@@ -1,10 +1,15 @@
 // A translated locale.txt relabels the whole window: menus, toolbar tooltips,
-// tabs, pane titles and the status bar.
+// tabs, pane titles, the status bar and the messages.
+#include "build/BuildOutputPane.h"
 #include "documents/DocumentTabs.h"
+#include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
+#include "support/ScopedEnv.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QFile>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -16,12 +21,13 @@
 
 namespace {
 
-// The shipped file with every text replaced by "T" and its key; menu texts
-// keep a mnemonic, the caret position its placeholders.
+// The shipped file with every text replaced by "T" and its key, followed by
+// its placeholders; menu texts keep a mnemonic.
 std::string TranslatedLocale()
 {
     std::string out;
-    const QRegularExpression entry(QStringLiteral(R"(^\s*([^#\[\s][^=]*?)\s*=)"));
+    const QRegularExpression entry(QStringLiteral(R"(^\s*([^#\[\s][^=]*?)\s*=(.*))"));
+    const QRegularExpression placeholder(QStringLiteral(R"(%\d|#\w+#)"));
     for (const QString& line : QString::fromStdString(ShippedResource("locale.txt")).split(QStringLiteral("\r\n"))) {
         const QRegularExpressionMatch m = entry.match(line);
         if (!m.hasMatch())
@@ -32,6 +38,9 @@ std::string TranslatedLocale()
             value.prepend(u'&');
         if (key == u"l3")
             value += QStringLiteral(" #row#:#col#");
+        else
+            for (auto it = placeholder.globalMatch(m.captured(2)); it.hasNext();)
+                value += u' ' + it.next().captured();
         out += (key + QStringLiteral(" = ") + value + QStringLiteral("\r\n")).toStdString();
     }
     return out;
@@ -159,9 +168,66 @@ TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
     Type(QStringLiteral("\u00e9\t\U0001F600x"));
     EXPECT_EQ(window->findChild<QLabel*>("RowColPanel")->text(), "Tl3 1:4");
 
-    // So do the messages.
-    docs().OpenDoc(dir.file("missing.bb"));
-    EXPECT_EQ(prompter.texts(), QStringList{"Tunabletoopen"});
+    // So do the messages and the window's other texts, arguments filled in.
+    EXPECT_EQ(window->findChild<QWidget*>("btBottomPanelToggle")->toolTip(), "Tshowpanel");
+    EXPECT_EQ(window->outputPane().Summary(), "Tnobuildyet");
+    const QString gone = dir.write("gone.bb", ""), locked = dir.write("locked.bb", "");
+    QFile::setPermissions(locked, QFile::ReadOwner);
+    FakeCompiler("exit 255\n");
+    const struct {
+        std::function<void()> act;
+        const char* told;  // a pattern
+    } messages[] = {
+        {[&] { docs().OpenDoc(dir.file("missing.bb")); }, R"(^Tunabletoopen \S+missing\.bb \S)"},
+        {[&] {
+             docs().OpenDoc(locked);
+             Type("x");
+             Command("mnuSaveBBFile");
+         },
+         R"(^Tunabletosave \S+locked\.bb Tfilereadonly$)"},
+        {[&] {
+             docs().OpenDoc(dir.write("main.bb", "Print 1\r\n"));
+             Command("mnuCheck");
+             BuildFinished();
+         },
+         R"(^Tcompilersilent Tcompilerfailed 255$)"},
+        {[&] {
+             // A Windows compiler, and no wine to run it.
+             const ScopedEnv path("PATH", QByteArray("/no-such-folder"));
+             dir.write("Blitz3D/bin/blitzcc.exe", std::string("MZ\x90\0", 4));
+             Command("mnuCheck");
+         },
+         R"(^Tunabletolaunch .+ Tnowine$)"},
+        {[&] {
+             const ScopedEnv path("PATH", QByteArray("/no-such-folder"));
+             window->dispatcher().ButtonClick("cOptionsBar", "btCalc");
+         },
+         R"(^Tnocalculator gnome-calculator, )"},
+        {[&] {
+             docs().OpenDoc(gone);
+             QFile::remove(gone);
+             window->menus().menus.value("mnuRecentFiles")->actions().front()->trigger();
+         },
+         R"(^Trecentgone \S+gone\.bb$)"},
+    };
+    for (const auto& row : messages) {
+        prompter.shown.clear();
+        row.act();
+        const QString told = prompter.texts().join(u'|');
+        EXPECT_TRUE(QRegularExpression(QLatin1String(row.told)).match(told).hasMatch()) << row.told << " " << told.toStdString();
+    }
+    const QString summary = window->outputPane().Summary();
+    EXPECT_TRUE(summary.contains(QRegularExpression(R"(^Tcheckfile main\.bb Tbuildnotstarted Tnowine$)"))) << summary.toStdString();
+    QString aboutTitle;
+    QTimer::singleShot(0, [&] {
+        aboutTitle = QApplication::activeModalWidget()->windowTitle();
+        QApplication::activeModalWidget()->close();
+    });
+    Command("mnuAbout");
+    EXPECT_EQ(aboutTitle, "Tabouttitle");
+    const SettingsDialog settings(*app);
+    EXPECT_EQ(settings.windowTitle(), "Tsettingstitle");
+    EXPECT_EQ(settings.findChild<QGroupBox*>("fraColorSchemas")->title(), "Tschemes");
 }
 
 // Each key of the table pressed where the user types: the editor's own keys

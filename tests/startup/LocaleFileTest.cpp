@@ -11,12 +11,12 @@
 
 namespace {
 
-// Label keys named in the sources (getValue calls on a literal key), and
-// those of the menu and toolbar tables.
+// Label keys named in the sources (getValue and format calls on a literal
+// key), and those of the menu and toolbar tables.
 QStringList KeysAskedForBySources()
 {
     QStringList keys;
-    const QRegularExpression call(QStringLiteral(R"re(getValue\(\s*QStringLiteral\("([A-Za-z0-9_]+)"\))re"));
+    const QRegularExpression call(QStringLiteral(R"re((?:getValue|format)\(\s*QStringLiteral\("([A-Za-z0-9_]+)"\))re"));
     const QRegularExpression labelArg(QStringLiteral(R"re(Label\(\s*"([A-Za-z0-9_]+)"\))re"));
     QDirIterator it(QStringLiteral(OVREL_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
                     QDirIterator::Subdirectories);
@@ -36,7 +36,9 @@ QStringList KeysAskedForBySources()
         "setting_lbcommandsdir", "setting_lbfixedsize", "setting_lbidefont", "setting_lblinegutter", "setting_lblines",
         "setting_lbtabsize", "setting_lbwarningfont", "setting_lgmode0", "setting_lgmode1", "setting_lgmode2",
         "setting_mousescroll", "setting_path", "buildfile", "checkfile", "createexe", "casesensitive", "find",
-        "findnext", "replace", "replaceall", "replacewith", "searchfor", "searchin", "selection", "wholetext"};
+        "findnext", "replace", "replaceall", "replacewith", "searchfor", "searchin", "selection", "wholetext",
+        "outputunread", "outputunwritten", "schemenoname", "schemebrackets", "schemeinvisible", "schemebuiltin",
+        "compilerbusy", "nooutputpipe", "nocompiler", "nowine"};
     for (int i = 0; i <= 17; ++i)
         keys << QStringLiteral("colorlabel%1").arg(i);
     keys.removeDuplicates();
