@@ -98,15 +98,18 @@ void RecoveryKeeper::OfferLeftCopies(const CUILabels& labels, Prompter& prompter
         QString text = labels.getValue(
             QStringLiteral("recoveryoffer"),
             QStringLiteral("#docname# was not saved when Ovrel last ended, but a recovery copy of it was kept.\r\n\r\n"
-                           "#path#\r\nCopied at #time#, #size#, #lines# line(s).\r\n\r\n"
-                           "Yes: restore it into a tab, as a modified document.\r\nNo: discard the copy.\r\n"
-                           "Cancel: keep the copy and ask again at the next start."));
+                           "#path#\r\nCopied at #time#, #size#, #lines# line(s)."));
         text.replace(QStringLiteral("#docname#"), copy.title)
             .replace(QStringLiteral("#path#"), where)
             .replace(QStringLiteral("#time#"), copy.taken.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
             .replace(QStringLiteral("#size#"), size)
             .replace(QStringLiteral("#lines#"), locale.toString(copy.text.count('\n') + 1));
-        switch (prompter.Ask(text, MsgIcon::Question, MsgButtons::YesNoCancel)) {
+        // The buttons say what they do: a bare Yes or No to "was not saved"
+        // reads either way, and one of the two throws the text away.
+        const QStringList buttons = {labels.getValue(QStringLiteral("recoveryrestore")),
+                                     labels.getValue(QStringLiteral("recoverydiscard")),
+                                     labels.getValue(QStringLiteral("recoverylater"))};
+        switch (prompter.AskNamed(text, MsgIcon::Question, MsgButtons::YesNoCancel, buttons)) {
         case MsgAnswer::Yes: {
             // The copy the restored document gets is on disk before the one
             // it came from goes.

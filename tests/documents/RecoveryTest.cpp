@@ -86,9 +86,11 @@ TEST_F(Recovery, WhatAProgramThatEndedKeptIsOfferedAndRestoredExactly)
     Launch();
     ASSERT_EQ(prompter.shown.size(), 3u) << prompter.texts().join("|").toStdString();
     const QString first = prompter.shown[0].text;
-    for (const char* part : {"latin.bb", "bytes", "3 line(s)", "Yes: restore"})
+    for (const char* part : {"latin.bb", "bytes", "3 line(s)"})
         EXPECT_TRUE(first.contains(part)) << part << " in " << first.toStdString();
     EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(prompter.shown[0].captions,
+              QStringList({"Restore into a tab", "Discard the copy", "Ask at the next start"}));
     EXPECT_TRUE(prompter.shown[1].text.contains(unsavedTitle)) << prompter.shown[1].text.toStdString();
     EXPECT_TRUE(prompter.shown[1].text.contains("never saved")) << prompter.shown[1].text.toStdString();
 
