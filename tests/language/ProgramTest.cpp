@@ -240,6 +240,16 @@ TEST(ProgramTest, RenameChangesOneSymbolOrSaysWhyNot)
          "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
          "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto done\n.done\n",
          "Type Thing\nField score\nEnd Type\n"},
+        {"score = score%", 0, "pts",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Thing = New Thing : p\\pts = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Thing\nField pts\nEnd Type\n"},
+        {"Add", 0, "Plus",
+         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
+         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
+         "Function Plus(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
+         "Type Thing\nField score\nEnd Type\n"},
         {"score%", 0, "2x", "\"2x\" is not a valid name: a letter, then letters, digits or '_', and no keyword.", ""},
         {"score%", 0, "Wend", "\"Wend\" is not a valid name: a letter, then letters, digits or '_', and no keyword.",
          ""},
