@@ -102,6 +102,59 @@ void DeclareFunction(Model& m, std::uint32_t unit)
     c.DeclareParams(true);
 }
 
+void DeclareType(Model& m, Checker& c, std::uint32_t file, StmtPos p)
+{
+    c.At(file, p);
+    Stmt& s = m.files[file].syntax.At(p);
+    if (auto t = m.types.find(s.name); t != m.types.end()) {
+        c.Error(Msg::DuplicateIdentifier);
+        s.sym = SymRef{SymRef::kGlobal, t->second};
+    } else {
+        Symbol sym;
+        sym.kind = SymKind::Type;
+        sym.name = s.name;
+        sym.file = file;
+        sym.row = s.row;
+        sym.col = s.nameCol;
+        sym.endCol = s.nameEnd;
+        sym.pos = p;
+        m.globals.push_back(sym);
+        s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+        m.types[s.name] = s.sym.index;
+    }
+}
+
+void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint32_t owner)
+{
+    c.At(file, p);
+    Stmt& s = m.files[file].syntax.At(p);
+    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    const std::uint64_t key = (std::uint64_t(owner) << 32) | s.name;
+    if (auto f = m.fields.find(key); f != m.fields.end()) {
+        c.Error(Msg::DuplicateVariableName);
+        s.sym = SymRef{SymRef::kGlobal, f->second};
+        return;
+    }
+    Symbol sym;
+    sym.kind = SymKind::Field;
+    sym.name = s.name;
+    sym.tag = s.tag;
+    sym.typeName = s.typeName;
+    sym.type = t ? *t : ValueType{ValueType::Int};
+    sym.vector = s.c != 0;
+    sym.file = file;
+    sym.row = s.row;
+    sym.col = s.nameCol;
+    sym.endCol = s.nameEnd;
+    sym.pos = p;
+    sym.owner = owner;
+    m.globals.push_back(sym);
+    s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+    m.fields[key] = s.sym.index;
+    if (s.c)
+        c.Value(s.c);
+}
+
 }  // namespace
 
 // The check of the whole program in the compiler's order, in steps that
@@ -111,16 +164,17 @@ struct CheckRun {
     enum class Stage { Collect, Declarations, Heads, Main, Functions, Done } stage = Stage::Collect;
     std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields;
     std::vector<int> fieldOwner;
+    std::vector<std::uint32_t> typeSyms;  // the symbol of each type declared
     std::vector<std::uint32_t> functions;
-    std::size_t next = 0;  // the next function head or body
-    std::optional<Checker> main;
+    std::size_t next = 0;  // the next declaration, function head or body
+    std::optional<Checker> decl, main;
     WalkCursor cursor;
 
     bool Step(Model& m, Model::Deadline deadline);
 
 private:
     void Collect(Model& m);
-    void Declare(Model& m);
+    bool Declare(Model& m, const std::function<bool()>& late);
 };
 
 void CheckRunEnd::operator()(CheckRun* run) const
@@ -163,68 +217,34 @@ void CheckRun::Collect(Model& m)
     });
 }
 
-void CheckRun::Declare(Model& m)
+bool CheckRun::Declare(Model& m, const std::function<bool()>& late)
 {
-    Checker decl(m, 0);
-    decl.toDecls = true;
-    for (const auto& [file, p] : consts) {
-        decl.At(file, p);
-        DeclareConstant(m, decl, file, p, m.files[file].syntax.At(p));
+    if (!decl) {
+        decl.emplace(m, 0);
+        decl->toDecls = true;
     }
-    std::vector<std::uint32_t> typeSyms;
-    for (const auto& [file, p] : types) {
-        decl.At(file, p);
-        Stmt& s = m.files[file].syntax.At(p);
-        if (auto t = m.types.find(s.name); t != m.types.end()) {
-            decl.Error(Msg::DuplicateIdentifier);
-            s.sym = SymRef{SymRef::kGlobal, t->second};
+    const std::size_t total = consts.size() + types.size() + fields.size();
+    while (next < total) {
+        const std::size_t i = next++;
+        if (i < consts.size()) {
+            const auto& [file, p] = consts[i];
+            decl->At(file, p);
+            DeclareConstant(m, *decl, file, p, m.files[file].syntax.At(p));
+        } else if (i < consts.size() + types.size()) {
+            const auto& [file, p] = types[i - consts.size()];
+            DeclareType(m, *decl, file, p);
+            typeSyms.push_back(m.files[file].syntax.At(p).sym.index);
         } else {
-            Symbol sym;
-            sym.kind = SymKind::Type;
-            sym.name = s.name;
-            sym.file = file;
-            sym.row = s.row;
-            sym.col = s.nameCol;
-            sym.endCol = s.nameEnd;
-            sym.pos = p;
-            m.globals.push_back(sym);
-            s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
-            m.types[s.name] = s.sym.index;
+            const std::size_t f = i - consts.size() - types.size();
+            DeclareField(m, *decl, fields[f].first, fields[f].second, typeSyms[fieldOwner[f]]);
         }
-        typeSyms.push_back(s.sym.index);
+        if (next % 64 == 0 && late())
+            return false;
     }
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const auto& [file, p] = fields[i];
-        decl.At(file, p);
-        Stmt& s = m.files[file].syntax.At(p);
-        const std::uint32_t owner = typeSyms[fieldOwner[i]];
-        const std::optional<ValueType> t = decl.TagType(s.tag, s.typeName);
-        const std::uint64_t key = (std::uint64_t(owner) << 32) | s.name;
-        if (auto f = m.fields.find(key); f != m.fields.end()) {
-            decl.Error(Msg::DuplicateVariableName);
-            s.sym = SymRef{SymRef::kGlobal, f->second};
-            continue;
-        }
-        Symbol sym;
-        sym.kind = SymKind::Field;
-        sym.name = s.name;
-        sym.tag = s.tag;
-        sym.typeName = s.typeName;
-        sym.type = t ? *t : ValueType{ValueType::Int};
-        sym.vector = s.c != 0;
-        sym.file = file;
-        sym.row = s.row;
-        sym.col = s.nameCol;
-        sym.endCol = s.nameEnd;
-        sym.pos = p;
-        sym.owner = owner;
-        m.globals.push_back(sym);
-        s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
-        m.fields[key] = s.sym.index;
-        if (s.c)
-            decl.Value(s.c);
-    }
+    decl.reset();
+    next = 0;
     functions = FunctionOrder(m);
+    return true;
 }
 
 bool CheckRun::Step(Model& m, Model::Deadline deadline)
@@ -242,7 +262,8 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
             stage = Stage::Declarations;
             break;
         case Stage::Declarations:
-            Declare(m);
+            if (!Declare(m, late))
+                return false;
             stage = Stage::Heads;
             break;
         case Stage::Heads:
