@@ -192,23 +192,12 @@ void Checker::DeclareArray()
             Error(Msg::DuplicateIdentifier);
         s.sym = existing;
     } else {
-        Symbol sym;
-        sym.kind = SymKind::Array;
-        sym.name = s.name;
-        sym.tag = s.tag;
-        sym.typeName = s.typeName;
+        Symbol sym = DeclaredBy(SymKind::Array, s, m_file, m_pos);
         sym.type = t;
         sym.dims = s.count;
-        sym.file = m_file;
-        sym.row = s.row;
-        sym.col = s.nameCol;
-        sym.endCol = s.nameEnd;
-        sym.pos = m_pos;
         sym.order = static_cast<std::uint32_t>(m_order >> 10);
         sym.owner = m_unitIndex;
-        m.globals.push_back(sym);
-        s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
-        m.gvars[s.name] = s.sym.index;
+        m.gvars[s.name] = AddGlobal(m, sym, s).index;
     }
     for (std::uint32_t i = 0; i < s.count; ++i)
         Value(m_f->ListItem(s.list, i));

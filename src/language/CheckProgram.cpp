@@ -48,20 +48,9 @@ void DeclareConstant(Model& m, Checker& c, std::uint32_t file, StmtPos pos, Stmt
         s.sym = SymRef{SymRef::kGlobal, g->second};
         return;
     }
-    Symbol sym;
-    sym.kind = SymKind::Const;
-    sym.name = s.name;
-    sym.tag = s.tag;
-    sym.typeName = s.typeName;
+    Symbol sym = DeclaredBy(SymKind::Const, s, file, pos);
     sym.type = tagged ? *tagged : ValueType{ValueType::Int};
-    sym.file = file;
-    sym.row = s.row;
-    sym.col = s.nameCol;
-    sym.endCol = s.nameEnd;
-    sym.pos = pos;
-    m.globals.push_back(sym);
-    s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
-    m.gvars[s.name] = s.sym.index;
+    m.gvars[s.name] = AddGlobal(m, sym, s).index;
 }
 
 void DeclareFunction(Model& m, std::uint32_t unit)
@@ -73,18 +62,9 @@ void DeclareFunction(Model& m, std::uint32_t unit)
     c.toDecls = true;
     c.At(u.file, head);
     Stmt& s = f.At(head);
-    Symbol sym;
-    sym.kind = SymKind::Function;
-    sym.name = s.name;
-    sym.tag = s.tag;
-    sym.typeName = s.typeName;
+    Symbol sym = DeclaredBy(SymKind::Function, s, u.file, head);
     const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
     sym.type = t ? *t : ValueType{ValueType::Int};
-    sym.file = u.file;
-    sym.row = s.row;
-    sym.col = s.nameCol;
-    sym.endCol = s.nameEnd;
-    sym.pos = head;
     sym.owner = unit;
     sym.total = s.count;
     for (std::uint32_t i = 0; i < s.count; ++i)
@@ -110,17 +90,7 @@ void DeclareType(Model& m, Checker& c, std::uint32_t file, StmtPos p)
         c.Error(Msg::DuplicateIdentifier);
         s.sym = SymRef{SymRef::kGlobal, t->second};
     } else {
-        Symbol sym;
-        sym.kind = SymKind::Type;
-        sym.name = s.name;
-        sym.file = file;
-        sym.row = s.row;
-        sym.col = s.nameCol;
-        sym.endCol = s.nameEnd;
-        sym.pos = p;
-        m.globals.push_back(sym);
-        s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
-        m.types[s.name] = s.sym.index;
+        m.types[s.name] = AddGlobal(m, DeclaredBy(SymKind::Type, s, file, p), s).index;
     }
 }
 
@@ -135,22 +105,11 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
         s.sym = SymRef{SymRef::kGlobal, f->second};
         return;
     }
-    Symbol sym;
-    sym.kind = SymKind::Field;
-    sym.name = s.name;
-    sym.tag = s.tag;
-    sym.typeName = s.typeName;
+    Symbol sym = DeclaredBy(SymKind::Field, s, file, p);
     sym.type = t ? *t : ValueType{ValueType::Int};
     sym.vector = s.c != 0;
-    sym.file = file;
-    sym.row = s.row;
-    sym.col = s.nameCol;
-    sym.endCol = s.nameEnd;
-    sym.pos = p;
     sym.owner = owner;
-    m.globals.push_back(sym);
-    s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
-    m.fields[key] = s.sym.index;
+    m.fields[key] = AddGlobal(m, sym, s).index;
     if (s.c)
         c.Value(s.c);
 }
@@ -375,6 +334,28 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
         u.jumps[i] = keyed[i].second;
     c.CheckJumps();
     return true;
+}
+
+Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos)
+{
+    Symbol sym;
+    sym.kind = kind;
+    sym.name = s.name;
+    sym.tag = s.tag;
+    sym.typeName = s.typeName;
+    sym.file = file;
+    sym.row = s.row;
+    sym.col = s.nameCol;
+    sym.endCol = s.nameEnd;
+    sym.pos = pos;
+    return sym;
+}
+
+SymRef AddGlobal(Model& m, const Symbol& sym, Stmt& s)
+{
+    m.globals.push_back(sym);
+    s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
+    return s.sym;
 }
 
 std::string TypeText(const Model& m, const Symbol& s)
