@@ -210,15 +210,10 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
 {
     const auto late = [deadline] { return std::chrono::steady_clock::now() >= deadline; };
     while (stage != Stage::Done) {
-        if (m.units.empty()) {
-            Collect(m);
-            stage = Stage::Done;
-            break;
-        }
         switch (stage) {
         case Stage::Collect:
             Collect(m);
-            stage = Stage::Declarations;
+            stage = m.units.empty() ? Stage::Done : Stage::Declarations;
             break;
         case Stage::Declarations:
             if (!Declare(m, late))
@@ -271,18 +266,8 @@ bool CheckAllUntil(Model& m, Model::Deadline deadline)
     return true;
 }
 
-void CheckAll(Model& m)
-{
-    m.run.reset();
-    CheckAllUntil(m, Model::Deadline::max());
-}
-
 void CheckUnit(Model& m, std::uint32_t unit)
 {
-    if (unit == 0 || m.units[unit].declaresGlobals) {
-        CheckAll(m);
-        return;
-    }
     ResetUnit(m.units[unit]);
     Checker c(m, unit);
     c.DeclareParams(false);

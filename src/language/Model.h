@@ -146,10 +146,10 @@ struct Model {
 };
 
 // The checker (Check.cpp).
-void CheckAll(Model& m);
 // Starts checking the whole program, or goes on with it, until `deadline`;
 // true once it is done.
 bool CheckAllUntil(Model& m, Model::Deadline deadline);
+// Checks a function again whose names stay its own (no Global or Dim in it).
 void CheckUnit(Model& m, std::uint32_t unit);
 // Re-checks only the main program's statements on `rows`; false when the
 // edit reaches further and the whole main program must be checked again.

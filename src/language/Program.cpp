@@ -203,16 +203,14 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
 
 void Model::Interrupt()
 {
-    if (run) {
-        run.reset();
-        full = true;
-    }
+    // A run exists only while `full` is set: the next check starts anew.
+    run.reset();
 }
 
 bool Model::Advance(Deadline deadline)
 {
     EnsureAssembled();
-    if (!full && !run) {
+    if (!full) {
         std::sort(dirtyUnits.begin(), dirtyUnits.end());
         dirtyUnits.erase(std::unique(dirtyUnits.begin(), dirtyUnits.end()), dirtyUnits.end());
         for (std::uint32_t u : dirtyUnits)
