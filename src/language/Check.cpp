@@ -146,24 +146,13 @@ void Checker::Declaration()
         Error(Msg::DuplicateIdentifier);
         s.sym = existing;
     } else {
-        Symbol sym;
-        sym.kind = global ? SymKind::Global : SymKind::Local;
-        sym.name = s.name;
-        sym.tag = s.tag;
-        sym.typeName = s.typeName;
+        Symbol sym = DeclaredBy(global ? SymKind::Global : SymKind::Local, s, m_file, m_pos);
         sym.type = t;
         sym.vector = s.c != 0;
-        sym.col = s.nameCol;
-        sym.endCol = s.nameEnd;
         if (global) {
-            sym.file = m_file;
-            sym.row = s.row;
-            sym.pos = m_pos;
             sym.order = static_cast<std::uint32_t>(m_order >> 10);
             sym.owner = m_unitIndex;
-            m.globals.push_back(sym);
-            s.sym = SymRef{SymRef::kGlobal, static_cast<std::uint32_t>(m.globals.size() - 1)};
-            m.gvars[s.name] = s.sym.index;
+            m.gvars[s.name] = AddGlobal(m, sym, s).index;
         } else {
             s.sym = Declare(sym);
         }
