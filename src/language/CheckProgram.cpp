@@ -343,15 +343,20 @@ SymRef AddGlobal(Model& m, const Symbol& sym, Stmt& s)
     return s.sym;
 }
 
-std::string TypeText(const Model& m, const Symbol& s)
+std::string TypeText(const Model& m, Tag tag, NameId typeName)
 {
-    switch (s.tag) {
+    switch (tag) {
     case Tag::Int: return "%";
     case Tag::Float: return "#";
     case Tag::Str: return "$";
-    case Tag::Custom: return "." + m.names.Text(s.typeName);
+    case Tag::Custom: return "." + m.names.Text(typeName);
     default: return {};
     }
+}
+
+std::string TypeText(const Model& m, const Symbol& s)
+{
+    return TypeText(m, s.tag, s.typeName);
 }
 
 }  // namespace lang

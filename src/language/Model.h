@@ -161,5 +161,6 @@ Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos);
 // Adds a symbol to the program's table and binds the statement to it.
 SymRef AddGlobal(Model& m, const Symbol& sym, Stmt& s);
 std::string TypeText(const Model& m, const Symbol& s);
+std::string TypeText(const Model& m, Tag tag, NameId typeName);
 
 }  // namespace lang

@@ -56,16 +56,10 @@ std::optional<SymbolInfo> HeadNamed(Model& m, NameId name)
     const Unit& u = m.units[first->second];
     const FileSyntax& f = m.files[u.file].syntax;
     const Stmt& s = f.At(f.Functions()[u.function].head);
-    const auto typeText = [&m](Tag tag, NameId typeName) {
-        Symbol typed;
-        typed.tag = tag;
-        typed.typeName = typeName;
-        return TypeText(m, typed);
-    };
     SymbolInfo info;
     info.kind = SymbolKind::Function;
     info.name = m.names.Text(name);
-    info.typeText = typeText(s.tag, s.typeName);
+    info.typeText = TypeText(m, s.tag, s.typeName);
     info.place = Range{m.files[u.file].key, s.row, s.nameCol, s.nameEnd};
     std::vector<NameId> seen;
     for (std::uint32_t i = 0; i < s.count; ++i) {
@@ -73,7 +67,7 @@ std::optional<SymbolInfo> HeadNamed(Model& m, NameId name)
         if (std::find(seen.begin(), seen.end(), p.name) != seen.end())
             continue;
         seen.push_back(p.name);
-        info.params.push_back(m.names.Text(p.name) + typeText(p.tag, p.typeName) + (p.a ? "=..." : ""));
+        info.params.push_back(m.names.Text(p.name) + TypeText(m, p.tag, p.typeName) + (p.a ? "=..." : ""));
     }
     return info;
 }
