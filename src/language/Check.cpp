@@ -29,23 +29,34 @@ std::uint64_t OrderKey(const Model& m, std::uint32_t file, StmtPos pos)
 
 void ForEachInOrder(Model& m, const std::function<void(std::uint32_t, StmtPos)>& visit)
 {
-    const auto walk = [&](auto& self, std::uint32_t file) -> void {
-        const FileSyntax& f = m.files[file].syntax;
-        const std::vector<IncludeSite>& sites = m.files[file].sites;
-        std::size_t site = 0;
+    if (m.main < 0)
+        return;
+    // A frame per file being read; an include chain of any length costs no stack.
+    struct Frame {
+        std::uint32_t file;
         StmtPos p{};
-        for (bool more = f.Settle(p); more; more = f.Next(p)) {
-            visit(file, p);
-            if (f.At(p).kind != StmtKind::Include)
-                continue;
-            while (site < sites.size() && sites[site].pos < p)
-                ++site;
-            if (site < sites.size() && sites[site].pos == p && sites[site].first)
-                self(self, static_cast<std::uint32_t>(sites[site].target));
-        }
+        std::size_t site = 0;
+        bool begun = false;
     };
-    if (m.main >= 0)
-        walk(walk, static_cast<std::uint32_t>(m.main));
+    std::vector<Frame> frames{{static_cast<std::uint32_t>(m.main)}};
+    while (!frames.empty()) {
+        Frame& at = frames.back();
+        const FileSyntax& f = m.files[at.file].syntax;
+        const bool more = at.begun ? f.Next(at.p) : f.Settle(at.p);
+        at.begun = true;
+        if (!more) {
+            frames.pop_back();
+            continue;
+        }
+        visit(at.file, at.p);
+        if (f.At(at.p).kind != StmtKind::Include)
+            continue;
+        const std::vector<IncludeSite>& sites = m.files[at.file].sites;
+        while (at.site < sites.size() && sites[at.site].pos < at.p)
+            ++at.site;
+        if (at.site < sites.size() && sites[at.site].pos == at.p && sites[at.site].first)
+            frames.push_back({static_cast<std::uint32_t>(sites[at.site].target)});
+    }
 }
 
 Checker::Checker(Model& model, std::uint32_t unit) : m(model), m_unitIndex(unit), u(model.units[unit]) {}

@@ -67,6 +67,7 @@ const char* MsgText(Msg msg)
     case Msg::ExitOutsideLoop: return "break must appear inside a loop";
     case Msg::MainCannotReturn: return "Main program cannot return a value";
     case Msg::MayNotBeUsedLikeThis: return "Identifier '%' may not be used like this";
+    case Msg::TooDeeplyNested: return "Expression too deeply nested";
     }
     return "";
 }

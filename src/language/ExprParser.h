@@ -3,6 +3,7 @@
 #include "language/FileSyntax.h"
 #include "language/Parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <tuple>
 
@@ -16,7 +17,18 @@ inline bool IsTerm(std::uint16_t t) { return t == ':' || t == kEol; }
 
 class ExprParser {
 public:
-    ExprParser(FileSyntax& f, const std::vector<Token>& t, std::string_view line) : m_f(f), m_t(t), m_line(line) {}
+    ExprParser(FileSyntax& f, const std::vector<Token>& t, std::string_view line)
+        : m_f(f), m_t(t), m_line(line), m_base(static_cast<std::uint32_t>(f.m_exprs.size()))
+    {
+        m_f.m_depths.clear();
+    }
+
+    // Every walk over an expression recurses, the parser's own too, so the
+    // stack bounds how deep one may be. The compiler itself gives out (it
+    // crashes) a little before these: about 700 calls inside each other,
+    // 1,500 brackets and 7,000 operators in a chain still compile.
+    static constexpr int kMaxNesting = 2000;   // brackets, calls and unary operators inside each other
+    static constexpr int kMaxDepth = 10000;    // the tree, a chain of binary operators included
 
 protected:
     std::uint16_t Cur() const { return m_t[m_i].kind; }
@@ -34,6 +46,18 @@ protected:
 
     std::uint32_t NewExpr(const Expr& e)
     {
+        int depth = 0;
+        const auto below = [&](std::uint32_t child) {
+            if (child >= m_base)
+                depth = std::max<int>(depth, m_f.m_depths[child - m_base]);
+        };
+        below(e.a);
+        below(e.b);
+        for (std::uint32_t i = 0; i < e.count; ++i)
+            below(m_f.m_lists[e.list + i]);
+        if (++depth > kMaxDepth)
+            Fail(Msg::TooDeeplyNested, false);
+        m_f.m_depths.push_back(static_cast<std::uint16_t>(depth));
         m_f.m_exprs.push_back(e);
         return static_cast<std::uint32_t>(m_f.m_exprs.size() - 1);
     }
@@ -101,9 +125,28 @@ protected:
         return {first, static_cast<std::uint32_t>(items.size())};
     }
 
+    // One level of the parser's recursion, refused past kMaxNesting.
+    class Nested {
+    public:
+        explicit Nested(ExprParser& p) : m_p(p)
+        {
+            if (++m_p.m_nesting > kMaxNesting) {
+                --m_p.m_nesting;
+                m_p.Fail(Msg::TooDeeplyNested, false);
+            }
+        }
+        ~Nested() { --m_p.m_nesting; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+
+    private:
+        ExprParser& m_p;
+    };
+
     std::uint32_t Expression(bool opt)
     {
         if (Cur() == kNot) {
+            const Nested nested(*this);
             Expr e;
             e.kind = ExprKind::Unary;
             e.op = kNot;
@@ -171,6 +214,7 @@ protected:
 
     std::uint32_t Unary(bool opt)
     {
+        const Nested nested(*this);
         Expr e;
         e.col = Tk().col;
         const std::uint16_t t = Cur();
@@ -338,6 +382,8 @@ protected:
     std::string_view m_line;
     std::size_t m_i = 0;
     Stmt* m_s = nullptr;  // where a parse error is recorded
+    const std::uint32_t m_base;  // the line's first expression
+    int m_nesting = 0;
 };
 
 }  // namespace lang

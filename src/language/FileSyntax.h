@@ -131,6 +131,7 @@ private:
     std::vector<TypeSpan> m_types;
     std::vector<Token> m_tokens;  // scratch
     std::vector<std::uint32_t> m_scratch;
+    std::vector<std::uint16_t> m_depths;  // of the expressions of the line being parsed
 };
 
 }  // namespace lang

@@ -37,6 +37,8 @@ enum class Msg : std::uint8_t {
     TooManyParameters, VariableTypeMismatch, IllegalTypeConversion, TypeMismatch, OperatorOnStrings,
     ExpressionMustBeConstant, ConstantsCannotBeAssigned, IncorrectSubscripts, GosubInFunction,
     ExitOutsideLoop, MainCannotReturn, MayNotBeUsedLikeThis,
+    // ours: nesting past what the stack of every walk over it can hold
+    TooDeeplyNested,
 };
 
 // The message as the compiler words it; a '%' stands for the name it is about.
