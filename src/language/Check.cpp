@@ -78,7 +78,7 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
     m_failed = true;
     Diag d;
     d.file = m_file;
-    d.row = m_s->row;
+    d.row = m_pos.row;
     d.col = PlacedAtName(m_s->kind) ? m_s->nameCol : m_s->col;
     d.endCol = std::max(m_s->endCol, d.col);
     d.msg = msg;
@@ -89,7 +89,7 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
 
 void Checker::CountUse(Symbol& s) const
 {
-    if (s.file != m_file || s.row != m_s->row)
+    if (s.file != m_file || s.row != m_pos.row)
         ++s.usesElsewhere;
 }
 
@@ -98,7 +98,7 @@ Symbol& Checker::Sym(SymRef r) { return r.unit == SymRef::kGlobal ? m.globals[r.
 SymRef Checker::Declare(Symbol s)
 {
     s.file = m_file;
-    s.row = m_s->row;
+    s.row = m_pos.row;
     s.pos = m_pos;
     s.order = static_cast<std::uint32_t>(m_order >> 10);
     u.syms.push_back(s);
@@ -120,10 +120,10 @@ void Checker::DeclareParams(bool report)
         s.kind = SymKind::Param;
         s.name = p.name;
         s.tag = p.tag;
-        s.typeName = p.typeName;
+        s.typeName = m_f->TypeOf(p).name;
         s.col = p.col;
-        s.endCol = p.endCol;
-        const std::optional<ValueType> t = TagType(p.tag, p.typeName);
+        s.endCol = p.col + static_cast<std::uint32_t>(m.names.Text(p.name).size());
+        const std::optional<ValueType> t = TagType(p.tag, s.typeName);
         s.type = t ? *t : ValueType{ValueType::Int};
         if (u.vars.count(p.name)) {
             if (report)
@@ -157,7 +157,7 @@ void Checker::Declaration()
         Error(Msg::DuplicateIdentifier);
         s.sym = existing;
     } else {
-        Symbol sym = DeclaredBy(global ? SymKind::Global : SymKind::Local, s, m_file, m_pos);
+        Symbol sym = DeclaredBy(m, global ? SymKind::Global : SymKind::Local, s, m_file, m_pos);
         sym.type = t;
         sym.vector = s.c != 0;
         if (global) {
@@ -192,7 +192,7 @@ void Checker::DeclareArray()
             Error(Msg::DuplicateIdentifier);
         s.sym = existing;
     } else {
-        Symbol sym = DeclaredBy(SymKind::Array, s, m_file, m_pos);
+        Symbol sym = DeclaredBy(m, SymKind::Array, s, m_file, m_pos);
         sym.type = t;
         sym.dims = s.count;
         sym.order = static_cast<std::uint32_t>(m_order >> 10);
@@ -213,10 +213,11 @@ void Checker::Statement()
         Expr& target = m.files[m_file].syntax.E(s.a);
         if (target.kind == ExprKind::CallOrArray && !IsArrayHere(target.name)) {
             // f(x) = y is a call of f whose argument is the comparison.
-            for (std::uint32_t i = 0; i < target.count; ++i)
-                Value(m_f->ListItem(target.list, i));
+            const ExprList args = m_f->Items(target);
+            for (std::uint32_t i = 0; i < args.count; ++i)
+                Value(m_f->ListItem(args.first, i));
             Value(s.b);
-            Call(target.name, 0, std::max<std::uint32_t>(target.count, 1), target.sym, 1);
+            Call(target.name, 0, std::max<std::uint32_t>(args.count, 1), target.sym, 1);
             return;
         }
         const ValueType t = Value(s.a);
@@ -304,7 +305,8 @@ void Checker::Statement()
     case StmtKind::Goto:
     case StmtKind::Restore:
         if (s.name)
-            u.jumps.push_back(Unit::LabelUse{s.name, m_file, s.row, s.col, s.nameEnd, s.kind == StmtKind::Restore});
+            u.jumps.push_back(
+                Unit::LabelUse{s.name, m_file, m_pos.row, s.col, NameEnd(s, m.names), s.kind == StmtKind::Restore});
         return;
     case StmtKind::Label:
         if (u.labels.count(s.name)) {
@@ -315,7 +317,7 @@ void Checker::Statement()
             l.kind = SymKind::Label;
             l.name = s.name;
             l.col = s.nameCol;
-            l.endCol = s.nameEnd;
+            l.endCol = NameEnd(s, m.names);
             s.sym = Declare(l);
         }
         return;

@@ -83,7 +83,8 @@ SymRef Checker::FindVar(NameId name)
 
 ValueType Checker::Variable(Expr& e)
 {
-    const std::optional<ValueType> tagged = TagType(e.tag, e.typeName);
+    const NameId typeName = m_f->TypeOf(e).name;
+    const std::optional<ValueType> tagged = TagType(e.tag, typeName);
     SymRef ref = FindVar(e.name);
     if (!ref) {
         Symbol s;
@@ -91,10 +92,10 @@ ValueType Checker::Variable(Expr& e)
         s.implicit = true;
         s.name = e.name;
         s.tag = e.tag;
-        s.typeName = e.typeName;
+        s.typeName = typeName;
         s.type = tagged ? *tagged : ValueType{ValueType::Int};
         s.col = e.col;
-        s.endCol = e.endCol;
+        s.endCol = e.col + static_cast<std::uint32_t>(m.names.Text(e.name).size());
         e.sym = Declare(s);
         return u.syms.back().type;
     }
@@ -119,8 +120,9 @@ bool Checker::IsArrayHere(NameId name) const
 
 ValueType Checker::Element(Expr& e)
 {
-    for (std::uint32_t i = 0; i < e.count; ++i)
-        Value(m_f->ListItem(e.list, i));
+    const ExprList args = m_f->Items(e);
+    for (std::uint32_t i = 0; i < args.count; ++i)
+        Value(m_f->ListItem(args.first, i));
     auto g = m.gvars.find(e.name);
     if (partial && g != m.gvars.end() &&
         (m.globals[g->second].order >= (m_order >> 10) || m.globals[g->second].owner != 0))
@@ -131,9 +133,9 @@ ValueType Checker::Element(Expr& e)
     }
     e.sym = SymRef{SymRef::kGlobal, g->second};
     const Symbol& s = m.globals[g->second];
-    if (s.dims != e.count)
+    if (s.dims != args.count)
         Error(Msg::IncorrectSubscripts);
-    const std::optional<ValueType> tagged = TagType(e.tag, e.typeName);
+    const std::optional<ValueType> tagged = TagType(e.tag, m_f->TypeOf(e).name);
     if (tagged && tagged->k != ValueType::Unknown && !(*tagged == s.type))
         Error(Msg::VariableTypeMismatch);
     return s.type;
@@ -215,12 +217,14 @@ ValueType Checker::Value(std::uint32_t index)
     }
     case ExprKind::Vector:
         Value(e.a);
-        Value(m_f->ListItem(e.list, 0));
+        Value(e.b);
         return ValueType{};
-    case ExprKind::CallOrArray:
+    case ExprKind::CallOrArray: {
         if (IsArrayHere(e.name))
             return Element(e);
-        return Call(e.name, e.list, e.count, e.sym);
+        const ExprList args = m_f->Items(e);
+        return Call(e.name, args.first, args.count, e.sym);
+    }
     case ExprKind::New:
     case ExprKind::First:
     case ExprKind::Last:
