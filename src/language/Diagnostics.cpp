@@ -94,6 +94,8 @@ std::string MessageText(const Model& m, const Diag& d)
         text.replace(hole, 1, m.names.Text(d.name));
     if (d.msg == Msg::UserlibNotInstalled)
         text += " (\"" + d.extra + "\" beside the program declares it; copy it into the userlibs folder)";
+    else if (d.msg == Msg::UnableToOpenInclude && !d.extra.empty())
+        text += " (" + d.extra + ")";
     return text;
 }
 
@@ -130,6 +132,8 @@ std::vector<Diagnostic> Program::Diagnostics()
             const Stmt& s = f.At(site.pos);
             const std::uint32_t col = FileSyntax::AfterName(s);
             parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.endCol, col + 1), Msg::UnableToOpenInclude));
+            if (site.target >= 0)
+                parsed.back().extra = m->files[site.target].why;
         }
     }
     std::vector<Keyed> keyed;

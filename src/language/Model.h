@@ -85,12 +85,16 @@ struct FileState {
     std::string key;
     FileSyntax syntax;
     bool given = false, missing = false;
+    std::string why;  // why a missing file could not be read, when it is not plain
     bool inProgram = false;
     // Included inside a function's body (an error): its statements are not
     // the main program's, whatever its own blocks say, so edits recheck all.
     bool inFunction = false;
     std::vector<IncludeSite> sites;
     std::uint64_t base = 0, size = 0;  // its first line's ordinal in the program's text, its lines with includes
+    // The rows of its first Includes, and the lines included up to each.
+    std::vector<std::uint32_t> firstRows;
+    std::vector<std::uint64_t> firstSizes;
     std::uint32_t firstUnit = 0;       // the unit of its first function
 };
 

@@ -59,14 +59,8 @@ std::uint32_t Model::FileIndex(std::string_view key)
 std::uint64_t Model::Ordinal(std::uint32_t file, std::uint32_t row) const
 {
     const FileState& f = files[file];
-    std::uint64_t ord = f.base + row;
-    for (const IncludeSite& s : f.sites) {
-        if (s.pos.row >= row)
-            break;
-        if (s.first && s.target >= 0)
-            ord += files[s.target].size;
-    }
-    return ord;
+    const auto before = std::lower_bound(f.firstRows.begin(), f.firstRows.end(), row) - f.firstRows.begin();
+    return f.base + row + (before ? f.firstSizes[before - 1] : 0);
 }
 
 void Model::Assemble()
@@ -137,9 +131,17 @@ void Model::Number()
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         FileState& f = files[*it];
         f.size = f.syntax.LineCount();
-        for (const IncludeSite& s : f.sites)
-            if (s.first)
-                f.size += files[s.target].size;
+        f.firstRows.clear();
+        f.firstSizes.clear();
+        std::uint64_t included = 0;
+        for (const IncludeSite& s : f.sites) {
+            if (!s.first)
+                continue;
+            included += files[s.target].size;
+            f.firstRows.push_back(s.pos.row);
+            f.firstSizes.push_back(included);
+        }
+        f.size += included;
     }
     if (main >= 0)
         files[main].base = 0;
@@ -280,17 +282,36 @@ void Program::SetFile(std::string_view key, std::string_view text)
     f.syntax.Parse(text, m->names);
     f.given = true;
     f.missing = false;
+    f.why.clear();
     m->assemble = true;
 }
 
-void Program::SetMissing(std::string_view key)
+void Program::SetMissing(std::string_view key, std::string_view why)
 {
     m->Interrupt();
     FileState& f = m->files[m->FileIndex(key)];
     f.syntax.Parse({}, m->names);
     f.given = true;
     f.missing = true;
+    f.why = std::string(why);
     m->assemble = true;
+}
+
+std::vector<std::string> Program::IncludedBy(std::string_view key) const
+{
+    std::vector<std::string> keys;
+    const auto it = m->byKey.find(std::string(key));
+    if (it == m->byKey.end())
+        return keys;
+    const FileSyntax& syntax = m->files[it->second].syntax;
+    StmtPos p{};
+    for (bool more = syntax.Settle(p); more; more = syntax.Next(p)) {
+        const Stmt& s = syntax.At(p);
+        if (s.kind == StmtKind::Include && s.error == Msg::None)
+            if (auto target = ResolveInclude(m->mainDir, syntax.Text(s)))
+                keys.push_back(std::move(*target));
+    }
+    return keys;
 }
 
 void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
