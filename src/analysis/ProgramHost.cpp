@@ -234,8 +234,11 @@ ProgramHost::Disk& ProgramHost::DiskOf(const std::string& key)
 
 void ProgramHost::Give(Prog& p, const std::string& key)
 {
-    if (const std::optional<std::string> text = OpenTextOf(key)) {
-        p.program->SetFile(key, *text);
+    if (const auto open = m_open.find(key); open != m_open.end()) {
+        // Parsed where the editor's copy lies: a copy more of a large
+        // document would be held while it is parsed.
+        const QByteArray text = m_openText(open->second);
+        p.program->SetFile(key, std::string_view(text.constData(), std::size_t(text.size())));
     } else {
         const Disk& d = DiskOf(key);
         if (d.missing)

@@ -80,7 +80,7 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
     d.file = m_file;
     d.row = m_pos.row;
     d.col = PlacedAtName(m_s->kind) ? m_s->nameCol : m_s->col;
-    d.endCol = std::max(m_s->endCol, d.col);
+    d.endCol = std::max(m_s->EndCol(), d.col);
     d.msg = msg;
     d.name = name;
     d.extra = std::move(extra);
@@ -99,7 +99,7 @@ SymRef Checker::Declare(Symbol s)
 {
     s.file = m_file;
     s.row = m_pos.row;
-    s.pos = m_pos;
+    s.k = m_pos.k;
     s.order = static_cast<std::uint32_t>(m_order >> 10);
     u.syms.push_back(s);
     const SymRef ref{m_unitIndex, static_cast<std::uint32_t>(u.syms.size() - 1)};
@@ -121,8 +121,7 @@ void Checker::DeclareParams(bool report)
         s.name = p.name;
         s.tag = p.tag;
         s.typeName = m_f->TypeOf(p).name;
-        s.col = p.col;
-        s.endCol = p.col + static_cast<std::uint32_t>(m.names.Text(p.name).size());
+        s.col = m_f->NameCol(p);
         const std::optional<ValueType> t = TagType(p.tag, s.typeName);
         s.type = t ? *t : ValueType{ValueType::Int};
         if (u.vars.count(p.name)) {
@@ -143,7 +142,7 @@ void Checker::DeclareParams(bool report)
 void Checker::Declaration()
 {
     Stmt& s = *m_s;
-    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
+    const std::optional<ValueType> tagged = TagType(s.tag, m_f->TypeOf(s).name);
     ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
     const bool global = s.kind == StmtKind::Global;
     u.declaresGlobals |= global && m_unitIndex != 0;
@@ -177,7 +176,7 @@ void Checker::Declaration()
 void Checker::DeclareArray()
 {
     Stmt& s = *m_s;
-    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
+    const std::optional<ValueType> tagged = TagType(s.tag, m_f->TypeOf(s).name);
     const ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
     SymRef existing;
     if (auto g = m.gvars.find(s.name); g != m.gvars.end())
@@ -269,7 +268,8 @@ void Checker::Statement()
         Value(s.a);
         Value(s.b);
         Value(s.c);
-        Value(s.d);
+        for (std::uint32_t i = 0; i < s.count; ++i)
+            Value(m_f->ListItem(s.list, i));
         return;
     case StmtKind::ForEach: {
         ++m_loops;
@@ -317,7 +317,6 @@ void Checker::Statement()
             l.kind = SymKind::Label;
             l.name = s.name;
             l.col = s.nameCol;
-            l.endCol = NameEnd(s, m.names);
             s.sym = Declare(l);
         }
         return;

@@ -94,8 +94,7 @@ ValueType Checker::Variable(Expr& e)
         s.tag = e.tag;
         s.typeName = typeName;
         s.type = tagged ? *tagged : ValueType{ValueType::Int};
-        s.col = e.col;
-        s.endCol = e.col + static_cast<std::uint32_t>(m.names.Text(e.name).size());
+        s.col = m_f->NameCol(e);
         e.sym = Declare(s);
         return u.syms.back().type;
     }
@@ -149,10 +148,10 @@ ValueType Checker::Call(NameId name, std::uint32_t list, std::uint32_t count, Sy
     if (auto f = m.funcs.find(name); f != m.funcs.end()) {
         const Symbol& s = m.globals[f->second];
         bind = SymRef{SymRef::kGlobal, f->second};
-        required = s.required;
-        total = s.total;
-        result = s.type;
         const Unit& body = m.units[s.owner];
+        required = body.required;
+        total = body.total;
+        result = s.type;
         for (const Symbol& p : body.syms)
             if (p.kind == SymKind::Param)
                 params.push_back(p.type);

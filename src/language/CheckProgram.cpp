@@ -37,7 +37,7 @@ std::vector<std::uint32_t> FunctionOrder(const Model& m)
 
 void DeclareConstant(Model& m, Checker& c, std::uint32_t file, StmtPos pos, Stmt& s)
 {
-    const std::optional<ValueType> tagged = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> tagged = c.TagType(s.tag, m.files[file].syntax.TypeOf(s).name);
     if (s.a) {
         c.Value(s.a);
         if (!c.IsConstant(s.a))
@@ -63,13 +63,14 @@ void DeclareFunction(Model& m, std::uint32_t unit)
     c.At(u.file, head);
     Stmt& s = f.At(head);
     Symbol sym = DeclaredBy(m, SymKind::Function, s, u.file, head);
-    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> t = c.TagType(s.tag, f.TypeOf(s).name);
     sym.type = t ? *t : ValueType{ValueType::Int};
     sym.owner = unit;
-    sym.total = s.count;
+    u.total = s.count;
+    u.required = 0;
     for (std::uint32_t i = 0; i < s.count; ++i)
         if (!f.E(f.ListItem(s.list, i)).a)
-            sym.required = i + 1;
+            u.required = i + 1;
     if (auto g = m.funcs.find(s.name); g != m.funcs.end()) {
         c.Error(Msg::DuplicateIdentifier);
         u.funcSym = g->second;
@@ -98,7 +99,7 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
 {
     c.At(file, p);
     Stmt& s = m.files[file].syntax.At(p);
-    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> t = c.TagType(s.tag, m.files[file].syntax.TypeOf(s).name);
     const std::uint64_t key = (std::uint64_t(owner) << 32) | s.name;
     if (auto f = m.fields.find(key); f != m.fields.end()) {
         c.Error(Msg::DuplicateVariableName);
@@ -243,6 +244,7 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
                 Checker c(m, functions[next++]);
                 c.Walk();
                 c.CheckJumps();
+                m.units[functions[next - 1]].syms.shrink_to_fit();
                 if (next % 16 == 0 && late())
                     return false;
             }
@@ -327,12 +329,11 @@ Symbol DeclaredBy(const Model& m, SymKind kind, const Stmt& s, std::uint32_t fil
     sym.kind = kind;
     sym.name = s.name;
     sym.tag = s.tag;
-    sym.typeName = s.typeName;
+    sym.typeName = m.files[file].syntax.TypeOf(s).name;
     sym.file = file;
     sym.row = pos.row;
     sym.col = s.nameCol;
-    sym.endCol = NameEnd(s, m.names);
-    sym.pos = pos;
+    sym.k = pos.k;
     return sym;
 }
 
@@ -352,6 +353,11 @@ std::string TypeText(const Model& m, Tag tag, NameId typeName)
     case Tag::Custom: return "." + m.names.Text(typeName);
     default: return {};
     }
+}
+
+std::uint32_t EndCol(const Model& m, const Symbol& s)
+{
+    return s.col + static_cast<std::uint32_t>(m.names.Text(s.name).size());
 }
 
 std::string TypeText(const Model& m, const Symbol& s)

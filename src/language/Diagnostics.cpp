@@ -116,14 +116,14 @@ std::vector<Diagnostic> Program::Diagnostics()
             for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
                 if (s[k].error != Msg::None) {
                     const std::uint32_t col = f.ErrorCol({row, k});
-                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].endCol, col + 1), s[k].error));
+                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].EndCol(), col + 1), s[k].error));
                 }
             }
         }
         for (const BlockDiag& b : f.BlockDiags()) {
             Diag d = MakeDiag(file, 0, 0, 0, b.msg);
             f.Place(b, d.row, d.col);
-            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).endCol : d.col + 1;
+            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).EndCol() : d.col + 1;
             parsed.push_back(d);
         }
         for (const IncludeSite& site : fs.sites) {
@@ -131,7 +131,7 @@ std::vector<Diagnostic> Program::Diagnostics()
                 continue;
             const Stmt& s = f.At(site.pos);
             const std::uint32_t col = FileSyntax::AfterName(s);
-            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.endCol, col + 1), Msg::UnableToOpenInclude));
+            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.EndCol(), col + 1), Msg::UnableToOpenInclude));
             if (site.target >= 0)
                 parsed.back().extra = m->files[site.target].why;
         }

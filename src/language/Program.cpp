@@ -28,14 +28,16 @@ bool IsDeclaration(StmtKind k)
 // What a declaration statement makes known to the rest of the program.
 bool SameDeclaration(const FileSyntax& f, const Stmt& a, const Stmt& b)
 {
-    if (a.kind != b.kind || a.name != b.name || a.tag != b.tag || a.typeName != b.typeName || a.nameCol != b.nameCol ||
+    if (a.kind != b.kind || a.name != b.name || a.tag != b.tag || f.TypeOf(a).name != f.TypeOf(b).name ||
+        a.nameCol != b.nameCol ||
         a.count != b.count || a.error != b.error)
         return false;
     if (a.kind == StmtKind::Function) {
         for (std::uint32_t i = 0; i < a.count; ++i) {
             const Expr& p = f.E(f.ListItem(a.list, i));
             const Expr& q = f.E(f.ListItem(b.list, i));
-            if (p.name != q.name || p.tag != q.tag || !(f.TypeOf(p) == f.TypeOf(q)) || p.col != q.col || !p.a != !q.a)
+            if (p.name != q.name || p.tag != q.tag || !(f.TypeOf(p) == f.TypeOf(q)) || f.NameCol(p) != f.NameCol(q) ||
+                !p.a != !q.a)
                 return false;
         }
     }
@@ -113,6 +115,10 @@ void Model::Assemble()
         enter(static_cast<std::uint32_t>(descend));
     }
     Number();
+    std::size_t functions = 0;
+    for (std::uint32_t file : order)
+        functions += files[file].syntax.Functions().size();
+    units.reserve(1 + functions);
     units.emplace_back();
     units[0].file = static_cast<std::uint32_t>(main);
     for (std::uint32_t file : order) {
@@ -170,10 +176,8 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
         return from + (effect.Row(effect.first + static_cast<std::uint32_t>(o - from)) - effect.first);
     };
     const auto moveSymbol = [&](Symbol& s) {
-        if (s.file == file) {
+        if (s.file == file)
             s.row = effect.Row(s.row);
-            s.pos.row = effect.Row(s.pos.row);
-        }
         s.order = static_cast<std::uint32_t>(ordinal(s.order));
     };
     const auto moveDiags = [&](std::vector<Diag>& diags) {
@@ -444,13 +448,13 @@ std::vector<std::string> Program::IncludersOf(std::string_view key)
 
 std::size_t Program::Bytes() const
 {
-    std::size_t bytes = m->names.Bytes() + m->globals.capacity() * sizeof(Symbol);
+    std::size_t bytes = m->names.Bytes() + m->globals.size() * sizeof(Symbol);
     for (const FileState& f : m->files)
         bytes += f.syntax.Bytes() + f.sites.capacity() * sizeof(IncludeSite);
     for (const Unit& u : m->units)
-        bytes += sizeof(Unit) + u.syms.capacity() * sizeof(Symbol) + (u.vars.size() + u.labels.size()) * 32 +
+        bytes += sizeof(Unit) + u.syms.capacity() * sizeof(Symbol) + u.vars.Bytes() + u.labels.Bytes() +
                  u.diags.capacity() * sizeof(Diag);
-    bytes += (m->gvars.size() + m->funcs.size() + m->types.size() + m->fields.size()) * 32;
+    bytes += m->gvars.Bytes() + m->funcs.Bytes() + m->types.Bytes() + m->fields.Bytes();
     return bytes;
 }
 
