@@ -16,9 +16,13 @@ namespace lang {
 
 // A value's type as the checker knows it. Unknown stands for what it cannot
 // tell (a built-in command's result): it converts to anything without error.
+// Basic is a value of Int, Float or Str without telling which (a command
+// whose list gives no result type); Void is a command's missing result.
 struct ValueType {
-    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector } k = Unknown;
-    std::uint32_t type = 0;  // the Type symbol of a Struct
+    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector, Basic, Void } k = Unknown;
+    K elem = Unknown;          // a Blitz array's elements
+    std::uint32_t type = 0;    // the Type symbol of a Struct, or of a Blitz array's elements
+    std::uint32_t size = 0;    // a Blitz array's element count, 0 when not known
     bool operator==(const ValueType&) const = default;
 };
 
@@ -51,7 +55,10 @@ struct Diag {
     std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
     Msg msg = Msg::None;
     NameId name = kNoName;
-    std::string extra;  // the .decls file of a missing userlib
+    // The compiler names no place for it (row and column 65536); row and
+    // column still point at the statement, for the editor.
+    bool placeless = false;
+    std::string extra;  // the .decls file of a missing userlib; the name a warning suggests
 };
 
 // The main program (unit 0) or one function: its own names and what its
@@ -120,6 +127,7 @@ struct Model {
     std::unordered_map<NameId, std::vector<std::uint64_t>> dimAt;  // ordinals of Dim statements
     std::vector<Unit> units;
     std::vector<Diag> declDiags;  // constants, types and fields, function heads
+    std::vector<Diag> dataDiags;  // Data, checked after everything else
 
     // what edits left to do
     bool assemble = true, full = true;
