@@ -109,7 +109,9 @@ protected:
             e.op = kNot;
             e.col = Tk().col;
             ++m_i;
-            e.a = Expression(false);
+            // Not stands only in front of a whole expression: its operand
+            // may not start with another.
+            e.a = Binary(1, false);
             e.endCol = m_f.m_exprs[e.a].endCol;
             return NewExpr(e);
         }
@@ -209,12 +211,6 @@ protected:
             e.op = t;
             ++m_i;
             e.a = Unary(false);
-            break;
-        case kNot:
-            e.kind = ExprKind::Unary;
-            e.op = t;
-            ++m_i;
-            e.a = Binary(2, false);
             break;
         default: return Primary(opt);
         }

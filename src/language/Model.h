@@ -49,6 +49,10 @@ struct Symbol {
     // last checked whole (never fewer than there are: a line checked again
     // counts its uses again).
     std::uint32_t usesElsewhere = 0;
+    // For the warning about a variable read but never given a value: where
+    // it is first read.
+    bool assigned = false, read = false;
+    std::uint32_t readFile = 0, readRow = 0, readCol = 0, readEnd = 0;
 };
 
 struct Diag {
@@ -76,6 +80,10 @@ struct Unit {
     };
     std::vector<LabelUse> jumps;
     std::vector<Diag> diags;
+    std::vector<Diag> warnings;
+    // Globals a function has used so far: a Local of the same name after
+    // such a use hides the global from the rest of the function.
+    std::vector<NameId> globalsUsed;
     // A Global in a function (an error of its own) declares for the whole
     // program in the middle of the checking order: the function cannot be
     // checked again alone.

@@ -96,6 +96,8 @@ private:
         s.name = Ident(&s.nameCol, &s.nameEnd);
         s.tag = TypeTag(s.typeName, s.typeCol);
         if (Cur() == '[') {
+            if (constant)
+                Fail(Msg::BlitzArrayConstant, false);
             ++m_i;
             auto [list, count] = ExprSeq();
             if (count != 1 || Cur() != ']')
@@ -172,7 +174,6 @@ private:
         case kExit: s.kind = StmtKind::Exit; break;
         case kEndType: s.kind = StmtKind::EndType; break;
         case kEndFunction: s.kind = StmtKind::EndFunction; break;
-        case kEnd: s.kind = StmtKind::End; break;
         case kCase:
             s.kind = StmtKind::Case;
             ++m_i;
@@ -293,6 +294,8 @@ private:
             d->tag = TypeTag(d->typeName, d->typeCol);
             Expect('(', Msg::ExpOpenParen);
             std::tie(d->list, d->count) = ExprSeq();
+            if (Cur() == ')' && !d->count)
+                Fail(Msg::ZeroDimensionalArray, false);
             Expect(')', Msg::ExpCloseParen);
             if (Cur() != ',')
                 return;
