@@ -1,5 +1,6 @@
 #include "LanguageTestSupport.h"
 
+#include "build/InstallCommands.h"
 #include "startup/CheckCommand.h"
 #include "startup/Layout.h"
 #include "support/TempDir.h"
@@ -38,12 +39,12 @@ std::string Compiler(const QString& tool, const std::filesystem::path& main)
     return last;
 }
 
-std::string Ours(const std::filesystem::path& main, const std::filesystem::path& blitz)
+std::string Ours(const std::filesystem::path& main, const std::filesystem::path& blitz, const Layout& layout)
 {
     std::ostringstream out, err;
     check::RunCheckCommand({"--check", "--blitzpath", QString::fromStdString(blitz.string()),
                             QString::fromStdString(main.string())},
-                           Layout::Portable(OVREL_RESOURCES_DIR), out, err);
+                           layout, out, err);
     std::string line = out.str().substr(0, out.str().find('\n'));
     if (const std::size_t end = line.find("\":"); !line.empty() && end != std::string::npos)
         line = "\"main.bb" + line.substr(end);
@@ -102,6 +103,16 @@ TEST(RealCompilerTest, CheckSaysWhatTheCompilerSays)
     if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
         GTEST_SKIP() << "the real compiler does not run here: " << probe.readAllStandardOutput().trimmed().toStdString();
     const std::filesystem::path blitz = help.parent_path();
+    // The install's own command list, as the window caches it for --check.
+    TempDir dir;
+    Layout layout = Layout::Portable(OVREL_RESOURCES_DIR);
+    layout.stateDir = dir.file("state");
+    QProcess keywords;
+    keywords.start(tool, {"+k"});
+    keywords.waitForFinished(60000);
+    const QString b3d = QString::fromStdString(blitz.string());
+    ASSERT_TRUE(installcommands::WriteCache(installcommands::CachePath(layout.stateDir), installcommands::Stamp(b3d),
+                                            installcommands::CommandsOf(keywords.readAllStandardOutput().toStdString())));
 
     std::vector<std::filesystem::path> examples;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(help))
@@ -110,7 +121,7 @@ TEST(RealCompilerTest, CheckSaysWhatTheCompilerSays)
     std::sort(examples.begin(), examples.end());
     int total = 0, exact = 0;
     const auto compare = [&](const std::filesystem::path& main, const std::string& what) {
-        const std::string theirs = Compiler(tool, main), ours = Ours(main, blitz);
+        const std::string theirs = Compiler(tool, main), ours = Ours(main, blitz, layout);
         ++total;
         exact += theirs == ours;
         EXPECT_EQ(theirs.empty(), ours.empty()) << what << "\n  compiler: " << theirs << "\n  ours:     " << ours;
@@ -120,7 +131,6 @@ TEST(RealCompilerTest, CheckSaysWhatTheCompilerSays)
     for (const auto& example : examples)
         compare(example, example.string());
 
-    TempDir dir;
     std::mt19937 random(20261207);
     for (int i = 0; i < 200; ++i) {
         const auto& example = examples[random() % examples.size()];
