@@ -29,23 +29,34 @@ std::uint64_t OrderKey(const Model& m, std::uint32_t file, StmtPos pos)
 
 void ForEachInOrder(Model& m, const std::function<void(std::uint32_t, StmtPos)>& visit)
 {
-    const auto walk = [&](auto& self, std::uint32_t file) -> void {
-        const FileSyntax& f = m.files[file].syntax;
-        const std::vector<IncludeSite>& sites = m.files[file].sites;
-        std::size_t site = 0;
+    if (m.main < 0)
+        return;
+    // A frame per file being read; an include chain of any length costs no stack.
+    struct Frame {
+        std::uint32_t file;
         StmtPos p{};
-        for (bool more = f.Settle(p); more; more = f.Next(p)) {
-            visit(file, p);
-            if (f.At(p).kind != StmtKind::Include)
-                continue;
-            while (site < sites.size() && sites[site].pos < p)
-                ++site;
-            if (site < sites.size() && sites[site].pos == p && sites[site].first)
-                self(self, static_cast<std::uint32_t>(sites[site].target));
-        }
+        std::size_t site = 0;
+        bool begun = false;
     };
-    if (m.main >= 0)
-        walk(walk, static_cast<std::uint32_t>(m.main));
+    std::vector<Frame> frames{{static_cast<std::uint32_t>(m.main)}};
+    while (!frames.empty()) {
+        Frame& at = frames.back();
+        const FileSyntax& f = m.files[at.file].syntax;
+        const bool more = at.begun ? f.Next(at.p) : f.Settle(at.p);
+        at.begun = true;
+        if (!more) {
+            frames.pop_back();
+            continue;
+        }
+        visit(at.file, at.p);
+        if (f.At(at.p).kind != StmtKind::Include)
+            continue;
+        const std::vector<IncludeSite>& sites = m.files[at.file].sites;
+        while (at.site < sites.size() && sites[at.site].pos < at.p)
+            ++at.site;
+        if (at.site < sites.size() && sites[at.site].pos == at.p && sites[at.site].first)
+            frames.push_back({static_cast<std::uint32_t>(sites[at.site].target)});
+    }
 }
 
 Checker::Checker(Model& model, std::uint32_t unit) : m(model), m_unitIndex(unit), u(model.units[unit]) {}
@@ -67,7 +78,7 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
     m_failed = true;
     Diag d;
     d.file = m_file;
-    d.row = m_s->row;
+    d.row = m_pos.row;
     d.col = PlacedAtName(m_s->kind) ? m_s->nameCol : m_s->col;
     d.endCol = std::max(m_s->endCol, d.col);
     if (m_reportAt) {
@@ -85,7 +96,7 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
 
 void Checker::CountUse(Symbol& s) const
 {
-    if (s.file != m_file || s.row != m_s->row)
+    if (s.file != m_file || s.row != m_pos.row)
         ++s.usesElsewhere;
 }
 
@@ -94,7 +105,7 @@ Symbol& Checker::Sym(SymRef r) { return r.unit == SymRef::kGlobal ? m.globals[r.
 SymRef Checker::Declare(Symbol s)
 {
     s.file = m_file;
-    s.row = m_s->row;
+    s.row = m_pos.row;
     s.pos = m_pos;
     s.order = static_cast<std::uint32_t>(m_order >> 10);
     u.syms.push_back(s);
@@ -117,13 +128,13 @@ void Checker::DeclareParams(bool report)
         s.assigned = true;
         s.name = p.name;
         s.tag = p.tag;
-        s.typeName = p.typeName;
+        s.typeName = m_f->TypeOf(p).name;
         s.col = p.col;
-        s.endCol = p.endCol;
+        s.endCol = p.col + static_cast<std::uint32_t>(m.names.Text(p.name).size());
         // A parameter's error is reported at its name.
-        const Place at{u.file, m_s->row, p.col};
+        const Place at{u.file, span.head.row, p.col};
         m_reportAt = &at;
-        const std::optional<ValueType> t = TagType(p.tag, p.typeName);
+        const std::optional<ValueType> t = TagType(p.tag, s.typeName);
         s.type = t ? *t : ValueType{ValueType::Int};
         if (p.a && !m_failed) {
             // Defaults are worked out in the main program, which may declare
@@ -194,7 +205,7 @@ void Checker::Declaration()
         s.sym = existing;
         return;
     }
-    Symbol sym = DeclaredBy(global ? SymKind::Global : SymKind::Local, s, m_file, m_pos);
+    Symbol sym = DeclaredBy(m, global ? SymKind::Global : SymKind::Local, s, m_file, m_pos);
     sym.type = t;
     sym.vector = s.c != 0;
     sym.dims = size;
@@ -203,9 +214,9 @@ void Checker::Declaration()
         std::find(u.globalsUsed.begin(), u.globalsUsed.end(), s.name) != u.globalsUsed.end()) {
         Diag w;
         w.file = m_file;
-        w.row = s.row;
+        w.row = m_pos.row;
         w.col = s.nameCol;
-        w.endCol = s.nameEnd;
+        w.endCol = NameEnd(s, m.names);
         w.msg = Msg::WarnHidesGlobal;
         w.name = s.name;
         u.warnings.push_back(w);
@@ -239,7 +250,7 @@ void Checker::DeclareArray()
     } else if (m_unitIndex != 0) {
         Error(Msg::ArrayNotFoundInMain);
     } else {
-        Symbol sym = DeclaredBy(SymKind::Array, s, m_file, m_pos);
+        Symbol sym = DeclaredBy(m, SymKind::Array, s, m_file, m_pos);
         sym.type = t;
         sym.dims = s.count;
         sym.order = static_cast<std::uint32_t>(m_order >> 10);
@@ -271,13 +282,14 @@ void Checker::Statement()
         Expr& target = m.files[m_file].syntax.E(s.a);
         if (target.kind == ExprKind::CallOrArray && !IsArrayHere(target.name)) {
             // f(x) = y is a call of f whose argument is the comparison.
+            const ExprList args = m_f->Items(target);
             ValueType arg;
-            if (target.count == 1) {
-                const ValueType l = Value(m_f->ListItem(target.list, 0));
+            if (args.count == 1) {
+                const ValueType l = Value(m_f->ListItem(args.first, 0));
                 arg = Comparison(l, Value(s.b), '=');
             }
-            CallSite call{target.name, target.tag, target.typeName, target.list, target.count};
-            call.preset = target.count == 1 ? &arg : nullptr;
+            CallSite call{target.name, target.tag, m_f->TypeOf(target).name, args.first, args.count};
+            call.preset = args.count == 1 ? &arg : nullptr;
             Call(call, target.sym);
             return;
         }
@@ -302,7 +314,7 @@ void Checker::Statement()
         return;
     case StmtKind::Repeat:
         ++m_loops;
-        m_repeats.push_back(Place{m_file, s.row, s.col});
+        m_repeats.push_back(Place{m_file, m_pos.row, s.col});
         return;
     case StmtKind::Until:
         if (partial) {
@@ -335,7 +347,7 @@ void Checker::Statement()
         const ValueType t = Value(s.a);
         if (t.k == ValueType::Struct || t.k == ValueType::Null)
             Error(Msg::SelectObjects);
-        m_selects.push_back({Place{m_file, s.row, s.col}, t});
+        m_selects.push_back({Place{m_file, m_pos.row, s.col}, t});
         return;
     }
     case StmtKind::EndSelect:
@@ -456,7 +468,8 @@ void Checker::Statement()
     case StmtKind::Goto:
     case StmtKind::Restore:
         if (s.name)
-            u.jumps.push_back(Unit::LabelUse{s.name, m_file, s.row, s.col, s.nameEnd, s.kind == StmtKind::Restore});
+            u.jumps.push_back(
+                Unit::LabelUse{s.name, m_file, m_pos.row, s.col, NameEnd(s, m.names), s.kind == StmtKind::Restore});
         return;
     case StmtKind::Label:
         if (u.labels.count(s.name)) {
@@ -467,7 +480,7 @@ void Checker::Statement()
             l.kind = SymKind::Label;
             l.name = s.name;
             l.col = s.nameCol;
-            l.endCol = s.nameEnd;
+            l.endCol = NameEnd(s, m.names);
             s.sym = Declare(l);
         }
         return;
@@ -544,8 +557,8 @@ void Checker::CheckReturns()
         case StmtKind::IfLine:
         case StmtKind::ElseIfLine:
             // A one-line If and the rest of its line.
-            for (const Stmt* r = f.LineStmts(p.row) + p.k + 1; r < f.LineStmts(p.row) + f.Lines()[p.row].count; ++r)
-                valued = valued || (r->kind == StmtKind::Return && r->a);
+            for (std::uint32_t k = p.k + 1; k < f.Lines()[p.row].count; ++k)
+                valued = valued || (f.LineStmts(p.row)[k].kind == StmtKind::Return && f.LineStmts(p.row)[k].a);
             p.k = f.Lines()[p.row].count - 1;
             break;
         case StmtKind::IfBlock:

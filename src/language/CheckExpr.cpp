@@ -122,8 +122,8 @@ std::optional<Folded> Checker::FoldIn(const FileSyntax& f, std::uint32_t index, 
         return v;
     };
     switch (x.kind) {
-    case ExprKind::IntConst: return Folded{ValueType::Int, static_cast<std::int32_t>(x.value), 0};
-    case ExprKind::FloatConst: return Folded{ValueType::Float, 0, x.value};
+    case ExprKind::IntConst: return Folded{ValueType::Int, static_cast<std::int32_t>(ConstValue(x)), 0};
+    case ExprKind::FloatConst: return Folded{ValueType::Float, 0, ConstValue(x)};
     case ExprKind::StringConst: return Folded{ValueType::Str, 0, 0};
     case ExprKind::Var: {
         if (!x.sym || x.sym.unit != SymRef::kGlobal)
@@ -229,7 +229,7 @@ void Checker::Used(Symbol& s, const Expr& e)
     } else if (!s.read) {
         s.read = true;
         s.readFile = m_file;
-        s.readRow = m_s->row;
+        s.readRow = m_pos.row;
         s.readCol = e.col;
         s.readEnd = e.col + static_cast<std::uint32_t>(m.names.Text(e.name).size());
     }
@@ -237,7 +237,8 @@ void Checker::Used(Symbol& s, const Expr& e)
 
 ValueType Checker::Variable(Expr& e)
 {
-    const std::optional<ValueType> tagged = TagType(e.tag, e.typeName);
+    const NameId typeName = m_f->TypeOf(e).name;
+    const std::optional<ValueType> tagged = TagType(e.tag, typeName);
     SymRef ref = FindVar(e.name);
     if (!ref) {
         Symbol s;
@@ -245,10 +246,10 @@ ValueType Checker::Variable(Expr& e)
         s.implicit = true;
         s.name = e.name;
         s.tag = e.tag;
-        s.typeName = e.typeName;
+        s.typeName = m_f->TypeOf(e).name;
         s.type = tagged ? *tagged : kIntType;
         s.col = e.col;
-        s.endCol = e.endCol;
+        s.endCol = e.col + static_cast<std::uint32_t>(m.names.Text(e.name).size());
         e.sym = Declare(s);
         Used(u.syms.back(), e);
         return u.syms.back().type;
@@ -279,12 +280,13 @@ bool Checker::IsArrayHere(NameId name) const
 
 ValueType Checker::Element(Expr& e)
 {
+    const ExprList args = m_f->Items(e);
     std::vector<ValueType> subscripts;
-    for (std::uint32_t i = 0; i < e.count; ++i)
-        subscripts.push_back(Value(m_f->ListItem(e.list, i)));
+    for (std::uint32_t i = 0; i < args.count; ++i)
+        subscripts.push_back(Value(m_f->ListItem(args.first, i)));
     for (ValueType t : subscripts)
         Cast(t, kIntType);
-    const std::optional<ValueType> tagged = TagType(e.tag, e.typeName);
+    const std::optional<ValueType> tagged = TagType(e.tag, m_f->TypeOf(e).name);
     auto g = m.gvars.find(e.name);
     if (partial && g != m.gvars.end() &&
         (m.globals[g->second].order >= (m_order >> 10) || m.globals[g->second].owner != 0))
@@ -297,7 +299,7 @@ ValueType Checker::Element(Expr& e)
     const Symbol& s = m.globals[g->second];
     if (tagged && tagged->k != ValueType::Unknown && !(*tagged == s.type))
         Error(Msg::ArrayTypeMismatch);
-    if (s.dims != e.count)
+    if (s.dims != args.count)
         Error(Msg::IncorrectDimensions);
     return s.type;
 }
@@ -439,7 +441,7 @@ ValueType Checker::Value(std::uint32_t index)
     }
     case ExprKind::Vector: {
         const ValueType base = Value(e.a);
-        const std::uint32_t subscript = m_f->ListItem(e.list, 0);
+        const std::uint32_t subscript = e.b;
         if (base.k != ValueType::Vector) {
             if (base.k != ValueType::Unknown)
                 Error(Msg::VariableMustBeBlitzArray);
@@ -452,10 +454,12 @@ ValueType Checker::Value(std::uint32_t index)
             Error(Msg::SubscriptOutOfRange);
         return ValueType{base.elem, ValueType::Unknown, base.type};
     }
-    case ExprKind::CallOrArray:
+    case ExprKind::CallOrArray: {
         if (IsArrayHere(e.name))
             return Element(e);
-        return Call(CallSite{e.name, e.tag, e.typeName, e.list, e.count}, e.sym);
+        const ExprList args = m_f->Items(e);
+        return Call(CallSite{e.name, e.tag, m_f->TypeOf(e).name, args.first, args.count}, e.sym);
+    }
     case ExprKind::New:
     case ExprKind::First:
     case ExprKind::Last:

@@ -58,7 +58,7 @@ void DeclareConstant(Model& m, Checker& c, std::uint32_t file, StmtPos pos, Stmt
         s.sym = existing;
         return;
     }
-    Symbol sym = DeclaredBy(SymKind::Const, s, file, pos);
+    Symbol sym = DeclaredBy(m, SymKind::Const, s, file, pos);
     sym.type = t;
     m.gvars[s.name] = AddGlobal(m, sym, s).index;
 }
@@ -72,7 +72,7 @@ void DeclareFunction(Model& m, std::uint32_t unit)
     c.toDecls = true;
     c.At(u.file, head);
     Stmt& s = f.At(head);
-    Symbol sym = DeclaredBy(SymKind::Function, s, u.file, head);
+    Symbol sym = DeclaredBy(m, SymKind::Function, s, u.file, head);
     const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
     sym.type = t ? *t : ValueType{ValueType::Int};
     sym.owner = unit;
@@ -102,7 +102,7 @@ void DeclareType(Model& m, Checker& c, std::uint32_t file, StmtPos p)
         c.Error(Msg::DuplicateIdentifier);
         s.sym = SymRef{SymRef::kGlobal, t->second};
     } else {
-        m.types[s.name] = AddGlobal(m, DeclaredBy(SymKind::Type, s, file, p), s).index;
+        m.types[s.name] = AddGlobal(m, DeclaredBy(m, SymKind::Type, s, file, p), s).index;
     }
 }
 
@@ -120,7 +120,7 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
         s.sym = SymRef{SymRef::kGlobal, f->second};
         return;
     }
-    Symbol sym = DeclaredBy(SymKind::Field, s, file, p);
+    Symbol sym = DeclaredBy(m, SymKind::Field, s, file, p);
     sym.type = t ? *t : ValueType{ValueType::Int};
     sym.vector = s.c != 0;
     sym.dims = size;
@@ -343,7 +343,7 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
     return true;
 }
 
-Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos)
+Symbol DeclaredBy(const Model& m, SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos)
 {
     Symbol sym;
     sym.kind = kind;
@@ -351,9 +351,9 @@ Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos)
     sym.tag = s.tag;
     sym.typeName = s.typeName;
     sym.file = file;
-    sym.row = s.row;
+    sym.row = pos.row;
     sym.col = s.nameCol;
-    sym.endCol = s.nameEnd;
+    sym.endCol = NameEnd(s, m.names);
     sym.pos = pos;
     return sym;
 }

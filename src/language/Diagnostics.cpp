@@ -108,6 +108,7 @@ const char* MsgText(Msg msg)
     case Msg::WarnNeverAssigned: return "Variable '%' is read but never assigned";
     case Msg::WarnHidesGlobal: return "Local '%' hides the global of the same name, which this function also uses";
     case Msg::WarnMissingReturn: return "Function '%' returns a value on some paths and runs off its end on others";
+    case Msg::TooDeeplyNested: return "Expression too deeply nested";
     }
     return "";
 }
@@ -231,10 +232,13 @@ std::vector<Diagnostic> Program::Diagnostics()
         const FileState& fs = m->files[file];
         const FileSyntax& f = fs.syntax;
         for (std::uint32_t row = 0; f.ErrorCount() && row < f.LineCount(); ++row) {
-            const Stmt* s = f.LineStmts(row);
-            for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
-                if (s[k].error != Msg::None)
-                    parsed.push_back(MakeDiag(file, row, s[k].errorCol, std::max(s[k].endCol, s[k].errorCol + 1), s[k].error));
+            const auto s = f.LineStmts(row);
+            for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
+                if (s[k].error != Msg::None) {
+                    const std::uint32_t col = f.ErrorCol({row, k});
+                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].endCol, col + 1), s[k].error));
+                }
+            }
         }
         for (const BlockDiag& b : f.BlockDiags()) {
             Diag d = MakeDiag(file, 0, 0, 0, b.msg);
@@ -246,7 +250,8 @@ std::vector<Diagnostic> Program::Diagnostics()
             if (site.target >= 0 && !(m->files[site.target].given && m->files[site.target].missing))
                 continue;
             const Stmt& s = f.At(site.pos);
-            parsed.push_back(MakeDiag(file, s.row, s.aux, std::max(s.endCol, s.aux + 1), Msg::UnableToOpenInclude));
+            const std::uint32_t col = FileSyntax::AfterName(s);
+            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.endCol, col + 1), Msg::UnableToOpenInclude));
         }
     }
     std::vector<Keyed> keyed;

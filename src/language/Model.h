@@ -173,7 +173,7 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
 std::string MessageText(const Model& m, const Diag& d);
 // The symbol a statement declares, named, typed and placed as written;
 // its value type and the rest are the caller's.
-Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos);
+Symbol DeclaredBy(const Model& m, SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos);
 // Adds a symbol to the program's table and binds the statement to it.
 SymRef AddGlobal(Model& m, const Symbol& sym, Stmt& s);
 std::string TypeText(const Model& m, const Symbol& s);

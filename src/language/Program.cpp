@@ -35,7 +35,7 @@ bool SameDeclaration(const FileSyntax& f, const Stmt& a, const Stmt& b)
         for (std::uint32_t i = 0; i < a.count; ++i) {
             const Expr& p = f.E(f.ListItem(a.list, i));
             const Expr& q = f.E(f.ListItem(b.list, i));
-            if (p.name != q.name || p.tag != q.tag || p.typeName != q.typeName || p.col != q.col || !p.a != !q.a)
+            if (p.name != q.name || p.tag != q.tag || !(f.TypeOf(p) == f.TypeOf(q)) || p.col != q.col || !p.a != !q.a)
                 return false;
         }
     }

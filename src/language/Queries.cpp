@@ -60,14 +60,14 @@ std::optional<SymbolInfo> HeadNamed(Model& m, NameId name)
     info.kind = SymbolKind::Function;
     info.name = m.names.Text(name);
     info.typeText = TypeText(m, s.tag, s.typeName);
-    info.place = Range{m.files[u.file].key, s.row, s.nameCol, s.nameEnd};
+    info.place = Range{m.files[u.file].key, f.Functions()[u.function].head.row, s.nameCol, NameEnd(s, m.names)};
     std::vector<NameId> seen;
     for (std::uint32_t i = 0; i < s.count; ++i) {
         const Expr& p = f.E(f.ListItem(s.list, i));
         if (std::find(seen.begin(), seen.end(), p.name) != seen.end())
             continue;
         seen.push_back(p.name);
-        info.params.push_back(m.names.Text(p.name) + TypeText(m, p.tag, p.typeName) + (p.a ? "=..." : ""));
+        info.params.push_back(m.names.Text(p.name) + TypeText(m, p.tag, f.TypeOf(p).name) + (p.a ? "=..." : ""));
     }
     return info;
 }

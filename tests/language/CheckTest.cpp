@@ -105,6 +105,40 @@ TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
         EXPECT_EQ(FirstError({{"/p/main.bb", row.main}}), row.first) << row.main;
 }
 
+// Expressions nested as deep as the compiler survives are read; deeper ones
+// are an error of their own instead of a crash of every walk over them.
+TEST(CheckTest, NestingIsBoundedWhereTheCompilerGivesOut)
+{
+    const auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const std::string f = "\nFunction f(a)\nReturn a\nEnd Function";
+    struct Row {
+        std::string main;
+        bool tooDeep;
+    };
+    const Row rows[] = {
+        {"x = " + repeat("f(", 700) + "1" + repeat(")", 700) + f, false},
+        {"x = " + repeat("(", 1500) + "1" + repeat(")", 1500), false},
+        {"x = 1" + repeat("+1", 7000), false},
+        {"x = " + repeat("f(", 15400) + "1" + repeat(")", 15400) + f, true},
+        {"x = " + repeat("(", 27700) + "1" + repeat(")", 27700), true},
+        {"x = 1" + repeat("+1", 87000), true},
+        {"x = " + repeat("(Not ", 27700) + "1" + repeat(")", 27700), true},  // Not only starts an expression
+        {"Type T\nField t.T\nEnd Type\nx = a" + repeat("\\t", 20000), true},
+    };
+    for (const Row& row : rows) {
+        const std::string first = FirstError({{"/p/main.bb", row.main}});
+        if (row.tooDeep)
+            EXPECT_TRUE(first.ends_with(":Expression too deeply nested")) << first << " for " << row.main.substr(0, 40);
+        else
+            EXPECT_EQ(first, "") << row.main.substr(0, 40);
+    }
+}
+
 // Errors inside included files are reported in those files, where the
 // compiler reaches them: an include is read at its Include line.
 TEST(CheckTest, FirstErrorInsideIncludedFiles)

@@ -59,16 +59,16 @@ struct Printer {
         if (!i)
             return "-";
         const Expr& e = f.E(i);
-        const std::string tag = TagText(e.tag) + (e.tag == Tag::Custom ? Name(e.typeName) : "");
+        const std::string tag = TagText(e.tag) + (e.tag == Tag::Custom ? Name(f.TypeOf(e).name) : "");
         switch (e.kind) {
-        case ExprKind::IntConst: return std::to_string(static_cast<long long>(e.value));
+        case ExprKind::IntConst: return std::to_string(static_cast<long long>(ConstValue(e)));
         case ExprKind::FloatConst: return "f";
         case ExprKind::StringConst: return "s";
         case ExprKind::Null: return "null";
         case ExprKind::Var: return Name(e.name) + tag;
         case ExprKind::Field: return E(e.a) + "\\" + Name(e.name) + tag;
-        case ExprKind::Vector: return E(e.a) + "[" + List(e.list, e.count) + "]";
-        case ExprKind::CallOrArray: return Name(e.name) + tag + "(" + List(e.list, e.count) + ")";
+        case ExprKind::Vector: return E(e.a) + "[" + E(e.b) + "]";
+        case ExprKind::CallOrArray: return Name(e.name) + tag + "(" + List(f.Items(e).first, f.Items(e).count) + ")";
         case ExprKind::New: return "new " + Name(e.name);
         case ExprKind::First: return "first " + Name(e.name);
         case ExprKind::Last: return "last " + Name(e.name);
@@ -84,8 +84,9 @@ struct Printer {
         return "?";
     }
 
-    std::string S(const Stmt& s) const
+    std::string S(StmtPos p) const
     {
+        const Stmt& s = f.At(p);
         static const char* const kinds[] = {
             "Stray", "Include", "Assign", "Call", "If", "IfLine", "ElseIf", "ElseIfLine", "Else", "EndIf", "While",
             "Wend", "Repeat", "Until", "Forever", "Select", "Case", "Default", "EndSelect", "For", "ForEach", "Next",
@@ -96,13 +97,15 @@ struct Printer {
             out += " " + Name(s.name) + TagText(s.tag) + (s.typeName ? Name(s.typeName) : "");
         if (s.kind == StmtKind::Include)
             out += " \"" + std::string(f.Text(s)) + "\"";
-        for (std::uint32_t e : {s.a, s.b, s.c, s.d})
-            if (e && !(s.kind == StmtKind::Insert && e == s.c))
-                out += " " + E(e);
-        if (s.count)
-            out += " [" + List(s.list, s.count) + "]";
+        if (s.kind != StmtKind::Include) {
+            for (std::uint32_t e : {s.a, s.b, s.c, s.d})
+                if (e)
+                    out += " " + E(e);
+            if (s.count)
+                out += " [" + List(s.list, s.count) + "]";
+        }
         if (s.error != Msg::None)
-            out += " !" + std::to_string(s.errorCol);
+            out += " !" + std::to_string(f.ErrorCol(p));
         return out;
     }
 
@@ -111,7 +114,7 @@ struct Printer {
         std::string out;
         for (std::uint32_t row = 0; row < f.LineCount(); ++row)
             for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
-                out += (out.empty() ? "" : " | ") + S(f.At({row, k}));
+                out += (out.empty() ? "" : " | ") + S({row, k});
         return out;
     }
 };

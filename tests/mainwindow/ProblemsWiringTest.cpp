@@ -4,6 +4,7 @@
 // off in the settings.
 #include "analysis/LiveCheck.h"
 #include "analysis/ProblemsPane.h"
+#include "documents/RecoveryKeeper.h"
 #include "editor/EditCtrl.h"
 #include "mainwindow/BottomPanel.h"
 #include "startup/SettingsDialog.h"
@@ -219,6 +220,41 @@ TEST_F(ProblemsWiring, TheCompilersOwnCommandListIsUsedWhereItCanBeRead)
     ASSERT_TRUE(ListedSoon({"Main.bb:1:Function 'fancybeep' not found", "Main.bb:2:Function 'netgo' not found"}));
     EXPECT_EQ(commandsFrom(),
               app->labels.getValue("commandsfromfailed").replace("#reason#", "Unable to open linker.dll"));
+
+// Nesting deeper than any walk over it can take is a problem of the
+// program, never a crash: in a file included, in a document opened, and in
+// a recovery copy restored at the next start.
+TEST_F(ProblemsWiring, TooDeeplyNestedExpressionsAreListedNotCrashed)
+{
+    const auto repeat = [](const char* s, int n) {
+        QByteArray out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const QByteArray shapes[] = {"x = " + repeat("f(", 15400) + "1" + repeat(")", 15400),
+                                 "x = " + repeat("(", 27700) + "1" + repeat(")", 27700), "x = 1" + repeat("+1", 86999)};
+    QStringList files, rows;
+    for (int i = 0; i < 3; ++i) {
+        files << dir.write(QStringLiteral("deep/Deep%1.bb").arg(i), shapes[i].toStdString());
+        rows << QStringLiteral("Deep%1.bb:1:Expression too deeply nested").arg(i);
+    }
+    docs().OpenDoc(dir.write("deep/Main.bb", "Include \"Deep0.bb\"\r\nInclude \"Deep1.bb\"\r\nInclude \"Deep2.bb\"\r\n"));
+    ASSERT_TRUE(ListedSoon(rows));
+    for (const QString& file : files)
+        docs().OpenDoc(file);
+    ASSERT_TRUE(ListedSoon(rows));
+
+    editor().SetCaret(int(shapes[2].size()), 0);
+    Type(" ; mine");
+    window->recovery().KeepForNextStart();
+    Close();
+    prompter.answers = {MsgAnswer::Yes};
+    Launch();
+    ASSERT_TRUE(Activate());
+    ASSERT_EQ(docs().Docs().size(), 1);
+    EXPECT_TRUE(current().Modified);
+    ListedSoon(rows);
 }
 
 }  // namespace
