@@ -318,6 +318,12 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
             u.vars.erase(it);
     }
     const auto onEdited = [&](std::uint32_t file, std::uint32_t row) { return edited.count({file, row}) != 0; };
+    // A read seen first on an edited line is looked for again there, so that
+    // a warning about it goes with the read.
+    for (auto* table : {&u.syms, &m.globals})
+        for (Symbol& s : *table)
+            if (s.read && onEdited(s.readFile, s.readRow))
+                s.read = false;
     std::erase_if(u.diags, [&](const Diag& d) { return onEdited(d.file, d.row) || d.msg == Msg::UndefinedLabel; });
     std::erase_if(u.jumps, [&](const Unit::LabelUse& j) { return onEdited(j.file, j.row); });
     Checker c(m, 0);

@@ -220,6 +220,7 @@ TEST_F(ProblemsWiring, TheCompilersOwnCommandListIsUsedWhereItCanBeRead)
     ASSERT_TRUE(ListedSoon({"Main.bb:1:Function 'fancybeep' not found", "Main.bb:2:Function 'netgo' not found"}));
     EXPECT_EQ(commandsFrom(),
               app->labels.getValue("commandsfromfailed").replace("#reason#", "Unable to open linker.dll"));
+}
 
 // Nesting deeper than any walk over it can take is a problem of the
 // program, never a crash: in a file included, in a document opened, and in
