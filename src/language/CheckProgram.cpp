@@ -157,6 +157,7 @@ void CheckRunEnd::operator()(CheckRun* run) const
 
 void CheckRun::Collect(Model& m)
 {
+    m.nearNames.clear();
     m.globals.clear();
     m.gvars.clear();
     m.funcs.clear();

@@ -136,6 +136,9 @@ struct Model {
     std::vector<Unit> units;
     std::vector<Diag> declDiags;  // constants, types and fields, function heads
     std::vector<Diag> dataDiags;  // Data, checked after everything else
+    // The name a misspelt one was most likely meant to be, by unit << 32 |
+    // name, as warnings found it; forgotten after a check of the whole program.
+    std::unordered_map<std::uint64_t, NameId> nearNames;
 
     // what edits left to do
     bool assemble = true, full = true;
