@@ -168,7 +168,9 @@ protected:
             e.kind = ExprKind::Unary;
             e.op = kNot;
             ++m_i;
-            e.a = Expression(false);
+            // Not stands only in front of a whole expression: its operand
+            // may not start with another.
+            e.a = Binary(1, false);
             return NewExpr(e);
         }
         return Binary(1, opt);
@@ -265,12 +267,6 @@ protected:
             e.op = t;
             ++m_i;
             e.a = Unary(false);
-            break;
-        case kNot:
-            e.kind = ExprKind::Unary;
-            e.op = t;
-            ++m_i;
-            e.a = Binary(2, false);
             break;
         default: return Primary(opt);
         }

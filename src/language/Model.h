@@ -17,9 +17,13 @@ namespace lang {
 
 // A value's type as the checker knows it. Unknown stands for what it cannot
 // tell (a built-in command's result): it converts to anything without error.
+// Basic is a value of Int, Float or Str without telling which (a command
+// whose list gives no result type); Void is a command's missing result.
 struct ValueType {
-    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector } k = Unknown;
-    std::uint32_t type = 0;  // the Type symbol of a Struct
+    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector, Basic, Void } k = Unknown;
+    K elem = Unknown;          // a Blitz array's elements
+    std::uint32_t type = 0;    // the Type symbol of a Struct, or of a Blitz array's elements
+    std::uint32_t size = 0;    // a Blitz array's element count, 0 when not known
     bool operator==(const ValueType&) const = default;
 };
 
@@ -46,6 +50,10 @@ struct Symbol {
     // last checked whole (never fewer than there are: a line checked again
     // counts its uses again).
     std::uint32_t usesElsewhere = 0;
+    // For the warning about a variable read but never given a value: where
+    // it is first read.
+    bool assigned = false, read = false;
+    std::uint32_t readFile = 0, readRow = 0, readCol = 0, readEnd = 0;
     // The declaring statement.
     StmtPos Pos() const { return {row, k}; }
 };
@@ -54,7 +62,10 @@ struct Diag {
     std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
     Msg msg = Msg::None;
     NameId name = kNoName;
-    std::string extra;  // the .decls file of a missing userlib
+    // The compiler names no place for it (row and column 65536); row and
+    // column still point at the statement, for the editor.
+    bool placeless = false;
+    std::string extra;  // the .decls file of a missing userlib; the name a warning suggests
 };
 
 // The main program (unit 0) or one function: its own names and what its
@@ -73,6 +84,10 @@ struct Unit {
     };
     std::vector<LabelUse> jumps;
     std::vector<Diag> diags;
+    std::vector<Diag> warnings;
+    // Globals a function has used so far: a Local of the same name after
+    // such a use hides the global from the rest of the function.
+    std::vector<NameId> globalsUsed;
     // A Global in a function (an error of its own) declares for the whole
     // program in the middle of the checking order: the function cannot be
     // checked again alone.
@@ -129,6 +144,10 @@ struct Model {
     std::unordered_map<NameId, std::vector<std::uint64_t>> dimAt;  // ordinals of Dim statements
     std::vector<Unit> units;
     std::vector<Diag> declDiags;  // constants, types and fields, function heads
+    std::vector<Diag> dataDiags;  // Data, checked after everything else
+    // The name a misspelt one was most likely meant to be, by unit << 32 |
+    // name, as warnings found it; forgotten after a check of the whole program.
+    std::unordered_map<std::uint64_t, NameId> nearNames;
 
     // what edits left to do
     bool assemble = true, full = true;

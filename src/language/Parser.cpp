@@ -114,6 +114,8 @@ private:
         s.tag = TypeTag(typeName, typeCol);
         KeepType(s, typeName, typeCol);
         if (Cur() == '[') {
+            if (constant)
+                Fail(Msg::BlitzArrayConstant, false);
             ++m_i;
             auto [list, count] = ExprSeq();
             if (count != 1 || Cur() != ']')
@@ -190,7 +192,6 @@ private:
         case kExit: s.kind = StmtKind::Exit; break;
         case kEndType: s.kind = StmtKind::EndType; break;
         case kEndFunction: s.kind = StmtKind::EndFunction; break;
-        case kEnd: s.kind = StmtKind::End; break;
         case kCase:
             s.kind = StmtKind::Case;
             ++m_i;
@@ -313,6 +314,8 @@ private:
             d->tag = TypeTag(typeName, typeCol);
             Expect('(', Msg::ExpOpenParen);
             std::tie(d->list, d->count) = ExprSeq();
+            if (Cur() == ')' && !d->count)
+                Fail(Msg::ZeroDimensionalArray, false);
             Expect(')', Msg::ExpCloseParen);
             KeepType(*d, typeName, typeCol);
             if (Cur() != ',')

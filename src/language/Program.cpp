@@ -178,6 +178,8 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
     const auto moveSymbol = [&](Symbol& s) {
         if (s.file == file)
             s.row = effect.Row(s.row);
+        if (s.read && s.readFile == file)
+            s.readRow = effect.Row(s.readRow);
         s.order = static_cast<std::uint32_t>(ordinal(s.order));
     };
     const auto moveDiags = [&](std::vector<Diag>& diags) {
@@ -193,11 +195,13 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
         for (Symbol& s : u.syms)
             moveSymbol(s);
         moveDiags(u.diags);
+        moveDiags(u.warnings);
         for (Unit::LabelUse& j : u.jumps)
             if (j.file == file)
                 j.row = effect.Row(j.row);
     }
     moveDiags(declDiags);
+    moveDiags(dataDiags);
     for (auto& [name, keys] : dimAt)
         for (std::uint64_t& key : keys)
             key = (ordinal(key >> 10) << 10) | (key & 1023);

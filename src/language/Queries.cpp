@@ -127,7 +127,7 @@ std::vector<SymbolInfo> Program::FieldsAt(std::string_view key, std::uint32_t ro
     auto file = m->byKey.find(std::string(key));
     if (file == m->byKey.end() || m->units.empty())
         return {};
-    // The chain before the place, read backwards: name, (...) , \field ...
+    // The chain before the place, read backwards: name, (...) , [...], \field ...
     std::vector<Token> tokens;
     NameTable scratch;
     LexLine(lineText.substr(0, std::min<std::size_t>(col, lineText.size())), col, scratch, tokens);
@@ -138,10 +138,14 @@ std::vector<SymbolInfo> Program::FieldsAt(std::string_view key, std::uint32_t ro
     std::ptrdiff_t i = static_cast<std::ptrdiff_t>(tokens.size()) - 1;
     NameId head = kNoName;
     while (i >= 0) {
-        if (tokens[i].kind == ')') {
+        // An array's subscripts, then a Blitz array's element: the element's
+        // type is the array's.
+        for (const auto& [open, close] : {std::pair<int, int>{'[', ']'}, std::pair<int, int>{'(', ')'}}) {
+            if (i < 0 || tokens[i].kind != close)
+                continue;
             int depth = 0;
             for (; i >= 0; --i) {
-                depth += tokens[i].kind == ')' ? 1 : tokens[i].kind == '(' ? -1 : 0;
+                depth += tokens[i].kind == close ? 1 : tokens[i].kind == open ? -1 : 0;
                 if (!depth)
                     break;
             }

@@ -39,9 +39,23 @@ enum class Msg : std::uint8_t {
     TooManyParameters, VariableTypeMismatch, IllegalTypeConversion, TypeMismatch, OperatorOnStrings,
     ExpressionMustBeConstant, ConstantsCannotBeAssigned, IncorrectSubscripts, GosubInFunction,
     ExitOutsideLoop, MainCannotReturn, MayNotBeUsedLikeThis,
+    ArrayNotFoundInMain, DuplicateFunction, UndefinedLabelInFunction, TypeNameNotFound,
+    CustomTypeNameNotFound, CustomTypeNameNameNotFound, NotANewTypeName, ArrayTypeMismatch,
+    IncorrectDimensions, IllegalOperatorForType, IllegalOperatorForObjects, ArithmeticOnObjects,
+    ObjectTypesDiffer, IllegalExpressionType, VariableMustBeType, VariableMustBeBlitzArray,
+    SubscriptOutOfRange, BlitzArrayAssigned, BlitzArrayConstant, BlitzArraySizeConstant,
+    BlitzArraySizeNegative, ZeroDimensionalArray, DivisionByZero, StepMustBeConstant, IndexMustBeNumber,
+    IndexConstant, IndexNotNewType, SelectObjects, DataMustBeConstant, DataReadIntoObject, DeleteNonNewtype,
+    HandleNeedsObject, BeforeNeedsObject, AfterNeedsObject, BeforeNull, AfterNull, FunctionReturnType,
+    ConstantsCannotBeModified,
     // ours: nesting past what the stack of every walk over it can hold
     TooDeeplyNested,
+    // warnings: what compiles but is most likely a mistake
+    WarnNeverAssigned, WarnHidesGlobal, WarnMissingReturn,
 };
+
+// Whether the compiler accepts what the message is about.
+inline bool IsWarning(Msg msg) { return msg >= Msg::WarnNeverAssigned; }
 
 // The message as the compiler words it; a '%' stands for the name it is about.
 const char* MsgText(Msg msg);

@@ -135,7 +135,7 @@ TEST(SyntaxTest, LinesAreCutIntoTheCompilersTokens)
         {"x% = $FF + %101 - 1.5 * .5", "id:x % = hex:$FF + bin:%101 - float:1.5 * float:.5 eol@26"},
         {"a$=\"semi;colon\" ; comment", "id:a $ = str:\"semi;colon\" eol@25"},
         {"If a<>b Or c=<d And e=>f Then", "kw:If id:a <> id:b kw:Or id:c <= id:d kw:And id:e >= id:f kw:Then eol@29"},
-        {"End If : END   IF : EndIf : Else If", "kw:EndIf : kw:End kw:If : kw:EndIf : kw:ElseIf eol@35"},
+        {"End If : END   IF : EndIf : Else If", "kw:EndIf : id:end kw:If : kw:EndIf : kw:ElseIf eol@35"},
         {"p.Point\\next_one\\x#", "id:p . id:point \\ id:next_one \\ id:x # eol@19"},
         {"\"open string", "str:\"open string eol@12"},
         {"\tLabel\x80x", "id:label \x80 id:x eol@8"},
@@ -174,7 +174,7 @@ TEST(SyntaxTest, StatementsKeepTheirParts)
         {"Repeat : Until x : Repeat : Forever", "Repeat | Until x | Repeat | Forever"},
         {".top : Goto top : Gosub top : Return : Restore top", "Label top | Goto top | Gosub top | Return | Restore top"},
         {"Read a, b$ : Data 1, \"s\"", "Read a | Read b$ | Data 1 | Data s"},
-        {"Include \"lib\\x.bb\" : End", "Include \"lib\\x.bb\" | End"},
+        {"Include \"lib\\x.bb\" : End", "Include \"lib\\x.bb\" | Call end"},
         // statements may follow each other without ':'
         {"a = 1 b = 2", "Assign a 1 | Assign b 2"},
         // errors: the statement keeps what it is and where the error is
