@@ -399,7 +399,7 @@ void Checker::CheckReturns()
             break;
         case StmtKind::Goto: ended = true; break;
         case StmtKind::Call: {
-            const std::string& name = m.names.Text(s.name);
+            const std::string_view name = m.names.Text(s.name);
             ended = ended || name == "end" || name == "runtimeerror";
             break;
         }

@@ -231,7 +231,6 @@ void Checker::Used(Symbol& s, const Expr& e)
         s.readFile = m_file;
         s.readRow = m_pos.row;
         s.readCol = m_f->NameCol(e);
-        s.readEnd = s.readCol + static_cast<std::uint32_t>(m.names.Text(e.name).size());
     }
 }
 
@@ -271,10 +270,8 @@ ValueType Checker::Variable(Expr& e)
 
 bool Checker::IsArrayHere(NameId name) const
 {
-    auto it = m.dimAt.find(name);
-    if (it == m.dimAt.end())
-        return false;
-    return std::any_of(it->second.begin(), it->second.end(), [&](std::uint64_t at) { return at < m_order; });
+    const auto first = std::lower_bound(m.dimAt.begin(), m.dimAt.end(), std::make_pair(name, std::uint64_t(0)));
+    return first != m.dimAt.end() && first->first == name && first->second < m_order;
 }
 
 ValueType Checker::Element(Expr& e)

@@ -176,7 +176,7 @@ void CheckRun::Collect(Model& m)
                         s.kind == StmtKind::Field))
             return;
         switch (s.kind) {
-        case StmtKind::Dim: m.dimAt[s.name].push_back(OrderKey(m, file, p)); break;
+        case StmtKind::Dim: m.dimAt.emplace_back(s.name, OrderKey(m, file, p)); break;
         case StmtKind::Const: consts.emplace_back(file, p); break;
         case StmtKind::TypeHead:
             currentType = static_cast<int>(types.size());
@@ -230,6 +230,7 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
         switch (stage) {
         case Stage::Collect:
             Collect(m);
+            std::sort(m.dimAt.begin(), m.dimAt.end());
             stage = m.units.empty() ? Stage::Done : Stage::Declarations;
             break;
         case Stage::Declarations:
@@ -260,7 +261,10 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
                 Checker c(m, functions[next++]);
                 c.Walk();
                 c.CheckJumps();
-                m.units[functions[next - 1]].syms.shrink_to_fit();
+                // A function is checked again whole, from its first line.
+                Unit& done = m.units[functions[next - 1]];
+                done.syms.shrink_to_fit();
+                std::vector<NameId>().swap(done.globalsUsed);
                 if (next % 16 == 0 && late())
                     return false;
             }
@@ -381,7 +385,7 @@ std::string TypeText(const Model& m, Tag tag, NameId typeName)
     case Tag::Int: return "%";
     case Tag::Float: return "#";
     case Tag::Str: return "$";
-    case Tag::Custom: return "." + m.names.Text(typeName);
+    case Tag::Custom: return "." + std::string(m.names.Text(typeName));
     default: return {};
     }
 }

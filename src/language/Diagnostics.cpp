@@ -153,10 +153,10 @@ bool Candidate(const Symbol& s)
 // program's order when there are several.
 NameId Closest(const Model& m, std::uint32_t unit, NameId name)
 {
-    const std::string& text = m.names.Text(name);
+    const std::string_view text = m.names.Text(name);
     NameId best = kNoName;
     const auto consider = [&](const Symbol& s) {
-        const std::string& other = m.names.Text(s.name);
+        const std::string_view other = m.names.Text(s.name);
         if (other.size() + 1 >= text.size() && other.size() <= text.size() + 1 && s.name != name &&
             (!best || s.name < best) && Candidate(s) && OneTypoApart(text, other))
             best = s.name;
@@ -186,7 +186,8 @@ std::vector<Diag> Warnings(Model& m)
     const auto neverAssigned = [&](const Symbol& s, std::uint32_t unit) {
         if (s.dead || s.vector || !s.read || s.assigned || (s.kind != SymKind::Local && s.kind != SymKind::Global))
             return;
-        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol, s.readEnd, Msg::WarnNeverAssigned);
+        const auto readEnd = s.readCol + static_cast<std::uint32_t>(m.names.Text(s.name).size());
+        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol, readEnd, Msg::WarnNeverAssigned);
         w.name = s.name;
         const std::uint64_t key = std::uint64_t(unit) << 32 | s.name;
         auto near = m.nearNames.find(key);
@@ -233,7 +234,7 @@ std::string MessageText(const Model& m, const Diag& d)
     return text;
 }
 
-std::vector<Diagnostic> Program::Diagnostics()
+std::vector<Diagnostic> Program::Diagnostics(bool withWarnings)
 {
     m->Refresh();
     struct Keyed {
@@ -317,7 +318,7 @@ std::vector<Diagnostic> Program::Diagnostics()
             emit(d);
     for (const Diag& d : m->dataDiags)
         emit(d);
-    for (const Diag& w : Warnings(*m)) {
+    for (const Diag& w : withWarnings ? Warnings(*m) : std::vector<Diag>()) {
         emit(w);
         out.back().warning = w.msg == Msg::WarnNeverAssigned ? WarningKind::NeverAssigned
                              : w.msg == Msg::WarnHidesGlobal  ? WarningKind::HidesGlobal

@@ -38,6 +38,11 @@ struct Symbol {
     // Gone with the line that declared it, between two checks of the whole
     // main program; its index stays so that the others keep theirs.
     bool dead : 1 = false;
+    // For the warning about a variable read but never given a value; where
+    // it is first read is readFile, readRow, readCol (its end follows from
+    // the name's length).
+    bool assigned : 1 = false;
+    bool read : 1 = false;
     NameId name = kNoName;
     ValueType type;          // a variable's, a function's result
     NameId typeName = kNoName;
@@ -50,10 +55,7 @@ struct Symbol {
     // last checked whole (never fewer than there are: a line checked again
     // counts its uses again).
     std::uint32_t usesElsewhere = 0;
-    // For the warning about a variable read but never given a value: where
-    // it is first read.
-    bool assigned = false, read = false;
-    std::uint32_t readFile = 0, readRow = 0, readCol = 0, readEnd = 0;
+    std::uint32_t readFile = 0, readRow = 0, readCol = 0;
     // The declaring statement.
     StmtPos Pos() const { return {row, k}; }
 };
@@ -141,7 +143,9 @@ struct Model {
     std::deque<Symbol> globals;
     FlatMap<NameId, std::uint32_t> gvars, funcs, types;
     FlatMap<std::uint64_t, std::uint32_t> fields;  // type symbol << 32 | name
-    std::unordered_map<NameId, std::vector<std::uint64_t>> dimAt;  // ordinals of Dim statements
+    // The order keys of the Dim statements, by name: an array is known from
+    // its Dim on. Sorted once the whole program's are collected.
+    std::vector<std::pair<NameId, std::uint64_t>> dimAt;
     std::vector<Unit> units;
     std::vector<Diag> declDiags;  // constants, types and fields, function heads
     std::vector<Diag> dataDiags;  // Data, checked after everything else

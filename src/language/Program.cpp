@@ -202,9 +202,8 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
     }
     moveDiags(declDiags);
     moveDiags(dataDiags);
-    for (auto& [name, keys] : dimAt)
-        for (std::uint64_t& key : keys)
-            key = (ordinal(key >> 10) << 10) | (key & 1023);
+    for (auto& [name, key] : dimAt)
+        key = (ordinal(key >> 10) << 10) | (key & 1023);
     for (auto& [f, row] : mainRows)
         if (f == file)
             row = effect.Row(row);
