@@ -109,6 +109,7 @@ SymRef Checker::Declare(Symbol s)
     s.k = m_pos.k;
     s.order = static_cast<std::uint32_t>(m_order >> 10);
     u.syms.push_back(s);
+    m.ForgetNear(s.name);
     const SymRef ref{m_unitIndex, static_cast<std::uint32_t>(u.syms.size() - 1)};
     (s.kind == SymKind::Label ? u.labels : u.vars)[s.name] = ref.index;
     return ref;

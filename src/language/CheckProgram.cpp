@@ -297,6 +297,9 @@ bool CheckAllUntil(Model& m, Model::Deadline deadline)
 
 void CheckUnit(Model& m, std::uint32_t unit)
 {
+    // A name the unit no longer declares may have been someone's suggestion.
+    for (const Symbol& s : m.units[unit].syms)
+        m.ForgetNear(s.name);
     ResetUnit(m.units[unit]);
     Checker c(m, unit);
     c.DeclareParams(false);

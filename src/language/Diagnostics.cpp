@@ -150,16 +150,22 @@ bool Candidate(const Symbol& s)
 
 // The declared name one typo away from a misspelt one, among what its unit
 // sees (a function: its own names and the globals); the first in the
-// program's order when there are several.
+// program's text when there are several, whatever order the names were met in.
 NameId Closest(const Model& m, std::uint32_t unit, NameId name)
 {
     const std::string_view text = m.names.Text(name);
     NameId best = kNoName;
+    std::pair<std::uint64_t, std::uint32_t> bestAt;
     const auto consider = [&](const Symbol& s) {
         const std::string_view other = m.names.Text(s.name);
-        if (other.size() + 1 >= text.size() && other.size() <= text.size() + 1 && s.name != name &&
-            (!best || s.name < best) && Candidate(s) && OneTypoApart(text, other))
+        if (other.size() + 1 < text.size() || other.size() > text.size() + 1 || s.name == name || !Candidate(s) ||
+            !OneTypoApart(text, other))
+            return;
+        const std::pair<std::uint64_t, std::uint32_t> at{m.Ordinal(s.file, s.row), s.col};
+        if (!best || at < bestAt) {
             best = s.name;
+            bestAt = at;
+        }
     };
     for (const Symbol& s : m.units[unit].syms)
         if (s.kind == SymKind::Local || s.kind == SymKind::Param)
@@ -219,6 +225,17 @@ std::vector<Diag> Warnings(Model& m)
 }
 
 }  // namespace
+
+void Model::ForgetNear(NameId changed)
+{
+    if (nearNames.empty())
+        return;
+    const std::string_view text = names.Text(changed);
+    std::erase_if(nearNames, [&](const auto& entry) {
+        const std::string_view misspelt = names.Text(static_cast<NameId>(entry.first));
+        return entry.second == changed || OneTypoApart(misspelt, text);
+    });
+}
 
 std::string MessageText(const Model& m, const Diag& d)
 {

@@ -152,6 +152,8 @@ struct Model {
     // The name a misspelt one was most likely meant to be, by unit << 32 |
     // name, as warnings found it; forgotten after a check of the whole program.
     std::unordered_map<std::uint64_t, NameId> nearNames;
+    // A name came, went or may now be suggested: what was found near it goes.
+    void ForgetNear(NameId changed);
 
     // what edits left to do
     bool assemble = true, full = true;
