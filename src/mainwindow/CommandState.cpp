@@ -4,6 +4,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "build/BuildController.h"
+#include "debugger/DebugController.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
@@ -35,6 +36,10 @@ CommandSituation MainWindow::Situation(bool askEditor) const
     s.modified = doc && doc->Modified;
     s.helpInFront = m_help->BrowserShown();
     s.building = m_build->IsBuilding();
+    const DebugState debug = m_debugger->session().State();
+    s.debugRunning = debug == DebugState::Running;
+    s.debugStopped = debug == DebugState::Stopped;
+    s.debugHalted = m_debugger->session().Halted();
     if (askEditor && s.editing()) {
         s.canUndo = m_editor->CanUndo();
         s.canRedo = m_editor->CanRedo();
