@@ -1,0 +1,199 @@
+// The debugger end to end: the real Blitz3D compiler and runtime under Wine
+// load our debugger.dll and run programs on a display of their own, driven
+// from the real main window by its keys. Runs where the shared real-compiler
+// tool runs; elsewhere each test says why it skipped.
+#include "debugger/DebugController.h"
+#include "debugger/DebugPanes.h"
+#include "support/AppFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace {
+
+const QString kShared = QStringLiteral(OVREL_SOURCE_DIR "/../shared");
+
+// Why the real compiler cannot run here; empty when it can.
+QString WhyNotReal()
+{
+    static const QString why = [] {
+        const QString tool = kShared + QStringLiteral("/tools/real-compiler");
+        if (!QFileInfo(tool).isExecutable())
+            return QStringLiteral("no %1").arg(tool);
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            return QStringLiteral("Xvfb is not installed");
+        if (!QFileInfo::exists(QStringLiteral(OVREL_BUILD_DIR "/debugger.dll")))
+            return QStringLiteral("debugger.dll was not built");
+        QProcess probe;
+        probe.setProcessChannelMode(QProcess::MergedChannels);
+        probe.start(tool, {});
+        if (!probe.waitForFinished(60000) || probe.exitCode() != 0)
+            return QString::fromLocal8Bit(probe.readAll()).trimmed();
+        return QString();
+    }();
+    return why;
+}
+
+// A display for the programs, for as long as the tests run.
+class Display {
+public:
+    Display()
+    {
+        m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                                 QStringLiteral("-screen"), QStringLiteral("0"),
+                                                 QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
+                                                 QStringLiteral("tcp")});
+        if (m_server.waitForReadyRead(20000))
+            qputenv("DISPLAY", ":" + m_server.readLine().trimmed());
+        qputenv("WINEDEBUG", "-all");
+    }
+    ~Display()
+    {
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+
+private:
+    QProcess m_server;
+};
+
+class RealDebugger : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        if (const QString why = WhyNotReal(); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        static Display display;
+        dir.setPref("PATHS", "B3DDir", QDir(kShared).filePath(QStringLiteral("blitz3d")));
+        QFile::remove(dir.file("debugger.dll"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(OVREL_BUILD_DIR "/debugger.dll"), dir.file("debugger.dll")));
+        Launch();
+    }
+    DebugController& debugger() const { return window->debugger(); }
+    const DebugSession& session() const { return debugger().session(); }
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        ASSERT_TRUE(Activate());
+        QTest::keyClick(window, key, modifiers);
+    }
+    // Opens the program's main file and runs it under the debugger.
+    void Run(const QString& main)
+    {
+        docs().OpenDoc(main);
+        Press(Qt::Key_F5);
+    }
+    bool Halted() const { return WaitUntil([&] { return session().Halted(); }, 90000); }
+    bool Ended() const { return WaitUntil([&] { return !window->build().IsBuilding(); }, 90000); }
+    // Where the program stopped: "file:line", the frames' depth after a slash.
+    std::string Stop() const
+    {
+        return current().FileTitle.toStdString() + ":" + std::to_string(editor().ExecutionLine()) + "/" +
+               std::to_string(session().Frames().size());
+    }
+    QString LogText() const { return debugger().logPane().toPlainText(); }
+};
+
+TEST_F(RealDebugger, BreakpointsStopInTheMainFileAndANestedIncludeAndDebugLogLinesComeInOrder)
+{
+    dir.write("game/lib/inner.bb", "Function Inner(n)\r\n\tReturn n * 10\r\nEnd Function\r\n");
+    dir.write("game/lib/Outer.bb", "Include \"lib/inner.bb\"\r\nFunction Outer(n)\r\n\tReturn Inner(n) + 1\r\nEnd Function\r\n");
+    const QString main = dir.write("game/main.bb", "Include \"lib/Outer.bb\"\r\nDebugLog \"one\"\r\nx = Outer(2)\r\n"
+                                                   "DebugLog \"two\" : DebugLog \"three\"\r\nDebugLog \"x=\" + x\r\n");
+    docs().OpenDoc(dir.file("game/lib/inner.bb"));
+    editor().SetBreakpoint(2, true);
+    docs().OpenDoc(main);
+    editor().SetBreakpoint(4, true);
+    Run(main);
+    ASSERT_TRUE(Halted()) << LogText().toStdString();
+    EXPECT_EQ(Stop(), "inner.bb:2/3");
+    Press(Qt::Key_F5);
+    ASSERT_TRUE(WaitUntil([&] { return session().Halted() && current().FilePath == main; }, 30000));
+    EXPECT_EQ(Stop(), "main.bb:4/1") << "once for a line of two statements";
+    Press(Qt::Key_F5);
+    ASSERT_TRUE(Ended());
+    EXPECT_TRUE(LogText().contains("one\ntwo\nthree\nx=21")) << LogText().toStdString();
+    EXPECT_EQ(window->InfoPanel(), app->labels.getValue("debugended"));
+}
+
+TEST_F(RealDebugger, StepsGoOverIntoAndOutOfARecursiveFunctionLineByLine)
+{
+    const QString main = dir.write("fact.bb", "Function Fact(n)\r\n\tIf n <= 1 Then Return 1\r\n"
+                                              "\tr = n * Fact(n - 1)\r\n\tReturn r\r\nEnd Function\r\n"
+                                              "Stop\r\ny = Fact(3)\r\nDebugLog y\r\n");
+    Run(main);
+    ASSERT_TRUE(Halted()) << LogText().toStdString();
+    std::vector<std::string> seen{Stop()};
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_F10, {}}, {Qt::Key_F11, {}}, {Qt::Key_F10, {}}, {Qt::Key_F11, {}}, {Qt::Key_F10, {}},
+        {Qt::Key_F11, {}}, {Qt::Key_F10, {}}, {Qt::Key_F11, Qt::ShiftModifier}, {Qt::Key_F11, Qt::ShiftModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        Press(key, modifiers);
+        ASSERT_TRUE(Halted()) << "after " << seen.size() << " stops";
+        seen.push_back(Stop());
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"fact.bb:6/1", "fact.bb:7/1", "fact.bb:2/2", "fact.bb:3/2",
+                                              "fact.bb:2/3", "fact.bb:3/3", "fact.bb:2/4", "fact.bb:4/3",
+                                              "fact.bb:4/2", "fact.bb:8/1"}));
+    Press(Qt::Key_F5);
+    ASSERT_TRUE(Ended());
+    EXPECT_TRUE(LogText().contains("\n6")) << LogText().toStdString();
+}
+
+TEST_F(RealDebugger, PauseStopsAnEndlessLoopAndShiftF5EndsIt)
+{
+    const QString main = dir.write("loop.bb", "x = 0\r\nWhile 1\r\n\tx = x + 1\r\nWend\r\n");
+    Run(main);
+    ASSERT_TRUE(WaitUntil([&] { return session().State() == DebugState::Running; }, 90000)) << LogText().toStdString();
+    Press(Qt::Key_Pause);
+    ASSERT_TRUE(Halted());
+    EXPECT_GE(editor().ExecutionLine(), 2);
+    EXPECT_EQ(session().Reason(), "pause");
+    Press(Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(Ended());
+    EXPECT_EQ(session().State(), DebugState::Idle);
+    EXPECT_EQ(editor().ExecutionLine(), 0);
+}
+
+TEST_F(RealDebugger, AnEndStatementEndsTheSession)
+{
+    const QString main = dir.write("end.bb", "DebugLog \"before\"\r\nEnd\r\nDebugLog \"after\"\r\n");
+    Run(main);
+    ASSERT_TRUE(Ended());
+    EXPECT_TRUE(LogText().contains("before"));
+    EXPECT_FALSE(LogText().contains("after"));
+    EXPECT_EQ(window->InfoPanel(), app->labels.getValue("debugended"));
+}
+
+TEST_F(RealDebugger, RuntimeErrorsHoldTheProgramAtTheirStatement)
+{
+    struct Row {
+        const char* file;
+        const char* source;
+        int line;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"bounds.bb", "Dim a(5)\r\nx = 3\r\nFunction F(k)\r\n\tReturn a(k)\r\nEnd Function\r\nPrint F(x * 4)\r\n", 4,
+         "Array index out of bounds"},
+        {"null.bb", "Type T\r\n\tField v\r\nEnd Type\r\nt.T = Null\r\nPrint t\\v\r\n", 5, "Object does not exist"},
+        {"divide.bb", "a = 0\r\nb = 10 / a\r\n", 2, "Integer divide by zero"},
+        {"own.bb", "DebugLog \"x\"\r\nRuntimeError \"Out of ammo\"\r\n", 2, "Out of ammo"},
+    };
+    for (const Row& row : rows) {
+        Run(dir.write(row.file, row.source));
+        ASSERT_TRUE(WaitUntil([&] { return session().State() == DebugState::Faulted; }, 90000))
+            << row.file << ": " << LogText().toStdString();
+        EXPECT_EQ(current().FileTitle, row.file);
+        EXPECT_EQ(editor().ExecutionLine(), row.line) << row.file;
+        EXPECT_EQ(editor().ErrorMarkLine(), row.line) << row.file;
+        EXPECT_EQ(session().Error(), row.message);
+        Press(Qt::Key_F5);
+        ASSERT_TRUE(Ended()) << row.file;
+    }
+}
+
+}  // namespace
