@@ -4,6 +4,7 @@
 #include "build/CompilerCommand.h"
 #include "build/CompilerOutput.h"
 #include "debugger/DebugPanes.h"
+#include "debugger/VariablesPane.h"
 #include "debugger/wire/StopRules.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
@@ -11,7 +12,10 @@
 #include "startup/Labels.h"
 #include "startup/Settings.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QRegularExpression>
+#include <QToolTip>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -43,11 +47,27 @@ DebugController::DebugController(Parts parts, QObject* parent)
       m_parts(std::move(parts)),
       m_breakpoints(QDir(m_parts.stateDir).filePath(QStringLiteral("breakpoints.txt"))),
       m_logPane(new DebugLogPane),
-      m_stackPane(new CallStackPane(m_parts.labels))
+      m_stackPane(new CallStackPane(m_parts.labels)),
+      m_variables(new VariablesPane(m_parts.labels))
 {
+    m_variables->SetAsk([this](const std::string& ref, long long start, long long count) {
+        return Ask(ref, start, count);
+    });
+    m_variables->SetSpelling([this](const std::string& lower) {
+        const QString name = QString::fromStdString(lower);
+        return m_spelling.value(name, name);
+    });
+    connect(&m_parts.editor, &EditCtrl::MouseDwell, this, [this](QPoint at) {
+        const QString text = HoverText(at);
+        if (!text.isEmpty())
+            QToolTip::showText(m_parts.editor.mapToGlobal(at), text, &m_parts.editor);
+    });
     m_breakpoints.Load();
     m_stackPane->SetNote(m_parts.labels.getValue(QStringLiteral("debugnotrunning")));
-    connect(m_stackPane, &CallStackPane::FrameChosen, this, [this](int frame) { showFrame(frame, false); });
+    connect(m_stackPane, &CallStackPane::FrameChosen, this, [this](int frame) {
+        showFrame(frame, false);
+        m_variables->Refresh(frame);
+    });
     connect(&m_parts.build, &BuildController::BuildEnded, this, &DebugController::onBuildEnded);
     // The build has the status bar's last word on how it ended; a program
     // that ran under the debugger has ended, and the status says so after it.
@@ -98,6 +118,9 @@ DebugLaunch DebugController::Prepare()
     m_reader = wire::Reader();
     m_logPane->clear();
     m_logPane->AddNote(labels.getValue(QStringLiteral("debugstarting")));
+    m_answers.clear();
+    gatherSpelling();
+    m_variables->Clear(labels.getValue(QStringLiteral("debugrunningnote")));
     m_stackPane->SetNote(labels.getValue(QStringLiteral("debugrunningnote")));
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("OVREL_DEBUG_PORT"), QString::number(m_server->serverPort()));
@@ -143,7 +166,12 @@ void DebugController::onReadable(QTcpSocket* socket)
         if (socket != m_socket)
             return;
     }
-    const QByteArray bytes = socket->readAll();
+    drain();
+}
+
+void DebugController::drain()
+{
+    const QByteArray bytes = m_socket ? m_socket->readAll() : QByteArray();
     if (!m_reader.Feed(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
         endSession(m_parts.labels.getValue(QStringLiteral("debugbadmessage")));
         return;
@@ -173,6 +201,10 @@ void DebugController::greeted(QTcpSocket* socket, const wire::Fields& hello)
 
 void DebugController::handle(const wire::Fields& message)
 {
+    if (!message.empty() && message[0] == "vars") {
+        m_answers.push_back(message);
+        return;
+    }
     const DebugSession::Change change = m_session.Feed(message);
     for (const std::string& line : change.log)
         m_logPane->AddLine(QString::fromStdString(line));
@@ -207,6 +239,7 @@ void DebugController::Do(DebugCommand command)
     if (m_session.State() == DebugState::Running) {
         m_parts.editor.ClearExecutionLine();
         m_stackPane->SetNote(m_parts.labels.getValue(QStringLiteral("debugrunningnote")));
+        m_variables->Clear(m_parts.labels.getValue(QStringLiteral("debugrunningnote")));
         m_parts.setStatus(m_parts.labels.getValue(QStringLiteral("debugrunning")));
     }
     Q_EMIT StateChanged();
@@ -248,6 +281,7 @@ void DebugController::showStop()
     window.raise();
     window.activateWindow();
     showFrame(0, true);
+    m_variables->Refresh(0);
     m_parts.setStatus(statusOfStop());
     Q_EMIT StopShown();
 }
@@ -299,6 +333,7 @@ void DebugController::endSession(const QString& why)
     m_parts.editor.ClearExecutionLine();
     const QString ended = m_parts.labels.getValue(QStringLiteral("debugended"));
     m_stackPane->SetNote(ended);
+    m_variables->Clear(ended);
     if (!why.isEmpty())
         m_logPane->AddNote(why);
     if (connected)
@@ -353,4 +388,81 @@ void DebugController::applyStoredBreakpoints(CDoc* doc)
 {
     if (doc && !doc->FilePath.isEmpty() && m_parts.docs.CurrentDoc() == doc)
         m_parts.editor.SetBreakpoints(m_breakpoints.Lines(doc->FilePath));
+}
+
+std::optional<VarPage> DebugController::Ask(const std::string& ref, long long start, long long count)
+{
+    if (!m_socket || !m_session.Halted())
+        return std::nullopt;
+    send(VarRequest(ref, start, count));
+    // The program answers at once (its reader thread reads while the
+    // program stands); what else comes meanwhile takes its usual way.
+    const QDeadlineTimer deadline(2000);
+    while (m_socket) {
+        for (auto it = m_answers.begin(); it != m_answers.end(); ++it) {
+            if (it->size() >= 2 && (*it)[1] == ref) {
+                const wire::Fields answer = std::move(*it);
+                m_answers.erase(it);
+                return ReadVarPage(answer);
+            }
+        }
+        // Asked from within a read (at a stop), the socket says nothing of
+        // what comes: it is read here.
+        if (deadline.hasExpired() || !m_socket->waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1))))
+            break;
+        drain();
+    }
+    return std::nullopt;
+}
+
+QString DebugController::HoverText(QPoint point)
+{
+    if (!m_session.Halted())
+        return {};
+    const std::optional<CaretPosition> at = m_parts.editor.PositionAt(point);
+    if (!at)
+        return {};
+    // The name under the mouse with the fields it is part of ("p\x").
+    const QString line = QString::fromUtf8(m_parts.editor.LineText(at->Line));
+    static const QRegularExpression path(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*[%#$]?(\\\\[A-Za-z_][A-Za-z0-9_]*[%#$]?)*"));
+    const int column = int(QString::fromUtf8(m_parts.editor.LineText(at->Line).left(at->Column)).size());
+    for (auto matches = path.globalMatch(line); matches.hasNext();) {
+        const QRegularExpressionMatch m = matches.next();
+        if (m.capturedStart() <= column && column < m.capturedEnd()) {
+            // Up to the part under the mouse: over "p" of "p\x", p itself.
+            const qsizetype end = line.indexOf(u'\\', column);
+            const QString expression = line.mid(m.capturedStart(),
+                                                (end < 0 || end > m.capturedEnd() ? m.capturedEnd() : end) - m.capturedStart());
+            return m_variables->Evaluate(expression, m_stackPane->SelectedFrame());
+        }
+    }
+    return {};
+}
+
+void DebugController::gatherSpelling()
+{
+    m_spelling.clear();
+    static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+    for (const CDocPtr& doc : m_parts.docs.Docs()) {
+        if (doc->DocKeywords)
+            for (const EditorKeywordPtr& entry : doc->DocKeywords->Entries()) {
+                const QString name = QString::fromStdString(entry->Name);
+                const QRegularExpressionMatch m = word.match(name);
+                if (m.hasMatch() && m.capturedStart() == 0)
+                    m_spelling.insert(m.captured().toLower(), m.captured());
+            }
+    }
+    // Names the declaration lists do not hold (fields among them), as the
+    // text first writes them.
+    for (const CDocPtr& doc : m_parts.docs.Docs()) {
+        if (!doc->EditorState)
+            continue;
+        const QString text = QString::fromUtf8(m_parts.editor.BufferText(*doc->EditorState));
+        for (auto matches = word.globalMatch(text); matches.hasNext();) {
+            const QString w = matches.next().captured();
+            const QString lower = w.toLower();
+            if (!m_spelling.contains(lower))
+                m_spelling.insert(lower, w);
+        }
+    }
 }

@@ -3,9 +3,11 @@
 #include "build/BuildController.h"
 #include "debugger/DebugFiles.h"
 #include "debugger/DebugSession.h"
+#include "debugger/Variables.h"
 
 #include <QHash>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -17,6 +19,7 @@ class BuildHost;
 class CallStackPane;
 class CUILabels;
 class DebugLogPane;
+class VariablesPane;
 class DocumentManager;
 class EditCtrl;
 class QTcpServer;
@@ -50,6 +53,12 @@ public:
 
     DebugLogPane& logPane() const { return *m_logPane; }
     CallStackPane& stackPane() const { return *m_stackPane; }
+    VariablesPane& variablesPane() const { return *m_variables; }
+    // Parts of a container of the stopped program, asked and answered at
+    // once; nothing while it runs or when it does not answer.
+    std::optional<VarPage> Ask(const std::string& ref, long long start, long long count);
+    // The tooltip for the text under a point of the editor while stopped.
+    QString HoverText(QPoint point);
     const DebugSession& session() const { return m_session; }
 
     // The commands, each doing nothing when it does not apply.
@@ -79,6 +88,8 @@ Q_SIGNALS:
 private:
     void onNewConnection();
     void onReadable(QTcpSocket* socket);
+    // Reads and handles what the program sent.
+    void drain();
     void greeted(QTcpSocket* socket, const wire::Fields& hello);
     void handle(const wire::Fields& message);
     void send(const wire::Fields& message);
@@ -101,6 +112,11 @@ private:
     BreakpointStore m_breakpoints;
     DebugLogPane* m_logPane;
     CallStackPane* m_stackPane;
+    VariablesPane* m_variables;
+    std::vector<wire::Fields> m_answers;
+    // How the program spells its names, gathered from its documents.
+    QHash<QString, QString> m_spelling;
+    void gatherSpelling();
     QString m_wineLibDir = QStringLiteral("/usr/lib/wine");
     QHash<QString, QString> m_fileNames;
     // This build's program reached the debugger.

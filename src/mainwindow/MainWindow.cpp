@@ -14,6 +14,7 @@
 #include "build/BuildOutputPane.h"
 #include "debugger/DebugController.h"
 #include "debugger/DebugPanes.h"
+#include "debugger/VariablesPane.h"
 #include "editing/GoToLineBox.h"
 #include "editing/ProgramSearchPane.h"
 #include "editing/ProgramTools.h"
@@ -164,6 +165,7 @@ void MainWindow::BuildLayout()
                                      this);
     m_bottomPanel->AddPane(m_debugger->logPane(), m_app.labels.getValue(QStringLiteral("debuglog")));
     m_bottomPanel->AddPane(m_debugger->stackPane(), m_app.labels.getValue(QStringLiteral("callstack")));
+    m_bottomPanel->AddPane(m_debugger->variablesPane(), m_app.labels.getValue(QStringLiteral("variables")));
     m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
@@ -247,7 +249,7 @@ void MainWindow::ConnectParts()
     connect(m_debugger, &DebugController::StopShown, this, [this] {
         const int tab = m_bottomPanel->CurrentTab();
         if (m_bottomPanel->Collapsed() || tab < BottomPanel::DebugLogTab)
-            m_bottomPanel->ShowTab(BottomPanel::CallStackTab);
+            m_bottomPanel->ShowTab(BottomPanel::VariablesTab);
     });
     connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int count) {
         m_problemsPanel->setText(count == 0 ? m_app.labels.getValue(QStringLiteral("noproblems"))

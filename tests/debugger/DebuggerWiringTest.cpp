@@ -26,17 +26,20 @@ protected:
                      const std::string& greeting = {})
     {
         const std::string log = dir.file("commands").toStdString();
+        // Requests for variables get an empty answer and are no commands.
         std::string script = "#!/bin/bash\n" + before +
                              "exec 3<>/dev/tcp/127.0.0.1/$OVREL_DEBUG_PORT || exit 1\n"
+                             "next() { while IFS= read -r -u 3 c; do case \"$c\" in\n"
+                             "  vars*) r=${c#vars$'\\t'}; printf 'vars\\t%s\\t0\\n' \"${r%%$'\\t'*}\" >&3;;\n"
+                             "  *) printf '%s\\n' \"$c\" >> '" + log + "'; [ -n \"$1\" ] && [ \"$c\" != \"$1\" ] && continue; return;;\n"
+                             "esac; done; }\n"
                              "printf 'hello\\t%s\\t1\\n' \"" +
                              (greeting.empty() ? std::string("$OVREL_DEBUG_SECRET") : greeting) +
-                             "\" >&3\n"
-                             "while read -r -u 3 c; do printf '%s\\n' \"$c\" >> '" + log +
-                             "'; [ \"$c\" = start ] && break; done\n";
+                             "\" >&3\nnext start\n";
         for (std::size_t i = 0; i < replies.size(); ++i) {
             script += "printf '%s' '" + replies[i] + "' >&3\n";
             if (i + 1 < replies.size())
-                script += "read -r -u 3 c && printf '%s\\n' \"$c\" >> '" + log + "'\n";
+                script += "next\n";
         }
         const QString compiler = dir.write("Blitz3D/bin/blitzcc.exe", script);
         QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeOwner);
@@ -84,7 +87,7 @@ TEST_F(DebuggerWiring, AStopInAnIncludeIsShownAndTheStepKeysSendTheirCommands)
     EXPECT_EQ(debugger().stackPane().topLevelItemCount(), 2);
     EXPECT_EQ(debugger().stackPane().topLevelItem(1)->text(1), "main.bb");
     EXPECT_TRUE(LogText().endsWith("first\nsecond")) << LogText().toStdString();
-    EXPECT_EQ(window->bottomPanel().CurrentTab(), BottomPanel::CallStackTab);
+    EXPECT_EQ(window->bottomPanel().CurrentTab(), BottomPanel::VariablesTab);
     EXPECT_TRUE(Enabled("btContinue") && Enabled("btStepOver") && Enabled("btStepOut"));
     EXPECT_FALSE(Enabled("btBreak") || Enabled("btCompile"));
 

@@ -4,12 +4,14 @@
 // tool runs; elsewhere each test says why it skipped.
 #include "debugger/DebugController.h"
 #include "debugger/DebugPanes.h"
+#include "debugger/VariablesPane.h"
 #include "support/AppFixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -194,6 +196,91 @@ TEST_F(RealDebugger, RuntimeErrorsHoldTheProgramAtTheirStatement)
         Press(Qt::Key_F5);
         ASSERT_TRUE(Ended()) << row.file;
     }
+}
+
+// The value shown for a path of row names ("Globals/hero.Player/name$"),
+// opening each container on the way; "?" when there is no such row.
+QString Shown(VariablesPane& pane, const QString& path)
+{
+    QTreeWidgetItem* item = nullptr;
+    for (const QString& name : path.split(u'/')) {
+        QTreeWidgetItem* next = nullptr;
+        if (item)
+            pane.Expand(item);
+        const int count = item ? item->childCount() : pane.tree().topLevelItemCount();
+        for (int i = 0; i < count && !next; ++i) {
+            QTreeWidgetItem* child = item ? item->child(i) : pane.tree().topLevelItem(i);
+            if (child->text(0) == name)
+                next = child;
+        }
+        if (!next)
+            return QStringLiteral("?");
+        item = next;
+    }
+    return item->text(1);
+}
+
+TEST_F(RealDebugger, AStopShowsGlobalsObjectsArraysTypesAndEachFramesLocals)
+{
+    const QString main = dir.write(
+        "vars.bb",
+        "Const MAXN = 10\r\nType Vec\r\n\tField x#, y#\r\nEnd Type\r\nType Player\r\n\tField name$\r\n\tField hp\r\n"
+        "\tField pos.Vec\r\n\tField inv[3]\r\n\tField link.Player\r\nEnd Type\r\n"
+        "Global count = 42, ratio# = 1.0 / 3, label$ = Chr(34) + \"a\" + Chr(10) + \"b\", nothing.Player\r\n"
+        "Global hero.Player = New Player\r\n"
+        "hero\\name = \"Zed\" : hero\\hp = 7 : hero\\pos = New Vec : hero\\pos\\x = 2.5 : hero\\inv[1] = 99 : hero\\link = hero\r\n"
+        "gone.Player = New Player : Delete gone\r\np2.Player = New Player : p2\\name = \"Two\"\r\n"
+        "Dim grid(2, 3) : grid(1, 2) = 12\r\nDim who.Player(2) : who(1) = hero\r\n"
+        "Function Rec(n)\r\n\tLocal s$ = \"n\" + n\r\n\tIf n = 0 Then Stop : Return 0\r\n\tReturn Rec(n - 1)\r\nEnd Function\r\n"
+        "Rec(2)\r\n");
+    Run(main);
+    ASSERT_TRUE(Halted()) << LogText().toStdString();
+    VariablesPane& pane = debugger().variablesPane();
+    const std::pair<const char*, const char*> rows[] = {
+        {"Globals/count%", "42"},
+        {"Globals/ratio#", "0.333333"},
+        {"Globals/label$", "\"\\\"a\\nb\""},
+        {"Globals/nothing.Player", "Null"},
+        {"Globals/hero.Player/name$", "\"Zed\""},
+        {"Globals/hero.Player/pos.Vec/x#", "2.5"},
+        {"Globals/hero.Player/inv%[3]/[1]%", "99"},
+        {"Globals/hero.Player/link.Player", "Player"},
+        {"Globals/grid%(2,3)/(1,2)%", "12"},
+        {"Globals/who.Player(2)/(1).Player", "Player"},
+        {"Globals/who.Player(2)/(0).Player", "Null"},
+        {"Types/Player", "2 objects"},
+        {"Types/Player/[1].Player/name$", "\"Two\""},
+        {"Locals/n%", "0"},
+        {"Locals/s$", "\"n0\""},
+        {"Constants/MAXN%", "10"},
+    };
+    for (const auto& [path, value] : rows)
+        EXPECT_EQ(Shown(pane, path), value) << path;
+
+    // Each frame of the recursion has its own n; the main program's locals
+    // include a deleted object.
+    QTreeWidget& stack = debugger().stackPane();
+    ASSERT_EQ(stack.topLevelItemCount(), 4);
+    for (int frame = 1; frame < 4; ++frame) {
+        QTest::mouseClick(stack.viewport(), Qt::LeftButton, {}, stack.visualItemRect(stack.topLevelItem(frame)).center());
+        if (frame < 3) {
+            EXPECT_EQ(Shown(pane, "Locals/n%"), QString::number(frame));
+        }
+    }
+    EXPECT_EQ(Shown(pane, "Locals/gone.Player"), "(deleted)");
+
+    pane.AddWatch("who(1)\\pos\\x");
+    pane.AddWatch("grid(3, 9)");
+    EXPECT_EQ(Shown(pane, "Watches/who(1)\\pos\\x"), "2.5");
+    EXPECT_EQ(Shown(pane, "Watches/grid(3, 9)"), app->labels.getValue("varoutofrange"));
+
+    // Hovering over hp in "hero\hp = 7" shows the field.
+    const QByteArray text = editor().Text();
+    const qint64 at = text.indexOf("hero\\hp") + 6;
+    const QRect place = editor().SpanRect({at, at + 1});
+    EXPECT_EQ(debugger().HoverText(place.center()), "hero\\hp = 7");
+    Press(Qt::Key_F5);
+    ASSERT_TRUE(Ended());
 }
 
 }  // namespace

@@ -383,12 +383,15 @@ std::string Answer(void* module, void* environment, const std::vector<FrameView>
                             shape += (i ? "," : "") + std::to_string(a.extents[i] - 1);
                         rows.push_back(d.name);
                         const Kind array = r.KindOf(d.type);
-                        const std::string element = r.ElementType(array.detail ? r.m.Word(array.detail + 4) : 0);
+                        const Addr elementType = array.detail ? r.m.Word(array.detail + 4) : 0;
+                        const std::string element = r.ElementType(elementType);
+                        const Kind elementKind = r.KindOf(elementType);
                         long long size = 1;
                         for (const int e : a.extents)
                             size *= e;
                         Reader::Put(rows, element + shape + ")",
-                                    "a", std::to_string(size), "a" + Reader::Hex(at));
+                                    "a", std::to_string(size),
+                                    "a" + Reader::Hex(at) + ":" + Reader::Hex(elementKind.what == 'o' ? elementKind.detail : 0));
                     });
                 }
             }
@@ -449,7 +452,7 @@ std::string Answer(void* module, void* environment, const std::vector<FrameView>
                     if (a.element == 5) {
                         rows.push_back(name);
                         const Addr object = r.m.Word(cell);
-                        r.Object(rows, object ? "." + r.StructName(r.StructOf(object)) : ".", object);
+                        r.Object(rows, "." + r.StructName(detail), object);
                     } else {
                         // A stand-in type of the element's kind: the compiler's
                         // own is not at hand for an element.
