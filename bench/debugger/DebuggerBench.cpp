@@ -25,7 +25,14 @@
 
 namespace {
 
-const QString kShared = QStringLiteral(OVREL_SOURCE_DIR "/../shared");
+// The team's shared folder beside the checkout (a worktree sits a level deeper).
+const QString kShared = [] {
+    QDir dir(QStringLiteral(OVREL_SOURCE_DIR));
+    for (int up = 0; up < 3 && dir.cdUp(); ++up)
+        if (QFileInfo::exists(dir.filePath(QStringLiteral("shared/tools/real-compiler"))))
+            return dir.filePath(QStringLiteral("shared"));
+    return QStringLiteral(OVREL_SOURCE_DIR "/../shared");
+}();
 
 QString WhyNot()
 {

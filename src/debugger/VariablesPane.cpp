@@ -227,7 +227,8 @@ std::optional<VarRow> VariablesPane::Resolve(const std::vector<WatchStep>& steps
     // A local of the chosen frame first, then a global, then a constant.
     std::optional<VarRow> row;
     for (const std::string& ref : {"l" + std::to_string(frame), std::string("g"), std::string("c")}) {
-        if (const VarRow* found = Find(m_ask(ref, 0, kAll), steps[0].name)) {
+        const std::optional<VarPage> page = m_ask(ref, 0, kAll);
+        if (const VarRow* found = Find(page, steps[0].name)) {
             row = *found;
             break;
         }
@@ -240,7 +241,8 @@ std::optional<VarRow> VariablesPane::Resolve(const std::vector<WatchStep>& steps
         if (step.kind == WatchStep::Field) {
             if (row->kind != 'o')
                 return fail(m_labels.format(QStringLiteral("varnotobject"), {shown.name, shown.value}));
-            const VarRow* field = Find(m_ask(row->child, 0, kAll), step.name);
+            const std::optional<VarPage> fields = m_ask(row->child, 0, kAll);
+            const VarRow* field = Find(fields, step.name);
             if (!field)
                 return fail(m_labels.format(QStringLiteral("varnofield"), {m_spell(step.name)}));
             row = *field;

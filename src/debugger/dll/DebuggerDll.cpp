@@ -183,9 +183,17 @@ public:
         std::string reason;
         {
             Lock lock(m_state);
-            // Outside every function the program is ending (or not yet
-            // started): nothing to show, unless the user asked.
-            if (m_frames.empty() && m_reason != "pause") {
+            // Outside every function the program is ending, or not yet
+            // started: nothing to show. A Pause then stops at the first
+            // statement there is.
+            if (m_frames.empty()) {
+                if (m_reason == "pause") {
+                    m_rule.Resume(wire::Step::Into, {});
+                    m_step = wire::Step::Into;
+                    Arm();
+                } else {
+                    m_reason.clear();
+                }
                 Post(kRunMessage);
                 return;
             }
@@ -218,7 +226,8 @@ public:
             const wire::Place at{fileId, row, int(m_frames.size())};
             if (!m_rule.Reached(at, onBreakpoint))
                 return;
-            m_reason = onBreakpoint ? "breakpoint" : "step";
+            if (m_reason != "pause")
+                m_reason = onBreakpoint ? "breakpoint" : "step";
         }
         g_posted.store(true, std::memory_order_release);
         PostMessageA(nullptr, kStopMessage, 0, 0);
