@@ -98,7 +98,7 @@ DebugLaunch DebugController::Prepare()
         m_socket->abort();
     const CUILabels& labels = m_parts.labels;
     if (IsWindowsExecutable(CompilerPath(m_parts.settings.B3DBinDir())) && WineLacks32Bit(m_wineLibDir))
-        return {.failure = labels.getValue(QStringLiteral("debugnowine32"))};
+        return {.failure = labels.getValue(QStringLiteral("compilerno32bit"))};
     const DebugFolder folder =
         PrepareDebugFolder(QDir(m_parts.stateDir).filePath(QStringLiteral("debugger")), m_parts.settings.B3DRoot(),
                            QDir(m_parts.programDir).filePath(QStringLiteral("debugger.dll")));

@@ -56,6 +56,11 @@ void MainWindow::UpdateCommandState()
     const CommandSituation s = Situation(true);
     for (const CommandGroup& group : CommandGroups())
         SetGroup(m_menus, group, group.enabled(s));
+    // F5 continues a stopped program and otherwise compiles and runs: one
+    // item holds the key at a time, so that it is never ambiguous.
+    const QKeySequence f5(Qt::Key_F5);
+    m_menus.item(QStringLiteral("mnuContinue"))->setShortcut(s.debugHalted ? f5 : QKeySequence());
+    m_menus.item(QStringLiteral("mnuCompile"))->setShortcut(s.debugHalted ? QKeySequence() : f5);
 }
 
 void MainWindow::OnEditStatusTick()

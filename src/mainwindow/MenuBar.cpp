@@ -81,7 +81,7 @@ const MenuDef kMenus[] = {
       {"mnuRun", "F6", kDispatch},
       {"mnuBuildExe", "F8", kDispatch},
       {"mnuStop", "Shift+F5", kDispatch | kDisabled | kSeparatorAfter},
-      {"mnuContinue", "F5", kDispatch | kDisabled},
+      {"mnuContinue", "", kDispatch | kDisabled},
       {"mnuStepOver", "F10", kDispatch | kDisabled},
       {"mnuStepInto", "F11", kDispatch | kDisabled},
       {"mnuStepOut", "Shift+F11", kDispatch | kDisabled},

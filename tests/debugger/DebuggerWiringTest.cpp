@@ -160,8 +160,9 @@ TEST_F(DebuggerWiring, OnlyTheLaunchedProgramIsHeardAndABrokenOneEndsTheRun)
     const Row rows[] = {
         {"strangers", {"log\tin\n"}, stranger, {}, "debugclosed", 1},
         {"wrong secret", {}, {}, "guess", "debugnoconnect", 1},
-        {"malformed", {"log\tbad \\q escape\n"}, {}, {}, "debugbadmessage", 0},
-        {"oversized", {std::string(5 << 20, 'x')}, {}, {}, "debugbadmessage", 0},
+        // Each waits until the IDE hangs up on it.
+        {"malformed", {"log\tbad \\q escape\n", ""}, {}, {}, "debugbadmessage", 0},
+        {"oversized", {std::string(5 << 20, 'x'), ""}, {}, {}, "debugbadmessage", 0},
     };
     for (const Row& row : rows) {
         FakeProgram(row.replies, row.before, row.greeting);
