@@ -274,7 +274,10 @@ void DebugController::showStop()
 {
     std::vector<CallStackPane::Row> rows;
     for (const DebugFrame& f : m_session.Frames())
-        rows.push_back({QString::fromStdString(f.function), fileName(f.file), f.line});
+        rows.push_back({f.function.starts_with('<') ? QString::fromStdString(f.function)
+                                                    : m_spelling.value(QString::fromStdString(f.function),
+                                                                       QString::fromStdString(f.function)),
+                        fileName(f.file), f.line});
     m_stackPane->SetRows(rows);
     QWidget& window = m_parts.window;
     window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
@@ -433,7 +436,7 @@ QString DebugController::HoverText(QPoint point)
             const qsizetype end = line.indexOf(u'\\', column);
             const QString expression = line.mid(m.capturedStart(),
                                                 (end < 0 || end > m.capturedEnd() ? m.capturedEnd() : end) - m.capturedStart());
-            return m_variables->Evaluate(expression, m_stackPane->SelectedFrame());
+            return m_variables->Evaluate(expression, m_stackPane->SelectedFrame(), true);
         }
     }
     return {};

@@ -59,8 +59,8 @@ struct VarWords {
     QString null = QStringLiteral("Null");
     QString deleted = QStringLiteral("(deleted)");
     QString unreadable = QStringLiteral("(unreadable)");
-    QString objects = QStringLiteral("%1 objects");
-    QString elements = QStringLiteral("%1 elements");
+    QString objects = QStringLiteral("objects: %1");
+    QString elements = QStringLiteral("elements: %1");
 };
 ShownVar ShowVar(const VarRow& row, const Spelling& spell, const VarWords& words = {});
 

@@ -262,7 +262,7 @@ std::optional<VarRow> VariablesPane::Resolve(const std::vector<WatchStep>& steps
     return row;
 }
 
-QString VariablesPane::Evaluate(const QString& expression, int frame)
+QString VariablesPane::Evaluate(const QString& expression, int frame, bool known)
 {
     std::string error;
     const std::optional<std::vector<WatchStep>> steps = ParseWatch(expression.toStdString(), &error);
@@ -270,6 +270,8 @@ QString VariablesPane::Evaluate(const QString& expression, int frame)
         return expression + QStringLiteral(": ") + QString::fromStdString(error);
     QString why;
     const std::optional<VarRow> row = Resolve(*steps, frame, &why);
+    if (!row && known && why == m_labels.format(QStringLiteral("varnotfound"), {m_spell(steps->front().name)}))
+        return {};
     if (!row)
         return expression + QStringLiteral(": ") + why;
     return expression + QStringLiteral(" = ") + ShowVar(*row, m_spell, m_words).value;

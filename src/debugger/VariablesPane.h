@@ -32,8 +32,9 @@ public:
     // Says why there is nothing to show, keeping the watches.
     void Clear(const QString& note);
 
-    // A watch's or a hover's value: "name = value", or why it cannot be read.
-    QString Evaluate(const QString& expression, int frame);
+    // A watch's or a hover's value: "name = value", or why it cannot be
+    // read; with `known`, nothing when its first name is no variable.
+    QString Evaluate(const QString& expression, int frame, bool known = false);
     QStringList Watches() const { return m_watches; }
     void AddWatch(const QString& expression);
 

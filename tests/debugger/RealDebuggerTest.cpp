@@ -262,7 +262,7 @@ TEST_F(RealDebugger, AStopShowsGlobalsObjectsArraysTypesAndEachFramesLocals)
         {"Globals/grid%(2,3)/(1,2)%", "12"},
         {"Globals/who.Player(2)/(1).Player", "Player"},
         {"Globals/who.Player(2)/(0).Player", "Null"},
-        {"Types/Player", "2 objects"},
+        {"Types/Player", "objects: 2"},
         {"Types/Player/[1].Player/name$", "\"Two\""},
         {"Locals/n%", "0"},
         {"Locals/s$", "\"n0\""},

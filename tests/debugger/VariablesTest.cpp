@@ -49,9 +49,9 @@ TEST(Variables, RowsShowSpelledNamesTypesAndValues)
         {{"hero", ".player", 'o', "player", "o3e49180"}, "Hero.Player", "Player", true},
         {{"nothing", ".player", 'n', "", ""}, "nothing.Player", "Null", false},
         {{"gone", ".player", 'd', "", ""}, "gone.Player", "(deleted)", false},
-        {{"grid", "%(2,3)", 'a', "12", "a3d60918"}, "grid%(2,3)", "12 elements", true},
+        {{"grid", "%(2,3)", 'a', "12", "a3d60918"}, "grid%(2,3)", "elements: 12", true},
         {{"(1,2)", "%", 'i', "12", ""}, "(1,2)%", "12", false},
-        {{"player", "Type", 't', "2", "t1:2"}, "Player", "2 objects", true},
+        {{"player", "Type", 't', "2", "t1:2"}, "Player", "objects: 2", true},
         {{"bad", "%", 'x', "", ""}, "bad%", "(unreadable)", false},
     };
     for (const Row& r : rows) {
