@@ -133,7 +133,14 @@ void StepToHighlight(benchmark::State& state)
     for (auto _ : state) {
         const int before = editor.ExecutionLine();
         ide.window.dispatcher().DoCommand(QStringLiteral("mnuStepOver"));
-        Until([&] { return ide.session().Halted() && editor.ExecutionLine() != before && editor.ExecutionLine() != 0; });
+        if (!Until([&] { return ide.session().Halted() && editor.ExecutionLine() != before && editor.ExecutionLine() != 0; },
+                   20000)) {
+            state.SkipWithError(("no step from line " + std::to_string(before) + ", state " +
+                                 std::to_string(int(ide.session().State())) + ", at " +
+                                 std::to_string(editor.ExecutionLine()))
+                                    .c_str());
+            break;
+        }
         editor.repaint();
     }
     ide.window.build().Stop();

@@ -68,7 +68,10 @@ TEST_P(StopRuleWalk, StopsWhereADebuggerUserExpects)
 }
 
 // main: 1 x=1 : 2 f() : 3 y=2 ; f at depth 2: 10 a=1 : a=2 (two statements) : 11 Return
-const std::vector<Place> kCall = {{0, 1, 1}, {0, 2, 1}, {0, 10, 2}, {0, 10, 2}, {0, 11, 2}, {0, 3, 1}};
+const std::vector<Place> kCall = {{0, 1, 1, 1}, {0, 2, 1, 1}, {0, 10, 2, 1}, {0, 10, 2, 7},
+                                  {0, 11, 2, 1}, {0, 3, 1, 1}};
+// A loop whose only statement each turn is on line 5 (its Wend fires none).
+const std::vector<Place> kTightLoop = {{0, 4, 1, 1}, {0, 5, 1, 2}, {0, 5, 1, 2}, {0, 5, 1, 2}};
 
 INSTANTIATE_TEST_SUITE_P(
     Walks, StopRuleWalk,
@@ -83,5 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
              {5},
              {Step::None},
              {{0, 5, 1}, {0, 5, 1}}},
-        Walk{"stepping_out_of_the_main_program_runs_on", kCall, {}, {Step::Into, Step::Out}, {{0, 1, 1}}}),
+        Walk{"stepping_out_of_the_main_program_runs_on", kCall, {}, {Step::Into, Step::Out}, {{0, 1, 1}}},
+        Walk{"each_turn_of_a_one_line_loop_meets_its_breakpoint", kTightLoop, {5}, {Step::None},
+             {{0, 5, 1}, {0, 5, 1}, {0, 5, 1}}},
+        Walk{"each_turn_of_a_one_line_loop_ends_a_step_over", kTightLoop, {}, {Step::Into, Step::Over, Step::Over},
+             {{0, 4, 1}, {0, 5, 1}, {0, 5, 1}}}),
     [](const testing::TestParamInfo<Walk>& info) { return std::string(info.param.name); });

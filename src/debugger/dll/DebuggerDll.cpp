@@ -223,7 +223,7 @@ public:
                 RefreshRows();
             const std::vector<char>& rows = m_rows[std::size_t(fileId)];
             onBreakpoint = std::size_t(row) < rows.size() && rows[std::size_t(row)];
-            const wire::Place at{fileId, row, int(m_frames.size())};
+            const wire::Place at{fileId, row, int(m_frames.size()), (srcpos & 0xffff) + 1};
             if (!m_rule.Reached(at, onBreakpoint))
                 return;
             if (m_reason != "pause")
@@ -344,7 +344,7 @@ private:
             }
             const Frame& top = m_frames.empty() ? m_outside : m_frames.back();
             const wire::Place from{top.file ? LookUpFile(top.file) : -1, (top.srcpos >> 16) + 1,
-                                   int(m_frames.size())};
+                                   int(m_frames.size()), (top.srcpos & 0xffff) + 1};
             m_rule.Resume(step, from);
             m_step = step;
             Arm();

@@ -61,7 +61,7 @@ void StopRule::Resume(Step step, const Place& from)
 
 bool StopRule::Reached(const Place& at, bool onBreakpointRow)
 {
-    const bool sameLine = at.file == m_last.file && at.row == m_last.row && at.depth == m_last.depth;
+    const bool sameLine = at.Continues(m_last);
     m_last = at;
     if (onBreakpointRow && !sameLine) {
         m_step = Step::None;
@@ -70,7 +70,7 @@ bool StopRule::Reached(const Place& at, bool onBreakpointRow)
     if (m_step == Step::None || at.depth > m_level)
         return false;
     // The rest of the line the step began on is part of it.
-    if (at.depth == m_from.depth && at.file == m_from.file && at.row == m_from.row)
+    if (at.Continues(m_from))
         return false;
     m_step = Step::None;
     return true;

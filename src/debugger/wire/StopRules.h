@@ -17,12 +17,19 @@ namespace wire {
 std::string FileKey(std::string_view compilerPath);
 
 // Where a statement is: the file by a number of the caller's choosing, the
-// row from 1, and the call depth (the main program is 1).
+// row and column from 1, and the call depth (the main program is 1).
 struct Place {
     int file = -1;
     int row = 0;
     int depth = 0;
+    int col = 0;
     bool operator==(const Place&) const = default;
+    // Comes after `before` on the same line, in the same call: the rest of
+    // its line, not the line again (a loop's next turn starts it anew).
+    bool Continues(const Place& before) const
+    {
+        return file == before.file && row == before.row && depth == before.depth && col > before.col;
+    }
 };
 
 // Breakpoints by file key and row (from 1).
@@ -48,8 +55,8 @@ public:
     // breakpoint).
     void Resume(Step step, const Place& from);
     // Called for every statement, in order; true when the program is to
-    // stop there. A breakpoint stops once when its line is reached, not at
-    // each statement of the line; a step ends at the next line at most as
+    // stop there. A breakpoint stops once each time its line is reached, not
+    // at each statement of the line; a step ends at the next line at most as
     // deep as its level (over: the same depth, into: one deeper, out: one
     // less), so a line of several statements is stepped over as one.
     bool Reached(const Place& at, bool onBreakpointRow);
