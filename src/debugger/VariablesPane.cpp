@@ -99,18 +99,22 @@ void VariablesPane::Refresh(int frame)
         FillWatches(frame);
     FillGroup(Group(m_labels.getValue(QStringLiteral("varlocals")), QStringLiteral("l"), true),
               "l" + std::to_string(frame), false, false);
-    QTreeWidgetItem* globals = Group(m_labels.getValue(QStringLiteral("varglobals")), QStringLiteral("g"), true);
-    FillGroup(globals, "g", true, false);
-    FillGroup(Group(m_labels.getValue(QStringLiteral("vartypes")), QStringLiteral("t"), true), "g", false, true);
+    // One answer holds the globals and the types' lists.
+    const std::optional<VarPage> globals = m_ask ? m_ask("g", 0, kAll) : std::nullopt;
+    FillGroup(Group(m_labels.getValue(QStringLiteral("varglobals")), QStringLiteral("g"), true), "g", true, false,
+              globals);
+    FillGroup(Group(m_labels.getValue(QStringLiteral("vartypes")), QStringLiteral("t"), true), "g", false, true,
+              globals);
     QTreeWidgetItem* constants = Group(m_labels.getValue(QStringLiteral("varconstants")), QStringLiteral("c"), false);
     FillGroup(constants, "c", false, false);
     constants->setExpanded(m_open.contains(QStringLiteral("c")));
     m_filling = false;
 }
 
-void VariablesPane::FillGroup(QTreeWidgetItem* group, const std::string& ref, bool globals, bool types)
+void VariablesPane::FillGroup(QTreeWidgetItem* group, const std::string& ref, bool globals, bool types,
+                              const std::optional<VarPage>& given)
 {
-    std::optional<VarPage> page = m_ask ? m_ask(ref, 0, kAll) : std::nullopt;
+    const std::optional<VarPage> page = given ? given : m_ask ? m_ask(ref, 0, kAll) : std::nullopt;
     if (!page)
         return;
     std::vector<std::pair<QString, const VarRow*>> rows;

@@ -48,7 +48,9 @@ public:
 
 private:
     QTreeWidgetItem* AddRow(QTreeWidgetItem* parent, const VarRow& row, const QString& path);
-    void FillGroup(QTreeWidgetItem* group, const std::string& ref, bool globals, bool types);
+    // Fills a group from `ref`'s answer, asked for unless given.
+    void FillGroup(QTreeWidgetItem* group, const std::string& ref, bool globals, bool types,
+                   const std::optional<VarPage>& given = std::nullopt);
     void LoadPage(QTreeWidgetItem* item, long long start);
     QTreeWidgetItem* Group(const QString& caption, const QString& path, bool open);
     // Follows `steps` from the variables of `frame`; the row, or why not.
