@@ -1,5 +1,7 @@
 #include "debugger/dll/Inspect.h"
 
+#include "debugger/wire/Layout.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -15,7 +17,9 @@
 namespace inspect {
 namespace {
 
-using Addr = std::uintptr_t;
+using layout::Addr;
+using layout::Decl;
+using layout::DimArray;
 
 // Decl kinds.
 constexpr int kArray = 2, kGlobal = 8, kLocal = 16, kParam = 32;
@@ -24,8 +28,7 @@ enum Slot { kIntType = 1, kFloatType = 2, kStringType = 3, kArrayType = 5, kStru
             kVectorType = 8 };
 // Module::findSymbol.
 constexpr int kFindSymbol = 10;
-constexpr std::size_t kMostText = 1 << 20;
-constexpr int kMostElements = 1 << 28;
+using layout::kMostElements;
 
 // Reads another structure only where the system says there is readable
 // memory: a torn or freed structure gives "unreadable", never a fault.
@@ -60,20 +63,7 @@ public:
         Addr value = 0;
         return Read(at, value) ? value : 0;
     }
-    bool Text(Addr stdString, std::string& out)
-    {
-        Addr chars = 0;
-        std::uint32_t length = 0;
-        if (!Read(stdString + 4, chars) || !Read(stdString + 8, length) || length > kMostText)
-            return false;
-        out.clear();
-        if (chars == 0 || length == 0)
-            return true;
-        if (!Readable(chars, length))
-            return false;
-        out.assign(reinterpret_cast<const char*>(chars), length);
-        return true;
-    }
+    bool Text(Addr stdString, std::string& out) { return layout::Text(*this, stdString, out); }
     // A virtual function of the compiler's that answers with a pointer.
     Addr Call(Addr object, int slot)
     {
@@ -90,13 +80,6 @@ private:
     Addr m_to = 0;
 };
 
-struct Decl {
-    std::string name;
-    Addr type;
-    int kind;
-    int offset;
-};
-
 // What a compiler type is, and its parts.
 struct Kind {
     char what = '?';   // i f s o (object) a (Dim array) v (Blitz array) c (constant)
@@ -107,22 +90,7 @@ class Reader {
 public:
     Reader(Addr module, Addr environment) : m_module(module), m_environment(environment) {}
 
-    std::vector<Decl> Decls(Addr seq)
-    {
-        std::vector<Decl> decls;
-        const Addr first = m.Word(seq + 4);
-        const Addr last = m.Word(seq + 8);
-        if (!seq || last < first || (last - first) / 4 > 100000)
-            return decls;
-        for (Addr at = first; at < last; at += 4) {
-            const Addr d = m.Word(at);
-            Decl decl{{}, m.Word(d + 20), 0, 0};
-            if (!d || !m.Text(d + 4, decl.name) || !m.Read(d + 24, decl.kind) || !m.Read(d + 28, decl.offset))
-                continue;
-            decls.push_back(std::move(decl));
-        }
-        return decls;
-    }
+    std::vector<Decl> Decls(Addr seq) { return layout::Decls(m, seq); }
 
     Kind KindOf(Addr type)
     {
@@ -310,38 +278,9 @@ public:
     std::map<Addr, Addr> m_structs;
 };
 
-// A Dim array: its data, element kind (1 int, 2 float, 3 string, 5 object),
-// dimensions and the scales of its flat index.
-struct DimArray {
-    Addr data = 0;
-    int element = 0;
-    std::vector<int> extents;
-};
-
 bool ReadDim(Memory& m, Addr at, DimArray& a)
 {
-    int dims = 0;
-    if (!m.Read(at, a.data) || !m.Read(at + 4, a.element) || !m.Read(at + 8, dims) || dims < 1 || dims > 8)
-        return false;
-    int before = 1;
-    for (int k = 0; k < dims; ++k) {
-        int scale = 0;
-        if (!m.Read(at + 12 + Addr(k) * 4, scale) || scale < before || scale > kMostElements || scale % before)
-            return false;
-        a.extents.push_back(scale / before);
-        before = scale;
-    }
-    return true;
-}
-
-std::string Subscripts(const std::vector<int>& extents, long long flat)
-{
-    std::string name = "(";
-    for (std::size_t k = 0; k < extents.size(); ++k) {
-        name += (k ? "," : "") + std::to_string(flat % extents[k]);
-        flat /= extents[k];
-    }
-    return name + ")";
+    return layout::ReadDim(m, at, a);
 }
 
 long long Parse(const std::string& hex)
@@ -386,11 +325,7 @@ std::string Answer(void* module, void* environment, const std::vector<FrameView>
                         const Addr elementType = array.detail ? r.m.Word(array.detail + 4) : 0;
                         const std::string element = r.ElementType(elementType);
                         const Kind elementKind = r.KindOf(elementType);
-                        long long size = 1;
-                        for (const int e : a.extents)
-                            size *= e;
-                        Reader::Put(rows, element + shape + ")",
-                                    "a", std::to_string(size),
+                        Reader::Put(rows, element + shape + ")", "a", std::to_string(a.Size()),
                                     "a" + Reader::Hex(at) + ":" + Reader::Hex(elementKind.what == 'o' ? elementKind.detail : 0));
                     });
                 }
@@ -404,9 +339,7 @@ std::string Answer(void* module, void* environment, const std::vector<FrameView>
                 const Addr list = r.Symbol("_t" + t.name);
                 if (k.what != 'o' || !list)
                     continue;
-                long long live = 0;
-                for (Addr o = r.m.Word(list + 8); o && o != list + 4 && live < kMostElements; o = r.m.Word(o + 4))
-                    live += r.m.Word(o) != 0;
+                const long long live = layout::EachLive(r.m, list, [](Addr, long long) {});
                 page([&] {
                     rows.push_back(t.name);
                     Reader::Put(rows, "Type", "t", std::to_string(live),
@@ -442,13 +375,11 @@ std::string Answer(void* module, void* environment, const std::vector<FrameView>
         } else if (ref[0] == 'a') {
             DimArray a;
             if (ReadDim(r.m, at, a)) {
-                long long size = 1;
-                for (const int e : a.extents)
-                    size *= e;
+                const long long size = a.Size();
                 total = size;
                 for (long long i = start; i < std::min(size, start + count); ++i) {
                     const Addr cell = a.data + Addr(i) * 4;
-                    const std::string name = Subscripts(a.extents, i);
+                    const std::string name = layout::Subscripts(a.extents, i);
                     if (a.element == 5) {
                         rows.push_back(name);
                         const Addr object = r.m.Word(cell);
@@ -474,14 +405,12 @@ std::string Answer(void* module, void* environment, const std::vector<FrameView>
         } else {
             // A type's live objects, in list order.
             const std::string type = "." + r.StructName(detail);
-            for (Addr o = r.m.Word(at + 8); o && o != at + 4 && total < kMostElements; o = r.m.Word(o + 4)) {
-                if (!r.m.Word(o))
-                    continue;
+            layout::EachLive(r.m, at, [&](Addr o, long long) {
                 page([&] {
                     rows.push_back("[" + std::to_string(total) + "]");
                     r.Object(rows, type, o);
                 });
-            }
+            });
         }
     }
     wire::Fields answer{"vars", ref, std::to_string(total)};
