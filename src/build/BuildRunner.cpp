@@ -81,8 +81,9 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     process->setProgram(command.program);
     process->setArguments(command.arguments);
     process->setWorkingDirectory(job.command.binDir);
-    const QProcessEnvironment environment =
+    QProcessEnvironment environment =
         CompilerEnvironment(job.b3dDir, job.command.binDir, form, QProcessEnvironment::systemEnvironment());
+    environment.insert(job.extra);
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QProcess::nullDevice());

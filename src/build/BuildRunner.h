@@ -18,6 +18,8 @@ struct BuildJob {
     CompilerCommandInput command;
     QString b3dDir;      // becomes "blitzpath"
     QString outputPath;  // output.txt; created empty at each launch
+    // Variables the compiler, and the program it runs, get besides its own.
+    QProcessEnvironment extra{};
 };
 
 // Runs the compiler as a child process without ever blocking the window:

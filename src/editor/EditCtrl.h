@@ -208,6 +208,23 @@ public:
     // left to take its place.
     void SetDiagnosticMargin(bool shown);
 
+    // Breakpoints of the shown buffer: a red dot beside each 1-based line.
+    // They belong to the buffer and move with its lines as it is edited.
+    void SetBreakpoint(int line, bool on);
+    bool HasBreakpoint(int line) const;
+    void SetBreakpoints(const std::vector<int>& lines);
+    // Those of any buffer, shown or not, in line order.
+    std::vector<int> BufferBreakpoints(const EditorBuffer& buffer) const;
+    // The statement a stopped program is at, in the shown buffer: an arrow
+    // beside the 1-based line and the line in the highlight colour, until
+    // ClearExecutionLine takes them from whichever buffer holds them.
+    void SetExecutionLine(int line);
+    void ClearExecutionLine();
+    // The 1-based line of the shown buffer's arrow; 0 when it has none.
+    int ExecutionLine() const;
+    // Where the breakpoints' margin is, as an x of this widget.
+    int BreakpointMarginCentre() const;
+
     void Undo();
     void Redo();
     void Cut();
@@ -348,6 +365,8 @@ Q_SIGNALS:
     // margins; MouseDwellEnd follows once it moves on or a key is pressed.
     void MouseDwell(QPoint position);
     void MouseDwellEnd();
+    // A click in the breakpoints' margin beside a 1-based line.
+    void BreakpointClicked(int line);
 
 private:
     struct Impl;

@@ -23,7 +23,21 @@ enum EditorMarker {
     kMarkDiagnostic = 4,
     // The last build's error, in the line-number gutter.
     kMarkBuildError = 6,
+    // The debugger's: breakpoints, and the statement a stopped program is at
+    // (an arrow and the line's colour).
+    kMarkBreakpoint = 7,
+    kMarkExecution = 10,
+    kMarkExecutionLine = 11,
 };
+
+// The margins, left to right.
+enum EditorMargin { kMarginNumbers = 0, kMarginDebug = 1, kMarginDiagnostics = 2, kMarginFolds = 3 };
+
+// A colour as the control takes it.
+inline long SciColor(Color c)
+{
+    return static_cast<long>(c & 0xFFFFFF);
+}
 
 // The indicators underlining the last build's error and the diagnostics.
 constexpr int kIndicBuildError = 8;
@@ -117,6 +131,10 @@ struct EditCtrl::Impl {
     // Which error mark is the current one; a buffer holding another drops it.
     int errorMarkNumber = 0;
     void dropErrorMark();
+    // Likewise for the statement a stopped program is at (EditCtrlDebug.cpp).
+    int executionNumber = 0;
+    void dropExecutionMark();
+    void applyDebugMargin();
 
     // Folding (EditCtrlFolds.cpp).
     // Works out the fold levels still pending, about `budget` lines of them;

@@ -89,9 +89,9 @@ void EditCtrl::Impl::applyDiagnosticMargin()
 {
     const int height = int(sci(Sci::SCI_TEXTHEIGHT, 0));
     const int size = std::max(height - 4, 8);
-    sci(Sci::SCI_SETMARGINTYPEN, 1, Sci::SC_MARGIN_SYMBOL);
-    sci(Sci::SCI_SETMARGINMASKN, 1, 1 << kMarkDiagnostic);
-    sci(Sci::SCI_SETMARGINWIDTHN, 1, diagnosticMargin ? size + 4 : 0);
+    sci(Sci::SCI_SETMARGINTYPEN, kMarginDiagnostics, Sci::SC_MARGIN_SYMBOL);
+    sci(Sci::SCI_SETMARGINMASKN, kMarginDiagnostics, 1 << kMarkDiagnostic);
+    sci(Sci::SCI_SETMARGINWIDTHN, kMarginDiagnostics, diagnosticMargin ? size + 4 : 0);
     view->markerDefine(ErrorSymbol(size, ToQColor(errorColour())), kMarkDiagnostic);
 }
 

@@ -60,6 +60,9 @@ public:
     // longer the editor's current one goes when the buffer is next shown.
     int errorMarkHandle = -1;
     int errorMarkNumber = 0;
+    int executionHandle = -1;
+    int executionLineHandle = -1;
+    int executionNumber = 0;
     // The messages of the diagnostics marked here, by indicator value, and
     // whether any line may carry a diagnostic's margin symbol.
     std::unordered_map<int, QString> diagnosticTexts;

@@ -12,6 +12,9 @@
 #include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
+#include "debugger/DebugController.h"
+#include "debugger/DebugPanes.h"
+#include "debugger/VariablesPane.h"
 #include "editing/GoToLineBox.h"
 #include "editing/ProgramSearchPane.h"
 #include "editing/ProgramTools.h"
@@ -68,6 +71,8 @@ MainWindow::~MainWindow()
 {
     // The parts hold references to each other; the build first, so a
     // running compiler ends before the window it reports to goes away.
+    delete m_debugger;
+    m_debugger = nullptr;
     delete m_build;
     m_build = nullptr;
 }
@@ -154,6 +159,13 @@ void MainWindow::BuildLayout()
                                    m_app.labels.getValue(QStringLiteral("refsline")),
                                    m_app.labels.getValue(QStringLiteral("problemsmessage"))});
     m_bottomPanel->AddProblems(*m_problems, m_app.labels.getValue(QStringLiteral("problems")));
+    m_debugger = new DebugController({*this, *m_editor, *m_docs, *m_build, *m_buildHost, m_app.settings, m_app.labels,
+                                      m_app.programDir, m_app.layout.stateDir,
+                                      [this](const QString& text) { SetInfoPanel(text); }},
+                                     this);
+    m_bottomPanel->AddPane(m_debugger->logPane(), m_app.labels.getValue(QStringLiteral("debuglog")));
+    m_bottomPanel->AddPane(m_debugger->stackPane(), m_app.labels.getValue(QStringLiteral("callstack")));
+    m_bottomPanel->AddPane(m_debugger->variablesPane(), m_app.labels.getValue(QStringLiteral("variables")));
     m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
@@ -232,6 +244,13 @@ void MainWindow::ConnectParts()
     // The last build's error is listed with the checker's until the next build.
     connect(m_build, &BuildController::BuildStarted, m_liveCheck, &LiveCheck::ClearBuildError);
     connect(m_build, &BuildController::ErrorReported, m_liveCheck, &LiveCheck::SetBuildError);
+    connect(m_debugger, &DebugController::ErrorReported, m_liveCheck, &LiveCheck::SetBuildError);
+    connect(m_debugger, &DebugController::StateChanged, this, &MainWindow::UpdateCommandState);
+    connect(m_debugger, &DebugController::StopShown, this, [this] {
+        const int tab = m_bottomPanel->CurrentTab();
+        if (m_bottomPanel->Collapsed() || tab < BottomPanel::DebugLogTab)
+            m_bottomPanel->ShowTab(BottomPanel::VariablesTab);
+    });
     connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int count) {
         m_problemsPanel->setText(count == 0 ? m_app.labels.getValue(QStringLiteral("noproblems"))
                                             : m_app.labels.getValue(QStringLiteral("problemcount"))
@@ -492,6 +511,7 @@ void MainWindow::closeEvent(QCloseEvent* e)
         m_assist->CloseTip();
         m_assist->CloseList();
     }
+    m_debugger->KeepBreakpoints();
     if (!m_docs->CloseAllForExit()) {
         e->ignore();
         return;
