@@ -141,15 +141,19 @@ TEST_F(OutputPane, OutputWithoutLineEndsStaysWithinBoundsInThePaneAndOnDisk)
 
 // The compiler runs the compiled program, which would outlive it unless the
 // whole group were ended; and a program may leave its group, its session and
-// its parent at once. A process the build did not start, such as a Wine
-// server that other programs use, is left alone.
+// its parent at once. A process the build did not start, and the Wine
+// services it did start (other Wine programs of the user share them), are
+// left alone.
 TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingElse)
 {
-    const std::string pids = dir.file("pids").toStdString();
-    Prints("Executing...\r\n", "echo $$ >> '" + pids + "'\nsleep 60 &\necho $! >> '" + pids
-                                   + "'\nsetsid -f sh -c 'echo $$ >> \"" + pids + "\"; exec sleep 60'\nwait\n");
-    const QString wineserver = dir.write("tools/wineserver", "#!/bin/sh\nexec sleep 60\n");
+    const std::string pids = dir.file("pids").toStdString(), services = dir.file("services").toStdString();
+    const QString wineserver = dir.write("tools/wineserver", "#!/bin/sh\nsleep 60\n");
     QFile::setPermissions(wineserver, QFile::permissions(wineserver) | QFileDevice::ExeOwner);
+    Prints("Executing...\r\n",
+           "echo $$ >> '" + pids + "'\nsleep 60 &\necho $! >> '" + pids + "'\nsetsid -f sh -c 'echo $$ >> \"" + pids +
+               "\"; exec sleep 60'\nsetsid -f sh -c 'echo $$ >> \"" + services + "\"; exec " + wineserver.toStdString() +
+               "'\nbash -c 'echo $$ >> \"" + services +
+               "\"; exec -a \"C:\\\\windows\\\\system32\\\\services.exe\" sleep 60' &\nwait\n");
     qint64 notTheBuilds = 0;
     ASSERT_TRUE(QProcess::startDetached(wineserver, {}, {}, &notTheBuilds));
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
@@ -161,7 +165,7 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
         QFile::remove(dir.file("pids"));
         window->menus().button("btCompile")->trigger();
         auto started = [&] { return QString::fromStdString(dir.read("pids")).split('\n', Qt::SkipEmptyParts); };
-        EXPECT_TRUE(WaitUntil([&] { return started().size() == 3; }));
+        EXPECT_TRUE(WaitUntil([&] { return started().size() == 3 && dir.read("services").size() > 2; }));
         QList<qint64> ids;
         for (const QString& id : started())
             ids << id.toLongLong();
@@ -189,18 +193,27 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
     EXPECT_FALSE(window->build().IsBuilding());
     EXPECT_FALSE(Alive(ids[0]));
     EXPECT_TRUE(allEnded(ids));
-    EXPECT_TRUE(Alive(notTheBuilds));
-    ::kill(pid_t(notTheBuilds), SIGKILL);
+    QList<qint64> kept = {notTheBuilds};
+    for (const QString& id : QString::fromStdString(dir.read("services")).split('\n', Qt::SkipEmptyParts))
+        kept << id.toLongLong();
+    EXPECT_EQ(kept.size(), 5);
+    for (const qint64 id : kept) {
+        EXPECT_TRUE(Alive(id)) << id;
+        ::kill(pid_t(id), SIGKILL);
+    }
 }
 
-// What a program started and left running when it ended goes with the IDE.
+// What a program started and left running when it ended goes with the IDE,
+// even one it let go of just as it ended.
 TEST_F(OutputPane, WhatAFinishedBuildLeftRunningEndsWithTheIde)
 {
     const QString left = dir.file("left");
-    Prints("Executing...\r\n", "setsid -f sh -c 'echo $$ > \"" + left.toStdString() + "\"; exec sleep 60'\nsleep 1.5\n");
+    Prints("Executing...\r\n", "setsid -f sh -c 'echo $$ > \"" + left.toStdString() + ".new\"; mv \"" +
+                                   left.toStdString() + ".new\" \"" + left.toStdString() + "\"; exec sleep 60'\n");
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     Command("mnuCompile");
     ASSERT_TRUE(BuildFinished());
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(left); }));
     const qint64 leftRunning = QString::fromStdString(dir.read("left")).trimmed().toLongLong();
     EXPECT_TRUE(Alive(leftRunning));
     Close();
