@@ -378,7 +378,11 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(d->view, &QsciScintillaBase::SCN_DWELLSTART, this,
             [this](int, int x, int y) { Q_EMIT MouseDwell(d->view->viewport()->mapTo(this, QPoint(x, y))); });
     connect(d->view, &QsciScintillaBase::SCN_DWELLEND, this, [this](int, int, int) { Q_EMIT MouseDwellEnd(); });
-    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { d->checkCaret(); });
+    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        d->checkCaret();
+        if (updated & Sci::SC_UPDATE_V_SCROLL)
+            d->placeDiagnostics(false);
+    });
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
@@ -496,12 +500,10 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
     if (!OpenRegularFile(file, path, error))
         return false;
     if (file.size() > kMaxFileBytes)
-        return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
-                        .arg(path)
-                        .arg(file.size() >> 20));
+        return fail(FileStatusLabel(QStringLiteral("filetoolarge")).arg(path).arg(file.size() >> 20));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        return fail(FileStatusLabel(QStringLiteral("fileunreadable")).arg(path, file.errorString()));
     d->loadBytes(bytes);
     return true;
 }

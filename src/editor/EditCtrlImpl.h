@@ -178,6 +178,9 @@ struct EditCtrl::Impl {
     std::vector<MarkRun> markRuns(std::intptr_t from, std::intptr_t to) const;
     // The text a diagnostic's squiggle goes under; empty when the document is.
     std::pair<std::intptr_t, std::intptr_t> markSpan(int line, int column, int endColumn) const;
+    // Marks the buffer's diagnostics of the lines in view and around them;
+    // unless `force`, only when the view moved past those marked.
+    void placeDiagnostics(bool force);
     void applyDiagnosticMargin();
     Color errorColour() const;
     void loadBytes(const QByteArray& bytes);

@@ -97,28 +97,51 @@ void EditCtrl::Impl::applyDiagnosticMargin()
 
 // --- EditCtrl ------------------------------------------------------------------
 
-void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
+void EditCtrl::SetDiagnostics(std::vector<EditorDiagnostic> diagnostics)
 {
     EditorBuffer* buffer = d->current.get();
     if (!buffer)
         return;
     d->settleEdit();
+    buffer->diagnostics = std::move(diagnostics);
+    d->placeDiagnostics(true);
+}
+
+void EditCtrl::Impl::placeDiagnostics(bool force)
+{
+    EditorBuffer* buffer = current.get();
+    if (!buffer)
+        return;
+    // Only the lines in view and a few screens around them are marked:
+    // thousands of squiggles would cost every key and every pause, and a
+    // scroll marks the lines it brings into view.
+    const int lines = lineCount();
+    const int onScreen = std::max(int(sci(Sci::SCI_LINESONSCREEN)), 1);
+    const int top = visibleFirst();
+    const int shownFrom = int(sci(Sci::SCI_DOCLINEFROMVISIBLE, top));
+    const int shownTo = int(sci(Sci::SCI_DOCLINEFROMVISIBLE, top + onScreen + 1));
+    if (!force && shownFrom >= buffer->placedFrom && shownTo <= buffer->placedTo)
+        return;
+    const int slack = 2 * onScreen + 50;
+    buffer->placedFrom = std::max(shownFrom - slack, 0);
+    buffer->placedTo = shownTo + slack;
     struct Wanted {
         std::intptr_t start;
         std::intptr_t end;
         QString text;
     };
-    const int lines = d->lineCount();
     std::vector<Wanted> wanted;
     std::vector<int> marked;
-    for (const EditorDiagnostic& diagnostic : diagnostics) {
+    for (const EditorDiagnostic& diagnostic : buffer->diagnostics) {
         // Past the last line ("Expecting 'Wend'" when the text ends) is the
         // end of the text.
         const bool past = diagnostic.Line > lines;
         const int line = std::clamp(diagnostic.Line - 1, 0, lines - 1);
+        if (line < buffer->placedFrom || line > buffer->placedTo)
+            continue;
         marked.push_back(line);
-        const auto [start, end] = past ? d->markSpan(line, INT_MAX, INT_MAX)
-                                       : d->markSpan(line, diagnostic.Column, diagnostic.EndColumn);
+        const auto [start, end] = past ? markSpan(line, INT_MAX, INT_MAX)
+                                       : markSpan(line, diagnostic.Column, diagnostic.EndColumn);
         if (end > start)
             wanted.push_back({start, end, diagnostic.Message});
     }
@@ -140,7 +163,7 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
 
     // Both lists are in text order and without overlaps: a run in place with
     // the same extent and message stays as it is.
-    const std::vector<Impl::MarkRun> existing = d->markRuns(0, d->sci(Sci::SCI_GETLENGTH));
+    const std::vector<Impl::MarkRun> existing = markRuns(0, sci(Sci::SCI_GETLENGTH));
     const auto textOf = [buffer](int id) {
         const auto it = buffer->diagnosticTexts.find(id);
         return it == buffer->diagnosticTexts.end() ? QString() : it->second;
@@ -164,14 +187,14 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
         }
     }
     // Every removal before any addition, as a new run may overlap an old one.
-    d->sci(Sci::SCI_SETINDICATORCURRENT, kIndicDiagnostic);
+    sci(Sci::SCI_SETINDICATORCURRENT, kIndicDiagnostic);
     for (const Impl::MarkRun* r : removed)
-        d->sci(Sci::SCI_INDICATORCLEARRANGE, r->start, r->end - r->start);
+        sci(Sci::SCI_INDICATORCLEARRANGE, r->start, r->end - r->start);
     for (const Wanted* w : added) {
         const int id = buffer->nextDiagnosticId++;
         texts[id] = w->text;
-        d->sci(Sci::SCI_SETINDICATORVALUE, id);
-        d->sci(Sci::SCI_INDICATORFILLRANGE, w->start, w->end - w->start);
+        sci(Sci::SCI_SETINDICATORVALUE, id);
+        sci(Sci::SCI_INDICATORFILLRANGE, w->start, w->end - w->start);
     }
     // Messages of runs that edits took away go as well.
     buffer->diagnosticTexts = std::move(texts);
@@ -184,17 +207,17 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
     // the line before: the lines that carry one are looked up, not assumed.
     const int mask = 1 << kMarkDiagnostic;
     std::vector<int> present;
-    for (auto line = d->sci(Sci::SCI_MARKERNEXT, 0, mask); line >= 0; line = d->sci(Sci::SCI_MARKERNEXT, line + 1, mask))
+    for (auto line = sci(Sci::SCI_MARKERNEXT, 0, mask); line >= 0; line = sci(Sci::SCI_MARKERNEXT, line + 1, mask))
         present.push_back(int(line));
     std::vector<int> change;
     std::set_difference(present.begin(), present.end(), marked.begin(), marked.end(), std::back_inserter(change));
     for (int line : change)
-        while (d->sci(Sci::SCI_MARKERGET, line) & mask)
-            d->sci(Sci::SCI_MARKERDELETE, line, kMarkDiagnostic);
+        while (sci(Sci::SCI_MARKERGET, line) & mask)
+            sci(Sci::SCI_MARKERDELETE, line, kMarkDiagnostic);
     change.clear();
     std::set_difference(marked.begin(), marked.end(), present.begin(), present.end(), std::back_inserter(change));
     for (int line : change)
-        d->sci(Sci::SCI_MARKERADD, line, kMarkDiagnostic);
+        sci(Sci::SCI_MARKERADD, line, kMarkDiagnostic);
     buffer->diagnosticLines = !marked.empty();
 }
 

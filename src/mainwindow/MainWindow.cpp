@@ -77,7 +77,7 @@ void MainWindow::BuildLayout()
     m_editor = new EditCtrl;
     m_editor->setObjectName(QStringLiteral("EditCtrl"));
     // The window is drawn before the help's web engine starts.
-    m_helpBrowser = new HelpBrowser(nullptr, HelpBrowser::Engine::Later);
+    m_helpBrowser = new HelpBrowser(m_app.labels, nullptr, HelpBrowser::Engine::Later);
     m_help = std::make_unique<HelpArea>(m_editor, m_helpBrowser);
     m_tabs = new DocumentTabs;
 
@@ -128,6 +128,10 @@ void MainWindow::BuildLayout()
     m_programs->SetVocabulary(ProgramHost::VocabularyOf(*m_app.keywordList));
     m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
                                     this);
+    connect(m_recovery, &RecoveryKeeper::CopiesFailing, this, [this](const QString& why) {
+        SetInfoPanel(why.isEmpty() ? m_app.labels.getValue(QStringLiteral("recoveryagain"))
+                                   : m_app.labels.getValue(QStringLiteral("recoveryfailing")).replace(QStringLiteral("#reason#"), why));
+    });
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, *m_programs, this);
     m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_programs, *m_references, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
@@ -232,6 +236,18 @@ void MainWindow::ConnectParts()
     // The last build's error is listed with the checker's until the next build.
     connect(m_build, &BuildController::BuildStarted, m_liveCheck, &LiveCheck::ClearBuildError);
     connect(m_build, &BuildController::ErrorReported, m_liveCheck, &LiveCheck::SetBuildError);
+    // What the failed build left in the status bar goes with its error.
+    auto buildStatus = std::make_shared<QString>();
+    connect(m_build, &BuildController::BuildingChanged, this, [this, buildStatus](bool building) {
+        *buildStatus = building ? QString() : InfoPanel();
+    });
+    connect(m_liveCheck, &LiveCheck::BuildErrorGone, this, [this, buildStatus] {
+        if (!m_build->IsBuilding()) {
+            m_outputPane->ClearOutcome();
+            if (InfoPanel() == *buildStatus)
+                ClearInfoPanel();
+        }
+    });
     connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int count) {
         m_problemsPanel->setText(count == 0 ? m_app.labels.getValue(QStringLiteral("noproblems"))
                                             : m_app.labels.getValue(QStringLiteral("problemcount"))
