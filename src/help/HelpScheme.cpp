@@ -15,11 +15,11 @@ namespace {
 
 class HelpSchemeHandler : public QWebEngineUrlSchemeHandler {
 public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    HelpSchemeHandler(const CUILabels& labels, QObject* parent) : QWebEngineUrlSchemeHandler(parent), m_labels(labels) {}
 
     void requestStarted(QWebEngineUrlRequestJob* job) override
     {
-        const HelpReply reply = ReplyFor(job->requestUrl());
+        const HelpReply reply = ReplyFor(job->requestUrl(), m_labels);
         if (!reply.file.isEmpty()) {
             auto* file = new QFile(reply.file, job);
             if (file->open(QIODevice::ReadOnly))
@@ -37,6 +37,9 @@ public:
         page->open(QIODevice::ReadOnly);
         job->reply(QByteArrayLiteral("text/html;charset=utf-8"), page);
     }
+
+private:
+    const CUILabels& m_labels;
 };
 
 }  // namespace
@@ -53,11 +56,11 @@ void RegisterHelpScheme()
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-void InstallHelpScheme(QWebEngineProfile* profile)
+void InstallHelpScheme(QWebEngineProfile* profile, const CUILabels& labels)
 {
     if (!profile || profile->urlSchemeHandler(kHelpScheme))
         return;
-    profile->installUrlSchemeHandler(kHelpScheme, new HelpSchemeHandler(profile));
+    profile->installUrlSchemeHandler(kHelpScheme, new HelpSchemeHandler(labels, profile));
 }
 
 }  // namespace help

@@ -1,5 +1,6 @@
 #pragma once
 
+class CUILabels;
 class QWebEngineProfile;
 
 namespace help {
@@ -12,6 +13,6 @@ void RegisterHelpScheme();
 // whatever the letter case of the link; a page that is not there becomes
 // the generated "not found" page, so that frames get it too. Once per
 // profile; later calls do nothing.
-void InstallHelpScheme(QWebEngineProfile* profile);
+void InstallHelpScheme(QWebEngineProfile* profile, const CUILabels& labels);
 
 }  // namespace help
