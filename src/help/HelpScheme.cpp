@@ -1,6 +1,7 @@
 #include "help/HelpScheme.h"
 
 #include "help/HelpPages.h"
+#include "startup/Labels.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -16,6 +17,8 @@ namespace {
 class HelpSchemeHandler : public QWebEngineUrlSchemeHandler {
 public:
     HelpSchemeHandler(const CUILabels& labels, QObject* parent) : QWebEngineUrlSchemeHandler(parent), m_labels(labels) {}
+    // A profile outlives the windows that use it: each brings its words.
+    void SetLabels(const CUILabels& labels) { m_labels = labels; }
 
     void requestStarted(QWebEngineUrlRequestJob* job) override
     {
@@ -39,7 +42,7 @@ public:
     }
 
 private:
-    const CUILabels& m_labels;
+    CUILabels m_labels;
 };
 
 }  // namespace
@@ -58,8 +61,13 @@ void RegisterHelpScheme()
 
 void InstallHelpScheme(QWebEngineProfile* profile, const CUILabels& labels)
 {
-    if (!profile || profile->urlSchemeHandler(kHelpScheme))
+    if (!profile)
         return;
+    if (auto* installed = static_cast<HelpSchemeHandler*>(
+            const_cast<QWebEngineUrlSchemeHandler*>(profile->urlSchemeHandler(kHelpScheme)))) {
+        installed->SetLabels(labels);
+        return;
+    }
     profile->installUrlSchemeHandler(kHelpScheme, new HelpSchemeHandler(labels, profile));
 }
 

@@ -57,7 +57,7 @@ void SetFileStatusLabels(std::function<QString(const QString& key)> label)
 
 QString FileStatusLabel(const QString& key)
 {
-    return Labels() ? Labels()(key) : key;
+    return Labels() ? Labels()(key) : key + QStringLiteral(": %1 %2");
 }
 
 std::optional<FileStatus> StatusOf(const QString& path)

@@ -30,7 +30,8 @@ struct FileStatus {
 };
 
 // Where the messages of this layer take their words: the label table, once
-// the program has loaded it; until then a message is its label's key.
+// the program has loaded it; until then a message is its label's key and
+// what it is about.
 void SetFileStatusLabels(std::function<QString(const QString& key)> label);
 QString FileStatusLabel(const QString& key);
 

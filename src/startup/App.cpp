@@ -66,7 +66,8 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
         return false;
     }
     labels = std::move(*loaded);
-    SetFileStatusLabels([this](const QString& key) { return labels.getValue(key); });
+    // A copy: the layer's messages may outlive this App (tests make many).
+    SetFileStatusLabels([table = labels](const QString& key) { return table.getValue(key); });
     const auto progress = [&](const char* key, bool last = false) {
         splash.SetProgress(labels.getValue(QString::fromLatin1(key)), last);
     };
