@@ -75,6 +75,14 @@ void LiveCheck::SetEnabled(bool enabled)
     Refresh();
 }
 
+void LiveCheck::SetWarnings(unsigned kinds)
+{
+    if (m_warnings == kinds)
+        return;
+    m_warnings = kinds;
+    Refresh();
+}
+
 void LiveCheck::SetBuildError(const QString& docKey, int line, int column, const QString& message)
 {
     m_buildErrors.clear();
@@ -92,6 +100,26 @@ void LiveCheck::ClearBuildError()
         return;
     m_buildErrors.clear();
     Refresh();
+}
+
+bool LiveCheck::QuickFix()
+{
+    CDoc* doc = m_docs.CurrentDoc();
+    if (!doc)
+        return false;
+    m_events.TakeEdits();
+    const QString path = ProgramPath(*doc);
+    const std::string docKey = ProgramHost::KeyOf(path);
+    const CaretPosition caret = m_editor.CaretPos();
+    for (const lang::Diagnostic& d : m_programs.ProgramOf(path).Diagnostics()) {
+        if (d.suggestion.empty() || d.file != docKey || int(d.row) + 1 != caret.Line || caret.Column < int(d.col) ||
+            caret.Column > int(d.endCol))
+            continue;
+        m_editor.SetSelection({true, int(d.col), int(d.row), int(d.endCol), int(d.row)});
+        m_editor.ReplaceSelection(QByteArray::fromStdString(d.suggestion));
+        return true;
+    }
+    return false;
 }
 
 void LiveCheck::Resume()
@@ -149,7 +177,7 @@ void LiveCheck::Refresh()
     };
     for (const BuildError& e : m_buildErrors)
         if (std::find(programFiles.begin(), programFiles.end(), e.key) != programFiles.end())
-            rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true});
+            rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true, false});
 
     if (m_enabled && doc) {
         m_events.TakeEdits();
@@ -176,11 +204,14 @@ void LiveCheck::Refresh()
                 lastFile = &fileOf(d.file);
                 lastKey = &d.file;
             }
-            // The same error the build stopped at is listed once, as the build's.
-            if (!fromBuild(d.file, int(d.row) + 1, message))
-                rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false});
-            if (d.file == docKey)
-                marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message});
+            const bool warning = d.warning != lang::WarningKind::None;
+            if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
+                // The same error the build stopped at is listed once, as the build's.
+                if (!fromBuild(d.file, int(d.row) + 1, message))
+                    rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
+                if (d.file == docKey)
+                    marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+            }
             messages[i] = {std::move(d.message), std::move(message)};
         }
         m_messages = std::move(messages);
@@ -192,6 +223,10 @@ void LiveCheck::Refresh()
     m_pane.SetRows(std::move(rows));
     // Handing on the edits above restarted the pause: nothing is left to do.
     m_pause.stop();
-    if (m_pane.RowCount() != m_count)
-        Q_EMIT CountChanged(m_count = m_pane.RowCount());
+    int warnings = 0;
+    for (int i = 0; i < m_pane.RowCount(); ++i)
+        warnings += m_pane.Row(i).warning;
+    const int errors = m_pane.RowCount() - warnings;
+    if (errors != m_errors || warnings != m_warningCount)
+        Q_EMIT CountChanged(m_errors = errors, m_warningCount = warnings);
 }

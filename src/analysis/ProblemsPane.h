@@ -17,13 +17,14 @@ struct ProblemRow {
     int column = 0;  // bytes from 0
     QString message;
     bool fromBuild = false;  // the compiler's report, not the checker's
+    bool warning = false;    // compiles, but looks like a mistake
     // Compared at every pause for thousands of rows, whose texts are mostly
     // shared with the last pause's: numbers first, then texts.
     bool operator==(const ProblemRow& o) const
     {
         const auto same = [](const QString& a, const QString& b) { return a.constData() == b.constData() || a == b; };
-        return line == o.line && column == o.column && fromBuild == o.fromBuild && same(message, o.message) &&
-               same(path, o.path) && same(title, o.title);
+        return line == o.line && column == o.column && fromBuild == o.fromBuild && warning == o.warning &&
+               same(message, o.message) && same(path, o.path) && same(title, o.title);
     }
 };
 

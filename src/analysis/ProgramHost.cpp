@@ -127,9 +127,10 @@ lang::Vocabulary ProgramHost::VocabularyOf(const EditorKeywordList& commands)
     lang::Vocabulary v;
     v.commands.reserve(commands.Count());
     for (const EditorKeywordPtr& e : commands) {
-        lang::Callable c{e->Name, {}};
+        lang::Callable c{e->Name, {}, '?'};
         for (const EditorKeywordParam& p : e->Params)
             c.params.push_back({p.Name, p.Optional});
+        c.result = e->Result;
         v.commands.push_back(std::move(c));
     }
     return v;

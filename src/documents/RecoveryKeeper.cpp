@@ -167,13 +167,18 @@ void RecoveryKeeper::OfferLeftCopies(const CUILabels& labels, Prompter& prompter
         switch (prompter.AskNamed(text, MsgIcon::Question, MsgButtons::YesNoCancel, buttons)) {
         case MsgAnswer::Yes: {
             // The copy the restored document gets is on disk before the one
-            // it came from goes.
-            const QString restored = m_docs.RestoreDoc(copy).Key;
-            TakeCopies();
-            m_writer.Flush();
-            // Kept while the restored text has no copy of its own yet.
-            if (m_tracked.value(restored).onDisk && m_writer.Failure(RecoveryFileName(restored)).isEmpty())
-                QFile::remove(found.file);
+            // it came from goes, and both before anything reads the text; it
+            // is kept while the restored text has no copy of its own yet.
+            m_docs.RestoreDoc(copy, [&] {
+                TakeCopies();
+                m_writer.Flush();
+                const bool copied = std::all_of(m_docs.Docs().cbegin(), m_docs.Docs().cend(), [this](const CDocPtr& d) {
+                    return !d->Modified ||
+                           (m_tracked.value(d->Key).onDisk && m_writer.Failure(RecoveryFileName(d->Key)).isEmpty());
+                });
+                if (copied)
+                    QFile::remove(found.file);
+            });
             break;
         }
         case MsgAnswer::No:

@@ -76,6 +76,7 @@ struct EditorDiagnostic {
     int Column = 0;
     int EndColumn = 0;
     QString Message;
+    bool Warning = false;  // what compiles but looks like a mistake, marked in another colour
     bool operator==(const EditorDiagnostic&) const = default;
 };
 

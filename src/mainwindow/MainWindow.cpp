@@ -50,6 +50,19 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// The kinds of warning the settings turn on, as LiveCheck takes them.
+unsigned WarningKinds(const Settings& s)
+{
+    const auto bit = [](lang::WarningKind k) { return 1u << unsigned(k); };
+    return (s.WarnNeverAssigned ? bit(lang::WarningKind::NeverAssigned) : 0) |
+           (s.WarnHidesGlobal ? bit(lang::WarningKind::HidesGlobal) : 0) |
+           (s.WarnMissingReturn ? bit(lang::WarningKind::MissingReturn) : 0);
+}
+
+}  // namespace
+
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
 {
@@ -126,6 +139,7 @@ void MainWindow::BuildLayout()
         },
         m_app.layout.PrefsPath(), this);
     m_programs->SetVocabulary(ProgramHost::VocabularyOf(*m_app.keywordList));
+    ReadInstallCommands();
     m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
                                     this);
     connect(m_recovery, &RecoveryKeeper::CopiesFailing, this, [this](const QString& why) {
@@ -160,6 +174,7 @@ void MainWindow::BuildLayout()
     m_bottomPanel->AddProblems(*m_problems, m_app.labels.getValue(QStringLiteral("problems")));
     m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
+    m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
         if (m_help->BrowserShown())
             m_helpBrowser->setFocus();
@@ -248,11 +263,15 @@ void MainWindow::ConnectParts()
                 ClearInfoPanel();
         }
     });
-    connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int count) {
-        m_problemsPanel->setText(count == 0 ? m_app.labels.getValue(QStringLiteral("noproblems"))
-                                            : m_app.labels.getValue(QStringLiteral("problemcount"))
-                                                  .replace(QStringLiteral("#count#"), QString::number(count)));
-        m_bottomPanel->SetTabCount(BottomPanel::ProblemsTab, count);
+    connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int errors, int warnings) {
+        const QString label = errors + warnings == 0 ? QStringLiteral("noproblems")
+                              : warnings == 0        ? QStringLiteral("problemcount")
+                              : errors == 0          ? QStringLiteral("warningcount")
+                                                     : QStringLiteral("problemswarnings");
+        m_problemsPanel->setText(m_app.labels.getValue(label)
+                                     .replace(QStringLiteral("#count#"), QString::number(errors ? errors : warnings))
+                                     .replace(QStringLiteral("#warnings#"), QString::number(warnings)));
+        m_bottomPanel->SetTabCount(BottomPanel::ProblemsTab, errors + warnings);
     });
     connect(m_helpBrowser, &HelpBrowser::SelectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
@@ -322,6 +341,7 @@ void MainWindow::ApplySettings()
     ApplyColours();
     m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
+    m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
     m_editor->Refresh(true);
 }
 
