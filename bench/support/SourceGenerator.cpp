@@ -27,7 +27,7 @@ const char* const kBlocks[] = {
     "\tIf dist < 10 Then\r\n"
     "\t\te\\health = e\\health - 1 : PlaySound snd\r\n"
     "\tElse\r\n"
-    "\t\tTranslateEntity e\\target, dx * dt, 0, dy * dt ; chase\r\n"
+    "\t\tTranslateEntity e\\health, dx * dt, 0, dy * dt ; chase\r\n"
     "\tEndIf\r\n"
     "\tFor i = 0 To {p}MAX_ENEMIES{n} - 1\r\n"
     "\t\tText 10, i * 12, \"Enemy: \" + i + \"; hp=\" + e\\health\r\n"

@@ -383,7 +383,11 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
         if (margin == kMarginDebug)
             Q_EMIT BreakpointClicked(line + 1);
     });
-    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { d->checkCaret(); });
+    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        d->checkCaret();
+        if (updated & Sci::SC_UPDATE_V_SCROLL)
+            d->placeDiagnostics(false);
+    });
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
@@ -501,12 +505,10 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
     if (!OpenRegularFile(file, path, error))
         return false;
     if (file.size() > kMaxFileBytes)
-        return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
-                        .arg(path)
-                        .arg(file.size() >> 20));
+        return fail(FileStatusLabel(QStringLiteral("filetoolarge")).arg(path).arg(file.size() >> 20));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        return fail(FileStatusLabel(QStringLiteral("fileunreadable")).arg(path, file.errorString()));
     d->loadBytes(bytes);
     return true;
 }

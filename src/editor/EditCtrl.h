@@ -76,6 +76,7 @@ struct EditorDiagnostic {
     int Column = 0;
     int EndColumn = 0;
     QString Message;
+    bool Warning = false;  // what compiles but looks like a mistake, marked in another colour
     bool operator==(const EditorDiagnostic&) const = default;
 };
 
@@ -192,12 +193,13 @@ public:
     int ErrorMarkLine() const;
 
     // Marks the shown buffer's diagnostics, replacing the marks it had. The
-    // marks belong to the buffer and move with its text; only those that
-    // differ from the ones in place are redrawn, so a long document with a
-    // few problems costs little to keep marked.
-    void SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics);
-    // The squiggles as they stand after the edits since: the line of each
-    // (from 1), its columns within that line and its message, in text order.
+    // marks belong to the buffer and move with its text; only the lines in
+    // view and a few screens around them are marked (a scroll marks those it
+    // brings), and only marks that differ from the ones in place are
+    // redrawn, so a long document with thousands of problems costs little.
+    void SetDiagnostics(std::vector<EditorDiagnostic> diagnostics);
+    // The squiggles in place as they stand after the edits since: the line of
+    // each (from 1), its columns within that line and its message, in text order.
     std::vector<EditorDiagnostic> DiagnosticMarks() const;
     // Whether a 1-based line carries a diagnostic's symbol in the margin.
     bool HasDiagnosticSymbol(int line) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/DirtyLines.h"
+#include "editor/EditCtrl.h"
 #include "editor/Tokenizer.h"
 
 #include "editor/QsciHeaders.h"
@@ -68,6 +69,9 @@ public:
     std::unordered_map<int, QString> diagnosticTexts;
     int nextDiagnosticId = 1;
     bool diagnosticLines = false;
+    // Every diagnostic of the document, and the lines (from 0) whose are marked.
+    std::vector<EditorDiagnostic> diagnostics;
+    int placedFrom = 0, placedTo = -1;
 
     EditorBuffer()
     {

@@ -67,6 +67,48 @@ const char* MsgText(Msg msg)
     case Msg::ExitOutsideLoop: return "break must appear inside a loop";
     case Msg::MainCannotReturn: return "Main program cannot return a value";
     case Msg::MayNotBeUsedLikeThis: return "Identifier '%' may not be used like this";
+    case Msg::ArrayNotFoundInMain: return "Array not found in main program";
+    case Msg::DuplicateFunction: return "duplicate identifier";
+    case Msg::UndefinedLabelInFunction: return "Undefined label";
+    case Msg::TypeNameNotFound: return "Type name not found";
+    case Msg::CustomTypeNameNotFound: return "custom type name not found";
+    case Msg::CustomTypeNameNameNotFound: return "custom type name name not found";
+    case Msg::NotANewTypeName: return "Specified name is not a NewType name";
+    case Msg::ArrayTypeMismatch: return "array type mismtach";
+    case Msg::IncorrectDimensions: return "incorrect number of dimensions";
+    case Msg::IllegalOperatorForType: return "Illegal operator for type";
+    case Msg::IllegalOperatorForObjects: return "Illegal operator for custom type objects";
+    case Msg::ArithmeticOnObjects: return "Arithmetic operator cannot be applied to custom type objects";
+    case Msg::ObjectTypesDiffer: return "Objects types are differnt";
+    case Msg::IllegalExpressionType: return "Illegal expression type";
+    case Msg::VariableMustBeType: return "Variable must be a Type";
+    case Msg::VariableMustBeBlitzArray: return "Variable must be a Blitz array";
+    case Msg::SubscriptOutOfRange: return "Blitz array subscript out of range";
+    case Msg::BlitzArrayAssigned: return "Blitz arrays can not be assigned to";
+    case Msg::BlitzArrayConstant: return "Blitz arrays may not be constant";
+    case Msg::BlitzArraySizeConstant: return "Blitz array sizes must be constant";
+    case Msg::BlitzArraySizeNegative: return "Blitz array sizes must not be negative";
+    case Msg::ZeroDimensionalArray: return "can't have a 0 dimensional array";
+    case Msg::DivisionByZero: return "Division by zero";
+    case Msg::StepMustBeConstant: return "Step value must be constant";
+    case Msg::IndexMustBeNumber: return "index variable must be integer or real";
+    case Msg::IndexConstant: return "Index variable can not be constant";
+    case Msg::IndexNotNewType: return "Index variable is not a NewType";
+    case Msg::SelectObjects: return "Select cannot be used with objects";
+    case Msg::DataMustBeConstant: return "Data expression must be constant";
+    case Msg::DataReadIntoObject: return "Data can not be read into an object";
+    case Msg::DeleteNonNewtype: return "Can't delete non-Newtype";
+    case Msg::HandleNeedsObject: return "'ObjectHandle' must be used with an object";
+    case Msg::BeforeNeedsObject: return "'Before' must be used with a custom type object";
+    case Msg::AfterNeedsObject: return "'After' must be used with a custom type object";
+    case Msg::BeforeNull: return "'Before' cannot be used with 'Null'";
+    case Msg::AfterNull: return "'After' cannot be used on 'Null'";
+    case Msg::FunctionReturnType: return "incorrect function return type";
+    case Msg::ConstantsCannotBeModified: return "Constants can not be modified";
+    case Msg::WarnNeverAssigned: return "Variable '%' is read but never assigned";
+    case Msg::WarnHidesGlobal: return "Local '%' hides the global of the same name, which this function also uses";
+    case Msg::WarnMissingReturn: return "Function '%' returns a value on some paths and runs off its end on others";
+    case Msg::TooDeeplyNested: return "Expression too deeply nested";
     }
     return "";
 }
@@ -84,6 +126,85 @@ Diag MakeDiag(std::uint32_t file, std::uint32_t row, std::uint32_t col, std::uin
     return d;
 }
 
+// Letters to change, add, drop or swap with the next to make one name the
+// other: the typing mistakes a misspelt name comes from.
+std::size_t Distance(std::string_view a, std::string_view b)
+{
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The declared name closest to a misspelt one, among what its unit sees;
+// none when every name is too far off to be what was meant.
+NameId Closest(const Model& m, const Unit& u, NameId name)
+{
+    const std::string& text = m.names.Text(name);
+    const std::size_t limit = std::max<std::size_t>(1, text.size() / 3);
+    NameId best = kNoName;
+    std::size_t bestDistance = limit + 1;
+    const auto consider = [&](const Symbol& s) {
+        if (s.dead || s.name == name || (s.kind == SymKind::Local && s.implicit && !s.assigned))
+            return;
+        const std::string& other = m.names.Text(s.name);
+        if (other.size() + limit < text.size() || text.size() + limit < other.size())
+            return;
+        if (const std::size_t d = Distance(text, other); d < bestDistance) {
+            bestDistance = d;
+            best = s.name;
+        }
+    };
+    for (const Symbol& s : u.syms)
+        if (s.kind == SymKind::Local || s.kind == SymKind::Param)
+            consider(s);
+    for (const auto& [n, index] : m.gvars)
+        if (m.globals[index].kind != SymKind::Array)
+            consider(m.globals[index]);
+    return best;
+}
+
+// What compiles but most likely is a mistake: a variable read but never
+// given a value anywhere (Blitz declares a misspelt name as a new one), a
+// Local hiding a global its function uses, a function that returns a value
+// on some paths only.
+std::vector<Diag> Warnings(const Model& m)
+{
+    std::vector<Diag> out;
+    const auto neverAssigned = [&](const Symbol& s, const Unit& seen) {
+        if (s.dead || s.vector || !s.read || s.assigned || (s.kind != SymKind::Local && s.kind != SymKind::Global))
+            return;
+        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol, s.readEnd, Msg::WarnNeverAssigned);
+        w.name = s.name;
+        if (const NameId near = Closest(m, seen, s.name))
+            w.extra = m.names.Text(near);
+        out.push_back(std::move(w));
+    };
+    if (m.units.empty())
+        return out;
+    for (const Symbol& s : m.globals)
+        neverAssigned(s, m.units[0]);
+    for (const Unit& u : m.units) {
+        for (const Symbol& s : u.syms)
+            neverAssigned(s, u);
+        out.insert(out.end(), u.warnings.begin(), u.warnings.end());
+    }
+    std::stable_sort(out.begin(), out.end(), [&](const Diag& a, const Diag& b) {
+        const std::uint64_t oa = m.Ordinal(a.file, a.row), ob = m.Ordinal(b.file, b.row);
+        return oa != ob ? oa < ob : a.col < b.col;
+    });
+    return out;
+}
+
 }  // namespace
 
 std::string MessageText(const Model& m, const Diag& d)
@@ -93,6 +214,8 @@ std::string MessageText(const Model& m, const Diag& d)
         text.replace(hole, 1, m.names.Text(d.name));
     if (d.msg == Msg::UserlibNotInstalled)
         text += " (\"" + d.extra + "\" beside the program declares it; copy it into the userlibs folder)";
+    if (d.msg == Msg::WarnNeverAssigned && !d.extra.empty())
+        text += "; did you mean '" + d.extra + "'?";
     return text;
 }
 
@@ -109,10 +232,13 @@ std::vector<Diagnostic> Program::Diagnostics()
         const FileState& fs = m->files[file];
         const FileSyntax& f = fs.syntax;
         for (std::uint32_t row = 0; f.ErrorCount() && row < f.LineCount(); ++row) {
-            const Stmt* s = f.LineStmts(row);
-            for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
-                if (s[k].error != Msg::None)
-                    parsed.push_back(MakeDiag(file, row, s[k].errorCol, std::max(s[k].endCol, s[k].errorCol + 1), s[k].error));
+            const auto s = f.LineStmts(row);
+            for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
+                if (s[k].error != Msg::None) {
+                    const std::uint32_t col = f.ErrorCol({row, k});
+                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].endCol, col + 1), s[k].error));
+                }
+            }
         }
         for (const BlockDiag& b : f.BlockDiags()) {
             Diag d = MakeDiag(file, 0, 0, 0, b.msg);
@@ -124,7 +250,8 @@ std::vector<Diagnostic> Program::Diagnostics()
             if (site.target >= 0 && !(m->files[site.target].given && m->files[site.target].missing))
                 continue;
             const Stmt& s = f.At(site.pos);
-            parsed.push_back(MakeDiag(file, s.row, s.aux, std::max(s.endCol, s.aux + 1), Msg::UnableToOpenInclude));
+            const std::uint32_t col = FileSyntax::AfterName(s);
+            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.endCol, col + 1), Msg::UnableToOpenInclude));
         }
     }
     std::vector<Keyed> keyed;
@@ -134,8 +261,16 @@ std::vector<Diagnostic> Program::Diagnostics()
         return a.ordinal != b.ordinal ? a.ordinal < b.ordinal : a.col < b.col;
     });
     std::vector<Diagnostic> out;
+    out.reserve(keyed.size() + m->declDiags.size() + (m->units.empty() ? 0 : m->units[0].diags.size()));
     const auto emit = [&](const Diag& d) {
-        out.push_back(Diagnostic{m->files[d.file].key, d.row, d.col, d.endCol, MessageText(*m, d)});
+        Diagnostic diagnostic;
+        diagnostic.file = m->files[d.file].key;
+        diagnostic.row = d.row;
+        diagnostic.col = d.col;
+        diagnostic.endCol = d.endCol;
+        diagnostic.message = MessageText(*m, d);
+        diagnostic.placeless = d.placeless;
+        out.push_back(std::move(diagnostic));
     };
     for (const Keyed& k : keyed)
         emit(*k.d);
@@ -145,18 +280,18 @@ std::vector<Diagnostic> Program::Diagnostics()
         return out;
     // The main program's statements in reading order (a partial check adds
     // at the end), its labels after them.
-    std::vector<const Diag*> main;
+    // Each place is worked out once: a program with thousands of problems
+    // is sorted at every pause.
+    std::vector<std::pair<bool, Keyed>> main;
     for (const Diag& d : m->units[0].diags)
-        main.push_back(&d);
-    std::stable_sort(main.begin(), main.end(), [&](const Diag* a, const Diag* b) {
-        const bool la = a->msg == Msg::UndefinedLabel, lb = b->msg == Msg::UndefinedLabel;
-        if (la != lb)
-            return lb;
-        const std::uint64_t oa = m->Ordinal(a->file, a->row), ob = m->Ordinal(b->file, b->row);
-        return oa != ob ? oa < ob : a->col < b->col;
+        main.push_back({d.msg == Msg::UndefinedLabel, Keyed{m->Ordinal(d.file, d.row), d.col, &d}});
+    std::stable_sort(main.begin(), main.end(), [](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return b.first;
+        return a.second.ordinal != b.second.ordinal ? a.second.ordinal < b.second.ordinal : a.second.col < b.second.col;
     });
-    for (const Diag* d : main)
-        emit(*d);
+    for (const auto& [label, k] : main)
+        emit(*k.d);
     std::vector<std::pair<std::uint64_t, std::uint32_t>> functions;
     for (std::uint32_t i = 1; i < m->units.size(); ++i)
         if (!m->units[i].diags.empty())
@@ -165,6 +300,15 @@ std::vector<Diagnostic> Program::Diagnostics()
     for (const auto& f : functions)
         for (const Diag& d : m->units[f.second].diags)
             emit(d);
+    for (const Diag& d : m->dataDiags)
+        emit(d);
+    for (const Diag& w : Warnings(*m)) {
+        emit(w);
+        out.back().warning = w.msg == Msg::WarnNeverAssigned ? WarningKind::NeverAssigned
+                             : w.msg == Msg::WarnHidesGlobal  ? WarningKind::HidesGlobal
+                                                              : WarningKind::MissingReturn;
+        out.back().suggestion = w.extra;
+    }
     return out;
 }
 

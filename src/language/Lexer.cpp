@@ -13,23 +13,24 @@ struct Keyword {
 };
 
 // "end if" and the other two-word forms are one token when a single space
-// joins the words, as the compiler reads them; the one-word forms too.
+// joins the words, as the compiler reads them. Of the one-word forms only
+// EndIf and ElseIf are keywords; "End" alone is a command and a name.
 constexpr Keyword kKeywords[] = {
     {"dim", kDim}, {"goto", kGoto}, {"gosub", kGosub}, {"exit", kExit}, {"return", kReturn},
     {"if", kIf}, {"then", kThen}, {"else", kElse}, {"endif", kEndIf}, {"end if", kEndIf},
     {"elseif", kElseIf}, {"else if", kElseIf}, {"while", kWhile}, {"wend", kWend}, {"for", kFor},
     {"to", kTo}, {"step", kStep}, {"next", kNext}, {"function", kFunction},
-    {"end function", kEndFunction}, {"endfunction", kEndFunction}, {"type", kType},
-    {"end type", kEndType}, {"endtype", kEndType}, {"each", kEach}, {"global", kGlobal},
+    {"end function", kEndFunction}, {"type", kType},
+    {"end type", kEndType}, {"each", kEach}, {"global", kGlobal},
     {"local", kLocal}, {"field", kField}, {"const", kConst}, {"select", kSelect}, {"case", kCase},
-    {"default", kDefault}, {"end select", kEndSelect}, {"endselect", kEndSelect},
+    {"default", kDefault}, {"end select", kEndSelect},
     {"repeat", kRepeat}, {"until", kUntil}, {"forever", kForever}, {"data", kData}, {"read", kRead},
     {"restore", kRestore}, {"mod", kMod}, {"pi", kPi}, {"true", kTrue}, {"false", kFalse},
     {"int", kInt}, {"float", kFloat}, {"str", kStr}, {"include", kInclude}, {"new", kNew},
     {"delete", kDelete}, {"first", kFirst}, {"last", kLast}, {"insert", kInsert},
     {"before", kBefore}, {"after", kAfter}, {"null", kNull}, {"object", kObject},
     {"handle", kHandle}, {"and", kAnd}, {"or", kOr}, {"xor", kXor}, {"not", kNot}, {"shl", kShl},
-    {"shr", kShr}, {"sar", kSar}, {"end", kEnd}, {"abs", kAbs}, {"sgn", kSgn},
+    {"shr", kShr}, {"sar", kSar}, {"abs", kAbs}, {"sgn", kSgn},
 };
 
 constexpr std::string_view kShown[] = {
@@ -280,7 +281,7 @@ void LexLine(std::string_view line, std::uint32_t eolCol, NameTable& names, std:
             const std::string_view word = lower ? std::string_view(lower, len) : std::string_view(longer);
             std::uint16_t kind = len <= 12 ? LookupLower(word) : 0;
             // "end if", "else if": one space, then the second word.
-            if ((kind == kEnd || kind == kElse) && at(k) == ' ' && IsAlpha(at(k + 1))) {
+            if ((kind == kElse || word == "end") && at(k) == ' ' && IsAlpha(at(k + 1))) {
                 std::size_t t = k + 2;
                 for (; IsAlnum(at(t)) || at(t) == '_'; ++t) {}
                 char joined[16];
@@ -329,7 +330,7 @@ void SplitLines(std::string_view text, std::vector<LineSpan>& out)
         }
         const auto len = static_cast<std::uint32_t>(i - start);
         if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') {
-            out.push_back(LineSpan{start, len, len + 1});
+            out.push_back(LineSpan{start, len, len});
             start = i + 2;
         } else {
             out.push_back(LineSpan{start, len, len});

@@ -16,9 +16,13 @@ namespace lang {
 
 // A value's type as the checker knows it. Unknown stands for what it cannot
 // tell (a built-in command's result): it converts to anything without error.
+// Basic is a value of Int, Float or Str without telling which (a command
+// whose list gives no result type); Void is a command's missing result.
 struct ValueType {
-    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector } k = Unknown;
-    std::uint32_t type = 0;  // the Type symbol of a Struct
+    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector, Basic, Void } k = Unknown;
+    K elem = Unknown;          // a Blitz array's elements
+    std::uint32_t type = 0;    // the Type symbol of a Struct, or of a Blitz array's elements
+    std::uint32_t size = 0;    // a Blitz array's element count, 0 when not known
     bool operator==(const ValueType&) const = default;
 };
 
@@ -45,13 +49,20 @@ struct Symbol {
     // last checked whole (never fewer than there are: a line checked again
     // counts its uses again).
     std::uint32_t usesElsewhere = 0;
+    // For the warning about a variable read but never given a value: where
+    // it is first read.
+    bool assigned = false, read = false;
+    std::uint32_t readFile = 0, readRow = 0, readCol = 0, readEnd = 0;
 };
 
 struct Diag {
     std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
     Msg msg = Msg::None;
     NameId name = kNoName;
-    std::string extra;  // the .decls file of a missing userlib
+    // The compiler names no place for it (row and column 65536); row and
+    // column still point at the statement, for the editor.
+    bool placeless = false;
+    std::string extra;  // the .decls file of a missing userlib; the name a warning suggests
 };
 
 // The main program (unit 0) or one function: its own names and what its
@@ -69,6 +80,10 @@ struct Unit {
     };
     std::vector<LabelUse> jumps;
     std::vector<Diag> diags;
+    std::vector<Diag> warnings;
+    // Globals a function has used so far: a Local of the same name after
+    // such a use hides the global from the rest of the function.
+    std::vector<NameId> globalsUsed;
     // A Global in a function (an error of its own) declares for the whole
     // program in the middle of the checking order: the function cannot be
     // checked again alone.
@@ -120,6 +135,7 @@ struct Model {
     std::unordered_map<NameId, std::vector<std::uint64_t>> dimAt;  // ordinals of Dim statements
     std::vector<Unit> units;
     std::vector<Diag> declDiags;  // constants, types and fields, function heads
+    std::vector<Diag> dataDiags;  // Data, checked after everything else
 
     // what edits left to do
     bool assemble = true, full = true;
@@ -157,7 +173,7 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
 std::string MessageText(const Model& m, const Diag& d);
 // The symbol a statement declares, named, typed and placed as written;
 // its value type and the rest are the caller's.
-Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos);
+Symbol DeclaredBy(const Model& m, SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos);
 // Adds a symbol to the program's table and binds the statement to it.
 SymRef AddGlobal(Model& m, const Symbol& sym, Stmt& s);
 std::string TypeText(const Model& m, const Symbol& s);

@@ -50,20 +50,17 @@ struct RowWalk {
         switch (e.kind) {
         case ExprKind::Var:
         case ExprKind::CallOrArray:
-        case ExprKind::Param: Add(e.col, e.name, e.sym); break;
-        case ExprKind::Field: Add(e.typeCol, e.name, e.sym); break;
+        case ExprKind::Param:
+        case ExprKind::Field: Add(FileSyntax::NameCol(e), e.name, e.sym); break;
         case ExprKind::New:
         case ExprKind::First:
         case ExprKind::Last:
-        case ExprKind::Object: Add(e.typeCol, e.name, e.sym ? e.sym : TypeRef(e.name)); break;
+        case ExprKind::Object: Add(FileSyntax::NameCol(e), e.name, e.sym ? e.sym : TypeRef(e.name)); break;
         default: break;
         }
-        if (e.kind != ExprKind::Field)
-            Tagged(e.tag, e.typeName, e.typeCol);
-        Expression(e.a);
-        Expression(e.b);
-        for (std::uint32_t i = 0; i < e.count; ++i)
-            Expression(f.ListItem(e.list, i));
+        const lang::TypeRef type = f.TypeOf(e);
+        Tagged(e.tag, type.name, type.col);
+        f.ForEachChild(e, [this](std::uint32_t child) { Expression(child); });
     }
 
     void Statement(const Stmt& s)
@@ -89,12 +86,7 @@ struct RowWalk {
             break;
         default: break;
         }
-        Expression(s.a);
-        Expression(s.b);
-        Expression(s.c);
-        Expression(s.d);
-        for (std::uint32_t i = 0; i < s.count; ++i)
-            Expression(f.ListItem(s.list, i));
+        f.ForEachOperand(s, [this](std::uint32_t e) { Expression(e); });
     }
 };
 
@@ -116,7 +108,7 @@ void RowOccurrences(const Model& m, std::uint32_t file, std::uint32_t row, NameI
     if (row >= f.LineCount() || m.units.empty())
         return;
     RowWalk walk{m, f, UnitAt(m, file, row), only, out};
-    const Stmt* s = f.LineStmts(row);
+    const auto s = f.LineStmts(row);
     for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
         walk.Statement(s[k]);
 }

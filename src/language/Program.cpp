@@ -35,7 +35,7 @@ bool SameDeclaration(const FileSyntax& f, const Stmt& a, const Stmt& b)
         for (std::uint32_t i = 0; i < a.count; ++i) {
             const Expr& p = f.E(f.ListItem(a.list, i));
             const Expr& q = f.E(f.ListItem(b.list, i));
-            if (p.name != q.name || p.tag != q.tag || p.typeName != q.typeName || p.col != q.col || !p.a != !q.a)
+            if (p.name != q.name || p.tag != q.tag || !(f.TypeOf(p) == f.TypeOf(q)) || p.col != q.col || !p.a != !q.a)
                 return false;
         }
     }
@@ -172,6 +172,8 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
             s.row = effect.Row(s.row);
             s.pos.row = effect.Row(s.pos.row);
         }
+        if (s.read && s.readFile == file)
+            s.readRow = effect.Row(s.readRow);
         s.order = static_cast<std::uint32_t>(ordinal(s.order));
     };
     const auto moveDiags = [&](std::vector<Diag>& diags) {
@@ -187,11 +189,13 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
         for (Symbol& s : u.syms)
             moveSymbol(s);
         moveDiags(u.diags);
+        moveDiags(u.warnings);
         for (Unit::LabelUse& j : u.jumps)
             if (j.file == file)
                 j.row = effect.Row(j.row);
     }
     moveDiags(declDiags);
+    moveDiags(dataDiags);
     for (auto& [name, keys] : dimAt)
         for (std::uint64_t& key : keys)
             key = (ordinal(key >> 10) << 10) | (key & 1023);

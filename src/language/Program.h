@@ -37,11 +37,19 @@ struct Range {
     bool operator==(const Range&) const = default;
 };
 
+// What the compiler accepts but is most likely a mistake.
+enum class WarningKind : std::uint8_t { None, NeverAssigned, HidesGlobal, MissingReturn };
+
 struct Diagnostic {
     std::string file;  // key
     std::uint32_t row = 0, col = 0;  // where the compiler reports it
     std::uint32_t endCol = 0;        // the end of what it is about, for a squiggle
     std::string message;             // the compiler's words
+    // The compiler prints row and column 65536 for it; row and column above
+    // still name the statement it is about.
+    bool placeless = false;
+    WarningKind warning = WarningKind::None;
+    std::string suggestion;  // the name a warning proposes instead
 };
 
 enum class SymbolKind : std::uint8_t { Constant, Global, Array, Local, Parameter, Function, Type, Field, Label };
@@ -63,6 +71,9 @@ struct Callable {
         bool optional = false;
     };
     std::vector<Param> params;
+    // What it returns: '%', '#' or '$', ' ' for nothing, '?' for a value of
+    // a type the list does not give.
+    char result = '?';
 };
 struct Vocabulary {
     std::vector<Callable> commands;  // commands.txt

@@ -53,6 +53,19 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// The kinds of warning the settings turn on, as LiveCheck takes them.
+unsigned WarningKinds(const Settings& s)
+{
+    const auto bit = [](lang::WarningKind k) { return 1u << unsigned(k); };
+    return (s.WarnNeverAssigned ? bit(lang::WarningKind::NeverAssigned) : 0) |
+           (s.WarnHidesGlobal ? bit(lang::WarningKind::HidesGlobal) : 0) |
+           (s.WarnMissingReturn ? bit(lang::WarningKind::MissingReturn) : 0);
+}
+
+}  // namespace
+
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
 {
@@ -82,7 +95,7 @@ void MainWindow::BuildLayout()
     m_editor = new EditCtrl;
     m_editor->setObjectName(QStringLiteral("EditCtrl"));
     // The window is drawn before the help's web engine starts.
-    m_helpBrowser = new HelpBrowser(nullptr, HelpBrowser::Engine::Later);
+    m_helpBrowser = new HelpBrowser(m_app.labels, nullptr, HelpBrowser::Engine::Later);
     m_help = std::make_unique<HelpArea>(m_editor, m_helpBrowser);
     m_tabs = new DocumentTabs;
 
@@ -131,8 +144,13 @@ void MainWindow::BuildLayout()
         },
         m_app.layout.PrefsPath(), this);
     m_programs->SetVocabulary(ProgramHost::VocabularyOf(*m_app.keywordList));
+    ReadInstallCommands();
     m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
                                     this);
+    connect(m_recovery, &RecoveryKeeper::CopiesFailing, this, [this](const QString& why) {
+        SetInfoPanel(why.isEmpty() ? m_app.labels.getValue(QStringLiteral("recoveryagain"))
+                                   : m_app.labels.getValue(QStringLiteral("recoveryfailing")).replace(QStringLiteral("#reason#"), why));
+    });
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, *m_programs, this);
     m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_programs, *m_references, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
@@ -168,6 +186,7 @@ void MainWindow::BuildLayout()
     m_bottomPanel->AddPane(m_debugger->variablesPane(), m_app.labels.getValue(QStringLiteral("variables")));
     m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
+    m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
         if (m_help->BrowserShown())
             m_helpBrowser->setFocus();
@@ -251,11 +270,27 @@ void MainWindow::ConnectParts()
         if (m_bottomPanel->Collapsed() || tab < BottomPanel::DebugLogTab)
             m_bottomPanel->ShowTab(BottomPanel::VariablesTab);
     });
-    connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int count) {
-        m_problemsPanel->setText(count == 0 ? m_app.labels.getValue(QStringLiteral("noproblems"))
-                                            : m_app.labels.getValue(QStringLiteral("problemcount"))
-                                                  .replace(QStringLiteral("#count#"), QString::number(count)));
-        m_bottomPanel->SetTabCount(BottomPanel::ProblemsTab, count);
+    // What the failed build left in the status bar goes with its error.
+    auto buildStatus = std::make_shared<QString>();
+    connect(m_build, &BuildController::BuildingChanged, this, [this, buildStatus](bool building) {
+        *buildStatus = building ? QString() : InfoPanel();
+    });
+    connect(m_liveCheck, &LiveCheck::BuildErrorGone, this, [this, buildStatus] {
+        if (!m_build->IsBuilding()) {
+            m_outputPane->ClearOutcome();
+            if (InfoPanel() == *buildStatus)
+                ClearInfoPanel();
+        }
+    });
+    connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int errors, int warnings) {
+        const QString label = errors + warnings == 0 ? QStringLiteral("noproblems")
+                              : warnings == 0        ? QStringLiteral("problemcount")
+                              : errors == 0          ? QStringLiteral("warningcount")
+                                                     : QStringLiteral("problemswarnings");
+        m_problemsPanel->setText(m_app.labels.getValue(label)
+                                     .replace(QStringLiteral("#count#"), QString::number(errors ? errors : warnings))
+                                     .replace(QStringLiteral("#warnings#"), QString::number(warnings)));
+        m_bottomPanel->SetTabCount(BottomPanel::ProblemsTab, errors + warnings);
     });
     connect(m_helpBrowser, &HelpBrowser::SelectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
@@ -325,6 +360,7 @@ void MainWindow::ApplySettings()
     ApplyColours();
     m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
+    m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
     m_editor->Refresh(true);
 }
 

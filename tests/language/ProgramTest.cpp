@@ -212,7 +212,7 @@ TEST(ProgramTest, RenameChangesOneSymbolOrSaysWhyNot)
     };
     lang::Program p;
     Feed(p, {{"/r/main.bb", texts.at("/r/main.bb")}, {"/r/t.bb", texts.at("/r/t.bb")}});
-    ASSERT_TRUE(p.Diagnostics().empty());
+    ASSERT_TRUE(Brief(p.Diagnostics()).empty());
     struct Row {
         std::string at;  // the marker whose start is renamed
         int nth;
@@ -270,9 +270,81 @@ TEST(ProgramTest, RenameChangesOneSymbolOrSaysWhyNot)
             EXPECT_EQ(after.at("/r/t.bb"), row.types);
             lang::Program renamed;
             Feed(renamed, {{"/r/main.bb", after.at("/r/main.bb")}, {"/r/t.bb", after.at("/r/t.bb")}});
-            EXPECT_TRUE(renamed.Diagnostics().empty()) << row.name;
+            EXPECT_TRUE(Brief(renamed.Diagnostics()).empty()) << row.name;
         } else {
             EXPECT_EQ(plan.refusal, row.main) << row.name;
         }
     }
+}
+
+// The new name may be taken in another of the compiler's name spaces, and a
+// function's local may share a global's name; a rename is refused only
+// where the name is taken in the symbol's own space, or where a local would
+// hide a global a function uses.
+TEST(ProgramTest, RenameCollidesOnlyWhereTheCompilerWouldSeeAnotherSymbol)
+{
+    const std::string main = "Const MAX = 10\nDim grid(MAX)\nGlobal hp\ngrid(1) = MAX\n"
+                             "Type Ship\nField hp, x\nEnd Type\nType Dock\nEnd Type\n"
+                             "Function Hit(s.Ship)\n\tLocal dmg = 2\n\ts\\hp = s\\hp - dmg\nEnd Function\n"
+                             "Function Heal()\n\tLocal amount = 1\n\thp = hp + amount\nEnd Function\n"
+                             ".start\n.finish\nGoto start\n";
+    lang::Program p;
+    Feed(p, {{"/r/main.bb", main}});
+    ASSERT_TRUE(p.Diagnostics().empty());
+    struct Row {
+        std::string at;
+        std::string name;
+        std::string refusal;  // none: renamed, and the program checks clean
+        std::size_t edits = 0;
+    };
+    const Row rows[] = {
+        {"MAX = 10", "LIMIT", "", 3},
+        {"grid(MAX)", "cells", "", 2},
+        {"dmg = 2", "hp", "", 2},
+        {"hp\n", "dmg", "", 3},
+        {"Hit", "Heal", "Cannot rename function 'hit' to \"Heal\": that name is already used there (letter case does not count)."},
+        {"Ship", "Dock", "Cannot rename type 'ship' to \"Dock\": that name is already used there (letter case does not count)."},
+        {"hp, x", "X", "Cannot rename field 'hp' to \"X\": that name is already used there (letter case does not count)."},
+        {"start\n.", "finish", "Cannot rename label 'start' to \"finish\": that name is already used there (letter case does not count)."},
+        {"amount = 1", "hp", "Cannot rename local 'amount' to \"hp\": the function also uses the global of that name, which it would hide."},
+        {"hp\n", "amount", "Cannot rename global 'hp' to \"amount\": function 'heal' has a local of that name, which would hide it there."},
+    };
+    for (const Row& row : rows) {
+        const auto [r, c] = Find(main, row.at, 0);
+        const lang::RenamePlan plan = p.Rename("/r/main.bb", r, c, row.name);
+        EXPECT_EQ(plan.refusal, row.refusal) << row.at << " -> " << row.name;
+        if (!row.refusal.empty())
+            continue;
+        EXPECT_EQ(plan.edits.size(), row.edits) << row.at;
+        lang::Program renamed;
+        Feed(renamed, {{"/r/main.bb", Apply({{"/r/main.bb", main}}, plan, row.name).at("/r/main.bb")}});
+        EXPECT_TRUE(renamed.Diagnostics().empty()) << row.at << " -> " << row.name;
+    }
+}
+
+// A field reached through a Blitz array's element is the field itself for
+// definition, references and rename, and the rename still compiles.
+TEST(ProgramTest, FieldsThroughBlitzArrayElements)
+{
+    const std::map<std::string, std::string> texts{
+        {"/v/main.bb",
+         "Type NPC\nField Idle\nEnd Type\nType Room\nField NPC.NPC[2]\nEnd Type\n"
+         "r.Room = New Room : r\\NPC[0] = New NPC\n"
+         "r\\NPC[0]\\Idle = 1\n"
+         "x = r\\npc[1]\\idle + 1\n"}};
+    const std::string& main = texts.at("/v/main.bb");
+    lang::Program p;
+    Feed(p, {{"/v/main.bb", main}});
+    ASSERT_EQ(Brief(p.Diagnostics()), std::vector<std::string>{});
+    const auto [row, col] = Find(main, "Idle", 1);
+    ASSERT_TRUE(p.Definition("/v/main.bb", row, col));
+    EXPECT_EQ(Short(*p.Definition("/v/main.bb", row, col)), "main.bb:2:7");
+    EXPECT_EQ(Shorts(p.References("/v/main.bb", row, col)), "main.bb:2:7 main.bb:8:10 main.bb:9:14");
+    const auto fields = p.FieldsAt("/v/main.bb", 9, "x = r\\npc[1]\\", 13);
+    ASSERT_EQ(fields.size(), 1u);
+    EXPECT_EQ(fields[0].name, "idle");
+    const auto after = Apply(texts, p.Rename("/v/main.bb", row, col, "Busy"), "Busy");
+    EXPECT_EQ(after.at("/v/main.bb"),
+              "Type NPC\nField Busy\nEnd Type\nType Room\nField NPC.NPC[2]\nEnd Type\n"
+              "r.Room = New Room : r\\NPC[0] = New NPC\nr\\NPC[0]\\Busy = 1\nx = r\\npc[1]\\Busy + 1\n");
 }
