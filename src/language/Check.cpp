@@ -454,18 +454,18 @@ void Checker::CheckReturns()
     }
 }
 
-void Checker::CheckData()
+void Checker::CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas)
 {
-    ForEachInOrder(m, [&](std::uint32_t file, StmtPos pos) {
-        if (m.files[file].syntax.At(pos).kind != StmtKind::Data || m.files[file].syntax.FunctionAt(pos) >= 0)
-            return;
+    for (const auto& [file, pos] : datas) {
+        if (m.files[file].syntax.FunctionAt(pos) >= 0)
+            continue;
         At(file, pos);
         if (m_s->error != Msg::None)
-            return;
+            continue;
         Value(m_s->a);
         if (!IsConstant(m_s->a))
             Error(Msg::DataMustBeConstant);
-    });
+    }
 }
 
 void Checker::Walk()
