@@ -186,7 +186,8 @@ std::vector<Diag> Warnings(Model& m)
     const auto neverAssigned = [&](const Symbol& s, std::uint32_t unit) {
         if (s.dead || s.vector || !s.read || s.assigned || (s.kind != SymKind::Local && s.kind != SymKind::Global))
             return;
-        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol, s.readEnd, Msg::WarnNeverAssigned);
+        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol,
+                          s.readCol + static_cast<std::uint32_t>(m.names.Text(s.name).size()), Msg::WarnNeverAssigned);
         w.name = s.name;
         const std::uint64_t key = std::uint64_t(unit) << 32 | s.name;
         auto near = m.nearNames.find(key);
@@ -226,6 +227,8 @@ std::string MessageText(const Model& m, const Diag& d)
         text.replace(hole, 1, m.names.Text(d.name));
     if (d.msg == Msg::UserlibNotInstalled)
         text += " (\"" + d.extra + "\" beside the program declares it; copy it into the userlibs folder)";
+    else if (d.msg == Msg::UnableToOpenInclude && !d.extra.empty())
+        text += " (" + d.extra + ")";
     if (d.msg == Msg::WarnNeverAssigned && !d.extra.empty())
         text += "; did you mean '" + d.extra + "'?";
     return text;
@@ -248,14 +251,14 @@ std::vector<Diagnostic> Program::Diagnostics()
             for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
                 if (s[k].error != Msg::None) {
                     const std::uint32_t col = f.ErrorCol({row, k});
-                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].endCol, col + 1), s[k].error));
+                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].EndCol(), col + 1), s[k].error));
                 }
             }
         }
         for (const BlockDiag& b : f.BlockDiags()) {
             Diag d = MakeDiag(file, 0, 0, 0, b.msg);
             f.Place(b, d.row, d.col);
-            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).endCol : d.col + 1;
+            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).EndCol() : d.col + 1;
             parsed.push_back(d);
         }
         for (const IncludeSite& site : fs.sites) {
@@ -263,7 +266,9 @@ std::vector<Diagnostic> Program::Diagnostics()
                 continue;
             const Stmt& s = f.At(site.pos);
             const std::uint32_t col = FileSyntax::AfterName(s);
-            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.endCol, col + 1), Msg::UnableToOpenInclude));
+            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.EndCol(), col + 1), Msg::UnableToOpenInclude));
+            if (site.target >= 0)
+                parsed.back().extra = m->files[site.target].why;
         }
     }
     std::vector<Keyed> keyed;
