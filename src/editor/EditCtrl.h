@@ -3,6 +3,7 @@
 #include "editor/FileForm.h"
 #include "editor/Keywords.h"
 #include "platform/Color.h"
+#include "platform/SourceFile.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -257,7 +258,7 @@ public:
 
     // The editor holds several bytes per byte of text; far larger files are
     // assets opened by mistake, and LoadFile refuses them.
-    static constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+    static constexpr qint64 kMaxFileBytes = kMaxDocumentBytes;
 
     // Reads a file into the selected buffer as bytes. A trailing CR LF (a
     // trailing LF in a file of LF line ends), and a UTF-8 byte-order mark,

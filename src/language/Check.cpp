@@ -80,7 +80,7 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
     d.file = m_file;
     d.row = m_pos.row;
     d.col = PlacedAtName(m_s->kind) ? m_s->nameCol : m_s->col;
-    d.endCol = std::max(m_s->endCol, d.col);
+    d.endCol = std::max(m_s->EndCol(), d.col);
     if (m_reportAt) {
         d.file = m_reportAt->file;
         d.row = m_reportAt->row;
@@ -106,7 +106,7 @@ SymRef Checker::Declare(Symbol s)
 {
     s.file = m_file;
     s.row = m_pos.row;
-    s.pos = m_pos;
+    s.k = m_pos.k;
     s.order = static_cast<std::uint32_t>(m_order >> 10);
     u.syms.push_back(s);
     const SymRef ref{m_unitIndex, static_cast<std::uint32_t>(u.syms.size() - 1)};
@@ -153,7 +153,7 @@ void Checker::Statement()
         Cast(Value(s.b), t);
         return;
     }
-    case StmtKind::Call: Call(CallSite{s.name, s.tag, s.typeName, s.list, s.count}, s.sym); return;
+    case StmtKind::Call: Call(CallSite{s.name, s.tag, m_f->TypeOf(s).name, s.list, s.count}, s.sym); return;
     case StmtKind::IfBlock:
     case StmtKind::IfLine:
     case StmtKind::ElseIfBlock:
@@ -281,9 +281,10 @@ void Checker::Statement()
             Error(Msg::IndexMustBeNumber);
         Cast(Value(s.b), t);
         Cast(Value(s.c), t);
-        if (s.d) {
-            Cast(Value(s.d), t);
-            if (!IsConstant(s.d))
+        if (s.count) {
+            const std::uint32_t step = m_f->ListItem(s.list, 0);
+            Cast(Value(step), t);
+            if (!IsConstant(step))
                 Error(Msg::StepMustBeConstant);
         }
         return;
@@ -330,7 +331,6 @@ void Checker::Statement()
             l.kind = SymKind::Label;
             l.name = s.name;
             l.col = s.nameCol;
-            l.endCol = NameEnd(s, m.names);
             s.sym = Declare(l);
         }
         return;
@@ -447,25 +447,25 @@ void Checker::CheckReturns()
         w.file = u.file;
         w.row = span.end.row;
         w.col = f.At(span.end).col;
-        w.endCol = f.At(span.end).endCol;
+        w.endCol = f.At(span.end).EndCol();
         w.msg = Msg::WarnMissingReturn;
         w.name = m.globals[u.funcSym].name;
         u.warnings.push_back(w);
     }
 }
 
-void Checker::CheckData()
+void Checker::CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas)
 {
-    ForEachInOrder(m, [&](std::uint32_t file, StmtPos pos) {
-        if (m.files[file].syntax.At(pos).kind != StmtKind::Data || m.files[file].syntax.FunctionAt(pos) >= 0)
-            return;
+    for (const auto& [file, pos] : datas) {
+        if (m.files[file].syntax.FunctionAt(pos) >= 0)
+            continue;
         At(file, pos);
         if (m_s->error != Msg::None)
-            return;
+            continue;
         Value(m_s->a);
         if (!IsConstant(m_s->a))
             Error(Msg::DataMustBeConstant);
-    });
+    }
 }
 
 void Checker::Walk()

@@ -22,10 +22,9 @@ void Checker::DeclareParams(bool report)
         s.name = p.name;
         s.tag = p.tag;
         s.typeName = m_f->TypeOf(p).name;
-        s.col = p.col;
-        s.endCol = p.col + static_cast<std::uint32_t>(m.names.Text(p.name).size());
+        s.col = m_f->NameCol(p);
         // A parameter's error is reported at its name.
-        const Place at{u.file, span.head.row, p.col};
+        const Place at{u.file, span.head.row, s.col};
         m_reportAt = &at;
         const std::optional<ValueType> t = TagType(p.tag, s.typeName);
         s.type = t ? *t : ValueType{ValueType::Int};
@@ -85,7 +84,7 @@ std::uint32_t Checker::VectorSize(std::uint32_t size)
 void Checker::Declaration()
 {
     Stmt& s = *m_s;
-    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
+    const std::optional<ValueType> tagged = TagType(s.tag, m_f->TypeOf(s).name);
     const ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
     const bool global = s.kind == StmtKind::Global;
     u.declaresGlobals |= global && m_unitIndex != 0;
@@ -126,7 +125,7 @@ void Checker::Declaration()
 void Checker::DeclareArray()
 {
     Stmt& s = *m_s;
-    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
+    const std::optional<ValueType> tagged = TagType(s.tag, m_f->TypeOf(s).name);
     const ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
     SymRef existing;
     if (auto it = u.vars.find(s.name); it != u.vars.end()) {

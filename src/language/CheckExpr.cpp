@@ -132,9 +132,9 @@ std::optional<Folded> Checker::FoldIn(const FileSyntax& f, std::uint32_t index, 
         if (s.kind != SymKind::Const || s.dead)
             return std::nullopt;
         const FileSyntax& at = m.files[s.file].syntax;
-        if (s.pos.row >= at.LineCount() || s.pos.k >= at.Lines()[s.pos.row].count)
+        if (s.Pos().row >= at.LineCount() || s.Pos().k >= at.Lines()[s.Pos().row].count)
             return std::nullopt;
-        const std::optional<Folded> v = FoldIn(at, at.At(s.pos).a, depth + 1);
+        const std::optional<Folded> v = FoldIn(at, at.At(s.Pos()).a, depth + 1);
         if (!v || s.type.k == ValueType::Struct)
             return std::nullopt;
         return as(*v, s.type.k == ValueType::Unknown ? v->k : s.type.k);
@@ -230,8 +230,7 @@ void Checker::Used(Symbol& s, const Expr& e)
         s.read = true;
         s.readFile = m_file;
         s.readRow = m_pos.row;
-        s.readCol = e.col;
-        s.readEnd = e.col + static_cast<std::uint32_t>(m.names.Text(e.name).size());
+        s.readCol = m_f->NameCol(e);
     }
 }
 
@@ -248,8 +247,7 @@ ValueType Checker::Variable(Expr& e)
         s.tag = e.tag;
         s.typeName = m_f->TypeOf(e).name;
         s.type = tagged ? *tagged : kIntType;
-        s.col = e.col;
-        s.endCol = e.col + static_cast<std::uint32_t>(m.names.Text(e.name).size());
+        s.col = m_f->NameCol(e);
         e.sym = Declare(s);
         Used(u.syms.back(), e);
         return u.syms.back().type;
@@ -313,11 +311,12 @@ ValueType Checker::Call(const CallSite& c, SymRef& bind)
     if (auto f = m.funcs.find(c.name); f != m.funcs.end()) {
         const Symbol& s = m.globals[f->second];
         bind = SymRef{SymRef::kGlobal, f->second};
+        const Unit& body = m.units[s.owner];
         result = s.type;
-        for (const Symbol& p : m.units[s.owner].syms) {
+        for (const Symbol& p : body.syms) {
             if (p.kind != SymKind::Param)
                 continue;
-            optional.push_back(params.size() >= s.required);
+            optional.push_back(params.size() >= body.required);
             params.push_back(p.type);
         }
     } else if (auto b = m.builtins.find(c.name); b != m.builtins.end()) {

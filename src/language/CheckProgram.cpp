@@ -39,7 +39,7 @@ std::vector<std::uint32_t> FunctionOrder(const Model& m)
 
 void DeclareConstant(Model& m, Checker& c, std::uint32_t file, StmtPos pos, Stmt& s)
 {
-    const std::optional<ValueType> tagged = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> tagged = c.TagType(s.tag, m.files[file].syntax.TypeOf(s).name);
     const ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
     if (s.a) {
         c.Cast(c.Value(s.a), t);
@@ -73,13 +73,14 @@ void DeclareFunction(Model& m, std::uint32_t unit)
     c.At(u.file, head);
     Stmt& s = f.At(head);
     Symbol sym = DeclaredBy(m, SymKind::Function, s, u.file, head);
-    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> t = c.TagType(s.tag, f.TypeOf(s).name);
     sym.type = t ? *t : ValueType{ValueType::Int};
     sym.owner = unit;
-    sym.total = s.count;
+    u.total = s.count;
+    u.required = 0;
     for (std::uint32_t i = 0; i < s.count; ++i)
         if (!f.E(f.ListItem(s.list, i)).a)
-            sym.required = i + 1;
+            u.required = i + 1;
     // The parameters first, then whether the name is taken.
     c.DeclareParams(true);
     c.At(u.file, head);
@@ -110,7 +111,7 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
 {
     c.At(file, p);
     Stmt& s = m.files[file].syntax.At(p);
-    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> t = c.TagType(s.tag, m.files[file].syntax.TypeOf(s).name);
     const std::uint32_t size = s.c ? c.VectorSize(s.c) : 0;
     if (s.a)
         c.Cast(c.Value(s.a), t ? *t : ValueType{ValueType::Int});
@@ -135,7 +136,7 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
 // stay in the model, and what is left is kept here.
 struct CheckRun {
     enum class Stage { Collect, Declarations, Heads, Main, Functions, Data, Done } stage = Stage::Collect;
-    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields;
+    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields, datas;
     std::vector<int> fieldOwner;
     std::vector<std::uint32_t> typeSyms;  // the symbol of each type declared
     std::vector<std::uint32_t> functions;
@@ -157,6 +158,7 @@ void CheckRunEnd::operator()(CheckRun* run) const
 
 void CheckRun::Collect(Model& m)
 {
+    m.nearNames.clear();
     m.globals.clear();
     m.gvars.clear();
     m.funcs.clear();
@@ -175,6 +177,10 @@ void CheckRun::Collect(Model& m)
             return;
         switch (s.kind) {
         case StmtKind::Dim: m.dimAt[s.name].push_back(OrderKey(m, file, p)); break;
+        case StmtKind::Data:
+            datas.emplace_back(file, p);
+            currentType = -1;
+            break;
         case StmtKind::Const: consts.emplace_back(file, p); break;
         case StmtKind::TypeHead:
             currentType = static_cast<int>(types.size());
@@ -258,6 +264,7 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
                 Checker c(m, functions[next++]);
                 c.Walk();
                 c.CheckJumps();
+                m.units[functions[next - 1]].syms.shrink_to_fit();
                 if (next % 16 == 0 && late())
                     return false;
             }
@@ -266,7 +273,7 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
         case Stage::Data: {
             Checker c(m, 0);
             c.toData = true;
-            c.CheckData();
+            c.CheckData(datas);
             stage = Stage::Done;
             break;
         }
@@ -320,10 +327,12 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
     const auto onEdited = [&](std::uint32_t file, std::uint32_t row) { return edited.count({file, row}) != 0; };
     // A read seen first on an edited line is looked for again there, so that
     // a warning about it goes with the read.
-    for (auto* table : {&u.syms, &m.globals})
-        for (Symbol& s : *table)
-            if (s.read && onEdited(s.readFile, s.readRow))
-                s.read = false;
+    const auto forget = [&](Symbol& s) {
+        if (s.read && onEdited(s.readFile, s.readRow))
+            s.read = false;
+    };
+    std::for_each(u.syms.begin(), u.syms.end(), forget);
+    std::for_each(m.globals.begin(), m.globals.end(), forget);
     std::erase_if(u.diags, [&](const Diag& d) { return onEdited(d.file, d.row) || d.msg == Msg::UndefinedLabel; });
     std::erase_if(u.jumps, [&](const Unit::LabelUse& j) { return onEdited(j.file, j.row); });
     Checker c(m, 0);
@@ -355,12 +364,11 @@ Symbol DeclaredBy(const Model& m, SymKind kind, const Stmt& s, std::uint32_t fil
     sym.kind = kind;
     sym.name = s.name;
     sym.tag = s.tag;
-    sym.typeName = s.typeName;
+    sym.typeName = m.files[file].syntax.TypeOf(s).name;
     sym.file = file;
     sym.row = pos.row;
     sym.col = s.nameCol;
-    sym.endCol = NameEnd(s, m.names);
-    sym.pos = pos;
+    sym.k = pos.k;
     return sym;
 }
 
@@ -380,6 +388,11 @@ std::string TypeText(const Model& m, Tag tag, NameId typeName)
     case Tag::Custom: return "." + m.names.Text(typeName);
     default: return {};
     }
+}
+
+std::uint32_t EndCol(const Model& m, const Symbol& s)
+{
+    return s.col + static_cast<std::uint32_t>(m.names.Text(s.name).size());
 }
 
 std::string TypeText(const Model& m, const Symbol& s)

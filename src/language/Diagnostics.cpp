@@ -126,50 +126,49 @@ Diag MakeDiag(std::uint32_t file, std::uint32_t row, std::uint32_t col, std::uin
     return d;
 }
 
-// Letters to change, add, drop or swap with the next to make one name the
-// other: the typing mistakes a misspelt name comes from.
-std::size_t Distance(std::string_view a, std::string_view b)
+// Whether one name is the other with one letter changed, added, dropped,
+// or swapped with the next: the typing mistakes a misspelt name comes from.
+bool OneTypoApart(std::string_view a, std::string_view b)
 {
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i)
-        d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        d[0][j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    }
-    return d[a.size()][b.size()];
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > 1 || a == b)
+        return false;
+    std::size_t i = 0;
+    while (i < a.size() && a[i] == b[i])
+        ++i;
+    if (a.size() < b.size())
+        return a.substr(i) == b.substr(i + 1);
+    return a.substr(i + 1) == b.substr(i + 1) ||
+           (i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.substr(i + 2) == b.substr(i + 2));
 }
 
-// The declared name closest to a misspelt one, among what its unit sees;
-// none when every name is too far off to be what was meant.
-NameId Closest(const Model& m, const Unit& u, NameId name)
+bool Candidate(const Symbol& s)
+{
+    return !s.dead && s.kind != SymKind::Array && !(s.kind == SymKind::Local && s.implicit && !s.assigned);
+}
+
+// The declared name one typo away from a misspelt one, among what its unit
+// sees (a function: its own names and the globals); the first in the
+// program's order when there are several.
+NameId Closest(const Model& m, std::uint32_t unit, NameId name)
 {
     const std::string& text = m.names.Text(name);
-    const std::size_t limit = std::max<std::size_t>(1, text.size() / 3);
     NameId best = kNoName;
-    std::size_t bestDistance = limit + 1;
     const auto consider = [&](const Symbol& s) {
-        if (s.dead || s.name == name || (s.kind == SymKind::Local && s.implicit && !s.assigned))
-            return;
         const std::string& other = m.names.Text(s.name);
-        if (other.size() + limit < text.size() || text.size() + limit < other.size())
-            return;
-        if (const std::size_t d = Distance(text, other); d < bestDistance) {
-            bestDistance = d;
+        if (other.size() + 1 >= text.size() && other.size() <= text.size() + 1 && s.name != name &&
+            (!best || s.name < best) && Candidate(s) && OneTypoApart(text, other))
             best = s.name;
-        }
     };
-    for (const Symbol& s : u.syms)
+    for (const Symbol& s : m.units[unit].syms)
         if (s.kind == SymKind::Local || s.kind == SymKind::Param)
             consider(s);
-    for (const auto& [n, index] : m.gvars)
-        if (m.globals[index].kind != SymKind::Array)
-            consider(m.globals[index]);
+    if (best)
+        return best;
+    for (const Symbol& s : m.globals)
+        if (s.kind == SymKind::Global || s.kind == SymKind::Const)
+            consider(s);
     return best;
 }
 
@@ -177,32 +176,46 @@ NameId Closest(const Model& m, const Unit& u, NameId name)
 // given a value anywhere (Blitz declares a misspelt name as a new one), a
 // Local hiding a global its function uses, a function that returns a value
 // on some paths only.
-std::vector<Diag> Warnings(const Model& m)
+std::vector<Diag> Warnings(Model& m)
 {
+    // A name to suggest is looked for among every declared one, for the
+    // first few dozen warnings after a check of the whole program: one full
+    // of them costs a pause no more than a few.
+    constexpr std::size_t kLookups = 64;
     std::vector<Diag> out;
-    const auto neverAssigned = [&](const Symbol& s, const Unit& seen) {
+    const auto neverAssigned = [&](const Symbol& s, std::uint32_t unit) {
         if (s.dead || s.vector || !s.read || s.assigned || (s.kind != SymKind::Local && s.kind != SymKind::Global))
             return;
-        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol, s.readEnd, Msg::WarnNeverAssigned);
+        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol,
+                          s.readCol + static_cast<std::uint32_t>(m.names.Text(s.name).size()), Msg::WarnNeverAssigned);
         w.name = s.name;
-        if (const NameId near = Closest(m, seen, s.name))
-            w.extra = m.names.Text(near);
+        const std::uint64_t key = std::uint64_t(unit) << 32 | s.name;
+        auto near = m.nearNames.find(key);
+        if (near == m.nearNames.end() && m.nearNames.size() < kLookups)
+            near = m.nearNames.emplace(key, Closest(m, unit, s.name)).first;
+        if (near != m.nearNames.end() && near->second)
+            w.extra = m.names.Text(near->second);
         out.push_back(std::move(w));
     };
     if (m.units.empty())
         return out;
     for (const Symbol& s : m.globals)
-        neverAssigned(s, m.units[0]);
-    for (const Unit& u : m.units) {
+        neverAssigned(s, 0);
+    for (std::uint32_t unit = 0; unit < m.units.size(); ++unit) {
+        const Unit& u = m.units[unit];
         for (const Symbol& s : u.syms)
-            neverAssigned(s, u);
+            neverAssigned(s, unit);
         out.insert(out.end(), u.warnings.begin(), u.warnings.end());
     }
-    std::stable_sort(out.begin(), out.end(), [&](const Diag& a, const Diag& b) {
-        const std::uint64_t oa = m.Ordinal(a.file, a.row), ob = m.Ordinal(b.file, b.row);
-        return oa != ob ? oa < ob : a.col < b.col;
-    });
-    return out;
+    std::vector<std::pair<std::pair<std::uint64_t, std::uint32_t>, std::size_t>> order;
+    for (std::size_t i = 0; i < out.size(); ++i)
+        order.push_back({{m.Ordinal(out[i].file, out[i].row), out[i].col}, i});
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Diag> sorted;
+    sorted.reserve(out.size());
+    for (const auto& o : order)
+        sorted.push_back(std::move(out[o.second]));
+    return sorted;
 }
 
 }  // namespace
@@ -214,6 +227,8 @@ std::string MessageText(const Model& m, const Diag& d)
         text.replace(hole, 1, m.names.Text(d.name));
     if (d.msg == Msg::UserlibNotInstalled)
         text += " (\"" + d.extra + "\" beside the program declares it; copy it into the userlibs folder)";
+    else if (d.msg == Msg::UnableToOpenInclude && !d.extra.empty())
+        text += " (" + d.extra + ")";
     if (d.msg == Msg::WarnNeverAssigned && !d.extra.empty())
         text += "; did you mean '" + d.extra + "'?";
     return text;
@@ -236,14 +251,14 @@ std::vector<Diagnostic> Program::Diagnostics()
             for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
                 if (s[k].error != Msg::None) {
                     const std::uint32_t col = f.ErrorCol({row, k});
-                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].endCol, col + 1), s[k].error));
+                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].EndCol(), col + 1), s[k].error));
                 }
             }
         }
         for (const BlockDiag& b : f.BlockDiags()) {
             Diag d = MakeDiag(file, 0, 0, 0, b.msg);
             f.Place(b, d.row, d.col);
-            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).endCol : d.col + 1;
+            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).EndCol() : d.col + 1;
             parsed.push_back(d);
         }
         for (const IncludeSite& site : fs.sites) {
@@ -251,7 +266,9 @@ std::vector<Diagnostic> Program::Diagnostics()
                 continue;
             const Stmt& s = f.At(site.pos);
             const std::uint32_t col = FileSyntax::AfterName(s);
-            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.endCol, col + 1), Msg::UnableToOpenInclude));
+            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.EndCol(), col + 1), Msg::UnableToOpenInclude));
+            if (site.target >= 0)
+                parsed.back().extra = m->files[site.target].why;
         }
     }
     std::vector<Keyed> keyed;

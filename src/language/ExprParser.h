@@ -132,6 +132,15 @@ protected:
         m_f.m_lists.push_back(typeCol);
         return at;
     }
+    // A name's column, and a `.Type` tag after it.
+    std::uint32_t KeepName(std::uint32_t col, Tag tag, NameId typeName, std::uint32_t typeCol)
+    {
+        const auto at = static_cast<std::uint32_t>(m_f.m_lists.size());
+        m_f.m_lists.push_back(col);
+        if (tag == Tag::Custom)
+            KeepType(typeName, typeCol);
+        return at;
+    }
 
     // One level of the parser's recursion, refused past kMaxNesting.
     class Nested {
@@ -158,7 +167,6 @@ protected:
             Expr e;
             e.kind = ExprKind::Unary;
             e.op = kNot;
-            e.col = Tk().col;
             ++m_i;
             // Not stands only in front of a whole expression: its operand
             // may not start with another.
@@ -208,7 +216,6 @@ protected:
             Expr e;
             e.kind = ExprKind::Binary;
             e.op = Cur();
-            e.col = m_f.m_exprs[lhs].col;
             ++m_i;
             std::uint32_t rhs = Unary(false);
             for (int next = LevelOf(Cur()); next > level; next = LevelOf(Cur()))
@@ -224,7 +231,6 @@ protected:
     {
         const Nested nested(*this);
         Expr e;
-        e.col = Tk().col;
         const std::uint16_t t = Cur();
         switch (t) {
         case kInt:
@@ -270,7 +276,6 @@ protected:
     std::uint32_t Primary(bool opt)
     {
         Expr e;
-        e.col = Tk().col;
         // The end of a CR LF line stands one past the text.
         const std::string_view text = Tk().kind == kEol ? std::string_view() : m_line.substr(Tk().col, Tk().len);
         switch (Cur()) {
@@ -335,8 +340,8 @@ protected:
     std::uint32_t Variable(bool parensMake)
     {
         Expr e;
-        e.col = Tk().col;
-        e.name = Ident();
+        std::uint32_t col = 0;
+        e.name = Ident(&col);
         NameId typeName = kNoName;
         std::uint32_t typeCol = 0;
         e.tag = TypeTag(typeName, typeCol);
@@ -346,11 +351,11 @@ protected:
             std::tie(e.a, e.b) = ExprSeq();
             Expect(')', Msg::ExpCloseParen);
             e.kind = ExprKind::CallOrArray;
+            KeepName(col, e.tag, typeName, typeCol);  // right after the arguments
+        } else {
+            e.b = col;
             if (e.tag == Tag::Custom)
-                KeepType(typeName, typeCol);  // right after the arguments
-        } else if (e.tag == Tag::Custom) {
-            e.a = typeName;
-            e.b = typeCol;
+                e.a = KeepType(typeName, typeCol);
         }
         return Chain(NewExpr(e));
     }
@@ -359,7 +364,6 @@ protected:
     {
         for (;;) {
             Expr e;
-            e.col = m_f.m_exprs[base].col;
             e.a = base;
             if (Cur() == '\\') {
                 ++m_i;

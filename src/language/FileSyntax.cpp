@@ -6,6 +6,11 @@
 
 namespace lang {
 
+// A file holds a statement for every line or so, and an expression for
+// every dozen bytes.
+static_assert(sizeof(Stmt) == 48 && sizeof(Expr) == 24);
+static_assert(kSgn < 512 && static_cast<int>(StmtKind::End) < 64 && static_cast<int>(Msg::TooDeeplyNested) < 128);
+
 namespace {
 
 // What block matching and the program's shape depend on in a line: the
@@ -205,17 +210,18 @@ bool FileSyntax::SameExpr(std::uint32_t a, std::uint32_t b) const
         return a == b;
     const Expr& x = m_exprs[a];
     const Expr& y = m_exprs[b];
-    if (x.kind != y.kind || x.tag != y.tag || x.op != y.op || x.col != y.col || x.name != y.name)
+    if (x.kind != y.kind || x.tag != y.tag || x.op != y.op || x.name != y.name)
         return false;
     switch (x.kind) {
     case ExprKind::CallOrArray:
-        if (x.b != y.b || !(TypeOf(x) == TypeOf(y)))
+        if (x.b != y.b || NameCol(x) != NameCol(y) || !(TypeOf(x) == TypeOf(y)))
             return false;
         for (std::uint32_t i = 0; i < x.b; ++i)
             if (!SameExpr(m_lists[x.a + i], m_lists[y.a + i]))
                 return false;
         return true;
-    case ExprKind::Param: return TypeOf(x) == TypeOf(y) && SameExpr(x.a, y.a);
+    case ExprKind::Param: return NameCol(x) == NameCol(y) && TypeOf(x) == TypeOf(y) && SameExpr(x.a, y.a);
+    case ExprKind::Var: return x.b == y.b && TypeOf(x) == TypeOf(y);
     case ExprKind::Vector:
     case ExprKind::Binary: return SameExpr(x.a, y.a) && SameExpr(x.b, y.b);
     case ExprKind::Field:
@@ -235,15 +241,15 @@ bool FileSyntax::SameStmt(std::uint32_t i, std::uint32_t j) const
     const Stmt& a = m_stmts[i];
     const Stmt& b = m_stmts[j];
     if (a.kind != b.kind || a.tag != b.tag || a.afterColon != b.afterColon || a.parenthesized != b.parenthesized ||
-        a.before != b.before || a.error != b.error || a.token != b.token || a.col != b.col || a.endCol != b.endCol ||
-        a.sepGap != b.sepGap || a.name != b.name || a.nameCol != b.nameCol || a.typeName != b.typeName ||
-        a.typeCol != b.typeCol || a.count != b.count)
+        a.before != b.before || a.error != b.error || a.token != b.token || a.col != b.col || a.endGap != b.endGap ||
+        a.sepGap != b.sepGap || a.name != b.name || a.nameCol != b.nameCol || a.count != b.count ||
+        !(TypeOf(a) == TypeOf(b)))
         return false;
     if (a.error != Msg::None && ErrorCol(i) != ErrorCol(j))
         return false;
     if (a.kind == StmtKind::Include)
         return Text(a) == Text(b) && a.a == b.a;
-    if (!SameExpr(a.a, b.a) || !SameExpr(a.b, b.b) || !SameExpr(a.c, b.c) || !SameExpr(a.d, b.d))
+    if (!SameExpr(a.a, b.a) || !SameExpr(a.b, b.b) || !SameExpr(a.c, b.c))
         return false;
     for (std::uint32_t k = 0; k < a.count; ++k)
         if (!SameExpr(m_lists[a.list + k], m_lists[b.list + k]))
@@ -313,6 +319,14 @@ void FileSyntax::Compact()
         lists.push_back(t.name);
         lists.push_back(t.col);
     };
+    // A name's column, and its `.Type` tag after it.
+    const auto keepName = [&](const Expr& e) {
+        const auto at = static_cast<std::uint32_t>(lists.size());
+        lists.push_back(NameCol(e));
+        if (e.tag == Tag::Custom)
+            keepType(TypeOf(e));
+        return at;
+    };
     const auto moveExpr = [&](auto& self, std::uint32_t e) -> std::uint32_t {
         if (!e)
             return 0;
@@ -325,14 +339,16 @@ void FileSyntax::Compact()
                 items.push_back(self(self, m_lists[was.a + i]));
             x.a = static_cast<std::uint32_t>(lists.size());
             lists.append(items.begin(), items.end());
-            if (x.tag == Tag::Custom)
-                keepType(TypeOf(was));
+            keepName(was);
             break;
         }
         case ExprKind::Param:
             x.a = self(self, was.a);
+            x.b = keepName(was);
+            break;
+        case ExprKind::Var:
             if (x.tag == Tag::Custom) {
-                x.b = static_cast<std::uint32_t>(lists.size());
+                x.a = static_cast<std::uint32_t>(lists.size());
                 keepType(TypeOf(was));
             }
             break;
@@ -364,15 +380,17 @@ void FileSyntax::Compact()
                 s.list = static_cast<std::uint32_t>(strings.size());
                 strings.append(text);
             } else {
+                const TypeRef type = TypeOf(s);
                 s.a = moveExpr(moveExpr, s.a);
                 s.b = moveExpr(moveExpr, s.b);
                 s.c = moveExpr(moveExpr, s.c);
-                s.d = moveExpr(moveExpr, s.d);
                 std::vector<std::uint32_t> items;
                 for (std::uint32_t i = 0; i < s.count; ++i)
                     items.push_back(moveExpr(moveExpr, m_lists[s.list + i]));
                 s.list = static_cast<std::uint32_t>(lists.size());
                 lists.append(items.begin(), items.end());
+                if (s.typed)
+                    keepType(type);
             }
             stmts.push_back(s);
         }
@@ -402,22 +420,19 @@ TypeRef FileSyntax::TypeOf(const Expr& e) const
     if (e.tag != Tag::Custom)
         return {};
     switch (e.kind) {
-    case ExprKind::Var: return {e.a, e.b};
-    case ExprKind::CallOrArray: return {m_lists[e.a + e.b], m_lists[e.a + e.b + 1]};
-    case ExprKind::Param: return {m_lists[e.b], m_lists[e.b + 1]};
+    case ExprKind::Var: return {m_lists[e.a], m_lists[e.a + 1]};
+    case ExprKind::CallOrArray: return {m_lists[e.a + e.b + 1], m_lists[e.a + e.b + 2]};
+    case ExprKind::Param: return {m_lists[e.b + 1], m_lists[e.b + 2]};
     default: return {};
     }
 }
 
-std::uint32_t FileSyntax::NameCol(const Expr& e)
+std::uint32_t FileSyntax::NameCol(const Expr& e) const
 {
     switch (e.kind) {
-    case ExprKind::Field:
-    case ExprKind::New:
-    case ExprKind::First:
-    case ExprKind::Last:
-    case ExprKind::Object: return e.b;
-    default: return e.col;
+    case ExprKind::CallOrArray: return m_lists[e.a + e.b];
+    case ExprKind::Param: return m_lists[e.b];
+    default: return e.b;
     }
 }
 

@@ -111,12 +111,16 @@ public:
 
     // What an expression's kind keeps in its own way (see Syntax.h).
     TypeRef TypeOf(const Expr& e) const;
+    TypeRef TypeOf(const Stmt& s) const
+    {
+        return s.typed ? TypeRef{m_lists[s.list + s.count], m_lists[s.list + s.count + 1]} : TypeRef{};
+    }
     ExprList Items(const Expr& e) const
     {
         return e.kind == ExprKind::CallOrArray ? ExprList{e.a, e.b} : ExprList{};
     }
     // Where the name an expression holds is written.
-    static std::uint32_t NameCol(const Expr& e);
+    std::uint32_t NameCol(const Expr& e) const;
     // The expressions right below one, in order.
     template <typename F>
     void ForEachChild(const Expr& e, F&& visit) const
@@ -151,7 +155,7 @@ public:
     {
         if (s.kind == StmtKind::Include)
             return;
-        for (std::uint32_t e : {s.a, s.b, s.c, s.d})
+        for (std::uint32_t e : {s.a, s.b, s.c})
             if (e)
                 visit(e);
         for (std::uint32_t i = 0; i < s.count; ++i)

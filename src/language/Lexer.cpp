@@ -120,7 +120,7 @@ NameTable::NameTable()
 
 std::size_t NameTable::Bytes() const
 {
-    std::size_t bytes = m_slots.capacity() * 12 + m_texts.capacity() * sizeof(std::string);
+    std::size_t bytes = m_slots.capacity() * 8 + m_texts.size() * sizeof(std::string);
     for (const std::string& s : m_texts)
         bytes += s.capacity() > 15 ? s.capacity() : 0;
     return bytes;
@@ -130,7 +130,7 @@ std::size_t NameTable::Slot(std::string_view lower, std::uint64_t hash) const
 {
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        if (m_slots[i] == 0 || (m_hashes[i] == hash && m_texts[m_slots[i]] == lower))
+        if (m_slots[i] == 0 || (m_hashes[i] == std::uint32_t(hash >> 32) && m_texts[m_slots[i]] == lower))
             return i;
     }
 }
@@ -138,12 +138,12 @@ std::size_t NameTable::Slot(std::string_view lower, std::uint64_t hash) const
 void NameTable::Grow()
 {
     std::vector<std::uint32_t> slots(m_slots.size() * 2, 0);
-    std::vector<std::uint64_t> hashes(slots.size(), 0);
+    std::vector<std::uint32_t> hashes(slots.size(), 0);
     const std::size_t mask = slots.size() - 1;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
         if (!m_slots[i])
             continue;
-        std::size_t j = m_hashes[i] & mask;
+        std::size_t j = Hash(m_texts[m_slots[i]]) & mask;
         while (slots[j])
             j = (j + 1) & mask;
         slots[j] = m_slots[i];
@@ -164,7 +164,7 @@ NameId NameTable::InternLower(std::string_view key, std::uint64_t hash)
     }
     m_texts.emplace_back(key);
     m_slots[slot] = static_cast<std::uint32_t>(m_texts.size() - 1);
-    m_hashes[slot] = hash;
+    m_hashes[slot] = std::uint32_t(hash >> 32);
     return m_slots[slot];
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +36,9 @@ private:
     std::size_t Slot(std::string_view lower, std::uint64_t hash) const;
     void Grow();
 
-    std::vector<std::string> m_texts;
+    std::deque<std::string> m_texts;     // never copied whole to grow
     std::vector<std::uint32_t> m_slots;  // open addressing, 0 = empty
-    std::vector<std::uint64_t> m_hashes;
+    std::vector<std::uint32_t> m_hashes; // of the names in the slots, to compare few texts
 };
 
 // Token kinds: a single-character operator is its character; the others

@@ -51,11 +51,11 @@ struct RowWalk {
         case ExprKind::Var:
         case ExprKind::CallOrArray:
         case ExprKind::Param:
-        case ExprKind::Field: Add(FileSyntax::NameCol(e), e.name, e.sym); break;
+        case ExprKind::Field: Add(f.NameCol(e), e.name, e.sym); break;
         case ExprKind::New:
         case ExprKind::First:
         case ExprKind::Last:
-        case ExprKind::Object: Add(FileSyntax::NameCol(e), e.name, e.sym ? e.sym : TypeRef(e.name)); break;
+        case ExprKind::Object: Add(f.NameCol(e), e.name, e.sym ? e.sym : TypeRef(e.name)); break;
         default: break;
         }
         const lang::TypeRef type = f.TypeOf(e);
@@ -82,7 +82,7 @@ struct RowWalk {
         case StmtKind::TypeHead:
         case StmtKind::Label:
             Add(s.nameCol, s.name, s.sym);
-            Tagged(s.tag, s.typeName, s.typeCol);
+            Tagged(s.tag, f.TypeOf(s).name, f.TypeOf(s).col);
             break;
         default: break;
         }
@@ -136,7 +136,7 @@ SymbolInfo Describe(const Model& m, SymRef ref)
     info.kind = KindOf(s.kind);
     info.name = m.names.Text(s.name);
     info.typeText = TypeText(m, s);
-    info.place = Range{m.files[s.file].key, s.row, s.col, s.endCol};
+    info.place = Range{m.files[s.file].key, s.row, s.col, EndCol(m, s)};
     if (s.kind == SymKind::Field)
         info.container = m.names.Text(m.globals[s.owner].name);
     else if (ref.unit != SymRef::kGlobal && ref.unit != 0)
@@ -147,7 +147,7 @@ SymbolInfo Describe(const Model& m, SymRef ref)
                 continue;
             std::string text = m.names.Text(p.name) + TypeText(m, p);
             const FileSyntax& f = m.files[s.file].syntax;
-            const Stmt& head = f.At(s.pos);
+            const Stmt& head = f.At(s.Pos());
             for (std::uint32_t i = 0; i < head.count; ++i) {
                 const Expr& e = f.E(f.ListItem(head.list, i));
                 if (e.name == p.name && e.a)

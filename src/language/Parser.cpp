@@ -4,11 +4,13 @@
 // statement kind keeps in Stmt's fields:
 //   Assign a = target, b = value        Call name, tag, list = arguments
 //   If*/ElseIf*/While/Until/Select/Return/Delete/Read/Data a = expression
-//   Case list = values                  For a = variable, b = from, c = to, d = step
+//   Case list = values                  For a = variable, b = from, c = to, list = step
 //   ForEach a = variable, name = type    Insert a, b, before
 //   Goto/Gosub/Restore/Label/TypeHead/DeleteEach name
-//   Const/Global/Local/Field name, tag, typeName, a = value, c = [size]
-//   Dim name, tag, typeName, list = sizes    Function name, tag, typeName, list = parameters
+//   Const/Global/Local/Field name, tag, a = value, c = [size]
+//   Dim name, tag, list = sizes         Function name, tag, list = parameters
+// and a `.Type` tag's type and column in the two list words after the list
+// (FileSyntax::TypeOf).
 //   Include list, count = the file name in the file's strings (FileSyntax::Text), a = the
 //           column after it (where the compiler says it is missing)
 namespace lang {
@@ -58,9 +60,7 @@ public:
             } catch (const ParseFailed&) {
                 Recover(s);
             }
-            s.endCol = m_i > 0 ? m_t[m_i - 1].col + m_t[m_i - 1].len : s.col;
-            if (s.endCol < s.col)
-                s.endCol = s.col;
+            s.SetEndCol(std::max(m_i > 0 ? m_t[m_i - 1].col + m_t[m_i - 1].len : s.col, s.col));
             Keep(parsed);
             for (const ParsedStmt& more : m_more)
                 Keep(more);
@@ -70,6 +70,18 @@ public:
     }
 
 private:
+    // A `.Type` tag's type and column, in the two list words right after the
+    // statement's list, once that is complete.
+    void KeepType(Stmt& s, NameId typeName, std::uint32_t typeCol)
+    {
+        if (s.tag != Tag::Custom)
+            return;
+        const std::uint32_t at = ExprParser::KeepType(typeName, typeCol);
+        if (!s.count)
+            s.list = at;
+        s.typed = true;
+    }
+
     void Keep(const ParsedStmt& parsed)
     {
         if (parsed.s.error != Msg::None)
@@ -97,7 +109,10 @@ private:
     void Declaration(Stmt& s, bool constant)
     {
         s.name = Ident(&s.nameCol);
-        s.tag = TypeTag(s.typeName, s.typeCol);
+        NameId typeName = kNoName;
+        std::uint32_t typeCol = 0;
+        s.tag = TypeTag(typeName, typeCol);
+        KeepType(s, typeName, typeCol);
         if (Cur() == '[') {
             if (constant)
                 Fail(Msg::BlitzArrayConstant, false);
@@ -122,14 +137,14 @@ private:
         Declaration(s, constant);
         while (Cur() == ',') {
             Stmt more = s;
-            more.a = more.c = 0;
-            more.typeName = kNoName;
+            more.a = more.c = more.list = more.count = 0;
             more.tag = Tag::None;
+            more.typed = false;
             more.col = Tk().col;
             ++m_i;
             m_s = &m_more.emplace_back(ParsedStmt{more});
             Declaration(m_more.back().s, constant);
-            m_more.back().s.endCol = m_t[m_i - 1].col + m_t[m_i - 1].len;
+            m_more.back().s.SetEndCol(m_t[m_i - 1].col + m_t[m_i - 1].len);
         }
     }
 
@@ -284,7 +299,7 @@ private:
         s.c = Expression(false);
         if (Cur() == kStep) {
             ++m_i;
-            s.d = Expression(false);
+            std::tie(s.list, s.count) = List({Expression(false)});
         }
     }
 
@@ -294,17 +309,21 @@ private:
         for (Stmt* d = &s;;) {
             ++m_i;
             d->name = Ident(&d->nameCol);
-            d->tag = TypeTag(d->typeName, d->typeCol);
+            NameId typeName = kNoName;
+            std::uint32_t typeCol = 0;
+            d->tag = TypeTag(typeName, typeCol);
             Expect('(', Msg::ExpOpenParen);
             std::tie(d->list, d->count) = ExprSeq();
             if (Cur() == ')' && !d->count)
                 Fail(Msg::ZeroDimensionalArray, false);
             Expect(')', Msg::ExpCloseParen);
+            KeepType(*d, typeName, typeCol);
             if (Cur() != ',')
                 return;
             Stmt more = s;
-            more.typeName = kNoName;
+            more.list = more.count = 0;
             more.tag = Tag::None;
+            more.typed = false;
             more.col = Tk().col;
             m_s = &m_more.emplace_back(ParsedStmt{more});
             d = &m_s->s;
@@ -316,20 +335,21 @@ private:
         s.kind = StmtKind::Function;
         ++m_i;
         s.name = Ident(&s.nameCol);
-        s.tag = TypeTag(s.typeName, s.typeCol);
+        NameId typeName = kNoName;
+        std::uint32_t typeCol = 0;
+        s.tag = TypeTag(typeName, typeCol);
         Expect('(', Msg::ExpOpenParen);
         std::vector<std::uint32_t> params;
         if (Cur() != ')') {
             for (;;) {
                 Expr p;
                 p.kind = ExprKind::Param;
-                p.col = Tk().col;
-                p.name = Ident();
+                std::uint32_t col = 0;
+                p.name = Ident(&col);
                 NameId typeName = kNoName;
                 std::uint32_t typeCol = 0;
                 p.tag = TypeTag(typeName, typeCol);
-                if (p.tag == Tag::Custom)
-                    p.b = KeepType(typeName, typeCol);
+                p.b = KeepName(col, p.tag, typeName, typeCol);
                 if (Cur() == '=') {
                     ++m_i;
                     p.a = Expression(false);
@@ -344,6 +364,7 @@ private:
         }
         ++m_i;
         std::tie(s.list, s.count) = List(params);
+        KeepType(s, typeName, typeCol);
     }
 
     // A statement that starts with a name: an assignment or a command call,
@@ -353,7 +374,9 @@ private:
         const std::size_t start = m_i;
         s.kind = StmtKind::Call;
         s.name = Ident(&s.nameCol);
-        s.tag = TypeTag(s.typeName, s.typeCol);
+        NameId typeName = kNoName;
+        std::uint32_t typeCol = 0;
+        s.tag = TypeTag(typeName, typeCol);
         const std::uint16_t t = Cur();
         bool assign = t == '=' || t == '\\' || t == '[';
         if (t == '(') {
@@ -374,6 +397,7 @@ private:
                 ++m_i;
                 std::tie(s.list, s.count) = ExprSeq();
                 Expect(')', Msg::ExpCloseParen);
+                KeepType(s, typeName, typeCol);
                 return;
             }
             assign = after == '=' || after == '\\' || after == '[';
@@ -381,6 +405,7 @@ private:
         if (!assign) {
             s.kind = StmtKind::Call;
             std::tie(s.list, s.count) = ExprSeq();
+            KeepType(s, typeName, typeCol);
             return;
         }
         s.kind = StmtKind::Assign;

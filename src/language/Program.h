@@ -104,9 +104,10 @@ public:
     // The main file; includes are taken from its folder.
     void SetMainFile(std::string_view key);
     const std::string& MainFile() const;
-    // A file's whole text, or that it cannot be read.
+    // A file's whole text, or that it cannot be read (and why, when the
+    // compiler's words alone would not tell the user).
     void SetFile(std::string_view key, std::string_view text);
-    void SetMissing(std::string_view key);
+    void SetMissing(std::string_view key, std::string_view why = {});
     // Lines [first, first + oldCount) of a file became the `newCount` lines
     // of `lines` (their line ends included; the last may lack one).
     void Edit(std::string_view key, std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
@@ -115,6 +116,10 @@ public:
     // Included files the program needs whose text was neither given nor
     // said to be missing.
     std::vector<std::string> NeededFiles();
+    // The files a given file's Include statements name, in order, without
+    // working out the program: a host gives a whole chain of includes at
+    // once this way, rather than a level per round of NeededFiles.
+    std::vector<std::string> IncludedBy(std::string_view key) const;
     // The program's files, the main file first, in the compiler's order.
     std::vector<std::string> Files();
     // The program's files that include `key`.

@@ -59,7 +59,7 @@ std::optional<SymbolInfo> HeadNamed(Model& m, NameId name)
     SymbolInfo info;
     info.kind = SymbolKind::Function;
     info.name = m.names.Text(name);
-    info.typeText = TypeText(m, s.tag, s.typeName);
+    info.typeText = TypeText(m, s.tag, f.TypeOf(s).name);
     info.place = Range{m.files[u.file].key, f.Functions()[u.function].head.row, s.nameCol, NameEnd(s, m.names)};
     std::vector<NameId> seen;
     for (std::uint32_t i = 0; i < s.count; ++i) {
@@ -80,7 +80,7 @@ std::optional<Range> Program::Definition(std::string_view key, std::uint32_t row
     if (!at)
         return std::nullopt;
     const Symbol& s = SymOf(*m, at->second.sym);
-    return Range{m->files[s.file].key, s.row, s.col, s.endCol};
+    return Range{m->files[s.file].key, s.row, s.col, EndCol(*m, s)};
 }
 
 std::vector<Range> Program::References(std::string_view key, std::uint32_t row, std::uint32_t col)

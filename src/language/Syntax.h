@@ -2,6 +2,7 @@
 
 #include "language/Lexer.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -79,26 +80,27 @@ struct SymRef {
 };
 
 // An expression. A file holds millions of them, so `a` and `b` mean what
-// the kind needs (FileSyntax reads them for the rest of the model):
+// the kind needs, and FileSyntax reads them for the rest of the model: where
+// a name is written (NameCol), a `.Type` tag (TypeOf), arguments (Items).
 //   IntConst, FloatConst   the value, a double in a (low half) and b (ConstValue)
 //   StringConst, Null      -
-//   Var                    name, tag; a `.Type` tag's type in a, its column in b (FileSyntax::TypeOf)
+//   Var                    name written at b, tag; a `.Type` tag's type and column in the list words at a
 //   Field                  a = the object; name = the field, written at b; tag
 //   Vector                 a = the Blitz array a[i], b = the subscript
-//   CallOrArray            name, tag; the arguments at a, b of them (FileSyntax::Items), a `.Type`
-//                          tag's type and column in the two list words after them
+//   CallOrArray            name, tag; the arguments at a, b of them; in the list words after them the
+//                          name's column, then a `.Type` tag's type and column
 //   New, First, Last       name = the type, written at b
 //   Before, After, Handle  a
 //   Object                 a; name = the type, written at b
 //   Cast                   a; tag = the type cast to
 //   Unary                  op in '+', '-', '~', kAbs, kSgn, kNot; a
 //   Binary                 op; a, b
-//   Param                  name, tag; a = default; a `.Type` tag's type and column in the list words at b
+//   Param                  name, tag; a = default; in the list words at b the name's column, then a
+//                          `.Type` tag's type and column
 struct Expr {
     ExprKind kind = ExprKind::IntConst;
     Tag tag = Tag::None;
     std::uint16_t op = 0;
-    std::uint32_t col = 0;
     NameId name = kNoName;
     std::uint32_t a = 0, b = 0;
     SymRef sym;  // what the name binds to; the type for New/First/Last/Object
@@ -128,24 +130,27 @@ enum class StmtKind : std::uint8_t {
 };
 
 // A statement; what its fields hold by kind is listed in Parser.cpp. Its
-// row is its line's; the column of a parse error is FileSyntax::ErrorCol.
+// row is its line's; the column of a parse error is FileSyntax::ErrorCol, a
+// `.Type` tag's type FileSyntax::TypeOf.
 struct Stmt {
-    StmtKind kind = StmtKind::Stray;
-    Tag tag = Tag::None;
-    Msg error = Msg::None;         // the parse error in this statement, if any
-    bool afterColon : 1 = false;   // a ':' stands between it and the statement before on its line
-    bool parenthesized : 1 = false;  // a call written f(a, b)
-    bool before : 1 = false;       // Insert ... Before
-    std::uint16_t token = 0;       // the first token's kind
-    std::uint16_t sepGap = 0;      // how far before it the ':' stands, when afterColon
-    std::uint32_t col = 0, endCol = 0;
+    std::uint16_t token : 9 = 0;          // the first token's kind
+    StmtKind kind : 6 = StmtKind::Stray;
+    bool afterColon : 1 = false;          // a ':' stands between it and the statement before on its line
+    Tag tag : 3 = Tag::None;
+    bool parenthesized : 1 = false;       // a call written f(a, b)
+    bool before : 1 = false;              // Insert ... Before
+    bool typed : 1 = false;               // a `.Type` tag's type and column follow the list
+    Msg error : 7 = Msg::None;            // the parse error in this statement, if any
+    std::uint16_t sepGap = 0;  // how far before it the ':' stands, when afterColon
+    std::uint16_t endGap = 0;  // how far after its start it ends (a statement longer than this ends here)
+    std::uint32_t col = 0;
+    std::uint32_t EndCol() const { return col + endGap; }
+    void SetEndCol(std::uint32_t end) { endGap = static_cast<std::uint16_t>(std::min<std::uint32_t>(end - col, 0xffff)); }
     NameId name = kNoName;     // declared, called, labelled or jumped-to name; a ForEach/Delete Each type
     std::uint32_t nameCol = 0;
-    NameId typeName = kNoName; // `.Type` of a declaration
-    std::uint32_t typeCol = 0;
-    std::uint32_t a = 0, b = 0, c = 0, d = 0;  // expressions, by kind
-    std::uint32_t list = 0, count = 0;         // arguments, parameters, subscripts, Case values
-    SymRef sym;                // what a declaration declares
+    std::uint32_t a = 0, b = 0, c = 0;  // expressions, by kind
+    std::uint32_t list = 0, count = 0;  // arguments, parameters, subscripts, Case values, a For's step
+    SymRef sym;                         // what a declaration declares
 };
 
 }  // namespace lang

@@ -1,11 +1,14 @@
 #include "startup/CheckCommand.h"
 
+#include "analysis/IncludeFiles.h"
 #include "build/InstallCommands.h"
 #include "editor/Vocabulary.h"
 #include "language/Includes.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "platform/SourceFile.h"
 #include "platform/Text.h"
+#include "startup/LabelsFile.h"
 #include "startup/Layout.h"
 
 #include <QDir>
@@ -13,30 +16,36 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <ostream>
-#include <sstream>
+#include <set>
 
 namespace check {
 
 namespace {
 
 constexpr const char* kUsage = "usage: ovrel --check [--warnings] [--blitzpath DIR] FILE...";
+// Nothing waits on a check, but a file that never answers must not hold it forever.
+constexpr std::chrono::seconds kIncludeDeadline{5};
 
 // Regular files only: a FIFO, device or socket would block or mean nothing.
-std::optional<std::string> ReadRegular(const QString& path)
+std::optional<std::string> ReadRegular(const QString& path, qint64 maxBytes = kMaxIncludeBytes)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path.toStdString(), error))
-        return std::nullopt;
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    SourceText text = ReadSourceFile(path, maxBytes);
+    return text.ok() ? std::optional<std::string>(std::move(text.bytes)) : std::nullopt;
+}
+
+// The label table the window shows, for the reasons a check gives; English
+// where it cannot be read.
+CUILabels Labels(const Layout& layout)
+{
+    const std::optional<std::string> text = ReadRegular(QDir(layout.programDir).filePath(QStringLiteral("locale.txt")));
+    try {
+        return text ? ParseLabels(*text).labels : CUILabels();
+    } catch (const std::exception&) {
+        return CUILabels();
+    }
 }
 
 std::vector<lang::Callable::Param> Params(std::string_view text)
@@ -230,12 +239,15 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
             if (auto text = ReadRegular(QString::fromStdString(path)))
                 userlibs.push_back(*text);
 
+    const CUILabels labels = Labels(layout);
     int status = 0;
     for (const QString& file : files) {
         const QString absolute = QFileInfo(file).absoluteFilePath();
-        const std::optional<std::string> main = ReadRegular(absolute);
-        if (!main) {
-            out << "Unable to open input file \"" << file.toStdString() << "\"\n";
+        SourceText main = ReadSourceFile(absolute, kMaxDocumentBytes);
+        if (!main.ok()) {
+            const QString why = UnreadableSource(labels, main, kMaxDocumentBytes);
+            out << "Unable to open input file \"" << file.toStdString() << "\""
+                << (why.isEmpty() ? std::string() : " (" + why.toStdString() + ")") << "\n";
             status = 1;
             continue;
         }
@@ -247,22 +259,38 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
         program.SetVocabulary(ReadVocabulary(compilerList ? *compilerList : *commands, userlibs, shipped));
         const std::string mainKey = lang::FileKey(absolute.toStdString());
         program.SetMainFile(mainKey);
-        program.SetFile(mainKey, *main);
         // Where each key was found, to name it as it is on disk, and how its
         // rows are the compiler's.
         std::map<std::string, std::pair<std::string, RowMap>> shown{
-            {mainKey, {QDir::cleanPath(absolute).toStdString(), RowMap(*main)}}};
-        for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles()) {
-            for (const std::string& key : needed) {
-                const QString onDisk = paths::ResolveOnDisk(QString::fromStdString(key));
-                if (auto text = ReadRegular(onDisk)) {
-                    program.SetFile(key, *text);
-                    shown[key] = {onDisk.toStdString(), RowMap(*text)};
-                } else {
-                    program.SetMissing(key);
-                }
+            {mainKey, {QDir::cleanPath(absolute).toStdString(), RowMap(main.bytes)}}};
+        program.SetFile(mainKey, main.bytes);
+        std::string().swap(main.bytes);  // the model keeps what it needs of it
+        SourceReader reader([](const QString& path) { return ReadSourceFile(path, kMaxIncludeBytes); },
+                            kIncludeDeadline);
+        const auto give = [&](const std::string& key) {
+            const QString onDisk = paths::ResolveOnDisk(QString::fromStdString(key));
+            const SourceText text = reader.Get(onDisk);
+            if (!text.ok()) {
+                program.SetMissing(key, UnreadableSource(labels, text, kMaxIncludeBytes).toStdString());
+                return false;
             }
+            shown[key] = {onDisk.toStdString(), RowMap(text.bytes)};
+            program.SetFile(key, text.bytes);
+            return true;
+        };
+        // Every file the program reaches, each read once, before the program
+        // is worked out once: a chain of includes costs no more per level.
+        std::set<std::string> given{mainKey};
+        for (std::vector<std::string> todo{mainKey}; !todo.empty();) {
+            const std::string key = std::move(todo.back());
+            todo.pop_back();
+            for (std::string& next : program.IncludedBy(key))
+                if (given.insert(next).second && give(next))
+                    todo.push_back(std::move(next));
         }
+        for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles())
+            for (const std::string& key : needed)
+                give(key);
         const std::vector<lang::Diagnostic> diagnostics = program.Diagnostics();
         for (int pass = 0; pass < (warnings ? 2 : 1); ++pass) {
             for (const lang::Diagnostic& d : diagnostics) {

@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -78,6 +79,18 @@ TEST(CheckCommandTest, ChecksProgramsFromTheShell)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "\"" + warned.toStdString() +
                            "\":2:7:2:7:Warning: Variable 'scroe' is read but never assigned; did you mean 'score'?\n");
+
+    // The window's size limits, with the reason: 256 MB for a program's main
+    // file, 64 MB for an included one.
+    const QString huge = dir.write("huge/main.bb", "Include \"big.bb\"\r\n");
+    ASSERT_TRUE(QFile::resize(dir.write("huge/big.bb", ""), (65 << 20) + 1));
+    ASSERT_TRUE(QFile::resize(dir.write("huge/whole.bb", ""), (257 << 20) + 1));
+    run = Check({"--blitzpath", blitz, huge, dir.file("huge/whole.bb")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "\"" + huge.toStdString() +
+                           "\":1:17:1:17:Unable to open include file (it is 65 MB; a source file may be 64 MB at most)\n"
+                           "Unable to open input file \"" + dir.file("huge/whole.bb").toStdString() +
+                           "\" (it is 257 MB; a source file may be 256 MB at most)\n");
 
     // Nesting past what the checker's stack holds is an error, not a crash.
     const auto repeat = [](const char* s, int n) {

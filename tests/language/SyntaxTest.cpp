@@ -94,11 +94,11 @@ struct Printer {
             "Field", "EndType", "Const", "Global", "Local", "Dim", "Function", "EndFunction", "Label", "End"};
         std::string out = kinds[static_cast<int>(s.kind)];
         if (s.name && s.kind != StmtKind::Assign)
-            out += " " + Name(s.name) + TagText(s.tag) + (s.typeName ? Name(s.typeName) : "");
+            out += " " + Name(s.name) + TagText(s.tag) + Name(f.TypeOf(s).name);
         if (s.kind == StmtKind::Include)
             out += " \"" + std::string(f.Text(s)) + "\"";
         if (s.kind != StmtKind::Include) {
-            for (std::uint32_t e : {s.a, s.b, s.c, s.d})
+            for (std::uint32_t e : {s.a, s.b, s.c})
                 if (e)
                     out += " " + E(e);
             if (s.count)
@@ -168,7 +168,7 @@ TEST(SyntaxTest, StatementsKeepTheirParts)
         // blocks: heads and ends as statements; a one-line If and its Else
         {"If a Then b = 1 Else c()", "IfLine a | Assign b 1 | Else | Call c"},
         {"If a Then\nElseIf b\nElse If c Then d\nEndIf", "If a | ElseIf b | ElseIfLine c | Call d | EndIf"},
-        {"For i = 1 To 10 Step -1 : Next", "For i 1 10 (- 1) | Next"},
+        {"For i = 1 To 10 Step -1 : Next", "For i 1 10 [(- 1)] | Next"},
         {"For p.T = Each T : Delete p : Next : Delete Each T", "ForEach t p.t | Delete p | Next | DeleteEach t"},
         {"Select k : Case 1, 2 : Default : End Select", "Select k | Case [1,2] | Default | EndSelect"},
         {"Repeat : Until x : Repeat : Forever", "Repeat | Until x | Repeat | Forever"},
