@@ -12,9 +12,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 
 #include <iostream>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 int main(int argc, char** argv)
 {
@@ -26,6 +31,12 @@ int main(int argc, char** argv)
             args << QString::fromLocal8Bit(argv[i]);
         if (check::IsCheckCommand(args)) {
             QCoreApplication core(argc, argv);
+#ifndef Q_OS_WIN
+            // The check beside this program loads none of the window's
+            // libraries, which would take tens of megabytes for nothing.
+            const QByteArray helper = QFile::encodeName(QCoreApplication::applicationDirPath() + "/ovrel-check");
+            ::execv(helper.constData(), argv);
+#endif
             return check::RunCheckCommand(QCoreApplication::arguments().mid(1),
                                           Layout::ForExecutable(QCoreApplication::applicationDirPath()), std::cout,
                                           std::cerr);

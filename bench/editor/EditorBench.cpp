@@ -219,7 +219,7 @@ void BM_DeclaredNamesChange(benchmark::State& state)
     doc.finish();
     doc.editor.SetCaret(0, doc.editor.LineCount());
     const EditorKeywordListPtr sets[] = {LongDocument::Declared("m"), LongDocument::Declared("m")};
-    sets[1]->Add(EditorKeyword{"extra", "extra", std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{2, 0}), {}, {}, 0});
+    sets[1]->Add(EditorKeyword{"extra", "extra", std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{2, 0}), {}, {}, 0, '?'});
     int i = 0;
     for (auto _ : state) {
         // Every scan hands over a list object of its own.
@@ -269,7 +269,7 @@ void BM_DeclaredNameChangedInPlace(benchmark::State& state)
     doc.editor.SetDeclaredKeywords(declared);
     doc.finish();
     auto style = [](int kind) { return std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}); };
-    const auto added = std::make_shared<const EditorKeyword>(EditorKeyword{"mscore7", "mscore7x", style(6), {}, {}, 1});
+    const auto added = std::make_shared<const EditorKeyword>(EditorKeyword{"mscore7", "mscore7x", style(6), {}, {}, 1, '?'});
     double longestStep = 0;
     double idle = 0;
     int rounds = 0;

@@ -3,11 +3,25 @@
 #include "analysis/ScanCore.h"
 #include "analysis/StagedEntries.h"
 #include "platform/Paths.h"
+#include "startup/Labels.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
+
+QString UnreadableSource(const CUILabels& labels, const SourceText& text, qint64 limit)
+{
+    switch (text.trouble) {
+    case SourceText::Trouble::TooLarge:
+        return labels
+            .getValue(QStringLiteral("sourcetoolarge"), QStringLiteral("it is #size# MB; a source file may be #limit# MB at most"))
+            .replace(QStringLiteral("#size#"), QString::number(text.size >> 20))
+            .replace(QStringLiteral("#limit#"), QString::number(limit >> 20));
+    case SourceText::Trouble::NoAnswer:
+        return labels.getValue(QStringLiteral("sourcenoanswer"), QStringLiteral("reading it gave no answer in time"));
+    default: return {};
+    }
+}
 
 std::optional<QString> IncludeFileSystem::LocalPath(const QString& path)
 {
@@ -26,17 +40,8 @@ QStringList DiskFiles::List(const QString& folder)
 
 std::optional<std::string> DiskFiles::Read(const QString& path)
 {
-    QFile f;
-    if (!OpenRegularFile(f, path) || f.size() > IncludeCache::kMaxIncludeBytes)
-        return std::nullopt;
-    // Read straight into the string: asking QFile for "up to 64 MB" sets
-    // aside that much first.
-    std::string bytes(std::size_t(f.size()), '\0');
-    const qint64 got = f.read(bytes.data(), qint64(bytes.size()));
-    if (got < 0)
-        return std::nullopt;
-    bytes.resize(std::size_t(got));
-    return bytes;
+    SourceText text = m_reader.Get(path);
+    return text.ok() ? std::optional<std::string>(std::move(text.bytes)) : std::nullopt;
 }
 
 struct IncludeCache::Kept {

@@ -2,6 +2,7 @@
 
 #include "editor/Keywords.h"
 #include "platform/FileStatus.h"
+#include "platform/SourceFile.h"
 
 #include <QHash>
 #include <QString>
@@ -14,10 +15,15 @@
 #include <unordered_map>
 #include <vector>
 
+class CUILabels;
 class StagedEntries;
 namespace scan {
 class Yielder;
 }
+
+// Why a source file could not be read, in words that go after the message
+// saying so; "" when that message says enough.
+QString UnreadableSource(const CUILabels& labels, const SourceText& text, qint64 limit);
 
 // What reading included files asks of the file system. The program reads
 // the disk; tests give a table.
@@ -37,7 +43,12 @@ class DiskFiles : public IncludeFileSystem {
 public:
     std::optional<FileStatus> Status(const QString& path) override;
     QStringList List(const QString& folder) override;
+    // Never longer than a moment: a file that does not answer is not read.
     std::optional<std::string> Read(const QString& path) override;
+
+private:
+    SourceReader m_reader{[](const QString& path) { return ReadSourceFile(path, kMaxIncludeBytes); },
+                          std::chrono::milliseconds(300)};
 };
 
 // One reading of an included file: the entries it declares, in its own list
@@ -72,8 +83,7 @@ public:
     std::size_t KeptBytes() const;
     std::size_t FileBytes() const;
 
-    // Far beyond any source: an asset included by mistake is not read.
-    static constexpr qint64 kMaxIncludeBytes = qint64(64) << 20;
+    static constexpr qint64 kMaxIncludeBytes = ::kMaxIncludeBytes;
 
 private:
     struct Kept;

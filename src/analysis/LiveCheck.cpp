@@ -73,6 +73,14 @@ void LiveCheck::SetEnabled(bool enabled)
     Refresh();
 }
 
+void LiveCheck::SetWarnings(unsigned kinds)
+{
+    if (m_warnings == kinds)
+        return;
+    m_warnings = kinds;
+    Refresh();
+}
+
 void LiveCheck::SetBuildError(const QString& docKey, int line, int column, const QString& message)
 {
     m_buildErrors.clear();
@@ -90,6 +98,26 @@ void LiveCheck::ClearBuildError()
         return;
     m_buildErrors.clear();
     Refresh();
+}
+
+bool LiveCheck::QuickFix()
+{
+    CDoc* doc = m_docs.CurrentDoc();
+    if (!doc)
+        return false;
+    m_events.TakeEdits();
+    const QString path = ProgramPath(*doc);
+    const std::string docKey = ProgramHost::KeyOf(path);
+    const CaretPosition caret = m_editor.CaretPos();
+    for (const lang::Diagnostic& d : m_programs.ProgramOf(path).Diagnostics()) {
+        if (d.suggestion.empty() || d.file != docKey || int(d.row) + 1 != caret.Line || caret.Column < int(d.col) ||
+            caret.Column > int(d.endCol))
+            continue;
+        m_editor.SetSelection({true, int(d.col), int(d.row), int(d.endCol), int(d.row)});
+        m_editor.ReplaceSelection(QByteArray::fromStdString(d.suggestion));
+        return true;
+    }
+    return false;
 }
 
 void LiveCheck::Resume()
@@ -128,7 +156,7 @@ void LiveCheck::Refresh()
     // The build's report goes once the file it names changed.
     std::erase_if(m_buildErrors, [this](const BuildError& e) { return m_programs.Revision(e.key) != e.revision; });
     for (const BuildError& e : m_buildErrors)
-        rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true});
+        rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true, false});
 
     std::vector<EditorDiagnostic> marks;
     CDoc* doc = m_docs.CurrentDoc();
@@ -138,11 +166,14 @@ void LiveCheck::Refresh()
         const QString path = ProgramPath(*doc);
         const std::string docKey = ProgramHost::KeyOf(path);
         for (const lang::Diagnostic& d : m_programs.ProgramOf(path).Diagnostics()) {
+            const bool warning = d.warning != lang::WarningKind::None;
+            if (warning && !(m_warnings & (1u << unsigned(d.warning))))
+                continue;
             const QString message = QString::fromStdString(d.message);
             const auto& [file, title] = fileOf(d.file);
-            rows.push_back({file, title, int(d.row) + 1, int(d.col), message, false});
+            rows.push_back({file, title, int(d.row) + 1, int(d.col), message, false, warning});
             if (d.file == docKey)
-                marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message});
+                marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
         }
     }
     if (doc && doc->EditorState == m_editor.CurrentBuffer()) {
@@ -152,6 +183,10 @@ void LiveCheck::Refresh()
     m_pane.SetRows(std::move(rows));
     // Handing on the edits above restarted the pause: nothing is left to do.
     m_pause.stop();
-    if (m_pane.RowCount() != m_count)
-        Q_EMIT CountChanged(m_count = m_pane.RowCount());
+    int warnings = 0;
+    for (int i = 0; i < m_pane.RowCount(); ++i)
+        warnings += m_pane.Row(i).warning;
+    const int errors = m_pane.RowCount() - warnings;
+    if (errors != m_errors || warnings != m_warningCount)
+        Q_EMIT CountChanged(m_errors = errors, m_warningCount = warnings);
 }

@@ -30,6 +30,8 @@ public:
     // Off, the editor shows no marks and the list only the build's error.
     void SetEnabled(bool enabled);
     bool Enabled() const { return m_enabled; }
+    // Which kinds of warning are shown, by lang::WarningKind (bit 1 << kind).
+    void SetWarnings(unsigned kinds);
 
     // The error the last build stopped at, in the document `docKey` (rows
     // from 1): listed until the next build or until that file changes.
@@ -39,9 +41,13 @@ public:
     // Brings the marks and the list up to date now, as the end of a pause does.
     void Refresh();
 
+    // Puts the name a warning proposes in place of the one it is about,
+    // where the caret is; false when no warning there proposes one.
+    bool QuickFix();
+
 Q_SIGNALS:
-    // The number of problems listed changed.
-    void CountChanged(int count);
+    // The number of errors or of warnings listed changed.
+    void CountChanged(int errors, int warnings);
 
 private:
     // The end of a pause: a slice of the program's check, and the marks once
@@ -55,7 +61,8 @@ private:
     ProblemsPane& m_pane;
     QTimer m_pause;
     bool m_enabled = true;
-    int m_count = -1;
+    unsigned m_warnings = ~0u;
+    int m_errors = -1, m_warningCount = -1;
 
     struct BuildError {
         QString path;

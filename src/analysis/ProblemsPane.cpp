@@ -3,6 +3,7 @@
 #include "analysis/RowsModel.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QFont>
 #include <QStyle>
 #include <QTreeView>
@@ -14,10 +15,13 @@ protected:
     {
         if (role == Qt::ToolTipRole)
             return column == 0 ? r.path : r.message;
-        // Each is an error the compiler would stop at; the build's own
-        // report stands out in bold.
+        // An error the compiler would stop at, or a warning in a colour of
+        // its own; the build's own report stands out in bold.
         if (role == Qt::DecorationRole && column == 0)
-            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
+            return QApplication::style()->standardIcon(r.warning ? QStyle::SP_MessageBoxWarning
+                                                                  : QStyle::SP_MessageBoxCritical);
+        if (role == Qt::ForegroundRole && r.warning && column == 2)
+            return QColor(176, 110, 0);
         if (role == Qt::FontRole && r.fromBuild) {
             QFont bold;
             bold.setBold(true);

@@ -17,6 +17,7 @@ struct ProblemRow {
     int column = 0;  // bytes from 0
     QString message;
     bool fromBuild = false;  // the compiler's report, not the checker's
+    bool warning = false;    // compiles, but looks like a mistake
     bool operator==(const ProblemRow&) const = default;
 };
 

@@ -1,5 +1,6 @@
 #include "analysis/ProgramHost.h"
 
+#include "analysis/IncludeFiles.h"
 #include "analysis/MainFiles.h"
 #include "editor/Keywords.h"
 #include "editor/Vocabulary.h"
@@ -8,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "platform/Windows1252.h"
+#include "startup/Labels.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,8 +22,6 @@ namespace {
 
 // The folder unsaved documents go by: no file is looked for in it.
 constexpr std::string_view kUnsavedFolder = "/:unsaved/";
-// Far beyond any source: an asset included by mistake is not read.
-constexpr qint64 kMaxSourceBytes = qint64(64) << 20;
 // .decls files beside a program: a few, and small.
 constexpr int kMaxShippedDecls = 64;
 constexpr qint64 kMaxDeclsBytes = qint64(1) << 20;
@@ -99,6 +99,9 @@ ProgramHost::ProgramHost(OpenText openText, QString prefsPath, QObject* parent)
     : QObject(parent), m_openText(std::move(openText)), m_prefsPath(std::move(prefsPath)),
       m_watcher(new QFileSystemWatcher(this))
 {
+    static const CUILabels english;
+    m_labels = &english;
+    SetDiskReader([](const QString& path) { return ReadSourceFile(path, kMaxIncludeBytes); }, kReadDeadline);
     for (const auto& [folder, path] : mainfiles::LoadChoices(m_prefsPath))
         m_chosen[folder] = path;
     m_settle.setSingleShot(true);
@@ -117,6 +120,17 @@ ProgramHost::ProgramHost(OpenText openText, QString prefsPath, QObject* parent)
 
 ProgramHost::~ProgramHost() = default;
 
+void ProgramHost::SetDiskReader(SourceReader::Read read, std::chrono::milliseconds deadline)
+{
+    m_reader = std::make_unique<SourceReader>(std::move(read), deadline);
+    m_reader->SetLate([this](const QString& path, SourceText text) {
+        QMetaObject::invokeMethod(
+            this, [this, path, text = std::move(text)]() mutable { OnLateRead(path, std::move(text)); },
+            Qt::QueuedConnection);
+    });
+    m_unanswered.clear();
+}
+
 QString ProgramHost::UnsavedPath(const QString& docKey)
 {
     return QString::fromLatin1(kUnsavedFolder.data(), qsizetype(kUnsavedFolder.size())) + docKey + QStringLiteral(".bb");
@@ -127,9 +141,10 @@ lang::Vocabulary ProgramHost::VocabularyOf(const EditorKeywordList& commands)
     lang::Vocabulary v;
     v.commands.reserve(commands.Count());
     for (const EditorKeywordPtr& e : commands) {
-        lang::Callable c{e->Name, {}};
+        lang::Callable c{e->Name, {}, '?'};
         for (const EditorKeywordParam& p : e->Params)
             c.params.push_back({p.Name, p.Optional});
+        c.result = e->Result;
         v.commands.push_back(std::move(c));
     }
     return v;
@@ -189,8 +204,11 @@ ProgramHost::Disk ProgramHost::Read(const std::string& key, const QString& spell
         return d;
     // The key is lower case; the disk may spell the names otherwise.
     d.path = spelled.isEmpty() ? paths::ResolveOnDisk(QString::fromStdString(key)) : spelled;
-    std::optional<std::string> text = ReadRegular(d.path, kMaxSourceBytes);
-    if (!text) {
+    SourceText read = m_reader->Get(d.path);
+    if (!read.ok()) {
+        d.why = UnreadableSource(*m_labels, read, kMaxIncludeBytes);
+        if (read.trouble == SourceText::Trouble::NoAnswer)
+            m_unanswered[d.path] = key;
         const QString folder = paths::ResolveOnDisk(QString::fromStdString(std::string(lang::FolderOf(key))));
         if (QFileInfo(folder).isDir())
             d.path = folder;  // watched, to see the file come
@@ -198,6 +216,7 @@ ProgramHost::Disk ProgramHost::Read(const std::string& key, const QString& spell
             d.path.clear();
         return d;
     }
+    std::optional<std::string> text(std::move(read.bytes));
     // As the editor shows it: Windows-1252 converted, so columns agree.
     if (text::HasNonAscii(*text) && !text::IsValidUtf8(*text))
         *text = text::Windows1252ToUtf8(*text);
@@ -216,12 +235,15 @@ ProgramHost::Disk& ProgramHost::DiskOf(const std::string& key)
 
 void ProgramHost::Give(Prog& p, const std::string& key)
 {
-    if (const std::optional<std::string> text = OpenTextOf(key)) {
-        p.program->SetFile(key, *text);
+    if (const auto open = m_open.find(key); open != m_open.end()) {
+        // Parsed where the editor's copy lies: a copy more of a large
+        // document would be held while it is parsed.
+        const QByteArray text = m_openText(open->second);
+        p.program->SetFile(key, std::string_view(text.constData(), std::size_t(text.size())));
     } else {
         const Disk& d = DiskOf(key);
         if (d.missing)
-            p.program->SetMissing(key);
+            p.program->SetMissing(key, d.why.toStdString());
         else
             p.program->SetFile(key, d.text);
     }
@@ -245,11 +267,29 @@ ProgramHost::Prog& ProgramHost::ProgFor(const std::string& main)
 
 void ProgramHost::Feed(Prog& p)
 {
-    // Each round gives the files the last one's includes named.
     for (std::vector<std::string> needed = p.program->NeededFiles(); !needed.empty();
-         needed = p.program->NeededFiles())
-        for (const std::string& key : needed)
-            Give(p, key);
+         needed = p.program->NeededFiles()) {
+        // What a new file names, and what that names in turn, is given
+        // before the program is worked out again: a chain of includes costs
+        // no more per level.
+        std::vector<std::string> todo;
+        for (std::string& key : needed) {
+            if (!p.given.count(key)) {
+                Give(p, key);
+                todo.push_back(std::move(key));
+            }
+        }
+        while (!todo.empty()) {
+            const std::string key = std::move(todo.back());
+            todo.pop_back();
+            for (std::string& next : p.program->IncludedBy(key)) {
+                if (!p.given.count(next)) {
+                    Give(p, next);
+                    todo.push_back(std::move(next));
+                }
+            }
+        }
+    }
     std::vector<std::string> files = p.program->Files();
     if (files != p.files) {
         p.files = std::move(files);
@@ -536,6 +576,29 @@ void ProgramHost::OnDiskChanged()
     for (const std::string& main : programs)
         Q_EMIT ProgramChanged(PathOf(main));
     Q_EMIT FilesChangedOnDisk(reread);
+    Invalidate();
+}
+
+void ProgramHost::OnLateRead(const QString& path, SourceText text)
+{
+    const auto waiting = m_unanswered.find(path);
+    if (waiting == m_unanswered.end())
+        return;
+    const std::string key = waiting->second;
+    m_unanswered.erase(waiting);
+    const auto d = m_disk.find(key);
+    if (d == m_disk.end() || m_open.count(key) || !text.ok())
+        return;
+    if (text::HasNonAscii(text.bytes) && !text::IsValidUtf8(text.bytes))
+        text.bytes = text::Windows1252ToUtf8(text.bytes);
+    d->second.path = path;
+    d->second.missing = false;
+    d->second.why.clear();
+    d->second.text = std::move(text.bytes);
+    d->second.lineStarts.clear();
+    Changed(key);
+    GiveAgain(key);
+    UpdateWatches();
     Invalidate();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "language/Program.h"
+#include "platform/SourceFile.h"
 
 #include <QObject>
 #include <QSet>
@@ -19,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CUILabels;
 class EditorKeywordList;
 class QFileSystemWatcher;
 
@@ -65,6 +67,13 @@ public:
     // The built-in commands and user-library functions the window loaded.
     static lang::Vocabulary VocabularyOf(const EditorKeywordList& commands);
     void SetVocabulary(lang::Vocabulary vocabulary);
+    // Where the reasons a file could not be read come from.
+    void SetLabels(const CUILabels& labels) { m_labels = &labels; }
+    // How files are read from the disk, which is given up on after
+    // `deadline` and heard from again when it answers: a read that never
+    // returns holds up nothing.
+    void SetDiskReader(SourceReader::Read read, std::chrono::milliseconds deadline);
+    static constexpr std::chrono::milliseconds kReadDeadline{300};
 
     void DocumentOpened(const QString& path);
     // Lines [first, first + oldCount) became the `newCount` lines of `lines`
@@ -110,6 +119,7 @@ private:
     struct Disk {
         QString path;  // as found on disk
         bool missing = true;
+        QString why;  // why it could not be read, when the words for a missing file would not say
         std::string text;
         std::vector<std::uint32_t> lineStarts;  // made when a line is first asked for
     };
@@ -135,7 +145,9 @@ private:
     void GiveAgain(const std::string& key);
     Disk& DiskOf(const std::string& key);
     // `spelled`: the file's path as the disk spells it, when known.
-    static Disk Read(const std::string& key, const QString& spelled = {});
+    Disk Read(const std::string& key, const QString& spelled = {});
+    // A file given up on answered after all.
+    void OnLateRead(const QString& path, SourceText text);
     std::optional<std::string> OpenTextOf(const std::string& key) const;
     void Changed(const std::string& key);
     // Main files are looked for again once the current event is done.
@@ -146,6 +158,9 @@ private:
 
     OpenText m_openText;
     QString m_prefsPath;
+    const CUILabels* m_labels;
+    std::unique_ptr<SourceReader> m_reader;
+    std::unordered_map<QString, std::string> m_unanswered;  // keys by the path given up on
     lang::Vocabulary m_vocabulary;
     std::unordered_map<std::string, QString> m_open;  // open documents by key
     std::unordered_map<std::string, Disk> m_disk;

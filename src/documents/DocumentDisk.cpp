@@ -183,12 +183,19 @@ bool DocumentManager::MayOverwrite(CDoc& doc, const QString& path)
     return true;
 }
 
-CDoc& DocumentManager::RestoreDoc(const RecoveryCopy& copy)
+CDoc& DocumentManager::RestoreDoc(const RecoveryCopy& copy, const std::function<void()>& secure)
 {
-    NewDoc();
-    const CDocPtr doc = m_current;
-    m_editor.LoadText(copy.text, copy.form);
-    doc->EditorState = m_editor.CurrentBuffer();
+    CDocPtr doc;
+    {
+        // Unheard by the scanner and the checker until `secure` has run:
+        // were either to fail on this text, the copy that brought it must
+        // not bring the failure back at every start.
+        const QSignalBlocker quiet(&m_editor);
+        NewDoc();
+        doc = m_current;
+        m_editor.LoadText(copy.text, copy.form);
+        doc->EditorState = m_editor.CurrentBuffer();
+    }
     const bool taken = std::any_of(m_docs.cbegin(), m_docs.cend(), [&](const CDocPtr& d) {
         return d != doc && SameDocFile(d->FilePath, copy.originalPath);
     });
@@ -203,6 +210,8 @@ CDoc& DocumentManager::RestoreDoc(const RecoveryCopy& copy)
     // document modified.
     doc->Modified = true;
     doc->DiskDiffers = true;
+    if (secure)
+        secure();
     ActivateDoc(*doc, -1);
     RefreshTabs();
     WatchFiles();

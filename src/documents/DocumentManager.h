@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 class CUILabels;
 class CommonDialog;
 class DocumentTabs;
@@ -68,8 +70,9 @@ public:
 
     // A document brought back from a recovery copy, shown in a tab of its
     // own as modified: bound to its file again, unless another tab holds
-    // that file.
-    CDoc& RestoreDoc(const RecoveryCopy& copy);
+    // that file. `secure` runs once the text is in the tab and before
+    // anything reads it.
+    CDoc& RestoreDoc(const RecoveryCopy& copy, const std::function<void()>& secure);
 
     // The editor's text changed: the document is modified, or unmodified
     // again when undo took it back to the text it last saved or read.

@@ -112,11 +112,12 @@ void RecoveryKeeper::OfferLeftCopies(const CUILabels& labels, Prompter& prompter
         switch (prompter.AskNamed(text, MsgIcon::Question, MsgButtons::YesNoCancel, buttons)) {
         case MsgAnswer::Yes: {
             // The copy the restored document gets is on disk before the one
-            // it came from goes.
-            m_docs.RestoreDoc(copy);
-            TakeCopies();
-            m_writer.Flush();
-            QFile::remove(found.file);
+            // it came from goes, and both before anything reads the text.
+            m_docs.RestoreDoc(copy, [&] {
+                TakeCopies();
+                m_writer.Flush();
+                QFile::remove(found.file);
+            });
             break;
         }
         case MsgAnswer::No:

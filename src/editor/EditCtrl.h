@@ -3,6 +3,7 @@
 #include "editor/FileForm.h"
 #include "editor/Keywords.h"
 #include "platform/Color.h"
+#include "platform/SourceFile.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -76,6 +77,7 @@ struct EditorDiagnostic {
     int Column = 0;
     int EndColumn = 0;
     QString Message;
+    bool Warning = false;  // what compiles but looks like a mistake, marked in another colour
     bool operator==(const EditorDiagnostic&) const = default;
 };
 
@@ -255,7 +257,7 @@ public:
 
     // The editor holds several bytes per byte of text; far larger files are
     // assets opened by mistake, and LoadFile refuses them.
-    static constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+    static constexpr qint64 kMaxFileBytes = kMaxDocumentBytes;
 
     // Reads a file into the selected buffer as bytes. A trailing CR LF (a
     // trailing LF in a file of LF line ends), and a UTF-8 byte-order mark,

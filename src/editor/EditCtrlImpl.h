@@ -39,9 +39,11 @@ inline long SciColor(Color c)
     return static_cast<long>(c & 0xFFFFFF);
 }
 
-// The indicators underlining the last build's error and the diagnostics.
+// The indicators underlining the last build's error and the diagnostics:
+// the errors and, in a colour of their own, the warnings.
 constexpr int kIndicBuildError = 8;
 constexpr int kIndicDiagnostic = 9;
+constexpr int kIndicWarning = 10;
 
 // Works out the fold levels of the `pending` lines of the document `sci`
 // shows, about `budget` lines of them; true when some are left. With
@@ -193,11 +195,12 @@ struct EditCtrl::Impl {
     };
     bool diagnosticMargin = false;
     // The runs that overlap [from, to), whole.
-    std::vector<MarkRun> markRuns(std::intptr_t from, std::intptr_t to) const;
+    std::vector<MarkRun> markRuns(std::intptr_t from, std::intptr_t to, int indicator = kIndicDiagnostic) const;
     // The text a diagnostic's squiggle goes under; empty when the document is.
     std::pair<std::intptr_t, std::intptr_t> markSpan(int line, int column, int endColumn) const;
     void applyDiagnosticMargin();
     Color errorColour() const;
+    Color warningColour() const;
     void loadBytes(const QByteArray& bytes);
     // Text (UTF-8) into the selected buffer, which takes `form` for its file.
     void loadText(const QByteArray& text, const FileForm& form);

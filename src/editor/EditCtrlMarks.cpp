@@ -38,18 +38,18 @@ QImage ErrorSymbol(int size, const QColor& colour)
 
 }  // namespace
 
-std::vector<EditCtrl::Impl::MarkRun> EditCtrl::Impl::markRuns(std::intptr_t from, std::intptr_t to) const
+std::vector<EditCtrl::Impl::MarkRun> EditCtrl::Impl::markRuns(std::intptr_t from, std::intptr_t to, int indicator) const
 {
     std::vector<MarkRun> runs;
     to = std::min<std::intptr_t>(to, sci(Sci::SCI_GETLENGTH));
     // Each step crosses a whole run, marked or not, so the cost follows the
     // number of marks and not the length of the text.
     for (std::intptr_t pos = std::max<std::intptr_t>(from, 0); pos < to;) {
-        const std::intptr_t end = sci(Sci::SCI_INDICATOREND, kIndicDiagnostic, pos);
+        const std::intptr_t end = sci(Sci::SCI_INDICATOREND, indicator, pos);
         if (end <= pos)
             break;  // the indicator holds no run at all
-        if (const int id = int(sci(Sci::SCI_INDICATORVALUEAT, kIndicDiagnostic, pos)))
-            runs.push_back({sci(Sci::SCI_INDICATORSTART, kIndicDiagnostic, pos), end, id});
+        if (const int id = int(sci(Sci::SCI_INDICATORVALUEAT, indicator, pos)))
+            runs.push_back({sci(Sci::SCI_INDICATORSTART, indicator, pos), end, id});
         pos = end;
     }
     return runs;
@@ -85,6 +85,12 @@ Color EditCtrl::Impl::errorColour() const
     return LightnessOf(look.BackColor) < 128 ? Rgb(240, 82, 79) : Rgb(211, 47, 47);
 }
 
+Color EditCtrl::Impl::warningColour() const
+{
+    // Amber: seen at once, and never taken for an error.
+    return LightnessOf(look.BackColor) < 128 ? Rgb(255, 193, 7) : Rgb(230, 145, 0);
+}
+
 void EditCtrl::Impl::applyDiagnosticMargin()
 {
     const int height = int(sci(Sci::SCI_TEXTHEIGHT, 0));
@@ -109,70 +115,78 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
         QString text;
     };
     const int lines = d->lineCount();
-    std::vector<Wanted> wanted;
     std::vector<int> marked;
-    for (const EditorDiagnostic& diagnostic : diagnostics) {
-        // Past the last line ("Expecting 'Wend'" when the text ends) is the
-        // end of the text.
-        const bool past = diagnostic.Line > lines;
-        const int line = std::clamp(diagnostic.Line - 1, 0, lines - 1);
-        marked.push_back(line);
-        const auto [start, end] = past ? d->markSpan(line, INT_MAX, INT_MAX)
-                                       : d->markSpan(line, diagnostic.Column, diagnostic.EndColumn);
-        if (end > start)
-            wanted.push_back({start, end, diagnostic.Message});
-    }
-    std::sort(wanted.begin(), wanted.end(),
-              [](const Wanted& a, const Wanted& b) { return std::tie(a.start, a.end) < std::tie(b.start, b.end); });
-    // A position holds one value: diagnostics that overlap share a squiggle
-    // and list their messages together.
-    std::vector<Wanted> runs;
-    for (Wanted& w : wanted) {
-        if (runs.empty() || w.start >= runs.back().end) {
-            runs.push_back(std::move(w));
-            continue;
-        }
-        Wanted& last = runs.back();
-        last.end = std::max(last.end, w.end);
-        if (!last.text.split(u'\n').contains(w.text))
-            last.text += u'\n' + w.text;
-    }
-
-    // Both lists are in text order and without overlaps: a run in place with
-    // the same extent and message stays as it is.
-    const std::vector<Impl::MarkRun> existing = d->markRuns(0, d->sci(Sci::SCI_GETLENGTH));
+    std::unordered_map<int, QString> texts;
     const auto textOf = [buffer](int id) {
         const auto it = buffer->diagnosticTexts.find(id);
         return it == buffer->diagnosticTexts.end() ? QString() : it->second;
     };
-    std::unordered_map<int, QString> texts;
-    std::vector<const Impl::MarkRun*> removed;
-    std::vector<const Wanted*> added;
-    std::size_t i = 0, j = 0;
-    while (i < existing.size() || j < runs.size()) {
-        if (j == runs.size() || (i < existing.size() && existing[i].start < runs[j].start)) {
-            removed.push_back(&existing[i++]);
-        } else if (i == existing.size() || runs[j].start < existing[i].start) {
-            added.push_back(&runs[j++]);
-        } else if (existing[i].end == runs[j].end && textOf(existing[i].id) == runs[j].text) {
-            texts[existing[i].id] = runs[j].text;
-            ++i;
-            ++j;
-        } else {
-            removed.push_back(&existing[i++]);
-            added.push_back(&runs[j++]);
+    // The squiggles of one indicator: errors, or warnings.
+    const auto squiggle = [&](int indicator, bool warnings) {
+        std::vector<Wanted> wanted;
+        for (const EditorDiagnostic& diagnostic : diagnostics) {
+            if (diagnostic.Warning != warnings)
+                continue;
+            // Past the last line ("Expecting 'Wend'" when the text ends) is
+            // the end of the text.
+            const bool past = diagnostic.Line > lines;
+            const int line = std::clamp(diagnostic.Line - 1, 0, lines - 1);
+            if (!warnings)
+                marked.push_back(line);
+            const auto [start, end] = past ? d->markSpan(line, INT_MAX, INT_MAX)
+                                           : d->markSpan(line, diagnostic.Column, diagnostic.EndColumn);
+            if (end > start)
+                wanted.push_back({start, end, diagnostic.Message});
         }
-    }
-    // Every removal before any addition, as a new run may overlap an old one.
-    d->sci(Sci::SCI_SETINDICATORCURRENT, kIndicDiagnostic);
-    for (const Impl::MarkRun* r : removed)
-        d->sci(Sci::SCI_INDICATORCLEARRANGE, r->start, r->end - r->start);
-    for (const Wanted* w : added) {
-        const int id = buffer->nextDiagnosticId++;
-        texts[id] = w->text;
-        d->sci(Sci::SCI_SETINDICATORVALUE, id);
-        d->sci(Sci::SCI_INDICATORFILLRANGE, w->start, w->end - w->start);
-    }
+        std::sort(wanted.begin(), wanted.end(),
+                  [](const Wanted& a, const Wanted& b) { return std::tie(a.start, a.end) < std::tie(b.start, b.end); });
+        // A position holds one value: diagnostics that overlap share a
+        // squiggle and list their messages together.
+        std::vector<Wanted> runs;
+        for (Wanted& w : wanted) {
+            if (runs.empty() || w.start >= runs.back().end) {
+                runs.push_back(std::move(w));
+                continue;
+            }
+            Wanted& last = runs.back();
+            last.end = std::max(last.end, w.end);
+            if (!last.text.split(u'\n').contains(w.text))
+                last.text += u'\n' + w.text;
+        }
+
+        // Both lists are in text order and without overlaps: a run in place
+        // with the same extent and message stays as it is.
+        const std::vector<Impl::MarkRun> existing = d->markRuns(0, d->sci(Sci::SCI_GETLENGTH), indicator);
+        std::vector<const Impl::MarkRun*> removed;
+        std::vector<const Wanted*> added;
+        std::size_t i = 0, j = 0;
+        while (i < existing.size() || j < runs.size()) {
+            if (j == runs.size() || (i < existing.size() && existing[i].start < runs[j].start)) {
+                removed.push_back(&existing[i++]);
+            } else if (i == existing.size() || runs[j].start < existing[i].start) {
+                added.push_back(&runs[j++]);
+            } else if (existing[i].end == runs[j].end && textOf(existing[i].id) == runs[j].text) {
+                texts[existing[i].id] = runs[j].text;
+                ++i;
+                ++j;
+            } else {
+                removed.push_back(&existing[i++]);
+                added.push_back(&runs[j++]);
+            }
+        }
+        // Every removal before any addition, as a new run may overlap an old one.
+        d->sci(Sci::SCI_SETINDICATORCURRENT, indicator);
+        for (const Impl::MarkRun* r : removed)
+            d->sci(Sci::SCI_INDICATORCLEARRANGE, r->start, r->end - r->start);
+        for (const Wanted* w : added) {
+            const int id = buffer->nextDiagnosticId++;
+            texts[id] = w->text;
+            d->sci(Sci::SCI_SETINDICATORVALUE, id);
+            d->sci(Sci::SCI_INDICATORFILLRANGE, w->start, w->end - w->start);
+        }
+    };
+    squiggle(kIndicDiagnostic, false);
+    squiggle(kIndicWarning, true);
     // Messages of runs that edits took away go as well.
     buffer->diagnosticTexts = std::move(texts);
 
@@ -203,12 +217,15 @@ std::vector<EditorDiagnostic> EditCtrl::DiagnosticMarks() const
     std::vector<EditorDiagnostic> marks;
     if (!d->current)
         return marks;
-    for (const Impl::MarkRun& r : d->markRuns(0, d->sci(Sci::SCI_GETLENGTH))) {
-        const int line = d->lineOf(r.start);
-        const std::intptr_t first = d->lineStart(line);
-        const auto text = d->current->diagnosticTexts.find(r.id);
-        marks.push_back({line + 1, int(r.start - first), int(std::min(r.end, d->lineEnd(line)) - first),
-                         text == d->current->diagnosticTexts.end() ? QString() : text->second});
+    for (const int indicator : {kIndicDiagnostic, kIndicWarning}) {
+        for (const Impl::MarkRun& r : d->markRuns(0, d->sci(Sci::SCI_GETLENGTH), indicator)) {
+            const int line = d->lineOf(r.start);
+            const std::intptr_t first = d->lineStart(line);
+            const auto text = d->current->diagnosticTexts.find(r.id);
+            marks.push_back({line + 1, int(r.start - first), int(std::min(r.end, d->lineEnd(line)) - first),
+                             text == d->current->diagnosticTexts.end() ? QString() : text->second,
+                             indicator == kIndicWarning});
+        }
     }
     return marks;
 }
@@ -234,7 +251,10 @@ QString EditCtrl::DiagnosticAt(QPoint point) const
         textLeft += int(d->sci(Sci::SCI_GETMARGINWIDTHN, margin));
     if (at.x() >= textLeft) {
         const auto pos = d->sci(Sci::SCI_CHARPOSITIONFROMPOINTCLOSE, at.x(), at.y());
-        return pos < 0 ? QString() : textOf(int(d->sci(Sci::SCI_INDICATORVALUEAT, kIndicDiagnostic, pos)));
+        if (pos < 0)
+            return {};
+        const int error = int(d->sci(Sci::SCI_INDICATORVALUEAT, kIndicDiagnostic, pos));
+        return textOf(error ? error : int(d->sci(Sci::SCI_INDICATORVALUEAT, kIndicWarning, pos)));
     }
     // The margin: every diagnostic of the line there, when it has a symbol.
     const int line = d->lineOf(d->sci(Sci::SCI_POSITIONFROMPOINT, textLeft, at.y()));

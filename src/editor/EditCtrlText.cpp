@@ -457,6 +457,8 @@ void EditCtrl::Impl::applyStyles()
     sci(Sci::SCI_INDICSETFORE, kIndicBuildError, SciColor(errorMark));
     sci(Sci::SCI_INDICSETSTYLE, kIndicDiagnostic, Sci::INDIC_SQUIGGLEPIXMAP);
     sci(Sci::SCI_INDICSETFORE, kIndicDiagnostic, SciColor(errorMark));
+    sci(Sci::SCI_INDICSETSTYLE, kIndicWarning, Sci::INDIC_SQUIGGLEPIXMAP);
+    sci(Sci::SCI_INDICSETFORE, kIndicWarning, SciColor(warningColour()));
     applyDiagnosticMargin();
     applyDebugMargin();
     updateGutter(true);

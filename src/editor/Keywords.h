@@ -63,6 +63,9 @@ struct EditorKeyword {
     std::string ReturnType;
     std::vector<EditorKeywordParam> Params;
     int Line = 0;  // 1-based line in the document; negative for an include's line
+    // What a command gives: '%', '#' or '$', ' ' for nothing, '?' for a
+    // value the list does not type.
+    char Result = '?';
 
     int Kind() const { return Style ? Style->Kind : 0; }
 };

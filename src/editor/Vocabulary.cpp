@@ -134,6 +134,13 @@ void AddCommands(std::string_view bytes, const QString& path, const EditorKeywor
             const CommandLineParts parts = ParseCommandLine(line);
             EditorKeyword entry;
             entry.Name = std::string(parts.name);
+            // Brackets mark a command that gives a value; the compiler's own
+            // list also types it on the name ("Chr$(ascii)").
+            entry.Result = line.find('(') == std::string_view::npos ? ' ' : '?';
+            if (!entry.Name.empty() && std::string_view("%#$").find(entry.Name.back()) != std::string_view::npos) {
+                entry.Result = entry.Name.back();
+                entry.Name.pop_back();
+            }
             if (parts.params)
                 ParseParams(entry, *parts.params);
             entry.Key = text::ToLower(entry.Name);
@@ -155,6 +162,7 @@ void AddDecls(std::string_view bytes, const QString& path, const EditorKeywordSt
             entry.Style = style;
             entry.Name = std::string(parts->name);
             entry.ReturnType = std::string(parts->returnType);
+            entry.Result = parts->returnType.size() == 1 && parts->returnType != "*" ? parts->returnType[0] : '?';
             if (parts->params)
                 ParseParams(entry, *parts->params);
             entry.Key = text::ToLower(entry.Name);

@@ -61,6 +61,9 @@ bool Closes(StmtKind k, Frame f)
 struct Open {
     Frame frame;
     StmtPos head;
+    // A one-line If whose ElseIf opened a block: the line's If still wants
+    // its line end where the block's EndIf stands.
+    bool inLine = false;
 };
 
 }  // namespace
@@ -70,7 +73,7 @@ void FileSyntax::MatchBlocks()
     m_blockDiags.clear();
     m_functions.clear();
     m_types.clear();
-    std::vector<Open> stack{{Frame::Prog, {}}};
+    std::vector<Open> stack{{Frame::Prog, {}, false}};
     StmtPos last{};
     const auto error = [&](StmtPos p, Msg m, BlockDiag::At at = BlockDiag::At::Stmt) {
         m_blockDiags.push_back(BlockDiag{p, m, at});
@@ -129,13 +132,13 @@ void FileSyntax::MatchBlocks()
             }
             const bool prog = top == Frame::Prog;
             switch (s.kind) {
-            case StmtKind::IfBlock: stack.push_back({Frame::IfBlock, p}); break;
-            case StmtKind::IfLine: stack.push_back({Frame::IfLine, p}); break;
-            case StmtKind::While: stack.push_back({Frame::While, p}); break;
-            case StmtKind::Repeat: stack.push_back({Frame::Repeat, p}); break;
+            case StmtKind::IfBlock: stack.push_back({Frame::IfBlock, p, false}); break;
+            case StmtKind::IfLine: stack.push_back({Frame::IfLine, p, false}); break;
+            case StmtKind::While: stack.push_back({Frame::While, p, false}); break;
+            case StmtKind::Repeat: stack.push_back({Frame::Repeat, p, false}); break;
             case StmtKind::For:
-            case StmtKind::ForEach: stack.push_back({Frame::For, p}); break;
-            case StmtKind::Select: stack.push_back({Frame::SelectHead, p}); break;
+            case StmtKind::ForEach: stack.push_back({Frame::For, p, false}); break;
+            case StmtKind::Select: stack.push_back({Frame::SelectHead, p, false}); break;
             case StmtKind::Function:
                 if (!prog) {
                     error(p, Msg::FunctionInFunction);
@@ -144,12 +147,12 @@ void FileSyntax::MatchBlocks()
                     if (stack.back().frame == Frame::Function)
                         close(last, false);
                 }
-                stack.push_back({Frame::Function, p});
+                stack.push_back({Frame::Function, p, false});
                 break;
             case StmtKind::TypeHead:
                 if (!prog)
                     error(p, Msg::TypeInFunction);
-                stack.push_back({Frame::Type, p});
+                stack.push_back({Frame::Type, p, false});
                 break;
             case StmtKind::Global:
                 if (!prog)
@@ -175,8 +178,10 @@ void FileSyntax::MatchBlocks()
             case StmtKind::ElseIfLine:
                 if (top == Frame::IfBlock)
                     stack.back().frame = s.kind == StmtKind::ElseIfLine ? Frame::IfBlockElseIfLine : Frame::IfBlock;
+                else if (top == Frame::IfLine && s.kind == StmtKind::ElseIfBlock)
+                    stack.back() = {Frame::IfBlock, stack.back().head, true};
                 else if (top == Frame::IfLine)
-                    stack.back().frame = s.kind == StmtKind::ElseIfLine ? Frame::IfLine : Frame::IfBlock;
+                    break;
                 else
                     expecting(p, s);
                 break;
@@ -197,6 +202,8 @@ void FileSyntax::MatchBlocks()
             case StmtKind::EndSelect:
             case StmtKind::EndFunction:
             case StmtKind::EndType:
+                if (Closes(s.kind, top) && stack.back().inLine)
+                    error(p, Msg::EndifWithoutIf);
                 if (Closes(s.kind, top))
                     close(p, true);
                 else

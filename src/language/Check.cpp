@@ -6,13 +6,13 @@ namespace lang {
 
 namespace {
 
+// The declarations the compiler keeps apart from the statements report at
+// their names; Local, Global and Dim are statements, placed at their first
+// token (the ',' before a second name).
 bool PlacedAtName(StmtKind k)
 {
     switch (k) {
-    case StmtKind::Global:
-    case StmtKind::Local:
     case StmtKind::Const:
-    case StmtKind::Dim:
     case StmtKind::Field:
     case StmtKind::Function:
     case StmtKind::TypeHead: return true;
@@ -29,23 +29,34 @@ std::uint64_t OrderKey(const Model& m, std::uint32_t file, StmtPos pos)
 
 void ForEachInOrder(Model& m, const std::function<void(std::uint32_t, StmtPos)>& visit)
 {
-    const auto walk = [&](auto& self, std::uint32_t file) -> void {
-        const FileSyntax& f = m.files[file].syntax;
-        const std::vector<IncludeSite>& sites = m.files[file].sites;
-        std::size_t site = 0;
+    if (m.main < 0)
+        return;
+    // A frame per file being read; an include chain of any length costs no stack.
+    struct Frame {
+        std::uint32_t file;
         StmtPos p{};
-        for (bool more = f.Settle(p); more; more = f.Next(p)) {
-            visit(file, p);
-            if (f.At(p).kind != StmtKind::Include)
-                continue;
-            while (site < sites.size() && sites[site].pos < p)
-                ++site;
-            if (site < sites.size() && sites[site].pos == p && sites[site].first)
-                self(self, static_cast<std::uint32_t>(sites[site].target));
-        }
+        std::size_t site = 0;
+        bool begun = false;
     };
-    if (m.main >= 0)
-        walk(walk, static_cast<std::uint32_t>(m.main));
+    std::vector<Frame> frames{{static_cast<std::uint32_t>(m.main)}};
+    while (!frames.empty()) {
+        Frame& at = frames.back();
+        const FileSyntax& f = m.files[at.file].syntax;
+        const bool more = at.begun ? f.Next(at.p) : f.Settle(at.p);
+        at.begun = true;
+        if (!more) {
+            frames.pop_back();
+            continue;
+        }
+        visit(at.file, at.p);
+        if (f.At(at.p).kind != StmtKind::Include)
+            continue;
+        const std::vector<IncludeSite>& sites = m.files[at.file].sites;
+        while (at.site < sites.size() && sites[at.site].pos < at.p)
+            ++at.site;
+        if (at.site < sites.size() && sites[at.site].pos == at.p && sites[at.site].first)
+            frames.push_back({static_cast<std::uint32_t>(sites[at.site].target)});
+    }
 }
 
 Checker::Checker(Model& model, std::uint32_t unit) : m(model), m_unitIndex(unit), u(model.units[unit]) {}
@@ -67,18 +78,25 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
     m_failed = true;
     Diag d;
     d.file = m_file;
-    d.row = m_s->row;
+    d.row = m_pos.row;
     d.col = PlacedAtName(m_s->kind) ? m_s->nameCol : m_s->col;
-    d.endCol = std::max(m_s->endCol, d.col);
+    d.endCol = std::max(m_s->EndCol(), d.col);
+    if (m_reportAt) {
+        d.file = m_reportAt->file;
+        d.row = m_reportAt->row;
+        d.col = m_reportAt->col;
+        d.endCol = d.col + 1;
+    }
     d.msg = msg;
     d.name = name;
     d.extra = std::move(extra);
-    (toDecls ? m.declDiags : u.diags).push_back(std::move(d));
+    d.placeless = toData;
+    (toData ? m.dataDiags : toDecls ? m.declDiags : u.diags).push_back(std::move(d));
 }
 
 void Checker::CountUse(Symbol& s) const
 {
-    if (s.file != m_file || s.row != m_s->row)
+    if (s.file != m_file || s.row != m_pos.row)
         ++s.usesElsewhere;
 }
 
@@ -87,8 +105,8 @@ Symbol& Checker::Sym(SymRef r) { return r.unit == SymRef::kGlobal ? m.globals[r.
 SymRef Checker::Declare(Symbol s)
 {
     s.file = m_file;
-    s.row = m_s->row;
-    s.pos = m_pos;
+    s.row = m_pos.row;
+    s.k = m_pos.k;
     s.order = static_cast<std::uint32_t>(m_order >> 10);
     u.syms.push_back(s);
     const SymRef ref{m_unitIndex, static_cast<std::uint32_t>(u.syms.size() - 1)};
@@ -96,153 +114,154 @@ SymRef Checker::Declare(Symbol s)
     return ref;
 }
 
-void Checker::DeclareParams(bool report)
+void Checker::Condition(std::uint32_t e)
 {
-    const FunctionSpan& span = m.files[u.file].syntax.Functions()[u.function];
-    At(u.file, span.head);
-    // Declared again for a recheck of the body: the head's errors were
-    // reported with the program's declarations and stay there.
-    m_failed = !report;
-    for (std::uint32_t i = 0; i < m_s->count; ++i) {
-        Expr& p = m.files[u.file].syntax.E(m_f->ListItem(m_s->list, i));
-        Symbol s;
-        s.kind = SymKind::Param;
-        s.name = p.name;
-        s.tag = p.tag;
-        s.typeName = p.typeName;
-        s.col = p.col;
-        s.endCol = p.endCol;
-        const std::optional<ValueType> t = TagType(p.tag, p.typeName);
-        s.type = t ? *t : ValueType{ValueType::Int};
-        if (u.vars.count(p.name)) {
-            if (report)
-                Error(Msg::DuplicateVariableName);
-            p.sym = SymRef{m_unitIndex, u.vars[p.name]};
-            continue;
-        }
-        if (p.a && report) {
-            Value(p.a);
-            if (!IsConstant(p.a))
-                Error(Msg::ExpressionMustBeConstant);
-        }
-        p.sym = Declare(s);
-    }
-}
-
-void Checker::Declaration()
-{
-    Stmt& s = *m_s;
-    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
-    ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
-    const bool global = s.kind == StmtKind::Global;
-    u.declaresGlobals |= global && m_unitIndex != 0;
-    SymRef existing;
-    if (auto it = u.vars.find(s.name); it != u.vars.end()) {
-        existing = SymRef{m_unitIndex, it->second};
-        CountUse(u.syms[it->second]);
-    } else if (auto g = m.gvars.find(s.name); (global || m_unitIndex == 0) && g != m.gvars.end())
-        existing = SymRef{SymRef::kGlobal, g->second};
-    if (existing) {
-        Error(Msg::DuplicateIdentifier);
-        s.sym = existing;
-    } else {
-        Symbol sym = DeclaredBy(global ? SymKind::Global : SymKind::Local, s, m_file, m_pos);
-        sym.type = t;
-        sym.vector = s.c != 0;
-        if (global) {
-            sym.order = static_cast<std::uint32_t>(m_order >> 10);
-            sym.owner = m_unitIndex;
-            m.gvars[s.name] = AddGlobal(m, sym, s).index;
-        } else {
-            s.sym = Declare(sym);
-        }
-    }
-    if (s.c)
-        Value(s.c);
-    if (s.a)
-        Cast(Value(s.a), t);
-}
-
-void Checker::DeclareArray()
-{
-    Stmt& s = *m_s;
-    const std::optional<ValueType> tagged = TagType(s.tag, s.typeName);
-    const ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
-    SymRef existing;
-    if (auto g = m.gvars.find(s.name); g != m.gvars.end())
-        existing = SymRef{SymRef::kGlobal, g->second};
-    else if (auto it = m.units[0].vars.find(s.name); m_unitIndex == 0 && it != m.units[0].vars.end()) {
-        existing = SymRef{0, it->second};
-        CountUse(m.units[0].syms[it->second]);
-    }
-    if (existing) {
-        const Symbol& e = Sym(existing);
-        if (e.kind != SymKind::Array || e.dims != s.count || (tagged && !(e.type == t)))
-            Error(Msg::DuplicateIdentifier);
-        s.sym = existing;
-    } else {
-        Symbol sym = DeclaredBy(SymKind::Array, s, m_file, m_pos);
-        sym.type = t;
-        sym.dims = s.count;
-        sym.order = static_cast<std::uint32_t>(m_order >> 10);
-        sym.owner = m_unitIndex;
-        m.gvars[s.name] = AddGlobal(m, sym, s).index;
-    }
-    for (std::uint32_t i = 0; i < s.count; ++i)
-        Value(m_f->ListItem(s.list, i));
+    Cast(Value(e), ValueType{ValueType::Int});
 }
 
 void Checker::Statement()
 {
     Stmt& s = *m_s;
-    if (!s.name && PlacedAtName(s.kind))
+    if (!s.name && (PlacedAtName(s.kind) || s.kind == StmtKind::Local || s.kind == StmtKind::Global ||
+                    s.kind == StmtKind::Dim))
         return;  // a declaration whose name did not parse declares nothing
+    if (s.error != Msg::None)
+        return;  // the compiler never gets this far
     switch (s.kind) {
     case StmtKind::Assign: {
         Expr& target = m.files[m_file].syntax.E(s.a);
         if (target.kind == ExprKind::CallOrArray && !IsArrayHere(target.name)) {
             // f(x) = y is a call of f whose argument is the comparison.
-            for (std::uint32_t i = 0; i < target.count; ++i)
-                Value(m_f->ListItem(target.list, i));
-            Value(s.b);
-            Call(target.name, 0, std::max<std::uint32_t>(target.count, 1), target.sym, 1);
+            const ExprList args = m_f->Items(target);
+            ValueType arg;
+            if (args.count == 1) {
+                const ValueType l = Value(m_f->ListItem(args.first, 0));
+                arg = Comparison(l, Value(s.b), '=');
+            }
+            CallSite call{target.name, target.tag, m_f->TypeOf(target).name, args.first, args.count};
+            call.preset = args.count == 1 ? &arg : nullptr;
+            Call(call, target.sym);
             return;
         }
+        m_written = &target;
         const ValueType t = Value(s.a);
+        m_written = nullptr;
         if (target.sym && target.kind == ExprKind::Var && Sym(target.sym).kind == SymKind::Const)
             Error(Msg::ConstantsCannotBeAssigned);
+        else if (t.k == ValueType::Vector)
+            Error(Msg::BlitzArrayAssigned);
         Cast(Value(s.b), t);
         return;
     }
-    case StmtKind::Call: Call(s.name, s.list, s.count, s.sym); return;
+    case StmtKind::Call: Call(CallSite{s.name, s.tag, m_f->TypeOf(s).name, s.list, s.count}, s.sym); return;
     case StmtKind::IfBlock:
     case StmtKind::IfLine:
     case StmtKind::ElseIfBlock:
-    case StmtKind::ElseIfLine:
-    case StmtKind::Select:
-    case StmtKind::Delete:
-    case StmtKind::Data: Value(s.a); return;
-    case StmtKind::Until:
-        Value(s.a);
-        m_loops = std::max(m_loops - 1, 0);
-        return;
+    case StmtKind::ElseIfLine: Condition(s.a); return;
     case StmtKind::While:
         ++m_loops;
-        Value(s.a);
+        Condition(s.a);
         return;
-    case StmtKind::Repeat: ++m_loops; return;
-    case StmtKind::Wend:
+    case StmtKind::Repeat:
+        ++m_loops;
+        m_repeats.push_back(Place{m_file, m_pos.row, s.col});
+        return;
+    case StmtKind::Until:
+        if (partial) {
+            aborted = true;
+            return;
+        }
+        if (!m_repeats.empty()) {
+            const Place at = m_repeats.back();
+            m_reportAt = &at;
+            Condition(s.a);
+            m_reportAt = nullptr;
+            m_repeats.pop_back();
+        } else {
+            Condition(s.a);
+        }
+        m_loops = std::max(m_loops - 1, 0);
+        return;
     case StmtKind::Forever:
+        if (!m_repeats.empty())
+            m_repeats.pop_back();
+        m_loops = std::max(m_loops - 1, 0);
+        return;
+    case StmtKind::Wend:
     case StmtKind::Next: m_loops = std::max(m_loops - 1, 0); return;
-    case StmtKind::Case:
+    case StmtKind::Select: {
+        if (partial) {
+            aborted = true;
+            return;
+        }
+        const ValueType t = Value(s.a);
+        if (t.k == ValueType::Struct || t.k == ValueType::Null)
+            Error(Msg::SelectObjects);
+        m_selects.push_back({Place{m_file, m_pos.row, s.col}, t});
+        return;
+    }
+    case StmtKind::EndSelect:
+        if (!m_selects.empty())
+            m_selects.pop_back();
+        return;
+    case StmtKind::Case: {
+        if (partial) {
+            aborted = true;
+            return;
+        }
+        if (m_selects.empty()) {
+            for (std::uint32_t i = 0; i < s.count; ++i)
+                Value(m_f->ListItem(s.list, i));
+            return;
+        }
+        const auto [at, t] = m_selects.back();
+        m_reportAt = &at;
+        std::vector<ValueType> values;
         for (std::uint32_t i = 0; i < s.count; ++i)
-            Value(m_f->ListItem(s.list, i));
+            values.push_back(Value(m_f->ListItem(s.list, i)));
+        for (ValueType v : values)
+            Cast(v, t);
+        m_reportAt = nullptr;
         return;
-    case StmtKind::Insert:
-        Value(s.a);
-        Value(s.b);
+    }
+    case StmtKind::Insert: {
+        const ValueType a = Value(s.a);
+        const ValueType b = Value(s.b);
+        const auto object = [](ValueType v) {
+            return v.k == ValueType::Struct || v.k == ValueType::Null || v.k == ValueType::Unknown;
+        };
+        if (!object(a) || !object(b))
+            Error(Msg::IllegalExpressionType);
+        else if (a.k != ValueType::Unknown && b.k != ValueType::Unknown && !(a == b))
+            Error(Msg::ObjectTypesDiffer);
         return;
-    case StmtKind::Read: Value(s.a); return;
+    }
+    case StmtKind::Delete: {
+        const ValueType t = Value(s.a);
+        if (t.k != ValueType::Struct && t.k != ValueType::Null && t.k != ValueType::Unknown)
+            Error(Msg::DeleteNonNewtype);
+        return;
+    }
+    case StmtKind::DeleteEach:
+        if (auto t = m.types.find(s.name); t != m.types.end())
+            s.sym = SymRef{SymRef::kGlobal, t->second};
+        else
+            Error(Msg::NotANewTypeName);
+        return;
+    case StmtKind::Read: {
+        const ValueType t = IndexVariable(s.a);
+        const Expr& target = m_f->E(s.a);
+        if (target.sym && target.kind == ExprKind::Var && Sym(target.sym).kind == SymKind::Const)
+            Error(Msg::ConstantsCannotBeModified);
+        else if (t.k == ValueType::Struct)
+            Error(Msg::DataReadIntoObject);
+        return;
+    }
+    case StmtKind::Data:
+        // Worked out after everything else.
+        if (partial)
+            aborted = true;
+        return;
     case StmtKind::Return:
         if (m_unitIndex == 0) {
             if (s.a)
@@ -252,19 +271,32 @@ void Checker::Statement()
             Cast(Value(s.a), m.globals[u.funcSym].type);
         }
         return;
-    case StmtKind::For:
+    case StmtKind::For: {
         ++m_loops;
-        Value(s.a);
-        Value(s.b);
-        Value(s.c);
-        Value(s.d);
+        const ValueType t = IndexVariable(s.a);
+        const Expr& index = m_f->E(s.a);
+        if (index.sym && index.kind == ExprKind::Var && Sym(index.sym).kind == SymKind::Const)
+            Error(Msg::IndexConstant);
+        else if (t.k != ValueType::Int && t.k != ValueType::Float && t.k != ValueType::Unknown)
+            Error(Msg::IndexMustBeNumber);
+        Cast(Value(s.b), t);
+        Cast(Value(s.c), t);
+        if (s.count) {
+            const std::uint32_t step = m_f->ListItem(s.list, 0);
+            Cast(Value(step), t);
+            if (!IsConstant(step))
+                Error(Msg::StepMustBeConstant);
+        }
         return;
+    }
     case StmtKind::ForEach: {
         ++m_loops;
-        const ValueType v = Value(s.a);
+        const ValueType v = IndexVariable(s.a);
+        if (v.k != ValueType::Struct && v.k != ValueType::Unknown)
+            Error(Msg::IndexNotNewType);
         auto t = m.types.find(s.name);
         if (t == m.types.end()) {
-            Error(Msg::TypeNotFound, s.name);
+            Error(Msg::TypeNameNotFound);
             return;
         }
         s.sym = SymRef{SymRef::kGlobal, t->second};
@@ -272,12 +304,6 @@ void Checker::Statement()
             Error(Msg::TypeMismatch);
         return;
     }
-    case StmtKind::DeleteEach:
-        if (auto t = m.types.find(s.name); t != m.types.end())
-            s.sym = SymRef{SymRef::kGlobal, t->second};
-        else
-            Error(Msg::TypeNotFound, s.name);
-        return;
     case StmtKind::Exit:
         if (partial)
             aborted = true;
@@ -293,7 +319,8 @@ void Checker::Statement()
     case StmtKind::Goto:
     case StmtKind::Restore:
         if (s.name)
-            u.jumps.push_back(Unit::LabelUse{s.name, m_file, s.row, s.col, s.nameEnd, s.kind == StmtKind::Restore});
+            u.jumps.push_back(
+                Unit::LabelUse{s.name, m_file, m_pos.row, s.col, NameEnd(s, m.names), s.kind == StmtKind::Restore});
         return;
     case StmtKind::Label:
         if (u.labels.count(s.name)) {
@@ -304,7 +331,6 @@ void Checker::Statement()
             l.kind = SymKind::Label;
             l.name = s.name;
             l.col = s.nameCol;
-            l.endCol = s.nameEnd;
             s.sym = Declare(l);
         }
         return;
@@ -327,6 +353,121 @@ void Checker::Statement()
     }
 }
 
+// A variable as For, For Each and Read take it: `name(...)` is an array
+// element there, whatever the program declares.
+ValueType Checker::IndexVariable(std::uint32_t e)
+{
+    Expr& x = m.files[m_file].syntax.E(e);
+    m_written = &x;
+    const ValueType t = x.kind == ExprKind::CallOrArray ? Element(x) : Value(e);
+    m_written = nullptr;
+    return t;
+}
+
+// Whether the function's last statements can run on to its End Function,
+// block by block: an If or Select ends every path only with an Else or
+// Default and every branch ending so; Repeat ... Forever never ends.
+void Checker::CheckReturns()
+{
+    const FileSyntax& f = m.files[u.file].syntax;
+    const FunctionSpan& span = f.Functions()[u.function];
+    // A statement list has ended the function once one of its statements
+    // always does: what follows it never runs.
+    struct Block {
+        StmtKind head;
+        bool ended = false;      // the current branch
+        bool all = true;         // every branch before it
+        bool otherwise = false;  // an Else or Default came
+        bool begun = false;      // a Select's first Case came
+    };
+    std::vector<Block> stack{{StmtKind::Function}};
+    bool valued = false;
+    const auto branch = [&] {
+        Block& b = stack.back();
+        if (b.head != StmtKind::Select || b.begun)
+            b.all = b.all && b.ended;
+        b.begun = true;
+        b.ended = false;
+    };
+    StmtPos p = span.head;
+    for (bool more = f.Next(p); more && p < span.end; more = f.Next(p)) {
+        const Stmt& s = f.At(p);
+        bool& ended = stack.back().ended;
+        switch (s.kind) {
+        case StmtKind::Return:
+            valued = valued || s.a;
+            ended = true;
+            break;
+        case StmtKind::Goto: ended = true; break;
+        case StmtKind::Call: {
+            const std::string& name = m.names.Text(s.name);
+            ended = ended || name == "end" || name == "runtimeerror";
+            break;
+        }
+        case StmtKind::IfLine:
+        case StmtKind::ElseIfLine:
+            // A one-line If and the rest of its line.
+            for (std::uint32_t k = p.k + 1; k < f.Lines()[p.row].count; ++k)
+                valued = valued || (f.LineStmts(p.row)[k].kind == StmtKind::Return && f.LineStmts(p.row)[k].a);
+            p.k = f.Lines()[p.row].count - 1;
+            break;
+        case StmtKind::IfBlock:
+        case StmtKind::While:
+        case StmtKind::Repeat:
+        case StmtKind::For:
+        case StmtKind::ForEach:
+        case StmtKind::Select: stack.push_back({s.kind}); break;
+        case StmtKind::ElseIfBlock:
+        case StmtKind::Case: branch(); break;
+        case StmtKind::Else:
+        case StmtKind::Default:
+            branch();
+            stack.back().otherwise = true;
+            break;
+        case StmtKind::EndIf:
+        case StmtKind::EndSelect:
+        case StmtKind::Wend:
+        case StmtKind::Next:
+        case StmtKind::Until:
+        case StmtKind::Forever: {
+            if (stack.size() < 2)
+                return;  // the blocks do not match: the compiler says so
+            branch();
+            const Block b = stack.back();
+            stack.pop_back();
+            stack.back().ended = stack.back().ended || s.kind == StmtKind::Forever ||
+                                 ((b.head == StmtKind::IfBlock || b.head == StmtKind::Select) && b.otherwise && b.all);
+            break;
+        }
+        default: break;
+        }
+    }
+    if (valued && stack.size() == 1 && !stack.back().ended) {
+        Diag w;
+        w.file = u.file;
+        w.row = span.end.row;
+        w.col = f.At(span.end).col;
+        w.endCol = f.At(span.end).EndCol();
+        w.msg = Msg::WarnMissingReturn;
+        w.name = m.globals[u.funcSym].name;
+        u.warnings.push_back(w);
+    }
+}
+
+void Checker::CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas)
+{
+    for (const auto& [file, pos] : datas) {
+        if (m.files[file].syntax.FunctionAt(pos) >= 0)
+            continue;
+        At(file, pos);
+        if (m_s->error != Msg::None)
+            continue;
+        Value(m_s->a);
+        if (!IsConstant(m_s->a))
+            Error(Msg::DataMustBeConstant);
+    }
+}
+
 void Checker::Walk()
 {
     if (m_unitIndex != 0) {
@@ -338,6 +479,8 @@ void Checker::Walk()
             At(u.file, p);
             Statement();
         }
+        if (span.closed)
+            CheckReturns();
         return;
     }
     WalkCursor cursor;
@@ -403,7 +546,7 @@ void Checker::CheckJumps()
         d.row = j.row;
         d.col = j.col;
         d.endCol = j.endCol;
-        d.msg = Msg::UndefinedLabel;
+        d.msg = m_unitIndex == 0 ? Msg::UndefinedLabel : Msg::UndefinedLabelInFunction;
         d.name = j.name;
         u.diags.push_back(d);
         return;

@@ -18,6 +18,8 @@ void ResetUnit(Unit& u)
     u.labels.clear();
     u.jumps.clear();
     u.diags.clear();
+    u.warnings.clear();
+    u.globalsUsed.clear();
     u.declaresGlobals = false;
 }
 
@@ -37,19 +39,27 @@ std::vector<std::uint32_t> FunctionOrder(const Model& m)
 
 void DeclareConstant(Model& m, Checker& c, std::uint32_t file, StmtPos pos, Stmt& s)
 {
-    const std::optional<ValueType> tagged = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> tagged = c.TagType(s.tag, m.files[file].syntax.TypeOf(s).name);
+    const ValueType t = tagged ? *tagged : ValueType{ValueType::Int};
     if (s.a) {
-        c.Value(s.a);
+        c.Cast(c.Value(s.a), t);
         if (!c.IsConstant(s.a))
             c.Error(Msg::ExpressionMustBeConstant);
     }
-    if (auto g = m.gvars.find(s.name); g != m.gvars.end()) {
-        c.Error(Msg::DuplicateIdentifier);
-        s.sym = SymRef{SymRef::kGlobal, g->second};
+    // Constants share the main program's table with its locals, which the
+    // value above may have declared.
+    SymRef existing;
+    if (auto g = m.gvars.find(s.name); g != m.gvars.end())
+        existing = SymRef{SymRef::kGlobal, g->second};
+    else if (auto l = m.units[0].vars.find(s.name); l != m.units[0].vars.end())
+        existing = SymRef{0, l->second};
+    if (existing) {
+        c.Error(Msg::DuplicateVariableName);
+        s.sym = existing;
         return;
     }
-    Symbol sym = DeclaredBy(SymKind::Const, s, file, pos);
-    sym.type = tagged ? *tagged : ValueType{ValueType::Int};
+    Symbol sym = DeclaredBy(m, SymKind::Const, s, file, pos);
+    sym.type = t;
     m.gvars[s.name] = AddGlobal(m, sym, s).index;
 }
 
@@ -62,16 +72,20 @@ void DeclareFunction(Model& m, std::uint32_t unit)
     c.toDecls = true;
     c.At(u.file, head);
     Stmt& s = f.At(head);
-    Symbol sym = DeclaredBy(SymKind::Function, s, u.file, head);
-    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    Symbol sym = DeclaredBy(m, SymKind::Function, s, u.file, head);
+    const std::optional<ValueType> t = c.TagType(s.tag, f.TypeOf(s).name);
     sym.type = t ? *t : ValueType{ValueType::Int};
     sym.owner = unit;
-    sym.total = s.count;
+    u.total = s.count;
+    u.required = 0;
     for (std::uint32_t i = 0; i < s.count; ++i)
         if (!f.E(f.ListItem(s.list, i)).a)
-            sym.required = i + 1;
+            u.required = i + 1;
+    // The parameters first, then whether the name is taken.
+    c.DeclareParams(true);
+    c.At(u.file, head);
     if (auto g = m.funcs.find(s.name); g != m.funcs.end()) {
-        c.Error(Msg::DuplicateIdentifier);
+        c.Error(Msg::DuplicateFunction);
         u.funcSym = g->second;
     } else {
         m.globals.push_back(sym);
@@ -79,7 +93,6 @@ void DeclareFunction(Model& m, std::uint32_t unit)
         m.funcs[s.name] = u.funcSym;
     }
     s.sym = SymRef{SymRef::kGlobal, u.funcSym};
-    c.DeclareParams(true);
 }
 
 void DeclareType(Model& m, Checker& c, std::uint32_t file, StmtPos p)
@@ -90,7 +103,7 @@ void DeclareType(Model& m, Checker& c, std::uint32_t file, StmtPos p)
         c.Error(Msg::DuplicateIdentifier);
         s.sym = SymRef{SymRef::kGlobal, t->second};
     } else {
-        m.types[s.name] = AddGlobal(m, DeclaredBy(SymKind::Type, s, file, p), s).index;
+        m.types[s.name] = AddGlobal(m, DeclaredBy(m, SymKind::Type, s, file, p), s).index;
     }
 }
 
@@ -98,20 +111,22 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
 {
     c.At(file, p);
     Stmt& s = m.files[file].syntax.At(p);
-    const std::optional<ValueType> t = c.TagType(s.tag, s.typeName);
+    const std::optional<ValueType> t = c.TagType(s.tag, m.files[file].syntax.TypeOf(s).name);
+    const std::uint32_t size = s.c ? c.VectorSize(s.c) : 0;
+    if (s.a)
+        c.Cast(c.Value(s.a), t ? *t : ValueType{ValueType::Int});
     const std::uint64_t key = (std::uint64_t(owner) << 32) | s.name;
     if (auto f = m.fields.find(key); f != m.fields.end()) {
         c.Error(Msg::DuplicateVariableName);
         s.sym = SymRef{SymRef::kGlobal, f->second};
         return;
     }
-    Symbol sym = DeclaredBy(SymKind::Field, s, file, p);
+    Symbol sym = DeclaredBy(m, SymKind::Field, s, file, p);
     sym.type = t ? *t : ValueType{ValueType::Int};
     sym.vector = s.c != 0;
+    sym.dims = size;
     sym.owner = owner;
     m.fields[key] = AddGlobal(m, sym, s).index;
-    if (s.c)
-        c.Value(s.c);
 }
 
 }  // namespace
@@ -120,8 +135,8 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
 // can stop at a deadline and go on later: the tables it has filled so far
 // stay in the model, and what is left is kept here.
 struct CheckRun {
-    enum class Stage { Collect, Declarations, Heads, Main, Functions, Done } stage = Stage::Collect;
-    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields;
+    enum class Stage { Collect, Declarations, Heads, Main, Functions, Data, Done } stage = Stage::Collect;
+    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields, datas;
     std::vector<int> fieldOwner;
     std::vector<std::uint32_t> typeSyms;  // the symbol of each type declared
     std::vector<std::uint32_t> functions;
@@ -143,6 +158,7 @@ void CheckRunEnd::operator()(CheckRun* run) const
 
 void CheckRun::Collect(Model& m)
 {
+    m.nearNames.clear();
     m.globals.clear();
     m.gvars.clear();
     m.funcs.clear();
@@ -150,6 +166,7 @@ void CheckRun::Collect(Model& m)
     m.fields.clear();
     m.dimAt.clear();
     m.declDiags.clear();
+    m.dataDiags.clear();
     for (Unit& u : m.units)
         ResetUnit(u);
     int currentType = -1;
@@ -160,6 +177,10 @@ void CheckRun::Collect(Model& m)
             return;
         switch (s.kind) {
         case StmtKind::Dim: m.dimAt[s.name].push_back(OrderKey(m, file, p)); break;
+        case StmtKind::Data:
+            datas.emplace_back(file, p);
+            currentType = -1;
+            break;
         case StmtKind::Const: consts.emplace_back(file, p); break;
         case StmtKind::TypeHead:
             currentType = static_cast<int>(types.size());
@@ -243,11 +264,19 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
                 Checker c(m, functions[next++]);
                 c.Walk();
                 c.CheckJumps();
+                m.units[functions[next - 1]].syms.shrink_to_fit();
                 if (next % 16 == 0 && late())
                     return false;
             }
+            stage = Stage::Data;
+            break;
+        case Stage::Data: {
+            Checker c(m, 0);
+            c.toData = true;
+            c.CheckData(datas);
             stage = Stage::Done;
             break;
+        }
         case Stage::Done: break;
         }
         if (stage != Stage::Done && late())
@@ -296,6 +325,14 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
             u.vars.erase(it);
     }
     const auto onEdited = [&](std::uint32_t file, std::uint32_t row) { return edited.count({file, row}) != 0; };
+    // A read seen first on an edited line is looked for again there, so that
+    // a warning about it goes with the read.
+    const auto forget = [&](Symbol& s) {
+        if (s.read && onEdited(s.readFile, s.readRow))
+            s.read = false;
+    };
+    std::for_each(u.syms.begin(), u.syms.end(), forget);
+    std::for_each(m.globals.begin(), m.globals.end(), forget);
     std::erase_if(u.diags, [&](const Diag& d) { return onEdited(d.file, d.row) || d.msg == Msg::UndefinedLabel; });
     std::erase_if(u.jumps, [&](const Unit::LabelUse& j) { return onEdited(j.file, j.row); });
     Checker c(m, 0);
@@ -321,18 +358,17 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
     return true;
 }
 
-Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos)
+Symbol DeclaredBy(const Model& m, SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos)
 {
     Symbol sym;
     sym.kind = kind;
     sym.name = s.name;
     sym.tag = s.tag;
-    sym.typeName = s.typeName;
+    sym.typeName = m.files[file].syntax.TypeOf(s).name;
     sym.file = file;
-    sym.row = s.row;
+    sym.row = pos.row;
     sym.col = s.nameCol;
-    sym.endCol = s.nameEnd;
-    sym.pos = pos;
+    sym.k = pos.k;
     return sym;
 }
 
@@ -352,6 +388,11 @@ std::string TypeText(const Model& m, Tag tag, NameId typeName)
     case Tag::Custom: return "." + m.names.Text(typeName);
     default: return {};
     }
+}
+
+std::uint32_t EndCol(const Model& m, const Symbol& s)
+{
+    return s.col + static_cast<std::uint32_t>(m.names.Text(s.name).size());
 }
 
 std::string TypeText(const Model& m, const Symbol& s)

@@ -23,6 +23,27 @@ struct WalkCursor {
     bool begun = false;
 };
 
+// A constant's value as the compiler folds it: what errors depend on (a
+// divisor of 0, a subscript, an array's size). Strings keep no value.
+struct Folded {
+    ValueType::K k = ValueType::Int;
+    std::int32_t i = 0;
+    double f = 0;
+    std::int32_t Int() const;
+    double Real() const;
+};
+
+// A call as written: the name, its type character, the arguments; `preset`
+// stands for a single argument already worked out (`f(x) = y` calls f with
+// the comparison).
+struct CallSite {
+    NameId name = kNoName;
+    Tag tag = Tag::None;
+    NameId typeName = kNoName;
+    std::uint32_t list = 0, count = 0;
+    const ValueType* preset = nullptr;
+};
+
 class Checker {
 public:
     Checker(Model& m, std::uint32_t unit);
@@ -37,25 +58,53 @@ public:
     bool WalkSome(WalkCursor& cursor, const std::function<bool()>& late);
     void CheckJumps();
     void DeclareParams(bool report);
+    // A Blitz array's size, which must be a constant: its element count.
+    std::uint32_t VectorSize(std::uint32_t size);
 
     // Partial checks of the main program: a lookup that the edit would
     // change for other statements sets this.
     bool partial = false;
     // Declarations of the whole program report with the program, not a unit.
     bool toDecls = false;
+    // Data statements report after everything else.
+    bool toData = false;
     bool aborted = false;
 
     ValueType Value(std::uint32_t e);
-    ValueType Call(NameId name, std::uint32_t list, std::uint32_t count, SymRef& bind, std::uint32_t extraArg = 0);
+    ValueType Call(const CallSite& c, SymRef& bind);
     std::optional<ValueType> TagType(Tag tag, NameId typeName);
+    static bool CastOk(ValueType from, ValueType to);
     void Cast(ValueType from, ValueType to);
     void Error(Msg msg, NameId name = kNoName, std::string extra = {});
     bool IsConstant(std::uint32_t e) const;
+    // The value of a constant expression of the statement's file, once its
+    // names are bound; nullopt for one that is not constant.
+    std::optional<Folded> Fold(std::uint32_t e) const;
     Symbol& Sym(SymRef r);
+    static ValueType SymbolValue(const Symbol& s);
+    // Data statements (in the program's order), checked after everything
+    // else as the compiler does.
+    void CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas);
 
 private:
     ValueType Variable(Expr& e);
+    // A variable read or given a value (`m_written`) here.
+    void Used(Symbol& s, const Expr& e);
+    // Whether the statements of a function end where it runs off its end
+    // while another path returns a value.
+    void CheckReturns();
     ValueType Element(Expr& e);
+    ValueType Arithmetic(const Expr& e, ValueType l, ValueType r);
+    ValueType Comparison(ValueType l, ValueType r, std::uint16_t op);
+    std::optional<Folded> FoldIn(const FileSyntax& f, std::uint32_t e, int depth) const;
+    // Where the error of the statement is reported when not at itself: an
+    // Until's at its Repeat, a Case's at its Select.
+    struct Place {
+        std::uint32_t file = 0, row = 0, col = 0;
+    };
+    SymRef DeclaredHere(NameId name);
+    void Condition(std::uint32_t e);
+    ValueType IndexVariable(std::uint32_t e);
     bool IsArrayHere(NameId name) const;
     SymRef FindVar(NameId name);
     void CountUse(Symbol& s) const;
@@ -73,6 +122,10 @@ private:
     std::uint64_t m_order = 0;
     bool m_failed = false;
     int m_loops = 0;
+    std::vector<Place> m_repeats;
+    std::vector<std::pair<Place, ValueType>> m_selects;
+    const Place* m_reportAt = nullptr;
+    const Expr* m_written = nullptr;  // the variable the statement gives a value
 };
 
 // Every statement of the program in the compiler's reading order, the

@@ -67,6 +67,48 @@ const char* MsgText(Msg msg)
     case Msg::ExitOutsideLoop: return "break must appear inside a loop";
     case Msg::MainCannotReturn: return "Main program cannot return a value";
     case Msg::MayNotBeUsedLikeThis: return "Identifier '%' may not be used like this";
+    case Msg::ArrayNotFoundInMain: return "Array not found in main program";
+    case Msg::DuplicateFunction: return "duplicate identifier";
+    case Msg::UndefinedLabelInFunction: return "Undefined label";
+    case Msg::TypeNameNotFound: return "Type name not found";
+    case Msg::CustomTypeNameNotFound: return "custom type name not found";
+    case Msg::CustomTypeNameNameNotFound: return "custom type name name not found";
+    case Msg::NotANewTypeName: return "Specified name is not a NewType name";
+    case Msg::ArrayTypeMismatch: return "array type mismtach";
+    case Msg::IncorrectDimensions: return "incorrect number of dimensions";
+    case Msg::IllegalOperatorForType: return "Illegal operator for type";
+    case Msg::IllegalOperatorForObjects: return "Illegal operator for custom type objects";
+    case Msg::ArithmeticOnObjects: return "Arithmetic operator cannot be applied to custom type objects";
+    case Msg::ObjectTypesDiffer: return "Objects types are differnt";
+    case Msg::IllegalExpressionType: return "Illegal expression type";
+    case Msg::VariableMustBeType: return "Variable must be a Type";
+    case Msg::VariableMustBeBlitzArray: return "Variable must be a Blitz array";
+    case Msg::SubscriptOutOfRange: return "Blitz array subscript out of range";
+    case Msg::BlitzArrayAssigned: return "Blitz arrays can not be assigned to";
+    case Msg::BlitzArrayConstant: return "Blitz arrays may not be constant";
+    case Msg::BlitzArraySizeConstant: return "Blitz array sizes must be constant";
+    case Msg::BlitzArraySizeNegative: return "Blitz array sizes must not be negative";
+    case Msg::ZeroDimensionalArray: return "can't have a 0 dimensional array";
+    case Msg::DivisionByZero: return "Division by zero";
+    case Msg::StepMustBeConstant: return "Step value must be constant";
+    case Msg::IndexMustBeNumber: return "index variable must be integer or real";
+    case Msg::IndexConstant: return "Index variable can not be constant";
+    case Msg::IndexNotNewType: return "Index variable is not a NewType";
+    case Msg::SelectObjects: return "Select cannot be used with objects";
+    case Msg::DataMustBeConstant: return "Data expression must be constant";
+    case Msg::DataReadIntoObject: return "Data can not be read into an object";
+    case Msg::DeleteNonNewtype: return "Can't delete non-Newtype";
+    case Msg::HandleNeedsObject: return "'ObjectHandle' must be used with an object";
+    case Msg::BeforeNeedsObject: return "'Before' must be used with a custom type object";
+    case Msg::AfterNeedsObject: return "'After' must be used with a custom type object";
+    case Msg::BeforeNull: return "'Before' cannot be used with 'Null'";
+    case Msg::AfterNull: return "'After' cannot be used on 'Null'";
+    case Msg::FunctionReturnType: return "incorrect function return type";
+    case Msg::ConstantsCannotBeModified: return "Constants can not be modified";
+    case Msg::WarnNeverAssigned: return "Variable '%' is read but never assigned";
+    case Msg::WarnHidesGlobal: return "Local '%' hides the global of the same name, which this function also uses";
+    case Msg::WarnMissingReturn: return "Function '%' returns a value on some paths and runs off its end on others";
+    case Msg::TooDeeplyNested: return "Expression too deeply nested";
     }
     return "";
 }
@@ -84,6 +126,98 @@ Diag MakeDiag(std::uint32_t file, std::uint32_t row, std::uint32_t col, std::uin
     return d;
 }
 
+// Whether one name is the other with one letter changed, added, dropped,
+// or swapped with the next: the typing mistakes a misspelt name comes from.
+bool OneTypoApart(std::string_view a, std::string_view b)
+{
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > 1 || a == b)
+        return false;
+    std::size_t i = 0;
+    while (i < a.size() && a[i] == b[i])
+        ++i;
+    if (a.size() < b.size())
+        return a.substr(i) == b.substr(i + 1);
+    return a.substr(i + 1) == b.substr(i + 1) ||
+           (i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.substr(i + 2) == b.substr(i + 2));
+}
+
+bool Candidate(const Symbol& s)
+{
+    return !s.dead && s.kind != SymKind::Array && !(s.kind == SymKind::Local && s.implicit && !s.assigned);
+}
+
+// The declared name one typo away from a misspelt one, among what its unit
+// sees (a function: its own names and the globals); the first in the
+// program's order when there are several.
+NameId Closest(const Model& m, std::uint32_t unit, NameId name)
+{
+    const std::string& text = m.names.Text(name);
+    NameId best = kNoName;
+    const auto consider = [&](const Symbol& s) {
+        const std::string& other = m.names.Text(s.name);
+        if (other.size() + 1 >= text.size() && other.size() <= text.size() + 1 && s.name != name &&
+            (!best || s.name < best) && Candidate(s) && OneTypoApart(text, other))
+            best = s.name;
+    };
+    for (const Symbol& s : m.units[unit].syms)
+        if (s.kind == SymKind::Local || s.kind == SymKind::Param)
+            consider(s);
+    if (best)
+        return best;
+    for (const Symbol& s : m.globals)
+        if (s.kind == SymKind::Global || s.kind == SymKind::Const)
+            consider(s);
+    return best;
+}
+
+// What compiles but most likely is a mistake: a variable read but never
+// given a value anywhere (Blitz declares a misspelt name as a new one), a
+// Local hiding a global its function uses, a function that returns a value
+// on some paths only.
+std::vector<Diag> Warnings(Model& m)
+{
+    // A name to suggest is looked for among every declared one, for the
+    // first few dozen warnings after a check of the whole program: one full
+    // of them costs a pause no more than a few.
+    constexpr std::size_t kLookups = 64;
+    std::vector<Diag> out;
+    const auto neverAssigned = [&](const Symbol& s, std::uint32_t unit) {
+        if (s.dead || s.vector || !s.read || s.assigned || (s.kind != SymKind::Local && s.kind != SymKind::Global))
+            return;
+        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol,
+                          s.readCol + static_cast<std::uint32_t>(m.names.Text(s.name).size()), Msg::WarnNeverAssigned);
+        w.name = s.name;
+        const std::uint64_t key = std::uint64_t(unit) << 32 | s.name;
+        auto near = m.nearNames.find(key);
+        if (near == m.nearNames.end() && m.nearNames.size() < kLookups)
+            near = m.nearNames.emplace(key, Closest(m, unit, s.name)).first;
+        if (near != m.nearNames.end() && near->second)
+            w.extra = m.names.Text(near->second);
+        out.push_back(std::move(w));
+    };
+    if (m.units.empty())
+        return out;
+    for (const Symbol& s : m.globals)
+        neverAssigned(s, 0);
+    for (std::uint32_t unit = 0; unit < m.units.size(); ++unit) {
+        const Unit& u = m.units[unit];
+        for (const Symbol& s : u.syms)
+            neverAssigned(s, unit);
+        out.insert(out.end(), u.warnings.begin(), u.warnings.end());
+    }
+    std::vector<std::pair<std::pair<std::uint64_t, std::uint32_t>, std::size_t>> order;
+    for (std::size_t i = 0; i < out.size(); ++i)
+        order.push_back({{m.Ordinal(out[i].file, out[i].row), out[i].col}, i});
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Diag> sorted;
+    sorted.reserve(out.size());
+    for (const auto& o : order)
+        sorted.push_back(std::move(out[o.second]));
+    return sorted;
+}
+
 }  // namespace
 
 std::string MessageText(const Model& m, const Diag& d)
@@ -93,6 +227,10 @@ std::string MessageText(const Model& m, const Diag& d)
         text.replace(hole, 1, m.names.Text(d.name));
     if (d.msg == Msg::UserlibNotInstalled)
         text += " (\"" + d.extra + "\" beside the program declares it; copy it into the userlibs folder)";
+    else if (d.msg == Msg::UnableToOpenInclude && !d.extra.empty())
+        text += " (" + d.extra + ")";
+    if (d.msg == Msg::WarnNeverAssigned && !d.extra.empty())
+        text += "; did you mean '" + d.extra + "'?";
     return text;
 }
 
@@ -109,22 +247,28 @@ std::vector<Diagnostic> Program::Diagnostics()
         const FileState& fs = m->files[file];
         const FileSyntax& f = fs.syntax;
         for (std::uint32_t row = 0; f.ErrorCount() && row < f.LineCount(); ++row) {
-            const Stmt* s = f.LineStmts(row);
-            for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
-                if (s[k].error != Msg::None)
-                    parsed.push_back(MakeDiag(file, row, s[k].errorCol, std::max(s[k].endCol, s[k].errorCol + 1), s[k].error));
+            const auto s = f.LineStmts(row);
+            for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
+                if (s[k].error != Msg::None) {
+                    const std::uint32_t col = f.ErrorCol({row, k});
+                    parsed.push_back(MakeDiag(file, row, col, std::max(s[k].EndCol(), col + 1), s[k].error));
+                }
+            }
         }
         for (const BlockDiag& b : f.BlockDiags()) {
             Diag d = MakeDiag(file, 0, 0, 0, b.msg);
             f.Place(b, d.row, d.col);
-            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).endCol : d.col + 1;
+            d.endCol = d.row < f.LineCount() && b.at == BlockDiag::At::Stmt ? f.At(b.pos).EndCol() : d.col + 1;
             parsed.push_back(d);
         }
         for (const IncludeSite& site : fs.sites) {
             if (site.target >= 0 && !(m->files[site.target].given && m->files[site.target].missing))
                 continue;
             const Stmt& s = f.At(site.pos);
-            parsed.push_back(MakeDiag(file, s.row, s.aux, std::max(s.endCol, s.aux + 1), Msg::UnableToOpenInclude));
+            const std::uint32_t col = FileSyntax::AfterName(s);
+            parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.EndCol(), col + 1), Msg::UnableToOpenInclude));
+            if (site.target >= 0)
+                parsed.back().extra = m->files[site.target].why;
         }
     }
     std::vector<Keyed> keyed;
@@ -135,7 +279,14 @@ std::vector<Diagnostic> Program::Diagnostics()
     });
     std::vector<Diagnostic> out;
     const auto emit = [&](const Diag& d) {
-        out.push_back(Diagnostic{m->files[d.file].key, d.row, d.col, d.endCol, MessageText(*m, d)});
+        Diagnostic diagnostic;
+        diagnostic.file = m->files[d.file].key;
+        diagnostic.row = d.row;
+        diagnostic.col = d.col;
+        diagnostic.endCol = d.endCol;
+        diagnostic.message = MessageText(*m, d);
+        diagnostic.placeless = d.placeless;
+        out.push_back(std::move(diagnostic));
     };
     for (const Keyed& k : keyed)
         emit(*k.d);
@@ -165,6 +316,15 @@ std::vector<Diagnostic> Program::Diagnostics()
     for (const auto& f : functions)
         for (const Diag& d : m->units[f.second].diags)
             emit(d);
+    for (const Diag& d : m->dataDiags)
+        emit(d);
+    for (const Diag& w : Warnings(*m)) {
+        emit(w);
+        out.back().warning = w.msg == Msg::WarnNeverAssigned ? WarningKind::NeverAssigned
+                             : w.msg == Msg::WarnHidesGlobal  ? WarningKind::HidesGlobal
+                                                              : WarningKind::MissingReturn;
+        out.back().suggestion = w.extra;
+    }
     return out;
 }
 

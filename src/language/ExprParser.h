@@ -3,6 +3,7 @@
 #include "language/FileSyntax.h"
 #include "language/Parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <tuple>
 
@@ -14,19 +15,35 @@ struct ParseFailed {};
 
 inline bool IsTerm(std::uint16_t t) { return t == ':' || t == kEol; }
 
+// A statement being parsed, with where its parse error is.
+struct ParsedStmt {
+    Stmt s;
+    std::uint32_t errorCol = 0;
+};
+
 class ExprParser {
 public:
-    ExprParser(FileSyntax& f, const std::vector<Token>& t, std::string_view line) : m_f(f), m_t(t), m_line(line) {}
+    ExprParser(FileSyntax& f, const std::vector<Token>& t, std::string_view line)
+        : m_f(f), m_t(t), m_line(line), m_base(static_cast<std::uint32_t>(f.m_exprs.size()))
+    {
+        m_f.m_depths.clear();
+    }
+
+    // Every walk over an expression recurses, the parser's own too, so the
+    // stack bounds how deep one may be. The compiler itself gives out (it
+    // crashes) a little before these: about 700 calls inside each other,
+    // 1,500 brackets and 7,000 operators in a chain still compile.
+    static constexpr int kMaxNesting = 2000;   // brackets, calls and unary operators inside each other
+    static constexpr int kMaxDepth = 10000;    // the tree, a chain of binary operators included
 
 protected:
     std::uint16_t Cur() const { return m_t[m_i].kind; }
     const Token& Tk() const { return m_t[m_i]; }
-    std::uint32_t EndOf(std::size_t i) const { return m_t[i].col + m_t[i].len; }
 
     [[noreturn]] void Fail(Msg msg, bool mapToken = true)
     {
-        if (m_s->error == Msg::None) {
-            m_s->error = mapToken ? Expecting(Cur(), msg) : msg;
+        if (m_s->s.error == Msg::None) {
+            m_s->s.error = mapToken ? Expecting(Cur(), msg) : msg;
             m_s->errorCol = Tk().col;
         }
         throw ParseFailed{};
@@ -34,18 +51,24 @@ protected:
 
     std::uint32_t NewExpr(const Expr& e)
     {
+        int depth = 0;
+        m_f.ForEachChild(e, [&](std::uint32_t child) {
+            if (child >= m_base)
+                depth = std::max<int>(depth, m_f.m_depths[child - m_base]);
+        });
+        if (++depth > kMaxDepth)
+            Fail(Msg::TooDeeplyNested, false);
+        m_f.m_depths.push_back(static_cast<std::uint16_t>(depth));
         m_f.m_exprs.push_back(e);
         return static_cast<std::uint32_t>(m_f.m_exprs.size() - 1);
     }
 
-    NameId Ident(std::uint32_t* col = nullptr, std::uint32_t* end = nullptr)
+    NameId Ident(std::uint32_t* col = nullptr)
     {
         if (Cur() != kIdent)
             Fail(Msg::ExpIdentifier);
         if (col)
             *col = Tk().col;
-        if (end)
-            *end = EndOf(m_i);
         return m_t[m_i++].name;
     }
 
@@ -88,7 +111,7 @@ protected:
             throw;
         }
         const auto first = static_cast<std::uint32_t>(m_f.m_lists.size());
-        m_f.m_lists.insert(m_f.m_lists.end(), stack.begin() + static_cast<std::ptrdiff_t>(mark), stack.end());
+        m_f.m_lists.append(stack.begin() + static_cast<std::ptrdiff_t>(mark), stack.end());
         const auto count = static_cast<std::uint32_t>(stack.size() - mark);
         stack.resize(mark);
         return {first, count};
@@ -97,20 +120,57 @@ protected:
     std::pair<std::uint32_t, std::uint32_t> List(const std::vector<std::uint32_t>& items)
     {
         const auto first = static_cast<std::uint32_t>(m_f.m_lists.size());
-        m_f.m_lists.insert(m_f.m_lists.end(), items.begin(), items.end());
+        m_f.m_lists.append(items.begin(), items.end());
         return {first, static_cast<std::uint32_t>(items.size())};
     }
+
+    // Two words in the file's lists: a `.Type` tag's type and column.
+    std::uint32_t KeepType(NameId typeName, std::uint32_t typeCol)
+    {
+        const auto at = static_cast<std::uint32_t>(m_f.m_lists.size());
+        m_f.m_lists.push_back(typeName);
+        m_f.m_lists.push_back(typeCol);
+        return at;
+    }
+    // A name's column, and a `.Type` tag after it.
+    std::uint32_t KeepName(std::uint32_t col, Tag tag, NameId typeName, std::uint32_t typeCol)
+    {
+        const auto at = static_cast<std::uint32_t>(m_f.m_lists.size());
+        m_f.m_lists.push_back(col);
+        if (tag == Tag::Custom)
+            KeepType(typeName, typeCol);
+        return at;
+    }
+
+    // One level of the parser's recursion, refused past kMaxNesting.
+    class Nested {
+    public:
+        explicit Nested(ExprParser& p) : m_p(p)
+        {
+            if (++m_p.m_nesting > kMaxNesting) {
+                --m_p.m_nesting;
+                m_p.Fail(Msg::TooDeeplyNested, false);
+            }
+        }
+        ~Nested() { --m_p.m_nesting; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+
+    private:
+        ExprParser& m_p;
+    };
 
     std::uint32_t Expression(bool opt)
     {
         if (Cur() == kNot) {
+            const Nested nested(*this);
             Expr e;
             e.kind = ExprKind::Unary;
             e.op = kNot;
-            e.col = Tk().col;
             ++m_i;
-            e.a = Expression(false);
-            e.endCol = m_f.m_exprs[e.a].endCol;
+            // Not stands only in front of a whole expression: its operand
+            // may not start with another.
+            e.a = Binary(1, false);
             return NewExpr(e);
         }
         return Binary(1, opt);
@@ -156,14 +216,12 @@ protected:
             Expr e;
             e.kind = ExprKind::Binary;
             e.op = Cur();
-            e.col = m_f.m_exprs[lhs].col;
             ++m_i;
             std::uint32_t rhs = Unary(false);
             for (int next = LevelOf(Cur()); next > level; next = LevelOf(Cur()))
                 rhs = Climb(rhs, next);
             e.a = lhs;
             e.b = rhs;
-            e.endCol = m_f.m_exprs[rhs].endCol;
             lhs = NewExpr(e);
         }
         return lhs;
@@ -171,8 +229,8 @@ protected:
 
     std::uint32_t Unary(bool opt)
     {
+        const Nested nested(*this);
         Expr e;
-        e.col = Tk().col;
         const std::uint16_t t = Cur();
         switch (t) {
         case kInt:
@@ -190,7 +248,7 @@ protected:
             ++m_i;
             if (Cur() == '.')
                 ++m_i;
-            e.name = Ident(&e.typeCol);
+            e.name = Ident(&e.b);
             e.a = Unary(false);
             break;
         case kHandle:
@@ -210,23 +268,14 @@ protected:
             ++m_i;
             e.a = Unary(false);
             break;
-        case kNot:
-            e.kind = ExprKind::Unary;
-            e.op = t;
-            ++m_i;
-            e.a = Binary(2, false);
-            break;
         default: return Primary(opt);
         }
-        e.endCol = m_f.m_exprs[e.a].endCol;
         return NewExpr(e);
     }
 
     std::uint32_t Primary(bool opt)
     {
         Expr e;
-        e.col = Tk().col;
-        e.endCol = EndOf(m_i);
         // The end of a CR LF line stands one past the text.
         const std::string_view text = Tk().kind == kEol ? std::string_view() : m_line.substr(Tk().col, Tk().len);
         switch (Cur()) {
@@ -241,7 +290,7 @@ protected:
         case kLast:
             e.kind = Cur() == kNew ? ExprKind::New : Cur() == kFirst ? ExprKind::First : ExprKind::Last;
             ++m_i;
-            e.name = Ident(&e.typeCol, &e.endCol);
+            e.name = Ident(&e.b);
             return NewExpr(e);
         case kNull: e.kind = ExprKind::Null; break;
         case kIntConst: {
@@ -249,7 +298,7 @@ protected:
             std::uint32_t v = 0;
             for (char c : text)
                 v = v * 10 + std::uint32_t(c - '0');
-            e.value = static_cast<double>(static_cast<std::int32_t>(v));
+            SetConstValue(e, static_cast<double>(static_cast<std::int32_t>(v)));
             break;
         }
         case kHexConst:
@@ -259,19 +308,22 @@ protected:
                 const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
                 v = Cur() == kHexConst ? (v << 4) | digit : (v << 1) | digit;
             }
-            e.value = static_cast<double>(static_cast<std::int32_t>(v));
+            SetConstValue(e, static_cast<double>(static_cast<std::int32_t>(v)));
             break;
         }
-        case kFloatConst:
+        case kFloatConst: {
             e.kind = ExprKind::FloatConst;
-            std::from_chars(text.data(), text.data() + text.size(), e.value);
+            double value = 0;
+            std::from_chars(text.data(), text.data() + text.size(), value);
+            SetConstValue(e, value);
             break;
+        }
         case kPi:
             e.kind = ExprKind::FloatConst;
-            e.value = 3.14159265358979;
+            SetConstValue(e, 3.14159265358979);
             break;
-        case kTrue: e.value = 1; break;
-        case kFalse: e.value = 0; break;
+        case kTrue: SetConstValue(e, 1); break;
+        case kFalse: SetConstValue(e, 0); break;
         case kStringConst: e.kind = ExprKind::StringConst; break;
         case kIdent: return Variable(true);
         default:
@@ -288,18 +340,22 @@ protected:
     std::uint32_t Variable(bool parensMake)
     {
         Expr e;
-        e.col = Tk().col;
-        e.name = Ident(nullptr, &e.endCol);
-        e.tag = TypeTag(e.typeName, e.typeCol);
-        if (e.tag != Tag::None)
-            e.endCol = EndOf(m_i - 1);
+        std::uint32_t col = 0;
+        e.name = Ident(&col);
+        NameId typeName = kNoName;
+        std::uint32_t typeCol = 0;
+        e.tag = TypeTag(typeName, typeCol);
         e.kind = ExprKind::Var;
         if (Cur() == '(' && parensMake) {
             ++m_i;
-            std::tie(e.list, e.count) = ExprSeq();
+            std::tie(e.a, e.b) = ExprSeq();
             Expect(')', Msg::ExpCloseParen);
             e.kind = ExprKind::CallOrArray;
-            e.endCol = EndOf(m_i - 1);
+            KeepName(col, e.tag, typeName, typeCol);  // right after the arguments
+        } else {
+            e.b = col;
+            if (e.tag == Tag::Custom)
+                e.a = KeepType(typeName, typeCol);
         }
         return Chain(NewExpr(e));
     }
@@ -308,23 +364,21 @@ protected:
     {
         for (;;) {
             Expr e;
-            e.col = m_f.m_exprs[base].col;
             e.a = base;
             if (Cur() == '\\') {
                 ++m_i;
                 e.kind = ExprKind::Field;
-                e.name = Ident(&e.typeCol, &e.endCol);
+                e.name = Ident(&e.b);
                 NameId unused = kNoName;
                 std::uint32_t unusedCol = 0;
                 e.tag = TypeTag(unused, unusedCol);
-                e.typeName = unused;
             } else if (Cur() == '[') {
                 ++m_i;
                 e.kind = ExprKind::Vector;
-                std::tie(e.list, e.count) = ExprSeq();
-                if (e.count != 1 || Cur() != ']')
+                const auto [list, count] = ExprSeq();
+                if (count != 1 || Cur() != ']')
                     Fail(Msg::ExpCloseBracket);
-                e.endCol = EndOf(m_i);
+                e.b = m_f.m_lists[list];
                 ++m_i;
             } else {
                 return base;
@@ -337,7 +391,9 @@ protected:
     const std::vector<Token>& m_t;
     std::string_view m_line;
     std::size_t m_i = 0;
-    Stmt* m_s = nullptr;  // where a parse error is recorded
+    ParsedStmt* m_s = nullptr;  // where a parse error is recorded
+    const std::uint32_t m_base;  // the line's first expression
+    int m_nesting = 0;
 };
 
 }  // namespace lang

@@ -6,12 +6,18 @@
 
 namespace lang {
 
+// A file holds a statement for every line or so, and an expression for
+// every dozen bytes.
+static_assert(sizeof(Stmt) == 48 && sizeof(Expr) == 24);
+static_assert(kSgn < 512 && static_cast<int>(StmtKind::End) < 64 && static_cast<int>(Msg::TooDeeplyNested) < 128);
+
 namespace {
 
 // What block matching and the program's shape depend on in a line: the
 // kinds of its statements, where ':' separates them, and its Includes.
-bool SameShape(const FileSyntax& f, const FileSyntax::Line& a, const Stmt* as, const FileSyntax::Line& b,
-               const Stmt* bs)
+using Stmts = FileSyntax::Run<const Chunked<Stmt>>;
+
+bool SameShape(const FileSyntax& f, const FileSyntax::Line& a, Stmts as, const FileSyntax::Line& b, Stmts bs)
 {
     if (a.count != b.count)
         return false;
@@ -27,7 +33,7 @@ bool SameShape(const FileSyntax& f, const FileSyntax::Line& a, const Stmt* as, c
 // Statements no block holds, ends or looks at (outside a Type): a line of
 // nothing else may become another such line without the blocks being
 // matched again.
-bool Plain(const FileSyntax::Line& line, const Stmt* stmts)
+bool Plain(const FileSyntax::Line& line, Stmts stmts)
 {
     for (std::uint32_t i = 0; i < line.count; ++i) {
         switch (stmts[i].kind) {
@@ -54,9 +60,9 @@ bool Plain(const FileSyntax::Line& line, const Stmt* stmts)
 
 }  // namespace
 
-bool FileSyntax::PlainChange(std::uint32_t row, const Line& old, const Stmt* was, const Line& now,
-                             const Stmt* is) const
+bool FileSyntax::PlainChange(std::uint32_t row, const Line& old, const Line& now) const
 {
+    const Stmts was{m_stmts, old.first}, is{m_stmts, now.first};
     if (!Plain(old, was) || !Plain(now, is))
         return false;
     // The block pass tells such statements apart only by their first token
@@ -80,8 +86,7 @@ bool FileSyntax::PlainChange(std::uint32_t row, const Line& old, const Stmt* was
     return true;
 }
 
-void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
-                            std::vector<Line>& out)
+void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, NameTable& names, std::vector<Line>& out)
 {
     std::vector<LineSpan> spans;
     SplitLines(text, spans);
@@ -99,7 +104,7 @@ void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, std::uin
         Line l;
         l.first = static_cast<std::uint32_t>(m_stmts.size());
         l.eolCol = span.eolCol;
-        ParseLineInto(*this, m_tokens, line, row++);
+        ParseLineInto(*this, m_tokens, line);
         l.count = static_cast<std::uint32_t>(m_stmts.size()) - l.first;
         for (std::uint32_t k = l.first; k < l.first + l.count; ++k)
             m_errors += m_stmts[k].error != Msg::None;
@@ -111,14 +116,14 @@ void FileSyntax::Parse(std::string_view text, NameTable& names)
 {
     m_lines.clear();
     m_stmts.clear();
-    m_exprs.assign(1, Expr{});  // index 0: no expression
+    m_exprs.clear();
+    m_exprs.push_back(Expr{});  // index 0: no expression
     m_lists.clear();
     m_strings.clear();
+    m_errorCols.clear();
     m_garbage = 0;
     m_errors = 0;
-    m_stmts.reserve(text.size() / 40);
-    m_exprs.reserve(text.size() / 12);
-    ParseLines(text, ~0u, 0, names, m_lines);
+    ParseLines(text, ~0u, names, m_lines);
     MatchBlocks();
 }
 
@@ -126,13 +131,13 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
                                         std::uint32_t newCount, NameTable& names)
 {
     if (m_exprs.empty())
-        m_exprs.assign(1, Expr{});
+        m_exprs.push_back(Expr{});
     first = std::min<std::uint32_t>(first, LineCount());
     oldCount = std::min(oldCount, LineCount() - first);
     std::vector<Line> fresh;
     fresh.reserve(newCount);
     const std::size_t stmtsBefore = m_stmts.size();
-    ParseLines(lines, newCount, first, names, fresh);
+    ParseLines(lines, newCount, names, fresh);
 
     EditEffect effect;
     effect.first = first;
@@ -145,9 +150,8 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
         for (std::uint32_t k = old.first; k < old.first + old.count; ++k)
             m_errors -= m_stmts[k].error != Msg::None;
         if (i < newCount && !effect.structure && oldCount == newCount) {
-            const Stmt* was = m_stmts.data() + old.first;
-            const Stmt* is = m_stmts.data() + fresh[i].first;
-            if (!SameShape(*this, old, was, fresh[i], is) && !PlainChange(first + i, old, was, fresh[i], is))
+            if (!SameShape(*this, old, {m_stmts, old.first}, fresh[i], {m_stmts, fresh[i].first}) &&
+                !PlainChange(first + i, old, fresh[i]))
                 effect.structure = true;
         }
         for (std::uint32_t k = 0; k < old.count; ++k)
@@ -174,11 +178,6 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
     } else {
         m_lines.erase(m_lines.begin() + first, m_lines.begin() + first + oldCount);
         m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
-        for (std::size_t row = first + newCount; row < m_lines.size(); ++row) {
-            Stmt* s = LineStmts(static_cast<std::uint32_t>(row));
-            for (std::uint32_t k = 0; k < m_lines[row].count; ++k)
-                s[k].row = static_cast<std::uint32_t>(row);
-        }
     }
     if (effect.Shifted()) {
         for (FunctionSpan& f : m_functions) {
@@ -211,29 +210,49 @@ bool FileSyntax::SameExpr(std::uint32_t a, std::uint32_t b) const
         return a == b;
     const Expr& x = m_exprs[a];
     const Expr& y = m_exprs[b];
-    if (x.kind != y.kind || x.tag != y.tag || x.op != y.op || x.col != y.col || x.endCol != y.endCol ||
-        x.name != y.name || x.typeName != y.typeName || x.typeCol != y.typeCol || x.count != y.count ||
-        !(x.value == y.value || (x.value != x.value && y.value != y.value)) || !SameExpr(x.a, y.a) ||
-        !SameExpr(x.b, y.b))
+    if (x.kind != y.kind || x.tag != y.tag || x.op != y.op || x.name != y.name)
         return false;
-    for (std::uint32_t i = 0; i < x.count; ++i)
-        if (!SameExpr(m_lists[x.list + i], m_lists[y.list + i]))
+    switch (x.kind) {
+    case ExprKind::CallOrArray:
+        if (x.b != y.b || NameCol(x) != NameCol(y) || !(TypeOf(x) == TypeOf(y)))
             return false;
-    return true;
+        for (std::uint32_t i = 0; i < x.b; ++i)
+            if (!SameExpr(m_lists[x.a + i], m_lists[y.a + i]))
+                return false;
+        return true;
+    case ExprKind::Param: return NameCol(x) == NameCol(y) && TypeOf(x) == TypeOf(y) && SameExpr(x.a, y.a);
+    case ExprKind::Var: return x.b == y.b && TypeOf(x) == TypeOf(y);
+    case ExprKind::Vector:
+    case ExprKind::Binary: return SameExpr(x.a, y.a) && SameExpr(x.b, y.b);
+    case ExprKind::Field:
+    case ExprKind::Object: return x.b == y.b && SameExpr(x.a, y.a);
+    case ExprKind::Before:
+    case ExprKind::After:
+    case ExprKind::Handle:
+    case ExprKind::Cast:
+    case ExprKind::Unary: return SameExpr(x.a, y.a);
+    default: return x.a == y.a && x.b == y.b;  // a value, a `.Type`, a name's column
+    }
 }
 
 // The same statement, but for its row and what the checks bound in it.
-bool FileSyntax::SameStmt(const Stmt& a, const Stmt& b) const
+bool FileSyntax::SameStmt(std::uint32_t i, std::uint32_t j) const
 {
+    const Stmt& a = m_stmts[i];
+    const Stmt& b = m_stmts[j];
     if (a.kind != b.kind || a.tag != b.tag || a.afterColon != b.afterColon || a.parenthesized != b.parenthesized ||
-        a.error != b.error || a.token != b.token || a.col != b.col || a.endCol != b.endCol || a.sepCol != b.sepCol ||
-        a.errorCol != b.errorCol || a.name != b.name || a.nameCol != b.nameCol || a.nameEnd != b.nameEnd ||
-        a.typeName != b.typeName || a.typeCol != b.typeCol || a.count != b.count || a.aux != b.aux ||
-        Text(a) != Text(b) || !SameExpr(a.a, b.a) || !SameExpr(a.b, b.b) || !SameExpr(a.c, b.c) ||
-        !SameExpr(a.d, b.d))
+        a.before != b.before || a.error != b.error || a.token != b.token || a.col != b.col || a.endGap != b.endGap ||
+        a.sepGap != b.sepGap || a.name != b.name || a.nameCol != b.nameCol || a.count != b.count ||
+        !(TypeOf(a) == TypeOf(b)))
         return false;
-    for (std::uint32_t i = 0; i < a.count; ++i)
-        if (!SameExpr(m_lists[a.list + i], m_lists[b.list + i]))
+    if (a.error != Msg::None && ErrorCol(i) != ErrorCol(j))
+        return false;
+    if (a.kind == StmtKind::Include)
+        return Text(a) == Text(b) && a.a == b.a;
+    if (!SameExpr(a.a, b.a) || !SameExpr(a.b, b.b) || !SameExpr(a.c, b.c))
+        return false;
+    for (std::uint32_t k = 0; k < a.count; ++k)
+        if (!SameExpr(m_lists[a.list + k], m_lists[b.list + k]))
             return false;
     return true;
 }
@@ -253,7 +272,7 @@ bool FileSyntax::SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std
     for (std::size_t j = 0; j < olds.size(); ++j) {
         const Line& a = m_lines[first + olds[j]];
         const Line& b = fresh[news[j]];
-        if (!SameShape(*this, a, m_stmts.data() + a.first, b, m_stmts.data() + b.first))
+        if (!SameShape(*this, a, {m_stmts, a.first}, b, {m_stmts, b.first}))
             return false;
         for (std::uint32_t k = 0; k < a.count; ++k)
             if (m_stmts[a.first + k].kind == StmtKind::Include)
@@ -267,10 +286,8 @@ bool FileSyntax::SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std
         Line& b = fresh[news[j]];
         bool same = true;
         for (std::uint32_t k = 0; k < a.count && same; ++k)
-            same = SameStmt(m_stmts[a.first + k], m_stmts[b.first + k]);
+            same = SameStmt(a.first + k, b.first + k);
         if (same) {
-            for (std::uint32_t k = 0; k < a.count; ++k)
-                m_stmts[a.first + k].row = first + news[j];
             b.first = a.first;
             effect.kept[news[j]] = true;
         }
@@ -292,24 +309,62 @@ bool FileSyntax::SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std
 // does not grow the file's tables without end.
 void FileSyntax::Compact()
 {
-    std::vector<Stmt> stmts;
-    std::vector<Expr> exprs(1);
-    std::vector<std::uint32_t> lists;
+    Chunked<Stmt> stmts;
+    Chunked<Expr> exprs;
+    exprs.push_back(Expr{});
+    Chunked<std::uint32_t, 14> lists;
     std::string strings;
-    stmts.reserve(m_stmts.size() - m_garbage);
-    std::vector<std::uint32_t> map;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> errorCols;
+    const auto keepType = [&](const TypeRef& t) {
+        lists.push_back(t.name);
+        lists.push_back(t.col);
+    };
+    // A name's column, and its `.Type` tag after it.
+    const auto keepName = [&](const Expr& e) {
+        const auto at = static_cast<std::uint32_t>(lists.size());
+        lists.push_back(NameCol(e));
+        if (e.tag == Tag::Custom)
+            keepType(TypeOf(e));
+        return at;
+    };
     const auto moveExpr = [&](auto& self, std::uint32_t e) -> std::uint32_t {
         if (!e)
             return 0;
-        Expr x = m_exprs[e];
-        x.a = self(self, x.a);
-        x.b = self(self, x.b);
-        if (x.count) {
+        const Expr& was = m_exprs[e];
+        Expr x = was;
+        switch (x.kind) {
+        case ExprKind::CallOrArray: {
             std::vector<std::uint32_t> items;
-            for (std::uint32_t i = 0; i < x.count; ++i)
-                items.push_back(self(self, m_lists[x.list + i]));
-            x.list = static_cast<std::uint32_t>(lists.size());
-            lists.insert(lists.end(), items.begin(), items.end());
+            for (std::uint32_t i = 0; i < was.b; ++i)
+                items.push_back(self(self, m_lists[was.a + i]));
+            x.a = static_cast<std::uint32_t>(lists.size());
+            lists.append(items.begin(), items.end());
+            keepName(was);
+            break;
+        }
+        case ExprKind::Param:
+            x.a = self(self, was.a);
+            x.b = keepName(was);
+            break;
+        case ExprKind::Var:
+            if (x.tag == Tag::Custom) {
+                x.a = static_cast<std::uint32_t>(lists.size());
+                keepType(TypeOf(was));
+            }
+            break;
+        case ExprKind::Vector:
+        case ExprKind::Binary:
+            x.a = self(self, was.a);
+            x.b = self(self, was.b);
+            break;
+        case ExprKind::Field:
+        case ExprKind::Object:
+        case ExprKind::Before:
+        case ExprKind::After:
+        case ExprKind::Handle:
+        case ExprKind::Cast:
+        case ExprKind::Unary: x.a = self(self, was.a); break;
+        default: break;  // a value, a `.Type`, a name's column
         }
         exprs.push_back(x);
         return static_cast<std::uint32_t>(exprs.size() - 1);
@@ -318,21 +373,24 @@ void FileSyntax::Compact()
         const std::uint32_t first = static_cast<std::uint32_t>(stmts.size());
         for (std::uint32_t k = 0; k < line.count; ++k) {
             Stmt s = m_stmts[line.first + k];
-            s.a = moveExpr(moveExpr, s.a);
-            s.b = moveExpr(moveExpr, s.b);
-            s.c = moveExpr(moveExpr, s.c);
-            s.d = moveExpr(moveExpr, s.d);
-            if (s.count) {
+            if (s.error != Msg::None)
+                errorCols.emplace_back(static_cast<std::uint32_t>(stmts.size()), ErrorCol(line.first + k));
+            if (s.kind == StmtKind::Include) {
+                const std::string_view text = Text(s);
+                s.list = static_cast<std::uint32_t>(strings.size());
+                strings.append(text);
+            } else {
+                const TypeRef type = TypeOf(s);
+                s.a = moveExpr(moveExpr, s.a);
+                s.b = moveExpr(moveExpr, s.b);
+                s.c = moveExpr(moveExpr, s.c);
                 std::vector<std::uint32_t> items;
                 for (std::uint32_t i = 0; i < s.count; ++i)
                     items.push_back(moveExpr(moveExpr, m_lists[s.list + i]));
                 s.list = static_cast<std::uint32_t>(lists.size());
-                lists.insert(lists.end(), items.begin(), items.end());
-            }
-            if (s.kind == StmtKind::Include) {
-                const std::string_view text = Text(m_stmts[line.first + k]);
-                s.text = static_cast<std::uint32_t>(strings.size());
-                strings.append(text);
+                lists.append(items.begin(), items.end());
+                if (s.typed)
+                    keepType(type);
             }
             stmts.push_back(s);
         }
@@ -342,7 +400,40 @@ void FileSyntax::Compact()
     m_exprs.swap(exprs);
     m_lists.swap(lists);
     m_strings.swap(strings);
+    m_errorCols.swap(errorCols);
     m_garbage = 0;
+}
+
+std::uint32_t FileSyntax::ErrorCol(std::uint32_t stmt) const
+{
+    const auto it = std::lower_bound(m_errorCols.begin(), m_errorCols.end(), std::make_pair(stmt, 0u));
+    return it != m_errorCols.end() && it->first == stmt ? it->second : 0;
+}
+
+std::uint32_t FileSyntax::ErrorCol(StmtPos p) const
+{
+    return ErrorCol(m_lines[p.row].first + p.k);
+}
+
+TypeRef FileSyntax::TypeOf(const Expr& e) const
+{
+    if (e.tag != Tag::Custom)
+        return {};
+    switch (e.kind) {
+    case ExprKind::Var: return {m_lists[e.a], m_lists[e.a + 1]};
+    case ExprKind::CallOrArray: return {m_lists[e.a + e.b + 1], m_lists[e.a + e.b + 2]};
+    case ExprKind::Param: return {m_lists[e.b + 1], m_lists[e.b + 2]};
+    default: return {};
+    }
+}
+
+std::uint32_t FileSyntax::NameCol(const Expr& e) const
+{
+    switch (e.kind) {
+    case ExprKind::CallOrArray: return m_lists[e.a + e.b];
+    case ExprKind::Param: return m_lists[e.b];
+    default: return e.b;
+    }
 }
 
 bool FileSyntax::Settle(StmtPos& p) const
@@ -367,7 +458,7 @@ void FileSyntax::Place(const BlockDiag& d, std::uint32_t& row, std::uint32_t& co
     row = d.pos.row;
     switch (d.at) {
     case BlockDiag::At::Stmt: col = At(d.pos).col; break;
-    case BlockDiag::At::Sep: col = At(d.pos).sepCol; break;
+    case BlockDiag::At::Sep: col = At(d.pos).col - At(d.pos).sepGap; break;
     case BlockDiag::At::Eol: col = m_lines[d.pos.row].eolCol; break;
     case BlockDiag::At::EndOfFile:
         row = LineCount();
@@ -388,8 +479,8 @@ int FileSyntax::FunctionAt(StmtPos p) const
 
 std::size_t FileSyntax::Bytes() const
 {
-    return m_lines.capacity() * sizeof(Line) + m_stmts.capacity() * sizeof(Stmt) +
-           m_exprs.capacity() * sizeof(Expr) + m_lists.capacity() * 4 + m_strings.capacity() +
+    return m_lines.capacity() * sizeof(Line) + m_stmts.Bytes() + m_exprs.Bytes() + m_lists.Bytes() + m_strings.capacity() +
+           m_errorCols.capacity() * sizeof(m_errorCols[0]) +
            (m_blockDiags.capacity() * sizeof(BlockDiag)) + m_functions.capacity() * sizeof(FunctionSpan) +
            m_types.capacity() * sizeof(TypeSpan);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "language/Chunked.h"
 #include "language/Syntax.h"
 
 #include <string>
@@ -24,6 +25,17 @@ struct BlockDiag {
     At at = At::Stmt;
 };
 
+// The `.Type` written after a name, and where.
+struct TypeRef {
+    NameId name = kNoName;
+    std::uint32_t col = 0;
+    bool operator==(const TypeRef&) const = default;
+};
+// A run of expressions in a file's lists.
+struct ExprList {
+    std::uint32_t first = 0, count = 0;
+};
+
 // A Function's statements: its head and everything up to its End Function
 // (or the end of the file when it has none).
 struct FunctionSpan {
@@ -41,6 +53,13 @@ struct TypeSpan {
 // changed.
 class FileSyntax {
 public:
+    // The statements of one line, by their place in it.
+    template <typename S>
+    struct Run {
+        S& stmts;
+        std::uint32_t first;
+        auto& operator[](std::uint32_t k) const { return stmts[first + k]; }
+    };
     struct Line {
         std::uint32_t first = 0, count = 0;  // into Stmts()
         std::uint32_t eolCol = 0;
@@ -78,12 +97,70 @@ public:
     std::uint32_t LineCount() const { return static_cast<std::uint32_t>(m_lines.size()); }
     const Stmt& At(StmtPos p) const { return m_stmts[m_lines[p.row].first + p.k]; }
     Stmt& At(StmtPos p) { return m_stmts[m_lines[p.row].first + p.k]; }
-    const Stmt* LineStmts(std::uint32_t row) const { return m_stmts.data() + m_lines[row].first; }
-    Stmt* LineStmts(std::uint32_t row) { return m_stmts.data() + m_lines[row].first; }
+    Run<const Chunked<Stmt>> LineStmts(std::uint32_t row) const { return {m_stmts, m_lines[row].first}; }
+    Run<Chunked<Stmt>> LineStmts(std::uint32_t row) { return {m_stmts, m_lines[row].first}; }
     const Expr& E(std::uint32_t i) const { return m_exprs[i]; }
     Expr& E(std::uint32_t i) { return m_exprs[i]; }
     std::uint32_t ListItem(std::uint32_t list, std::uint32_t i) const { return m_lists[list + i]; }
-    std::string_view Text(const Stmt& s) const { return std::string_view(m_strings).substr(s.text, s.textLen); }
+    // An Include's file name.
+    std::string_view Text(const Stmt& s) const { return std::string_view(m_strings).substr(s.list, s.count); }
+    // Where an Include's file name ends, where the compiler says it cannot open it.
+    static std::uint32_t AfterName(const Stmt& include) { return include.a; }
+    // The column of a statement's parse error.
+    std::uint32_t ErrorCol(StmtPos p) const;
+
+    // What an expression's kind keeps in its own way (see Syntax.h).
+    TypeRef TypeOf(const Expr& e) const;
+    TypeRef TypeOf(const Stmt& s) const
+    {
+        return s.typed ? TypeRef{m_lists[s.list + s.count], m_lists[s.list + s.count + 1]} : TypeRef{};
+    }
+    ExprList Items(const Expr& e) const
+    {
+        return e.kind == ExprKind::CallOrArray ? ExprList{e.a, e.b} : ExprList{};
+    }
+    // Where the name an expression holds is written.
+    std::uint32_t NameCol(const Expr& e) const;
+    // The expressions right below one, in order.
+    template <typename F>
+    void ForEachChild(const Expr& e, F&& visit) const
+    {
+        switch (e.kind) {
+        case ExprKind::Vector:
+        case ExprKind::Binary:
+            visit(e.a);
+            visit(e.b);
+            return;
+        case ExprKind::Field:
+        case ExprKind::Before:
+        case ExprKind::After:
+        case ExprKind::Handle:
+        case ExprKind::Object:
+        case ExprKind::Cast:
+        case ExprKind::Unary:
+        case ExprKind::Param:
+            if (e.a)
+                visit(e.a);
+            return;
+        case ExprKind::CallOrArray:
+            for (std::uint32_t i = 0; i < e.b; ++i)
+                visit(m_lists[e.a + i]);
+            return;
+        default: return;
+        }
+    }
+    // The expressions a statement holds, in order.
+    template <typename F>
+    void ForEachOperand(const Stmt& s, F&& visit) const
+    {
+        if (s.kind == StmtKind::Include)
+            return;
+        for (std::uint32_t e : {s.a, s.b, s.c})
+            if (e)
+                visit(e);
+        for (std::uint32_t i = 0; i < s.count; ++i)
+            visit(m_lists[s.list + i]);
+    }
 
     // The statement after `p` in file order; false at the end.
     bool Next(StmtPos& p) const;
@@ -107,22 +184,22 @@ public:
 private:
     friend class Parser;
     friend class ExprParser;
-    void ParseLines(std::string_view text, std::uint32_t count, std::uint32_t row, NameTable& names,
-                    std::vector<Line>& out);
+    void ParseLines(std::string_view text, std::uint32_t count, NameTable& names, std::vector<Line>& out);
     void MatchBlocks();
     // Whether a replaced line and its new text hold only statements the
     // blocks need not be matched again for.
-    bool PlainChange(std::uint32_t row, const Line& old, const Stmt* was, const Line& now, const Stmt* is) const;
+    bool PlainChange(std::uint32_t row, const Line& old, const Line& now) const;
     bool SameExpr(std::uint32_t a, std::uint32_t b) const;
-    bool SameStmt(const Stmt& a, const Stmt& b) const;
+    bool SameStmt(std::uint32_t a, std::uint32_t b) const;
+    std::uint32_t ErrorCol(std::uint32_t stmt) const;
     bool SameLinesMoved(std::uint32_t first, std::uint32_t oldCount, std::vector<Line>& fresh,
                         EditEffect& effect);
     void Compact();
 
     std::vector<Line> m_lines;
-    std::vector<Stmt> m_stmts;
-    std::vector<Expr> m_exprs;
-    std::vector<std::uint32_t> m_lists;
+    Chunked<Stmt> m_stmts;
+    Chunked<Expr> m_exprs;
+    Chunked<std::uint32_t, 14> m_lists;
     std::string m_strings;
     std::size_t m_garbage = 0;
     std::size_t m_errors = 0;  // statements and expressions no line refers to any more
@@ -130,7 +207,15 @@ private:
     std::vector<FunctionSpan> m_functions;
     std::vector<TypeSpan> m_types;
     std::vector<Token> m_tokens;  // scratch
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_errorCols;  // (statement, column), by statement
     std::vector<std::uint32_t> m_scratch;
+    std::vector<std::uint16_t> m_depths;  // of the expressions of the line being parsed
 };
+
+// Where a statement's name ends: names are kept as written, lower-cased.
+inline std::uint32_t NameEnd(const Stmt& s, const NameTable& names)
+{
+    return s.nameCol + static_cast<std::uint32_t>(names.Text(s.name).size());
+}
 
 }  // namespace lang

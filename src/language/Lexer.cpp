@@ -13,23 +13,24 @@ struct Keyword {
 };
 
 // "end if" and the other two-word forms are one token when a single space
-// joins the words, as the compiler reads them; the one-word forms too.
+// joins the words, as the compiler reads them. Of the one-word forms only
+// EndIf and ElseIf are keywords; "End" alone is a command and a name.
 constexpr Keyword kKeywords[] = {
     {"dim", kDim}, {"goto", kGoto}, {"gosub", kGosub}, {"exit", kExit}, {"return", kReturn},
     {"if", kIf}, {"then", kThen}, {"else", kElse}, {"endif", kEndIf}, {"end if", kEndIf},
     {"elseif", kElseIf}, {"else if", kElseIf}, {"while", kWhile}, {"wend", kWend}, {"for", kFor},
     {"to", kTo}, {"step", kStep}, {"next", kNext}, {"function", kFunction},
-    {"end function", kEndFunction}, {"endfunction", kEndFunction}, {"type", kType},
-    {"end type", kEndType}, {"endtype", kEndType}, {"each", kEach}, {"global", kGlobal},
+    {"end function", kEndFunction}, {"type", kType},
+    {"end type", kEndType}, {"each", kEach}, {"global", kGlobal},
     {"local", kLocal}, {"field", kField}, {"const", kConst}, {"select", kSelect}, {"case", kCase},
-    {"default", kDefault}, {"end select", kEndSelect}, {"endselect", kEndSelect},
+    {"default", kDefault}, {"end select", kEndSelect},
     {"repeat", kRepeat}, {"until", kUntil}, {"forever", kForever}, {"data", kData}, {"read", kRead},
     {"restore", kRestore}, {"mod", kMod}, {"pi", kPi}, {"true", kTrue}, {"false", kFalse},
     {"int", kInt}, {"float", kFloat}, {"str", kStr}, {"include", kInclude}, {"new", kNew},
     {"delete", kDelete}, {"first", kFirst}, {"last", kLast}, {"insert", kInsert},
     {"before", kBefore}, {"after", kAfter}, {"null", kNull}, {"object", kObject},
     {"handle", kHandle}, {"and", kAnd}, {"or", kOr}, {"xor", kXor}, {"not", kNot}, {"shl", kShl},
-    {"shr", kShr}, {"sar", kSar}, {"end", kEnd}, {"abs", kAbs}, {"sgn", kSgn},
+    {"shr", kShr}, {"sar", kSar}, {"abs", kAbs}, {"sgn", kSgn},
 };
 
 constexpr std::string_view kShown[] = {
@@ -119,7 +120,7 @@ NameTable::NameTable()
 
 std::size_t NameTable::Bytes() const
 {
-    std::size_t bytes = m_slots.capacity() * 12 + m_texts.capacity() * sizeof(std::string);
+    std::size_t bytes = m_slots.capacity() * 8 + m_texts.size() * sizeof(std::string);
     for (const std::string& s : m_texts)
         bytes += s.capacity() > 15 ? s.capacity() : 0;
     return bytes;
@@ -129,7 +130,7 @@ std::size_t NameTable::Slot(std::string_view lower, std::uint64_t hash) const
 {
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        if (m_slots[i] == 0 || (m_hashes[i] == hash && m_texts[m_slots[i]] == lower))
+        if (m_slots[i] == 0 || (m_hashes[i] == std::uint32_t(hash >> 32) && m_texts[m_slots[i]] == lower))
             return i;
     }
 }
@@ -137,12 +138,12 @@ std::size_t NameTable::Slot(std::string_view lower, std::uint64_t hash) const
 void NameTable::Grow()
 {
     std::vector<std::uint32_t> slots(m_slots.size() * 2, 0);
-    std::vector<std::uint64_t> hashes(slots.size(), 0);
+    std::vector<std::uint32_t> hashes(slots.size(), 0);
     const std::size_t mask = slots.size() - 1;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
         if (!m_slots[i])
             continue;
-        std::size_t j = m_hashes[i] & mask;
+        std::size_t j = Hash(m_texts[m_slots[i]]) & mask;
         while (slots[j])
             j = (j + 1) & mask;
         slots[j] = m_slots[i];
@@ -163,7 +164,7 @@ NameId NameTable::InternLower(std::string_view key, std::uint64_t hash)
     }
     m_texts.emplace_back(key);
     m_slots[slot] = static_cast<std::uint32_t>(m_texts.size() - 1);
-    m_hashes[slot] = hash;
+    m_hashes[slot] = std::uint32_t(hash >> 32);
     return m_slots[slot];
 }
 
@@ -280,7 +281,7 @@ void LexLine(std::string_view line, std::uint32_t eolCol, NameTable& names, std:
             const std::string_view word = lower ? std::string_view(lower, len) : std::string_view(longer);
             std::uint16_t kind = len <= 12 ? LookupLower(word) : 0;
             // "end if", "else if": one space, then the second word.
-            if ((kind == kEnd || kind == kElse) && at(k) == ' ' && IsAlpha(at(k + 1))) {
+            if ((kind == kElse || word == "end") && at(k) == ' ' && IsAlpha(at(k + 1))) {
                 std::size_t t = k + 2;
                 for (; IsAlnum(at(t)) || at(t) == '_'; ++t) {}
                 char joined[16];
@@ -329,7 +330,7 @@ void SplitLines(std::string_view text, std::vector<LineSpan>& out)
         }
         const auto len = static_cast<std::uint32_t>(i - start);
         if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') {
-            out.push_back(LineSpan{start, len, len + 1});
+            out.push_back(LineSpan{start, len, len});
             start = i + 2;
         } else {
             out.push_back(LineSpan{start, len, len});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +36,9 @@ private:
     std::size_t Slot(std::string_view lower, std::uint64_t hash) const;
     void Grow();
 
-    std::vector<std::string> m_texts;
+    std::deque<std::string> m_texts;     // never copied whole to grow
     std::vector<std::uint32_t> m_slots;  // open addressing, 0 = empty
-    std::vector<std::uint64_t> m_hashes;
+    std::vector<std::uint32_t> m_hashes; // of the names in the slots, to compare few texts
 };
 
 // Token kinds: a single-character operator is its character; the others
@@ -65,8 +66,8 @@ struct Token {
 };
 
 // Appends the tokens of one line (without its line end) to `out`, ending
-// with a kEol token at `eolCol`: the column of the line-feed the compiler
-// reads (after a CR of a CR LF line end).
+// with a kEol token at `eolCol`: where the compiler sees the line end (at
+// the CR of a CR LF line end).
 void LexLine(std::string_view line, std::uint32_t eolCol, NameTable& names, std::vector<Token>& out);
 
 // Whether a spelling is one of the language's keywords (letter case ignored).
@@ -74,8 +75,9 @@ bool IsKeyword(std::string_view word);
 // The keyword's spelling as the help writes it, for messages; "" for none.
 std::string_view KeywordText(std::uint16_t kind);
 
-// A source cut into lines at CR LF, LF or CR: the start of each line, its
-// length without the line end, and where the compiler's line end falls.
+// A source cut into lines at CR LF, LF or CR, as the editor cuts it: the
+// start of each line, its length without the line end, and where the
+// compiler's line end falls.
 struct LineSpan {
     std::size_t start = 0;
     std::uint32_t length = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "language/FileSyntax.h"
+#include "language/FlatMap.h"
 #include "language/Program.h"
 
 #include <chrono>
@@ -16,42 +17,56 @@ namespace lang {
 
 // A value's type as the checker knows it. Unknown stands for what it cannot
 // tell (a built-in command's result): it converts to anything without error.
+// Basic is a value of Int, Float or Str without telling which (a command
+// whose list gives no result type); Void is a command's missing result.
 struct ValueType {
-    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector } k = Unknown;
-    std::uint32_t type = 0;  // the Type symbol of a Struct
+    enum K : std::uint8_t { Unknown, Int, Float, Str, Null, Struct, Vector, Basic, Void } k = Unknown;
+    K elem = Unknown;          // a Blitz array's elements
+    std::uint32_t type = 0;    // the Type symbol of a Struct, or of a Blitz array's elements
+    std::uint32_t size = 0;    // a Blitz array's element count, 0 when not known
     bool operator==(const ValueType&) const = default;
 };
 
 enum class SymKind : std::uint8_t { Const, Global, Array, Local, Param, Function, Type, Field, Label };
 
+// A program has a symbol for every two or three lines: kept small.
 struct Symbol {
     SymKind kind = SymKind::Local;
-    bool implicit = false;  // a local declared by its first use
-    bool vector = false;    // a Blitz array a[n]
+    Tag tag = Tag::None;
+    bool implicit : 1 = false;  // a local declared by its first use
+    bool vector : 1 = false;    // a Blitz array a[n]
     // Gone with the line that declared it, between two checks of the whole
     // main program; its index stays so that the others keep theirs.
-    bool dead = false;
+    bool dead : 1 = false;
+    bool assigned : 1 = false;  // given a value somewhere
+    bool read : 1 = false;      // read somewhere (first at readFile, readRow, readCol)
     NameId name = kNoName;
     ValueType type;          // a variable's, a function's result
-    Tag tag = Tag::None;
     NameId typeName = kNoName;
-    std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
+    std::uint32_t file = 0, row = 0, col = 0;  // where its name is written (EndCol: where it ends)
     std::uint32_t owner = 0;  // a field's Type symbol; a function's unit; the unit declaring a Global or an array
     std::uint32_t dims = 0;   // an array's subscripts
-    std::uint32_t required = 0, total = 0;  // a function's parameters
-    StmtPos pos;              // the declaring statement
+    std::uint32_t k = 0;      // the declaring statement's place in its line (Pos)
     std::uint32_t order = 0;  // the ordinal of its line in the program's text
     // Lookups of it from other lines than its own since the main program was
     // last checked whole (never fewer than there are: a line checked again
     // counts its uses again).
     std::uint32_t usesElsewhere = 0;
+    // For the warning about a variable read but never given a value: where
+    // it is first read.
+    std::uint32_t readFile = 0, readRow = 0, readCol = 0;
+    // The declaring statement.
+    StmtPos Pos() const { return {row, k}; }
 };
 
 struct Diag {
     std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
     Msg msg = Msg::None;
     NameId name = kNoName;
-    std::string extra;  // the .decls file of a missing userlib
+    // The compiler names no place for it (row and column 65536); row and
+    // column still point at the statement, for the editor.
+    bool placeless = false;
+    std::string extra;  // the .decls file of a missing userlib; the name a warning suggests
 };
 
 // The main program (unit 0) or one function: its own names and what its
@@ -60,8 +75,9 @@ struct Unit {
     std::uint32_t file = 0;
     int function = -1;          // index into the file's functions; -1 for the main program
     std::uint32_t funcSym = 0;  // the Function symbol
+    std::uint32_t required = 0, total = 0;  // a function's parameters
     std::vector<Symbol> syms;
-    std::unordered_map<NameId, std::uint32_t> vars, labels;
+    FlatMap<NameId, std::uint32_t> vars, labels;
     struct LabelUse {
         NameId name;
         std::uint32_t file, row, col, endCol;
@@ -69,6 +85,10 @@ struct Unit {
     };
     std::vector<LabelUse> jumps;
     std::vector<Diag> diags;
+    std::vector<Diag> warnings;
+    // Globals a function has used so far: a Local of the same name after
+    // such a use hides the global from the rest of the function.
+    std::vector<NameId> globalsUsed;
     // A Global in a function (an error of its own) declares for the whole
     // program in the middle of the checking order: the function cannot be
     // checked again alone.
@@ -85,12 +105,16 @@ struct FileState {
     std::string key;
     FileSyntax syntax;
     bool given = false, missing = false;
+    std::string why;  // why a missing file could not be read, when it is not plain
     bool inProgram = false;
     // Included inside a function's body (an error): its statements are not
     // the main program's, whatever its own blocks say, so edits recheck all.
     bool inFunction = false;
     std::vector<IncludeSite> sites;
     std::uint64_t base = 0, size = 0;  // its first line's ordinal in the program's text, its lines with includes
+    // The rows of its first Includes, and the lines included up to each.
+    std::vector<std::uint32_t> firstRows;
+    std::vector<std::uint64_t> firstSizes;
     std::uint32_t firstUnit = 0;       // the unit of its first function
 };
 
@@ -114,12 +138,17 @@ struct Model {
     std::unordered_map<NameId, std::string> shipped;
 
     // the program's symbols
-    std::vector<Symbol> globals;
-    std::unordered_map<NameId, std::uint32_t> gvars, funcs, types;
-    std::unordered_map<std::uint64_t, std::uint32_t> fields;  // type symbol << 32 | name
+    // A deque: a large program's symbols are never copied whole to grow.
+    std::deque<Symbol> globals;
+    FlatMap<NameId, std::uint32_t> gvars, funcs, types;
+    FlatMap<std::uint64_t, std::uint32_t> fields;  // type symbol << 32 | name
     std::unordered_map<NameId, std::vector<std::uint64_t>> dimAt;  // ordinals of Dim statements
     std::vector<Unit> units;
     std::vector<Diag> declDiags;  // constants, types and fields, function heads
+    std::vector<Diag> dataDiags;  // Data, checked after everything else
+    // The name a misspelt one was most likely meant to be, by unit << 32 |
+    // name, as warnings found it; forgotten after a check of the whole program.
+    std::unordered_map<std::uint64_t, NameId> nearNames;
 
     // what edits left to do
     bool assemble = true, full = true;
@@ -157,10 +186,12 @@ bool CheckMainRows(Model& m, const std::vector<std::pair<std::uint32_t, std::uin
 std::string MessageText(const Model& m, const Diag& d);
 // The symbol a statement declares, named, typed and placed as written;
 // its value type and the rest are the caller's.
-Symbol DeclaredBy(SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos);
+Symbol DeclaredBy(const Model& m, SymKind kind, const Stmt& s, std::uint32_t file, StmtPos pos);
 // Adds a symbol to the program's table and binds the statement to it.
 SymRef AddGlobal(Model& m, const Symbol& sym, Stmt& s);
 std::string TypeText(const Model& m, const Symbol& s);
+// Where a symbol's name ends.
+std::uint32_t EndCol(const Model& m, const Symbol& s);
 std::string TypeText(const Model& m, Tag tag, NameId typeName);
 
 }  // namespace lang

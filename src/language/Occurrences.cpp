@@ -50,20 +50,17 @@ struct RowWalk {
         switch (e.kind) {
         case ExprKind::Var:
         case ExprKind::CallOrArray:
-        case ExprKind::Param: Add(e.col, e.name, e.sym); break;
-        case ExprKind::Field: Add(e.typeCol, e.name, e.sym); break;
+        case ExprKind::Param:
+        case ExprKind::Field: Add(f.NameCol(e), e.name, e.sym); break;
         case ExprKind::New:
         case ExprKind::First:
         case ExprKind::Last:
-        case ExprKind::Object: Add(e.typeCol, e.name, e.sym ? e.sym : TypeRef(e.name)); break;
+        case ExprKind::Object: Add(f.NameCol(e), e.name, e.sym ? e.sym : TypeRef(e.name)); break;
         default: break;
         }
-        if (e.kind != ExprKind::Field)
-            Tagged(e.tag, e.typeName, e.typeCol);
-        Expression(e.a);
-        Expression(e.b);
-        for (std::uint32_t i = 0; i < e.count; ++i)
-            Expression(f.ListItem(e.list, i));
+        const lang::TypeRef type = f.TypeOf(e);
+        Tagged(e.tag, type.name, type.col);
+        f.ForEachChild(e, [this](std::uint32_t child) { Expression(child); });
     }
 
     void Statement(const Stmt& s)
@@ -85,16 +82,11 @@ struct RowWalk {
         case StmtKind::TypeHead:
         case StmtKind::Label:
             Add(s.nameCol, s.name, s.sym);
-            Tagged(s.tag, s.typeName, s.typeCol);
+            Tagged(s.tag, f.TypeOf(s).name, f.TypeOf(s).col);
             break;
         default: break;
         }
-        Expression(s.a);
-        Expression(s.b);
-        Expression(s.c);
-        Expression(s.d);
-        for (std::uint32_t i = 0; i < s.count; ++i)
-            Expression(f.ListItem(s.list, i));
+        f.ForEachOperand(s, [this](std::uint32_t e) { Expression(e); });
     }
 };
 
@@ -116,7 +108,7 @@ void RowOccurrences(const Model& m, std::uint32_t file, std::uint32_t row, NameI
     if (row >= f.LineCount() || m.units.empty())
         return;
     RowWalk walk{m, f, UnitAt(m, file, row), only, out};
-    const Stmt* s = f.LineStmts(row);
+    const auto s = f.LineStmts(row);
     for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
         walk.Statement(s[k]);
 }
@@ -144,7 +136,7 @@ SymbolInfo Describe(const Model& m, SymRef ref)
     info.kind = KindOf(s.kind);
     info.name = m.names.Text(s.name);
     info.typeText = TypeText(m, s);
-    info.place = Range{m.files[s.file].key, s.row, s.col, s.endCol};
+    info.place = Range{m.files[s.file].key, s.row, s.col, EndCol(m, s)};
     if (s.kind == SymKind::Field)
         info.container = m.names.Text(m.globals[s.owner].name);
     else if (ref.unit != SymRef::kGlobal && ref.unit != 0)
@@ -155,7 +147,7 @@ SymbolInfo Describe(const Model& m, SymRef ref)
                 continue;
             std::string text = m.names.Text(p.name) + TypeText(m, p);
             const FileSyntax& f = m.files[s.file].syntax;
-            const Stmt& head = f.At(s.pos);
+            const Stmt& head = f.At(s.Pos());
             for (std::uint32_t i = 0; i < head.count; ++i) {
                 const Expr& e = f.E(f.ListItem(head.list, i));
                 if (e.name == p.name && e.a)

@@ -4,12 +4,15 @@
 // statement kind keeps in Stmt's fields:
 //   Assign a = target, b = value        Call name, tag, list = arguments
 //   If*/ElseIf*/While/Until/Select/Return/Delete/Read/Data a = expression
-//   Case list = values                  For a = variable, b = from, c = to, d = step
-//   ForEach a = variable, name = type    Insert a, b, aux = 1 for Before
+//   Case list = values                  For a = variable, b = from, c = to, list = step
+//   ForEach a = variable, name = type    Insert a, b, before
 //   Goto/Gosub/Restore/Label/TypeHead/DeleteEach name
-//   Const/Global/Local/Field name, tag, typeName, a = value, c = [size]
-//   Dim name, tag, typeName, list = sizes    Function name, tag, typeName, list = parameters
-//   Include text, aux = column after the file name (where the compiler says it is missing)
+//   Const/Global/Local/Field name, tag, a = value, c = [size]
+//   Dim name, tag, list = sizes         Function name, tag, list = parameters
+// and a `.Type` tag's type and column in the two list words after the list
+// (FileSyntax::TypeOf).
+//   Include list, count = the file name in the file's strings (FileSyntax::Text), a = the
+//           column after it (where the compiler says it is missing)
 namespace lang {
 
 Msg Expecting(std::uint16_t token, Msg expecting)
@@ -31,10 +34,7 @@ Msg Expecting(std::uint16_t token, Msg expecting)
 
 class Parser : public ExprParser {
 public:
-    Parser(FileSyntax& f, const std::vector<Token>& t, std::string_view line, std::uint32_t row)
-        : ExprParser(f, t, line), m_row(row)
-    {
-    }
+    Parser(FileSyntax& f, const std::vector<Token>& t, std::string_view line) : ExprParser(f, t, line) {}
 
     void Statements()
     {
@@ -48,32 +48,47 @@ public:
             }
             if (Cur() == kEol)
                 return;
-            Stmt s;
-            s.row = m_row;
+            ParsedStmt parsed;
+            Stmt& s = parsed.s;
             s.col = m_t[m_i].col;
             s.token = Cur();
             s.afterColon = afterColon;
-            s.sepCol = sepCol;
-            m_s = &s;
+            s.sepGap = static_cast<std::uint16_t>(std::min<std::uint32_t>(s.col - sepCol, 0xffff));
+            m_s = &parsed;
             try {
                 Statement(s);
             } catch (const ParseFailed&) {
                 Recover(s);
             }
-            s.endCol = m_i > 0 ? m_t[m_i - 1].col + m_t[m_i - 1].len : s.col;
-            if (s.endCol < s.col)
-                s.endCol = s.col;
-            m_f.m_stmts.push_back(s);
-            for (Stmt& more : m_more) {
-                more.row = m_row;
-                m_f.m_stmts.push_back(more);
-            }
+            s.SetEndCol(std::max(m_i > 0 ? m_t[m_i - 1].col + m_t[m_i - 1].len : s.col, s.col));
+            Keep(parsed);
+            for (const ParsedStmt& more : m_more)
+                Keep(more);
             m_more.clear();
             afterColon = false;
         }
     }
 
 private:
+    // A `.Type` tag's type and column, in the two list words right after the
+    // statement's list, once that is complete.
+    void KeepType(Stmt& s, NameId typeName, std::uint32_t typeCol)
+    {
+        if (s.tag != Tag::Custom)
+            return;
+        const std::uint32_t at = ExprParser::KeepType(typeName, typeCol);
+        if (!s.count)
+            s.list = at;
+        s.typed = true;
+    }
+
+    void Keep(const ParsedStmt& parsed)
+    {
+        if (parsed.s.error != Msg::None)
+            m_f.m_errorCols.emplace_back(static_cast<std::uint32_t>(m_f.m_stmts.size()), parsed.errorCol);
+        m_f.m_stmts.push_back(parsed.s);
+    }
+
     void Recover(Stmt& s)
     {
         // A broken If still opens a block or a line, so that the rest of the
@@ -93,9 +108,14 @@ private:
 
     void Declaration(Stmt& s, bool constant)
     {
-        s.name = Ident(&s.nameCol, &s.nameEnd);
-        s.tag = TypeTag(s.typeName, s.typeCol);
+        s.name = Ident(&s.nameCol);
+        NameId typeName = kNoName;
+        std::uint32_t typeCol = 0;
+        s.tag = TypeTag(typeName, typeCol);
+        KeepType(s, typeName, typeCol);
         if (Cur() == '[') {
+            if (constant)
+                Fail(Msg::BlitzArrayConstant, false);
             ++m_i;
             auto [list, count] = ExprSeq();
             if (count != 1 || Cur() != ']')
@@ -117,14 +137,14 @@ private:
         Declaration(s, constant);
         while (Cur() == ',') {
             Stmt more = s;
-            more.a = more.c = 0;
-            more.typeName = kNoName;
+            more.a = more.c = more.list = more.count = 0;
             more.tag = Tag::None;
+            more.typed = false;
             more.col = Tk().col;
             ++m_i;
-            m_s = &m_more.emplace_back(more);
-            Declaration(m_more.back(), constant);
-            m_more.back().endCol = EndOf(m_i - 1);
+            m_s = &m_more.emplace_back(ParsedStmt{more});
+            Declaration(m_more.back().s, constant);
+            m_more.back().s.SetEndCol(m_t[m_i - 1].col + m_t[m_i - 1].len);
         }
     }
 
@@ -140,12 +160,12 @@ private:
                 std::string_view name = m_line.substr(Tk().col + 1, Tk().len > 1 ? Tk().len - 1 : 0);
                 if (!name.empty() && name.back() == '"')
                     name.remove_suffix(1);
-                s.text = static_cast<std::uint32_t>(m_f.m_strings.size());
-                s.textLen = static_cast<std::uint32_t>(name.size());
+                s.list = static_cast<std::uint32_t>(m_f.m_strings.size());
+                s.count = static_cast<std::uint32_t>(name.size());
                 m_f.m_strings.append(name);
             }
             ++m_i;
-            s.aux = Tk().col;
+            s.a = Tk().col;
             return;
         case kIdent: return NameStatement(s);
         case kIf:
@@ -172,7 +192,6 @@ private:
         case kExit: s.kind = StmtKind::Exit; break;
         case kEndType: s.kind = StmtKind::EndType; break;
         case kEndFunction: s.kind = StmtKind::EndFunction; break;
-        case kEnd: s.kind = StmtKind::End; break;
         case kCase:
             s.kind = StmtKind::Case;
             ++m_i;
@@ -185,18 +204,18 @@ private:
         case kGosub:
             s.kind = Cur() == kGoto ? StmtKind::Goto : StmtKind::Gosub;
             ++m_i;
-            s.name = Ident(&s.nameCol, &s.nameEnd);
+            s.name = Ident(&s.nameCol);
             return;
         case kRestore:
             s.kind = StmtKind::Restore;
             ++m_i;
             if (Cur() == kIdent)
-                s.name = Ident(&s.nameCol, &s.nameEnd);
+                s.name = Ident(&s.nameCol);
             return;
         case '.':
             s.kind = StmtKind::Label;
             ++m_i;
-            s.name = Ident(&s.nameCol, &s.nameEnd);
+            s.name = Ident(&s.nameCol);
             return;
         case kReturn:
             s.kind = StmtKind::Return;
@@ -208,7 +227,7 @@ private:
             if (Cur() == kEach) {
                 s.kind = StmtKind::DeleteEach;
                 ++m_i;
-                s.name = Ident(&s.nameCol, &s.nameEnd);
+                s.name = Ident(&s.nameCol);
             } else {
                 s.kind = StmtKind::Delete;
                 s.a = Expression(false);
@@ -220,7 +239,7 @@ private:
             s.a = Expression(false);
             if (Cur() != kBefore && Cur() != kAfter)
                 Fail(Msg::ExpBeforeOrAfter);
-            s.aux = Cur() == kBefore;
+            s.before = Cur() == kBefore;
             ++m_i;
             s.b = Expression(false);
             return;
@@ -229,7 +248,7 @@ private:
         case kType:
             s.kind = StmtKind::TypeHead;
             ++m_i;
-            s.name = Ident(&s.nameCol, &s.nameEnd);
+            s.name = Ident(&s.nameCol);
             return;
         case kField: s.kind = StmtKind::Field; return Declarations(s, false);
         case kConst: s.kind = StmtKind::Const; return Declarations(s, true);
@@ -258,8 +277,8 @@ private:
             Stmt more = s;
             more.col = Tk().col;
             ++m_i;
-            m_s = &m_more.emplace_back(more);
-            m_more.back().a = kind == StmtKind::Read ? Variable(true) : Expression(false);
+            m_s = &m_more.emplace_back(ParsedStmt{more});
+            m_more.back().s.a = kind == StmtKind::Read ? Variable(true) : Expression(false);
         }
     }
 
@@ -272,7 +291,7 @@ private:
         if (Cur() == kEach) {
             s.kind = StmtKind::ForEach;
             ++m_i;
-            s.name = Ident(&s.nameCol, &s.nameEnd);
+            s.name = Ident(&s.nameCol);
             return;
         }
         s.b = Expression(false);
@@ -280,7 +299,7 @@ private:
         s.c = Expression(false);
         if (Cur() == kStep) {
             ++m_i;
-            s.d = Expression(false);
+            std::tie(s.list, s.count) = List({Expression(false)});
         }
     }
 
@@ -289,18 +308,25 @@ private:
         s.kind = StmtKind::Dim;
         for (Stmt* d = &s;;) {
             ++m_i;
-            d->name = Ident(&d->nameCol, &d->nameEnd);
-            d->tag = TypeTag(d->typeName, d->typeCol);
+            d->name = Ident(&d->nameCol);
+            NameId typeName = kNoName;
+            std::uint32_t typeCol = 0;
+            d->tag = TypeTag(typeName, typeCol);
             Expect('(', Msg::ExpOpenParen);
             std::tie(d->list, d->count) = ExprSeq();
+            if (Cur() == ')' && !d->count)
+                Fail(Msg::ZeroDimensionalArray, false);
             Expect(')', Msg::ExpCloseParen);
+            KeepType(*d, typeName, typeCol);
             if (Cur() != ',')
                 return;
             Stmt more = s;
-            more.typeName = kNoName;
+            more.list = more.count = 0;
             more.tag = Tag::None;
+            more.typed = false;
             more.col = Tk().col;
-            m_s = d = &m_more.emplace_back(more);
+            m_s = &m_more.emplace_back(ParsedStmt{more});
+            d = &m_s->s;
         }
     }
 
@@ -308,17 +334,22 @@ private:
     {
         s.kind = StmtKind::Function;
         ++m_i;
-        s.name = Ident(&s.nameCol, &s.nameEnd);
-        s.tag = TypeTag(s.typeName, s.typeCol);
+        s.name = Ident(&s.nameCol);
+        NameId typeName = kNoName;
+        std::uint32_t typeCol = 0;
+        s.tag = TypeTag(typeName, typeCol);
         Expect('(', Msg::ExpOpenParen);
         std::vector<std::uint32_t> params;
         if (Cur() != ')') {
             for (;;) {
                 Expr p;
-            p.kind = ExprKind::Param;
-                p.col = Tk().col;
-                p.name = Ident(nullptr, &p.endCol);
-                p.tag = TypeTag(p.typeName, p.typeCol);
+                p.kind = ExprKind::Param;
+                std::uint32_t col = 0;
+                p.name = Ident(&col);
+                NameId typeName = kNoName;
+                std::uint32_t typeCol = 0;
+                p.tag = TypeTag(typeName, typeCol);
+                p.b = KeepName(col, p.tag, typeName, typeCol);
                 if (Cur() == '=') {
                     ++m_i;
                     p.a = Expression(false);
@@ -333,6 +364,7 @@ private:
         }
         ++m_i;
         std::tie(s.list, s.count) = List(params);
+        KeepType(s, typeName, typeCol);
     }
 
     // A statement that starts with a name: an assignment or a command call,
@@ -341,8 +373,10 @@ private:
     {
         const std::size_t start = m_i;
         s.kind = StmtKind::Call;
-        s.name = Ident(&s.nameCol, &s.nameEnd);
-        s.tag = TypeTag(s.typeName, s.typeCol);
+        s.name = Ident(&s.nameCol);
+        NameId typeName = kNoName;
+        std::uint32_t typeCol = 0;
+        s.tag = TypeTag(typeName, typeCol);
         const std::uint16_t t = Cur();
         bool assign = t == '=' || t == '\\' || t == '[';
         if (t == '(') {
@@ -363,6 +397,7 @@ private:
                 ++m_i;
                 std::tie(s.list, s.count) = ExprSeq();
                 Expect(')', Msg::ExpCloseParen);
+                KeepType(s, typeName, typeCol);
                 return;
             }
             assign = after == '=' || after == '\\' || after == '[';
@@ -370,6 +405,7 @@ private:
         if (!assign) {
             s.kind = StmtKind::Call;
             std::tie(s.list, s.count) = ExprSeq();
+            KeepType(s, typeName, typeCol);
             return;
         }
         s.kind = StmtKind::Assign;
@@ -379,13 +415,12 @@ private:
         s.b = Expression(false);
     }
 
-    std::uint32_t m_row;
-    std::vector<Stmt> m_more;
+    std::vector<ParsedStmt> m_more;
 };
 
-void ParseLineInto(FileSyntax& file, const std::vector<Token>& tokens, std::string_view line, std::uint32_t row)
+void ParseLineInto(FileSyntax& file, const std::vector<Token>& tokens, std::string_view line)
 {
-    Parser(file, tokens, line, row).Statements();
+    Parser(file, tokens, line).Statements();
 }
 
 }  // namespace lang

@@ -9,6 +9,6 @@ namespace lang {
 Msg Expecting(std::uint16_t token, Msg expecting);
 
 // Appends the statements of one lexed line to the file.
-void ParseLineInto(FileSyntax& file, const std::vector<Token>& tokens, std::string_view line, std::uint32_t row);
+void ParseLineInto(FileSyntax& file, const std::vector<Token>& tokens, std::string_view line);
 
 }  // namespace lang

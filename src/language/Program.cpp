@@ -28,14 +28,16 @@ bool IsDeclaration(StmtKind k)
 // What a declaration statement makes known to the rest of the program.
 bool SameDeclaration(const FileSyntax& f, const Stmt& a, const Stmt& b)
 {
-    if (a.kind != b.kind || a.name != b.name || a.tag != b.tag || a.typeName != b.typeName || a.nameCol != b.nameCol ||
+    if (a.kind != b.kind || a.name != b.name || a.tag != b.tag || f.TypeOf(a).name != f.TypeOf(b).name ||
+        a.nameCol != b.nameCol ||
         a.count != b.count || a.error != b.error)
         return false;
     if (a.kind == StmtKind::Function) {
         for (std::uint32_t i = 0; i < a.count; ++i) {
             const Expr& p = f.E(f.ListItem(a.list, i));
             const Expr& q = f.E(f.ListItem(b.list, i));
-            if (p.name != q.name || p.tag != q.tag || p.typeName != q.typeName || p.col != q.col || !p.a != !q.a)
+            if (p.name != q.name || p.tag != q.tag || !(f.TypeOf(p) == f.TypeOf(q)) || f.NameCol(p) != f.NameCol(q) ||
+                !p.a != !q.a)
                 return false;
         }
     }
@@ -59,14 +61,8 @@ std::uint32_t Model::FileIndex(std::string_view key)
 std::uint64_t Model::Ordinal(std::uint32_t file, std::uint32_t row) const
 {
     const FileState& f = files[file];
-    std::uint64_t ord = f.base + row;
-    for (const IncludeSite& s : f.sites) {
-        if (s.pos.row >= row)
-            break;
-        if (s.first && s.target >= 0)
-            ord += files[s.target].size;
-    }
-    return ord;
+    const auto before = std::lower_bound(f.firstRows.begin(), f.firstRows.end(), row) - f.firstRows.begin();
+    return f.base + row + (before ? f.firstSizes[before - 1] : 0);
 }
 
 void Model::Assemble()
@@ -119,6 +115,10 @@ void Model::Assemble()
         enter(static_cast<std::uint32_t>(descend));
     }
     Number();
+    std::size_t functions = 0;
+    for (std::uint32_t file : order)
+        functions += files[file].syntax.Functions().size();
+    units.reserve(1 + functions);
     units.emplace_back();
     units[0].file = static_cast<std::uint32_t>(main);
     for (std::uint32_t file : order) {
@@ -137,9 +137,17 @@ void Model::Number()
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         FileState& f = files[*it];
         f.size = f.syntax.LineCount();
-        for (const IncludeSite& s : f.sites)
-            if (s.first)
-                f.size += files[s.target].size;
+        f.firstRows.clear();
+        f.firstSizes.clear();
+        std::uint64_t included = 0;
+        for (const IncludeSite& s : f.sites) {
+            if (!s.first)
+                continue;
+            included += files[s.target].size;
+            f.firstRows.push_back(s.pos.row);
+            f.firstSizes.push_back(included);
+        }
+        f.size += included;
     }
     if (main >= 0)
         files[main].base = 0;
@@ -168,10 +176,10 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
         return from + (effect.Row(effect.first + static_cast<std::uint32_t>(o - from)) - effect.first);
     };
     const auto moveSymbol = [&](Symbol& s) {
-        if (s.file == file) {
+        if (s.file == file)
             s.row = effect.Row(s.row);
-            s.pos.row = effect.Row(s.pos.row);
-        }
+        if (s.read && s.readFile == file)
+            s.readRow = effect.Row(s.readRow);
         s.order = static_cast<std::uint32_t>(ordinal(s.order));
     };
     const auto moveDiags = [&](std::vector<Diag>& diags) {
@@ -187,11 +195,13 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
         for (Symbol& s : u.syms)
             moveSymbol(s);
         moveDiags(u.diags);
+        moveDiags(u.warnings);
         for (Unit::LabelUse& j : u.jumps)
             if (j.file == file)
                 j.row = effect.Row(j.row);
     }
     moveDiags(declDiags);
+    moveDiags(dataDiags);
     for (auto& [name, keys] : dimAt)
         for (std::uint64_t& key : keys)
             key = (ordinal(key >> 10) << 10) | (key & 1023);
@@ -280,17 +290,36 @@ void Program::SetFile(std::string_view key, std::string_view text)
     f.syntax.Parse(text, m->names);
     f.given = true;
     f.missing = false;
+    f.why.clear();
     m->assemble = true;
 }
 
-void Program::SetMissing(std::string_view key)
+void Program::SetMissing(std::string_view key, std::string_view why)
 {
     m->Interrupt();
     FileState& f = m->files[m->FileIndex(key)];
     f.syntax.Parse({}, m->names);
     f.given = true;
     f.missing = true;
+    f.why = std::string(why);
     m->assemble = true;
+}
+
+std::vector<std::string> Program::IncludedBy(std::string_view key) const
+{
+    std::vector<std::string> keys;
+    const auto it = m->byKey.find(std::string(key));
+    if (it == m->byKey.end())
+        return keys;
+    const FileSyntax& syntax = m->files[it->second].syntax;
+    StmtPos p{};
+    for (bool more = syntax.Settle(p); more; more = syntax.Next(p)) {
+        const Stmt& s = syntax.At(p);
+        if (s.kind == StmtKind::Include && s.error == Msg::None)
+            if (auto target = ResolveInclude(m->mainDir, syntax.Text(s)))
+                keys.push_back(std::move(*target));
+    }
+    return keys;
 }
 
 void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
@@ -423,13 +452,13 @@ std::vector<std::string> Program::IncludersOf(std::string_view key)
 
 std::size_t Program::Bytes() const
 {
-    std::size_t bytes = m->names.Bytes() + m->globals.capacity() * sizeof(Symbol);
+    std::size_t bytes = m->names.Bytes() + m->globals.size() * sizeof(Symbol);
     for (const FileState& f : m->files)
         bytes += f.syntax.Bytes() + f.sites.capacity() * sizeof(IncludeSite);
     for (const Unit& u : m->units)
-        bytes += sizeof(Unit) + u.syms.capacity() * sizeof(Symbol) + (u.vars.size() + u.labels.size()) * 32 +
+        bytes += sizeof(Unit) + u.syms.capacity() * sizeof(Symbol) + u.vars.Bytes() + u.labels.Bytes() +
                  u.diags.capacity() * sizeof(Diag);
-    bytes += (m->gvars.size() + m->funcs.size() + m->types.size() + m->fields.size()) * 32;
+    bytes += m->gvars.Bytes() + m->funcs.Bytes() + m->types.Bytes() + m->fields.Bytes();
     return bytes;
 }
 

@@ -37,11 +37,19 @@ struct Range {
     bool operator==(const Range&) const = default;
 };
 
+// What the compiler accepts but is most likely a mistake.
+enum class WarningKind : std::uint8_t { None, NeverAssigned, HidesGlobal, MissingReturn };
+
 struct Diagnostic {
     std::string file;  // key
     std::uint32_t row = 0, col = 0;  // where the compiler reports it
     std::uint32_t endCol = 0;        // the end of what it is about, for a squiggle
     std::string message;             // the compiler's words
+    // The compiler prints row and column 65536 for it; row and column above
+    // still name the statement it is about.
+    bool placeless = false;
+    WarningKind warning = WarningKind::None;
+    std::string suggestion;  // the name a warning proposes instead
 };
 
 enum class SymbolKind : std::uint8_t { Constant, Global, Array, Local, Parameter, Function, Type, Field, Label };
@@ -63,6 +71,9 @@ struct Callable {
         bool optional = false;
     };
     std::vector<Param> params;
+    // What it returns: '%', '#' or '$', ' ' for nothing, '?' for a value of
+    // a type the list does not give.
+    char result = '?';
 };
 struct Vocabulary {
     std::vector<Callable> commands;  // commands.txt
@@ -93,9 +104,10 @@ public:
     // The main file; includes are taken from its folder.
     void SetMainFile(std::string_view key);
     const std::string& MainFile() const;
-    // A file's whole text, or that it cannot be read.
+    // A file's whole text, or that it cannot be read (and why, when the
+    // compiler's words alone would not tell the user).
     void SetFile(std::string_view key, std::string_view text);
-    void SetMissing(std::string_view key);
+    void SetMissing(std::string_view key, std::string_view why = {});
     // Lines [first, first + oldCount) of a file became the `newCount` lines
     // of `lines` (their line ends included; the last may lack one).
     void Edit(std::string_view key, std::uint32_t first, std::uint32_t oldCount, std::string_view lines,
@@ -104,6 +116,10 @@ public:
     // Included files the program needs whose text was neither given nor
     // said to be missing.
     std::vector<std::string> NeededFiles();
+    // The files a given file's Include statements name, in order, without
+    // working out the program: a host gives a whole chain of includes at
+    // once this way, rather than a level per round of NeededFiles.
+    std::vector<std::string> IncludedBy(std::string_view key) const;
     // The program's files, the main file first, in the compiler's order.
     std::vector<std::string> Files();
     // The program's files that include `key`.

@@ -59,15 +59,15 @@ std::optional<SymbolInfo> HeadNamed(Model& m, NameId name)
     SymbolInfo info;
     info.kind = SymbolKind::Function;
     info.name = m.names.Text(name);
-    info.typeText = TypeText(m, s.tag, s.typeName);
-    info.place = Range{m.files[u.file].key, s.row, s.nameCol, s.nameEnd};
+    info.typeText = TypeText(m, s.tag, f.TypeOf(s).name);
+    info.place = Range{m.files[u.file].key, f.Functions()[u.function].head.row, s.nameCol, NameEnd(s, m.names)};
     std::vector<NameId> seen;
     for (std::uint32_t i = 0; i < s.count; ++i) {
         const Expr& p = f.E(f.ListItem(s.list, i));
         if (std::find(seen.begin(), seen.end(), p.name) != seen.end())
             continue;
         seen.push_back(p.name);
-        info.params.push_back(m.names.Text(p.name) + TypeText(m, p.tag, p.typeName) + (p.a ? "=..." : ""));
+        info.params.push_back(m.names.Text(p.name) + TypeText(m, p.tag, f.TypeOf(p).name) + (p.a ? "=..." : ""));
     }
     return info;
 }
@@ -80,7 +80,7 @@ std::optional<Range> Program::Definition(std::string_view key, std::uint32_t row
     if (!at)
         return std::nullopt;
     const Symbol& s = SymOf(*m, at->second.sym);
-    return Range{m->files[s.file].key, s.row, s.col, s.endCol};
+    return Range{m->files[s.file].key, s.row, s.col, EndCol(*m, s)};
 }
 
 std::vector<Range> Program::References(std::string_view key, std::uint32_t row, std::uint32_t col)
@@ -127,7 +127,7 @@ std::vector<SymbolInfo> Program::FieldsAt(std::string_view key, std::uint32_t ro
     auto file = m->byKey.find(std::string(key));
     if (file == m->byKey.end() || m->units.empty())
         return {};
-    // The chain before the place, read backwards: name, (...) , \field ...
+    // The chain before the place, read backwards: name, (...) , [...], \field ...
     std::vector<Token> tokens;
     NameTable scratch;
     LexLine(lineText.substr(0, std::min<std::size_t>(col, lineText.size())), col, scratch, tokens);
@@ -138,10 +138,14 @@ std::vector<SymbolInfo> Program::FieldsAt(std::string_view key, std::uint32_t ro
     std::ptrdiff_t i = static_cast<std::ptrdiff_t>(tokens.size()) - 1;
     NameId head = kNoName;
     while (i >= 0) {
-        if (tokens[i].kind == ')') {
+        // An array's subscripts, then a Blitz array's element: the element's
+        // type is the array's.
+        for (const auto& [open, close] : {std::pair<int, int>{'[', ']'}, std::pair<int, int>{'(', ')'}}) {
+            if (i < 0 || tokens[i].kind != close)
+                continue;
             int depth = 0;
             for (; i >= 0; --i) {
-                depth += tokens[i].kind == ')' ? 1 : tokens[i].kind == '(' ? -1 : 0;
+                depth += tokens[i].kind == close ? 1 : tokens[i].kind == open ? -1 : 0;
                 if (!depth)
                     break;
             }

@@ -67,7 +67,7 @@ RenamePlan Program::Rename(std::string_view key, std::uint32_t row, std::uint32_
     if (name != kNoName && name != s.name) {
         if (m->builtins.count(name))
             return refuse("a built-in command or userlib function has that name.");
-        const auto taken = [&](const std::unordered_map<NameId, std::uint32_t>& table) { return table.count(name) != 0; };
+        const auto taken = [&](const FlatMap<NameId, std::uint32_t>& table) { return table.count(name) != 0; };
         bool collides = false;
         switch (s.kind) {
         case SymKind::Function: collides = taken(m->funcs); break;

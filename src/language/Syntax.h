@@ -2,6 +2,8 @@
 
 #include "language/Lexer.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,24 +39,33 @@ enum class Msg : std::uint8_t {
     TooManyParameters, VariableTypeMismatch, IllegalTypeConversion, TypeMismatch, OperatorOnStrings,
     ExpressionMustBeConstant, ConstantsCannotBeAssigned, IncorrectSubscripts, GosubInFunction,
     ExitOutsideLoop, MainCannotReturn, MayNotBeUsedLikeThis,
+    ArrayNotFoundInMain, DuplicateFunction, UndefinedLabelInFunction, TypeNameNotFound,
+    CustomTypeNameNotFound, CustomTypeNameNameNotFound, NotANewTypeName, ArrayTypeMismatch,
+    IncorrectDimensions, IllegalOperatorForType, IllegalOperatorForObjects, ArithmeticOnObjects,
+    ObjectTypesDiffer, IllegalExpressionType, VariableMustBeType, VariableMustBeBlitzArray,
+    SubscriptOutOfRange, BlitzArrayAssigned, BlitzArrayConstant, BlitzArraySizeConstant,
+    BlitzArraySizeNegative, ZeroDimensionalArray, DivisionByZero, StepMustBeConstant, IndexMustBeNumber,
+    IndexConstant, IndexNotNewType, SelectObjects, DataMustBeConstant, DataReadIntoObject, DeleteNonNewtype,
+    HandleNeedsObject, BeforeNeedsObject, AfterNeedsObject, BeforeNull, AfterNull, FunctionReturnType,
+    ConstantsCannotBeModified,
+    // ours: nesting past what the stack of every walk over it can hold
+    TooDeeplyNested,
+    // warnings: what compiles but is most likely a mistake
+    WarnNeverAssigned, WarnHidesGlobal, WarnMissingReturn,
 };
+
+// Whether the compiler accepts what the message is about.
+inline bool IsWarning(Msg msg) { return msg >= Msg::WarnNeverAssigned; }
 
 // The message as the compiler words it; a '%' stands for the name it is about.
 const char* MsgText(Msg msg);
 
 enum class ExprKind : std::uint8_t {
     IntConst, FloatConst, StringConst, Null,
-    Var,          // name, tag
-    Field,        // a = object, name = field, tag
-    Vector,       // a = base, list = one subscript: a Blitz array a[i]
-    CallOrArray,  // name(list): an array element when the name is a Dim'd array before it, else a call
-    New, First, Last,  // name = type
-    Before, After, Handle,  // a
-    Object,       // a, name = type
-    Cast,         // a; tag = the type cast to
-    Unary,        // op in '+', '-', '~', kAbs, kSgn, kNot; a
-    Binary,       // op; a, b
-    Param,        // a parameter: name, tag, typeName, a = default
+    Var, Field, Vector, CallOrArray,  // CallOrArray: an array element when the name is a Dim'd array before it, else a call
+    New, First, Last,
+    Before, After, Handle, Object, Cast, Unary, Binary,
+    Param,  // a function's parameter
 };
 
 // A bound name: which table, which entry. Units are the main program (0)
@@ -68,19 +79,43 @@ struct SymRef {
     explicit operator bool() const { return unit != kNone; }
 };
 
+// An expression. A file holds millions of them, so `a` and `b` mean what
+// the kind needs, and FileSyntax reads them for the rest of the model: where
+// a name is written (NameCol), a `.Type` tag (TypeOf), arguments (Items).
+//   IntConst, FloatConst   the value, a double in a (low half) and b (ConstValue)
+//   StringConst, Null      -
+//   Var                    name written at b, tag; a `.Type` tag's type and column in the list words at a
+//   Field                  a = the object; name = the field, written at b; tag
+//   Vector                 a = the Blitz array a[i], b = the subscript
+//   CallOrArray            name, tag; the arguments at a, b of them; in the list words after them the
+//                          name's column, then a `.Type` tag's type and column
+//   New, First, Last       name = the type, written at b
+//   Before, After, Handle  a
+//   Object                 a; name = the type, written at b
+//   Cast                   a; tag = the type cast to
+//   Unary                  op in '+', '-', '~', kAbs, kSgn, kNot; a
+//   Binary                 op; a, b
+//   Param                  name, tag; a = default; in the list words at b the name's column, then a
+//                          `.Type` tag's type and column
 struct Expr {
     ExprKind kind = ExprKind::IntConst;
     Tag tag = Tag::None;
     std::uint16_t op = 0;
-    std::uint32_t col = 0, endCol = 0;
     NameId name = kNoName;
-    NameId typeName = kNoName;  // the type of a `.Type` tag
-    std::uint32_t typeCol = 0;
     std::uint32_t a = 0, b = 0;
-    std::uint32_t list = 0, count = 0;  // into FileSyntax::lists
-    double value = 0;
     SymRef sym;  // what the name binds to; the type for New/First/Last/Object
 };
+
+inline double ConstValue(const Expr& e)
+{
+    return std::bit_cast<double>(std::uint64_t(e.b) << 32 | e.a);
+}
+inline void SetConstValue(Expr& e, double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    e.a = static_cast<std::uint32_t>(bits);
+    e.b = static_cast<std::uint32_t>(bits >> 32);
+}
 
 enum class StmtKind : std::uint8_t {
     Stray,  // a token no statement starts with
@@ -94,26 +129,28 @@ enum class StmtKind : std::uint8_t {
     Function, EndFunction, Label, End,
 };
 
+// A statement; what its fields hold by kind is listed in Parser.cpp. Its
+// row is its line's; the column of a parse error is FileSyntax::ErrorCol, a
+// `.Type` tag's type FileSyntax::TypeOf.
 struct Stmt {
-    StmtKind kind = StmtKind::Stray;
-    Tag tag = Tag::None;
-    bool afterColon = false;   // a ':' stands between it and the statement before on its line
-    bool parenthesized = false;  // a call written f(a, b)
-    Msg error = Msg::None;     // the parse error in this statement, if any
-    std::uint16_t token = 0;   // the first token's kind
-    std::uint32_t row = 0;     // from 0
-    std::uint32_t col = 0, endCol = 0;
-    std::uint32_t sepCol = 0;  // the ':' before it when afterColon
-    std::uint32_t errorCol = 0;
+    std::uint16_t token : 9 = 0;          // the first token's kind
+    StmtKind kind : 6 = StmtKind::Stray;
+    bool afterColon : 1 = false;          // a ':' stands between it and the statement before on its line
+    Tag tag : 3 = Tag::None;
+    bool parenthesized : 1 = false;       // a call written f(a, b)
+    bool before : 1 = false;              // Insert ... Before
+    bool typed : 1 = false;               // a `.Type` tag's type and column follow the list
+    Msg error : 7 = Msg::None;            // the parse error in this statement, if any
+    std::uint16_t sepGap = 0;  // how far before it the ':' stands, when afterColon
+    std::uint16_t endGap = 0;  // how far after its start it ends (a statement longer than this ends here)
+    std::uint32_t col = 0;
+    std::uint32_t EndCol() const { return col + endGap; }
+    void SetEndCol(std::uint32_t end) { endGap = static_cast<std::uint16_t>(std::min<std::uint32_t>(end - col, 0xffff)); }
     NameId name = kNoName;     // declared, called, labelled or jumped-to name; a ForEach/Delete Each type
-    std::uint32_t nameCol = 0, nameEnd = 0;
-    NameId typeName = kNoName; // `.Type` of a declaration
-    std::uint32_t typeCol = 0;
-    std::uint32_t a = 0, b = 0, c = 0, d = 0;  // expressions, by kind (see Parser.cpp)
-    std::uint32_t list = 0, count = 0;         // arguments, parameters, subscripts, Case values
-    std::uint32_t text = 0, textLen = 0;       // an Include's file name, in FileSyntax::strings
-    std::uint32_t aux = 0;     // an Include's column after the file name; 1 for Insert ... Before
-    SymRef sym;                // what a declaration declares
+    std::uint32_t nameCol = 0;
+    std::uint32_t a = 0, b = 0, c = 0;  // expressions, by kind
+    std::uint32_t list = 0, count = 0;  // arguments, parameters, subscripts, Case values, a For's step
+    SymRef sym;                         // what a declaration declares
 };
 
 }  // namespace lang

@@ -31,7 +31,7 @@ const std::vector<CommandGroup>& CommandGroups()
         {"btColor", {"btColor"}, false, [](S s) { return s.editing(); }},
         {"mnuGoToDefinition",
          {"mnuGoToLine", "mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
-          "mnuUnfoldAll", "mnuFindInProgram", "mnuGoToSymbol", "mnuRename", "mnuToggleBreakpoint"},
+          "mnuUnfoldAll", "mnuFindInProgram", "mnuGoToSymbol", "mnuRename", "mnuToggleBreakpoint", "mnuQuickFix"},
          false, [](S s) { return s.editing(); }},
         // One compiler at a time: a second would write into the first one's report.
         {"btCheck", {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"}, false,

@@ -1,6 +1,7 @@
 // What every menu item and toolbar button of the main window does.
 #include "mainwindow/MainWindow.h"
 
+#include "analysis/LiveCheck.h"
 #include "analysis/EditorEvents.h"
 #include "analysis/Navigator.h"
 #include "analysis/ProgramHost.h"
@@ -81,6 +82,7 @@ void MainWindow::RegisterCommands()
     d.SetAction(QStringLiteral("mnuFindInProgram"), [this] { m_programTools->FindInProgram(); });
     d.SetAction(QStringLiteral("mnuGoToSymbol"), [this] { m_programTools->GoToSymbol(); });
     d.SetAction(QStringLiteral("mnuRename"), [this] { m_programTools->Rename(); });
+    d.SetAction(QStringLiteral("mnuQuickFix"), [this] { m_liveCheck->QuickFix(); });
     d.SetAction(QStringLiteral("mnuNavigateBack"), [this] { m_navigator->GoBack(); });
     d.SetAction(QStringLiteral("mnuNavigateForward"), [this] { m_navigator->GoForward(); });
     d.SetAction(QStringLiteral("mnuFoldAll"), [this] { m_editor->FoldAll(); });
@@ -213,6 +215,8 @@ void MainWindow::ShowSettings()
     RunSettingsDialog(m_app, this, [this] { ApplySettings(); });
     // What the status bar said about the old Blitz3D folder (its help not
     // found) no longer holds.
-    if (m_app.settings.B3DDir != folder)
+    if (m_app.settings.B3DDir != folder) {
         ClearInfoPanel();
+        ReadInstallCommands();
+    }
 }

@@ -53,6 +53,19 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// The kinds of warning the settings turn on, as LiveCheck takes them.
+unsigned WarningKinds(const Settings& s)
+{
+    const auto bit = [](lang::WarningKind k) { return 1u << unsigned(k); };
+    return (s.WarnNeverAssigned ? bit(lang::WarningKind::NeverAssigned) : 0) |
+           (s.WarnHidesGlobal ? bit(lang::WarningKind::HidesGlobal) : 0) |
+           (s.WarnMissingReturn ? bit(lang::WarningKind::MissingReturn) : 0);
+}
+
+}  // namespace
+
 MainWindow::MainWindow(App& app, QStringList commandLineDocuments)
     : m_app(app), m_dispatcher(app.log), m_commandLineDocuments(std::move(commandLineDocuments))
 {
@@ -131,6 +144,7 @@ void MainWindow::BuildLayout()
         },
         m_app.layout.PrefsPath(), this);
     m_programs->SetVocabulary(ProgramHost::VocabularyOf(*m_app.keywordList));
+    ReadInstallCommands();
     m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
                                     this);
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, *m_programs, this);
@@ -168,6 +182,7 @@ void MainWindow::BuildLayout()
     m_bottomPanel->AddPane(m_debugger->variablesPane(), m_app.labels.getValue(QStringLiteral("variables")));
     m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
+    m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {
         if (m_help->BrowserShown())
             m_helpBrowser->setFocus();
@@ -251,11 +266,15 @@ void MainWindow::ConnectParts()
         if (m_bottomPanel->Collapsed() || tab < BottomPanel::DebugLogTab)
             m_bottomPanel->ShowTab(BottomPanel::VariablesTab);
     });
-    connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int count) {
-        m_problemsPanel->setText(count == 0 ? m_app.labels.getValue(QStringLiteral("noproblems"))
-                                            : m_app.labels.getValue(QStringLiteral("problemcount"))
-                                                  .replace(QStringLiteral("#count#"), QString::number(count)));
-        m_bottomPanel->SetTabCount(BottomPanel::ProblemsTab, count);
+    connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int errors, int warnings) {
+        const QString label = errors + warnings == 0 ? QStringLiteral("noproblems")
+                              : warnings == 0        ? QStringLiteral("problemcount")
+                              : errors == 0          ? QStringLiteral("warningcount")
+                                                     : QStringLiteral("problemswarnings");
+        m_problemsPanel->setText(m_app.labels.getValue(label)
+                                     .replace(QStringLiteral("#count#"), QString::number(errors ? errors : warnings))
+                                     .replace(QStringLiteral("#warnings#"), QString::number(warnings)));
+        m_bottomPanel->SetTabCount(BottomPanel::ProblemsTab, errors + warnings);
     });
     connect(m_helpBrowser, &HelpBrowser::SelectionChanged, this, &MainWindow::OnEditStatusTick);
     connect(m_build, &BuildController::DebugEnabledChanged, this, [this](bool on) {
@@ -325,6 +344,7 @@ void MainWindow::ApplySettings()
     ApplyColours();
     m_helpBrowser->SetHelpDir(m_app.settings.B3DHelpDir());
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
+    m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
     m_editor->Refresh(true);
 }
 

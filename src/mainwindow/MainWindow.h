@@ -26,6 +26,7 @@ class EditorEvents;
 class HelpArea;
 class HelpBrowser;
 class MainLayout;
+class InstallCommands;
 class LiveCheck;
 class Navigator;
 class ProblemsPane;
@@ -66,6 +67,10 @@ public:
     // After the settings were saved: every command recoloured, the editor
     // configured afresh and repainted.
     void ApplySettings();
+    // The install's own command list (WindowCommandList.cpp): read in the
+    // background, it takes the place of commands.txt once it is there.
+    void ReadInstallCommands();
+    void UseInstallCommands();
     // Recomputes which commands are enabled after the document situation
     // changed.
     void UpdateCommandState();
@@ -181,6 +186,7 @@ private:
     Navigator* m_navigator = nullptr;
     ProblemsPane* m_problems = nullptr;
     LiveCheck* m_liveCheck = nullptr;
+    InstallCommands* m_installCommands = nullptr;
     RecentFilesMenu* m_recent = nullptr;
     RecoveryKeeper* m_recovery = nullptr;
     ProgramTools* m_programTools = nullptr;

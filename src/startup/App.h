@@ -60,6 +60,8 @@ public:
     CUILabels labels;
     // The command vocabulary: built-in commands and user-library functions.
     EditorKeywordListPtr keywordList = std::make_shared<EditorKeywordList>();
+    // Which command list is in use, as the settings page names it.
+    QString commandsFrom;
     DebugLog log;
 
 private:

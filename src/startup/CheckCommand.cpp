@@ -1,10 +1,14 @@
 #include "startup/CheckCommand.h"
 
+#include "analysis/IncludeFiles.h"
+#include "build/InstallCommands.h"
 #include "editor/Vocabulary.h"
 #include "language/Includes.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "platform/SourceFile.h"
 #include "platform/Text.h"
+#include "startup/LabelsFile.h"
 #include "startup/Layout.h"
 
 #include <QDir>
@@ -12,30 +16,36 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <ostream>
-#include <sstream>
+#include <set>
 
 namespace check {
 
 namespace {
 
-constexpr const char* kUsage = "usage: ovrel --check [--blitzpath DIR] FILE...";
+constexpr const char* kUsage = "usage: ovrel --check [--warnings] [--blitzpath DIR] FILE...";
+// Nothing waits on a check, but a file that never answers must not hold it forever.
+constexpr std::chrono::seconds kIncludeDeadline{5};
 
 // Regular files only: a FIFO, device or socket would block or mean nothing.
-std::optional<std::string> ReadRegular(const QString& path)
+std::optional<std::string> ReadRegular(const QString& path, qint64 maxBytes = kMaxIncludeBytes)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path.toStdString(), error))
-        return std::nullopt;
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    SourceText text = ReadSourceFile(path, maxBytes);
+    return text.ok() ? std::optional<std::string>(std::move(text.bytes)) : std::nullopt;
+}
+
+// The label table the window shows, for the reasons a check gives; English
+// where it cannot be read.
+CUILabels Labels(const Layout& layout)
+{
+    const std::optional<std::string> text = ReadRegular(QDir(layout.programDir).filePath(QStringLiteral("locale.txt")));
+    try {
+        return text ? ParseLabels(*text).labels : CUILabels();
+    } catch (const std::exception&) {
+        return CUILabels();
+    }
 }
 
 std::vector<lang::Callable::Param> Params(std::string_view text)
@@ -75,7 +85,60 @@ std::vector<std::string> DeclsNames(const QString& folder)
     return paths;
 }
 
+// The compiler counts rows by line feeds alone, while the model (as the
+// editor) also ends a line at a lone CR: a model row after such a line
+// lies further along the compiler's row.
+class RowMap {
+public:
+    RowMap() = default;
+    explicit RowMap(std::string_view text)
+    {
+        std::uint32_t row = 0;
+        std::size_t rowStart = 0;  // where the compiler's row began
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\n') {
+                rowStart = i + 1;
+                ++row;
+            } else if (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')) {
+                ++row;
+                m_inside.push_back({row, static_cast<std::uint32_t>(i + 1 - rowStart)});
+            } else if (text[i] == '\r') {
+                rowStart = i + 2;
+                ++row;
+                ++i;
+            }
+        }
+    }
+    void ToCompiler(std::uint32_t& row, std::uint32_t& col) const
+    {
+        const auto after = std::upper_bound(m_inside.begin(), m_inside.end(), std::make_pair(row, ~0u));
+        const auto joined = static_cast<std::uint32_t>(after - m_inside.begin());
+        if (after != m_inside.begin() && (after - 1)->first == row)
+            col += (after - 1)->second;
+        row -= joined;
+    }
+
+private:
+    // Model rows that start after a lone CR, with their column in the compiler's row.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_inside;
+};
+
 }  // namespace
+
+std::string QuotedPath(std::string_view path)
+{
+    std::string quoted = "\"";
+    for (const char c : path) {
+        switch (c) {
+        case '"': quoted += "\\\""; break;
+        case '\\': quoted += "\\\\"; break;
+        case '\n': quoted += "\\n"; break;
+        case '\r': quoted += "\\r"; break;
+        default: quoted += c;
+        }
+    }
+    return quoted + '"';
+}
 
 lang::Vocabulary ReadVocabulary(std::string_view commands, const std::vector<std::string>& userlibs,
                                 const std::vector<std::pair<std::string, std::string>>& shipped)
@@ -85,17 +148,26 @@ lang::Vocabulary ReadVocabulary(std::string_view commands, const std::vector<std
         if (line.find_first_not_of(" \t") == std::string_view::npos)
             return;
         const CommandLineParts parts = ParseCommandLine(line);
-        lang::Callable c{std::string(parts.name), {}};
+        lang::Callable c{std::string(parts.name), {}, '?'};
         if (parts.params)
             c.params = Params(*parts.params);
+        // The list writes a command that gives a value with brackets, and
+        // names its type only where `+k` printed it: "Chr$ ( ascii )".
+        c.result = line.find('(') == std::string_view::npos ? ' ' : '?';
+        if (!c.name.empty() && std::string_view("%#$").find(c.name.back()) != std::string_view::npos) {
+            c.result = c.name.back();
+            c.name.pop_back();
+        }
         v.commands.push_back(std::move(c));
     });
     for (const std::string& text : userlibs) {
         EachLine(text, [&](std::string_view line) {
             if (const auto parts = ParseDeclLine(line)) {
-                lang::Callable c{std::string(parts->name), {}};
+                lang::Callable c{std::string(parts->name), {}, '?'};
                 if (parts->params)
                     c.params = Params(*parts->params);
+                if (parts->returnType.size() == 1 && parts->returnType != "*")
+                    c.result = parts->returnType[0];
                 v.userlibs.push_back(std::move(c));
             }
         });
@@ -115,10 +187,15 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
 {
     QString blitzPath;
     bool haveBlitzPath = false;
+    bool warnings = false;
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--check"))
             continue;
+        if (args[i] == QLatin1String("--warnings")) {
+            warnings = true;
+            continue;
+        }
         if (args[i] == QLatin1String("--blitzpath")) {
             if (i + 1 >= args.size()) {
                 err << kUsage << '\n';
@@ -150,18 +227,27 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
         err << "Unable to find \"commands.txt\" (" << commandsPath.toStdString() << ")\n";
         return 2;
     }
+    // The install's own list, where the window has read it from its compiler;
+    // it holds the userlibs too.
+    const std::optional<std::string> compilerList =
+        blitzPath.isEmpty() ? std::nullopt
+                            : installcommands::ReadCache(installcommands::CachePath(layout.stateDir),
+                                                         installcommands::Stamp(blitzPath));
     std::vector<std::string> userlibs;
-    if (!blitzPath.isEmpty())
+    if (!blitzPath.isEmpty() && !compilerList)
         for (const std::string& path : DeclsNames(paths::ResolveOnDisk(paths::Join(blitzPath, QStringLiteral("userlibs")))))
             if (auto text = ReadRegular(QString::fromStdString(path)))
                 userlibs.push_back(*text);
 
+    const CUILabels labels = Labels(layout);
     int status = 0;
     for (const QString& file : files) {
         const QString absolute = QFileInfo(file).absoluteFilePath();
-        const std::optional<std::string> main = ReadRegular(absolute);
-        if (!main) {
-            out << "Unable to open input file \"" << file.toStdString() << "\"\n";
+        SourceText main = ReadSourceFile(absolute, kMaxDocumentBytes);
+        if (!main.ok()) {
+            const QString why = UnreadableSource(labels, main, kMaxDocumentBytes);
+            out << "Unable to open input file \"" << file.toStdString() << "\""
+                << (why.isEmpty() ? std::string() : " (" + why.toStdString() + ")") << "\n";
             status = 1;
             continue;
         }
@@ -170,28 +256,58 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
             if (auto text = ReadRegular(QString::fromStdString(path)))
                 shipped.emplace_back(std::filesystem::path(path).filename().string(), *text);
         lang::Program program;
-        program.SetVocabulary(ReadVocabulary(*commands, userlibs, shipped));
+        program.SetVocabulary(ReadVocabulary(compilerList ? *compilerList : *commands, userlibs, shipped));
         const std::string mainKey = lang::FileKey(absolute.toStdString());
         program.SetMainFile(mainKey);
-        program.SetFile(mainKey, *main);
-        // Where each key was found, to name it as it is on disk.
-        std::map<std::string, std::string> shown{{mainKey, file.toStdString()}};
-        for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles()) {
-            for (const std::string& key : needed) {
-                const QString onDisk = paths::ResolveOnDisk(QString::fromStdString(key));
-                if (auto text = ReadRegular(onDisk)) {
-                    program.SetFile(key, *text);
-                    shown[key] = onDisk.toStdString();
-                } else {
-                    program.SetMissing(key);
-                }
+        // Where each key was found, to name it as it is on disk, and how its
+        // rows are the compiler's.
+        std::map<std::string, std::pair<std::string, RowMap>> shown{
+            {mainKey, {QDir::cleanPath(absolute).toStdString(), RowMap(main.bytes)}}};
+        program.SetFile(mainKey, main.bytes);
+        std::string().swap(main.bytes);  // the model keeps what it needs of it
+        SourceReader reader([](const QString& path) { return ReadSourceFile(path, kMaxIncludeBytes); },
+                            kIncludeDeadline);
+        const auto give = [&](const std::string& key) {
+            const QString onDisk = paths::ResolveOnDisk(QString::fromStdString(key));
+            const SourceText text = reader.Get(onDisk);
+            if (!text.ok()) {
+                program.SetMissing(key, UnreadableSource(labels, text, kMaxIncludeBytes).toStdString());
+                return false;
             }
+            shown[key] = {onDisk.toStdString(), RowMap(text.bytes)};
+            program.SetFile(key, text.bytes);
+            return true;
+        };
+        // Every file the program reaches, each read once, before the program
+        // is worked out once: a chain of includes costs no more per level.
+        std::set<std::string> given{mainKey};
+        for (std::vector<std::string> todo{mainKey}; !todo.empty();) {
+            const std::string key = std::move(todo.back());
+            todo.pop_back();
+            for (std::string& next : program.IncludedBy(key))
+                if (given.insert(next).second && give(next))
+                    todo.push_back(std::move(next));
         }
-        for (const lang::Diagnostic& d : program.Diagnostics()) {
-            auto name = shown.find(d.file);
-            out << '"' << (name != shown.end() ? name->second : d.file) << "\":" << d.row + 1 << ':' << d.col + 1 << ':'
-                << d.row + 1 << ':' << d.col + 1 << ':' << d.message << '\n';
-            status = 1;
+        for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles())
+            for (const std::string& key : needed)
+                give(key);
+        const std::vector<lang::Diagnostic> diagnostics = program.Diagnostics();
+        for (int pass = 0; pass < (warnings ? 2 : 1); ++pass) {
+            for (const lang::Diagnostic& d : diagnostics) {
+                const bool warning = d.warning != lang::WarningKind::None;
+                if (warning != (pass == 1))
+                    continue;
+                auto name = shown.find(d.file);
+                std::uint32_t row = d.row, col = d.col;
+                if (name != shown.end())
+                    name->second.second.ToCompiler(row, col);
+                if (d.placeless)
+                    row = col = 65535;
+                out << QuotedPath(name != shown.end() ? name->second.first : d.file) << ':' << row + 1 << ':'
+                    << col + 1 << ':' << row + 1 << ':' << col + 1 << ':' << (warning ? "Warning: " : "")
+                    << d.message << '\n';
+                status = warning ? status : 1;
+            }
         }
     }
     return status;

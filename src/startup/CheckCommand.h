@@ -23,10 +23,15 @@ namespace check {
 lang::Vocabulary ReadVocabulary(std::string_view commands, const std::vector<std::string>& userlibs,
                                 const std::vector<std::pair<std::string, std::string>>& shipped);
 
+// A path as the check prints it: in double quotes, with a '"', a backslash
+// and the line breaks inside escaped as in C (\", \\, \n, \r), so that each
+// diagnostic stays one line.
+std::string QuotedPath(std::string_view path);
+
 // Whether the arguments (without the program's name) ask for a check.
 bool IsCheckCommand(const QStringList& args);
 
-// Runs the check: exit status 0 when no diagnostic, 1 when any (or a file
+// Runs the check: exit status 0 when no error, 1 when any (or a file
 // cannot be read), 2 on bad usage (with a usage line on `err`). The Blitz3D
 // folder comes from --blitzpath DIR, else from the user's prefs.ini.
 int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream& out, std::ostream& err);

@@ -190,6 +190,9 @@ Settings SettingsFromIni(const IniFile& ini, const CUILabels& labels, Prompter& 
     s.LineGutterMode = int(RequireInteger("LineGutterMode", get("IDEOPTS", "LineGutterMode", "2"), 32));
     s.ScrollLines = int(RequireInteger("ScrollLines", get("IDEOPTS", "ScrollLines", "3"), 16));
     s.LiveCheck = text::ToLower(get("IDEOPTS", "LiveCheck", "True")) != "false";
+    s.WarnNeverAssigned = text::ToLower(get("IDEOPTS", "WarnNeverAssigned", "True")) != "false";
+    s.WarnHidesGlobal = text::ToLower(get("IDEOPTS", "WarnHidesGlobal", "True")) != "false";
+    s.WarnMissingReturn = text::ToLower(get("IDEOPTS", "WarnMissingReturn", "True")) != "false";
     s.Delimiters = getText("LANGUAGE", "Delimiters", "\\,()[]{}\xA3$%#@:");
     s.Operators = getText("LANGUAGE", "Operators", "+-/*=<>^!&|");
     s.StringChar = getText("LANGUAGE", "StringChar", "\"");
@@ -219,6 +222,9 @@ bool WriteSettings(const Layout& layout, const Settings& s, QString* error)
     set("IDEOPTS", "LineGutterMode", QString::number(s.LineGutterMode));
     set("IDEOPTS", "ScrollLines", QString::number(s.ScrollLines));
     set("IDEOPTS", "LiveCheck", s.LiveCheck ? QStringLiteral("True") : QStringLiteral("False"));
+    set("IDEOPTS", "WarnNeverAssigned", s.WarnNeverAssigned ? QStringLiteral("True") : QStringLiteral("False"));
+    set("IDEOPTS", "WarnHidesGlobal", s.WarnHidesGlobal ? QStringLiteral("True") : QStringLiteral("False"));
+    set("IDEOPTS", "WarnMissingReturn", s.WarnMissingReturn ? QStringLiteral("True") : QStringLiteral("False"));
     return ini.Save(path, error);
 }
 

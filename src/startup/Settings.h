@@ -49,6 +49,12 @@ struct Settings {
     int ScrollLines = 3;
     // The program checked as it is typed, its problems marked and listed.
     bool LiveCheck = true;
+    // Warnings about what compiles but looks like a mistake, each kind on
+    // its own: a variable read but never assigned, a Local hiding a global
+    // its function uses, a function that returns a value on some paths only.
+    bool WarnNeverAssigned = true;
+    bool WarnHidesGlobal = true;
+    bool WarnMissingReturn = true;
 
     // [LANGUAGE]; the token lists are held framed by one space on each side.
     QString Delimiters = QStringLiteral("\\,()[]{}\u00A3$%#@:");

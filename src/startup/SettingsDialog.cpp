@@ -277,9 +277,23 @@ void SettingsDialog::BuildEditorPage(QWidget* page)
     m_chkLiveCheck = new QCheckBox(labels.getValue(QStringLiteral("setting_livecheck")), page);
     m_chkLiveCheck->setObjectName(QStringLiteral("chkLiveCheck"));
     grid->addWidget(m_chkLiveCheck, 6, 1, 1, 3);
+    const auto box = [&](const char* name, const char* label, int row) {
+        auto* check = new QCheckBox(labels.getValue(QLatin1String(label)), page);
+        check->setObjectName(QLatin1String(name));
+        grid->addWidget(check, row, 1, 1, 3);
+        return check;
+    };
+    m_chkWarnNeverAssigned = box("chkWarnNeverAssigned", "setting_warnneverassigned", 7);
+    m_chkWarnHidesGlobal = box("chkWarnHidesGlobal", "setting_warnhidesglobal", 8);
+    m_chkWarnMissingReturn = box("chkWarnMissingReturn", "setting_warnmissingreturn", 9);
+    // Which command list the checker, the colours and completion use.
+    m_lbCommandsFrom = new QLabel(page);
+    m_lbCommandsFrom->setObjectName(QStringLiteral("lbCommandsFrom"));
+    m_lbCommandsFrom->setWordWrap(true);
+    grid->addWidget(m_lbCommandsFrom, 10, 1, 1, 3);
 
     grid->setColumnStretch(3, 1);
-    grid->setRowStretch(7, 1);
+    grid->setRowStretch(11, 1);
 
     connect(m_Command4, &QPushButton::clicked, this, &SettingsDialog::ChooseEditorFont);
     connect(m_LineGutterCombo, &QComboBox::currentIndexChanged, this, &SettingsDialog::OnGutterModeChanged);
@@ -362,6 +376,10 @@ void SettingsDialog::LoadFromSettings()
     m_txtLGFixedSize->setVisible(s.LineGutterMode == 1);
     m_txtMouseWheelScroll->setText(QString::number(s.ScrollLines));
     m_chkLiveCheck->setChecked(s.LiveCheck);
+    m_chkWarnNeverAssigned->setChecked(s.WarnNeverAssigned);
+    m_chkWarnHidesGlobal->setChecked(s.WarnHidesGlobal);
+    m_chkWarnMissingReturn->setChecked(s.WarnMissingReturn);
+    m_lbCommandsFrom->setText(m_app.commandsFrom);
 
     for (int i = 0; i < kColorBoxCount; ++i)
         m_ColorBox[i]->setColor(s.*kBoxSettings[i]);
@@ -513,6 +531,9 @@ bool SettingsDialog::SaveSettings()
     updated.LineGutterFixedSize = IntegerOf(m_txtLGFixedSize, 32, live.LineGutterFixedSize);
     updated.ScrollLines = IntegerOf(m_txtMouseWheelScroll, 16, live.ScrollLines);
     updated.LiveCheck = m_chkLiveCheck->isChecked();
+    updated.WarnNeverAssigned = m_chkWarnNeverAssigned->isChecked();
+    updated.WarnHidesGlobal = m_chkWarnHidesGlobal->isChecked();
+    updated.WarnMissingReturn = m_chkWarnMissingReturn->isChecked();
     for (int i = 0; i < kColorBoxCount; ++i)
         updated.*kBoxSettings[i] = m_ColorBox[i]->color();
     updated.ObjectVarsColor = m_objectVarsColor;

@@ -88,6 +88,10 @@ private:
     QLineEdit* m_txtLGFixedSize = nullptr;
     QLineEdit* m_txtMouseWheelScroll = nullptr;
     QCheckBox* m_chkLiveCheck = nullptr;
+    QCheckBox* m_chkWarnNeverAssigned = nullptr;
+    QCheckBox* m_chkWarnHidesGlobal = nullptr;
+    QCheckBox* m_chkWarnMissingReturn = nullptr;
+    QLabel* m_lbCommandsFrom = nullptr;
 
     std::array<ColorSwatch*, kColorBoxCount> m_ColorBox{};
     // ObjectVarsColor has no box; a scheme sets it all the same.

@@ -5,11 +5,15 @@
 #include "support/TempDir.h"
 #include "support/Wait.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 #include <map>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -82,6 +86,47 @@ TEST_F(Host, TheMainFileChosenForAFolderIsKeptAndAnnounced)
     ProgramHost again([this](const QString& path) { return open.at(path); }, dir.file("prefs.ini"));
     again.DocumentOpened(x);
     EXPECT_EQ(again.MainFileOf(x), b);
+}
+
+// An include that does not answer (a device, a hung network share) holds
+// up neither the window nor its checks: it is missing, and says why, until
+// it answers. One over the size limit says why too.
+TEST_F(Host, AnIncludeThatDoesNotAnswerOrIsTooLargeSaysWhyAndHoldsUpNothing)
+{
+    const QString main = dir.write("g/Main.bb", "Include \"Slow.bb\"\r\nInclude \"Big.bb\"\r\nSlow\r\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("g/Slow.bb")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::resize(dir.write("g/Big.bb", ""), kMaxIncludeBytes + (1 << 20)));
+    // A FIFO read as a device that answers only once written to.
+    host.SetDiskReader(
+        [](const QString& path) {
+            QFile fifo(path);
+            if (!path.endsWith(QLatin1String("Slow.bb")) || !fifo.open(QIODevice::ReadOnly))
+                return ReadSourceFile(path, kMaxIncludeBytes);
+            return SourceText{fifo.readAll().toStdString()};
+        },
+        std::chrono::milliseconds(200));
+    Open(main, "Include \"Slow.bb\"\r\nInclude \"Big.bb\"\r\nSlow\r\n");
+    QElapsedTimer held;
+    held.start();
+    const auto messages = [&] {
+        QStringList out;
+        for (const lang::Diagnostic& d : host.ProgramOf(main).Diagnostics())
+            out << QString::fromStdString(d.message);
+        return out;
+    };
+    EXPECT_EQ(messages(), QStringList({"Unable to open include file (reading it gave no answer in time)",
+                                       "Unable to open include file (it is 65 MB; a source file may be 64 MB at most)",
+                                       "Function 'slow' not found"}));
+    EXPECT_LT(held.elapsed(), 2000);
+
+    // It answers late: read then, without a keystroke.
+    QSignalSpy changed(&host, &ProgramHost::ProgramChanged);
+    QFile writer(dir.file("g/Slow.bb"));
+    ASSERT_TRUE(writer.open(QIODevice::WriteOnly));
+    writer.write("Function Slow()\r\nEnd Function\r\n");
+    writer.close();
+    ASSERT_TRUE(WaitUntil([&] { return changed.size() > 0; }, 5000));
+    EXPECT_EQ(messages(), QStringList({"Unable to open include file (it is 65 MB; a source file may be 64 MB at most)"}));
 }
 
 }  // namespace

@@ -44,11 +44,11 @@ TEST(EditCtrlDiagnostics, EachDiagnosticIsMarkedWhereItsTextAllowsAndMovesWithEd
         EditorDiagnostic given;
         EditorDiagnostic marked;  // Column == EndColumn: the line end of an empty line
     } rows[] = {
-        {{1, 7, 8, "range"}, {1, 7, 8, "range"}},
-        {{1, 13, 13, "Expecting ')'"}, {1, 12, 13, "Expecting ')'"}},  // at the end: the character before
-        {{3, 0, 0, "at the start"}, {3, 0, 1, "at the start"}},
-        {{2, 0, 0, "empty line"}, {2, 0, 0, "empty line"}},
-        {{9, 0, 0, "Expecting 'Wend'"}, {4, 6, 7, "Expecting 'Wend'"}},  // past the text: its end
+        {{1, 7, 8, "range", false}, {1, 7, 8, "range", false}},
+        {{1, 13, 13, "Expecting ')'", false}, {1, 12, 13, "Expecting ')'", false}},  // at the end: the character before
+        {{3, 0, 0, "at the start", false}, {3, 0, 1, "at the start", false}},
+        {{2, 0, 0, "empty line", false}, {2, 0, 0, "empty line", false}},
+        {{9, 0, 0, "Expecting 'Wend'", false}, {4, 6, 7, "Expecting 'Wend'", false}},  // past the text: its end
     };
     for (const auto& row : rows) {
         editor.SetDiagnostics({row.given});
@@ -56,8 +56,8 @@ TEST(EditCtrlDiagnostics, EachDiagnosticIsMarkedWhereItsTextAllowsAndMovesWithEd
     }
 
     // Overlapping diagnostics share one squiggle; the margin lists the line's.
-    editor.SetDiagnostics({{3, 0, 5, "first"}, {3, 2, 7, "second"}, {3, 0, 5, "first"}, {1, 0, 6, "other"}});
-    EXPECT_EQ(editor.DiagnosticMarks(), (Marks{{1, 0, 6, "other"}, {3, 0, 7, "first\nsecond"}}));
+    editor.SetDiagnostics({{3, 0, 5, "first", false}, {3, 2, 7, "second", false}, {3, 0, 5, "first", false}, {1, 0, 6, "other", false}});
+    EXPECT_EQ(editor.DiagnosticMarks(), (Marks{{1, 0, 6, "other", false}, {3, 0, 7, "first\nsecond", false}}));
     EXPECT_EQ(editor.DiagnosticAt(On(editor, 3, 6)), "first\nsecond");
     EXPECT_EQ(editor.DiagnosticAt(On(editor, 1, 2)), "other");
     EXPECT_EQ(editor.DiagnosticAt(On(editor, 1, 9)), "");
@@ -69,19 +69,19 @@ TEST(EditCtrlDiagnostics, EachDiagnosticIsMarkedWhereItsTextAllowsAndMovesWithEd
     editor.ReplaceSelection("\r\n");
     editor.SetCaret(0, 4);
     editor.ReplaceSelection("x = 1 : ");
-    const Marks moved{{2, 0, 6, "other"}, {4, 8, 15, "first\nsecond"}};
+    const Marks moved{{2, 0, 6, "other", false}, {4, 8, 15, "first\nsecond", false}};
     EXPECT_EQ(editor.DiagnosticMarks(), moved);
-    editor.SetDiagnostics({{4, 8, 13, "first"}, {4, 10, 15, "second"}, {2, 0, 6, "other"}});
+    editor.SetDiagnostics({{4, 8, 13, "first", false}, {4, 10, 15, "second", false}, {2, 0, 6, "other", false}});
     EXPECT_EQ(editor.DiagnosticMarks(), moved);
     // A deleted line takes its squiggles along and leaves its symbol to a
     // neighbour, until the next list says where symbols go.
     editor.SetSelection({true, 0, 1, 0, 2});
     editor.ReplaceSelection("");
-    EXPECT_EQ(editor.DiagnosticMarks(), (Marks{{3, 8, 15, "first\nsecond"}}));
-    editor.SetDiagnostics({{3, 8, 15, "first\nsecond"}});
+    EXPECT_EQ(editor.DiagnosticMarks(), (Marks{{3, 8, 15, "first\nsecond", false}}));
+    editor.SetDiagnostics({{3, 8, 15, "first\nsecond", false}});
     for (int line = 1; line <= editor.LineCount(); ++line)
         EXPECT_EQ(editor.HasDiagnosticSymbol(line), line == 3) << line;
-    editor.SetDiagnostics({{3, 8, 15, "first\nsecond"}, {2, 0, 0, "empty line"}});
+    editor.SetDiagnostics({{3, 8, 15, "first\nsecond", false}, {2, 0, 0, "empty line", false}});
     EXPECT_EQ(editor.DiagnosticAt(InMargin(editor, 1)), "");
     EXPECT_EQ(editor.DiagnosticAt(InMargin(editor, 2)), "empty line");
 

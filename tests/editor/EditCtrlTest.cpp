@@ -96,7 +96,7 @@ TEST(EditCtrlColours, NamesChangedInPlaceRecolourTheLinesThatHoldThem)
     // The scanner turns speed into a constant and adds score, in place.
     const auto entry = [](const char* name, int kind) {
         return std::make_shared<const EditorKeyword>(
-            EditorKeyword{name, name, std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}), {}, {}, 1});
+            EditorKeyword{name, name, std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}), {}, {}, 1, '?'});
     };
     declared->Patch({{declared->FindPtr("speed"), 0}}, {{entry("speed", 6), 1}, {entry("score", 2), 2}});
     editor.UpdateDeclaredNames(declared, {"speed", "score", "unknown"});

@@ -16,7 +16,7 @@ inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const cha
 {
     auto list = std::make_shared<EditorKeywordList>();
     for (const auto& [name, kind] : names)
-        list->Add(EditorKeyword{name, name, std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}), {}, {}, 0});
+        list->Add(EditorKeyword{name, name, std::make_shared<EditorKeywordStyle>(EditorKeywordStyle{kind, 0}), {}, {}, 0, '?'});
     return list;
 }
 

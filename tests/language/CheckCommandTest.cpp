@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -52,12 +53,61 @@ TEST(CheckCommandTest, ChecksProgramsFromTheShell)
                            broken.toStdString() + "\":2:1:2:1:Function 'netgo' not found\n");
 
     // Only regular files are read: a FIFO as include is not found. The
-    // column counts the CR of the line end, as the compiler's does.
+    // line's end is at its CR, as the compiler counts.
     const QString fifo = dir.write("fifo/main.bb", "Include \"pipe.bb\"\r\n");
     ASSERT_EQ(::mkfifo(dir.file("fifo/pipe.bb").toLocal8Bit().constData(), 0600), 0);
     run = Check({"--blitzpath", blitz, fifo});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "\"" + fifo.toStdString() + "\":1:19:1:19:Unable to open include file\n");
+    EXPECT_EQ(run.out, "\"" + fifo.toStdString() + "\":1:18:1:18:Unable to open include file\n");
+
+    // A path holding '"' or a line break stays one line, escaped; rows are
+    // the compiler's, counted by line feeds (a lone CR ends none). Warnings
+    // come only when asked for, after the errors, and fail nothing.
+    const QString odd = dir.write("we\"ird\nname\\/main.bb", "Print 1\r\r\nx = Nope(1)\r\nPrint scroe\r\n");
+    std::string root = dir.file("we").toStdString();
+    root.resize(root.size() - 2);
+    const std::string quoted = "\"" + root + "we\\\"ird\\nname\\\\/main.bb\"";
+    run = Check({"--warnings", "--blitzpath", blitz, odd});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, quoted + ":2:1:2:1:Function 'nope' not found\n" + quoted +
+                           ":3:7:3:7:Warning: Variable 'scroe' is read but never assigned\n");
+    const QString warned = dir.write("warned/main.bb", "score = 1\nPrint scroe\n");
+    run = Check({"--blitzpath", blitz, warned});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+    run = Check({"--warnings", "--blitzpath", blitz, warned});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "\"" + warned.toStdString() +
+                           "\":2:7:2:7:Warning: Variable 'scroe' is read but never assigned; did you mean 'score'?\n");
+
+    // The window's size limits, with the reason: 256 MB for a program's main
+    // file, 64 MB for an included one.
+    const QString huge = dir.write("huge/main.bb", "Include \"big.bb\"\r\n");
+    ASSERT_TRUE(QFile::resize(dir.write("huge/big.bb", ""), (65 << 20) + 1));
+    ASSERT_TRUE(QFile::resize(dir.write("huge/whole.bb", ""), (257 << 20) + 1));
+    run = Check({"--blitzpath", blitz, huge, dir.file("huge/whole.bb")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "\"" + huge.toStdString() +
+                           "\":1:17:1:17:Unable to open include file (it is 65 MB; a source file may be 64 MB at most)\n"
+                           "Unable to open input file \"" + dir.file("huge/whole.bb").toStdString() +
+                           "\" (it is 257 MB; a source file may be 256 MB at most)\n");
+
+    // Nesting past what the checker's stack holds is an error, not a crash.
+    const auto repeat = [](const char* s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const QString deep = dir.write("deep/main.bb", "x = " + repeat("f(", 15400) + repeat(")", 15400) + "\r\nx = " +
+                                                       repeat("(", 27700) + "1" + repeat(")", 27700) + "\r\nx = 1" +
+                                                       repeat("+1", 86999) + "\r\n");
+    run = Check({"--blitzpath", blitz, deep});
+    EXPECT_EQ(run.status, 1);
+    const std::string at = "\"" + deep.toStdString() + "\":";
+    EXPECT_EQ(run.out, at + "1:4005:1:4005:Expression too deeply nested\n" + at +
+                           "2:2005:2:2005:Expression too deeply nested\n" + at +
+                           "3:20006:3:20006:Expression too deeply nested\n");
 
     for (const QStringList& bad : {QStringList{}, QStringList{"--blitzpath"}, QStringList{"--frobnicate", clean}}) {
         run = Check(bad);

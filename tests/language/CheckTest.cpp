@@ -71,13 +71,15 @@ TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
          "into the userlibs folder)"},
         {"p.Foo = New Foo", "main.bb:1:1:Type \"foo\" not found"},
         {"Type T\nField a\nEnd Type\np.T = New T\np\\b = 1", "main.bb:5:1:Type field not found"},
+        {"Type T\nField a\nEnd Type\nType R\nField npc.T[2]\nEnd Type\nr.R = New R\nr\\npc[0]\\b = 1",
+         "main.bb:8:1:Type field not found"},
         {"Function f()\nDim a(5)\nEnd Function\na(1) = 2", "main.bb:4:1:Array not found"},
         {"Goto nowhere", "main.bb:1:1:Undefined label 'nowhere'"},
-        {"Global a\nGlobal a", "main.bb:2:8:Duplicate identifier"},
-        {"x = 1\nLocal x", "main.bb:2:7:Duplicate identifier"},
-        {"Function f()\nEnd Function\nFunction F()\nEnd Function", "main.bb:3:10:Duplicate identifier"},
+        {"Global a\nGlobal a", "main.bb:2:1:Duplicate variable name"},
+        {"x = 1\nLocal x", "main.bb:2:1:Duplicate variable name"},
+        {"Function f()\nEnd Function\nFunction F()\nEnd Function", "main.bb:3:10:duplicate identifier"},
         {"Type T\nField a, a\nEnd Type", "main.bb:2:10:Duplicate variable name"},
-        {"Function f(a, a)\nEnd Function", "main.bb:1:10:Duplicate variable name"},
+        {"Function f(a, a)\nEnd Function", "main.bb:1:15:Duplicate variable name"},
         {".a\n.A", "main.bb:2:1:duplicate label"},
         {"Text 1, 2", "main.bb:1:1:Not enough parameters"},
         {"Cls 1", "main.bb:1:1:Too many parameters"},
@@ -88,7 +90,7 @@ TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
         {"a$ = \"x\" - 1", "main.bb:1:1:Operator cannot be applied to strings"},
         {"Const c = Rand(5)", "main.bb:1:7:Expression must be constant"},
         {"Const c = 1\nc = 2", "main.bb:2:1:Constants can not be assigned to"},
-        {"Dim a(5)\na(1, 2) = 3", "main.bb:2:1:Incorrect number of subscripts"},
+        {"Dim a(5)\na(1, 2) = 3", "main.bb:2:1:incorrect number of dimensions"},
         {"Function f()\nGosub x\nEnd Function", "main.bb:2:1:'Gosub' may not be used inside a function"},
         {"Exit", "main.bb:1:1:break must appear inside a loop"},
         {"Return 1", "main.bb:1:1:Main program cannot return a value"},
@@ -101,6 +103,40 @@ TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
     };
     for (const Row& row : rows)
         EXPECT_EQ(FirstError({{"/p/main.bb", row.main}}), row.first) << row.main;
+}
+
+// Expressions nested as deep as the compiler survives are read; deeper ones
+// are an error of their own instead of a crash of every walk over them.
+TEST(CheckTest, NestingIsBoundedWhereTheCompilerGivesOut)
+{
+    const auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const std::string f = "\nFunction f(a)\nReturn a\nEnd Function";
+    struct Row {
+        std::string main;
+        bool tooDeep;
+    };
+    const Row rows[] = {
+        {"x = " + repeat("f(", 700) + "1" + repeat(")", 700) + f, false},
+        {"x = " + repeat("(", 1500) + "1" + repeat(")", 1500), false},
+        {"x = 1" + repeat("+1", 7000), false},
+        {"x = " + repeat("f(", 15400) + "1" + repeat(")", 15400) + f, true},
+        {"x = " + repeat("(", 27700) + "1" + repeat(")", 27700), true},
+        {"x = 1" + repeat("+1", 87000), true},
+        {"x = " + repeat("(Not ", 27700) + "1" + repeat(")", 27700), true},  // Not only starts an expression
+        {"Type T\nField t.T\nEnd Type\nx = a" + repeat("\\t", 20000), true},
+    };
+    for (const Row& row : rows) {
+        const std::string first = FirstError({{"/p/main.bb", row.main}});
+        if (row.tooDeep)
+            EXPECT_TRUE(first.ends_with(":Expression too deeply nested")) << first << " for " << row.main.substr(0, 40);
+        else
+            EXPECT_EQ(first, "") << row.main.substr(0, 40);
+    }
 }
 
 // Errors inside included files are reported in those files, where the
@@ -166,4 +202,40 @@ TEST(CheckTest, AcceptedProgramsGetNoDiagnostic)
     Feed(program, generated);
     const auto diagnostics = Brief(program.Diagnostics());
     EXPECT_TRUE(diagnostics.empty()) << diagnostics.size() << " diagnostics, first: " << diagnostics.front();
+}
+
+// Warnings point at what compiles but is most likely a mistake, and stay
+// quiet where the program means what it says.
+TEST(CheckTest, WarningsPointAtLikelyMistakes)
+{
+    const std::string hides = "Local 'x' hides the global of the same name, which this function also uses";
+    const std::string offEnd = "Function 'f' returns a value on some paths and runs off its end on others";
+    struct Row {
+        std::string main;
+        std::vector<std::string> warnings;
+    };
+    const Row rows[] = {
+        {"score = 10\nPrint scroe",
+         {"main.bb:2:7:Variable 'scroe' is read but never assigned; did you mean 'score'?"}},
+        {"Local total\nPrint total + 1", {"main.bb:2:7:Variable 'total' is read but never assigned"}},
+        {"Function f(count)\n\tReturn cuont\nEnd Function",
+         {"main.bb:2:9:Variable 'cuont' is read but never assigned; did you mean 'count'?"}},
+        {"Global lives\nFunction Die()\n\tlives = lives - 1\nEnd Function\nPrint lives", {}},
+        {"Read n\nPrint n\nData 5\nFor i = 1 To 3 : Print i : Next", {}},
+        {"Type T\nField v\nEnd Type\nFor t.T = Each T : Print t\\v : Next", {}},
+        {"Global x\nFunction f()\n\tx = 1\n\tLocal x = 2\n\tReturn x\nEnd Function", {"main.bb:4:8:" + hides}},
+        {"Global x = 1\nFunction f()\n\tLocal x = 2\n\tReturn x\nEnd Function", {}},
+        {"Function f(a)\n\tIf a Then Return 1\nEnd Function", {"main.bb:3:1:" + offEnd}},
+        {"Function f(a)\n\tWhile a\n\t\tReturn 1\n\tWend\nEnd Function", {"main.bb:5:1:" + offEnd}},
+        {"Function f(a)\n\tIf a\n\t\tReturn 1\n\tElse\n\t\tReturn 2\n\tEndIf\n\tPrint a\nEnd Function", {}},
+        {"Function f(a)\n\tSelect a\n\tCase 1\n\t\tReturn 1\n\tDefault\n\t\tRuntimeError \"x\"\n\tEnd Select\nEnd Function",
+         {}},
+        {"Function f(a)\n\tIf a Then Return\n\tPrint a\nEnd Function", {}},
+    };
+    for (const Row& row : rows) {
+        lang::Program program;
+        Feed(program, {{"/p/main.bb", row.main}});
+        EXPECT_EQ(Brief(program.Diagnostics()), std::vector<std::string>{}) << row.main;
+        EXPECT_EQ(Brief(program.Diagnostics(), true), row.warnings) << row.main;
+    }
 }

@@ -10,21 +10,6 @@
 
 namespace {
 
-std::filesystem::path HelpTree()
-{
-    std::string candidates = OVREL_SHARED_CANDIDATES;
-    for (std::size_t start = 0; start <= candidates.size();) {
-        std::size_t end = candidates.find(':', start);
-        if (end == std::string::npos)
-            end = candidates.size();
-        const std::filesystem::path help = std::filesystem::path(candidates.substr(start, end - start)) / "blitz3d/help";
-        if (std::filesystem::is_directory(help))
-            return help;
-        start = end + 1;
-    }
-    return {};
-}
-
 // Examples the compiler itself rejects, with the reason, by file name.
 const std::map<std::string, std::string> kRejected = {
     {"PokeInt.bb", "'Pint' for 'Print': Function 'pint' not found"},
@@ -52,7 +37,7 @@ const std::map<std::string, std::string> kRejected = {
 // it; includes are read from the example's folder as the compiler does.
 TEST(HelpExamplesTest, EveryExampleChecksClean)
 {
-    const std::filesystem::path help = HelpTree();
+    const std::filesystem::path help = SharedPath("blitz3d/help");
     if (help.empty())
         GTEST_SKIP() << "no Blitz3D help tree beside the repository";
     int examples = 0;
@@ -67,10 +52,10 @@ TEST(HelpExamplesTest, EveryExampleChecksClean)
         lang::Program program;
         const std::string key = lang::FileKey(entry.path().string());
         Feed(program, {{key, text.str()}});
-        const auto diagnostics = program.Diagnostics();
+        const auto diagnostics = Brief(program.Diagnostics());
         const bool rejected = kRejected.count(entry.path().filename().string()) != 0;
         if (diagnostics.empty() == rejected)
-            failures.push_back(entry.path().string() + (diagnostics.empty() ? ": no diagnostic" : ": " + Brief(diagnostics).front()));
+            failures.push_back(entry.path().string() + (diagnostics.empty() ? ": no diagnostic" : ": " + diagnostics.front()));
     }
     EXPECT_EQ(examples, 572);
     for (const std::string& f : failures)

@@ -27,13 +27,30 @@ void Feed(lang::Program& program, const std::vector<std::pair<std::string, std::
         program.SetMissing(key);
 }
 
-std::vector<std::string> Brief(const std::vector<lang::Diagnostic>& diagnostics)
+std::vector<std::string> Brief(const std::vector<lang::Diagnostic>& diagnostics, bool warnings)
 {
     std::vector<std::string> out;
     for (const lang::Diagnostic& d : diagnostics) {
+        if ((d.warning != lang::WarningKind::None) != warnings)
+            continue;
         const std::string_view file = std::string_view(d.file).substr(lang::FolderOf(d.file).size() + 1);
         out.push_back(std::string(file) + ":" + std::to_string(d.row + 1) + ":" + std::to_string(d.col + 1) + ":" +
                       d.message);
     }
     return out;
+}
+
+std::filesystem::path SharedPath(const std::string& relative)
+{
+    const std::string candidates = OVREL_SHARED_CANDIDATES;
+    for (std::size_t start = 0; start <= candidates.size();) {
+        std::size_t end = candidates.find(':', start);
+        if (end == std::string::npos)
+            end = candidates.size();
+        const std::filesystem::path path = std::filesystem::path(candidates.substr(start, end - start)) / relative;
+        if (std::filesystem::exists(path))
+            return path;
+        start = end + 1;
+    }
+    return {};
 }

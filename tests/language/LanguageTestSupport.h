@@ -2,6 +2,7 @@
 
 #include "language/Program.h"
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -14,6 +15,11 @@ const lang::Vocabulary& ShippedVocabulary();
 // file. Included files not listed are missing.
 void Feed(lang::Program& program, const std::vector<std::pair<std::string, std::string>>& files);
 
-// Each diagnostic as "file:row:col:message" (rows and columns from 1, the
-// file without its folder), as short lines for tables.
-std::vector<std::string> Brief(const std::vector<lang::Diagnostic>& diagnostics);
+// Each error (or, with `warnings`, each warning) as "file:row:col:message"
+// (rows and columns from 1, the file without its folder), as short lines for
+// tables.
+std::vector<std::string> Brief(const std::vector<lang::Diagnostic>& diagnostics, bool warnings = false);
+
+// A folder of the team's shared tree beside the checkout ("blitz3d/help"),
+// or an empty path where this checkout has none (a CI clone may not).
+std::filesystem::path SharedPath(const std::string& relative);

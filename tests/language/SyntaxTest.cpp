@@ -59,16 +59,16 @@ struct Printer {
         if (!i)
             return "-";
         const Expr& e = f.E(i);
-        const std::string tag = TagText(e.tag) + (e.tag == Tag::Custom ? Name(e.typeName) : "");
+        const std::string tag = TagText(e.tag) + (e.tag == Tag::Custom ? Name(f.TypeOf(e).name) : "");
         switch (e.kind) {
-        case ExprKind::IntConst: return std::to_string(static_cast<long long>(e.value));
+        case ExprKind::IntConst: return std::to_string(static_cast<long long>(ConstValue(e)));
         case ExprKind::FloatConst: return "f";
         case ExprKind::StringConst: return "s";
         case ExprKind::Null: return "null";
         case ExprKind::Var: return Name(e.name) + tag;
         case ExprKind::Field: return E(e.a) + "\\" + Name(e.name) + tag;
-        case ExprKind::Vector: return E(e.a) + "[" + List(e.list, e.count) + "]";
-        case ExprKind::CallOrArray: return Name(e.name) + tag + "(" + List(e.list, e.count) + ")";
+        case ExprKind::Vector: return E(e.a) + "[" + E(e.b) + "]";
+        case ExprKind::CallOrArray: return Name(e.name) + tag + "(" + List(f.Items(e).first, f.Items(e).count) + ")";
         case ExprKind::New: return "new " + Name(e.name);
         case ExprKind::First: return "first " + Name(e.name);
         case ExprKind::Last: return "last " + Name(e.name);
@@ -84,8 +84,9 @@ struct Printer {
         return "?";
     }
 
-    std::string S(const Stmt& s) const
+    std::string S(StmtPos p) const
     {
+        const Stmt& s = f.At(p);
         static const char* const kinds[] = {
             "Stray", "Include", "Assign", "Call", "If", "IfLine", "ElseIf", "ElseIfLine", "Else", "EndIf", "While",
             "Wend", "Repeat", "Until", "Forever", "Select", "Case", "Default", "EndSelect", "For", "ForEach", "Next",
@@ -93,16 +94,18 @@ struct Printer {
             "Field", "EndType", "Const", "Global", "Local", "Dim", "Function", "EndFunction", "Label", "End"};
         std::string out = kinds[static_cast<int>(s.kind)];
         if (s.name && s.kind != StmtKind::Assign)
-            out += " " + Name(s.name) + TagText(s.tag) + (s.typeName ? Name(s.typeName) : "");
+            out += " " + Name(s.name) + TagText(s.tag) + Name(f.TypeOf(s).name);
         if (s.kind == StmtKind::Include)
             out += " \"" + std::string(f.Text(s)) + "\"";
-        for (std::uint32_t e : {s.a, s.b, s.c, s.d})
-            if (e && !(s.kind == StmtKind::Insert && e == s.c))
-                out += " " + E(e);
-        if (s.count)
-            out += " [" + List(s.list, s.count) + "]";
+        if (s.kind != StmtKind::Include) {
+            for (std::uint32_t e : {s.a, s.b, s.c})
+                if (e)
+                    out += " " + E(e);
+            if (s.count)
+                out += " [" + List(s.list, s.count) + "]";
+        }
         if (s.error != Msg::None)
-            out += " !" + std::to_string(s.errorCol);
+            out += " !" + std::to_string(f.ErrorCol(p));
         return out;
     }
 
@@ -111,7 +114,7 @@ struct Printer {
         std::string out;
         for (std::uint32_t row = 0; row < f.LineCount(); ++row)
             for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
-                out += (out.empty() ? "" : " | ") + S(f.At({row, k}));
+                out += (out.empty() ? "" : " | ") + S({row, k});
         return out;
     }
 };
@@ -132,7 +135,7 @@ TEST(SyntaxTest, LinesAreCutIntoTheCompilersTokens)
         {"x% = $FF + %101 - 1.5 * .5", "id:x % = hex:$FF + bin:%101 - float:1.5 * float:.5 eol@26"},
         {"a$=\"semi;colon\" ; comment", "id:a $ = str:\"semi;colon\" eol@25"},
         {"If a<>b Or c=<d And e=>f Then", "kw:If id:a <> id:b kw:Or id:c <= id:d kw:And id:e >= id:f kw:Then eol@29"},
-        {"End If : END   IF : EndIf : Else If", "kw:EndIf : kw:End kw:If : kw:EndIf : kw:ElseIf eol@35"},
+        {"End If : END   IF : EndIf : Else If", "kw:EndIf : id:end kw:If : kw:EndIf : kw:ElseIf eol@35"},
         {"p.Point\\next_one\\x#", "id:p . id:point \\ id:next_one \\ id:x # eol@19"},
         {"\"open string", "str:\"open string eol@12"},
         {"\tLabel\x80x", "id:label \x80 id:x eol@8"},
@@ -165,13 +168,13 @@ TEST(SyntaxTest, StatementsKeepTheirParts)
         // blocks: heads and ends as statements; a one-line If and its Else
         {"If a Then b = 1 Else c()", "IfLine a | Assign b 1 | Else | Call c"},
         {"If a Then\nElseIf b\nElse If c Then d\nEndIf", "If a | ElseIf b | ElseIfLine c | Call d | EndIf"},
-        {"For i = 1 To 10 Step -1 : Next", "For i 1 10 (- 1) | Next"},
+        {"For i = 1 To 10 Step -1 : Next", "For i 1 10 [(- 1)] | Next"},
         {"For p.T = Each T : Delete p : Next : Delete Each T", "ForEach t p.t | Delete p | Next | DeleteEach t"},
         {"Select k : Case 1, 2 : Default : End Select", "Select k | Case [1,2] | Default | EndSelect"},
         {"Repeat : Until x : Repeat : Forever", "Repeat | Until x | Repeat | Forever"},
         {".top : Goto top : Gosub top : Return : Restore top", "Label top | Goto top | Gosub top | Return | Restore top"},
         {"Read a, b$ : Data 1, \"s\"", "Read a | Read b$ | Data 1 | Data s"},
-        {"Include \"lib\\x.bb\" : End", "Include \"lib\\x.bb\" | End"},
+        {"Include \"lib\\x.bb\" : End", "Include \"lib\\x.bb\" | Call end"},
         // statements may follow each other without ':'
         {"a = 1 b = 2", "Assign a 1 | Assign b 2"},
         // errors: the statement keeps what it is and where the error is

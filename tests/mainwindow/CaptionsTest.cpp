@@ -74,7 +74,7 @@ const Shown kWindow[] = {
     {"mnuGoToLine", "mnugotoline", "Ctrl+G", 0}, {"mnuGoToDefinition", "mnugotodefinition", "F12", 0},
     {"mnuFindReferences", "mnufindreferences", "Shift+F12", 0}, {"mnuNavigateBack", "mnunavigateback", "Alt+Left", 0},
     {"mnuFindInProgram", "mnufindinprogram", "Ctrl+Shift+F", 0}, {"mnuGoToSymbol", "mnugotosymbol", "Ctrl+T", 0},
-    {"mnuRename", "mnurename", "F2", 0},
+    {"mnuRename", "mnurename", "F2", 0}, {"mnuQuickFix", "mnuquickfix", "Ctrl+.", 0},
     {"mnuNavigateForward", "mnunavigateforward", "Alt+Right", 0}, {"mnuFoldAll", "mnufoldall", "Ctrl+Shift+-", 0},
     {"mnuUnfoldAll", "mnuunfoldall", "Ctrl+Shift+=", 0}, {"mnuProgramTop", "mnuprogram", "", 0},
     {"mnuCheck", "mnucheck", "F7", 0}, {"mnuCompile", "mnucompile", "F5", 0}, {"mnuRun", "mnurun", "F6", 0},

@@ -4,6 +4,7 @@
 // off in the settings.
 #include "analysis/LiveCheck.h"
 #include "analysis/ProblemsPane.h"
+#include "documents/RecoveryKeeper.h"
 #include "editor/EditCtrl.h"
 #include "mainwindow/BottomPanel.h"
 #include "startup/SettingsDialog.h"
@@ -153,6 +154,108 @@ TEST_F(ProblemsWiring, TheBuildsErrorIsListedUntilTheFileChangesOrTheNextBuildAn
     editor().SetCaret(0, 1);
     Type("\n");
     ListedSoon({"Main.bb:4:" + missing, "Lib.bb:2:" + undefined});
+}
+
+// A warning is listed and marked apart from the errors and counted on its
+// own; Ctrl+. puts the name it proposes in place, and its kind can be off.
+TEST_F(ProblemsWiring, AWarningProposesANameThatCtrlDotPutsInPlace)
+{
+    const QString game = dir.write("quick/Main.bb", "score = 10\r\nPrint scroe\r\nPrint hp\r\n");
+    docs().OpenDoc(game);
+    const QString scroe = "Variable 'scroe' is read but never assigned; did you mean 'score'?";
+    const QString hp = "Variable 'hp' is read but never assigned";
+    ASSERT_TRUE(ListedSoon({"Main.bb:2:" + scroe, "Main.bb:3:" + hp}));
+    EXPECT_TRUE(window->problems().Row(0).warning);
+    EXPECT_EQ(Count(), app->labels.getValue("warningcount").replace("#count#", "2"));
+    ASSERT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 2; }, 5000));
+    EXPECT_TRUE(editor().DiagnosticMarks().at(0).Warning);
+    EXPECT_FALSE(editor().HasDiagnosticSymbol(2));
+
+    editor().SetCaret(8, 2);
+    QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::Key_Period));
+    const std::string fixed = editor().Text().toStdString();
+    EXPECT_TRUE(fixed.starts_with("score = 10\r\nPrint score\r\nPrint hp")) << fixed;
+    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + hp}));
+    // Nothing to propose: the key leaves the text alone.
+    editor().SetCaret(7, 3);
+    QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::Key_Period));
+    EXPECT_EQ(editor().Text().toStdString(), fixed);
+
+    OnModal<SettingsDialog>([](SettingsDialog& d) {
+        Child<QCheckBox>(d, "chkWarnNeverAssigned")->setChecked(false);
+        Child(d, "cmdSave")->click();
+    });
+    window->menus().item("mnuPrefs")->trigger();
+    ListedSoon({});
+    EXPECT_EQ(Count(), app->labels.getValue("noproblems"));
+}
+
+// The install's own `+k` list is what the program is checked against, and
+// the settings page says so; a compiler that gives none leaves the shipped
+// list in use, and the page says why.
+TEST_F(ProblemsWiring, TheCompilersOwnCommandListIsUsedWhereItCanBeRead)
+{
+    const QString game = dir.write("plusk/Main.bb", "FancyBeep 3\r\nx = NetGo(80) + 1\r\n");
+    const auto commandsFrom = [&] {
+        QString text;
+        OnModal<SettingsDialog>([&text](SettingsDialog& d) {
+            text = Child<QLabel>(d, "lbCommandsFrom")->text();
+            Child(d, "cmdDiscard")->click();
+        });
+        window->menus().item("mnuPrefs")->trigger();
+        return text;
+    };
+    FakeCompiler("[ \"$1\" = \"+k\" ] || exit 1\n"
+                 "for k in Abs After And Before Case Const Data Default Delete Dim Each Else Function If Next; do\n"
+                 "  printf '%s\\r\\n' \"$k\"\ndone\n"
+                 "printf 'Print [string$]\\r\\nFancyBeep times\\r\\nNetGo%% ( port%% )\\r\\n'\n");
+    Restart({game});
+    ASSERT_TRUE(Activate());
+    ASSERT_TRUE(ListedSoon({}));
+    EXPECT_EQ(commandsFrom(), app->labels.getValue("commandsfromcompiler"));
+
+    FakeCompiler("echo 'Unable to open linker.dll'\nexit 255\n");
+    Restart({game});
+    ASSERT_TRUE(Activate());
+    ASSERT_TRUE(ListedSoon({"Main.bb:1:Function 'fancybeep' not found", "Main.bb:2:Function 'netgo' not found"}));
+    EXPECT_EQ(commandsFrom(),
+              app->labels.getValue("commandsfromfailed").replace("#reason#", "Unable to open linker.dll"));
+}
+
+// Nesting deeper than any walk over it can take is a problem of the
+// program, never a crash: in a file included, in a document opened, and in
+// a recovery copy restored at the next start.
+TEST_F(ProblemsWiring, TooDeeplyNestedExpressionsAreListedNotCrashed)
+{
+    const auto repeat = [](const char* s, int n) {
+        QByteArray out;
+        for (int i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const QByteArray shapes[] = {"x = " + repeat("f(", 15400) + "1" + repeat(")", 15400),
+                                 "x = " + repeat("(", 27700) + "1" + repeat(")", 27700), "x = 1" + repeat("+1", 86999)};
+    QStringList files, rows;
+    for (int i = 0; i < 3; ++i) {
+        files << dir.write(QStringLiteral("deep/Deep%1.bb").arg(i), shapes[i].toStdString());
+        rows << QStringLiteral("Deep%1.bb:1:Expression too deeply nested").arg(i);
+    }
+    docs().OpenDoc(dir.write("deep/Main.bb", "Include \"Deep0.bb\"\r\nInclude \"Deep1.bb\"\r\nInclude \"Deep2.bb\"\r\n"));
+    ASSERT_TRUE(ListedSoon(rows));
+    for (const QString& file : files)
+        docs().OpenDoc(file);
+    ASSERT_TRUE(ListedSoon(rows));
+
+    editor().SetCaret(int(shapes[2].size()), 0);
+    Type(" ; mine");
+    window->recovery().KeepForNextStart();
+    Close();
+    prompter.answers = {MsgAnswer::Yes};
+    Launch();
+    ASSERT_TRUE(Activate());
+    ASSERT_EQ(docs().Docs().size(), 1);
+    EXPECT_TRUE(current().Modified);
+    ListedSoon(rows);
 }
 
 }  // namespace

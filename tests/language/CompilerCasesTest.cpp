@@ -1,0 +1,59 @@
+#include "LanguageTestSupport.h"
+
+#include "startup/CheckCommand.h"
+#include "startup/Layout.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// Cases whose first line we knowingly do not match, with the reason.
+const std::map<std::string, std::string> kExceptions = {};
+
+std::string FirstLine(const std::filesystem::path& main, const std::filesystem::path& blitz)
+{
+    std::ostringstream out, err;
+    const QStringList args{"--check", "--blitzpath", QString::fromStdString(blitz.string()),
+                           QString::fromStdString(main.string())};
+    check::RunCheckCommand(args, Layout::Portable(OVREL_RESOURCES_DIR), out, err);
+    std::string line = out.str().substr(0, out.str().find('\n'));
+    // The path aside: the compiler names the file as it was given.
+    if (const std::size_t end = line.find("\":"); !line.empty() && line[0] == '"' && end != std::string::npos)
+        line = "\"main.bb" + line.substr(end);
+    return line;
+}
+
+}  // namespace
+
+// Every program the real compiler was run on gets its verdict, and its first
+// line exactly, as `ovrel --check` prints it.
+TEST(CompilerCasesTest, FirstLineIsTheCompilers)
+{
+    const std::filesystem::path cases = SharedPath("blitz3d/compiler-cases");
+    if (cases.empty())
+        GTEST_SKIP() << "no recorded compiler cases beside the checkout (../shared/blitz3d/compiler-cases)";
+    std::ifstream index(cases / "index.tsv");
+    std::string row;
+    std::getline(index, row);
+    int total = 0, verdicts = 0, exact = 0;
+    while (std::getline(index, row)) {
+        std::istringstream fields(row);
+        std::string name, madeFrom, expected;
+        std::getline(fields, name, '\t');
+        std::getline(fields, madeFrom, '\t');
+        std::getline(fields, expected, '\t');
+        const std::string got = FirstLine(cases / name / "main.bb", cases.parent_path());
+        ++total;
+        verdicts += got.empty() == expected.empty();
+        exact += got == expected;
+        if (got != expected && !kExceptions.count(name))
+            ADD_FAILURE() << name << " (" << madeFrom << ")\n  compiler: " << expected << "\n  ours:     " << got;
+    }
+    std::cout << total << " cases: verdict " << verdicts << ", first line exact " << exact << '\n';
+    EXPECT_GT(total, 0);
+}
