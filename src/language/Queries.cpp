@@ -113,6 +113,30 @@ std::vector<Range> Program::References(std::string_view key, std::uint32_t row, 
     return out;
 }
 
+std::vector<NameUse> Program::NamesOn(std::string_view key, std::uint32_t firstRow, std::uint32_t endRow)
+{
+    m->Refresh();
+    const auto it = m->byKey.find(std::string(key));
+    if (it == m->byKey.end() || !m->files[it->second].inProgram)
+        return {};
+    const std::uint32_t file = it->second;
+    endRow = std::min(endRow, m->files[file].syntax.LineCount());
+    std::vector<NameUse> out;
+    std::vector<Occurrence> found;
+    for (std::uint32_t r = firstRow; r < endRow; ++r) {
+        found.clear();
+        RowOccurrences(*m, file, r, kNoName, found);
+        std::sort(found.begin(), found.end(), [](const Occurrence& a, const Occurrence& b) { return a.col < b.col; });
+        for (const Occurrence& o : found) {
+            if (!o.sym)
+                continue;
+            const Symbol& s = SymOf(*m, o.sym);
+            out.push_back({r, o.col, o.endCol, KindOf(s.kind), s.file == file && s.row == r && s.col == o.col});
+        }
+    }
+    return out;
+}
+
 std::vector<SymbolInfo> Program::FieldsOf(std::string_view typeName)
 {
     m->Refresh();
