@@ -92,10 +92,12 @@ std::vector<Range> Program::References(std::string_view key, std::uint32_t row, 
     const NameId name = at->second.name;
     std::vector<Range> out;
     std::vector<Occurrence> found;
+    // A name bound program-wide is no label: which unit a row is in does not matter.
+    const std::uint32_t unit = target.unit == SymRef::kGlobal ? kAnyUnit : kUnitOfRow;
     const auto scan = [&](std::uint32_t file, std::uint32_t from, std::uint32_t to) {
         for (std::uint32_t r = from; r < to; ++r) {
             found.clear();
-            RowOccurrences(*m, file, r, name, found);
+            RowOccurrences(*m, file, r, name, found, unit);
             for (const Occurrence& o : found)
                 if (o.sym == target)
                     out.push_back(Range{m->files[file].key, r, o.col, o.endCol});
