@@ -34,12 +34,13 @@ QString CommandPageSummary(const QString& html, int maxLines)
         .replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
         .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
     QStringList lines;
+    int written = 0;  // lines with text; one empty line between paragraphs is kept
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         const QString plain = line.simplified();
         if (plain.isEmpty() && (lines.isEmpty() || lines.back().isEmpty()))
             continue;
         lines << plain;
-        if (lines.size() >= maxLines)
+        if (!plain.isEmpty() && ++written >= maxLines)
             break;
     }
     while (!lines.isEmpty() && lines.back().isEmpty())

@@ -158,10 +158,19 @@ Server::Reply Server::Rename(const Place& at, const QString& newName)
     return {QJsonObject{{QLatin1String("changes"), changes}}};
 }
 
-Server::Reply Server::Completion(const Place& at)
+Server::Reply Server::Completion(const Place& at, const QJsonObject& params)
 {
     const std::string line = LineText(at.key, at.row);
     const int col = std::min(int(at.col), int(line.size()));
+    // A character that opens a list as it is typed opens it where the
+    // window's typing would: a blank only after New, Each and the like.
+    const QJsonObject context = params.value(QLatin1String("context")).toObject();
+    const QByteArray typed = context.value(QLatin1String("triggerCharacter")).toString().toLatin1();
+    if (context.value(QLatin1String("triggerKind")).toInt() == 2 && typed.size() == 1) {
+        const CharAddedAction action = OnCharAdded(typed[0], line, col, false, false);
+        if (action.kind != CharAddedAction::ShowTypeList && action.kind != CharAddedAction::ShowFieldList)
+            return {QJsonObject{{QLatin1String("isIncomplete"), false}, {QLatin1String("items"), QJsonArray()}}};
+    }
     const CompletionRequest request = OnCtrlSpace(line, col, false);
     if (request.kind == CompletionRequest::Nothing)
         return {QJsonArray()};
@@ -182,7 +191,7 @@ Server::Reply Server::Completion(const Place& at)
         rest = std::move(names.rest);
     }
     // Only names that start with what is typed: the client narrows further.
-    const std::string typed = text::ToLower(GetWordBeforeCaret(line, col, false, false));
+    const std::string prefix = text::ToLower(GetWordBeforeCaret(line, col, false, false));
     QJsonArray items;
     const QJsonObject range = RangeJson(at.key, at.row, std::uint32_t(start), std::uint32_t(col));
     const auto add = [&](const EditorKeywordList* list, const char* order) {
@@ -190,7 +199,7 @@ Server::Reply Server::Completion(const Place& at)
             return;
         for (const EditorKeywordPtr& e : *list) {
             const std::string name = e->Name.substr(0, e->Name.find('.'));
-            if (text::ToLower(std::string_view(name).substr(0, typed.size())) != typed)
+            if (text::ToLower(std::string_view(name).substr(0, prefix.size())) != prefix)
                 continue;
             const std::string detail = e->Kind() == kKindCommand ? CommandSignature(*e) : CompletionList::RowText(*e);
             items.append(QJsonObject{

@@ -142,7 +142,7 @@ void Server::Request(const QJsonValue& id, const QString& method, const QJsonObj
         else if (method == QLatin1String("textDocument/rename"))
             reply = Rename(*at, params.value(QLatin1String("newName")).toString());
         else if (method == QLatin1String("textDocument/completion"))
-            reply = Completion(*at);
+            reply = Completion(*at, params);
         else if (method == QLatin1String("textDocument/signatureHelp"))
             reply = SignatureHelp(*at);
         else

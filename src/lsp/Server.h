@@ -140,7 +140,7 @@ private:
     Reply References(const Place& at, const QJsonObject& params);
     Reply PrepareRename(const Place& at);
     Reply Rename(const Place& at, const QString& newName);
-    Reply Completion(const Place& at);
+    Reply Completion(const Place& at, const QJsonObject& params);
     Reply SignatureHelp(const Place& at);
     Reply Hover(const Place& at);
     Reply DocumentSymbols(const std::string& key, lang::Program& program);

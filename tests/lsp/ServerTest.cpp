@@ -233,6 +233,17 @@ TEST(LspServerTest, EditorSession)
     for (const QJsonValue& item : c.Request(QStringLiteral("textDocument/completion"), At(main, 5, 2))[QStringLiteral("result")][QStringLiteral("items")].toArray())
         labels << item[QStringLiteral("label")].toString();
     EXPECT_EQ(labels, (QStringList{QStringLiteral("hp"), QStringLiteral("name$")}));
+    // A blank typed opens the types after New only, as typing does in the window.
+    const auto afterBlank = [&](int line, int character) {
+        QJsonObject params = At(main, line, character);
+        params.insert(QStringLiteral("context"), QJsonObject{{QStringLiteral("triggerKind"), 2}, {QStringLiteral("triggerCharacter"), QStringLiteral(" ")}});
+        QStringList names;
+        for (const QJsonValue& item : c.Request(QStringLiteral("textDocument/completion"), params)[QStringLiteral("result")][QStringLiteral("items")].toArray())
+            names << item[QStringLiteral("label")].toString();
+        return names;
+    };
+    EXPECT_EQ(afterBlank(2, 22), QStringList{QStringLiteral("Player")});
+    EXPECT_EQ(afterBlank(4, 6), QStringList());
 
     // The call being typed, and what a name is.
     const QJsonObject help = c.Request(QStringLiteral("textDocument/signatureHelp"), At(main, 3, 13))[QStringLiteral("result")].toObject();
