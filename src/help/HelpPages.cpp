@@ -22,8 +22,9 @@ QString CommandPageSummary(const QString& html, int maxLines)
     const QRegularExpressionMatch found = description.match(html);
     qsizetype start = found.hasMatch() ? found.capturedEnd() : 0;
     if (!found.hasMatch()) {
-        const QRegularExpressionMatch first = nextHeading.match(html);
-        start = first.hasMatch() ? html.indexOf(QLatin1Char('>'), first.capturedStart()) + 1 : 0;
+        // Else what follows the syntax.
+        const qsizetype end = html.indexOf(QLatin1String("</h1>"), 0, Qt::CaseInsensitive);
+        start = end < 0 ? 0 : end + 5;
     }
     const QRegularExpressionMatch end = nextHeading.match(html, start);
     QString text = html.mid(start, end.hasMatch() ? end.capturedStart() - start : -1);
