@@ -2,6 +2,7 @@
 
 #include "analysis/ProgramHost.h"
 #include "language/Program.h"
+#include "lsp/Message.h"
 
 #include <QDir>
 #include <QJsonDocument>
@@ -18,8 +19,6 @@ namespace {
 // A long check goes in slices this long, with the client's messages read
 // between them: an edit typed meanwhile starts it again rather than wait.
 constexpr std::chrono::milliseconds kSlice{10};
-
-QByteArray Utf8(const QString& s) { return s.toUtf8(); }
 
 std::optional<Position> PositionOf(const QJsonValue& v)
 {
@@ -73,26 +72,28 @@ void Server::Reject(int code, const QString& why)
 void Server::Receive(const QByteArray& body)
 {
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError) {
+    const std::optional<Message> decoded = Message::Decode(body, &error);
+    if (!decoded) {
         Reject(kParseError, QStringLiteral("Parse error: %1 at byte %2").arg(error.errorString()).arg(error.offset));
         return;
     }
-    const QJsonObject message = doc.object();
+    const QJsonObject& message = decoded->Object();
     const QJsonValue method = message.value(QLatin1String("method"));
     const QJsonValue id = message.value(QLatin1String("id"));
     const bool hasId = message.contains(QLatin1String("id"));
-    if (!doc.isObject() || (hasId && !id.isDouble() && !id.isString()) || (!method.isString() && !hasId)) {
+    if (!decoded->IsObject() || (hasId && !id.isDouble() && !id.isString()) || (!method.isString() && !hasId)) {
         Reject(kInvalidRequest, QStringLiteral("Invalid request: not a JSON-RPC request or notification"));
         return;
     }
     if (!method.isString())
         return;  // a response: the server asks the client nothing it waits for
+    m_message = &*decoded;
     const QJsonObject params = message.value(QLatin1String("params")).toObject();
     if (hasId)
         Request(id, method.toString(), params);
     else
         Notify(method.toString(), params);
+    m_message = nullptr;
 }
 
 void Server::Request(const QJsonValue& id, const QString& method, const QJsonObject& params)
@@ -263,7 +264,7 @@ void Server::DidOpen(const QJsonObject& params)
         return;
     const QString path = PathOfUri(uri);
     const std::string key = ProgramHost::KeyOf(path);
-    m_docs[key] = {uri, path, DocumentText(Utf8(doc.value(QLatin1String("text")).toString())),
+    m_docs[key] = {uri, path, DocumentText(m_message->Text(doc.value(QLatin1String("text")))),
                    doc.value(QLatin1String("version")).toInt()};
     m_touched.insert(key);
     m_host->DocumentOpened(path);
@@ -281,7 +282,7 @@ void Server::DidChange(const QJsonObject& params)
     open.version = doc.value(QLatin1String("version")).toInt(open.version);
     for (const QJsonValue& change : params.value(QLatin1String("contentChanges")).toArray()) {
         const QJsonObject c = change.toObject();
-        const QByteArray text = Utf8(c.value(QLatin1String("text")).toString());
+        const QByteArray text = m_message->Text(c.value(QLatin1String("text")));
         const QJsonObject range = c.value(QLatin1String("range")).toObject();
         const auto from = PositionOf(range.value(QLatin1String("start")));
         const auto to = PositionOf(range.value(QLatin1String("end")));

@@ -25,6 +25,9 @@ class ProgramHost;
 namespace lang {
 class Program;
 }
+namespace lsp {
+class Message;
+}
 
 // The language server: the program model, its checker and the window's
 // navigation and code assistance, answered over the Language Server
@@ -147,6 +150,7 @@ private:
     Reply WorkspaceSymbols(const QString& query);
     Reply SemanticTokens(const std::string& key, lang::Program& program, std::uint32_t first, std::uint32_t end);
 
+    const Message* m_message = nullptr;  // the one being handled
     LoadSetup m_loadSetup;
     Send m_send;
     ServerSetup m_setup;

@@ -1,5 +1,8 @@
 #include "lsp/Framing.h"
+#include "lsp/Message.h"
 #include "lsp/Positions.h"
+
+#include <QJsonDocument>
 
 #include <gtest/gtest.h>
 
@@ -124,5 +127,36 @@ TEST(PositionsTest, EditsBecomeLineEdits)
         ASSERT_EQ(doc.LineCount(), fresh.LineCount()) << row.before;
         for (std::uint32_t i = 0; i < fresh.LineCount(); ++i)
             EXPECT_EQ(doc.Line(i), fresh.Line(i)) << row.before << " line " << i;
+    }
+}
+
+// A document's text is unescaped by hand when long: it must come out as
+// Qt's parser reads a short one, escapes, surrogate pairs and all, and what
+// the parser refuses is refused.
+TEST(MessageTest, LongStringsReadAsTheParserReadsThem)
+{
+    const char* pieces[] = {
+        R"(plain text; with \"quotes\" inside\r\n)",
+        R"(\"\\\/\b\f\n\r\t)",
+        R"(\u00e9\u20ac\ud83d\ude00 caf\u00E9)",
+        R"(lone \ud83d surrogate \ude00 halves)",
+        "raw UTF-8 \xc3\xa9\xf0\x9f\x98\x80",
+        R"(odd \x escape)",
+        R"(cut \u12)",
+        "control \x01 char",
+    };
+    for (const char* piece : pieces) {
+        for (const int times : {1, 400}) {
+            const QByteArray body = R"({"params":{"text":")" + QByteArray(piece).repeated(times) + R"(","n":1}})";
+            QJsonParseError error, qtError;
+            const std::optional<lsp::Message> m = lsp::Message::Decode(body, &error);
+            const QJsonObject expected = QJsonDocument::fromJson(body, &qtError).object();
+            ASSERT_EQ(bool(m), qtError.error == QJsonParseError::NoError) << piece << " x" << times;
+            if (!m)
+                continue;
+            EXPECT_TRUE(m->Text(m->Object()["params"]["text"]) == expected["params"]["text"].toString().toUtf8())
+                << piece << " x" << times;
+            EXPECT_EQ(m->Object()["params"]["n"], 1);
+        }
     }
 }
