@@ -4,6 +4,7 @@
 // whole stream and of its pieces, and every answer is one JSON object.
 #include "FuzzCheck.h"
 #include "lsp/Framing.h"
+#include "lsp/Message.h"
 #include "lsp/Server.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(whole.size() == pieces.size());
     for (std::size_t i = 0; i < whole.size(); ++i)
         FUZZ_CHECK(whole[i].kind == pieces[i].kind && whole[i].body == pieces[i].body);
+
+    // The bytes as a document's long text: unescaped as Qt's parser reads them.
+    {
+        QByteArray literal(bytes, qsizetype(size));
+        literal = literal.repeated(qsizetype(lsp::Message::kLongString / (size ? size : 1) + 1));
+        const QByteArray body = "{\"text\":\"" + literal + "\"}";
+        QJsonParseError error, qtError;
+        const std::optional<lsp::Message> m = lsp::Message::Decode(body, &error);
+        const QJsonDocument qt = QJsonDocument::fromJson(body, &qtError);
+        FUZZ_CHECK(bool(m) == (qtError.error == QJsonParseError::NoError));
+        // (A text that starts with a NUL may be taken for a long string's stand-in.)
+        const QString text = qt.object().value(QStringLiteral("text")).toString();
+        if (m && !text.startsWith(QChar(0)))
+            FUZZ_CHECK(m->Text(m->Object().value(QStringLiteral("text"))) == text.toUtf8());
+    }
 
     // Documents without a file, so that nothing is read from disk.
     lsp::Server server([](const QString&) { return lsp::ServerSetup{}; },

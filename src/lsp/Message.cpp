@@ -41,6 +41,9 @@ void AppendUtf8(QByteArray& out, char32_t c)
 // for what JSON does not allow, which the parser is then left to report.
 std::optional<QByteArray> Unescape(const char* begin, const char* end)
 {
+    // Escapes are ASCII: the string as written must be UTF-8 already.
+    if (!QByteArrayView(begin, end - begin).isValidUtf8())
+        return std::nullopt;
     QByteArray out;
     out.reserve(end - begin);
     for (const char* p = begin; p < end;) {

@@ -144,6 +144,7 @@ TEST(MessageTest, LongStringsReadAsTheParserReadsThem)
         R"(odd \x escape)",
         R"(cut \u12)",
         "control \x01 char",
+        "not UTF-8 \xeb\xeb",
     };
     for (const char* piece : pieces) {
         for (const int times : {1, 400}) {
