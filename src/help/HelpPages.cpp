@@ -11,6 +11,46 @@
 
 namespace help {
 
+QString CommandPageSummary(const QString& html, int maxLines)
+{
+    // The pages put the syntax in the first heading and the description in
+    // a table after the heading "Description".
+    static const QRegularExpression description(QStringLiteral("<h1>\\s*Description\\s*</h1>"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression nextHeading(QStringLiteral("<h1"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>|</p>|</tr>"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    const QRegularExpressionMatch found = description.match(html);
+    qsizetype start = found.hasMatch() ? found.capturedEnd() : 0;
+    if (!found.hasMatch()) {
+        // Else what follows the syntax.
+        const qsizetype end = html.indexOf(QLatin1String("</h1>"), 0, Qt::CaseInsensitive);
+        start = end < 0 ? 0 : end + 5;
+    }
+    const QRegularExpressionMatch end = nextHeading.match(html, start);
+    QString text = html.mid(start, end.hasMatch() ? end.capturedStart() - start : -1);
+    text.replace(lineBreak, QStringLiteral("\n")).remove(tag);
+    text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+        .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+        .replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
+        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    QStringList lines;
+    int written = 0;  // lines with text; one empty line between paragraphs is kept
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString plain = line.simplified();
+        if (plain.isEmpty() && (lines.isEmpty() || lines.back().isEmpty()))
+            continue;
+        lines << plain;
+        if (!plain.isEmpty() && ++written >= maxLines)
+            break;
+    }
+    while (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString HomePage(const QString& helpDir)
 {
     if (helpDir.isEmpty())

@@ -24,6 +24,11 @@ QStringList CommandPageCandidates(const QString& helpDir, const QString& word);
 // The first candidate that exists, as found on disk.
 std::optional<QString> FindCommandPage(const QString& helpDir, const QString& word);
 
+// The first `maxLines` lines of what a command's page says of it (its
+// description), as plain text, paragraphs apart: for a tip beside the
+// command's syntax. Empty when the page has no text.
+QString CommandPageSummary(const QString& html, int maxLines);
+
 // A path or URL as the browser loads it. A string with a scheme of two or
 // more letters ("http:", "file:", "about:") is a URL; anything else, drive
 // letters included, is a file path, matched on disk as a Windows user wrote it.

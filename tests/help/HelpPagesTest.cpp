@@ -168,3 +168,23 @@ TEST(HelpUrls, CarryTheFilesPathThereAndBack)
 }
 
 }  // namespace
+
+// A hover shows the start of a command page's description as plain text.
+TEST(HelpPageSummary, TheDescriptionsFirstLinesAsText)
+{
+    const struct {
+        const char* html;
+        int lines;
+        const char* expected;
+    } rows[] = {
+        {"<h1>Text x,y</h1><h1>Parameters</h1><table><tr><td>x = left</td></tr></table>"
+         "<h1>Description</h1><table><tr><td>Prints a string &amp; more.<br />\r\n<br />\r\nNote: a  &lt;space&gt;."
+         "<br />Third.</td></tr></table><h1><a href=x.bb>Example</a></h1>",
+         2, "Prints a string & more.\n\nNote: a <space>."},
+        {"<h1>Cls</h1><p>Clears the buffer.</p>", 5, "Clears the buffer."},
+        {"", 3, ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(help::CommandPageSummary(QString::fromLatin1(row.html), row.lines), QString::fromLatin1(row.expected))
+            << row.html;
+}
