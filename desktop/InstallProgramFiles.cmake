@@ -20,7 +20,7 @@ foreach(file IN LISTS built)
   list(FIND names "${name}" resource)
   if(resource GREATER -1
      OR name MATCHES "^\\."
-     OR name MATCHES "^(CMakeCache\\.txt|install_manifest.*|Makefile|debug\\.log|output\\.txt)$"
+     OR name MATCHES "^(CMakeCache\\.txt|install_manifest.*|Makefile|debug\\.log|output\\.txt|breakpoints\\.txt)$"
      OR name MATCHES "\\.(a|so|ninja|cmake|json|tcl|deb)$|\\.so\\.")
     continue()
   endif()

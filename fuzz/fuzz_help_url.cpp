@@ -6,6 +6,7 @@
 // refused; and the pages F1 tries stay in the command folders.
 #include "FuzzCheck.h"
 #include "help/HelpPages.h"
+#include "startup/LabelsFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +19,18 @@
 
 namespace {
 
+// The not-found pages as the label table words them.
+const CUILabels& Labels()
+{
+    static const CUILabels labels =
+        ParseLabels("helppagetitle = Help\nhelpnofolder = <h1>No folder</h1>\nhelpwherefolder = <p>Set it.</p>\n"
+                    "helpnotshown = <h1>Not shown</h1>\nhelppagemissing = <p>Missing:</p><p class=path>%1</p>\n"
+                    "helpfoldermissing = <p>No folder:</p><p class=path>%1</p><p>Page:</p><p class=path>%2</p>\n"
+                    "pagenotshown = <h1>Not shown</h1><p>Missing:</p><p class=path>%1</p>\npagenotfound = Not found\n")
+            .labels;
+    return labels;
+}
+
 qsizetype Markup(const QString& html)
 {
     return html.count(u'<') + html.count(u'>') + html.count(u'"');
@@ -28,9 +41,9 @@ qsizetype Markup(const QString& html)
 bool KnownMarkup(const QString& html)
 {
     static const QString there = QDir::tempPath();
-    static const qsizetype kinds[] = {Markup(help::MissingPageHtml(QStringLiteral("/x.htm"), QString())),
-                                      Markup(help::MissingPageHtml(there + QStringLiteral("/x.htm"), there)),
-                                      Markup(help::MissingPageHtml(QStringLiteral("/no/help/x.htm"),
+    static const qsizetype kinds[] = {Markup(help::MissingPageHtml(Labels(), QStringLiteral("/x.htm"), QString())),
+                                      Markup(help::MissingPageHtml(Labels(), there + QStringLiteral("/x.htm"), there)),
+                                      Markup(help::MissingPageHtml(Labels(), QStringLiteral("/no/help/x.htm"),
                                                                    QStringLiteral("/no/help")))};
     const qsizetype m = Markup(html);
     return m == kinds[0] || m == kinds[1] || m == kinds[2];
@@ -66,13 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(help::HelpUrlPath(spelt) == slashed);
 
     for (const QUrl& asked : {QUrl(other), spelt, url.resolved(QUrl(other))}) {
-        const help::HelpReply reply = help::ReplyFor(asked);
+        const help::HelpReply reply = help::ReplyFor(asked, Labels());
         if (!reply.file.isEmpty())
             FUZZ_CHECK(QFileInfo(reply.file).isFile() && reply.missingPage.isEmpty());
         else if (!reply.missingPage.isEmpty())
             FUZZ_CHECK(KnownMarkup(reply.missingPage));
     }
-    FUZZ_CHECK(KnownMarkup(help::MissingPageHtml(path, other)));
+    FUZZ_CHECK(KnownMarkup(help::MissingPageHtml(Labels(), path, other)));
 
     const QString helpDir = QStringLiteral("/b3d/help");
     for (const QString& page : help::CommandPageCandidates(helpDir, other)) {

@@ -5,6 +5,7 @@
 #include "platform/QtCommonDialog.h"
 #include "platform/QtPrompter.h"
 #include "startup/App.h"
+#include "lsp/Run.h"
 #include "startup/CheckCommand.h"
 #include "startup/CommandLine.h"
 #include "startup/Layout.h"
@@ -29,6 +30,11 @@ int main(int argc, char** argv)
         QStringList args;
         for (int i = 1; i < argc; ++i)
             args << QString::fromLocal8Bit(argv[i]);
+        // The language server too: standard input and output, no window.
+        if (lsp::IsLspCommand(args)) {
+            QCoreApplication core(argc, argv);
+            return lsp::RunLanguageServer(Layout::ForExecutable(QCoreApplication::applicationDirPath()));
+        }
         if (check::IsCheckCommand(args)) {
             QCoreApplication core(argc, argv);
 #ifndef Q_OS_WIN

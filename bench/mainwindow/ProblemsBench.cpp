@@ -204,4 +204,64 @@ void BM_TypingWithLiveCheck(benchmark::State& state)
 BENCHMARK(BM_TypingWithLiveCheck)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({"mistakes", "at"})
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
+// A file of 20,000 lines of which `problems` have a problem each, open with
+// its marks and its list: what a key costs the window (`key_ms`) and what
+// the pause after it costs (`pause_ms`: the recheck, the marks, the list),
+// each also in processor time (`_cpu_ms`), which other programs running on
+// a shared machine do not inflate. The key is a letter, or with `newline` a
+// new line (every problem below it moves), and then its removal.
+void BM_KeyAndPauseWithManyProblems(benchmark::State& state)
+{
+    BenchApp bench;
+    MainWindow& w = bench.window();
+    const int n = int(state.range(0));
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += (n > 0 && i % (20000 / n) == 0 ? "Print Missing" : "Print Present") + std::to_string(i % 50) + "(" +
+                std::to_string(i) + ")\r\n";
+    for (int i = 0; i < 50; ++i)
+        text += "Function Present" + std::to_string(i) + "(n)\r\nEnd Function\r\n";
+    const std::string path = (std::filesystem::path(bench.dir().toStdString()) / "many.bb").string();
+    std::ofstream(path, std::ios::binary) << text;
+    w.docs().OpenDoc(QString::fromStdString(path));
+    EditCtrl& editor = w.editor();
+    editor.setFocus();
+    editor.SetCaret(0, 10000);
+    PumpEvents(300);
+    w.liveCheck().Refresh();
+    const auto cpuMs = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    };
+    const bool newline = state.range(1) != 0;
+    double keyMs = 0, pauseMs = 0, keyCpu = 0, pauseCpu = 0;
+    bool joined = true;
+    QElapsedTimer clock;
+    for (auto _ : state) {
+        clock.start();
+        double cpu = cpuMs();
+        if (joined)
+            Press(editor, newline ? Qt::Key_Return : Qt::Key_X, newline ? QStringLiteral("\r") : QStringLiteral("x"));
+        else
+            Press(editor, Qt::Key_Backspace, {});
+        keyMs += double(clock.nsecsElapsed()) / 1e6;
+        keyCpu += cpuMs() - cpu;
+        joined = !joined;
+        clock.start();
+        cpu = cpuMs();
+        w.liveCheck().Refresh();
+        pauseMs += double(clock.nsecsElapsed()) / 1e6;
+        pauseCpu += cpuMs() - cpu;
+    }
+    const auto average = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
+    state.counters["key_ms"] = average(keyMs);
+    state.counters["key_cpu_ms"] = average(keyCpu);
+    state.counters["pause_ms"] = average(pauseMs);
+    state.counters["pause_cpu_ms"] = average(pauseCpu);
+    state.counters["problems"] = w.problems().RowCount();
+}
+BENCHMARK(BM_KeyAndPauseWithManyProblems)->ArgsProduct({{0, 1500, 20000}, {0, 1}})->ArgNames({"problems", "newline"})
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(40);
+
 }  // namespace

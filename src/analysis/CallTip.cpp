@@ -177,3 +177,31 @@ CommandHelp::Action CommandHelp::Request(std::string_view word, const EditorKeyw
     m_lastHelpWord = std::string(w);
     return action;
 }
+
+std::optional<CallTipMatch> FindProgramCallTip(std::string_view line, int endColumn, std::vector<TipToken> tokens,
+                                               const EditorKeywordList* vocabulary, lang::Program* program,
+                                               const programnames::LineText& lineText, char commentChar,
+                                               char stringChar)
+{
+    EditorKeywordList calls;
+    for (const TipToken& t : tokens)
+        if (EditorKeywordPtr command = vocabulary ? vocabulary->FindPtr(text::ToLower(t.Text)) : nullptr;
+            command && !calls.Find(command->Key))
+            calls.Add(std::move(command));
+    if (program) {
+        const std::size_t commands = tokens.size();
+        for (const TipToken& name : NameTokens(line, endColumn, commentChar, stringChar)) {
+            const std::string lower = text::ToLower(name.Text);
+            if (calls.Find(lower))
+                continue;
+            if (const std::optional<lang::SymbolInfo> function = program->FunctionNamed(lower)) {
+                tokens.push_back({kKindCommand, name.StartColumn, name.Text});
+                calls.Add(programnames::CallableOf(*function, lineText));
+            }
+        }
+        if (tokens.size() != commands)
+            std::sort(tokens.begin(), tokens.end(),
+                      [](const TipToken& a, const TipToken& b) { return a.StartColumn < b.StartColumn; });
+    }
+    return FindCallTip(line, endColumn, 1, tokens, calls);
+}

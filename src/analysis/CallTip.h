@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/ProgramNames.h"
 #include "editor/Keywords.h"
 
 #include <QString>
@@ -32,6 +33,15 @@ struct CallTipMatch {
 std::optional<CallTipMatch> FindCallTip(std::string_view line, int endColumn, int tabWidth,
                                         const std::vector<TipToken>& tokens,
                                         const EditorKeywordList& vocabulary);
+
+// The call around the caret among the commands and the program's own
+// functions, which call as commands do: `tokens` are the line's commands
+// (kind 1), the line's other names are looked up among the functions of
+// `program` (none when null).
+std::optional<CallTipMatch> FindProgramCallTip(std::string_view line, int endColumn, std::vector<TipToken> tokens,
+                                               const EditorKeywordList* vocabulary, lang::Program* program,
+                                               const programnames::LineText& lineText, char commentChar = ';',
+                                               char stringChar = '"');
 
 // The names written in code before `endColumn` of a line (not in a string or
 // a comment, nor a field or type after a backslash or a dot, nor the digits of a

@@ -124,21 +124,10 @@ void CodeAssistant::ShowCompletion()
     // functions and types, the commands and the document's labels.
     EditorKeywordListPtr lead, rest;
     ProgramNamesAtCaret([&](lang::Program& program, const std::string& key, std::uint32_t row) {
-        std::vector<lang::SymbolInfo> names = program.VisibleNames(key, row);
-        // Not the word being typed, which the model takes for a new local.
-        const EditorSelection caret = m_host.editor.Selection();
-        std::erase_if(names, [&](const lang::SymbolInfo& s) {
-            return s.place.file == key && s.place.row == row && int(s.place.col) <= caret.EndColumn &&
-                   caret.EndColumn <= int(s.place.endCol);
-        });
-        const auto own = std::stable_partition(names.begin(), names.end(), [](const lang::SymbolInfo& s) {
-            return s.kind == lang::SymbolKind::Local || s.kind == lang::SymbolKind::Parameter;
-        });
-        const std::vector<lang::SymbolInfo> types = program.Types();
-        std::vector<lang::SymbolInfo> others(own, names.end());
-        others.insert(others.end(), types.begin(), types.end());
-        lead = programnames::ListOf({names.begin(), own}, types, LineReader(), m_host.styles);
-        rest = programnames::ListOf(others, types, LineReader(), m_host.styles);
+        programnames::NamesAtPlace names = programnames::CompletionNames(
+            program, key, row, m_host.editor.Selection().EndColumn, LineReader(), m_host.styles);
+        lead = std::move(names.lead);
+        rest = std::move(names.rest);
     });
     for (const EditorKeywordPtr& e : *DocKeywords())
         if (e->Kind() == kKindLabel)
@@ -403,34 +392,15 @@ bool CodeAssistant::FillTip(bool place)
     for (const LineToken& t : lineTokens)
         tokens.push_back({t.Kind, t.StartColumn, std::string_view(t.Text.constData(), std::size_t(t.Text.size()))});
     const std::string_view text(line.constData(), std::size_t(line.size()));
-    // The program's functions call as commands do: the line's names that
-    // the model knows as one join the commands, and the calls of the line
-    // are looked up among both.
-    EditorKeywordList calls;
-    for (const TipToken& t : tokens)
-        if (EditorKeywordPtr command = m_host.vocabulary ? m_host.vocabulary->FindPtr(text::ToLower(t.Text)) : nullptr;
-            command && !calls.Find(command->Key))
-            calls.Add(std::move(command));
     // With parsing disabled the model is not kept up with typing.
+    lang::Program* program = nullptr;
     if (const CDoc* doc = m_host.docs.CurrentDoc(); doc && !m_host.events.ParsingDisabled()) {
         m_host.events.TakeEdits();
-        lang::Program& program = m_host.programs.ProgramOf(ProgramPath(*doc));
-        const std::size_t commands = tokens.size();
-        for (const TipToken& name : NameTokens(text, sel.EndColumn, FirstChar(m_host.settings.CommentChar),
-                                               FirstChar(m_host.settings.StringChar))) {
-            const std::string lower = text::ToLower(name.Text);
-            if (calls.Find(lower))
-                continue;
-            if (const std::optional<lang::SymbolInfo> function = program.FunctionNamed(lower)) {
-                tokens.push_back({kKindCommand, name.StartColumn, name.Text});
-                calls.Add(programnames::CallableOf(*function, LineReader()));
-            }
-        }
-        if (tokens.size() != commands)
-            std::sort(tokens.begin(), tokens.end(),
-                      [](const TipToken& a, const TipToken& b) { return a.StartColumn < b.StartColumn; });
+        program = &m_host.programs.ProgramOf(ProgramPath(*doc));
     }
-    const std::optional<CallTipMatch> match = FindCallTip(text, sel.EndColumn, 1, tokens, calls);
+    const std::optional<CallTipMatch> match =
+        FindProgramCallTip(text, sel.EndColumn, std::move(tokens), m_host.vocabulary.get(), program, LineReader(),
+                           FirstChar(m_host.settings.CommentChar), FirstChar(m_host.settings.StringChar));
     if (!match) {
         HideCallTip();
         return false;

@@ -31,6 +31,12 @@ QIcon KindIcon(int kind)
     return Pictures() ? Pictures()(KindPicture(kind)) : QIcon();
 }
 
+QIcon FieldIcon()
+{
+    constexpr int kFieldPicture = 21;
+    return Pictures() ? Pictures()(kFieldPicture) : QIcon();
+}
+
 void SetKindPictures(std::function<QIcon(int picture)> pictures)
 {
     Pictures() = std::move(pictures);

@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QToolTip>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 
 #include <unordered_map>
 
@@ -153,32 +155,70 @@ void LiveCheck::Refresh()
         return it->second;
     };
 
-    // The build's report goes once the file it names changed.
+    // The build's report goes once the file it names changed, and is listed
+    // only with the program it was found in.
+    const std::size_t reported = m_buildErrors.size();
     std::erase_if(m_buildErrors, [this](const BuildError& e) { return m_programs.Revision(e.key) != e.revision; });
-    for (const BuildError& e : m_buildErrors)
-        rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true, false});
-
+    if (m_buildErrors.size() != reported)
+        Q_EMIT BuildErrorGone();
     std::vector<EditorDiagnostic> marks;
     CDoc* doc = m_docs.CurrentDoc();
-    if (m_enabled && doc) {
+    const QString path = doc ? ProgramPath(*doc) : QString();
+    std::vector<std::string> programFiles;
+    if (doc && !m_buildErrors.empty()) {
         // Edits not handed on while typing (parsing switched off) go first.
         m_events.TakeEdits();
-        const QString path = ProgramPath(*doc);
+        programFiles = m_programs.ProgramOf(path).Files();
+    }
+    const auto fromBuild = [&](const std::string& key, int line, const QString& message) {
+        return std::any_of(m_buildErrors.begin(), m_buildErrors.end(), [&](const BuildError& e) {
+            return e.key == key && e.line == line && e.message == message;
+        });
+    };
+    for (const BuildError& e : m_buildErrors)
+        if (std::find(programFiles.begin(), programFiles.end(), e.key) != programFiles.end())
+            rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true, false});
+
+    if (m_enabled && doc) {
+        m_events.TakeEdits();
         const std::string docKey = ProgramHost::KeyOf(path);
-        for (const lang::Diagnostic& d : m_programs.ProgramOf(path).Diagnostics()) {
+        std::vector<lang::Diagnostic> found = m_programs.ProgramOf(path).Diagnostics();
+        // A pause usually changes a few problems of thousands: the messages
+        // of the unchanged ones at either end are the last pause's, not
+        // converted again.
+        std::size_t head = 0, tail = 0;
+        while (head < found.size() && head < m_messages.size() && found[head].message == m_messages[head].first)
+            ++head;
+        while (tail < found.size() - head && tail < m_messages.size() - head &&
+               found[found.size() - 1 - tail].message == m_messages[m_messages.size() - 1 - tail].first)
+            ++tail;
+        std::vector<std::pair<std::string, QString>> messages(found.size());
+        rows.reserve(rows.size() + found.size());
+        const std::string* lastKey = nullptr;
+        const std::pair<QString, QString>* lastFile = nullptr;
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            lang::Diagnostic& d = found[i];
+            const std::size_t before = i < head ? i : i >= found.size() - tail ? m_messages.size() - (found.size() - i) : SIZE_MAX;
+            QString message = before != SIZE_MAX ? m_messages[before].second : QString::fromStdString(d.message);
+            if (!lastKey || *lastKey != d.file) {
+                lastFile = &fileOf(d.file);
+                lastKey = &d.file;
+            }
             const bool warning = d.warning != lang::WarningKind::None;
-            if (warning && !(m_warnings & (1u << unsigned(d.warning))))
-                continue;
-            const QString message = QString::fromStdString(d.message);
-            const auto& [file, title] = fileOf(d.file);
-            rows.push_back({file, title, int(d.row) + 1, int(d.col), message, false, warning});
-            if (d.file == docKey)
-                marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+            if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
+                // The same error the build stopped at is listed once, as the build's.
+                if (!fromBuild(d.file, int(d.row) + 1, message))
+                    rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
+                if (d.file == docKey)
+                    marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+            }
+            messages[i] = {std::move(d.message), std::move(message)};
         }
+        m_messages = std::move(messages);
     }
     if (doc && doc->EditorState == m_editor.CurrentBuffer()) {
         m_editor.SetDiagnosticMargin(m_enabled);
-        m_editor.SetDiagnostics(marks);
+        m_editor.SetDiagnostics(std::move(marks));
     }
     m_pane.SetRows(std::move(rows));
     // Handing on the edits above restarted the pause: nothing is left to do.

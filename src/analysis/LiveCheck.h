@@ -48,6 +48,8 @@ public:
 Q_SIGNALS:
     // The number of errors or of warnings listed changed.
     void CountChanged(int errors, int warnings);
+    // The last build's error no longer applies: the file it was found in changed.
+    void BuildErrorGone();
 
 private:
     // The end of a pause: a slice of the program's check, and the marks once
@@ -73,4 +75,6 @@ private:
         QString message;
     };
     std::vector<BuildError> m_buildErrors;
+    // The last pause's messages, as the model gave them and as shown.
+    std::vector<std::pair<std::string, QString>> m_messages;
 };

@@ -12,9 +12,19 @@
 
 namespace {
 
-std::string ParentOf(const std::string& folder)
+// The document's folder and those above it, nearest first: a game keeps its
+// includes folders below its main file ("Game\\Stage\\x.bb").
+std::vector<std::string> FoldersUp(const std::string& doc)
 {
-    return std::string(lang::FolderOf(folder));
+    std::vector<std::string> folders;
+    std::string folder(lang::FolderOf(doc));
+    while (!folder.empty() && folders.size() <= MainFileSearch::kMaxFoldersUp) {
+        if (!folders.empty() && folders.back() == folder)
+            break;
+        folders.push_back(folder);
+        folder = std::string(lang::FolderOf(folder));
+    }
+    return folders;
 }
 
 void AddOnce(std::vector<std::string>& list, const std::string& key)
@@ -74,10 +84,9 @@ bool MainFileSearch::Reaches(const std::string& main, const std::string& doc)
 
 std::string MainFileSearch::Find(const std::string& doc)
 {
-    const std::string folder(lang::FolderOf(doc));
-    const std::string parent = ParentOf(folder);
+    const std::vector<std::string> folders = FoldersUp(doc);
     if (chosen) {
-        for (const std::string& f : {folder, parent}) {
+        for (const std::string& f : folders) {
             const std::optional<std::string> main = chosen(f);
             if (main && Reaches(*main, doc))
                 return *main;
@@ -88,7 +97,7 @@ std::string MainFileSearch::Find(const std::string& doc)
         AddOnce(candidates, k);
     const std::size_t knownCount = candidates.size();
     if (sources) {
-        for (const std::string& f : {folder, parent}) {
+        for (const std::string& f : folders) {
             std::vector<std::string> beside = sources(f);
             if (beside.size() > kMaxSourcesPerFolder)
                 beside.resize(kMaxSourcesPerFolder);

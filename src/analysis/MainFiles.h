@@ -16,17 +16,19 @@
 // Files are named by model keys (lang::FileKey).
 //
 // The search looks, in this order, at: the main files the user chose for the
-// document's folder and its parent; the programs in use and the open
-// documents; then the .bb files of the document's folder and its parent. Of
+// document's folder and the folders above it, nearest first; the programs in
+// use and the open documents; then the .bb files of those folders. Of
 // the files that include the document it takes the outermost one (a file no
 // other of them includes), the user's choice first, then the earlier group.
 // Its cost is bounded: at most kMaxSourcesPerFolder files of each folder are
-// candidates, and one search reads at most kMaxFilesRead files and
+// candidates, at most kMaxFoldersUp folders above the document's own are
+// looked at, and one search reads at most kMaxFilesRead files and
 // kMaxBytesRead bytes in all; a search that reaches a bound keeps what it
 // found so far.
 class MainFileSearch {
 public:
     static constexpr std::size_t kMaxSourcesPerFolder = 200;
+    static constexpr std::size_t kMaxFoldersUp = 16;
     static constexpr std::size_t kMaxFilesRead = 2000;
     static constexpr std::size_t kMaxBytesRead = std::size_t(64) << 20;
 

@@ -61,9 +61,8 @@ ProblemsPane::~ProblemsPane() = default;
 
 void ProblemsPane::SetRows(std::vector<ProblemRow> rows)
 {
-    // The same list again keeps the row the user is on.
-    if (rows != m_model->Rows())
-        m_model->Reset(std::move(rows));
+    // Rows that stay keep the user's place among them.
+    m_model->Update(std::move(rows));
 }
 
 int ProblemsPane::RowCount() const

@@ -18,13 +18,20 @@ struct ProblemRow {
     QString message;
     bool fromBuild = false;  // the compiler's report, not the checker's
     bool warning = false;    // compiles, but looks like a mistake
-    bool operator==(const ProblemRow&) const = default;
+    // Compared at every pause for thousands of rows, whose texts are mostly
+    // shared with the last pause's: numbers first, then texts.
+    bool operator==(const ProblemRow& o) const
+    {
+        const auto same = [](const QString& a, const QString& b) { return a.constData() == b.constData() || a == b; };
+        return line == o.line && column == o.column && fromBuild == o.fromBuild && warning == o.warning &&
+               same(message, o.message) && same(path, o.path) && same(title, o.title);
+    }
 };
 
 // The list of every problem of the program in front: file, line and
-// message, one row each; a click on a row asks to go there. The rows are
-// replaced only when they differ, so a recheck that finds the same keeps the
-// user's place in the list.
+// message, one row each; a click on a row asks to go there. Only the rows
+// that differ change, so a recheck keeps the user's place in the list and
+// costs what is shown of it.
 class ProblemsPane : public QWidget {
     Q_OBJECT
 public:

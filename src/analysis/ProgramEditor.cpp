@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -37,8 +38,11 @@ QString ProgramEditor::CurrentPath() const
 
 CDoc* ProgramEditor::DocOf(std::string_view key) const
 {
+    // A file open under another name is that document: a write behind it
+    // would leave the user to throw away either their edit or the change.
+    const std::string open = m_host.programs.OpenKeyOf(key);
     for (const CDocPtr& d : m_host.docs.Docs())
-        if (ProgramHost::KeyOf(ProgramPath(*d)) == key)
+        if (ProgramHost::KeyOf(ProgramPath(*d)) == open)
             return d.get();
     return nullptr;
 }
@@ -68,6 +72,7 @@ bool ProgramEditor::Apply(const ProgramEdits& edits, const QString& what)
     struct FileWrite {
         QString path;
         std::string before, after;
+        QString shown;  // the file itself, where the path is a link to it
     };
     std::vector<DocChange> docs;
     std::vector<FileWrite> files;
@@ -78,6 +83,14 @@ bool ProgramEditor::Apply(const ProgramEdits& edits, const QString& what)
             continue;
         count += f.edits.size();
         if (CDoc* doc = DocOf(f.key)) {
+            // One file read under two names gets the same edits twice.
+            const auto same = std::find_if(docs.begin(), docs.end(), [&](const DocChange& c) { return c.doc == doc; });
+            if (same != docs.end()) {
+                if (*same->edits != f.edits)
+                    problems << doc->FileTitle + QStringLiteral(": ") + label("changedsince");
+                count -= f.edits.size();
+                continue;
+            }
             std::optional<TextSplice> splice = SpliceEdits(View(m_host.editor.BufferText(*doc->EditorState)), f.edits);
             if (!splice)
                 problems << doc->FileTitle + QStringLiteral(": ") + label("changedsince");
@@ -87,7 +100,7 @@ bool ProgramEditor::Apply(const ProgramEdits& edits, const QString& what)
                 docs.push_back({doc, &f.edits, std::move(*splice)});
             continue;
         }
-        FileWrite w{m_host.programs.PathOf(f.key), {}, {}};
+        FileWrite w{m_host.programs.PathOf(f.key), {}, {}, {}};
         const QString shown = QDir::toNativeSeparators(w.path) + QStringLiteral(": ");
         QFile file;
         QString why;
@@ -110,13 +123,30 @@ bool ProgramEditor::Apply(const ProgramEdits& edits, const QString& what)
         else if (!CanSaveDocumentFile(m_host.labels, w.path, &why))
             problems << shown + why;
         else
-            files.push_back({w.path, std::move(w.before), *bytes});
+            files.push_back({w.path, std::move(w.before), *bytes, w.path});
     }
     if (!problems.isEmpty()) {
         m_host.prompter.Tell(label("cannotchange").replace(QStringLiteral("#files#"), problems.join(u'\n')),
                              MsgIcon::Exclamation);
         return false;
     }
+    // A link may lead out of the program: the user is named the file really
+    // written, and asked before anything outside the program's folder changes.
+    const QString programFolder = QFileInfo(QFileInfo(m_host.programs.MainFileOf(CurrentPath())).absolutePath()).canonicalFilePath();
+    QStringList outside;
+    for (FileWrite& w : files) {
+        const QString real = QFileInfo(w.path).canonicalFilePath();
+        if (!real.isEmpty())
+            w.shown = real;
+        if (programFolder.isEmpty() || !w.shown.startsWith(programFolder + u'/'))
+            outside << QDir::toNativeSeparators(w.shown);
+    }
+    if (!outside.isEmpty() &&
+        m_host.prompter.Ask(label("writeoutside")
+                                .replace(QStringLiteral("#folder#"), QDir::toNativeSeparators(programFolder))
+                                .replace(QStringLiteral("#files#"), outside.join(u'\n')),
+                            MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
+        return false;
 
     for (std::size_t i = 0; i < files.size(); ++i) {
         QString error, kept;
@@ -163,7 +193,7 @@ bool ProgramEditor::Apply(const ProgramEdits& edits, const QString& what)
     for (const FileWrite& w : files) {
         // The model and the declaration lists read the file again.
         Q_EMIT m_host.docs.FileSaved(w.path);
-        written << QDir::toNativeSeparators(w.path);
+        written << QDir::toNativeSeparators(w.shown);
     }
 
     const QString summary = label("changesummary")

@@ -1,5 +1,7 @@
 #include "analysis/ProgramEdits.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <tuple>
 #include <unordered_map>
@@ -138,4 +140,46 @@ std::vector<EditPreview> PreviewEdits(const ProgramEdits& edits,
         }
     }
     return out;
+}
+
+namespace {
+
+std::string TextAt(const ProgramLineText& lineText, std::string_view key, std::uint32_t row, std::uint32_t from,
+                   std::uint32_t to)
+{
+    const std::string line = lineText(key, row);
+    return to <= line.size() && from <= to ? line.substr(from, to - from) : std::string();
+}
+
+}  // namespace
+
+RenamePlanned NameToRename(lang::Program& program, const ProgramLineText& lineText, std::string_view key,
+                           std::uint32_t row, std::uint32_t col)
+{
+    // What every place must still read before it changes.
+    RenamePlanned planned;
+    for (const lang::Range& r : program.References(key, row, col))
+        if (r.file == key && r.row == row && col >= r.col && col <= r.endCol)
+            planned.spelled = TextAt(lineText, key, row, r.col, r.endCol);
+    return planned;
+}
+
+RenamePlanned PlanRename(lang::Program& program, const ProgramLineText& lineText, std::string_view key,
+                         std::uint32_t row, std::uint32_t col, std::string_view newName)
+{
+    RenamePlanned planned = NameToRename(program, lineText, key, row, col);
+    const lang::RenamePlan found = program.Rename(key, row, col, newName);
+    if (!found.refusal.empty()) {
+        planned.refusal = found.refusal;
+        return planned;
+    }
+    ProgramEdits edits = RenameEdits(found.edits, newName);
+    for (const FileEdits& f : edits)
+        for (const TextEdit& e : f.edits)
+            if (!text::EqualsNoCase(TextAt(lineText, f.key, e.row, e.col, e.endCol), planned.spelled)) {
+                planned.changedSince = true;
+                return planned;
+            }
+    planned.edits = std::move(edits);
+    return planned;
 }

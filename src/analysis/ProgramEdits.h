@@ -68,3 +68,20 @@ struct EditPreview {
 // file as it reads now.
 std::vector<EditPreview> PreviewEdits(const ProgramEdits& edits,
                                       const std::function<std::string(std::string_view key, std::uint32_t row)>& lineText);
+
+// A rename as F2 plans it. `spelled` is the name as written at the place,
+// "" when no declared name is there; for a new name, either the refusal the
+// model gives, or `changedSince` when a place no longer reads as the name
+// (a file changed since it was read), or the edits.
+struct RenamePlanned {
+    std::string spelled;
+    std::string refusal;
+    bool changedSince = false;
+    ProgramEdits edits;
+};
+using ProgramLineText = std::function<std::string(std::string_view key, std::uint32_t row)>;
+// The name at a place, with nothing planned yet.
+RenamePlanned NameToRename(lang::Program& program, const ProgramLineText& lineText, std::string_view key,
+                           std::uint32_t row, std::uint32_t col);
+RenamePlanned PlanRename(lang::Program& program, const ProgramLineText& lineText, std::string_view key,
+                         std::uint32_t row, std::uint32_t col, std::string_view newName);

@@ -188,9 +188,35 @@ void ProgramHost::Changed(const std::string& key)
     m_lines.erase(key);
 }
 
+std::string ProgramHost::OpenKeyOf(std::string_view key) const
+{
+    std::string k(key);
+    if (m_openIds.empty() || m_open.count(k))
+        return k;
+    const auto d = m_disk.find(k);
+    if (d == m_disk.end() || d->second.missing)
+        return k;
+    for (const auto& [open, id] : m_openIds)
+        if (id == d->second.id)
+            return open;
+    return k;
+}
+
+std::vector<std::string> ProgramHost::AliasesOf(const std::string& key) const
+{
+    std::vector<std::string> aliases;
+    const auto id = m_openIds.find(key);
+    if (id == m_openIds.end())
+        return aliases;
+    for (const auto& [other, d] : m_disk)
+        if (!d.missing && d.id == id->second && !m_open.count(other))
+            aliases.push_back(other);
+    return aliases;
+}
+
 std::optional<std::string> ProgramHost::OpenTextOf(const std::string& key) const
 {
-    const auto it = m_open.find(key);
+    const auto it = m_open.find(OpenKeyOf(key));
     if (it == m_open.end())
         return std::nullopt;
     const QByteArray text = m_openText(it->second);
@@ -222,6 +248,8 @@ ProgramHost::Disk ProgramHost::Read(const std::string& key, const QString& spell
         *text = text::Windows1252ToUtf8(*text);
     d.text = std::move(*text);
     d.missing = false;
+    if (const std::optional<FileStatus> status = StatusOf(d.path))
+        d.id = {status->stamp.device, status->stamp.inode};
     return d;
 }
 
@@ -235,7 +263,9 @@ ProgramHost::Disk& ProgramHost::DiskOf(const std::string& key)
 
 void ProgramHost::Give(Prog& p, const std::string& key)
 {
-    if (const auto open = m_open.find(key); open != m_open.end()) {
+    if (!m_open.count(key))
+        DiskOf(key);  // whether it is an open document under another name
+    if (const auto open = m_open.find(OpenKeyOf(key)); open != m_open.end()) {
         // Parsed where the editor's copy lies: a copy more of a large
         // document would be held while it is parsed.
         const QByteArray text = m_openText(open->second);
@@ -393,6 +423,8 @@ QStringList ProgramHost::FilesOf(const QString& path)
 std::optional<std::string> ProgramHost::Text(std::string_view key)
 {
     const std::string k(key);
+    if (!m_open.count(k))
+        DiskOf(k);
     if (std::optional<std::string> open = OpenTextOf(k))
         return open;
     const Disk& d = DiskOf(k);
@@ -401,7 +433,11 @@ std::optional<std::string> ProgramHost::Text(std::string_view key)
 
 std::string ProgramHost::LineText(std::string_view key, std::uint32_t row)
 {
-    const std::string k(key);
+    std::string k(key);
+    if (!m_open.count(k)) {
+        DiskOf(k);
+        k = OpenKeyOf(k);
+    }
     if (m_open.count(k)) {
         Lines& l = m_lines[k];
         if (l.starts.empty() || l.revision != Revision(k)) {
@@ -437,8 +473,16 @@ void ProgramHost::DocumentOpened(const QString& path)
     m_spellings.Learn(paths::ToSlashes(path));
     const std::string key = KeyOf(path);
     m_open[key] = path;
+    if (const std::optional<FileStatus> status = StatusOf(path); status && !status->folder)
+        m_openIds[key] = {status->stamp.device, status->stamp.inode};
+    else
+        m_openIds.erase(key);
     Changed(key);
     GiveAgain(key);
+    for (const std::string& alias : AliasesOf(key)) {
+        Changed(alias);
+        GiveAgain(alias);
+    }
     UpdateWatches();
     Invalidate();
 }
@@ -449,17 +493,30 @@ void ProgramHost::DocumentEdited(const QString& path, std::uint32_t first, std::
     const std::string key = KeyOf(path);
     Changed(key);
     ForProgramsHolding(key, [&](Prog& p) { p.program->Edit(key, first, oldCount, lines, newCount); });
+    for (const std::string& alias : AliasesOf(key)) {
+        Changed(alias);
+        ForProgramsHolding(alias, [&](Prog& p) { p.program->Edit(alias, first, oldCount, lines, newCount); });
+    }
 }
 
 void ProgramHost::DocumentClosed(const QString& path)
 {
     const std::string key = KeyOf(path);
+    const std::vector<std::string> aliases = AliasesOf(key);
     if (!m_open.erase(key))
         return;
-    m_disk.erase(key);  // the file may hold what was saved, or not what the tab showed
+    m_openIds.erase(key);
     m_mainOf.erase(key);
+    // The file may hold what was saved, or not what the tab showed.
+    for (const std::string& k : aliases)
+        m_disk.erase(k);
+    m_disk.erase(key);
     Changed(key);
     GiveAgain(key);
+    for (const std::string& alias : aliases) {
+        Changed(alias);
+        GiveAgain(alias);
+    }
     UpdateWatches();
     Invalidate();
 }

@@ -92,6 +92,10 @@ public:
     QStringList FilesOf(const QString& path);
 
     static std::string KeyOf(const QString& path);
+    // The key of the open document that is the file of `key` under any of its
+    // names (itself, a hard link, a symlink, another path); `key` itself when
+    // no open document is that file.
+    std::string OpenKeyOf(std::string_view key) const;
     // The file a key names: the open document's path, or the file on disk
     // (letter case as found there).
     QString PathOf(std::string_view key) const;
@@ -123,6 +127,7 @@ private:
         QString why;  // why it could not be read, when the words for a missing file would not say
         std::string text;
         std::vector<std::uint32_t> lineStarts;  // made when a line is first asked for
+        std::pair<quint64, quint64> id;         // device and inode
     };
     struct Prog {
         std::unique_ptr<lang::Program> program;
@@ -150,6 +155,8 @@ private:
     // A file given up on answered after all.
     void OnLateRead(const QString& path, SourceText text);
     std::optional<std::string> OpenTextOf(const std::string& key) const;
+    // The files read from disk that are the open document `key` under another name.
+    std::vector<std::string> AliasesOf(const std::string& key) const;
     void Changed(const std::string& key);
     // Main files are looked for again once the current event is done.
     void Invalidate();
@@ -165,6 +172,9 @@ private:
     paths::SpellingCache m_spellings;
     lang::Vocabulary m_vocabulary;
     std::unordered_map<std::string, QString> m_open;  // open documents by key
+    // The file each open document is, by device and inode: a file read under
+    // another name is that document, and the model reads its unsaved text.
+    std::unordered_map<std::string, std::pair<quint64, quint64>> m_openIds;
     std::unordered_map<std::string, Disk> m_disk;
     std::map<std::string, Prog> m_programs;  // by main key
     std::unordered_map<std::string, std::uint64_t> m_revisions;

@@ -202,6 +202,22 @@ std::vector<lang::SymbolInfo> TypesOf(const std::vector<lang::SymbolInfo>& symbo
     return types;
 }
 
+NamesAtPlace CompletionNames(lang::Program& program, const std::string& key, std::uint32_t row, int col,
+                             const LineText& line, const DeclStyles& styles)
+{
+    std::vector<lang::SymbolInfo> names = program.VisibleNames(key, row);
+    std::erase_if(names, [&](const lang::SymbolInfo& s) {
+        return s.place.file == key && s.place.row == row && int(s.place.col) <= col && col <= int(s.place.endCol);
+    });
+    const auto own = std::stable_partition(names.begin(), names.end(), [](const lang::SymbolInfo& s) {
+        return s.kind == lang::SymbolKind::Local || s.kind == lang::SymbolKind::Parameter;
+    });
+    const std::vector<lang::SymbolInfo> types = program.Types();
+    std::vector<lang::SymbolInfo> others(own, names.end());
+    others.insert(others.end(), types.begin(), types.end());
+    return {ListOf({names.begin(), own}, types, line, styles), ListOf(others, types, line, styles)};
+}
+
 EditorKeywordPtr CallableOf(const lang::SymbolInfo& function, const LineText& line)
 {
     auto entry = std::make_shared<EditorKeyword>();

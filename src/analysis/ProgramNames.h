@@ -46,6 +46,16 @@ std::vector<EditorKeywordPtr> SharedEntries(const std::vector<lang::SymbolInfo>&
 // them, without every type of the program.
 std::vector<lang::SymbolInfo> TypesOf(const std::vector<lang::SymbolInfo>& symbols, lang::Program& program);
 
+// What the autocomplete list offers at a place of a file: the function's own
+// locals and parameters (`lead`) ahead of the program's constants, globals,
+// arrays, functions and types (`rest`). Not the name being typed at `col`,
+// which the model takes for a new local.
+struct NamesAtPlace {
+    EditorKeywordListPtr lead, rest;
+};
+NamesAtPlace CompletionNames(lang::Program& program, const std::string& key, std::uint32_t row, int col,
+                             const LineText& line, const DeclStyles& styles);
+
 // A program's function as the call tip shows a command: its parameters as
 // declared, those with a default value optional; its Key the name in lower
 // case, as the commands' are.

@@ -5,7 +5,6 @@
 #include "analysis/ProgramHost.h"
 #include "editor/EditCtrl.h"
 #include "platform/Prompter.h"
-#include "platform/Text.h"
 #include "startup/Labels.h"
 
 void RenameAtCaret(ProgramEditor& editor)
@@ -18,31 +17,21 @@ void RenameAtCaret(ProgramEditor& editor)
     const std::string key = ProgramHost::KeyOf(path);
     const CaretPosition caret = host.editor.CaretPos();
     const auto row = std::uint32_t(caret.Line - 1), col = std::uint32_t(caret.Column);
-    // The name as written where the caret is: what the title shows, and what
-    // every place must still read before it changes.
-    const auto textAt = [&host](std::string_view file, std::uint32_t line, std::uint32_t from, std::uint32_t to) {
-        const std::string text = host.programs.LineText(file, line);
-        return to <= text.size() ? text.substr(from, to - from) : std::string();
+    const ProgramLineText lineText = [&host](std::string_view file, std::uint32_t line) {
+        return host.programs.LineText(file, line);
     };
-    std::string spelled;
-    for (const lang::Range& r : host.programs.ProgramOf(path).References(key, row, col))
-        if (r.file == key && r.row == row && col >= r.col && col <= r.endCol)
-            spelled = textAt(key, row, r.col, r.endCol);
+    const std::string spelled = NameToRename(host.programs.ProgramOf(path), lineText, key, row, col).spelled;
     if (spelled.empty()) {
         host.setInfoPanel(label("nothingtorename"));
         return;
     }
     const auto plan = [&](const QString& name) -> ChangePreview::Plan {
-        const std::string newName = name.toStdString();
-        const lang::RenamePlan found = host.programs.ProgramOf(path).Rename(key, row, col, newName);
-        if (!found.refusal.empty())
-            return {QString::fromStdString(found.refusal), {}};
-        ProgramEdits edits = RenameEdits(found.edits, newName);
-        for (const FileEdits& f : edits)
-            for (const TextEdit& e : f.edits)
-                if (!text::EqualsNoCase(textAt(f.key, e.row, e.col, e.endCol), spelled))
-                    return {label("changedsince"), {}};
-        return {{}, std::move(edits)};
+        RenamePlanned planned = PlanRename(host.programs.ProgramOf(path), lineText, key, row, col, name.toStdString());
+        if (!planned.refusal.empty())
+            return {QString::fromStdString(planned.refusal), {}};
+        if (planned.changedSince)
+            return {label("changedsince"), {}};
+        return {{}, std::move(planned.edits)};
     };
     ChangePreview::Setup setup;
     setup.title = label("renametitle").replace(QStringLiteral("#name#"), QString::fromStdString(spelled));

@@ -3,6 +3,8 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 class QTreeView;
@@ -19,6 +21,38 @@ public:
         beginResetModel();
         m_rows = std::move(rows);
         endResetModel();
+    }
+    // The same as Reset for what is shown, with the least change: rows that
+    // stay the same stay, the others change in place, and only the
+    // difference in number is inserted or removed. A list of thousands of
+    // rows in which a line moved costs what the view shows of it.
+    void Update(std::vector<Row> rows)
+    {
+        const std::size_t oldCount = m_rows.size(), newCount = rows.size();
+        std::size_t head = 0;
+        while (head < oldCount && head < newCount && m_rows[head] == rows[head])
+            ++head;
+        std::size_t tail = 0;
+        while (tail < oldCount - head && tail < newCount - head &&
+               m_rows[oldCount - 1 - tail] == rows[newCount - 1 - tail])
+            ++tail;
+        const std::size_t oldMiddle = oldCount - head - tail, newMiddle = newCount - head - tail;
+        const std::size_t same = std::min(oldMiddle, newMiddle);
+        for (std::size_t i = head; i < head + same; ++i)
+            m_rows[i] = std::move(rows[i]);
+        if (same > 0)
+            Q_EMIT dataChanged(index(int(head), 0), index(int(head + same - 1), columnCount() - 1));
+        const int at = int(head + same);
+        if (newMiddle > oldMiddle) {
+            beginInsertRows({}, at, at + int(newMiddle - oldMiddle) - 1);
+            m_rows.insert(m_rows.begin() + at, std::make_move_iterator(rows.begin() + at),
+                          std::make_move_iterator(rows.begin() + at + std::ptrdiff_t(newMiddle - oldMiddle)));
+            endInsertRows();
+        } else if (oldMiddle > newMiddle) {
+            beginRemoveRows({}, at, at + int(oldMiddle - newMiddle) - 1);
+            m_rows.erase(m_rows.begin() + at, m_rows.begin() + at + std::ptrdiff_t(oldMiddle - newMiddle));
+            endRemoveRows();
+        }
     }
     void SetCaptions(const QStringList& captions)
     {

@@ -59,7 +59,7 @@ public:
             return {};
         const lang::SymbolInfo& s = At(index.row());
         if (role == Qt::DecorationRole && index.column() == 0)
-            return KindIcon(programnames::KindOf(s.kind));
+            return s.kind == lang::SymbolKind::Field ? FieldIcon() : KindIcon(programnames::KindOf(s.kind));
         if (role == Qt::TextAlignmentRole && index.column() == 3)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole)

@@ -181,6 +181,16 @@ void BuildController::BuildDoc(const QString& docKey, BuildMode mode)
     job.command.programCommandLine = m_programCommandLine;
     job.b3dDir = m_settings.B3DRoot();
     job.outputPath = OutputPath();
+    if (mode == BuildMode::CompileAndRun && m_debugEnabled && m_debugLauncher) {
+        DebugLaunch debug = m_debugLauncher();
+        if (!debug.failure.isEmpty()) {
+            m_prompter.Tell(debug.failure, MsgIcon::Critical);
+            return;
+        }
+        job.b3dDir = debug.b3dDir;
+        job.command.binDir = QDir(debug.b3dDir).filePath(QStringLiteral("bin")) + u'/';
+        job.extra = debug.environment;
+    }
     const QString commandLine = CompilerCommandLine(job.command);
 
     const QString statusLabel = m_labels.getValue(StatusLabelKey(mode));

@@ -9,9 +9,18 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <string_view>
 
 class BlitzDirGuard;
+
+// Where a run under the debugger compiles from, and what it tells the
+// program; or why it cannot start.
+struct DebugLaunch {
+    QString b3dDir{};  // "blitzpath" for the compiler
+    QProcessEnvironment environment{};
+    QString failure{};  // the message to show when it cannot start
+};
 class CUILabels;
 class DebugLog;
 class Prompter;
@@ -83,6 +92,10 @@ public:
     // Asked before every build for the Blitz3D folder; none asks nothing.
     void SetBlitzDirGuard(const BlitzDirGuard* guard) { m_blitzDir = guard; }
 
+    // Asked at each compile and run with the debug switch on; unset, the
+    // compiler runs the install's own debugger.
+    void SetDebugLauncher(std::function<DebugLaunch()> launcher) { m_debugLauncher = std::move(launcher); }
+
     // Where wine is looked for; the system's PATH when empty.
     void SetToolSearchPath(const QStringList& folders) { m_runner.SetSearchPath(folders); }
 
@@ -136,4 +149,5 @@ private:
     QElapsedTimer m_clock;
     qint64 m_elapsedMs = -1;  // the last build's, once it ended
     const BlitzDirGuard* m_blitzDir = nullptr;
+    std::function<DebugLaunch()> m_debugLauncher;
 };

@@ -22,6 +22,9 @@ public:
     // How the last build went, or how long the one under way has run.
     QString Summary() const { return m_summary; }
     QPlainTextEdit* View() const;
+    // The last build's outcome no longer applies (the error it stopped at was
+    // edited away): the summary says nothing.
+    void ClearOutcome() { SetSummary({}); }
 
 Q_SIGNALS:
     void SummaryChanged(const QString& summary);

@@ -44,6 +44,7 @@ BuildRunner::~BuildRunner()
 {
     endChild();
     processtree::EndTrees(m_leftOver);
+    processtree::Reap(m_adopted);
 }
 
 bool BuildRunner::IsRunning() const
@@ -81,8 +82,9 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
     process->setProgram(command.program);
     process->setArguments(command.arguments);
     process->setWorkingDirectory(job.command.binDir);
-    const QProcessEnvironment environment =
+    QProcessEnvironment environment =
         CompilerEnvironment(job.b3dDir, job.command.binDir, form, QProcessEnvironment::systemEnvironment());
+    environment.insert(job.extra);
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QProcess::nullDevice());
@@ -100,12 +102,17 @@ BuildRunner::Launch BuildRunner::Start(const BuildJob& job)
 #endif
     connect(process.get(), &QProcess::finished, this, &BuildRunner::onFinished);
 
+    // What the compiler's tree leaves behind as it ends comes to us, not to
+    // the system's first process, however late before its end it was started.
+    processtree::AdoptOrphans(true);
+    m_own = processtree::ChildIds(::getpid());
     process->start();
     if (!process->waitForStarted(kStartTimeoutMs)) {
         const QString reason = process->errorString();
         process->disconnect(this);
         process->kill();
         process->waitForFinished(kEndTimeoutMs);
+        processtree::AdoptOrphans(false);
         return {false, reason};
     }
     output->Start();
@@ -123,9 +130,33 @@ OutputCapture::Piece BuildRunner::TakeOutput(qint64 most, bool latest)
 
 void BuildRunner::watchProcesses()
 {
-    // While the compiler runs, everything the build started is below it.
-    if (IsRunning())
+    // While the compiler runs, everything the build started is below it, and
+    // every other child of ours is our own.
+    if (IsRunning()) {
         m_started = processtree::Descendants(m_process->processId());
+        m_own = processtree::ChildIds(::getpid());
+    }
+    processtree::Reap(m_adopted);
+    if (!IsRunning() && m_adopted.empty())
+        m_watch.stop();
+}
+
+void BuildRunner::adoptLeftOver()
+{
+    for (const qint64 pid : processtree::ChildIds(::getpid())) {
+        if (std::find(m_own.begin(), m_own.end(), pid) != m_own.end() ||
+            std::any_of(m_adopted.begin(), m_adopted.end(), [pid](const processtree::Process& p) { return p.pid == pid; }))
+            continue;
+        // One that has already ended is collected all the same.
+        const std::optional<processtree::Process> p = processtree::Identify(pid);
+        m_adopted.push_back(p.value_or(processtree::Process{pid, 0}));
+        if (p && !processtree::IsWineService(pid) && std::find(m_started.begin(), m_started.end(), *p) == m_started.end())
+            m_started.push_back(*p);
+    }
+    processtree::AdoptOrphans(false);
+    processtree::Reap(m_adopted);
+    if (!m_adopted.empty())
+        m_watch.start();
 }
 
 void BuildRunner::onFinished()
@@ -134,12 +165,13 @@ void BuildRunner::onFinished()
     // control is back in the event loop.
     int exitCode = 0;
     bool crashed = false;
+    m_watch.stop();
     if (m_process) {
         exitCode = m_process->exitCode();
         crashed = m_process->exitStatus() == QProcess::CrashExit;
+        adoptLeftOver();
         m_process.release()->deleteLater();
     }
-    m_watch.stop();
     // What the program started and left running goes when the IDE does; a
     // later build's Stop is not about it.
     std::erase_if(m_leftOver, [](const processtree::Process& p) { return processtree::Identify(p.pid) != p; });
@@ -166,14 +198,18 @@ void BuildRunner::endChild()
             roots.push_back(*compiler);
         roots.insert(roots.end(), m_started.begin(), m_started.end());
         processtree::EndTrees(roots);
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_UNIX) && !defined(Q_OS_LINUX)
+        // Where the tree cannot be walked; on Linux the group would take
+        // with it the Wine services the build started, which others share.
         if (pid > 0)
             ::kill(-pid_t(pid), SIGKILL);
 #endif
         m_process->kill();
         m_process->waitForFinished(kEndTimeoutMs);
     }
-    m_started.clear();
+    // What the ended tree let go of as it went is ours now: ended too.
+    adoptLeftOver();
+    processtree::EndTrees(std::exchange(m_started, {}));
     m_process.reset();
     // Every writer is gone, so this takes no time.
     if (m_output)

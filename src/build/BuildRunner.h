@@ -18,6 +18,8 @@ struct BuildJob {
     CompilerCommandInput command;
     QString b3dDir;      // becomes "blitzpath"
     QString outputPath;  // output.txt; created empty at each launch
+    // Variables the compiler, and the program it runs, get besides its own.
+    QProcessEnvironment extra{};
 };
 
 // Runs the compiler as a child process without ever blocking the window:
@@ -74,6 +76,9 @@ private:
     // Notes what the running build has started, so that what outlives the
     // compiler can be ended later.
     void watchProcesses();
+    // Once the compiler has ended: its orphans, now children of ours, join
+    // what the build started, to be collected when they end.
+    void adoptLeftOver();
 
     std::unique_ptr<QProcess> m_process;
     std::unique_ptr<OutputCapture> m_output;
@@ -82,4 +87,8 @@ private:
     std::vector<processtree::Process> m_started;
     // Started by builds that have ended, and still running then.
     std::vector<processtree::Process> m_leftOver;
+    // Children of ours while the compiler runs, which are not the build's.
+    std::vector<qint64> m_own;
+    // Children of ours by adoption, not yet collected.
+    std::vector<processtree::Process> m_adopted;
 };

@@ -438,6 +438,7 @@ bool DocumentManager::CloseDoc(CDoc* doc)
         }
     }
 
+    Q_EMIT DocClosing(doc);
     // The document in the editor keeps what the user did to it before another
     // one takes its place.
     if (m_current != keep)

@@ -100,6 +100,8 @@ Q_SIGNALS:
     void FileLoaded(CDoc* doc);
     // A document not shown was read again from its file.
     void DocReloaded(CDoc* doc);
+    // A document is about to close (its buffer still holds its text).
+    void DocClosing(CDoc* doc);
     // The last document was closed.
     void NoDocuments();
     // The document situation changed (modified mark, open, close, save).

@@ -1,7 +1,11 @@
 #include "documents/RecoveryFolders.h"
 
+#include "platform/PrivateFolder.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +15,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -61,7 +66,7 @@ FolderLock::FolderLock(const QString& folder, bool create) : m_folder(folder)
 {
     // Not inherited: a compiled program the IDE started may outlive it, and
     // must not keep its copies locked away from the next start.
-    const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
+    const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
     const int fd = ::open(QFile::encodeName(QDir(folder).filePath(kLockName)).constData(), flags, 0600);
     if (fd < 0)
         return;
@@ -94,16 +99,29 @@ void FolderLock::RemoveFolder()
 
 RecoverySession::RecoverySession(const QString& root)
 {
-    if (!QDir().mkpath(root))
+    QDir().mkpath(QFileInfo(root).absolutePath());
+    // Copies hold the user's text: a folder anyone else could enter, or a
+    // link planted to lead elsewhere, is not used.
+    const int rootFd = privatefolder::OpenPrivate(root, &m_why);
+    if (rootFd < 0)
         return;
-    // Copies hold the user's text: for the user's eyes only.
-    QFile::setPermissions(root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QByteArray pattern = QFile::encodeName(QDir(root).filePath(QStringLiteral("XXXXXX")));
-    if (!::mkdtemp(pattern.data()))
+    // Made through the folder just checked, so a name swapped meanwhile leads nowhere.
+    QString folder;
+    for (int attempt = 0; attempt < 64 && folder.isEmpty(); ++attempt) {
+        const QString name = QString::number(QRandomGenerator::global()->generate(), 36);
+        if (::mkdirat(rootFd, QFile::encodeName(name).constData(), 0700) == 0)
+            folder = QDir(root).filePath(name);
+        else if (errno != EEXIST)
+            break;
+    }
+    if (folder.isEmpty())
+        m_why = root + QStringLiteral(": ") + SystemError();
+    ::close(rootFd);
+    if (folder.isEmpty())
         return;
-    const QString folder = QFile::decodeName(pattern);
     auto lock = std::make_unique<FolderLock>(folder, true);
     if (!lock->held()) {
+        m_why = folder + QStringLiteral(": ") + SystemError();
         QDir().rmdir(folder);
         return;
     }
@@ -128,7 +146,10 @@ bool WriteRecoveryFile(const QString& folder, const QString& name, const Recover
     const QDir dir(folder);
     const QByteArray temporary = QFile::encodeName(dir.filePath(name + QStringLiteral(".tmp")));
     const QByteArray header = RecoveryCopyHeader(copy);
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Whatever has the name is taken away, not written through: a link
+    // planted there would lead the write into any file.
+    ::unlink(temporary.constData());
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     bool written = fd >= 0 && WriteAll(fd, header.constData(), header.size())
                    && WriteAll(fd, copy.text.constData(), copy.text.size(), pause) && ::fsync(fd) == 0;
     if (written && error)
@@ -155,6 +176,9 @@ bool WriteRecoveryFile(const QString& folder, const QString& name, const Recover
 
 LeftCopies::LeftCopies(const QString& root)
 {
+    // Copies in a folder someone else could have filled are not offered.
+    if (!privatefolder::WhyNotPrivate(root).isEmpty())
+        return;
     const QDir dir(root);
     for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString folder = dir.filePath(name);
@@ -184,7 +208,22 @@ LeftCopies::~LeftCopies()
     }
 }
 
-RecoveryWriter::RecoveryWriter(QString folder) : m_folder(std::move(folder)) {}
+RecoveryWriter::RecoveryWriter(QString folder, Outcome outcome)
+    : m_folder(std::move(folder)), m_outcome(std::move(outcome))
+{
+}
+
+void RecoveryWriter::SetFolder(const QString& folder)
+{
+    std::lock_guard<std::mutex> hold(m_mutex);
+    m_folder = folder;
+}
+
+QString RecoveryWriter::Failure(const QString& name) const
+{
+    std::lock_guard<std::mutex> hold(m_mutex);
+    return m_failed.value(name);
+}
 
 RecoveryWriter::~RecoveryWriter()
 {
@@ -240,20 +279,31 @@ void RecoveryWriter::Run()
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         m_busy = true;
+        const QString folder = m_folder;
         hold.unlock();
-        // A copy that cannot be written leaves the one before it in place;
-        // without a folder of its own, the program keeps none.
-        if (job.copy && !m_folder.isEmpty()) {
-            WriteRecoveryFile(m_folder, job.name, *job.copy, nullptr, [this] {
+        // A copy that cannot be written leaves the one before it in place.
+        QString error;
+        if (job.copy && folder.isEmpty()) {
+            error = QString::fromLocal8Bit(std::strerror(ENOENT));
+        } else if (job.copy) {
+            WriteRecoveryFile(folder, job.name, *job.copy, &error, [this] {
                 // Unhurried, a long text goes in steps: on a machine with few
                 // cores, copying it into the system's cache in one go slows
                 // down the window's thread while it handles a key.
                 if (!m_hurry)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
             });
-        } else if (!m_folder.isEmpty()) {
-            QFile::remove(QDir(m_folder).filePath(job.name));
+        } else if (!folder.isEmpty()) {
+            QFile::remove(QDir(folder).filePath(job.name));
         }
+        hold.lock();
+        if (error.isEmpty())
+            m_failed.remove(job.name);
+        else
+            m_failed.insert(job.name, error);
+        hold.unlock();
+        if (job.copy && m_outcome)
+            m_outcome(job.name, error);
         job = {};  // the text is freed here, not on the window's thread
         hold.lock();
         m_busy = false;

@@ -2,6 +2,7 @@
 
 #include "documents/RecoveryCopy.h"
 
+#include <QHash>
 #include <QString>
 
 #include <atomic>
@@ -45,11 +46,13 @@ public:
     ~RecoverySession();
     RecoverySession(const RecoverySession&) = delete;
     RecoverySession& operator=(const RecoverySession&) = delete;
-    // "" when no folder could be made: no copies are kept then.
+    // "" when no folder could be made: no copies are kept then, and why() says why.
     const QString& folder() const { return m_folder; }
+    const QString& why() const { return m_why; }
 
 private:
     QString m_folder;
+    QString m_why;
     std::unique_ptr<FolderLock> m_lock;
 };
 
@@ -90,7 +93,9 @@ private:
 // newer one of the same file comes is dropped.
 class RecoveryWriter {
 public:
-    explicit RecoveryWriter(QString folder);
+    // Called on the writing thread after each write: "" or why it failed.
+    using Outcome = std::function<void(const QString& name, const QString& error)>;
+    explicit RecoveryWriter(QString folder, Outcome outcome = {});
     // Finishes what was asked first.
     ~RecoveryWriter();
     RecoveryWriter(const RecoveryWriter&) = delete;
@@ -100,6 +105,10 @@ public:
     void Remove(const QString& name);
     // Returns once everything asked so far is done.
     void Flush();
+    // Where the writes asked from now on go.
+    void SetFolder(const QString& folder);
+    // Why the last write of `name` failed; "" when it did not.
+    QString Failure(const QString& name) const;
 
 private:
     struct Job {
@@ -109,7 +118,9 @@ private:
     void Add(Job job);
     void Run();
 
-    const QString m_folder;
+    QString m_folder;
+    const Outcome m_outcome;
+    QHash<QString, QString> m_failed;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

@@ -7,12 +7,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
 
 RecoveryKeeper::RecoveryKeeper(DocumentManager& docs, EditCtrl& editor, const QString& root, QObject* parent)
-    : QObject(parent), m_docs(docs), m_editor(editor), m_root(root), m_session(root), m_writer(m_session.folder())
+    : QObject(parent), m_docs(docs), m_editor(editor), m_root(root),
+      m_session(std::make_unique<RecoverySession>(root)),
+      m_writer(m_session->folder(), [this](const QString& name, const QString& error) {
+          QMetaObject::invokeMethod(this, [this, name, error] { OnWritten(name, error); }, Qt::QueuedConnection);
+      })
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &RecoveryKeeper::TakeCopies);
@@ -33,14 +38,64 @@ void RecoveryKeeper::OnEdit()
     m_timer.start(std::clamp(left, std::chrono::milliseconds(0), kPause));
 }
 
+bool RecoveryKeeper::EnsureFolder()
+{
+    if (!m_session->folder().isEmpty() && QFileInfo(m_session->folder()).isDir())
+        return true;
+    auto session = std::make_unique<RecoverySession>(m_root);
+    if (session->folder().isEmpty()) {
+        Fail(session->why());
+        return false;
+    }
+    // Every copy goes again into the new folder.
+    m_writer.SetFolder(session->folder());
+    m_session = std::move(session);
+    for (Tracked& tracked : m_tracked)
+        tracked.onDisk = false;
+    return true;
+}
+
+void RecoveryKeeper::Fail(const QString& why)
+{
+    if (!m_timer.isActive()) {
+        m_waiting.start();
+        m_timer.start(kPause);
+    }
+    if (why != m_failing) {
+        m_failing = why;
+        Q_EMIT CopiesFailing(why);
+    }
+}
+
+void RecoveryKeeper::OnWritten(const QString& name, const QString& error)
+{
+    if (error.isEmpty()) {
+        if (!m_failing.isEmpty()) {
+            m_failing.clear();
+            Q_EMIT CopiesFailing({});
+        }
+        return;
+    }
+    for (auto it = m_tracked.begin(); it != m_tracked.end(); ++it)
+        if (RecoveryFileName(it.key()) == name)
+            it->onDisk = false;
+    Fail(QDir::toNativeSeparators(m_session->folder()) + QStringLiteral(": ") + error);
+}
+
 void RecoveryKeeper::TakeCopies()
 {
     m_timer.stop();
     const QDateTime now = QDateTime::currentDateTimeUtc();
+    const auto wanted = [this](const CDocPtr& doc) {
+        const Tracked tracked = m_tracked.value(doc->Key);
+        return doc->Modified && !(tracked.onDisk && tracked.copiedEdits == tracked.edits);
+    };
+    if (std::none_of(m_docs.Docs().cbegin(), m_docs.Docs().cend(), wanted) || !EnsureFolder())
+        return;
     for (const CDocPtr& doc : m_docs.Docs()) {
-        Tracked& tracked = m_tracked[doc->Key];
-        if (!doc->Modified || (tracked.onDisk && tracked.copiedEdits == tracked.edits))
+        if (!wanted(doc))
             continue;
+        Tracked& tracked = m_tracked[doc->Key];
         RecoveryCopy copy;
         copy.originalPath = doc->FilePath;
         copy.title = doc->FileTitle;
@@ -112,11 +167,17 @@ void RecoveryKeeper::OfferLeftCopies(const CUILabels& labels, Prompter& prompter
         switch (prompter.AskNamed(text, MsgIcon::Question, MsgButtons::YesNoCancel, buttons)) {
         case MsgAnswer::Yes: {
             // The copy the restored document gets is on disk before the one
-            // it came from goes, and both before anything reads the text.
+            // it came from goes, and both before anything reads the text; it
+            // is kept while the restored text has no copy of its own yet.
             m_docs.RestoreDoc(copy, [&] {
                 TakeCopies();
                 m_writer.Flush();
-                QFile::remove(found.file);
+                const bool copied = std::all_of(m_docs.Docs().cbegin(), m_docs.Docs().cend(), [this](const CDocPtr& d) {
+                    return !d->Modified ||
+                           (m_tracked.value(d->Key).onDisk && m_writer.Failure(RecoveryFileName(d->Key)).isEmpty());
+                });
+                if (copied)
+                    QFile::remove(found.file);
             });
             break;
         }

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <memory>
 
 class CUILabels;
 class DocumentManager;
@@ -44,11 +45,20 @@ public:
     void OfferLeftCopies(const CUILabels& labels, Prompter& prompter);
 
     // The folder of this program's copies ("" when it could not be made).
-    const QString& folder() const { return m_session.folder(); }
+    const QString& folder() const { return m_session->folder(); }
     // Waits for the writing thread to finish what it was given.
     void Flush() { m_writer.Flush(); }
 
+Q_SIGNALS:
+    // Copies cannot be written, and why (they are tried again a moment
+    // later); "" once they are written again.
+    void CopiesFailing(const QString& why);
+
 private:
+    // A folder to write into: made again when it went, or could not be made.
+    bool EnsureFolder();
+    void OnWritten(const QString& name, const QString& error);
+    void Fail(const QString& why);
     void OnEdit();
     // Drops the copies of documents that are closed or no longer modified,
     // and has one taken for a document that became modified without an edit.
@@ -64,10 +74,11 @@ private:
     EditCtrl& m_editor;
     const QString m_root;
     // Declared before the writer, which must be done before the folder goes.
-    RecoverySession m_session;
+    std::unique_ptr<RecoverySession> m_session;
     RecoveryWriter m_writer;
     QHash<QString, Tracked> m_tracked;  // by document key
     QTimer m_timer;
     QElapsedTimer m_waiting;  // since the oldest edit not yet copied
     bool m_keepingAll = false;
+    QString m_failing;  // why copies cannot be written, "" while they can
 };

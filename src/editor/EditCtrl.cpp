@@ -228,6 +228,7 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
     pendingEdit.reset();
     applyDocumentSettings();
     dropErrorMark();
+    dropExecutionMark();
     lexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
     if (buffer->dirty.LineCount() != lineCount())
         buffer->dirty.Reset(lineCount(), true);
@@ -342,10 +343,10 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     // The program's own undo steps (a selection kept with an edit) cost
     // nothing of the sort.
     d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_CONTAINER);
-    d->sci(Sci::SCI_SETMARGINWIDTHN, 1, 0);
+    d->sci(Sci::SCI_SETMARGINWIDTHN, kMarginDiagnostics, 0);
     d->sci(Sci::SCI_SETMARGINTYPEN, 0, Sci::SC_MARGIN_NUMBER);
     d->sci(Sci::SCI_SETMARGINMASKN, 0, (1 << kMarkCaretLine) | (1 << kMarkBuildError));
-    d->view->setMarginWidth(2, 0);
+    d->view->setMarginWidth(kMarginFolds, 0);
     d->sci(Sci::SCI_SETMARGINLEFT, 0, 4);
     // The horizontal scroll bar follows the longest line seen, instead of a
     // fixed 2000 pixels.
@@ -378,7 +379,15 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
     connect(d->view, &QsciScintillaBase::SCN_DWELLSTART, this,
             [this](int, int x, int y) { Q_EMIT MouseDwell(d->view->viewport()->mapTo(this, QPoint(x, y))); });
     connect(d->view, &QsciScintillaBase::SCN_DWELLEND, this, [this](int, int, int) { Q_EMIT MouseDwellEnd(); });
-    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { d->checkCaret(); });
+    connect(d->view, &QsciScintilla::marginClicked, this, [this](int margin, int line, Qt::KeyboardModifiers) {
+        if (margin == kMarginDebug)
+            Q_EMIT BreakpointClicked(line + 1);
+    });
+    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        d->checkCaret();
+        if (updated & Sci::SC_UPDATE_V_SCROLL)
+            d->placeDiagnostics(false);
+    });
     connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
     connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
     connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
@@ -496,12 +505,10 @@ bool EditCtrl::LoadFile(const QString& path, QString* error)
     if (!OpenRegularFile(file, path, error))
         return false;
     if (file.size() > kMaxFileBytes)
-        return fail(QStringLiteral("\"%1\" is %2 MB; the editor opens files of up to 256 MB.")
-                        .arg(path)
-                        .arg(file.size() >> 20));
+        return fail(FileStatusLabel(QStringLiteral("filetoolarge")).arg(path).arg(file.size() >> 20));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()));
+        return fail(FileStatusLabel(QStringLiteral("fileunreadable")).arg(path, file.errorString()));
     d->loadBytes(bytes);
     return true;
 }

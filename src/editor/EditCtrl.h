@@ -194,12 +194,13 @@ public:
     int ErrorMarkLine() const;
 
     // Marks the shown buffer's diagnostics, replacing the marks it had. The
-    // marks belong to the buffer and move with its text; only those that
-    // differ from the ones in place are redrawn, so a long document with a
-    // few problems costs little to keep marked.
-    void SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics);
-    // The squiggles as they stand after the edits since: the line of each
-    // (from 1), its columns within that line and its message, in text order.
+    // marks belong to the buffer and move with its text; only the lines in
+    // view and a few screens around them are marked (a scroll marks those it
+    // brings), and only marks that differ from the ones in place are
+    // redrawn, so a long document with thousands of problems costs little.
+    void SetDiagnostics(std::vector<EditorDiagnostic> diagnostics);
+    // The squiggles in place as they stand after the edits since: the line of
+    // each (from 1), its columns within that line and its message, in text order.
     std::vector<EditorDiagnostic> DiagnosticMarks() const;
     // Whether a 1-based line carries a diagnostic's symbol in the margin.
     bool HasDiagnosticSymbol(int line) const;
@@ -209,6 +210,23 @@ public:
     // The margin that holds the diagnostics' symbols; hidden, the text moves
     // left to take its place.
     void SetDiagnosticMargin(bool shown);
+
+    // Breakpoints of the shown buffer: a red dot beside each 1-based line.
+    // They belong to the buffer and move with its lines as it is edited.
+    void SetBreakpoint(int line, bool on);
+    bool HasBreakpoint(int line) const;
+    void SetBreakpoints(const std::vector<int>& lines);
+    // Those of any buffer, shown or not, in line order.
+    std::vector<int> BufferBreakpoints(const EditorBuffer& buffer) const;
+    // The statement a stopped program is at, in the shown buffer: an arrow
+    // beside the 1-based line and the line in the highlight colour, until
+    // ClearExecutionLine takes them from whichever buffer holds them.
+    void SetExecutionLine(int line);
+    void ClearExecutionLine();
+    // The 1-based line of the shown buffer's arrow; 0 when it has none.
+    int ExecutionLine() const;
+    // Where the breakpoints' margin is, as an x of this widget.
+    int BreakpointMarginCentre() const;
 
     void Undo();
     void Redo();
@@ -350,6 +368,8 @@ Q_SIGNALS:
     // margins; MouseDwellEnd follows once it moves on or a key is pressed.
     void MouseDwell(QPoint position);
     void MouseDwellEnd();
+    // A click in the breakpoints' margin beside a 1-based line.
+    void BreakpointClicked(int line);
 
 private:
     struct Impl;

@@ -160,10 +160,10 @@ void EditCtrl::Impl::restoreClosedFolds()
 void EditCtrl::Impl::applyFoldMargin()
 {
     const int height = int(sci(Sci::SCI_TEXTHEIGHT, 0));
-    sci(Sci::SCI_SETMARGINTYPEN, 2, Sci::SC_MARGIN_SYMBOL);
-    sci(Sci::SCI_SETMARGINMASKN, 2, Sci::SC_MASK_FOLDERS);
-    sci(Sci::SCI_SETMARGINSENSITIVEN, 2, 1);
-    sci(Sci::SCI_SETMARGINWIDTHN, 2, std::max(height - 2, 12));
+    sci(Sci::SCI_SETMARGINTYPEN, kMarginFolds, Sci::SC_MARGIN_SYMBOL);
+    sci(Sci::SCI_SETMARGINMASKN, kMarginFolds, Sci::SC_MASK_FOLDERS);
+    sci(Sci::SCI_SETMARGINSENSITIVEN, kMarginFolds, 1);
+    sci(Sci::SCI_SETMARGINWIDTHN, kMarginFolds, std::max(height - 2, 12));
     const std::pair<int, int> markers[] = {
         {Sci::SC_MARKNUM_FOLDEROPEN, Sci::SC_MARK_BOXMINUS},
         {Sci::SC_MARKNUM_FOLDER, Sci::SC_MARK_BOXPLUS},

@@ -23,7 +23,21 @@ enum EditorMarker {
     kMarkDiagnostic = 4,
     // The last build's error, in the line-number gutter.
     kMarkBuildError = 6,
+    // The debugger's: breakpoints, and the statement a stopped program is at
+    // (an arrow and the line's colour).
+    kMarkBreakpoint = 7,
+    kMarkExecution = 10,
+    kMarkExecutionLine = 11,
 };
+
+// The margins, left to right.
+enum EditorMargin { kMarginNumbers = 0, kMarginDebug = 1, kMarginDiagnostics = 2, kMarginFolds = 3 };
+
+// A colour as the control takes it.
+inline long SciColor(Color c)
+{
+    return static_cast<long>(c & 0xFFFFFF);
+}
 
 // The indicators underlining the last build's error and the diagnostics:
 // the errors and, in a colour of their own, the warnings.
@@ -119,6 +133,10 @@ struct EditCtrl::Impl {
     // Which error mark is the current one; a buffer holding another drops it.
     int errorMarkNumber = 0;
     void dropErrorMark();
+    // Likewise for the statement a stopped program is at (EditCtrlDebug.cpp).
+    int executionNumber = 0;
+    void dropExecutionMark();
+    void applyDebugMargin();
 
     // Folding (EditCtrlFolds.cpp).
     // Works out the fold levels still pending, about `budget` lines of them;
@@ -180,6 +198,9 @@ struct EditCtrl::Impl {
     std::vector<MarkRun> markRuns(std::intptr_t from, std::intptr_t to, int indicator = kIndicDiagnostic) const;
     // The text a diagnostic's squiggle goes under; empty when the document is.
     std::pair<std::intptr_t, std::intptr_t> markSpan(int line, int column, int endColumn) const;
+    // Marks the buffer's diagnostics of the lines in view and around them;
+    // unless `force`, only when the view moved past those marked.
+    void placeDiagnostics(bool force);
     void applyDiagnosticMargin();
     Color errorColour() const;
     Color warningColour() const;

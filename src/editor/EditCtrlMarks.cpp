@@ -95,26 +95,47 @@ void EditCtrl::Impl::applyDiagnosticMargin()
 {
     const int height = int(sci(Sci::SCI_TEXTHEIGHT, 0));
     const int size = std::max(height - 4, 8);
-    sci(Sci::SCI_SETMARGINTYPEN, 1, Sci::SC_MARGIN_SYMBOL);
-    sci(Sci::SCI_SETMARGINMASKN, 1, 1 << kMarkDiagnostic);
-    sci(Sci::SCI_SETMARGINWIDTHN, 1, diagnosticMargin ? size + 4 : 0);
+    sci(Sci::SCI_SETMARGINTYPEN, kMarginDiagnostics, Sci::SC_MARGIN_SYMBOL);
+    sci(Sci::SCI_SETMARGINMASKN, kMarginDiagnostics, 1 << kMarkDiagnostic);
+    sci(Sci::SCI_SETMARGINWIDTHN, kMarginDiagnostics, diagnosticMargin ? size + 4 : 0);
     view->markerDefine(ErrorSymbol(size, ToQColor(errorColour())), kMarkDiagnostic);
 }
 
 // --- EditCtrl ------------------------------------------------------------------
 
-void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
+void EditCtrl::SetDiagnostics(std::vector<EditorDiagnostic> diagnostics)
 {
     EditorBuffer* buffer = d->current.get();
     if (!buffer)
         return;
     d->settleEdit();
+    buffer->diagnostics = std::move(diagnostics);
+    d->placeDiagnostics(true);
+}
+
+void EditCtrl::Impl::placeDiagnostics(bool force)
+{
+    EditorBuffer* buffer = current.get();
+    if (!buffer)
+        return;
+    // Only the lines in view and a few screens around them are marked:
+    // thousands of squiggles would cost every key and every pause, and a
+    // scroll marks the lines it brings into view.
+    const int lines = lineCount();
+    const int onScreen = std::max(int(sci(Sci::SCI_LINESONSCREEN)), 1);
+    const int top = visibleFirst();
+    const int shownFrom = int(sci(Sci::SCI_DOCLINEFROMVISIBLE, top));
+    const int shownTo = int(sci(Sci::SCI_DOCLINEFROMVISIBLE, top + onScreen + 1));
+    if (!force && shownFrom >= buffer->placedFrom && shownTo <= buffer->placedTo)
+        return;
+    const int slack = 2 * onScreen + 50;
+    buffer->placedFrom = std::max(shownFrom - slack, 0);
+    buffer->placedTo = shownTo + slack;
     struct Wanted {
         std::intptr_t start;
         std::intptr_t end;
         QString text;
     };
-    const int lines = d->lineCount();
     std::vector<int> marked;
     std::unordered_map<int, QString> texts;
     const auto textOf = [buffer](int id) {
@@ -124,17 +145,19 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
     // The squiggles of one indicator: errors, or warnings.
     const auto squiggle = [&](int indicator, bool warnings) {
         std::vector<Wanted> wanted;
-        for (const EditorDiagnostic& diagnostic : diagnostics) {
+        for (const EditorDiagnostic& diagnostic : buffer->diagnostics) {
             if (diagnostic.Warning != warnings)
                 continue;
             // Past the last line ("Expecting 'Wend'" when the text ends) is
             // the end of the text.
             const bool past = diagnostic.Line > lines;
             const int line = std::clamp(diagnostic.Line - 1, 0, lines - 1);
+            if (line < buffer->placedFrom || line > buffer->placedTo)
+                continue;
             if (!warnings)
                 marked.push_back(line);
-            const auto [start, end] = past ? d->markSpan(line, INT_MAX, INT_MAX)
-                                           : d->markSpan(line, diagnostic.Column, diagnostic.EndColumn);
+            const auto [start, end] = past ? markSpan(line, INT_MAX, INT_MAX)
+                                           : markSpan(line, diagnostic.Column, diagnostic.EndColumn);
             if (end > start)
                 wanted.push_back({start, end, diagnostic.Message});
         }
@@ -156,7 +179,7 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
 
         // Both lists are in text order and without overlaps: a run in place
         // with the same extent and message stays as it is.
-        const std::vector<Impl::MarkRun> existing = d->markRuns(0, d->sci(Sci::SCI_GETLENGTH), indicator);
+        const std::vector<Impl::MarkRun> existing = markRuns(0, sci(Sci::SCI_GETLENGTH), indicator);
         std::vector<const Impl::MarkRun*> removed;
         std::vector<const Wanted*> added;
         std::size_t i = 0, j = 0;
@@ -175,14 +198,14 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
             }
         }
         // Every removal before any addition, as a new run may overlap an old one.
-        d->sci(Sci::SCI_SETINDICATORCURRENT, indicator);
+        sci(Sci::SCI_SETINDICATORCURRENT, indicator);
         for (const Impl::MarkRun* r : removed)
-            d->sci(Sci::SCI_INDICATORCLEARRANGE, r->start, r->end - r->start);
+            sci(Sci::SCI_INDICATORCLEARRANGE, r->start, r->end - r->start);
         for (const Wanted* w : added) {
             const int id = buffer->nextDiagnosticId++;
             texts[id] = w->text;
-            d->sci(Sci::SCI_SETINDICATORVALUE, id);
-            d->sci(Sci::SCI_INDICATORFILLRANGE, w->start, w->end - w->start);
+            sci(Sci::SCI_SETINDICATORVALUE, id);
+            sci(Sci::SCI_INDICATORFILLRANGE, w->start, w->end - w->start);
         }
     };
     squiggle(kIndicDiagnostic, false);
@@ -198,17 +221,17 @@ void EditCtrl::SetDiagnostics(const std::vector<EditorDiagnostic>& diagnostics)
     // the line before: the lines that carry one are looked up, not assumed.
     const int mask = 1 << kMarkDiagnostic;
     std::vector<int> present;
-    for (auto line = d->sci(Sci::SCI_MARKERNEXT, 0, mask); line >= 0; line = d->sci(Sci::SCI_MARKERNEXT, line + 1, mask))
+    for (auto line = sci(Sci::SCI_MARKERNEXT, 0, mask); line >= 0; line = sci(Sci::SCI_MARKERNEXT, line + 1, mask))
         present.push_back(int(line));
     std::vector<int> change;
     std::set_difference(present.begin(), present.end(), marked.begin(), marked.end(), std::back_inserter(change));
     for (int line : change)
-        while (d->sci(Sci::SCI_MARKERGET, line) & mask)
-            d->sci(Sci::SCI_MARKERDELETE, line, kMarkDiagnostic);
+        while (sci(Sci::SCI_MARKERGET, line) & mask)
+            sci(Sci::SCI_MARKERDELETE, line, kMarkDiagnostic);
     change.clear();
     std::set_difference(marked.begin(), marked.end(), present.begin(), present.end(), std::back_inserter(change));
     for (int line : change)
-        d->sci(Sci::SCI_MARKERADD, line, kMarkDiagnostic);
+        sci(Sci::SCI_MARKERADD, line, kMarkDiagnostic);
     buffer->diagnosticLines = !marked.empty();
 }
 

@@ -16,15 +16,6 @@
 
 using Sci = QsciScintillaBase;
 
-namespace {
-
-long SciColor(Color c)
-{
-    return static_cast<long>(c & 0xFFFFFF);
-}
-
-}  // namespace
-
 QByteArray EditCtrl::Text() const
 {
     const auto length = d->sci(Sci::SCI_GETLENGTH);
@@ -469,6 +460,7 @@ void EditCtrl::Impl::applyStyles()
     sci(Sci::SCI_INDICSETSTYLE, kIndicWarning, Sci::INDIC_SQUIGGLEPIXMAP);
     sci(Sci::SCI_INDICSETFORE, kIndicWarning, SciColor(warningColour()));
     applyDiagnosticMargin();
+    applyDebugMargin();
     updateGutter(true);
 }
 

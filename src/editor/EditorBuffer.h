@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/DirtyLines.h"
+#include "editor/EditCtrl.h"
 #include "editor/Tokenizer.h"
 
 #include "editor/QsciHeaders.h"
@@ -60,11 +61,17 @@ public:
     // longer the editor's current one goes when the buffer is next shown.
     int errorMarkHandle = -1;
     int errorMarkNumber = 0;
+    int executionHandle = -1;
+    int executionLineHandle = -1;
+    int executionNumber = 0;
     // The messages of the diagnostics marked here, by indicator value, and
     // whether any line may carry a diagnostic's margin symbol.
     std::unordered_map<int, QString> diagnosticTexts;
     int nextDiagnosticId = 1;
     bool diagnosticLines = false;
+    // Every diagnostic of the document, and the lines (from 0) whose are marked.
+    std::vector<EditorDiagnostic> diagnostics;
+    int placedFrom = 0, placedTo = -1;
 
     EditorBuffer()
     {

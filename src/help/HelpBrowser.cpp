@@ -80,7 +80,7 @@ QString ScriptCall(const QString& function, const QJsonArray& args)
 
 }  // namespace
 
-HelpBrowser::HelpBrowser(QWidget* parent, Engine engine) : QWidget(parent)
+HelpBrowser::HelpBrowser(const CUILabels& labels, QWidget* parent, Engine engine) : QWidget(parent), m_labels(labels)
 {
     setObjectName(QStringLiteral("HelpBrowserContainer"));
     // An empty page until the view covers it.
@@ -109,7 +109,7 @@ QWebEngineView* HelpBrowser::View()
         },
         m_view);
     m_view->setPage(page);
-    help::InstallHelpScheme(page->profile());
+    help::InstallHelpScheme(page->profile(), m_labels);
     layout()->addWidget(m_view);
 
     connect(m_view, &QWebEngineView::loadFinished, this, &HelpBrowser::OnLoadFinished);
@@ -196,7 +196,7 @@ void HelpBrowser::GoHome()
     if (!Ready([this] { GoHome(); }))
         return;
     if (m_homePage.isEmpty()) {
-        m_view->setHtml(help::NoHelpFolderHtml());
+        m_view->setHtml(help::NoHelpFolderHtml(m_labels));
         m_showsFolderMissing = true;
         return;
     }
@@ -239,7 +239,7 @@ void HelpBrowser::ShowMissingPage(const QUrl& url)
     // The missing file's own address stays the page's address, so the
     // history and the current URL say what the user asked for.
     const QString path = LocalPathOf(url);
-    m_view->setHtml(help::MissingPageHtml(path, m_helpDir), url);
+    m_view->setHtml(help::MissingPageHtml(m_labels, path, m_helpDir), url);
     m_showsFolderMissing = help::IsInside(path, m_helpDir) && !QFileInfo(paths::ResolveOnDisk(m_helpDir)).isDir();
 }
 

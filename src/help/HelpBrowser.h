@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+class CUILabels;
 class QWebEngineView;
 
 // The embedded help browser: a web view inside a container that the main
@@ -27,7 +28,8 @@ class HelpBrowser : public QWidget {
     Q_OBJECT
 public:
     enum class Engine { Now, Later };
-    explicit HelpBrowser(QWidget* parent = nullptr, Engine engine = Engine::Now);
+    // The not-found pages take their words from `labels`.
+    explicit HelpBrowser(const CUILabels& labels, QWidget* parent = nullptr, Engine engine = Engine::Now);
     ~HelpBrowser() override;
 
     // The Blitz3D help folder: its index.html becomes the home page, and a
@@ -90,6 +92,7 @@ private:
     static constexpr int kStartWhenShownMs = 250;
     static constexpr int kStartAtTheLatestMs = 1000;
     QTimer m_start;
+    const CUILabels& m_labels;
     QString m_helpDir;
     QString m_homePage;
     // The page shown says only that the help folder is missing or not set.

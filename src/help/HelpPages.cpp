@@ -1,5 +1,7 @@
 #include "help/HelpPages.h"
 
+#include "startup/Labels.h"
+
 #include "platform/Paths.h"
 
 #include <QDir>
@@ -8,6 +10,46 @@
 #include <QRegularExpression>
 
 namespace help {
+
+QString CommandPageSummary(const QString& html, int maxLines)
+{
+    // The pages put the syntax in the first heading and the description in
+    // a table after the heading "Description".
+    static const QRegularExpression description(QStringLiteral("<h1>\\s*Description\\s*</h1>"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression nextHeading(QStringLiteral("<h1"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>|</p>|</tr>"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    const QRegularExpressionMatch found = description.match(html);
+    qsizetype start = found.hasMatch() ? found.capturedEnd() : 0;
+    if (!found.hasMatch()) {
+        // Else what follows the syntax.
+        const qsizetype end = html.indexOf(QLatin1String("</h1>"), 0, Qt::CaseInsensitive);
+        start = end < 0 ? 0 : end + 5;
+    }
+    const QRegularExpressionMatch end = nextHeading.match(html, start);
+    QString text = html.mid(start, end.hasMatch() ? end.capturedStart() - start : -1);
+    text.replace(lineBreak, QStringLiteral("\n")).remove(tag);
+    text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+        .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+        .replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
+        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    QStringList lines;
+    int written = 0;  // lines with text; one empty line between paragraphs is kept
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString plain = line.simplified();
+        if (plain.isEmpty() && (lines.isEmpty() || lines.back().isEmpty()))
+            continue;
+        lines << plain;
+        if (!plain.isEmpty() && ++written >= maxLines)
+            break;
+    }
+    while (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    return lines.join(QLatin1Char('\n'));
+}
 
 QString HomePage(const QString& helpDir)
 {
@@ -115,7 +157,7 @@ bool IsPage(const QString& path)
 
 }  // namespace
 
-HelpReply ReplyFor(const QUrl& url)
+HelpReply ReplyFor(const QUrl& url, const CUILabels& labels)
 {
     const QString asked = HelpUrlPath(url);
     if (asked.isEmpty())
@@ -127,15 +169,10 @@ HelpReply ReplyFor(const QUrl& url)
     // a style sheet simply stays away.
     if (!IsPage(asked))
         return {};
-    return {{}, {}, MissingPageHtml(asked, QString())};
+    return {{}, {}, MissingPageHtml(labels, asked, QString())};
 }
 
 namespace {
-
-constexpr char kWhereTheFolderIsSet[] =
-    "<p>The help pages come with Blitz3D, in the <b>help</b> folder of the Blitz3D "
-    "folder. The Blitz3D folder is set in the settings: open them with the settings "
-    "button of the help toolbar and choose the folder where Blitz3D is installed.</p>";
 
 QString Page(const QString& title, const QString& body)
 {
@@ -152,33 +189,26 @@ QString Page(const QString& title, const QString& body)
 
 }  // namespace
 
-QString NoHelpFolderHtml()
+QString NoHelpFolderHtml(const CUILabels& labels)
 {
-    return Page(QStringLiteral("Blitz3D help"),
-                QStringLiteral("<h1>No Blitz3D folder is set</h1>") + QString::fromLatin1(kWhereTheFolderIsSet));
+    return Page(labels.getValue(QStringLiteral("helppagetitle")),
+                labels.getValue(QStringLiteral("helpnofolder")) + labels.getValue(QStringLiteral("helpwherefolder")));
 }
 
-QString MissingPageHtml(const QString& missingPath, const QString& helpDir)
+QString MissingPageHtml(const CUILabels& labels, const QString& missingPath, const QString& helpDir)
 {
     const QString shown = missingPath.toHtmlEscaped();
     QString body;
     if (IsInside(missingPath, helpDir)) {
         const bool folderThere = QFileInfo(paths::ResolveOnDisk(helpDir)).isDir();
-        body = QStringLiteral("<h1>The Blitz3D help could not be shown</h1>");
-        if (folderThere) {
-            body += QStringLiteral("<p>This help page was not found:</p><p class=path>%1</p>").arg(shown);
-        } else {
-            body += QStringLiteral("<p>The help folder was not found:</p><p class=path>%1</p>"
-                                   "<p>Ovrel was looking for the page:</p><p class=path>%2</p>")
-                        .arg(helpDir.toHtmlEscaped(), shown);
-        }
-        body += QString::fromLatin1(kWhereTheFolderIsSet);
+        body = labels.getValue(QStringLiteral("helpnotshown"));
+        body += folderThere ? labels.format(QStringLiteral("helppagemissing"), {shown})
+                            : labels.format(QStringLiteral("helpfoldermissing"), {helpDir.toHtmlEscaped(), shown});
+        body += labels.getValue(QStringLiteral("helpwherefolder"));
     } else {
-        body = QStringLiteral("<h1>The page could not be shown</h1>"
-                              "<p>This file was not found:</p><p class=path>%1</p>")
-                   .arg(shown);
+        body = labels.format(QStringLiteral("pagenotshown"), {shown});
     }
-    return Page(QStringLiteral("Page not found"), body);
+    return Page(labels.getValue(QStringLiteral("pagenotfound")), body);
 }
 
 }  // namespace help

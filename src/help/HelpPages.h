@@ -8,6 +8,8 @@
 
 // Where the Blitz3D help pages live inside the help folder, and what the
 // browser shows when one of them is missing.
+class CUILabels;
+
 namespace help {
 
 // The help's home page: <helpDir>/index.html, as it exists on disk when the
@@ -21,6 +23,11 @@ QString HomePage(const QString& helpDir);
 QStringList CommandPageCandidates(const QString& helpDir, const QString& word);
 // The first candidate that exists, as found on disk.
 std::optional<QString> FindCommandPage(const QString& helpDir, const QString& word);
+
+// The first `maxLines` lines of what a command's page says of it (its
+// description), as plain text, paragraphs apart: for a tip beside the
+// command's syntax. Empty when the page has no text.
+QString CommandPageSummary(const QString& html, int maxLines);
 
 // A path or URL as the browser loads it. A string with a scheme of two or
 // more letters ("http:", "file:", "about:") is a URL; anything else, drive
@@ -49,12 +56,12 @@ struct HelpReply {
     QByteArray mimeType;
     QString missingPage;  // HTML
 };
-HelpReply ReplyFor(const QUrl& url);
+HelpReply ReplyFor(const QUrl& url, const CUILabels& labels);
 
 // The page shown instead of a help page that does not exist: what was looked
 // for and, for pages of the help folder, where the Blitz3D folder is set.
-QString MissingPageHtml(const QString& missingPath, const QString& helpDir);
+QString MissingPageHtml(const CUILabels& labels, const QString& missingPath, const QString& helpDir);
 // The home page while no Blitz3D folder is set: where to set it.
-QString NoHelpFolderHtml();
+QString NoHelpFolderHtml(const CUILabels& labels);
 
 }  // namespace help

@@ -1,6 +1,7 @@
 #include "help/HelpScheme.h"
 
 #include "help/HelpPages.h"
+#include "startup/Labels.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,11 +16,13 @@ namespace {
 
 class HelpSchemeHandler : public QWebEngineUrlSchemeHandler {
 public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    HelpSchemeHandler(const CUILabels& labels, QObject* parent) : QWebEngineUrlSchemeHandler(parent), m_labels(labels) {}
+    // A profile outlives the windows that use it: each brings its words.
+    void SetLabels(const CUILabels& labels) { m_labels = labels; }
 
     void requestStarted(QWebEngineUrlRequestJob* job) override
     {
-        const HelpReply reply = ReplyFor(job->requestUrl());
+        const HelpReply reply = ReplyFor(job->requestUrl(), m_labels);
         if (!reply.file.isEmpty()) {
             auto* file = new QFile(reply.file, job);
             if (file->open(QIODevice::ReadOnly))
@@ -37,6 +40,9 @@ public:
         page->open(QIODevice::ReadOnly);
         job->reply(QByteArrayLiteral("text/html;charset=utf-8"), page);
     }
+
+private:
+    CUILabels m_labels;
 };
 
 }  // namespace
@@ -53,11 +59,16 @@ void RegisterHelpScheme()
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-void InstallHelpScheme(QWebEngineProfile* profile)
+void InstallHelpScheme(QWebEngineProfile* profile, const CUILabels& labels)
 {
-    if (!profile || profile->urlSchemeHandler(kHelpScheme))
+    if (!profile)
         return;
-    profile->installUrlSchemeHandler(kHelpScheme, new HelpSchemeHandler(profile));
+    if (auto* installed = static_cast<HelpSchemeHandler*>(
+            const_cast<QWebEngineUrlSchemeHandler*>(profile->urlSchemeHandler(kHelpScheme)))) {
+        installed->SetLabels(labels);
+        return;
+    }
+    profile->installUrlSchemeHandler(kHelpScheme, new HelpSchemeHandler(labels, profile));
 }
 
 }  // namespace help

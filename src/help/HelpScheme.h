@@ -1,5 +1,6 @@
 #pragma once
 
+class CUILabels;
 class QWebEngineProfile;
 
 namespace help {
@@ -10,8 +11,8 @@ void RegisterHelpScheme();
 
 // Serves the help scheme in `profile` from the local files, found on disk
 // whatever the letter case of the link; a page that is not there becomes
-// the generated "not found" page, so that frames get it too. Once per
-// profile; later calls do nothing.
-void InstallHelpScheme(QWebEngineProfile* profile);
+// the generated "not found" page, so that frames get it too, in the words
+// of `labels`. Once per profile; later calls only bring their labels.
+void InstallHelpScheme(QWebEngineProfile* profile, const CUILabels& labels);
 
 }  // namespace help

@@ -1,5 +1,7 @@
 #include "help/UpdateAnswer.h"
 
+#include "startup/Labels.h"
+
 #include <array>
 #include <charconv>
 #include <optional>
@@ -43,9 +45,9 @@ std::optional<int> WholeNumber(std::string_view part)
     return value;
 }
 
-Unreadable Fault(const char* what)
+Unreadable Fault(const char* key)
 {
-    return {QStringLiteral("The update server's answer could not be read: %1.").arg(QLatin1String(what))};
+    return {QLatin1String(key)};
 }
 
 }  // namespace
@@ -60,7 +62,7 @@ std::variant<Answer, Unreadable> ParseAnswer(std::string_view body)
     if (body.starts_with(kByteOrderMark))
         body.remove_prefix(kByteOrderMark.size());
     if (body.find('\n') == std::string_view::npos)
-        return Fault("it has fewer than two lines");
+        return Fault("updatefewlines");
     std::string_view rest = body;
     std::string_view versionLine = TakeLine(rest);
     const std::string_view idLine = TakeLine(rest);
@@ -71,8 +73,8 @@ std::variant<Answer, Unreadable> ParseAnswer(std::string_view body)
         const std::optional<int> number = WholeNumber(versionLine.substr(0, dot));
         if (!number)
             return Fault(dot == std::string_view::npos && Trimmed(versionLine).empty()
-                             ? "its version does not have three numbers"
-                             : "its version is not made of whole numbers");
+                             ? "updatenotthree"
+                             : "updatenotwhole");
         part = *number;
         versionLine = dot == std::string_view::npos ? std::string_view() : versionLine.substr(dot + 1);
     }
@@ -99,36 +101,32 @@ QString DownloadLink(const QString& server, const QString& downloadId)
            + QString::fromLatin1(QUrl::toPercentEncoding(downloadId));
 }
 
-QString NewVersionHtml(const QString& server, const Answer& answer)
+QString NewVersionHtml(const CUILabels& labels, const QString& server, const Answer& answer)
 {
-    return QStringLiteral("<B><font color=\"#990000\">A new Version is available!</font></B><br><a href=\"")
-           + DownloadLink(server, answer.downloadId).toHtmlEscaped()
-           + QStringLiteral("\">Click Here</a> to download the new Version (") + VersionText(answer.latest)
-           + QStringLiteral(")");
+    return labels.format(QStringLiteral("updatenewversion"),
+                         {DownloadLink(server, answer.downloadId).toHtmlEscaped(), VersionText(answer.latest)});
 }
 
-QString UpToDateHtml()
+QString UpToDateHtml(const CUILabels& labels)
 {
-    return QStringLiteral("<B><font color=\"#009900\">Your version is Updated!</font></B>");
+    return labels.getValue(QStringLiteral("updateuptodate"));
 }
 
-QString StatusErrorHtml(const QString& statusText)
+QString StatusErrorHtml(const CUILabels& labels, const QString& statusText)
 {
-    return QStringLiteral("<B><font color=\"#990000\">An error occured while getting update info from internet:")
-           + statusText.toHtmlEscaped()
-           + QStringLiteral("<br>Be sure to be connected to the Internet and retry</font></B>");
+    return labels.format(QStringLiteral("updatestatuserror"), {statusText.toHtmlEscaped()});
 }
 
-std::variant<QString, Unreadable> Outcome(const QString& statusText, std::string_view body,
+std::variant<QString, Unreadable> Outcome(const CUILabels& labels, const QString& statusText, std::string_view body,
                                           const Version& installed, const QString& server)
 {
     if (!StatusSaysOk(statusText))
-        return StatusErrorHtml(statusText);
+        return StatusErrorHtml(labels, statusText);
     const auto parsed = ParseAnswer(body);
     if (const auto* unreadable = std::get_if<Unreadable>(&parsed))
-        return *unreadable;
+        return Unreadable{labels.format(QStringLiteral("updateunreadable"), {labels.getValue(unreadable->reason)})};
     const Answer& answer = std::get<Answer>(parsed);
-    return IsNewer(answer.latest, installed) ? NewVersionHtml(server, answer) : UpToDateHtml();
+    return IsNewer(answer.latest, installed) ? NewVersionHtml(labels, server, answer) : UpToDateHtml(labels);
 }
 
 }  // namespace update

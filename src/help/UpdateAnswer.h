@@ -8,6 +8,8 @@
 
 // What the update server answers and what the update page then says. The
 // answer comes from the network: nothing of it reaches the page as markup.
+class CUILabels;
+
 namespace update {
 
 struct Version {
@@ -34,7 +36,8 @@ struct Answer {
     Version latest;
     QString downloadId;
 };
-// Why an answer could not be read, as a sentence for the user.
+// Why an answer could not be read: the key of its label from ParseAnswer,
+// the sentence for the user from Outcome.
 struct Unreadable {
     QString reason;
 };
@@ -55,14 +58,14 @@ QString ServerAddress(const QUrl& updateLink);
 // The download page for `downloadId`, percent-encoded whole.
 QString DownloadLink(const QString& server, const QString& downloadId);
 
-// The texts of the "spMsg" element for each outcome.
-QString NewVersionHtml(const QString& server, const Answer& answer);
-QString UpToDateHtml();
-QString StatusErrorHtml(const QString& statusText);
+// The texts of the "spMsg" element for each outcome, from the label table.
+QString NewVersionHtml(const CUILabels& labels, const QString& server, const Answer& answer);
+QString UpToDateHtml(const CUILabels& labels);
+QString StatusErrorHtml(const CUILabels& labels, const QString& statusText);
 
 // What the check shows for an answer that came back with `statusText`: the
 // HTML for "spMsg", or why the answer could not be read.
-std::variant<QString, Unreadable> Outcome(const QString& statusText, std::string_view body,
+std::variant<QString, Unreadable> Outcome(const CUILabels& labels, const QString& statusText, std::string_view body,
                                           const Version& installed, const QString& server);
 
 }  // namespace update

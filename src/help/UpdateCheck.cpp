@@ -124,7 +124,7 @@ void UpdateCheck::OnReplyFinished(QNetworkReply* reply, quint64 check)
     const QString status =
         QString::fromLatin1(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     const QByteArray body = reply->readAll();
-    const auto outcome = update::Outcome(status, std::string_view(body.constData(), std::size_t(body.size())),
+    const auto outcome = update::Outcome(m_labels, status, std::string_view(body.constData(), std::size_t(body.size())),
                                          m_setup.installed, update::ServerAddress(QUrl(m_setup.updateLink.trimmed())));
     if (const auto* unreadable = std::get_if<update::Unreadable>(&outcome)) {
         Fail(unreadable->reason);

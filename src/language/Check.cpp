@@ -282,7 +282,8 @@ void Checker::Statement()
             Error(Msg::IndexMustBeNumber);
         Cast(Value(s.b), t);
         Cast(Value(s.c), t);
-        if (const std::uint32_t step = s.count ? m_f->ListItem(s.list, 0) : 0) {
+        if (s.count) {
+            const std::uint32_t step = m_f->ListItem(s.list, 0);
             Cast(Value(step), t);
             if (!IsConstant(step))
                 Error(Msg::StepMustBeConstant);
@@ -454,18 +455,18 @@ void Checker::CheckReturns()
     }
 }
 
-void Checker::CheckData()
+void Checker::CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas)
 {
-    ForEachInOrder(m, [&](std::uint32_t file, StmtPos pos) {
-        if (m.files[file].syntax.At(pos).kind != StmtKind::Data || m.files[file].syntax.FunctionAt(pos) >= 0)
-            return;
+    for (const auto& [file, pos] : datas) {
+        if (m.files[file].syntax.FunctionAt(pos) >= 0)
+            continue;
         At(file, pos);
         if (m_s->error != Msg::None)
-            return;
+            continue;
         Value(m_s->a);
         if (!IsConstant(m_s->a))
             Error(Msg::DataMustBeConstant);
-    });
+    }
 }
 
 void Checker::Walk()

@@ -24,7 +24,7 @@ void Checker::DeclareParams(bool report)
         s.typeName = m_f->TypeOf(p).name;
         s.col = m_f->NameCol(p);
         // A parameter's error is reported at its name.
-        const Place at{u.file, span.head.row, m_f->NameCol(p)};
+        const Place at{u.file, span.head.row, s.col};
         m_reportAt = &at;
         const std::optional<ValueType> t = TagType(p.tag, s.typeName);
         s.type = t ? *t : ValueType{ValueType::Int};

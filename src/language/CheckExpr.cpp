@@ -132,7 +132,7 @@ std::optional<Folded> Checker::FoldIn(const FileSyntax& f, std::uint32_t index, 
         if (s.kind != SymKind::Const || s.dead)
             return std::nullopt;
         const FileSyntax& at = m.files[s.file].syntax;
-        if (s.row >= at.LineCount() || s.k >= at.Lines()[s.row].count)
+        if (s.Pos().row >= at.LineCount() || s.Pos().k >= at.Lines()[s.Pos().row].count)
             return std::nullopt;
         const std::optional<Folded> v = FoldIn(at, at.At(s.Pos()).a, depth + 1);
         if (!v || s.type.k == ValueType::Struct)
@@ -309,11 +309,12 @@ ValueType Checker::Call(const CallSite& c, SymRef& bind)
     if (auto f = m.funcs.find(c.name); f != m.funcs.end()) {
         const Symbol& s = m.globals[f->second];
         bind = SymRef{SymRef::kGlobal, f->second};
+        const Unit& body = m.units[s.owner];
         result = s.type;
-        for (const Symbol& p : m.units[s.owner].syms) {
+        for (const Symbol& p : body.syms) {
             if (p.kind != SymKind::Param)
                 continue;
-            optional.push_back(params.size() >= m.units[s.owner].required);
+            optional.push_back(params.size() >= body.required);
             params.push_back(p.type);
         }
     } else if (auto b = m.builtins.find(c.name); b != m.builtins.end()) {

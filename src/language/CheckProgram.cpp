@@ -136,7 +136,7 @@ void DeclareField(Model& m, Checker& c, std::uint32_t file, StmtPos p, std::uint
 // stay in the model, and what is left is kept here.
 struct CheckRun {
     enum class Stage { Collect, Declarations, Heads, Main, Functions, Data, Done } stage = Stage::Collect;
-    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields;
+    std::vector<std::pair<std::uint32_t, StmtPos>> consts, types, fields, datas;
     std::vector<int> fieldOwner;
     std::vector<std::uint32_t> typeSyms;  // the symbol of each type declared
     std::vector<std::uint32_t> functions;
@@ -177,6 +177,10 @@ void CheckRun::Collect(Model& m)
             return;
         switch (s.kind) {
         case StmtKind::Dim: m.dimAt.emplace_back(s.name, OrderKey(m, file, p)); break;
+        case StmtKind::Data:
+            datas.emplace_back(file, p);
+            currentType = -1;
+            break;
         case StmtKind::Const: consts.emplace_back(file, p); break;
         case StmtKind::TypeHead:
             currentType = static_cast<int>(types.size());
@@ -273,7 +277,7 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
         case Stage::Data: {
             Checker c(m, 0);
             c.toData = true;
-            c.CheckData();
+            c.CheckData(datas);
             stage = Stage::Done;
             break;
         }

@@ -82,8 +82,9 @@ public:
     std::optional<Folded> Fold(std::uint32_t e) const;
     Symbol& Sym(SymRef r);
     static ValueType SymbolValue(const Symbol& s);
-    // Data statements, checked after everything else as the compiler does.
-    void CheckData();
+    // Data statements (in the program's order), checked after everything
+    // else as the compiler does.
+    void CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas);
 
 private:
     ValueType Variable(Expr& e);

@@ -192,8 +192,8 @@ std::vector<Diag> Warnings(Model& m)
     const auto neverAssigned = [&](const Symbol& s, std::uint32_t unit) {
         if (s.dead || s.vector || !s.read || s.assigned || (s.kind != SymKind::Local && s.kind != SymKind::Global))
             return;
-        const auto readEnd = s.readCol + static_cast<std::uint32_t>(m.names.Text(s.name).size());
-        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol, readEnd, Msg::WarnNeverAssigned);
+        Diag w = MakeDiag(s.readFile, s.readRow, s.readCol,
+                          s.readCol + static_cast<std::uint32_t>(m.names.Text(s.name).size()), Msg::WarnNeverAssigned);
         w.name = s.name;
         const std::uint64_t key = std::uint64_t(unit) << 32 | s.name;
         auto near = m.nearNames.find(key);
@@ -295,6 +295,7 @@ std::vector<Diagnostic> Program::Diagnostics(bool withWarnings)
         return a.ordinal != b.ordinal ? a.ordinal < b.ordinal : a.col < b.col;
     });
     std::vector<Diagnostic> out;
+    out.reserve(keyed.size() + m->declDiags.size() + (m->units.empty() ? 0 : m->units[0].diags.size()));
     const auto emit = [&](const Diag& d) {
         Diagnostic diagnostic;
         diagnostic.file = m->files[d.file].key;
@@ -313,18 +314,18 @@ std::vector<Diagnostic> Program::Diagnostics(bool withWarnings)
         return out;
     // The main program's statements in reading order (a partial check adds
     // at the end), its labels after them.
-    std::vector<const Diag*> main;
+    // Each place is worked out once: a program with thousands of problems
+    // is sorted at every pause.
+    std::vector<std::pair<bool, Keyed>> main;
     for (const Diag& d : m->units[0].diags)
-        main.push_back(&d);
-    std::stable_sort(main.begin(), main.end(), [&](const Diag* a, const Diag* b) {
-        const bool la = a->msg == Msg::UndefinedLabel, lb = b->msg == Msg::UndefinedLabel;
-        if (la != lb)
-            return lb;
-        const std::uint64_t oa = m->Ordinal(a->file, a->row), ob = m->Ordinal(b->file, b->row);
-        return oa != ob ? oa < ob : a->col < b->col;
+        main.push_back({d.msg == Msg::UndefinedLabel, Keyed{m->Ordinal(d.file, d.row), d.col, &d}});
+    std::stable_sort(main.begin(), main.end(), [](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return b.first;
+        return a.second.ordinal != b.second.ordinal ? a.second.ordinal < b.second.ordinal : a.second.col < b.second.col;
     });
-    for (const Diag* d : main)
-        emit(*d);
+    for (const auto& [label, k] : main)
+        emit(*k.d);
     std::vector<std::pair<std::uint64_t, std::uint32_t>> functions;
     for (std::uint32_t i = 1; i < m->units.size(); ++i)
         if (!m->units[i].diags.empty())

@@ -38,11 +38,8 @@ struct Symbol {
     // Gone with the line that declared it, between two checks of the whole
     // main program; its index stays so that the others keep theirs.
     bool dead : 1 = false;
-    // For the warning about a variable read but never given a value; where
-    // it is first read is readFile, readRow, readCol (its end follows from
-    // the name's length).
-    bool assigned : 1 = false;
-    bool read : 1 = false;
+    bool assigned : 1 = false;  // given a value somewhere
+    bool read : 1 = false;      // read somewhere (first at readFile, readRow, readCol)
     NameId name = kNoName;
     ValueType type;          // a variable's, a function's result
     NameId typeName = kNoName;

@@ -102,12 +102,12 @@ std::uint32_t UnitAt(const Model& m, std::uint32_t file, std::uint32_t row)
 }
 
 void RowOccurrences(const Model& m, std::uint32_t file, std::uint32_t row, NameId only,
-                    std::vector<Occurrence>& out)
+                    std::vector<Occurrence>& out, std::uint32_t unit)
 {
     const FileSyntax& f = m.files[file].syntax;
     if (row >= f.LineCount() || m.units.empty())
         return;
-    RowWalk walk{m, f, UnitAt(m, file, row), only, out};
+    RowWalk walk{m, f, unit == kAnyUnit ? 0 : unit == kUnitOfRow ? UnitAt(m, file, row) : unit, only, out};
     const auto s = f.LineStmts(row);
     for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k)
         walk.Statement(s[k]);

@@ -16,8 +16,11 @@ struct Occurrence {
 std::uint32_t UnitAt(const Model& m, std::uint32_t file, std::uint32_t row);
 
 // Appends the names written on a row; with `only` set, just those spelled so.
+// Labels are bound in the row's unit, found unless given; a caller looking
+// for no label may say kAnyUnit: a walk over every row then saves finding it.
+constexpr std::uint32_t kUnitOfRow = 0xfffffffeu, kAnyUnit = 0xffffffffu;
 void RowOccurrences(const Model& m, std::uint32_t file, std::uint32_t row, NameId only,
-                    std::vector<Occurrence>& out);
+                    std::vector<Occurrence>& out, std::uint32_t unit = kUnitOfRow);
 
 // Which table a symbol reference points into, as the public kind.
 SymbolKind KindOf(SymKind k);

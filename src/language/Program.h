@@ -63,6 +63,13 @@ struct SymbolInfo {
     std::vector<std::string> params;  // a function's parameters as written: "x#", "p.point", "n=10"
 };
 
+// A written name bound to a declaration: what an editor colours by kind.
+struct NameUse {
+    std::uint32_t row = 0, col = 0, endCol = 0;
+    SymbolKind kind = SymbolKind::Global;
+    bool declaration = false;  // the name where it is declared
+};
+
 // The built-in vocabulary, as plain data from the caller.
 struct Callable {
     std::string name;
@@ -137,6 +144,8 @@ public:
     std::optional<Range> Definition(std::string_view key, std::uint32_t row, std::uint32_t col);
     // Every use of the symbol at a place, its declaration included, in file order.
     std::vector<Range> References(std::string_view key, std::uint32_t row, std::uint32_t col);
+    // The bound names written on rows [firstRow, endRow) of a file, in text order.
+    std::vector<NameUse> NamesOn(std::string_view key, std::uint32_t firstRow, std::uint32_t endRow);
     // The fields of the type of what the text of the line holds before `col`
     // (a variable, an array element or a field chain, with a backslash after it
     // being typed): `p\`, `a(i)\next\`. The line's text comes from the

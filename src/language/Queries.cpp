@@ -92,10 +92,12 @@ std::vector<Range> Program::References(std::string_view key, std::uint32_t row, 
     const NameId name = at->second.name;
     std::vector<Range> out;
     std::vector<Occurrence> found;
+    // A name bound program-wide is no label: which unit a row is in does not matter.
+    const std::uint32_t unit = target.unit == SymRef::kGlobal ? kAnyUnit : kUnitOfRow;
     const auto scan = [&](std::uint32_t file, std::uint32_t from, std::uint32_t to) {
         for (std::uint32_t r = from; r < to; ++r) {
             found.clear();
-            RowOccurrences(*m, file, r, name, found);
+            RowOccurrences(*m, file, r, name, found, unit);
             for (const Occurrence& o : found)
                 if (o.sym == target)
                     out.push_back(Range{m->files[file].key, r, o.col, o.endCol});
@@ -110,6 +112,30 @@ std::vector<Range> Program::References(std::string_view key, std::uint32_t row, 
     }
     for (std::uint32_t file : m->order)
         scan(file, 0, m->files[file].syntax.LineCount());
+    return out;
+}
+
+std::vector<NameUse> Program::NamesOn(std::string_view key, std::uint32_t firstRow, std::uint32_t endRow)
+{
+    m->Refresh();
+    const auto it = m->byKey.find(std::string(key));
+    if (it == m->byKey.end() || !m->files[it->second].inProgram)
+        return {};
+    const std::uint32_t file = it->second;
+    endRow = std::min(endRow, m->files[file].syntax.LineCount());
+    std::vector<NameUse> out;
+    std::vector<Occurrence> found;
+    for (std::uint32_t r = firstRow; r < endRow; ++r) {
+        found.clear();
+        RowOccurrences(*m, file, r, kNoName, found);
+        std::sort(found.begin(), found.end(), [](const Occurrence& a, const Occurrence& b) { return a.col < b.col; });
+        for (const Occurrence& o : found) {
+            if (!o.sym)
+                continue;
+            const Symbol& s = SymOf(*m, o.sym);
+            out.push_back({r, o.col, o.endCol, KindOf(s.kind), s.file == file && s.row == r && s.col == o.col});
+        }
+    }
     return out;
 }
 

@@ -34,6 +34,25 @@ const char* KindWord(SymKind k)
     return "name";
 }
 
+// Whether the function of unit `u` uses a global (variable, constant or
+// array) spelled `name` anywhere in its body.
+bool UsesGlobal(const Model& m, std::uint32_t u, NameId name)
+{
+    const Unit& unit = m.units[u];
+    if (unit.function < 0)
+        return false;
+    const FunctionSpan& span = m.files[unit.file].syntax.Functions()[std::size_t(unit.function)];
+    std::vector<Occurrence> found;
+    for (std::uint32_t row = span.head.row; row <= span.end.row; ++row)
+        RowOccurrences(m, unit.file, row, name, found);
+    return std::any_of(found.begin(), found.end(), [&](const Occurrence& o) {
+        if (o.sym.unit != SymRef::kGlobal)
+            return false;
+        const SymKind k = m.globals[o.sym.index].kind;
+        return k == SymKind::Global || k == SymKind::Const || k == SymKind::Array;
+    });
+}
+
 }  // namespace
 
 RenamePlan Program::Rename(std::string_view key, std::uint32_t row, std::uint32_t col, std::string_view newName)
@@ -77,15 +96,29 @@ RenamePlan Program::Rename(std::string_view key, std::uint32_t row, std::uint32_
         case SymKind::Const:
         case SymKind::Global:
         case SymKind::Array:
-            // the program's variables, and every unit where the new name
-            // would be its own variable and hide this one
+            // A local of a function may share the name, as the compiler
+            // allows, unless the function uses this symbol too: the local
+            // would hide it there.
             collides = taken(m->gvars) || taken(m->units[0].vars);
             for (std::uint32_t u = 1; u < m->units.size() && !collides; ++u)
-                collides = taken(m->units[u].vars);
+                if (taken(m->units[u].vars) && std::any_of(refs.begin(), refs.end(), [&](const Range& r) {
+                        const auto f = m->byKey.find(r.file);
+                        return f != m->byKey.end() && UnitAt(*m, f->second, r.row) == u;
+                    }))
+                    return refuse("function '" + std::string(m->names.Text(m->globals[m->units[u].funcSym].name)) +
+                                  "' has a local of that name, which would hide it there.");
             break;
         case SymKind::Local:
         case SymKind::Param:
-            collides = taken(m->units[target.unit].vars) || taken(m->gvars);
+            // Of a function, it may take a global's name where the function
+            // uses no such global; a local of the main program, or one
+            // declared by its use, would become the global.
+            collides = taken(m->units[target.unit].vars);
+            if (!collides && taken(m->gvars)) {
+                if (target.unit != 0 && !s.implicit && UsesGlobal(*m, target.unit, name))
+                    return refuse("the function also uses the global of that name, which it would hide.");
+                collides = target.unit == 0 || s.implicit;
+            }
             break;
         }
         if (collides)

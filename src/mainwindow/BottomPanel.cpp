@@ -118,11 +118,11 @@ BottomPanel::BottomPanel(BuildOutputPane& output, ReferencesPane& references, co
     SetCollapsed(true);
 }
 
-void BottomPanel::AddProblems(QWidget& problems, const QString& caption)
+void BottomPanel::AddPane(QWidget& pane, const QString& caption)
 {
     m_captions << caption;
     m_tabs->addTab(caption);
-    m_pages->addWidget(&problems);
+    m_pages->addWidget(&pane);
 }
 
 void BottomPanel::SetTabCount(Tab tab, int count)

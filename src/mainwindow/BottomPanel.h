@@ -20,7 +20,15 @@ class ReferencesPane;
 class BottomPanel : public QWidget {
     Q_OBJECT
 public:
-    enum Tab { BuildOutputTab = 0, ReferencesTab = 1, SearchTab = 2, ProblemsTab = 3 };
+    enum Tab {
+        BuildOutputTab = 0,
+        ReferencesTab = 1,
+        SearchTab = 2,
+        ProblemsTab = 3,
+        DebugLogTab = 4,
+        CallStackTab = 5,
+        VariablesTab = 6,
+    };
 
     BottomPanel(BuildOutputPane& output, ReferencesPane& references, const CUILabels& labels,
                 QWidget* parent = nullptr);
@@ -34,7 +42,9 @@ public:
     void SetOpenHeight(int height);
     // The Problems tab, after the search results: always there, as the list
     // follows the document in front.
-    void AddProblems(QWidget& problems, const QString& caption);
+    void AddProblems(QWidget& problems, const QString& caption) { AddPane(problems, caption); }
+    // A tab that is always there, after those added before it.
+    void AddPane(QWidget& pane, const QString& caption);
     // The caption of a tab, a count after it when `count` is not negative.
     void SetTabCount(Tab tab, int count);
     int CurrentTab() const;

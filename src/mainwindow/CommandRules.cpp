@@ -31,12 +31,17 @@ const std::vector<CommandGroup>& CommandGroups()
         {"btColor", {"btColor"}, false, [](S s) { return s.editing(); }},
         {"mnuGoToDefinition",
          {"mnuGoToLine", "mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack", "mnuNavigateForward", "mnuFoldAll",
-          "mnuUnfoldAll", "mnuFindInProgram", "mnuGoToSymbol", "mnuRename", "mnuQuickFix"},
+          "mnuUnfoldAll", "mnuFindInProgram", "mnuGoToSymbol", "mnuRename", "mnuToggleBreakpoint", "mnuQuickFix"},
          false, [](S s) { return s.editing(); }},
         // One compiler at a time: a second would write into the first one's report.
         {"btCheck", {"btCheck", "btCompile", "btBuildExe", "mnuCheck", "mnuCompile", "mnuRun", "mnuBuildExe"}, false,
          [](S s) { return s.open && !s.building; }},
         {"btStop", {"btStop", "mnuStop"}, false, [](S s) { return s.building; }},
+        // A program held at a runtime error may only end: Continue lets it.
+        {"btContinue", {"btContinue", "mnuContinue"}, false, [](S s) { return s.debugHalted; }},
+        {"btStepOver", {"btStepOver", "btStepInto", "btStepOut", "mnuStepOver", "mnuStepInto", "mnuStepOut"}, false,
+         [](S s) { return s.debugStopped; }},
+        {"btBreak", {"btBreak", "mnuBreak"}, false, [](S s) { return s.debugRunning; }},
         {"mnuSetMainFile", {"mnuSetMainFile"}, false, [](S s) { return s.open; }},
     };
     return groups;

@@ -8,6 +8,11 @@ struct CommandSituation {
     bool modified = false;     // it has unsaved changes
     bool helpInFront = false;  // the help page hides the editor
     bool building = false;     // the compiler, or the program it started, still runs
+    // The program under the debugger: running, stopped at a statement, or
+    // held at a runtime error (halted covers both of those).
+    bool debugRunning = false;
+    bool debugStopped = false;
+    bool debugHalted = false;
     // The editor's answers; asked only while it is in front.
     bool canUndo = false;
     bool canRedo = false;

@@ -4,6 +4,7 @@
 #include "mainwindow/MainWindow.h"
 
 #include "build/BuildController.h"
+#include "debugger/DebugController.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 #include "help/HelpArea.h"
@@ -35,6 +36,10 @@ CommandSituation MainWindow::Situation(bool askEditor) const
     s.modified = doc && doc->Modified;
     s.helpInFront = m_help->BrowserShown();
     s.building = m_build->IsBuilding();
+    const DebugState debug = m_debugger->session().State();
+    s.debugRunning = debug == DebugState::Running;
+    s.debugStopped = debug == DebugState::Stopped;
+    s.debugHalted = m_debugger->session().Halted();
     if (askEditor && s.editing()) {
         s.canUndo = m_editor->CanUndo();
         s.canRedo = m_editor->CanRedo();
@@ -51,6 +56,11 @@ void MainWindow::UpdateCommandState()
     const CommandSituation s = Situation(true);
     for (const CommandGroup& group : CommandGroups())
         SetGroup(m_menus, group, group.enabled(s));
+    // F5 continues a stopped program and otherwise compiles and runs: one
+    // item holds the key at a time, so that it is never ambiguous.
+    const QKeySequence f5(Qt::Key_F5);
+    m_menus.item(QStringLiteral("mnuContinue"))->setShortcut(s.debugHalted ? f5 : QKeySequence());
+    m_menus.item(QStringLiteral("mnuCompile"))->setShortcut(s.debugHalted ? QKeySequence() : f5);
 }
 
 void MainWindow::OnEditStatusTick()

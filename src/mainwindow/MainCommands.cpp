@@ -6,6 +6,7 @@
 #include "analysis/Navigator.h"
 #include "analysis/ProgramHost.h"
 #include "build/BuildController.h"
+#include "debugger/DebugController.h"
 #include "documents/DocumentManager.h"
 #include "documents/RecentFilesMenu.h"
 #include "editing/EditingCommands.h"
@@ -101,6 +102,17 @@ void MainWindow::RegisterCommands()
         });
     }
     d.SetAction(QStringLiteral("mnuStop"), [this] { m_build->Stop(); });
+    const std::pair<const char*, DebugCommand> debugCommands[] = {
+        {"mnuContinue", DebugCommand::Continue}, {"mnuStepOver", DebugCommand::StepOver},
+        {"mnuStepInto", DebugCommand::StepInto}, {"mnuStepOut", DebugCommand::StepOut},
+        {"mnuBreak", DebugCommand::Pause},
+    };
+    for (const auto& [name, command] : debugCommands)
+        d.SetAction(QString::fromLatin1(name), [this, command] { m_debugger->Do(command); });
+    d.SetAction(QStringLiteral("mnuToggleBreakpoint"), [this] {
+        if (BringDocumentToFront())
+            m_debugger->ToggleBreakpoint();
+    });
     d.SetAction(QStringLiteral("mnuCommandLine"), [this] { m_build->EditProgramCommandLine(); });
     d.SetAction(QStringLiteral("mnuSetMainFile"), [this, current] {
         BringDocumentToFront();
@@ -164,6 +176,9 @@ void MainWindow::RegisterToolbarCommands()
         {"cEditBar", "btRedo", "mnuRedo"},                {"cEditBar", "btFindReplace", "mnuFindReplace"},
         {"cBuildBar", "btCheck", "mnuCheck"},             {"cBuildBar", "btCompile", "mnuCompile"},
         {"cBuildBar", "btBuildExe", "mnuBuildExe"},       {"cBuildBar", "btStop", "mnuStop"},
+        {"cBuildBar", "btContinue", "mnuContinue"},       {"cBuildBar", "btStepOver", "mnuStepOver"},
+        {"cBuildBar", "btStepInto", "mnuStepInto"},       {"cBuildBar", "btStepOut", "mnuStepOut"},
+        {"cBuildBar", "btBreak", "mnuBreak"},
         {"cHelpBar", "btPrefs", "mnuPrefs"},
     };
     for (const auto& row : sameAsMenu) {

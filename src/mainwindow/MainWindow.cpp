@@ -12,6 +12,9 @@
 #include "analysis/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
+#include "debugger/DebugController.h"
+#include "debugger/DebugPanes.h"
+#include "debugger/VariablesPane.h"
 #include "editing/GoToLineBox.h"
 #include "editing/ProgramSearchPane.h"
 #include "editing/ProgramTools.h"
@@ -81,6 +84,8 @@ MainWindow::~MainWindow()
 {
     // The parts hold references to each other; the build first, so a
     // running compiler ends before the window it reports to goes away.
+    delete m_debugger;
+    m_debugger = nullptr;
     delete m_build;
     m_build = nullptr;
 }
@@ -90,7 +95,7 @@ void MainWindow::BuildLayout()
     m_editor = new EditCtrl;
     m_editor->setObjectName(QStringLiteral("EditCtrl"));
     // The window is drawn before the help's web engine starts.
-    m_helpBrowser = new HelpBrowser(nullptr, HelpBrowser::Engine::Later);
+    m_helpBrowser = new HelpBrowser(m_app.labels, nullptr, HelpBrowser::Engine::Later);
     m_help = std::make_unique<HelpArea>(m_editor, m_helpBrowser);
     m_tabs = new DocumentTabs;
 
@@ -142,6 +147,10 @@ void MainWindow::BuildLayout()
     ReadInstallCommands();
     m_recovery = new RecoveryKeeper(*m_docs, *m_editor, QDir(m_app.layout.stateDir).filePath(QStringLiteral("recovery")),
                                     this);
+    connect(m_recovery, &RecoveryKeeper::CopiesFailing, this, [this](const QString& why) {
+        SetInfoPanel(why.isEmpty() ? m_app.labels.getValue(QStringLiteral("recoveryagain"))
+                                   : m_app.labels.getValue(QStringLiteral("recoveryfailing")).replace(QStringLiteral("#reason#"), why));
+    });
     m_events = new EditorEvents(*m_editor, *m_docs, *m_declList, m_declStyles, *m_programs, this);
     m_navigator = new Navigator({*m_editor, *m_docs, *m_events, *m_programs, *m_references, m_app.settings,
                                  m_app.labels, [this](const QString& text) { SetInfoPanel(text); }},
@@ -168,6 +177,13 @@ void MainWindow::BuildLayout()
                                    m_app.labels.getValue(QStringLiteral("refsline")),
                                    m_app.labels.getValue(QStringLiteral("problemsmessage"))});
     m_bottomPanel->AddProblems(*m_problems, m_app.labels.getValue(QStringLiteral("problems")));
+    m_debugger = new DebugController({*this, *m_editor, *m_docs, *m_build, *m_buildHost, m_app.settings, m_app.labels,
+                                      m_app.programDir, m_app.layout.stateDir,
+                                      [this](const QString& text) { SetInfoPanel(text); }},
+                                     this);
+    m_bottomPanel->AddPane(m_debugger->logPane(), m_app.labels.getValue(QStringLiteral("debuglog")));
+    m_bottomPanel->AddPane(m_debugger->stackPane(), m_app.labels.getValue(QStringLiteral("callstack")));
+    m_bottomPanel->AddPane(m_debugger->variablesPane(), m_app.labels.getValue(QStringLiteral("variables")));
     m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
     m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
@@ -247,6 +263,25 @@ void MainWindow::ConnectParts()
     // The last build's error is listed with the checker's until the next build.
     connect(m_build, &BuildController::BuildStarted, m_liveCheck, &LiveCheck::ClearBuildError);
     connect(m_build, &BuildController::ErrorReported, m_liveCheck, &LiveCheck::SetBuildError);
+    connect(m_debugger, &DebugController::ErrorReported, m_liveCheck, &LiveCheck::SetBuildError);
+    connect(m_debugger, &DebugController::StateChanged, this, &MainWindow::UpdateCommandState);
+    connect(m_debugger, &DebugController::StopShown, this, [this] {
+        const int tab = m_bottomPanel->CurrentTab();
+        if (m_bottomPanel->Collapsed() || tab < BottomPanel::DebugLogTab)
+            m_bottomPanel->ShowTab(BottomPanel::VariablesTab);
+    });
+    // What the failed build left in the status bar goes with its error.
+    auto buildStatus = std::make_shared<QString>();
+    connect(m_build, &BuildController::BuildingChanged, this, [this, buildStatus](bool building) {
+        *buildStatus = building ? QString() : InfoPanel();
+    });
+    connect(m_liveCheck, &LiveCheck::BuildErrorGone, this, [this, buildStatus] {
+        if (!m_build->IsBuilding()) {
+            m_outputPane->ClearOutcome();
+            if (InfoPanel() == *buildStatus)
+                ClearInfoPanel();
+        }
+    });
     connect(m_liveCheck, &LiveCheck::CountChanged, this, [this](int errors, int warnings) {
         const QString label = errors + warnings == 0 ? QStringLiteral("noproblems")
                               : warnings == 0        ? QStringLiteral("problemcount")
@@ -512,6 +547,7 @@ void MainWindow::closeEvent(QCloseEvent* e)
         m_assist->CloseTip();
         m_assist->CloseList();
     }
+    m_debugger->KeepBreakpoints();
     if (!m_docs->CloseAllForExit()) {
         e->ignore();
         return;

@@ -17,6 +17,7 @@ class BottomPanel;
 class BuildOutputPane;
 class GoToLineBox;
 class CodeAssist;
+class DebugController;
 class DeclList;
 class DocumentManager;
 class DocumentTabs;
@@ -98,6 +99,7 @@ public:
     EditorEvents& events() const { return *m_events; }
     ProgramHost& programs() const { return *m_programs; }
     BuildController& build() const { return *m_build; }
+    DebugController& debugger() const { return *m_debugger; }
     BuildOutputPane& outputPane() const { return *m_outputPane; }
     BottomPanel& bottomPanel() const { return *m_bottomPanel; }
     HelpArea& help() const { return *m_help; }
@@ -172,6 +174,7 @@ private:
     std::unique_ptr<WindowBuildHost> m_buildHost;
     std::unique_ptr<BlitzDirGuard> m_blitzDir;
     BuildController* m_build = nullptr;
+    DebugController* m_debugger = nullptr;
     BuildOutputPane* m_outputPane = nullptr;
     BottomPanel* m_bottomPanel = nullptr;
     UpdateCheck* m_updateCheck = nullptr;

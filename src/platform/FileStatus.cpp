@@ -23,9 +23,15 @@ bool Fail(QString* error, const QString& why)
     return false;
 }
 
+std::function<QString(const QString&)>& Labels()
+{
+    static std::function<QString(const QString&)> labels;
+    return labels;
+}
+
 QString NotRegular(const QString& path)
 {
-    return QStringLiteral("\"%1\" is a pipe, a device or a socket, not a file.").arg(path);
+    return FileStatusLabel(QStringLiteral("filenotregular")).arg(path);
 }
 
 #ifndef Q_OS_WIN
@@ -43,6 +49,16 @@ FileStatus StatusFrom(const struct stat& st)
 #endif
 
 }  // namespace
+
+void SetFileStatusLabels(std::function<QString(const QString& key)> label)
+{
+    Labels() = std::move(label);
+}
+
+QString FileStatusLabel(const QString& key)
+{
+    return Labels() ? Labels()(key) : key + QStringLiteral(": %1 %2");
+}
 
 std::optional<FileStatus> StatusOf(const QString& path)
 {
@@ -71,13 +87,13 @@ bool OpenRegularFile(QFile& file, const QString& path, QString* error)
 {
     const std::optional<FileStatus> status = StatusOf(path);
     if (!status)
-        return Fail(error, QStringLiteral("The file \"%1\" does not exist.").arg(path));
+        return Fail(error, FileStatusLabel(QStringLiteral("filemissing")).arg(path));
     if (status->folder)
-        return Fail(error, QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
+        return Fail(error, FileStatusLabel(QStringLiteral("fileisfolder")).arg(path));
     if (status->special)
         return Fail(error, NotRegular(path));
     const auto unreadable = [&](const QString& why) {
-        return Fail(error, QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, why));
+        return Fail(error, FileStatusLabel(QStringLiteral("fileunreadable")).arg(path, why));
     };
 #ifdef Q_OS_WIN
     file.setFileName(path);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QFile;
@@ -27,6 +28,12 @@ struct FileStatus {
     // nothing writes into it, so it is never opened as a file.
     bool special = false;
 };
+
+// Where the messages of this layer take their words: the label table, once
+// the program has loaded it; until then a message is its label's key and
+// what it is about.
+void SetFileStatusLabels(std::function<QString(const QString& key)> label);
+QString FileStatusLabel(const QString& key);
 
 // One look at the file system (a single system call where there is one);
 // nullopt when nothing is there.

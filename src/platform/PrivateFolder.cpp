@@ -6,6 +6,7 @@
 #include <QFile>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -16,12 +17,10 @@ namespace privatefolder {
 
 #ifdef Q_OS_UNIX
 
-QString WhyNotPrivate(const QString& path)
+namespace {
+
+QString WhyNotPrivate(const QString& path, const struct stat& st)
 {
-    // lstat, not stat: a link could be pointed elsewhere after the check.
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return QStringLiteral("%1 does not exist.").arg(path);
     if (S_ISLNK(st.st_mode))
         return QStringLiteral("%1 is a link.").arg(path);
     if (!S_ISDIR(st.st_mode))
@@ -35,6 +34,42 @@ QString WhyNotPrivate(const QString& path)
     return {};
 }
 
+}  // namespace
+
+QString WhyNotPrivate(const QString& path)
+{
+    // lstat, not stat: a link could be pointed elsewhere after the check.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QStringLiteral("%1 does not exist.").arg(path);
+    return WhyNotPrivate(path, st);
+}
+
+int OpenPrivate(const QString& path, QString* why)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) == 0)
+        ::chmod(name.constData(), 0700);  // whatever the umask took away
+    // The checks are made on what was opened, so nothing can be swapped in
+    // between; a link is not opened at all.
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0) {
+        const bool link = ::lstat(name.constData(), &st) == 0;
+        if (why)
+            *why = link ? WhyNotPrivate(path, st) : QStringLiteral("%1 does not exist.").arg(path);
+        return -1;
+    }
+    QString reason = ::fstat(fd, &st) == 0 ? WhyNotPrivate(path, st) : QStringLiteral("%1 cannot be read.").arg(path);
+    if (!reason.isEmpty()) {
+        ::close(fd);
+        if (why)
+            *why = reason;
+        return -1;
+    }
+    return fd;
+}
+
 QString SocketFolder(QString* why)
 {
     const QString runtime = userfolders::RuntimeDir();
@@ -43,14 +78,11 @@ QString SocketFolder(QString* why)
     // The shared temporary folder: anybody may have made this name first,
     // so it is used only when the check finds it the user's own.
     const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("ovrel-%1").arg(::geteuid()));
-    if (::mkdir(QFile::encodeName(own).constData(), 0700) == 0)
-        ::chmod(QFile::encodeName(own).constData(), 0700);  // whatever the umask took away
-    QString reason = WhyNotPrivate(own);
-    if (reason.isEmpty())
-        return own;
-    if (why)
-        *why = reason;
-    return {};
+    const int fd = OpenPrivate(own, why);
+    if (fd < 0)
+        return {};
+    ::close(fd);
+    return own;
 }
 
 bool PeerIsThisUser(qintptr descriptor)
@@ -75,6 +107,13 @@ bool PeerIsThisUser(qintptr descriptor)
 QString WhyNotPrivate(const QString&)
 {
     return {};
+}
+
+int OpenPrivate(const QString&, QString* why)
+{
+    if (why)
+        *why = QStringLiteral("Private folders are not supported here.");
+    return -1;
 }
 
 QString SocketFolder(QString*)

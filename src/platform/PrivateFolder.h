@@ -12,6 +12,11 @@ namespace privatefolder {
 // folder (not a link to one) owned by this user that nobody else may enter.
 QString WhyNotPrivate(const QString& path);
 
+// Opens `path` as a folder without following a link, made with mode 0700
+// when missing, and checks what was opened as WhyNotPrivate does: the
+// descriptor (closed by the caller), or -1 with the reason in `why`.
+int OpenPrivate(const QString& path, QString* why);
+
 // The folder for this user's private sockets: $XDG_RUNTIME_DIR when it is
 // private, else a folder of the user's own in the temporary folder, made
 // when missing. "" when neither is private (someone else made the second

@@ -4,10 +4,12 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/prctl.h>
+#include <sys/wait.h>
 #endif
 
 namespace processtree {
@@ -23,9 +25,11 @@ QByteArray ReadProcFile(const QString& path)
     return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? file.readAll() : QByteArray();
 }
 
+}  // namespace
+
 // The children of each of the process's threads: a child belongs to the
 // thread that started it, and an orphan to the one that took it in.
-std::vector<qint64> Children(qint64 pid)
+std::vector<qint64> ChildIds(qint64 pid)
 {
     std::vector<qint64> children;
     const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
@@ -40,7 +44,15 @@ std::vector<qint64> Children(qint64 pid)
     return children;
 }
 
-}  // namespace
+bool IsWineService(qint64 pid)
+{
+    const QByteArray comm = ReadProcFile(QStringLiteral("/proc/%1/comm").arg(pid)).trimmed();
+    if (comm == "wineserver" || comm == "wineserver64")
+        return true;
+    // Wine names each Windows program by its Windows path.
+    const QByteArray program = ReadProcFile(QStringLiteral("/proc/%1/cmdline").arg(pid)).split('\0').value(0).toLower();
+    return program.contains("\\windows\\system32\\") || program.contains("\\windows\\syswow64\\");
+}
 
 std::optional<Process> Identify(qint64 pid)
 {
@@ -63,15 +75,15 @@ std::optional<Process> Identify(qint64 pid)
 std::vector<Process> Descendants(qint64 root)
 {
     std::vector<Process> found;
-    std::vector<qint64> next = Children(root);
+    std::vector<qint64> next = ChildIds(root);
     while (!next.empty()) {
         const qint64 pid = next.back();
         next.pop_back();
         const std::optional<Process> process = Identify(pid);
-        if (!process || std::find(found.begin(), found.end(), *process) != found.end())
+        if (!process || std::find(found.begin(), found.end(), *process) != found.end() || IsWineService(pid))
             continue;
         found.push_back(*process);
-        const std::vector<qint64> more = Children(pid);
+        const std::vector<qint64> more = ChildIds(pid);
         next.insert(next.end(), more.begin(), more.end());
     }
     return found;
@@ -81,7 +93,8 @@ void EndTrees(const std::vector<Process>& roots)
 {
     std::vector<Process> stopped;
     const auto stop = [&stopped](const Process& process) {
-        if (std::find(stopped.begin(), stopped.end(), process) != stopped.end() || Identify(process.pid) != process)
+        if (std::find(stopped.begin(), stopped.end(), process) != stopped.end() || Identify(process.pid) != process ||
+            IsWineService(process.pid))
             return false;
         ::kill(pid_t(process.pid), SIGSTOP);
         stopped.push_back(process);
@@ -96,7 +109,7 @@ void EndTrees(const std::vector<Process>& roots)
     for (int pass = 0; pass < 100; ++pass) {
         bool more = false;
         for (std::size_t i = 0; i < stopped.size(); ++i) {
-            for (const qint64 child : Children(stopped[i].pid)) {
+            for (const qint64 child : ChildIds(stopped[i].pid)) {
                 if (const std::optional<Process> process = Identify(child))
                     more = stop(*process) || more;
             }
@@ -113,12 +126,38 @@ void KeepOrphans()
     ::prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
 }
 
+void AdoptOrphans(bool on)
+{
+    ::prctl(PR_SET_CHILD_SUBREAPER, on ? 1 : 0, 0, 0, 0);
+}
+
+void Reap(std::vector<Process>& adopted)
+{
+    // Only these ids: a wait for any child would take the end of a process
+    // that others started and wait for.
+    std::erase_if(adopted, [](const Process& p) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_t(p.pid), &status, WNOHANG);
+        return done == pid_t(p.pid) || (done < 0 && errno == ECHILD);
+    });
+}
+
 #else
 
 // Elsewhere a build's processes are ended through their process group alone.
 std::optional<Process> Identify(qint64)
 {
     return std::nullopt;
+}
+
+std::vector<qint64> ChildIds(qint64)
+{
+    return {};
+}
+
+bool IsWineService(qint64)
+{
+    return false;
 }
 
 std::vector<Process> Descendants(qint64)
@@ -129,6 +168,10 @@ std::vector<Process> Descendants(qint64)
 void EndTrees(const std::vector<Process>&) {}
 
 void KeepOrphans() {}
+
+void AdoptOrphans(bool) {}
+
+void Reap(std::vector<Process>&) {}
 
 #endif
 

@@ -21,12 +21,21 @@ struct Process {
 // left of it for its parent to collect.
 std::optional<Process> Identify(qint64 pid);
 
-// Every living process below `root`, found through each one's children.
+// The ids of the children of `pid`, as the system lists them now.
+std::vector<qint64> ChildIds(qint64 pid);
+
+// Whether the process is one of Wine's own services (wineserver, or a
+// program of Windows' system folder such as services.exe): a build may be
+// the one that starts it, but every Wine program of the user shares it.
+bool IsWineService(qint64 pid);
+
+// Every living process below `root`, found through each one's children;
+// Wine's services and what is below them are not.
 std::vector<Process> Descendants(qint64 root);
 
-// Ends each of `roots` that still is what it was, and everything below it:
-// all are stopped first, so that none can start another while the rest are
-// looked for, then all are killed.
+// Ends each of `roots` that still is what it was, and everything below it
+// but Wine's services: all are stopped first, so that none can start
+// another while the rest are looked for, then all are killed.
 void EndTrees(const std::vector<Process>& roots);
 
 // Makes the calling process the parent of every orphan among its
@@ -34,5 +43,13 @@ void EndTrees(const std::vector<Process>& roots);
 // system's first process). Meant for a child before it runs its program,
 // which keeps the setting; only async-signal-safe calls.
 void KeepOrphans();
+
+// The same for the calling process itself, while `on`: orphans that come to
+// it are its children, to be collected with Reap.
+void AdoptOrphans(bool on);
+
+// Collects those of `adopted` (children of the calling process) that have
+// ended, and drops them from the list.
+void Reap(std::vector<Process>& adopted);
 
 }  // namespace processtree

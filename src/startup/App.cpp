@@ -3,6 +3,7 @@
 #include "documents/RecoveryKeeper.h"
 #include "editor/Vocabulary.h"
 #include "mainwindow/MainWindow.h"
+#include "platform/FileStatus.h"
 #include "platform/Prompter.h"
 #include "startup/LabelsFile.h"
 #include "startup/Preferences.h"
@@ -59,15 +60,19 @@ bool App::Start(const QStringList& documents)
 
 bool App::RunStartup(frmSplash& splash, const QStringList& documents)
 {
-    splash.SetProgress(QStringLiteral("Loading Strings...."));
     auto loaded = LoadLabels(programDir, prompter);
     if (!loaded) {
         prompter.Tell(QStringLiteral("Cannot Load UILabels from locale.txt"), MsgIcon::Critical);
         return false;
     }
     labels = std::move(*loaded);
+    // A copy: the layer's messages may outlive this App (tests make many).
+    SetFileStatusLabels([table = labels](const QString& key) { return table.getValue(key); });
+    const auto progress = [&](const char* key, bool last = false) {
+        splash.SetProgress(labels.getValue(QString::fromLatin1(key)), last);
+    };
 
-    splash.SetProgress(QStringLiteral("Loading Program Settings...."));
+    progress("splashsettings");
     if (!LoadSettings(layout, settings, labels, prompter))
         return false;
 
@@ -89,14 +94,14 @@ bool App::RunStartup(frmSplash& splash, const QStringList& documents)
         splash.show();
     }
 
-    splash.SetProgress(QStringLiteral("Loading Commands list...."));
+    progress("splashcommands");
     if (!LoadVocabulary())
         return false;
 
-    splash.SetProgress(QStringLiteral("Initializing IDE...."));
+    progress("splashwindow");
     m_mainWindow = std::make_unique<MainWindow>(*this, documents + std::exchange(m_handedDocuments, {}));
 
-    splash.SetProgress(QStringLiteral("Init Complete. Good Work!"), true);
+    progress("splashdone", true);
     if (!m_mainWindow->Load()) {
         m_mainWindow.reset();
         return false;

@@ -259,11 +259,11 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
         program.SetVocabulary(ReadVocabulary(compilerList ? *compilerList : *commands, userlibs, shipped));
         const std::string mainKey = lang::FileKey(absolute.toStdString());
         program.SetMainFile(mainKey);
-        program.SetFile(mainKey, main.bytes);
         // Where each key was found, to name it as it is on disk, and how its
         // rows are the compiler's.
         std::map<std::string, std::pair<std::string, RowMap>> shown{
             {mainKey, {QDir::cleanPath(absolute).toStdString(), RowMap(main.bytes)}}};
+        program.SetFile(mainKey, main.bytes);
         std::string().swap(main.bytes);  // the model keeps what it needs of it
         SourceReader reader([](const QString& path) { return ReadSourceFile(path, kMaxIncludeBytes); },
                             kIncludeDeadline);
@@ -286,8 +286,8 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
                 program.SetMissing(key, UnreadableSource(labels, text, kMaxIncludeBytes).toStdString());
                 return false;
             }
-            program.SetFile(key, text.bytes);
             shown[key] = {onDisk.toStdString(), RowMap(text.bytes)};
+            program.SetFile(key, text.bytes);
             return true;
         };
         // Every file the program reaches, each read once, before the program

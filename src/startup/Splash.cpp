@@ -64,7 +64,6 @@ frmSplash::frmSplash()
     LblProgress->move(24, 134);
     LblProgress->resize(300, 22);
     LblProgress->setStyleSheet(QStringLiteral("color: #e8eef5;"));
-    LblProgress->setText(QStringLiteral("Loading Strings...."));
 
     if (QScreen* screen = QApplication::primaryScreen()) {
         const QRect area = screen->geometry();

@@ -8,6 +8,9 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 RecoveryCopy Copy(const QString& path, const QByteArray& text, FileForm form = {})
@@ -137,6 +140,58 @@ TEST(RecoveryFolders, OnlyTheCopiesOfProgramsThatEndedAreOffered)
     QFile::remove(ended + "/Doc_2.recovery");
     { const LeftCopies last(root); }
     EXPECT_TRUE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+}
+
+// Copies hold the user's text: a recovery folder planted by someone else is
+// neither written into nor read from, and a link planted inside one is never
+// written through.
+TEST(RecoveryFolders, AFolderOthersCouldReachIsNotTrusted)
+{
+    struct Row {
+        const char* what;
+        std::function<bool(const QString& root, const QString& theirs)> plant;
+    };
+    const Row rows[] = {
+        {"a link to another's folder", [](const QString& root, const QString& theirs) { return QFile::link(theirs, root); }},
+        {"a folder open to others",
+         [](const QString& root, const QString&) {
+             return QDir().mkpath(root) && ::chmod(QFile::encodeName(root).constData(), 0777) == 0;
+         }},
+        {"a folder of another user",
+         [](const QString& root, const QString&) {
+             return ::geteuid() == 0 && QDir().mkpath(root) && ::chmod(QFile::encodeName(root).constData(), 0700) == 0 &&
+                    ::chown(QFile::encodeName(root).constData(), 4242, 4242) == 0;
+         }},
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        const QString root = dir.file("recovery"), theirs = dir.file("theirs");
+        QDir().mkpath(theirs);
+        ::chmod(QFile::encodeName(theirs).constData(), 0755);
+        QString ended;  // what a program that ended left, found in the planted folder
+        {
+            RecoverySession session(dir.file("kept"));
+            ASSERT_TRUE(WriteRecoveryFile(session.folder(), RecoveryFileName("Doc_1"), Copy("/a.bb", "A"), nullptr));
+            ended = session.folder();
+        }
+        if (!row.plant(root, theirs))
+            continue;  // another user's folder is only made as root
+        ASSERT_TRUE(QDir().rename(ended, QDir(root).filePath("ended")));
+        RecoverySession session(root);
+        EXPECT_TRUE(session.folder().isEmpty()) << row.what;
+        EXPECT_FALSE(session.why().isEmpty()) << row.what;
+        EXPECT_TRUE(LeftCopies(root).copies().empty()) << row.what;
+        EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"ended"})) << row.what;
+        EXPECT_TRUE(QFileInfo(theirs).permissions() & QFileDevice::ReadOther) << row.what;
+    }
+
+    TempDir dir;
+    const QString victim = dir.write("victim", "keep");
+    QDir().mkpath(dir.file("session"));
+    ASSERT_TRUE(QFile::link(victim, dir.file("session/Doc_1.recovery.tmp")));
+    EXPECT_TRUE(WriteRecoveryFile(dir.file("session"), RecoveryFileName("Doc_1"), Copy("/a.bb", "A"), nullptr));
+    EXPECT_EQ(dir.read("victim"), "keep");
+    EXPECT_EQ(DecodeRecoveryCopy(QByteArray::fromStdString(dir.read("session/Doc_1.recovery")))->text, "A");
 }
 
 TEST(RecoveryFolders, TheWriterKeepsOnlyTheLastStateOfEachFile)

@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace {
 
 class Recovery : public AppFixture {
@@ -117,6 +121,55 @@ TEST_F(Recovery, WhatAProgramThatEndedKeptIsOfferedAndRestoredExactly)
     EXPECT_TRUE(prompter.shown.size() == 1u);
     EXPECT_EQ(QDir(dir.file("recovery")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1)
         << "only the running program's folder is left";
+}
+
+// A full disk for as long as it lives: no file of this process may grow
+// past a few bytes.
+class DiskFull {
+public:
+    DiskFull()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_was);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = m_was;
+        full.rlim_cur = 8;
+        ::setrlimit(RLIMIT_FSIZE, &full);
+    }
+    ~DiskFull()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_was);
+        std::signal(SIGXFSZ, m_signal);
+    }
+
+private:
+    rlimit m_was{};
+    void (*m_signal)(int) = nullptr;
+};
+
+// Copies that cannot be written are reported in the status bar and tried
+// again until they are; a copy left by a program that ended goes only once
+// the text restored from it has a copy of its own.
+TEST_F(Recovery, CopiesThatCannotBeWrittenAreReportedAndTriedAgain)
+{
+    QString left;
+    {
+        RecoverySession ended(dir.file("recovery"));
+        RecoveryCopy copy{dir.file("gone.bb"), "gone.bb", QDateTime::currentDateTimeUtc(), {}, "Print 1", std::nullopt};
+        ASSERT_TRUE(WriteRecoveryFile(ended.folder(), RecoveryFileName("Doc_9"), copy, nullptr));
+        left = QDir(ended.folder()).filePath(RecoveryFileName("Doc_9"));
+    }
+    auto full = std::make_unique<DiskFull>();
+    prompter.answers = {MsgAnswer::Yes};
+    keeper().OfferLeftCopies(app->labels, prompter);
+    Pump();
+    ASSERT_EQ(current().FileTitle, "gone.bb");
+    EXPECT_TRUE(QFile::exists(left));
+    const QString failing = app->labels.getValue("recoveryfailing").section('(', 0, 0);
+    EXPECT_TRUE(window->InfoPanel().startsWith(failing)) << window->InfoPanel().toStdString();
+
+    full.reset();
+    EXPECT_TRUE(WaitUntil([&] { return CopyOf(current().Key, false).has_value(); }, 2 * RecoveryKeeper::kLongest.count()));
+    EXPECT_TRUE(WaitUntil([&] { return window->InfoPanel() == app->labels.getValue("recoveryagain"); }, 2000));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "help/HelpPages.h"
 #include "help/WebEngineSetup.h"
+#include "startup/LabelsFile.h"
 #include "startup/Settings.h"
+#include "support/ProgramDir.h"
 
 #include "support/TempDir.h"
 
@@ -9,6 +11,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+const CUILabels kLabels = ParseLabels(ShippedResource("locale.txt")).labels;
 
 // A help tree as Windows copies leave it: folder and file names in whatever
 // letter case their authors used.
@@ -62,7 +66,7 @@ TEST_F(HelpPages, WithoutABlitzFolderNothingIsLookedForInTheStartingFolder)
     EXPECT_EQ(settings.B3DBinDir(), QString());
     EXPECT_EQ(help::HomePage(settings.B3DHelpDir()), QString());
     EXPECT_EQ(help::FindCommandPage(settings.B3DHelpDir(), "Graphics"), std::nullopt);
-    EXPECT_TRUE(help::NoHelpFolderHtml().contains("The Blitz3D folder is set in the settings"));
+    EXPECT_TRUE(help::NoHelpFolderHtml(kLabels).contains("The Blitz3D folder is set in the settings"));
     QDir::setCurrent(before);
 }
 
@@ -97,7 +101,7 @@ TEST_F(HelpPages, MissingPageSaysWhatWasLookedForAndWhereTheFolderIsSet)
         {dir.file("AutoUpdate.html"), QString(), false, false},
     };
     for (const auto& row : rows) {
-        const QString html = help::MissingPageHtml(row.path, row.helpDir);
+        const QString html = help::MissingPageHtml(kLabels, row.path, row.helpDir);
         SCOPED_TRACE(row.path.toStdString());
         EXPECT_TRUE(html.contains(row.path));
         EXPECT_EQ(html.contains("The Blitz3D folder is set in the settings"), row.hint);
@@ -105,7 +109,7 @@ TEST_F(HelpPages, MissingPageSaysWhatWasLookedForAndWhereTheFolderIsSet)
     }
 
     // A path is shown as text, never as markup.
-    const QString html = help::MissingPageHtml(helpDir + "/<b>&amp;%1.htm", helpDir);
+    const QString html = help::MissingPageHtml(kLabels, helpDir + "/<b>&amp;%1.htm", helpDir);
     EXPECT_TRUE(html.contains("/&lt;b&gt;&amp;amp;%1.htm")) << html.toStdString();
     EXPECT_FALSE(html.contains("<b>&amp;"));
 }
@@ -128,13 +132,13 @@ TEST_F(HelpPages, TheSchemeServesFilesWhateverTheCaseAndAPageForAMissingPage)
         {helpDir + "/images/gone.png", "", "", false},
     };
     for (const auto& row : rows) {
-        const help::HelpReply reply = help::ReplyFor(help::ToHelpUrl(row.asked));
+        const help::HelpReply reply = help::ReplyFor(help::ToHelpUrl(row.asked), kLabels);
         SCOPED_TRACE(row.asked.toStdString());
         EXPECT_EQ(reply.file, row.file);
         EXPECT_EQ(reply.mimeType, row.mimeType);
         EXPECT_EQ(reply.missingPage.contains(row.asked.toHtmlEscaped()), row.missingPage);
     }
-    const help::HelpReply other = help::ReplyFor(QUrl::fromLocalFile(helpDir + "/Index.html"));
+    const help::HelpReply other = help::ReplyFor(QUrl::fromLocalFile(helpDir + "/Index.html"), kLabels);
     EXPECT_TRUE(other.file.isEmpty() && other.missingPage.isEmpty());
 }
 
@@ -164,3 +168,23 @@ TEST(HelpUrls, CarryTheFilesPathThereAndBack)
 }
 
 }  // namespace
+
+// A hover shows the start of a command page's description as plain text.
+TEST(HelpPageSummary, TheDescriptionsFirstLinesAsText)
+{
+    const struct {
+        const char* html;
+        int lines;
+        const char* expected;
+    } rows[] = {
+        {"<h1>Text x,y</h1><h1>Parameters</h1><table><tr><td>x = left</td></tr></table>"
+         "<h1>Description</h1><table><tr><td>Prints a string &amp; more.<br />\r\n<br />\r\nNote: a  &lt;space&gt;."
+         "<br />Third.</td></tr></table><h1><a href=x.bb>Example</a></h1>",
+         2, "Prints a string & more.\n\nNote: a <space>."},
+        {"<h1>Cls</h1><p>Clears the buffer.</p>", 5, "Clears the buffer."},
+        {"", 3, ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(help::CommandPageSummary(QString::fromLatin1(row.html), row.lines), QString::fromLatin1(row.expected))
+            << row.html;
+}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "help/HelpBrowser.h"
+#include "startup/LabelsFile.h"
+#include "support/ProgramDir.h"
 #include "support/Wait.h"
 
 #include <QUrl>
@@ -18,7 +20,8 @@
 struct HelpWindow {
     QWidget window;
     QWidget* editor = new QWidget(&window);
-    HelpBrowser* browser = new HelpBrowser(&window);
+    const CUILabels labels = ParseLabels(ShippedResource("locale.txt")).labels;
+    HelpBrowser* browser = new HelpBrowser(labels, &window);
 
     HelpWindow()
     {

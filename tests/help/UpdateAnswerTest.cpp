@@ -1,4 +1,6 @@
 #include "help/UpdateAnswer.h"
+#include "startup/LabelsFile.h"
+#include "support/ProgramDir.h"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +10,13 @@ using update::Version;
 
 constexpr Version kInstalled{0, 8, 20};
 const QString kServer = QStringLiteral("https://update.ovrel.org");
+const CUILabels kLabels = ParseLabels(ShippedResource("locale.txt")).labels;
 
 // What the page says, or the failure's description, for an answer that came
 // back with `status`.
 QString Shown(const char* status, std::string_view body)
 {
-    const auto outcome = update::Outcome(QString::fromLatin1(status), body, kInstalled, kServer);
+    const auto outcome = update::Outcome(kLabels, QString::fromLatin1(status), body, kInstalled, kServer);
     if (const auto* unreadable = std::get_if<update::Unreadable>(&outcome))
         return QStringLiteral("failure: ") + unreadable->reason;
     return std::get<QString>(outcome);

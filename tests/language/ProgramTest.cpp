@@ -277,6 +277,51 @@ TEST(ProgramTest, RenameChangesOneSymbolOrSaysWhyNot)
     }
 }
 
+// The new name may be taken in another of the compiler's name spaces, and a
+// function's local may share a global's name; a rename is refused only
+// where the name is taken in the symbol's own space, or where a local would
+// hide a global a function uses.
+TEST(ProgramTest, RenameCollidesOnlyWhereTheCompilerWouldSeeAnotherSymbol)
+{
+    const std::string main = "Const MAX = 10\nDim grid(MAX)\nGlobal hp\ngrid(1) = MAX\n"
+                             "Type Ship\nField hp, x\nEnd Type\nType Dock\nEnd Type\n"
+                             "Function Hit(s.Ship)\n\tLocal dmg = 2\n\ts\\hp = s\\hp - dmg\nEnd Function\n"
+                             "Function Heal()\n\tLocal amount = 1\n\thp = hp + amount\nEnd Function\n"
+                             ".start\n.finish\nGoto start\n";
+    lang::Program p;
+    Feed(p, {{"/r/main.bb", main}});
+    ASSERT_TRUE(p.Diagnostics().empty());
+    struct Row {
+        std::string at;
+        std::string name;
+        std::string refusal;  // none: renamed, and the program checks clean
+        std::size_t edits = 0;
+    };
+    const Row rows[] = {
+        {"MAX = 10", "LIMIT", "", 3},
+        {"grid(MAX)", "cells", "", 2},
+        {"dmg = 2", "hp", "", 2},
+        {"hp\n", "dmg", "", 3},
+        {"Hit", "Heal", "Cannot rename function 'hit' to \"Heal\": that name is already used there (letter case does not count)."},
+        {"Ship", "Dock", "Cannot rename type 'ship' to \"Dock\": that name is already used there (letter case does not count)."},
+        {"hp, x", "X", "Cannot rename field 'hp' to \"X\": that name is already used there (letter case does not count)."},
+        {"start\n.", "finish", "Cannot rename label 'start' to \"finish\": that name is already used there (letter case does not count)."},
+        {"amount = 1", "hp", "Cannot rename local 'amount' to \"hp\": the function also uses the global of that name, which it would hide."},
+        {"hp\n", "amount", "Cannot rename global 'hp' to \"amount\": function 'heal' has a local of that name, which would hide it there."},
+    };
+    for (const Row& row : rows) {
+        const auto [r, c] = Find(main, row.at, 0);
+        const lang::RenamePlan plan = p.Rename("/r/main.bb", r, c, row.name);
+        EXPECT_EQ(plan.refusal, row.refusal) << row.at << " -> " << row.name;
+        if (!row.refusal.empty())
+            continue;
+        EXPECT_EQ(plan.edits.size(), row.edits) << row.at;
+        lang::Program renamed;
+        Feed(renamed, {{"/r/main.bb", Apply({{"/r/main.bb", main}}, plan, row.name).at("/r/main.bb")}});
+        EXPECT_TRUE(renamed.Diagnostics().empty()) << row.at << " -> " << row.name;
+    }
+}
+
 // A field reached through a Blitz array's element is the field itself for
 // definition, references and rename, and the rename still compiles.
 TEST(ProgramTest, FieldsThroughBlitzArrayElements)

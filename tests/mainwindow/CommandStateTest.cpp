@@ -33,7 +33,7 @@ const QStringList kEditing = QStringList{"btFindReplace", "mnuFindReplace", "btC
                                          "mnuGoToDefinition", "mnuFindReferences", "mnuNavigateBack",
                                          "mnuNavigateForward", "mnuFoldAll", "mnuUnfoldAll", "mnuIndentBlock",
                                          "mnuUnindentBlock", "mnuCommentBlock", "mnuUncommentBlock", "mnuFindInProgram",
-                                         "mnuGoToSymbol", "mnuRename", "mnuQuickFix"}
+                                         "mnuGoToSymbol", "mnuRename", "mnuToggleBreakpoint", "mnuQuickFix"}
                               + kClose;
 const QStringList kSelection = {"btCut", "btCopy", "mnuCut", "mnuCopy"};
 const QStringList kPaste = {"btPaste", "mnuPaste"};

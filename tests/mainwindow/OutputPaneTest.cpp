@@ -7,6 +7,7 @@
 #include "support/AppFixture.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QPlainTextEdit>
@@ -141,29 +142,42 @@ TEST_F(OutputPane, OutputWithoutLineEndsStaysWithinBoundsInThePaneAndOnDisk)
 
 // The compiler runs the compiled program, which would outlive it unless the
 // whole group were ended; and a program may leave its group, its session and
-// its parent at once. A process the build did not start, such as a Wine
-// server that other programs use, is left alone.
+// its parent at once. A process the build did not start, and the Wine
+// services it did start (other Wine programs of the user share them), are
+// left alone.
 TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingElse)
 {
-    const std::string pids = dir.file("pids").toStdString();
-    Prints("Executing...\r\n", "echo $$ >> '" + pids + "'\nsleep 60 &\necho $! >> '" + pids
-                                   + "'\nsetsid -f sh -c 'echo $$ >> \"" + pids + "\"; exec sleep 60'\nwait\n");
-    const QString wineserver = dir.write("tools/wineserver", "#!/bin/sh\nexec sleep 60\n");
-    QFile::setPermissions(wineserver, QFile::permissions(wineserver) | QFileDevice::ExeOwner);
+    const std::string pids = dir.file("pids").toStdString(), services = dir.file("services").toStdString();
+    // A copy of sleep, so that the process the test ends is the one named wineserver.
+    const QString wineserver = dir.file("tools/wineserver");
+    QDir().mkpath(dir.file("tools"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), wineserver));
+    Prints("Executing...\r\n",
+           "echo $$ >> '" + pids + "'\nsleep 60 &\necho $! >> '" + pids + "'\nsetsid -f sh -c 'echo $$ >> \"" + pids +
+               "\"; exec sleep 60'\nsetsid -f sh -c 'echo $$ >> \"" + services + "\"; exec " + wineserver.toStdString() +
+               " 60'\nbash -c 'echo $$ >> \"" + services +
+               "\"; exec -a \"C:\\\\windows\\\\system32\\\\services.exe\" sleep 60' &\nwait\n");
     qint64 notTheBuilds = 0;
-    ASSERT_TRUE(QProcess::startDetached(wineserver, {}, {}, &notTheBuilds));
+    ASSERT_TRUE(QProcess::startDetached(wineserver, {QStringLiteral("60")}, {}, &notTheBuilds));
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     QAction* stop = window->menus().item("mnuStop");
     QAction* button = window->menus().button("btStop");
     EXPECT_FALSE(stop->isEnabled() || button->isEnabled());
-    // The compiler's, the program's and the escaped program's process ids.
+    // The compiler's, the program's and the escaped program's process ids;
+    // each build's Wine services are gathered in `kept`.
+    QList<qint64> kept = {notTheBuilds};
     auto compile = [&] {
         QFile::remove(dir.file("pids"));
+        QFile::remove(dir.file("services"));
         window->menus().button("btCompile")->trigger();
-        auto started = [&] { return QString::fromStdString(dir.read("pids")).split('\n', Qt::SkipEmptyParts); };
-        EXPECT_TRUE(WaitUntil([&] { return started().size() == 3; }));
+        auto lines = [&](const char* name) {
+            return QString::fromStdString(dir.read(name)).split('\n', Qt::SkipEmptyParts);
+        };
+        EXPECT_TRUE(WaitUntil([&] { return lines("pids").size() == 3 && lines("services").size() == 2; }));
+        for (const QString& id : lines("services"))
+            kept << id.toLongLong();
         QList<qint64> ids;
-        for (const QString& id : started())
+        for (const QString& id : lines("pids"))
             ids << id.toLongLong();
         EXPECT_TRUE(std::all_of(ids.begin(), ids.end(), Alive));
         return ids;
@@ -189,18 +203,24 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
     EXPECT_FALSE(window->build().IsBuilding());
     EXPECT_FALSE(Alive(ids[0]));
     EXPECT_TRUE(allEnded(ids));
-    EXPECT_TRUE(Alive(notTheBuilds));
-    ::kill(pid_t(notTheBuilds), SIGKILL);
+    EXPECT_EQ(kept.size(), 5);
+    for (const qint64 id : kept) {
+        EXPECT_TRUE(Alive(id)) << id;
+        ::kill(pid_t(id), SIGKILL);
+    }
 }
 
-// What a program started and left running when it ended goes with the IDE.
+// What a program started and left running when it ended goes with the IDE,
+// even one it let go of just as it ended.
 TEST_F(OutputPane, WhatAFinishedBuildLeftRunningEndsWithTheIde)
 {
     const QString left = dir.file("left");
-    Prints("Executing...\r\n", "setsid -f sh -c 'echo $$ > \"" + left.toStdString() + "\"; exec sleep 60'\nsleep 1.5\n");
+    Prints("Executing...\r\n", "setsid -f sh -c 'echo $$ > \"" + left.toStdString() + ".new\"; mv \"" +
+                                   left.toStdString() + ".new\" \"" + left.toStdString() + "\"; exec sleep 60'\n");
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     Command("mnuCompile");
     ASSERT_TRUE(BuildFinished());
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(left); }));
     const qint64 leftRunning = QString::fromStdString(dir.read("left")).trimmed().toLongLong();
     EXPECT_TRUE(Alive(leftRunning));
     Close();

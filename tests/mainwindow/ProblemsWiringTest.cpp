@@ -156,6 +156,41 @@ TEST_F(ProblemsWiring, TheBuildsErrorIsListedUntilTheFileChangesOrTheNextBuildAn
     ListedSoon({"Main.bb:4:" + missing, "Lib.bb:2:" + undefined});
 }
 
+// The build's error that the checker finds too is listed once, as the
+// build's; it is listed only with its own program, and it and the build's
+// outcome go once an edit of its file leaves them behind.
+TEST_F(ProblemsWiring, TheBuildsErrorIsListedOnceAndOnlyWhileItApplies)
+{
+    FakeCompiler("printf \"\\\"%s\\\":3:7:3:7:Function 'missing' not found\\r\\n\" \"" + main.toStdString() +
+                 "\"\nexit 255\n");
+    docs().OpenDoc(main);
+    const QString mainKey = current().Key;
+    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined}));
+    const auto compile = [&] {
+        window->menus().button("btCompile")->trigger();
+        ASSERT_TRUE(BuildFinished());
+        ListedSoon({"!Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+    };
+    compile();
+    EXPECT_EQ(Count(), app->labels.getValue("problemcount").replace("#count#", "2"));
+    EXPECT_TRUE(window->bottomPanel().Summary().contains("Ended with an error"));
+    const QString status = window->InfoPanel();
+    EXPECT_TRUE(status.contains(missing)) << status.toStdString();
+    editor().SetCaret(0, 1);
+    Type("\n");
+    ListedSoon({"Main.bb:4:" + missing, "Lib.bb:2:" + undefined});
+    EXPECT_EQ(window->bottomPanel().Summary(), "");
+    EXPECT_NE(window->InfoPanel(), status);
+
+    Key(Qt::Key_Backspace);
+    ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+    compile();
+    docs().OpenDoc(dir.write("tool/Tool.bb", "Print 1\r\n"));
+    ListedSoon({});
+    ClickTab(mainKey);
+    ListedSoon({"!Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+}
+
 // A warning is listed and marked apart from the errors and counted on its
 // own; Ctrl+. puts the name it proposes in place, and its kind can be off.
 TEST_F(ProblemsWiring, AWarningProposesANameThatCtrlDotPutsInPlace)

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <unistd.h>
+
 namespace {
 
 const char* const kMain =
@@ -131,6 +133,57 @@ TEST_F(ProgramTools, AReadOnlyFileStopsTheRenameBeforeAnythingIsWritten)
     EXPECT_EQ(dir.read("game/lib/player.bb"), kPlayer);
     EXPECT_EQ(Text("main.bb").toStdString() + "\r\n", kMain);
     EXPECT_FALSE(Doc("main.bb").Modified);
+}
+
+// A file of the program open under another name is that document: its
+// unsaved text is renamed in its tab, and nothing is written behind it.
+TEST_F(ProgramTools, AFileOpenUnderAnotherNameIsRenamedInItsTab)
+{
+    const QString alias = dir.file("game/lib/alias.bb");
+    ASSERT_EQ(::link(QFile::encodeName(world).constData(), QFile::encodeName(alias).constData()), 0);
+    docs().OpenDoc(alias);
+    editor().SetCaret(0, 1);
+    Type("; mine\n");
+    Rename(3, 9, [](ChangePreview& preview) {
+        preview.NameField()->setText("points");
+        preview.ConfirmButton()->click();
+    });
+    EXPECT_EQ(dir.read("game/lib/world.bb"), kWorld);
+    EXPECT_TRUE(Text("alias.bb").startsWith("; mine"));
+    EXPECT_TRUE(Text("alias.bb").contains("\tpoints% = 0")) << Text("alias.bb").toStdString();
+}
+
+// A link that leads out of the program's folder is written only once the
+// user agrees, and the summary names the file written, not the link.
+TEST_F(ProgramTools, AFileOutsideTheProgramIsWrittenOnlyWhenAgreed)
+{
+    docs().CloseDoc(&Doc("player.bb"));
+    const QString real = dir.write("shared/player.bb", kPlayer);
+    QFile::remove(player);
+    ASSERT_TRUE(QFile::link(real, player));
+    const auto rename = [this] {
+        Rename(3, 9, [](ChangePreview& preview) {
+            preview.NameField()->setText("points");
+            preview.ConfirmButton()->click();
+        });
+    };
+    prompter.answers = {MsgAnswer::Cancel};
+    rename();
+    ASSERT_EQ(prompter.told().size(), 1);
+    EXPECT_TRUE(prompter.told()[0].startsWith("Question: ") && prompter.told()[0].contains(QDir::toNativeSeparators(real)))
+        << prompter.told()[0].toStdString();
+    EXPECT_FALSE(prompter.told()[0].contains("world.bb")) << "a file inside the folder is not asked about";
+    EXPECT_EQ(dir.read("shared/player.bb"), kPlayer);
+    EXPECT_EQ(dir.read("game/lib/world.bb"), kWorld);
+
+    prompter.shown.clear();
+    prompter.answers = {MsgAnswer::Ok};
+    ASSERT_TRUE(Activate());
+    rename();
+    EXPECT_EQ(dir.read("shared/player.bb"), "Function AddPoints(n)\r\n\tpoints = points + n\r\nEnd Function\r\n");
+    const QString summary = prompter.texts().last();
+    EXPECT_TRUE(summary.contains(QDir::toNativeSeparators(real)) && !summary.contains(QDir::toNativeSeparators(player)))
+        << summary.toStdString();
 }
 
 // The unsaved text of an open document is searched with the files on disk;

@@ -21,6 +21,9 @@ ProgramDir::ProgramDir()
     for (const char* name : {"ToolbarsIcons.bmp", "ToolbarsDisabledIcons.bmp", "SmallIcons.bmp", "VertSplitter.bmp"})
         write(QString::fromLatin1(name), BuiltPictureStrip(QString::fromLatin1(name)));
     write("Blitz3D/bin/blitzcc.exe", "#!/bin/sh\necho BlitzCC V1.108\n");
+    // What a debug run links; the fake compiler loads none of them.
+    for (const char* name : {"Blitz3D/bin/runtime.dll", "Blitz3D/bin/linker.dll", "debugger.dll"})
+        write(QString::fromLatin1(name), "MZ");
     QDir().mkpath(file("Blitz3D/help"));
     QDir().mkpath(file("Blitz3D/userlibs"));
     setPref("PATHS", "B3DDir", blitzDir());
