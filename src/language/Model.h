@@ -152,6 +152,13 @@ struct Model {
     // A name came, went or may now be suggested: what was found near it goes.
     void ForgetNear(NameId changed);
 
+    // The diagnostics as last handed out, and what they were made of.
+    struct Shown {
+        std::vector<Diag> diags;
+        std::vector<Diagnostic> out;
+        bool warnings = true;
+    } shown;
+
     // what edits left to do
     bool assemble = true, full = true;
     std::vector<std::uint32_t> dirtyUnits;
