@@ -197,6 +197,7 @@ void LiveCheck::Refresh()
         marks.reserve(found.size());
         const std::string* lastKey = nullptr;
         const std::pair<QString, QString>* lastFile = nullptr;
+        bool inDoc = false;
         for (std::size_t i = 0; i < found.size(); ++i) {
             const lang::Diagnostic& d = found[i];
             const std::size_t before = i < head ? i : i >= found.size() - tail ? m_messages.size() - (found.size() - i) : SIZE_MAX;
@@ -204,13 +205,14 @@ void LiveCheck::Refresh()
             if (!lastKey || *lastKey != d.file) {
                 lastFile = &fileOf(d.file);
                 lastKey = &d.file;
+                inDoc = d.file == docKey;
             }
             const bool warning = d.warning != lang::WarningKind::None;
             if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
                 // The same error the build stopped at is listed once, as the build's.
                 if (!fromBuild(d.file, int(d.row) + 1, message))
                     rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
-                if (d.file == docKey)
+                if (inDoc)
                     marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
             }
             messages[i] = {before != SIZE_MAX ? std::move(m_messages[before].first) : d.message, std::move(message)};
