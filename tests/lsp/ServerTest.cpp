@@ -187,6 +187,9 @@ TEST(LspServerTest, EditorSession)
     // Every file of the program that has diagnostics gets them, open or not.
     EXPECT_EQ(Messages(c.Published(main)), "");
     EXPECT_EQ(Messages(c.Published(util)), "1:1-30 Function 'undeclared' not found;");
+    // A file that is not open is watched: fixed on disk, its error goes.
+    dir.write("game/lib/util.bb", "Function Heal(amount)\r\n\tReturn amount + 1\r\nEnd Function\r\n");
+    EXPECT_EQ(Messages(c.Published(util)), "");
 
     const auto change = [&](int version, int line, int from, int to, const QString& text) {
         c.Notify(QStringLiteral("textDocument/didChange"),
