@@ -266,6 +266,16 @@ TEST(LspServerTest, EditorSession)
     ASSERT_EQ(outline.size(), 1);
     EXPECT_EQ(outline[0][QStringLiteral("name")], QStringLiteral("Player"));
     EXPECT_EQ(outline[0][QStringLiteral("children")].toArray().size(), 2);
+    const QJsonArray found = c.Request(QStringLiteral("workspace/symbol"), {{QStringLiteral("query"), QStringLiteral("hea")}})[QStringLiteral("result")].toArray();
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0][QStringLiteral("name")], QStringLiteral("Heal"));
+    EXPECT_EQ(Place(found[0][QStringLiteral("location")]), "util.bb 0:9-13");
+    // Coloured names after the emoji: a global, then a field, in UTF-16 units.
+    const QJsonObject line4{{QStringLiteral("start"), Pos(4, 0)}, {QStringLiteral("end"), Pos(4, 99)}};
+    const QJsonValue tokens = c.Request(QStringLiteral("textDocument/semanticTokens/range"),
+                                        {{QStringLiteral("textDocument"), QJsonObject{{QStringLiteral("uri"), main}}},
+                                         {QStringLiteral("range"), line4}})[QStringLiteral("result")][QStringLiteral("data")];
+    EXPECT_EQ(QJsonDocument(tokens.toArray()).toJson(QJsonDocument::Compact), "[4,14,1,0,4,0,2,4,4,0]");
 
     EXPECT_TRUE(c.Request(QStringLiteral("shutdown")).contains(QStringLiteral("result")));
     c.Notify(QStringLiteral("exit"), {});
