@@ -332,4 +332,13 @@ TEST(LspServerTest, BadInput)
         EXPECT_EQ(gone.process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(gone.process().exitCode(), 1);
     }
+    // One that stops reading what it is sent: the server ends, killed by no signal.
+    QProcess deaf;
+    deaf.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("\"$0\" --lsp | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"),
+                                        QStringLiteral(OVREL_BUILD_DIR "/ovrel")});
+    const QByteArray ask = R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})";
+    for (int i = 0; i < 50 && !deaf.waitForFinished(200); ++i)
+        deaf.write("Content-Length: " + QByteArray::number(ask.size()) + "\r\n\r\n" + ask);
+    EXPECT_EQ(deaf.state(), QProcess::NotRunning);
+    EXPECT_EQ(deaf.exitCode(), 1);
 }
