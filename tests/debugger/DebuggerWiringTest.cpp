@@ -170,7 +170,6 @@ TEST_F(DebuggerWiring, OnlyTheLaunchedProgramIsHeardAndABrokenOneEndsTheRun)
         {"wrong secret", {}, {}, "guess", "debugnoconnect", 1},
         // Each waits until the IDE hangs up on it.
         {"malformed", {"log\tbad \\q escape\n", ""}, {}, {}, "debugbadmessage", 0},
-        {"oversized", {std::string(5 << 20, 'x'), ""}, {}, {}, "debugbadmessage", 0},
     };
     for (const Row& row : rows) {
         FakeProgram(row.replies, row.before, row.greeting);
