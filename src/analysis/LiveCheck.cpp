@@ -25,7 +25,9 @@ constexpr int kPauseMs = 50;
 // A check of the whole program (after a declaration changed) goes in slices
 // this long, with keys and paints between them, so that typing on never
 // waits for it.
-constexpr std::chrono::milliseconds kSlice{6};
+constexpr std::chrono::microseconds kSlice{4000};
+// Though the edits took the slice, the check goes on a little.
+constexpr std::chrono::microseconds kLeastSlice{1000};
 
 }  // namespace
 
@@ -201,9 +203,20 @@ void LiveCheck::Resume()
         return;
     CDoc* doc = m_docs.CurrentDoc();
     if (m_enabled && doc) {
+        // Handing on the edits, and working out the program's files again
+        // after them, come out of the slice: the keys wait for the whole.
+        const auto start = std::chrono::steady_clock::now();
         m_events.TakeEdits();
-        if (!m_programs.ProgramOf(ProgramPath(*doc)).Check(kSlice)) {
+        lang::Program& program = m_programs.ProgramOf(ProgramPath(*doc));
+        const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        if (!program.Check(std::max(kSlice - spent, kLeastSlice))) {
             // An edit in between restarts the pause, and the check with it.
+            m_sliced = true;
+            m_pause.start(0);
+            return;
+        }
+        // The check's last slice and the list each take a turn of their own.
+        if (std::exchange(m_sliced, false)) {
             m_pause.start(0);
             return;
         }

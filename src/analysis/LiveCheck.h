@@ -103,6 +103,7 @@ private:
     };
     Shown m_shown, m_left;
     bool m_switched = false;
+    bool m_sliced = false;  // the program's check took more than one slice
     // The last pause's messages, as the model gave them and as shown.
     std::vector<std::pair<std::string, QString>> m_messages;
 };
