@@ -54,10 +54,8 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, EditorEvents& even
     // Another document in front shows its own marks and its program's list
     // at once, once the switch is done.
     connect(&m_docs, &DocumentManager::DocActivated, this, [this](CDoc* doc) {
-        if (!m_shown.doc.isEmpty() && (!doc || doc->Key != m_shown.doc)) {
-            KeepLeft();
+        if (!m_shown.doc.isEmpty() && (!doc || doc->Key != m_shown.doc))
             m_left = std::exchange(m_shown, {});
-        }
         m_switched = true;
         m_pause.start(0);
     });
