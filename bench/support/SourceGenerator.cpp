@@ -16,7 +16,7 @@ const char* const kBlocks[] = {
     "\tField target.{p}Enemy{n}\r\n"
     "End Type\r\n",
 
-    "Global {p}score{n}% = 0, {p}title{n}$ = \"Level; one: start\", {p}player{n}.{p}Enemy{n} = New {p}Enemy{n}\r\n"
+    "Global {p}score{n}% = 0, {p}title{n}$ = \"Level; one: start\", {p}player{n}.{p}Enemy{n} = New {p}Enemy{n}, {p}hit{n} = LoadSound(\"hit.wav\")\r\n"
     "Global {p}speed{n}# = 1.5\r\n"
     "Const {p}MAX_ENEMIES{n} = 64, {p}GRAVITY{n}# = 9.81\r\n"
     "Dim {p}grid{n}.{p}Enemy{n}(10, 10), {p}heights{n}#(256)\r\n",
@@ -25,7 +25,7 @@ const char* const kBlocks[] = {
     "\tLocal dx# = e\\x - {p}player{n}\\x, dy# = e\\y - {p}player{n}\\y\r\n"
     "\tLocal dist# = Sqr(dx * dx + dy * dy)\r\n"
     "\tIf dist < 10 Then\r\n"
-    "\t\te\\health = e\\health - 1 : PlaySound {p}score{n}\r\n"
+    "\t\te\\health = e\\health - 1 : PlaySound {p}hit{n}\r\n"
     "\tElse\r\n"
     "\t\tTranslateEntity e\\health, dx * dt, 0, dy * dt ; chase\r\n"
     "\tEndIf\r\n"

@@ -192,6 +192,9 @@ void DocScanner::Rebuild(std::string_view text, const QString& fileDir, const De
     scan::Yielder yielder(yield, yieldInterval);
     Region region = Scan(text, 1, INT_MAX, &yielder);
     m_decls = std::move(region.decls);
+    // The room set aside for the scan is given back while the document's
+    // program is yet to be read: a large document holds both at once.
+    m_decls.shrink_to_fit();
     m_uses = std::move(region.uses);
     m_lineCount = region.lines;
 

@@ -268,7 +268,7 @@ void LiveCheck::Refresh()
     if (m_enabled && doc) {
         m_events.TakeEdits();
         const std::string docKey = ProgramHost::KeyOf(path);
-        std::vector<lang::Diagnostic> found = m_programs.ProgramOf(path).Diagnostics();
+        const std::vector<lang::Diagnostic>& found = m_programs.ProgramOf(path).Diagnostics();
         // A pause usually changes a few problems of thousands: the messages
         // of the unchanged ones at either end are the last pause's, not
         // converted again.
@@ -280,25 +280,28 @@ void LiveCheck::Refresh()
             ++tail;
         std::vector<std::pair<std::string, QString>> messages(found.size());
         rows.reserve(rows.size() + found.size());
+        marks.reserve(found.size());
         const std::string* lastKey = nullptr;
         const std::pair<QString, QString>* lastFile = nullptr;
+        bool inDoc = false;
         for (std::size_t i = 0; i < found.size(); ++i) {
-            lang::Diagnostic& d = found[i];
+            const lang::Diagnostic& d = found[i];
             const std::size_t before = i < head ? i : i >= found.size() - tail ? m_messages.size() - (found.size() - i) : SIZE_MAX;
             QString message = before != SIZE_MAX ? m_messages[before].second : QString::fromStdString(d.message);
             if (!lastKey || *lastKey != d.file) {
                 lastFile = &fileOf(d.file);
                 lastKey = &d.file;
+                inDoc = d.file == docKey;
             }
             const bool warning = d.warning != lang::WarningKind::None;
             if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
                 // The same error the build stopped at is listed once, as the build's.
                 if (!fromBuild(d.file, int(d.row) + 1, message))
                     rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
-                if (d.file == docKey)
+                if (inDoc)
                     marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
             }
-            messages[i] = {std::move(d.message), std::move(message)};
+            messages[i] = {before != SIZE_MAX ? std::move(m_messages[before].first) : d.message, std::move(message)};
         }
         m_messages = std::move(messages);
     }

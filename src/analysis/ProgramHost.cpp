@@ -229,7 +229,7 @@ ProgramHost::Disk ProgramHost::Read(const std::string& key, const QString& spell
     if (IsUnsaved(key))
         return d;
     // The key is lower case; the disk may spell the names otherwise.
-    d.path = spelled.isEmpty() ? paths::ResolveOnDisk(QString::fromStdString(key)) : spelled;
+    d.path = spelled.isEmpty() ? m_spellings.Resolve(QString::fromStdString(key)) : spelled;
     SourceText read = m_reader->Get(d.path);
     if (!read.ok()) {
         d.why = UnreadableSource(*m_labels, read, kMaxIncludeBytes);
@@ -470,6 +470,7 @@ void ProgramHost::GiveAgain(const std::string& key)
 
 void ProgramHost::DocumentOpened(const QString& path)
 {
+    m_spellings.Learn(paths::ToSlashes(path));
     const std::string key = KeyOf(path);
     m_open[key] = path;
     if (const std::optional<FileStatus> status = StatusOf(path); status && !status->folder)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "language/Program.h"
+#include "platform/Paths.h"
 #include "platform/SourceFile.h"
 
 #include <QObject>
@@ -168,6 +169,7 @@ private:
     const CUILabels* m_labels;
     std::unique_ptr<SourceReader> m_reader;
     std::unordered_map<QString, std::string> m_unanswered;  // keys by the path given up on
+    paths::SpellingCache m_spellings;
     lang::Vocabulary m_vocabulary;
     std::unordered_map<std::string, QString> m_open;  // open documents by key
     // The file each open document is, by device and inode: a file read under

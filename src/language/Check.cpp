@@ -110,6 +110,7 @@ SymRef Checker::Declare(Symbol s)
     s.k = m_pos.k;
     s.order = static_cast<std::uint32_t>(m_order >> 10);
     u.syms.push_back(s);
+    m.ForgetNear(s.name);
     const SymRef ref{m_unitIndex, static_cast<std::uint32_t>(u.syms.size() - 1)};
     (s.kind == SymKind::Label ? u.labels : u.vars)[s.name] = ref.index;
     return ref;
@@ -401,7 +402,7 @@ void Checker::CheckReturns()
             break;
         case StmtKind::Goto: ended = true; break;
         case StmtKind::Call: {
-            const std::string& name = m.names.Text(s.name);
+            const std::string_view name = m.names.Text(s.name);
             ended = ended || name == "end" || name == "runtimeerror";
             break;
         }

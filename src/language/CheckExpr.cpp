@@ -270,10 +270,8 @@ ValueType Checker::Variable(Expr& e)
 
 bool Checker::IsArrayHere(NameId name) const
 {
-    auto it = m.dimAt.find(name);
-    if (it == m.dimAt.end())
-        return false;
-    return std::any_of(it->second.begin(), it->second.end(), [&](std::uint64_t at) { return at < m_order; });
+    const auto first = std::lower_bound(m.dimAt.begin(), m.dimAt.end(), std::make_pair(name, std::uint64_t(0)));
+    return first != m.dimAt.end() && first->first == name && first->second < m_order;
 }
 
 ValueType Checker::Element(Expr& e)

@@ -187,7 +187,7 @@ bool CheckRun::Gather(Model& m, const std::function<bool()>& late)
                         s.kind == StmtKind::Field))
             return;
         switch (s.kind) {
-        case StmtKind::Dim: m.dimAt[s.name].push_back(OrderKey(m, file, p)); break;
+        case StmtKind::Dim: m.dimAt.emplace_back(s.name, OrderKey(m, file, p)); break;
         case StmtKind::Data:
             datas.emplace_back(file, p);
             currentType = -1;
@@ -246,6 +246,7 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
         case Stage::Collect:
             if (!Collect(m, late))
                 return false;
+            std::sort(m.dimAt.begin(), m.dimAt.end());
             stage = m.units.empty() ? Stage::Done : Stage::Declarations;
             break;
         case Stage::Declarations:
@@ -276,7 +277,10 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
                 Checker c(m, functions[next++]);
                 c.Walk();
                 c.CheckJumps();
-                m.units[functions[next - 1]].syms.shrink_to_fit();
+                // A function is checked again whole, from its first line.
+                Unit& done = m.units[functions[next - 1]];
+                done.syms.shrink_to_fit();
+                std::vector<NameId>().swap(done.globalsUsed);
                 if (next % 16 == 0 && late())
                     return false;
             }
@@ -315,6 +319,9 @@ bool CheckAllUntil(Model& m, Model::Deadline deadline)
 
 void CheckUnit(Model& m, std::uint32_t unit)
 {
+    // A name the unit no longer declares may have been someone's suggestion.
+    for (const Symbol& s : m.units[unit].syms)
+        m.ForgetNear(s.name);
     ResetUnit(m.units[unit]);
     Checker c(m, unit);
     c.DeclareParams(false);
@@ -403,7 +410,7 @@ std::string TypeText(const Model& m, Tag tag, NameId typeName)
     case Tag::Int: return "%";
     case Tag::Float: return "#";
     case Tag::Str: return "$";
-    case Tag::Custom: return "." + m.names.Text(typeName);
+    case Tag::Custom: return "." + std::string(m.names.Text(typeName));
     default: return {};
     }
 }

@@ -1,6 +1,8 @@
 #include "language/Checker.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <iterator>
 
 namespace lang {
 
@@ -150,16 +152,22 @@ bool Candidate(const Symbol& s)
 
 // The declared name one typo away from a misspelt one, among what its unit
 // sees (a function: its own names and the globals); the first in the
-// program's order when there are several.
+// program's text when there are several, whatever order the names were met in.
 NameId Closest(const Model& m, std::uint32_t unit, NameId name)
 {
-    const std::string& text = m.names.Text(name);
+    const std::string_view text = m.names.Text(name);
     NameId best = kNoName;
+    std::pair<std::uint64_t, std::uint32_t> bestAt;
     const auto consider = [&](const Symbol& s) {
-        const std::string& other = m.names.Text(s.name);
-        if (other.size() + 1 >= text.size() && other.size() <= text.size() + 1 && s.name != name &&
-            (!best || s.name < best) && Candidate(s) && OneTypoApart(text, other))
+        const std::string_view other = m.names.Text(s.name);
+        if (other.size() + 1 < text.size() || other.size() > text.size() + 1 || s.name == name || !Candidate(s) ||
+            !OneTypoApart(text, other))
+            return;
+        const std::pair<std::uint64_t, std::uint32_t> at{m.Ordinal(s.file, s.row), s.col};
+        if (!best || at < bestAt) {
             best = s.name;
+            bestAt = at;
+        }
     };
     for (const Symbol& s : m.units[unit].syms)
         if (s.kind == SymKind::Local || s.kind == SymKind::Param)
@@ -220,6 +228,17 @@ std::vector<Diag> Warnings(Model& m)
 
 }  // namespace
 
+void Model::ForgetNear(NameId changed)
+{
+    if (nearNames.empty())
+        return;
+    const std::string_view text = names.Text(changed);
+    std::erase_if(nearNames, [&](const auto& entry) {
+        const std::string_view misspelt = names.Text(static_cast<NameId>(entry.first));
+        return entry.second == changed || OneTypoApart(misspelt, text);
+    });
+}
+
 std::string MessageText(const Model& m, const Diag& d)
 {
     std::string text = MsgText(d.msg);
@@ -234,7 +253,73 @@ std::string MessageText(const Model& m, const Diag& d)
     return text;
 }
 
-std::vector<Diagnostic> Program::Diagnostics()
+namespace {
+
+// The same words about the same file: what was handed out for one can stay
+// for the other, wherever the place moved to.
+bool SameText(const Diag& a, const Diag& b)
+{
+    return a.file == b.file && a.msg == b.msg && a.name == b.name && a.placeless == b.placeless && a.extra == b.extra;
+}
+
+Diagnostic Handed(const Model& m, const Diag& d)
+{
+    Diagnostic out;
+    out.file = m.files[d.file].key;
+    out.message = MessageText(m, d);
+    out.placeless = d.placeless;
+    if (IsWarning(d.msg)) {
+        out.warning = d.msg == Msg::WarnNeverAssigned ? WarningKind::NeverAssigned
+                      : d.msg == Msg::WarnHidesGlobal  ? WarningKind::HidesGlobal
+                                                       : WarningKind::MissingReturn;
+        out.suggestion = d.extra;
+    }
+    return out;
+}
+
+// Hands out `now` in place of what was shown: a pause usually changes a few
+// problems of thousands and moves the rest, so the unchanged ones at either
+// end keep their texts and only take their new places.
+void Show(Model& m, std::vector<Diag> now, bool warnings)
+{
+    Model::Shown& shown = m.shown;
+    if (shown.warnings != warnings) {
+        shown.diags.clear();
+        shown.out.clear();
+        shown.warnings = warnings;
+    }
+    const std::vector<Diag>& was = shown.diags;
+    std::size_t head = 0, tail = 0;
+    while (head < now.size() && head < was.size() && SameText(now[head], was[head]))
+        ++head;
+    while (tail < now.size() - head && tail < was.size() - head &&
+           SameText(now[now.size() - 1 - tail], was[was.size() - 1 - tail]))
+        ++tail;
+    // The changed ones take the places of those they replace; only a
+    // difference in number moves the ones after them.
+    const std::size_t changed = now.size() - head - tail, replaced = was.size() - head - tail;
+    for (std::size_t i = 0; i < std::min(changed, replaced); ++i)
+        shown.out[head + i] = Handed(m, now[head + i]);
+    const auto at = shown.out.begin() + std::ptrdiff_t(head + std::min(changed, replaced));
+    if (replaced > changed) {
+        shown.out.erase(at, at + std::ptrdiff_t(replaced - changed));
+    } else {
+        std::vector<Diagnostic> more;
+        for (std::size_t i = head + replaced; i < head + changed; ++i)
+            more.push_back(Handed(m, now[i]));
+        shown.out.insert(at, std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    }
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        shown.out[i].row = now[i].row;
+        shown.out[i].col = now[i].col;
+        shown.out[i].endCol = now[i].endCol;
+    }
+    shown.diags = std::move(now);
+}
+
+}  // namespace
+
+const std::vector<Diagnostic>& Program::Diagnostics(bool withWarnings)
 {
     m->Refresh();
     struct Keyed {
@@ -277,24 +362,17 @@ std::vector<Diagnostic> Program::Diagnostics()
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         return a.ordinal != b.ordinal ? a.ordinal < b.ordinal : a.col < b.col;
     });
-    std::vector<Diagnostic> out;
+    std::vector<Diag> out;
     out.reserve(keyed.size() + m->declDiags.size() + (m->units.empty() ? 0 : m->units[0].diags.size()));
-    const auto emit = [&](const Diag& d) {
-        Diagnostic diagnostic;
-        diagnostic.file = m->files[d.file].key;
-        diagnostic.row = d.row;
-        diagnostic.col = d.col;
-        diagnostic.endCol = d.endCol;
-        diagnostic.message = MessageText(*m, d);
-        diagnostic.placeless = d.placeless;
-        out.push_back(std::move(diagnostic));
-    };
+    const auto emit = [&](const Diag& d) { out.push_back(d); };
     for (const Keyed& k : keyed)
         emit(*k.d);
     for (const Diag& d : m->declDiags)
         emit(d);
-    if (m->units.empty())
-        return out;
+    if (m->units.empty()) {
+        Show(*m, std::move(out), withWarnings);
+        return m->shown.out;
+    }
     // The main program's statements in reading order (a partial check adds
     // at the end), its labels after them.
     // Each place is worked out once: a program with thousands of problems
@@ -302,11 +380,15 @@ std::vector<Diagnostic> Program::Diagnostics()
     std::vector<std::pair<bool, Keyed>> main;
     for (const Diag& d : m->units[0].diags)
         main.push_back({d.msg == Msg::UndefinedLabel, Keyed{m->Ordinal(d.file, d.row), d.col, &d}});
-    std::stable_sort(main.begin(), main.end(), [](const auto& a, const auto& b) {
+    const auto reading = [](const auto& a, const auto& b) {
         if (a.first != b.first)
             return b.first;
         return a.second.ordinal != b.second.ordinal ? a.second.ordinal < b.second.ordinal : a.second.col < b.second.col;
-    });
+    };
+    // In order already, but for what checks of edited lines added since.
+    const auto added = std::is_sorted_until(main.begin(), main.end(), reading);
+    std::stable_sort(added, main.end(), reading);
+    std::inplace_merge(main.begin(), added, main.end(), reading);
     for (const auto& [label, k] : main)
         emit(*k.d);
     std::vector<std::pair<std::uint64_t, std::uint32_t>> functions;
@@ -319,14 +401,11 @@ std::vector<Diagnostic> Program::Diagnostics()
             emit(d);
     for (const Diag& d : m->dataDiags)
         emit(d);
-    for (const Diag& w : Warnings(*m)) {
-        emit(w);
-        out.back().warning = w.msg == Msg::WarnNeverAssigned ? WarningKind::NeverAssigned
-                             : w.msg == Msg::WarnHidesGlobal  ? WarningKind::HidesGlobal
-                                                              : WarningKind::MissingReturn;
-        out.back().suggestion = w.extra;
-    }
-    return out;
+    if (withWarnings)
+        for (Diag& w : Warnings(*m))
+            out.push_back(std::move(w));
+    Show(*m, std::move(out), withWarnings);
+    return m->shown.out;
 }
 
 }  // namespace lang

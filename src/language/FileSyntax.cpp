@@ -103,9 +103,14 @@ void FileSyntax::ParseLines(std::string_view text, std::uint32_t count, NameTabl
         LexLine(line, span.eolCol, names, m_tokens);
         Line l;
         l.first = static_cast<std::uint32_t>(m_stmts.size());
-        l.eolCol = span.eolCol;
         ParseLineInto(*this, m_tokens, line);
         l.count = static_cast<std::uint32_t>(m_stmts.size()) - l.first;
+        for (std::uint32_t k = l.first; k < l.first + l.count; ++k) {
+            if (m_stmts[k].kind == StmtKind::ElseIfLine) {
+                m_lineEnds.emplace_back(l.first, span.eolCol);
+                break;
+            }
+        }
         for (std::uint32_t k = l.first; k < l.first + l.count; ++k)
             m_errors += m_stmts[k].error != Msg::None;
         out.push_back(l);
@@ -121,6 +126,7 @@ void FileSyntax::Parse(std::string_view text, NameTable& names)
     m_lists.clear();
     m_strings.clear();
     m_errorCols.clear();
+    m_lineEnds.clear();
     m_garbage = 0;
     m_errors = 0;
     ParseLines(text, ~0u, names, m_lines);
@@ -314,7 +320,7 @@ void FileSyntax::Compact()
     exprs.push_back(Expr{});
     Chunked<std::uint32_t, 14> lists;
     std::string strings;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> errorCols;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> errorCols, lineEnds;
     const auto keepType = [&](const TypeRef& t) {
         lists.push_back(t.name);
         lists.push_back(t.col);
@@ -371,6 +377,9 @@ void FileSyntax::Compact()
     };
     for (Line& line : m_lines) {
         const std::uint32_t first = static_cast<std::uint32_t>(stmts.size());
+        const auto end = std::lower_bound(m_lineEnds.begin(), m_lineEnds.end(), std::make_pair(line.first, 0u));
+        if (line.count && end != m_lineEnds.end() && end->first == line.first)
+            lineEnds.emplace_back(first, end->second);
         for (std::uint32_t k = 0; k < line.count; ++k) {
             Stmt s = m_stmts[line.first + k];
             if (s.error != Msg::None)
@@ -401,6 +410,7 @@ void FileSyntax::Compact()
     m_lists.swap(lists);
     m_strings.swap(strings);
     m_errorCols.swap(errorCols);
+    m_lineEnds.swap(lineEnds);
     m_garbage = 0;
 }
 
@@ -459,7 +469,12 @@ void FileSyntax::Place(const BlockDiag& d, std::uint32_t& row, std::uint32_t& co
     switch (d.at) {
     case BlockDiag::At::Stmt: col = At(d.pos).col; break;
     case BlockDiag::At::Sep: col = At(d.pos).col - At(d.pos).sepGap; break;
-    case BlockDiag::At::Eol: col = m_lines[d.pos.row].eolCol; break;
+    case BlockDiag::At::Eol: {
+        const std::uint32_t first = m_lines[d.pos.row].first;
+        const auto it = std::lower_bound(m_lineEnds.begin(), m_lineEnds.end(), std::make_pair(first, 0u));
+        col = it != m_lineEnds.end() && it->first == first ? it->second : At(d.pos).EndCol();
+        break;
+    }
     case BlockDiag::At::EndOfFile:
         row = LineCount();
         col = 0;
@@ -480,7 +495,7 @@ int FileSyntax::FunctionAt(StmtPos p) const
 std::size_t FileSyntax::Bytes() const
 {
     return m_lines.capacity() * sizeof(Line) + m_stmts.Bytes() + m_exprs.Bytes() + m_lists.Bytes() + m_strings.capacity() +
-           m_errorCols.capacity() * sizeof(m_errorCols[0]) +
+           (m_errorCols.capacity() + m_lineEnds.capacity()) * sizeof(m_errorCols[0]) +
            (m_blockDiags.capacity() * sizeof(BlockDiag)) + m_functions.capacity() * sizeof(FunctionSpan) +
            m_types.capacity() * sizeof(TypeSpan);
 }

@@ -62,7 +62,6 @@ public:
     };
     struct Line {
         std::uint32_t first = 0, count = 0;  // into Stmts()
-        std::uint32_t eolCol = 0;
     };
     struct EditEffect {
         bool structure = false;   // block heads or ends changed
@@ -208,6 +207,9 @@ private:
     std::vector<TypeSpan> m_types;
     std::vector<Token> m_tokens;  // scratch
     std::vector<std::pair<std::uint32_t, std::uint32_t>> m_errorCols;  // (statement, column), by statement
+    // Where the lines end that a block's complaint may be placed at the end
+    // of (those with a one-line ElseIf): (the line's first statement, column).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_lineEnds;
     std::vector<std::uint32_t> m_scratch;
     std::vector<std::uint16_t> m_depths;  // of the expressions of the line being parsed
 };

@@ -2,9 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <limits>
+#include <memory>
 #include <utility>
-#include <vector>
 
 namespace lang {
 
@@ -20,6 +21,22 @@ public:
     using iterator = value_type*;
     using const_iterator = const value_type*;
 
+    FlatMap() = default;
+    FlatMap(const FlatMap& other) : m_size(other.m_size), m_capacity(other.m_capacity)
+    {
+        if (m_capacity)
+            m_slots = std::make_unique<value_type[]>(m_capacity);
+        std::copy(other.m_slots.get(), other.m_slots.get() + m_capacity, m_slots.get());
+    }
+    FlatMap(FlatMap&&) noexcept = default;
+    FlatMap& operator=(FlatMap other) noexcept
+    {
+        m_slots.swap(other.m_slots);
+        std::swap(m_size, other.m_size);
+        std::swap(m_capacity, other.m_capacity);
+        return *this;
+    }
+
     iterator end() { return nullptr; }
     const_iterator end() const { return nullptr; }
     std::size_t size() const { return m_size; }
@@ -33,11 +50,11 @@ public:
     {
         if (iterator it = Find(key))
             return it->second;
-        if ((m_size + 1) * 4 > m_slots.size() * 3)
-            Rehash(m_slots.empty() ? 8 : m_slots.size() * 2);
+        if ((std::size_t(m_size) + 1) * 4 > std::size_t(m_capacity) * 3)
+            Rehash(m_capacity ? std::size_t(m_capacity) * 2 : 8);
         std::size_t i = Home(key);
         while (m_slots[i].first != kEmpty)
-            i = (i + 1) & (m_slots.size() - 1);
+            i = (i + 1) & (m_capacity - 1);
         m_slots[i] = {key, V{}};
         ++m_size;
         return m_slots[i].second;
@@ -45,8 +62,8 @@ public:
 
     void erase(iterator it)
     {
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t hole = std::size_t(it - m_slots.data());
+        const std::size_t mask = m_capacity - 1;
+        std::size_t hole = std::size_t(it - m_slots.get());
         // Entries after the hole that probed past it move back into it.
         for (std::size_t i = (hole + 1) & mask; m_slots[i].first != kEmpty; i = (i + 1) & mask) {
             const std::size_t home = Home(m_slots[i].first);
@@ -61,32 +78,23 @@ public:
 
     void clear()
     {
-        m_slots.clear();
-        m_slots.shrink_to_fit();
-        m_size = 0;
+        m_slots.reset();
+        m_size = m_capacity = 0;
     }
 
-    template <typename F>
-    void ForEach(F&& visit)
-    {
-        for (value_type& slot : m_slots)
-            if (slot.first != kEmpty)
-                visit(slot.first, slot.second);
-    }
-
-    std::size_t Bytes() const { return m_slots.capacity() * sizeof(value_type); }
+    std::size_t Bytes() const { return std::size_t(m_capacity) * sizeof(value_type); }
 
 private:
     std::size_t Home(K key) const
     {
-        return std::size_t((std::uint64_t(key) * 0x9E3779B97F4A7C15ull) >> 32) & (m_slots.size() - 1);
+        return std::size_t((std::uint64_t(key) * 0x9E3779B97F4A7C15ull) >> 32) & (m_capacity - 1);
     }
 
     iterator Find(K key)
     {
-        if (m_slots.empty() || key == kEmpty)
+        if (!m_capacity || key == kEmpty)
             return nullptr;
-        for (std::size_t i = Home(key);; i = (i + 1) & (m_slots.size() - 1)) {
+        for (std::size_t i = Home(key);; i = (i + 1) & (m_capacity - 1)) {
             if (m_slots[i].first == key)
                 return &m_slots[i];
             if (m_slots[i].first == kEmpty)
@@ -96,20 +104,23 @@ private:
 
     void Rehash(std::size_t capacity)
     {
-        std::vector<value_type> old(capacity, value_type{kEmpty, V{}});
+        std::unique_ptr<value_type[]> old = std::make_unique<value_type[]>(capacity);
+        std::fill(old.get(), old.get() + capacity, value_type{kEmpty, V{}});
         old.swap(m_slots);
-        for (const value_type& slot : old) {
-            if (slot.first == kEmpty)
+        const std::size_t oldCapacity = std::exchange(m_capacity, static_cast<std::uint32_t>(capacity));
+        for (std::size_t j = 0; j < oldCapacity; ++j) {
+            if (old[j].first == kEmpty)
                 continue;
-            std::size_t i = Home(slot.first);
+            std::size_t i = Home(old[j].first);
             while (m_slots[i].first != kEmpty)
-                i = (i + 1) & (m_slots.size() - 1);
-            m_slots[i] = slot;
+                i = (i + 1) & (m_capacity - 1);
+            m_slots[i] = old[j];
         }
     }
 
-    std::vector<value_type> m_slots;
-    std::size_t m_size = 0;
+    // One pointer and two counts: a table per function of a large program.
+    std::unique_ptr<value_type[]> m_slots;
+    std::uint32_t m_size = 0, m_capacity = 0;
 };
 
 }  // namespace lang

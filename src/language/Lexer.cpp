@@ -120,10 +120,24 @@ NameTable::NameTable()
 
 std::size_t NameTable::Bytes() const
 {
-    std::size_t bytes = m_slots.capacity() * 8 + m_texts.size() * sizeof(std::string);
-    for (const std::string& s : m_texts)
-        bytes += s.capacity() > 15 ? s.capacity() : 0;
-    return bytes;
+    return m_slots.capacity() * 8 + m_texts.size() * sizeof(std::string_view) + m_blockBytes;
+}
+
+std::string_view NameTable::Keep(std::string_view text)
+{
+    constexpr std::size_t kBlock = 64 << 10;
+    if (text.size() > m_room) {
+        const std::size_t size = std::max(kBlock, text.size());
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+        m_blockBytes += size;
+        m_next = m_blocks.back().get();
+        m_room = size;
+    }
+    char* at = m_next;
+    std::copy(text.begin(), text.end(), at);
+    m_next += text.size();
+    m_room -= text.size();
+    return std::string_view(at, text.size());
 }
 
 std::size_t NameTable::Slot(std::string_view lower, std::uint64_t hash) const
@@ -162,7 +176,7 @@ NameId NameTable::InternLower(std::string_view key, std::uint64_t hash)
         Grow();
         slot = Slot(key, hash);
     }
-    m_texts.emplace_back(key);
+    m_texts.push_back(Keep(key));
     m_slots[slot] = static_cast<std::uint32_t>(m_texts.size() - 1);
     m_hashes[slot] = std::uint32_t(hash >> 32);
     return m_slots[slot];

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,15 +29,20 @@ public:
     // The id of a name already met, kNoName for one never met.
     NameId Find(std::string_view name) const;
     // The lower-cased spelling.
-    const std::string& Text(NameId id) const { return m_texts[id]; }
+    std::string_view Text(NameId id) const { return m_texts[id]; }
     std::size_t Size() const { return m_texts.size(); }
     std::size_t Bytes() const;
 
 private:
     std::size_t Slot(std::string_view lower, std::uint64_t hash) const;
     void Grow();
+    // A copy of the spelling in the table's own blocks of text, which never move.
+    std::string_view Keep(std::string_view text);
 
-    std::deque<std::string> m_texts;     // never copied whole to grow
+    std::deque<std::string_view> m_texts;  // never copied whole to grow
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_next = nullptr;
+    std::size_t m_room = 0, m_blockBytes = 0;
     std::vector<std::uint32_t> m_slots;  // open addressing, 0 = empty
     std::vector<std::uint32_t> m_hashes; // of the names in the slots, to compare few texts
 };

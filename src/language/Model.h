@@ -52,8 +52,6 @@ struct Symbol {
     // last checked whole (never fewer than there are: a line checked again
     // counts its uses again).
     std::uint32_t usesElsewhere = 0;
-    // For the warning about a variable read but never given a value: where
-    // it is first read.
     std::uint32_t readFile = 0, readRow = 0, readCol = 0;
     // The declaring statement.
     StmtPos Pos() const { return {row, k}; }
@@ -142,13 +140,24 @@ struct Model {
     std::deque<Symbol> globals;
     FlatMap<NameId, std::uint32_t> gvars, funcs, types;
     FlatMap<std::uint64_t, std::uint32_t> fields;  // type symbol << 32 | name
-    std::unordered_map<NameId, std::vector<std::uint64_t>> dimAt;  // ordinals of Dim statements
+    // The order keys of the Dim statements, by name: an array is known from
+    // its Dim on. Sorted once the whole program's are collected.
+    std::vector<std::pair<NameId, std::uint64_t>> dimAt;
     std::vector<Unit> units;
     std::vector<Diag> declDiags;  // constants, types and fields, function heads
     std::vector<Diag> dataDiags;  // Data, checked after everything else
     // The name a misspelt one was most likely meant to be, by unit << 32 |
     // name, as warnings found it; forgotten after a check of the whole program.
     std::unordered_map<std::uint64_t, NameId> nearNames;
+    // A name came, went or may now be suggested: what was found near it goes.
+    void ForgetNear(NameId changed);
+
+    // The diagnostics as last handed out, and what they were made of.
+    struct Shown {
+        std::vector<Diag> diags;
+        std::vector<Diagnostic> out;
+        bool warnings = true;
+    } shown;
 
     // what edits left to do
     bool assemble = true, full = true;

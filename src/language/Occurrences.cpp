@@ -145,7 +145,7 @@ SymbolInfo Describe(const Model& m, SymRef ref)
         for (const Symbol& p : m.units[s.owner].syms) {
             if (p.kind != SymKind::Param)
                 continue;
-            std::string text = m.names.Text(p.name) + TypeText(m, p);
+            std::string text = std::string(m.names.Text(p.name)) + TypeText(m, p);
             const FileSyntax& f = m.files[s.file].syntax;
             const Stmt& head = f.At(s.Pos());
             for (std::uint32_t i = 0; i < head.count; ++i) {

@@ -25,6 +25,25 @@ bool IsDeclaration(StmtKind k)
     }
 }
 
+// The variables that lines give values to, by name: a variable no longer
+// given one where it was may be given none at all now, which only a check of
+// everything tells.
+std::vector<NameId> WrittenOn(const FileSyntax& f, std::uint32_t first, std::uint32_t count)
+{
+    std::vector<NameId> names;
+    for (std::uint32_t row = first; row < std::min(first + count, f.LineCount()); ++row) {
+        for (std::uint32_t k = 0; k < f.Lines()[row].count; ++k) {
+            const Stmt& s = f.At({row, k});
+            const bool writes = s.kind == StmtKind::Assign || s.kind == StmtKind::For ||
+                                s.kind == StmtKind::ForEach || s.kind == StmtKind::Read;
+            if (writes && s.error == Msg::None && s.a && f.E(s.a).kind == ExprKind::Var)
+                names.push_back(f.E(s.a).name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // What a declaration statement makes known to the rest of the program.
 bool SameDeclaration(const FileSyntax& f, const Stmt& a, const Stmt& b)
 {
@@ -202,9 +221,8 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
     }
     moveDiags(declDiags);
     moveDiags(dataDiags);
-    for (auto& [name, keys] : dimAt)
-        for (std::uint64_t& key : keys)
-            key = (ordinal(key >> 10) << 10) | (key & 1023);
+    for (auto& [name, key] : dimAt)
+        key = (ordinal(key >> 10) << 10) | (key & 1023);
     for (auto& [f, row] : mainRows)
         if (f == file)
             row = effect.Row(row);
@@ -341,9 +359,12 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
             before.push_back(syntax.At({row, k}));
     }
     beforeRow.push_back(before.size());
+    const std::vector<NameId> writtenBefore = WrittenOn(syntax, first, oldCount);
     const FileSyntax::EditEffect effect = syntax.Edit(first, oldCount, lines, newCount, m->names);
     if (!m->files[file].inProgram)
         return;
+    if (WrittenOn(syntax, first, newCount) != writtenBefore)
+        m->full = true;
     if (effect.Shifted())
         m->MoveRows(file, effect);
     if (m->files[file].inFunction)

@@ -138,8 +138,10 @@ public:
     // starts it again.
     bool Check(std::chrono::microseconds budget);
     // Every diagnostic, the compiler's first error first, then in the
-    // compiler's order of checking.
-    std::vector<Diagnostic> Diagnostics();
+    // compiler's order of checking; the warnings last, unless left out.
+    // The list stays the model's until the next call: one that changes a few
+    // of thousands builds the texts of those few only.
+    const std::vector<Diagnostic>& Diagnostics(bool withWarnings = true);
     // The declaration of the name at a place.
     std::optional<Range> Definition(std::string_view key, std::uint32_t row, std::uint32_t col);
     // Every use of the symbol at a place, its declaration included, in file order.

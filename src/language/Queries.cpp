@@ -67,7 +67,7 @@ std::optional<SymbolInfo> HeadNamed(Model& m, NameId name)
         if (std::find(seen.begin(), seen.end(), p.name) != seen.end())
             continue;
         seen.push_back(p.name);
-        info.params.push_back(m.names.Text(p.name) + TypeText(m, p.tag, f.TypeOf(p).name) + (p.a ? "=..." : ""));
+        info.params.push_back(std::string(m.names.Text(p.name)) + TypeText(m, p.tag, f.TypeOf(p).name) + (p.a ? "=..." : ""));
     }
     return info;
 }
@@ -278,7 +278,7 @@ std::vector<SymbolInfo> Program::MatchSymbols(std::string_view pattern, std::siz
             c = char(c | 0x20);
     // Letters in order; a match that starts the name, runs on without gaps
     // and leaves less of the name over ranks first.
-    const auto score = [&](const std::string& name) -> int {
+    const auto score = [&](std::string_view name) -> int {
         int s = 0, run = 0;
         std::size_t at = 0;
         for (char c : lower) {

@@ -79,7 +79,7 @@ RenamePlan Program::Rename(std::string_view key, std::uint32_t row, std::uint32_
     const Symbol& s = target.unit == SymRef::kGlobal ? m->globals[target.index] : m->units[target.unit].syms[target.index];
     const NameId name = m->names.Find(newName);
     const auto refuse = [&](const std::string& why) {
-        plan.refusal = "Cannot rename " + std::string(KindWord(s.kind)) + " '" + m->names.Text(s.name) + "' to \"" +
+        plan.refusal = "Cannot rename " + std::string(KindWord(s.kind)) + " '" + std::string(m->names.Text(s.name)) + "' to \"" +
                        shown + "\": " + why;
         return plan;
     };
@@ -105,7 +105,7 @@ RenamePlan Program::Rename(std::string_view key, std::uint32_t row, std::uint32_
                         const auto f = m->byKey.find(r.file);
                         return f != m->byKey.end() && UnitAt(*m, f->second, r.row) == u;
                     }))
-                    return refuse("function '" + m->names.Text(m->globals[m->units[u].funcSym].name) +
+                    return refuse("function '" + std::string(m->names.Text(m->globals[m->units[u].funcSym].name)) +
                                   "' has a local of that name, which would hide it there.");
             break;
         case SymKind::Local:

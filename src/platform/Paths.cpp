@@ -111,6 +111,36 @@ std::optional<QString> FindSpelling(const QString& current, const QStringList& p
 
 }  // namespace
 
+void SpellingCache::Learn(const QString& realPath)
+{
+    for (qsizetype slash = realPath.lastIndexOf(u'/'); slash > 0; slash = realPath.lastIndexOf(u'/', slash - 1)) {
+        const QString folder = realPath.left(slash);
+        if (!m_folders.contains(folder.toLower()))
+            m_folders.insert(folder.toLower(), folder);
+    }
+}
+
+QString SpellingCache::Resolve(const QString& path)
+{
+    const QString slashed = ToSlashes(path);
+    const QString lower = slashed.toLower();
+    QString start = slashed;
+    for (qsizetype slash = lower.lastIndexOf(u'/'); slash > 0; slash = lower.lastIndexOf(u'/', slash - 1)) {
+        const auto known = m_folders.constFind(lower.left(slash));
+        if (known != m_folders.constEnd()) {
+            start = *known + slashed.mid(slash);
+            break;
+        }
+    }
+    QString found = ResolveOnDisk(start);
+    // A folder renamed since is looked for afresh.
+    if (!QFileInfo::exists(found) && start != slashed)
+        found = ResolveOnDisk(slashed);
+    if (QFileInfo::exists(found))
+        Learn(found);
+    return found;
+}
+
 QString ResolveOnDisk(const QString& path)
 {
     const QString slashed = ToSlashes(path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -39,5 +40,19 @@ std::optional<QString> LocalPath(const QString& path);
 // Returns the path as it exists, or the slash form of `path` when nothing
 // matches.
 QString ResolveOnDisk(const QString& path);
+
+// ResolveOnDisk for many paths in the same folders (a program's includes,
+// named by lower-cased keys): a folder's spelling found once is not looked
+// for again, so a folder of thousands of files is not listed per file. Not
+// for use on two threads at once.
+class SpellingCache {
+public:
+    QString Resolve(const QString& path);
+    // A path as it is on disk: its folders' spellings are known from now on.
+    void Learn(const QString& realPath);
+
+private:
+    QHash<QString, QString> m_folders;  // lower-cased folder, as it is on disk
+};
 
 }  // namespace paths

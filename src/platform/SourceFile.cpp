@@ -5,6 +5,8 @@
 #include <QFile>
 
 #include <condition_variable>
+#include <deque>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -55,32 +57,62 @@ struct SourceReader::Shared {
     std::set<QString> hanging;
 };
 
-// A thread reading one file at a time. Given up on while it reads, it ends
-// after that file, handing what it read to the late handler.
+// A thread reading one file at a time: the one asked for, or else one that
+// those read so far name, so that a chain of includes is read as fast as the
+// files answer rather than one hand-over per file. Given up on while it
+// reads, it ends after that file, handing what it read to the late handler.
 struct SourceReader::Worker {
+    // Read ahead and not yet asked for, at most.
+    static constexpr std::size_t kAheadBytes = std::size_t(64) << 20;
+
     std::mutex mutex;
     std::condition_variable wake;
     std::optional<QString> asked;
-    std::optional<SourceText> answer;
+    std::optional<std::pair<QString, SourceText>> answer;  // what was asked for, and its text
+    std::deque<QString> ahead;
+    std::map<QString, SourceText> ready;
+    std::set<QString> seen;
+    std::size_t readyBytes = 0;
+    QString reading;
     bool abandoned = false;
 
-    static void Run(std::shared_ptr<Worker> self, std::shared_ptr<Shared> shared, Read read)
+    static void Run(std::shared_ptr<Worker> self, std::shared_ptr<Shared> shared, Read read, Follow follow)
     {
         for (;;) {
             QString path;
             {
                 std::unique_lock lock(self->mutex);
-                self->wake.wait(lock, [&] { return self->asked || self->abandoned; });
-                if (!self->asked)
+                self->wake.wait(lock, [&] {
+                    return self->abandoned || (self->asked && !self->ready.count(*self->asked)) || !self->ahead.empty();
+                });
+                if (self->abandoned)
                     return;
-                path = *self->asked;
+                if (self->asked && !self->ready.count(*self->asked)) {
+                    path = *self->asked;
+                } else {
+                    path = std::move(self->ahead.front());
+                    self->ahead.pop_front();
+                    if (self->ready.count(path))
+                        continue;
+                }
+                self->reading = path;
             }
             SourceText text = read(path);
+            const std::vector<QString> named = follow && text.ok() ? follow(path, text.bytes) : std::vector<QString>();
             {
                 std::unique_lock lock(self->mutex);
-                self->asked.reset();
+                self->reading.clear();
                 if (!self->abandoned) {
-                    self->answer = std::move(text);
+                    for (const QString& next : named)
+                        if (self->seen.insert(next).second)
+                            self->ahead.push_back(next);
+                    if (self->asked == path) {
+                        self->asked.reset();
+                        self->answer.emplace(path, std::move(text));
+                    } else if (self->readyBytes + text.bytes.size() <= kAheadBytes) {
+                        self->readyBytes += text.bytes.size();
+                        self->ready[path] = std::move(text);
+                    }
                     self->wake.notify_all();
                     continue;
                 }
@@ -118,6 +150,11 @@ void SourceReader::SetLate(Late late)
     m_shared->late = std::move(late);
 }
 
+void SourceReader::SetFollow(Follow follow)
+{
+    m_follow = std::move(follow);
+}
+
 SourceText SourceReader::Get(const QString& path)
 {
     {
@@ -127,23 +164,41 @@ SourceText SourceReader::Get(const QString& path)
     }
     if (!m_worker) {
         m_worker = std::make_shared<Worker>();
-        std::thread(Worker::Run, m_worker, m_shared, m_read).detach();
+        std::thread(Worker::Run, m_worker, m_shared, m_read, m_follow).detach();
     }
     std::unique_lock lock(m_worker->mutex);
+    if (const auto it = m_worker->ready.find(path); it != m_worker->ready.end()) {
+        m_worker->readyBytes -= it->second.bytes.size();
+        SourceText text = std::move(it->second);
+        m_worker->ready.erase(it);
+        return text;
+    }
+    m_worker->seen.insert(path);
     m_worker->asked = path;
     m_worker->wake.notify_all();
-    if (m_worker->wake.wait_for(lock, m_deadline, [&] { return m_worker->answer.has_value(); })) {
-        SourceText text = std::move(*m_worker->answer);
+    if (m_worker->wake.wait_for(lock, m_deadline, [&] {
+            return (m_worker->answer && m_worker->answer->first == path) || m_worker->ready.count(path);
+        })) {
+        if (const auto it = m_worker->ready.find(path); it != m_worker->ready.end()) {
+            m_worker->asked.reset();
+            m_worker->readyBytes -= it->second.bytes.size();
+            SourceText text = std::move(it->second);
+            m_worker->ready.erase(it);
+            return text;
+        }
+        SourceText text = std::move(m_worker->answer->second);
         m_worker->answer.reset();
         return text;
     }
-    // Left to its file; the next read gets a thread of its own.
+    // Left to the file it reads; the next read gets a thread of its own. A
+    // file read ahead may be what held it up rather than this one.
+    const QString stuck = m_worker->reading.isEmpty() ? path : m_worker->reading;
     m_worker->abandoned = true;
     {
         const std::lock_guard shared(m_shared->mutex);
-        m_shared->hanging.insert(path);
+        m_shared->hanging.insert(stuck);
     }
     lock.unlock();
     m_worker.reset();
-    return SourceText{{}, SourceText::Trouble::NoAnswer, 0};
+    return stuck == path ? SourceText{{}, SourceText::Trouble::NoAnswer, 0} : Get(path);
 }

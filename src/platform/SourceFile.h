@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Reading the source files of a program: regular files only, within a size
 // limit, and never waiting on one longer than a deadline.
@@ -36,6 +37,8 @@ class SourceReader {
 public:
     using Read = std::function<SourceText(const QString& path)>;
     using Late = std::function<void(const QString& path, SourceText text)>;
+    // The files a file names, to be read before they are asked for.
+    using Follow = std::function<std::vector<QString>(const QString& path, const std::string& text)>;
 
     SourceReader(Read read, std::chrono::milliseconds deadline);
     ~SourceReader();
@@ -48,6 +51,9 @@ public:
     // Called, on the reading thread, with what a file given up on yielded;
     // never once this reader is gone.
     void SetLate(Late late);
+    // Called on the reading thread with each file read; the files it names
+    // are read next, while nothing is asked for.
+    void SetFollow(Follow follow);
 
     std::chrono::milliseconds deadline() const { return m_deadline; }
 
@@ -57,5 +63,6 @@ private:
     std::shared_ptr<Shared> m_shared;
     std::shared_ptr<Worker> m_worker;
     Read m_read;
+    Follow m_follow;
     std::chrono::milliseconds m_deadline;
 };

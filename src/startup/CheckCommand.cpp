@@ -267,8 +267,20 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
         std::string().swap(main.bytes);  // the model keeps what it needs of it
         SourceReader reader([](const QString& path) { return ReadSourceFile(path, kMaxIncludeBytes); },
                             kIncludeDeadline);
+        // Keys are lower-cased: the main file's own spelling finds them again
+        // without listing its folders per file.
+        paths::SpellingCache spellings;
+        spellings.Learn(QDir::cleanPath(absolute));
+        reader.SetFollow([mainDir = std::string(lang::FolderOf(mainKey)), ahead = spellings](
+                             const QString&, const std::string& text) mutable {
+            std::vector<QString> named;
+            for (const std::string& path : lang::IncludePaths(text))
+                if (const std::optional<std::string> key = lang::ResolveInclude(mainDir, path))
+                    named.push_back(ahead.Resolve(QString::fromStdString(*key)));
+            return named;
+        });
         const auto give = [&](const std::string& key) {
-            const QString onDisk = paths::ResolveOnDisk(QString::fromStdString(key));
+            const QString onDisk = spellings.Resolve(QString::fromStdString(key));
             const SourceText text = reader.Get(onDisk);
             if (!text.ok()) {
                 program.SetMissing(key, UnreadableSource(labels, text, kMaxIncludeBytes).toStdString());
@@ -291,7 +303,7 @@ int RunCheckCommand(const QStringList& args, const Layout& layout, std::ostream&
         for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles())
             for (const std::string& key : needed)
                 give(key);
-        const std::vector<lang::Diagnostic> diagnostics = program.Diagnostics();
+        const std::vector<lang::Diagnostic> diagnostics = program.Diagnostics(warnings);
         for (int pass = 0; pass < (warnings ? 2 : 1); ++pass) {
             for (const lang::Diagnostic& d : diagnostics) {
                 const bool warning = d.warning != lang::WarningKind::None;

@@ -143,7 +143,12 @@ static void EditAtRandom(unsigned seed)
                 ++i;
             return (i < a.size() ? a[i] : "(end)") + " against " + (i < b.size() ? b[i] : "(end)");
         };
-        const auto liveDiagnostics = Brief(live.Diagnostics()), scratchDiagnostics = Brief(scratch.Diagnostics());
+        const auto liveAll = live.Diagnostics(), scratchAll = scratch.Diagnostics();
+        auto liveDiagnostics = Brief(liveAll), scratchDiagnostics = Brief(scratchAll);
+        for (const std::string& w : Brief(liveAll, true))
+            liveDiagnostics.push_back(w);
+        for (const std::string& w : Brief(scratchAll, true))
+            scratchDiagnostics.push_back(w);
         ASSERT_TRUE(liveDiagnostics == scratchDiagnostics)
             << "step " << step << ": " << firstDifference(liveDiagnostics, scratchDiagnostics);
         const auto liveSymbols = SymbolLines(live), scratchSymbols = SymbolLines(scratch);
@@ -254,8 +259,8 @@ TEST(IncrementalTest, MovedLinesCheckAsFreshOnes)
 
 // A line typed key by key and taken out again key by key, in the main
 // program, a function, a loop and a Type, its names first used there while
-// later lines use some of them: after every key the model is what a fresh
-// one of the same text is.
+// later lines use some of them: after every key the model, warnings and
+// their suggestions included, is what a fresh one of the same text is.
 TEST(IncrementalTest, TypingALineChecksAsFresh)
 {
     const struct {
@@ -271,6 +276,11 @@ TEST(IncrementalTest, TypingALineChecksAsFresh)
         {"While k\r\n", "Print 1\r\n", "Print 2 : z = k"},
         {"Function g()\r\n\tGlobal gl = 1\r\nEnd Function\r\n", "Print 1\r\n", "q = gl + 1"},
         {"Function h()\r\n", "Print 1\r\n", "End Function : x = 1 : x$ = 2"},
+        // a name one typo from a misspelt one comes and goes
+        {"Function f()\r\n\tPrint scroe\r\n", "End Function\r\n", "\tLocal score"},
+        // a variable stops being given a value
+        {"Print q\r\n", "Print 1\r\n", "q = 2"},
+        // a whole function on one line of the main program
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -287,7 +297,9 @@ TEST(IncrementalTest, TypingALineChecksAsFresh)
             live.Edit("/r/main.bb", row, 1, line + "\r\n", 1);
             lang::Program scratch;
             Feed(scratch, {{"/r/main.bb", c.above + line + "\r\n" + c.below}});
-            ASSERT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics())) << line;
+            const auto liveDiagnostics = live.Diagnostics(), scratchDiagnostics = scratch.Diagnostics();
+            ASSERT_EQ(Brief(liveDiagnostics), Brief(scratchDiagnostics)) << line;
+            ASSERT_EQ(Brief(liveDiagnostics, true), Brief(scratchDiagnostics, true)) << line;
             ASSERT_EQ(VisibleLines(live, row), VisibleLines(scratch, row)) << line;
             ASSERT_EQ(SymbolLines(live), SymbolLines(scratch)) << line;
         }

@@ -18,7 +18,7 @@ std::string Tokens(std::string_view line)
         const std::string text(line.substr(t.col, t.len));
         switch (t.kind) {
         case kEol: out += "eol@" + std::to_string(t.col); break;
-        case kIdent: out += "id:" + names.Text(t.name); break;
+        case kIdent: out += "id:" + std::string(names.Text(t.name)); break;
         case kIntConst: out += "int:" + text; break;
         case kFloatConst: out += "float:" + text; break;
         case kStringConst: out += "str:" + text; break;
@@ -39,7 +39,7 @@ struct Printer {
     const FileSyntax& f;
     const NameTable& names;
 
-    std::string Name(NameId n) const { return names.Text(n); }
+    std::string Name(NameId n) const { return std::string(names.Text(n)); }
     static std::string TagText(Tag t)
     {
         return t == Tag::Int ? "%" : t == Tag::Float ? "#" : t == Tag::Str ? "$" : t == Tag::Custom ? "." : "";
