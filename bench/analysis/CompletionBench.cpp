@@ -1,5 +1,5 @@
 #include "analysis/Completion.h"
-#include "analysis/Scanner.h"
+#include "analysis/DocDeclarations.h"
 #include "analysis/Words.h"
 #include "support/BenchLists.h"
 #include "support/SourceGenerator.h"

@@ -2,7 +2,7 @@
 // and a large document, then narrowed after each typed letter, each step
 // including the repaint of the visible rows.
 #include "analysis/DlgListVar.h"
-#include "analysis/Scanner.h"
+#include "analysis/DocDeclarations.h"
 #include "support/BenchLists.h"
 #include "support/SourceGenerator.h"
 

@@ -2,7 +2,7 @@
 
 #include "analysis/CodeAssist.h"
 #include "analysis/DeclList.h"
-#include "analysis/DocScanner.h"
+#include "analysis/DocDeclarations.h"
 #include "analysis/EditorRouting.h"
 #include "analysis/ProgramHost.h"
 #include "analysis/ProgramNames.h"
@@ -24,16 +24,12 @@ QString ProgramPath(const CDoc& doc)
 }
 
 struct EditorEvents::DocScan {
-    DocScan(const std::shared_ptr<CDoc>& d, std::shared_ptr<IncludeCache> includes)
-        : doc(d), scanner(std::move(includes))
-    {
-    }
+    explicit DocScan(const std::shared_ptr<CDoc>& d) : doc(d) {}
     std::weak_ptr<CDoc> doc;
-    DocScanner scanner;
+    DocDeclarations scanner;
     bool busy = false;     // a full scan is letting the window run
     bool again = false;    // asked for while busy
     bool edited = false;   // edits wait for a scan
-    bool includesChanged = false;  // an included file changed on disk
     // The lines edited since the last scan: the first `head` and the last
     // `tail` are as the scanner read them; head -1 when none was.
     int head = -1;
@@ -52,8 +48,7 @@ struct EditorEvents::DocScan {
 
 EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& declList, const DeclStyles& styles,
                            ProgramHost& programs, QObject* parent)
-    : QObject(parent), m_editor(editor), m_docs(docs), m_declList(declList), m_styles(styles), m_programs(programs),
-      m_includes(std::make_shared<IncludeCache>())
+    : QObject(parent), m_editor(editor), m_docs(docs), m_declList(declList), m_styles(styles), m_programs(programs)
 {
     Timer_parse.setInterval(50);
     connect(&Timer_parse, &QTimer::timeout, this, &EditorEvents::OnParseTick);
@@ -171,15 +166,12 @@ std::vector<std::string> EditorEvents::ShareProgramNames(const CDoc& doc, DocSca
 void EditorEvents::IncludesChanged(const QStringList& paths)
 {
     std::set<std::string> keys;
-    for (const QString& path : paths) {
-        m_includes->Forget(path);
+    for (const QString& path : paths)
         keys.insert(ProgramHost::KeyOf(path));
-    }
     const CDoc* current = m_docs.CurrentDoc();
     for (auto it = m_scans.cbegin(); it != m_scans.cend(); ++it) {
         for (const QString& included : it.value()->scanner.Includes()) {
             if (keys.count(ProgramHost::KeyOf(included))) {
-                it.value()->includesChanged = true;
                 it.value()->edited = true;
                 if (current && current->Key == it.key())
                     m_rescanPending = true;
@@ -246,14 +238,8 @@ std::shared_ptr<EditorEvents::DocScan> EditorEvents::ScanOf(const std::shared_pt
 {
     std::shared_ptr<DocScan>& scan = m_scans[doc->Key];
     if (!scan || scan->doc.lock() != doc)
-        scan = std::make_shared<DocScan>(doc, m_includes);
+        scan = std::make_shared<DocScan>(doc);
     return scan;
-}
-
-const DocScanner* EditorEvents::Scanner(const QString& docKey) const
-{
-    const std::shared_ptr<DocScan> scan = m_scans.value(docKey);
-    return scan ? &scan->scanner : nullptr;
 }
 
 void EditorEvents::ScanDocument()
@@ -279,11 +265,20 @@ void EditorEvents::ScanDocument()
 
 void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
 {
-    DocScanner& scanner = scan.scanner;
+    DocDeclarations& scanner = scan.scanner;
     scan.edited = false;
     const bool shown = doc->EditorState == m_editor.CurrentBuffer();
-    if (shown)
+    if (shown) {
         TakeEdits();
+    } else if (scan.toldPath.isEmpty()) {
+        // Told whole again once shown, when its lines can be counted.
+        scan.toldPath = ProgramPath(*doc);
+        scan.modelLines = -1;
+        m_programs.DocumentOpened(scan.toldPath);
+    }
+    const DeclSource source{m_programs.ProgramOf(scan.toldPath), ProgramHost::KeyOf(scan.toldPath),
+                            [this](const std::string& key, std::uint32_t row) { return m_programs.LineText(key, row); },
+                            [this](const std::string& key) { return m_programs.Revision(key); }};
     const int lines = m_editor.LineCount();
     const EditCtrl::EditedLines edited =
         !shown ? EditCtrl::EditedLines{} : scan.head < 0 ? EditCtrl::EditedLines{lines, 0} : EditCtrl::EditedLines{scan.head, scan.tail};
@@ -293,28 +288,27 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
     const int newCount = lines - edited.head - edited.tail;
     // When most of the text is new (a file loaded, all of it replaced) a
     // scan from scratch costs less than matching old and new.
-    const bool full = !shown || !scanner.Follows(doc->FileDir, m_styles) || doc->DocKeywords != scanner.DocKeywords() ||
+    const bool full = !shown || !scanner.Follows(source.key, m_styles) || doc->DocKeywords != scanner.DocKeywords() ||
                       oldCount < 0 || newCount < 0 || oldCount + newCount > std::max(lines, 2000);
     ScanChanges changes;
     EditorKeywordListPtr previous;
     if (full) {
         const QByteArray text = shown ? m_editor.Text() : m_editor.BufferText(*doc->EditorState);
         scan.busy = true;
-        scanner.Rebuild(std::string_view(text.constData(), std::size_t(text.size())), doc->FileDir, m_styles,
+        scanner.Rebuild(source, std::string_view(text.constData(), std::size_t(text.size())), m_styles,
                         [] { QCoreApplication::processEvents(); }, m_scanYieldInterval);
         scan.busy = false;
         previous = std::exchange(doc->DocKeywords, scanner.DocKeywords());
     } else {
         const QByteArray text = m_editor.LinesText(edited.head, newCount);
-        changes = scanner.Update(edited.head, oldCount, std::string_view(text.constData(), std::size_t(text.size())),
+        changes = scanner.Update(source, edited.head, oldCount, std::string_view(text.constData(), std::size_t(text.size())),
                                  newCount);
-        if (scan.includesChanged) {
-            ScanChanges reread = scanner.Revalidate();
-            changes.removed.insert(changes.removed.end(), reread.removed.begin(), reread.removed.end());
-            changes.added.insert(changes.added.end(), reread.added.begin(), reread.added.end());
-        }
+        // Included files are looked at every time: the model may have read
+        // one since, or another tab changed it.
+        ScanChanges reread = scanner.Revalidate(source);
+        changes.removed.insert(changes.removed.end(), reread.removed.begin(), reread.removed.end());
+        changes.added.insert(changes.added.end(), reread.added.begin(), reread.added.end());
     }
-    scan.includesChanged = false;
     ++m_scanCount;
     const std::vector<std::string> shared = shown ? ShareProgramNames(*doc, scan) : std::vector<std::string>{};
     doc->Includes = scanner.Includes();

@@ -13,9 +13,7 @@
 #include <vector>
 
 class CodeAssist;
-class IncludeCache;
 class DeclList;
-class DocScanner;
 class DocumentManager;
 class EditCtrl;
 class ProgramHost;
@@ -63,10 +61,6 @@ public:
     // How long a scan runs before the window gets a turn.
     void SetScanYieldInterval(std::chrono::milliseconds interval) { m_scanYieldInterval = interval; }
 
-    // What the last scan of a document found, by the document's key; null
-    // before its first scan.
-    const DocScanner* Scanner(const QString& docKey) const;
-
     bool RescanPending() const { return m_rescanPending; }
     int ScanCount() const { return m_scanCount; }
 
@@ -99,11 +93,9 @@ private:
     bool m_parsingDisabled = false;
     int m_lastCaretLine = -1;
     std::chrono::milliseconds m_scanYieldInterval{20};
-    // What each document's last scan found, by document key, and the
-    // included files every document shares.
+    // What each document's last scan found, by document key.
     struct DocScan;
     QHash<QString, std::shared_ptr<DocScan>> m_scans;
-    std::shared_ptr<IncludeCache> m_includes;
     std::shared_ptr<DocScan> ScanOf(const std::shared_ptr<CDoc>& doc);
     // The model lets go of documents that were closed.
     void ForgetClosed();

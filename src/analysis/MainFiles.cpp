@@ -3,6 +3,8 @@
 #include "language/Includes.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "platform/SourceFile.h"
+#include "startup/Labels.h"
 
 #include <QFileInfo>
 
@@ -190,3 +192,17 @@ bool SaveChoice(const QString& prefsPath, const QString& mainPath, QString* erro
 }
 
 }  // namespace mainfiles
+
+QString UnreadableSource(const CUILabels& labels, const SourceText& text, qint64 limit)
+{
+    switch (text.trouble) {
+    case SourceText::Trouble::TooLarge:
+        return labels
+            .getValue(QStringLiteral("sourcetoolarge"), QStringLiteral("it is #size# MB; a source file may be #limit# MB at most"))
+            .replace(QStringLiteral("#size#"), QString::number(text.size >> 20))
+            .replace(QStringLiteral("#limit#"), QString::number(limit >> 20));
+    case SourceText::Trouble::NoAnswer:
+        return labels.getValue(QStringLiteral("sourcenoanswer"), QStringLiteral("reading it gave no answer in time"));
+    default: return {};
+    }
+}

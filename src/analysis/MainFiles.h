@@ -69,3 +69,10 @@ std::map<std::string, QString> LoadChoices(const QString& prefsPath);
 bool SaveChoice(const QString& prefsPath, const QString& mainPath, QString* error);
 
 }  // namespace mainfiles
+
+class CUILabels;
+struct SourceText;
+
+// Why a source file could not be read, in words that go after the message
+// saying so; "" when that message says enough.
+QString UnreadableSource(const CUILabels& labels, const SourceText& text, qint64 limit);

@@ -1,6 +1,5 @@
 #include "analysis/ProgramHost.h"
 
-#include "analysis/IncludeFiles.h"
 #include "analysis/MainFiles.h"
 #include "editor/Keywords.h"
 #include "editor/Vocabulary.h"
@@ -17,6 +16,7 @@
 #include <QFileSystemWatcher>
 
 #include <algorithm>
+
 
 namespace {
 

@@ -1,14 +1,26 @@
 #include "analysis/SourceWords.h"
 
-#include "analysis/Statements.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <bit>
 
+#if defined(__SSE2__)
+#define OVREL_SCAN_SSE2
+#include <emmintrin.h>
+#endif
+
 namespace words {
 
 namespace {
+
+// Position of the next CR or LF at or after `i`, or `n`.
+std::size_t FindLineEnd(const char* p, std::size_t i, std::size_t n)
+{
+    while (i < n && p[i] != '\n' && p[i] != '\r')
+        ++i;
+    return i;
+}
 
 bool IsBlank(char c)
 {
@@ -126,7 +138,7 @@ SourceLines::SourceLines(std::string_view text) : m_text(text)
     m_starts.push_back(0);
     const char* p = text.data();
     const std::size_t n = text.size();
-    for (std::size_t i = scan::detail::FindLineEnd(p, 0, n); i < n; i = scan::detail::FindLineEnd(p, i, n)) {
+    for (std::size_t i = FindLineEnd(p, 0, n); i < n; i = FindLineEnd(p, i, n)) {
         if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n')
             ++i;
         m_starts.push_back(++i);
@@ -278,8 +290,8 @@ void ForEachUse(std::string_view text, std::string_view name, const std::functio
     std::size_t lineStart = 0;
     std::size_t counted = 0;
     auto countTo = [&](std::size_t to) {
-        for (std::size_t i = scan::detail::FindLineEnd(p, counted, to); i < to;
-             i = scan::detail::FindLineEnd(p, i, to)) {
+        for (std::size_t i = FindLineEnd(p, counted, to); i < to;
+             i = FindLineEnd(p, i, to)) {
             if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n')
                 ++i;
             ++line;
@@ -293,7 +305,7 @@ void ForEachUse(std::string_view text, std::string_view name, const std::functio
             !SameNoCase(p + pos, lower))
             return;
         countTo(pos);
-        const std::size_t lineEnd = scan::detail::FindLineEnd(p, pos, n);
+        const std::size_t lineEnd = FindLineEnd(p, pos, n);
         const std::string_view lineText(p + lineStart, lineEnd - lineStart);
         if (InCode(lineText, int(pos - lineStart), commentChar, stringChar))
             goOn = each({line, int(pos - lineStart), lineText});

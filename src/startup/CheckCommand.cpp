@@ -1,6 +1,6 @@
 #include "startup/CheckCommand.h"
 
-#include "analysis/IncludeFiles.h"
+#include "analysis/MainFiles.h"
 #include "build/InstallCommands.h"
 #include "editor/Vocabulary.h"
 #include "language/Includes.h"

@@ -30,12 +30,12 @@ std::string Names(const EditorKeywordList& list)
     return out;
 }
 
-ScanResult Scan(std::string_view source, std::initializer_list<std::pair<QString, std::string>> files)
+ScanResult Scan(std::string_view source, std::initializer_list<std::pair<std::string, std::string>> files)
 {
     static const DeclStyles styles = TestStyles();
     ScanOptions options;
-    options.readInclude = [contents = std::map<QString, std::string>(files.begin(), files.end())](
-                              const QString& path) -> std::optional<std::string> {
+    options.readInclude = [contents = std::map<std::string, std::string>(files.begin(), files.end())](
+                              const std::string& path) -> std::optional<std::string> {
         const auto it = contents.find(path);
         return it == contents.end() ? std::nullopt : std::optional<std::string>(it->second);
     };

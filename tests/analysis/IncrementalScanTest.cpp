@@ -1,8 +1,9 @@
 // The rescan of edited lines against a full scan of the same text, after
-// each of thousands of random edits, and the included files it keeps.
+// each of thousands of random edits.
 #include "AnalysisTestSupport.h"
 
-#include "analysis/DocScanner.h"
+#include "analysis/DocDeclarations.h"
+#include "language/Lexer.h"
 #include "editor/Tokenizer.h"
 
 #include <gtest/gtest.h>
@@ -84,15 +85,37 @@ private:
 
 TEST(IncrementalScan, EveryEditGivesWhatAFullScanGives)
 {
-    auto files = std::make_shared<TableFiles>();
-    const QStringList includeFiles = {"/src/inc1.bb", "/src/lib/inc2.bb", "/src/inc3.bb"};
+    const std::vector<std::string> includeFiles = {"/src/inc1.bb", "/src/lib/inc2.bb", "/src/inc3.bb"};
     Source source(20261206);
-    for (const QString& f : includeFiles)
-        files->Write(f, source.Block(6));
+    // The files as the model has them, and how often each changed.
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::uint64_t> revisions;
+    for (const std::string& f : includeFiles)
+        files[f] = source.Block(6);
+    const std::string key = "/src/\x01document.bb";  // as ScanDocument names it
+    lang::Program program;
+    program.SetMainFile(key);
+    const auto feed = [&] {
+        for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles())
+            for (const std::string& f : needed)
+                files.count(f) ? program.SetFile(f, files[f]) : program.SetMissing(f);
+    };
+    const auto lineOf = [&](const std::string& f, std::uint32_t row) {
+        std::vector<lang::LineSpan> spans;
+        lang::SplitLines(files[f], spans);
+        return row < spans.size() ? files[f].substr(spans[row].start, spans[row].length) : std::string();
+    };
+    const DeclSource from{program, key, lineOf, [&](const std::string& f) { return revisions[f]; }};
+    ScanOptions options;
+    options.readInclude = [&](const std::string& f) {
+        return files.count(f) ? std::optional<std::string>(files[f]) : std::nullopt;
+    };
     const DeclStyles styles = TestStyles();
-    DocScanner scanner(std::make_shared<IncludeCache>(files));
+    DocDeclarations scanner;
     std::string text = source.Block(60);
-    scanner.Rebuild(text, "/src/", styles);
+    program.SetFile(key, text);
+    feed();
+    scanner.Rebuild(from, text, styles);
     // The colouring's table, changed name by name as the editor does.
     NameTable names(*scanner.DocKeywords());
 
@@ -112,12 +135,15 @@ TEST(IncrementalScan, EveryEditGivesWhatAFullScanGives)
         case 5: text.erase(at, std::size_t(source.Pick(300))); break;
         case 6: text.insert(at, "Include \"" + std::string(source.Pick(2) ? "inc1.bb" : "lib/INC2.BB") + "\"\r\n"); break;
         default: {
-            const QString& f = includeFiles[source.Pick(int(includeFiles.size()))];
+            const std::string& f = includeFiles[source.Pick(int(includeFiles.size()))];
             onDisk = true;
-            if (source.Pick(5) == 0)
-                files->Remove(f);
-            else
-                files->Write(f, source.Block(source.Pick(8)));
+            ++revisions[f];
+            if (source.Pick(5) == 0) {
+                files.erase(f);
+                program.SetMissing(f);
+            } else {
+                program.SetFile(f, files[f] = source.Block(source.Pick(8)));
+            }
         }
         }
         // The lines between the unchanged ones at either end were edited;
@@ -140,19 +166,19 @@ TEST(IncrementalScan, EveryEditGivesWhatAFullScanGives)
         std::map<const EditorKeyword*, int> held;
         for (const EditorKeywordPtr& e : *scanner.DocKeywords())
             ++held[e.get()];
-        ScanChanges changes = scanner.Update(int(head), int(was.size() - head - tail), edited,
-                                             int(now.size() - head - tail));
-        // As the window's watcher tells of a file changed on disk.
+        const auto oldCount = std::uint32_t(was.size() - head - tail), newCount = std::uint32_t(now.size() - head - tail);
+        program.Edit(key, std::uint32_t(head), oldCount, edited, newCount);
+        feed();
+        ScanChanges changes = scanner.Update(from, int(head), int(oldCount), edited, int(newCount));
         if (onDisk) {
-            const ScanChanges reread = scanner.Revalidate();
+            const ScanChanges reread = scanner.Revalidate(from);
             changes.removed.insert(changes.removed.end(), reread.removed.begin(), reread.removed.end());
             changes.added.insert(changes.added.end(), reread.added.begin(), reread.added.end());
         }
 
-        DocScanner full(std::make_shared<IncludeCache>(files));
-        full.Rebuild(text, "/src/", styles);
-        ASSERT_EQ(Describe(*scanner.DocKeywords(), true), Describe(*full.DocKeywords(), true)) << "step " << step;
-        ASSERT_EQ(scanner.Includes(), full.Includes()) << "step " << step;
+        const ScanResult full = ScanDocument(text, "/src/", styles, options);
+        ASSERT_EQ(Describe(*scanner.DocKeywords(), true), Describe(*full.DocKeywords, true)) << "step " << step;
+        ASSERT_EQ(scanner.Includes(), full.Includes) << "step " << step;
         ASSERT_EQ(scanner.LineCount(), int(now.size()));
         // What the rescan says it changed is exactly what changed.
         for (const EditorKeywordPtr& e : changes.removed)
@@ -168,60 +194,6 @@ TEST(IncrementalScan, EveryEditGivesWhatAFullScanGives)
                 names.Refresh(BareName(e->Name), *scanner.DocKeywords());
         ASSERT_TRUE(names == NameTable(*scanner.DocKeywords())) << "step " << step;
     }
-}
-
-TEST(IncrementalScan, IncludedFilesAreReadAgainOnlyWhenTheyChange)
-{
-    auto files = std::make_shared<TableFiles>();
-    files->Write("/src/lib/a.bb", "Global fromA");
-    const DeclStyles styles = TestStyles();
-    DocScanner scanner(std::make_shared<IncludeCache>(files));
-    scanner.Rebuild("Include \"lib\\a.bb\"\nInclude \"LIB\\A.BB\"\nGlobal mine", "/src/", styles);
-    EXPECT_EQ(Names(*scanner.DocKeywords()), "fromA fromA mine");
-    EXPECT_EQ(files->reads, 1);
-
-    // Typing reads nothing, not even a file that changed: told of the
-    // change, the scan reads it again once; a save by the program (which
-    // may keep the stamp) too.
-    const auto type = [&](const char* line) { return scanner.Update(2, 1, line, 1); };
-    EXPECT_EQ(type("Global mine2").removed.size(), 1u);
-    files->Write("/src/lib/a.bb", "Global fromA2");
-    EXPECT_EQ(type("Global mine3").removed.size(), 1u);
-    EXPECT_EQ(files->reads, 1);
-    EXPECT_EQ(scanner.Revalidate().removed.size(), 2u);
-    EXPECT_EQ(Names(*scanner.DocKeywords()), "fromA2 fromA2 mine3");
-    EXPECT_EQ(files->reads, 2);
-    scanner.Revalidate();
-    EXPECT_EQ(files->reads, 2);
-    IncludeCache cache(files);
-    cache.NewScan();
-    const IncludedFilePtr first = cache.Entries("/src/lib/a.bb", styles);
-    cache.Forget("/src/lib/a.bb");
-    cache.NewScan();
-    EXPECT_NE(cache.Entries("/src/lib/a.bb", styles), first);
-    EXPECT_EQ(files->reads, 4);
-}
-
-TEST(IncrementalScan, MissingIncludesListTheirFolderOncePerScanAndNotAgainWhileItIsUnchanged)
-{
-    auto files = std::make_shared<TableFiles>();
-    for (int i = 0; i < 3000; ++i)
-        files->Write("/src/asset" + QString::number(i) + ".bb", "");
-    files->Write("/src/Found.bb", "Global found");
-    std::string text = "Include \"found.BB\"\n";
-    for (int i = 0; i < 2000; ++i)
-        text += "Include \"missing" + std::to_string(i) + ".bb\"\n";
-    DocScanner scanner(std::make_shared<IncludeCache>(files));
-    scanner.Rebuild(text, "/src/", TestStyles());
-    EXPECT_EQ(Names(*scanner.DocKeywords()), "found");
-    EXPECT_EQ(files->listings, 1);
-    scanner.Update(2001, 1, "Global typed", 1);
-    EXPECT_EQ(files->listings, 1);
-    // A file that appears changes the folder.
-    files->Write("/src/missing7.bb", "Global late");
-    scanner.Revalidate();
-    EXPECT_EQ(files->listings, 2);
-    EXPECT_EQ(Names(*scanner.DocKeywords()), "found late typed");
 }
 
 }  // namespace

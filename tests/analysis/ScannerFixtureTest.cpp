@@ -31,9 +31,10 @@ TEST(ScannerFixture, GameDeclaresWhatItsSourceSays)
     std::string found = Describe(*r.DocKeywords);
     std::replace(found.begin(), found.end(), ' ', '\n');
     EXPECT_EQ(SortedLines(found), SortedLines(ReadFileBytes(kFixtures + "/game.decls")));
-    EXPECT_EQ(r.Includes, (QStringList{kFixtures + "/lib/vectors.bb", kFixtures + "/LIB/SOUND.bb"}));
+    // Included files are named by the program's keys: their paths in lower case.
+    EXPECT_EQ(r.Includes, (QStringList{kFixtures + "/lib/vectors.bb", kFixtures + "/lib/sound.bb", kFixtures + "/lib/never.bb"}));
     // Keys count the entries of each file in the order met.
-    for (const char* key : {"SCREEN_W0", "MAX_BULLETS%2", "stars19", "gameLoop52", "PI#0", "PlayShot5"})
+    for (const char* key : {"SCREEN_W0", "MAX_BULLETS%2", "stars20", "gameLoop56", "Vec30", "PlayShot5"})
         EXPECT_TRUE(r.DocKeywords->Find(key)) << key;
 }
 

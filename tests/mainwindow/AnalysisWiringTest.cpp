@@ -4,7 +4,7 @@
 #include "analysis/CodeAssistant.h"
 #include "analysis/DeclList.h"
 #include "analysis/EditorEvents.h"
-#include "analysis/Scanner.h"
+#include "analysis/DocDeclarations.h"
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 

@@ -1,19 +1,18 @@
-#include "analysis/DocScanner.h"
+#include "analysis/DocDeclarations.h"
 
-#include "analysis/ScanCore.h"
+#include "language/Includes.h"
+#include "language/Lexer.h"
 #include "platform/Paths.h"
-#include "platform/Text.h"
+#include "platform/SourceFile.h"
 
 #include <QSet>
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <map>
 
 namespace {
 
-constexpr auto npos = std::string_view::npos;
 using Placed = EditorKeywordList::Placed;
 
 // Where an entry ranks among equal names: by line, then by its place among
@@ -46,12 +45,65 @@ EditedItems MatchEdited(const std::vector<Item>& old, const std::vector<Item>& f
     return m;
 }
 
+int KindOf(lang::SymbolKind kind)
+{
+    switch (kind) {
+    case lang::SymbolKind::Constant: return kKindConst;
+    case lang::SymbolKind::Local: return kKindLocal;
+    case lang::SymbolKind::Function: return kKindFunction;
+    case lang::SymbolKind::Type: return kKindType;
+    case lang::SymbolKind::Label: return kKindLabel;
+    default: return kKindGlobal;
+    }
+}
+
+// An entry as the declaration's line writes it: constants and functions
+// carry their type in the Name (Area#), variables in ReturnType, untyped
+// ones an integer's; an array's Name ends in "()". `keyBase` is how much of
+// the Name its Key starts with. Null when the line no longer holds the name.
+std::shared_ptr<EditorKeyword> EntryOf(const lang::Declaration& d, std::string_view line, const DeclStyles& styles,
+                                       int lineNumber, std::uint32_t& keyBase, EditorKeywordMaker& maker)
+{
+    if (d.endCol > line.size() || d.col >= d.endCol)
+        return nullptr;
+    std::shared_ptr<EditorKeyword> e = maker.Make();
+    e->Name = line.substr(d.col, d.endCol - d.col);
+    std::string type;
+    if (d.tag == '.' && d.typeEndCol <= line.size() && d.typeCol < d.typeEndCol)
+        type = "." + std::string(line.substr(d.typeCol, d.typeEndCol - d.typeCol));
+    else if (d.tag && d.tag != '.')
+        type = d.tag;
+    switch (d.kind) {
+    case lang::SymbolKind::Constant:
+    case lang::SymbolKind::Function: e->Name += type; break;
+    case lang::SymbolKind::Global:
+    case lang::SymbolKind::Local:
+    case lang::SymbolKind::Array: e->ReturnType = type.empty() ? "%" : type; break;
+    default: break;
+    }
+    keyBase = std::uint32_t(e->Name.size());
+    if (d.kind == lang::SymbolKind::Array)
+        e->Name += "()";
+    e->Style = styles.Of(KindOf(d.kind));
+    e->Line = lineNumber;
+    return e;
+}
+
+void AppendKey(std::string& key, std::string_view name, std::size_t counter)
+{
+    char digits[24];
+    const auto count = std::size_t(std::to_chars(digits, digits + sizeof digits, counter).ptr - digits);
+    key.clear();
+    key.reserve(name.size() + count);
+    key.append(name).append(digits, count);
+}
+
 }  // namespace
 
-struct DocScanner::Decl {
+struct DocDeclarations::Decl {
     int line = 0;
     std::uint64_t ordinal = 0;
-    std::uint32_t keyBase = 0;  // the Key is this much of the Name and the counter
+    std::uint32_t keyBase = 0;
     std::shared_ptr<EditorKeyword> entry;
 
     std::uint64_t Order() const { return OrderOf(line, ordinal); }
@@ -62,15 +114,20 @@ struct DocScanner::Decl {
     }
 };
 
-struct DocScanner::Use {
+// An included file's entries, in list order, as of one revision of it.
+struct DocDeclarations::Included {
+    std::uint64_t revision = 0;
+    std::vector<EditorKeywordPtr> entries;
+};
+
+struct DocDeclarations::Use {
     int line = 0;
     std::uint64_t ordinal = 0;  // of its first entry
-    bool readable = false;
-    QString path;  // full, as the document names it
-    IncludedFilePtr file;
+    std::string key;
+    std::shared_ptr<const Included> file;
 
     std::size_t Size() const { return file ? file->entries.size() : 0; }
-    bool SameAs(const Use& other) const { return path == other.path && file == other.file; }
+    bool SameAs(const Use& other) const { return key == other.key && file == other.file; }
     void Place(std::vector<Placed>& out, int atLine, std::uint64_t atOrdinal) const
     {
         for (std::size_t i = 0; i < Size(); ++i)
@@ -78,130 +135,121 @@ struct DocScanner::Use {
     }
 };
 
-struct DocScanner::Region {
+struct DocDeclarations::Region {
     std::vector<Decl> decls;
     std::vector<Use> uses;
-    int lines = 0;
 };
 
-DocScanner::DocScanner(std::shared_ptr<IncludeCache> includes) : m_includes(std::move(includes)) {}
+DocDeclarations::DocDeclarations() = default;
 
-DocScanner::~DocScanner() = default;
+DocDeclarations::~DocDeclarations() = default;
 
-DocScanner::Region DocScanner::Scan(std::string_view text, int firstLine, int lastLine, scan::Yielder* yielder)
+std::shared_ptr<const DocDeclarations::Included> DocDeclarations::IncludedEntries(const DeclSource& source,
+                                                                                  const std::string& key)
 {
-    const bool wholeText = lastLine == INT_MAX;
+    const std::uint64_t revision = source.revision ? source.revision(key) : 0;
+    std::shared_ptr<const Included>& kept = m_included[key];
+    if (kept && kept->revision == revision)
+        return kept;
+    // An included file lends its globals, arrays, constants, types and
+    // functions: not its locals, labels or own includes.
+    auto made = std::make_shared<Included>();
+    made->revision = revision;
+    std::uint32_t keyBase = 0;
+    EditorKeywordMaker maker(256);
+    for (const lang::Declaration& d : source.program.DeclarationsOn(key, 0, source.program.LineCount(key))) {
+        if (d.include || d.kind == lang::SymbolKind::Local || d.kind == lang::SymbolKind::Label)
+            continue;
+        const std::string line = source.line(key, d.row);
+        if (std::shared_ptr<EditorKeyword> e = EntryOf(d, line, m_styles, -int(d.row) - 1, keyBase, maker)) {
+            AppendKey(e->Key, std::string_view(e->Name).substr(0, keyBase), made->entries.size());
+            made->entries.push_back(std::move(e));
+        }
+    }
+    std::stable_sort(made->entries.begin(), made->entries.end(), [](const EditorKeywordPtr& a, const EditorKeywordPtr& b) {
+        return EditorKeywordList::CompareNames(a->Name, b->Name) < 0;
+    });
+    kept = std::move(made);
+    return kept;
+}
+
+DocDeclarations::Region DocDeclarations::Read(const DeclSource& source, std::string_view text, int first, int end,
+                                              bool wholeText, const std::function<void()>& tick)
+{
     Region region;
-    int line = 0;
+    std::vector<lang::LineSpan> spans;
+    lang::SplitLines(text, spans);
+    int line = -1;
     std::uint64_t ordinal = 0;
-
-    class Sink : public scan::DeclSink {
-    public:
-        Sink(Region& region, const DeclStyles& styles, const int& line, std::uint64_t& ordinal, bool wholeText)
-            : m_region(region), m_styles(styles), m_line(line), m_ordinal(ordinal), m_keyed(wholeText),
-              m_maker(wholeText ? 1024 : 1)
-        {
-        }
-        void Declared(int kind, int, std::string_view name, std::string_view nameTail,
-                      std::string_view returnType) override
-        {
-            std::shared_ptr<EditorKeyword> e = m_maker.Make();
-            e->Name.reserve(name.size() + nameTail.size());
-            e->Name.append(name).append(nameTail);
-            if (m_keyed) {
-                // Scanning the whole text, the counter is the entry's place.
-                char digits[24];
-                const std::size_t count = std::size_t(
-                    std::to_chars(digits, digits + sizeof digits, m_region.decls.size()).ptr - digits);
-                e->Key.reserve(name.size() + count);
-                e->Key.append(name).append(digits, count);
-            }
-            e->Style = m_styles.Of(kind);
-            e->ReturnType = returnType;
-            e->Line = m_line;
-            m_region.decls.push_back({m_line, m_ordinal++, std::uint32_t(name.size()), std::move(e)});
-        }
-
-    private:
-        Region& m_region;
-        const DeclStyles& m_styles;
-        const int& m_line;
-        std::uint64_t& m_ordinal;
-        const bool m_keyed;
-        EditorKeywordMaker m_maker;
-    } sink(region, m_styles, line, ordinal, wholeText);
-    // Rather more room than the one declaration in a hundred bytes programs
-    // tend to have: growing the list copies it.
+    // A whole text makes tens of thousands of entries: in blocks.
+    EditorKeywordMaker maker(wholeText ? 1024 : 1);
     if (wholeText)
         region.decls.reserve(text.size() / 64);
-
-    scan::Collector collector(1, sink);
-    region.lines = scan::ForEachStatement(text, scan::kDocumentKeywords, [&](const scan::Statement& st) {
-        const int at = firstLine + st.line - 1;
-        if (at > lastLine)
-            return;
+    for (const lang::Declaration& d : source.program.DeclarationsOn(m_key, std::uint32_t(first), std::uint32_t(end))) {
+        const int at = int(d.row) + 1;
         if (at != line) {
             line = at;
             ordinal = 0;
         }
-        if (yielder)
-            yielder->Tick();
-        if (st.pos[scan::kInclude] != npos) {
-            const scan::IncludeTest test = scan::TestInclude(st.text, st.pos[scan::kInclude]);
-            if (test.leaveStatement)
-                return;
-            if (test.path) {
-                Use use;
-                use.line = line;
-                use.ordinal = ordinal;
-                const QString written = text::FromBytes(*test.path);
-                const bool absolute = paths::IsAbsolute(written);
-                use.path = paths::ToSlashes(absolute ? written : paths::Join(m_fileDir, written));
-                // A document never saved has no folder: its relative includes
-                // name no file yet.
-                use.readable = absolute || !m_fileDir.isEmpty();
-                if (use.readable)
-                    use.file = m_includes->Entries(use.path, m_styles, yielder);
-                ordinal += use.Size();
-                region.uses.push_back(std::move(use));
-            }
+        if (tick)
+            tick();
+        if (d.include) {
+            Use use{line, ordinal, *d.include, IncludedEntries(source, *d.include)};
+            ordinal += use.Size();
+            region.uses.push_back(std::move(use));
+            continue;
         }
-        collector.Declaration(st, true);
-    });
+        const std::size_t index = d.row - std::uint32_t(first);
+        if (index >= spans.size())
+            continue;
+        const std::string_view lineText = text.substr(spans[index].start, spans[index].length);
+        std::uint32_t keyBase = 0;
+        std::shared_ptr<EditorKeyword> e = EntryOf(d, lineText, m_styles, line, keyBase, maker);
+        if (!e)
+            continue;
+        // Reading the whole text, the counter is the entry's place.
+        if (wholeText)
+            AppendKey(e->Key, std::string_view(e->Name).substr(0, keyBase), region.decls.size());
+        region.decls.push_back({line, ordinal++, keyBase, std::move(e)});
+    }
     return region;
 }
 
-void DocScanner::SetKey(std::size_t index)
+void DocDeclarations::SetKey(std::size_t index)
 {
     Decl& d = m_decls[index];
-    char digits[24];
-    const std::size_t count = std::size_t(std::to_chars(digits, digits + sizeof digits, index).ptr - digits);
-    std::string& key = d.entry->Key;
-    key.clear();
-    key.reserve(d.keyBase + count);
-    key.append(d.entry->Name, 0, d.keyBase).append(digits, count);
+    AppendKey(d.entry->Key, std::string_view(d.entry->Name).substr(0, d.keyBase), index);
 }
 
-void DocScanner::Rebuild(std::string_view text, const QString& fileDir, const DeclStyles& styles,
-                         const std::function<void()>& yield, std::chrono::milliseconds yieldInterval)
+void DocDeclarations::Rebuild(const DeclSource& source, std::string_view text, const DeclStyles& styles,
+                              const std::function<void()>& yield, std::chrono::milliseconds yieldInterval)
 {
-    m_includes->NewScan();
-    m_fileDir = fileDir;
+    if (!(styles == m_styles))
+        m_included.clear();
+    m_key = source.key;
     m_styles = styles;
     m_scanned = true;
-    scan::Yielder yielder(yield, yieldInterval);
-    Region region = Scan(text, 1, INT_MAX, &yielder);
+    std::vector<lang::LineSpan> spans;
+    lang::SplitLines(text, spans);
+    m_lineCount = int(spans.size());
+    // Gives the window its turns without asking the clock at every name.
+    unsigned count = 0;
+    auto last = std::chrono::steady_clock::now();
+    const auto tick = [&] {
+        if (!yield || (++count & 255) != 0)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last >= yieldInterval) {
+            yield();
+            last = std::chrono::steady_clock::now();
+        }
+    };
+    Region region = Read(source, text, 0, m_lineCount, true, tick);
     m_decls = std::move(region.decls);
     m_uses = std::move(region.uses);
-    m_lineCount = region.lines;
 
     std::vector<Placed> all;
-    all.reserve(m_decls.size() + [&] {
-        std::size_t included = 0;
-        for (const Use& u : m_uses)
-            included += u.Size();
-        return included;
-    }());
+    all.reserve(m_decls.size());
     for (const Decl& d : m_decls)
         all.push_back({d.entry, d.Order()});
     for (const Use& u : m_uses)
@@ -213,24 +261,23 @@ void DocScanner::Rebuild(std::string_view text, const QString& fileDir, const De
     RefreshIncludePaths();
 }
 
-bool DocScanner::Follows(const QString& fileDir, const DeclStyles& styles) const
+bool DocDeclarations::Follows(const std::string& key, const DeclStyles& styles) const
 {
-    return m_scanned && fileDir == m_fileDir && styles == m_styles;
+    return m_scanned && key == m_key && styles == m_styles;
 }
 
-ScanChanges DocScanner::Update(int first, int oldCount, std::string_view lines, int newCount)
+ScanChanges DocDeclarations::Update(const DeclSource& source, int first, int oldCount, std::string_view lines,
+                                    int newCount)
 {
-    m_includes->NewScan();
     ScanChanges changes;
     first = std::clamp(first, 0, m_lineCount);
     oldCount = std::clamp(oldCount, 0, m_lineCount - first);
     newCount = std::max(newCount, 0);
     const int lo = first + 1;  // lines count from 1 here
     const int oldHi = first + oldCount;
-    const int newHi = first + newCount;
     const int delta = newCount - oldCount;
 
-    Region fresh = Scan(lines, lo, newHi, nullptr);
+    Region fresh = Read(source, lines, first, first + newCount, false, {});
     std::vector<Placed> removed;
     std::vector<Placed> added;
 
@@ -323,24 +370,13 @@ ScanChanges DocScanner::Update(int first, int oldCount, std::string_view lines, 
     return changes;
 }
 
-ScanChanges DocScanner::Revalidate()
-{
-    m_includes->NewScan();
-    return RevalidateIncludes();
-}
-
-ScanChanges DocScanner::RevalidateIncludes()
+ScanChanges DocDeclarations::Revalidate(const DeclSource& source)
 {
     ScanChanges changes;
-    std::map<std::size_t, IncludedFilePtr> changed;  // by use
-    for (std::size_t i = 0; i < m_uses.size(); ++i) {
-        Use& u = m_uses[i];
-        if (!u.readable)
-            continue;
-        IncludedFilePtr now = m_includes->Entries(u.path, m_styles);
-        if (now != u.file)
+    std::map<std::size_t, std::shared_ptr<const Included>> changed;  // by use
+    for (std::size_t i = 0; i < m_uses.size(); ++i)
+        if (std::shared_ptr<const Included> now = IncludedEntries(source, m_uses[i].key); now != m_uses[i].file)
             changed.emplace(i, std::move(now));
-    }
     if (changed.empty())
         return changes;
 
@@ -396,21 +432,64 @@ ScanChanges DocScanner::RevalidateIncludes()
     return changes;
 }
 
-bool DocScanner::RefreshIncludePaths()
+bool DocDeclarations::RefreshIncludePaths()
 {
-    // Windows file names ignore case, so a path differing only in case is
-    // the same include.
     QStringList paths;
     QSet<QString> seen;
     for (const Use& u : m_uses) {
-        const QString key = u.path.toLower();
+        const QString key = QString::fromStdString(u.key);
         if (!seen.contains(key)) {
             seen.insert(key);
-            paths.push_back(u.path);
+            paths.push_back(key);
         }
     }
+    // Files no longer included are let go.
+    std::erase_if(m_included, [&](const auto& kept) { return !seen.contains(QString::fromStdString(kept.first)); });
     if (paths == m_includePaths)
         return false;
     m_includePaths = std::move(paths);
     return true;
+}
+
+ScanResult ScanDocument(std::string_view text, const QString& fileDir, const DeclStyles& styles,
+                        const ScanOptions& options)
+{
+    // A document never saved has no folder: its relative includes name no file.
+    const std::string key = lang::FileKey((fileDir.isEmpty() ? QStringLiteral("/\x01unsaved/") : fileDir).toStdString() +
+                                          "\x01document.bb");
+    std::map<std::string, std::string> texts{{key, std::string(text)}};
+    lang::Program program;
+    program.SetMainFile(key);
+    program.SetFile(key, text);
+    for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles())
+        for (const std::string& file : needed) {
+            std::optional<std::string> read;
+            if (options.readInclude) {
+                read = options.readInclude(file);
+            } else if (SourceText disk = ReadSourceFile(paths::ResolveOnDisk(QString::fromStdString(file)), kMaxIncludeBytes);
+                       disk.ok()) {
+                read = std::move(disk.bytes);
+            }
+            if (read) {
+                program.SetFile(file, *read);
+                texts[file] = std::move(*read);
+            } else {
+                program.SetMissing(file);
+            }
+        }
+    std::map<std::string, std::vector<lang::LineSpan>> lines;
+    const DeclSource source{program, key,
+                            [&](const std::string& file, std::uint32_t row) {
+                                const std::string& all = texts[file];
+                                auto [spans, fresh] = lines.try_emplace(file);
+                                if (fresh)
+                                    lang::SplitLines(all, spans->second);
+                                return row < spans->second.size()
+                                           ? all.substr(spans->second[row].start, spans->second[row].length)
+                                           : std::string();
+                            },
+                            {}};
+    DocDeclarations declarations;
+    declarations.Rebuild(source, text, styles);
+    return {declarations.DocKeywords(), declarations.Includes()};
 }
