@@ -2,6 +2,7 @@
 
 #include "analysis/Words.h"
 #include "help/HelpPages.h"
+#include "language/TokenRules.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -91,9 +92,7 @@ std::optional<CallTipMatch> FindCallTip(std::string_view line, int endColumn, in
 
 std::vector<TipToken> NameTokens(std::string_view line, int endColumn, char commentChar, char stringChar)
 {
-    const auto isName = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    };
+    const auto isName = [](char c) { return lang::tokens::IsNameChar(static_cast<unsigned char>(c)); };
     std::vector<TipToken> names;
     const std::size_t end = std::min(line.size(), std::size_t(std::max(endColumn, 0)));
     bool inString = false;

@@ -1,5 +1,6 @@
 #include "analysis/ProgramNames.h"
 
+#include "language/TokenRules.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -12,9 +13,7 @@ namespace {
 // Where `name` stands in `line` as a word, any letter case, from `from` on.
 std::size_t FindWord(std::string_view line, std::string_view name, std::size_t from)
 {
-    const auto isName = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    };
+    const auto isName = [](char c) { return lang::tokens::IsNameChar(static_cast<unsigned char>(c)); };
     for (std::size_t at = from; at + name.size() <= line.size(); ++at) {
         if (text::EqualsNoCase(line.substr(at, name.size()), name) && (at == 0 || !isName(line[at - 1])) &&
             (at + name.size() == line.size() || !isName(line[at + name.size()])))

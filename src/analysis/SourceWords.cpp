@@ -1,5 +1,6 @@
 #include "analysis/SourceWords.h"
 
+#include "language/TokenRules.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -124,12 +125,12 @@ bool SameNoCase(const char* p, std::string_view lower)
 
 bool IsNameStart(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return lang::tokens::IsNameStart(static_cast<unsigned char>(c));
 }
 
 bool IsNameChar(char c)
 {
-    return IsNameStart(c) || (c >= '0' && c <= '9');
+    return lang::tokens::IsNameChar(static_cast<unsigned char>(c));
 }
 
 SourceLines::SourceLines(std::string_view text) : m_text(text)
