@@ -5,11 +5,11 @@
 // document is then cut out and only the lines it touched are read again: the
 // result must be the full reading's.
 
-#include "analysis/CallTip.h"
-#include "analysis/Completion.h"
+#include "assist/CallTip.h"
+#include "assist/Completion.h"
 #include "FuzzParts.h"
-#include "analysis/DocDeclarations.h"
-#include "analysis/Words.h"
+#include "model/DocDeclarations.h"
+#include "assist/Words.h"
 
 #include <algorithm>
 #include <cctype>

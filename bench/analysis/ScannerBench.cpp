@@ -1,8 +1,8 @@
 // The declaration list as the parse timer keeps it: read from the program
 // model of a project on disk, whole after a file is opened, then a line at a
 // time as keys are typed.
-#include "analysis/DocDeclarations.h"
-#include "analysis/ProgramHost.h"
+#include "model/DocDeclarations.h"
+#include "model/ProgramHost.h"
 #include "support/BenchLists.h"
 #include "support/SourceGenerator.h"
 
