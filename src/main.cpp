@@ -30,19 +30,26 @@ int main(int argc, char** argv)
         QStringList args;
         for (int i = 1; i < argc; ++i)
             args << QString::fromLocal8Bit(argv[i]);
-        // The language server too: standard input and output, no window.
+        // The check and the language server beside this program load none
+        // of the window's libraries, which would take tens of megabytes for
+        // nothing; where they cannot be started, this program does the work.
+        const auto handOver = [argv](const char* helper) {
+#ifndef Q_OS_WIN
+            ::execv(QFile::encodeName(QCoreApplication::applicationDirPath() + '/' + QLatin1String(helper)).constData(), argv);
+#else
+            Q_UNUSED(argv);
+            Q_UNUSED(helper);
+#endif
+        };
+        // The language server: standard input and output, no window.
         if (lsp::IsLspCommand(args)) {
             QCoreApplication core(argc, argv);
+            handOver("ovrel-lsp");
             return lsp::RunLanguageServer(Layout::ForExecutable(QCoreApplication::applicationDirPath()));
         }
         if (check::IsCheckCommand(args)) {
             QCoreApplication core(argc, argv);
-#ifndef Q_OS_WIN
-            // The check beside this program loads none of the window's
-            // libraries, which would take tens of megabytes for nothing.
-            const QByteArray helper = QFile::encodeName(QCoreApplication::applicationDirPath() + "/ovrel-check");
-            ::execv(helper.constData(), argv);
-#endif
+            handOver("ovrel-check");
             return check::RunCheckCommand(QCoreApplication::arguments().mid(1),
                                           Layout::ForExecutable(QCoreApplication::applicationDirPath()), std::cout,
                                           std::cerr);

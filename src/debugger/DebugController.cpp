@@ -15,6 +15,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QToolTip>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -205,6 +206,10 @@ void DebugController::handle(const wire::Fields& message)
         m_answers.push_back(message);
         return;
     }
+    if (m_asking > 0 || !m_later.empty()) {
+        later([this, message] { handle(message); });
+        return;
+    }
     const DebugSession::Change change = m_session.Feed(message);
     for (const std::string& line : change.log)
         m_logPane->AddLine(QString::fromStdString(line));
@@ -215,6 +220,22 @@ void DebugController::handle(const wire::Fields& message)
     else if (m_session.State() == DebugState::Ended)
         endSession(QString::fromStdString(m_session.EndText()));
     Q_EMIT StateChanged();
+}
+
+void DebugController::later(std::function<void()> step)
+{
+    m_later.push_back(std::move(step));
+    if (m_asking == 0)
+        QTimer::singleShot(0, this, &DebugController::runLater);
+}
+
+void DebugController::runLater()
+{
+    while (m_asking == 0 && !m_later.empty()) {
+        const std::function<void()> step = std::move(m_later.front());
+        m_later.pop_front();
+        step();
+    }
 }
 
 void DebugController::send(const wire::Fields& message)
@@ -318,6 +339,12 @@ void DebugController::showFrame(int frame, bool current)
 
 void DebugController::endSession(const QString& why)
 {
+    if (m_asking > 0) {
+        later([this, why] { endSession(why); });
+        return;
+    }
+    // What the ended program said after its end is not heard.
+    m_later.clear();
     const DebugState was = m_session.State();
     if (was == DebugState::Idle)
         return;
@@ -398,6 +425,11 @@ std::optional<VarPage> DebugController::Ask(const std::string& ref, long long st
     if (!m_socket || !m_session.Halted())
         return std::nullopt;
     send(VarRequest(ref, start, count));
+    ++m_asking;
+    const auto done = qScopeGuard([this] {
+        if (--m_asking == 0 && !m_later.empty())
+            QTimer::singleShot(0, this, &DebugController::runLater);
+    });
     // The program answers at once (its reader thread reads while the
     // program stands); what else comes meanwhile takes its usual way.
     const QDeadlineTimer deadline(2000);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -114,6 +115,13 @@ private:
     CallStackPane* m_stackPane;
     VariablesPane* m_variables;
     std::vector<wire::Fields> m_answers;
+    // Asking for variables waits on the socket in the middle of filling the
+    // panes; what else the program says meanwhile (its next state, its end)
+    // waits until they are filled, or it would clear what is being filled.
+    int m_asking = 0;
+    std::deque<std::function<void()>> m_later;
+    void later(std::function<void()> step);
+    void runLater();
     // How the program spells its names, gathered from its documents.
     QHash<QString, QString> m_spelling;
     void gatherSpelling();

@@ -1,5 +1,7 @@
 #include "language/Checker.h"
 
+#include <utility>
+
 #include <algorithm>
 
 namespace lang {
@@ -27,20 +29,18 @@ std::uint64_t OrderKey(const Model& m, std::uint32_t file, StmtPos pos)
     return (m.Ordinal(file, pos.row) << 10) | std::min<std::uint32_t>(pos.k, 1023);
 }
 
-void ForEachInOrder(Model& m, const std::function<void(std::uint32_t, StmtPos)>& visit)
+bool VisitInOrder(Model& m, OrderCursor& cursor, const std::function<void(std::uint32_t, StmtPos)>& visit,
+                  const std::function<bool()>& late)
 {
-    if (m.main < 0)
-        return;
+    if (!std::exchange(cursor.begun, true) && m.main >= 0)
+        cursor.frames.push_back({static_cast<std::uint32_t>(m.main)});
     // A frame per file being read; an include chain of any length costs no stack.
-    struct Frame {
-        std::uint32_t file;
-        StmtPos p{};
-        std::size_t site = 0;
-        bool begun = false;
-    };
-    std::vector<Frame> frames{{static_cast<std::uint32_t>(m.main)}};
+    std::uint32_t visited = 0;
+    auto& frames = cursor.frames;
     while (!frames.empty()) {
-        Frame& at = frames.back();
+        if (++visited % 512 == 0 && late())
+            return false;
+        auto& at = frames.back();
         const FileSyntax& f = m.files[at.file].syntax;
         const bool more = at.begun ? f.Next(at.p) : f.Settle(at.p);
         at.begun = true;
@@ -57,6 +57,7 @@ void ForEachInOrder(Model& m, const std::function<void(std::uint32_t, StmtPos)>&
         if (at.site < sites.size() && sites[at.site].pos == at.p && sites[at.site].first)
             frames.push_back({static_cast<std::uint32_t>(sites[at.site].target)});
     }
+    return true;
 }
 
 Checker::Checker(Model& model, std::uint32_t unit) : m(model), m_unitIndex(unit), u(model.units[unit]) {}
@@ -454,7 +455,7 @@ void Checker::CheckReturns()
     }
 }
 
-void Checker::CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas)
+void Checker::CheckData(std::span<const std::pair<std::uint32_t, StmtPos>> datas)
 {
     for (const auto& [file, pos] : datas) {
         if (m.files[file].syntax.FunctionAt(pos) >= 0)

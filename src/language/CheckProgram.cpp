@@ -143,11 +143,16 @@ struct CheckRun {
     std::size_t next = 0;  // the next declaration, function head or body
     std::optional<Checker> decl, main;
     WalkCursor cursor;
+    OrderCursor reading;
+    int currentType = -1;
 
     bool Step(Model& m, Model::Deadline deadline);
 
 private:
-    void Collect(Model& m);
+    // The program's tables emptied, then its declarations gathered in
+    // reading order: a long program's take more than one slice.
+    bool Collect(Model& m, const std::function<bool()>& late);
+    bool Gather(Model& m, const std::function<bool()>& late);
     bool Declare(Model& m, const std::function<bool()>& late);
 };
 
@@ -156,8 +161,10 @@ void CheckRunEnd::operator()(CheckRun* run) const
     delete run;
 }
 
-void CheckRun::Collect(Model& m)
+bool CheckRun::Collect(Model& m, const std::function<bool()>& late)
 {
+    if (reading.begun)
+        return Gather(m, late);
     m.nearNames.clear();
     m.globals.clear();
     m.gvars.clear();
@@ -169,8 +176,12 @@ void CheckRun::Collect(Model& m)
     m.dataDiags.clear();
     for (Unit& u : m.units)
         ResetUnit(u);
-    int currentType = -1;
-    ForEachInOrder(m, [&](std::uint32_t file, StmtPos p) {
+    return Gather(m, late);
+}
+
+bool CheckRun::Gather(Model& m, const std::function<bool()>& late)
+{
+    return VisitInOrder(m, reading, [&](std::uint32_t file, StmtPos p) {
         const Stmt& s = m.files[file].syntax.At(p);
         if (!s.name && (s.kind == StmtKind::Dim || s.kind == StmtKind::Const || s.kind == StmtKind::TypeHead ||
                         s.kind == StmtKind::Field))
@@ -194,7 +205,7 @@ void CheckRun::Collect(Model& m)
             break;
         default: currentType = -1; break;
         }
-    });
+    }, late);
 }
 
 bool CheckRun::Declare(Model& m, const std::function<bool()>& late)
@@ -233,7 +244,8 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
     while (stage != Stage::Done) {
         switch (stage) {
         case Stage::Collect:
-            Collect(m);
+            if (!Collect(m, late))
+                return false;
             stage = m.units.empty() ? Stage::Done : Stage::Declarations;
             break;
         case Stage::Declarations:
@@ -268,15 +280,21 @@ bool CheckRun::Step(Model& m, Model::Deadline deadline)
                 if (next % 16 == 0 && late())
                     return false;
             }
+            next = 0;
             stage = Stage::Data;
             break;
-        case Stage::Data: {
-            Checker c(m, 0);
-            c.toData = true;
-            c.CheckData(datas);
+        case Stage::Data:
+            while (next < datas.size()) {
+                const std::size_t end = std::min(next + 256, datas.size());
+                Checker c(m, 0);
+                c.toData = true;
+                c.CheckData(std::span(datas).subspan(next, end - next));
+                next = end;
+                if (next < datas.size() && late())
+                    return false;
+            }
             stage = Stage::Done;
             break;
-        }
         case Stage::Done: break;
         }
         if (stage != Stage::Done && late())

@@ -3,6 +3,7 @@
 #include "language/Model.h"
 
 #include <functional>
+#include <span>
 
 // Binds names and checks one unit (the main program or a function) the way
 // the compiler's second pass does: statement by statement, reporting at the
@@ -84,7 +85,7 @@ public:
     static ValueType SymbolValue(const Symbol& s);
     // Data statements (in the program's order), checked after everything
     // else as the compiler does.
-    void CheckData(const std::vector<std::pair<std::uint32_t, StmtPos>>& datas);
+    void CheckData(std::span<const std::pair<std::uint32_t, StmtPos>> datas);
 
 private:
     ValueType Variable(Expr& e);
@@ -128,9 +129,22 @@ private:
     const Expr* m_written = nullptr;  // the variable the statement gives a value
 };
 
+// Where a reading of the program's statements stopped.
+struct OrderCursor {
+    struct Frame {
+        std::uint32_t file;
+        StmtPos p{};
+        std::size_t site = 0;
+        bool begun = false;
+    };
+    std::vector<Frame> frames;
+    bool begun = false;
+};
 // Every statement of the program in the compiler's reading order, the
-// included files spliced in at their first Include.
-void ForEachInOrder(Model& m, const std::function<void(std::uint32_t file, StmtPos pos)>& visit);
+// included files spliced in at their first Include, from the cursor on
+// until `late` says to stop; true once the last was visited.
+bool VisitInOrder(Model& m, OrderCursor& cursor, const std::function<void(std::uint32_t file, StmtPos pos)>& visit,
+                  const std::function<bool()>& late);
 // The order key of a statement in the program's text.
 std::uint64_t OrderKey(const Model& m, std::uint32_t file, StmtPos pos);
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -24,7 +25,9 @@ constexpr int kPauseMs = 50;
 // A check of the whole program (after a declaration changed) goes in slices
 // this long, with keys and paints between them, so that typing on never
 // waits for it.
-constexpr std::chrono::milliseconds kSlice{6};
+constexpr std::chrono::microseconds kSlice{4000};
+// Though the edits took the slice, the check goes on a little.
+constexpr std::chrono::microseconds kLeastSlice{1000};
 
 }  // namespace
 
@@ -36,12 +39,33 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events,
     m_pause.setInterval(kPauseMs);
     connect(&m_pause, &QTimer::timeout, this, &LiveCheck::Resume);
     // Each edit starts the pause again; the check runs once typing rests.
-    connect(&m_programs, &ProgramHost::ProgramChanged, this, [this] { m_pause.start(); });
-    connect(&m_programs, &ProgramHost::MainFilesChanged, this, [this] { m_pause.start(); });
+    connect(&m_programs, &ProgramHost::ProgramChanged, this, [this](const QString& mainPath) {
+        const std::string main = ProgramHost::KeyOf(mainPath);
+        std::erase_if(m_kept, [&](const auto& kept) { return kept.second.main == main; });
+        for (Shown* shown : {&m_shown, &m_left})
+            if (shown->main == main)
+                shown->doc.clear();
+        m_pause.start();
+    });
+    connect(&m_programs, &ProgramHost::MainFilesChanged, this, [this] {
+        ForgetKept();
+        m_pause.start();
+    });
     // Another document in front shows its own marks and its program's list
     // at once, once the switch is done.
-    connect(&m_docs, &DocumentManager::DocActivated, this, [this] { m_pause.start(0); });
-    connect(&m_docs, &DocumentManager::NoDocuments, this, [this] { m_pause.start(0); });
+    connect(&m_docs, &DocumentManager::DocActivated, this, [this](CDoc* doc) {
+        if (!m_shown.doc.isEmpty() && (!doc || doc->Key != m_shown.doc))
+            m_left = std::exchange(m_shown, {});
+        m_switched = true;
+        m_pause.start(0);
+    });
+    connect(&m_docs, &DocumentManager::DocClosing, this, [this](CDoc* doc) { m_kept.erase(doc->Key); });
+    // A document saved under another name is another file of its program.
+    connect(&m_docs, &DocumentManager::FileBound, this, &LiveCheck::ForgetKept);
+    connect(&m_docs, &DocumentManager::NoDocuments, this, [this] {
+        ForgetKept();
+        m_pause.start(0);
+    });
 
     connect(&m_editor, &EditCtrl::MouseDwell, this, [this](QPoint at) {
         const QString message = m_editor.DiagnosticAt(at);
@@ -71,6 +95,7 @@ void LiveCheck::SetEnabled(bool enabled)
 {
     if (m_enabled == enabled)
         return;
+    ForgetKept();
     m_enabled = enabled;
     Refresh();
 }
@@ -79,12 +104,14 @@ void LiveCheck::SetWarnings(unsigned kinds)
 {
     if (m_warnings == kinds)
         return;
+    ForgetKept();
     m_warnings = kinds;
     Refresh();
 }
 
 void LiveCheck::SetBuildError(const QString& docKey, int line, int column, const QString& message)
 {
+    ForgetKept();
     m_buildErrors.clear();
     if (const CDocPtr doc = m_docs.FindDoc(docKey)) {
         const QString path = ProgramPath(*doc);
@@ -98,6 +125,7 @@ void LiveCheck::ClearBuildError()
 {
     if (m_buildErrors.empty())
         return;
+    ForgetKept();
     m_buildErrors.clear();
     Refresh();
 }
@@ -122,13 +150,71 @@ bool LiveCheck::QuickFix()
     return false;
 }
 
-void LiveCheck::Resume()
+void LiveCheck::ForgetKept()
+{
+    m_kept.clear();
+    m_shown = m_left = {};
+}
+
+void LiveCheck::KeepLeft()
+{
+    if (m_left.doc.isEmpty())
+        return;
+    Kept& kept = m_kept[m_left.doc];
+    kept.main = m_left.main;
+    kept.rows.clear();
+    kept.rows.reserve(std::size_t(m_pane.RowCount()));
+    for (int i = 0; i < m_pane.RowCount(); ++i)
+        kept.rows.push_back(m_pane.Row(i));
+    m_left = {};
+}
+
+bool LiveCheck::ShowKept()
 {
     CDoc* doc = m_docs.CurrentDoc();
+    if (!m_enabled || !doc || doc->EditorState != m_editor.CurrentBuffer())
+        return false;
+    // Edits not yet handed on change the program, and forget what was kept.
+    m_events.TakeEdits();
+    const auto kept = m_kept.find(doc->Key);
+    if (kept == m_kept.end())
+        return false;
+    const std::string main = ProgramHost::KeyOf(m_programs.MainFileOf(ProgramPath(*doc)));
+    const bool same = kept->second.main == main;
+    std::vector<ProblemRow> rows = std::move(kept->second.rows);
+    m_kept.erase(kept);
+    if (!same)
+        return false;
+    // The rows change places rather than being copied.
+    rows = m_pane.SwapRows(std::move(rows));
+    if (!m_left.doc.isEmpty())
+        m_kept[m_left.doc] = {m_left.main, std::move(rows)};
+    m_left = {};
+    m_shown = {doc->Key, main};
+    Show();
+    return true;
+}
+
+void LiveCheck::Resume()
+{
+    if (std::exchange(m_switched, false) && ShowKept())
+        return;
+    CDoc* doc = m_docs.CurrentDoc();
     if (m_enabled && doc) {
+        // Handing on the edits, and working out the program's files again
+        // after them, come out of the slice: the keys wait for the whole.
+        const auto start = std::chrono::steady_clock::now();
         m_events.TakeEdits();
-        if (!m_programs.ProgramOf(ProgramPath(*doc)).Check(kSlice)) {
+        lang::Program& program = m_programs.ProgramOf(ProgramPath(*doc));
+        const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        if (!program.Check(std::max(kSlice - spent, kLeastSlice))) {
             // An edit in between restarts the pause, and the check with it.
+            m_sliced = true;
+            m_pause.start(0);
+            return;
+        }
+        // The check's last slice and the list each take a turn of their own.
+        if (std::exchange(m_sliced, false)) {
             m_pause.start(0);
             return;
         }
@@ -216,11 +302,20 @@ void LiveCheck::Refresh()
         }
         m_messages = std::move(messages);
     }
+    KeepLeft();
+    m_shown = {};
     if (doc && doc->EditorState == m_editor.CurrentBuffer()) {
         m_editor.SetDiagnosticMargin(m_enabled);
         m_editor.SetDiagnostics(std::move(marks));
+        if (m_enabled)
+            m_shown = {doc->Key, ProgramHost::KeyOf(m_programs.MainFileOf(path))};
     }
     m_pane.SetRows(std::move(rows));
+    Show();
+}
+
+void LiveCheck::Show()
+{
     // Handing on the edits above restarted the pause: nothing is left to do.
     m_pause.stop();
     int warnings = 0;

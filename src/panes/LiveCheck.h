@@ -1,17 +1,19 @@
 #pragma once
 
+#include "panes/ProblemsPane.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class DocumentManager;
 class EditCtrl;
 class ModelFeed;
-class ProblemsPane;
 class ProgramHost;
 
 // The checker's findings as the user meets them while typing: once typing
@@ -55,6 +57,15 @@ private:
     // The end of a pause: a slice of the program's check, and the marks once
     // the check is done.
     void Resume();
+    // The list of a document come back to, as it was left, when its program
+    // has not changed since; false when it must be asked for again.
+    bool ShowKept();
+    // Keeps the list's rows for the document left, when they are still its
+    // program's.
+    void KeepLeft();
+    // The rows listed are the program's: counted, and the pause is over.
+    void Show();
+    void ForgetKept();
 
     EditCtrl& m_editor;
     DocumentManager& m_docs;
@@ -75,6 +86,24 @@ private:
         QString message;
     };
     std::vector<BuildError> m_buildErrors;
+    // A switch of tabs must not cost a program's check over again: the rows
+    // of the document left stay kept (its marks stay in its buffer) until
+    // its program changes. By document key; the program by main file key.
+    struct Kept {
+        std::string main;
+        std::vector<ProblemRow> rows;
+    };
+    std::unordered_map<QString, Kept> m_kept;
+    // The document whose program's problems the list shows up to date, and
+    // the one left for the document in front, whose rows the list still
+    // shows until they are kept.
+    struct Shown {
+        QString doc;
+        std::string main;
+    };
+    Shown m_shown, m_left;
+    bool m_switched = false;
+    bool m_sliced = false;  // the program's check took more than one slice
     // The last pause's messages, as the model gave them and as shown.
     std::vector<std::pair<std::string, QString>> m_messages;
 };

@@ -65,6 +65,11 @@ void ProblemsPane::SetRows(std::vector<ProblemRow> rows)
     m_model->Update(std::move(rows));
 }
 
+std::vector<ProblemRow> ProblemsPane::SwapRows(std::vector<ProblemRow> rows)
+{
+    return m_model->Swap(std::move(rows));
+}
+
 int ProblemsPane::RowCount() const
 {
     return m_model->rowCount();

@@ -39,6 +39,8 @@ public:
     ~ProblemsPane() override;
 
     void SetRows(std::vector<ProblemRow> rows);
+    // Shows another program's rows in place of these, which it hands back.
+    std::vector<ProblemRow> SwapRows(std::vector<ProblemRow> rows);
     int RowCount() const;
     const ProblemRow& Row(int row) const;
     // Acts as a click on a row.

@@ -22,6 +22,14 @@ public:
         m_rows = std::move(rows);
         endResetModel();
     }
+    // Reset, handing back the rows it had.
+    std::vector<Row> Swap(std::vector<Row> rows)
+    {
+        beginResetModel();
+        m_rows.swap(rows);
+        endResetModel();
+        return rows;
+    }
     // The same as Reset for what is shown, with the least change: rows that
     // stay the same stay, the others change in place, and only the
     // difference in number is inserted or removed. A list of thousands of

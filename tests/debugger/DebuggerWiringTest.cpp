@@ -4,11 +4,13 @@
 #include "panes/ProblemsPane.h"
 #include "debugger/DebugController.h"
 #include "debugger/DebugPanes.h"
+#include "debugger/VariablesPane.h"
 #include "debugger/wire/StopRules.h"
 #include "mainwindow/BottomPanel.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
+#include <QTreeWidget>
 
 namespace {
 
@@ -26,11 +28,13 @@ protected:
                      const std::string& greeting = {})
     {
         const std::string log = dir.file("commands").toStdString();
-        // Requests for variables get an empty answer and are no commands.
+        // Requests for variables get an empty answer and are no commands; the
+        // first is preceded by `$first` when `before` sets it.
         std::string script = "#!/bin/bash\n" + before +
                              "exec 3<>/dev/tcp/127.0.0.1/$OVREL_DEBUG_PORT || exit 1\n"
                              "next() { while IFS= read -r -u 3 c; do case \"$c\" in\n"
-                             "  vars*) r=${c#vars$'\\t'}; printf 'vars\\t%s\\t0\\n' \"${r%%$'\\t'*}\" >&3;;\n"
+                             "  vars*) r=${c#vars$'\\t'}; printf '%s' \"$first\" >&3; first=\n"
+                             "    printf 'vars\\t%s\\t0\\n' \"${r%%$'\\t'*}\" >&3;;\n"
                              "  *) printf '%s\\n' \"$c\" >> '" + log + "'; [ -n \"$1\" ] && [ \"$c\" != \"$1\" ] && continue; return;;\n"
                              "esac; done; }\n"
                              "printf 'hello\\t%s\\t1\\n' \"" +
@@ -125,7 +129,9 @@ TEST_F(DebuggerWiring, AStopInAnIncludeIsShownAndTheStepKeysSendTheirCommands)
 TEST_F(DebuggerWiring, ARuntimeErrorIsShownAtItsStatementAndTheProgramEndsWhenTheUserSays)
 {
     const QString main = dir.write("err.bb", "Dim a(5)\r\nx = 3\r\nPrint a(x * 4)\r\n");
-    FakeProgram({"stopped\tstop\t1\t<main program>\t" + WireKey(main) + "\t3\t1\nerror\tArray index out of bounds\n", ""});
+    // The error comes while the window asks for the stop's variables.
+    FakeProgram({"stopped\tstop\t1\t<main program>\t" + WireKey(main) + "\t3\t1\n", ""},
+                "first=$'error\\tArray index out of bounds\\n'\n");
     docs().OpenDoc(main);
     ASSERT_TRUE(Activate());
     Press(Qt::Key_F5);
@@ -133,6 +139,8 @@ TEST_F(DebuggerWiring, ARuntimeErrorIsShownAtItsStatementAndTheProgramEndsWhenTh
     EXPECT_EQ(editor().ErrorMarkLine(), 3);
     EXPECT_EQ(editor().ExecutionLine(), 3);
     EXPECT_EQ(window->InfoPanel(), "Stopped at err.bb:3: Array index out of bounds");
+    // Filled once: locals, globals, types, constants.
+    EXPECT_EQ(debugger().variablesPane().tree().topLevelItemCount(), 4);
     ASSERT_EQ(window->problems().RowCount(), 1);
     EXPECT_EQ(window->problems().Row(0).message, "Array index out of bounds");
     EXPECT_TRUE(Enabled("btContinue"));
@@ -162,7 +170,6 @@ TEST_F(DebuggerWiring, OnlyTheLaunchedProgramIsHeardAndABrokenOneEndsTheRun)
         {"wrong secret", {}, {}, "guess", "debugnoconnect", 1},
         // Each waits until the IDE hangs up on it.
         {"malformed", {"log\tbad \\q escape\n", ""}, {}, {}, "debugbadmessage", 0},
-        {"oversized", {std::string(5 << 20, 'x'), ""}, {}, {}, "debugbadmessage", 0},
     };
     for (const Row& row : rows) {
         FakeProgram(row.replies, row.before, row.greeting);

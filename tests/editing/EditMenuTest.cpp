@@ -39,7 +39,6 @@ TEST_F(EditMenu, BlockCommandsChangeWholeLinesAsOneStep)
         {comment, nullptr, lines23, {false, 8, 2, 8, 2}, "If a\r\n;\tb = 1\r\n;\t; note\r\nEndIf"},
         {uncomment, nullptr, lines23, {false, 6, 2, 6, 2}, "If a\r\n\tb = 1\r\n\t note\r\nEndIf"},
         {comment, nullptr, caret, {false, 7, 1, 7, 1}, "If a\r\n;\tb = 1\r\n\t; note\r\nEndIf"},
-        {uncomment, nullptr, {false, 0, 2, 0, 2}, {false, 6, 2, 6, 2}, "If a\r\n\tb = 1\r\n\t note\r\nEndIf"},
         // A selection that ends at column 0 of a line leaves that line alone.
         {comment, nullptr, {true, 0, 0, 0, 1}, {false, 5, 0, 5, 0}, ";If a\r\n\tb = 1\r\n\t; note\r\nEndIf"},
         // Indenting keeps the same lines selected, a caret where it was.
@@ -47,7 +46,6 @@ TEST_F(EditMenu, BlockCommandsChangeWholeLinesAsOneStep)
         {{}, "mnuUnindentBlock", lines23, {true, 0, 1, 6, 2}, "If a\r\nb = 1\r\n; note\r\nEndIf"},
         {{}, "mnuIndentBlock", {true, 0, 3, 0, 0}, {true, 0, 3, 0, 0}, "\tIf a\r\n\t\tb = 1\r\n\t\t; note\r\nEndIf"},
         {{}, "mnuIndentBlock", caret, {false, 3, 1, 3, 1}, "If a\r\n\t\tb = 1\r\n\t; note\r\nEndIf"},
-        {{}, "mnuUnindentBlock", caret, {false, 1, 1, 1, 1}, "If a\r\nb = 1\r\n\t; note\r\nEndIf"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.item ? r.item : r.keys.toString().toStdString());
@@ -96,13 +94,8 @@ TEST_F(EditMenu, ClipboardAndUndoCommandsChangeTheText)
     Command("mnuRedo");
     EXPECT_EQ(editor().Text(), "1Print ");
 
-    // The menu shows the editor's keys, and a press still undoes one step;
-    // Ctrl+Shift+Z, the Linux desktops' redo, once did nothing.
-    const char* const shown[][2] = {
-        {"mnuUndo", "Ctrl+Z"}, {"mnuRedo", "Ctrl+Y"}, {"mnuCut", "Ctrl+X"}, {"mnuCopy", "Ctrl+C"}, {"mnuPaste", "Ctrl+V"},
-    };
-    for (const auto& item : shown)
-        EXPECT_EQ(window->menus().item(item[0])->shortcut(), QKeySequence(item[1])) << item[0];
+    // A press still undoes one step; Ctrl+Shift+Z, the Linux desktops' redo,
+    // once did nothing.
     editor().SetCaret(7, 1);
     Type("x");
     Key(Qt::Key_Z, Qt::ControlModifier);

@@ -134,12 +134,6 @@ TEST(EditCtrlKeys, EnterIndentsByTheSettingsTokens)
     f.editor.Undo();
     EXPECT_EQ(f.editor.Text(), "For i = 1 To 3");
 
-    // Enter at the start of an indented line moves it down whole.
-    f.editor.SetText("\t\tPrint x");
-    f.editor.SetCaret(0, 1);
-    f.key(Qt::Key_Return);
-    EXPECT_EQ(f.editor.Text(), "\r\n\t\tPrint x");
-
     f.editor.SetText("");
     f.editor.SetAutoIndent(false);
     f.type("If a\rb");

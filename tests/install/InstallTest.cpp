@@ -54,11 +54,9 @@ TEST_F(Installed, StartsOnAnEmptyConfigurationFolderAndASecondStartReadsItBack)
         EXPECT_EQ(second.mainWindow()->build().OutputPath(), user.file("state/ovrel/output.txt"));
         second.log.OpenLog();
         EXPECT_TRUE(user.exists("state/ovrel/debug.log"));
-        second.mainWindow()->dispatcher().DoCommand("mnuAutoindent");
         second.mainWindow()->close();
     }
     const std::string kept = user.read("config/ovrel/prefs.ini");
-    EXPECT_NE(kept.find("AutoIndent=False"), std::string::npos) << kept;
     EXPECT_NE(kept.find("TabSize=7"), std::string::npos) << kept;
     EXPECT_EQ(ReadFileBytes(Prefix("share/ovrel/prefs.ini")), shipped);
 }

@@ -69,13 +69,6 @@ TEST_F(Analysis, OpeningScansTheFileAndItsIncludes)
     ASSERT_TRUE(list.Choose("Area#"));
     EXPECT_EQ(editor().CaretPos().Line, 7);
     EXPECT_EQ(editor().CaretPos().Column, 0);
-    // A declaration far down shows in the upper third; it used to land on
-    // the bottom row.
-    ASSERT_TRUE(list.Choose("Late"));
-    EXPECT_EQ(editor().CaretPos().Line, 260);
-    const int y = editor().CaretPoint().y();
-    EXPECT_GT(y, editor().height() / 5);
-    EXPECT_LT(y, editor().height() / 2);
 }
 
 TEST_F(Analysis, TypingRescansShortlyAfter)

@@ -46,9 +46,7 @@ TEST_F(Commands, KeysOnTheDocumentBringItToTheFront)
         {QKeySequence(Qt::CTRL | Qt::Key_S), {save}, {"Doc_2"}},
         {QKeySequence(Qt::CTRL | Qt::Key_W), {save, save}, {"Doc_1", "Doc_2"}},  // each document through its dialog
         // The build keys refuse a never-saved document with the same message.
-        {QKeySequence(Qt::Key_F7), {save, saveBefore}, {"Doc_2", "Doc_2"}},
         {QKeySequence(Qt::Key_F5), {save, saveBefore}, {"Doc_2", "Doc_2"}},
-        {QKeySequence(Qt::Key_F8), {save, saveBefore}, {"Doc_2", "Doc_2"}},
         // With nothing to search for yet, F3 and Shift+F3 open the find dialog.
         {QKeySequence(Qt::Key_F3), {}, {}},
         {QKeySequence(Qt::SHIFT | Qt::Key_F3), {}, {}},

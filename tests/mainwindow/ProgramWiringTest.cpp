@@ -129,12 +129,6 @@ TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFile)
     EXPECT_TRUE(window->outputPane().Text().contains(main));
     EXPECT_TRUE(window->InfoPanel().startsWith(app->labels.getValue("buildfile").replace("#filename#", "Main.bb")))
         << window->InfoPanel().toStdString();
-
-    // The main file's own tab builds it as before.
-    docs().OpenDoc(main);
-    Key(Qt::Key_F7);
-    ASSERT_TRUE(BuildFinished());
-    EXPECT_EQ(QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts), QStringList({"-c", main}));
 }
 
 }  // namespace

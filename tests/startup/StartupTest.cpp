@@ -289,7 +289,6 @@ TEST(Startup, TheWindowIsDrawnBeforeTheHelpStartsItsWebEngine)
         MainWindow& window = *app.mainWindow();
         EXPECT_TRUE(prompter.shown.empty());
         EXPECT_EQ(window.windowTitle(), "Ovrel - v 0.8 build 20");
-        EXPECT_EQ(window.menus().item("mnuAutoindent")->isChecked(), app.settings.AutoIndent);
         QStringList titles;
         for (const CDocPtr& d : window.docs().Docs())
             titles << d->FileTitle;

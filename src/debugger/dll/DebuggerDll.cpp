@@ -3,7 +3,7 @@
 // runtime's thread calls the hooks below, a thread of our own reads the
 // IDE's commands. What to stop at is decided by the plain code of
 // debugger/wire, which the IDE's tests check.
-#include "debugger/dll/Inspect.h"
+#include "debugger/dll/ReadVariables.h"
 #include "debugger/wire/Message.h"
 #include "debugger/wire/StopRules.h"
 

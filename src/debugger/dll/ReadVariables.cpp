@@ -1,4 +1,4 @@
-#include "debugger/dll/Inspect.h"
+#include "debugger/dll/ReadVariables.h"
 
 #include "debugger/wire/Layout.h"
 
