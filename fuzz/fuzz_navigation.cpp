@@ -5,8 +5,8 @@
 // call tip must spell the name the model gives, whatever the lines hold.
 
 #include "FuzzParts.h"
-#include "analysis/ProgramNames.h"
-#include "analysis/SourceWords.h"
+#include "model/ProgramNames.h"
+#include "assist/SourceWords.h"
 #include "editor/Folding.h"
 #include "language/Program.h"
 #include "platform/Text.h"

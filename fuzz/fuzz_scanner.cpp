@@ -1,21 +1,21 @@
-// The scanner, the word routines and the field list over arbitrary bytes.
-// The input is a document and up to three include files separated by a
-// 0xFF 0xFE pair; include paths are mapped onto those files by their length,
-// so any Include line may reach any of them. A stretch of the document is
-// then cut out and only the lines it touched are scanned again: the result
-// must be the full scan's.
+// The declaration list, the word routines and the field list over arbitrary
+// bytes. The input is a document and up to three include files separated by
+// a 0xFF 0xFE pair; include paths are mapped onto those files by their
+// length, so any Include line may reach any of them. A stretch of the
+// document is then cut out and only the lines it touched are read again: the
+// result must be the full reading's.
 
-#include "analysis/CallTip.h"
-#include "analysis/Completion.h"
+#include "assist/CallTip.h"
+#include "assist/Completion.h"
 #include "FuzzParts.h"
-#include "analysis/DocScanner.h"
-#include "analysis/Scanner.h"
-#include "analysis/Words.h"
+#include "model/DocDeclarations.h"
+#include "assist/Words.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,8 +53,7 @@ std::string Describe(const EditorKeywordList& list)
     return out;
 }
 
-void CheckRescan(std::string_view before, const std::vector<std::string_view>& parts, std::size_t size,
-                 const DeclStyles& styles)
+void CheckRescan(std::string_view before, const IncludeReader& read, std::size_t size, const DeclStyles& styles)
 {
     const std::size_t from = size % (before.size() + 1);
     const std::size_t count = (size / 7) % (before.size() - from + 1);
@@ -73,13 +72,35 @@ void CheckRescan(std::string_view before, const std::vector<std::string_view>& p
     for (std::size_t i = head; i < now.size() - tail; ++i)
         edited += now[i];
 
-    auto files = std::make_shared<fuzz::PartFiles>(parts);
-    DocScanner rescanned(std::make_shared<IncludeCache>(files));
-    rescanned.Rebuild(before, QStringLiteral("/fuzz/"), styles);
-    rescanned.Update(int(head), int(was.size() - head - tail), edited, int(now.size() - head - tail));
-    DocScanner full(std::make_shared<IncludeCache>(files));
-    full.Rebuild(after, QStringLiteral("/fuzz/"), styles);
-    if (Describe(*rescanned.DocKeywords()) != Describe(*full.DocKeywords()) || rescanned.Includes() != full.Includes())
+    const std::string key = "/fuzz/\x01document.bb";  // as ScanDocument names it
+    lang::Program program;
+    program.SetMainFile(key);
+    program.SetFile(key, before);
+    std::map<std::string, std::string> texts;
+    for (std::vector<std::string> needed = program.NeededFiles(); !needed.empty(); needed = program.NeededFiles())
+        for (const std::string& file : needed)
+            if (std::optional<std::string> text = read(file))
+                program.SetFile(file, texts[file] = *text);
+            else
+                program.SetMissing(file);
+    const DeclSource source{program, key,
+                            [&](const std::string& file, std::uint32_t row) {
+                                const std::vector<std::string_view> lines = Lines(texts[file]);
+                                std::string_view line = row < lines.size() ? lines[row] : std::string_view();
+                                while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+                                    line.remove_suffix(1);
+                                return std::string(line);
+                            },
+                            {}};
+    DocDeclarations rescanned;
+    rescanned.Rebuild(source, before, styles);
+    const auto oldCount = std::uint32_t(was.size() - head - tail), newCount = std::uint32_t(now.size() - head - tail);
+    program.Edit(key, std::uint32_t(head), oldCount, edited, newCount);
+    rescanned.Update(source, int(head), int(oldCount), edited, int(newCount));
+    ScanOptions options;
+    options.readInclude = read;
+    const ScanResult full = ScanDocument(after, QStringLiteral("/fuzz/"), styles, options);
+    if (Describe(*rescanned.DocKeywords()) != Describe(*full.DocKeywords) || rescanned.Includes() != full.Includes)
         __builtin_trap();
 }
 
@@ -93,20 +114,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view document = parts.back();
 
     ScanOptions options;
-    options.readInclude = [&](const QString& path) -> std::optional<std::string> {
-        const std::size_t which = std::size_t(path.size()) % (parts.size() + 1);
+    options.readInclude = [&](const std::string& key) -> std::optional<std::string> {
+        const std::size_t which = key.size() % (parts.size() + 1);
         if (which >= parts.size() - 1)
             return std::nullopt;
         return std::string(parts[which]);
     };
-    int yields = 0;
-    options.yield = [&] { ++yields; };
-    options.yieldInterval = std::chrono::milliseconds(0);
     const ScanResult r = ScanDocument(document, QStringLiteral("/fuzz/"), styles, options);
     for (const EditorKeywordPtr& e : *r.DocKeywords)
         if (!e->Style)
             __builtin_trap();
-    CheckRescan(document, parts, size, styles);
+    CheckRescan(document, options.readInclude, size, styles);
 
     // Every word routine at every caret position of the first line.
     const std::string_view line = document.substr(0, std::min<std::size_t>(document.find('\n'), 256));

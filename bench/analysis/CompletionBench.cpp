@@ -1,6 +1,6 @@
-#include "analysis/Completion.h"
-#include "analysis/Scanner.h"
-#include "analysis/Words.h"
+#include "assist/Completion.h"
+#include "model/DocDeclarations.h"
+#include "assist/Words.h"
 #include "support/BenchLists.h"
 #include "support/SourceGenerator.h"
 

@@ -1,8 +1,8 @@
 // The autocomplete popup as the user drives it: opened on a large vocabulary
 // and a large document, then narrowed after each typed letter, each step
 // including the repaint of the visible rows.
-#include "analysis/DlgListVar.h"
-#include "analysis/Scanner.h"
+#include "assist/DlgListVar.h"
+#include "model/DocDeclarations.h"
 #include "support/BenchLists.h"
 #include "support/SourceGenerator.h"
 

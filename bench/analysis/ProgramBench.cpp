@@ -1,6 +1,6 @@
 // The program model as the window holds it: a project on disk with its main
 // file open, fed and asked through the host, as keys and F12 and Shift+F12 do.
-#include "analysis/ProgramHost.h"
+#include "model/ProgramHost.h"
 #include "support/SourceGenerator.h"
 
 #include <QFile>

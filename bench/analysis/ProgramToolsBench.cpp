@@ -1,8 +1,8 @@
 // The commands over a whole program, as the window runs them on the model:
 // find in the program, the preview of a rename, go-to-symbol narrowing and the
 // field list of a type declared in an included file.
-#include "analysis/ProgramEdits.h"
-#include "analysis/ProgramNames.h"
+#include "navigation/ProgramEdits.h"
+#include "model/ProgramNames.h"
 #include "editing/ProgramSearch.h"
 #include "language/Program.h"
 #include "language/Lexer.h"

@@ -1,7 +1,7 @@
 // Recovery copies of 100,000-line documents: what they cost the window's
 // thread at each key and when the copy timer fires, and what the writing
 // thread and the end at a signal take.
-#include "analysis/EditorEvents.h"
+#include "assist/EditorEvents.h"
 #include "documents/DocumentManager.h"
 #include "documents/RecoveryKeeper.h"
 #include "editor/EditCtrl.h"

@@ -1,8 +1,8 @@
 // The checker's findings as the window shows them while typing, in a
 // 100,000-line program with 20 includes: how soon a mistake is marked once
 // typing pauses, and what the marks and the list cost per pause.
-#include "analysis/LiveCheck.h"
-#include "analysis/ProblemsPane.h"
+#include "panes/LiveCheck.h"
+#include "panes/ProblemsPane.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
 #include "mainwindow/MainWindow.h"

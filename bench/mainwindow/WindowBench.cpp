@@ -1,10 +1,10 @@
 // The main window with long documents: switching between them, a rescan
 // handed over to the colouring and the declaration list, and typing while
 // rescans run.
-#include "analysis/CodeAssistant.h"
-#include "analysis/DeclList.h"
-#include "analysis/EditorEvents.h"
-#include "analysis/ProgramHost.h"
+#include "assist/CodeAssistant.h"
+#include "panes/DeclList.h"
+#include "assist/EditorEvents.h"
+#include "model/ProgramHost.h"
 #include "documents/DocumentManager.h"
 #include "documents/DocumentTabs.h"
 #include "editor/EditCtrl.h"

@@ -1,6 +1,6 @@
 #include "support/BenchLists.h"
 
-#include "analysis/Scanner.h"
+#include "model/DocDeclarations.h"
 #include "support/SourceGenerator.h"
 
 #include <cctype>

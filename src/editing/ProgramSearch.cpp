@@ -1,12 +1,14 @@
 #include "editing/ProgramSearch.h"
 
+#include "language/TokenRules.h"
+
 namespace search {
 
 namespace {
 
 bool IsNameChar(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    return lang::tokens::IsNameChar(static_cast<unsigned char>(c));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/ProgramEdits.h"
+#include "navigation/ProgramEdits.h"
 #include "editing/TextSearch.h"
 
 #include <cstdint>

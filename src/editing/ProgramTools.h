@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/ProgramEditor.h"
+#include "navigation/ProgramEditor.h"
 
 #include <QObject>
 

@@ -1,5 +1,6 @@
 #include "editor/AutoIndent.h"
 
+#include "language/TokenRules.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -9,7 +10,7 @@ namespace {
 
 bool IsWordChar(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    return lang::tokens::IsNameChar(c);
 }
 
 // One level in the style of `indent`: a tab unless the indentation is made

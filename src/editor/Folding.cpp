@@ -1,5 +1,6 @@
 #include "editor/Folding.h"
 
+#include "language/TokenRules.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@ namespace {
 
 bool IsWordStart(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return lang::tokens::IsNameStart(c);
 }
 
 bool IsWordChar(unsigned char c)

@@ -1,5 +1,8 @@
 #include "editor/Tokenizer.h"
 
+#include "language/Lexer.h"
+#include "language/TokenRules.h"
+
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -8,24 +11,16 @@
 
 namespace {
 
+using lang::tokens::IsDigit;
+
 bool IsIdentStart(unsigned char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    return lang::tokens::IsNameStart(c);
 }
 
 bool IsIdentChar(unsigned char c)
 {
-    return IsIdentStart(c) || (c >= '0' && c <= '9');
-}
-
-bool IsDigit(unsigned char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(unsigned char c)
-{
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return lang::tokens::IsNameChar(c);
 }
 
 bool IsBlank(unsigned char c)
@@ -33,31 +28,13 @@ bool IsBlank(unsigned char c)
     return c == ' ' || c == '\t';
 }
 
-// Statement words of the language, lower case and sorted. The command list
-// holds the library's commands only, so without these the words that shape a
-// program would stay uncoloured.
-constexpr std::string_view kStatementWords[] = {
-    "after",  "and",    "before",  "case",   "const",    "data",   "default", "delete",
-    "dim",    "each",   "else",    "elseif", "endif",    "exit",   "false",   "field",
-    "first",  "float",  "for",     "forever", "function", "global", "gosub",   "goto",
-    "handle", "if",     "include", "insert", "int",      "last",   "local",   "mod",
-    "new",    "next",   "not",     "null",   "object",   "or",     "pi",      "read",
-    "repeat", "restore", "return", "sar",    "select",   "shl",    "shr",     "step",
-    "str",    "then",   "to",      "true",   "type",     "until",  "wend",    "while",
-    "xor",
-};
-
 }  // namespace
 
 bool IsStatementWord(std::string_view word)
 {
-    if (word.size() < 2 || word.size() > 8)
-        return false;
-    char buf[8];
-    for (std::size_t i = 0; i < word.size(); ++i)
-        buf[i] = text::ToLower(word[i]);
-    const std::string_view lower(buf, word.size());
-    return std::binary_search(std::begin(kStatementWords), std::end(kStatementWords), lower);
+    // The command list holds the library's commands only: without these the
+    // words that shape a program would stay uncoloured.
+    return word.find(' ') == std::string_view::npos && lang::IsKeyword(word);
 }
 
 std::size_t NameTable::Hash::operator()(std::string_view s) const
@@ -286,10 +263,7 @@ LexPoint TokenizeSpan(std::string_view line, const LexRules& rules, const NameTa
             break;
         }
         if (quote && c == quote) {
-            int j = i + 1;
-            while (j < n && at(j) != quote)
-                ++j;
-            j = std::min(j + 1, n);
+            const int j = int(lang::tokens::StringEnd(line, std::size_t(i), char(quote)));
             push(TokenClass::String, i, j - i);
             i = j;
             afterName = false;
@@ -316,26 +290,11 @@ LexPoint TokenizeSpan(std::string_view line, const LexRules& rules, const NameTa
             afterName = true;
             continue;
         }
-        const bool hex = c == '$' && IsHexDigit(at(i + 1));
-        const bool bin = c == '%' && (at(i + 1) == '0' || at(i + 1) == '1');
-        const bool fraction = c == '.' && IsDigit(at(i + 1));
-        if (!afterName && (IsDigit(c) || hex || bin || fraction)) {
-            int j = i + 1;
-            if (hex)
-                while (j < n && IsHexDigit(at(j)))
-                    ++j;
-            else if (bin)
-                while (j < n && (at(j) == '0' || at(j) == '1'))
-                    ++j;
-            else {
-                bool dot = c == '.';
-                while (j < n && (IsDigit(at(j)) || (at(j) == '.' && !dot))) {
-                    dot = dot || at(j) == '.';
-                    ++j;
-                }
-            }
-            push(TokenClass::Number, start, j - start);
-            i = j;
+        // After a name a '$' or '%' is its type, not a number's start.
+        if (const auto number = lang::tokens::NumberAt(line, std::size_t(i));
+            !afterName && number.kind != lang::tokens::Number::None) {
+            push(TokenClass::Number, start, int(number.end) - start);
+            i = int(number.end);
             afterName = false;
             continue;
         }

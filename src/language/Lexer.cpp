@@ -1,5 +1,7 @@
 #include "language/Lexer.h"
 
+#include "language/TokenRules.h"
+
 #include <array>
 #include <cstring>
 
@@ -43,18 +45,16 @@ constexpr std::string_view kShown[] = {
 };
 
 // Character classes, one table lookup each: the lexer's inner loops.
-enum : std::uint8_t { kAlpha = 1, kDigit = 2, kHex = 4, kSpace = 8, kNameChar = 16 };
+enum : std::uint8_t { kAlpha = 1, kDigit = 2, kSpace = 8, kNameChar = 16 };
 struct CharClasses {
     std::array<std::uint8_t, 256> of{};
     CharClasses()
     {
         for (int c = 0; c < 256; ++c) {
-            const bool alpha = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-            const bool digit = c >= '0' && c <= '9';
-            of[c] = static_cast<std::uint8_t>((alpha ? kAlpha : 0) | (digit ? kDigit : 0) |
-                                              (digit || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') ? kHex : 0) |
+            const auto u = static_cast<unsigned char>(c);
+            of[c] = static_cast<std::uint8_t>((tokens::IsNameStart(u) ? kAlpha : 0) | (tokens::IsDigit(u) ? kDigit : 0) |
                                               (c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' ? kSpace : 0) |
-                                              (alpha || digit || c == '_' ? kNameChar : 0));
+                                              (tokens::IsNameChar(u) ? kNameChar : 0));
         }
     }
 };
@@ -62,9 +62,7 @@ const CharClasses kClasses;
 
 inline bool Is(unsigned char c, std::uint8_t cls) { return (kClasses.of[c] & cls) != 0; }
 inline bool IsAlpha(unsigned char c) { return Is(c, kAlpha); }
-inline bool IsDigit(unsigned char c) { return Is(c, kDigit); }
 inline bool IsAlnum(unsigned char c) { return Is(c, kAlpha | kDigit); }
-inline bool IsHex(unsigned char c) { return Is(c, kHex); }
 inline bool IsSpace(unsigned char c) { return Is(c, kSpace); }
 inline char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c; }
 
@@ -239,35 +237,14 @@ void LexLine(std::string_view line, std::uint32_t eolCol, NameTable& names, std:
         }
         if (c == ';')
             break;
-        if (c == '.' && IsDigit(at(k + 1))) {
-            for (k += 2; IsDigit(at(k)); ++k) {}
-            push(kFloatConst, from, k);
-            continue;
-        }
-        if (IsDigit(c)) {
-            for (++k; IsDigit(at(k)); ++k) {}
-            if (at(k) == '.') {
-                for (++k; IsDigit(at(k)); ++k) {}
-                push(kFloatConst, from, k);
-            } else {
-                push(kIntConst, from, k);
-            }
-            continue;
-        }
-        if (c == '%' && (at(k + 1) == '0' || at(k + 1) == '1')) {
-            for (++k; at(k) == '0' || at(k) == '1'; ++k) {}
-            push(kBinConst, from, k);
-            continue;
-        }
-        if (c == '$' && IsHex(at(k + 1))) {
-            for (++k; IsHex(at(k)); ++k) {}
-            push(kHexConst, from, k);
+        if (const tokens::NumberSpan number = tokens::NumberAt(line, k); number.kind != tokens::Number::None) {
+            static constexpr std::uint16_t kKinds[] = {0, kIntConst, kFloatConst, kBinConst, kHexConst};
+            k = number.end;
+            push(kKinds[static_cast<int>(number.kind)], from, k);
             continue;
         }
         if (c == '"') {
-            for (++k; k < n && at(k) != '"'; ++k) {}
-            if (k < n)
-                ++k;
+            k = tokens::StringEnd(line, k);
             push(kStringConst, from, k);
             continue;
         }

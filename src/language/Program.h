@@ -95,6 +95,18 @@ struct RenameEdit {
     std::string file;
     std::uint32_t row = 0, col = 0, endCol = 0;
 };
+// A name a statement declares, where it is written, or an Include: what a
+// list of a file's declarations is made of.
+struct Declaration {
+    SymbolKind kind = SymbolKind::Global;  // Constant, Global, Array, Local, Function, Type or Label
+    std::uint32_t row = 0, col = 0, endCol = 0;
+    char tag = 0;  // '%', '#', '$' or '.' written after the name; 0 for none
+    std::uint32_t typeCol = 0, typeEndCol = 0;  // the type name of a `.Type` tag
+    // An Include: the key of the file it names ("" when it can name none);
+    // the fields above are then unused but for the row.
+    std::optional<std::string> include;
+};
+
 struct RenamePlan {
     std::string refusal;  // empty when the rename can go ahead
     std::vector<RenameEdit> edits;
@@ -171,6 +183,13 @@ public:
     // Declarations whose names hold the letters of `pattern` in order,
     // letter case ignored, best matches first.
     std::vector<SymbolInfo> MatchSymbols(std::string_view pattern, std::size_t limit);
+
+    // What rows [firstRow, endRow) of a file declare and include, in text
+    // order, read from its statements alone: cheap enough for every edit, as
+    // nothing is checked or bound.
+    std::vector<Declaration> DeclarationsOn(std::string_view key, std::uint32_t firstRow, std::uint32_t endRow) const;
+    // The lines the model holds of a file (0 for a file it does not have).
+    std::uint32_t LineCount(std::string_view key) const;
 
     // The edits that rename the symbol at a place, or why it cannot be.
     RenamePlan Rename(std::string_view key, std::uint32_t row, std::uint32_t col, std::string_view newName);

@@ -1,4 +1,5 @@
 #include "language/Checker.h"
+#include "language/Includes.h"
 #include "language/Occurrences.h"
 
 #include <algorithm>
@@ -311,6 +312,61 @@ std::vector<SymbolInfo> Program::MatchSymbols(std::string_view pattern, std::siz
     std::vector<SymbolInfo> out;
     for (std::size_t i = 0; i < n; ++i)
         out.push_back(Describe(*m, hits[i].second));
+    return out;
+}
+
+std::uint32_t Program::LineCount(std::string_view key) const
+{
+    const auto it = m->byKey.find(std::string(key));
+    return it == m->byKey.end() ? 0 : m->files[it->second].syntax.LineCount();
+}
+
+std::vector<Declaration> Program::DeclarationsOn(std::string_view key, std::uint32_t firstRow,
+                                                 std::uint32_t endRow) const
+{
+    std::vector<Declaration> out;
+    const auto it = m->byKey.find(std::string(key));
+    if (it == m->byKey.end())
+        return out;
+    const FileSyntax& syntax = m->files[it->second].syntax;
+    endRow = std::min(endRow, syntax.LineCount());
+    for (std::uint32_t row = firstRow; row < endRow; ++row) {
+        const auto stmts = syntax.LineStmts(row);
+        for (std::uint32_t k = 0; k < syntax.Lines()[row].count; ++k) {
+            const Stmt& s = stmts[k];
+            Declaration d;
+            d.row = row;
+            if (s.kind == StmtKind::Include) {
+                if (s.error == Msg::None)
+                    d.include = ResolveInclude(m->mainDir, syntax.Text(s)).value_or(std::string());
+                if (d.include)
+                    out.push_back(std::move(d));
+                continue;
+            }
+            switch (s.kind) {
+            case StmtKind::Const: d.kind = SymbolKind::Constant; break;
+            case StmtKind::Global: d.kind = SymbolKind::Global; break;
+            case StmtKind::Local: d.kind = SymbolKind::Local; break;
+            case StmtKind::Dim: d.kind = SymbolKind::Array; break;
+            case StmtKind::Function: d.kind = SymbolKind::Function; break;
+            case StmtKind::TypeHead: d.kind = SymbolKind::Type; break;
+            case StmtKind::Label: d.kind = SymbolKind::Label; break;
+            default: continue;
+            }
+            // An array needs its bounds: without them nothing is declared.
+            if (s.name == kNoName || (s.kind == StmtKind::Dim && s.error != Msg::None))
+                continue;
+            d.col = s.nameCol;
+            d.endCol = NameEnd(s, m->names);
+            static constexpr char kTags[] = {0, '%', '#', '$', '.'};
+            d.tag = kTags[static_cast<int>(s.tag)];
+            if (const TypeRef t = syntax.TypeOf(s); t.name != kNoName) {
+                d.typeCol = t.col;
+                d.typeEndCol = t.col + static_cast<std::uint32_t>(m->names.Text(t.name).size());
+            }
+            out.push_back(std::move(d));
+        }
+    }
     return out;
 }
 

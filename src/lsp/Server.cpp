@@ -1,6 +1,6 @@
 #include "lsp/Server.h"
 
-#include "analysis/ProgramHost.h"
+#include "model/ProgramHost.h"
 #include "language/Program.h"
 #include "lsp/Message.h"
 

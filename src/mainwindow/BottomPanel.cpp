@@ -1,6 +1,6 @@
 #include "mainwindow/BottomPanel.h"
 
-#include "analysis/ReferencesPane.h"
+#include "panes/ReferencesPane.h"
 #include "build/BuildOutputPane.h"
 #include "startup/Labels.h"
 

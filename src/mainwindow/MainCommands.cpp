@@ -1,10 +1,10 @@
 // What every menu item and toolbar button of the main window does.
 #include "mainwindow/MainWindow.h"
 
-#include "analysis/LiveCheck.h"
-#include "analysis/EditorEvents.h"
-#include "analysis/Navigator.h"
-#include "analysis/ProgramHost.h"
+#include "panes/LiveCheck.h"
+#include "assist/EditorEvents.h"
+#include "navigation/Navigator.h"
+#include "model/ProgramHost.h"
 #include "build/BuildController.h"
 #include "debugger/DebugController.h"
 #include "documents/DocumentManager.h"

@@ -1,6 +1,6 @@
 #include "mainwindow/Theme.h"
 
-#include "analysis/DeclList.h"
+#include "panes/DeclList.h"
 #include "editor/EditCtrl.h"
 #include "editor/InitEditControl.h"
 #include "mainwindow/MainLayout.h"

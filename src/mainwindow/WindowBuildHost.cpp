@@ -1,6 +1,6 @@
 #include "mainwindow/WindowBuildHost.h"
 
-#include "analysis/ProgramHost.h"
+#include "model/ProgramHost.h"
 #include "build/CompilerOutput.h"
 #include "documents/DocumentFiles.h"
 #include "documents/DocumentManager.h"

@@ -1,7 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
-#include "analysis/CodeAssist.h"
-#include "analysis/ProgramHost.h"
+#include "assist/CodeAssist.h"
+#include "model/ProgramHost.h"
 #include "build/InstallCommands.h"
 #include "editor/EditCtrl.h"
 #include "editor/Vocabulary.h"

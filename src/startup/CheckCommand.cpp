@@ -1,6 +1,5 @@
 #include "startup/CheckCommand.h"
 
-#include "analysis/IncludeFiles.h"
 #include "build/InstallCommands.h"
 #include "editor/Vocabulary.h"
 #include "language/Includes.h"

@@ -1,5 +1,7 @@
 #include "startup/Labels.h"
 
+#include "platform/SourceFile.h"
+
 #include <stdexcept>
 
 void CUILabels::add(const QString& value, const QString& key)
@@ -44,4 +46,18 @@ QString CUILabels::format(const QString& key, const QStringList& args) const
 bool CUILabels::contains(const QString& key) const
 {
     return m_values.contains(key.toLower());
+}
+
+QString UnreadableSource(const CUILabels& labels, const SourceText& text, qint64 limit)
+{
+    switch (text.trouble) {
+    case SourceText::Trouble::TooLarge:
+        return labels
+            .getValue(QStringLiteral("sourcetoolarge"), QStringLiteral("it is #size# MB; a source file may be #limit# MB at most"))
+            .replace(QStringLiteral("#size#"), QString::number(text.size >> 20))
+            .replace(QStringLiteral("#limit#"), QString::number(limit >> 20));
+    case SourceText::Trouble::NoAnswer:
+        return labels.getValue(QStringLiteral("sourcenoanswer"), QStringLiteral("reading it gave no answer in time"));
+    default: return {};
+    }
 }

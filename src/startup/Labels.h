@@ -24,3 +24,9 @@ public:
 private:
     QHash<QString, QString> m_values;  // keyed by the lower-cased key
 };
+
+struct SourceText;
+
+// Why a source file could not be read, in words that go after the message
+// saying so; "" when that message says enough.
+QString UnreadableSource(const CUILabels& labels, const SourceText& text, qint64 limit);

@@ -1,7 +1,7 @@
 // The debugger in the real main window, with a compiler whose "program"
 // speaks the debugger's protocol from a shell script: keys in, commands on
 // the wire, the stop shown where it is.
-#include "analysis/ProblemsPane.h"
+#include "panes/ProblemsPane.h"
 #include "debugger/DebugController.h"
 #include "debugger/DebugPanes.h"
 #include "debugger/VariablesPane.h"

@@ -1,6 +1,6 @@
 // Open documents while other programs change, replace, rename or delete
 // their files: nothing is overwritten or lost without the user's word.
-#include "analysis/DeclList.h"
+#include "panes/DeclList.h"
 #include "support/AppFixture.h"
 #include "support/TrapPipe.h"
 

@@ -1,4 +1,5 @@
 #include "editor/Tokenizer.h"
+#include "language/Lexer.h"
 
 #include <gtest/gtest.h>
 
@@ -132,5 +133,28 @@ TEST(Tokenizer, ResumingAtAPlaceGivesTheTokensOfTheWholeLine)
                                    tail),
                       later);
         }
+    }
+}
+
+// The colouring and the language's lexer cut names, keywords, numbers and
+// strings at the same places.
+TEST(Tokenizer, CutsTokensWhereTheLanguageDoes)
+{
+    const NameTable none;
+    for (std::string_view line : {"If a=$fF+%1012 Then b=1.5*.5:c=3.+12 ; x", "Print \"a;b\"+\"open", "_x1 = y_2 While"}) {
+        std::vector<Token> colour;
+        Tokenize(line, LexRules(), none, none, colour);
+        std::string coloured, lexed;
+        for (const Token& t : colour)
+            if (t.cls == TokenClass::Name || t.cls == TokenClass::Keyword || t.cls == TokenClass::Number ||
+                t.cls == TokenClass::String)
+                coloured += std::string(line.substr(t.start, t.length)) + "|";
+        lang::NameTable names;
+        std::vector<lang::Token> tokens;
+        lang::LexLine(line, std::uint32_t(line.size()), names, tokens);
+        for (const lang::Token& t : tokens)
+            if (t.kind >= lang::kIdent && t.kind != lang::kNe && t.kind != lang::kLe && t.kind != lang::kGe)
+                lexed += std::string(line.substr(t.col, t.len)) + "|";
+        EXPECT_EQ(coloured, lexed) << line;
     }
 }

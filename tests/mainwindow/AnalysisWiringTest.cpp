@@ -1,10 +1,10 @@
 // The declaration scanner wired to the editor: edits lead to rescans, the
 // result colours the editor and fills the declaration list, and stays with
 // the document it was made from.
-#include "analysis/CodeAssistant.h"
-#include "analysis/DeclList.h"
-#include "analysis/EditorEvents.h"
-#include "analysis/Scanner.h"
+#include "assist/CodeAssistant.h"
+#include "panes/DeclList.h"
+#include "assist/EditorEvents.h"
+#include "model/DocDeclarations.h"
 #include "documents/DocumentTabs.h"
 #include "support/AppFixture.h"
 

@@ -1,6 +1,6 @@
 // The one panel under the editor that holds the build's output and the
 // references, on the real main window.
-#include "analysis/ReferencesPane.h"
+#include "panes/ReferencesPane.h"
 #include "build/BuildOutputPane.h"
 #include "mainwindow/BottomPanel.h"
 #include "support/AppFixture.h"

@@ -1,7 +1,7 @@
 // Go to definition, find references, the jump history and folding, from the
 // keys, the mouse and the menus of the real main window.
-#include "analysis/DeclList.h"
-#include "analysis/ReferencesPane.h"
+#include "panes/DeclList.h"
+#include "panes/ReferencesPane.h"
 #include "support/AppFixture.h"
 
 #include <QAbstractButton>

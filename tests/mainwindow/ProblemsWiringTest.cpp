@@ -2,8 +2,8 @@
 // typing pauses, explained under the resting mouse, listed with the last
 // build's error in the Problems tab, counted in the status bar, and switched
 // off in the settings.
-#include "analysis/LiveCheck.h"
-#include "analysis/ProblemsPane.h"
+#include "panes/LiveCheck.h"
+#include "panes/ProblemsPane.h"
 #include "documents/RecoveryKeeper.h"
 #include "editor/EditCtrl.h"
 #include "mainwindow/BottomPanel.h"

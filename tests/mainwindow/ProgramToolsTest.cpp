@@ -1,9 +1,9 @@
 // Rename, find and replace in the program and go to symbol on the real main
 // window: a program of a main file and two included files, some open as
 // documents and some only on disk.
-#include "analysis/ChangePreview.h"
-#include "analysis/ProgramHost.h"
-#include "analysis/SymbolBox.h"
+#include "navigation/ChangePreview.h"
+#include "model/ProgramHost.h"
+#include "navigation/SymbolBox.h"
 #include "editing/DialogFindInProgram.h"
 #include "editing/ProgramSearchPane.h"
 #include "editing/ProgramTools.h"

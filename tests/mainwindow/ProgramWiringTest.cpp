@@ -1,9 +1,9 @@
 // A program of several files on the real main window: each document is
 // checked, built and navigated as part of its main file's program.
-#include "analysis/CodeAssistant.h"
-#include "analysis/DeclList.h"
-#include "analysis/DlgInlineHelp.h"
-#include "analysis/ReferencesPane.h"
+#include "assist/CodeAssistant.h"
+#include "panes/DeclList.h"
+#include "assist/DlgInlineHelp.h"
+#include "panes/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
 #include "support/AppFixture.h"

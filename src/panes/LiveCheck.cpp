@@ -1,0 +1,330 @@
+#include "panes/LiveCheck.h"
+
+#include "documents/DocumentManager.h"
+#include "editor/EditCtrl.h"
+#include "model/ModelFeed.h"
+#include "model/ProgramHost.h"
+#include "panes/ProblemsPane.h"
+
+#include <QFileInfo>
+#include <QToolTip>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+// As long as the parse timer waits for typing to pause: the marks come with
+// the declaration list's colours, well inside the tenth of a second after
+// which a late mark reads as lag.
+constexpr int kPauseMs = 50;
+// A check of the whole program (after a declaration changed) goes in slices
+// this long, with keys and paints between them, so that typing on never
+// waits for it.
+constexpr std::chrono::microseconds kSlice{4000};
+// Though the edits took the slice, the check goes on a little.
+constexpr std::chrono::microseconds kLeastSlice{1000};
+
+}  // namespace
+
+LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events, ProgramHost& programs,
+                     ProblemsPane& pane, QObject* parent)
+    : QObject(parent), m_editor(editor), m_docs(docs), m_events(events), m_programs(programs), m_pane(pane)
+{
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(kPauseMs);
+    connect(&m_pause, &QTimer::timeout, this, &LiveCheck::Resume);
+    // Each edit starts the pause again; the check runs once typing rests.
+    connect(&m_programs, &ProgramHost::ProgramChanged, this, [this](const QString& mainPath) {
+        const std::string main = ProgramHost::KeyOf(mainPath);
+        std::erase_if(m_kept, [&](const auto& kept) { return kept.second.main == main; });
+        for (Shown* shown : {&m_shown, &m_left})
+            if (shown->main == main)
+                shown->doc.clear();
+        m_pause.start();
+    });
+    connect(&m_programs, &ProgramHost::MainFilesChanged, this, [this] {
+        ForgetKept();
+        m_pause.start();
+    });
+    // Another document in front shows its own marks and its program's list
+    // at once, once the switch is done.
+    connect(&m_docs, &DocumentManager::DocActivated, this, [this](CDoc* doc) {
+        if (!m_shown.doc.isEmpty() && (!doc || doc->Key != m_shown.doc))
+            m_left = std::exchange(m_shown, {});
+        m_switched = true;
+        m_pause.start(0);
+    });
+    connect(&m_docs, &DocumentManager::DocClosing, this, [this](CDoc* doc) { m_kept.erase(doc->Key); });
+    // A document saved under another name is another file of its program.
+    connect(&m_docs, &DocumentManager::FileBound, this, &LiveCheck::ForgetKept);
+    connect(&m_docs, &DocumentManager::NoDocuments, this, [this] {
+        ForgetKept();
+        m_pause.start(0);
+    });
+
+    connect(&m_editor, &EditCtrl::MouseDwell, this, [this](QPoint at) {
+        const QString message = m_editor.DiagnosticAt(at);
+        if (!message.isEmpty())
+            QToolTip::showText(m_editor.mapToGlobal(at), message, &m_editor);
+    });
+    connect(&m_editor, &EditCtrl::MouseDwellEnd, this, [] { QToolTip::hideText(); });
+
+    connect(&m_pane, &ProblemsPane::ProblemChosen, this, [this](const ProblemRow& row) {
+        CDoc* target = nullptr;
+        for (const CDocPtr& doc : m_docs.Docs())
+            if (ProgramHost::KeyOf(ProgramPath(*doc)) == ProgramHost::KeyOf(row.path))
+                target = doc.get();
+        if (!target && QFileInfo::exists(row.path)) {
+            m_docs.OpenDoc(row.path);
+            target = m_docs.CurrentDoc();
+        }
+        if (!target)
+            return;
+        m_docs.ShowDoc(*target, row.line);
+        m_editor.SetSelection({false, row.column, row.line - 1, row.column, row.line - 1});
+        m_editor.setFocus();
+    });
+}
+
+void LiveCheck::SetEnabled(bool enabled)
+{
+    if (m_enabled == enabled)
+        return;
+    ForgetKept();
+    m_enabled = enabled;
+    Refresh();
+}
+
+void LiveCheck::SetWarnings(unsigned kinds)
+{
+    if (m_warnings == kinds)
+        return;
+    ForgetKept();
+    m_warnings = kinds;
+    Refresh();
+}
+
+void LiveCheck::SetBuildError(const QString& docKey, int line, int column, const QString& message)
+{
+    ForgetKept();
+    m_buildErrors.clear();
+    if (const CDocPtr doc = m_docs.FindDoc(docKey)) {
+        const QString path = ProgramPath(*doc);
+        const std::string key = ProgramHost::KeyOf(path);
+        m_buildErrors.push_back({path, key, m_programs.Revision(key), line, column, message});
+    }
+    Refresh();
+}
+
+void LiveCheck::ClearBuildError()
+{
+    if (m_buildErrors.empty())
+        return;
+    ForgetKept();
+    m_buildErrors.clear();
+    Refresh();
+}
+
+bool LiveCheck::QuickFix()
+{
+    CDoc* doc = m_docs.CurrentDoc();
+    if (!doc)
+        return false;
+    m_events.TakeEdits();
+    const QString path = ProgramPath(*doc);
+    const std::string docKey = ProgramHost::KeyOf(path);
+    const CaretPosition caret = m_editor.CaretPos();
+    for (const lang::Diagnostic& d : m_programs.ProgramOf(path).Diagnostics()) {
+        if (d.suggestion.empty() || d.file != docKey || int(d.row) + 1 != caret.Line || caret.Column < int(d.col) ||
+            caret.Column > int(d.endCol))
+            continue;
+        m_editor.SetSelection({true, int(d.col), int(d.row), int(d.endCol), int(d.row)});
+        m_editor.ReplaceSelection(QByteArray::fromStdString(d.suggestion));
+        return true;
+    }
+    return false;
+}
+
+void LiveCheck::ForgetKept()
+{
+    m_kept.clear();
+    m_shown = m_left = {};
+}
+
+void LiveCheck::KeepLeft()
+{
+    if (m_left.doc.isEmpty())
+        return;
+    Kept& kept = m_kept[m_left.doc];
+    kept.main = m_left.main;
+    kept.rows.clear();
+    kept.rows.reserve(std::size_t(m_pane.RowCount()));
+    for (int i = 0; i < m_pane.RowCount(); ++i)
+        kept.rows.push_back(m_pane.Row(i));
+    m_left = {};
+}
+
+bool LiveCheck::ShowKept()
+{
+    CDoc* doc = m_docs.CurrentDoc();
+    if (!m_enabled || !doc || doc->EditorState != m_editor.CurrentBuffer())
+        return false;
+    // Edits not yet handed on change the program, and forget what was kept.
+    m_events.TakeEdits();
+    const auto kept = m_kept.find(doc->Key);
+    if (kept == m_kept.end())
+        return false;
+    const std::string main = ProgramHost::KeyOf(m_programs.MainFileOf(ProgramPath(*doc)));
+    const bool same = kept->second.main == main;
+    std::vector<ProblemRow> rows = std::move(kept->second.rows);
+    m_kept.erase(kept);
+    if (!same)
+        return false;
+    // The rows change places rather than being copied.
+    rows = m_pane.SwapRows(std::move(rows));
+    if (!m_left.doc.isEmpty())
+        m_kept[m_left.doc] = {m_left.main, std::move(rows)};
+    m_left = {};
+    m_shown = {doc->Key, main};
+    Show();
+    return true;
+}
+
+void LiveCheck::Resume()
+{
+    if (std::exchange(m_switched, false) && ShowKept())
+        return;
+    CDoc* doc = m_docs.CurrentDoc();
+    if (m_enabled && doc) {
+        // Handing on the edits, and working out the program's files again
+        // after them, come out of the slice: the keys wait for the whole.
+        const auto start = std::chrono::steady_clock::now();
+        m_events.TakeEdits();
+        lang::Program& program = m_programs.ProgramOf(ProgramPath(*doc));
+        const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        if (!program.Check(std::max(kSlice - spent, kLeastSlice))) {
+            // An edit in between restarts the pause, and the check with it.
+            m_sliced = true;
+            m_pause.start(0);
+            return;
+        }
+        // The check's last slice and the list each take a turn of their own.
+        if (std::exchange(m_sliced, false)) {
+            m_pause.start(0);
+            return;
+        }
+    }
+    Refresh();
+}
+
+void LiveCheck::Refresh()
+{
+    std::vector<ProblemRow> rows;
+    // The tab's name for an open document (one never saved has no file
+    // name), the file's name for the rest.
+    std::unordered_map<std::string, std::pair<QString, QString>> files;
+    const auto fileOf = [&](const std::string& key) -> const std::pair<QString, QString>& {
+        auto it = files.find(key);
+        if (it == files.end()) {
+            const QString path = m_programs.PathOf(key);
+            QString title = QFileInfo(path).fileName();
+            for (const CDocPtr& doc : m_docs.Docs())
+                if (doc->FilePath.isEmpty() && ProgramPath(*doc) == path)
+                    title = doc->FileTitle;
+            it = files.emplace(key, std::pair{path, title}).first;
+        }
+        return it->second;
+    };
+
+    // The build's report goes once the file it names changed, and is listed
+    // only with the program it was found in.
+    const std::size_t reported = m_buildErrors.size();
+    std::erase_if(m_buildErrors, [this](const BuildError& e) { return m_programs.Revision(e.key) != e.revision; });
+    if (m_buildErrors.size() != reported)
+        Q_EMIT BuildErrorGone();
+    std::vector<EditorDiagnostic> marks;
+    CDoc* doc = m_docs.CurrentDoc();
+    const QString path = doc ? ProgramPath(*doc) : QString();
+    std::vector<std::string> programFiles;
+    if (doc && !m_buildErrors.empty()) {
+        // Edits not handed on while typing (parsing switched off) go first.
+        m_events.TakeEdits();
+        programFiles = m_programs.ProgramOf(path).Files();
+    }
+    const auto fromBuild = [&](const std::string& key, int line, const QString& message) {
+        return std::any_of(m_buildErrors.begin(), m_buildErrors.end(), [&](const BuildError& e) {
+            return e.key == key && e.line == line && e.message == message;
+        });
+    };
+    for (const BuildError& e : m_buildErrors)
+        if (std::find(programFiles.begin(), programFiles.end(), e.key) != programFiles.end())
+            rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true, false});
+
+    if (m_enabled && doc) {
+        m_events.TakeEdits();
+        const std::string docKey = ProgramHost::KeyOf(path);
+        const std::vector<lang::Diagnostic>& found = m_programs.ProgramOf(path).Diagnostics();
+        // A pause usually changes a few problems of thousands: the messages
+        // of the unchanged ones at either end are the last pause's, not
+        // converted again.
+        std::size_t head = 0, tail = 0;
+        while (head < found.size() && head < m_messages.size() && found[head].message == m_messages[head].first)
+            ++head;
+        while (tail < found.size() - head && tail < m_messages.size() - head &&
+               found[found.size() - 1 - tail].message == m_messages[m_messages.size() - 1 - tail].first)
+            ++tail;
+        std::vector<std::pair<std::string, QString>> messages(found.size());
+        rows.reserve(rows.size() + found.size());
+        marks.reserve(found.size());
+        const std::string* lastKey = nullptr;
+        const std::pair<QString, QString>* lastFile = nullptr;
+        bool inDoc = false;
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            const lang::Diagnostic& d = found[i];
+            const std::size_t before = i < head ? i : i >= found.size() - tail ? m_messages.size() - (found.size() - i) : SIZE_MAX;
+            QString message = before != SIZE_MAX ? m_messages[before].second : QString::fromStdString(d.message);
+            if (!lastKey || *lastKey != d.file) {
+                lastFile = &fileOf(d.file);
+                lastKey = &d.file;
+                inDoc = d.file == docKey;
+            }
+            const bool warning = d.warning != lang::WarningKind::None;
+            if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
+                // The same error the build stopped at is listed once, as the build's.
+                if (!fromBuild(d.file, int(d.row) + 1, message))
+                    rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
+                if (inDoc)
+                    marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+            }
+            messages[i] = {before != SIZE_MAX ? std::move(m_messages[before].first) : d.message, std::move(message)};
+        }
+        m_messages = std::move(messages);
+    }
+    KeepLeft();
+    m_shown = {};
+    if (doc && doc->EditorState == m_editor.CurrentBuffer()) {
+        m_editor.SetDiagnosticMargin(m_enabled);
+        m_editor.SetDiagnostics(std::move(marks));
+        if (m_enabled)
+            m_shown = {doc->Key, ProgramHost::KeyOf(m_programs.MainFileOf(path))};
+    }
+    m_pane.SetRows(std::move(rows));
+    Show();
+}
+
+void LiveCheck::Show()
+{
+    // Handing on the edits above restarted the pause: nothing is left to do.
+    m_pause.stop();
+    int warnings = 0;
+    for (int i = 0; i < m_pane.RowCount(); ++i)
+        warnings += m_pane.Row(i).warning;
+    const int errors = m_pane.RowCount() - warnings;
+    if (errors != m_errors || warnings != m_warningCount)
+        Q_EMIT CountChanged(m_errors = errors, m_warningCount = warnings);
+}

@@ -1,0 +1,132 @@
+// The program model as the window feeds it: open documents' unsaved texts,
+// the disk's for the rest, edits as they come, files changed on disk.
+#include "model/ProgramHost.h"
+
+#include "support/TempDir.h"
+#include "support/Wait.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include <sys/stat.h>
+
+namespace {
+
+class Host : public ::testing::Test {
+protected:
+    void Open(const QString& path, const QByteArray& text)
+    {
+        open[path] = text;
+        host.DocumentOpened(path);
+    }
+    // "file:row:col" of the declaration of the name at a place of `path`.
+    std::string Definition(const QString& path, std::uint32_t row, std::uint32_t col)
+    {
+        const auto place = host.ProgramOf(path).Definition(ProgramHost::KeyOf(path), row, col);
+        return place ? host.PathOf(place->file).section('/', -1).toStdString() + ":" + std::to_string(place->row) +
+                           ":" + std::to_string(place->col)
+                     : "none";
+    }
+
+    TempDir dir;
+    std::map<QString, QByteArray> open;
+    ProgramHost host{[this](const QString& path) { return open.at(path); }, dir.file("prefs.ini")};
+};
+
+TEST_F(Host, AnIncludeIsCheckedWithItsMainFileFromItsEditsAndTheDisk)
+{
+    const QString main = dir.write("Game/Main.bb", "Include \"Lib\\Shapes.bb\"\r\nGlobal score\r\n");
+    const QString shapes = dir.write("Game/lib/shapes.bb", "Function Area(w, h)\r\n\tReturn w * h + score\r\nEnd Function\r\n");
+    Open(shapes, "Function Area(w, h)\r\n\tReturn w * h + score\r\nEnd Function\r\n");
+    // Found on disk as it is spelt there.
+    EXPECT_EQ(host.MainFileOf(shapes), main);
+    EXPECT_EQ(Definition(shapes, 1, 17), "Main.bb:1:7");
+    EXPECT_EQ(host.FilesOf(shapes), QStringList({main, shapes}));
+    // Only what is not open is read from the disk, and watched there.
+    EXPECT_EQ(host.WatchedFiles(), QStringList({main}));
+
+    // An edit in the tab, not yet saved, is what the model reads.
+    QSignalSpy changed(&host, &ProgramHost::ProgramChanged);
+    open[shapes] = "Function Area(w, h)\r\n\tReturn w * h + scores\r\nEnd Function\r\n";
+    host.DocumentEdited(shapes, 1, 1, "\tReturn w * h + scores\r\n", 1);
+    EXPECT_EQ(changed.size(), 1);
+    EXPECT_EQ(Definition(shapes, 1, 17), "shapes.bb:1:16");  // used without declaration: a local
+
+    // The main file changed on disk: read again, without a keystroke.
+    dir.write("Game/Main.bb", "Include \"Lib\\Shapes.bb\"\r\nGlobal score, scores\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return Definition(shapes, 1, 17) == "Main.bb:1:14"; }, 5000));
+    EXPECT_EQ(host.LineText(ProgramHost::KeyOf(main), 1), "Global score, scores");
+
+    // Closed, the document is the disk's again.
+    open.erase(shapes);
+    host.DocumentClosed(shapes);
+    EXPECT_EQ(Definition(shapes, 1, 17), "Main.bb:1:7");
+}
+
+TEST_F(Host, TheMainFileChosenForAFolderIsKeptAndAnnounced)
+{
+    const QString a = dir.write("g/a.bb", "Include \"x.bb\"\r\n");
+    const QString b = dir.write("g/b.bb", "Include \"x.bb\"\r\n");
+    const QString x = dir.write("g/x.bb", "");
+    Open(x, "");
+    EXPECT_EQ(host.MainFileOf(x), a);
+    Pump();
+
+    QSignalSpy announced(&host, &ProgramHost::MainFilesChanged);
+    QString error;
+    ASSERT_TRUE(host.ChooseMainFile(b, &error)) << error.toStdString();
+    EXPECT_EQ(host.MainFileOf(x), b);
+    ASSERT_TRUE(WaitUntil([&] { return announced.size() > 0; }, 2000));
+
+    ProgramHost again([this](const QString& path) { return open.at(path); }, dir.file("prefs.ini"));
+    again.DocumentOpened(x);
+    EXPECT_EQ(again.MainFileOf(x), b);
+}
+
+// An include that does not answer (a device, a hung network share) holds
+// up neither the window nor its checks: it is missing, and says why, until
+// it answers. One over the size limit says why too.
+TEST_F(Host, AnIncludeThatDoesNotAnswerOrIsTooLargeSaysWhyAndHoldsUpNothing)
+{
+    const QString main = dir.write("g/Main.bb", "Include \"Slow.bb\"\r\nInclude \"Big.bb\"\r\nSlow\r\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("g/Slow.bb")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::resize(dir.write("g/Big.bb", ""), kMaxIncludeBytes + (1 << 20)));
+    // A FIFO read as a device that answers only once written to.
+    host.SetDiskReader(
+        [](const QString& path) {
+            QFile fifo(path);
+            if (!path.endsWith(QLatin1String("Slow.bb")) || !fifo.open(QIODevice::ReadOnly))
+                return ReadSourceFile(path, kMaxIncludeBytes);
+            return SourceText{fifo.readAll().toStdString()};
+        },
+        std::chrono::milliseconds(200));
+    Open(main, "Include \"Slow.bb\"\r\nInclude \"Big.bb\"\r\nSlow\r\n");
+    QElapsedTimer held;
+    held.start();
+    const auto messages = [&] {
+        QStringList out;
+        for (const lang::Diagnostic& d : host.ProgramOf(main).Diagnostics())
+            out << QString::fromStdString(d.message);
+        return out;
+    };
+    EXPECT_EQ(messages(), QStringList({"Unable to open include file (reading it gave no answer in time)",
+                                       "Unable to open include file (it is 65 MB; a source file may be 64 MB at most)",
+                                       "Function 'slow' not found"}));
+    EXPECT_LT(held.elapsed(), 2000);
+
+    // It answers late: read then, without a keystroke.
+    QSignalSpy changed(&host, &ProgramHost::ProgramChanged);
+    QFile writer(dir.file("g/Slow.bb"));
+    ASSERT_TRUE(writer.open(QIODevice::WriteOnly));
+    writer.write("Function Slow()\r\nEnd Function\r\n");
+    writer.close();
+    ASSERT_TRUE(WaitUntil([&] { return changed.size() > 0; }, 5000));
+    EXPECT_EQ(messages(), QStringList({"Unable to open include file (it is 65 MB; a source file may be 64 MB at most)"}));
+}
+
+}  // namespace
