@@ -1,6 +1,6 @@
 // A document of 100 MiB open in the window with live checking: the most the
 // window holds at once, from opening it to the end of its first check.
-#include "analysis/LiveCheck.h"
+#include "panes/LiveCheck.h"
 #include "documents/DocumentManager.h"
 #include "mainwindow/MainWindow.h"
 #include "support/BenchApp.h"
