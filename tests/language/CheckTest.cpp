@@ -1,7 +1,5 @@
 #include "LanguageTestSupport.h"
 
-#include "support/SourceGenerator.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -166,8 +164,7 @@ TEST(CheckTest, FirstErrorInsideIncludedFiles)
         EXPECT_EQ(FirstError(row.files), row.first) << row.files.front().second;
 }
 
-// Programs the compiler accepts get no diagnostic: the language's corners,
-// and generated programs of every block the generator writes.
+// Programs the compiler accepts get no diagnostic: the language's corners.
 TEST(CheckTest, AcceptedProgramsGetNoDiagnostic)
 {
     const std::string accepted[] = {
@@ -194,14 +191,6 @@ TEST(CheckTest, AcceptedProgramsGetNoDiagnostic)
     };
     for (const std::string& text : accepted)
         EXPECT_EQ(FirstError({{"/p/main.bb", text}}), "") << text;
-
-    Files generated{{"/g/main.bb", gen::BlitzProgram(3000, "m", {"inc0.bb", "lib\\inc1.bb"})},
-                    {"/g/inc0.bb", gen::BlitzProgram(1500, "a")},
-                    {"/g/lib/inc1.bb", gen::BlitzProgram(1500, "b")}};
-    lang::Program program;
-    Feed(program, generated);
-    const auto diagnostics = Brief(program.Diagnostics());
-    EXPECT_TRUE(diagnostics.empty()) << diagnostics.size() << " diagnostics, first: " << diagnostics.front();
 }
 
 // Warnings point at what compiles but is most likely a mistake, and stay

@@ -1,32 +1,15 @@
 #include "LanguageTestSupport.h"
 
-#include "startup/CheckCommand.h"
-#include "startup/Layout.h"
-
-#include <QStringList>
-
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace {
 
 // Cases whose first line we knowingly do not match, with the reason.
 const std::map<std::string, std::string> kExceptions = {};
-
-std::string FirstLine(const std::filesystem::path& main, const std::filesystem::path& blitz)
-{
-    std::ostringstream out, err;
-    const QStringList args{"--check", "--blitzpath", QString::fromStdString(blitz.string()),
-                           QString::fromStdString(main.string())};
-    check::RunCheckCommand(args, Layout::Portable(OVREL_RESOURCES_DIR), out, err);
-    std::string line = out.str().substr(0, out.str().find('\n'));
-    // The path aside: the compiler names the file as it was given.
-    if (const std::size_t end = line.find("\":"); !line.empty() && line[0] == '"' && end != std::string::npos)
-        line = "\"main.bb" + line.substr(end);
-    return line;
-}
 
 }  // namespace
 
@@ -47,7 +30,8 @@ TEST(CompilerCasesTest, FirstLineIsTheCompilers)
         std::getline(fields, name, '\t');
         std::getline(fields, madeFrom, '\t');
         std::getline(fields, expected, '\t');
-        const std::string got = FirstLine(cases / name / "main.bb", cases.parent_path());
+        const std::string got =
+            CheckFirstLine(cases / name / "main.bb", cases.parent_path(), Layout::Portable(OVREL_RESOURCES_DIR));
         ++total;
         verdicts += got.empty() == expected.empty();
         exact += got == expected;

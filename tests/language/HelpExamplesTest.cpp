@@ -1,12 +1,12 @@
 #include "LanguageTestSupport.h"
 
 #include "language/Includes.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <iostream>
 
 namespace {
 
@@ -46,12 +46,8 @@ TEST(HelpExamplesTest, EveryExampleChecksClean)
         if (!entry.is_regular_file() || entry.path().extension() != ".bb")
             continue;
         ++examples;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
         lang::Program program;
-        const std::string key = lang::FileKey(entry.path().string());
-        Feed(program, {{key, text.str()}});
+        Feed(program, {{lang::FileKey(entry.path().string()), ReadFileBytes(QString::fromStdString(entry.path().string()))}});
         const auto diagnostics = Brief(program.Diagnostics());
         const bool rejected = kRejected.count(entry.path().filename().string()) != 0;
         if (diagnostics.empty() == rejected)

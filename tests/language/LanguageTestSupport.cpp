@@ -54,3 +54,15 @@ std::filesystem::path SharedPath(const std::string& relative)
     }
     return {};
 }
+
+std::string CheckFirstLine(const std::filesystem::path& main, const std::filesystem::path& blitz, const Layout& layout)
+{
+    std::ostringstream out, err;
+    check::RunCheckCommand({"--check", "--blitzpath", QString::fromStdString(blitz.string()),
+                            QString::fromStdString(main.string())},
+                           layout, out, err);
+    std::string line = out.str().substr(0, out.str().find('\n'));
+    if (const std::size_t end = line.find("\":"); !line.empty() && line[0] == '"' && end != std::string::npos)
+        line = "\"main.bb" + line.substr(end);
+    return line;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "language/Program.h"
+#include "startup/Layout.h"
 
 #include <filesystem>
 #include <map>
@@ -23,3 +24,7 @@ std::vector<std::string> Brief(const std::vector<lang::Diagnostic>& diagnostics,
 // A folder of the team's shared tree beside the checkout ("blitz3d/help"),
 // or an empty path where this checkout has none (a CI clone may not).
 std::filesystem::path SharedPath(const std::string& relative);
+
+// The first line `ovrel --check` prints for `main`, with the path made
+// "main.bb" as the compiler names the file it was given; "" when clean.
+std::string CheckFirstLine(const std::filesystem::path& main, const std::filesystem::path& blitz, const Layout& layout);

@@ -10,8 +10,6 @@
 
 namespace {
 
-using Files = std::vector<std::pair<std::string, std::string>>;
-
 // Where the n-th (from 0) `marker` stands in a text: its row and column.
 std::pair<std::uint32_t, std::uint32_t> Find(const std::string& text, const std::string& marker, int nth = 0)
 {

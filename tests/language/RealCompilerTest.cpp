@@ -1,27 +1,16 @@
 #include "LanguageTestSupport.h"
 
 #include "build/InstallCommands.h"
-#include "startup/CheckCommand.h"
-#include "startup/Layout.h"
 #include "support/TempDir.h"
 
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
 #include <sstream>
 
 namespace {
-
-std::string Read(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The compiler's error line for a program, the path aside; "" when it compiles.
 std::string Compiler(const QString& tool, const std::filesystem::path& main)
@@ -37,18 +26,6 @@ std::string Compiler(const QString& tool, const std::filesystem::path& main)
     if (const std::size_t end = last.find("\":"); end != std::string::npos)
         last = "\"main.bb" + last.substr(end);
     return last;
-}
-
-std::string Ours(const std::filesystem::path& main, const std::filesystem::path& blitz, const Layout& layout)
-{
-    std::ostringstream out, err;
-    check::RunCheckCommand({"--check", "--blitzpath", QString::fromStdString(blitz.string()),
-                            QString::fromStdString(main.string())},
-                           layout, out, err);
-    std::string line = out.str().substr(0, out.str().find('\n'));
-    if (const std::size_t end = line.find("\":"); !line.empty() && end != std::string::npos)
-        line = "\"main.bb" + line.substr(end);
-    return line;
 }
 
 // One change of the kinds a programmer makes by mistake, picked by `random`.
@@ -121,7 +98,7 @@ TEST(RealCompilerTest, CheckSaysWhatTheCompilerSays)
     std::sort(examples.begin(), examples.end());
     int total = 0, exact = 0;
     const auto compare = [&](const std::filesystem::path& main, const std::string& what) {
-        const std::string theirs = Compiler(tool, main), ours = Ours(main, blitz, layout);
+        const std::string theirs = Compiler(tool, main), ours = CheckFirstLine(main, blitz, layout);
         ++total;
         exact += theirs == ours;
         EXPECT_EQ(theirs.empty(), ours.empty()) << what << "\n  compiler: " << theirs << "\n  ours:     " << ours;
@@ -134,7 +111,7 @@ TEST(RealCompilerTest, CheckSaysWhatTheCompilerSays)
     std::mt19937 random(20261207);
     for (int i = 0; i < 200; ++i) {
         const auto& example = examples[random() % examples.size()];
-        const std::string text = Mutant(Read(example), random);
+        const std::string text = Mutant(ReadFileBytes(QString::fromStdString(example.string())), random);
         const QString main = dir.write(QStringLiteral("m%1/main.bb").arg(i), text);
         compare(main.toStdString(), "mutant " + std::to_string(i) + " of " + example.filename().string());
     }

@@ -198,7 +198,6 @@ TEST(SyntaxTest, BlocksAreMatchedAsTheCompilerReadsThem)
     const Row rows[] = {
         {"While a\nWend\nRepeat\nUntil b\nFor i=1 To 2\nNext", ""},
         {"If a Then While b\nWend", ""},
-        {"Wend", "1:1:'Wend' without 'While'"},
         {"While a\nNext", "2:1:'Next' without 'For' 3:1:Expecting 'Wend'"},
         {"While a\nEnd Function", "2:1:'End Function' without 'Function' 3:1:Expecting 'Wend'"},
         {"If a\nElse\nElse\nEndIf", "3:1:'Else' without 'If'"},
@@ -212,8 +211,6 @@ TEST(SyntaxTest, BlocksAreMatchedAsTheCompilerReadsThem)
         {"Function f()\nGlobal g\nConst c = 1\nData 1\nFunction h()\nEnd Function",
          "2:1:'Global' can only appear in main program 3:1:'Const' can only appear in main program "
          "4:1:'Data' can only appear in main program 5:1:'Function' can only appear in main program"},
-        {"While a\nType T\nEnd Type\nWend", "2:1:'Type' can only appear in main program"},
-        {"While a\n", "3:1:Expecting 'Wend'"},
         {"Function f()\r\nx = 1", "3:1:Expecting 'End Function'"},
     };
     for (const Row& row : rows) {

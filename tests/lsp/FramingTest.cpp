@@ -54,22 +54,6 @@ TEST(FramingTest, MessagesAndRecovery)
             EXPECT_EQ(Read(row.stream, chunk), row.expected) << row.stream.substr(0, 40) << " in pieces of " << chunk;
 }
 
-// A body over the limit is dropped as it comes, never held.
-TEST(FramingTest, OversizedBodyIsNotHeld)
-{
-    lsp::FrameReader reader(1000);
-    std::vector<FrameEvent> events;
-    const std::string header = "Content-Length: 10000000\r\n\r\n";
-    reader.Feed(header.data(), header.size(), events);
-    const std::string piece(65536, 'x');
-    for (int i = 0; i < 150; ++i) {
-        reader.Feed(piece.data(), piece.size(), events);
-        ASSERT_LE(reader.Held(), 1000u);
-    }
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].kind, FrameEvent::TooLarge);
-}
-
 // Columns in each encoding against the bytes of UTF-8: "aé€😀b" is a,
 // two bytes, three, four, b.
 TEST(PositionsTest, ColumnsInEachEncoding)
