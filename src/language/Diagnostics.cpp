@@ -1,8 +1,10 @@
 #include "language/Checker.h"
+#include "language/InOrder.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <unordered_set>
 
 namespace lang {
 
@@ -150,34 +152,76 @@ bool Candidate(const Symbol& s)
     return !s.dead && s.kind != SymKind::Array && !(s.kind == SymKind::Local && s.implicit && !s.assigned);
 }
 
-// The declared name one typo away from a misspelt one, among what its unit
-// sees (a function: its own names and the globals); the first in the
-// program's text when there are several, whatever order the names were met in.
-NameId Closest(const Model& m, std::uint32_t unit, NameId name)
-{
-    const std::string_view text = m.names.Text(name);
+// The declared names one typo away from misspelt ones, each among what its
+// unit sees (a function: its own names and the globals); the first in the
+// program's text when there are several, whatever order the names were met
+// in. The globals are read once for all the names asked about: a program
+// has tens of thousands of them.
+struct NearQuery {
+    std::uint32_t unit;
+    NameId name;
+    std::string_view text = {};
     NameId best = kNoName;
-    std::pair<std::uint64_t, std::uint32_t> bestAt;
-    const auto consider = [&](const Symbol& s) {
+    std::pair<std::uint64_t, std::uint32_t> bestAt{};
+};
+
+// Offers the names of `symbols` that `take` accepts to the queries of a
+// length one off theirs or the same.
+template <typename Symbols, typename Take>
+void OfferNames(const Model& m, const Symbols& symbols, Take take, std::vector<NearQuery*>& queries)
+{
+    std::vector<std::vector<NearQuery*>> byLength;
+    for (NearQuery* q : queries) {
+        if (byLength.size() <= q->text.size() + 1)
+            byLength.resize(q->text.size() + 2);
+        byLength[q->text.size()].push_back(q);
+    }
+    for (const Symbol& s : symbols) {
+        if (!take(s) || !Candidate(s))
+            continue;
         const std::string_view other = m.names.Text(s.name);
-        if (other.size() + 1 < text.size() || other.size() > text.size() + 1 || s.name == name || !Candidate(s) ||
-            !OneTypoApart(text, other))
-            return;
-        const std::pair<std::uint64_t, std::uint32_t> at{m.Ordinal(s.file, s.row), s.col};
-        if (!best || at < bestAt) {
-            best = s.name;
-            bestAt = at;
+        for (std::size_t length = other.size() == 0 ? 0 : other.size() - 1; length <= other.size() + 1; ++length) {
+            if (length >= byLength.size())
+                break;
+            for (NearQuery* q : byLength[length]) {
+                if (s.name == q->name || !OneTypoApart(q->text, other))
+                    continue;
+                const std::pair<std::uint64_t, std::uint32_t> at{m.Ordinal(s.file, s.row), s.col};
+                if (!q->best || at < q->bestAt) {
+                    q->best = s.name;
+                    q->bestAt = at;
+                }
+            }
         }
-    };
-    for (const Symbol& s : m.units[unit].syms)
-        if (s.kind == SymKind::Local || s.kind == SymKind::Param)
-            consider(s);
-    if (best)
-        return best;
-    for (const Symbol& s : m.globals)
-        if (s.kind == SymKind::Global || s.kind == SymKind::Const)
-            consider(s);
-    return best;
+    }
+}
+
+// The declared names one typo away from misspelt ones, each among what its
+// unit sees (a function: its own names and the globals); the first in the
+// program's text when there are several, whatever order the names were met
+// in. Each table of names is read once for all the names asked about: a
+// program has tens of thousands of globals.
+void FindClosest(const Model& m, std::vector<NearQuery>& queries)
+{
+    std::vector<NearQuery*> byUnit;
+    for (NearQuery& q : queries) {
+        q.text = m.names.Text(q.name);
+        byUnit.push_back(&q);
+    }
+    std::sort(byUnit.begin(), byUnit.end(), [](const NearQuery* a, const NearQuery* b) { return a->unit < b->unit; });
+    const auto local = [](const Symbol& s) { return s.kind == SymKind::Local || s.kind == SymKind::Param; };
+    for (auto first = byUnit.begin(); first != byUnit.end();) {
+        const auto last = std::find_if(first, byUnit.end(), [&](const NearQuery* q) { return q->unit != (*first)->unit; });
+        std::vector<NearQuery*> group(first, last);
+        OfferNames(m, m.units[(*first)->unit].syms, local, group);
+        first = last;
+    }
+    std::vector<NearQuery*> open;
+    for (NearQuery& q : queries)
+        if (!q.best)
+            open.push_back(&q);
+    if (!open.empty())
+        OfferNames(m, m.globals, [](const Symbol& s) { return s.kind == SymKind::Global || s.kind == SymKind::Const; }, open);
 }
 
 // What compiles but most likely is a mistake: a variable read but never
@@ -191,18 +235,20 @@ std::vector<Diag> Warnings(Model& m)
     // of them costs a pause no more than a few.
     constexpr std::size_t kLookups = 64;
     std::vector<Diag> out;
+    std::vector<NearQuery> queries;
+    std::unordered_set<std::uint64_t> asked;
+    std::vector<std::pair<std::size_t, std::uint32_t>> unitOf;  // each such warning's unit
+    const auto key = [](std::uint32_t unit, NameId name) { return std::uint64_t(unit) << 32 | name; };
     const auto neverAssigned = [&](const Symbol& s, std::uint32_t unit) {
         if (s.dead || s.vector || !s.read || s.assigned || (s.kind != SymKind::Local && s.kind != SymKind::Global))
             return;
         Diag w = MakeDiag(s.readFile, s.readRow, s.readCol,
                           s.readCol + static_cast<std::uint32_t>(m.names.Text(s.name).size()), Msg::WarnNeverAssigned);
         w.name = s.name;
-        const std::uint64_t key = std::uint64_t(unit) << 32 | s.name;
-        auto near = m.nearNames.find(key);
-        if (near == m.nearNames.end() && m.nearNames.size() < kLookups)
-            near = m.nearNames.emplace(key, Closest(m, unit, s.name)).first;
-        if (near != m.nearNames.end() && near->second)
-            w.extra = m.names.Text(near->second);
+        unitOf.emplace_back(out.size(), unit);
+        if (!m.nearNames.contains(key(unit, s.name)) && m.nearNames.size() + queries.size() < kLookups &&
+            asked.insert(key(unit, s.name)).second)
+            queries.push_back({unit, s.name});
         out.push_back(std::move(w));
     };
     if (m.units.empty())
@@ -214,6 +260,14 @@ std::vector<Diag> Warnings(Model& m)
         for (const Symbol& s : u.syms)
             neverAssigned(s, unit);
         out.insert(out.end(), u.warnings.begin(), u.warnings.end());
+    }
+    FindClosest(m, queries);
+    for (const NearQuery& q : queries)
+        m.nearNames.emplace(key(q.unit, q.name), q.best);
+    for (const auto& [i, unit] : unitOf) {
+        const auto near = m.nearNames.find(key(unit, out[i].name));
+        if (near != m.nearNames.end() && near->second)
+            out[i].extra = m.names.Text(near->second);
     }
     std::vector<std::pair<std::pair<std::uint64_t, std::uint32_t>, std::size_t>> order;
     for (std::size_t i = 0; i < out.size(); ++i)
@@ -278,8 +332,8 @@ Diagnostic Handed(const Model& m, const Diag& d)
 }
 
 // Hands out `now` in place of what was shown: a pause usually changes a few
-// problems of thousands and moves the rest, so the unchanged ones at either
-// end keep their texts and only take their new places.
+// problems of thousands and moves the rest, so the unchanged ones keep
+// their texts and only take their new places.
 void Show(Model& m, std::vector<Diag> now, bool warnings)
 {
     Model::Shown& shown = m.shown;
@@ -288,40 +342,32 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
         shown.out.clear();
         shown.warnings = warnings;
     }
-    const std::vector<Diag>& was = shown.diags;
-    std::size_t head = 0, tail = 0;
-    while (head < now.size() && head < was.size() && SameText(now[head], was[head]))
-        ++head;
-    while (tail < now.size() - head && tail < was.size() - head &&
-           SameText(now[now.size() - 1 - tail], was[was.size() - 1 - tail]))
-        ++tail;
-    // The changed ones take the places of those they replace; only a
-    // difference in number moves the ones after them.
-    const std::size_t changed = now.size() - head - tail, replaced = was.size() - head - tail;
-    for (std::size_t i = 0; i < std::min(changed, replaced); ++i)
-        shown.out[head + i] = Handed(m, now[head + i]);
-    const auto at = shown.out.begin() + std::ptrdiff_t(head + std::min(changed, replaced));
-    if (replaced > changed) {
-        shown.out.erase(at, at + std::ptrdiff_t(replaced - changed));
-    } else {
-        std::vector<Diagnostic> more;
-        for (std::size_t i = head + replaced; i < head + changed; ++i)
-            more.push_back(Handed(m, now[i]));
-        shown.out.insert(at, std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-    }
+    const auto key = [](const Diag& d) {
+        const std::uint32_t parts[] = {d.file, std::uint32_t(d.msg), d.name, d.placeless};
+        return HashBytes(d.extra.data(), d.extra.size(), HashBytes(parts, sizeof parts));
+    };
+    const std::vector<std::size_t> twin = MatchInOrder(shown.diags, now, key, SameText);
+    std::vector<Diagnostic> out;
+    out.reserve(now.size());
     for (std::size_t i = 0; i < now.size(); ++i) {
-        shown.out[i].row = now[i].row;
-        shown.out[i].col = now[i].col;
-        shown.out[i].endCol = now[i].endCol;
+        out.push_back(twin[i] == kUnmatched ? Handed(m, now[i]) : std::move(shown.out[twin[i]]));
+        out.back().row = now[i].row;
+        out.back().col = now[i].col;
+        out.back().endCol = now[i].endCol;
     }
+    shown.out = std::move(out);
     shown.diags = std::move(now);
+    shown.at = m.changes;
 }
 
 }  // namespace
 
-const std::vector<Diagnostic>& Program::Diagnostics(bool withWarnings)
+namespace {
+
+// The program's problems in the order the compiler would meet them, but
+// for the warnings.
+std::vector<Diag> Collected(const Model* m)
 {
-    m->Refresh();
     struct Keyed {
         std::uint64_t ordinal;
         std::uint32_t col;
@@ -369,10 +415,8 @@ const std::vector<Diagnostic>& Program::Diagnostics(bool withWarnings)
         emit(*k.d);
     for (const Diag& d : m->declDiags)
         emit(d);
-    if (m->units.empty()) {
-        Show(*m, std::move(out), withWarnings);
-        return m->shown.out;
-    }
+    if (m->units.empty())
+        return out;
     // The main program's statements in reading order (a partial check adds
     // at the end), its labels after them.
     // Each place is worked out once: a program with thousands of problems
@@ -401,10 +445,45 @@ const std::vector<Diagnostic>& Program::Diagnostics(bool withWarnings)
             emit(d);
     for (const Diag& d : m->dataDiags)
         emit(d);
-    if (withWarnings)
+    return out;
+}
+
+}  // namespace
+
+bool Program::List(std::chrono::microseconds budget, bool withWarnings)
+{
+    Model::Listing& l = m->listing;
+    if (m->shown.at == m->changes && m->shown.warnings == withWarnings)
+        return true;
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    if (!m->Advance(deadline))
+        return false;
+    const auto late = [&] { return std::chrono::steady_clock::now() > deadline; };
+    // The problems found, the warnings, and what is handed out each take a
+    // few milliseconds with tens of thousands of problems.
+    if (l.stage == Model::Listing::Stage::Collect || l.warnings != withWarnings) {
+        l.out = Collected(m.get());
+        l.warnings = withWarnings;
+        l.stage = withWarnings ? Model::Listing::Stage::Warn : Model::Listing::Stage::Hand;
+        if (late())
+            return false;
+    }
+    if (l.stage == Model::Listing::Stage::Warn) {
         for (Diag& w : Warnings(*m))
-            out.push_back(std::move(w));
-    Show(*m, std::move(out), withWarnings);
+            l.out.push_back(std::move(w));
+        l.stage = Model::Listing::Stage::Hand;
+        if (late())
+            return false;
+    }
+    Show(*m, std::move(l.out), withWarnings);
+    l = {};
+    return true;
+}
+
+const std::vector<Diagnostic>& Program::Diagnostics(bool withWarnings)
+{
+    while (!List(std::chrono::hours(1), withWarnings)) {
+    }
     return m->shown.out;
 }
 

@@ -157,7 +157,15 @@ struct Model {
         std::vector<Diag> diags;
         std::vector<Diagnostic> out;
         bool warnings = true;
+        std::uint64_t at = ~std::uint64_t(0);  // `changes` when they were handed out
     } shown;
+    std::uint64_t changes = 0;  // counts the changes to the program, its files and its vocabulary
+    // The diagnostics being made ready to hand out, a stage at a time.
+    struct Listing {
+        enum class Stage { Collect, Warn, Hand } stage = Stage::Collect;
+        bool warnings = true;
+        std::vector<Diag> out;
+    } listing;
 
     // what edits left to do
     bool assemble = true, full = true;

@@ -231,6 +231,8 @@ void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
 
 void Model::Interrupt()
 {
+    ++changes;
+    listing = {};
     // A run exists only while `full` is set: the next check starts anew.
     run.reset();
 }

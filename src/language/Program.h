@@ -154,6 +154,9 @@ public:
     // The list stays the model's until the next call: one that changes a few
     // of thousands builds the texts of those few only.
     const std::vector<Diagnostic>& Diagnostics(bool withWarnings = true);
+    // Works towards Diagnostics() for about `budget` (the check first, then
+    // the list); true once they are ready, when Diagnostics() costs nothing.
+    bool List(std::chrono::microseconds budget, bool withWarnings = true);
     // The declaration of the name at a place.
     std::optional<Range> Definition(std::string_view key, std::uint32_t row, std::uint32_t col);
     // Every use of the symbol at a place, its declaration included, in file order.

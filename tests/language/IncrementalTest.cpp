@@ -306,3 +306,39 @@ TEST(IncrementalTest, TypingALineChecksAsFresh)
         }
     }
 }
+
+// A pause after edits far apart, or after a block of new problems came or
+// went, lists what a fresh check lists: the texts made for the problems that
+// stayed serve only those same problems.
+TEST(IncrementalTest, ProblemsChangedHereAndThereListAsFresh)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 300; ++i)
+        lines.push_back("Print miss" + std::to_string(i % 7) + "(" + std::to_string(i) + ")");
+    const auto block = [](int n, const std::string& line) { return std::vector<std::string>(std::size_t(n), line); };
+    const struct {
+        std::uint32_t first, oldCount;
+        std::vector<std::string> now;
+    } edits[][2] = {
+        {{5, 1, {"Print 1"}}, {250, 1, {"Print other(1)"}}},
+        {{100, 0, block(40, "x = \"s\" - 1")}, {0, 1, {"Print miss6(0)"}}},
+        {{100, 40, {}}, {200, 60, block(3, "Print miss2(9)")}},
+        {{0, 0, block(100, "Print 2")}, {150, 1, {"Goto nowhere"}}},
+    };
+    lang::Program live;
+    Feed(live, {{"/r/main.bb", Join(lines)}});
+    live.Diagnostics();
+    for (const auto& pause : edits) {
+        for (const auto& e : pause) {
+            std::string text;
+            for (const std::string& line : e.now)
+                text += line + "\r\n";
+            live.Edit("/r/main.bb", e.first, e.oldCount, text, std::uint32_t(e.now.size()));
+            lines.erase(lines.begin() + e.first, lines.begin() + e.first + e.oldCount);
+            lines.insert(lines.begin() + e.first, e.now.begin(), e.now.end());
+        }
+        lang::Program scratch;
+        Feed(scratch, {{"/r/main.bb", Join(lines)}});
+        ASSERT_EQ(Brief(live.Diagnostics()), Brief(scratch.Diagnostics())) << Join(lines);
+    }
+}
