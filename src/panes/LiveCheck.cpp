@@ -2,6 +2,7 @@
 
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
+#include "language/InOrder.h"
 #include "model/ModelFeed.h"
 #include "model/ProgramHost.h"
 #include "panes/ProblemsPane.h"
@@ -29,6 +30,16 @@ constexpr std::chrono::microseconds kSlice{4000};
 // Though the edits took the slice, the check goes on a little.
 constexpr std::chrono::microseconds kLeastSlice{1000};
 
+std::uint64_t MessageKey(const std::pair<std::string, QString>& item)
+{
+    return lang::HashBytes(item.first.data(), item.first.size());
+}
+
+std::uint64_t MessageKey(const lang::Diagnostic& d)
+{
+    return lang::HashBytes(d.message.data(), d.message.size());
+}
+
 }  // namespace
 
 LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events, ProgramHost& programs,
@@ -45,6 +56,8 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events,
         for (Shown* shown : {&m_shown, &m_left})
             if (shown->main == main)
                 shown->doc.clear();
+        m_listed = false;
+        m_listing = {};
         m_pause.start();
     });
     connect(&m_programs, &ProgramHost::MainFilesChanged, this, [this] {
@@ -57,9 +70,14 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events,
         if (!m_shown.doc.isEmpty() && (!doc || doc->Key != m_shown.doc))
             m_left = std::exchange(m_shown, {});
         m_switched = true;
+        m_listed = false;
+        m_listing = {};
         m_pause.start(0);
     });
-    connect(&m_docs, &DocumentManager::DocClosing, this, [this](CDoc* doc) { m_kept.erase(doc->Key); });
+    connect(&m_docs, &DocumentManager::DocClosing, this, [this](CDoc* doc) {
+        m_kept.erase(doc->Key);
+        m_listing = {};
+    });
     // A document saved under another name is another file of its program.
     connect(&m_docs, &DocumentManager::FileBound, this, &LiveCheck::ForgetKept);
     connect(&m_docs, &DocumentManager::NoDocuments, this, [this] {
@@ -152,6 +170,8 @@ bool LiveCheck::QuickFix()
 
 void LiveCheck::ForgetKept()
 {
+    m_listed = false;
+    m_listing = {};
     m_kept.clear();
     m_shown = m_left = {};
 }
@@ -200,121 +220,136 @@ void LiveCheck::Resume()
     if (std::exchange(m_switched, false) && ShowKept())
         return;
     CDoc* doc = m_docs.CurrentDoc();
-    if (m_enabled && doc) {
+    if (m_enabled && doc && !m_listed) {
         // Handing on the edits, and working out the program's files again
         // after them, come out of the slice: the keys wait for the whole.
         const auto start = std::chrono::steady_clock::now();
         m_events.TakeEdits();
         lang::Program& program = m_programs.ProgramOf(ProgramPath(*doc));
         const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-        if (!program.Check(std::max(kSlice - spent, kLeastSlice))) {
-            // An edit in between restarts the pause, and the check with it.
-            m_sliced = true;
-            m_pause.start(0);
-            return;
-        }
-        // The check's last slice and the list each take a turn of their own.
-        if (std::exchange(m_sliced, false)) {
-            m_pause.start(0);
-            return;
-        }
+        // The check and the program's list of problems go in slices, and
+        // the window's list from it in a turn of its own: an edit in between
+        // restarts the pause, and the check with it.
+        m_listed = program.List(std::max(kSlice - spent, kLeastSlice));
+        m_pause.start(0);
+        return;
     }
-    Refresh();
+    if (!List(std::chrono::steady_clock::now() + kSlice)) {
+        m_pause.start(0);
+        return;
+    }
+    m_listed = false;
 }
 
 void LiveCheck::Refresh()
 {
-    std::vector<ProblemRow> rows;
+    m_listing = {};
+    List(std::chrono::steady_clock::time_point::max());
+}
+
+const std::pair<QString, QString>& LiveCheck::FileOf(const std::string& key)
+{
     // The tab's name for an open document (one never saved has no file
     // name), the file's name for the rest.
-    std::unordered_map<std::string, std::pair<QString, QString>> files;
-    const auto fileOf = [&](const std::string& key) -> const std::pair<QString, QString>& {
-        auto it = files.find(key);
-        if (it == files.end()) {
-            const QString path = m_programs.PathOf(key);
-            QString title = QFileInfo(path).fileName();
-            for (const CDocPtr& doc : m_docs.Docs())
-                if (doc->FilePath.isEmpty() && ProgramPath(*doc) == path)
-                    title = doc->FileTitle;
-            it = files.emplace(key, std::pair{path, title}).first;
-        }
-        return it->second;
-    };
+    auto it = m_listing.files.find(key);
+    if (it == m_listing.files.end()) {
+        const QString path = m_programs.PathOf(key);
+        QString title = QFileInfo(path).fileName();
+        for (const CDocPtr& doc : m_docs.Docs())
+            if (doc->FilePath.isEmpty() && ProgramPath(*doc) == path)
+                title = doc->FileTitle;
+        it = m_listing.files.emplace(key, std::pair{path, title}).first;
+    }
+    return it->second;
+}
 
-    // The build's report goes once the file it names changed, and is listed
-    // only with the program it was found in.
-    const std::size_t reported = m_buildErrors.size();
-    std::erase_if(m_buildErrors, [this](const BuildError& e) { return m_programs.Revision(e.key) != e.revision; });
-    if (m_buildErrors.size() != reported)
-        Q_EMIT BuildErrorGone();
-    std::vector<EditorDiagnostic> marks;
+bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
+{
+    Listing& l = m_listing;
     CDoc* doc = m_docs.CurrentDoc();
     const QString path = doc ? ProgramPath(*doc) : QString();
-    std::vector<std::string> programFiles;
-    if (doc && !m_buildErrors.empty()) {
-        // Edits not handed on while typing (parsing switched off) go first.
-        m_events.TakeEdits();
-        programFiles = m_programs.ProgramOf(path).Files();
+    const bool checked = m_enabled && doc;
+    if (!l.begun) {
+        // Edits not handed on while typing (parsing switched off) go first;
+        // handing them on forgets what was listed so far.
+        if (doc)
+            m_events.TakeEdits();
+        l.begun = true;
+        // The build's report goes once the file it names changed, and is
+        // listed only with the program it was found in.
+        const std::size_t reported = m_buildErrors.size();
+        std::erase_if(m_buildErrors, [this](const BuildError& e) { return m_programs.Revision(e.key) != e.revision; });
+        if (m_buildErrors.size() != reported)
+            Q_EMIT BuildErrorGone();
+        if (doc && !m_buildErrors.empty()) {
+            const std::vector<std::string> programFiles = m_programs.ProgramOf(path).Files();
+            for (const BuildError& e : m_buildErrors)
+                if (std::find(programFiles.begin(), programFiles.end(), e.key) != programFiles.end())
+                    l.rows.push_back({e.path, FileOf(e.key).second, e.line, e.column, e.message, true, false});
+        }
+        if (checked) {
+            l.docKey = ProgramHost::KeyOf(path);
+            const std::vector<lang::Diagnostic>& found = m_programs.ProgramOf(path).Diagnostics();
+            // A pause usually changes a few problems of thousands: the
+            // messages of the unchanged ones are the last pause's, not
+            // converted again.
+            l.twin = lang::MatchInOrder(
+                m_messages, found, [](const auto& item) { return MessageKey(item); },
+                [](const std::pair<std::string, QString>& was, const lang::Diagnostic& now) {
+                    return was.first == now.message;
+                });
+            l.messages.resize(found.size());
+            l.rows.reserve(l.rows.size() + found.size());
+            l.marks.reserve(found.size());
+        }
     }
-    const auto fromBuild = [&](const std::string& key, int line, const QString& message) {
-        return std::any_of(m_buildErrors.begin(), m_buildErrors.end(), [&](const BuildError& e) {
-            return e.key == key && e.line == line && e.message == message;
-        });
-    };
-    for (const BuildError& e : m_buildErrors)
-        if (std::find(programFiles.begin(), programFiles.end(), e.key) != programFiles.end())
-            rows.push_back({e.path, fileOf(e.key).second, e.line, e.column, e.message, true, false});
-
-    if (m_enabled && doc) {
-        m_events.TakeEdits();
-        const std::string docKey = ProgramHost::KeyOf(path);
+    if (checked) {
+        const auto fromBuild = [&](const std::string& key, int line, const QString& message) {
+            return std::any_of(m_buildErrors.begin(), m_buildErrors.end(), [&](const BuildError& e) {
+                return e.key == key && e.line == line && e.message == message;
+            });
+        };
+        // Unchanged since the list was begun: any change forgets the listing.
         const std::vector<lang::Diagnostic>& found = m_programs.ProgramOf(path).Diagnostics();
-        // A pause usually changes a few problems of thousands: the messages
-        // of the unchanged ones at either end are the last pause's, not
-        // converted again.
-        std::size_t head = 0, tail = 0;
-        while (head < found.size() && head < m_messages.size() && found[head].message == m_messages[head].first)
-            ++head;
-        while (tail < found.size() - head && tail < m_messages.size() - head &&
-               found[found.size() - 1 - tail].message == m_messages[m_messages.size() - 1 - tail].first)
-            ++tail;
-        std::vector<std::pair<std::string, QString>> messages(found.size());
-        rows.reserve(rows.size() + found.size());
-        marks.reserve(found.size());
         const std::string* lastKey = nullptr;
         const std::pair<QString, QString>* lastFile = nullptr;
         bool inDoc = false;
-        for (std::size_t i = 0; i < found.size(); ++i) {
+        for (std::size_t& i = l.next; i < found.size(); ++i) {
+            if (i % 256 == 0 && std::chrono::steady_clock::now() > deadline)
+                return false;
             const lang::Diagnostic& d = found[i];
-            const std::size_t before = i < head ? i : i >= found.size() - tail ? m_messages.size() - (found.size() - i) : SIZE_MAX;
-            QString message = before != SIZE_MAX ? m_messages[before].second : QString::fromStdString(d.message);
+            const std::size_t before = l.twin[i];
+            QString message = before != lang::kUnmatched ? m_messages[before].second : QString::fromStdString(d.message);
             if (!lastKey || *lastKey != d.file) {
-                lastFile = &fileOf(d.file);
+                lastFile = &FileOf(d.file);
                 lastKey = &d.file;
-                inDoc = d.file == docKey;
+                inDoc = d.file == l.docKey;
             }
             const bool warning = d.warning != lang::WarningKind::None;
             if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
                 // The same error the build stopped at is listed once, as the build's.
                 if (!fromBuild(d.file, int(d.row) + 1, message))
-                    rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
+                    l.rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
                 if (inDoc)
-                    marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+                    l.marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
             }
-            messages[i] = {before != SIZE_MAX ? std::move(m_messages[before].first) : d.message, std::move(message)};
+            l.messages[i] = {before != lang::kUnmatched ? std::move(m_messages[before].first) : d.message,
+                             std::move(message)};
         }
-        m_messages = std::move(messages);
+        m_messages = std::move(l.messages);
     }
     KeepLeft();
     m_shown = {};
     if (doc && doc->EditorState == m_editor.CurrentBuffer()) {
         m_editor.SetDiagnosticMargin(m_enabled);
-        m_editor.SetDiagnostics(std::move(marks));
+        m_editor.SetDiagnostics(std::move(l.marks));
         if (m_enabled)
             m_shown = {doc->Key, ProgramHost::KeyOf(m_programs.MainFileOf(path))};
     }
-    m_pane.SetRows(std::move(rows));
+    m_pane.SetRows(std::move(l.rows));
+    m_listing = {};
     Show();
+    return true;
 }
 
 void LiveCheck::Show()

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "editor/EditCtrl.h"
 #include "panes/ProblemsPane.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -63,6 +65,10 @@ private:
     // Keeps the list's rows for the document left, when they are still its
     // program's.
     void KeepLeft();
+    // Makes the window's list and marks from the program's problems until
+    // `deadline`; true once they are shown.
+    bool List(std::chrono::steady_clock::time_point deadline);
+    const std::pair<QString, QString>& FileOf(const std::string& key);
     // The rows listed are the program's: counted, and the pause is over.
     void Show();
     void ForgetKept();
@@ -103,7 +109,19 @@ private:
     };
     Shown m_shown, m_left;
     bool m_switched = false;
-    bool m_sliced = false;  // the program's check took more than one slice
+    bool m_listed = false;  // the program's problems are listed, the window's list is next
     // The last pause's messages, as the model gave them and as shown.
     std::vector<std::pair<std::string, QString>> m_messages;
+    // The window's list as it is being made, while typing a slice at a time.
+    struct Listing {
+        bool begun = false;
+        std::size_t next = 0;  // the program's problem to list next
+        std::string docKey;
+        std::vector<std::size_t> twin;  // each problem's in m_messages
+        std::vector<std::pair<std::string, QString>> messages;
+        std::vector<ProblemRow> rows;
+        std::vector<EditorDiagnostic> marks;
+        // A file's path and the name the list gives it, by key.
+        std::unordered_map<std::string, std::pair<QString, QString>> files;
+    } m_listing;
 };
