@@ -182,6 +182,16 @@ struct Model {
     void Assemble();
     void Number();
     void MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect);
+    // Lines added or removed whose moves the symbols and findings have yet
+    // to take, in the order they came; ordinals as they were then.
+    struct Move {
+        std::uint32_t file;
+        FileSyntax::EditEffect effect;
+        std::uint64_t from, to;
+    };
+    std::vector<Move> moves;
+    // Takes the moves: before anything reads a row of a symbol or a finding.
+    void TakeMoves();
     void EnsureAssembled();
     using Deadline = std::chrono::steady_clock::time_point;
     // Does what the edits left to do until `deadline`; true once it is all done.

@@ -179,54 +179,67 @@ void Model::Number()
 
 // Lines added or removed in a file only moved its statements: what the
 // checks found stays true, at the new rows, so it is moved rather than
-// found again.
+// found again. The small tables move at once; the symbols and findings of
+// the whole program, tens of thousands, when next asked for, so that a key
+// pressed in a long program costs what the key changed.
 void Model::MoveRows(std::uint32_t file, const FileSyntax::EditEffect& effect)
 {
     if (assemble)
         return;  // everything is worked out anew anyway
     const std::uint64_t from = Ordinal(file, effect.first);
-    const std::uint64_t to = from + effect.oldCount;  // no Include among the lines replaced
-    const std::int64_t delta = std::int64_t(effect.newCount) - std::int64_t(effect.oldCount);
-    const auto ordinal = [&](std::uint64_t o) -> std::uint64_t {
-        if (o < from)
-            return o;
-        if (o >= to)
-            return o + delta;
-        return from + (effect.Row(effect.first + static_cast<std::uint32_t>(o - from)) - effect.first);
-    };
-    const auto moveSymbol = [&](Symbol& s) {
-        if (s.file == file)
-            s.row = effect.Row(s.row);
-        if (s.read && s.readFile == file)
-            s.readRow = effect.Row(s.readRow);
-        s.order = static_cast<std::uint32_t>(ordinal(s.order));
-    };
-    const auto moveDiags = [&](std::vector<Diag>& diags) {
-        for (Diag& d : diags)
-            if (d.file == file)
-                d.row = effect.Row(d.row);
-    };
+    moves.push_back({file, effect, from, from + effect.oldCount});  // no Include among the lines replaced
     for (IncludeSite& s : files[file].sites)
         s.pos.row = effect.Row(s.pos.row);
-    for (Symbol& s : globals)
-        moveSymbol(s);
-    for (Unit& u : units) {
-        for (Symbol& s : u.syms)
-            moveSymbol(s);
-        moveDiags(u.diags);
-        moveDiags(u.warnings);
-        for (Unit::LabelUse& j : u.jumps)
-            if (j.file == file)
-                j.row = effect.Row(j.row);
-    }
-    moveDiags(declDiags);
-    moveDiags(dataDiags);
-    for (auto& [name, key] : dimAt)
-        key = (ordinal(key >> 10) << 10) | (key & 1023);
     for (auto& [f, row] : mainRows)
         if (f == file)
             row = effect.Row(row);
     Number();
+}
+
+void Model::TakeMoves()
+{
+    if (assemble)
+        moves.clear();
+    for (const Move& move : moves) {
+        const std::uint32_t file = move.file;
+        const FileSyntax::EditEffect& effect = move.effect;
+        const std::int64_t delta = std::int64_t(effect.newCount) - std::int64_t(effect.oldCount);
+        const auto ordinal = [&](std::uint64_t o) -> std::uint64_t {
+            if (o < move.from)
+                return o;
+            if (o >= move.to)
+                return o + delta;
+            return move.from + (effect.Row(effect.first + static_cast<std::uint32_t>(o - move.from)) - effect.first);
+        };
+        const auto moveSymbol = [&](Symbol& s) {
+            if (s.file == file)
+                s.row = effect.Row(s.row);
+            if (s.read && s.readFile == file)
+                s.readRow = effect.Row(s.readRow);
+            s.order = static_cast<std::uint32_t>(ordinal(s.order));
+        };
+        const auto moveDiags = [&](std::vector<Diag>& diags) {
+            for (Diag& d : diags)
+                if (d.file == file)
+                    d.row = effect.Row(d.row);
+        };
+        for (Symbol& s : globals)
+            moveSymbol(s);
+        for (Unit& u : units) {
+            for (Symbol& s : u.syms)
+                moveSymbol(s);
+            moveDiags(u.diags);
+            moveDiags(u.warnings);
+            for (Unit::LabelUse& j : u.jumps)
+                if (j.file == file)
+                    j.row = effect.Row(j.row);
+        }
+        moveDiags(declDiags);
+        moveDiags(dataDiags);
+        for (auto& [name, key] : dimAt)
+            key = (ordinal(key >> 10) << 10) | (key & 1023);
+    }
+    moves.clear();
 }
 
 void Model::Interrupt()
@@ -432,6 +445,7 @@ void Program::Edit(std::string_view key, std::uint32_t first, std::uint32_t oldC
 // is still handing over files.
 void Model::EnsureAssembled()
 {
+    TakeMoves();
     if (assemble) {
         Assemble();
         assemble = false;
