@@ -55,12 +55,7 @@ TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
 // are an error of their own instead of a crash of every walk over them.
 TEST(CheckTest, NestingIsBoundedWhereTheCompilerGivesOut)
 {
-    const auto repeat = [](const std::string& s, int n) {
-        std::string out;
-        for (int i = 0; i < n; ++i)
-            out += s;
-        return out;
-    };
+    const auto repeat = [](const char* s, int n) { return QByteArray(s).repeated(n).toStdString(); };
     const std::string f = "\nFunction f(a)\nReturn a\nEnd Function";
     const std::string deep = ":Expression too deeply nested";
     const std::pair<std::string, std::string> rows[] = {
