@@ -245,26 +245,17 @@ TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLineAndCtrlSpaceCompletesAnO
     EXPECT_EQ(CaretColumn(), 7);
 }
 
-// The list once stayed shut for a type from an included file: fields were
-// read only from the document's own lines, and Blitz3D programs keep their
-// types in included files.
-TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesTypeDeclaredHereOrIncluded)
+// A backslash lists the fields of the variable's type (of a type from an
+// included file too: ProgramTest.CompletionAndSymbolQueries).
+TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
 {
-    dir.write("types.bb", "Type Player\r\n\tField x#, y#\r\nEnd Type\r\n");
-    const std::tuple<const char*, const char*, QStringList> rows[] = {
-        {"here.bb", "Type Player\r\n\tField x#, y#\r\n\tField name$\r\nEnd Type\r\nLocal p.Player = New Player\r\n",
-         {"name$", "x#", "y#"}},
-        {"included.bb", "Include \"types.bb\"\r\nLocal p.Player = New Player\r\n", {"x#", "y#"}},
-    };
-    for (const auto& [name, source, fields] : rows) {
-        Open(source, name);
-        Type("\np\\");
-        ASSERT_TRUE(list().isVisible()) << name;
-        EXPECT_EQ(ListNames(), fields);
-        Type("y\t");
-        ASSERT_TRUE(Inserted());
-        EXPECT_EQ(CaretLineText(), "p\\y#");
-    }
+    Open("Type Player\r\n\tField x#, y#\r\n\tField name$\r\nEnd Type\r\nLocal p.Player = New Player\r\n");
+    Type("\np\\");
+    ASSERT_TRUE(list().isVisible());
+    EXPECT_EQ(ListNames(), (QStringList{"name$", "x#", "y#"}));
+    Type("y\t");
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText(), "p\\y#");
 
     // Ctrl+Space after a "\" lists the same fields; a type character already
     // typed is part of the word the choice replaces.

@@ -66,10 +66,8 @@ TEST(Completion, SelectsFirstNameNotBelowTypedPrefix)
         {"waitm", 5, true},  {"waitt", 6, true},  {"waitz", 6, false},  // all below: the last one
         {"graphicsx", 3, false},
     };
-    for (const auto& [prefix, current, single] : cases) {
-        EXPECT_EQ(list.isSingleToken(prefix), single) << prefix;
-        EXPECT_EQ(list.current(), current) << prefix;
-    }
+    for (const auto& [prefix, current, single] : cases)  // braced: isSingleToken selects, then current() reads
+        EXPECT_EQ((std::pair{list.isSingleToken(prefix), list.current()}), std::pair(single, current)) << prefix;
     // On a larger list the halving search agrees with a linear one.
     EditorKeywordList many;
     for (int i = 0; i < 300; ++i)
@@ -126,10 +124,8 @@ TEST(Completion, TheFunctionsOwnNamesLeadTheList)
         {"", 1, false},    {"w", 2, false}, {"WAIT", 2, false}, {"waitk", 9, true},
         {"s", 1, false},   {"sp", 1, true}, {"m", 5, true},     {"z", 12, false},
     };
-    for (const auto& [prefix, current, single] : cases) {
-        EXPECT_EQ(list.isSingleToken(prefix), single) << prefix;
-        EXPECT_EQ(list.current(), current) << prefix;
-    }
+    for (const auto& [prefix, current, single] : cases)  // braced: isSingleToken selects, then current() reads
+        EXPECT_EQ((std::pair{list.isSingleToken(prefix), list.current()}), std::pair(single, current)) << prefix;
     list.ShowNearestToken("sp");
     list.KeyDown(ListKey::Tab);
     EXPECT_EQ(list.SelectedName(), "Speed");

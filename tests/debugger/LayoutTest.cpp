@@ -28,12 +28,18 @@ public:
         std::uint32_t v = 0;
         return Read(at, v) ? v : 0;
     }
-    void Put(Addr at, std::uint32_t v) { std::memcpy(&m_bytes[at - kBase], &v, 4); }
+    // Words one after the other from `at`.
+    void Put(Addr at, std::initializer_list<std::uint32_t> words)
+    {
+        for (const std::uint32_t v : words) {
+            std::memcpy(&m_bytes[at - kBase], &v, 4);
+            at += 4;
+        }
+    }
     // A std::string at `at` whose characters lie at `chars`.
     void PutString(Addr at, Addr chars, const std::string& text)
     {
-        Put(at + 4, text.empty() ? 0 : std::uint32_t(chars));
-        Put(at + 8, std::uint32_t(text.size()));
+        Put(at + 4, {text.empty() ? 0 : std::uint32_t(chars), std::uint32_t(text.size())});
         std::memcpy(&m_bytes[chars - kBase], text.data(), text.size());
     }
 
@@ -53,17 +59,11 @@ TEST(Layout, StringsAndDeclarationsAreReadWhereTheyAreWhole)
     Image m;
     // A DeclSeq of three: "score" (an integer global at offset 0), one whose
     // name runs off the image, and a null.
-    m.Put(A(0x100 + 4), std::uint32_t(A(0x200)));
-    m.Put(A(0x100 + 8), std::uint32_t(A(0x20c)));
-    m.Put(A(0x200), std::uint32_t(A(0x300)));
-    m.Put(A(0x204), std::uint32_t(A(0x400)));
-    m.Put(A(0x208), 0);
+    m.Put(A(0x100 + 4), {std::uint32_t(A(0x200)), std::uint32_t(A(0x20c))});
+    m.Put(A(0x200), {std::uint32_t(A(0x300)), std::uint32_t(A(0x400)), 0});
     m.PutString(A(0x300 + 4), A(0x380), "score");
-    m.Put(A(0x300 + 20), 0xabc);
-    m.Put(A(0x300 + 24), 8);
-    m.Put(A(0x300 + 28), 0);
-    m.Put(A(0x400 + 8), 0x7fff0000);  // characters far outside
-    m.Put(A(0x400 + 12), 5);
+    m.Put(A(0x300 + 20), {0xabc, 8, 0});
+    m.Put(A(0x400 + 8), {0x7fff0000, 5});  // characters far outside
     const std::vector<layout::Decl> decls = layout::Decls(m, A(0x100));
     ASSERT_EQ(decls.size(), 1u);
     EXPECT_EQ(decls[0].name, "score");
@@ -74,7 +74,7 @@ TEST(Layout, StringsAndDeclarationsAreReadWhereTheyAreWhole)
     m.PutString(A(0x500), A(0x580), "");
     EXPECT_TRUE(layout::Text(m, A(0x500), text));
     EXPECT_EQ(text, "");
-    m.Put(A(0x508), 1u << 30);
+    m.Put(A(0x508), {1u << 30});
     EXPECT_FALSE(layout::Text(m, A(0x500), text)) << "a torn length";
     EXPECT_TRUE(layout::Decls(m, A(0x0ff0)).empty()) << "a sequence past the end";
 }
@@ -83,11 +83,7 @@ TEST(Layout, DimArraysFlattenTheirSubscriptsByTheirScales)
 {
     Image m;
     // Dim grid(2, 3): 3 × 4 elements.
-    m.Put(A(0x100), std::uint32_t(A(0x800)));
-    m.Put(A(0x104), 1);
-    m.Put(A(0x108), 2);
-    m.Put(A(0x10c), 3);
-    m.Put(A(0x110), 12);
+    m.Put(A(0x100), {std::uint32_t(A(0x800)), 1, 2, 3, 12});
     layout::DimArray a;
     ASSERT_TRUE(layout::ReadDim(m, A(0x100), a));
     EXPECT_EQ(a.extents, (std::vector<long long>{3, 4}));
@@ -96,9 +92,9 @@ TEST(Layout, DimArraysFlattenTheirSubscriptsByTheirScales)
     const std::pair<long long, const char*> names[] = {{0, "(0,0)"}, {7, "(1,2)"}, {11, "(2,3)"}};
     for (const auto& [flat, name] : names)
         EXPECT_EQ(layout::Subscripts(a.extents, flat), name);
-    m.Put(A(0x110), 13);
+    m.Put(A(0x110), {13});
     EXPECT_FALSE(layout::ReadDim(m, A(0x100), a)) << "scales that are no products";
-    m.Put(A(0x108), 40);
+    m.Put(A(0x108), {40});
     EXPECT_FALSE(layout::ReadDim(m, A(0x100), a)) << "too many dimensions";
 }
 
@@ -109,19 +105,16 @@ TEST(Layout, ATypesLiveObjectsComeInListOrderWithoutTheDeleted)
     const Addr head = type + 4;
     const Addr objects[] = {A(0x200), A(0x240), A(0x280)};
     // head -> a -> b (deleted) -> c -> head
-    m.Put(head + 4, std::uint32_t(objects[0]));
-    m.Put(objects[0] + 4, std::uint32_t(objects[1]));
-    m.Put(objects[1] + 4, std::uint32_t(objects[2]));
-    m.Put(objects[2] + 4, std::uint32_t(head));
-    m.Put(objects[0], std::uint32_t(A(0x600)));
-    m.Put(objects[1], 0);
-    m.Put(objects[2], std::uint32_t(A(0x640)));
+    m.Put(head + 4, {std::uint32_t(objects[0])});
+    m.Put(objects[0], {std::uint32_t(A(0x600)), std::uint32_t(objects[1])});
+    m.Put(objects[1], {0, std::uint32_t(objects[2])});
+    m.Put(objects[2], {std::uint32_t(A(0x640)), std::uint32_t(head)});
     std::vector<Addr> seen;
     EXPECT_EQ(layout::EachLive(m, type, [&](Addr o, long long) { seen.push_back(o); }), 2);
     EXPECT_EQ(seen, (std::vector<Addr>{objects[0], objects[2]}));
 
     // A next pointer torn off into unreadable memory ends the walk.
-    m.Put(objects[0] + 4, 0x7fff0000);
+    m.Put(objects[0] + 4, {0x7fff0000});
     seen.clear();
     EXPECT_EQ(layout::EachLive(m, type, [&](Addr o, long long) { seen.push_back(o); }), 1);
 }

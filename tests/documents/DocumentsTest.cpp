@@ -250,12 +250,6 @@ TEST_F(Documents, ClosingPicksTheNextDocumentByTabPosition)
     Command("mnuCloseBBFile");
     EXPECT_EQ(current().FileTitle, "d.bb");
     EXPECT_EQ(window->tabs().SelectedKey(), current().Key);
-
-    Command("mnuCloseBBFileAll");
-    EXPECT_TRUE(docs().Docs().isEmpty());
-    EXPECT_EQ(docs().CurrentDoc(), nullptr);
-    EXPECT_EQ(TabCaptions(), QStringList{"Help"});
-    EXPECT_TRUE(window->help().BrowserShown());
 }
 
 TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)

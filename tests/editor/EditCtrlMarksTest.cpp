@@ -12,24 +12,9 @@ namespace {
 
 using Marks = std::vector<EditorDiagnostic>;
 
-// The byte offset of a column (from 0) of a 1-based line of the editor's text.
-qint64 Offset(const EditCtrl& editor, int line, int column)
-{
-    const QByteArray text = editor.Text();
-    qint64 at = 0;
-    for (int l = 1; l < line; ++l)
-        at = text.indexOf('\n', at) + 1;
-    return at + column;
-}
-
-QPoint On(const EditCtrl& editor, int line, int column)
-{
-    return editor.SpanRect({Offset(editor, line, column), Offset(editor, line, column + 1)}).center();
-}
-
 QPoint InMargin(const EditCtrl& editor, int line)
 {
-    return {3, On(editor, line, 0).y()};
+    return {3, CharCentre(editor, line, 0).y()};
 }
 
 TEST(EditCtrlDiagnostics, EachDiagnosticIsMarkedWhereItsTextAllowsAndMovesWithEdits)
@@ -58,9 +43,9 @@ TEST(EditCtrlDiagnostics, EachDiagnosticIsMarkedWhereItsTextAllowsAndMovesWithEd
     // Overlapping diagnostics share one squiggle; the margin lists the line's.
     editor.SetDiagnostics({{3, 0, 5, "first", false}, {3, 2, 7, "second", false}, {3, 0, 5, "first", false}, {1, 0, 6, "other", false}});
     EXPECT_EQ(editor.DiagnosticMarks(), (Marks{{1, 0, 6, "other", false}, {3, 0, 7, "first\nsecond", false}}));
-    EXPECT_EQ(editor.DiagnosticAt(On(editor, 3, 6)), "first\nsecond");
-    EXPECT_EQ(editor.DiagnosticAt(On(editor, 1, 2)), "other");
-    EXPECT_EQ(editor.DiagnosticAt(On(editor, 1, 9)), "");
+    EXPECT_EQ(editor.DiagnosticAt(CharCentre(editor, 3, 6)), "first\nsecond");
+    EXPECT_EQ(editor.DiagnosticAt(CharCentre(editor, 1, 2)), "other");
+    EXPECT_EQ(editor.DiagnosticAt(CharCentre(editor, 1, 9)), "");
     EXPECT_EQ(editor.DiagnosticAt(InMargin(editor, 3)), "first\nsecond");
     EXPECT_EQ(editor.DiagnosticAt(InMargin(editor, 2)), "");
 

@@ -20,6 +20,17 @@ inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const cha
     return list;
 }
 
+// The middle of the character at a column (bytes, from 0) of a line (from
+// 1), where the editor draws it.
+inline QPoint CharCentre(const EditCtrl& editor, int line, int column)
+{
+    const QByteArray text = editor.Text();
+    qint64 at = 0;
+    for (int l = 1; l < line; ++l)
+        at = text.indexOf('\n', at) + 1;
+    return editor.SpanRect({at + column, at + column + 1}).center();
+}
+
 // A look where every kind of token has a colour of its own.
 inline EditorAppearance DistinctColours()
 {

@@ -29,15 +29,17 @@ TEST(KeywordList, KeepsLowerCaseNameOrderWithTiesByOrderThroughSortsAndPatches)
         EditorKeywordPtr entry;
         std::uint64_t order;
     };
-    std::vector<Row> expected;
-    EditorKeywordList list;
-    for (std::uint64_t i = 0; i < 6000; ++i) {
+    const auto entry = [&random] {
         auto e = std::make_shared<EditorKeyword>();
         e->Name = RandomName(random);
         e->Key = e->Name.substr(0, 2);
-        const std::uint64_t order = random() % 100000;
-        list.Add(e, order);
-        expected.push_back({e, order});
+        return e;
+    };
+    std::vector<Row> expected;
+    EditorKeywordList list;
+    for (std::uint64_t i = 0; i < 6000; ++i) {
+        expected.push_back({entry(), random() % 100000});
+        list.Add(expected.back().entry, expected.back().order);
     }
     const auto check = [&](const char* when) {
         std::stable_sort(expected.begin(), expected.end(), [](const Row& a, const Row& b) {
@@ -70,12 +72,8 @@ TEST(KeywordList, KeepsLowerCaseNameOrderWithTiesByOrderThroughSortsAndPatches)
             if (r.order >= 50000)
                 r.order += 7;
         for (int i = 0; i < 500; ++i) {
-            auto e = std::make_shared<EditorKeyword>();
-            e->Name = RandomName(random);
-            e->Key = e->Name.substr(0, 2);
-            const std::uint64_t order = 200000 + random() % 100000;
-            added.push_back({e, order});
-            expected.push_back({e, order});
+            expected.push_back({entry(), 200000 + random() % 100000});
+            added.push_back({expected.back().entry, expected.back().order});
         }
         list.Patch(std::move(removed), std::move(added), 50000, 7);
         check("patched");

@@ -63,9 +63,7 @@ TEST_F(Installed, StartsOnAnEmptyConfigurationFolderAndASecondStartReadsItBack)
 
 TEST_F(Installed, ASecondStartHandsItsFileToTheFirstAndEnds)
 {
-    QString error;
-    ASSERT_TRUE(PrepareUserFolders(layout, &error)) << error.toStdString();
-    SetUserPref("PATHS", "B3DDir", user.file("Blitz3D"));
+    PrepareUser();
     App first(layout, prompter, dialogs);
     ASSERT_TRUE(first.Start()) << prompter.texts().join("|").toStdString();
     DocumentManager& docs = first.mainWindow()->docs();

@@ -33,6 +33,13 @@ protected:
     }
 
     static QString Prefix(const QString& name) { return s_prefix.file(name); }
+    // The user's folders made, as a first start makes them, with the Blitz3D folder set.
+    void PrepareUser() const
+    {
+        QString error;
+        ASSERT_TRUE(PrepareUserFolders(layout, &error)) << error.toStdString();
+        SetUserPref("PATHS", "B3DDir", user.file("Blitz3D"));
+    }
     void SetUserPref(const char* section, const char* key, const QString& value) const
     {
         WriteIniString(user.file("config/ovrel/prefs.ini"), section, key, value);

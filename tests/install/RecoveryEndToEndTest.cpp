@@ -22,9 +22,7 @@ protected:
     void SetUp() override
     {
         Installed::SetUp();
-        QString error;
-        ASSERT_TRUE(PrepareUserFolders(layout, &error)) << error.toStdString();
-        SetUserPref("PATHS", "B3DDir", user.file("Blitz3D"));
+        PrepareUser();
     }
 
     // Starts the program on a file, and types into that file and into a new

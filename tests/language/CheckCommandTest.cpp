@@ -92,23 +92,6 @@ TEST(CheckCommandTest, ChecksProgramsFromTheShell)
                            "Unable to open input file \"" + dir.file("huge/whole.bb").toStdString() +
                            "\" (it is 257 MB; a source file may be 256 MB at most)\n");
 
-    // Nesting past what the checker's stack holds is an error, not a crash.
-    const auto repeat = [](const char* s, int n) {
-        std::string out;
-        for (int i = 0; i < n; ++i)
-            out += s;
-        return out;
-    };
-    const QString deep = dir.write("deep/main.bb", "x = " + repeat("f(", 15400) + repeat(")", 15400) + "\r\nx = " +
-                                                       repeat("(", 27700) + "1" + repeat(")", 27700) + "\r\nx = 1" +
-                                                       repeat("+1", 86999) + "\r\n");
-    run = Check({"--blitzpath", blitz, deep});
-    EXPECT_EQ(run.status, 1);
-    const std::string at = "\"" + deep.toStdString() + "\":";
-    EXPECT_EQ(run.out, at + "1:4005:1:4005:Expression too deeply nested\n" + at +
-                           "2:2005:2:2005:Expression too deeply nested\n" + at +
-                           "3:20006:3:20006:Expression too deeply nested\n");
-
     for (const QStringList& bad : {QStringList{}, QStringList{"--blitzpath"}, QStringList{"--frobnicate", clean}}) {
         run = Check(bad);
         EXPECT_EQ(run.status, 2) << bad.join(' ').toStdString();

@@ -49,6 +49,17 @@ std::vector<std::string> VisibleLines(lang::Program& p, std::uint32_t row)
     return out;
 }
 
+// The two lists are equal; or the first place where they part.
+::testing::AssertionResult Same(const std::vector<std::string>& a, const std::vector<std::string>& b)
+{
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    if (i == a.size() && i == b.size())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (i < a.size() ? a[i] : "(end)") << " against " << (i < b.size() ? b[i] : "(end)");
+}
+
 }  // namespace
 
 // Random edits told to the model one by one leave it, after every edit, as a
@@ -137,24 +148,14 @@ static void EditAtRandom(unsigned seed)
 
         lang::Program scratch;
         Feed(scratch, texts());
-        const auto firstDifference = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
-            std::size_t i = 0;
-            while (i < a.size() && i < b.size() && a[i] == b[i])
-                ++i;
-            return (i < a.size() ? a[i] : "(end)") + " against " + (i < b.size() ? b[i] : "(end)");
+        // Errors then warnings, every symbol, the names completion offers.
+        const auto state = [](lang::Program& p) {
+            std::vector<std::string> lines = Brief(p.Diagnostics());
+            for (auto more : {Brief(p.Diagnostics(), true), SymbolLines(p), VisibleLines(p, 0)})
+                lines.insert(lines.end(), more.begin(), more.end());
+            return lines;
         };
-        const auto liveAll = live.Diagnostics(), scratchAll = scratch.Diagnostics();
-        auto liveDiagnostics = Brief(liveAll), scratchDiagnostics = Brief(scratchAll);
-        for (const std::string& w : Brief(liveAll, true))
-            liveDiagnostics.push_back(w);
-        for (const std::string& w : Brief(scratchAll, true))
-            scratchDiagnostics.push_back(w);
-        ASSERT_TRUE(liveDiagnostics == scratchDiagnostics)
-            << "step " << step << ": " << firstDifference(liveDiagnostics, scratchDiagnostics);
-        const auto liveSymbols = SymbolLines(live), scratchSymbols = SymbolLines(scratch);
-        ASSERT_TRUE(liveSymbols == scratchSymbols) << "step " << step << ": " << firstDifference(liveSymbols, scratchSymbols);
-        const auto liveNames = VisibleLines(live, 0), scratchNames = VisibleLines(scratch, 0);
-        ASSERT_TRUE(liveNames == scratchNames) << "step " << step << ": " << firstDifference(liveNames, scratchNames);
+        ASSERT_TRUE(Same(state(live), state(scratch))) << "step " << step;
     }
 }
 

@@ -190,6 +190,24 @@ std::map<std::string, std::string> Apply(std::map<std::string, std::string> text
     return texts;
 }
 
+// The renamed program: {g} the global, {T} the type, {f} its field, {F} the
+// function, {a} its parameter and {l} the label stand where each is named.
+const std::string kRenamedMain = "Include \"t.bb\"\nGlobal {g}% = 0 ; score in a comment\nPrint \"score\" + {g}\n"
+                                 "p.{T} = New {T} : p\\{f} = {g}%\nFor q.{T} = Each {T} : Next : Delete Each {T}\n"
+                                 "Function {F}({a})\n\tReturn {a} + 1\nEnd Function\nGoto {l}\n.{l}\n";
+const std::string kRenamedTypes = "Type {T}\nField {f}\nEnd Type\n";
+
+// `text` with every symbol under its first name but `renamed`, called `name`.
+std::string Named(std::string text, char renamed = 0, const std::string& name = {})
+{
+    const std::map<char, std::string> names{{'g', "score"}, {'T', "Thing"}, {'f', "score"},
+                                            {'F', "Add"},   {'a', "score"}, {'l', "skip"}};
+    for (const auto& [symbol, first] : names)
+        for (std::size_t at; (at = text.find(std::string{'{', symbol, '}'})) != std::string::npos;)
+            text.replace(at, 3, symbol == renamed ? name : first);
+    return text;
+}
+
 }  // namespace
 
 // A rename changes the one symbol everywhere it is used, keeps type
@@ -197,81 +215,40 @@ std::map<std::string, std::string> Apply(std::map<std::string, std::string> text
 // do; the renamed program checks as clean as before.
 TEST(ProgramTest, RenameChangesOneSymbolOrSaysWhyNot)
 {
-    const std::map<std::string, std::string> texts{
-        {"/r/main.bb",
-         "Include \"t.bb\"\n"
-         "Global score% = 0 ; score in a comment\n"
-         "Print \"score\" + score\n"
-         "p.Thing = New Thing : p\\score = score%\n"
-         "For q.Thing = Each Thing : Next : Delete Each Thing\n"
-         "Function Add(score)\n\tReturn score + 1\nEnd Function\n"
-         "Goto skip\n.skip\n"},
-        {"/r/t.bb", "Type Thing\nField score\nEnd Type\n"},
-    };
+    const std::map<std::string, std::string> texts{{"/r/main.bb", Named(kRenamedMain)},
+                                                   {"/r/t.bb", Named(kRenamedTypes)}};
     lang::Program p;
     Feed(p, {{"/r/main.bb", texts.at("/r/main.bb")}, {"/r/t.bb", texts.at("/r/t.bb")}});
     ASSERT_TRUE(Brief(p.Diagnostics()).empty());
     struct Row {
         std::string at;  // the marker whose start is renamed
-        int nth;
         std::string name;
-        std::string main, types;  // the texts after, or the refusal in `main`
+        char renamed;         // the symbol renamed, or 0 for none
+        std::string refusal;
     };
     const Row rows[] = {
-        {"score%", 0, "points",
-         "Include \"t.bb\"\nGlobal points% = 0 ; score in a comment\nPrint \"score\" + points\n"
-         "p.Thing = New Thing : p\\score = points%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
-         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
-         "Type Thing\nField score\nEnd Type\n"},
-        {"Thing", 0, "Item",
-         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
-         "p.Item = New Item : p\\score = score%\nFor q.Item = Each Item : Next : Delete Each Item\n"
-         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
-         "Type Item\nField score\nEnd Type\n"},
-        {"score)", 0, "n",
-         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
-         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
-         "Function Add(n)\n\tReturn n + 1\nEnd Function\nGoto skip\n.skip\n",
-         "Type Thing\nField score\nEnd Type\n"},
-        {"skip", 0, "done",
-         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
-         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
-         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto done\n.done\n",
-         "Type Thing\nField score\nEnd Type\n"},
-        {"score = score%", 0, "pts",
-         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
-         "p.Thing = New Thing : p\\pts = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
-         "Function Add(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
-         "Type Thing\nField pts\nEnd Type\n"},
-        {"Add", 0, "Plus",
-         "Include \"t.bb\"\nGlobal score% = 0 ; score in a comment\nPrint \"score\" + score\n"
-         "p.Thing = New Thing : p\\score = score%\nFor q.Thing = Each Thing : Next : Delete Each Thing\n"
-         "Function Plus(score)\n\tReturn score + 1\nEnd Function\nGoto skip\n.skip\n",
-         "Type Thing\nField score\nEnd Type\n"},
-        {"score%", 0, "2x", "\"2x\" is not a valid name: a letter, then letters, digits or '_', and no keyword.", ""},
-        {"score%", 0, "Wend", "\"Wend\" is not a valid name: a letter, then letters, digits or '_', and no keyword.",
-         ""},
-        {"Add", 0, "Print",
-         "Cannot rename function 'add' to \"Print\": a built-in command or userlib function has that name.", ""},
-        {"score%", 0, "P",
-         "Cannot rename global 'score' to \"P\": that name is already used there (letter case does not count).", ""},
-        {"score)", 0, "SCORE", "", ""},
-        {"\"score\"", 0, "x", "There is no declared name here to rename.", ""},
+        {"score%", "points", 'g', ""}, {"Thing", "Item", 'T', ""}, {"score)", "n", 'a', ""},
+        {"skip", "done", 'l', ""},     {"score = score%", "pts", 'f', ""}, {"Add", "Plus", 'F', ""},
+        {"score%", "2x", 0, "\"2x\" is not a valid name: a letter, then letters, digits or '_', and no keyword."},
+        {"score%", "Wend", 0, "\"Wend\" is not a valid name: a letter, then letters, digits or '_', and no keyword."},
+        {"Add", "Print", 0, "Cannot rename function 'add' to \"Print\": a built-in command or userlib function has that name."},
+        {"score%", "P", 0,
+         "Cannot rename global 'score' to \"P\": that name is already used there (letter case does not count)."},
+        {"score)", "SCORE", 0, ""},
+        {"\"score\"", "x", 0, "There is no declared name here to rename."},
     };
     for (const Row& row : rows) {
-        const auto [r, c] = Find(texts.at("/r/main.bb"), row.at, row.nth);
+        const auto [r, c] = Find(texts.at("/r/main.bb"), row.at);
         const lang::RenamePlan plan = p.Rename("/r/main.bb", r, c, row.name);
-        if (!row.types.empty()) {
-            ASSERT_EQ(plan.refusal, "") << row.name;
-            const auto after = Apply(texts, plan, row.name);
-            EXPECT_EQ(after.at("/r/main.bb"), row.main);
-            EXPECT_EQ(after.at("/r/t.bb"), row.types);
-            lang::Program renamed;
-            Feed(renamed, {{"/r/main.bb", after.at("/r/main.bb")}, {"/r/t.bb", after.at("/r/t.bb")}});
-            EXPECT_TRUE(Brief(renamed.Diagnostics()).empty()) << row.name;
-        } else {
-            EXPECT_EQ(plan.refusal, row.main) << row.name;
-        }
+        EXPECT_EQ(plan.refusal, row.refusal) << row.name;
+        if (!row.renamed)
+            continue;
+        const auto after = Apply(texts, plan, row.name);
+        EXPECT_EQ(after.at("/r/main.bb"), Named(kRenamedMain, row.renamed, row.name));
+        EXPECT_EQ(after.at("/r/t.bb"), Named(kRenamedTypes, row.renamed, row.name));
+        lang::Program renamed;
+        Feed(renamed, {{"/r/main.bb", after.at("/r/main.bb")}, {"/r/t.bb", after.at("/r/t.bb")}});
+        EXPECT_TRUE(Brief(renamed.Diagnostics()).empty()) << row.name;
     }
 }
 

@@ -233,27 +233,21 @@ TEST(LspServerTest, EditorSession)
     EXPECT_EQ(Span(prepared[QStringLiteral("result")][QStringLiteral("range")]), "3:2-4");
     EXPECT_EQ(c.Request(QStringLiteral("textDocument/prepareRename"), At(main, 4, 1))[QStringLiteral("error")][QStringLiteral("code")], -32803);
 
-    // Completion after `p\` typed on a new last line.
-    c.Notify(QStringLiteral("textDocument/didChange"),
-             {{QStringLiteral("textDocument"), QJsonObject{{QStringLiteral("uri"), main}, {QStringLiteral("version"), 4}}},
-              {QStringLiteral("contentChanges"),
-               QJsonArray{QJsonObject{{QStringLiteral("range"), QJsonObject{{QStringLiteral("start"), Pos(5, 0)}, {QStringLiteral("end"), Pos(5, 0)}}},
-                                      {QStringLiteral("text"), QStringLiteral("p\\")}}}}});
-    QStringList labels;
-    for (const QJsonValue& item : c.Request(QStringLiteral("textDocument/completion"), At(main, 5, 2))[QStringLiteral("result")][QStringLiteral("items")].toArray())
-        labels << item[QStringLiteral("label")].toString();
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("hp"), QStringLiteral("name$")}));
-    // A blank typed opens the types after New only, as typing does in the window.
-    const auto afterBlank = [&](int line, int character) {
+    // Completion after `p\` typed on a new last line; a blank typed opens the
+    // types after New only, as typing does in the window.
+    change(4, 5, 0, 0, QStringLiteral("p\\"));
+    const auto completed = [&](int line, int character, bool afterBlank) {
         QJsonObject params = At(main, line, character);
-        params.insert(QStringLiteral("context"), QJsonObject{{QStringLiteral("triggerKind"), 2}, {QStringLiteral("triggerCharacter"), QStringLiteral(" ")}});
+        if (afterBlank)
+            params.insert(QStringLiteral("context"), QJsonObject{{QStringLiteral("triggerKind"), 2}, {QStringLiteral("triggerCharacter"), QStringLiteral(" ")}});
         QStringList names;
         for (const QJsonValue& item : c.Request(QStringLiteral("textDocument/completion"), params)[QStringLiteral("result")][QStringLiteral("items")].toArray())
             names << item[QStringLiteral("label")].toString();
         return names;
     };
-    EXPECT_EQ(afterBlank(2, 22), QStringList{QStringLiteral("Player")});
-    EXPECT_EQ(afterBlank(4, 6), QStringList());
+    EXPECT_EQ(completed(5, 2, false), (QStringList{QStringLiteral("hp"), QStringLiteral("name$")}));
+    EXPECT_EQ(completed(2, 22, true), QStringList{QStringLiteral("Player")});
+    EXPECT_EQ(completed(4, 6, true), QStringList());
 
     // The call being typed, and what a name is.
     const QJsonObject help = c.Request(QStringLiteral("textDocument/signatureHelp"), At(main, 3, 13))[QStringLiteral("result")].toObject();

@@ -86,9 +86,6 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
         {"duplicate key", [](D d) { d.write("locale.txt", "mnufile=File\r\nMnuFile=Again\r\n"); }, {init}},
         {"malformed number", [](D d) { d.setPref("IDEOPTS", "TabSize", "four"); }, {init}},
         {"missing commands", [](D d) { QFile::remove(d.file("commands.txt")); }, {"Unable to find \"commands.txt\""}},
-        // A line the vocabulary cannot take apart (which ones: the vocabulary's test).
-        {"declaration without )",
-         [](D d) { d.write("Blitz3D/userlibs/x.decls", ".lib \"x.dll\"\r\nF%(a%\r\n"); }, {init}},
         // Said without an icon, taken as black, and start-up goes on.
         {"malformed colour", [](D d) { d.setPref("IDECOLORS", "CommandsColor", "0,84"); },
          {"Cannot read the colour \"0,84\"*"}, true},
