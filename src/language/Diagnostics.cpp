@@ -347,15 +347,31 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
         return HashBytes(d.extra.data(), d.extra.size(), HashBytes(parts, sizeof parts));
     };
     const std::vector<std::size_t> twin = MatchInOrder(shown.diags, now, key, SameText);
-    std::vector<Diagnostic> out;
-    out.reserve(now.size());
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        out.push_back(twin[i] == kUnmatched ? Handed(m, now[i]) : std::move(shown.out[twin[i]]));
-        out.back().row = now[i].row;
-        out.back().col = now[i].col;
-        out.back().endCol = now[i].endCol;
+    // Those at either end stay where they are; the ones between are
+    // gathered anew, each from its twin or made.
+    const std::size_t was = shown.diags.size();
+    std::size_t head = 0, tail = 0;
+    while (head < now.size() && twin[head] == head)
+        ++head;
+    while (tail < now.size() - head && tail < was - head && twin[now.size() - 1 - tail] == was - 1 - tail)
+        ++tail;
+    std::vector<Diagnostic> middle;
+    middle.reserve(now.size() - head - tail);
+    for (std::size_t i = head; i < now.size() - tail; ++i)
+        middle.push_back(twin[i] == kUnmatched ? Handed(m, now[i]) : std::move(shown.out[twin[i]]));
+    const auto at = shown.out.begin() + std::ptrdiff_t(head);
+    if (middle.size() == was - head - tail) {
+        std::move(middle.begin(), middle.end(), at);
+    } else {
+        shown.out.erase(at, shown.out.end() - std::ptrdiff_t(tail));
+        shown.out.insert(shown.out.begin() + std::ptrdiff_t(head), std::make_move_iterator(middle.begin()),
+                         std::make_move_iterator(middle.end()));
     }
-    shown.out = std::move(out);
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        shown.out[i].row = now[i].row;
+        shown.out[i].col = now[i].col;
+        shown.out[i].endCol = now[i].endCol;
+    }
     shown.diags = std::move(now);
     shown.at = m.changes;
 }
