@@ -24,6 +24,7 @@ struct CommandSituation {
     // The editing commands act on the editor only while it is in front:
     // with the help page shown they would change a document out of sight.
     bool editing() const { return open && !helpInFront; }
+    bool operator==(const CommandSituation&) const = default;
 };
 
 // A button and the menu items that are always set together, and when they

@@ -54,6 +54,9 @@ CommandSituation MainWindow::Situation(bool askEditor) const
 void MainWindow::UpdateCommandState()
 {
     const CommandSituation s = Situation(true);
+    if (m_commandsSetFor == s)
+        return;
+    m_commandsSetFor = s;
     for (const CommandGroup& group : CommandGroups())
         SetGroup(m_menus, group, group.enabled(s));
     // F5 continues a stopped program and otherwise compiles and runs: one
@@ -72,8 +75,10 @@ void MainWindow::OnEditStatusTick()
             continue;
         const bool want = group.enabled(s);
         QAction* lead = m_menus.button(QString::fromLatin1(group.lead));
-        if (lead && lead->isEnabled() != want)
+        if (lead && lead->isEnabled() != want) {
             SetGroup(m_menus, group, want);
+            m_commandsSetFor.reset();
+        }
     }
 }
 

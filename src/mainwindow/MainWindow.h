@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/Keywords.h"
+#include "mainwindow/CommandRules.h"
 #include "mainwindow/Commands.h"
 #include "mainwindow/MenuBar.h"
 #include "mainwindow/ToolbarImages.h"
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class App;
 class BlitzDirGuard;
@@ -40,7 +42,6 @@ class ReferencesPane;
 class UpdateCheck;
 class ToolbarBands;
 class WindowBuildHost;
-struct CommandSituation;
 struct CDoc;
 namespace editing {
 class EditingTools;
@@ -158,6 +159,9 @@ private:
     App& m_app;
     CommandDispatcher m_dispatcher;
     MainMenus m_menus;
+    // What the commands were last all set for: a key that changes none of
+    // it (most keys) touches no action.
+    std::optional<CommandSituation> m_commandsSetFor;
     QStringList m_commandLineDocuments;
     bool FirstActivationPending = false;
     DeclStyles m_declStyles;
