@@ -78,8 +78,9 @@ std::vector<ColorScheme> UserSchemesOf(const IniFile& ini)
     std::vector<ColorScheme> schemes;
     for (const std::string& section : ini.Sections()) {
         // Sections differ by their bytes, names by their letters: one name
-        // may be written in two encodings, or after a byte-order mark.
-        const QString name = text::FromBytes(section);
+        // may be written in two encodings, or after a byte-order mark; the
+        // blanks around it are not part of it, as in a name typed.
+        const QString name = text::FromBytes(section).trimmed();
         const auto taken = [&](const ColorScheme& s) { return s.name.compare(name, Qt::CaseInsensitive) == 0; };
         if (!SchemeNameProblem(name).isEmpty() || std::any_of(schemes.begin(), schemes.end(), taken))
             continue;

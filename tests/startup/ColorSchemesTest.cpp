@@ -66,3 +66,16 @@ TEST(ColorSchemes, ANameTheDialogTakesComesBackFromTheFile)
         EXPECT_EQ(back[0].colours, mine.colours);
     }
 }
+
+// A section written by hand with blanks, or a byte-order mark, before the
+// name reads as the name, and comes back the same once saved.
+TEST(ColorSchemes, BlanksAroundASectionNameAreNotPartOfIt)
+{
+    const std::vector<ColorScheme> read = UserSchemesOf(IniFile("[\xEF\xBB\xBF\tDusk ]\r\nTextColor=1,2,3\r\n"));
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].name, "Dusk");
+    const std::vector<ColorScheme> again = UserSchemesOf(IniFile(UserSchemesIni(read).Contents()));
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0].name, "Dusk");
+    EXPECT_EQ(again[0].colours, read[0].colours);
+}
