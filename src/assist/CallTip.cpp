@@ -144,7 +144,7 @@ std::string CommandSignature(const EditorKeyword& entry)
     // bracket when that parameter is optional ("Print [string$]").
     if (const auto comma = params.find(','); comma != std::string::npos)
         params.erase(comma, 1);
-    return entry.Name + " " + params;
+    return params.empty() ? entry.Name : entry.Name + " " + params;
 }
 
 bool CommandHelp::WantsPage(std::string_view word, const EditorKeywordList& vocabulary) const

@@ -98,7 +98,7 @@ TEST(CallTip, TextBoldsTheArgumentAndSignatureBracketsOptionalOnes)
     EXPECT_EQ(CommandSignature(graphics), "Graphics width,height[,depth][,mode]");
     // A leading optional parameter loses its bracket with the first comma.
     EXPECT_EQ(CommandSignature(*vocabulary->Find("print")), "Print [string$]");
-    EXPECT_EQ(CommandSignature(*vocabulary->Find("cls")), "Cls ");
+    EXPECT_EQ(CommandSignature(*vocabulary->Find("cls")), "Cls");
 }
 
 TEST(CallTip, SecondF1OnTheSameWordOpensItsHelpPage)
@@ -115,7 +115,7 @@ TEST(CallTip, SecondF1OnTheSameWordOpensItsHelpPage)
         // An empty word clears the panel and keeps the last word.
         {"  ", Kind::ClearPanel, ""},                        {"Nothing", Kind::Nothing, ""},
         // A command without a page says so.
-        {"Cls", Kind::ShowText, "Cls "},
+        {"Cls", Kind::ShowText, "Cls"},
         {"Cls", Kind::NoPage, "Cls"},
     };
     CommandHelp f1;
