@@ -130,6 +130,31 @@ void BM_OpenAndColourLongSource(benchmark::State& state)
 }
 BENCHMARK(BM_OpenAndColourLongSource)->Unit(benchmark::kMillisecond);
 
+// The editor alone going from one 100,000-line document to another and
+// painting it, the window's part in a tab switch; with `folded`, every
+// outermost fold of both is closed.
+void BM_SwitchBuffersAndPaint(benchmark::State& state)
+{
+    LongDocument doc;
+    EditorBufferPtr buffers[2];
+    for (EditorBufferPtr& buffer : buffers) {
+        buffer = doc.editor.NewBuffer();
+        doc.editor.LoadFile(doc.path);
+        doc.finish();
+        if (state.range(0) != 0)
+            doc.editor.FoldAll();
+        else
+            doc.editor.SetCaret(0, 60000);
+    }
+    int next = 0;
+    for (auto _ : state) {
+        doc.editor.SelectBuffer(buffers[next]);
+        doc.editor.repaint();
+        next = 1 - next;
+    }
+}
+BENCHMARK(BM_SwitchBuffersAndPaint)->Arg(0)->Arg(1)->ArgNames({"folded"})->Unit(benchmark::kMillisecond);
+
 // A Windows-1252 file (accents and euro signs in a comment on every tenth
 // line) read into the editor, which holds UTF-8, and written back.
 void BM_OpenAndSaveWindows1252Source(benchmark::State& state)

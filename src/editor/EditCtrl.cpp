@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstring>
@@ -203,13 +202,9 @@ void EditCtrl::Impl::moveCaretMark(int line)
 void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
 {
     flushChange();
+    const bool focused = view && view->hasFocus();
     if (current) {
         endFlash();
-        keepClosedFolds();
-        current->anchor = sci(Sci::SCI_GETANCHOR);
-        current->caret = sci(Sci::SCI_GETCURRENTPOS);
-        current->firstLine = visibleFirst();
-        current->xOffset = static_cast<int>(sci(Sci::SCI_GETXOFFSET));
         // Names it was given and not yet coloured with (the check waits for
         // the event to end) are its own: it is coloured with them, as what
         // it still wants is done while it is not shown.
@@ -222,26 +217,30 @@ void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
             sweep.start();
     }
     current = buffer;
-    ++quiet;
-    view->setDocument(buffer->doc);
-    --quiet;
+    if (!buffer->view)
+        makeView(*buffer);
+    view = buffer->view;
+    lexer = buffer->lexer;
+    sci = SciCall(view);
+    // The view keeps its caret, scroll position and closed folds while it is
+    // behind; raised, it shows them as they were.
+    q->setFocusProxy(view);
+    stack->setCurrentWidget(view);
+    if (focused)
+        view->setFocus();
     pendingEdit.reset();
+    if (buffer->lookVersion != lookVersion)
+        applyLook();
     applyDocumentSettings();
     dropErrorMark();
     dropExecutionMark();
-    lexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
+    lexer->setRules(rules);
+    lexer->setCommands(commandNames);
+    lexer->setDeclared(declaredNames);
     if (buffer->dirty.LineCount() != lineCount())
         buffer->dirty.Reset(lineCount(), true);
     if (buffer->folds.LineCount() != lineCount())
         buffer->folds.Reset(lineCount(), true);
-    restoreClosedFolds();
-    // The horizontal scroll range grows with the longest line drawn; it
-    // starts afresh for each document, so one with long lines leaves no
-    // scroll bar under a short one.
-    sci(Sci::SCI_SETSCROLLWIDTH, 1);
-    sci(Sci::SCI_SETSEL, buffer->anchor, buffer->caret);
-    sci(Sci::SCI_SETFIRSTVISIBLELINE, buffer->firstLine);
-    sci(Sci::SCI_SETXOFFSET, buffer->xOffset);
     queueNamesCheck();
     if (buffer->dirty.Count() > 0) {
         lexer->reopenStyling();
@@ -329,80 +328,14 @@ void EditCtrl::Impl::loadText(const QByteArray& bytes, const FileForm& form)
 
 EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(this))
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    d->view = new EditorView(this);
-    layout->addWidget(d->view);
-    setFocusProxy(d->view);
-    d->sci = SciCall(d->view);
-    d->lexer = new BlitzLexer(d->view);
-    d->view->setLexer(d->lexer);
-
-    // Only the notifications sent before an edit: the ones sent after it make
-    // the control count characters from the start of the text each time.
-    // The program's own undo steps (a selection kept with an edit) cost
-    // nothing of the sort.
-    d->sci(Sci::SCI_SETMODEVENTMASK, Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE | Sci::SC_MOD_CONTAINER);
-    d->sci(Sci::SCI_SETMARGINWIDTHN, kMarginDiagnostics, 0);
-    d->sci(Sci::SCI_SETMARGINTYPEN, 0, Sci::SC_MARGIN_NUMBER);
-    d->sci(Sci::SCI_SETMARGINMASKN, 0, (1 << kMarkCaretLine) | (1 << kMarkBuildError));
-    d->view->setMarginWidth(kMarginFolds, 0);
-    d->sci(Sci::SCI_SETMARGINLEFT, 0, 4);
-    // The horizontal scroll bar follows the longest line seen, instead of a
-    // fixed 2000 pixels.
-    d->sci(Sci::SCI_SETSCROLLWIDTH, 1);
-    d->sci(Sci::SCI_SETSCROLLWIDTHTRACKING, 1);
-    // No annotations are shown; while they may be, the control works out the
-    // height of every line each time a document is shown.
-    d->sci(Sci::SCI_ANNOTATIONSETVISIBLE, Sci::ANNOTATION_HIDDEN);
+    d->stack = new QStackedLayout(this);
+    d->stack->setContentsMargins(0, 0, 0, 0);
 
     d->sweep.setInterval(0);
     connect(&d->sweep, &QTimer::timeout, this, [this] { d->sweepStep(); });
     d->flashTimer.setSingleShot(true);
     connect(&d->flashTimer, &QTimer::timeout, this, [this] { d->endFlash(); });
-    connect(d->view, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int pos, int type, const char* text, int length, int, int, int, int, int token, int) {
-                if (type & Sci::SC_MOD_CONTAINER) {
-                    // Of an edit's two steps, the one undone or redone last
-                    // holds the selection that stands.
-                    const auto kept = std::size_t(token);
-                    if ((type & (Sci::SC_PERFORMED_UNDO | Sci::SC_PERFORMED_REDO)) && kept > 0 &&
-                        kept <= d->keptSelections.size())
-                        d->undoneSelection = d->keptSelections[kept - 1];
-                    return;
-                }
-                d->onModified(pos, type, length, text);
-            });
-    connect(d->view, &QsciScintillaBase::SCN_CHARADDED, this, [this](int ch) { Q_EMIT CharAdded(ch); });
-    // As long as a tooltip takes to come; moving on or a key ends the rest.
-    d->sci(Sci::SCI_SETMOUSEDWELLTIME, 500);
-    connect(d->view, &QsciScintillaBase::SCN_DWELLSTART, this,
-            [this](int, int x, int y) { Q_EMIT MouseDwell(d->view->viewport()->mapTo(this, QPoint(x, y))); });
-    connect(d->view, &QsciScintillaBase::SCN_DWELLEND, this, [this](int, int, int) { Q_EMIT MouseDwellEnd(); });
-    connect(d->view, &QsciScintilla::marginClicked, this, [this](int margin, int line, Qt::KeyboardModifiers) {
-        if (margin == kMarginDebug)
-            Q_EMIT BreakpointClicked(line + 1);
-    });
-    connect(d->view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
-        d->checkCaret();
-        if (updated & Sci::SC_UPDATE_V_SCROLL)
-            d->placeDiagnostics(false);
-    });
-    connect(d->view, &EditorView::keyDown, this, [this](EditorKeyEvent* e) { Q_EMIT KeyDown(e); });
-    connect(d->view, &EditorView::keyPress, this, [this](EditorKeyEvent* e) { Q_EMIT KeyPress(e); });
-    connect(d->view, &EditorView::inputHandled, this, [this](bool newLine) { d->afterInput(newLine); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { d->clipboardUsable.reset(); });
-    connect(d->view, &EditorView::filesDropped, this, [this](const QStringList& files) { Q_EMIT FilesDropped(files); });
-    connect(d->view, &EditorView::ctrlClicked, this, [this](QPoint at) {
-        if (const std::optional<CaretPosition> pos = PositionAt(d->view->viewport()->mapTo(this, at))) {
-            SetCaret(pos->Column, pos->Line, false);
-            Q_EMIT CtrlClick(pos->Column, pos->Line);
-        }
-    });
-    connect(d->view, &EditorView::mouseUp, this,
-            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint pos) {
-                Q_EMIT MouseUp(buttons, modifiers, d->view->viewport()->mapTo(this, pos));
-            });
 
     NewBuffer();
     ApplyAppearance(d->look);
@@ -410,10 +343,12 @@ EditCtrl::EditCtrl(QWidget* parent) : QWidget(parent), d(std::make_unique<Impl>(
 
 EditCtrl::~EditCtrl()
 {
-    // The view goes first, while the buffers it shows are still alive.
+    // The views go first, while the buffers they show are still alive.
     d->sweep.stop();
     d->flashTimer.stop();
-    delete d->view;
+    for (const std::weak_ptr<EditorBuffer>& weak : d->buffers)
+        if (const EditorBufferPtr buffer = weak.lock())
+            delete buffer->view.data();
     d->view = nullptr;
 }
 
@@ -455,41 +390,19 @@ void EditCtrl::LoadText(const QByteArray& text, const FileForm& form)
     d->loadText(text, form);
 }
 
-QsciScintilla& EditCtrl::Impl::readerView()
-{
-    if (!reader) {
-        reader = std::make_unique<QsciScintilla>();
-        reader->SendScintilla(Sci::SCI_SETMODEVENTMASK, 0L);
-        reader->SendScintilla(Sci::SCI_ANNOTATIONSETVISIBLE, Sci::ANNOTATION_HIDDEN);
-        readerLexer = new BlitzLexer(reader.get());
-        reader->setLexer(readerLexer);
-    }
-    return *reader;
-}
-
 QByteArray EditCtrl::BufferText(const EditorBuffer& buffer) const
 {
-    if (&buffer == d->current.get()) {
-        // Copied from both sides of the control's gap, which stays where the
-        // typing is: moved to the end, it would cost the next key there a
-        // move of half the text.
-        const auto length = d->sci(Sci::SCI_GETLENGTH);
-        const auto gap = d->sci(Sci::SCI_GETGAPPOSITION);
-        QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
-        const auto* before = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, 0, gap));
-        const auto* after = reinterpret_cast<const char*>(d->sci(Sci::SCI_GETRANGEPOINTER, gap, length - gap));
-        std::copy_n(before, gap, bytes.data());
-        std::copy_n(after, length - gap, bytes.data() + gap);
-        return bytes;
-    }
-    // Shown in a hidden second view just long enough to copy the text.
-    QsciScintilla& reader = d->readerView();
-    const QsciDocument idle = reader.document();
-    reader.setDocument(buffer.doc);
-    const auto length = reader.SendScintilla(Sci::SCI_GETLENGTH);
-    const auto* text = static_cast<const char*>(reader.SendScintillaPtrResult(Sci::SCI_GETCHARACTERPOINTER));
-    QByteArray bytes(text, static_cast<qsizetype>(length));
-    reader.setDocument(idle);
+    // Copied from both sides of the control's gap, which stays where the
+    // typing is: moved to the end, it would cost the next key there a move of
+    // half the text.
+    const SciCall call = d->callFor(buffer);
+    const auto length = call(Sci::SCI_GETLENGTH);
+    const auto gap = call(Sci::SCI_GETGAPPOSITION);
+    QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
+    const auto* before = reinterpret_cast<const char*>(call(Sci::SCI_GETRANGEPOINTER, 0, gap));
+    const auto* after = reinterpret_cast<const char*>(call(Sci::SCI_GETRANGEPOINTER, gap, length - gap));
+    std::copy_n(before, gap, bytes.data());
+    std::copy_n(after, length - gap, bytes.data() + gap);
     return bytes;
 }
 

@@ -104,8 +104,9 @@ struct EditorAppearance {
 };
 
 // The one editor of the main window. Each open document owns an
-// EditorBuffer (its text, undo history, caret, selection and encoding);
-// the editor shows whichever buffer is selected. Text is bytes: UTF-8 in the
+// EditorBuffer (its text, undo history, caret, selection and encoding, and
+// the view that shows it, with its folds and scroll position); the editor
+// brings the selected buffer's view to the front. Text is bytes: UTF-8 in the
 // editor whatever the file's encoding, which LoadFile and FileBytes convert
 // from and to. Text the program puts in may hold bytes that are no UTF-8
 // (names read raw from a Windows-1252 file): they go in as Windows-1252.

@@ -109,24 +109,19 @@ bool EditCtrl::Impl::hiddenStep()
     }
     if (!buffer)
         return false;
-    // The view lets go of the buffer before the step ends: a document held
-    // by a view when its buffer goes would never be freed.
-    QsciScintilla& view = readerView();
-    const QsciDocument idle = view.document();
-    view.setDocument(buffer->doc);
-    const SciCall call(&view);
+    // Done in its own view, behind the one shown, with the names it is
+    // coloured with; shown, it takes the editor's.
+    const SciCall call = callFor(*buffer);
     const int lines = static_cast<int>(call(Sci::SCI_GETLINECOUNT));
     if (buffer->dirty.LineCount() != lines)
         buffer->dirty.Reset(lines, true);
-    readerLexer->setRules(buffer->styledRules);
-    readerLexer->setCommands(buffer->styledCommands);
-    readerLexer->setDeclared(buffer->styledDeclared);
-    readerLexer->setDirtyLines(&buffer->dirty, &buffer->recolourNames);
-    if (!readerLexer->styleSome(kSweepLines))
+    BlitzLexer& behind = *buffer->lexer;
+    behind.setRules(buffer->styledRules);
+    behind.setCommands(buffer->styledCommands);
+    behind.setDeclared(buffer->styledDeclared);
+    if (!behind.styleSome(kSweepLines))
         buffer->recolourNames.clear();
-    UpdateFoldLevels(call, buffer->folds, buffer->styledRules, kSweepFoldLines, false);
-    readerLexer->setDirtyLines(nullptr, nullptr);
-    view.setDocument(idle);
+    UpdateFoldLevels(call, buffer->folds, buffer->styledRules, kSweepFoldLines);
     return true;
 }
 
@@ -278,7 +273,8 @@ std::vector<LineToken> EditCtrl::CommandTokensBefore(int line, int column)
 
 void EditCtrl::ResetStyles()
 {
-    d->applyStyles();
+    ++d->lookVersion;
+    d->applyLook();
 }
 
 void EditCtrl::Refresh(bool all)

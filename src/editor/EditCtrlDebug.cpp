@@ -84,21 +84,11 @@ void EditCtrl::SetBreakpoints(const std::vector<int>& lines)
 
 std::vector<int> EditCtrl::BufferBreakpoints(const EditorBuffer& buffer) const
 {
-    auto collect = [](auto&& send) {
-        std::vector<int> lines;
-        for (long line = long(send(Sci::SCI_MARKERNEXT, 0L, 1L << kMarkBreakpoint)); line >= 0;
-             line = long(send(Sci::SCI_MARKERNEXT, line + 1, 1L << kMarkBreakpoint)))
-            lines.push_back(int(line) + 1);
-        return lines;
-    };
-    if (&buffer == d->current.get())
-        return collect([this](unsigned int m, long a, long b) { return d->sci(m, a, b); });
-    QsciScintilla& reader = d->readerView();
-    const QsciDocument idle = reader.document();
-    reader.setDocument(buffer.doc);
-    std::vector<int> lines =
-        collect([&reader](unsigned int m, long a, long b) { return reader.SendScintilla(m, a, b); });
-    reader.setDocument(idle);
+    const SciCall call = d->callFor(buffer);
+    std::vector<int> lines;
+    for (auto line = call(Sci::SCI_MARKERNEXT, 0, 1L << kMarkBreakpoint); line >= 0;
+         line = call(Sci::SCI_MARKERNEXT, std::uintptr_t(line + 1), 1L << kMarkBreakpoint))
+        lines.push_back(int(line) + 1);
     return lines;
 }
 

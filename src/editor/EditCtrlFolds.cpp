@@ -5,8 +5,6 @@
 
 #include "editor/EditCtrlImpl.h"
 
-#include <QScrollBar>
-#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -55,10 +53,10 @@ bool EditCtrl::Impl::updateFolds(int budget)
     if (!current)
         return false;
     settleEdit();
-    return UpdateFoldLevels(sci, current->folds, rules, budget, true);
+    return UpdateFoldLevels(sci, current->folds, rules, budget);
 }
 
-bool UpdateFoldLevels(const SciCall& sci, DirtyLines& pending, const LexRules& rules, int budget, bool openFolds)
+bool UpdateFoldLevels(const SciCall& sci, DirtyLines& pending, const LexRules& rules, int budget)
 {
     const int lines = static_cast<int>(sci(Sci::SCI_GETLINECOUNT));
     if (pending.LineCount() != lines)
@@ -91,7 +89,7 @@ bool UpdateFoldLevels(const SciCall& sci, DirtyLines& pending, const LexRules& r
             if (level != was) {
                 // A closed fold whose first line no longer starts one would
                 // leave its lines out of reach.
-                if (openFolds && (was & Sci::SC_FOLDLEVELHEADERFLAG) && !(level & Sci::SC_FOLDLEVELHEADERFLAG) &&
+                if ((was & Sci::SC_FOLDLEVELHEADERFLAG) && !(level & Sci::SC_FOLDLEVELHEADERFLAG) &&
                     !sci(Sci::SCI_GETFOLDEXPANDED, at))
                     sci(Sci::SCI_FOLDLINE, at, Sci::SC_FOLDACTION_EXPAND);
                 sci(Sci::SCI_SETFOLDLEVEL, at, level);
@@ -123,38 +121,6 @@ void EditCtrl::Impl::showLines(int first, int last)
     for (int line = first; line <= last; ++line)
         if (!sci(Sci::SCI_GETLINEVISIBLE, line))
             sci(Sci::SCI_ENSUREVISIBLE, line);
-}
-
-void EditCtrl::Impl::keepClosedFolds()
-{
-    current->closedFolds.clear();
-    for (auto line = sci(Sci::SCI_CONTRACTEDFOLDNEXT, 0); line >= 0;
-         line = sci(Sci::SCI_CONTRACTEDFOLDNEXT, line + 1))
-        current->closedFolds.push_back(int(line));
-}
-
-void EditCtrl::Impl::restoreClosedFolds()
-{
-    if (current->closedFolds.empty())
-        return;
-    foldsCurrent();
-    // The control resizes the scroll bar and repaints for every fold it
-    // closes; a document left with thousands of folds closed gets them back
-    // with one of each. It hides lines faster going up the document.
-    QScrollBar* bar = view->verticalScrollBar();
-    const int range = bar->maximum();
-    view->setUpdatesEnabled(false);
-    {
-        const QSignalBlocker quiet(bar);
-        for (auto line = current->closedFolds.rbegin(); line != current->closedFolds.rend(); ++line)
-            if (sci(Sci::SCI_GETFOLDLEVEL, *line) & Sci::SC_FOLDLEVELHEADERFLAG)
-                sci(Sci::SCI_FOLDLINE, *line, Sci::SC_FOLDACTION_CONTRACT);
-    }
-    view->setUpdatesEnabled(true);
-    // Told its new range, the scroll bar shows or hides itself.
-    if (bar->maximum() != range)
-        Q_EMIT bar->rangeChanged(bar->minimum(), bar->maximum());
-    current->closedFolds.clear();
 }
 
 void EditCtrl::Impl::applyFoldMargin()

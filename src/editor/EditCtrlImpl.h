@@ -8,6 +8,7 @@
 #include "editor/Folding.h"
 #include "editor/SciCall.h"
 
+#include <QStackedLayout>
 #include <QTimer>
 
 #include <climits>
@@ -45,16 +46,17 @@ constexpr int kIndicBuildError = 8;
 constexpr int kIndicDiagnostic = 9;
 constexpr int kIndicWarning = 10;
 
-// Works out the fold levels of the `pending` lines of the document `sci`
-// shows, about `budget` lines of them; true when some are left. With
-// `openFolds`, a closed fold whose first line no longer starts one opens (a
-// view that does not show the document closes none).
-bool UpdateFoldLevels(const SciCall& sci, DirtyLines& pending, const LexRules& rules, int budget, bool openFolds);
+// Works out the fold levels of the `pending` lines of the document the view
+// `sci` shows, about `budget` lines of them; true when some are left. A
+// closed fold whose first line no longer starts one opens.
+bool UpdateFoldLevels(const SciCall& sci, DirtyLines& pending, const LexRules& rules, int budget);
 
 struct EditCtrl::Impl {
     explicit Impl(EditCtrl* owner);
 
     EditCtrl* q;
+    // The shown buffer's view and lexer, in front of the other buffers' views.
+    QStackedLayout* stack = nullptr;
     EditorView* view = nullptr;
     BlitzLexer* lexer = nullptr;
     SciCall sci;
@@ -101,11 +103,11 @@ struct EditCtrl::Impl {
     QTimer sweep;
     // Every buffer made: those not shown are coloured and folded while idle.
     std::vector<std::weak_ptr<EditorBuffer>> buffers;
-    // A view never shown, which reads, colours and folds buffers that are not
-    // shown, and a lexer of its own for them.
-    std::unique_ptr<QsciScintilla> reader;
-    BlitzLexer* readerLexer = nullptr;
-    QsciScintilla& readerView();
+    // Calls into the view of any buffer, shown or behind.
+    SciCall callFor(const EditorBuffer& buffer) const
+    {
+        return &buffer == current.get() ? sci : SciCall(buffer.view.data());
+    }
 
     // Positions and lines.
     int lineCount() const { return static_cast<int>(sci(QsciScintillaBase::SCI_GETLINECOUNT)); }
@@ -147,8 +149,6 @@ struct EditCtrl::Impl {
     static constexpr int kFoldLinesPerEdit = 2000;
     // Opens the closed folds that hide any of the lines (from 0).
     void showLines(int first, int last);
-    void keepClosedFolds();
-    void restoreClosedFolds();
     void applyFoldMargin();
 
     // Colouring.
@@ -168,6 +168,13 @@ struct EditCtrl::Impl {
 
     // Buffers and look.
     void showBuffer(const EditorBufferPtr& buffer);
+    // A view for `buffer`, which it shows from then on.
+    void makeView(EditorBuffer& buffer);
+    void wireView(EditorView* v);
+    // The look is given to the view in front; a view brought to the front
+    // takes it if it changed while the view was behind.
+    int lookVersion = 0;
+    void applyLook();
     void applyDocumentSettings();
     // What the program puts in, as the UTF-8 the control holds.
     static QByteArray incoming(const QByteArray& bytes);

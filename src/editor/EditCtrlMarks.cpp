@@ -304,5 +304,7 @@ void EditCtrl::SetDiagnosticMargin(bool shown)
     if (d->diagnosticMargin == shown)
         return;
     d->diagnosticMargin = shown;
+    ++d->lookVersion;
     d->applyDiagnosticMargin();
+    d->current->lookVersion = d->lookVersion;
 }

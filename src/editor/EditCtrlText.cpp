@@ -300,15 +300,7 @@ bool EditCtrl::IsModified() const
 
 void EditCtrl::SetSavePoint(EditorBuffer& buffer)
 {
-    if (&buffer == d->current.get()) {
-        d->sci(Sci::SCI_SETSAVEPOINT);
-        return;
-    }
-    QsciScintilla& reader = d->readerView();
-    const QsciDocument idle = reader.document();
-    reader.setDocument(buffer.doc);
-    reader.SendScintilla(Sci::SCI_SETSAVEPOINT);
-    reader.setDocument(idle);
+    d->callFor(buffer)(Sci::SCI_SETSAVEPOINT);
 }
 
 bool EditCtrl::CanUndo() const
@@ -402,10 +394,16 @@ void EditCtrl::ApplyAppearance(const EditorAppearance& appearance)
     d->indent.less = appearance.IndentLessTokens.toStdString();
     d->indent.tabSize = std::max(appearance.TabSize, 1);
     d->autoIndent = appearance.AutoIndent;
-    d->view->wheelLines = appearance.WheelScrollLines;
-    d->applyStyles();
+    ++d->lookVersion;
+    d->applyLook();
     d->applyDocumentSettings();
-    d->updateGutter(true);
+}
+
+void EditCtrl::Impl::applyLook()
+{
+    view->wheelLines = look.WheelScrollLines;
+    applyStyles();
+    current->lookVersion = lookVersion;
 }
 
 void EditCtrl::Impl::applyStyles()

@@ -7,6 +7,7 @@
 #include "editor/QsciHeaders.h"
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -15,9 +16,14 @@
 #include <unordered_map>
 #include <vector>
 
+class BlitzLexer;
+class EditorView;
+
 // One document's state in the editor: the control's document (text, undo
-// history, styles, markers) and what the view must give back when the
-// buffer is shown again.
+// history, styles, markers) and the view that shows it, made when the buffer
+// is first shown and kept while it lives. The view holds what the control
+// keeps per view (closed folds, line layouts, scroll position, caret), so a
+// buffer shown again needs none of it rebuilt.
 class EditorBuffer {
 public:
     // The control releases a document through any live editor widget, and
@@ -36,11 +42,9 @@ public:
     // the text, but written back before it.
     QByteArray byteOrderMark;
 
-    // Where the view stood when the buffer was last left.
-    std::intptr_t anchor = 0;
-    std::intptr_t caret = 0;
-    int firstLine = 0;
-    int xOffset = 0;
+    QPointer<EditorView> view;  // none until first shown; goes with the buffer
+    BlitzLexer* lexer = nullptr;
+    int lookVersion = -1;  // of the editor's look the view was last given
 
     // Colouring: the lines still to style, and the vocabulary and rules the
     // other lines were styled with.
@@ -51,11 +55,8 @@ public:
     std::shared_ptr<const NameTable> styledCommands;
     std::shared_ptr<const NameTable> styledDeclared;
     LexRules styledRules;
-    // Folding: the lines whose fold level is still to be worked out, and
-    // the folds that were closed when the buffer was last left (the view,
-    // not the document, keeps which folds are closed).
+    // Folding: the lines whose fold level is still to be worked out.
     DirtyLines folds;
-    std::vector<int> closedFolds;
     int caretMarkLine = -1;  // where the current-line mark of the gutter was put
     // The build error marked here, and which mark it was: one that is no
     // longer the editor's current one goes when the buffer is next shown.
@@ -78,6 +79,10 @@ public:
         dirty.Reset(1, true);
         folds.Reset(1, true);
     }
+    EditorBuffer(const EditorBuffer&) = delete;
+    EditorBuffer& operator=(const EditorBuffer&) = delete;
+    // The view goes first, while the document it shows is still alive.
+    ~EditorBuffer();
 
 private:
     static std::shared_ptr<QsciScintillaBase> Releaser()

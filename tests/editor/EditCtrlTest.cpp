@@ -4,6 +4,7 @@
 #include "EditorTestSupport.h"
 #include "support/TempDir.h"
 
+#include <QAbstractScrollArea>
 #include <QScrollBar>
 #include <QTest>
 
@@ -161,17 +162,14 @@ TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
     EditCtrl editor;
     editor.resize(500, 300);
     editor.show();
-    QScrollBar* horizontal = nullptr;
-    for (QScrollBar* bar : editor.findChildren<QScrollBar*>())
-        if (bar->orientation() == Qt::Horizontal)
-            horizontal = bar;
-    ASSERT_TRUE(horizontal);
+    // Each document has a view of its own: the bar is the one in front.
+    const auto horizontal = [&] { return FrontView(editor)->horizontalScrollBar(); };
     // The control widens its scroll range a moment after drawing a long line,
     // so the bar not showing is seen only after that moment.
     auto shows = [&](bool expected) {
         editor.repaint();
-        WaitUntil([&] { return expected && horizontal->isVisible(); }, expected ? 2000 : 200);
-        return horizontal->isVisible();
+        WaitUntil([&] { return expected && horizontal()->isVisible(); }, expected ? 2000 : 200);
+        return horizontal()->isVisible();
     };
     editor.SetText(QByteArray(400, 'x'));
     EXPECT_TRUE(shows(true));
@@ -181,6 +179,37 @@ TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
     EXPECT_FALSE(shows(false));
     editor.SelectBuffer(wide);
     EXPECT_TRUE(shows(true));
+}
+
+// A document behind another takes the look changed meanwhile when it is
+// shown, and its view goes with it.
+TEST(EditCtrlView, ADocumentBehindTakesTheLookChangedMeanwhile)
+{
+    EditCtrl editor;
+    editor.resize(500, 300);
+    editor.show();
+    const EditorBufferPtr first = editor.CurrentBuffer();
+    editor.SetText("abcdef");
+    const auto caretX = [&] {
+        editor.SetCaret(5, 1);
+        return editor.CaretPoint().x();
+    };
+    const int before = caretX();
+    {
+        const EditorBufferPtr behind = editor.NewBuffer();
+        editor.SetText("abcdef");
+        editor.SelectBuffer(first);
+        EditorAppearance look;
+        look.FontSize = 20;
+        editor.ApplyAppearance(look);
+        editor.SetDiagnosticMargin(true);
+        const int now = caretX();
+        ASSERT_GT(now, before);
+        editor.SelectBuffer(behind);
+        EXPECT_EQ(caretX(), now);
+        editor.SelectBuffer(first);
+    }
+    EXPECT_EQ(editor.findChildren<QAbstractScrollArea*>().size(), 1);
 }
 
 // An edit inside a very long line recolours only a stretch around it; the

@@ -4,12 +4,20 @@
 
 #include "support/Wait.h"
 
+#include <QAbstractScrollArea>
+
 // Lets queued work (colouring, deferred checks) run until the editor has
 // coloured everything.
 inline void FinishColouring(EditCtrl& editor)
 {
     Pump();
     WaitUntil([&] { return !editor.ColouringPending(); }, 10000);
+}
+
+// The view of the document in front.
+inline QAbstractScrollArea* FrontView(EditCtrl& editor)
+{
+    return qobject_cast<QAbstractScrollArea*>(editor.focusProxy());
 }
 
 inline EditorKeywordListPtr KeywordsOf(std::initializer_list<std::pair<const char*, int>> names)
