@@ -241,8 +241,13 @@ void DeclList::GoTo(const Place& place)
         selection->setCurrentIndex(m_model->index(row),
                                    place.selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear);
     ListView1->setAutoScroll(autoScroll);
-    ListView1->doItemsLayout();
-    ListView1->verticalScrollBar()->setValue(place.scroll);
+    // Laying out tens of thousands of rows now, to learn how far the list
+    // scrolls, would cost every switch of tabs: rows of one height scroll
+    // no further than their count, and the layout to come keeps the place.
+    QScrollBar* bar = ListView1->verticalScrollBar();
+    if (bar->maximum() < place.scroll)
+        bar->setMaximum(std::max(place.scroll, m_model->rowCount()));
+    bar->setValue(place.scroll);
 }
 
 void DeclList::ApplyChanges(const EditorKeywordListPtr& keywords, const std::vector<EditorKeywordPtr>& removed,

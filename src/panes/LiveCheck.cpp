@@ -356,10 +356,11 @@ void LiveCheck::Show()
 {
     // Handing on the edits above restarted the pause: nothing is left to do.
     m_pause.stop();
+    const int rows = m_pane.RowCount();
     int warnings = 0;
-    for (int i = 0; i < m_pane.RowCount(); ++i)
+    for (int i = 0; i < rows; ++i)
         warnings += m_pane.Row(i).warning;
-    const int errors = m_pane.RowCount() - warnings;
+    const int errors = rows - warnings;
     if (errors != m_errors || warnings != m_warningCount)
         Q_EMIT CountChanged(m_errors = errors, m_warningCount = warnings);
 }
