@@ -8,6 +8,7 @@
 #include "assist/CallTip.h"
 #include "assist/Completion.h"
 #include "FuzzParts.h"
+#include "language/Lexer.h"
 #include "model/DocDeclarations.h"
 #include "assist/Words.h"
 
@@ -30,17 +31,13 @@ DeclStyles Styles()
 
 std::vector<std::string_view> Lines(std::string_view text)
 {
+    std::vector<lang::LineSpan> spans;
+    lang::SplitLines(text, spans);
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || text[i] == '\r') {
-            const std::size_t end = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
-            lines.push_back(text.substr(start, end - start));
-            start = end;
-            i = end - 1;
-        }
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const std::size_t end = i + 1 < spans.size() ? spans[i + 1].start : text.size();
+        lines.push_back(text.substr(spans[i].start, end - spans[i].start));
     }
-    lines.push_back(text.substr(start));
     return lines;
 }
 

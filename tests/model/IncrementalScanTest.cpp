@@ -13,20 +13,16 @@
 
 namespace {
 
-// The lines of a text with their line ends.
+// The lines of a text with their line ends, cut as the language cuts them.
 std::vector<std::string_view> Lines(std::string_view text)
 {
+    std::vector<lang::LineSpan> spans;
+    lang::SplitLines(text, spans);
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || text[i] == '\r') {
-            const std::size_t end = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
-            lines.push_back(text.substr(start, end - start));
-            start = end;
-            i = end - 1;
-        }
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const std::size_t end = i + 1 < spans.size() ? spans[i + 1].start : text.size();
+        lines.push_back(text.substr(spans[i].start, end - spans[i].start));
     }
-    lines.push_back(text.substr(start));
     return lines;
 }
 
