@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <iterator>
 #include <unordered_set>
 
@@ -342,9 +343,10 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
         shown.out.clear();
         shown.warnings = warnings;
     }
+    // What SameText compares, hashed.
     const auto key = [](const Diag& d) {
-        const std::uint32_t parts[] = {d.file, std::uint32_t(d.msg), d.name, d.placeless};
-        return HashBytes(d.extra.data(), d.extra.size(), HashBytes(parts, sizeof parts));
+        const std::uint64_t parts = (std::uint64_t(d.file) << 32 | d.name) * 31 + std::uint64_t(d.msg) * 2 + d.placeless;
+        return parts * 1099511628211ull ^ std::hash<std::string>{}(d.extra);
     };
     const std::vector<std::size_t> twin = MatchInOrder(shown.diags, now, key, SameText);
     // Those at either end stay where they are; the ones between are

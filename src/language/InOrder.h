@@ -64,13 +64,4 @@ std::vector<std::size_t> MatchInOrder(const std::vector<Old>& was, const std::ve
     return match;
 }
 
-// FNV-1a over bytes, for keys made of several parts.
-inline std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t h = 1469598103934665603ull)
-{
-    const auto* p = static_cast<const unsigned char*>(data);
-    for (std::size_t k = 0; k < size; ++k)
-        h = (h ^ p[k]) * 1099511628211ull;
-    return h;
-}
-
 }  // namespace lang

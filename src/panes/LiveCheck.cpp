@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstdint>
 
 #include <unordered_map>
@@ -32,12 +33,12 @@ constexpr std::chrono::microseconds kLeastSlice{1000};
 
 std::uint64_t MessageKey(const std::pair<std::string, QString>& item)
 {
-    return lang::HashBytes(item.first.data(), item.first.size());
+    return std::hash<std::string>{}(item.first);
 }
 
 std::uint64_t MessageKey(const lang::Diagnostic& d)
 {
-    return lang::HashBytes(d.message.data(), d.message.size());
+    return std::hash<std::string>{}(d.message);
 }
 
 }  // namespace
@@ -269,12 +270,23 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
     CDoc* doc = m_docs.CurrentDoc();
     const QString path = doc ? ProgramPath(*doc) : QString();
     const bool checked = m_enabled && doc;
-    if (!l.begun) {
+    const bool beginning = !l.begun;
+    if (beginning) {
         // Edits not handed on while typing (parsing switched off) go first;
         // handing them on forgets what was listed so far.
         if (doc)
             m_events.TakeEdits();
         l.begun = true;
+    }
+    // Asked for once a turn, and only when needed: with checking off, a
+    // program need not be read for the build's report alone.
+    lang::Program* program = nullptr;
+    const auto programOf = [&]() -> lang::Program& {
+        if (!program)
+            program = &m_programs.ProgramOf(path);
+        return *program;
+    };
+    if (beginning) {
         // The build's report goes once the file it names changed, and is
         // listed only with the program it was found in.
         const std::size_t reported = m_buildErrors.size();
@@ -282,14 +294,17 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
         if (m_buildErrors.size() != reported)
             Q_EMIT BuildErrorGone();
         if (doc && !m_buildErrors.empty()) {
-            const std::vector<std::string> programFiles = m_programs.ProgramOf(path).Files();
+            const std::vector<std::string> programFiles = programOf().Files();
             for (const BuildError& e : m_buildErrors)
                 if (std::find(programFiles.begin(), programFiles.end(), e.key) != programFiles.end())
                     l.rows.push_back({e.path, FileOf(e.key).second, e.line, e.column, e.message, true, false});
         }
-        if (checked) {
+    }
+    if (checked) {
+        // Unchanged since the list was begun: any change forgets the listing.
+        const std::vector<lang::Diagnostic>& found = programOf().Diagnostics();
+        if (beginning) {
             l.docKey = ProgramHost::KeyOf(path);
-            const std::vector<lang::Diagnostic>& found = m_programs.ProgramOf(path).Diagnostics();
             // A pause usually changes a few problems of thousands: the
             // messages of the unchanged ones are the last pause's, not
             // converted again.
@@ -302,15 +317,11 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
             l.rows.reserve(l.rows.size() + found.size());
             l.marks.reserve(found.size());
         }
-    }
-    if (checked) {
         const auto fromBuild = [&](const std::string& key, int line, const QString& message) {
             return std::any_of(m_buildErrors.begin(), m_buildErrors.end(), [&](const BuildError& e) {
                 return e.key == key && e.line == line && e.message == message;
             });
         };
-        // Unchanged since the list was begun: any change forgets the listing.
-        const std::vector<lang::Diagnostic>& found = m_programs.ProgramOf(path).Diagnostics();
         const std::string* lastKey = nullptr;
         const std::pair<QString, QString>* lastFile = nullptr;
         bool inDoc = false;
