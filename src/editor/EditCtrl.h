@@ -200,6 +200,9 @@ public:
     // brings), and only marks that differ from the ones in place are
     // redrawn, so a long document with thousands of problems costs little.
     void SetDiagnostics(std::vector<EditorDiagnostic> diagnostics);
+    // The diagnostics last set, taken to be changed and set again: a pause
+    // that changes a few of thousands copies none of the rest.
+    std::vector<EditorDiagnostic> TakeDiagnostics();
     // The squiggles in place as they stand after the edits since: the line of
     // each (from 1), its columns within that line and its message, in text order.
     std::vector<EditorDiagnostic> DiagnosticMarks() const;

@@ -14,6 +14,7 @@
 #include <climits>
 #include <iterator>
 #include <tuple>
+#include <utility>
 
 using Sci = QsciScintillaBase;
 
@@ -111,6 +112,11 @@ void EditCtrl::SetDiagnostics(std::vector<EditorDiagnostic> diagnostics)
     d->settleEdit();
     buffer->diagnostics = std::move(diagnostics);
     d->placeDiagnostics(true);
+}
+
+std::vector<EditorDiagnostic> EditCtrl::TakeDiagnostics()
+{
+    return d->current ? std::exchange(d->current->diagnostics, {}) : std::vector<EditorDiagnostic>{};
 }
 
 void EditCtrl::Impl::placeDiagnostics(bool force)

@@ -2,6 +2,7 @@
 #include "language/InOrder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <iterator>
@@ -357,6 +358,11 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
         ++head;
     while (tail < now.size() - head && tail < was - head && twin[now.size() - 1 - tail] == was - 1 - tail)
         ++tail;
+    DiagnosticsChange& change = shown.change;
+    // Numbered across programs: a host's list from another program never
+    // passes for this one's.
+    static std::atomic<std::uint64_t> lists{0};
+    change = {change.now, ++lists, head, tail, now.size(), 0};
     std::vector<Diagnostic> middle;
     middle.reserve(now.size() - head - tail);
     for (std::size_t i = head; i < now.size() - tail; ++i)
@@ -370,10 +376,16 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
                          std::make_move_iterator(middle.end()));
     }
     for (std::size_t i = 0; i < now.size(); ++i) {
-        shown.out[i].row = now[i].row;
-        shown.out[i].col = now[i].col;
-        shown.out[i].endCol = now[i].endCol;
+        Diagnostic& out = shown.out[i];
+        if (out.row == now[i].row && out.col == now[i].col && out.endCol == now[i].endCol)
+            continue;
+        out.row = now[i].row;
+        out.col = now[i].col;
+        out.endCol = now[i].endCol;
+        change.movedFrom = std::min(change.movedFrom, i);
+        change.movedTo = i + 1;
     }
+    change.movedFrom = std::min(change.movedFrom, change.movedTo);
     shown.diags = std::move(now);
     shown.at = m.changes;
 }
@@ -496,6 +508,11 @@ bool Program::List(std::chrono::microseconds budget, bool withWarnings)
     Show(*m, std::move(l.out), withWarnings);
     l = {};
     return true;
+}
+
+const DiagnosticsChange& Program::LastDiagnosticsChange() const
+{
+    return m->shown.change;
 }
 
 const std::vector<Diagnostic>& Program::Diagnostics(bool withWarnings)

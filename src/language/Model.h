@@ -158,6 +158,7 @@ struct Model {
         std::vector<Diagnostic> out;
         bool warnings = true;
         std::uint64_t at = ~std::uint64_t(0);  // `changes` when they were handed out
+        DiagnosticsChange change;  // from the list handed out before
     } shown;
     std::uint64_t changes = 0;  // counts the changes to the program, its files and its vocabulary
     // The diagnostics being made ready to hand out, a stage at a time.

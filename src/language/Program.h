@@ -107,6 +107,17 @@ struct Declaration {
     std::optional<std::string> include;
 };
 
+// How the list Diagnostics() handed out last differs from the one before
+// it, for a host that shows thousands of problems and redoes only what a
+// pause changed. The lists are numbered across all programs, so a host
+// can tell whether the list it last showed is the one this starts from.
+struct DiagnosticsChange {
+    std::uint64_t was = 0, now = 0;
+    std::size_t head = 0, tail = 0;  // kept as they were at either end; those between are new
+    // The kept ones whose row or columns changed lie in [movedFrom, movedTo) of the new list.
+    std::size_t movedFrom = 0, movedTo = 0;
+};
+
 struct RenamePlan {
     std::string refusal;  // empty when the rename can go ahead
     std::vector<RenameEdit> edits;
@@ -157,6 +168,8 @@ public:
     // Works towards Diagnostics() for about `budget` (the check first, then
     // the list); true once they are ready, when Diagnostics() costs nothing.
     bool List(std::chrono::microseconds budget, bool withWarnings = true);
+    // What the last list handed out changed; `now` is 0 before the first.
+    const DiagnosticsChange& LastDiagnosticsChange() const;
     // The declaration of the name at a place.
     std::optional<Range> Definition(std::string_view key, std::uint32_t row, std::uint32_t col);
     // Every use of the symbol at a place, its declaration included, in file order.

@@ -1,7 +1,9 @@
 #include "panes/LiveCheck.h"
 
+#include "documents/Document.h"
 #include "documents/DocumentManager.h"
 #include "editor/EditCtrl.h"
+#include "language/Program.h"
 #include "language/InOrder.h"
 #include "model/ModelFeed.h"
 #include "model/ProgramHost.h"
@@ -30,6 +32,9 @@ constexpr int kPauseMs = 50;
 constexpr std::chrono::microseconds kSlice{4000};
 // Though the edits took the slice, the check goes on a little.
 constexpr std::chrono::microseconds kLeastSlice{1000};
+// Past this many new problems in one pause, the list is made anew: it
+// matches the texts of the rest rather than converting each again.
+constexpr std::size_t kMostPatched = 2048;
 
 std::uint64_t MessageKey(const std::pair<std::string, QString>& item)
 {
@@ -71,6 +76,7 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events,
         if (!m_shown.doc.isEmpty() && (!doc || doc->Key != m_shown.doc))
             m_left = std::exchange(m_shown, {});
         m_switched = true;
+        m_made = {};
         m_listed = false;
         m_listing = {};
         m_pause.start(0);
@@ -171,6 +177,7 @@ bool LiveCheck::QuickFix()
 
 void LiveCheck::ForgetKept()
 {
+    m_made = {};
     m_listed = false;
     m_listing = {};
     m_kept.clear();
@@ -208,6 +215,7 @@ bool LiveCheck::ShowKept()
         return false;
     // The rows change places rather than being copied.
     rows = m_pane.SwapRows(std::move(rows));
+    m_made = {};
     if (!m_left.doc.isEmpty())
         m_kept[m_left.doc] = {m_left.main, std::move(rows)};
     m_left = {};
@@ -293,6 +301,11 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
         std::erase_if(m_buildErrors, [this](const BuildError& e) { return m_programs.Revision(e.key) != e.revision; });
         if (m_buildErrors.size() != reported)
             Q_EMIT BuildErrorGone();
+        if (checked && m_buildErrors.empty() && Patch(programOf(), *doc, path)) {
+            m_listing = {};
+            return true;
+        }
+        m_made = {};
         if (doc && !m_buildErrors.empty()) {
             const std::vector<std::string> programFiles = programOf().Files();
             for (const BuildError& e : m_buildErrors)
@@ -314,6 +327,7 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
                     return was.first == now.message;
                 });
             l.messages.resize(found.size());
+            l.as.resize(found.size());
             l.rows.reserve(l.rows.size() + found.size());
             l.marks.reserve(found.size());
         }
@@ -338,11 +352,16 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
             }
             const bool warning = d.warning != lang::WarningKind::None;
             if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
+                l.as[i] = warning ? kWarning : 0;
                 // The same error the build stopped at is listed once, as the build's.
-                if (!fromBuild(d.file, int(d.row) + 1, message))
+                if (!fromBuild(d.file, int(d.row) + 1, message)) {
                     l.rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
-                if (inDoc)
+                    l.as[i] |= kRow;
+                }
+                if (inDoc) {
                     l.marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+                    l.as[i] |= kMark;
+                }
             }
             l.messages[i] = {before != lang::kUnmatched ? std::move(m_messages[before].first) : d.message,
                              std::move(message)};
@@ -356,10 +375,105 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
         m_editor.SetDiagnostics(std::move(l.marks));
         if (m_enabled)
             m_shown = {doc->Key, ProgramHost::KeyOf(m_programs.MainFileOf(path))};
+        // Rows the build reported are not the program's: the next pause
+        // lists anew.
+        if (checked && m_buildErrors.empty())
+            m_made = {programOf().LastDiagnosticsChange().now, doc->Key, std::move(l.as)};
     }
     m_pane.SetRows(std::move(l.rows));
     m_listing = {};
     Show();
+    return true;
+}
+
+bool LiveCheck::Patch(lang::Program& program, CDoc& doc, const QString& path)
+{
+    if (m_made.list == 0 || m_made.doc != doc.Key || doc.EditorState != m_editor.CurrentBuffer() ||
+        !m_left.doc.isEmpty())
+        return false;
+    const std::vector<lang::Diagnostic>& found = program.Diagnostics();
+    const lang::DiagnosticsChange change = program.LastDiagnosticsChange();
+    std::vector<std::uint8_t>& as = m_made.as;
+    if (change.now != m_made.list) {
+        if (change.was != m_made.list)
+            return false;
+        const std::size_t head = change.head, oldEnd = as.size() - change.tail, newEnd = found.size() - change.tail;
+        if (newEnd - head > kMostPatched)
+            return false;
+        const auto count = [&as](std::size_t from, std::size_t to, std::uint8_t what) {
+            return int(std::count_if(as.begin() + std::ptrdiff_t(from), as.begin() + std::ptrdiff_t(to),
+                                     [what](std::uint8_t a) { return a & what; }));
+        };
+        const auto warnings = [&as](std::size_t from, std::size_t to) {
+            return int(std::count_if(as.begin() + std::ptrdiff_t(from), as.begin() + std::ptrdiff_t(to),
+                                     [](std::uint8_t a) { return (a & (kRow | kWarning)) == (kRow | kWarning); }));
+        };
+        const int rowAt = count(0, head, kRow), markAt = count(0, head, kMark);
+        const int rowsGone = count(head, oldEnd, kRow), marksGone = count(head, oldEnd, kMark);
+        int errors = m_errors - rowsGone + warnings(head, oldEnd), shownWarnings = m_warningCount - warnings(head, oldEnd);
+
+        const std::string docKey = ProgramHost::KeyOf(path);
+        std::vector<ProblemRow> rows;
+        std::vector<EditorDiagnostic> marks;
+        std::vector<std::pair<std::string, QString>> messages;
+        std::vector<std::uint8_t> made;
+        for (std::size_t i = head; i < newEnd; ++i) {
+            const lang::Diagnostic& d = found[i];
+            const QString message = QString::fromStdString(d.message);
+            const bool warning = d.warning != lang::WarningKind::None;
+            std::uint8_t a = 0;
+            if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
+                const std::pair<QString, QString>& file = FileOf(d.file);
+                rows.push_back({file.first, file.second, int(d.row) + 1, int(d.col), message, false, warning});
+                a = kRow | (warning ? kWarning : 0);
+                (warning ? shownWarnings : errors) += 1;
+                if (d.file == docKey) {
+                    marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+                    a |= kMark;
+                }
+            }
+            made.push_back(a);
+            messages.emplace_back(d.message, message);
+        }
+        m_pane.ReplaceRows(rowAt, rowsGone, std::move(rows));
+        std::vector<EditorDiagnostic> shown = m_editor.TakeDiagnostics();
+        const auto splice = [](auto& all, std::size_t at, std::size_t gone, auto& in) {
+            const auto from = all.erase(all.begin() + std::ptrdiff_t(at), all.begin() + std::ptrdiff_t(at + gone));
+            all.insert(from, std::make_move_iterator(in.begin()), std::make_move_iterator(in.end()));
+        };
+        splice(shown, std::size_t(markAt), std::size_t(marksGone), marks);
+        splice(m_messages, head, oldEnd - head, messages);
+        splice(as, head, oldEnd - head, made);
+
+        // The rows and marks that kept their problem but not its place.
+        std::size_t next = change.movedFrom;
+        const auto place = [&](std::uint8_t what) {
+            while (!(as[next] & what))
+                ++next;
+            return found[next++];
+        };
+        const int rowFrom = count(0, change.movedFrom, kRow);
+        m_pane.ChangeRows(rowFrom, rowFrom + count(change.movedFrom, change.movedTo, kRow), [&](ProblemRow& row) {
+            const lang::Diagnostic& d = place(kRow);
+            row.line = int(d.row) + 1;
+            row.column = int(d.col);
+        });
+        next = change.movedFrom;
+        const auto markFrom = std::size_t(count(0, change.movedFrom, kMark));
+        const auto markTo = markFrom + std::size_t(count(change.movedFrom, change.movedTo, kMark));
+        for (std::size_t k = markFrom; k < markTo; ++k) {
+            const lang::Diagnostic& d = place(kMark);
+            shown[k].Line = int(d.row) + 1;
+            shown[k].Column = int(d.col);
+            shown[k].EndColumn = int(d.endCol);
+        }
+        m_editor.SetDiagnostics(std::move(shown));
+        m_made.list = change.now;
+        if (errors != m_errors || shownWarnings != m_warningCount)
+            Q_EMIT CountChanged(m_errors = errors, m_warningCount = shownWarnings);
+    }
+    m_shown = {doc.Key, ProgramHost::KeyOf(m_programs.MainFileOf(path))};
+    m_pause.stop();
     return true;
 }
 

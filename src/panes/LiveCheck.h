@@ -13,6 +13,10 @@
 #include <unordered_map>
 #include <vector>
 
+namespace lang {
+class Program;
+}
+struct CDoc;
 class DocumentManager;
 class EditCtrl;
 class ModelFeed;
@@ -68,6 +72,10 @@ private:
     // Makes the window's list and marks from the program's problems until
     // `deadline`; true once they are shown.
     bool List(std::chrono::steady_clock::time_point deadline);
+    // Brings the list and marks up to date with what the program's last list
+    // changed, when they were made from the list before it; false when
+    // they must be made anew.
+    bool Patch(lang::Program& program, CDoc& doc, const QString& path);
     const std::pair<QString, QString>& FileOf(const std::string& key);
     // The rows listed are the program's: counted, and the pause is over.
     void Show();
@@ -112,6 +120,16 @@ private:
     bool m_listed = false;  // the program's problems are listed, the window's list is next
     // The last pause's messages, as the model gave them and as shown.
     std::vector<std::pair<std::string, QString>> m_messages;
+    // What the list and the marks in place were made from: the program's
+    // list, the document in front, and for each problem whether it is a
+    // row, a mark, a warning. A pause that changes a few of thousands
+    // problems changes those rows and marks only.
+    enum MadeAs : std::uint8_t { kRow = 1, kMark = 2, kWarning = 4 };
+    struct Made {
+        std::uint64_t list = 0;  // 0: made from no list a patch can start from
+        QString doc;
+        std::vector<std::uint8_t> as;
+    } m_made;
     // The window's list as it is being made, while typing a slice at a time.
     struct Listing {
         bool begun = false;
@@ -121,6 +139,7 @@ private:
         std::vector<std::pair<std::string, QString>> messages;
         std::vector<ProblemRow> rows;
         std::vector<EditorDiagnostic> marks;
+        std::vector<std::uint8_t> as;
         // A file's path and the name the list gives it, by key.
         std::unordered_map<std::string, std::pair<QString, QString>> files;
     } m_listing;

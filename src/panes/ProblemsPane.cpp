@@ -65,6 +65,16 @@ void ProblemsPane::SetRows(std::vector<ProblemRow> rows)
     m_model->Update(std::move(rows));
 }
 
+void ProblemsPane::ReplaceRows(int at, int count, std::vector<ProblemRow> rows)
+{
+    m_model->Replace(std::size_t(at), std::size_t(count), std::move(rows));
+}
+
+void ProblemsPane::ChangeRows(int first, int last, const std::function<void(ProblemRow&)>& change)
+{
+    m_model->ChangeRows(std::size_t(first), std::size_t(last), change);
+}
+
 std::vector<ProblemRow> ProblemsPane::SwapRows(std::vector<ProblemRow> rows)
 {
     return m_model->Swap(std::move(rows));

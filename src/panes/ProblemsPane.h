@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class ProblemsModel;
@@ -39,6 +40,11 @@ public:
     ~ProblemsPane() override;
 
     void SetRows(std::vector<ProblemRow> rows);
+    // Rows [at, at + count) become `rows`, the rest stay: for a caller that
+    // knows what changed among thousands.
+    void ReplaceRows(int at, int count, std::vector<ProblemRow> rows);
+    // Rows [first, last) changed in place: `change` is called on each in turn.
+    void ChangeRows(int first, int last, const std::function<void(ProblemRow&)>& change);
     // Shows another program's rows in place of these, which it hands back.
     std::vector<ProblemRow> SwapRows(std::vector<ProblemRow> rows);
     int RowCount() const;

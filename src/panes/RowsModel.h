@@ -44,23 +44,39 @@ public:
         while (tail < oldCount - head && tail < newCount - head &&
                m_rows[oldCount - 1 - tail] == rows[newCount - 1 - tail])
             ++tail;
-        const std::size_t oldMiddle = oldCount - head - tail, newMiddle = newCount - head - tail;
-        const std::size_t same = std::min(oldMiddle, newMiddle);
-        for (std::size_t i = head; i < head + same; ++i)
-            m_rows[i] = std::move(rows[i]);
+        rows.erase(rows.end() - std::ptrdiff_t(tail), rows.end());
+        rows.erase(rows.begin(), rows.begin() + std::ptrdiff_t(head));
+        Replace(head, oldCount - head - tail, std::move(rows));
+    }
+    // Rows [at, at + count) become `rows`, the others stay: for a list that
+    // knows what changed, and need not compare thousands of rows.
+    void Replace(std::size_t at, std::size_t count, std::vector<Row> rows)
+    {
+        const std::size_t same = std::min(count, rows.size());
+        std::move(rows.begin(), rows.begin() + std::ptrdiff_t(same), m_rows.begin() + std::ptrdiff_t(at));
         if (same > 0)
-            Q_EMIT dataChanged(index(int(head), 0), index(int(head + same - 1), columnCount() - 1));
-        const int at = int(head + same);
-        if (newMiddle > oldMiddle) {
-            beginInsertRows({}, at, at + int(newMiddle - oldMiddle) - 1);
-            m_rows.insert(m_rows.begin() + at, std::make_move_iterator(rows.begin() + at),
-                          std::make_move_iterator(rows.begin() + at + std::ptrdiff_t(newMiddle - oldMiddle)));
+            Q_EMIT dataChanged(index(int(at), 0), index(int(at + same - 1), columnCount() - 1));
+        const int from = int(at + same);
+        if (rows.size() > count) {
+            beginInsertRows({}, from, from + int(rows.size() - count) - 1);
+            m_rows.insert(m_rows.begin() + from, std::make_move_iterator(rows.begin() + std::ptrdiff_t(same)),
+                          std::make_move_iterator(rows.end()));
             endInsertRows();
-        } else if (oldMiddle > newMiddle) {
-            beginRemoveRows({}, at, at + int(oldMiddle - newMiddle) - 1);
-            m_rows.erase(m_rows.begin() + at, m_rows.begin() + at + std::ptrdiff_t(oldMiddle - newMiddle));
+        } else if (count > rows.size()) {
+            beginRemoveRows({}, from, from + int(count - rows.size()) - 1);
+            m_rows.erase(m_rows.begin() + from, m_rows.begin() + from + std::ptrdiff_t(count - rows.size()));
             endRemoveRows();
         }
+    }
+    // Changes rows [first, last) in place, each with `change(row)` in turn.
+    template <typename Change>
+    void ChangeRows(std::size_t first, std::size_t last, Change change)
+    {
+        if (first >= last)
+            return;
+        for (std::size_t i = first; i < last; ++i)
+            change(m_rows[i]);
+        Q_EMIT dataChanged(index(int(first), 0), index(int(last - 1), columnCount() - 1));
     }
     void SetCaptions(const QStringList& captions)
     {

@@ -308,3 +308,57 @@ TEST_F(ProblemsWiring, TooDeeplyNestedExpressionsAreListedNotCrashed)
 }
 
 }  // namespace
+
+// A pause changes only the rows and marks whose problems changed or moved;
+// what it shows is what listing every problem anew shows.
+TEST_F(ProblemsWiring, APauseShowsWhatListingAnewShows)
+{
+    std::string text = "Global unset\r\n";
+    for (int i = 1; i < 120; ++i)
+        text += i % 4 == 0 ? "Print Missing(" + std::to_string(i) + ")\r\n"
+                : i % 7 == 0 ? "Print unset\r\n"
+                             : "Print " + std::to_string(i) + "\r\n";
+    docs().OpenDoc(dir.write("many/Many.bb", text));
+    const auto shown = [this] {
+        QStringList all{Count()};
+        for (int i = 0; i < window->problems().RowCount(); ++i) {
+            const ProblemRow& r = window->problems().Row(i);
+            all << QStringLiteral("%1:%2:%3:%4:%5").arg(r.title).arg(r.line).arg(r.column).arg(r.warning).arg(r.message);
+        }
+        for (const EditorDiagnostic& d : editor().DiagnosticMarks())
+            all << QStringLiteral("mark %1:%2-%3:%4:%5").arg(d.Line).arg(d.Column).arg(d.EndColumn).arg(d.Warning).arg(d.Message);
+        return all;
+    };
+    window->liveCheck().Refresh();
+    // Where the caret goes (line from 1, column) and what is typed there.
+    const struct {
+        int line, column;
+        const char* keys;
+    } edits[] = {
+        {8, 0, "x"},                     // a problem's text changes
+        {8, 0, "\b"},                    // and back
+        {3, 0, "\r"},                    // every problem below moves down
+        {3, 0, "\b"},                    // and up
+        {10, 6, "Missing"},              // a problem comes
+        {29, 0, "Print Gone()\r"},       // a problem comes, those below move
+        {50, 6, "unset : Print "},       // a warning comes
+        {40, 0, "Function f()\r"},       // the rest of the file is the function's
+        {2, 0, "unset = 1\r"},           // the warnings go
+    };
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(edit.keys);
+        editor().SetCaret(edit.column, edit.line - 1);
+        for (const char c : std::string_view(edit.keys)) {
+            if (c == '\b')
+                Key(Qt::Key_Backspace);
+            else
+                Type(QString(QChar(c == '\r' ? '\n' : c)));
+        }
+        window->liveCheck().Refresh();
+        const QStringList patched = shown();
+        // Another choice of warnings and back lists every problem anew.
+        window->liveCheck().SetWarnings(0);
+        window->liveCheck().SetWarnings(~0u);
+        EXPECT_EQ(patched, shown());
+    }
+}
