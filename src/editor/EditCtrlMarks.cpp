@@ -148,10 +148,18 @@ void EditCtrl::Impl::placeDiagnostics(bool force)
         const auto it = buffer->diagnosticTexts.find(id);
         return it == buffer->diagnosticTexts.end() ? QString() : it->second;
     };
+    // A pass over thousands of diagnostics finds the few of the lines
+    // marked; clamped, the lines past the text are its last.
+    std::vector<const EditorDiagnostic*> near;
+    for (const EditorDiagnostic& diagnostic : buffer->diagnostics)
+        if ((diagnostic.Line > buffer->placedFrom && diagnostic.Line <= buffer->placedTo + 1) ||
+            (diagnostic.Line > lines - 1 && buffer->placedTo >= lines - 1) || diagnostic.Line < 1)
+            near.push_back(&diagnostic);
     // The squiggles of one indicator: errors, or warnings.
     const auto squiggle = [&](int indicator, bool warnings) {
         std::vector<Wanted> wanted;
-        for (const EditorDiagnostic& diagnostic : buffer->diagnostics) {
+        for (const EditorDiagnostic* candidate : near) {
+            const EditorDiagnostic& diagnostic = *candidate;
             if (diagnostic.Warning != warnings)
                 continue;
             // Past the last line ("Expecting 'Wend'" when the text ends) is

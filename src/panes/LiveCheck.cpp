@@ -437,9 +437,16 @@ bool LiveCheck::Patch(lang::Program& program, CDoc& doc, const QString& path)
         }
         m_pane.ReplaceRows(rowAt, rowsGone, std::move(rows));
         std::vector<EditorDiagnostic> shown = m_editor.TakeDiagnostics();
+        // In place where as many come as go, which is most pauses: the
+        // thousands after them stay untouched.
         const auto splice = [](auto& all, std::size_t at, std::size_t gone, auto& in) {
-            const auto from = all.erase(all.begin() + std::ptrdiff_t(at), all.begin() + std::ptrdiff_t(at + gone));
-            all.insert(from, std::make_move_iterator(in.begin()), std::make_move_iterator(in.end()));
+            const std::size_t same = std::min(gone, in.size());
+            std::move(in.begin(), in.begin() + std::ptrdiff_t(same), all.begin() + std::ptrdiff_t(at));
+            const auto from = all.begin() + std::ptrdiff_t(at + same);
+            if (gone > same)
+                all.erase(from, from + std::ptrdiff_t(gone - same));
+            else
+                all.insert(from, std::make_move_iterator(in.begin() + std::ptrdiff_t(same)), std::make_move_iterator(in.end()));
         };
         splice(shown, std::size_t(markAt), std::size_t(marksGone), marks);
         splice(m_messages, head, oldEnd - head, messages);
