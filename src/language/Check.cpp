@@ -90,7 +90,7 @@ void Checker::Error(Msg msg, NameId name, std::string extra)
     }
     d.msg = msg;
     d.name = name;
-    d.extra = std::move(extra);
+    d.extra = m.Extra(std::move(extra));
     d.placeless = toData;
     (toData ? m.dataDiags : toDecls ? m.declDiags : u.diags).push_back(std::move(d));
 }

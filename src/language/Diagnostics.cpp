@@ -269,7 +269,7 @@ std::vector<Diag> Warnings(Model& m)
     for (const auto& [i, unit] : unitOf) {
         const auto near = m.nearNames.find(key(unit, out[i].name));
         if (near != m.nearNames.end() && near->second)
-            out[i].extra = m.names.Text(near->second);
+            out[i].extra = m.Extra(std::string(m.names.Text(near->second)));
     }
     std::vector<std::pair<std::pair<std::uint64_t, std::uint32_t>, std::size_t>> order;
     for (std::size_t i = 0; i < out.size(); ++i)
@@ -301,11 +301,11 @@ std::string MessageText(const Model& m, const Diag& d)
     if (const std::size_t hole = text.find('%'); hole != std::string::npos)
         text.replace(hole, 1, m.names.Text(d.name));
     if (d.msg == Msg::UserlibNotInstalled)
-        text += " (\"" + d.extra + "\" beside the program declares it; copy it into the userlibs folder)";
-    else if (d.msg == Msg::UnableToOpenInclude && !d.extra.empty())
-        text += " (" + d.extra + ")";
-    if (d.msg == Msg::WarnNeverAssigned && !d.extra.empty())
-        text += "; did you mean '" + d.extra + "'?";
+        text += " (\"" + (d.extra ? *d.extra : std::string()) + "\" beside the program declares it; copy it into the userlibs folder)";
+    else if (d.msg == Msg::UnableToOpenInclude && d.extra)
+        text += " (" + *d.extra + ")";
+    if (d.msg == Msg::WarnNeverAssigned && d.extra)
+        text += "; did you mean '" + *d.extra + "'?";
     return text;
 }
 
@@ -328,7 +328,7 @@ Diagnostic Handed(const Model& m, const Diag& d)
         out.warning = d.msg == Msg::WarnNeverAssigned ? WarningKind::NeverAssigned
                       : d.msg == Msg::WarnHidesGlobal  ? WarningKind::HidesGlobal
                                                        : WarningKind::MissingReturn;
-        out.suggestion = d.extra;
+        out.suggestion = d.extra ? *d.extra : std::string();
     }
     return out;
 }
@@ -347,7 +347,7 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
     // What SameText compares, hashed.
     const auto key = [](const Diag& d) {
         const std::uint64_t parts = (std::uint64_t(d.file) << 32 | d.name) * 31 + std::uint64_t(d.msg) * 2 + d.placeless;
-        return parts * 1099511628211ull ^ std::hash<std::string>{}(d.extra);
+        return parts * 1099511628211ull ^ std::hash<const std::string*>{}(d.extra);
     };
     const std::vector<std::size_t> twin = MatchInOrder(shown.diags, now, key, SameText);
     // Those at either end stay where they are; the ones between are
@@ -375,15 +375,23 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
         shown.out.insert(shown.out.begin() + std::ptrdiff_t(head), std::make_move_iterator(middle.begin()),
                          std::make_move_iterator(middle.end()));
     }
+    // The places of those kept are compared in the small lists the model
+    // keeps, not in the texts handed out: a pause that moves nothing reads
+    // none of them.
+    const std::size_t tailFrom = now.size() - tail;
     for (std::size_t i = 0; i < now.size(); ++i) {
+        const bool kept = i < head || i >= tailFrom;
+        if (kept) {
+            const Diag& before = shown.diags[i < head ? i : i + was - now.size()];
+            if (before.row == now[i].row && before.col == now[i].col && before.endCol == now[i].endCol)
+                continue;
+            change.movedFrom = std::min(change.movedFrom, i);
+            change.movedTo = i + 1;
+        }
         Diagnostic& out = shown.out[i];
-        if (out.row == now[i].row && out.col == now[i].col && out.endCol == now[i].endCol)
-            continue;
         out.row = now[i].row;
         out.col = now[i].col;
         out.endCol = now[i].endCol;
-        change.movedFrom = std::min(change.movedFrom, i);
-        change.movedTo = i + 1;
     }
     change.movedFrom = std::min(change.movedFrom, change.movedTo);
     shown.diags = std::move(now);
@@ -396,7 +404,7 @@ namespace {
 
 // The program's problems in the order the compiler would meet them, but
 // for the warnings.
-std::vector<Diag> Collected(const Model* m)
+std::vector<Diag> Collected(Model* m)
 {
     struct Keyed {
         std::uint64_t ordinal;
@@ -429,7 +437,7 @@ std::vector<Diag> Collected(const Model* m)
             const std::uint32_t col = FileSyntax::AfterName(s);
             parsed.push_back(MakeDiag(file, site.pos.row, col, std::max(s.EndCol(), col + 1), Msg::UnableToOpenInclude));
             if (site.target >= 0)
-                parsed.back().extra = m->files[site.target].why;
+                parsed.back().extra = m->Extra(m->files[site.target].why);
         }
     }
     std::vector<Keyed> keyed;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The inside of Program, shared by its parts: the files and how they
@@ -60,11 +61,15 @@ struct Symbol {
 struct Diag {
     std::uint32_t file = 0, row = 0, col = 0, endCol = 0;
     Msg msg = Msg::None;
-    NameId name = kNoName;
     // The compiler names no place for it (row and column 65536); row and
     // column still point at the statement, for the editor.
     bool placeless = false;
-    std::string extra;  // the .decls file of a missing userlib; the name a warning suggests
+    NameId name = kNoName;
+    // The .decls file of a missing userlib; the name a warning suggests; why
+    // an include cannot be read. Kept once by the model (Model::Extra), so
+    // that tens of thousands of problems, listed at every pause, stay small
+    // and compare by address.
+    const std::string* extra = nullptr;
 };
 
 // The main program (unit 0) or one function: its own names and what its
@@ -124,6 +129,9 @@ struct CheckRunEnd {
 
 struct Model {
     NameTable names;
+    // The texts Diag::extra points at: one of each, for the model's life.
+    std::unordered_set<std::string> extras;
+    const std::string* Extra(std::string text);
     std::deque<FileState> files;  // entries stay put as files are added
     std::unordered_map<std::string, std::uint32_t> byKey;
     int main = -1;

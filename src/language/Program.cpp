@@ -65,6 +65,11 @@ bool SameDeclaration(const FileSyntax& f, const Stmt& a, const Stmt& b)
 
 }  // namespace
 
+const std::string* Model::Extra(std::string text)
+{
+    return text.empty() ? nullptr : &*extras.insert(std::move(text)).first;
+}
+
 std::uint32_t Model::FileIndex(std::string_view key)
 {
     auto it = byKey.find(std::string(key));
