@@ -272,8 +272,10 @@ TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
     ClickTab(DocumentTabs::kHelpTabKey);
     prompter.answers = {MsgAnswer::Cancel, MsgAnswer::Yes};
     Command("mnuCloseBBFileAll");
-    EXPECT_EQ(prompter.texts(), QStringList({app->labels.getValue("closebbf").replace("#docname#", "a.bb"),
-                                             app->labels.getValue("closebbf").replace("#docname#", "b.bb")}));
+    const QString closing = "Exclamation: " + app->labels.getValue("closebbf");
+    EXPECT_EQ(prompter.told(), QStringList({QString(closing).replace("#docname#", "a.bb"),
+                                            QString(closing).replace("#docname#", "b.bb")}));
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(inFront, (QStringList{"a.bb", "b.bb"}));
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_EQ(current().FilePath, a);

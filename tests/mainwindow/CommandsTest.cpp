@@ -10,8 +10,6 @@
 #include <QAction>
 #include <QTest>
 
-#include <functional>
-
 namespace {
 
 class Commands : public AppFixture {};
@@ -69,40 +67,6 @@ TEST_F(Commands, KeysOnTheDocumentBringItToTheFront)
             EXPECT_FALSE(window->help().BrowserShown());
             EXPECT_TRUE(window->editingTools().findDialog()->isVisible());
         }
-    }
-}
-
-// The questions and refusals a user meets ask with their own icon and
-// buttons. (The scripted answerer fails any answer a box does not offer.)
-TEST_F(Commands, PromptsAskWithTheirIconAndButtons)
-{
-    const QString taken = dir.write("taken.bb", "End\r\n");
-    const struct {
-        std::function<void()> ask;
-        QString text;
-        MsgIcon icon;
-        MsgButtons buttons;
-    } rows[] = {
-        {[&] { Command("mnuCheck"); }, app->labels.getValue("savebeforebuild").replace("#docname#", "newfile_1"),
-         MsgIcon::Critical, MsgButtons::Ok},
-        {[&] {
-             dialogs.files = {taken};
-             Command("mnuSaveBBFileAS");
-         },
-         app->labels.getValue("overwrite"), MsgIcon::Question, MsgButtons::OkCancel},
-        {[&] { Command("mnuCloseBBFile"); }, app->labels.getValue("closebbf").replace("#docname#", "newfile_1"),
-         MsgIcon::Exclamation, MsgButtons::YesNoCancel},
-    };
-    Command("mnuNewBBFile");
-    Type("x");
-    for (const auto& row : rows) {
-        prompter.shown.clear();
-        prompter.answers = {row.buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel};
-        row.ask();
-        ASSERT_EQ(prompter.shown.size(), 1u) << row.text.toStdString();
-        EXPECT_EQ(prompter.shown[0].text, row.text);
-        EXPECT_EQ(prompter.shown[0].icon, row.icon) << row.text.toStdString();
-        EXPECT_EQ(prompter.shown[0].buttons, row.buttons) << row.text.toStdString();
     }
 }
 
