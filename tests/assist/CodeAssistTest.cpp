@@ -186,10 +186,10 @@ TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
     Type("Load");
     CtrlSpace();
     ASSERT_TRUE(list().isVisible());
-    const int first = list().model().current();
+    // How far a page goes: Completion.KeysMoveSelectionWithinListAndKeepItOnPage.
     Key(Qt::Key_PageDown);
     Key(Qt::Key_PageDown);
-    EXPECT_EQ(list().model().current(), first + 2 * DlgListVar::kVisibleRows);
+    EXPECT_GT(list().model().top(), 1);
     EXPECT_EQ(list().scrollBar()->value(), list().model().top());
 
     // The third visible row, double-clicked.
