@@ -260,11 +260,7 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
     EXPECT_TRUE(window->InfoPanel().startsWith("No help page for Cls")) << window->InfoPanel().toStdString();
 
     // What was said about the folder goes once another folder is saved.
-    OnModal<SettingsDialog>([this](SettingsDialog& d) {
-        Child<QLineEdit>(d, "txtB3DDir")->setText(dir.blitzDir() + "/");
-        Child(d, "cmdSave")->click();
-    });
-    Command("mnuPrefs");
+    SaveSettings([this](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->setText(dir.blitzDir() + "/"); });
     EXPECT_EQ(window->InfoPanel(), "");
 }
 
