@@ -84,7 +84,6 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
         {"parse error", [](D d) { d.write("locale.txt", "# texts\r\n\r\nthis is not an entry\r\n"); },
          {"Parse error on locale.txt, line 3", "Cannot Load UILabels from locale.txt"}},
         {"duplicate key", [](D d) { d.write("locale.txt", "mnufile=File\r\nMnuFile=Again\r\n"); }, {init}},
-        {"malformed number", [](D d) { d.setPref("IDEOPTS", "TabSize", "four"); }, {init}},
         {"missing commands", [](D d) { QFile::remove(d.file("commands.txt")); }, {"Unable to find \"commands.txt\""}},
         // Said without an icon, taken as black, and start-up goes on.
         {"malformed colour", [](D d) { d.setPref("IDECOLORS", "CommandsColor", "0,84"); },
