@@ -68,6 +68,23 @@ Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Ste
     return r;
 }
 
+// Whether the splash was on screen as the main window showed.
+class SplashWatch : public QObject {
+public:
+    bool splashShown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == u"mainForm") {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == u"frmSplash" && w->isVisible())
+                    splashShown = true;
+        }
+        return false;
+    }
+};
+
 TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
 {
     using D = const ProgramDir&;
@@ -263,6 +280,7 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
     EXPECT_EQ(window->InfoPanel(), "");
 }
 
+// Start-up is slow to draw its main window: the splash stays until it shows.
 // The help's web engine takes longer to start than the rest of the window:
 // it starts after the window is drawn, and not at all while a document named
 // on the command line is in front, until the help is first shown. Those
@@ -275,9 +293,13 @@ TEST(Startup, TheWindowIsDrawnBeforeTheHelpStartsItsWebEngine)
         ScriptedPrompter prompter;
         ScriptedDialog dialogs;
         App app(dir.path(), prompter, dialogs);
+        SplashWatch watch;
+        qApp->installEventFilter(&watch);
         ASSERT_TRUE(app.Start(withDocuments ? QStringList{dir.write("my game.bb", "Graphics 800,600\r\n"),
                                                           dir.write("second.bb", "End\r\n")}
                                             : QStringList{}));
+        qApp->removeEventFilter(&watch);
+        EXPECT_TRUE(watch.splashShown);
         MainWindow& window = *app.mainWindow();
         EXPECT_TRUE(prompter.shown.empty());
         EXPECT_EQ(window.windowTitle(), "Ovrel - v 0.8 build 20");
