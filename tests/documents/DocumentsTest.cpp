@@ -303,20 +303,6 @@ TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
     EXPECT_EQ(current().FileTitle, "b.bb");
 }
 
-TEST_F(Documents, ClosingTheWindowStoresTheMenuToggles)
-{
-    window->menus().item("mnuAutoindent")->trigger();
-    window->menus().button("btDebugEnabled")->trigger();
-    const bool autoIndent = window->menus().item("mnuAutoindent")->isChecked();
-    const bool debug = window->menus().item("mnuDebugEnabled")->isChecked();
-    EXPECT_TRUE(window->close());
-    const std::string prefs = dir.read("prefs.ini");
-    EXPECT_NE(prefs.find(autoIndent ? "AutoIndent=True" : "AutoIndent=False"), std::string::npos);
-    EXPECT_NE(prefs.find(debug ? "DebugEnabled=True" : "DebugEnabled=False"), std::string::npos);
-    EXPECT_NE(prefs.find("[LANGUAGE]"), std::string::npos) << "the rest of the file stays";
-    window = nullptr;
-}
-
 TEST_F(Documents, MenuClicksAreLoggedAndTheProjectCommandsAreNotThereYet)
 {
     window->menus().item("mnuLogToFile")->trigger();

@@ -70,7 +70,7 @@ TEST_F(Commands, KeysOnTheDocumentBringItToTheFront)
     }
 }
 
-TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
+TEST_F(Commands, DispatchGoesByLowerCasedNameButtonsByTheirOwnToolbarAndTogglesAreKept)
 {
     CommandDispatcher& d = window->dispatcher();
     d.DoCommand("MNUNEWBBFILE");
@@ -85,7 +85,8 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     d.ButtonClick("cDocBar", "btNewBBFile");
     EXPECT_EQ(docs().Docs().size(), 2);
 
-    // The toggles invert their own check mark, from the menu or by name.
+    // The toggles invert their own check mark, from the menu or by name,
+    // and are stored as the window closes, with the rest of the file.
     QAction* autoIndent = window->menus().item("mnuAutoindent");
     const bool was = autoIndent->isChecked();
     d.DoCommand("mnuAutoindent");
@@ -95,6 +96,14 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     autoIndent->trigger();
     EXPECT_EQ(autoIndent->isChecked(), was);
     EXPECT_EQ(editor().AutoIndent(), was);
+    d.ButtonClick("cBuildBar", "btDebugEnabled");
+    const bool debug = window->menus().item("mnuDebugEnabled")->isChecked();
+    EXPECT_TRUE(window->close());
+    const std::string prefs = dir.read("prefs.ini");
+    EXPECT_NE(prefs.find(was ? "AutoIndent=True" : "AutoIndent=False"), std::string::npos);
+    EXPECT_NE(prefs.find(debug ? "DebugEnabled=True" : "DebugEnabled=False"), std::string::npos);
+    EXPECT_NE(prefs.find("[LANGUAGE]"), std::string::npos);
+    window = nullptr;
 }
 
 // The update check of the Help menu, on the page shipped in the program
