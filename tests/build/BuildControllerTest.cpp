@@ -127,6 +127,7 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     EXPECT_FALSE(blitz.Started());
     EXPECT_FALSE(build->IsBuilding());
     EXPECT_EQ(prompter.told(), QStringList({"Critical: Please save newfile_3 before building."}));
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
 
     // Saved through the dialog, it is built under its new name.

@@ -21,11 +21,10 @@ std::string WireKey(const QString& path)
 
 class DebuggerWiring : public AppFixture {
 protected:
-    // The compiler runs a program that greets with `greeting` (the secret
-    // when empty), writes every command it gets to the file "commands", and
-    // sends the next of `replies` once the run starts and after each command.
-    void FakeProgram(const std::vector<std::string>& replies, const std::string& before = {},
-                     const std::string& greeting = {})
+    // The compiler runs a program that greets with the secret, writes every
+    // command it gets to the file "commands", and sends the next of
+    // `replies` once the run starts and after each command.
+    void FakeProgram(const std::vector<std::string>& replies, const std::string& before = {})
     {
         const std::string log = dir.file("commands").toStdString();
         // Requests for variables get an empty answer and are no commands; the
@@ -37,9 +36,7 @@ protected:
                              "    printf 'vars\\t%s\\t0\\n' \"${r%%$'\\t'*}\" >&3;;\n"
                              "  *) printf '%s\\n' \"$c\" >> '" + log + "'; [ -n \"$1\" ] && [ \"$c\" != \"$1\" ] && continue; return;;\n"
                              "esac; done; }\n"
-                             "printf 'hello\\t%s\\t1\\n' \"" +
-                             (greeting.empty() ? std::string("$OVREL_DEBUG_SECRET") : greeting) +
-                             "\" >&3\nnext start\n";
+                             "printf 'hello\\t%s\\t1\\n' \"$OVREL_DEBUG_SECRET\" >&3\nnext start\n";
         for (std::size_t i = 0; i < replies.size(); ++i) {
             script += "printf '%s' '" + replies[i] + "' >&3\n";
             if (i + 1 < replies.size())
@@ -158,7 +155,6 @@ TEST_F(DebuggerWiring, OnlyTheLaunchedProgramIsHeardAndABrokenOneEndsTheRun)
         const char* name;
         std::vector<std::string> replies;
         std::string before;
-        std::string greeting;
         const char* note;  // the label the Debug Log ends with
         int refused;
     };
@@ -166,19 +162,19 @@ TEST_F(DebuggerWiring, OnlyTheLaunchedProgramIsHeardAndABrokenOneEndsTheRun)
     // launched program is in.
     const std::string stranger = "exec 4<>/dev/tcp/127.0.0.1/$OVREL_DEBUG_PORT && printf 'hello\\tguess\\t1\\n' >&4\n";
     const Row rows[] = {
-        {"strangers", {"log\tin\n"}, stranger, {}, "debugclosed", 1},
-        {"wrong secret", {}, {}, "guess", "debugnoconnect", 1},
+        {"strangers", {"log\tin\n"}, stranger, "debugclosed", 1},
         // Each waits until the IDE hangs up on it.
-        {"malformed", {"log\tbad \\q escape\n", ""}, {}, {}, "debugbadmessage", 0},
+        {"malformed", {"log\tbad \\q escape\n", ""}, {}, "debugbadmessage", 0},
     };
     for (const Row& row : rows) {
-        FakeProgram(row.replies, row.before, row.greeting);
+        FakeProgram(row.replies, row.before);
         window->menus().button("btCompile")->trigger();
         ASSERT_TRUE(BuildFinished()) << row.name;
         const QString log = LogText();
         EXPECT_TRUE(log.endsWith(Label(row.note))) << row.name << ": " << log.toStdString();
         EXPECT_EQ(log.count(Label("debugrefused")), row.refused) << row.name;
     }
+    // A program that never connects.
     FakeCompiler("printf 'Executing...\\r\\n'\n");
     window->menus().button("btCompile")->trigger();
     ASSERT_TRUE(BuildFinished());

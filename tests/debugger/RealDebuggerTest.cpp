@@ -112,12 +112,13 @@ protected:
     QString LogText() const { return debugger().logPane().toPlainText(); }
 };
 
-TEST_F(RealDebugger, BreakpointsStopInTheMainFileAndANestedIncludeAndDebugLogLinesComeInOrder)
+TEST_F(RealDebugger, BreakpointsStopInTheMainFileAndANestedIncludeAndDebugLogLinesComeInOrderUntilEnd)
 {
     dir.write("game/lib/inner.bb", "Function Inner(n)\r\n\tReturn n * 10\r\nEnd Function\r\n");
     dir.write("game/lib/Outer.bb", "Include \"lib/inner.bb\"\r\nFunction Outer(n)\r\n\tReturn Inner(n) + 1\r\nEnd Function\r\n");
     const QString main = dir.write("game/main.bb", "Include \"lib/Outer.bb\"\r\nDebugLog \"one\"\r\nx = Outer(2)\r\n"
-                                                   "DebugLog \"two\" : DebugLog \"three\"\r\nDebugLog \"x=\" + x\r\n");
+                                                   "DebugLog \"two\" : DebugLog \"three\"\r\nDebugLog \"x=\" + x\r\n"
+                                                   "End\r\nDebugLog \"after\"\r\n");
     docs().OpenDoc(dir.file("game/lib/inner.bb"));
     editor().SetBreakpoint(2, true);
     docs().OpenDoc(main);
@@ -131,6 +132,7 @@ TEST_F(RealDebugger, BreakpointsStopInTheMainFileAndANestedIncludeAndDebugLogLin
     Press(Qt::Key_F5);
     ASSERT_TRUE(Ended());
     EXPECT_TRUE(LogText().contains("one\ntwo\nthree\nx=21")) << LogText().toStdString();
+    EXPECT_FALSE(LogText().contains("after")) << "an End statement ends the session";
     EXPECT_EQ(window->InfoPanel(), app->labels.getValue("debugended"));
 }
 
@@ -148,16 +150,6 @@ TEST_F(RealDebugger, PauseStopsAnEndlessLoopAndShiftF5EndsIt)
     ASSERT_TRUE(Ended());
     EXPECT_EQ(session().State(), DebugState::Idle);
     EXPECT_EQ(editor().ExecutionLine(), 0);
-}
-
-TEST_F(RealDebugger, AnEndStatementEndsTheSession)
-{
-    const QString main = dir.write("end.bb", "DebugLog \"before\"\r\nEnd\r\nDebugLog \"after\"\r\n");
-    Run(main);
-    ASSERT_TRUE(Ended());
-    EXPECT_TRUE(LogText().contains("before"));
-    EXPECT_FALSE(LogText().contains("after"));
-    EXPECT_EQ(window->InfoPanel(), app->labels.getValue("debugended"));
 }
 
 TEST_F(RealDebugger, RuntimeErrorsHoldTheProgramAtTheirStatement)

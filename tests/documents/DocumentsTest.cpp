@@ -32,7 +32,7 @@ protected:
     }
 };
 
-TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
+TEST_F(Documents, NewDocumentsAreNumberedOnceTabbedInOrderAndClosedToTheNextTab)
 {
     // Before any document: the help tab, shown, and the help's home page in
     // place of the editor.
@@ -42,19 +42,22 @@ TEST_F(Documents, NewDocumentsAreNumberedOnceAndTabbedInOrder)
     EXPECT_FALSE(editor().isVisible());
     EXPECT_TRUE(WaitUntil([&] { return window->helpBrowser().CurrentUrl().toString().endsWith("help/index.html"); }))
         << "regression: the home page was not loaded at start";
-    Command("mnuNewBBFile");
-    Command("mnuNewBBFile");
-    Command("mnuNewBBFile");
-    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_2", "Doc_3"}));
-    EXPECT_EQ(TabCaptions(), (QStringList{"Help", "newfile_1", "newfile_2", "newfile_3"}));
+    for (int i = 0; i < 4; ++i)
+        Command("mnuNewBBFile");
+    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_2", "Doc_3", "Doc_4"}));
+    EXPECT_EQ(TabCaptions(), (QStringList{"Help", "newfile_1", "newfile_2", "newfile_3", "newfile_4"}));
     EXPECT_FALSE(window->help().BrowserShown());
-    EXPECT_EQ(window->tabs().SelectedKey(), "Doc_3");
+    EXPECT_EQ(window->tabs().SelectedKey(), "Doc_4");
 
+    // Closing picks the next document by tab position: closing B of A, B,
+    // C, D shows D.
     ClickTab("Doc_2");
     Command("mnuCloseBBFile");
+    EXPECT_EQ(window->tabs().SelectedKey(), "Doc_4");
+    EXPECT_EQ(current().Key, "Doc_4");
     Command("mnuNewBBFile");
-    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_3", "Doc_4"}));
-    EXPECT_EQ(TabCaptions().last(), "newfile_4");
+    EXPECT_EQ(DocKeys(), (QStringList{"Doc_1", "Doc_3", "Doc_4", "Doc_5"}));
+    EXPECT_EQ(TabCaptions().last(), "newfile_5");
 }
 
 TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMark)
@@ -241,17 +244,6 @@ TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)
     EXPECT_EQ(editor().Text(), "Cls");
 }
 
-TEST_F(Documents, ClosingPicksTheNextDocumentByTabPosition)
-{
-    for (const char* name : {"a.bb", "b.bb", "c.bb", "d.bb"})
-        docs().OpenDoc(dir.write(name, "End\r\n"));
-    ClickTab(docs().Docs()[1]->Key);
-    ASSERT_EQ(current().FileTitle, "b.bb");
-    Command("mnuCloseBBFile");
-    EXPECT_EQ(current().FileTitle, "d.bb");
-    EXPECT_EQ(window->tabs().SelectedKey(), current().Key);
-}
-
 TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
 {
     const QString a = dir.write("a.bb", "Print 1\r\n");
@@ -272,8 +264,10 @@ TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
     ClickTab(DocumentTabs::kHelpTabKey);
     prompter.answers = {MsgAnswer::Cancel, MsgAnswer::Yes};
     Command("mnuCloseBBFileAll");
-    EXPECT_EQ(prompter.texts(), QStringList({app->labels.getValue("closebbf").replace("#docname#", "a.bb"),
-                                             app->labels.getValue("closebbf").replace("#docname#", "b.bb")}));
+    const QString closing = "Exclamation: " + app->labels.getValue("closebbf");
+    EXPECT_EQ(prompter.told(), QStringList({QString(closing).replace("#docname#", "a.bb"),
+                                            QString(closing).replace("#docname#", "b.bb")}));
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(inFront, (QStringList{"a.bb", "b.bb"}));
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_EQ(current().FilePath, a);
@@ -307,20 +301,6 @@ TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_EQ(current().FileTitle, "b.bb");
-}
-
-TEST_F(Documents, ClosingTheWindowStoresTheMenuToggles)
-{
-    window->menus().item("mnuAutoindent")->trigger();
-    window->menus().button("btDebugEnabled")->trigger();
-    const bool autoIndent = window->menus().item("mnuAutoindent")->isChecked();
-    const bool debug = window->menus().item("mnuDebugEnabled")->isChecked();
-    EXPECT_TRUE(window->close());
-    const std::string prefs = dir.read("prefs.ini");
-    EXPECT_NE(prefs.find(autoIndent ? "AutoIndent=True" : "AutoIndent=False"), std::string::npos);
-    EXPECT_NE(prefs.find(debug ? "DebugEnabled=True" : "DebugEnabled=False"), std::string::npos);
-    EXPECT_NE(prefs.find("[LANGUAGE]"), std::string::npos) << "the rest of the file stays";
-    window = nullptr;
 }
 
 TEST_F(Documents, MenuClicksAreLoggedAndTheProjectCommandsAreNotThereYet)

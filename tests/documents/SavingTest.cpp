@@ -72,7 +72,8 @@ TEST_F(Saving, SaveAsOverAnExistingFileAsksFirst)
     dialogs.files = {theirs};
     prompter.answers = {MsgAnswer::Cancel};
     Command("mnuSaveBBFileAS");
-    EXPECT_EQ(prompter.texts().last(), app->labels.getValue("overwrite"));
+    EXPECT_EQ(prompter.told(), QStringList{"Question: " + app->labels.getValue("overwrite")});
+    EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::OkCancel);
     EXPECT_EQ(current().FilePath, mine);
     EXPECT_EQ(ReadFileBytes(theirs), "Print \"theirs\"\r\n");
 

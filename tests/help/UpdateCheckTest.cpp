@@ -155,10 +155,10 @@ protected:
 };
 Browser* UpdateCheckTest::s_browser = nullptr;
 
-// How each answer reads is UpdateAnswer's test; here, what the page shows.
+// How each answer reads, a hostile download identifier too, is UpdateAnswer's
+// test; here, what the page shows.
 TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
 {
-    const QByteArray hostileId = "\"><script>document.title='owned'</script><img src=x onerror=\"document.title='owned'\">";
     const QString download = server.Link().replace("autoupdate.asp", "download.asp?id=");
     const struct {
         QByteArray response;
@@ -167,14 +167,11 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
         QString link = {};
     } rows[] = {
         {Http("200 OK", "0.9.3\r\nB3D-0093\r\n"), newer.arg("0.9.3"), {}, download + "B3D-0093"},
-        {Http("200 OK", "0.8.20\r\nB3D-0820\r\n"), upToDate},
         {Http("200 OK", QByteArray(200 * 1024, '9')), waiting, "it is far too long"},
         // The status text stays text.
         {Http("503 <i>busy</i>", ""),
          "An error occured while getting update info from internet:<i>busy</i>\n"
          "Be sure to be connected to the Internet and retry"},
-        {Http("200 OK", "9.0.0\r\n" + hostileId), newer.arg("9.0.0"), {},
-         download + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromLatin1(hostileId)))},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.response.left(80).toStdString());

@@ -1,7 +1,6 @@
 // The declaration scanner wired to the editor: edits lead to rescans, the
 // result colours the editor and fills the declaration list, and stays with
 // the document it was made from.
-#include "assist/CodeAssistant.h"
 #include "panes/DeclList.h"
 #include "assist/EditorEvents.h"
 #include "model/DocDeclarations.h"
@@ -12,7 +11,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QListView>
-#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -291,26 +289,6 @@ TEST_F(Analysis, RescansOfEditedLinesFindWhatAFullScanFinds)
                 globals << QString::fromStdString(e->Name);
         ASSERT_EQ(window->declList().Names(), globals) << step;
     }
-}
-
-TEST_F(Analysis, RightClickOpensTheEditMenuAndClosesTheList)
-{
-    docs().OpenDoc(dir.write("a.bb", "Global score\r\nWai"));
-    editor().SetCaret(3, 2);
-    Key(Qt::Key_Space, Qt::ControlModifier);
-    auto* assistant = window->findChild<CodeAssistant*>();
-    ASSERT_TRUE(assistant && assistant->ListVisible());
-
-    QTest::mouseClick(editorArea(), Qt::RightButton, {}, QPoint(20, 5));
-    QMenu* menu = window->menus().menus.value("mnuEditTop");
-    EXPECT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
-    EXPECT_EQ(QApplication::activePopupWidget(), menu) << "the only menu shown";
-    EXPECT_FALSE(assistant->ListVisible());
-    EXPECT_FALSE(assistant->PopupShown());
-    menu->hide();
-    // Nothing was inserted or moved by the click.
-    EXPECT_EQ(editor().Text(), "Global score\r\nWai");
-    EXPECT_EQ(editor().CaretPos().Line, 2);
 }
 
 }  // namespace

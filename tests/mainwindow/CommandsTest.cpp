@@ -10,8 +10,6 @@
 #include <QAction>
 #include <QTest>
 
-#include <functional>
-
 namespace {
 
 class Commands : public AppFixture {};
@@ -72,41 +70,7 @@ TEST_F(Commands, KeysOnTheDocumentBringItToTheFront)
     }
 }
 
-// The questions and refusals a user meets ask with their own icon and
-// buttons. (The scripted answerer fails any answer a box does not offer.)
-TEST_F(Commands, PromptsAskWithTheirIconAndButtons)
-{
-    const QString taken = dir.write("taken.bb", "End\r\n");
-    const struct {
-        std::function<void()> ask;
-        QString text;
-        MsgIcon icon;
-        MsgButtons buttons;
-    } rows[] = {
-        {[&] { Command("mnuCheck"); }, app->labels.getValue("savebeforebuild").replace("#docname#", "newfile_1"),
-         MsgIcon::Critical, MsgButtons::Ok},
-        {[&] {
-             dialogs.files = {taken};
-             Command("mnuSaveBBFileAS");
-         },
-         app->labels.getValue("overwrite"), MsgIcon::Question, MsgButtons::OkCancel},
-        {[&] { Command("mnuCloseBBFile"); }, app->labels.getValue("closebbf").replace("#docname#", "newfile_1"),
-         MsgIcon::Exclamation, MsgButtons::YesNoCancel},
-    };
-    Command("mnuNewBBFile");
-    Type("x");
-    for (const auto& row : rows) {
-        prompter.shown.clear();
-        prompter.answers = {row.buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel};
-        row.ask();
-        ASSERT_EQ(prompter.shown.size(), 1u) << row.text.toStdString();
-        EXPECT_EQ(prompter.shown[0].text, row.text);
-        EXPECT_EQ(prompter.shown[0].icon, row.icon) << row.text.toStdString();
-        EXPECT_EQ(prompter.shown[0].buttons, row.buttons) << row.text.toStdString();
-    }
-}
-
-TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
+TEST_F(Commands, DispatchGoesByLowerCasedNameButtonsByTheirOwnToolbarAndTogglesAreKept)
 {
     CommandDispatcher& d = window->dispatcher();
     d.DoCommand("MNUNEWBBFILE");
@@ -121,7 +85,8 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     d.ButtonClick("cDocBar", "btNewBBFile");
     EXPECT_EQ(docs().Docs().size(), 2);
 
-    // The toggles invert their own check mark, from the menu or by name.
+    // The toggles invert their own check mark, from the menu or by name,
+    // and are stored as the window closes, with the rest of the file.
     QAction* autoIndent = window->menus().item("mnuAutoindent");
     const bool was = autoIndent->isChecked();
     d.DoCommand("mnuAutoindent");
@@ -131,6 +96,14 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameAndButtonsByTheirOwnToolbar)
     autoIndent->trigger();
     EXPECT_EQ(autoIndent->isChecked(), was);
     EXPECT_EQ(editor().AutoIndent(), was);
+    d.ButtonClick("cBuildBar", "btDebugEnabled");
+    const bool debug = window->menus().item("mnuDebugEnabled")->isChecked();
+    EXPECT_TRUE(window->close());
+    const std::string prefs = dir.read("prefs.ini");
+    EXPECT_NE(prefs.find(was ? "AutoIndent=True" : "AutoIndent=False"), std::string::npos);
+    EXPECT_NE(prefs.find(debug ? "DebugEnabled=True" : "DebugEnabled=False"), std::string::npos);
+    EXPECT_NE(prefs.find("[LANGUAGE]"), std::string::npos);
+    window = nullptr;
 }
 
 // The update check of the Help menu, on the page shipped in the program

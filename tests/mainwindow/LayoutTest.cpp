@@ -197,37 +197,4 @@ TEST_F(Layout, TheBottomPanelComesBackOpenOrCollapsedAtTheHeightItWasGiven)
     EXPECT_EQ(panel().height(), 230);
 }
 
-// Start-up is slow to draw its main window; the splash stays until it shows.
-class SplashWatch : public QObject {
-public:
-    bool splashShown = false;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show && watched->objectName() == u"mainForm") {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == u"frmSplash" && w->isVisible())
-                    splashShown = true;
-        }
-        return false;
-    }
-};
-
-class Splash : public AppFixture {
-protected:
-    void SetUp() override
-    {
-        qApp->installEventFilter(&watch);
-        AppFixture::SetUp();
-        qApp->removeEventFilter(&watch);
-    }
-    SplashWatch watch;
-};
-
-TEST_F(Splash, StaysUntilTheMainWindowShows)
-{
-    EXPECT_TRUE(watch.splashShown);
-}
-
 }  // namespace

@@ -1,5 +1,6 @@
 // Go to definition, find references, the jump history and folding, from the
 // keys, the mouse and the menus of the real main window.
+#include "assist/CodeAssistant.h"
 #include "panes/DeclList.h"
 #include "panes/ReferencesPane.h"
 #include "support/AppFixture.h"
@@ -97,14 +98,20 @@ TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
     EXPECT_EQ(Where(), "shapes.bb:5:13");
     EXPECT_EQ(editor().SelectedText(), "Area");
 
-    // The right button leaves the caret; the menu's command takes the name
-    // it was pressed on.
+    // The right button leaves the caret and the text, and puts away the
+    // completion list; the menu's command takes the name it was pressed on.
     Key(Qt::Key_Left, Qt::AltModifier);
     editor().SetCaret(0, 1);
+    Key(Qt::Key_Space, Qt::ControlModifier);
+    auto* assistant = window->findChild<CodeAssistant*>();
+    ASSERT_TRUE(assistant && assistant->ListVisible());
     QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, pointAt("DrawBox score"));
     QMenu* menu = window->menus().menus.value("mnuEditTop");
     ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }, 3000));
+    EXPECT_EQ(QApplication::activePopupWidget(), menu) << "the only menu shown";
+    EXPECT_FALSE(assistant->ListVisible() || assistant->PopupShown());
     EXPECT_EQ(Where(), "main.bb:1:0");
+    EXPECT_EQ(editor().Text() + "\r\n", kMain);
     window->menus().item("mnuGoToDefinition")->trigger();
     menu->hide();
     EXPECT_EQ(Where(), "shapes.bb:2:16");

@@ -121,11 +121,7 @@ TEST_F(ProblemsWiring, TheBuildsErrorIsListedUntilTheFileChangesOrTheNextBuildAn
 
     // Off in the settings: no marks, only the build's error, and so after a restart.
     auto liveCheck = [&](bool on) {
-        OnModal<SettingsDialog>([on](SettingsDialog& d) {
-            Child<QCheckBox>(d, "chkLiveCheck")->setChecked(on);
-            Child(d, "cmdSave")->click();
-        });
-        window->menus().item("mnuPrefs")->trigger();
+        SaveSettings([on](SettingsDialog& d) { Child<QCheckBox>(d, "chkLiveCheck")->setChecked(on); });
     };
     liveCheck(false);
     ListedSoon({built});
@@ -235,11 +231,7 @@ TEST_F(ProblemsWiring, AWarningProposesANameThatCtrlDotPutsInPlace)
     QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::Key_Period));
     EXPECT_EQ(editor().Text().toStdString(), fixed);
 
-    OnModal<SettingsDialog>([](SettingsDialog& d) {
-        Child<QCheckBox>(d, "chkWarnNeverAssigned")->setChecked(false);
-        Child(d, "cmdSave")->click();
-    });
-    window->menus().item("mnuPrefs")->trigger();
+    SaveSettings([](SettingsDialog& d) { Child<QCheckBox>(d, "chkWarnNeverAssigned")->setChecked(false); });
     ListedSoon({});
     EXPECT_EQ(Count(), app->labels.getValue("noproblems"));
 }

@@ -1,9 +1,8 @@
 // A program of several files on the real main window: each document is
-// checked, built and navigated as part of its main file's program.
+// checked, coloured and built as part of its main file's program.
 #include "assist/CodeAssistant.h"
 #include "panes/DeclList.h"
 #include "assist/DlgInlineHelp.h"
-#include "panes/ReferencesPane.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
 #include "support/AppFixture.h"
@@ -50,24 +49,6 @@ TEST_F(ProgramWiring, TheStatusBarNamesTheMainFileAndSetAsMainFileIsKeptAcrossRu
     ASSERT_TRUE(Activate());
     EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000))
         << MainFilePanel().toStdString();
-}
-
-TEST_F(ProgramWiring, F12AndShiftF12InAnIncludeReachTheWholeProgram)
-{
-    // A Global of the main file, from Player.bb.
-    ReferencesPane& pane = window->references();
-    docs().OpenDoc(player);
-    editor().SetCaret(12, 2);
-    Key(Qt::Key_F12, Qt::ShiftModifier);
-    QStringList uses;
-    for (int i = 0; i < pane.RowCount(); ++i)
-        uses << pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text;
-    EXPECT_EQ(uses, (QStringList{"Main.bb:3 Global FPSfactor#", "Player.bb:2 x# = 1 * FPSfactor"}));
-    EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "FPSfactor"));
-    Key(Qt::Key_F12);
-    EXPECT_EQ(Where(), "Main.bb:3:16");
-    EXPECT_EQ(editor().SelectedText(), "FPSfactor");
-    EXPECT_EQ(docs().Docs().size(), 2);
 }
 
 TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)

@@ -40,11 +40,7 @@ protected:
     // and saves.
     void ChooseScheme(const QString& name)
     {
-        OnModal<SettingsDialog>([name](SettingsDialog& d) {
-            Pick(Child<QListWidget>(d, "lstColorSchemas"), name);
-            Child(d, "cmdSave")->click();
-        });
-        Command("mnuPrefs");
+        SaveSettings([name](SettingsDialog& d) { Pick(Child<QListWidget>(d, "lstColorSchemas"), name); });
     }
 
     // What the editor paints below its text.

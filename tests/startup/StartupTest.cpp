@@ -68,6 +68,23 @@ Outcome Start(const ProgramDir& dir, ScriptedDialog dialogs = {}, std::deque<Ste
     return r;
 }
 
+// Whether the splash was on screen as the main window showed.
+class SplashWatch : public QObject {
+public:
+    bool splashShown = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == u"mainForm") {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == u"frmSplash" && w->isVisible())
+                    splashShown = true;
+        }
+        return false;
+    }
+};
+
 TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
 {
     using D = const ProgramDir&;
@@ -84,7 +101,6 @@ TEST(Startup, EachLoaderFailureEndsStartupWithItsMessage)
         {"parse error", [](D d) { d.write("locale.txt", "# texts\r\n\r\nthis is not an entry\r\n"); },
          {"Parse error on locale.txt, line 3", "Cannot Load UILabels from locale.txt"}},
         {"duplicate key", [](D d) { d.write("locale.txt", "mnufile=File\r\nMnuFile=Again\r\n"); }, {init}},
-        {"malformed number", [](D d) { d.setPref("IDEOPTS", "TabSize", "four"); }, {init}},
         {"missing commands", [](D d) { QFile::remove(d.file("commands.txt")); }, {"Unable to find \"commands.txt\""}},
         // Said without an icon, taken as black, and start-up goes on.
         {"malformed colour", [](D d) { d.setPref("IDECOLORS", "CommandsColor", "0,84"); },
@@ -260,14 +276,11 @@ TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
     EXPECT_TRUE(window->InfoPanel().startsWith("No help page for Cls")) << window->InfoPanel().toStdString();
 
     // What was said about the folder goes once another folder is saved.
-    OnModal<SettingsDialog>([this](SettingsDialog& d) {
-        Child<QLineEdit>(d, "txtB3DDir")->setText(dir.blitzDir() + "/");
-        Child(d, "cmdSave")->click();
-    });
-    Command("mnuPrefs");
+    SaveSettings([this](SettingsDialog& d) { Child<QLineEdit>(d, "txtB3DDir")->setText(dir.blitzDir() + "/"); });
     EXPECT_EQ(window->InfoPanel(), "");
 }
 
+// Start-up is slow to draw its main window: the splash stays until it shows.
 // The help's web engine takes longer to start than the rest of the window:
 // it starts after the window is drawn, and not at all while a document named
 // on the command line is in front, until the help is first shown. Those
@@ -280,9 +293,13 @@ TEST(Startup, TheWindowIsDrawnBeforeTheHelpStartsItsWebEngine)
         ScriptedPrompter prompter;
         ScriptedDialog dialogs;
         App app(dir.path(), prompter, dialogs);
+        SplashWatch watch;
+        qApp->installEventFilter(&watch);
         ASSERT_TRUE(app.Start(withDocuments ? QStringList{dir.write("my game.bb", "Graphics 800,600\r\n"),
                                                           dir.write("second.bb", "End\r\n")}
                                             : QStringList{}));
+        qApp->removeEventFilter(&watch);
+        EXPECT_TRUE(watch.splashShown);
         MainWindow& window = *app.mainWindow();
         EXPECT_TRUE(prompter.shown.empty());
         EXPECT_EQ(window.windowTitle(), "Ovrel - v 0.8 build 20");

@@ -5,6 +5,7 @@
 #include "editor/EditCtrl.h"
 #include "mainwindow/MainWindow.h"
 #include "startup/App.h"
+#include "startup/SettingsDialog.h"
 #include "support/ProgramDir.h"
 #include "support/Scripted.h"
 #include "support/Wait.h"
@@ -99,6 +100,16 @@ protected:
     void Command(const char* menuName) { window->dispatcher().DoCommand(QString::fromLatin1(menuName)); }
     // As a click on the tab of the document (or help page) with this key.
     void ClickTab(const QString& key) { window->tabs().setCurrentIndex(window->tabs().IndexOf(key)); }
+
+    // Opens the settings from the menu, runs `edit` on the dialog and saves.
+    void SaveSettings(const std::function<void(SettingsDialog&)>& edit)
+    {
+        OnModal<SettingsDialog>([edit](SettingsDialog& d) {
+            edit(d);
+            Child(d, "cmdSave")->click();
+        });
+        Command("mnuPrefs");
+    }
 
     // Types text into the editor as keys, so the editor's events run.
     void Type(const QString& text);
