@@ -454,7 +454,7 @@ bool LiveCheck::Patch(lang::Program& program, CDoc& doc, const QString& path)
 
         // The rows and marks that kept their problem but not its place.
         std::size_t next = change.movedFrom;
-        const auto place = [&](std::uint8_t what) {
+        const auto place = [&](std::uint8_t what) -> const lang::Diagnostic& {
             while (!(as[next] & what))
                 ++next;
             return found[next++];
