@@ -478,4 +478,10 @@ void EditCtrl::Impl::updateGutter(bool force)
         width = static_cast<int>(sci.withPtr(Sci::SCI_TEXTWIDTH, Sci::STYLE_LINENUMBER, sample.constData())) + 6;
     }
     sci(Sci::SCI_SETMARGINWIDTHN, 0, width);
+    // A mark that no margin shows is painted across its line: with the
+    // gutter hidden, the caret's line and the build's error line would be
+    // bars of the gutter's colours.
+    const int symbol = width > 0 ? Sci::SC_MARK_LEFTRECT : Sci::SC_MARK_EMPTY;
+    sci(Sci::SCI_MARKERDEFINE, kMarkCaretLine, symbol);
+    sci(Sci::SCI_MARKERDEFINE, kMarkBuildError, symbol);
 }

@@ -68,6 +68,13 @@ TEST(InitEditControl, GutterAndTabsFollowTheSettings)
     EXPECT_GT(at(many, 0, 1).x(), sized);
     s.LineGutterMode = 1;
     EXPECT_EQ(at(many, 0, 1).x(), fixed);
+    // Hidden, the gutter's mark of the caret's line does not paint the line.
+    const auto caretLineBand = [&](int mode) {
+        s.LineGutterMode = mode;
+        const int y = at("x\r\ny", 1, 1).y() + 3;
+        return editor.grab().toImage().pixelColor(500, y);
+    };
+    EXPECT_EQ(caretLineBand(0), caretLineBand(2));
 
     // A tab is TabSize characters wide (the font is checked by the settings dialog's test).
     auto tabWidth = [&] { return at("\tx", 1, 1).x() - at("\tx", 0, 1).x(); };
