@@ -174,6 +174,17 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
             return QString::fromStdString(dir.read(name)).split('\n', Qt::SkipEmptyParts);
         };
         EXPECT_TRUE(WaitUntil([&] { return lines("pids").size() == 3 && lines("services").size() == 2; }));
+        // A service writes its id before it becomes the service: until then
+        // it is any process of the build.
+        const auto becameService = [](const QString& id) {
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(id));
+            const QByteArray name = cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll().split('\0').value(0) : QByteArray();
+            return name.endsWith("wineserver") || name.endsWith("services.exe");
+        };
+        EXPECT_TRUE(WaitUntil([&] {
+            const QStringList ids = lines("services");
+            return std::all_of(ids.begin(), ids.end(), becameService);
+        }));
         for (const QString& id : lines("services"))
             kept << id.toLongLong();
         QList<qint64> ids;
