@@ -26,9 +26,9 @@ class ProgramHost;
 // pauses, the program of the document in front is asked for its
 // diagnostics (the model redoes only what the edits touched), the
 // document's own are marked in the editor, and the Problems tab lists every
-// one of the program with the last build's error. The editor redraws only
-// the marks that changed and the list only when it differs, so a long
-// program with a few problems costs little per pause.
+// one of the program with the last build's error. A pause changes only the
+// rows and marks of the problems that changed or moved since the last, so
+// a long program with thousands of problems costs little per pause.
 class LiveCheck : public QObject {
     Q_OBJECT
 public:
