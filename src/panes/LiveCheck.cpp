@@ -350,19 +350,8 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
                 lastKey = &d.file;
                 inDoc = d.file == l.docKey;
             }
-            const bool warning = d.warning != lang::WarningKind::None;
-            if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
-                l.as[i] = warning ? kWarning : 0;
-                // The same error the build stopped at is listed once, as the build's.
-                if (!fromBuild(d.file, int(d.row) + 1, message)) {
-                    l.rows.push_back({lastFile->first, lastFile->second, int(d.row) + 1, int(d.col), message, false, warning});
-                    l.as[i] |= kRow;
-                }
-                if (inDoc) {
-                    l.marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
-                    l.as[i] |= kMark;
-                }
-            }
+            // The same error the build stopped at is listed once, as the build's.
+            l.as[i] = Add(d, message, *lastFile, !fromBuild(d.file, int(d.row) + 1, message), inDoc, l.rows, l.marks);
             l.messages[i] = {before != lang::kUnmatched ? std::move(m_messages[before].first) : d.message,
                              std::move(message)};
         }
@@ -384,6 +373,25 @@ bool LiveCheck::List(std::chrono::steady_clock::time_point deadline)
     m_listing = {};
     Show();
     return true;
+}
+
+std::uint8_t LiveCheck::Add(const lang::Diagnostic& d, const QString& message,
+                            const std::pair<QString, QString>& file, bool listed, bool marked,
+                            std::vector<ProblemRow>& rows, std::vector<EditorDiagnostic>& marks) const
+{
+    const bool warning = d.warning != lang::WarningKind::None;
+    if (warning && !(m_warnings & (1u << unsigned(d.warning))))
+        return 0;
+    std::uint8_t made = warning ? kWarning : 0;
+    if (listed) {
+        rows.push_back({file.first, file.second, int(d.row) + 1, int(d.col), message, false, warning});
+        made |= kRow;
+    }
+    if (marked) {
+        marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
+        made |= kMark;
+    }
+    return made;
 }
 
 bool LiveCheck::Patch(lang::Program& program, CDoc& doc, const QString& path)
@@ -420,18 +428,9 @@ bool LiveCheck::Patch(lang::Program& program, CDoc& doc, const QString& path)
         for (std::size_t i = head; i < newEnd; ++i) {
             const lang::Diagnostic& d = found[i];
             const QString message = QString::fromStdString(d.message);
-            const bool warning = d.warning != lang::WarningKind::None;
-            std::uint8_t a = 0;
-            if (!warning || (m_warnings & (1u << unsigned(d.warning)))) {
-                const std::pair<QString, QString>& file = FileOf(d.file);
-                rows.push_back({file.first, file.second, int(d.row) + 1, int(d.col), message, false, warning});
-                a = kRow | (warning ? kWarning : 0);
-                (warning ? shownWarnings : errors) += 1;
-                if (d.file == docKey) {
-                    marks.push_back({int(d.row) + 1, int(d.col), int(d.endCol), message, warning});
-                    a |= kMark;
-                }
-            }
+            const std::uint8_t a = Add(d, message, FileOf(d.file), true, d.file == docKey, rows, marks);
+            if (a & kRow)
+                (a & kWarning ? shownWarnings : errors) += 1;
             made.push_back(a);
             messages.emplace_back(d.message, message);
         }

@@ -15,6 +15,7 @@
 
 namespace lang {
 class Program;
+struct Diagnostic;
 }
 struct CDoc;
 class DocumentManager;
@@ -76,6 +77,11 @@ private:
     // changed, when they were made from the list before it; false when
     // they must be made anew.
     bool Patch(lang::Program& program, CDoc& doc, const QString& path);
+    // A problem's row (when `listed`) and mark (when `marked`), where its
+    // kind is shown; says what it was made as (MadeAs).
+    std::uint8_t Add(const lang::Diagnostic& d, const QString& message, const std::pair<QString, QString>& file,
+                     bool listed, bool marked, std::vector<ProblemRow>& rows,
+                     std::vector<EditorDiagnostic>& marks) const;
     const std::pair<QString, QString>& FileOf(const std::string& key);
     // The rows listed are the program's: counted, and the pause is over.
     void Show();
