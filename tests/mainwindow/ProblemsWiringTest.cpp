@@ -6,6 +6,7 @@
 #include "panes/ProblemsPane.h"
 #include "documents/RecoveryKeeper.h"
 #include "editor/EditorTestSupport.h"
+#include "language/Program.h"
 #include "mainwindow/BottomPanel.h"
 #include "startup/SettingsDialog.h"
 #include "support/AppFixture.h"
@@ -310,7 +311,9 @@ TEST_F(ProblemsWiring, APauseShowsWhatListingAnewShows)
         text += i % 4 == 0 ? "Print Missing(" + std::to_string(i) + ")\r\n"
                 : i % 7 == 0 ? "Print unset\r\n"
                              : "Print " + std::to_string(i) + "\r\n";
-    docs().OpenDoc(dir.write("many/Many.bb", text));
+    // An include's problems are listed but not marked.
+    text += "Include \"Lib.bb\"\r\n";
+    dir.write("many/Lib.bb", "Print Missing(0)\r\nPrint unset\r\n");
     const auto shown = [this] {
         QStringList all{Count()};
         for (int i = 0; i < window->problems().RowCount(); ++i) {
@@ -321,36 +324,43 @@ TEST_F(ProblemsWiring, APauseShowsWhatListingAnewShows)
             all << QStringLiteral("mark %1:%2-%3:%4:%5").arg(d.Line).arg(d.Column).arg(d.EndColumn).arg(d.Warning).arg(d.Message);
         return all;
     };
-    window->liveCheck().Refresh();
     // Where the caret goes (line from 1, column) and what is typed there.
     const struct {
         int line, column;
         const char* keys;
     } edits[] = {
-        {8, 0, "x"},                     // a problem's text changes
-        {8, 0, "\b"},                    // and back
-        {3, 0, "\r"},                    // every problem below moves down
-        {3, 0, "\b"},                    // and up
-        {10, 6, "Missing"},              // a problem comes
-        {29, 0, "Print Gone()\r"},       // a problem comes, those below move
-        {50, 6, "unset : Print "},       // a warning comes
-        {40, 0, "Function f()\r"},       // the rest of the file is the function's
-        {2, 0, "unset = 1\r"},           // the warnings go
+        {1, 0, "Function Missing(n)\rEnd Function\r"},  // the file's and the include's problems go
+        {1, 0, "x"},                                   // and come back, with new ones
+        {10, 0, "x"},                                  // a problem's text changes
+        {10, 0, "\b"},                                 // and back
+        {5, 0, "\r"},                                  // every problem below moves down
+        {5, 0, "\b"},                                  // and up
+        {12, 6, "Missing"},                            // a problem comes
+        {31, 0, "Print Gone()\r"},                     // a problem comes, those below move
+        {52, 6, "fresh : Print "},                     // a warning comes
+        {42, 0, "Function f()\r"},                     // the rest of the file is the function's
+        {4, 0, "unset = 1\r"},                         // the warnings go
     };
-    for (const auto& edit : edits) {
-        SCOPED_TRACE(edit.keys);
-        editor().SetCaret(edit.column, edit.line - 1);
-        for (const char c : std::string_view(edit.keys)) {
-            if (c == '\b')
-                Key(Qt::Key_Backspace);
-            else
-                Type(QString(QChar(c == '\r' ? '\n' : c)));
-        }
+    // Every warning shown, or one kind left out.
+    for (const unsigned warnings : {~0u, ~0u ^ (1u << unsigned(lang::WarningKind::NeverAssigned))}) {
+        docs().OpenDoc(dir.write(QStringLiteral("many/Many%1.bb").arg(warnings), text));
+        window->liveCheck().SetWarnings(warnings);
         window->liveCheck().Refresh();
-        const QStringList patched = shown();
-        // Another choice of warnings and back lists every problem anew.
-        window->liveCheck().SetWarnings(0);
-        window->liveCheck().SetWarnings(~0u);
-        EXPECT_EQ(patched, shown());
+        for (const auto& edit : edits) {
+            SCOPED_TRACE(edit.keys);
+            editor().SetCaret(edit.column, edit.line - 1);
+            for (const char c : std::string_view(edit.keys)) {
+                if (c == '\b')
+                    Key(Qt::Key_Backspace);
+                else
+                    Type(QString(QChar(c == '\r' ? '\n' : c)));
+            }
+            window->liveCheck().Refresh();
+            const QStringList patched = shown();
+            // Another choice of warnings and back lists every problem anew.
+            window->liveCheck().SetWarnings(0);
+            window->liveCheck().SetWarnings(warnings);
+            EXPECT_EQ(patched, shown());
+        }
     }
 }
