@@ -408,17 +408,15 @@ bool LiveCheck::Patch(lang::Program& program, CDoc& doc, const QString& path)
         const std::size_t head = change.head, oldEnd = as.size() - change.tail, newEnd = found.size() - change.tail;
         if (newEnd - head > kMostPatched)
             return false;
+        // The problems in [from, to) made as all of `what`.
         const auto count = [&as](std::size_t from, std::size_t to, std::uint8_t what) {
             return int(std::count_if(as.begin() + std::ptrdiff_t(from), as.begin() + std::ptrdiff_t(to),
-                                     [what](std::uint8_t a) { return a & what; }));
-        };
-        const auto warnings = [&as](std::size_t from, std::size_t to) {
-            return int(std::count_if(as.begin() + std::ptrdiff_t(from), as.begin() + std::ptrdiff_t(to),
-                                     [](std::uint8_t a) { return (a & (kRow | kWarning)) == (kRow | kWarning); }));
+                                     [what](std::uint8_t a) { return (a & what) == what; }));
         };
         const int rowAt = count(0, head, kRow), markAt = count(0, head, kMark);
         const int rowsGone = count(head, oldEnd, kRow), marksGone = count(head, oldEnd, kMark);
-        int errors = m_errors - rowsGone + warnings(head, oldEnd), shownWarnings = m_warningCount - warnings(head, oldEnd);
+        const int warningsGone = count(head, oldEnd, kRow | kWarning);
+        int errors = m_errors - (rowsGone - warningsGone), shownWarnings = m_warningCount - warningsGone;
 
         const std::string docKey = ProgramHost::KeyOf(path);
         std::vector<ProblemRow> rows;
