@@ -165,17 +165,19 @@ BENCHMARK(BM_KeyRescanAndHandOver)->Arg(0)->Arg(1)->ArgNames({"declaring"})->Uni
 // handles it with parsing on (the model told of the edit, the call tip
 // looked up among the commands and the program's functions, the line
 // coloured), at line 99,000 of a 100,000-line main file with 20 includes,
-// or in a 200-line one with 80.
+// or in a 200-line one with 80. `where` 2: a new line opened and closed
+// again at line 100 of the 100,000 lines, where every line below moves.
 void BM_KeyInAProgram(benchmark::State& state)
 {
     BenchApp bench;
     MainWindow& w = bench.window();
-    const bool manyIncludes = state.range(0) != 0;
+    const bool manyIncludes = state.range(0) == 1;
+    const bool newLine = state.range(0) == 2;
     const std::string main = gen::WriteProject(bench.dir().toStdString() + "/project", manyIncludes ? 200 : 100000,
                                                manyIncludes ? 80 : 20, manyIncludes ? 1250 : 2000);
     w.docs().OpenDoc(QString::fromStdString(main));
     EditCtrl& editor = w.editor();
-    int line = manyIncludes ? 100 : 99000;
+    int line = manyIncludes || newLine ? 100 : 99000;
     while (!editor.LineText(line).contains("Sqr("))
         ++line;
     const int column = int(editor.LineText(line).indexOf("Sqr(")) + 4;
@@ -183,13 +185,16 @@ void BM_KeyInAProgram(benchmark::State& state)
     PumpEvents(300);
     for (auto _ : state) {
         editor.SetCaret(column, line);
-        TypeKey(editor, Qt::Key_X, QStringLiteral("x"));
+        if (newLine)
+            TypeKey(editor, Qt::Key_Return, QStringLiteral("\r"));
+        else
+            TypeKey(editor, Qt::Key_X, QStringLiteral("x"));
         TypeKey(editor, Qt::Key_Backspace, QStringLiteral("\b"));
     }
     state.counters["line"] = line;
     state.counters["files"] = double(w.programs().FilesOf(QString::fromStdString(main)).size());
 }
-BENCHMARK(BM_KeyInAProgram)->Arg(0)->Arg(1)->ArgNames({"many_includes"})->Unit(benchmark::kMicrosecond)
+BENCHMARK(BM_KeyInAProgram)->Arg(0)->Arg(1)->Arg(2)->ArgNames({"where"})->Unit(benchmark::kMicrosecond)
     ->Iterations(300);
 
 // Typing at 40 keys a second at the end of a 100,000-line document with 20

@@ -129,7 +129,9 @@ void FileSyntax::Parse(std::string_view text, NameTable& names)
     m_lineEnds.clear();
     m_garbage = 0;
     m_errors = 0;
-    ParseLines(text, ~0u, names, m_lines);
+    std::vector<Line> lines;
+    ParseLines(text, ~0u, names, lines);
+    m_lines.Assign(std::move(lines));
     MatchBlocks();
 }
 
@@ -179,12 +181,7 @@ FileSyntax::EditEffect FileSyntax::Edit(std::uint32_t first, std::uint32_t oldCo
         }
     }
 
-    if (oldCount == newCount) {
-        std::copy(fresh.begin(), fresh.end(), m_lines.begin() + first);
-    } else {
-        m_lines.erase(m_lines.begin() + first, m_lines.begin() + first + oldCount);
-        m_lines.insert(m_lines.begin() + first, fresh.begin(), fresh.end());
-    }
+    m_lines.Replace(first, oldCount, fresh.data(), fresh.size());
     if (effect.Shifted()) {
         for (FunctionSpan& f : m_functions) {
             f.head.row = effect.Row(f.head.row);
@@ -375,7 +372,8 @@ void FileSyntax::Compact()
         exprs.push_back(x);
         return static_cast<std::uint32_t>(exprs.size() - 1);
     };
-    for (Line& line : m_lines) {
+    for (std::uint32_t row = 0; row < LineCount(); ++row) {
+        Line& line = m_lines[row];
         const std::uint32_t first = static_cast<std::uint32_t>(stmts.size());
         const auto end = std::lower_bound(m_lineEnds.begin(), m_lineEnds.end(), std::make_pair(line.first, 0u));
         if (line.count && end != m_lineEnds.end() && end->first == line.first)
@@ -494,7 +492,7 @@ int FileSyntax::FunctionAt(StmtPos p) const
 
 std::size_t FileSyntax::Bytes() const
 {
-    return m_lines.capacity() * sizeof(Line) + m_stmts.Bytes() + m_exprs.Bytes() + m_lists.Bytes() + m_strings.capacity() +
+    return m_lines.Bytes() + m_stmts.Bytes() + m_exprs.Bytes() + m_lists.Bytes() + m_strings.capacity() +
            (m_errorCols.capacity() + m_lineEnds.capacity()) * sizeof(m_errorCols[0]) +
            (m_blockDiags.capacity() * sizeof(BlockDiag)) + m_functions.capacity() * sizeof(FunctionSpan) +
            m_types.capacity() * sizeof(TypeSpan);

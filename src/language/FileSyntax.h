@@ -1,6 +1,7 @@
 #pragma once
 
 #include "language/Chunked.h"
+#include "language/GapVector.h"
 #include "language/Syntax.h"
 
 #include <string>
@@ -92,7 +93,7 @@ public:
     EditEffect Edit(std::uint32_t first, std::uint32_t oldCount, std::string_view lines, std::uint32_t newCount,
                     NameTable& names);
 
-    const std::vector<Line>& Lines() const { return m_lines; }
+    const GapVector<Line>& Lines() const { return m_lines; }
     std::uint32_t LineCount() const { return static_cast<std::uint32_t>(m_lines.size()); }
     const Stmt& At(StmtPos p) const { return m_stmts[m_lines[p.row].first + p.k]; }
     Stmt& At(StmtPos p) { return m_stmts[m_lines[p.row].first + p.k]; }
@@ -195,7 +196,7 @@ private:
                         EditEffect& effect);
     void Compact();
 
-    std::vector<Line> m_lines;
+    GapVector<Line> m_lines;
     Chunked<Stmt> m_stmts;
     Chunked<Expr> m_exprs;
     Chunked<std::uint32_t, 14> m_lists;
