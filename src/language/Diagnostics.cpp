@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <iterator>
+#include <tuple>
 #include <unordered_set>
 
 namespace lang {
@@ -394,6 +395,7 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
         out.endCol = now[i].endCol;
     }
     change.movedFrom = std::min(change.movedFrom, change.movedTo);
+    shown.spare = std::move(shown.diags);
     shown.diags = std::move(now);
     shown.at = m.changes;
 }
@@ -402,15 +404,48 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
 
 namespace {
 
+struct Keyed {
+    std::uint64_t ordinal;
+    std::uint32_t col;
+    const Diag* d;
+};
+
+// The main program's problems in reading order (a partial check adds at the
+// end), its labels after them.
+void AppendMainInReadingOrder(const Model& m, const std::vector<Diag>& diags, std::vector<Diag>& out)
+{
+    // Usually they are in order already, and then they are not copied to be
+    // sorted: thousands of them are listed at every pause, and their copies
+    // would push the editor's own work out of the processor's caches.
+    const auto key = [&m](const Diag& d) {
+        return std::tuple(d.msg == Msg::UndefinedLabel, m.Ordinal(d.file, d.row), d.col);
+    };
+    if (std::adjacent_find(diags.begin(), diags.end(), [&](const Diag& a, const Diag& b) { return key(b) < key(a); }) ==
+        diags.end()) {
+        out.insert(out.end(), diags.begin(), diags.end());
+        return;
+    }
+    // Each place is worked out once.
+    std::vector<std::pair<bool, Keyed>> main;
+    for (const Diag& d : diags)
+        main.push_back({d.msg == Msg::UndefinedLabel, Keyed{m.Ordinal(d.file, d.row), d.col, &d}});
+    const auto reading = [](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return b.first;
+        return a.second.ordinal != b.second.ordinal ? a.second.ordinal < b.second.ordinal : a.second.col < b.second.col;
+    };
+    // In order already, but for what checks of edited lines added since.
+    const auto added = std::is_sorted_until(main.begin(), main.end(), reading);
+    std::stable_sort(added, main.end(), reading);
+    std::inplace_merge(main.begin(), added, main.end(), reading);
+    for (const auto& [label, k] : main)
+        out.push_back(*k.d);
+}
+
 // The program's problems in the order the compiler would meet them, but
 // for the warnings.
 std::vector<Diag> Collected(Model* m)
 {
-    struct Keyed {
-        std::uint64_t ordinal;
-        std::uint32_t col;
-        const Diag* d;
-    };
     std::vector<Diag> parsed;
     for (std::uint32_t file : m->order) {
         const FileState& fs = m->files[file];
@@ -446,7 +481,8 @@ std::vector<Diag> Collected(Model* m)
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         return a.ordinal != b.ordinal ? a.ordinal < b.ordinal : a.col < b.col;
     });
-    std::vector<Diag> out;
+    std::vector<Diag> out = std::move(m->shown.spare);
+    out.clear();
     out.reserve(keyed.size() + m->declDiags.size() + (m->units.empty() ? 0 : m->units[0].diags.size()));
     const auto emit = [&](const Diag& d) { out.push_back(d); };
     for (const Keyed& k : keyed)
@@ -455,24 +491,7 @@ std::vector<Diag> Collected(Model* m)
         emit(d);
     if (m->units.empty())
         return out;
-    // The main program's statements in reading order (a partial check adds
-    // at the end), its labels after them.
-    // Each place is worked out once: a program with thousands of problems
-    // is sorted at every pause.
-    std::vector<std::pair<bool, Keyed>> main;
-    for (const Diag& d : m->units[0].diags)
-        main.push_back({d.msg == Msg::UndefinedLabel, Keyed{m->Ordinal(d.file, d.row), d.col, &d}});
-    const auto reading = [](const auto& a, const auto& b) {
-        if (a.first != b.first)
-            return b.first;
-        return a.second.ordinal != b.second.ordinal ? a.second.ordinal < b.second.ordinal : a.second.col < b.second.col;
-    };
-    // In order already, but for what checks of edited lines added since.
-    const auto added = std::is_sorted_until(main.begin(), main.end(), reading);
-    std::stable_sort(added, main.end(), reading);
-    std::inplace_merge(main.begin(), added, main.end(), reading);
-    for (const auto& [label, k] : main)
-        emit(*k.d);
+    AppendMainInReadingOrder(*m, m->units[0].diags, out);
     std::vector<std::pair<std::uint64_t, std::uint32_t>> functions;
     for (std::uint32_t i = 1; i < m->units.size(); ++i)
         if (!m->units[i].diags.empty())

@@ -164,6 +164,9 @@ struct Model {
     struct Shown {
         std::vector<Diag> diags;
         std::vector<Diagnostic> out;
+        // The list before, whose room the next one takes: fresh room for
+        // tens of thousands of problems at every pause is fresh pages.
+        std::vector<Diag> spare;
         bool warnings = true;
         std::uint64_t at = ~std::uint64_t(0);  // `changes` when they were handed out
         DiagnosticsChange change;  // from the list handed out before
