@@ -511,6 +511,15 @@ void ProgramHost::DocumentClosed(const QString& path)
     for (const std::string& k : aliases)
         m_disk.erase(k);
     m_disk.erase(key);
+    // A program that no open document is in any more goes now: to read the
+    // closed file into it again, only for it to go once main files are
+    // looked for, would parse a document of 100 MB once more as it closes.
+    std::erase_if(m_programs, [&](const auto& entry) {
+        const std::set<std::string>& files = entry.second.given;
+        return files.count(key) && std::none_of(files.begin(), files.end(), [&](const std::string& file) {
+                   return m_open.count(OpenKeyOf(file)) != 0;
+               });
+    });
     Changed(key);
     GiveAgain(key);
     for (const std::string& alias : aliases) {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 
 #include <sys/stat.h>
@@ -66,6 +67,26 @@ TEST_F(Host, AnIncludeIsCheckedWithItsMainFileFromItsEditsAndTheDisk)
     open.erase(shapes);
     host.DocumentClosed(shapes);
     EXPECT_EQ(Definition(shapes, 1, 17), "Main.bb:1:7");
+}
+
+// Closed, a document that no open document shares a program with is not
+// read from the disk again: its program goes (a document of 100 MB was
+// parsed once more as it closed).
+TEST_F(Host, ADocumentClosedAloneIsNotReadAgain)
+{
+    const QString main = dir.write("g/Main.bb", "Global score\r\n");
+    std::atomic<int> reads{0};
+    host.SetDiskReader(
+        [&](const QString& path) {
+            reads += path.endsWith(QLatin1String("main.bb"), Qt::CaseInsensitive);
+            return ReadSourceFile(path, kMaxIncludeBytes);
+        },
+        ProgramHost::kReadDeadline);
+    Open(main, "Global score\r\n");
+    EXPECT_EQ(host.FilesOf(main), QStringList({main}));
+    open.erase(main);
+    host.DocumentClosed(main);
+    EXPECT_EQ(reads, 0);
 }
 
 TEST_F(Host, TheMainFileChosenForAFolderIsUsedAndAnnounced)
