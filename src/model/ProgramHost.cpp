@@ -163,7 +163,14 @@ void ProgramHost::SetVocabulary(lang::Vocabulary vocabulary)
 
 std::string ProgramHost::KeyOf(const QString& path)
 {
-    return lang::FileKey(paths::ToSlashes(path).toStdString());
+    // Asked at every key, for the document typed in: the last answer is kept.
+    thread_local QString lastPath;
+    thread_local std::string lastKey;
+    if (lastPath.isNull() || path != lastPath) {
+        lastKey = lang::FileKey(paths::ToSlashes(path).toStdString());
+        lastPath = path;
+    }
+    return lastKey;
 }
 
 QString ProgramHost::PathOf(std::string_view key) const
