@@ -50,9 +50,17 @@ const char* const kSource =
     "\tReturn w * h\r\n"
     "End Function\r\n";
 
-TEST_F(Analysis, OpeningScansTheFileAndItsIncludes)
+// An include saved in a tab is read again by the document that includes it,
+// though the file keeps its size and its time stamp: only the save tells.
+TEST_F(Analysis, OpeningScansTheFileAndItsIncludesAndAnIncludeSavedInATab)
 {
-    dir.write("game/lib/shapes.bb", "Function DrawBox(x, y)\r\nEnd Function\r\nGlobal boxes\r\n");
+    const QString lib = dir.write("game/lib/shapes.bb", "Function DrawBox(x, y)\r\nEnd Function\r\nGlobal boxes\r\n");
+    const auto keepStamp = [&] {
+        QFile f(lib);
+        return f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime);
+    };
+    ASSERT_TRUE(keepStamp());
     const std::string prints = NumberedLines("Print %1", 250);
     docs().OpenDoc(dir.write("game/main.bb", kSource + prints + "Function Late()\r\nEnd Function\r\n" + prints));
     EXPECT_EQ(Declared(kKindFunction), (QStringList{"Area#", "DrawBox", "Late", "Spawn.Enemy"}));
@@ -67,6 +75,16 @@ TEST_F(Analysis, OpeningScansTheFileAndItsIncludes)
     ASSERT_TRUE(list.Choose("Area#"));
     EXPECT_EQ(editor().CaretPos().Line, 7);
     EXPECT_EQ(editor().CaretPos().Column, 0);
+
+    CDoc* main = docs().CurrentDoc();
+    docs().OpenDoc(lib);
+    editor().SetText("Function DrawBox(x, y)\r\nEnd Function\r\nGlobal boxez\r\n");
+    ASSERT_TRUE(docs().SaveDoc(current(), true));
+    ASSERT_TRUE(keepStamp());
+    window->tabs().setCurrentIndex(1);
+    ASSERT_EQ(docs().CurrentDoc(), main);
+    ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("boxez"); }));
+    EXPECT_FALSE(Declared(kKindGlobal).contains("boxes"));
 }
 
 TEST_F(Analysis, TypingRescansShortlyAfter)
@@ -214,28 +232,6 @@ TEST_F(Analysis, SwitchingBackListsTheDeclarationsTheDocumentHasNow)
     EXPECT_EQ(list.Names(), (QStringList{"InA", "Later"}));
     ClickTab(b);
     EXPECT_EQ(list.Names(), QStringList{"InB"});
-}
-
-TEST_F(Analysis, AnIncludeSavedInATabIsReadAgainByTheDocumentThatIncludesIt)
-{
-    // The file keeps its size and its time stamp: only the save tells.
-    const QString lib = dir.write("game/lib/shapes.bb", "Global boxes\r\n");
-    const auto keepStamp = [&] {
-        QFile f(lib);
-        return f.open(QIODevice::ReadWrite) &&
-               f.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime);
-    };
-    ASSERT_TRUE(keepStamp());
-    docs().OpenDoc(dir.write("game/main.bb", kSource));
-    CDoc* main = docs().CurrentDoc();
-    docs().OpenDoc(lib);
-    editor().SetText("Global boxez");
-    ASSERT_TRUE(docs().SaveDoc(current(), true));
-    ASSERT_TRUE(keepStamp());
-    window->tabs().setCurrentIndex(1);
-    ASSERT_EQ(docs().CurrentDoc(), main);
-    ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("boxez"); }));
-    EXPECT_FALSE(Declared(kKindGlobal).contains("boxes"));
 }
 
 TEST_F(Analysis, RescansOfEditedLinesFindWhatAFullScanFinds)
