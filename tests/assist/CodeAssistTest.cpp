@@ -93,6 +93,7 @@ TEST_F(Assist, CtrlSpaceListsNamesNarrowsAndEnterInsertsTheChoice)
     EXPECT_EQ(CaretColumn(), 10);
 }
 
+// Toolbars and the help browser put the list away too.
 TEST_F(Assist, TheListClosesWithoutInsertingOnEscapeLeftBackspaceAndAnotherLine)
 {
     Open("Global score\r\n");
@@ -116,6 +117,42 @@ TEST_F(Assist, TheListClosesWithoutInsertingOnEscapeLeftBackspaceAndAnotherLine)
         EXPECT_EQ(editor().Text(), before) << name;
     }
 
+    auto press = [&](const char* toolbar) {
+        QToolBar* bar = window->menus().toolbars.value(toolbar);
+        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->width() - 2, bar->height() / 2));
+    };
+    // Another toolbar only hides the list; the build toolbar ends it.
+    editor().SetCaret(3, 2);
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    press("cEditBar");
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_TRUE(assistant().PopupShown());
+    CtrlSpace();
+    press("cBuildBar");
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_FALSE(assistant().PopupShown());
+
+    // The help browser in the editor's place ends the list and anything it
+    // was about to insert.
+    CtrlSpace();
+    Key(Qt::Key_Return);
+    window->dispatcher().ButtonClick("cHelpBar", "btHome");
+    EXPECT_TRUE(window->help().BrowserShown());
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_FALSE(assistant().PopupShown());
+    Pump(120);
+    EXPECT_EQ(editor().Text(), before);
+
+    // A click on the document's tab, still the selected one, brings the
+    // editor back.
+    DocumentTabs& tabs = window->tabs();
+    const int index = tabs.IndexOf(current().Key);
+    ASSERT_EQ(tabs.currentIndex(), index);
+    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(index).center());
+    EXPECT_FALSE(window->help().BrowserShown());
+    EXPECT_TRUE(editor().isVisible());
+
     // Backspace follows the word back and closes once it is gone.
     editor().SetCaret(3, 2);
     Type("t");
@@ -137,47 +174,6 @@ TEST_F(Assist, TheListClosesWithoutInsertingOnEscapeLeftBackspaceAndAnotherLine)
     ASSERT_TRUE(list().isVisible());
     docs().OpenDoc(dir.write("other.bb", "Global x\r\n"));
     EXPECT_FALSE(list().isVisible()) << "another document brought in closes the list";
-}
-
-TEST_F(Assist, ToolbarsAndTheHelpBrowserPutTheListAway)
-{
-    Open("Global score\r\n");
-    Type("\nWai");
-    auto press = [&](const char* toolbar) {
-        QToolBar* bar = window->menus().toolbars.value(toolbar);
-        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->width() - 2, bar->height() / 2));
-    };
-    // Another toolbar only hides the list; the build toolbar ends it.
-    CtrlSpace();
-    ASSERT_TRUE(list().isVisible());
-    press("cEditBar");
-    EXPECT_FALSE(list().isVisible());
-    EXPECT_TRUE(assistant().PopupShown());
-    CtrlSpace();
-    press("cBuildBar");
-    EXPECT_FALSE(list().isVisible());
-    EXPECT_FALSE(assistant().PopupShown());
-
-    // The help browser in the editor's place ends the list and anything it
-    // was about to insert.
-    const QByteArray before = editor().Text();
-    CtrlSpace();
-    Key(Qt::Key_Return);
-    window->dispatcher().ButtonClick("cHelpBar", "btHome");
-    EXPECT_TRUE(window->help().BrowserShown());
-    EXPECT_FALSE(list().isVisible());
-    EXPECT_FALSE(assistant().PopupShown());
-    Pump(120);
-    EXPECT_EQ(editor().Text(), before);
-
-    // A click on the document's tab, still the selected one, brings the
-    // editor back.
-    DocumentTabs& tabs = window->tabs();
-    const int index = tabs.IndexOf(current().Key);
-    ASSERT_EQ(tabs.currentIndex(), index);
-    QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(index).center());
-    EXPECT_FALSE(window->help().BrowserShown());
-    EXPECT_TRUE(editor().isVisible());
 }
 
 TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
