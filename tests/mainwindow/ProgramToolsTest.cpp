@@ -109,16 +109,21 @@ TEST_F(ProgramTools, RenameChangesOpenDocumentsAndFilesAndUndoesInEachDocument)
 }
 
 // One file that cannot be written keeps every file as it was, and the user
-// is told which.
-TEST_F(ProgramTools, AReadOnlyFileStopsTheRenameBeforeAnythingIsWritten)
+// is told which. A link that leads out of the program's folder is written
+// only once the user agrees, and the summary names the file written, not the
+// link.
+TEST_F(ProgramTools, AReadOnlyFileStopsTheRenameAndAFileOutsideIsWrittenOnlyWhenAgreed)
 {
     docs().CloseDoc(&Doc("player.bb"));
     QFile::setPermissions(world, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    Rename(5, 18, [](ChangePreview& preview) {
-        preview.NameField()->setText("points");
-        EXPECT_EQ(preview.Status(), "5 place(s) in 3 file(s)");
-        preview.ConfirmButton()->click();
-    });
+    const auto rename = [this] {
+        Rename(3, 9, [](ChangePreview& preview) {
+            preview.NameField()->setText("points");
+            EXPECT_EQ(preview.Status(), "5 place(s) in 3 file(s)");
+            preview.ConfirmButton()->click();
+        });
+    };
+    rename();
     ASSERT_EQ(prompter.told().size(), 1);
     EXPECT_TRUE(prompter.told()[0].startsWith("Exclamation: Nothing was changed")) << prompter.told()[0].toStdString();
     EXPECT_TRUE(prompter.told()[0].contains(QDir::toNativeSeparators(world) + ": The file is read-only."));
@@ -127,6 +132,30 @@ TEST_F(ProgramTools, AReadOnlyFileStopsTheRenameBeforeAnythingIsWritten)
     EXPECT_EQ(dir.read("game/lib/player.bb"), kPlayer);
     EXPECT_EQ(Text("main.bb").toStdString() + "\r\n", kMain);
     EXPECT_FALSE(Doc("main.bb").Modified);
+
+    QFile::setPermissions(world, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString real = dir.write("shared/player.bb", kPlayer);
+    QFile::remove(player);
+    ASSERT_TRUE(QFile::link(real, player));
+    prompter.shown.clear();
+    prompter.answers = {MsgAnswer::Cancel};
+    ASSERT_TRUE(Activate());
+    rename();
+    ASSERT_EQ(prompter.told().size(), 1);
+    EXPECT_TRUE(prompter.told()[0].startsWith("Question: ") && prompter.told()[0].contains(QDir::toNativeSeparators(real)))
+        << prompter.told()[0].toStdString();
+    EXPECT_FALSE(prompter.told()[0].contains("world.bb")) << "a file inside the folder is not asked about";
+    EXPECT_EQ(dir.read("shared/player.bb"), kPlayer);
+    EXPECT_EQ(dir.read("game/lib/world.bb"), kWorld);
+
+    prompter.shown.clear();
+    prompter.answers = {MsgAnswer::Ok};
+    ASSERT_TRUE(Activate());
+    rename();
+    EXPECT_EQ(dir.read("shared/player.bb"), "Function AddPoints(n)\r\n\tpoints = points + n\r\nEnd Function\r\n");
+    const QString summary = prompter.texts().last();
+    EXPECT_TRUE(summary.contains(QDir::toNativeSeparators(real)) && !summary.contains(QDir::toNativeSeparators(player)))
+        << summary.toStdString();
 }
 
 // A file of the program open under another name is that document: its
@@ -145,39 +174,6 @@ TEST_F(ProgramTools, AFileOpenUnderAnotherNameIsRenamedInItsTab)
     EXPECT_EQ(dir.read("game/lib/world.bb"), kWorld);
     EXPECT_TRUE(Text("alias.bb").startsWith("; mine"));
     EXPECT_TRUE(Text("alias.bb").contains("\tpoints% = 0")) << Text("alias.bb").toStdString();
-}
-
-// A link that leads out of the program's folder is written only once the
-// user agrees, and the summary names the file written, not the link.
-TEST_F(ProgramTools, AFileOutsideTheProgramIsWrittenOnlyWhenAgreed)
-{
-    docs().CloseDoc(&Doc("player.bb"));
-    const QString real = dir.write("shared/player.bb", kPlayer);
-    QFile::remove(player);
-    ASSERT_TRUE(QFile::link(real, player));
-    const auto rename = [this] {
-        Rename(3, 9, [](ChangePreview& preview) {
-            preview.NameField()->setText("points");
-            preview.ConfirmButton()->click();
-        });
-    };
-    prompter.answers = {MsgAnswer::Cancel};
-    rename();
-    ASSERT_EQ(prompter.told().size(), 1);
-    EXPECT_TRUE(prompter.told()[0].startsWith("Question: ") && prompter.told()[0].contains(QDir::toNativeSeparators(real)))
-        << prompter.told()[0].toStdString();
-    EXPECT_FALSE(prompter.told()[0].contains("world.bb")) << "a file inside the folder is not asked about";
-    EXPECT_EQ(dir.read("shared/player.bb"), kPlayer);
-    EXPECT_EQ(dir.read("game/lib/world.bb"), kWorld);
-
-    prompter.shown.clear();
-    prompter.answers = {MsgAnswer::Ok};
-    ASSERT_TRUE(Activate());
-    rename();
-    EXPECT_EQ(dir.read("shared/player.bb"), "Function AddPoints(n)\r\n\tpoints = points + n\r\nEnd Function\r\n");
-    const QString summary = prompter.texts().last();
-    EXPECT_TRUE(summary.contains(QDir::toNativeSeparators(real)) && !summary.contains(QDir::toNativeSeparators(player)))
-        << summary.toStdString();
 }
 
 // The unsaved text of an open document is searched with the files on disk;
