@@ -84,6 +84,7 @@ TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
     EXPECT_EQ(Where(), "shapes.bb:1:4");
 }
 
+// The editor's menu offers the navigation and fold commands.
 TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
 {
     // Where "Area" of line 7 is drawn.
@@ -112,9 +113,21 @@ TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
     EXPECT_FALSE(assistant->ListVisible() || assistant->PopupShown());
     EXPECT_EQ(Where(), "main.bb:1:0");
     EXPECT_EQ(editor().Text() + "\r\n", kMain);
+    QStringList offered;
+    for (QAction* a : menu->actions())
+        offered << a->objectName() + "=" + a->shortcut().toString();
+    for (const char* item : {"mnuGoToDefinition=F12", "mnuFindReferences=Shift+F12", "mnuNavigateBack=Alt+Left",
+                             "mnuNavigateForward=Alt+Right", "mnuFoldAll=Ctrl+Shift+-", "mnuUnfoldAll=Ctrl+Shift+="})
+        EXPECT_TRUE(offered.contains(item)) << item;
     window->menus().item("mnuGoToDefinition")->trigger();
     menu->hide();
     EXPECT_EQ(Where(), "shapes.bb:2:16");
+
+    // The menu's fold commands fold every block and open them again.
+    Command("mnuFoldAll");
+    EXPECT_FALSE(editor().LineShown(4));
+    Command("mnuUnfoldAll");
+    EXPECT_TRUE(editor().LineShown(4));
 }
 
 TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
@@ -145,22 +158,6 @@ TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
     EXPECT_EQ(pane.RowCount(), 2);
     window->findChild<QAbstractButton*>("ReferencesClose")->click();
     EXPECT_FALSE(pane.isVisible());
-}
-
-TEST_F(Navigation, TheEditorsMenuOffersTheCommandsAndFoldsTheBlocks)
-{
-    QMenu* menu = window->menus().menus.value("mnuEditTop");
-    QStringList offered;
-    for (QAction* a : menu->actions())
-        offered << a->objectName() + "=" + a->shortcut().toString();
-    for (const char* item : {"mnuGoToDefinition=F12", "mnuFindReferences=Shift+F12", "mnuNavigateBack=Alt+Left",
-                             "mnuNavigateForward=Alt+Right", "mnuFoldAll=Ctrl+Shift+-", "mnuUnfoldAll=Ctrl+Shift+="})
-        EXPECT_TRUE(offered.contains(item)) << item;
-
-    Command("mnuFoldAll");
-    EXPECT_FALSE(editor().LineShown(4));
-    Command("mnuUnfoldAll");
-    EXPECT_TRUE(editor().LineShown(4));
 }
 
 TEST_F(Navigation, CtrlGAsksForALineInTheStatusBarAndGoesThere)
