@@ -91,13 +91,33 @@ TEST_F(ProblemsWiring, TheProgramsProblemsAreMarkedExplainedListedAndGoneWithThe
     EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 1; }, 5000));
     EXPECT_EQ(editor().DiagnosticMarks().at(0).Message, undefined);
 
+    // Coming back to a document lists and marks its program's problems as
+    // they are now, also when another document of its program changed them
+    // meanwhile.
+    const QString mainKey = docs().Docs().at(0)->Key, libKey = current().Key;
+    docs().OpenDoc(dir.write("tool/Tool.bb", "Print Gone(1)\r\n"));
+    const QString toolKey = current().Key;
+    const QStringList tool = {"Tool.bb:1:Function 'gone' not found"};
+    ASSERT_TRUE(ListedSoon(tool));
+    for (const QString& key : {mainKey, toolKey, mainKey, libKey}) {
+        ClickTab(key);
+        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 1; }, 5000));
+    }
+
     // Fixed by typing, each goes as typing pauses.
     editor().SetSelection({true, 12, 1, 23, 1});
     Type("1");
     ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing}));
     EXPECT_TRUE(editor().DiagnosticMarks().empty());
     EXPECT_FALSE(editor().HasDiagnosticSymbol(2));
-    ClickTab(docs().Docs().at(0)->Key);
+    for (const QString& key : {toolKey, mainKey, toolKey, libKey}) {
+        ClickTab(key);
+        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing});
+        const std::size_t marks = key == libKey ? 0 : 1;
+        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == marks; }, 5000));
+    }
+    ClickTab(mainKey);
     editor().SetCaret(0, 3);
     Type(";");
     ASSERT_TRUE(ListedSoon({}));
@@ -161,34 +181,6 @@ TEST_F(ProblemsWiring, TheBuildsErrorIsListedOnceAndOnlyWhileItApplies)
     compile(built);
     FakeCompiler("printf 'Executing...\\r\\n'\n");
     compile(checked);
-}
-
-// Coming back to a document lists and marks its program's problems as they
-// are now, also when another document of its program changed them meanwhile.
-TEST_F(ProblemsWiring, ADocumentComeBackToShowsItsProgramsProblemsAsTheyAreNow)
-{
-    docs().OpenDoc(main);
-    const QString mainKey = current().Key;
-    docs().OpenDoc(lib);
-    const QString libKey = current().Key;
-    docs().OpenDoc(dir.write("tool/Tool.bb", "Print Gone(1)\r\n"));
-    const QString toolKey = current().Key;
-    const QStringList tool = {"Tool.bb:1:Function 'gone' not found"};
-    ASSERT_TRUE(ListedSoon(tool));
-    for (const QString& key : {mainKey, toolKey, mainKey, libKey}) {
-        ClickTab(key);
-        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
-        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 1; }, 5000));
-    }
-    editor().SetSelection({true, 12, 1, 23, 1});
-    Type("1");
-    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing}));
-    for (const QString& key : {toolKey, mainKey, toolKey, libKey}) {
-        ClickTab(key);
-        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing});
-        const std::size_t marks = key == libKey ? 0 : 1;
-        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == marks; }, 5000));
-    }
 }
 
 // A warning is listed and marked apart from the errors and counted on its
