@@ -187,7 +187,7 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
     EXPECT_EQ(finished, int(std::size(rows)));
 }
 
-TEST_F(UpdateCheckTest, AServerThatDoesNotAnswerTimesOutWhileTheWindowGoesOn)
+TEST_F(UpdateCheckTest, ASilentServerOrABadAddressEndsInAMessageWhileTheWindowGoesOn)
 {
     // Long enough for the page to answer the question below on a busy machine.
     check->SetTimeout(1500ms);
@@ -205,13 +205,11 @@ TEST_F(UpdateCheckTest, AServerThatDoesNotAnswerTimesOutWhileTheWindowGoesOn)
     EXPECT_EQ(meanwhile, waiting);
     EXPECT_EQ(server.requests, 1);
     ASSERT_EQ(prompter.texts(), QStringList{"The update server did not answer within 1.5 seconds."});
-    EXPECT_EQ(Text("spMsg"), waiting);
     EXPECT_FALSE(check->Busy());
-}
 
-// A server nobody answers at: UpdateCommand.CheckForUpdatesShowsTheUpdatePage...
-TEST_F(UpdateCheckTest, AnAddressThatIsNoWebAddressEndsInAMessage)
-{
+    // An address that is no web address ends in a message too (a server
+    // nobody answers at: UpdateCommand.CheckForUpdatesShowsTheUpdatePage...).
+    prompter.shown.clear();
     UseLink("file://" + b.page);
     RunCheck();
     ASSERT_EQ(prompter.shown.size(), 1u);
