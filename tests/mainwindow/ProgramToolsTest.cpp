@@ -112,13 +112,13 @@ TEST_F(ProgramTools, RenameChangesOpenDocumentsAndFilesAndUndoesInEachDocument)
 // is told which. A link that leads out of the program's folder is written
 // only once the user agrees, and the summary names the file written, not the
 // link.
-TEST_F(ProgramTools, AReadOnlyFileStopsTheRenameAndAFileOutsideIsWrittenOnlyWhenAgreed)
+TEST_F(ProgramTools, ARenameWritesNoFileThatCannotBeWrittenOrIsElsewhereUnlessAgreed)
 {
     docs().CloseDoc(&Doc("player.bb"));
     QFile::setPermissions(world, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    const auto rename = [this] {
-        Rename(3, 9, [](ChangePreview& preview) {
-            preview.NameField()->setText("points");
+    const auto rename = [this](const char* name = "points") {
+        Rename(3, 9, [name](ChangePreview& preview) {
+            preview.NameField()->setText(name);
             EXPECT_EQ(preview.Status(), "5 place(s) in 3 file(s)");
             preview.ConfirmButton()->click();
         });
@@ -156,24 +156,21 @@ TEST_F(ProgramTools, AReadOnlyFileStopsTheRenameAndAFileOutsideIsWrittenOnlyWhen
     const QString summary = prompter.texts().last();
     EXPECT_TRUE(summary.contains(QDir::toNativeSeparators(real)) && !summary.contains(QDir::toNativeSeparators(player)))
         << summary.toStdString();
-}
 
-// A file of the program open under another name is that document: its
-// unsaved text is renamed in its tab, and nothing is written behind it.
-TEST_F(ProgramTools, AFileOpenUnderAnotherNameIsRenamedInItsTab)
-{
+    // A file of the program open under another name is that document: its
+    // unsaved text is renamed in its tab, and nothing is written behind it.
     const QString alias = dir.file("game/lib/alias.bb");
     ASSERT_EQ(::link(QFile::encodeName(world).constData(), QFile::encodeName(alias).constData()), 0);
+    const std::string written = dir.read("game/lib/world.bb");
     docs().OpenDoc(alias);
     editor().SetCaret(0, 1);
     Type("; mine\n");
-    Rename(3, 9, [](ChangePreview& preview) {
-        preview.NameField()->setText("points");
-        preview.ConfirmButton()->click();
-    });
-    EXPECT_EQ(dir.read("game/lib/world.bb"), kWorld);
+    prompter.answers = {MsgAnswer::Ok};
+    ASSERT_TRUE(Activate());
+    rename("tally");
+    EXPECT_EQ(dir.read("game/lib/world.bb"), written);
     EXPECT_TRUE(Text("alias.bb").startsWith("; mine"));
-    EXPECT_TRUE(Text("alias.bb").contains("\tpoints% = 0")) << Text("alias.bb").toStdString();
+    EXPECT_TRUE(Text("alias.bb").contains("\ttally% = 0")) << Text("alias.bb").toStdString();
 }
 
 // The unsaved text of an open document is searched with the files on disk;
