@@ -91,6 +91,25 @@ TEST_F(Assist, CtrlSpaceListsNamesNarrowsAndEnterInsertsTheChoice)
     // main program's own names lead the list.
     EXPECT_EQ(CaretLineText(), "(WaitTimerfoo)");
     EXPECT_EQ(CaretColumn(), 10);
+
+    // Page keys scroll, and a double click chooses.
+    Open("", "other.bb");
+    Type("Load");
+    CtrlSpace();
+    ASSERT_TRUE(list().isVisible());
+    // How far a page goes: Completion.KeysMoveSelectionWithinListAndKeepItOnPage.
+    Key(Qt::Key_PageDown);
+    Key(Qt::Key_PageDown);
+    EXPECT_GT(list().model().top(), 1);
+    EXPECT_EQ(list().scrollBar()->value(), list().model().top());
+
+    // The third visible row, double-clicked.
+    const int top = list().model().top();
+    const std::string third = list().model().tokens().Item(std::size_t(top + 2)).Name;
+    QTest::mouseDClick(Child<QWidget>(list(), "ElTokens"), Qt::LeftButton, {}, QPoint(40, list().RowHeight() * 2 + 3));
+    EXPECT_FALSE(list().isVisible());
+    ASSERT_TRUE(Inserted());
+    EXPECT_EQ(CaretLineText().toStdString(), third.substr(0, third.find('.')));
 }
 
 // Toolbars and the help browser put the list away too.
@@ -176,27 +195,6 @@ TEST_F(Assist, TheListClosesWithoutInsertingOnEscapeLeftBackspaceAndAnotherLine)
     EXPECT_FALSE(list().isVisible()) << "another document brought in closes the list";
 }
 
-TEST_F(Assist, PageKeysScrollAndADoubleClickChooses)
-{
-    Open("");
-    Type("Load");
-    CtrlSpace();
-    ASSERT_TRUE(list().isVisible());
-    // How far a page goes: Completion.KeysMoveSelectionWithinListAndKeepItOnPage.
-    Key(Qt::Key_PageDown);
-    Key(Qt::Key_PageDown);
-    EXPECT_GT(list().model().top(), 1);
-    EXPECT_EQ(list().scrollBar()->value(), list().model().top());
-
-    // The third visible row, double-clicked.
-    const int top = list().model().top();
-    const std::string third = list().model().tokens().Item(std::size_t(top + 2)).Name;
-    QTest::mouseDClick(Child<QWidget>(list(), "ElTokens"), Qt::LeftButton, {}, QPoint(40, list().RowHeight() * 2 + 3));
-    EXPECT_FALSE(list().isVisible());
-    ASSERT_TRUE(Inserted());
-    EXPECT_EQ(CaretLineText().toStdString(), third.substr(0, third.find('.')));
-}
-
 // Typing never inserts a choice; only Ctrl+Space inserts an only candidate,
 // without a list.
 TEST_F(Assist, TypingATypeNameInFullNeverCorruptsTheLineAndCtrlSpaceCompletesAnOnlyCandidate)
@@ -264,14 +262,11 @@ TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
     Type("\n");
     ASSERT_TRUE(Inserted());
     EXPECT_EQ(CaretLineText(), "p\\x#");
-}
 
-// In an included file the lists know the whole program: the fields of a
-// type the main file declares, and inside a function its own names ahead of
-// everything else (the types after New, Each, First and Last:
-// EditorRouting.TypedCharactersOpenListsAndTips and ProgramTest.CompletionAndSymbolQueries).
-TEST_F(Assist, ListsKnowTheProgramsTypesFieldsAndTheFunctionsOwnNames)
-{
+    // In an included file the lists know the whole program: the fields of a
+    // type the main file declares, and inside a function its own names ahead of
+    // everything else (the types after New, Each, First and Last:
+    // EditorRouting.TypedCharactersOpenListsAndTips and ProgramTest.CompletionAndSymbolQueries).
     dir.write("game/main.bb", "Include \"lib.bb\"\r\nType Enemy\r\n\tField hp#, name$\r\nEnd Type\r\nSpawn 1\r\n");
     docs().OpenDoc(dir.write("game/lib.bb", "Function Spawn(count)\r\n\tLocal e.Enemy\r\nEnd Function\r\n"));
     editor().SetCaret(14, 2);
