@@ -108,7 +108,7 @@ protected:
     Captions() { dir.write("locale.txt", TranslatedLocale()); }
 };
 
-TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
+TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPictureAndEveryKeyReachesItsItem)
 {
     const MainMenus& m = window->menus();
     const ToolbarImages& images = window->images();
@@ -170,12 +170,9 @@ TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
     EXPECT_EQ(prompter.texts(), QStringList{"Tcompilersilent Tcompilerfailed 255"});
     const SettingsDialog settings(*app);
     EXPECT_EQ(settings.findChild<QGroupBox*>("fraColorSchemas")->title(), "Tschemes");
-}
 
-// Each key of the table pressed where the user types: the editor's own keys
-// do what their items do, every other one reaches its item.
-TEST_F(Captions, EveryMenuKeyPressedInTheEditorReachesItsItem)
-{
+    // Each key of the table pressed where the user types: the editor's own keys
+    // do what their items do, every other one reaches its item.
     ASSERT_TRUE(Activate());
     Command("mnuNewBBFile");
     const auto press = [&](const char* keys) {
