@@ -63,7 +63,7 @@ protected:
     }
 };
 
-TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsHistory)
+TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserForTheEditorWalksItsHistoryAndMissingPagesSaySo)
 {
     HelpArea area(editor, browser);
     const auto browserInFront = [&] {
@@ -118,11 +118,9 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     LoadAndWait([&] { browser->Navigate(renderWorld); }, renderWorld);
     area.ShowEditor();
     LoadAndWait([&] { area.ShowHelpBrowser(true); }, index);
-}
 
-TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
-{
-    LoadAndWait([&] { browser->GoHome(); }, index);
+    // Missing help gives a page that says what was looked for.
+    const std::size_t before = completed.size();
     const QString nope = helpDir + "/commands/2d_commands/Nope.htm";
     browser->Navigate(nope);
     QString text = WaitForGeneratedPage(nope);
@@ -147,8 +145,8 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     EXPECT_TRUE(WaitUntil([&] { return PageText().contains("No Blitz3D folder is set"); }));
     LoadAndWait([&] { browser->SetHelpDir(helpDir); }, index);
     // Generated pages are not the documents asked for: no completion for them.
-    for (const QUrl& url : completed)
-        EXPECT_EQ(url, index);
+    for (std::size_t i = before; i < completed.size(); ++i)
+        EXPECT_EQ(completed[i], index);
 }
 
 }  // namespace
