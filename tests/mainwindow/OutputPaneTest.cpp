@@ -213,8 +213,8 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
 TEST_F(OutputPane, AFinishedBuildKeepsItsLatestLinesAndWhatItLeftRunningEndsWithTheIde)
 {
     const std::string left = dir.file("left").toStdString();
-    FakeCompiler("echo Executing...\nseq 1 80000 | sed 's/$/\r/'\nsetsid -f sh -c 'echo $$ > \"" + left + ".new\"; mv \"" +
-                 left + ".new\" \"" + left + "\"; exec sleep 60'\n");
+    FakeCompiler("echo Executing...\nseq 1 80000 | sed 's/$/\r/'\nsetsid -f sh -c 'echo $$ > \"" + left +
+                 ".new\"; mv \"" + left + ".new\" \"" + left + "\"; exec sleep 60'\n");
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     Command("mnuCompile");
     ASSERT_TRUE(BuildFinished());
