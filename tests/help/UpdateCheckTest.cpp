@@ -179,8 +179,8 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
         // Nothing of the answer became markup.
         if (!row.link.isEmpty()) {
             EXPECT_EQ(Eval("document.querySelector('#spMsg a').getAttribute('href')").toString(), row.link);
-            const QVariant tags = Eval("Array.from(document.querySelectorAll('#spMsg *')).map(e => e.tagName).join(' ')");
-            EXPECT_EQ(tags.toString(), "B FONT BR A");
+            const char* tags = "Array.from(document.querySelectorAll('#spMsg *')).map(e => e.tagName).join(' ')";
+            EXPECT_EQ(Eval(tags).toString(), "B FONT BR A");
         }
     }
     EXPECT_TRUE(server.lastRequest.startsWith("GET /stavel/autoupdate.asp HTTP/1.1\r\n"));
