@@ -178,7 +178,9 @@ TEST_F(ProblemsWiring, TheBuildsErrorIsListedOnceAndOnlyWhileItApplies)
     EXPECT_TRUE(editor().DiagnosticMarks().empty());
     liveCheck(true);
     ASSERT_TRUE(ListedSoon(checked));
-    compile(built);
+    // One the checker does not find is listed beside the checker's.
+    FakeCompiler("printf '\"%s\":2:15:2:15:Expecting expression\\r\\n' \"" + main.toStdString() + "\"\nexit 255\n");
+    compile(QStringList{"!Main.bb:2:Expecting expression"} + checked);
     FakeCompiler("printf 'Executing...\\r\\n'\n");
     compile(checked);
 }
