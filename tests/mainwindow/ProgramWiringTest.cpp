@@ -33,24 +33,6 @@ protected:
     QString main, other, player;
 };
 
-TEST_F(ProgramWiring, TheStatusBarNamesTheMainFileAndSetAsMainFileIsKeptAcrossRuns)
-{
-    docs().OpenDoc(player);
-    ASSERT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Main.bb"); }, 3000))
-        << MainFilePanel().toStdString();
-    docs().OpenDoc(other);
-    EXPECT_EQ(MainFilePanel(), Shows("Other.bb"));
-    window->menus().item("mnuSetMainFile")->trigger();
-    ClickTab("Doc_1");
-    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000))
-        << MainFilePanel().toStdString();
-
-    Restart({player});
-    ASSERT_TRUE(Activate());
-    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000))
-        << MainFilePanel().toStdString();
-}
-
 TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
 {
     const Settings& colours = app->settings;
@@ -85,7 +67,7 @@ TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
 
 // The debug switch and the program's arguments reach every build; the
 // arguments belong to the session, not to a document.
-TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFileWithTheSwitchesSet)
+TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFileTheStatusBarNames)
 {
     const QString args = dir.file("args");
     FakeCompiler("printf '%s\\n' \"$@\" > '" + args.toStdString() + "'\nprintf 'Executing...\\r\\n'\n");
@@ -117,6 +99,19 @@ TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFileWithTheSwitche
     window->build().SetProgramCommandLine("-level 2");
     docs().OpenDoc(other);
     EXPECT_EQ(compile(), QStringList({"-d", other, "-level", "2"}));
+
+    // The status bar names each document's main file; Set as Main File is
+    // kept across runs.
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000)) << MainFilePanel().toStdString();
+    ClickTab("Doc_1");
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Main.bb"); }, 3000)) << MainFilePanel().toStdString();
+    ClickTab("Doc_2");
+    window->menus().item("mnuSetMainFile")->trigger();
+    ClickTab("Doc_1");
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000)) << MainFilePanel().toStdString();
+    Restart({player});
+    ASSERT_TRUE(Activate());
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000)) << MainFilePanel().toStdString();
 }
 
 }  // namespace
