@@ -10,7 +10,6 @@
 #include <QWebEngineView>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 namespace {

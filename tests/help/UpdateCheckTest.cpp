@@ -4,7 +4,6 @@
 #include "help/HelpArea.h"
 #include "help/UpdateCheck.h"
 
-#include "startup/LabelsFile.h"
 #include "support/ProgramDir.h"  // ShippedResource
 #include "support/Scripted.h"
 #include "support/TempDir.h"
@@ -111,7 +110,7 @@ protected:
     // A check of this version against the update address `link`.
     void UseLink(const QString& link)
     {
-        check = std::make_unique<UpdateCheck>(b.area, labels, prompter, UpdateCheck::Setup{b.page, link, {0, 8, 20}});
+        check = std::make_unique<UpdateCheck>(b.area, b.labels, prompter, UpdateCheck::Setup{b.page, link, {0, 8, 20}});
         check->SetTimeout(3s);
         finished = 0;
         QObject::connect(check.get(), &UpdateCheck::Finished, check.get(), [this] { ++finished; });
@@ -135,7 +134,6 @@ protected:
     static Browser* s_browser;
     Browser& b = *s_browser;
     FakeUpdateServer server;
-    const CUILabels labels = ParseLabels(ShippedResource("locale.txt")).labels;
     ScriptedPrompter prompter;
     std::unique_ptr<UpdateCheck> check;
     int finished = 0;
