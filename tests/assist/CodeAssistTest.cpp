@@ -281,7 +281,7 @@ TEST_F(Assist, BackslashListsTheFieldsOfTheVariablesType)
     EXPECT_EQ(Selected(), "count") << "the parameter before the commands";
 }
 
-TEST_F(Assist, TheCallTipShowsTheParameterBeingTyped)
+TEST_F(Assist, TheCallTipShowsTheParameterBeingTypedAndF1TheSignatureThenTheHelpPage)
 {
     Open("Global w\r\n");
     // A tip whose bold parameter moved on is as wide as one shown afresh.
@@ -309,12 +309,10 @@ TEST_F(Assist, TheCallTipShowsTheParameterBeingTyped)
     ASSERT_TRUE(assistant().TipVisible());
     Key(Qt::Key_Up);
     EXPECT_FALSE(assistant().TipVisible());
-}
 
-TEST_F(Assist, F1ShowsTheSignatureThenTheHelpPage)
-{
+    // F1 shows the signature in the status bar, then the help page.
     dir.write("Blitz3D/help/commands/2d_commands/LoadImage.htm", "<html><body><h1>LoadImage</h1></body></html>");
-    Open("img = LoadImage(\"a.png\")\r\n");
+    Open("img = LoadImage(\"a.png\")\r\n", "f1.bb");
     HelpArea& help = window->help();
     editor().SetCaret(9, 1);
     Key(Qt::Key_F1);
