@@ -46,7 +46,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
+TEST_F(Navigation, F12GoesToTheDeclarationShiftF12ToTheUsesAndAltArrowsWalkTheJumps)
 {
     editor().SetCaret(10, 5);  // in "score" of DrawBox score
     Key(Qt::Key_F12);
@@ -82,6 +82,35 @@ TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
     Key(Qt::Key_F12);
     EXPECT_EQ(window->InfoPanel(), app->labels.getValue("nonameatcaret"));
     EXPECT_EQ(Where(), "shapes.bb:1:4");
+
+    // Shift+F12 lists the uses, and a click goes there.
+    ReferencesPane& pane = window->references();
+    EXPECT_FALSE(pane.isVisible());
+    docs().ShowDoc(*docs().Docs().front());
+    editor().SetCaret(3, 5);
+    Key(Qt::Key_F12, Qt::ShiftModifier);
+    ASSERT_TRUE(pane.isVisible());
+    EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "DrawBox"));
+    QStringList uses;
+    for (int i = 0; i < pane.RowCount(); ++i)
+        uses << pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text;
+    ASSERT_EQ(uses, (QStringList{"main.bb:5 DrawBox score, 0", "shapes.bb:2 Function DrawBox(x, y)"}));
+
+    pane.Choose(1);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+    pane.Choose(0);
+    EXPECT_EQ(Where(), "main.bb:5:8");
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+
+    // The Global's uses: not those of the Local of the same name, nor the
+    // word in a comment.
+    docs().ShowDoc(*docs().Docs().front());
+    editor().SetCaret(8, 2);
+    Key(Qt::Key_F12, Qt::ShiftModifier);
+    EXPECT_EQ(pane.RowCount(), 2);
+    window->findChild<QAbstractButton*>("ReferencesClose")->click();
+    EXPECT_FALSE(pane.isVisible());
 }
 
 // The editor's menu offers the navigation and fold commands.
@@ -128,36 +157,6 @@ TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
     EXPECT_FALSE(editor().LineShown(4));
     Command("mnuUnfoldAll");
     EXPECT_TRUE(editor().LineShown(4));
-}
-
-TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
-{
-    ReferencesPane& pane = window->references();
-    EXPECT_FALSE(pane.isVisible());
-    editor().SetCaret(3, 5);
-    Key(Qt::Key_F12, Qt::ShiftModifier);
-    ASSERT_TRUE(pane.isVisible());
-    EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "DrawBox"));
-    QStringList uses;
-    for (int i = 0; i < pane.RowCount(); ++i)
-        uses << pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text;
-    ASSERT_EQ(uses, (QStringList{"main.bb:5 DrawBox score, 0", "shapes.bb:2 Function DrawBox(x, y)"}));
-
-    pane.Choose(1);
-    EXPECT_EQ(Where(), "shapes.bb:2:16");
-    pane.Choose(0);
-    EXPECT_EQ(Where(), "main.bb:5:8");
-    Key(Qt::Key_Left, Qt::AltModifier);
-    EXPECT_EQ(Where(), "shapes.bb:2:16");
-
-    // The Global's uses: not those of the Local of the same name, nor the
-    // word in a comment.
-    docs().ShowDoc(*docs().Docs().front());
-    editor().SetCaret(8, 2);
-    Key(Qt::Key_F12, Qt::ShiftModifier);
-    EXPECT_EQ(pane.RowCount(), 2);
-    window->findChild<QAbstractButton*>("ReferencesClose")->click();
-    EXPECT_FALSE(pane.isVisible());
 }
 
 TEST_F(Navigation, CtrlGAsksForALineInTheStatusBarAndGoesThere)
