@@ -13,8 +13,6 @@
 #include <QToolBar>
 #include <QTest>
 
-#include <tuple>
-
 namespace {
 
 class Assist : public AppFixture {
