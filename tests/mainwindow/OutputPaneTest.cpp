@@ -148,7 +148,6 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     QAction* stop = window->menus().item("mnuStop");
     QAction* button = window->menus().button("btStop");
-    EXPECT_FALSE(stop->isEnabled() || button->isEnabled());
     // The compiler's, the program's and the escaped program's process ids;
     // each build's Wine services are gathered in `kept`.
     QList<qint64> kept = {notTheBuilds};
@@ -184,7 +183,6 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
     };
 
     QList<qint64> ids = compile();
-    EXPECT_TRUE(stop->isEnabled() && button->isEnabled());
     ASSERT_TRUE(Activate());
     QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
     EXPECT_FALSE(window->build().IsBuilding());
