@@ -55,19 +55,26 @@ TEST(Completion, OffersVocabularyAndDeclaredNamesInNameOrder)
     EXPECT_EQ(list.SelectedName(), "");
 }
 
+// Typing narrows the list without ever choosing: the one name left is
+// selected, not inserted.
 TEST(Completion, SelectsFirstNameNotBelowTypedPrefix)
 {
     CompletionList list(Commands());
     list.setTokens(EditorKeywordList(), true);
-    // The prefix typed, the entry selected and whether it is the only one
-    // starting with the prefix.
-    const std::vector<std::tuple<std::string, int, bool>> cases = {
-        {"", 1, false},      {"cls", 1, true},    {"d", 2, false},   {"Wai", 4, false}, {"WAITK", 4, true},
-        {"waitm", 5, true},  {"waitt", 6, true},  {"waitz", 6, false},  // all below: the last one
-        {"graphicsx", 3, false},
+    // The prefix typed, the entry selected, whether it is the only one
+    // starting with the prefix, and what typing it does to the list.
+    using N = Narrowed;
+    const std::vector<std::tuple<std::string, int, bool, Narrowed>> cases = {
+        {"", 1, false, N::Open},         {"cls", 1, true, N::Complete},        {"d", 2, false, N::NoMatch},
+        {"Wai", 4, false, N::Open},      {"WAITK", 4, true, N::Open},          {"WAITKEY", 4, true, N::Complete},
+        {"waitkeys", 5, false, N::NoMatch}, {"waitm", 5, true, N::Open},       {"waitt", 6, true, N::Open},
+        {"waitz", 6, false, N::NoMatch},  // all below: the last one
+        {"graphicsx", 3, false, N::NoMatch},
     };
-    for (const auto& [prefix, current, single] : cases)  // braced: isSingleToken selects, then current() reads
-        EXPECT_EQ((std::pair{list.isSingleToken(prefix), list.current()}), std::pair(single, current)) << prefix;
+    for (const auto& [p, current, single, narrowed] : cases)  // braced: each call in turn
+        EXPECT_EQ((std::tuple{list.isSingleToken(p), list.current(), list.Narrow(p), list.SelectionMatches(p)}),
+                  std::tuple(single, current, narrowed, narrowed != N::NoMatch))
+            << p;
     // On a larger list the halving search agrees with a linear one.
     EditorKeywordList many;
     for (int i = 0; i < 300; ++i)
@@ -84,6 +91,8 @@ TEST(Completion, SelectsFirstNameNotBelowTypedPrefix)
     // Nothing to select in an empty list, whatever is typed or pressed.
     list.setTokens(EditorKeywordList(), false);
     EXPECT_FALSE(list.isSingleToken("a"));
+    EXPECT_EQ(list.Narrow(""), Narrowed::NoMatch);
+    EXPECT_FALSE(list.SelectionMatches(""));
     list.KeyDown(ListKey::PageDown);
     EXPECT_EQ(std::tuple(list.current(), Rows(list), list.SelectedName()), std::tuple(0, "", ""));
 }
@@ -129,26 +138,6 @@ TEST(Completion, TheFunctionsOwnNamesLeadTheList)
     list.ShowNearestToken("sp");
     list.KeyDown(ListKey::Tab);
     EXPECT_EQ(list.SelectedName(), "Speed");
-}
-
-TEST(Completion, TypingNarrowsWithoutEverChoosing)
-{
-    CompletionList list(Commands());
-    list.setTokens(EditorKeywordList(), true);
-    const std::vector<std::tuple<std::string, Narrowed, std::string>> cases = {
-        {"", Narrowed::Open, "Cls"},           {"wait", Narrowed::Open, "WaitKey"},
-        {"waitk", Narrowed::Open, "WaitKey"},  // the one name left is selected, not inserted
-        {"WAITKEY", Narrowed::Complete, "WaitKey"}, {"waitkeys", Narrowed::NoMatch, "WaitMouse"},
-        {"d", Narrowed::NoMatch, "Graphics"},  {"zz", Narrowed::NoMatch, "WaitTimer"},
-    };
-    for (const auto& [word, narrowed, selected] : cases) {
-        EXPECT_EQ(list.Narrow(word), narrowed) << word;
-        EXPECT_EQ(list.SelectedName(), selected) << word;
-        EXPECT_EQ(list.SelectionMatches(word), narrowed != Narrowed::NoMatch) << word;
-    }
-    list.setTokens(EditorKeywordList(), false);
-    EXPECT_EQ(list.Narrow(""), Narrowed::NoMatch);
-    EXPECT_FALSE(list.SelectionMatches(""));
 }
 
 TEST(Completion, KeysMoveSelectionWithinListAndKeepItOnPage)

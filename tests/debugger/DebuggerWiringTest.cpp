@@ -63,6 +63,8 @@ protected:
     QString Label(const char* key) const { return app->labels.getValue(QString::fromLatin1(key)); }
 };
 
+// The breakpoints set with F9 and in the margin reach the program, move with
+// their lines and are kept.
 TEST_F(DebuggerWiring, AStopInAnIncludeIsShownAndTheStepKeysSendTheirCommands)
 {
     const QString inc = dir.write("game/Inc.bb", "Function Twice(n)\r\n\tReturn n * 2\r\nEnd Function\r\n");
@@ -75,10 +77,16 @@ TEST_F(DebuggerWiring, AStopInAnIncludeIsShownAndTheStepKeysSendTheirCommands)
                  "stopped\tstep\t1\t" + top + "\t5\t1\n", "ended\tProgram has ended\n"});
     docs().OpenDoc(main);
     ASSERT_TRUE(Activate());
+    // F9 takes a breakpoint away again.
     editor().SetCaret(0, 4);
     Press(Qt::Key_F9);
-    EXPECT_TRUE(editor().HasBreakpoint(4));
-    EXPECT_FALSE(Enabled("btContinue") || Enabled("btStepOver") || Enabled("btBreak"));
+    Press(Qt::Key_F9);
+    EXPECT_FALSE(editor().HasBreakpoint(4));
+    Press(Qt::Key_F9);
+    const QRect line2 = editor().SpanRect({18, 19});
+    QTest::mouseClick(editorArea(), Qt::LeftButton, {},
+                      editorArea()->mapFrom(&editor(), QPoint(editor().BreakpointMarginCentre(), line2.center().y())));
+    EXPECT_EQ(editor().BufferBreakpoints(*current().EditorState), (std::vector<int>{2, 4}));
 
     Press(Qt::Key_F5);
     ASSERT_TRUE(Halted()) << LogText().toStdString();
@@ -119,8 +127,17 @@ TEST_F(DebuggerWiring, AStopInAnIncludeIsShownAndTheStepKeysSendTheirCommands)
     EXPECT_EQ(debugger().session().State(), DebugState::Idle);
     EXPECT_EQ(editor().ExecutionLine(), 0);
     EXPECT_EQ(window->InfoPanel(), Label("debugended"));
-    EXPECT_EQ(Commands(), QStringList({QString::fromStdString("break\t" + WireKey(main) + "\t4\t1"), "start", "over",
-                                       "into", "out", "run"}));
+    const QString breakAt = QString::fromStdString("break\t" + WireKey(main) + "\t%1\t1");
+    EXPECT_EQ(Commands(), QStringList({breakAt.arg(2), breakAt.arg(4), "start", "over", "into", "out", "run"}));
+
+    // They move with their lines and are kept.
+    editor().SetCaret(0, 1);
+    Key(Qt::Key_Return);
+    Command("mnuSaveBBFile");
+    EXPECT_EQ(editor().BufferBreakpoints(*current().EditorState), (std::vector<int>{3, 5}));
+    Restart({main});
+    ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc() && current().FilePath == main; }));
+    EXPECT_EQ(editor().BufferBreakpoints(*current().EditorState), (std::vector<int>{3, 5}));
 }
 
 TEST_F(DebuggerWiring, ARuntimeErrorIsShownAtItsStatementAndTheProgramEndsWhenTheUserSays)
@@ -179,29 +196,6 @@ TEST_F(DebuggerWiring, OnlyTheLaunchedProgramIsHeardAndABrokenOneEndsTheRun)
     window->menus().button("btCompile")->trigger();
     ASSERT_TRUE(BuildFinished());
     EXPECT_TRUE(LogText().endsWith(Label("debugnoconnect")));
-}
-
-TEST_F(DebuggerWiring, BreakpointsComeFromF9AndTheMarginMoveWithTheirLinesAndAreKept)
-{
-    const QString main = dir.write("b.bb", "a = 1\r\nb = 2\r\nc = 3\r\nd = 4\r\n");
-    docs().OpenDoc(main);
-    ASSERT_TRUE(Activate());
-    editor().SetCaret(0, 2);
-    Press(Qt::Key_F9);
-    Press(Qt::Key_F9);
-    EXPECT_FALSE(editor().HasBreakpoint(2)) << "F9 takes it away again";
-    Press(Qt::Key_F9);
-    const QRect line4 = editor().SpanRect({21, 22});
-    QTest::mouseClick(editorArea(), Qt::LeftButton, {},
-                      editorArea()->mapFrom(&editor(), QPoint(editor().BreakpointMarginCentre(), line4.center().y())));
-    EXPECT_EQ(editor().BufferBreakpoints(*current().EditorState), (std::vector<int>{2, 4}));
-    editor().SetCaret(0, 1);
-    Key(Qt::Key_Return);
-    Command("mnuSaveBBFile");
-    EXPECT_EQ(editor().BufferBreakpoints(*current().EditorState), (std::vector<int>{3, 5}));
-    Restart({main});
-    ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc() && current().FilePath == main; }));
-    EXPECT_EQ(editor().BufferBreakpoints(*current().EditorState), (std::vector<int>{3, 5}));
 }
 
 }  // namespace

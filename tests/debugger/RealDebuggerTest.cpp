@@ -14,8 +14,6 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include <memory>
-
 namespace {
 
 // The team's shared folder beside the checkout (a worktree sits a level deeper).

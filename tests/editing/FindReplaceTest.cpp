@@ -64,7 +64,26 @@ TEST_F(FindReplace, FindAndFindNextWalkTheMatchesOnceWithoutWrapping)
     d.cmdFind->click();
     EXPECT_EQ(editor().SelectionSpan(), (TextSpan{7, 12}));
 
+    // F3 goes on after the dialog is closed, Shift+F3 goes back.
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_TRUE(Activate());
+    auto press = [&](QKeyCombination keys) {
+        QTest::keySequence(window, QKeySequence(keys));
+        return editor().SelectionSpan();
+    };
+    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{18, 23}));
+    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{26, 31}));
+    EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{18, 23}));
+    EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{7, 12}));
+    // Moved elsewhere, the search goes on from the caret.
+    editor().SetCaret(0, 3);
+    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{53, 58}));
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(prompter.shown.size(), 2u);
+
     // Editing the search text makes Enter a new Find.
+    Command("mnuFindReplace");
     QTest::keyClicks(d.comboSearch, "x");
     EXPECT_TRUE(d.cmdFind->isDefault());
 }
@@ -194,30 +213,6 @@ TEST_F(FindReplace, HistoriesKeepTheFiveLatestTextsOnce)
     Q_EMIT d.comboSearch->activated(3);
     d.cmdFind->click();
     EXPECT_EQ(items(), (QStringList{"six", "five", "four", "two", "three"}));
-}
-
-TEST_F(FindReplace, F3GoesOnAfterTheDialogIsClosedAndShiftF3GoesBack)
-{
-    DialogFindReplace& d = Open();
-    d.comboSearch->setEditText("score");
-    d.cmdFind->click();
-    QTest::keyClick(&d, Qt::Key_Escape);
-    EXPECT_FALSE(d.isVisible());
-
-    ASSERT_TRUE(Activate());
-    auto press = [&](QKeyCombination keys) {
-        QTest::keySequence(window, QKeySequence(keys));
-        return editor().SelectionSpan();
-    };
-    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{18, 23}));
-    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{26, 31}));
-    EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{18, 23}));
-    EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{7, 12}));
-    // Moved elsewhere, the search goes on from the caret.
-    editor().SetCaret(0, 3);
-    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{44, 49}));
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(FindReplace, TheDialogNeverCoversTheMatchItSelects)

@@ -31,10 +31,8 @@ TEST(TextSearch, FindsWhollyInsideTheRangeWithOrWithoutCase)
     }
     EXPECT_FALSE(search::FindForward(kSource, "", 0, kSource.size(), {}));
     EXPECT_FALSE(search::FindBackward(kSource, "", 0, kSource.size(), {}));
-}
 
-TEST(TextSearch, FoldsCaseByCharacterNotByByte)
-{
+    // Case folds by character, not by byte.
     const std::string_view text = "Ein m\xC3\xA4""dchen";  // "mädchen"
     EXPECT_EQ(search::FindForward(text, "M\xC3\x84""DCHEN", 0, text.size(), {false}), (Match{4, 12}));
     EXPECT_FALSE(search::FindForward(text, "M\xC3\x84""DCHEN", 0, text.size(), {true}));

@@ -10,7 +10,6 @@
 #include <QWebEngineView>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -45,16 +44,7 @@ protected:
         ASSERT_TRUE(::LoadAndWait(*browser, action, url));
     }
 
-    // The answer an asynchronous call gives to its callback.
-    template <typename T, typename Call>
-    T Await(Call call)
-    {
-        std::optional<T> result;
-        call([&](T v) { result = v; });
-        EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
-        return result.value_or(T{});
-    }
-    QString PageText() { return Await<QString>([&](auto done) { browser->View()->page()->toPlainText(done); }); }
+    QString PageText() { return RunScript(*browser, "document.body ? document.body.textContent : ''").toString(); }
 
     // The generated page for `path` is there once the view stands at that
     // address and shows something.
@@ -72,7 +62,7 @@ protected:
     }
 };
 
-TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsHistory)
+TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserForTheEditorWalksItsHistoryAndMissingPagesSaySo)
 {
     HelpArea area(editor, browser);
     const auto browserInFront = [&] {
@@ -127,11 +117,9 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserInsteadOfTheEditorAndWalksItsH
     LoadAndWait([&] { browser->Navigate(renderWorld); }, renderWorld);
     area.ShowEditor();
     LoadAndWait([&] { area.ShowHelpBrowser(true); }, index);
-}
 
-TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
-{
-    LoadAndWait([&] { browser->GoHome(); }, index);
+    // Missing help gives a page that says what was looked for.
+    const std::size_t before = completed.size();
     const QString nope = helpDir + "/commands/2d_commands/Nope.htm";
     browser->Navigate(nope);
     QString text = WaitForGeneratedPage(nope);
@@ -156,8 +144,8 @@ TEST_F(HelpBrowserTest, MissingHelpGivesAPageThatSaysWhatWasLookedFor)
     EXPECT_TRUE(WaitUntil([&] { return PageText().contains("No Blitz3D folder is set"); }));
     LoadAndWait([&] { browser->SetHelpDir(helpDir); }, index);
     // Generated pages are not the documents asked for: no completion for them.
-    for (const QUrl& url : completed)
-        EXPECT_EQ(url, index);
+    for (std::size_t i = before; i < completed.size(); ++i)
+        EXPECT_EQ(completed[i], index);
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ TEST_F(HelpPages, WithoutABlitzFolderNothingIsLookedForInTheStartingFolder)
     QDir::setCurrent(before);
 }
 
-TEST_F(HelpPages, BrowserUrlTellsUrlsFromPaths)
+TEST_F(HelpPages, BrowserAndHelpUrlsTellUrlsFromPathsAndCarryThePathBack)
 {
     const std::pair<QString, QString> rows[] = {
         {"http://ovrel.invalid/stavel/autoupdate.asp", "http://ovrel.invalid/stavel/autoupdate.asp"},
@@ -84,6 +84,20 @@ TEST_F(HelpPages, BrowserUrlTellsUrlsFromPaths)
     const QUrl drive = help::ToBrowserUrl(QStringLiteral("C:\\Blitz3D\\help\\index.html"));
     EXPECT_TRUE(drive.isLocalFile()) << drive.toString().toStdString();
     EXPECT_TRUE(drive.toLocalFile().endsWith("C:/Blitz3D/help/index.html"));
+
+    // Help addresses carry the file's path there and back.
+    for (const QString path : {"/home/me/Blitz3D/help/index.html", "/a b/100% #1?/Eof.htm", "C:/Blitz3D/help/x.htm",
+                               "/opt/bl\u00e9tz/help/i.htm"}) {
+        const QUrl url = help::ToHelpUrl(path);
+        EXPECT_EQ(url.scheme(), help::kHelpScheme);
+        EXPECT_TRUE(url.fragment().isEmpty() && url.query().isEmpty()) << url.toString().toStdString();
+        EXPECT_EQ(help::HelpUrlPath(url), path);
+    }
+    EXPECT_EQ(help::HelpUrlPath(help::ToHelpUrl("C:\\Blitz3D\\help\\..\\x.htm")), "C:/Blitz3D/x.htm");
+    // A link inside a page resolves against the page's folder.
+    EXPECT_EQ(help::HelpUrlPath(help::ToHelpUrl("/b/help/commands/2d/a.htm").resolved(QUrl("../../Index.html"))),
+              "/b/help/Index.html");
+    EXPECT_EQ(help::HelpUrlPath(QUrl::fromLocalFile("/b/help/index.html")), "");
 }
 
 TEST_F(HelpPages, MissingPageSaysWhatWasLookedForAndWhereTheFolderIsSet)
@@ -149,22 +163,6 @@ TEST(WebEngineSetup, NoSandboxIsAddedOnceAndOnlyForRoot)
     EXPECT_EQ(help::ChromiumFlags("--no-sandbox --disable-gpu", true), "--no-sandbox --disable-gpu");
     EXPECT_EQ(help::ChromiumFlags("--disable-gpu", false), "--disable-gpu");
     EXPECT_EQ(help::ChromiumFlags("", false), "");
-}
-
-TEST(HelpUrls, CarryTheFilesPathThereAndBack)
-{
-    for (const QString path : {"/home/me/Blitz3D/help/index.html", "/a b/100% #1?/Eof.htm", "C:/Blitz3D/help/x.htm",
-                               "/opt/bl\u00e9tz/help/i.htm"}) {
-        const QUrl url = help::ToHelpUrl(path);
-        EXPECT_EQ(url.scheme(), help::kHelpScheme);
-        EXPECT_TRUE(url.fragment().isEmpty() && url.query().isEmpty()) << url.toString().toStdString();
-        EXPECT_EQ(help::HelpUrlPath(url), path);
-    }
-    EXPECT_EQ(help::HelpUrlPath(help::ToHelpUrl("C:\\Blitz3D\\help\\..\\x.htm")), "C:/Blitz3D/x.htm");
-    // A link inside a page resolves against the page's folder.
-    EXPECT_EQ(help::HelpUrlPath(help::ToHelpUrl("/b/help/commands/2d/a.htm").resolved(QUrl("../../Index.html"))),
-              "/b/help/Index.html");
-    EXPECT_EQ(help::HelpUrlPath(QUrl::fromLocalFile("/b/help/index.html")), "");
 }
 
 }  // namespace

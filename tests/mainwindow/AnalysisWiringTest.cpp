@@ -50,23 +50,38 @@ const char* const kSource =
     "\tReturn w * h\r\n"
     "End Function\r\n";
 
-TEST_F(Analysis, OpeningScansTheFileAndItsIncludes)
+// An include saved in a tab is read again by the document that includes it,
+// though the file keeps its size and its time stamp: only the save tells.
+TEST_F(Analysis, OpeningScansTheFileAndItsIncludesAndAnIncludeSavedInATab)
 {
-    dir.write("game/lib/shapes.bb", "Function DrawBox(x, y)\r\nEnd Function\r\nGlobal boxes\r\n");
+    const QString lib = dir.write("game/lib/shapes.bb", "Function DrawBox(x, y)\r\nEnd Function\r\nGlobal boxes\r\n");
+    const auto keepStamp = [&] {
+        QFile f(lib);
+        return f.open(QIODevice::ReadWrite) &&
+               f.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime);
+    };
+    ASSERT_TRUE(keepStamp());
     const std::string prints = NumberedLines("Print %1", 250);
     docs().OpenDoc(dir.write("game/main.bb", kSource + prints + "Function Late()\r\nEnd Function\r\n" + prints));
     EXPECT_EQ(Declared(kKindFunction), (QStringList{"Area#", "DrawBox", "Late", "Spawn.Enemy"}));
     EXPECT_EQ(Declared(kKindGlobal), (QStringList{"boxes", "lives", "score"}));
     EXPECT_EQ(current().Includes.size(), 1);
 
-    // The list shows the document's own names of the chosen kind only, and
-    // double-clicking one goes to its line.
+    // The list shows the document's own names of the chosen kind only (one
+    // chosen goes to its line: Navigation.F12GoesToTheDeclaration...).
     DeclList& list = window->declList();
     list.SelectTab("Functions");
     EXPECT_EQ(list.Names(), (QStringList{"Area#", "Late", "Spawn.Enemy"}));
-    ASSERT_TRUE(list.Choose("Area#"));
-    EXPECT_EQ(editor().CaretPos().Line, 7);
-    EXPECT_EQ(editor().CaretPos().Column, 0);
+
+    CDoc* main = docs().CurrentDoc();
+    docs().OpenDoc(lib);
+    editor().SetText("Function DrawBox(x, y)\r\nEnd Function\r\nGlobal boxez\r\n");
+    ASSERT_TRUE(docs().SaveDoc(current(), true));
+    ASSERT_TRUE(keepStamp());
+    window->tabs().setCurrentIndex(1);
+    ASSERT_EQ(docs().CurrentDoc(), main);
+    ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("boxez"); }));
+    EXPECT_FALSE(Declared(kKindGlobal).contains("boxes"));
 }
 
 TEST_F(Analysis, TypingRescansShortlyAfter)
@@ -140,6 +155,7 @@ TEST_F(Analysis, TheListKeepsWhereTheUserScrolledAndChoseInEachDocument)
     }
 
     docs().OpenDoc(dir.write("b.bb", "Function F100()\r\nEnd Function\r\n"));
+    const QString b = current().Key;
     EXPECT_EQ(chosen(), "");
     ClickTab(a);
     EXPECT_EQ(chosen(), "F100");
@@ -147,6 +163,20 @@ TEST_F(Analysis, TheListKeepsWhereTheUserScrolledAndChoseInEachDocument)
     // Once it is gone, nothing is chosen in its place.
     ASSERT_TRUE(Rescanned([&] { editor().SetSelection({true, 0, 0, 0, 2}), editor().ReplaceSelection(""); }));
     EXPECT_EQ(chosen(), "");
+
+    // Shown again, a document lists what it declares now, also names it
+    // gained while the list showed another kind.
+    list.SelectTab("Globals");
+    editor().SetCaret(0, 1);
+    ASSERT_TRUE(Rescanned([&] { Type("Function Later()\nEnd Function\n"); }));
+    EXPECT_EQ(list.Names(), QStringList{"g"});
+    list.SelectTab("Functions");
+    EXPECT_TRUE(list.Names().contains("Later"));
+    for (const QString& key : {b, a, b, a})
+        ClickTab(key);
+    EXPECT_TRUE(list.Names().contains("Later"));
+    ClickTab(b);
+    EXPECT_EQ(list.Names(), QStringList{"F100"});
 }
 
 TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
@@ -187,55 +217,6 @@ TEST_F(Analysis, AScanStaysWithTheDocumentItStartedOn)
     ASSERT_EQ(b->DocKeywords->Count(), 1u);
     EXPECT_EQ(b->DocKeywords->Item(1).Name, "newer");
     EXPECT_EQ(window->declList().Names(), QStringList{"newer"});
-}
-
-// A document shown again lists what it declares now, also names it gained
-// while the list showed another kind.
-TEST_F(Analysis, SwitchingBackListsTheDeclarationsTheDocumentHasNow)
-{
-    docs().OpenDoc(dir.write("a.bb", "Function InA()\r\nEnd Function\r\nGlobal ga\r\n"));
-    const QString a = current().Key;
-    docs().OpenDoc(dir.write("b.bb", "Function InB()\r\nEnd Function\r\n"));
-    const QString b = current().Key;
-    DeclList& list = window->declList();
-    list.SelectTab("Functions");
-    EXPECT_EQ(list.Names(), QStringList{"InB"});
-    ClickTab(a);
-    EXPECT_EQ(list.Names(), QStringList{"InA"});
-
-    list.SelectTab("Globals");
-    editor().SetCaret(0, 3);
-    ASSERT_TRUE(Rescanned([&] { Type("Function Later()\nEnd Function\n"); }));
-    EXPECT_EQ(list.Names(), QStringList{"ga"});
-    list.SelectTab("Functions");
-    EXPECT_EQ(list.Names(), (QStringList{"InA", "Later"}));
-    for (const QString& key : {b, a, b, a})
-        ClickTab(key);
-    EXPECT_EQ(list.Names(), (QStringList{"InA", "Later"}));
-    ClickTab(b);
-    EXPECT_EQ(list.Names(), QStringList{"InB"});
-}
-
-TEST_F(Analysis, AnIncludeSavedInATabIsReadAgainByTheDocumentThatIncludesIt)
-{
-    // The file keeps its size and its time stamp: only the save tells.
-    const QString lib = dir.write("game/lib/shapes.bb", "Global boxes\r\n");
-    const auto keepStamp = [&] {
-        QFile f(lib);
-        return f.open(QIODevice::ReadWrite) &&
-               f.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime);
-    };
-    ASSERT_TRUE(keepStamp());
-    docs().OpenDoc(dir.write("game/main.bb", kSource));
-    CDoc* main = docs().CurrentDoc();
-    docs().OpenDoc(lib);
-    editor().SetText("Global boxez");
-    ASSERT_TRUE(docs().SaveDoc(current(), true));
-    ASSERT_TRUE(keepStamp());
-    window->tabs().setCurrentIndex(1);
-    ASSERT_EQ(docs().CurrentDoc(), main);
-    ASSERT_TRUE(WaitUntil([&] { return Declared(kKindGlobal).contains("boxez"); }));
-    EXPECT_FALSE(Declared(kKindGlobal).contains("boxes"));
 }
 
 TEST_F(Analysis, RescansOfEditedLinesFindWhatAFullScanFinds)

@@ -44,68 +44,56 @@ std::string TranslatedLocale()
     return out;
 }
 
-// Every menu item and toolbar button as the window shows it: the label of its
-// caption or tooltip ("" for the fixed ones), its key, and a button's picture
-// in the toolbar strips. One table, so that swapped captions, a changed key
-// or a wrong picture each fail.
+// Every menu item and toolbar button as the window shows it: its key, a
+// button's picture in the toolbar strips, and the label of its caption or
+// tooltip, a menu item's name in lower case unless given ("" for the fixed
+// ones). One table, so that swapped captions, a changed key or a wrong picture
+// each fail.
 struct Shown {
     const char* name;
-    const char* label;
-    const char* keys;
-    int picture;
+    const char* keys = "";
+    int picture = 0;
+    const char* label = nullptr;
+
+    QString Label() const { return label ? QString::fromLatin1(label) : QString::fromLatin1(name).toLower(); }
 };
 const Shown kWindow[] = {
-    {"mnuFile", "mnufile", "", 0}, {"mnuNewProject", "mnunewproject", "", 0},
-    {"mnuOpenProject", "mnuopenproject", "", 0}, {"mnuSaveProject", "mnusaveproject", "", 0},
-    {"mnuSaveProjectAS", "mnusaveprojectas", "", 0}, {"mnucloseProject", "mnucloseproject", "", 0},
-    {"mnuNewBBFile", "mnunewbbfile", "Ctrl+N", 0}, {"mnuOpenBBFile", "mnuopenbbfile", "Ctrl+O", 0},
-    {"mnuRecentFiles", "mnurecentfiles", "", 0}, {"mnuClearRecentFiles", "mnuclearrecentfiles", "", 0},
-    {"mnuSaveBBFile", "mnusavebbfile", "Ctrl+S", 0}, {"mnuSaveBBFileAS", "mnusavebbfileas", "", 0},
-    {"mnuSaveBBFileAll", "mnusavebbfileall", "Ctrl+W", 0}, {"mnuAddBBtoPrj", "mnuaddbbtoprj", "", 0},
-    {"mnuRemoveBBFromPrj", "mnuremovebbfromprj", "", 0}, {"mnuCloseBBFile", "mnuclosebbfile", "", 0},
-    {"mnuCloseBBFileAll", "mnuclosebbfileall", "", 0}, {"mnuExit", "mnuexit", "", 0},
-    {"mnuEditTop", "mnuedit", "", 0}, {"mnuUndo", "mnuundo", "Ctrl+Z", 0}, {"mnuRedo", "mnuredo", "Ctrl+Y", 0},
-    {"mnuCut", "mnucut", "Ctrl+X", 0}, {"mnuCopy", "mnucopy", "Ctrl+C", 0}, {"mnuPaste", "mnupaste", "Ctrl+V", 0},
-    {"mnuFindReplace", "mnufindreplace", "Ctrl+F", 0}, {"mnuAutoindent", "mnuautoindent", "", 0},
-    {"mnuIndentBlock", "mnuindentblock", "", 0}, {"mnuUnindentBlock", "mnuunindentblock", "", 0},
-    {"mnuCommentBlock", "mnucomment", "Ctrl+E", 0}, {"mnuUncommentBlock", "mnuuncomment", "Ctrl+R", 0},
-    {"mnuGoToLine", "mnugotoline", "Ctrl+G", 0}, {"mnuGoToDefinition", "mnugotodefinition", "F12", 0},
-    {"mnuFindReferences", "mnufindreferences", "Shift+F12", 0}, {"mnuNavigateBack", "mnunavigateback", "Alt+Left", 0},
-    {"mnuFindInProgram", "mnufindinprogram", "Ctrl+Shift+F", 0}, {"mnuGoToSymbol", "mnugotosymbol", "Ctrl+T", 0},
-    {"mnuRename", "mnurename", "F2", 0}, {"mnuQuickFix", "mnuquickfix", "Ctrl+.", 0},
-    {"mnuNavigateForward", "mnunavigateforward", "Alt+Right", 0}, {"mnuFoldAll", "mnufoldall", "Ctrl+Shift+-", 0},
-    {"mnuUnfoldAll", "mnuunfoldall", "Ctrl+Shift+=", 0}, {"mnuProgramTop", "mnuprogram", "", 0},
-    {"mnuCheck", "mnucheck", "F7", 0}, {"mnuCompile", "mnucompile", "F5", 0}, {"mnuRun", "mnurun", "F6", 0},
-    {"mnuBuildExe", "mnubuildexe", "F8", 0}, {"mnuStop", "mnustop", "Shift+F5", 0},
-    {"mnuContinue", "mnucontinue", "", 0}, {"mnuStepOver", "mnustepover", "F10", 0},
-    {"mnuStepInto", "mnustepinto", "F11", 0}, {"mnuStepOut", "mnustepout", "Shift+F11", 0},
-    {"mnuBreak", "mnubreak", "Pause", 0}, {"mnuToggleBreakpoint", "mnutogglebreakpoint", "F9", 0},
-    {"mnuCommandLine", "mnucommandline", "", 0}, {"mnuDebugEnabled", "mnudebugenabled", "", 0},
-    {"mnuSetMainFile", "mnusetmainfile", "", 0},
-    {"mnuHelpTop", "mnuhelp", "", 0}, {"mnuAbout", "mnuabout", "", 0}, {"mnuShowHelp", "mnushowhelp", "", 0},
-    {"mnuPrev", "mnuprev", "", 0}, {"mnuNext", "mnunext", "", 0}, {"mnuPrefs", "mnuprefs", "", 0},
-    {"mnuAutoUpdate", "mnuautoupdate", "", 0}, {"mnuDebugTop", "", "", 0}, {"mnuDisableParsing", "", "", 0},
-    {"mnuLogToFile", "", "", 0}, {"mnuInsertHex", "colorhex", "", 0}, {"mnuInsertRGB", "colorrgb", "", 0},
-    {"btNewProject", "", "", 8}, {"btOpenProject", "", "", 9}, {"btSaveProject", "", "", 11},
-    {"btNewBBFile", "mnunewbbfile", "", 1}, {"btOpenBBFile", "mnuopenbbfile", "", 2},
-    {"btSaveBBFile", "mnusavebbfile", "", 3}, {"btSaveBBFileAs", "mnusavebbfileas", "", 4},
-    {"btSaveBBFileAll", "mnusavebbfileall", "", 5}, {"btAddBBToPrj", "mnuaddbbtoprj", "", 13},
-    {"btRemBBFromPrj", "mnuremovebbfromprj", "", 14}, {"btCloseBBFile", "mnuclosebbfile", "", 6},
-    {"btCut", "mnucut", "", 15}, {"btCopy", "mnucopy", "", 16}, {"btPaste", "mnupaste", "", 17},
-    {"btFindReplace", "mnufindreplace", "", 19}, {"btUndo", "mnuundo", "", 20}, {"btRedo", "mnuredo", "", 21},
-    {"btDebugEnabled", "mnudebugenabled", "", 40}, {"btCheck", "mnucheck", "", 24}, {"btCompile", "mnucompile", "", 26},
-    {"btBuildExe", "mnubuildexe", "", 31}, {"btStop", "mnustop", "", 27}, {"btContinue", "mnucontinue", "", 50},
-    {"btStepOver", "mnustepover", "", 51}, {"btStepInto", "mnustepinto", "", 52}, {"btStepOut", "mnustepout", "", 53},
-    {"btBreak", "mnubreak", "", 54}, {"btColor", "mnucolor", "", 43},
-    {"btCalc", "mnucalc", "", 47}, {"btHome", "mnugohome", "", 41}, {"btPrev", "mnuprev", "", 35},
-    {"btNext", "mnunext", "", 36}, {"btPrefs", "mnuprefs", "", 45}, {"btHelp", "mnuhelp", "", 42},
+    {"mnuFile"}, {"mnuNewProject"}, {"mnuOpenProject"}, {"mnuSaveProject"}, {"mnuSaveProjectAS"}, {"mnucloseProject"},
+    {"mnuNewBBFile", "Ctrl+N"}, {"mnuOpenBBFile", "Ctrl+O"}, {"mnuRecentFiles"}, {"mnuClearRecentFiles"},
+    {"mnuSaveBBFile", "Ctrl+S"}, {"mnuSaveBBFileAS"}, {"mnuSaveBBFileAll", "Ctrl+W"}, {"mnuAddBBtoPrj"},
+    {"mnuRemoveBBFromPrj"}, {"mnuCloseBBFile"}, {"mnuCloseBBFileAll"}, {"mnuExit"}, {"mnuEditTop", "", 0, "mnuedit"},
+    {"mnuUndo", "Ctrl+Z"}, {"mnuRedo", "Ctrl+Y"}, {"mnuCut", "Ctrl+X"}, {"mnuCopy", "Ctrl+C"}, {"mnuPaste", "Ctrl+V"},
+    {"mnuFindReplace", "Ctrl+F"}, {"mnuAutoindent"}, {"mnuIndentBlock"}, {"mnuUnindentBlock"},
+    {"mnuCommentBlock", "Ctrl+E", 0, "mnucomment"}, {"mnuUncommentBlock", "Ctrl+R", 0, "mnuuncomment"},
+    {"mnuGoToLine", "Ctrl+G"}, {"mnuGoToDefinition", "F12"}, {"mnuFindReferences", "Shift+F12"},
+    {"mnuNavigateBack", "Alt+Left"}, {"mnuFindInProgram", "Ctrl+Shift+F"}, {"mnuGoToSymbol", "Ctrl+T"},
+    {"mnuRename", "F2"}, {"mnuQuickFix", "Ctrl+."}, {"mnuNavigateForward", "Alt+Right"}, {"mnuFoldAll", "Ctrl+Shift+-"},
+    {"mnuUnfoldAll", "Ctrl+Shift+="}, {"mnuProgramTop", "", 0, "mnuprogram"}, {"mnuCheck", "F7"}, {"mnuCompile", "F5"},
+    {"mnuRun", "F6"}, {"mnuBuildExe", "F8"}, {"mnuStop", "Shift+F5"}, {"mnuContinue"}, {"mnuStepOver", "F10"},
+    {"mnuStepInto", "F11"}, {"mnuStepOut", "Shift+F11"}, {"mnuBreak", "Pause"}, {"mnuToggleBreakpoint", "F9"},
+    {"mnuCommandLine"}, {"mnuDebugEnabled"}, {"mnuSetMainFile"}, {"mnuHelpTop", "", 0, "mnuhelp"}, {"mnuAbout"},
+    {"mnuShowHelp"}, {"mnuPrev"}, {"mnuNext"}, {"mnuPrefs"}, {"mnuAutoUpdate"}, {"mnuDebugTop", "", 0, ""},
+    {"mnuDisableParsing", "", 0, ""}, {"mnuLogToFile", "", 0, ""}, {"mnuInsertHex", "", 0, "colorhex"},
+    {"mnuInsertRGB", "", 0, "colorrgb"}, {"btNewProject", "", 8, ""}, {"btOpenProject", "", 9, ""},
+    {"btSaveProject", "", 11, ""}, {"btNewBBFile", "", 1, "mnunewbbfile"}, {"btOpenBBFile", "", 2, "mnuopenbbfile"},
+    {"btSaveBBFile", "", 3, "mnusavebbfile"}, {"btSaveBBFileAs", "", 4, "mnusavebbfileas"},
+    {"btSaveBBFileAll", "", 5, "mnusavebbfileall"}, {"btAddBBToPrj", "", 13, "mnuaddbbtoprj"},
+    {"btRemBBFromPrj", "", 14, "mnuremovebbfromprj"}, {"btCloseBBFile", "", 6, "mnuclosebbfile"},
+    {"btCut", "", 15, "mnucut"}, {"btCopy", "", 16, "mnucopy"}, {"btPaste", "", 17, "mnupaste"},
+    {"btFindReplace", "", 19, "mnufindreplace"}, {"btUndo", "", 20, "mnuundo"}, {"btRedo", "", 21, "mnuredo"},
+    {"btDebugEnabled", "", 40, "mnudebugenabled"}, {"btCheck", "", 24, "mnucheck"}, {"btCompile", "", 26, "mnucompile"},
+    {"btBuildExe", "", 31, "mnubuildexe"}, {"btStop", "", 27, "mnustop"}, {"btContinue", "", 50, "mnucontinue"},
+    {"btStepOver", "", 51, "mnustepover"}, {"btStepInto", "", 52, "mnustepinto"}, {"btStepOut", "", 53, "mnustepout"},
+    {"btBreak", "", 54, "mnubreak"}, {"btColor", "", 43, "mnucolor"}, {"btCalc", "", 47, "mnucalc"},
+    {"btHome", "", 41, "mnugohome"}, {"btPrev", "", 35, "mnuprev"}, {"btNext", "", 36, "mnunext"},
+    {"btPrefs", "", 45, "mnuprefs"}, {"btHelp", "", 42, "mnuhelp"},
 };
 
 // The menu item's key shown beside a button captioned with the same label.
 QString KeysOfLabel(const QString& label)
 {
     for (const Shown& row : kWindow)
-        if (*row.keys && label == QLatin1String(row.label))
+        if (*row.keys && label == row.Label())
             return QStringLiteral(" (%1)").arg(QLatin1String(row.keys));
     return {};
 }
@@ -120,7 +108,7 @@ protected:
     Captions() { dir.write("locale.txt", TranslatedLocale()); }
 };
 
-TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
+TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPictureAndEveryKeyReachesItsItem)
 {
     const MainMenus& m = window->menus();
     const ToolbarImages& images = window->images();
@@ -128,7 +116,7 @@ TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
     for (const Shown& row : kWindow) {
         SCOPED_TRACE(row.name);
         const QString name = QLatin1String(row.name);
-        const QString label = QLatin1String(row.label);
+        const QString label = row.Label();
         listed << name;
         if (name.startsWith(u"mnu")) {
             const QAction* item = m.item(name);
@@ -182,12 +170,9 @@ TEST_F(Captions, EveryItemAndButtonShowsItsOwnLabelKeyAndPicture)
     EXPECT_EQ(prompter.texts(), QStringList{"Tcompilersilent Tcompilerfailed 255"});
     const SettingsDialog settings(*app);
     EXPECT_EQ(settings.findChild<QGroupBox*>("fraColorSchemas")->title(), "Tschemes");
-}
 
-// Each key of the table pressed where the user types: the editor's own keys
-// do what their items do, every other one reaches its item.
-TEST_F(Captions, EveryMenuKeyPressedInTheEditorReachesItsItem)
-{
+    // Each key of the table pressed where the user types: the editor's own keys
+    // do what their items do, every other one reaches its item.
     ASSERT_TRUE(Activate());
     Command("mnuNewBBFile");
     const auto press = [&](const char* keys) {

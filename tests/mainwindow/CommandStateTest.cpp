@@ -2,16 +2,12 @@
 // through the situations a user goes through, on the real main window.
 #include "build/BuildController.h"
 #include "documents/DocumentTabs.h"
-#include "help/HelpBrowser.h"
+#include "help/HelpTestSupport.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QSet>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-
-#include <memory>
 
 namespace {
 
@@ -97,17 +93,10 @@ TEST_F(CommandState, EachSituationEnablesExactlyItsCommands)
     // The engine is started here rather than awaited after the window is
     // drawn: on a loaded machine that wait is what takes longest.
     HelpBrowser& help = window->helpBrowser();
-    QWebEngineView* page = help.View();
     ASSERT_TRUE(WaitUntil([&] { return !help.CurrentUrl().isEmpty(); }, 60000));
-    // The page may still be loading: its text is selected once it has a
-    // body, asking once at a time so that the questions do not pile up.
-    auto asking = std::make_shared<bool>(false);
+    // The page may still be loading: its text is selected once it has a body.
     ASSERT_TRUE(WaitUntil([&] {
-        if (!*asking) {
-            *asking = true;
-            page->page()->runJavaScript("document.body && window.getSelection().selectAllChildren(document.body)",
-                                        [asking](const QVariant&) { *asking = false; });
-        }
+        RunScript(help, "document.body && window.getSelection().selectAllChildren(document.body)");
         return help.HasSelection();
     }, 60000));
     Expect("text selected on the help page", kAlways + kDocument + kBuild + kPageCopy);

@@ -130,8 +130,10 @@ TEST_F(Layout, ControlTabAndControlPageKeysGoRoundTheTabs)
 
 TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
 {
-    // The first start fits the screen it opens on.
+    // The first start fits the screen it opens on, the bottom panel out of the way.
     EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
+    auto panel = [&]() -> BottomPanel& { return window->bottomPanel(); };
+    EXPECT_TRUE(panel().Collapsed());
 
     const BandRows moved = {{"HelpBar", "DocBar"}, {"EditBar", "BuildBar", "ToolsBar", "ProjectBar"}};
     window->bands().SetArrangement(moved);
@@ -139,19 +141,35 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     Pump();
     panes().SetLeftPaneWidth(230);
     panes().SetProjectPaneHeight(90);
+    panel().Toggle()->click();
+    auto* splitter = qobject_cast<QSplitter*>(panel().parentWidget());
+    ASSERT_NE(splitter, nullptr);
+    const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+    splitter->setSizes({total - 130, 130});  // as a drag of its splitter
+    Pump();
+    ASSERT_EQ(panel().height(), 130);
     Restart();
+    Pump();
     EXPECT_EQ(window->geometry(), QRect(30, 40, 640, 480));
     EXPECT_EQ(panes().LeftPaneWidth(), 230);
     EXPECT_EQ(panes().ProjectPaneHeight(), 90);
     EXPECT_EQ(window->bands().Arrangement(), moved);
+    EXPECT_FALSE(panel().Collapsed());
+    EXPECT_EQ(panel().height(), 130);
 
-    // Collapsed at exit, the pane comes back at its width (once narrower).
+    // Collapsed at exit, the pane comes back at its width (once narrower),
+    // the panel at its height.
     panes().ToggleLeftPane();
+    panel().Toggle()->click();
     Restart();
     ASSERT_TRUE(panes().LeftPaneCollapsed());
+    Pump();
+    EXPECT_TRUE(panel().Collapsed());
     panes().ToggleLeftPane();
+    panel().Toggle()->click();
     Pump();
     EXPECT_EQ(split().value(0), 230);
+    EXPECT_EQ(panel().height(), 130);
     window->showMaximized();
     Pump();
     Restart();
@@ -168,33 +186,6 @@ TEST_F(Layout, TheArrangementIsKeptBetweenRuns)
     EXPECT_TRUE(window->screen()->availableGeometry().contains(window->frameGeometry()));
     EXPECT_GE(panes().LeftPaneWidth(), 224);
     EXPECT_EQ(window->bands().Arrangement(), ToolbarBands::FirstArrangement());
-}
-
-TEST_F(Layout, TheBottomPanelComesBackOpenOrCollapsedAtTheHeightItWasGiven)
-{
-    window->setGeometry(QRect(4, 40, 1016, 700));
-    Pump();
-    auto panel = [&]() -> BottomPanel& { return window->bottomPanel(); };
-    EXPECT_TRUE(panel().Collapsed()) << "out of the way on a first start";
-    panel().Toggle()->click();
-    auto* splitter = qobject_cast<QSplitter*>(panel().parentWidget());
-    ASSERT_NE(splitter, nullptr);
-    const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
-    splitter->setSizes({total - 230, 230});  // as a drag of its splitter
-    Pump();
-    ASSERT_EQ(panel().height(), 230);
-    Restart();
-    Pump();
-    EXPECT_FALSE(panel().Collapsed());
-    EXPECT_EQ(panel().height(), 230);
-
-    panel().Toggle()->click();
-    Restart();
-    Pump();
-    EXPECT_TRUE(panel().Collapsed());
-    panel().Toggle()->click();
-    Pump();
-    EXPECT_EQ(panel().height(), 230);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "panes/ReferencesPane.h"
 #include "support/AppFixture.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -46,7 +45,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
+TEST_F(Navigation, F12GoesToTheDeclarationShiftF12ToTheUsesAndAltArrowsWalkTheJumps)
 {
     editor().SetCaret(10, 5);  // in "score" of DrawBox score
     Key(Qt::Key_F12);
@@ -82,8 +81,35 @@ TEST_F(Navigation, F12GoesToTheDeclarationAndAltArrowsWalkTheJumps)
     Key(Qt::Key_F12);
     EXPECT_EQ(window->InfoPanel(), app->labels.getValue("nonameatcaret"));
     EXPECT_EQ(Where(), "shapes.bb:1:4");
+
+    // Shift+F12 lists the uses, and a click goes there.
+    ReferencesPane& pane = window->references();
+    docs().ShowDoc(*docs().Docs().front());
+    editor().SetCaret(3, 5);
+    Key(Qt::Key_F12, Qt::ShiftModifier);
+    ASSERT_TRUE(pane.isVisible());
+    EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "DrawBox"));
+    QStringList uses;
+    for (int i = 0; i < pane.RowCount(); ++i)
+        uses << pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text;
+    ASSERT_EQ(uses, (QStringList{"main.bb:5 DrawBox score, 0", "shapes.bb:2 Function DrawBox(x, y)"}));
+
+    pane.Choose(1);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+    pane.Choose(0);
+    EXPECT_EQ(Where(), "main.bb:5:8");
+    Key(Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
+
+    // The Global's uses: not those of the Local of the same name, nor the
+    // word in a comment.
+    docs().ShowDoc(*docs().Docs().front());
+    editor().SetCaret(8, 2);
+    Key(Qt::Key_F12, Qt::ShiftModifier);
+    EXPECT_EQ(pane.RowCount(), 2);
 }
 
+// The editor's menu offers the navigation and fold commands.
 TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
 {
     // Where "Area" of line 7 is drawn.
@@ -112,51 +138,17 @@ TEST_F(Navigation, CtrlClickOrTheMenuOnANameGoesToItsDeclaration)
     EXPECT_FALSE(assistant->ListVisible() || assistant->PopupShown());
     EXPECT_EQ(Where(), "main.bb:1:0");
     EXPECT_EQ(editor().Text() + "\r\n", kMain);
-    window->menus().item("mnuGoToDefinition")->trigger();
-    menu->hide();
-    EXPECT_EQ(Where(), "shapes.bb:2:16");
-}
-
-TEST_F(Navigation, ShiftF12ListsTheUsesAndAClickGoesThere)
-{
-    ReferencesPane& pane = window->references();
-    EXPECT_FALSE(pane.isVisible());
-    editor().SetCaret(3, 5);
-    Key(Qt::Key_F12, Qt::ShiftModifier);
-    ASSERT_TRUE(pane.isVisible());
-    EXPECT_EQ(pane.Title(), app->labels.getValue("referencesof").replace("#count#", "2").replace("#name#", "DrawBox"));
-    QStringList uses;
-    for (int i = 0; i < pane.RowCount(); ++i)
-        uses << pane.Row(i).title + ":" + QString::number(pane.Row(i).line) + " " + pane.Row(i).text;
-    ASSERT_EQ(uses, (QStringList{"main.bb:5 DrawBox score, 0", "shapes.bb:2 Function DrawBox(x, y)"}));
-
-    pane.Choose(1);
-    EXPECT_EQ(Where(), "shapes.bb:2:16");
-    pane.Choose(0);
-    EXPECT_EQ(Where(), "main.bb:5:8");
-    Key(Qt::Key_Left, Qt::AltModifier);
-    EXPECT_EQ(Where(), "shapes.bb:2:16");
-
-    // The Global's uses: not those of the Local of the same name, nor the
-    // word in a comment.
-    docs().ShowDoc(*docs().Docs().front());
-    editor().SetCaret(8, 2);
-    Key(Qt::Key_F12, Qt::ShiftModifier);
-    EXPECT_EQ(pane.RowCount(), 2);
-    window->findChild<QAbstractButton*>("ReferencesClose")->click();
-    EXPECT_FALSE(pane.isVisible());
-}
-
-TEST_F(Navigation, TheEditorsMenuOffersTheCommandsAndFoldsTheBlocks)
-{
-    QMenu* menu = window->menus().menus.value("mnuEditTop");
     QStringList offered;
     for (QAction* a : menu->actions())
         offered << a->objectName() + "=" + a->shortcut().toString();
     for (const char* item : {"mnuGoToDefinition=F12", "mnuFindReferences=Shift+F12", "mnuNavigateBack=Alt+Left",
                              "mnuNavigateForward=Alt+Right", "mnuFoldAll=Ctrl+Shift+-", "mnuUnfoldAll=Ctrl+Shift+="})
         EXPECT_TRUE(offered.contains(item)) << item;
+    window->menus().item("mnuGoToDefinition")->trigger();
+    menu->hide();
+    EXPECT_EQ(Where(), "shapes.bb:2:16");
 
+    // The menu's fold commands fold every block and open them again.
     Command("mnuFoldAll");
     EXPECT_FALSE(editor().LineShown(4));
     Command("mnuUnfoldAll");

@@ -98,21 +98,6 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     docs().ShowDoc(*docs().FindDoc(docs().Docs().back()->Key));
     EXPECT_EQ(editor().ErrorMarkLine(), 0);
     ASSERT_TRUE(BuildFinished());
-    EXPECT_TRUE(pane().Summary().contains("Finished in")) << pane().Summary().toStdString();
-}
-
-// A program that prints without end keeps only its latest lines, even when
-// none of them is an error report.
-TEST_F(OutputPane, KeepsTheLatestLinesOfAProgramThatPrintsWithoutEnd)
-{
-    FakeCompiler("echo Executing...\nseq 1 80000 | sed 's/$/\r/'\n");
-    docs().OpenDoc(dir.write("game.bb", "End\r\n"));
-    Command("mnuCompile");
-    ASSERT_TRUE(BuildFinished());
-    const QTextDocument* output = pane().View()->document();
-    EXPECT_LE(output->blockCount(), 60000);
-    EXPECT_FALSE(output->begin().text().startsWith("Executing")) << "the oldest lines went";
-    EXPECT_EQ(output->lastBlock().previous().text(), "80000");
 }
 
 // A program writing megabytes without a line end once grew the IDE by 1.3 MB
@@ -162,7 +147,6 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     QAction* stop = window->menus().item("mnuStop");
     QAction* button = window->menus().button("btStop");
-    EXPECT_FALSE(stop->isEnabled() || button->isEnabled());
     // The compiler's, the program's and the escaped program's process ids;
     // each build's Wine services are gathered in `kept`.
     QList<qint64> kept = {notTheBuilds};
@@ -198,7 +182,6 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
     };
 
     QList<qint64> ids = compile();
-    EXPECT_TRUE(stop->isEnabled() && button->isEnabled());
     ASSERT_TRUE(Activate());
     QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
     EXPECT_FALSE(window->build().IsBuilding());
@@ -221,17 +204,23 @@ TEST_F(OutputPane, StopOrClosingTheIdeEndsEverythingTheBuildStartedAndNothingEls
     }
 }
 
-// What a program started and left running when it ended goes with the IDE,
-// even one it let go of just as it ended.
-TEST_F(OutputPane, WhatAFinishedBuildLeftRunningEndsWithTheIde)
+// A program that prints without end keeps only its latest lines, even when
+// none of them is an error report; what it started and left running when it
+// ended goes with the IDE, even one it let go of just as it ended.
+TEST_F(OutputPane, AFinishedBuildKeepsItsLatestLinesAndWhatItLeftRunningEndsWithTheIde)
 {
-    const QString left = dir.file("left");
-    Prints("Executing...\r\n", "setsid -f sh -c 'echo $$ > \"" + left.toStdString() + ".new\"; mv \"" +
-                                   left.toStdString() + ".new\" \"" + left.toStdString() + "\"; exec sleep 60'\n");
+    const std::string left = dir.file("left").toStdString();
+    FakeCompiler("echo Executing...\nseq 1 80000 | sed 's/$/\r/'\nsetsid -f sh -c 'echo $$ > \"" + left +
+                 ".new\"; mv \"" + left + ".new\" \"" + left + "\"; exec sleep 60'\n");
     docs().OpenDoc(dir.write("game.bb", "End\r\n"));
     Command("mnuCompile");
     ASSERT_TRUE(BuildFinished());
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(left); }));
+    const QTextDocument* output = pane().View()->document();
+    EXPECT_LE(output->blockCount(), 60000);
+    EXPECT_FALSE(output->begin().text().startsWith("Executing")) << "the oldest lines went";
+    EXPECT_EQ(output->lastBlock().previous().text(), "80000");
+
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(QString::fromStdString(left)); }));
     const qint64 leftRunning = QString::fromStdString(dir.read("left")).trimmed().toLongLong();
     EXPECT_TRUE(Alive(leftRunning));
     Close();

@@ -91,13 +91,33 @@ TEST_F(ProblemsWiring, TheProgramsProblemsAreMarkedExplainedListedAndGoneWithThe
     EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 1; }, 5000));
     EXPECT_EQ(editor().DiagnosticMarks().at(0).Message, undefined);
 
+    // Coming back to a document lists and marks its program's problems as
+    // they are now, also when another document of its program changed them
+    // meanwhile.
+    const QString mainKey = docs().Docs().at(0)->Key, libKey = current().Key;
+    docs().OpenDoc(dir.write("tool/Tool.bb", "Print Gone(1)\r\n"));
+    const QString toolKey = current().Key;
+    const QStringList tool = {"Tool.bb:1:Function 'gone' not found"};
+    ASSERT_TRUE(ListedSoon(tool));
+    for (const QString& key : {mainKey, toolKey, mainKey, libKey}) {
+        ClickTab(key);
+        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 1; }, 5000));
+    }
+
     // Fixed by typing, each goes as typing pauses.
     editor().SetSelection({true, 12, 1, 23, 1});
     Type("1");
     ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing}));
     EXPECT_TRUE(editor().DiagnosticMarks().empty());
     EXPECT_FALSE(editor().HasDiagnosticSymbol(2));
-    ClickTab(docs().Docs().at(0)->Key);
+    for (const QString& key : {toolKey, mainKey, toolKey, libKey}) {
+        ClickTab(key);
+        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing});
+        const std::size_t marks = key == libKey ? 0 : 1;
+        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == marks; }, 5000));
+    }
+    ClickTab(mainKey);
     editor().SetCaret(0, 3);
     Type(";");
     ASSERT_TRUE(ListedSoon({}));
@@ -105,61 +125,25 @@ TEST_F(ProblemsWiring, TheProgramsProblemsAreMarkedExplainedListedAndGoneWithThe
     EXPECT_FALSE(editor().HasDiagnosticSymbol(3));
 }
 
-TEST_F(ProblemsWiring, TheBuildsErrorIsListedUntilTheFileChangesOrTheNextBuildAndLiveCheckingCanBeOff)
-{
-    const std::string failing =
-        "printf '\"%s\":2:15:2:15:Expecting expression\\r\\n' \"" + main.toStdString() + "\"\nexit 255\n";
-    FakeCompiler(failing);
-    docs().OpenDoc(main);
-    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined}));
-    const QString built = "!Main.bb:2:Expecting expression";
-    auto compile = [&] {
-        window->menus().button("btCompile")->trigger();
-        EXPECT_TRUE(BuildFinished());
-    };
-    compile();
-    ListedSoon({built, "Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
-
-    // Off in the settings: no marks, only the build's error, and so after a restart.
-    auto liveCheck = [&](bool on) {
-        SaveSettings([on](SettingsDialog& d) { Child<QCheckBox>(d, "chkLiveCheck")->setChecked(on); });
-    };
-    liveCheck(false);
-    ListedSoon({built});
-    EXPECT_TRUE(editor().DiagnosticMarks().empty());
-    EXPECT_FALSE(editor().HasDiagnosticSymbol(3));
-    Restart({main});
-    ASSERT_TRUE(Activate());
-    ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc(); }, 5000));
-    Pump(200);
-    EXPECT_EQ(Listed(), QStringList());
-    EXPECT_TRUE(editor().DiagnosticMarks().empty());
-    liveCheck(true);
-    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined}));
-
-    // The next build takes the build's error away (an edit of its file:
-    // TheBuildsErrorIsListedOnceAndOnlyWhileItApplies).
-    FakeCompiler("printf 'Executing...\\r\\n'\n");
-    compile();
-    ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
-}
-
 // The build's error that the checker finds too is listed once, as the
-// build's; it is listed only with its own program, and it and the build's
-// outcome go once an edit of its file leaves them behind.
+// build's; it is listed only with its own program, it stays while live
+// checking is off, and it and the build's outcome go once an edit of its file
+// leaves them behind or the next build ends.
 TEST_F(ProblemsWiring, TheBuildsErrorIsListedOnceAndOnlyWhileItApplies)
 {
     FakeCompiler("printf \"\\\"%s\\\":3:7:3:7:Function 'missing' not found\\r\\n\" \"" + main.toStdString() +
                  "\"\nexit 255\n");
     docs().OpenDoc(main);
     const QString mainKey = current().Key;
-    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined}));
-    const auto compile = [&] {
+    const QStringList checked = {"Main.bb:3:" + missing, "Lib.bb:2:" + undefined};
+    const QStringList built = {"!Main.bb:3:" + missing, "Lib.bb:2:" + undefined};
+    ASSERT_TRUE(ListedSoon(checked));
+    const auto compile = [&](const QStringList& listed) {
         window->menus().button("btCompile")->trigger();
         ASSERT_TRUE(BuildFinished());
-        ListedSoon({"!Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
+        ListedSoon(listed);
     };
-    compile();
+    compile(built);
     EXPECT_EQ(Count(), app->labels.getValue("problemcount").replace("#count#", "2"));
     EXPECT_TRUE(window->bottomPanel().Summary().contains("Ended with an error"));
     const QString status = window->InfoPanel();
@@ -171,40 +155,34 @@ TEST_F(ProblemsWiring, TheBuildsErrorIsListedOnceAndOnlyWhileItApplies)
     EXPECT_NE(window->InfoPanel(), status);
 
     Key(Qt::Key_Backspace);
-    ListedSoon({"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
-    compile();
+    ListedSoon(checked);
+    compile(built);
     docs().OpenDoc(dir.write("tool/Tool.bb", "Print 1\r\n"));
     ListedSoon({});
     ClickTab(mainKey);
-    ListedSoon({"!Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
-}
+    ListedSoon(built);
 
-// Coming back to a document lists and marks its program's problems as they
-// are now, also when another document of its program changed them meanwhile.
-TEST_F(ProblemsWiring, ADocumentComeBackToShowsItsProgramsProblemsAsTheyAreNow)
-{
-    docs().OpenDoc(main);
-    const QString mainKey = current().Key;
-    docs().OpenDoc(lib);
-    const QString libKey = current().Key;
-    docs().OpenDoc(dir.write("tool/Tool.bb", "Print Gone(1)\r\n"));
-    const QString toolKey = current().Key;
-    const QStringList tool = {"Tool.bb:1:Function 'gone' not found"};
-    ASSERT_TRUE(ListedSoon(tool));
-    for (const QString& key : {mainKey, toolKey, mainKey, libKey}) {
-        ClickTab(key);
-        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing, "Lib.bb:2:" + undefined});
-        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == 1; }, 5000));
-    }
-    editor().SetSelection({true, 12, 1, 23, 1});
-    Type("1");
-    ASSERT_TRUE(ListedSoon({"Main.bb:3:" + missing}));
-    for (const QString& key : {toolKey, mainKey, toolKey, libKey}) {
-        ClickTab(key);
-        ListedSoon(key == toolKey ? tool : QStringList{"Main.bb:3:" + missing});
-        const std::size_t marks = key == libKey ? 0 : 1;
-        EXPECT_TRUE(WaitUntil([&] { return editor().DiagnosticMarks().size() == marks; }, 5000));
-    }
+    // Off in the settings: no marks, only the build's error, and so after a restart.
+    auto liveCheck = [&](bool on) {
+        SaveSettings([on](SettingsDialog& d) { Child<QCheckBox>(d, "chkLiveCheck")->setChecked(on); });
+    };
+    liveCheck(false);
+    ListedSoon({built[0]});
+    EXPECT_TRUE(editor().DiagnosticMarks().empty());
+    EXPECT_FALSE(editor().HasDiagnosticSymbol(3));
+    Restart({main});
+    ASSERT_TRUE(Activate());
+    ASSERT_TRUE(WaitUntil([&] { return docs().CurrentDoc(); }, 5000));
+    Pump(200);
+    EXPECT_EQ(Listed(), QStringList());
+    EXPECT_TRUE(editor().DiagnosticMarks().empty());
+    liveCheck(true);
+    ASSERT_TRUE(ListedSoon(checked));
+    // One the checker does not find is listed beside the checker's.
+    FakeCompiler("printf '\"%s\":2:15:2:15:Expecting expression\\r\\n' \"" + main.toStdString() + "\"\nexit 255\n");
+    compile(QStringList{"!Main.bb:2:Expecting expression"} + checked);
+    FakeCompiler("printf 'Executing...\\r\\n'\n");
+    compile(checked);
 }
 
 // A warning is listed and marked apart from the errors and counted on its

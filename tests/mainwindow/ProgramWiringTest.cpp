@@ -33,24 +33,6 @@ protected:
     QString main, other, player;
 };
 
-TEST_F(ProgramWiring, TheStatusBarNamesTheMainFileAndSetAsMainFileIsKeptAcrossRuns)
-{
-    docs().OpenDoc(player);
-    ASSERT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Main.bb"); }, 3000))
-        << MainFilePanel().toStdString();
-    docs().OpenDoc(other);
-    EXPECT_EQ(MainFilePanel(), Shows("Other.bb"));
-    window->menus().item("mnuSetMainFile")->trigger();
-    ClickTab("Doc_1");
-    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000))
-        << MainFilePanel().toStdString();
-
-    Restart({player});
-    ASSERT_TRUE(Activate());
-    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000))
-        << MainFilePanel().toStdString();
-}
-
 TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
 {
     const Settings& colours = app->settings;
@@ -83,19 +65,53 @@ TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
     EXPECT_TRUE(assistant->TipVisible()) << "the commands still tip";
 }
 
-TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFile)
+// The debug switch and the program's arguments reach every build; the
+// arguments belong to the session, not to a document.
+TEST_F(ProgramWiring, F5InAnIncludesTabSavesItAndBuildsTheMainFileTheStatusBarNames)
 {
     const QString args = dir.file("args");
     FakeCompiler("printf '%s\\n' \"$@\" > '" + args.toStdString() + "'\nprintf 'Executing...\\r\\n'\n");
+    const auto built = [&] {
+        EXPECT_TRUE(BuildFinished());
+        EXPECT_TRUE(window->InfoPanel().endsWith(app->labels.getValue("done"))) << window->InfoPanel().toStdString();
+        return QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts);
+    };
     docs().OpenDoc(player);
     Type("; edited\n");
     Key(Qt::Key_F5);
-    ASSERT_TRUE(BuildFinished());
-    EXPECT_EQ(QString::fromStdString(ReadFileBytes(args)).split('\n', Qt::SkipEmptyParts), QStringList({"-d", main}));
+    EXPECT_EQ(built(), QStringList({"-d", main}));
     EXPECT_FALSE(current().Modified);
     EXPECT_TRUE(window->outputPane().Text().contains(main));
     EXPECT_TRUE(window->InfoPanel().startsWith(app->labels.getValue("buildfile").replace("#filename#", "Main.bb")))
         << window->InfoPanel().toStdString();
+
+    QAction* menu = window->menus().item("mnuDebugEnabled");
+    QAction* button = window->menus().button("btDebugEnabled");
+    const auto compile = [&] {
+        window->menus().button("btCompile")->trigger();
+        return built();
+    };
+    menu->trigger();
+    EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(compile(), QStringList({main}));
+    button->trigger();
+    EXPECT_TRUE(menu->isChecked());
+    window->build().SetProgramCommandLine("-level 2");
+    docs().OpenDoc(other);
+    EXPECT_EQ(compile(), QStringList({"-d", other, "-level", "2"}));
+
+    // The status bar names each document's main file; Set as Main File is
+    // kept across runs.
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000)) << MainFilePanel().toStdString();
+    ClickTab("Doc_1");
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Main.bb"); }, 3000)) << MainFilePanel().toStdString();
+    ClickTab("Doc_2");
+    window->menus().item("mnuSetMainFile")->trigger();
+    ClickTab("Doc_1");
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000)) << MainFilePanel().toStdString();
+    Restart({player});
+    ASSERT_TRUE(Activate());
+    EXPECT_TRUE(WaitUntil([&] { return MainFilePanel() == Shows("Other.bb"); }, 3000)) << MainFilePanel().toStdString();
 }
 
 }  // namespace

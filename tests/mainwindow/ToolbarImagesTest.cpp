@@ -28,7 +28,7 @@ bool Grey(const QPixmap& picture)
     return EveryPixel(picture, [](QRgb c) { return !qAlpha(c) || (qRed(c) == qGreen(c) && qGreen(c) == qBlue(c)); });
 }
 
-TEST(ImageList, CutsWholePicturesWithMagentaTransparent)
+TEST(ImageList, CutsWholePicturesWithMagentaTransparentAndAnUnreadableStripEndsStartup)
 {
     TempDir dir;
     QImage strip(50, 20, QImage::Format_RGB888);  // two and a half pictures
@@ -52,10 +52,8 @@ TEST(ImageList, CutsWholePicturesWithMagentaTransparent)
     EXPECT_FALSE(list.Load(dir.file("none.bmp"), QSize(20, 20)));
     EXPECT_FALSE(list.Load(dir.write("text.bmp", "BM not really"), QSize(20, 20)));
     EXPECT_EQ(list.Count(), 2);
-}
 
-TEST(ToolbarImages, AStripThatCannotBeReadEndsStartupWithItsMessage)
-{
+    // A strip that cannot be read ends startup with its message.
     const struct {
         const char* file;
         const char* message;
@@ -65,14 +63,13 @@ TEST(ToolbarImages, AStripThatCannotBeReadEndsStartupWithItsMessage)
         {"SmallIcons.bmp", "Error loading Small Icons"},
         {"VertSplitter.bmp", "Error loading Small Icons"},
     };
-    // What a strip that cannot be read is: ImageList.CutsWholePicturesWithMagentaTransparent.
     for (const auto& strip : strips) {
         SCOPED_TRACE(strip.file);
-        ProgramDir dir;
-        dir.write(strip.file, "not a picture");
+        ProgramDir program;
+        program.write(strip.file, "not a picture");
         ScriptedPrompter prompter;
         ScriptedDialog dialogs;
-        App app(dir.path(), prompter, dialogs);
+        App app(program.path(), prompter, dialogs);
         EXPECT_FALSE(app.Start());
         EXPECT_FALSE(app.mainWindow());
         EXPECT_EQ(prompter.told(), QStringList{"Critical: " + QString(strip.message)});
