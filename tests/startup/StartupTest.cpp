@@ -14,6 +14,8 @@
 
 namespace {
 
+const CUILabels kLabels = ParseLabels(ShippedResource("locale.txt")).labels;
+
 struct Outcome {
     bool started = false;
     std::vector<ScriptedPrompter::Shown> shown;
@@ -166,12 +168,10 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
         },
         {MsgAnswer::Ok, chooseTheFolder, MsgAnswer::Ok, MsgAnswer::Ok, chooseTheFolder});
     EXPECT_TRUE(r.started);
-    ScriptedPrompter quiet;
-    const CUILabels labels = *LoadLabels(dir.path(), quiet);
     const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
                             "before continue";
-    const QString stillUnset = labels.getValue("blitzstillunset");
-    EXPECT_EQ(r.messages, QStringList({noBlitz, stillUnset, noBlitz, labels.getValue("blitzdirnotfound"), stillUnset,
+    const QString stillUnset = kLabels.getValue("blitzstillunset");
+    EXPECT_EQ(r.messages, QStringList({noBlitz, stillUnset, noBlitz, kLabels.getValue("blitzdirnotfound"), stillUnset,
                                        noBlitz}));
     for (std::size_t i : {0, 2, 5})
         EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
@@ -217,10 +217,8 @@ TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
         EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
         // Named by what they do: Yes goes on, No quits, Cancel asks again.
-        ScriptedPrompter quiet;
-        const CUILabels labels = *LoadLabels(dir.path(), quiet);
-        EXPECT_EQ(r.shown[1].captions, QStringList({labels.getValue("goonwithoutblitz"), labels.getValue("quit"),
-                                                   labels.getValue("chooseblitzdir")}));
+        EXPECT_EQ(r.shown[1].captions, QStringList({kLabels.getValue("goonwithoutblitz"), kLabels.getValue("quit"),
+                                                   kLabels.getValue("chooseblitzdir")}));
         if (goOn) {
             EXPECT_EQ(r.settings.B3DDir, "");
             EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
