@@ -118,16 +118,22 @@ TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
 }
 
 // A document shown again gets back the folds it had closed, nested ones too,
-// and a scroll bar only if its lines still need one.
+// and scroll bars only if its lines still need them.
 TEST(EditCtrlFolds, ClosedFoldsComeBackWithTheirDocument)
 {
     EditCtrl editor;
     editor.resize(500, 300);
     editor.show();
-    // Each document has a view of its own: the bar is the one in front.
+    // Each document has a view of its own: the bars are the ones in front.
     const auto barShown = [&] {
         Pump();
         return FrontView(editor)->verticalScrollBar()->isVisible();
+    };
+    // The control widens its scroll range a moment after drawing a long line,
+    // so the horizontal bar not showing is seen only after that moment.
+    const auto wideBarShown = [&](int ms) {
+        editor.repaint();
+        return WaitUntil([&] { return FrontView(editor)->horizontalScrollBar()->isVisible(); }, ms);
     };
     std::string text;
     for (int i = 0; i < 10; ++i)
@@ -140,10 +146,12 @@ TEST(EditCtrlFolds, ClosedFoldsComeBackWithTheirDocument)
 
     const EditorBufferPtr folded = editor.CurrentBuffer();
     editor.NewBuffer();
-    editor.SetText(QByteArray::fromStdString(text));
+    editor.SetText(QByteArray::fromStdString(std::string(400, 'x') + "\r\n" + text));
     EXPECT_TRUE(barShown());
+    EXPECT_TRUE(wideBarShown(2000));
     editor.SelectBuffer(folded);
     EXPECT_FALSE(barShown());
+    EXPECT_FALSE(wideBarShown(200));
     for (int line = 1; line <= 50; ++line)
         EXPECT_EQ(editor.LineShown(line), line % 5 == 1) << line;
     ASSERT_TRUE(editor.ToggleFold(1));

@@ -5,7 +5,6 @@
 #include "support/TempDir.h"
 
 #include <QAbstractScrollArea>
-#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -155,30 +154,6 @@ TEST(EditCtrlGutter, TheCaretsLineIsMarkedAfterLoadingAndMoving)
     EXPECT_EQ(editor.CaretMarkLine(), 3);
     editor.SetText("x\r\ny\r\nz");
     EXPECT_EQ(editor.CaretMarkLine(), 1);
-}
-
-TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
-{
-    EditCtrl editor;
-    editor.resize(500, 300);
-    editor.show();
-    // Each document has a view of its own: the bar is the one in front.
-    const auto horizontal = [&] { return FrontView(editor)->horizontalScrollBar(); };
-    // The control widens its scroll range a moment after drawing a long line,
-    // so the bar not showing is seen only after that moment.
-    auto shows = [&](bool expected) {
-        editor.repaint();
-        WaitUntil([&] { return expected && horizontal()->isVisible(); }, expected ? 2000 : 200);
-        return horizontal()->isVisible();
-    };
-    editor.SetText(QByteArray(400, 'x'));
-    EXPECT_TRUE(shows(true));
-    const EditorBufferPtr wide = editor.CurrentBuffer();
-    editor.NewBuffer();
-    editor.SetText("Graphics 640,480\r\nEnd");
-    EXPECT_FALSE(shows(false));
-    editor.SelectBuffer(wide);
-    EXPECT_TRUE(shows(true));
 }
 
 // A document behind another takes the look changed meanwhile when it is
