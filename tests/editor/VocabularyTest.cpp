@@ -59,7 +59,7 @@ std::string Thrown(Load&& load)
 TEST(Vocabulary, TheCheckCommandKnowsTheFunctionsTheEditorKnows)
 {
     const std::string commands = "\xEF\xBB\xBF" "Abs(value)\r\nCls\nText x,y,s$\r";
-    const std::string decls = "\xEF\xBB\xBF" "NetGo%(port%)\r\n.lib \"net.dll\"\r\nNetStop()";
+    const std::string decls = "\xEF\xBB\xBF" "NetGo%(port%)\r\n.lib \"net.dll\"\rNetStop()";
     const auto style = std::make_shared<EditorKeywordStyle>();
     EditorKeywordList list;
     AddCommands(commands, "commands.txt", style, list);
