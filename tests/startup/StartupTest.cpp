@@ -200,51 +200,52 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join("|").toStdString();
 }
 
-TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
+// Going on without Blitz3D is the start of WithoutBlitz below.
+TEST(Startup, AfterADiscardTheUserMayQuit)
 {
-    for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
-        const bool goOn = answer == MsgAnswer::Yes;
-        SCOPED_TRACE(goOn ? "go on" : "quit");
-        ProgramDir dir;
-        dir.setPref("PATHS", "B3DDir", "");
-        dir.setPref("IDEFONT", "FontName", "");
-        const std::string prefs = dir.read("prefs.ini");
-        const Outcome r = Start(dir, {}, {discard}, {MsgAnswer::Ok, answer});
-        EXPECT_EQ(r.started, goOn);
-        EXPECT_EQ(r.hasWindow, goOn);
-        // No font question: without Blitz3D the dialog could never save one.
-        ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
-        EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
-        EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
-        // Named by what they do: Yes goes on, No quits, Cancel asks again.
-        EXPECT_EQ(r.shown[1].captions, QStringList({kLabels.getValue("goonwithoutblitz"), kLabels.getValue("quit"),
-                                                   kLabels.getValue("chooseblitzdir")}));
-        if (goOn) {
-            EXPECT_EQ(r.settings.B3DDir, "");
-            EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
-        }
-        EXPECT_EQ(dir.read("prefs.ini"), prefs) << "nothing is stored, so the next start asks again";
-    }
+    ProgramDir dir;
+    dir.setPref("PATHS", "B3DDir", "");
+    dir.setPref("IDEFONT", "FontName", "");
+    const std::string prefs = dir.read("prefs.ini");
+    const Outcome r = Start(dir, {}, {discard}, {MsgAnswer::Ok, MsgAnswer::No});
+    EXPECT_FALSE(r.started);
+    EXPECT_FALSE(r.hasWindow);
+    // No font question: without Blitz3D the dialog could never save one.
+    ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
+    EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
+    // Named by what they do: Yes goes on, No quits, Cancel asks again.
+    EXPECT_EQ(r.shown[1].captions, QStringList({kLabels.getValue("goonwithoutblitz"), kLabels.getValue("quit"),
+                                               kLabels.getValue("chooseblitzdir")}));
+    EXPECT_EQ(dir.read("prefs.ini"), prefs) << "nothing is stored, so the next start asks again";
 }
 
-// Started without Blitz3D: the folder question discarded, then Go on.
+// Started without Blitz3D or a font: the folder question discarded, then
+// Go on. No font is asked for, and nothing is stored.
 class WithoutBlitz : public AppFixture {
 protected:
     void SetUp() override
     {
         dir.setPref("PATHS", "B3DDir", "");
+        dir.setPref("IDEFONT", "FontName", "");
+        prefs = dir.read("prefs.ini");
         app = std::make_unique<App>(dir.path(), prompter, dialogs);
         app->runStartupSettings = Answering(dir, std::make_shared<std::deque<Step>>(1, discard));
         prompter.answers = {MsgAnswer::Ok, MsgAnswer::Yes};
         ASSERT_TRUE(app->Start());
+        ASSERT_EQ(prompter.shown.size(), 2u) << prompter.texts().join("|").toStdString();
         window = app->mainWindow();
         Pump();
         prompter.shown.clear();
     }
+    std::string prefs;
 };
 
 TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
 {
+    EXPECT_EQ(app->settings.B3DDir, "");
+    EXPECT_TRUE(QFontInfo(QFont(app->settings.FontName)).fixedPitch()) << app->settings.FontName.toStdString();
+    EXPECT_EQ(dir.read("prefs.ini"), prefs);
     docs().OpenDoc(dir.write("game.bb", "Cls\r\n"));
     Type("Graphics 640,480\n");
     const QString unset = app->labels.getValue("blitzdirunset");
