@@ -113,9 +113,13 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
     }
 }
 
-TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
+TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuildAndRunRebuildsTheLastBuilt)
 {
+    // Before any build, Run builds nothing.
     blitz.Prints("Executing...\r\n");
+    build->Run();
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_EQ(build->LastBuiltKey(), "");
     build->Check();
     ASSERT_TRUE(Finish());
     blitz.Forget();
@@ -139,9 +143,12 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     EXPECT_EQ(host.panel, "Compiling named.bb...done.");
     EXPECT_EQ(build->LastBuiltKey(), "Doc_3");
 
-    // Run builds a document that is not in the editor without saving it, so
-    // unsaved changes there refuse the build.
+    // Run builds the last built document while it is open, from any tab,
+    // and without saving it, so unsaved changes there refuse the build.
     host.current = "Doc_1";
+    build->Run();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(blitz.Args(), QStringList({"-d", named}));
     host.docs["Doc_3"].Modified = true;
     host.calls.clear();
     prompter.shown.clear();
@@ -150,6 +157,11 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     EXPECT_FALSE(blitz.Started());
     EXPECT_TRUE(host.calls.isEmpty());
     EXPECT_EQ(prompter.texts(), QStringList({"Please save named.bb before building it."}));
+    host.docs.erase("Doc_3");
+    prompter.shown.clear();
+    build->Run();
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(BuildFixture, AnIncludedDocumentBuildsItsMainFileSavedToo)
@@ -173,29 +185,6 @@ TEST_F(BuildFixture, AnIncludedDocumentBuildsItsMainFileSavedToo)
     build->Check();
     ASSERT_TRUE(Finish());
     EXPECT_EQ(host.calls.join(' '), "save:Doc_1 open:other.bb show:Doc_2:4 mark:4:2");
-}
-
-TEST_F(BuildFixture, RunRebuildsTheLastBuiltDocumentWhileItIsOpen)
-{
-    blitz.Prints("Executing...\r\n");
-    build->Run();
-    EXPECT_FALSE(blitz.Started());
-    EXPECT_EQ(build->LastBuiltKey(), "");
-
-    host.current = "Doc_2";
-    build->Check();
-    ASSERT_TRUE(Finish());
-    host.current = "Doc_1";
-    build->Run();
-    ASSERT_TRUE(Finish());
-    EXPECT_EQ(blitz.Args(), QStringList({"-d", otherPath}));
-    EXPECT_EQ(host.panel, "Compiling other.bb...done.");
-
-    host.docs.erase("Doc_2");
-    blitz.Forget();
-    build->Run();
-    EXPECT_FALSE(blitz.Started());
-    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(BuildFixture, ARelativeBlitzFolderIsTakenFromTheProgramFolder)
