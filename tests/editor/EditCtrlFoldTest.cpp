@@ -55,11 +55,36 @@ const char* const kProgram =
 
 }  // namespace
 
-TEST(EditCtrlFolds, EditsKeepTheFoldsAFullReadingGives)
+TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilReachedAndEditsKeepTheFoldsAFullReadingGives)
 {
     EditCtrl editor;
+    editor.resize(500, 400);
+    editor.show();
     editor.SetText(kProgram);
     EXPECT_EQ(FoldEnds(editor), ExpectedFoldEnds(editor.Text()));
+    editor.SetCaret(0, 5);
+    editor.FoldAll();
+    for (int line : {1, 3, 8, 13})
+        EXPECT_TRUE(editor.LineShown(line)) << line;
+    for (int line : {2, 4, 5, 7, 9, 12, 14})
+        EXPECT_FALSE(editor.LineShown(line)) << line;
+    // The caret left the folded line for the first line of its fold.
+    EXPECT_EQ(editor.CaretPos().Line, 3);
+
+    // A jump or a selection (a match found) into a folded block opens it.
+    editor.JumpToLine(10);
+    EXPECT_TRUE(editor.LineShown(10));
+    EXPECT_TRUE(editor.LineShown(9));
+    EXPECT_FALSE(editor.LineShown(4));
+    const qint64 flip = editor.Text().indexOf("Flip");
+    editor.SelectSpan(flip, flip + 4);
+    EXPECT_TRUE(editor.LineShown(14));
+    EXPECT_FALSE(editor.LineShown(4));
+
+    editor.UnfoldAll();
+    for (int line = 1; line <= editor.LineCount(); ++line)
+        EXPECT_TRUE(editor.LineShown(line)) << line;
+
     // A closed fold whose first line no longer opens a block ("If e\hp < 1"
     // made a one-line If) opens.
     ASSERT_TRUE(editor.ToggleFold(4));
@@ -85,36 +110,6 @@ TEST(EditCtrlFolds, EditsKeepTheFoldsAFullReadingGives)
         }
         ASSERT_EQ(FoldEnds(editor), ExpectedFoldEnds(editor.Text())) << "after step " << step;
     }
-}
-
-TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
-{
-    EditCtrl editor;
-    editor.resize(500, 400);
-    editor.show();
-    editor.SetText(kProgram);
-    editor.SetCaret(0, 5);
-    editor.FoldAll();
-    for (int line : {1, 3, 8, 13})
-        EXPECT_TRUE(editor.LineShown(line)) << line;
-    for (int line : {2, 4, 5, 7, 9, 12, 14})
-        EXPECT_FALSE(editor.LineShown(line)) << line;
-    // The caret left the folded line for the first line of its fold.
-    EXPECT_EQ(editor.CaretPos().Line, 3);
-
-    // A jump or a selection (a match found) into a folded block opens it.
-    editor.JumpToLine(10);
-    EXPECT_TRUE(editor.LineShown(10));
-    EXPECT_TRUE(editor.LineShown(9));
-    EXPECT_FALSE(editor.LineShown(4));
-    const qint64 flip = editor.Text().indexOf("Flip");
-    editor.SelectSpan(flip, flip + 4);
-    EXPECT_TRUE(editor.LineShown(14));
-    EXPECT_FALSE(editor.LineShown(4));
-
-    editor.UnfoldAll();
-    for (int line = 1; line <= editor.LineCount(); ++line)
-        EXPECT_TRUE(editor.LineShown(line)) << line;
 }
 
 // A document shown again gets back the folds it had closed, nested ones too,
