@@ -13,7 +13,7 @@ TEST(Labels, ReadsEntriesCommentsAndSections)
 {
     for (const std::string eol : {"\r\n", "\n", "\r"}) {
         std::string text = "\xEF\xBB\xBF";
-        for (const char* line : {"# a comment", "", "[Menus]", "   Greeting  =  Hello\\nWorld  ", "ab=", "  # indented"})
+        for (const char* line : {"# a comment", "", "[Menus]", "   Greeting  =  Hello\\nWorld  ", "ab=", "  # note"})
             text += line + eol;
         const auto parsed = ParseLabels(text);
         EXPECT_EQ(parsed.errorLine, 0);
