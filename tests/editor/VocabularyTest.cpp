@@ -113,14 +113,8 @@ TEST(LoadCommands, EveryLineOfTheListBesideTheProgramIsACommandWhateverTheCurren
     QDir(program.path()).mkdir("mine.txt");
     settings.Commands = "mine.txt";
     EXPECT_FALSE(LoadCommands(settings, program.path(), list, prompter));
-}
 
-TEST(LoadCommands, LinesTheFormatCannotDescribeNameTheirLine)
-{
-    TempDir program;
-    Settings settings;
-    EditorKeywordList list;
-    ScriptedPrompter prompter;
+    // Lines the format cannot describe name their line.
     for (const char* bad : {"Broken(", "  Foo(  ", "Foo [", "Foo a,["}) {
         settings.Commands = program.write("bad.txt", std::string("Cls\r\nText x,y,s$\n") + bad + "\r\n");
         EXPECT_NE(Thrown([&] { LoadCommands(settings, program.path(), list, prompter); }).find("line 3"),
