@@ -41,7 +41,7 @@ TEST_F(Saving, OpenThenSaveWritesTheSameBytes)
     }
 }
 
-TEST_F(Saving, ANewDocumentIsSavedThroughTheDialogWithOneFinalLineEnd)
+TEST_F(Saving, ANewDocumentIsSavedThroughTheDialogWithOneFinalLineEndAndOverAFileOnlyWhenAllowed)
 {
     Command("mnuNewBBFile");
     Command("mnuSaveBBFile");  // the dialog is cancelled
@@ -58,16 +58,13 @@ TEST_F(Saving, ANewDocumentIsSavedThroughTheDialogWithOneFinalLineEnd)
 
     // An empty document writes just the line end.
     Command("mnuNewBBFile");
-    dialogs.files = {dir.file("empty.bb")};
+    const QString mine = dir.file("empty.bb");
+    dialogs.files = {mine};
     Command("mnuSaveBBFile");
-    EXPECT_EQ(ReadFileBytes(dir.file("empty.bb")), "\r\n");
-}
+    EXPECT_EQ(ReadFileBytes(mine), "\r\n");
 
-TEST_F(Saving, SaveAsOverAnExistingFileAsksFirst)
-{
-    const QString mine = dir.write("mine.bb", "Print \"mine\"\r\n");
+    // Save As over an existing file asks first.
     const QString theirs = dir.write("theirs.bb", "Print \"theirs\"\r\n");
-    docs().OpenDoc(mine);
     dialogs.files = {theirs};
     prompter.answers = {MsgAnswer::Cancel};
     Command("mnuSaveBBFileAS");
@@ -80,7 +77,7 @@ TEST_F(Saving, SaveAsOverAnExistingFileAsksFirst)
     prompter.answers = {MsgAnswer::Ok};
     Command("mnuSaveBBFileAS");
     EXPECT_EQ(current().FilePath, theirs);
-    EXPECT_EQ(ReadFileBytes(theirs), "Print \"mine\"\r\n");
+    EXPECT_EQ(ReadFileBytes(theirs), "\r\n");
 }
 
 // The Open and Save dialogs once always started in the program's folder.
