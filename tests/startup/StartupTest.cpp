@@ -132,6 +132,20 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     ProgramDir dir;
     dir.setPref("PATHS", "B3DDir", "");
     dir.setPref("IDEFONT", "FontName", "");
+    // After a discard the user may quit (going on is the start of WithoutBlitz
+    // below), and nothing is stored, so the next start asks again. No font
+    // question: without Blitz3D the dialog could never save one.
+    const std::string prefs = dir.read("prefs.ini");
+    Outcome r = Start(dir, {}, {discard}, {MsgAnswer::Ok, MsgAnswer::No});
+    EXPECT_FALSE(r.started || r.hasWindow);
+    ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
+    EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
+    // Named by what they do: Yes goes on, No quits, Cancel asks again.
+    EXPECT_EQ(r.shown[1].captions, QStringList({kLabels.getValue("goonwithoutblitz"), kLabels.getValue("quit"),
+                                               kLabels.getValue("chooseblitzdir")}));
+    EXPECT_EQ(dir.read("prefs.ini"), prefs);
+
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
     const auto focused = [](SettingsDialog& d, int page, const char* box) {
@@ -139,7 +153,7 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>(box)) << d.focusWidget()->objectName().toStdString();
     };
     const MsgAnswer chooseTheFolder = MsgAnswer::Cancel;
-    Outcome r = Start(
+    r = Start(
         dir, dialogs,
         {
             // Discarded without a save, then asked whether to go on.
@@ -198,26 +212,6 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     const Outcome again = Start(dir);
     EXPECT_TRUE(again.started);
     EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join("|").toStdString();
-}
-
-// Going on without Blitz3D is the start of WithoutBlitz below.
-TEST(Startup, AfterADiscardTheUserMayQuit)
-{
-    ProgramDir dir;
-    dir.setPref("PATHS", "B3DDir", "");
-    dir.setPref("IDEFONT", "FontName", "");
-    const std::string prefs = dir.read("prefs.ini");
-    const Outcome r = Start(dir, {}, {discard}, {MsgAnswer::Ok, MsgAnswer::No});
-    EXPECT_FALSE(r.started);
-    EXPECT_FALSE(r.hasWindow);
-    // No font question: without Blitz3D the dialog could never save one.
-    ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
-    EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
-    // Named by what they do: Yes goes on, No quits, Cancel asks again.
-    EXPECT_EQ(r.shown[1].captions, QStringList({kLabels.getValue("goonwithoutblitz"), kLabels.getValue("quit"),
-                                               kLabels.getValue("chooseblitzdir")}));
-    EXPECT_EQ(dir.read("prefs.ini"), prefs) << "nothing is stored, so the next start asks again";
 }
 
 // Started without Blitz3D or a font: the folder question discarded, then
