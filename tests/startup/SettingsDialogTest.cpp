@@ -302,20 +302,6 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
     EXPECT_EQ(Pref("IDEOPTS", "TabSize"), "0");
 }
 
-TEST_F(SettingsDialogTest, FixedSizeBoxShowsOnlyForTheFixedGutter)
-{
-    app->settings.LineGutterMode = 1;
-    auto d = Open();
-    auto* combo = Child<QComboBox>(*d, "LineGutterCombo");
-    Child<QTabWidget>(*d, "TabStrip1")->setCurrentIndex(1);
-    EXPECT_EQ(combo->currentIndex(), 1);
-    for (int chosen : {1, 0, 1, 2}) {
-        combo->setCurrentIndex(chosen);
-        EXPECT_EQ(Child<QLineEdit>(*d, "txtLGFixedSize")->isVisible(), chosen == 1) << chosen;
-        EXPECT_EQ(Child<QLabel>(*d, "lbfixedsize")->isVisible(), chosen == 1) << chosen;
-    }
-}
-
 // With the main window up, a save restyles every open document at once (a
 // discard changes nothing: OnlyASaveThatPassesStoresMoreThanThePaths).
 TEST_F(SettingsDialogTest, OpenedFromTheWindowASaveRestylesEveryDocument)
@@ -348,8 +334,9 @@ TEST_F(SettingsDialogTest, OpenedFromTheWindowASaveRestylesEveryDocument)
     EXPECT_NEAR(end.y() - start.y(), chosen.height(), 3);
 }
 
-TEST_F(SettingsDialogTest, EveryPageFitsASmallScreenAndTabsInReadingOrder)
+TEST_F(SettingsDialogTest, EveryPageFitsASmallScreenTabsInReadingOrderAndShowsWhatApplies)
 {
+    app->settings.LineGutterMode = 1;
     auto d = Open();
     auto* pages = Child<QTabWidget>(*d, "TabStrip1");
     for (int i = 0; i < pages->count(); ++i) {
@@ -369,6 +356,16 @@ TEST_F(SettingsDialogTest, EveryPageFitsASmallScreenAndTabsInReadingOrder)
             w = w->nextInFocusChain();
     }
     EXPECT_EQ(order, QStringList({"txtB3DDir", "Command1", "txtCommandPath", "Command2", "cmdSave", "cmdDiscard"}));
+
+    // The fixed width box shows only for the fixed gutter.
+    auto* combo = Child<QComboBox>(*d, "LineGutterCombo");
+    pages->setCurrentIndex(1);
+    EXPECT_EQ(combo->currentIndex(), 1);
+    for (int chosen : {1, 0, 1, 2}) {
+        combo->setCurrentIndex(chosen);
+        EXPECT_EQ(Child<QLineEdit>(*d, "txtLGFixedSize")->isVisible(), chosen == 1) << chosen;
+        EXPECT_EQ(Child<QLabel>(*d, "lbfixedsize")->isVisible(), chosen == 1) << chosen;
+    }
 }
 
 }  // namespace
