@@ -243,31 +243,11 @@ TEST_F(SettingsDialogTest, TheBlitzChooserFillsInTheInstallationWhateverIsPicked
     EXPECT_FALSE(acceptFolder(elsewhere) || acceptFolder(dir.path()));
 }
 
-TEST_F(SettingsDialogTest, OnlyAFontSizeTheEditorCanUseIsTaken)
-{
-    app->settings.FontSize = 9999;
-    const std::string stored = Prefs();
-    auto d = Open();
-    Child(*d, "cmdSave")->click();
-    const QString refused = "The editor cannot use a font of size %1: choose a size from 4 to 72.";
-    EXPECT_EQ(prompter.texts(), QStringList{refused.arg(9999)});
-    EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(d->currentPage(), 1);
-    EXPECT_EQ(Prefs(), stored);
-
-    prompter.shown.clear();
-    dialogs.fonts = {FontChoice{"Liberation Mono", 100}, FontChoice{"Liberation Mono", 12}};
-    Child(*d, "Command4")->click();
-    EXPECT_EQ(prompter.texts(), QStringList{refused.arg(100)});
-    Child(*d, "Command4")->click();
-    Child(*d, "cmdSave")->click();
-    EXPECT_EQ(prompter.texts().size(), 1);
-    EXPECT_EQ(Pref("IDEFONT", "FontSize"), "12");
-}
-
-TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
+TEST_F(SettingsDialogTest, NumericBoxesAndTheFontRefuseWhatTheirSettingCannotHold)
 {
     app->settings.LineGutterFixedSize = 25;
+    app->settings.FontSize = 9999;
+    const std::string stored = Prefs();
     auto d = Open();
     const QString tooBig16 = "This number does not fit this property: it takes Integer values from -32768 to 32767";
     const struct {
@@ -294,12 +274,27 @@ TEST_F(SettingsDialogTest, NumericBoxesRefuseWhatTheirSettingCannotHold)
         EXPECT_EQ(prompter.told(), row.message.isEmpty() ? QStringList() : QStringList{"Critical: " + row.message});
         EXPECT_EQ(box->text(), row.after);
     }
+    // Only a font size the editor can use is taken, from the file or the
+    // chooser; a refused save shows the font's page.
+    prompter.shown.clear();
+    Child(*d, "cmdSave")->click();
+    const QString refused = "The editor cannot use a font of size %1: choose a size from 4 to 72.";
+    EXPECT_EQ(prompter.texts(), QStringList{refused.arg(9999)});
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->currentPage(), 1);
+    EXPECT_EQ(Prefs(), stored);
+    prompter.shown.clear();
+    dialogs.fonts = {FontChoice{"Liberation Mono", 100}, FontChoice{"Liberation Mono", 12}};
+    Child(*d, "Command4")->click();
+    EXPECT_EQ(prompter.texts(), QStringList{refused.arg(100)});
+    Child(*d, "Command4")->click();
     prompter.shown.clear();
     Child(*d, "cmdSave")->click();
     EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
     EXPECT_EQ(app->settings.TabSize, 0);
     EXPECT_EQ(app->settings.ScrollLines, 12);
     EXPECT_EQ(Pref("IDEOPTS", "TabSize"), "0");
+    EXPECT_EQ(Pref("IDEFONT", "FontSize"), "12");
 }
 
 // With the main window up, a save restyles every open document at once (a
