@@ -14,11 +14,11 @@ TEST_F(BuildFixture, EachCommandRunsTheCompilerInItsFolderWithOnlyTheBlitzVariab
     } rows[] = {
         // The debug switch and the arguments each alone: the window's test.
         {[&] { build->CompileAndRun(); }, true, "-level 2 \"save 1.dat\"",
-         {"-d", gamePath, "-level", "2", "save 1.dat"}, "Building game.bb...done"},
+         {"-d", gamePath, "-level", "2", "save 1.dat"}, "Compiling game.bb...done."},
         {[&] { build->BuildExecutable(); }, true, "-x", {"-o", exe, gamePath},
-         "Creating executable from game.bb...done"},
+         "Building the executable of game.bb...done."},
         // Last, so that the debug log below holds this build alone.
-        {[&] { build->Check(); }, true, "-x", {"-c", gamePath}, "Checking game.bb...done"},
+        {[&] { build->Check(); }, true, "-x", {"-c", gamePath}, "Checking game.bb...done."},
     };
     const QMap<QString, QString> env{{"blitzpath", blitz.b3dDir()}, {"path", blitz.binDir()}};
     for (const auto& row : rows) {
@@ -64,25 +64,25 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
         QString message;  // the message box; none when empty
         QString status;   // after the launch text
     } rows[] = {
-        {Progress(gamePath), 0, "", "", "", "done"},
+        {Progress(gamePath), 0, "", "", "", "done."},
         {Progress(gamePath, game + ":12:5:12:5:Expecting expression"), 255, "", "show:Doc_1:12 mark:12:5",
-         "Error at line 12, column 5:\r\nExpecting expression",
-         "Error at line 12, column 5:. Expecting expression"},
+         "error at line 12, column 5\r\nExpecting expression",
+         "error at line 12, column 5. Expecting expression"},
         // Reported in an include: that file is opened, at the line and column.
         {Progress(gamePath, include + ":3:7:3:7:Function 'Foo' not found"), 255, "",
          "open:Maths.bb show:Doc_3:3 mark:3:7",
-         "Error at line 3, column 7:\r\nFunction 'Foo' not found",
-         "Error at line 3, column 7:. Function 'Foo' not found"},
+         "error at line 3, column 7\r\nFunction 'Foo' not found",
+         "error at line 3, column 7. Function 'Foo' not found"},
         // The report may come on standard error; the message stops at its colon.
         // The main file named in a form this disk does not know is the built one.
         {"BlitzCC V1.108\r\nParsing...\r\n", 255,
          "\"C:\\Games\\game.bb\":40:1:40:1:Illegal type conversion: Int to String\r\n",
-         "show:Doc_1:40 mark:40:1", "Error at line 40, column 1:\r\nIllegal type conversion",
-         "Error at line 40, column 1:. Illegal type conversion"},
+         "show:Doc_1:40 mark:40:1", "error at line 40, column 1\r\nIllegal type conversion",
+         "error at line 40, column 1. Illegal type conversion"},
         // No position: the document is brought up but nothing is flashed.
         {"BlitzCC V1.108\r\n\"\":65536:65536:65536:65536:Not enough parameters\r\n", 255, "", "show:Doc_1:-1",
-         "Error at line 65536, column 65536:\r\nNot enough parameters",
-         "Error at line 65536, column 65536:. Not enough parameters"},
+         "error at line 65536, column 65536\r\nNot enough parameters",
+         "error at line 65536, column 65536. Not enough parameters"},
         // A compiler that cannot work at all says so in a bare line; this
         // used to read "done". (Which lines and exit statuses fail:
         // CompilerError.ANonZeroExitWithoutAReportIsAFailureThatSaysHowTheCompilerEnded.)
@@ -113,9 +113,13 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
     }
 }
 
-TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
+TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuildAndRunRebuildsTheLastBuilt)
 {
+    // Before any build, Run builds nothing.
     blitz.Prints("Executing...\r\n");
+    build->Run();
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_EQ(build->LastBuiltKey(), "");
     build->Check();
     ASSERT_TRUE(Finish());
     blitz.Forget();
@@ -126,7 +130,7 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     build->Check();
     EXPECT_FALSE(blitz.Started());
     EXPECT_FALSE(build->IsBuilding());
-    EXPECT_EQ(prompter.told(), QStringList({"Critical: Please save newfile_3 before building."}));
+    EXPECT_EQ(prompter.told(), QStringList({"Critical: Please save newfile_3 before building it."}));
     EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(build->LastBuiltKey(), "Doc_1");
 
@@ -136,12 +140,15 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     build->CompileAndRun();
     ASSERT_TRUE(Finish());
     EXPECT_EQ(blitz.Args(), QStringList({"-d", named}));
-    EXPECT_EQ(host.panel, "Building named.bb...done");
+    EXPECT_EQ(host.panel, "Compiling named.bb...done.");
     EXPECT_EQ(build->LastBuiltKey(), "Doc_3");
 
-    // Run builds a document that is not in the editor without saving it, so
-    // unsaved changes there refuse the build.
+    // Run builds the last built document while it is open, from any tab,
+    // and without saving it, so unsaved changes there refuse the build.
     host.current = "Doc_1";
+    build->Run();
+    ASSERT_TRUE(Finish());
+    EXPECT_EQ(blitz.Args(), QStringList({"-d", named}));
     host.docs["Doc_3"].Modified = true;
     host.calls.clear();
     prompter.shown.clear();
@@ -149,7 +156,12 @@ TEST_F(BuildFixture, DocumentsAreSavedOrRefusedBeforeTheBuild)
     build->Run();
     EXPECT_FALSE(blitz.Started());
     EXPECT_TRUE(host.calls.isEmpty());
-    EXPECT_EQ(prompter.texts(), QStringList({"Please save named.bb before building."}));
+    EXPECT_EQ(prompter.texts(), QStringList({"Please save named.bb before building it."}));
+    host.docs.erase("Doc_3");
+    prompter.shown.clear();
+    build->Run();
+    EXPECT_FALSE(blitz.Started());
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(BuildFixture, AnIncludedDocumentBuildsItsMainFileSavedToo)
@@ -175,29 +187,6 @@ TEST_F(BuildFixture, AnIncludedDocumentBuildsItsMainFileSavedToo)
     EXPECT_EQ(host.calls.join(' '), "save:Doc_1 open:other.bb show:Doc_2:4 mark:4:2");
 }
 
-TEST_F(BuildFixture, RunRebuildsTheLastBuiltDocumentWhileItIsOpen)
-{
-    blitz.Prints("Executing...\r\n");
-    build->Run();
-    EXPECT_FALSE(blitz.Started());
-    EXPECT_EQ(build->LastBuiltKey(), "");
-
-    host.current = "Doc_2";
-    build->Check();
-    ASSERT_TRUE(Finish());
-    host.current = "Doc_1";
-    build->Run();
-    ASSERT_TRUE(Finish());
-    EXPECT_EQ(blitz.Args(), QStringList({"-d", otherPath}));
-    EXPECT_EQ(host.panel, "Building other.bb...done");
-
-    host.docs.erase("Doc_2");
-    blitz.Forget();
-    build->Run();
-    EXPECT_FALSE(blitz.Started());
-    EXPECT_TRUE(prompter.shown.empty());
-}
-
 TEST_F(BuildFixture, ARelativeBlitzFolderIsTakenFromTheProgramFolder)
 {
     settings.B3DDir = "../Blitz3D";
@@ -211,7 +200,7 @@ TEST_F(BuildFixture, ARelativeBlitzFolderIsTakenFromTheProgramFolder)
     EXPECT_TRUE(QFileInfo(env.value("blitzpath")).isAbsolute()) << env.value("blitzpath").toStdString();
     EXPECT_EQ(QFileInfo(env.value("blitzpath")).canonicalFilePath(), QFileInfo(blitz.b3dDir()).canonicalFilePath());
     EXPECT_TRUE(QFileInfo(env.value("path")).isAbsolute());
-    EXPECT_EQ(host.panel, "Building game.bb...done");
+    EXPECT_EQ(host.panel, "Compiling game.bb...done.");
 }
 
 TEST_F(BuildFixture, AnOutputFileThatCannotBeWrittenIsNotReadBack)

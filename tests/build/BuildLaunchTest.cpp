@@ -26,7 +26,7 @@ TEST_F(BuildFixture, RunningCompilerLeavesTheWindowResponsiveAndRefusesASecondBu
     ASSERT_TRUE(Finish());
     EXPECT_GE(ticks, 10);
     EXPECT_FALSE(blitz.Started());
-    EXPECT_EQ(host.panel, "Checking game.bb...done");
+    EXPECT_EQ(host.panel, "Checking game.bb...done.");
 
     // Once it has ended the next build goes ahead.
     build->CompileAndRun();
@@ -96,7 +96,7 @@ TEST_F(BuildFixture, WindowsCompilerRunsThroughWineWithWinePaths)
     const QStringList passed{"HOME", "USER", "LOGNAME", "DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "XDG_RUNTIME_DIR"};
     for (const QString& key : env.keys())
         EXPECT_TRUE(passed.contains(key)) << key.toStdString();
-    EXPECT_EQ(host.panel, "Creating executable from game.bb...done");
+    EXPECT_EQ(host.panel, "Building the executable of game.bb...done.");
 
     // The output pane shows what ran: pasted into a terminal it runs wine
     // again the same way.

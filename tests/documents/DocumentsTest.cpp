@@ -244,7 +244,7 @@ TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)
     EXPECT_EQ(editor().Text(), "Cls");
 }
 
-TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
+TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancelAndExitAsksFirst)
 {
     const QString a = dir.write("a.bb", "Print 1\r\n");
     const QString b = dir.write("b.bb", "Print 2\r\n");
@@ -269,38 +269,30 @@ TEST_F(Documents, ClosingAModifiedDocumentAsksYesNoCancel)
                                             QString(closing).replace("#docname#", "b.bb")}));
     EXPECT_EQ(prompter.shown[0].buttons, MsgButtons::YesNoCancel);
     EXPECT_EQ(inFront, (QStringList{"a.bb", "b.bb"}));
+    prompter.onShow = nullptr;
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_EQ(current().FilePath, a);
     EXPECT_EQ(ReadFileBytes(b), "; edited b\r\nPrint 2\r\n");
 
-    // No closes it without saving.
-    prompter.answers = {MsgAnswer::No};
-    Command("mnuCloseBBFileAll");
-    EXPECT_TRUE(docs().Docs().isEmpty());
-    EXPECT_EQ(ReadFileBytes(a), "Print 1\r\n");
-    EXPECT_EQ(ReadFileBytes(c), "Print 3\r\n");
-}
-
-TEST_F(Documents, ExitAsksAndAClosingDocumentMayStopIt)
-{
-    docs().OpenDoc(dir.write("a.bb", "Print 1\r\n"));
-    Type("x");
-    docs().OpenDoc(dir.write("b.bb", "Print 2\r\n"));
-    Type("y");
-
     // Exit asks first, with the information icon; Cancel keeps everything.
+    docs().OpenDoc(b);
+    Type("y");
+    prompter.shown.clear();
     prompter.answers = {MsgAnswer::Cancel};
     Command("mnuExit");
     EXPECT_EQ(prompter.told(), QStringList{"Information: " + app->labels.getValue("askexit")});
     EXPECT_EQ(prompter.shown.at(0).buttons, MsgButtons::OkCancel);
     EXPECT_EQ(docs().Docs().size(), 2);
 
-    // OK, then No for a, then Cancel for b: a is closed, b and the window stay.
+    // OK, then No for a, then Cancel for b: a is closed unsaved, b and the
+    // window stay.
     prompter.answers = {MsgAnswer::Ok, MsgAnswer::No, MsgAnswer::Cancel};
     Command("mnuExit");
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(docs().Docs().size(), 1);
     EXPECT_EQ(current().FileTitle, "b.bb");
+    EXPECT_EQ(ReadFileBytes(a), "Print 1\r\n");
+    EXPECT_EQ(ReadFileBytes(c), "Print 3\r\n");
 }
 
 TEST_F(Documents, MenuClicksAreLoggedAndTheProjectCommandsAreNotThereYet)

@@ -44,7 +44,7 @@ TEST_F(Recent, NewestFirstEachFileOnceAtMostTen)
     EXPECT_EQ(recent.Files(), QStringList{QDir(dir.path()).canonicalPath()});
 }
 
-TEST_F(Recent, TheListComesBackFromTheIniFileAsItWasWritten)
+TEST_F(Recent, TheListComesBackFromTheIniFileAsItWasWrittenWithoutBadEntries)
 {
     IniFile ini("[IDEOPTS]\r\nTabSize=3\r\n");
     RecentFiles written;
@@ -70,29 +70,25 @@ TEST_F(Recent, TheListComesBackFromTheIniFileAsItWasWritten)
     written.Save(ini);
     read.Load(ini);
     EXPECT_EQ(read.Files(), QStringList{file("only.bb")});
-}
 
-TEST_F(Recent, BadEntriesAreLeftOut)
-{
+    // Bad entries are left out.
     const std::string good = file("good.bb").toStdString();
     const std::string cut = file(QString(260, 'y')).toStdString();
-    IniFile ini("[recent]\r\n"
-                "File1=\r\n"
-                "File2=main.bb\r\n"
-                "File3=" + good + "\r\n"
-                "File4=" + good + "\r\n"
-                "File5=" + cut + "\r\n"
-                "File11=" + file("eleven.bb").toStdString() + "\r\n"
-                "Bogus=" + file("bogus.bb").toStdString() + "\r\n"
-                "File7=" + dir.path().toStdString() + "/x/../seven.bb\r\n");
-    RecentFiles recent;
-    recent.Load(ini);
-    EXPECT_EQ(recent.Files(), (QStringList{file("good.bb"), file("seven.bb")}));
-
-    recent.Load(IniFile("[RECENT\r\nFile1=" + good + "\r\n"));
-    EXPECT_TRUE(recent.IsEmpty()) << "a malformed section is no list";
-    recent.Load(IniFile());
-    EXPECT_TRUE(recent.IsEmpty());
+    const IniFile bad("[recent]\r\n"
+                      "File1=\r\n"
+                      "File2=main.bb\r\n"
+                      "File3=" + good + "\r\n"
+                      "File4=" + good + "\r\n"
+                      "File5=" + cut + "\r\n"
+                      "File11=" + file("eleven.bb").toStdString() + "\r\n"
+                      "Bogus=" + file("bogus.bb").toStdString() + "\r\n"
+                      "File7=" + dir.path().toStdString() + "/x/../seven.bb\r\n");
+    read.Load(bad);
+    EXPECT_EQ(read.Files(), (QStringList{file("good.bb"), file("seven.bb")}));
+    read.Load(IniFile("[RECENT\r\nFile1=" + good + "\r\n"));
+    EXPECT_TRUE(read.IsEmpty()) << "a malformed section is no list";
+    read.Load(IniFile());
+    EXPECT_TRUE(read.IsEmpty());
 }
 
 TEST_F(Recent, FilesOfOneNameShowFoldersEnoughToTellThemApart)

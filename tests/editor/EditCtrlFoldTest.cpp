@@ -55,11 +55,36 @@ const char* const kProgram =
 
 }  // namespace
 
-TEST(EditCtrlFolds, EditsKeepTheFoldsAFullReadingGives)
+TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilReachedAndEditsKeepTheFoldsAFullReadingGives)
 {
     EditCtrl editor;
+    editor.resize(500, 400);
+    editor.show();
     editor.SetText(kProgram);
     EXPECT_EQ(FoldEnds(editor), ExpectedFoldEnds(editor.Text()));
+    editor.SetCaret(0, 5);
+    editor.FoldAll();
+    for (int line : {1, 3, 8, 13})
+        EXPECT_TRUE(editor.LineShown(line)) << line;
+    for (int line : {2, 4, 5, 7, 9, 12, 14})
+        EXPECT_FALSE(editor.LineShown(line)) << line;
+    // The caret left the folded line for the first line of its fold.
+    EXPECT_EQ(editor.CaretPos().Line, 3);
+
+    // A jump or a selection (a match found) into a folded block opens it.
+    editor.JumpToLine(10);
+    EXPECT_TRUE(editor.LineShown(10));
+    EXPECT_TRUE(editor.LineShown(9));
+    EXPECT_FALSE(editor.LineShown(4));
+    const qint64 flip = editor.Text().indexOf("Flip");
+    editor.SelectSpan(flip, flip + 4);
+    EXPECT_TRUE(editor.LineShown(14));
+    EXPECT_FALSE(editor.LineShown(4));
+
+    editor.UnfoldAll();
+    for (int line = 1; line <= editor.LineCount(); ++line)
+        EXPECT_TRUE(editor.LineShown(line)) << line;
+
     // A closed fold whose first line no longer opens a block ("If e\hp < 1"
     // made a one-line If) opens.
     ASSERT_TRUE(editor.ToggleFold(4));
@@ -87,47 +112,23 @@ TEST(EditCtrlFolds, EditsKeepTheFoldsAFullReadingGives)
     }
 }
 
-TEST(EditCtrlFolds, FoldAllHidesTheBodiesUntilUnfoldedOrReached)
-{
-    EditCtrl editor;
-    editor.resize(500, 400);
-    editor.show();
-    editor.SetText(kProgram);
-    editor.SetCaret(0, 5);
-    editor.FoldAll();
-    for (int line : {1, 3, 8, 13})
-        EXPECT_TRUE(editor.LineShown(line)) << line;
-    for (int line : {2, 4, 5, 7, 9, 12, 14})
-        EXPECT_FALSE(editor.LineShown(line)) << line;
-    // The caret left the folded line for the first line of its fold.
-    EXPECT_EQ(editor.CaretPos().Line, 3);
-
-    // A jump or a selection (a match found) into a folded block opens it.
-    editor.JumpToLine(10);
-    EXPECT_TRUE(editor.LineShown(10));
-    EXPECT_TRUE(editor.LineShown(9));
-    EXPECT_FALSE(editor.LineShown(4));
-    const qint64 flip = editor.Text().indexOf("Flip");
-    editor.SelectSpan(flip, flip + 4);
-    EXPECT_TRUE(editor.LineShown(14));
-    EXPECT_FALSE(editor.LineShown(4));
-
-    editor.UnfoldAll();
-    for (int line = 1; line <= editor.LineCount(); ++line)
-        EXPECT_TRUE(editor.LineShown(line)) << line;
-}
-
 // A document shown again gets back the folds it had closed, nested ones too,
-// and a scroll bar only if its lines still need one.
+// and scroll bars only if its lines still need them.
 TEST(EditCtrlFolds, ClosedFoldsComeBackWithTheirDocument)
 {
     EditCtrl editor;
     editor.resize(500, 300);
     editor.show();
-    // Each document has a view of its own: the bar is the one in front.
+    // Each document has a view of its own: the bars are the ones in front.
     const auto barShown = [&] {
         Pump();
         return FrontView(editor)->verticalScrollBar()->isVisible();
+    };
+    // The control widens its scroll range a moment after drawing a long line,
+    // so the horizontal bar not showing is seen only after that moment.
+    const auto wideBarShown = [&](int ms) {
+        editor.repaint();
+        return WaitUntil([&] { return FrontView(editor)->horizontalScrollBar()->isVisible(); }, ms);
     };
     std::string text;
     for (int i = 0; i < 10; ++i)
@@ -140,10 +141,12 @@ TEST(EditCtrlFolds, ClosedFoldsComeBackWithTheirDocument)
 
     const EditorBufferPtr folded = editor.CurrentBuffer();
     editor.NewBuffer();
-    editor.SetText(QByteArray::fromStdString(text));
+    editor.SetText(QByteArray::fromStdString(std::string(400, 'x') + "\r\n" + text));
     EXPECT_TRUE(barShown());
+    EXPECT_TRUE(wideBarShown(2000));
     editor.SelectBuffer(folded);
     EXPECT_FALSE(barShown());
+    EXPECT_FALSE(wideBarShown(200));
     for (int line = 1; line <= 50; ++line)
         EXPECT_EQ(editor.LineShown(line), line % 5 == 1) << line;
     ASSERT_TRUE(editor.ToggleFold(1));

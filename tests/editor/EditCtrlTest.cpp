@@ -5,7 +5,6 @@
 #include "support/TempDir.h"
 
 #include <QAbstractScrollArea>
-#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -42,27 +41,24 @@ static void Show(EditCtrl& editor)
     editor.ApplyAppearance(DistinctColours());
 }
 
-// Shows `editor` holding 20,000 lines, the 15,001st being `line15001` and
-// every other one "\tspeed = speed + 1".
-static void ShowLongDocument(EditCtrl& editor, const char* line15001 = "\tspeed = speed + 1")
-{
-    Show(editor);
-    std::string text;
-    for (int i = 0; i < 20000; ++i)
-        text += std::string(i == 15000 ? line15001 : "\tspeed = speed + 1") + "\r\n";
-    editor.SetText(QByteArray::fromStdString(text));
-    FinishColouring(editor);
-}
-
+// A long document is coloured on screen first, then the rest; so are the
+// names the scanner changes in place, and only the lines holding them.
 TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
 {
     EditCtrl editor;
-    ShowLongDocument(editor);
-    EXPECT_EQ(editor.TextColourAt(20000, 1), DistinctColours().TextColor);
+    Show(editor);
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += std::string(i == 15000 ? "\tscore = 1" : "\tspeed = speed + 1") + "\r\n";
+    editor.SetText(QByteArray::fromStdString(text));
+    FinishColouring(editor);
+    const EditorAppearance a = DistinctColours();
+    EXPECT_EQ(editor.TextColourAt(20000, 1), a.TextColor);
 
-    editor.SetDeclaredKeywords(KeywordsOf({{"speed", 2}}));
+    const EditorKeywordListPtr declared = KeywordsOf({{"speed", 2}});
+    editor.SetDeclaredKeywords(declared);
     QCoreApplication::processEvents();
-    EXPECT_EQ(editor.TextColourAt(1, 1), DistinctColours().VarColor);  // on screen: at once
+    EXPECT_EQ(editor.TextColourAt(1, 1), a.VarColor);  // on screen: at once
     EXPECT_TRUE(editor.ColouringPending());
 
     // Lines joined far below and added on screen while the rest still waits:
@@ -72,11 +68,11 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
     editor.SetSelection({true, 0, 1, 0, 1});
     editor.ReplaceSelection("; one\r\n\"two\"\r\n");
     FinishColouring(editor);
-    EXPECT_EQ(editor.TextColourAt(2, 0), DistinctColours().CommentColor);
-    EXPECT_EQ(editor.TextColourAt(3, 0), DistinctColours().StringColor);
+    EXPECT_EQ(editor.TextColourAt(2, 0), a.CommentColor);
+    EXPECT_EQ(editor.TextColourAt(3, 0), a.StringColor);
     int uncoloured = 0;
     for (int line = 4; line <= 19999; ++line)
-        uncoloured += editor.TextColourAt(line, 9) != DistinctColours().VarColor;
+        uncoloured += line != 15000 && editor.TextColourAt(line, 9) != a.VarColor;  // 15000: the score line
     EXPECT_EQ(uncoloured, 0);
     EXPECT_FALSE(editor.ColouringPending());
 
@@ -85,14 +81,6 @@ TEST(EditCtrlColours, LongDocumentIsColouredVisibleLinesFirstThenAll)
     editor.ReplaceSelection("x");
     QCoreApplication::processEvents();
     EXPECT_FALSE(editor.ColouringPending());
-}
-
-TEST(EditCtrlColours, NamesChangedInPlaceRecolourTheLinesThatHoldThem)
-{
-    EditCtrl editor;
-    const EditorKeywordListPtr declared = KeywordsOf({{"speed", 2}});
-    editor.SetDeclaredKeywords(declared);
-    ShowLongDocument(editor, "\tscore = 1");
 
     // The scanner turns speed into a constant and adds score, in place.
     const auto entry = [](const char* name, int kind) {
@@ -102,11 +90,10 @@ TEST(EditCtrlColours, NamesChangedInPlaceRecolourTheLinesThatHoldThem)
     declared->Patch({{declared->FindPtr("speed"), 0}}, {{entry("speed", 6), 1}, {entry("score", 2), 2}});
     editor.UpdateDeclaredNames(declared, {"speed", "score", "unknown"});
     QCoreApplication::processEvents();
-    const EditorAppearance a = DistinctColours();
     EXPECT_EQ(editor.TextColourAt(1, 1), a.ConstColor);  // on screen: at once
     FinishColouring(editor);
-    EXPECT_EQ(editor.TextColourAt(15001, 1), a.VarColor);
-    EXPECT_EQ(editor.TextColourAt(20000, 9), a.ConstColor);
+    EXPECT_EQ(editor.TextColourAt(15000, 1), a.VarColor);  // the 15,001st line, moved up one
+    EXPECT_EQ(editor.TextColourAt(19999, 9), a.ConstColor);
     // Names whose kind stays recolour nothing.
     editor.UpdateDeclaredNames(declared, {"speed", "score"});
     EXPECT_FALSE(editor.ColouringPending());
@@ -155,30 +142,6 @@ TEST(EditCtrlGutter, TheCaretsLineIsMarkedAfterLoadingAndMoving)
     EXPECT_EQ(editor.CaretMarkLine(), 3);
     editor.SetText("x\r\ny\r\nz");
     EXPECT_EQ(editor.CaretMarkLine(), 1);
-}
-
-TEST(EditCtrlView, AShortDocumentShowsNoHorizontalScrollBarAfterALongOne)
-{
-    EditCtrl editor;
-    editor.resize(500, 300);
-    editor.show();
-    // Each document has a view of its own: the bar is the one in front.
-    const auto horizontal = [&] { return FrontView(editor)->horizontalScrollBar(); };
-    // The control widens its scroll range a moment after drawing a long line,
-    // so the bar not showing is seen only after that moment.
-    auto shows = [&](bool expected) {
-        editor.repaint();
-        WaitUntil([&] { return expected && horizontal()->isVisible(); }, expected ? 2000 : 200);
-        return horizontal()->isVisible();
-    };
-    editor.SetText(QByteArray(400, 'x'));
-    EXPECT_TRUE(shows(true));
-    const EditorBufferPtr wide = editor.CurrentBuffer();
-    editor.NewBuffer();
-    editor.SetText("Graphics 640,480\r\nEnd");
-    EXPECT_FALSE(shows(false));
-    editor.SelectBuffer(wide);
-    EXPECT_TRUE(shows(true));
 }
 
 // A document behind another takes the look changed meanwhile when it is

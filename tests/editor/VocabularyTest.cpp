@@ -59,7 +59,7 @@ std::string Thrown(Load&& load)
 TEST(Vocabulary, TheCheckCommandKnowsTheFunctionsTheEditorKnows)
 {
     const std::string commands = "\xEF\xBB\xBF" "Abs(value)\r\nCls\nText x,y,s$\r";
-    const std::string decls = "\xEF\xBB\xBF" "NetGo%(port%)\r\n.lib \"net.dll\"\r\nNetStop()";
+    const std::string decls = "\xEF\xBB\xBF" "NetGo%(port%)\r\n.lib \"net.dll\"\rNetStop()";
     const auto style = std::make_shared<EditorKeywordStyle>();
     EditorKeywordList list;
     AddCommands(commands, "commands.txt", style, list);
@@ -113,14 +113,8 @@ TEST(LoadCommands, EveryLineOfTheListBesideTheProgramIsACommandWhateverTheCurren
     QDir(program.path()).mkdir("mine.txt");
     settings.Commands = "mine.txt";
     EXPECT_FALSE(LoadCommands(settings, program.path(), list, prompter));
-}
 
-TEST(LoadCommands, LinesTheFormatCannotDescribeNameTheirLine)
-{
-    TempDir program;
-    Settings settings;
-    EditorKeywordList list;
-    ScriptedPrompter prompter;
+    // Lines the format cannot describe name their line.
     for (const char* bad : {"Broken(", "  Foo(  ", "Foo [", "Foo a,["}) {
         settings.Commands = program.write("bad.txt", std::string("Cls\r\nText x,y,s$\n") + bad + "\r\n");
         EXPECT_NE(Thrown([&] { LoadCommands(settings, program.path(), list, prompter); }).find("line 3"),

@@ -58,29 +58,23 @@ protected:
         prompter.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
         {
             App again(layout, prompter, dialogs);
-            RestoreAndGiveUp(again, how);
+            ASSERT_TRUE(again.Start()) << how;
+            DocumentManager& docs = again.mainWindow()->docs();
+            ASSERT_TRUE(WaitUntil([&] { return docs.Docs().size() == 2; }, 10000))
+                << how << ": " << prompter.texts().join("|").toStdString();
+            EXPECT_EQ(prompter.shown.size(), 2u) << how;
+            const CDoc& file = *docs.Docs()[0];
+            const CDoc& added = *docs.Docs()[1];
+            EditCtrl& editor = again.mainWindow()->editor();
+            EXPECT_EQ(file.FilePath, source) << how;
+            EXPECT_TRUE(file.Modified && added.Modified) << how;
+            EXPECT_EQ(editor.BufferText(*file.EditorState), "; typed firstPrint \"Hello\"") << how;
+            EXPECT_TRUE(added.FilePath.isEmpty()) << how;
+            EXPECT_EQ(editor.BufferText(*added.EditorState), "; typed second") << how;
+            prompter.answers.assign(2, MsgAnswer::No);
+            again.mainWindow()->close();
         }
         EXPECT_EQ(CopiesKept(), 0) << how << ": the texts given up leave nothing behind";
-    }
-
-    void RestoreAndGiveUp(App& again, const std::string& how)
-    {
-        ASSERT_TRUE(again.Start()) << how;
-        DocumentManager& docs = again.mainWindow()->docs();
-        ASSERT_TRUE(WaitUntil([&] { return docs.Docs().size() == 2; }, 10000))
-            << how << ": " << prompter.texts().join("|").toStdString();
-        EXPECT_EQ(prompter.shown.size(), 2u) << how;
-        const CDoc& file = *docs.Docs()[0];
-        const CDoc& added = *docs.Docs()[1];
-        EditCtrl& editor = again.mainWindow()->editor();
-        EXPECT_EQ(file.FilePath, source) << how;
-        EXPECT_TRUE(file.Modified && added.Modified) << how;
-        EXPECT_EQ(editor.BufferText(*file.EditorState), "; typed firstPrint \"Hello\"") << how;
-        EXPECT_TRUE(added.FilePath.isEmpty()) << how;
-        EXPECT_EQ(editor.BufferText(*added.EditorState), "; typed second") << how;
-
-        prompter.answers.assign(2, MsgAnswer::No);
-        again.mainWindow()->close();
     }
 
     QString source = user.write("game/main.bb", "Print \"Hello\"\r\n");

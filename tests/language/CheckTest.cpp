@@ -18,12 +18,16 @@ std::string FirstError(const Files& files)
 
 // A broken program whose first diagnostic is the compiler's first error (same
 // file, row, column, words), for the messages and paths that the recorded
-// compiler cases (CompilerCasesTest) do not reach.
+// compiler cases (CompilerCasesTest) do not reach. Errors inside included
+// files are reported in those files, where the compiler reaches them: an
+// include is read at its Include line. (How an Include's path is found: the
+// program's own table of them.)
 TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
 {
     struct Row {
         std::string main;
         std::string first;
+        Files included = {};
     };
     const Row rows[] = {
         {"Select a\nCase\nEnd Select", "main.bb:2:5:Expecting expression sequence"},
@@ -46,9 +50,19 @@ TEST(CheckTest, FirstDiagnosticIsTheCompilersFirstError)
         {"Function f()\nBar\nEnd Function\nFoo", "main.bb:4:1:Function 'foo' not found"},
         {"Foo\nType T\nField a.Nope\nEnd Type", "main.bb:3:7:Type \"nope\" not found"},
         {"Function f(p.Nope)\nEnd Function\nConst c = Rand(1)", "main.bb:3:7:Expression must be constant"},
+        {"Include \"a.bb\"\nx = (", "b.bb:1:1:'Wend' without 'While'",
+         {{"/p/a.bb", "Include \"lib\\b.bb\""}, {"/p/lib/b.bb", "Wend"}}},
+        // nested includes are found from the main file's folder, not the includer's
+        {"Include \"sub/a.bb\"", "c.bb:1:1:Function 'foo' not found",
+         {{"/p/sub/a.bb", "Include \"c.bb\""}, {"/p/sub/c.bb", ""}, {"/p/c.bb", "Foo"}}},
+        {"Include \"a.bb\"", "a.bb:2:18:Unable to open include file", {{"/p/a.bb", "x = 1\nInclude \"gone.bb\""}}},
+        {"Foo\nInclude \"a.bb\"", "a.bb:1:5:Expecting expression", {{"/p/a.bb", "x = )"}}},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(FirstError({{"/p/main.bb", row.main}}), row.first) << row.main;
+    for (const Row& row : rows) {
+        Files files{{"/p/main.bb", row.main}};
+        files.insert(files.end(), row.included.begin(), row.included.end());
+        EXPECT_EQ(FirstError(files), row.first) << row.main;
+    }
 }
 
 // Expressions nested as deep as the compiler survives are read; deeper ones
@@ -70,33 +84,6 @@ TEST(CheckTest, NestingIsBoundedWhereTheCompilerGivesOut)
     };
     for (const auto& [main, first] : rows)
         EXPECT_EQ(FirstError({{"/p/main.bb", main}}), first) << main.substr(0, 40);
-}
-
-// Errors inside included files are reported in those files, where the
-// compiler reaches them: an include is read at its Include line.
-TEST(CheckTest, FirstErrorInsideIncludedFiles)
-{
-    struct Row {
-        Files files;
-        std::string first;
-    };
-    const Row rows[] = {
-        {{{"/p/main.bb", "Include \"a.bb\"\nx = ("}, {"/p/a.bb", "Include \"lib\\b.bb\""}, {"/p/lib/b.bb", "Wend"}},
-         "b.bb:1:1:'Wend' without 'While'"},
-        // nested includes are found from the main file's folder, not the includer's
-        {{{"/p/main.bb", "Include \"sub/a.bb\""}, {"/p/sub/a.bb", "Include \"c.bb\""}, {"/p/sub/c.bb", ""},
-          {"/p/c.bb", "Foo"}},
-         "c.bb:1:1:Function 'foo' not found"},
-        {{{"/p/main.bb", "Include \"a.bb\""}, {"/p/a.bb", "x = 1\nInclude \"gone.bb\""}},
-         "a.bb:2:18:Unable to open include file"},
-        {{{"/p/main.bb", "Foo\nInclude \"a.bb\""}, {"/p/a.bb", "x = )"}}, "a.bb:1:5:Expecting expression"},
-        {{{"/p/sub/main.bb", "Include \"..\\lib.bb\"\nBar"}, {"/p/lib.bb", "Function bar()\nEnd Function\nFoo"}},
-         "lib.bb:3:1:Function 'foo' not found"},
-        {{{"/p/main.bb", "Include \"Z:\\p\\LIB.BB\"\nlib 1"}, {"/p/lib.bb", "Function lib()\nEnd Function"}},
-         "main.bb:2:1:Too many parameters"},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(FirstError(row.files), row.first) << row.files.front().second;
 }
 
 // Programs the compiler accepts get no diagnostic: the language's corners.

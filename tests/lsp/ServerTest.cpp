@@ -12,6 +12,8 @@
 #include <deque>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // An editor's side of `ovrel --lsp`: the server as a child process, spoken
@@ -20,7 +22,7 @@ class Client {
 public:
     Client()
     {
-        m_server.start(QStringLiteral(OVREL_BUILD_DIR "/ovrel"), {QStringLiteral("--lsp")});
+        m_server.start(QStringLiteral(OVREL_BUILD_DIR "/ovrel"), {u"--lsp"_s});
         m_server.waitForStarted();
     }
     ~Client()
@@ -39,19 +41,19 @@ public:
     }
     void Send(QJsonObject message)
     {
-        message.insert(QStringLiteral("jsonrpc"), QStringLiteral("2.0"));
+        message.insert(u"jsonrpc"_s, u"2.0"_s);
         const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
         Raw("Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
     }
     void Notify(const QString& method, const QJsonObject& params)
     {
-        Send({{QStringLiteral("method"), method}, {QStringLiteral("params"), params}});
+        Send({{u"method"_s, method}, {u"params"_s, params}});
     }
     // The reply to a request; what comes before it is kept for Published.
     QJsonObject Request(const QString& method, const QJsonObject& params = {})
     {
         const int id = ++m_id;
-        Send({{QStringLiteral("id"), id}, {QStringLiteral("method"), method}, {QStringLiteral("params"), params}});
+        Send({{u"id"_s, id}, {u"method"_s, method}, {u"params"_s, params}});
         return ReplyTo(id);
     }
     QJsonObject ReplyTo(const QJsonValue& id)
@@ -60,7 +62,7 @@ public:
             const std::optional<QJsonObject> m = Next();
             if (!m)
                 return {};
-            if (m->contains(QStringLiteral("id")) && m->value(QStringLiteral("id")) == id)
+            if (m->contains(u"id"_s) && m->value(u"id"_s) == id)
                 return *m;
             m_kept.push_back(*m);
         }
@@ -77,11 +79,10 @@ public:
                 }
                 m_kept.push_back(*m);
             }
-            const QJsonObject params = m_kept[i].value(QStringLiteral("params")).toObject();
-            if (m_kept[i].value(QStringLiteral("method")) == QStringLiteral("textDocument/publishDiagnostics") &&
-                params.value(QStringLiteral("uri")) == uri) {
+            const QJsonObject params = m_kept[i].value(u"params"_s).toObject();
+            if (m_kept[i].value(u"method"_s) == u"textDocument/publishDiagnostics"_s && params.value(u"uri"_s) == uri) {
                 m_kept.erase(m_kept.begin() + std::ptrdiff_t(i));
-                return params.value(QStringLiteral("diagnostics")).toArray();
+                return params.value(u"diagnostics"_s).toArray();
             }
         }
     }
@@ -105,11 +106,11 @@ public:
     }
     QJsonObject Initialize(const QString& blitzPath)
     {
-        QJsonObject reply = Request(QStringLiteral("initialize"),
-                                    {{QStringLiteral("processId"), QJsonValue::Null},
-                                     {QStringLiteral("capabilities"), QJsonObject()},
-                                     {QStringLiteral("initializationOptions"), QJsonObject{{QStringLiteral("blitzpath"), blitzPath}}}});
-        Notify(QStringLiteral("initialized"), {});
+        const QJsonObject options{{u"blitzpath"_s, blitzPath}};
+        QJsonObject reply = Request(u"initialize"_s, {{u"processId"_s, QJsonValue::Null},
+                                                      {u"capabilities"_s, QJsonObject()},
+                                                      {u"initializationOptions"_s, options}});
+        Notify(u"initialized"_s, {});
         return reply;
     }
     QProcess& process() { return m_server; }
@@ -123,32 +124,31 @@ private:
 
 QJsonObject Pos(int line, int character)
 {
-    return {{QStringLiteral("line"), line}, {QStringLiteral("character"), character}};
+    return {{u"line"_s, line}, {u"character"_s, character}};
 }
 QJsonObject At(const QString& uri, int line, int character)
 {
-    return {{QStringLiteral("textDocument"), QJsonObject{{QStringLiteral("uri"), uri}}},
-            {QStringLiteral("position"), Pos(line, character)}};
+    return {{u"textDocument"_s, QJsonObject{{u"uri"_s, uri}}}, {u"position"_s, Pos(line, character)}};
 }
 // A range as "line:start-end" on one line.
 std::string Span(const QJsonValue& range)
 {
-    const QJsonObject r = range.toObject(), s = r[QStringLiteral("start")].toObject(), e = r[QStringLiteral("end")].toObject();
-    return std::to_string(s[QStringLiteral("line")].toInt()) + ":" + std::to_string(s[QStringLiteral("character")].toInt()) +
-           "-" + (e[QStringLiteral("line")] != s[QStringLiteral("line")] ? std::to_string(e[QStringLiteral("line")].toInt()) + ":" : "") +
-           std::to_string(e[QStringLiteral("character")].toInt());
+    const QJsonObject r = range.toObject(), s = r[u"start"_s].toObject(), e = r[u"end"_s].toObject();
+    return std::to_string(s[u"line"_s].toInt()) + ":" + std::to_string(s[u"character"_s].toInt()) + "-" +
+           (e[u"line"_s] != s[u"line"_s] ? std::to_string(e[u"line"_s].toInt()) + ":" : "") +
+           std::to_string(e[u"character"_s].toInt());
 }
 // A location as "file line:start-end", the file by its name.
 std::string Place(const QJsonValue& location)
 {
     const QJsonObject l = location.toObject();
-    return QUrl(l[QStringLiteral("uri")].toString()).fileName().toStdString() + " " + Span(l[QStringLiteral("range")]);
+    return QUrl(l[u"uri"_s].toString()).fileName().toStdString() + " " + Span(l[u"range"_s]);
 }
 std::string Messages(const QJsonArray& diagnostics)
 {
     std::string out;
     for (const QJsonValue& d : diagnostics)
-        out += Span(d[QStringLiteral("range")]) + " " + d[QStringLiteral("message")].toString().toStdString() + ";";
+        out += Span(d[u"range"_s]) + " " + d[u"message"_s].toString().toStdString() + ";";
     return out;
 }
 QString Uri(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
@@ -171,19 +171,17 @@ TEST(LspServerTest, EditorSession)
                                        "Function Heal(amount)\r\n\tReturn amount + Undeclared(1)\r\nEnd Function\r\n"));
     Client c;
     const QJsonObject init = c.Initialize(dir.file("blitz"));
-    const QJsonObject caps = init[QStringLiteral("result")][QStringLiteral("capabilities")].toObject();
-    EXPECT_EQ(caps[QStringLiteral("positionEncoding")], QStringLiteral("utf-16"));
-    EXPECT_EQ(caps[QStringLiteral("textDocumentSync")][QStringLiteral("change")], 2);
+    const QJsonObject caps = init[u"result"_s][u"capabilities"_s].toObject();
+    EXPECT_EQ(caps[u"positionEncoding"_s], u"utf-16"_s);
+    EXPECT_EQ(caps[u"textDocumentSync"_s][u"change"_s], 2);
     // The server runs without the window's libraries mapped at all.
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(c.process().processId()));
+    QFile maps(u"/proc/%1/maps"_s.arg(c.process().processId()));
     ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
     EXPECT_FALSE(maps.readAll().contains("libQt6Gui"));
 
-    c.Notify(QStringLiteral("textDocument/didOpen"),
-             {{QStringLiteral("textDocument"), QJsonObject{{QStringLiteral("uri"), main},
-                                                           {QStringLiteral("languageId"), QStringLiteral("blitzbasic")},
-                                                           {QStringLiteral("version"), 1},
-                                                           {QStringLiteral("text"), QString::fromUtf8(mainText)}}}});
+    const QJsonObject opened{{u"uri"_s, main}, {u"languageId"_s, u"blitzbasic"_s}, {u"version"_s, 1},
+                             {u"text"_s, QString::fromUtf8(mainText)}};
+    c.Notify(u"textDocument/didOpen"_s, {{u"textDocument"_s, opened}});
     // Every file of the program that has diagnostics gets them, open or not.
     EXPECT_EQ(Messages(c.Published(main)), "");
     EXPECT_EQ(Messages(c.Published(util)), "1:1-30 Function 'undeclared' not found;");
@@ -192,87 +190,83 @@ TEST(LspServerTest, EditorSession)
     EXPECT_EQ(Messages(c.Published(util)), "");
 
     const auto change = [&](int version, int line, int from, int to, const QString& text) {
-        c.Notify(QStringLiteral("textDocument/didChange"),
-                 {{QStringLiteral("textDocument"), QJsonObject{{QStringLiteral("uri"), main}, {QStringLiteral("version"), version}}},
-                  {QStringLiteral("contentChanges"),
-                   QJsonArray{QJsonObject{{QStringLiteral("range"), QJsonObject{{QStringLiteral("start"), Pos(line, from)},
-                                                                                  {QStringLiteral("end"), Pos(line, to)}}},
-                                          {QStringLiteral("text"), text}}}}});
+        const QJsonObject range{{u"start"_s, Pos(line, from)}, {u"end"_s, Pos(line, to)}};
+        c.Notify(u"textDocument/didChange"_s,
+                 {{u"textDocument"_s, QJsonObject{{u"uri"_s, main}, {u"version"_s, version}}},
+                  {u"contentChanges"_s, QJsonArray{QJsonObject{{u"range"_s, range}, {u"text"_s, text}}}}});
     };
     change(2, 4, 2, 3, QString());  // Print -> Prnt
     EXPECT_EQ(Messages(c.Published(main)), "4:0-20 Function 'prnt' not found;");
-    change(3, 4, 2, 2, QStringLiteral("i"));
+    change(3, 4, 2, 2, u"i"_s);
     EXPECT_EQ(Messages(c.Published(main)), "");
 
     // Queries: after the emoji, UTF-16 counts two units where UTF-8 has four bytes.
-    EXPECT_EQ(Place(c.Request(QStringLiteral("textDocument/definition"), At(main, 3, 8))[QStringLiteral("result")]),
-              "util.bb 0:9-13");
-    EXPECT_EQ(Place(c.Request(QStringLiteral("textDocument/definition"), At(main, 4, 17))[QStringLiteral("result")]),
-              "types.bb 1:11-15");
+    EXPECT_EQ(Place(c.Request(u"textDocument/definition"_s, At(main, 3, 8))[u"result"_s]), "util.bb 0:9-13");
+    EXPECT_EQ(Place(c.Request(u"textDocument/definition"_s, At(main, 4, 17))[u"result"_s]), "types.bb 1:11-15");
     std::vector<std::string> refs;
-    for (const QJsonValue& r : c.Request(QStringLiteral("textDocument/references"), At(main, 3, 3))[QStringLiteral("result")].toArray())
+    for (const QJsonValue& r : c.Request(u"textDocument/references"_s, At(main, 3, 3))[u"result"_s].toArray())
         refs.push_back(Place(r));
     std::sort(refs.begin(), refs.end());
     EXPECT_EQ(refs, (std::vector<std::string>{"main.bb 3:14-16", "main.bb 3:2-4", "types.bb 1:7-9"}));
 
     // Rename: the same edits and refusals as F2.
     QJsonObject rename = At(main, 3, 3);
-    rename.insert(QStringLiteral("newName"), QStringLiteral("health"));
-    const QJsonObject edits = c.Request(QStringLiteral("textDocument/rename"), rename)[QStringLiteral("result")][QStringLiteral("changes")].toObject();
+    rename.insert(u"newName"_s, u"health"_s);
+    const QJsonObject edits = c.Request(u"textDocument/rename"_s, rename)[u"result"_s][u"changes"_s].toObject();
     std::vector<std::string> renamed;
     for (auto file = edits.begin(); file != edits.end(); ++file)
         for (const QJsonValue& e : file->toArray())
-            renamed.push_back(QUrl(file.key()).fileName().toStdString() + " " + Span(e[QStringLiteral("range")]) + " " +
-                              e[QStringLiteral("newText")].toString().toStdString());
+            renamed.push_back(QUrl(file.key()).fileName().toStdString() + " " + Span(e[u"range"_s]) + " " +
+                              e[u"newText"_s].toString().toStdString());
     std::sort(renamed.begin(), renamed.end());
     EXPECT_EQ(renamed, (std::vector<std::string>{"main.bb 3:14-16 health", "main.bb 3:2-4 health", "types.bb 1:7-9 health"}));
-    rename.insert(QStringLiteral("newName"), QStringLiteral("Name"));
-    EXPECT_EQ(c.Request(QStringLiteral("textDocument/rename"), rename)[QStringLiteral("error")][QStringLiteral("message")]
-                  .toString().left(26), QStringLiteral("Cannot rename field 'hp' t"));
-    const QJsonObject prepared = c.Request(QStringLiteral("textDocument/prepareRename"), At(main, 3, 3));
-    EXPECT_EQ(Span(prepared[QStringLiteral("result")][QStringLiteral("range")]), "3:2-4");
-    EXPECT_EQ(c.Request(QStringLiteral("textDocument/prepareRename"), At(main, 4, 1))[QStringLiteral("error")][QStringLiteral("code")], -32803);
+    rename.insert(u"newName"_s, u"Name"_s);
+    EXPECT_EQ(c.Request(u"textDocument/rename"_s, rename)[u"error"_s][u"message"_s].toString().left(26),
+              u"Cannot rename field 'hp' t"_s);
+    const QJsonObject prepared = c.Request(u"textDocument/prepareRename"_s, At(main, 3, 3));
+    EXPECT_EQ(Span(prepared[u"result"_s][u"range"_s]), "3:2-4");
+    EXPECT_EQ(c.Request(u"textDocument/prepareRename"_s, At(main, 4, 1))[u"error"_s][u"code"_s], -32803);
 
     // Completion after `p\` typed on a new last line; a blank typed opens the
     // types after New only, as typing does in the window.
-    change(4, 5, 0, 0, QStringLiteral("p\\"));
+    change(4, 5, 0, 0, u"p\\"_s);
     const auto completed = [&](int line, int character, bool afterBlank) {
         QJsonObject params = At(main, line, character);
         if (afterBlank)
-            params.insert(QStringLiteral("context"), QJsonObject{{QStringLiteral("triggerKind"), 2}, {QStringLiteral("triggerCharacter"), QStringLiteral(" ")}});
+            params.insert(u"context"_s, QJsonObject{{u"triggerKind"_s, 2}, {u"triggerCharacter"_s, u" "_s}});
         QStringList names;
-        for (const QJsonValue& item : c.Request(QStringLiteral("textDocument/completion"), params)[QStringLiteral("result")][QStringLiteral("items")].toArray())
-            names << item[QStringLiteral("label")].toString();
+        for (const QJsonValue& item : c.Request(u"textDocument/completion"_s, params)[u"result"_s][u"items"_s].toArray())
+            names << item[u"label"_s].toString();
         return names;
     };
-    EXPECT_EQ(completed(5, 2, false), (QStringList{QStringLiteral("hp"), QStringLiteral("name$")}));
-    EXPECT_EQ(completed(2, 22, true), QStringList{QStringLiteral("Player")});
+    EXPECT_EQ(completed(5, 2, false), (QStringList{u"hp"_s, u"name$"_s}));
+    EXPECT_EQ(completed(2, 22, true), QStringList{u"Player"_s});
     EXPECT_EQ(completed(4, 6, true), QStringList());
 
     // The call being typed, and what a name is.
-    const QJsonObject help = c.Request(QStringLiteral("textDocument/signatureHelp"), At(main, 3, 13))[QStringLiteral("result")].toObject();
-    EXPECT_EQ(help[QStringLiteral("signatures")][0][QStringLiteral("label")], QStringLiteral("Heal amount"));
-    EXPECT_EQ(help[QStringLiteral("activeParameter")], 0);
-    EXPECT_EQ(c.Request(QStringLiteral("textDocument/hover"), At(main, 2, 8))[QStringLiteral("result")][QStringLiteral("contents")][QStringLiteral("value")],
-              QStringLiteral("```blitzbasic\nGlobal p.Player = New Player\n```"));
-    const QJsonArray outline = c.Request(QStringLiteral("textDocument/documentSymbol"),
-                                         {{QStringLiteral("textDocument"), QJsonObject{{QStringLiteral("uri"), types}}}})[QStringLiteral("result")].toArray();
+    const QJsonObject help = c.Request(u"textDocument/signatureHelp"_s, At(main, 3, 13))[u"result"_s].toObject();
+    EXPECT_EQ(help[u"signatures"_s][0][u"label"_s], u"Heal amount"_s);
+    EXPECT_EQ(help[u"activeParameter"_s], 0);
+    EXPECT_EQ(c.Request(u"textDocument/hover"_s, At(main, 2, 8))[u"result"_s][u"contents"_s][u"value"_s],
+              u"```blitzbasic\nGlobal p.Player = New Player\n```"_s);
+    const QJsonArray outline = c.Request(u"textDocument/documentSymbol"_s,
+                                         {{u"textDocument"_s, QJsonObject{{u"uri"_s, types}}}})[u"result"_s].toArray();
     ASSERT_EQ(outline.size(), 1);
-    EXPECT_EQ(outline[0][QStringLiteral("name")], QStringLiteral("Player"));
-    EXPECT_EQ(outline[0][QStringLiteral("children")].toArray().size(), 2);
-    const QJsonArray found = c.Request(QStringLiteral("workspace/symbol"), {{QStringLiteral("query"), QStringLiteral("hea")}})[QStringLiteral("result")].toArray();
+    EXPECT_EQ(outline[0][u"name"_s], u"Player"_s);
+    EXPECT_EQ(outline[0][u"children"_s].toArray().size(), 2);
+    const QJsonArray found = c.Request(u"workspace/symbol"_s, {{u"query"_s, u"hea"_s}})[u"result"_s].toArray();
     ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found[0][QStringLiteral("name")], QStringLiteral("Heal"));
-    EXPECT_EQ(Place(found[0][QStringLiteral("location")]), "util.bb 0:9-13");
+    EXPECT_EQ(found[0][u"name"_s], u"Heal"_s);
+    EXPECT_EQ(Place(found[0][u"location"_s]), "util.bb 0:9-13");
     // Coloured names after the emoji: a global, then a field, in UTF-16 units.
-    const QJsonObject line4{{QStringLiteral("start"), Pos(4, 0)}, {QStringLiteral("end"), Pos(4, 99)}};
-    const QJsonValue tokens = c.Request(QStringLiteral("textDocument/semanticTokens/range"),
-                                        {{QStringLiteral("textDocument"), QJsonObject{{QStringLiteral("uri"), main}}},
-                                         {QStringLiteral("range"), line4}})[QStringLiteral("result")][QStringLiteral("data")];
-    EXPECT_EQ(QJsonDocument(tokens.toArray()).toJson(QJsonDocument::Compact), "[4,14,1,0,4,0,2,4,4,0]");
+    const QJsonObject line4{{u"start"_s, Pos(4, 0)}, {u"end"_s, Pos(4, 99)}};
+    const QJsonValue tokens = c.Request(u"textDocument/semanticTokens/range"_s,
+                                        {{u"textDocument"_s, QJsonObject{{u"uri"_s, main}}}, {u"range"_s, line4}});
+    EXPECT_EQ(QJsonDocument(tokens[u"result"_s][u"data"_s].toArray()).toJson(QJsonDocument::Compact),
+              "[4,14,1,0,4,0,2,4,4,0]");
 
-    EXPECT_TRUE(c.Request(QStringLiteral("shutdown")).contains(QStringLiteral("result")));
-    c.Notify(QStringLiteral("exit"), {});
+    EXPECT_TRUE(c.Request(u"shutdown"_s).contains(u"result"_s));
+    c.Notify(u"exit"_s, {});
     ASSERT_TRUE(c.process().waitForFinished(10000));
     EXPECT_EQ(c.process().exitCode(), 0);
 }
@@ -303,12 +297,11 @@ TEST(LspServerTest, BadInput)
         c.Initialize(QString());
         c.Raw(row.bytes);
         const QJsonObject error = c.ReplyTo(row.id);
-        EXPECT_EQ(error[QStringLiteral("error")][QStringLiteral("code")], row.code);
+        EXPECT_EQ(error[u"error"_s][u"code"_s], row.code);
         // Still serving.
-        EXPECT_TRUE(c.Request(QStringLiteral("workspace/symbol"), {{QStringLiteral("query"), QStringLiteral("x")}})
-                        .contains(QStringLiteral("result")));
+        EXPECT_TRUE(c.Request(u"workspace/symbol"_s, {{u"query"_s, u"x"_s}}).contains(u"result"_s));
         // Nothing of a message it did not take stays in memory.
-        QFile status(QStringLiteral("/proc/%1/status").arg(c.process().processId()));
+        QFile status(u"/proc/%1/status"_s.arg(c.process().processId()));
         ASSERT_TRUE(status.open(QIODevice::ReadOnly));
         const QByteArray text = status.readAll();
         const qsizetype at = text.indexOf("VmHWM:");
@@ -328,8 +321,8 @@ TEST(LspServerTest, BadInput)
     }
     // One that stops reading what it is sent: the server ends, killed by no signal.
     QProcess deaf;
-    deaf.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("\"$0\" --lsp | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"),
-                                        QStringLiteral(OVREL_BUILD_DIR "/ovrel")});
+    deaf.start(u"bash"_s, {u"-c"_s, u"\"$0\" --lsp | head -c 1 >/dev/null; exit ${PIPESTATUS[0]}"_s,
+                           QStringLiteral(OVREL_BUILD_DIR "/ovrel")});
     const QByteArray ask = R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{}})";
     for (int i = 0; i < 50 && !deaf.waitForFinished(200); ++i)
         deaf.write("Content-Length: " + QByteArray::number(ask.size()) + "\r\n\r\n" + ask);

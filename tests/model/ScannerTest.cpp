@@ -6,32 +6,16 @@
 
 namespace {
 
-struct Case {
-    std::string source;
-    std::string decls;  // Describe() of what it declares
-};
-
-void ExpectDecls(const std::vector<Case>& cases)
+// The list reads statements as the compiler does (a string or a comment
+// hides what it holds, keywords are words in any letter case), and each
+// kind of statement makes its entries.
+TEST(Scanner, EachStatementMakesTheEntriesTheCompilerReadsInIt)
 {
-    for (const Case& c : cases)
-        EXPECT_EQ(Describe(*Scan(c.source).DocKeywords), c.decls) << c.source;
-}
-
-// The list reads statements as the compiler does: a string or a comment
-// hides what it holds, keywords are words in any letter case.
-TEST(Scanner, ReadsStatementsAsTheCompilerDoes)
-{
-    ExpectDecls({
+    const std::pair<const char*, const char*> rows[] = {
         {"Local a: Local b ; c: Local d", "a|8|%|1 b|8|%|1"}, {":Global a::Global b:", "a|2|%|1 b|2|%|1"},
         {"Print \"a;b\" : Global c", "c|2|%|1"}, {"s$ = \"a:Global b\"", ""}, {"Print \"Global x\"", ""},
         {"\tIf x Then Global a", "a|2|%|1"}, {"global x", "x|2|%|1"}, {"Global\tx", "x|2|%|1"},
         {"Function GetType (x)", "GetType|4||1"}, {"Const Global x = 1", ""}, {"Type Function x", ""},
-    });
-}
-
-TEST(Scanner, EachStatementKindMakesItsEntries)
-{
-    ExpectDecls({
         {"Global score, name$ = \"Jo, Ann\", pos.Vector", "name|2|$|1 pos|2|.Vector|1 score|2|%|1"},
         {"Local speed# = 1.5, hits% , p.Player = First Player", "hits|8|%|1 p|8|.Player|1 speed|8|#|1"},
         {"Dim grid.Cell(10,10), n$ (5)", "grid()|2|.Cell|1 n()|2|$|1"},
@@ -40,7 +24,9 @@ TEST(Scanner, EachStatementKindMakesItsEntries)
         {"Function Reset()", "Reset|4||1"}, {"Function (x)", ""}, {"End Function", ""},
         {"Type Player", "Player|3||1"}, {"Type \t", ""},
         {".start", "start|5||1"}, {".loop:Global y", "loop|5||1 y|2|%|1"}, {"  .start", "start|5||1"},
-    });
+    };
+    for (const auto& [source, decls] : rows)
+        EXPECT_EQ(Describe(*Scan(source).DocKeywords), decls) << source;
 }
 
 TEST(Scanner, KeysNumberTheDocumentsEntriesAndLinesFollowTheText)

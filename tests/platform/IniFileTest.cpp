@@ -50,6 +50,20 @@ TEST(IniFile, ReadsLikeTheProfileFunctions)
         EXPECT_EQ(ini.Get(r.section, r.key, "dflt"), r.expected) << r.section << "/" << r.key;
 }
 
+// As Windows editors leave it: a byte-order mark in front, which a write
+// keeps, and any of the three line ends.
+TEST(IniFile, AByteOrderMarkAndAnyLineEndReadLikeAPlainFile)
+{
+    for (const std::string eol : {"\r\n", "\n", "\r"}) {
+        IniFile ini("\xEF\xBB\xBF[PATHS]" + eol + "B3DDir=/opt/blitz" + eol + "[IDEOPTS]" + eol + "TabSize=5" + eol);
+        EXPECT_EQ(ini.Get("PATHS", "B3DDir", ""), "/opt/blitz");
+        EXPECT_EQ(ini.Get("IDEOPTS", "TabSize", ""), "5");
+        ini.Set("IDEOPTS", "TabSize", "6");
+        EXPECT_EQ(ini.Contents().substr(0, 3), "\xEF\xBB\xBF");
+        EXPECT_EQ(IniFile(ini.Contents()).Get("IDEOPTS", "TabSize", ""), "6");
+    }
+}
+
 TEST(IniFile, WritingKeepsEveryOtherLine)
 {
     IniFile ini{std::string(kUserFile)};

@@ -7,19 +7,21 @@
 
 namespace {
 
+// As Windows editors leave the file too: a byte-order mark in front, and
+// any of the three line ends.
 TEST(Labels, ReadsEntriesCommentsAndSections)
 {
-    const auto parsed = ParseLabels("# a comment\r\n"
-                                    "\r\n"
-                                    "[Menus]\r\n"
-                                    "   Greeting  =  Hello\\nWorld  \r\n"
-                                    "ab=\r\n"
-                                    "  # indented comment\r\n");
-    EXPECT_EQ(parsed.errorLine, 0);
-    EXPECT_EQ(parsed.labels.count(), 2);
-    EXPECT_EQ(parsed.labels.getValue("GREETING"), "Hello\r\nWorld");
-    EXPECT_EQ(parsed.labels.getValue("ab"), "");
-    EXPECT_EQ(parsed.labels.getValue("Missing_Key"), "DEF NOT FOUND: Missing_Key");
+    for (const std::string eol : {"\r\n", "\n", "\r"}) {
+        std::string text = "\xEF\xBB\xBF";
+        for (const char* line : {"# a comment", "", "[Menus]", "   Greeting  =  Hello\\nWorld  ", "ab=", "  # note"})
+            text += line + eol;
+        const auto parsed = ParseLabels(text);
+        EXPECT_EQ(parsed.errorLine, 0);
+        EXPECT_EQ(parsed.labels.count(), 2);
+        EXPECT_EQ(parsed.labels.getValue("GREETING"), "Hello\r\nWorld");
+        EXPECT_EQ(parsed.labels.getValue("ab"), "");
+        EXPECT_EQ(parsed.labels.getValue("Missing_Key"), "DEF NOT FOUND: Missing_Key");
+    }
 }
 
 TEST(Labels, MalformedLinesStopTheReadAtTheirLineNumber)

@@ -14,6 +14,8 @@
 
 namespace {
 
+const CUILabels kLabels = ParseLabels(ShippedResource("locale.txt")).labels;
+
 struct Outcome {
     bool started = false;
     std::vector<ScriptedPrompter::Shown> shown;
@@ -130,6 +132,20 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     ProgramDir dir;
     dir.setPref("PATHS", "B3DDir", "");
     dir.setPref("IDEFONT", "FontName", "");
+    // After a discard the user may quit (going on is the start of WithoutBlitz
+    // below), and nothing is stored, so the next start asks again. No font
+    // question: without Blitz3D the dialog could never save one.
+    const std::string prefs = dir.read("prefs.ini");
+    Outcome r = Start(dir, {}, {discard}, {MsgAnswer::Ok, MsgAnswer::No});
+    EXPECT_FALSE(r.started || r.hasWindow);
+    ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
+    EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
+    // Named by what they do: Yes goes on, No quits, Cancel asks again.
+    EXPECT_EQ(r.shown[1].captions, QStringList({kLabels.getValue("goonwithoutblitz"), kLabels.getValue("quit"),
+                                               kLabels.getValue("chooseblitzdir")}));
+    EXPECT_EQ(dir.read("prefs.ini"), prefs);
+
     ScriptedDialog dialogs;
     dialogs.files = {dir.blitzDir() + "/Blitz3D.exe"};
     const auto focused = [](SettingsDialog& d, int page, const char* box) {
@@ -137,7 +153,7 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>(box)) << d.focusWidget()->objectName().toStdString();
     };
     const MsgAnswer chooseTheFolder = MsgAnswer::Cancel;
-    Outcome r = Start(
+    r = Start(
         dir, dialogs,
         {
             // Discarded without a save, then asked whether to go on.
@@ -166,12 +182,10 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
         },
         {MsgAnswer::Ok, chooseTheFolder, MsgAnswer::Ok, MsgAnswer::Ok, chooseTheFolder});
     EXPECT_TRUE(r.started);
-    ScriptedPrompter quiet;
-    const CUILabels labels = *LoadLabels(dir.path(), quiet);
     const QString noBlitz = "Blitz3D directory is not set correctly. Please select where Blitz3D.exe is located "
                             "before continue";
-    const QString stillUnset = labels.getValue("blitzstillunset");
-    EXPECT_EQ(r.messages, QStringList({noBlitz, stillUnset, noBlitz, labels.getValue("blitzdirnotfound"), stillUnset,
+    const QString stillUnset = kLabels.getValue("blitzstillunset");
+    EXPECT_EQ(r.messages, QStringList({noBlitz, stillUnset, noBlitz, kLabels.getValue("blitzdirnotfound"), stillUnset,
                                        noBlitz}));
     for (std::size_t i : {0, 2, 5})
         EXPECT_EQ(r.shown.at(i).icon, MsgIcon::Exclamation);
@@ -200,53 +214,32 @@ TEST(Startup, AsksForTheBlitzFolderThenTheFontUntilGiven)
     EXPECT_TRUE(again.messages.isEmpty()) << again.messages.join("|").toStdString();
 }
 
-TEST(Startup, AfterADiscardTheUserMayQuitOrGoOnWithoutBlitz3D)
-{
-    for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
-        const bool goOn = answer == MsgAnswer::Yes;
-        SCOPED_TRACE(goOn ? "go on" : "quit");
-        ProgramDir dir;
-        dir.setPref("PATHS", "B3DDir", "");
-        dir.setPref("IDEFONT", "FontName", "");
-        const std::string prefs = dir.read("prefs.ini");
-        const Outcome r = Start(dir, {}, {discard}, {MsgAnswer::Ok, answer});
-        EXPECT_EQ(r.started, goOn);
-        EXPECT_EQ(r.hasWindow, goOn);
-        // No font question: without Blitz3D the dialog could never save one.
-        ASSERT_EQ(r.shown.size(), 2u) << r.messages.join("|").toStdString();
-        EXPECT_EQ(r.shown[1].buttons, MsgButtons::YesNoCancel);
-        EXPECT_EQ(r.shown[1].icon, MsgIcon::Question);
-        // Named by what they do: Yes goes on, No quits, Cancel asks again.
-        ScriptedPrompter quiet;
-        const CUILabels labels = *LoadLabels(dir.path(), quiet);
-        EXPECT_EQ(r.shown[1].captions, QStringList({labels.getValue("goonwithoutblitz"), labels.getValue("quit"),
-                                                   labels.getValue("chooseblitzdir")}));
-        if (goOn) {
-            EXPECT_EQ(r.settings.B3DDir, "");
-            EXPECT_TRUE(QFontInfo(QFont(r.settings.FontName)).fixedPitch()) << r.settings.FontName.toStdString();
-        }
-        EXPECT_EQ(dir.read("prefs.ini"), prefs) << "nothing is stored, so the next start asks again";
-    }
-}
-
-// Started without Blitz3D: the folder question discarded, then Go on.
+// Started without Blitz3D or a font: the folder question discarded, then
+// Go on. No font is asked for, and nothing is stored.
 class WithoutBlitz : public AppFixture {
 protected:
     void SetUp() override
     {
         dir.setPref("PATHS", "B3DDir", "");
+        dir.setPref("IDEFONT", "FontName", "");
+        prefs = dir.read("prefs.ini");
         app = std::make_unique<App>(dir.path(), prompter, dialogs);
         app->runStartupSettings = Answering(dir, std::make_shared<std::deque<Step>>(1, discard));
         prompter.answers = {MsgAnswer::Ok, MsgAnswer::Yes};
         ASSERT_TRUE(app->Start());
+        ASSERT_EQ(prompter.shown.size(), 2u) << prompter.texts().join("|").toStdString();
         window = app->mainWindow();
         Pump();
         prompter.shown.clear();
     }
+    std::string prefs;
 };
 
 TEST_F(WithoutBlitz, EditingWorksAndTheBuildAndCommandHelpOfferTheSettings)
 {
+    EXPECT_EQ(app->settings.B3DDir, "");
+    EXPECT_TRUE(QFontInfo(QFont(app->settings.FontName)).fixedPitch()) << app->settings.FontName.toStdString();
+    EXPECT_EQ(dir.read("prefs.ini"), prefs);
     docs().OpenDoc(dir.write("game.bb", "Cls\r\n"));
     Type("Graphics 640,480\n");
     const QString unset = app->labels.getValue("blitzdirunset");
