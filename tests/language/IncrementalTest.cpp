@@ -242,6 +242,9 @@ TEST(IncrementalTest, MovedLinesCheckAsFreshOnes)
         {"\r\n\r\nGoto there\r\nFunction f(a$)\r\n\tb = a - 1\r\nEnd Function\r\n.there\r\nGoto nowhere\r\n",
          {{0, 2, "", 0, true}, {2, 1, "\tb = a + 1\r\n", 1, true}},
          "Goto there\r\nFunction f(a$)\r\n\tb = a + 1\r\nEnd Function\r\n.there\r\nGoto nowhere\r\n"},
+        // a Goto to no label moves down, then another line is checked again
+        {"x = 1\r\nGoto nowhere\r\n", {{0, 1, "x = 1\r\n\r\n", 2, true}, {0, 1, "x = 2\r\n", 1, true}},
+         "x = 2\r\n\r\nGoto nowhere\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.after);
