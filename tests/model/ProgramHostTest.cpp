@@ -89,22 +89,6 @@ TEST_F(Host, ADocumentClosedAloneIsNotReadAgain)
     EXPECT_EQ(reads, 0);
 }
 
-TEST_F(Host, TheMainFileChosenForAFolderIsUsedAndAnnounced)
-{
-    const QString a = dir.write("g/a.bb", "Include \"x.bb\"\r\n");
-    const QString b = dir.write("g/b.bb", "Include \"x.bb\"\r\n");
-    const QString x = dir.write("g/x.bb", "");
-    Open(x, "");
-    EXPECT_EQ(host.MainFileOf(x), a);
-    Pump();
-
-    QSignalSpy announced(&host, &ProgramHost::MainFilesChanged);
-    QString error;
-    ASSERT_TRUE(host.ChooseMainFile(b, &error)) << error.toStdString();
-    EXPECT_EQ(host.MainFileOf(x), b);
-    ASSERT_TRUE(WaitUntil([&] { return announced.size() > 0; }, 2000));
-}
-
 // An include that does not answer (a device, a hung network share) holds
 // up neither the window nor its checks: it is missing, and says why, until
 // it answers. One over the size limit says why too.
