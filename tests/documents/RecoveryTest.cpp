@@ -2,13 +2,10 @@
 // window, gone once it is saved or given up, and offered at the next start.
 #include "documents/RecoveryKeeper.h"
 #include "support/AppFixture.h"
+#include "support/DiskFull.h"
 
 #include <QDir>
 #include <QFile>
-
-#include <csignal>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -122,29 +119,6 @@ TEST_F(Recovery, WhatAProgramThatEndedKeptIsOfferedAndRestoredExactly)
     EXPECT_EQ(QDir(dir.file("recovery")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1)
         << "only the running program's folder is left";
 }
-
-// A full disk for as long as it lives: no file of this process may grow
-// past a few bytes.
-class DiskFull {
-public:
-    DiskFull()
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_was);
-        m_signal = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = m_was;
-        full.rlim_cur = 8;
-        ::setrlimit(RLIMIT_FSIZE, &full);
-    }
-    ~DiskFull()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_was);
-        std::signal(SIGXFSZ, m_signal);
-    }
-
-private:
-    rlimit m_was{};
-    void (*m_signal)(int) = nullptr;
-};
 
 // Copies that cannot be written are reported in the status bar and tried
 // again until they are; a copy left by a program that ended goes only once
