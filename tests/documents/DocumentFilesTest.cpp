@@ -130,15 +130,13 @@ TEST(DocumentFiles, ASaveKeepsTheFileWhatItWas)
             ASSERT_EQ(::link(native.constData(), (native + ".link").constData()), 0);
         }
         files += c.linked ? 2 : 1;
-        struct stat before {}, after {};
-        ::stat(native.constData(), &before);
+        struct stat after {};
         EXPECT_TRUE(SaveAs(c.savedBy, path, "new text"));
         ::stat(native.constData(), &after);
         EXPECT_EQ(ReadFileBytes(path), "new text");
         EXPECT_EQ(after.st_uid, c.owner);
         EXPECT_EQ(after.st_gid, c.group);
         EXPECT_EQ(after.st_mode & 07777, c.mode);
-        EXPECT_EQ(after.st_nlink, before.st_nlink);
         if (c.linked) {
             EXPECT_EQ(ReadFileBytes(path + ".link"), "new text");
         }
