@@ -47,12 +47,6 @@ struct Fixture {
     QWidget* viewport() { return input()->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport")); }
     void key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(input(), key, mods); }
     void type(const QString& text) { QTest::keyClicks(input(), text); }
-    // Text as an input method sends it, with no key code: any character.
-    void typeText(const QString& text)
-    {
-        QKeyEvent event(QEvent::KeyPress, 0, Qt::NoModifier, text);
-        QApplication::sendEvent(input(), &event);
-    }
 };
 
 }  // namespace
