@@ -2,7 +2,6 @@
 #include "documents/Document.h"
 #include "documents/DocumentManager.h"
 #include "mainwindow/MainWindow.h"
-#include "platform/IniFile.h"
 #include "startup/App.h"
 #include "startup/Layout.h"
 #include "startup/SingleInstance.h"
