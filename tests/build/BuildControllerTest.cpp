@@ -107,7 +107,6 @@ TEST_F(BuildFixture, TheLastLineAndTheExitStatusDecideBetweenDoneAndAnError)
 
         SCOPED_TRACE(row.status.toStdString());
         EXPECT_EQ(host.calls.mid(1).join(' '), row.calls);
-        EXPECT_EQ(host.current, row.calls.isEmpty() ? "Doc_2" : row.calls.section("show:", 1).section(':', 0, 0));
         EXPECT_EQ(host.panel, "Checking game.bb..." + row.status);
         EXPECT_EQ(prompter.told(), row.message.isEmpty() ? QStringList() : QStringList{"Critical: " + row.message});
     }

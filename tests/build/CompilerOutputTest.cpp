@@ -88,7 +88,6 @@ TEST(CompilerOutput, AReportedPathFindsItsFileOnDiskWhateverTheCaseAndTheWineDri
         {lower(wine(fmod)), fmod},  // an included file's path, wholly lower case
         {lower(fmod), fmod},        // a compiler that writes native paths
         {wine(main).toStdString(), main},
-        {lower(dir.file("Game/Lib/fmod.BB")), fmod},
         // Nothing that names no file.
         {lower(dir.file("Game/Lib/missing.bb")), ""},
         {lower(dir.file("Game/Folder.bb")), ""},

@@ -81,7 +81,6 @@ TEST_F(Documents, EachDocumentKeepsItsTextCaretSelectionScrollUndoAndModifiedMar
     ClickTab(first);
     EXPECT_EQ(editor().Text(), text);
     EXPECT_EQ(editor().Selection(), sel);
-    EXPECT_EQ(editor().SelectedText(), "rxi");
     EXPECT_GT(editor().CaretPoint().y(), 0);  // still scrolled to the caret
     EXPECT_LT(editor().CaretPoint().y(), editor().height());
     // Undone back to the text on disk, the document is unmodified again; a
@@ -215,17 +214,20 @@ TEST_F(Documents, WhatTheUserDoesWhileAFileOpensIsSafe)
 
 TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)
 {
+    // Dragged in and dropped; whether the drag was taken.
+    const auto drop = [this](const QMimeData& data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(editorArea(), &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(editorArea(), &dropped);
+        return enter.isAccepted();
+    };
     Command("mnuNewBBFile");
     Type("Cls");
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(dir.write("notes.txt", "hello\r\n")),
                   QUrl::fromLocalFile(dir.write("PROG.BB", "End\r\n"))});
-    QWidget* area = editorArea();
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::NoButton, {});
-    QApplication::sendEvent(area, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::NoButton, {});
-    QApplication::sendEvent(area, &drop);
+    EXPECT_TRUE(drop(data));
     ASSERT_EQ(docs().Docs().size(), 2);
     EXPECT_EQ(current().FileTitle, "PROG.BB");
     // Nothing of the drop lands in any text.
@@ -236,11 +238,7 @@ TEST_F(Documents, OnlySourcesDroppedOnTheEditorOpen)
     // Text dragged in from another program is not taken.
     QMimeData words;
     words.setText("Print \"dragged\"");
-    QDragEnterEvent enterText(QPoint(5, 5), Qt::CopyAction, &words, Qt::LeftButton, {});
-    QApplication::sendEvent(area, &enterText);
-    EXPECT_FALSE(enterText.isAccepted());
-    QDropEvent dropText(QPointF(5, 5), Qt::CopyAction, &words, Qt::LeftButton, {});
-    QApplication::sendEvent(area, &dropText);
+    EXPECT_FALSE(drop(words));
     EXPECT_EQ(editor().Text(), "Cls");
 }
 

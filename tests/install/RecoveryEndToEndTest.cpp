@@ -2,7 +2,6 @@
 // user's text back at its next start.
 #include "documents/Document.h"
 #include "documents/DocumentManager.h"
-#include "documents/RecoveryFolders.h"
 #include "editor/EditCtrl.h"
 #include "install/Installed.h"
 #include "mainwindow/MainWindow.h"

@@ -6,13 +6,6 @@
 #include <iostream>
 #include <sstream>
 
-namespace {
-
-// Cases whose first line we knowingly do not match, with the reason.
-const std::map<std::string, std::string> kExceptions = {};
-
-}  // namespace
-
 // Every program the real compiler was run on gets its verdict, and its first
 // line exactly, as `ovrel --check` prints it.
 TEST(CompilerCasesTest, FirstLineIsTheCompilers)
@@ -35,7 +28,7 @@ TEST(CompilerCasesTest, FirstLineIsTheCompilers)
         ++total;
         verdicts += got.empty() == expected.empty();
         exact += got == expected;
-        if (got != expected && !kExceptions.count(name))
+        if (got != expected)
             ADD_FAILURE() << name << " (" << madeFrom << ")\n  compiler: " << expected << "\n  ours:     " << got;
     }
     std::cout << total << " cases: verdict " << verdicts << ", first line exact " << exact << '\n';

@@ -285,7 +285,6 @@ TEST(IncrementalTest, TypingALineChecksAsFresh)
         {"Function f()\r\n\tPrint scroe\r\n", "End Function\r\n", "\tLocal score"},
         // a variable stops being given a value
         {"Print q\r\n", "Print 1\r\n", "q = 2"},
-        // a whole function on one line of the main program
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);

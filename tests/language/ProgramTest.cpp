@@ -155,7 +155,6 @@ TEST(ProgramTest, CompletionAndSymbolQueries)
     EXPECT_EQ(names(p.FieldsAt("/p/main.bb", 5, "\tp\\", 3)), "x# y# link.point");
     EXPECT_EQ(names(p.FieldsAt("/p/main.bb", 1, "g\\link\\", 8)), "x# y# link.point");
     EXPECT_EQ(names(p.FieldsAt("/p/main.bb", 1, "count\\", 6)), "");
-    EXPECT_EQ(names(p.FieldsOf("POINT")), "x# y# link.point");
     EXPECT_EQ(names(p.Types()), "point");
     const auto point = p.TypeNamed("POINT");
     ASSERT_TRUE(point);

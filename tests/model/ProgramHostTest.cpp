@@ -89,30 +89,14 @@ TEST_F(Host, ADocumentClosedAloneIsNotReadAgain)
     EXPECT_EQ(reads, 0);
 }
 
-TEST_F(Host, TheMainFileChosenForAFolderIsUsedAndAnnounced)
-{
-    const QString a = dir.write("g/a.bb", "Include \"x.bb\"\r\n");
-    const QString b = dir.write("g/b.bb", "Include \"x.bb\"\r\n");
-    const QString x = dir.write("g/x.bb", "");
-    Open(x, "");
-    EXPECT_EQ(host.MainFileOf(x), a);
-    Pump();
-
-    QSignalSpy announced(&host, &ProgramHost::MainFilesChanged);
-    QString error;
-    ASSERT_TRUE(host.ChooseMainFile(b, &error)) << error.toStdString();
-    EXPECT_EQ(host.MainFileOf(x), b);
-    ASSERT_TRUE(WaitUntil([&] { return announced.size() > 0; }, 2000));
-}
-
 // An include that does not answer (a device, a hung network share) holds
 // up neither the window nor its checks: it is missing, and says why, until
-// it answers. One over the size limit says why too.
-TEST_F(Host, AnIncludeThatDoesNotAnswerOrIsTooLargeSaysWhyAndHoldsUpNothing)
+// it answers. (One over the size limit says why as well: the check
+// command's test.)
+TEST_F(Host, AnIncludeThatDoesNotAnswerSaysWhyAndHoldsUpNothing)
 {
-    const QString main = dir.write("g/Main.bb", "Include \"Slow.bb\"\r\nInclude \"Big.bb\"\r\nSlow\r\n");
+    const QString main = dir.write("g/Main.bb", "Include \"Slow.bb\"\r\nSlow\r\n");
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("g/Slow.bb")).constData(), 0600), 0);
-    ASSERT_TRUE(QFile::resize(dir.write("g/Big.bb", ""), kMaxIncludeBytes + (1 << 20)));
     // A FIFO read as a device that answers only once written to.
     host.SetDiskReader(
         [](const QString& path) {
@@ -122,7 +106,7 @@ TEST_F(Host, AnIncludeThatDoesNotAnswerOrIsTooLargeSaysWhyAndHoldsUpNothing)
             return SourceText{fifo.readAll().toStdString()};
         },
         std::chrono::milliseconds(200));
-    Open(main, "Include \"Slow.bb\"\r\nInclude \"Big.bb\"\r\nSlow\r\n");
+    Open(main, "Include \"Slow.bb\"\r\nSlow\r\n");
     QElapsedTimer held;
     held.start();
     const auto messages = [&] {
@@ -132,7 +116,6 @@ TEST_F(Host, AnIncludeThatDoesNotAnswerOrIsTooLargeSaysWhyAndHoldsUpNothing)
         return out;
     };
     EXPECT_EQ(messages(), QStringList({"Unable to open include file (reading it gave no answer in time)",
-                                       "Unable to open include file (it is 65 MB; a source file may be 64 MB at most)",
                                        "Function 'slow' not found"}));
     EXPECT_LT(held.elapsed(), 2000);
 
@@ -143,7 +126,7 @@ TEST_F(Host, AnIncludeThatDoesNotAnswerOrIsTooLargeSaysWhyAndHoldsUpNothing)
     writer.write("Function Slow()\r\nEnd Function\r\n");
     writer.close();
     ASSERT_TRUE(WaitUntil([&] { return changed.size() > 0; }, 5000));
-    EXPECT_EQ(messages(), QStringList({"Unable to open include file (it is 65 MB; a source file may be 64 MB at most)"}));
+    EXPECT_EQ(messages(), QStringList());
 }
 
 }  // namespace

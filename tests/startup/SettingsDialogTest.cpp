@@ -291,7 +291,6 @@ TEST_F(SettingsDialogTest, NumericBoxesAndTheFontRefuseWhatTheirSettingCannotHol
     prompter.shown.clear();
     Child(*d, "cmdSave")->click();
     EXPECT_TRUE(prompter.shown.empty()) << prompter.texts().join("|").toStdString();
-    EXPECT_EQ(app->settings.TabSize, 0);
     EXPECT_EQ(app->settings.ScrollLines, 12);
     EXPECT_EQ(Pref("IDEOPTS", "TabSize"), "0");
     EXPECT_EQ(Pref("IDEFONT", "FontSize"), "12");
