@@ -167,8 +167,6 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
         server.answer = row.response;
         prompter.shown.clear();
         RunCheck();
-        EXPECT_TRUE(b.browser->CurrentUrl() == QUrl::fromLocalFile(b.page) && b.area.BrowserShown());
-        EXPECT_EQ(Text("spVersion"), "0.8.20");
         EXPECT_EQ(Text("spMsg"), row.message);
         ASSERT_EQ(prompter.shown.size(), row.box.isEmpty() ? 0u : 1u);
         const QString told = prompter.told().value(0);
