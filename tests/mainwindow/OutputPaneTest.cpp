@@ -60,11 +60,7 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     Prints(report + "\r\n", "sleep 0.2\nexit 255\n");
     docs().OpenDoc(game);
     const QString mainKey = current().Key;
-    Type("; edited\n");  // unsaved: the build saves it first
-
     Command("mnuCheck");
-    EXPECT_FALSE(current().Modified);
-    EXPECT_EQ(ReadFileBytes(game), "; edited\r\nInclude \"Lib\\FMOD.bb\"\r\nInitSound()\r\n");
     ASSERT_TRUE(BuildFinished());
     const QString text = pane().Text();
     EXPECT_TRUE(text.contains("Compiling \"main.bb\"\nParsing...\n" + QString::fromStdString(report)))
@@ -72,7 +68,6 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     const QRegularExpression took(R"(Ended with an error after \d+\.\d s$)");
     EXPECT_TRUE(took.match(text).hasMatch()) << text.toStdString();
     EXPECT_TRUE(took.match(pane().Summary()).hasMatch()) << pane().Summary().toStdString();
-    EXPECT_EQ(prompter.texts(), QStringList({"error at line 3, column 15\r\nFunction 'fsound_init' not found"}));
 
     // The build's end brings up the included file, not the main one.
     auto expectAtTheError = [&] {
