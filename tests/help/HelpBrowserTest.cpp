@@ -99,10 +99,6 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserForTheEditorWalksItsHistoryAnd
         EXPECT_EQ(browser->CanGoBack(), page != index);
         EXPECT_EQ(browser->CanGoForward(), page != renderWorld);
     }
-    // Nothing more to go forward to: the page stays.
-    area.btNext();
-    Pump(200);  // time for the engine to do what it should not
-    EXPECT_EQ(browser->CurrentUrl(), renderWorld);
     // Every completed document was announced once, history steps included.
     EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld, graphics, index, graphics, renderWorld}));
 
