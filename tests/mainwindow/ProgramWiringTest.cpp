@@ -51,8 +51,6 @@ TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
     ASSERT_TRUE(assistant->TipVisible());
     EXPECT_EQ(assistant->tip().Tip().full(), "LoadBrush_Strict f$");
     Key(Qt::Key_Escape);
-    Type("\nx = Step(");
-    EXPECT_FALSE(assistant->TipVisible()) << "no parameter to show";
     // Parsing disabled, typing asks nothing of the program.
     window->menus().item("mnuDisableParsing")->trigger();
     Type("\nLoadBrush_Strict(");
