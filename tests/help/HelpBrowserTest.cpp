@@ -4,12 +4,7 @@
 #include "help/HelpPages.h"
 
 #include "support/TempDir.h"
-#include "support/Wait.h"
 
-#include <QWebEnginePage>
-#include <QWebEngineView>
-
-#include <functional>
 #include <vector>
 
 namespace {

@@ -7,7 +7,6 @@
 #include "support/ProgramDir.h"  // ShippedResource
 #include "support/Scripted.h"
 #include "support/TempDir.h"
-#include "support/Wait.h"
 
 #include <QPointer>
 #include <QTcpServer>
@@ -16,7 +15,6 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
