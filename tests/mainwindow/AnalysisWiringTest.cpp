@@ -65,7 +65,6 @@ TEST_F(Analysis, OpeningScansTheFileAndItsIncludesAndAnIncludeSavedInATab)
     docs().OpenDoc(dir.write("game/main.bb", kSource + prints + "Function Late()\r\nEnd Function\r\n" + prints));
     EXPECT_EQ(Declared(kKindFunction), (QStringList{"Area#", "DrawBox", "Late", "Spawn.Enemy"}));
     EXPECT_EQ(Declared(kKindGlobal), (QStringList{"boxes", "lives", "score"}));
-    EXPECT_EQ(current().Includes.size(), 1);
 
     CDoc* main = docs().CurrentDoc();
     docs().OpenDoc(lib);
