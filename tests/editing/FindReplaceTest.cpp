@@ -73,8 +73,6 @@ TEST_F(FindReplace, FindAndFindNextWalkTheMatchesOnceWithoutWrapping)
         return editor().SelectionSpan();
     };
     EXPECT_EQ(press(Qt::Key_F3), (TextSpan{18, 23}));
-    EXPECT_EQ(press(Qt::Key_F3), (TextSpan{26, 31}));
-    EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{18, 23}));
     EXPECT_EQ(press(Qt::SHIFT | Qt::Key_F3), (TextSpan{7, 12}));
     // Moved elsewhere, the search goes on from the caret.
     editor().SetCaret(0, 3);

@@ -4,12 +4,7 @@
 #include "help/HelpPages.h"
 
 #include "support/TempDir.h"
-#include "support/Wait.h"
 
-#include <QWebEnginePage>
-#include <QWebEngineView>
-
-#include <functional>
 #include <vector>
 
 namespace {
@@ -23,13 +18,9 @@ protected:
 
     void SetUp() override
     {
-        index = Page("Blitz3D/help/index.html",
-                     "<html><body><h1>Blitz3D help</h1>"
-                     "<a id=\"gone\" href=\"commands/2d_commands/Nothing.htm\">gone</a></body></html>");
-        graphics = Page("Blitz3D/help/commands/2d_commands/Graphics.htm",
-                        "<html><body><h1>Graphics width,height</h1></body></html>");
-        renderWorld = Page("Blitz3D/help/commands/3d_commands/RenderWorld.htm",
-                           "<html><body><h1>RenderWorld [tween]</h1></body></html>");
+        index = Page("Blitz3D/help/index.html", "<a id=gone href=commands/2d_commands/Nothing.htm>gone</a>");
+        graphics = Page("Blitz3D/help/commands/2d_commands/Graphics.htm", "<h1>Graphics width,height</h1>");
+        renderWorld = Page("Blitz3D/help/commands/3d_commands/RenderWorld.htm", "<h1>RenderWorld [tween]</h1>");
 
         browser->hide();
 
@@ -103,10 +94,6 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserForTheEditorWalksItsHistoryAnd
         EXPECT_EQ(browser->CanGoBack(), page != index);
         EXPECT_EQ(browser->CanGoForward(), page != renderWorld);
     }
-    // Nothing more to go forward to: the page stays.
-    area.btNext();
-    Pump(200);  // time for the engine to do what it should not
-    EXPECT_EQ(browser->CurrentUrl(), renderWorld);
     // Every completed document was announced once, history steps included.
     EXPECT_EQ(completed, (std::vector<QUrl>{index, graphics, renderWorld, graphics, index, graphics, renderWorld}));
 
@@ -118,24 +105,19 @@ TEST_F(HelpBrowserTest, HelpToolbarShowsTheBrowserForTheEditorWalksItsHistoryAnd
     area.ShowEditor();
     LoadAndWait([&] { area.ShowHelpBrowser(true); }, index);
 
-    // Missing help gives a page that says what was looked for.
+    // A dead link inside the help gives a page that says what was looked
+    // for, instead of the engine's.
     const std::size_t before = completed.size();
-    const QString nope = helpDir + "/commands/2d_commands/Nope.htm";
-    browser->Navigate(nope);
-    QString text = WaitForGeneratedPage(nope);
-    EXPECT_TRUE(text.contains("This help page was not found")) << text.toStdString();
-    EXPECT_TRUE(text.contains(nope));
-
-    // A dead link inside the help gets the same page instead of the engine's.
-    LoadAndWait([&] { browser->GoBack(); }, index);
+    const QString nothing = helpDir + "/commands/2d_commands/Nothing.htm";
     browser->View()->page()->runJavaScript("document.getElementById('gone').click()");
-    text = WaitForGeneratedPage(helpDir + "/commands/2d_commands/Nothing.htm");
-    EXPECT_TRUE(text.contains("Nothing.htm"));
+    const QString text = WaitForGeneratedPage(nothing);
+    EXPECT_TRUE(text.contains("This help page was not found")) << text.toStdString();
+    EXPECT_TRUE(text.contains(nothing));
 
     // They stay in the history like any page.
     LoadAndWait([&] { browser->GoBack(); }, index);
     browser->GoForward();
-    WaitForGeneratedPage(helpDir + "/commands/2d_commands/Nothing.htm");
+    WaitForGeneratedPage(nothing);
 
     // Without a Blitz3D folder Home says so; once the settings name a
     // folder that holds the help, its home page shows.

@@ -7,7 +7,6 @@
 #include "support/ProgramDir.h"  // ShippedResource
 #include "support/Scripted.h"
 #include "support/TempDir.h"
-#include "support/Wait.h"
 
 #include <QPointer>
 #include <QTcpServer>
@@ -16,7 +15,6 @@
 
 #include <map>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -167,8 +165,6 @@ TEST_F(UpdateCheckTest, EachAnswerEndsInItsMessageOrItsFailure)
         server.answer = row.response;
         prompter.shown.clear();
         RunCheck();
-        EXPECT_TRUE(b.browser->CurrentUrl() == QUrl::fromLocalFile(b.page) && b.area.BrowserShown());
-        EXPECT_EQ(Text("spVersion"), "0.8.20");
         EXPECT_EQ(Text("spMsg"), row.message);
         ASSERT_EQ(prompter.shown.size(), row.box.isEmpty() ? 0u : 1u);
         const QString told = prompter.told().value(0);

@@ -86,7 +86,7 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameButtonsByTheirOwnToolbarAndTogglesA
     EXPECT_EQ(docs().Docs().size(), 2);
 
     // The toggles invert their own check mark, from the menu or by name,
-    // and are stored as the window closes, with the rest of the file.
+    // and are stored as the window closes.
     QAction* autoIndent = window->menus().item("mnuAutoindent");
     const bool was = autoIndent->isChecked();
     d.DoCommand("mnuAutoindent");
@@ -102,7 +102,6 @@ TEST_F(Commands, DispatchGoesByLowerCasedNameButtonsByTheirOwnToolbarAndTogglesA
     const std::string prefs = dir.read("prefs.ini");
     EXPECT_NE(prefs.find(was ? "AutoIndent=True" : "AutoIndent=False"), std::string::npos);
     EXPECT_NE(prefs.find(debug ? "DebugEnabled=True" : "DebugEnabled=False"), std::string::npos);
-    EXPECT_NE(prefs.find("[LANGUAGE]"), std::string::npos);
     window = nullptr;
 }
 

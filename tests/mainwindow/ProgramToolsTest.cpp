@@ -119,7 +119,6 @@ TEST_F(ProgramTools, ARenameWritesNoFileThatCannotBeWrittenOrIsElsewhereUnlessAg
     const auto rename = [this](const char* name = "points") {
         Rename(3, 9, [name](ChangePreview& preview) {
             preview.NameField()->setText(name);
-            EXPECT_EQ(preview.Status(), "5 place(s) in 3 file(s)");
             preview.ConfirmButton()->click();
         });
     };
