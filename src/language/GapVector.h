@@ -19,7 +19,6 @@ class GapVector {
 
 public:
     std::size_t size() const { return m_buf.size() - Gap(); }
-    bool empty() const { return size() == 0; }
     const T& operator[](std::size_t i) const { return m_buf[i < m_gapStart ? i : i + Gap()]; }
     T& operator[](std::size_t i) { return m_buf[i < m_gapStart ? i : i + Gap()]; }
     std::size_t Bytes() const { return m_buf.capacity() * sizeof(T); }
