@@ -404,48 +404,44 @@ void Show(Model& m, std::vector<Diag> now, bool warnings)
 
 namespace {
 
-struct Keyed {
-    std::uint64_t ordinal;
-    std::uint32_t col;
-    const Diag* d;
-};
-
 // The main program's problems in reading order (a partial check adds at the
 // end), its labels after them.
 void AppendMainInReadingOrder(const Model& m, const std::vector<Diag>& diags, std::vector<Diag>& out)
 {
-    // Usually they are in order already, and then they are not copied to be
-    // sorted: thousands of them are listed at every pause, and their copies
-    // would push the editor's own work out of the processor's caches.
     const auto key = [&m](const Diag& d) {
         return std::tuple(d.msg == Msg::UndefinedLabel, m.Ordinal(d.file, d.row), d.col);
     };
+    // Usually they are in order already, and then they are not copied to be
+    // sorted: thousands of them are listed at every pause, and their copies
+    // would push the editor's own work out of the processor's caches.
     if (std::adjacent_find(diags.begin(), diags.end(), [&](const Diag& a, const Diag& b) { return key(b) < key(a); }) ==
         diags.end()) {
         out.insert(out.end(), diags.begin(), diags.end());
         return;
     }
     // Each place is worked out once.
-    std::vector<std::pair<bool, Keyed>> main;
+    std::vector<std::pair<decltype(key(diags.front())), const Diag*>> keyed;
+    keyed.reserve(diags.size());
     for (const Diag& d : diags)
-        main.push_back({d.msg == Msg::UndefinedLabel, Keyed{m.Ordinal(d.file, d.row), d.col, &d}});
-    const auto reading = [](const auto& a, const auto& b) {
-        if (a.first != b.first)
-            return b.first;
-        return a.second.ordinal != b.second.ordinal ? a.second.ordinal < b.second.ordinal : a.second.col < b.second.col;
-    };
+        keyed.emplace_back(key(d), &d);
+    const auto reading = [](const auto& a, const auto& b) { return a.first < b.first; };
     // In order already, but for what checks of edited lines added since.
-    const auto added = std::is_sorted_until(main.begin(), main.end(), reading);
-    std::stable_sort(added, main.end(), reading);
-    std::inplace_merge(main.begin(), added, main.end(), reading);
-    for (const auto& [label, k] : main)
-        out.push_back(*k.d);
+    const auto added = std::is_sorted_until(keyed.begin(), keyed.end(), reading);
+    std::stable_sort(added, keyed.end(), reading);
+    std::inplace_merge(keyed.begin(), added, keyed.end(), reading);
+    for (const auto& [place, d] : keyed)
+        out.push_back(*d);
 }
 
 // The program's problems in the order the compiler would meet them, but
 // for the warnings.
 std::vector<Diag> Collected(Model* m)
 {
+    struct Keyed {
+        std::uint64_t ordinal;
+        std::uint32_t col;
+        const Diag* d;
+    };
     std::vector<Diag> parsed;
     for (std::uint32_t file : m->order) {
         const FileState& fs = m->files[file];
