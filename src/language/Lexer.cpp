@@ -2,6 +2,7 @@
 
 #include "language/TokenRules.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -328,6 +329,42 @@ void SplitLines(std::string_view text, std::vector<LineSpan>& out)
             start = i + 1;
         }
     }
+}
+
+std::size_t LineCursor::End(std::size_t& next) const
+{
+    const std::size_t n = m_text.size();
+    const void* lf = std::memchr(m_text.data() + m_start, '\n', n - m_start);
+    std::size_t i = lf ? static_cast<const char*>(lf) - m_text.data() : n;
+    if (const void* cr = std::memchr(m_text.data() + m_start, '\r', i - m_start))
+        i = static_cast<const char*>(cr) - m_text.data();
+    next = i >= n ? n + 1 : (m_text[i] == '\r' && i + 1 < n && m_text[i + 1] == '\n') ? i + 2 : i + 1;
+    return std::min(i, n);
+}
+
+std::string_view LineCursor::Line(std::uint32_t row)
+{
+    std::size_t next = 0;
+    while (!m_past && m_row < row) {
+        End(next);
+        if (next > m_text.size())
+            m_past = true;
+        else
+            m_start = next, ++m_row;
+    }
+    if (m_past || m_row != row)
+        return {};
+    return m_text.substr(m_start, End(next) - m_start);
+}
+
+std::uint32_t LineCursor::Count(std::string_view text)
+{
+    auto count = static_cast<std::uint32_t>(1 + std::count(text.begin(), text.end(), '\n'));
+    // A CR ends a line of its own unless an LF follows it.
+    for (std::size_t i = 0; (i = text.find('\r', i)) != std::string_view::npos; ++i)
+        if (i + 1 == text.size() || text[i + 1] != '\n')
+            ++count;
+    return count;
 }
 
 }  // namespace lang

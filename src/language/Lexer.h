@@ -91,4 +91,25 @@ struct LineSpan {
 };
 void SplitLines(std::string_view text, std::vector<LineSpan>& out);
 
+// The same lines met one at a time, front to back, for a reader of a large
+// text that needs only some of them and should not hold a span for each.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : m_text(text) {}
+    // Row `row` (from 0) without its line end; "" past the last. Rows asked
+    // for must not go back.
+    std::string_view Line(std::uint32_t row);
+    // How many lines the text has (at least one).
+    static std::uint32_t Count(std::string_view text);
+
+private:
+    // Where the line at m_start ends, and where the next one starts.
+    std::size_t End(std::size_t& next) const;
+
+    std::string_view m_text;
+    std::size_t m_start = 0;
+    std::uint32_t m_row = 0;
+    bool m_past = false;
+};
+
 }  // namespace lang

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -202,8 +203,10 @@ public:
 
     // What rows [firstRow, endRow) of a file declare and include, in text
     // order, read from its statements alone: cheap enough for every edit, as
-    // nothing is checked or bound.
-    std::vector<Declaration> DeclarationsOn(std::string_view key, std::uint32_t firstRow, std::uint32_t endRow) const;
+    // nothing is checked or bound. Handed over one at a time: a whole large
+    // file's would be a list as large as its text.
+    void VisitDeclarations(std::string_view key, std::uint32_t firstRow, std::uint32_t endRow,
+                           const std::function<void(const Declaration&)>& visit) const;
     // The lines the model holds of a file (0 for a file it does not have).
     std::uint32_t LineCount(std::string_view key) const;
 

@@ -321,13 +321,12 @@ std::uint32_t Program::LineCount(std::string_view key) const
     return it == m->byKey.end() ? 0 : m->files[it->second].syntax.LineCount();
 }
 
-std::vector<Declaration> Program::DeclarationsOn(std::string_view key, std::uint32_t firstRow,
-                                                 std::uint32_t endRow) const
+void Program::VisitDeclarations(std::string_view key, std::uint32_t firstRow, std::uint32_t endRow,
+                                const std::function<void(const Declaration&)>& visit) const
 {
-    std::vector<Declaration> out;
     const auto it = m->byKey.find(std::string(key));
     if (it == m->byKey.end())
-        return out;
+        return;
     const FileSyntax& syntax = m->files[it->second].syntax;
     endRow = std::min(endRow, syntax.LineCount());
     for (std::uint32_t row = firstRow; row < endRow; ++row) {
@@ -340,7 +339,7 @@ std::vector<Declaration> Program::DeclarationsOn(std::string_view key, std::uint
                 if (s.error == Msg::None)
                     d.include = ResolveInclude(m->mainDir, syntax.Text(s)).value_or(std::string());
                 if (d.include)
-                    out.push_back(std::move(d));
+                    visit(d);
                 continue;
             }
             switch (s.kind) {
@@ -364,10 +363,9 @@ std::vector<Declaration> Program::DeclarationsOn(std::string_view key, std::uint
                 d.typeCol = t.col;
                 d.typeEndCol = t.col + static_cast<std::uint32_t>(m->names.Text(t.name).size());
             }
-            out.push_back(std::move(d));
+            visit(d);
         }
     }
-    return out;
 }
 
 }  // namespace lang

@@ -100,10 +100,12 @@ void AppendKey(std::string& key, std::string_view name, std::size_t counter)
 
 }  // namespace
 
+// One for each name a document declares, millions in a large one: laid
+// out without padding.
 struct DocDeclarations::Decl {
     int line = 0;
-    std::uint64_t ordinal = 0;
     std::uint32_t keyBase = 0;
+    std::uint64_t ordinal = 0;
     std::shared_ptr<EditorKeyword> entry;
 
     std::uint64_t Order() const { return OrderOf(line, ordinal); }
@@ -138,6 +140,7 @@ struct DocDeclarations::Use {
 struct DocDeclarations::Region {
     std::vector<Decl> decls;
     std::vector<Use> uses;
+    bool stale = false;  // the program changed while it was read
 };
 
 DocDeclarations::DocDeclarations() = default;
@@ -157,15 +160,15 @@ std::shared_ptr<const DocDeclarations::Included> DocDeclarations::IncludedEntrie
     made->revision = revision;
     std::uint32_t keyBase = 0;
     EditorKeywordMaker maker(256);
-    for (const lang::Declaration& d : source.program.DeclarationsOn(key, 0, source.program.LineCount(key))) {
+    source.program.VisitDeclarations(key, 0, source.program.LineCount(key), [&](const lang::Declaration& d) {
         if (d.include || d.kind == lang::SymbolKind::Local || d.kind == lang::SymbolKind::Label)
-            continue;
+            return;
         const std::string line = source.line(key, d.row);
         if (std::shared_ptr<EditorKeyword> e = EntryOf(d, line, m_styles, -int(d.row) - 1, keyBase, maker)) {
             AppendKey(e->Key, std::string_view(e->Name).substr(0, keyBase), made->entries.size());
             made->entries.push_back(std::move(e));
         }
-    }
+    });
     std::stable_sort(made->entries.begin(), made->entries.end(), [](const EditorKeywordPtr& a, const EditorKeywordPtr& b) {
         return EditorKeywordList::CompareNames(a->Name, b->Name) < 0;
     });
@@ -177,40 +180,53 @@ DocDeclarations::Region DocDeclarations::Read(const DeclSource& source, std::str
                                               bool wholeText, const std::function<void()>& tick)
 {
     Region region;
-    std::vector<lang::LineSpan> spans;
-    lang::SplitLines(text, spans);
+    lang::LineCursor lines(text);
     int line = -1;
     std::uint64_t ordinal = 0;
     // A whole text makes tens of thousands of entries: in blocks.
     EditorKeywordMaker maker(wholeText ? 1024 : 1);
     if (wholeText)
         region.decls.reserve(text.size() / 64);
-    for (const lang::Declaration& d : source.program.DeclarationsOn(m_key, std::uint32_t(first), std::uint32_t(end))) {
-        const int at = int(d.row) + 1;
-        if (at != line) {
-            line = at;
-            ordinal = 0;
+    // Taken a band of rows at a time, so that the program is never read
+    // while `tick` lets the window run and perhaps edit it, and no list of a
+    // whole large file's declarations is held at once.
+    constexpr std::uint32_t kBandRows = 4096;
+    const std::uint64_t revision = source.revision ? source.revision(m_key) : 0;
+    std::vector<lang::Declaration> band;
+    for (auto from = std::uint32_t(first); from < std::uint32_t(end); from += kBandRows) {
+        if (source.revision && source.revision(m_key) != revision) {
+            // The text read is no longer the program's: what follows would
+            // mix the two.
+            region.stale = true;
+            break;
         }
-        if (tick)
-            tick();
-        if (d.include) {
-            Use use{line, ordinal, *d.include, IncludedEntries(source, *d.include)};
-            ordinal += use.Size();
-            region.uses.push_back(std::move(use));
-            continue;
+        band.clear();
+        source.program.VisitDeclarations(m_key, from, std::min(std::uint32_t(end), from + kBandRows),
+                                         [&](const lang::Declaration& d) { band.push_back(d); });
+        for (const lang::Declaration& d : band) {
+            const int at = int(d.row) + 1;
+            if (at != line) {
+                line = at;
+                ordinal = 0;
+            }
+            if (tick)
+                tick();
+            if (d.include) {
+                Use use{line, ordinal, *d.include, IncludedEntries(source, *d.include)};
+                ordinal += use.Size();
+                region.uses.push_back(std::move(use));
+                continue;
+            }
+            std::uint32_t keyBase = 0;
+            std::shared_ptr<EditorKeyword> e =
+                EntryOf(d, lines.Line(d.row - std::uint32_t(first)), m_styles, line, keyBase, maker);
+            if (!e)
+                continue;
+            // Reading the whole text, the counter is the entry's place.
+            if (wholeText)
+                AppendKey(e->Key, std::string_view(e->Name).substr(0, keyBase), region.decls.size());
+            region.decls.push_back({line, keyBase, ordinal++, std::move(e)});
         }
-        const std::size_t index = d.row - std::uint32_t(first);
-        if (index >= spans.size())
-            continue;
-        const std::string_view lineText = text.substr(spans[index].start, spans[index].length);
-        std::uint32_t keyBase = 0;
-        std::shared_ptr<EditorKeyword> e = EntryOf(d, lineText, m_styles, line, keyBase, maker);
-        if (!e)
-            continue;
-        // Reading the whole text, the counter is the entry's place.
-        if (wholeText)
-            AppendKey(e->Key, std::string_view(e->Name).substr(0, keyBase), region.decls.size());
-        region.decls.push_back({line, ordinal++, keyBase, std::move(e)});
     }
     return region;
 }
@@ -229,9 +245,7 @@ void DocDeclarations::Rebuild(const DeclSource& source, std::string_view text, c
     m_key = source.key;
     m_styles = styles;
     m_scanned = true;
-    std::vector<lang::LineSpan> spans;
-    lang::SplitLines(text, spans);
-    m_lineCount = int(spans.size());
+    m_lineCount = int(lang::LineCursor::Count(text));
     // Gives the window its turns without asking the clock at every name.
     unsigned count = 0;
     auto last = std::chrono::steady_clock::now();
@@ -245,6 +259,9 @@ void DocDeclarations::Rebuild(const DeclSource& source, std::string_view text, c
         }
     };
     Region region = Read(source, text, 0, m_lineCount, true, tick);
+    // A list read from a text the program no longer holds cannot be
+    // followed by edits: the next scan reads anew.
+    m_scanned = !region.stale;
     m_decls = std::move(region.decls);
     // The room set aside for the scan is given back while the document's
     // program is yet to be read: a large document holds both at once.

@@ -1,7 +1,10 @@
 #include "support/Declarations.h"
 
+#include "language/Program.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -73,6 +76,39 @@ TEST(Scanner, SurvivesAnyText)
         binary += char((i * 7919) & 0xFF);
     EXPECT_NO_THROW(Scan(binary));
     EXPECT_EQ(Names(*Scan("Global a" + std::string(40000, '(') + ",x\nGlobal b").DocKeywords), "a b");
+}
+
+// A long document is read to its end with every line where it stands, and
+// one the user edits while it is read is read anew the next time, as the
+// text read is no longer the program's.
+TEST(Scanner, ALongDocumentIsReadWholeAndAgainWhenEditedMeanwhile)
+{
+    std::string text;
+    for (int i = 0; i < 9000; ++i)
+        text += (i % 3 ? "Global v" : "\r\nLocal v") + std::to_string(i) + (i % 2 ? "\n" : "\r\n");
+    text += "Global tail";
+    const ScanResult whole = Scan(text);
+    ASSERT_EQ(whole.DocKeywords->Count(), 9001u);
+    const EditorKeyword* tail = whole.DocKeywords->Find("tail9000");
+    ASSERT_TRUE(tail);
+    EXPECT_EQ(tail->Line, 12001);
+
+    const std::string key = "/src/long.bb";
+    lang::Program program;
+    program.SetMainFile(key);
+    program.SetFile(key, text);
+    std::uint64_t revision = 0;
+    const DeclSource source{program, key, [](const std::string&, std::uint32_t) { return std::string(); },
+                            [&](const std::string&) { return revision; }};
+    const DeclStyles styles = TestStyles();
+    DocDeclarations scanner;
+    scanner.Rebuild(source, text, styles);
+    EXPECT_TRUE(scanner.Follows(key, styles));
+    scanner.Rebuild(source, text, styles, [&] {
+        if (revision == 0)
+            program.SetFile(key, "Global typed"), ++revision;
+    }, std::chrono::milliseconds(0));
+    EXPECT_FALSE(scanner.Follows(key, styles));
 }
 
 }  // namespace
