@@ -300,8 +300,11 @@ void EditCtrl::Impl::loadText(const QByteArray& bytes, const FileForm& form)
     sci(Sci::SCI_CLEARALL);
     // Room to type in: the text as loaded fills the control's buffers
     // exactly, and their first growth, a copy of the whole text, would come
-    // at one of the first keys typed (25 ms in a 4 MB file).
-    sci(Sci::SCI_ALLOCATE, static_cast<std::uintptr_t>(bytes.size() + bytes.size() / 4 + 65536));
+    // at one of the first keys typed (25 ms in a 4 MB file). A few megabytes
+    // are more than anyone types; a quarter of a large file held twice (its
+    // text and its styles) would be tens of megabytes for nothing.
+    const qsizetype room = std::min<qsizetype>(bytes.size() / 4, 4 << 20) + 65536;
+    sci(Sci::SCI_ALLOCATE, static_cast<std::uintptr_t>(bytes.size() + room));
     sci.withPtr(Sci::SCI_APPENDTEXT, static_cast<std::uintptr_t>(bytes.size()), bytes.constData());
     sci(Sci::SCI_EMPTYUNDOBUFFER);
     sci(Sci::SCI_SETSAVEPOINT);
