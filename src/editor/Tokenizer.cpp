@@ -37,26 +37,71 @@ bool IsStatementWord(std::string_view word)
     return word.find(' ') == std::string_view::npos && lang::IsKeyword(word);
 }
 
-std::size_t NameTable::Hash::operator()(std::string_view s) const
+std::uint32_t NameTable::Hash(std::string_view name)
 {
-    std::size_t h = 1469598103934665603ull;
-    for (char c : s) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (char c : name) {
         h ^= static_cast<unsigned char>(text::ToLower(c));
         h *= 1099511628211ull;
     }
-    return h;
-}
-
-bool NameTable::Equal::operator()(std::string_view a, std::string_view b) const
-{
-    return text::EqualsNoCase(a, b);
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
 NameTable::NameTable(const EditorKeywordList& list, int forcedKind)
 {
-    m_kinds.reserve(list.Count());
     for (const EditorKeywordPtr& e : list)
         Add(BareName(e->Name), forcedKind ? forcedKind : e->Kind());
+}
+
+std::size_t NameTable::Probe(std::string_view name, std::uint32_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.length == 0 ||
+            (slot.kind != 0 && slot.hash == hash && slot.length == name.size() && text::EqualsNoCase(NameIn(slot), name)))
+            return i;
+    }
+}
+
+void NameTable::Grow(std::size_t count)
+{
+    // At most three quarters full, counting the slots of names taken out.
+    std::size_t size = 16;
+    while (size * 3 / 4 <= count)
+        size *= 2;
+    if (size <= m_slots.size() && m_used * 4 < m_slots.size() * 3)
+        return;
+    std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(size));
+    std::string chars = std::exchange(m_chars, std::string());
+    m_chars.reserve(chars.size());
+    m_count = m_used = 0;
+    for (const Slot& slot : old)
+        if (slot.kind != 0)
+            Put(std::string_view(chars).substr(slot.at, slot.length), slot.hash, int(slot.kind));
+}
+
+void NameTable::Put(std::string_view name, std::uint32_t hash, int kind)
+{
+    Slot& slot = m_slots[Probe(name, hash)];
+    slot.at = static_cast<std::uint32_t>(m_chars.size());
+    slot.length = static_cast<std::uint32_t>(name.size());
+    slot.kind = static_cast<std::uint32_t>(kind);
+    slot.hash = hash;
+    for (char c : name)
+        m_chars += text::ToLower(c);
+    ++m_count;
+    ++m_used;
+}
+
+bool NameTable::operator==(const NameTable& other) const
+{
+    if (m_count != other.m_count)
+        return false;
+    for (const Slot& slot : m_slots)
+        if (slot.kind != 0 && other.Find(NameIn(slot)) != int(slot.kind))
+            return false;
+    return true;
 }
 
 std::uint64_t NameTable::Signature(const EditorKeywordList& list, int forcedKind)
@@ -72,7 +117,7 @@ std::uint64_t NameTable::Signature(const EditorKeywordList& list, int forcedKind
         const int kind = forcedKind ? forcedKind : e->Kind();
         if (name.empty() || kind == 0)
             continue;
-        std::uint64_t h = Hash()(name) ^ (std::uint64_t(kind) * 0x9E3779B97F4A7C15ull);
+        std::uint64_t h = Hash(name) ^ (std::uint64_t(kind) * 0x9E3779B97F4A7C15ull);
         h ^= h >> 31;
         h *= 0xBF58476D1CE4E5B9ull;
         h ^= h >> 29;
@@ -85,32 +130,39 @@ std::uint64_t NameTable::Signature(const EditorKeywordList& list, int forcedKind
 
 void NameTable::Add(std::string_view name, int kind)
 {
-    if (name.empty() || kind == 0)
+    // Longer than any line the editor colours: such a name is never met.
+    if (name.empty() || kind <= 0 || kind > 255 || name.size() >= (1u << 24))
         return;
-    if (m_kinds.find(name) == m_kinds.end())
-        m_kinds.emplace(text::ToLower(name), kind);
+    const std::uint32_t hash = Hash(name);
+    if (!m_slots.empty() && m_slots[Probe(name, hash)].length != 0)
+        return;
+    Grow(m_count + 1);
+    Put(name, hash, kind);
 }
 
 bool NameTable::Refresh(std::string_view name, const EditorKeywordList& list)
 {
     const int kind = DeclaredKind(list, name);
-    auto it = m_kinds.find(name);
-    const int was = it == m_kinds.end() ? 0 : it->second;
+    const int was = Find(name);
     if (kind == was)
         return false;
-    if (kind == 0)
-        m_kinds.erase(it);
-    else if (it != m_kinds.end())
-        it->second = kind;
-    else
-        m_kinds.emplace(text::ToLower(name), kind);
+    if (was == 0) {
+        Add(name, kind);
+    } else {
+        Slot& slot = m_slots[Probe(name, Hash(name))];
+        slot.kind = static_cast<std::uint32_t>(kind);
+        if (kind == 0)
+            --m_count;
+    }
     return true;
 }
 
 int NameTable::Find(std::string_view name) const
 {
-    auto it = m_kinds.find(name);
-    return it == m_kinds.end() ? 0 : it->second;
+    if (m_slots.empty() || name.empty())
+        return 0;
+    const Slot& slot = m_slots[Probe(name, Hash(name))];
+    return slot.length == 0 ? 0 : int(slot.kind);
 }
 
 std::string_view BareName(std::string_view name)

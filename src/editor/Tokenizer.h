@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // Names looked up without regard to case, each with its kind code. Built
@@ -25,8 +24,8 @@ public:
     bool Refresh(std::string_view name, const EditorKeywordList& list);
     // The kind of `name` (any letter case), 0 when unknown.
     int Find(std::string_view name) const;
-    std::size_t Size() const { return m_kinds.size(); }
-    bool operator==(const NameTable& other) const { return m_kinds == other.m_kinds; }
+    std::size_t Size() const { return m_count; }
+    bool operator==(const NameTable& other) const;
 
     // A fingerprint of the (name, kind) entries a list would give a table,
     // without building one: lists that give equal tables give equal
@@ -34,17 +33,25 @@ public:
     static std::uint64_t Signature(const EditorKeywordList& list, int forcedKind = 0);
 
 private:
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const;
+    // A document of millions of names has a table of as many: a slot is
+    // twelve bytes, and the names, lower-cased, lie end to end in one string.
+    struct Slot {
+        std::uint32_t at = 0;          // where its name starts in m_chars
+        std::uint32_t length : 24 = 0;  // 0 for a slot never used
+        std::uint32_t kind : 8 = 0;    // 0 for a name taken out
+        std::uint32_t hash = 0;
     };
-    struct Equal {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-    // Keys are stored lower-cased, so two tables compare equal exactly when
-    // they colour the same words the same way.
-    std::unordered_map<std::string, int, Hash, Equal> m_kinds;
+    static std::uint32_t Hash(std::string_view name);
+    // The slot holding `name`, or the free one it would go in.
+    std::size_t Probe(std::string_view name, std::uint32_t hash) const;
+    std::string_view NameIn(const Slot& slot) const { return std::string_view(m_chars).substr(slot.at, slot.length); }
+    void Put(std::string_view name, std::uint32_t hash, int kind);
+    void Grow(std::size_t count);
+
+    std::vector<Slot> m_slots;  // a power of two in number, or none
+    std::string m_chars;
+    std::size_t m_count = 0;  // names held
+    std::size_t m_used = 0;   // slots that ever held one
 };
 
 // The identifier a declared name colours: "name$" gives name, "Area#" gives
