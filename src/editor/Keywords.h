@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,6 +55,51 @@ struct EditorKeywordParam {
     bool Optional = false;  // written in square brackets
 };
 
+// A command's parameters. A declared name has none, and a large document
+// declares millions: they hold a pointer, not an empty list.
+class EditorKeywordParams {
+public:
+    EditorKeywordParams() = default;
+    EditorKeywordParams(std::initializer_list<EditorKeywordParam> params)
+    {
+        if (params.size() != 0)
+            m_list = std::make_unique<List>(params);
+    }
+    EditorKeywordParams(const EditorKeywordParams& other)
+        : m_list(other.m_list ? std::make_unique<List>(*other.m_list) : nullptr)
+    {
+    }
+    EditorKeywordParams(EditorKeywordParams&&) noexcept = default;
+    EditorKeywordParams& operator=(EditorKeywordParams other) noexcept
+    {
+        m_list.swap(other.m_list);
+        return *this;
+    }
+
+    std::size_t size() const { return m_list ? m_list->size() : 0; }
+    bool empty() const { return size() == 0; }
+    const EditorKeywordParam& operator[](std::size_t i) const { return (*m_list)[i]; }
+    const EditorKeywordParam& front() const { return m_list->front(); }
+    const EditorKeywordParam* begin() const { return m_list ? m_list->data() : nullptr; }
+    const EditorKeywordParam* end() const { return m_list ? m_list->data() + m_list->size() : nullptr; }
+    void push_back(EditorKeywordParam param) { Own().push_back(std::move(param)); }
+    template <typename It>
+    void append(It first, It last)
+    {
+        Own().insert(Own().end(), first, last);
+    }
+
+private:
+    using List = std::vector<EditorKeywordParam>;
+    List& Own()
+    {
+        if (!m_list)
+            m_list = std::make_unique<List>();
+        return *m_list;
+    }
+    std::unique_ptr<List> m_list;
+};
+
 // A command of the vocabulary or a name declared in a source. Text fields
 // hold the bytes as written in the file.
 struct EditorKeyword {
@@ -61,7 +107,7 @@ struct EditorKeyword {
     std::string Key;
     EditorKeywordStylePtr Style;
     std::string ReturnType;
-    std::vector<EditorKeywordParam> Params;
+    EditorKeywordParams Params;
     int Line = 0;  // 1-based line in the document; negative for an include's line
     // What a command gives: '%', '#' or '$', ' ' for nothing, '?' for a
     // value the list does not type.

@@ -123,7 +123,7 @@ std::vector<EditorKeywordParam> ParseParams(std::string_view text)
 void ParseParams(EditorKeyword& entry, std::string_view text)
 {
     auto params = ParseParams(text);
-    entry.Params.insert(entry.Params.end(), params.begin(), params.end());
+    entry.Params.append(params.begin(), params.end());
 }
 
 void AddCommands(std::string_view bytes, const QString& path, const EditorKeywordStylePtr& style,
