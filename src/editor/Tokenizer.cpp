@@ -51,6 +51,7 @@ NameTable::NameTable(const EditorKeywordList& list, int forcedKind)
 {
     for (const EditorKeywordPtr& e : list)
         Add(BareName(e->Name), forcedKind ? forcedKind : e->Kind());
+    m_chars.shrink_to_fit();
 }
 
 std::size_t NameTable::Probe(std::string_view name, std::uint32_t hash) const
@@ -59,7 +60,7 @@ std::size_t NameTable::Probe(std::string_view name, std::uint32_t hash) const
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const Slot& slot = m_slots[i];
         if (slot.length == 0 ||
-            (slot.kind != 0 && slot.hash == hash && slot.length == name.size() && text::EqualsNoCase(NameIn(slot), name)))
+            (slot.kind != 0 && slot.length == name.size() && text::EqualsNoCase(NameIn(slot), name)))
             return i;
     }
 }
@@ -74,20 +75,19 @@ void NameTable::Grow(std::size_t count)
         return;
     std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(size));
     std::string chars = std::exchange(m_chars, std::string());
-    m_chars.reserve(chars.size());
+    m_chars.reserve(chars.size() + chars.size() / 2);
     m_count = m_used = 0;
     for (const Slot& slot : old)
         if (slot.kind != 0)
-            Put(std::string_view(chars).substr(slot.at, slot.length), slot.hash, int(slot.kind));
+            Put(std::string_view(chars).substr(slot.at, slot.length), int(slot.kind));
 }
 
-void NameTable::Put(std::string_view name, std::uint32_t hash, int kind)
+void NameTable::Put(std::string_view name, int kind)
 {
-    Slot& slot = m_slots[Probe(name, hash)];
+    Slot& slot = m_slots[Probe(name, Hash(name))];
     slot.at = static_cast<std::uint32_t>(m_chars.size());
     slot.length = static_cast<std::uint32_t>(name.size());
     slot.kind = static_cast<std::uint32_t>(kind);
-    slot.hash = hash;
     for (char c : name)
         m_chars += text::ToLower(c);
     ++m_count;
@@ -133,11 +133,10 @@ void NameTable::Add(std::string_view name, int kind)
     // Longer than any line the editor colours: such a name is never met.
     if (name.empty() || kind <= 0 || kind > 255 || name.size() >= (1u << 24))
         return;
-    const std::uint32_t hash = Hash(name);
-    if (!m_slots.empty() && m_slots[Probe(name, hash)].length != 0)
+    if (!m_slots.empty() && m_slots[Probe(name, Hash(name))].length != 0)
         return;
     Grow(m_count + 1);
-    Put(name, hash, kind);
+    Put(name, kind);
 }
 
 bool NameTable::Refresh(std::string_view name, const EditorKeywordList& list)

@@ -34,18 +34,17 @@ public:
 
 private:
     // A document of millions of names has a table of as many: a slot is
-    // twelve bytes, and the names, lower-cased, lie end to end in one string.
+    // eight bytes, and the names, lower-cased, lie end to end in one string.
     struct Slot {
         std::uint32_t at = 0;          // where its name starts in m_chars
         std::uint32_t length : 24 = 0;  // 0 for a slot never used
         std::uint32_t kind : 8 = 0;    // 0 for a name taken out
-        std::uint32_t hash = 0;
     };
     static std::uint32_t Hash(std::string_view name);
     // The slot holding `name`, or the free one it would go in.
     std::size_t Probe(std::string_view name, std::uint32_t hash) const;
     std::string_view NameIn(const Slot& slot) const { return std::string_view(m_chars).substr(slot.at, slot.length); }
-    void Put(std::string_view name, std::uint32_t hash, int kind);
+    void Put(std::string_view name, int kind);
     void Grow(std::size_t count);
 
     std::vector<Slot> m_slots;  // a power of two in number, or none
