@@ -28,8 +28,10 @@ EditorKeywordListPtr Vocabulary()
             for (const char* t : tails) {
                 EditorKeyword e;
                 e.Name = std::string(v) + n + t;
+                std::string key;
                 for (char c : e.Name)
-                    e.Key += char(std::tolower(static_cast<unsigned char>(c)));
+                    key += char(std::tolower(static_cast<unsigned char>(c)));
+                e.Key = key;
                 e.Style = style;
                 e.Params = {{"handle", false}, {"x#", false}, {"global", true}};
                 list->Add(std::move(e));

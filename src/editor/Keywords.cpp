@@ -350,7 +350,7 @@ EditorKeywordPtr EditorKeywordList::FindPtr(std::string_view key) const
     // Indexed in list order, so the first entry under a key wins.
     const std::vector<EditorKeywordPtr>& entries = Entries();
     for (; m_indexed < entries.size(); ++m_indexed)
-        m_byKey.try_emplace(entries[m_indexed]->Key, entries[m_indexed]);
+        m_byKey.try_emplace(entries[m_indexed]->Key.str(), entries[m_indexed]);
     auto it = m_byKey.find(std::string(key));
     return it == m_byKey.end() ? nullptr : it->second;
 }

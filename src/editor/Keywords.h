@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/ShortText.h"
 #include "platform/Color.h"
 
 #include <algorithm>
@@ -104,9 +105,9 @@ private:
 // hold the bytes as written in the file.
 struct EditorKeyword {
     std::string Name;
-    std::string Key;
+    ShortText Key;
     EditorKeywordStylePtr Style;
-    std::string ReturnType;
+    ShortText ReturnType;
     EditorKeywordParams Params;
     int Line = 0;  // 1-based line in the document; negative for an include's line
     // What a command gives: '%', '#' or '$', ' ' for nothing, '?' for a

@@ -89,13 +89,14 @@ std::shared_ptr<EditorKeyword> EntryOf(const lang::Declaration& d, std::string_v
     return e;
 }
 
-void AppendKey(std::string& key, std::string_view name, std::size_t counter)
+void AppendKey(ShortText& key, std::string_view name, std::size_t counter)
 {
     char digits[24];
     const auto count = std::size_t(std::to_chars(digits, digits + sizeof digits, counter).ptr - digits);
-    key.clear();
-    key.reserve(name.size() + count);
-    key.append(name).append(digits, count);
+    std::string joined;
+    joined.reserve(name.size() + count);
+    joined.append(name).append(digits, count);
+    key = ShortText(joined);
 }
 
 }  // namespace

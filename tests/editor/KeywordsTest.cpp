@@ -80,4 +80,29 @@ TEST(KeywordList, KeepsLowerCaseNameOrderWithTiesByOrderThroughSortsAndPatches)
     }
 }
 
+// An entry's key and type hold what was put in them, of any length, through
+// copies, moves and growth, whether they lie in place or on the heap.
+TEST(KeywordList, ShortTextsKeepTheirBytes)
+{
+    const std::string texts[] = {"", "%", std::string("a\0b", 3), "fifteen_bytes__", "sixteen_bytes___",
+                                 "inc0_UpdateEnemyPositions1234567"};
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            ShortText x(a);
+            ShortText y(b);
+            ShortText copy(x);
+            y = x;
+            EXPECT_EQ(y, a);
+            ShortText moved(std::move(copy));
+            EXPECT_EQ(moved.view(), a);
+            x = ShortText(b);
+            EXPECT_EQ(x, b);
+            EXPECT_EQ(moved, a) << "a copy is its own";
+            x += a;
+            EXPECT_EQ(x.str(), b + a);
+            EXPECT_EQ("[" + x + "]", "[" + b + a + "]");
+        }
+    }
+}
+
 }  // namespace
