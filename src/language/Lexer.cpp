@@ -359,10 +359,15 @@ std::string_view LineCursor::Line(std::uint32_t row)
 
 std::uint32_t LineCursor::Count(std::string_view text)
 {
-    auto count = static_cast<std::uint32_t>(1 + std::count(text.begin(), text.end(), '\n'));
+    std::uint32_t count = 1;
+    if (text.empty())
+        return count;
+    const char* const end = text.data() + text.size();
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', std::size_t(end - p)))); ++p)
+        ++count;
     // A CR ends a line of its own unless an LF follows it.
-    for (std::size_t i = 0; (i = text.find('\r', i)) != std::string_view::npos; ++i)
-        if (i + 1 == text.size() || text[i + 1] != '\n')
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)))); ++p)
+        if (p + 1 == end || p[1] != '\n')
             ++count;
     return count;
 }

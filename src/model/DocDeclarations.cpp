@@ -91,12 +91,16 @@ std::shared_ptr<EditorKeyword> EntryOf(const lang::Declaration& d, std::string_v
 
 void AppendKey(ShortText& key, std::string_view name, std::size_t counter)
 {
-    char digits[24];
-    const auto count = std::size_t(std::to_chars(digits, digits + sizeof digits, counter).ptr - digits);
-    std::string joined;
-    joined.reserve(name.size() + count);
-    joined.append(name).append(digits, count);
-    key = ShortText(joined);
+    // Every key after an edit that adds or removes a name is written again:
+    // on the stack, unless the name is long.
+    char room[64];
+    if (name.size() + 24 <= sizeof room) {
+        std::copy(name.begin(), name.end(), room);
+        char* const end = std::to_chars(room + name.size(), room + sizeof room, counter).ptr;
+        key = ShortText(std::string_view(room, std::size_t(end - room)));
+        return;
+    }
+    key = ShortText(std::string(name) + std::to_string(counter));
 }
 
 }  // namespace
