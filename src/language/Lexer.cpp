@@ -306,47 +306,37 @@ void LexLine(std::string_view line, std::uint32_t eolCol, NameTable& names, std:
     out.push_back(Token{kEol, eolCol, 0, kNoName});
 }
 
-void SplitLines(std::string_view text, std::vector<LineSpan>& out)
+namespace {
+
+// Where the line starting at `start` ends (its line end left out), and
+// where the next one starts: past the text's end after the last line. The
+// line ends at the first LF, or at a CR before it; CR LF is one line end.
+std::size_t EndOfLine(std::string_view text, std::size_t start, std::size_t& next)
 {
-    std::size_t start = 0;
     const std::size_t n = text.size();
-    for (;;) {
-        // The line ends at the first LF, or at a CR before it.
-        const void* lf = std::memchr(text.data() + start, '\n', n - start);
-        std::size_t i = lf ? static_cast<const char*>(lf) - text.data() : n;
-        if (const void* cr = std::memchr(text.data() + start, '\r', i - start))
-            i = static_cast<const char*>(cr) - text.data();
-        if (i >= n) {
-            out.push_back(LineSpan{start, static_cast<std::uint32_t>(n - start), static_cast<std::uint32_t>(n - start)});
-            return;
-        }
-        const auto len = static_cast<std::uint32_t>(i - start);
-        if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') {
-            out.push_back(LineSpan{start, len, len});
-            start = i + 2;
-        } else {
-            out.push_back(LineSpan{start, len, len});
-            start = i + 1;
-        }
-    }
+    const void* lf = std::memchr(text.data() + start, '\n', n - start);
+    std::size_t i = lf ? static_cast<const char*>(lf) - text.data() : n;
+    if (const void* cr = std::memchr(text.data() + start, '\r', i - start))
+        i = static_cast<const char*>(cr) - text.data();
+    next = i >= n ? n + 1 : (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ? i + 2 : i + 1;
+    return std::min(i, n);
 }
 
-std::size_t LineCursor::End(std::size_t& next) const
+}  // namespace
+
+void SplitLines(std::string_view text, std::vector<LineSpan>& out)
 {
-    const std::size_t n = m_text.size();
-    const void* lf = std::memchr(m_text.data() + m_start, '\n', n - m_start);
-    std::size_t i = lf ? static_cast<const char*>(lf) - m_text.data() : n;
-    if (const void* cr = std::memchr(m_text.data() + m_start, '\r', i - m_start))
-        i = static_cast<const char*>(cr) - m_text.data();
-    next = i >= n ? n + 1 : (m_text[i] == '\r' && i + 1 < n && m_text[i + 1] == '\n') ? i + 2 : i + 1;
-    return std::min(i, n);
+    for (std::size_t start = 0, next = 0; start <= text.size(); start = next) {
+        const auto len = static_cast<std::uint32_t>(EndOfLine(text, start, next) - start);
+        out.push_back(LineSpan{start, len, len});
+    }
 }
 
 std::string_view LineCursor::Line(std::uint32_t row)
 {
     std::size_t next = 0;
     while (!m_past && m_row < row) {
-        End(next);
+        EndOfLine(m_text, m_start, next);
         if (next > m_text.size())
             m_past = true;
         else
@@ -354,7 +344,7 @@ std::string_view LineCursor::Line(std::uint32_t row)
     }
     if (m_past || m_row != row)
         return {};
-    return m_text.substr(m_start, End(next) - m_start);
+    return m_text.substr(m_start, EndOfLine(m_text, m_start, next) - m_start);
 }
 
 std::uint32_t LineCursor::Count(std::string_view text)

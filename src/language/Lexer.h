@@ -103,9 +103,6 @@ public:
     static std::uint32_t Count(std::string_view text);
 
 private:
-    // Where the line at m_start ends, and where the next one starts.
-    std::size_t End(std::size_t& next) const;
-
     std::string_view m_text;
     std::size_t m_start = 0;
     std::uint32_t m_row = 0;
