@@ -207,7 +207,8 @@ BENCHMARK(BM_TypingWithLiveCheck)->ArgsProduct({{0, 1}, {0, 1, 2}})->ArgNames({"
 // A file of 20,000 lines of which `problems` have a problem each, open with
 // its marks and its list: what a key costs the window (`key_ms`: the first
 // key after a pause, which finds the processor's caches full of what the
-// pause touched; `typing_key_ms`: the keys typed on before the next pause)
+// pause touched; `typing_key_ms`: the keys typed on before the next pause;
+// `first_edit_cpu_ms`: the document's first edit, which is more than a key)
 // and what the pause after them costs (`pause_ms`: the recheck, the marks,
 // the list), each also in processor time (`_cpu_ms`), which other programs
 // running on a shared machine do not inflate. The key is a letter, or with
@@ -237,10 +238,18 @@ void BM_KeyAndPauseWithManyProblems(benchmark::State& state)
         return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
     };
     const bool newline = state.range(1) != 0;
+    // The document's first edit marks it modified (its tab's picture, the
+    // Save command) and meets the editor's text measuring for the first
+    // time: once per document, not per key, so it is reported on its own.
+    double firstEditCpu = cpuMs();
+    Press(editor, newline ? Qt::Key_Return : Qt::Key_Z, newline ? QStringLiteral("\r") : QStringLiteral("z"));
+    firstEditCpu = cpuMs() - firstEditCpu;
+    Press(editor, Qt::Key_Backspace, {});
+    w.liveCheck().Refresh();
     double keyMs = 0, pauseMs = 0, keyCpu = 0, pauseCpu = 0, typingCpu = 0;
     bool joined = true;
     QElapsedTimer clock;
-    for (auto _ : state) {
+    const auto round = [&] {
         clock.start();
         double cpu = cpuMs();
         if (joined)
@@ -260,8 +269,16 @@ void BM_KeyAndPauseWithManyProblems(benchmark::State& state)
         w.liveCheck().Refresh();
         pauseMs += double(clock.nsecsElapsed()) / 1e6;
         pauseCpu += cpuMs() - cpu;
-    }
+    };
+    // As a user's session does, the rounds settle after the first few (the
+    // allocator's free lists, the editor's caches): those are not counted.
+    for (int i = 0; i < 10; ++i)
+        round();
+    keyMs = pauseMs = keyCpu = pauseCpu = typingCpu = 0;
+    for (auto _ : state)
+        round();
     const auto average = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
+    state.counters["first_edit_cpu_ms"] = firstEditCpu;
     state.counters["key_ms"] = average(keyMs);
     state.counters["key_cpu_ms"] = average(keyCpu);
     state.counters["typing_key_cpu_ms"] = average(typingCpu);
