@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QPointer>
 
 #include <climits>
 #include <set>
@@ -48,6 +49,17 @@ EditorEvents::EditorEvents(EditCtrl& editor, DocumentManager& docs, DeclList& de
     Timer_parse.setInterval(50);
     connect(&Timer_parse, &QTimer::timeout, this, &EditorEvents::OnParseTick);
     connect(&m_editor, &EditCtrl::Change, this, &EditorEvents::OnChange);
+    // The edits of a document that leaves the editor are handed on while
+    // its text is still the editor's to read.
+    connect(&m_editor, &EditCtrl::BufferLeaving, this, [this] {
+        for (const CDocPtr& doc : m_docs.Docs())
+            if (doc->EditorState == m_editor.CurrentBuffer())
+                TakeEditsOf(*doc);
+    });
+    m_programs.SetEditsWaiting([self = QPointer<EditorEvents>(this)] {
+        if (self && self->m_editsWaiting)
+            self->TakeEdits();
+    });
     connect(&m_editor, &EditCtrl::KeyDown, this, &EditorEvents::OnKeyDown);
     connect(&m_editor, &EditCtrl::KeyPress, this, &EditorEvents::OnKeyPress);
     connect(&m_editor, &EditCtrl::CharAdded, this, &EditorEvents::OnCharAdded);
@@ -193,9 +205,14 @@ void EditorEvents::ForgetClosed()
 void EditorEvents::TakeEdits()
 {
     CDoc* current = m_docs.CurrentDoc();
-    if (!current || current->EditorState != m_editor.CurrentBuffer())
-        return;
-    DocScan& scan = *ScanOf(m_docs.FindDoc(current->Key));
+    if (current && current->EditorState == m_editor.CurrentBuffer())
+        TakeEditsOf(*current);
+}
+
+void EditorEvents::TakeEditsOf(CDoc& doc)
+{
+    m_editsWaiting = false;
+    DocScan& scan = *ScanOf(m_docs.FindDoc(doc.Key));
     const EditCtrl::EditedLines edited = m_editor.TakeEditedLines();
     const int lines = m_editor.LineCount();
     const bool any = edited.head < lines;
@@ -206,7 +223,7 @@ void EditorEvents::TakeEdits()
         scan.head = std::min(scan.head, edited.head);
         scan.tail = std::min(scan.tail, edited.tail);
     }
-    const QString path = ProgramPath(*current);
+    const QString path = ProgramPath(doc);
     if (path != scan.toldPath) {
         if (!scan.toldPath.isEmpty())
             m_programs.DocumentClosed(scan.toldPath);
@@ -338,8 +355,10 @@ void EditorEvents::ScanOnce(const CDocPtr& doc, DocScan& scan)
 
 void EditorEvents::OnChange()
 {
-    if (!m_parsingDisabled)
-        TakeEdits();
+    if (!m_parsingDisabled) {
+        m_editsWaiting = true;
+        Q_EMIT EditsWaiting();
+    }
     if (CDoc* doc = m_docs.CurrentDoc())
         if (const auto scan = m_scans.value(doc->Key))
             scan->edited = true;

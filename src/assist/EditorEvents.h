@@ -22,9 +22,10 @@ struct CDoc;
 
 struct EditorKeyEvent;
 
-// Routes the editor's events: an edit marks the document modified, goes to
-// the program model at once and asks for a rescan of the declaration list,
-// which the parse timer runs shortly after; keys and typed
+// Routes the editor's events: an edit marks the document modified and asks
+// for a rescan of the declaration list, which the parse timer runs shortly
+// after and which hands the edits to the program model first (as does any
+// question to the model before then); keys and typed
 // characters steer the autocomplete list and the call tip; F1 asks for
 // command help; dropped ".bb" files open.
 class EditorEvents : public QObject, public ModelFeed {
@@ -45,8 +46,9 @@ public:
 
     // Hands the edits of the document in the editor since the last call to
     // the program model (a document it does not know yet goes whole): what
-    // a question to the model does first. Typing does it at every change
-    // unless parsing is disabled.
+    // a question to the model does first. Typed edits wait for it, so that
+    // a key costs no more than the editor's own work; the model asks for
+    // them itself before it answers, unless parsing is disabled.
     void TakeEdits() override;
 
     // The Debug menu's switch: no rescans while typing, nor for commands.
@@ -68,6 +70,8 @@ Q_SIGNALS:
     void CaretMoved(int column, int line);
     // The right mouse button was released over the editor.
     void ContextMenuRequested(QPoint globalPosition);
+    // The document in front was edited; the edits wait to be handed on.
+    void EditsWaiting();
 
 private:
     void OnChange();
@@ -89,6 +93,8 @@ private:
     bool m_rescanPending = false;
     bool m_scanBusy = false;
     bool m_parsingDisabled = false;
+    bool m_editsWaiting = false;
+    void TakeEditsOf(CDoc& doc);
     int m_lastCaretLine = -1;
     std::chrono::milliseconds m_scanYieldInterval{20};
     // What each document's last scan found, by document key.

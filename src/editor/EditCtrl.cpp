@@ -202,6 +202,8 @@ void EditCtrl::Impl::moveCaretMark(int line)
 void EditCtrl::Impl::showBuffer(const EditorBufferPtr& buffer)
 {
     flushChange();
+    if (current && current != buffer)
+        Q_EMIT q->BufferLeaving();
     const bool focused = view && view->hasFocus();
     if (current) {
         endFlash();

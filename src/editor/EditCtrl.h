@@ -363,6 +363,8 @@ Q_SIGNALS:
     // Once per edit (typing, pasting, undo, ReplaceSelection...), after the
     // text changed; SetText and LoadFile raise none.
     void Change();
+    // Another buffer is about to be shown; the one leaving is still current.
+    void BufferLeaving();
     // A mouse button was released (position relative to this widget). The
     // editor has no menu of its own: the right button only reports.
     void MouseUp(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);

@@ -185,6 +185,7 @@ void MainWindow::BuildLayout()
     m_bottomPanel->AddPane(m_debugger->stackPane(), m_app.labels.getValue(QStringLiteral("callstack")));
     m_bottomPanel->AddPane(m_debugger->variablesPane(), m_app.labels.getValue(QStringLiteral("variables")));
     m_liveCheck = new LiveCheck(*m_editor, *m_docs, *m_events, *m_programs, *m_problems, this);
+    connect(m_events, &EditorEvents::EditsWaiting, m_liveCheck, &LiveCheck::Edited);
     m_liveCheck->SetEnabled(m_app.settings.LiveCheck);
     m_liveCheck->SetWarnings(WarningKinds(m_app.settings));
     connect(m_bottomPanel, &BottomPanel::Dismissed, this, [this] {

@@ -396,8 +396,18 @@ std::string ProgramHost::MainKey(const std::string& doc)
     return main;
 }
 
+void ProgramHost::TakeWaitingEdits()
+{
+    if (!m_handOn || m_handingOn)
+        return;
+    m_handingOn = true;
+    m_handOn();
+    m_handingOn = false;
+}
+
 QString ProgramHost::MainFileOf(const QString& path)
 {
+    TakeWaitingEdits();
     const std::string key = KeyOf(path);
     const std::string main = MainKey(key);
     return main == key ? path : PathOf(main);
@@ -405,6 +415,7 @@ QString ProgramHost::MainFileOf(const QString& path)
 
 lang::Program& ProgramHost::ProgramOf(const QString& path)
 {
+    TakeWaitingEdits();
     const std::string key = KeyOf(path);
     const std::string main = MainKey(key);
     Prog* p = &ProgFor(main);
@@ -429,6 +440,7 @@ QStringList ProgramHost::FilesOf(const QString& path)
 
 std::optional<std::string> ProgramHost::Text(std::string_view key)
 {
+    TakeWaitingEdits();
     const std::string k(key);
     if (!m_open.count(k))
         DiskOf(k);
@@ -440,6 +452,7 @@ std::optional<std::string> ProgramHost::Text(std::string_view key)
 
 std::string ProgramHost::LineText(std::string_view key, std::uint32_t row)
 {
+    TakeWaitingEdits();
     std::string k(key);
     if (!m_open.count(k)) {
         DiskOf(k);

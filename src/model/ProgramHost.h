@@ -84,6 +84,11 @@ public:
     void DocumentClosed(const QString& path);
     void FileWritten(const QString& path);
 
+    // What holds edits not yet handed on (the editor, while typing): asked
+    // to hand them on before any question below is answered, so that no
+    // answer comes from a text the user has already changed.
+    void SetEditsWaiting(std::function<void()> handOn) { m_handOn = std::move(handOn); }
+
     // The main file of a document: its own path when no program includes it.
     QString MainFileOf(const QString& path);
     // The program a document belongs to, with every file it needs given.
@@ -160,11 +165,15 @@ private:
     void Changed(const std::string& key);
     // Main files are looked for again once the current event is done.
     void Invalidate();
+    // Has the edits waiting handed on, unless they are being handed on now.
+    void TakeWaitingEdits();
     void Settle();
     void UpdateWatches();
     void OnDiskChanged();
 
     OpenText m_openText;
+    std::function<void()> m_handOn;
+    bool m_handingOn = false;
     QString m_prefsPath;
     const CUILabels* m_labels;
     std::unique_ptr<SourceReader> m_reader;

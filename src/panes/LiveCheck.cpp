@@ -55,7 +55,8 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events,
     m_pause.setSingleShot(true);
     m_pause.setInterval(kPauseMs);
     connect(&m_pause, &QTimer::timeout, this, &LiveCheck::Resume);
-    // Each edit starts the pause again; the check runs once typing rests.
+    // Each change of a program (typed edits handed on, a file changed on
+    // disk) starts the pause again; the check runs once typing rests.
     connect(&m_programs, &ProgramHost::ProgramChanged, this, [this](const QString& mainPath) {
         const std::string main = ProgramHost::KeyOf(mainPath);
         std::erase_if(m_kept, [&](const auto& kept) { return kept.second.main == main; });
@@ -248,6 +249,14 @@ void LiveCheck::Resume()
         return;
     }
     m_listed = false;
+}
+
+void LiveCheck::Edited()
+{
+    m_listed = false;
+    if (m_listing.begun)
+        m_listing = {};
+    m_pause.start();
 }
 
 void LiveCheck::Refresh()

@@ -49,6 +49,9 @@ public:
 
     // Brings the marks and the list up to date now, as the end of a pause does.
     void Refresh();
+    // The document in front was edited: the pause starts again, and the
+    // check after it hands the edits on.
+    void Edited();
 
     // Puts the name a warning proposes in place of the one it is about,
     // where the caret is; false when no warning there proposes one.

@@ -4,6 +4,8 @@
 #include "assist/DlgInlineHelp.h"
 #include "build/BuildController.h"
 #include "build/BuildOutputPane.h"
+#include "language/Program.h"
+#include "model/ProgramHost.h"
 #include "support/AppFixture.h"
 
 #include <QAction>
@@ -57,6 +59,25 @@ TEST_F(ProgramWiring, AnIncludeColoursOffersAndTipsTheNamesOfTheWholeProgram)
     EXPECT_FALSE(assistant->TipVisible());
     Type("\nGraphics(");
     EXPECT_TRUE(assistant->TipVisible()) << "the commands still tip";
+}
+
+// A key does not wait for the program model: what was typed reaches it
+// when it is next asked, whoever asks, and when its tab is left.
+TEST_F(ProgramWiring, WhatWasTypedIsWhatTheProgramIsAskedAbout)
+{
+    docs().OpenDoc(main);
+    docs().OpenDoc(player);
+    ProgramHost& programs = window->programs();
+    const auto declared = [&](const char* name) {
+        const std::vector<lang::SymbolInfo> all = programs.ProgramOf(main).Symbols();
+        return std::any_of(all.begin(), all.end(), [&](const lang::SymbolInfo& s) { return s.name == name; });
+    };
+    Key(Qt::Key_End, Qt::ControlModifier);
+    Type("\nGlobal typedhere");
+    EXPECT_TRUE(declared("typedhere"));
+    Type("\nGlobal typedthen");
+    docs().OpenDoc(main);
+    EXPECT_TRUE(declared("typedthen"));
 }
 
 // The debug switch and the program's arguments reach every build; the
