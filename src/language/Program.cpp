@@ -261,8 +261,16 @@ bool Model::Advance(Deadline deadline)
     if (!full) {
         std::sort(dirtyUnits.begin(), dirtyUnits.end());
         dirtyUnits.erase(std::unique(dirtyUnits.begin(), dirtyUnits.end()), dirtyUnits.end());
+        // A Global in a function (an error of its own) declares for the
+        // whole program in the middle of the checking order: what the main
+        // program and every function see then depends on that order, and
+        // none of them is checked again alone.
+        const bool globalInFunction = std::any_of(units.begin() + std::min<std::size_t>(1, units.size()), units.end(),
+                                                  [](const Unit& u) { return u.declaresGlobals; });
+        if (globalInFunction && (dirtyMain || !dirtyUnits.empty()))
+            full = true;
         for (std::uint32_t u : dirtyUnits)
-            full = full || u == 0 || (u < units.size() && units[u].declaresGlobals);
+            full = full || u == 0;
         if (!full)
             for (std::uint32_t u : dirtyUnits)
                 if (u < units.size())

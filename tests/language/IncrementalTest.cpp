@@ -281,6 +281,8 @@ TEST(IncrementalTest, TypingALineChecksAsFresh)
         {"While k\r\n", "Print 1\r\n", "Print 2 : z = k"},
         {"Function g()\r\n\tGlobal gl = 1\r\nEnd Function\r\n", "Print 1\r\n", "q = gl + 1"},
         {"Function h()\r\n", "Print 1\r\n", "End Function : x = 1 : x$ = 2"},
+        // a function checked before another that declares a Global (an error)
+        {"Function f()\r\n", "End Function\r\nFunction g()\r\n\tGlobal gl = 1\r\nEnd Function\r\n", "\tx = gl"},
         // a name one typo from a misspelt one comes and goes
         {"Function f()\r\n\tPrint scroe\r\n", "End Function\r\n", "\tLocal score"},
         // a variable stops being given a value
