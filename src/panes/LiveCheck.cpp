@@ -63,9 +63,7 @@ LiveCheck::LiveCheck(EditCtrl& editor, DocumentManager& docs, ModelFeed& events,
         for (Shown* shown : {&m_shown, &m_left})
             if (shown->main == main)
                 shown->doc.clear();
-        m_listed = false;
-        m_listing = {};
-        m_pause.start();
+        Edited();
     });
     connect(&m_programs, &ProgramHost::MainFilesChanged, this, [this] {
         ForgetKept();
