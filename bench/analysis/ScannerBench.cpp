@@ -101,7 +101,9 @@ void BM_RescanKeyLargeProject(benchmark::State& state)
 {
     RunKeystrokes(state, Large(), 98999, state.range(0) != 0);
 }
-BENCHMARK(BM_RescanKeyLargeProject)->Arg(0)->Arg(1)->ArgNames({"declaring"})->Unit(benchmark::kMicrosecond);
+// A fixed count: the untimed edit of the model costs far more than the timed
+// part, which would otherwise be repeated until it alone filled the time.
+BENCHMARK(BM_RescanKeyLargeProject)->Arg(0)->Arg(1)->ArgNames({"declaring"})->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 // A key in a main file of 200 lines that includes 80 files of 3 MB in all.
 void BM_RescanKeyManyIncludes(benchmark::State& state)
@@ -109,7 +111,7 @@ void BM_RescanKeyManyIncludes(benchmark::State& state)
     static Project p(200, 80, 1250);
     RunKeystrokes(state, p, 100, state.range(0) != 0);
 }
-BENCHMARK(BM_RescanKeyManyIncludes)->Arg(0)->Arg(1)->ArgNames({"declaring"})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RescanKeyManyIncludes)->Arg(0)->Arg(1)->ArgNames({"declaring"})->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 }  // namespace
 
