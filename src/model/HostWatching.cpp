@@ -47,6 +47,7 @@ void ProgramHost::UpdateWatches()
 
 void ProgramHost::OnDiskChanged()
 {
+    TakeWaitingEdits();
     const QSet<QString> changed = std::exchange(m_changedOnDisk, {});
     QStringList reread;
     std::set<std::string> programs;
@@ -80,6 +81,7 @@ void ProgramHost::OnDiskChanged()
 
 void ProgramHost::OnLateRead(const QString& path, SourceText text)
 {
+    TakeWaitingEdits();
     const auto waiting = m_unanswered.find(path);
     if (waiting == m_unanswered.end())
         return;

@@ -490,6 +490,7 @@ void ProgramHost::GiveAgain(const std::string& key)
 
 void ProgramHost::DocumentOpened(const QString& path)
 {
+    TakeWaitingEdits();
     m_spellings.Learn(paths::ToSlashes(path));
     const std::string key = KeyOf(path);
     m_open[key] = path;
@@ -521,6 +522,7 @@ void ProgramHost::DocumentEdited(const QString& path, std::uint32_t first, std::
 
 void ProgramHost::DocumentClosed(const QString& path)
 {
+    TakeWaitingEdits();
     const std::string key = KeyOf(path);
     const std::vector<std::string> aliases = AliasesOf(key);
     if (!m_open.erase(key))
@@ -552,6 +554,7 @@ void ProgramHost::DocumentClosed(const QString& path)
 
 void ProgramHost::FileWritten(const QString& path)
 {
+    TakeWaitingEdits();
     const std::string key = KeyOf(path);
     // An open document's text is the model's already; the disk now shows
     // its includes to the search for main files.
@@ -579,6 +582,7 @@ void ProgramHost::Invalidate()
 
 void ProgramHost::Settle()
 {
+    TakeWaitingEdits();
     std::vector<std::string> open;
     for (const auto& [key, path] : m_open)
         open.push_back(key);

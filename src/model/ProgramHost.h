@@ -86,7 +86,8 @@ public:
 
     // What holds edits not yet handed on (the editor, while typing): asked
     // to hand them on before any question below is answered, so that no
-    // answer comes from a text the user has already changed.
+    // answer comes from a text the user has already changed, and before the
+    // host takes an open document's whole text, which holds them already.
     void SetEditsWaiting(std::function<void()> handOn) { m_handOn = std::move(handOn); }
 
     // The main file of a document: its own path when no program includes it.

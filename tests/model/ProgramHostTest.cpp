@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <map>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -67,6 +68,25 @@ TEST_F(Host, AnIncludeIsCheckedWithItsMainFileFromItsEditsAndTheDisk)
     open.erase(shapes);
     host.DocumentClosed(shapes);
     EXPECT_EQ(Definition(shapes, 1, 17), "Main.bb:1:7");
+}
+
+// Edits the editor still holds are handed on before the host takes the
+// editor's whole text, whatever takes it: given the text first, the program
+// would be given the same edits again on top of it.
+TEST_F(Host, EditsStillWaitingAreHandedOnBeforeTheEditorsTextIsTaken)
+{
+    const QString main = dir.write("g/Main.bb", "Global a\r\n");
+    Open(main, "Global a\r\n");
+    ASSERT_TRUE(host.ProgramOf(main).Diagnostics().empty());
+    open[main] = "Global b\r\nGlobal a\r\n";
+    bool waiting = true;
+    host.SetEditsWaiting([&] {
+        if (std::exchange(waiting, false))
+            host.DocumentEdited(main, 0, 0, "Global b\r\n", 1);
+    });
+    host.DocumentOpened(main);
+    EXPECT_FALSE(waiting);
+    EXPECT_TRUE(host.ProgramOf(main).Diagnostics().empty());
 }
 
 // Closed, a document that no open document shares a program with is not
