@@ -98,7 +98,7 @@ TEST_F(Host, ADocumentClosedAloneIsNotReadAgain)
     std::atomic<int> reads{0};
     host.SetDiskReader(
         [&](const QString& path) {
-            reads += path.endsWith(QLatin1String("main.bb"), Qt::CaseInsensitive);
+            reads += ProgramHost::KeyOf(path) == ProgramHost::KeyOf(main);
             return ReadSourceFile(path, kMaxIncludeBytes);
         },
         ProgramHost::kReadDeadline);
