@@ -265,9 +265,9 @@ bool Model::Advance(Deadline deadline)
         // whole program in the middle of the checking order: what the main
         // program and every function see then depends on that order, and
         // none of them is checked again alone.
-        const bool globalInFunction = std::any_of(units.begin() + std::min<std::size_t>(1, units.size()), units.end(),
-                                                  [](const Unit& u) { return u.declaresGlobals; });
-        if (globalInFunction && (dirtyMain || !dirtyUnits.empty()))
+        if ((dirtyMain || !dirtyUnits.empty()) &&
+            std::any_of(units.begin() + std::min<std::size_t>(1, units.size()), units.end(),
+                        [](const Unit& u) { return u.declaresGlobals; }))
             full = true;
         for (std::uint32_t u : dirtyUnits)
             full = full || u == 0;
